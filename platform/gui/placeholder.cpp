@@ -1,2 +1,4 @@
-// Keeps the library non-empty until its first real source lands.
-namespace plat::gui { int placeholder = 0; }
+// Keeps a library non-empty until its first real source lands.
+namespace {
+[[maybe_unused]] int placeholder = 0;
+}
