@@ -19,6 +19,9 @@ constexpr int Critical = 16;
 constexpr int Question = 32;
 constexpr int Exclamation = 48;
 constexpr int Information = 64;
+// Default button (the first one when neither is given)
+constexpr int DefButton2 = 256;
+constexpr int DefButton3 = 512;
 // Modality
 constexpr int SystemModal = 4096;
 // Results

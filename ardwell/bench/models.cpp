@@ -1,0 +1,104 @@
+#include "ardwell/bench/models.h"
+
+namespace ardwell {
+
+QString modelText(Model m)
+{
+    switch (m) {
+    case Model::M126: return QStringLiteral("126");
+    case Model::M330: return QStringLiteral("330");
+    case Model::M340: return QStringLiteral("340");
+    case Model::M560: return QStringLiteral("560");
+    case Model::PCA: return QStringLiteral("PCA");
+    }
+    return QStringLiteral("330");
+}
+
+QString optionName(Model m) { return QStringLiteral("opt") + modelText(m); }
+
+std::optional<Model> modelFromText(const QString& text)
+{
+    for (Model m : {Model::M126, Model::M330, Model::M340, Model::M560, Model::PCA})
+        if (text == modelText(m))
+            return m;
+    return std::nullopt;
+}
+
+Model modelFromSettings(const QString& text) { return modelFromText(text).value_or(Model::M330); }
+
+BusAddresses busAddresses(Model m)
+{
+    switch (m) {
+    case Model::M560: return {QStringLiteral("21"), QStringLiteral("01")};
+    case Model::PCA: return {QStringLiteral("20"), QStringLiteral("00")};
+    default: return {QStringLiteral("61"), QStringLiteral("FF")};
+    }
+}
+
+QString windowCaption(const QString& title, Model m)
+{
+    return title + QString(25, QLatin1Char(' ')) + QStringLiteral("Model : ") + modelText(m);
+}
+
+bool rebuildsLists(Model m) { return m != Model::PCA; }
+
+int listChannelCount(Model m) { return m == Model::M126 ? 16 : 12; }
+
+QString channelItem(int n) { return QStringLiteral("Channel ") + QString::number(n); }
+
+ModelLists modelLists(Model m)
+{
+    ModelLists l;
+    const int n = listChannelCount(m);
+    for (int i = 1; i <= n; ++i) {
+        l.coinNumber.items << channelItem(i);
+        l.changeCoin.items << channelItem(i);
+    }
+    l.coinNumber.shown = 0;
+    l.changeCoin.items << QStringLiteral(" ");
+    l.changeCoin.shown = n;
+
+    l.inhibitLine.items = {"A", "B", "C", "D", "E", "F", " "};
+    if (m == Model::M330) {
+        l.output.items = {"A", "B", "C", "D", "E", "F", "Bin"};
+        l.output.shown = 6;
+    } else {
+        l.output.items = {" ", "A", "B", "C", "D", "E", "F", "MPE"};
+    }
+    l.plugDecode.items = {" ", "A", "B", "C", "D", "E", "F", "G", "H"};
+    if (m == Model::M560)
+        l.route.items = {"Default", "1 ", "2 ", "3 ", "4 ", "5 ", "6 ", "7 "};
+    else
+        l.route.items = {" ", "A ", "B ", "C ", "D ", " a", " b", " c", " d"};
+    l.defaultRoute.items = {"A ", "B ", "C ", "D ", " a", " b", " c", " d"};
+
+    if (m == Model::M126) {
+        l.binaryLabel = QStringLiteral("BCO Hex Code");
+        l.inhibitLabel = QStringLiteral("BCO Inhibit Line");
+    } else {
+        l.recalcBinary = true;
+        l.routeVisible = m == Model::M560;
+        l.routeLabelVisible = false;
+        l.binaryVisible = m != Model::M560;
+        l.plugVisible = false;
+        l.binaryLabel = QStringLiteral("Hex Code");
+        l.inhibitLabel = QStringLiteral("Inhibit Line");
+    }
+    return l;
+}
+
+std::optional<QString> binaryCodeOf(const QString& outputText)
+{
+    if (outputText == QLatin1String(" "))
+        return QStringLiteral("00");
+    if (outputText.size() == 1) {
+        const QChar c = outputText.at(0);
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('H')) {
+            const int bit = c.unicode() - 'A';
+            return QStringLiteral("%1").arg(1 << bit, 2, 16, QLatin1Char('0')).toUpper();
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace ardwell

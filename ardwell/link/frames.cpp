@@ -1,0 +1,80 @@
+#include "ardwell/link/frames.h"
+
+#include "ardwell/link/link.h"
+#include "platform/runtimeerror.h"
+
+namespace ardwell {
+
+void buildChecksum(Frame& f)
+{
+    if (f.length < 0 || f.length >= Frame::kMaxBytes)
+        throw plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range");
+    int sum = 0;
+    for (int i = 0; i < f.length; ++i)
+        sum += f.bytes[i];
+    f.bytes[f.length] = (0 - sum) & 255;
+}
+
+Frame makeFrame(std::initializer_list<int> bytesBeforeChecksum)
+{
+    Frame f;
+    if (bytesBeforeChecksum.size() >= std::size_t(Frame::kMaxBytes))
+        throw plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range");
+    for (int b : bytesBeforeChecksum)
+        f.bytes[f.length++] = b;
+    buildChecksum(f);
+    return f;
+}
+
+QByteArray frameLine(const Frame& f)
+{
+    QByteArray line;
+    line.reserve(2 * (f.length + 1) + 1);
+    for (int i = 0; i <= f.length && i < Frame::kMaxBytes; ++i)
+        line += hex2(f.bytes[i]).toLatin1();
+    line += '\r';
+    return line;
+}
+
+qint64 hexValue(const QString& text)
+{
+    qint64 v = 0;
+    for (QChar ch : text) {
+        const char16_t c = ch.unicode();
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else
+            break;
+        // More digits than any field here holds: keep the low 32 bits.
+        v = ((v << 4) | d) & 0xFFFFFFFFLL;
+    }
+    return v;
+}
+
+// ---- Sending frames ----
+
+bool Link::sendDataBlock(const Frame& f)
+{
+    st_.boxAcknowledged = false;
+    QByteArray line;
+    trap("Error Send Data Block routine : ", [&] { line = frameLine(f); });
+    writePort(line, "Error Send Data Block routine : ");
+    waitSeconds(1, [this] { return st_.boxAcknowledged; });
+    return st_.boxAcknowledged;
+}
+
+void Link::sendMessageUnderstood()
+{
+    const QString context = "Error Send message understood routine : ";
+    trap(context, [&] {
+        const Frame f = makeFrame({destinationAddress(), sourceAddress(), hdr::Understood});
+        writePort(frameLine(f), context);
+    });
+}
+
+} // namespace ardwell

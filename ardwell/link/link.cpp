@@ -1,0 +1,304 @@
+#include "ardwell/link/link.h"
+
+#include "platform/runtimeerror.h"
+#include "quenby/link/senddata.h"
+#include "quenby/shell/fileexists.h"
+#include "quenby/shell/makesound.h"
+
+#include <QFileInfo>
+
+namespace ardwell {
+
+namespace {
+constexpr quint32 kWhite = 0xFFFFFF;
+}
+
+QString hex2(qint64 n)
+{
+    return QStringLiteral("%1").arg(n & 0xFF, 2, 16, QChar('0')).toUpper();
+}
+
+QString hex4(qint64 n)
+{
+    return QStringLiteral("%1").arg(n & 0xFFFF, 4, 16, QChar('0')).toUpper();
+}
+
+qint64 byteSwap(qint64 w)
+{
+    return (w & 255) * 256 + (w & 0xFF00) / 256;
+}
+
+qint64 clampToRange(qint64& value, qint64& max)
+{
+    if (value < 0)
+        value = 0;
+    if (value > max)
+        value = max;
+    return value;
+}
+
+QString errorBoxText(const QString& context, const std::exception& e)
+{
+    const plat::ErrInfo info = plat::errInfo(e);
+    return context + " " + "\r\n" + info.description.left(50) + " - " + QString::number(info.number);
+}
+
+Link::Link(const plat::Services& services, View& view, LinkState& state)
+    : svc_(services), view_(view), st_(state)
+{
+}
+
+void Link::showError(const QString& context, const std::exception& e)
+{
+    svc_.dialogs->msgBox(errorBoxText(context, e), plat::mb::Critical | plat::mb::OKOnly, "Error detected");
+}
+
+void Link::trap(const QString& context, const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        showError(context, e);
+    }
+}
+
+bool Link::isSet(const char* option) const
+{
+    return view_.value(QString::fromLatin1(option)) != 0;
+}
+
+int Link::destinationAddress() const
+{
+    return int(hexValue(view_.text("txtDestination")));
+}
+
+int Link::sourceAddress() const
+{
+    return int(hexValue(view_.text("txtSource")));
+}
+
+// ---- Port and waits ----
+
+void Link::startupPort()
+{
+    if (!port_)
+        return;
+    try {
+        if (port_->isOpen())
+            port_->close();
+        if (!port_->isOpen() && port_->portNumber() != st_.commPortNumber)
+            port_->setPortNumber(st_.commPortNumber);
+        if (port_->isOpen())
+            return;
+        port_->setSettings("9600,N,8,1");
+        const plat::OpenResult r = st_.commPortNumber < 1 ? plat::OpenResult::NoSuchDevice : port_->open();
+        if (r == plat::OpenResult::Ok && port_->isOpen()) {
+            st_.portOpen = true;
+            return;
+        }
+        const int number = plat::serialErrorNumber(r);
+        QString text;
+        if (number == plat::kErrInvalidPortNumber)
+            text = "Invalid port number";
+        else if (number == plat::kErrPortAlreadyOpen)
+            text = "COM Port in Use";
+        else
+            return; // other open errors: no message, the port stays closed
+        const int answer = svc_.dialogs->msgBox(
+            text, plat::mb::OKCancel | plat::mb::Critical | plat::mb::SystemModal, "Error");
+        st_.portOpen = false;
+        if (answer == plat::mb::Cancel)
+            svc_.env->endProgram(0);
+    } catch (const std::exception&) {
+        // Any other error is passed over; the port stays as it is.
+    }
+}
+
+void Link::writePort(const QByteArray& bytes, const QString& errorContext)
+{
+    shared::sendData(port_, bytes, [&](const std::exception& e) { showError(errorContext, e); });
+}
+
+void Link::sendData(const QByteArray& text)
+{
+    writePort(text, "Error Sending Data : ");
+}
+
+void Link::sendAndWait(const QByteArray& text)
+{
+    st_.lineReceived = false;
+    writePort(text, "Error Sending Data 2 : ");
+    st_.replyTimeoutMs = 1000;
+    while (!st_.lineReceived && st_.replyTimeoutMs > 0)
+        svc_.sched->pump();
+}
+
+void Link::delayMs(qint64 ms)
+{
+    st_.replyTimeoutMs = ms;
+    while (st_.replyTimeoutMs > 0)
+        svc_.sched->pump();
+}
+
+bool Link::waitSeconds(int n, const std::function<bool()>& done)
+{
+    // Measured on the monotonic clock, so the wait lasts its full n seconds and survives
+    // midnight and clock changes. The wake-up makes sure a pump returns by the deadline.
+    plat::Scheduler& s = *svc_.sched;
+    const plat::Millis limit = plat::Millis(qMax(0, n)) * 1000;
+    const plat::Millis start = s.nowMs();
+    const plat::CallbackId wake = s.callAfter(limit, [] {});
+    struct Cancel {
+        plat::Scheduler& s;
+        plat::CallbackId id;
+        ~Cancel() { s.cancel(id); }
+    } cancel{s, wake};
+    do {
+        s.pump();
+    } while (!done() && s.nowMs() - start < limit);
+    return done();
+}
+
+// ---- Box commands ----
+
+void Link::boxCommand(const char* text)
+{
+    st_.boxAcknowledged = false;
+    sendAndWait(QByteArray(text) + '\r');
+}
+
+void Link::boxCmdPercent() { boxCommand("%"); }
+void Link::boxCmdBar() { boxCommand("|"); }
+void Link::boxCmdAmp() { boxCommand("&"); }
+void Link::boxCmdDollar() { boxCommand(isSet("opt340") ? "{" : "$"); }
+void Link::boxCmdQuery() { boxCommand(isSet("opt340") ? "{" : "?"); }
+
+void Link::boxCmdIdentify()
+{
+    boxCommand("S");
+    boxCommand("V");
+}
+
+bool Link::identifyBox()
+{
+    st_.boxAnswered = false;
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        sendAndWait("S\r");
+        if (st_.boxAnswered)
+            break;
+    }
+    return st_.boxAnswered;
+}
+
+void Link::mechPower(bool on)
+{
+    boxCmdPercent();
+    if (on)
+        sendData(isSet("optPCA") ? "W\r" : "Z\r");
+    else
+        sendData("R\r");
+    delayMs(200);
+}
+
+void Link::hopperPulse()
+{
+    if (view_.value("chkHopper") == 1) {
+        sendData("+\r");
+        svc_.sound->beep();
+    }
+}
+
+int Link::outputMask() const
+{
+    const bool binaryLayout = isSet("opt126") || (isSet("opt330") && isSet("optDualPolarity"));
+    int m = 0;
+    if (isSet("opt16way") || binaryLayout) {
+        for (int k = 0; k <= 5; ++k) {
+            if (view_.value("chkInhibit", k) != 0)
+                m += 1 << k;
+        }
+        if (isSet("opt16way") && view_.value("chkAllInhibit") != 0)
+            m += 64;
+        if (view_.value("chkBinary") == 0 && binaryLayout)
+            m += 64;
+    } else if (isSet("opt10way")) {
+        m = view_.value("chkAllInhibit") != 0 ? 5 : 0;
+    }
+    return m;
+}
+
+void Link::sendOutputMask()
+{
+    sendAndWait("#" + hex2(255 - outputMask()).toLatin1() + '\r');
+}
+
+void Link::clearStatusLamps()
+{
+    for (int i = 0; i <= 7; ++i)
+        view_.setFill("shpCoin", kWhite, i);
+}
+
+void Link::clearTestLamps()
+{
+    for (int i = 0; i <= 3; ++i)
+        view_.setFill("shpPlayer", kWhite, i);
+    view_.setFill("shpCoinMeter", kWhite);
+    view_.setFill("shpPLAMP", kWhite);
+}
+
+void Link::enableMainButtons(bool b)
+{
+    view_.setEnabled("cmdAdjust", b);
+    view_.setEnabled("cmdProgramme", b);
+    view_.setEnabled("cmdTest", b);
+    view_.setVisible("frmConfig", b);
+}
+
+// ---- Files and sounds ----
+
+bool Link::dirExists(const QString& path)
+{
+    const auto probe = dirProbe_ ? dirProbe_ : [](const QString& p) {
+        return !p.isEmpty() && QFileInfo(p).isDir();
+    };
+    const shared::FileExistsTexts texts;
+    for (;;) {
+        try {
+            return probe(path);
+        } catch (const std::exception& e) {
+            const plat::ErrInfo info = plat::errInfo(e);
+            if (info.number == plat::err::DiskNotReady) {
+                const int answer = svc_.dialogs->msgBox(
+                    texts.diskNotReady, plat::mb::OKCancel | plat::mb::Exclamation, "");
+                if (answer == plat::mb::OK)
+                    continue;
+                return false;
+            }
+            if (info.number == plat::err::DeviceUnavailable) {
+                svc_.dialogs->msgBox("This drive or path does not exist: " + path,
+                                     plat::mb::OKOnly | plat::mb::Exclamation, "");
+                return false;
+            }
+            // The program does not end over a failed folder check: report it and go on.
+            svc_.dialogs->msgBox(texts.unexpectedError + (info.number >= 0 ? " " : "") + QString::number(info.number)
+                                     + texts.occurred
+                                     + info.description,
+                                 plat::mb::OKOnly | plat::mb::Critical, "");
+            return false;
+        }
+    }
+}
+
+bool Link::fileExists(const QString& path)
+{
+    return shared::fileExists(path, *svc_.dialogs, shared::FileExistsTexts{},
+                              [&](const std::exception& e) { showError("Error File Exists routine : ", e); });
+}
+
+void Link::makeSound(bool reject)
+{
+    shared::makeSound(reject, svc_.env->programFolder(), *svc_.sound,
+                      [&](const std::exception& e) { showError("Error Making Sound : ", e); });
+}
+
+} // namespace ardwell

@@ -1,0 +1,137 @@
+#pragma once
+// The second program's link to its programmer box and, through the box, to the mech: the port,
+// box commands and waits, mech frames, the receive handler and line parser, logon and EEPROM
+// word access, and the mech commands of the test panels.
+//
+// One Link per program object. It works on the LinkState it is given and on the window through
+// View (controls by name), shows boxes through plat::Dialogs and waits through the Scheduler:
+// every wait pumps, so the receive handler (Comm1_OnComm, which the program object wires to the
+// port's onReceive) and the timers run inside it. Millisecond waits count on
+// LinkState::replyTimeoutMs, which the window's 20 ms timer counts down; whole-second waits use
+// the scheduler's monotonic clock.
+
+#include "ardwell/link/frames.h"
+#include "ardwell/link/linkstate.h"
+#include "ardwell/link/view.h"
+#include "platform/services.h"
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+#include <functional>
+
+namespace ardwell {
+
+// Small formatting procedures.
+QString hex2(qint64 n);       // low byte as two upper-case hex digits (negative too)
+QString hex4(qint64 n);       // last four hex digits
+qint64 byteSwap(qint64 w);    // bytes of a 16-bit word exchanged; bits above 15 dropped
+// Raises value to 0 when negative, then lowers it to max; stores and returns the result.
+qint64 clampToRange(qint64& value, qint64& max);
+// The common error box text: context, " ", CR LF, the first 50 characters of the description,
+// " - ", the number.
+QString errorBoxText(const QString& context, const std::exception& e);
+// lblRejectedReason's text for a reject reason code ("Unknown Reason" for codes not listed).
+QString rejectReasonText(int code);
+
+class Link {
+public:
+    Link(const plat::Services& services, View& view, LinkState& state);
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    // The program's one serial port (owned by the program object, may be null before start-up).
+    // The program object also wires port->onReceive to Comm1_OnComm().
+    void setPort(plat::SerialPort* port) { port_ = port; }
+    plat::SerialPort* port() const { return port_; }
+    LinkState& state() { return st_; }
+    View& view() { return view_; }
+
+    // ---- Serial primitives and box commands ----
+    // Opens the port on commPortNumber at "9600,N,8,1" (always reopened); port errors 8002 and
+    // 8005 are reported with OK/Cancel, Cancel ends the program.
+    void startupPort();
+    // Writes text unchanged, nothing awaited; an error goes to "Error Sending Data : ".
+    void sendData(const QByteArray& text);
+    // Clears lineReceived, writes text, waits up to 1000 ms for lineReceived.
+    void sendAndWait(const QByteArray& text);
+    // Sets the countdown to ms and pumps until it is 0 or less.
+    void delayMs(qint64 ms);
+    // Critical box titled "Error detected" with the context and the error's description/number.
+    void showError(const QString& context, const std::exception& e);
+    void boxCmdPercent();  // "%"
+    void boxCmdBar();      // "|"
+    void boxCmdAmp();      // "&"
+    void boxCmdDollar();   // "$", or "{" for model 340
+    void boxCmdQuery();    // "?", or "{" for model 340
+    void boxCmdIdentify(); // "S" then "V"
+    bool identifyBox();    // "S" up to 5 times until the box answers ">"
+    void mechPower(bool on);
+    void hopperPulse();
+    void sendOutputMask();
+    // The mask sendOutputMask would send, from the test panel's options and check boxes.
+    int outputMask() const;
+    void clearStatusLamps();
+    void clearTestLamps();
+    void enableMainButtons(bool b);
+    // True for an existing folder. Never ends the program: errors are reported, result False.
+    bool dirExists(const QString& path);
+    // The folder search behind dirExists; throws plat::RuntimeError as the system's does (tests).
+    void setDirProbe(std::function<bool(const QString&)> probe) { dirProbe_ = std::move(probe); }
+    // Built-in procedures shared with the first program, with this program's texts and errors.
+    bool fileExists(const QString& path);
+    void makeSound(bool reject);
+
+    // Waits up to n whole seconds (pumping at least once) until done() is true; returns done().
+    bool waitSeconds(int n, const std::function<bool()>& done);
+    // Bus addresses read afresh from txtDestination / txtSource.
+    int destinationAddress() const;
+    int sourceAddress() const;
+
+    // ---- Mech frames ----
+    // Writes the frame line and waits up to 1 s for the box's "X"; returns boxAcknowledged.
+    bool sendDataBlock(const Frame& f);
+    // Sends destination, source, 04 and the checksum; no wait.
+    void sendMessageUnderstood();
+
+    // ---- Receive handler and parser ----
+    void Comm1_OnComm();
+    void parseDataStream(const QString& line);
+    void countStatusInputs(int status);
+
+    // ---- Logon and EEPROM words ----
+    void logon();
+    int readMemory(int address);
+    int readMemoryRetry(int address);
+    bool writeMemory(int address, int value);
+    void decodeMechMemory(const QString& payloadDigits);
+    bool requestCoinData1();
+    bool requestCoinData2();
+
+    // ---- Mech commands of the 560/PCA test panel ----
+    void reInitialiseMech();
+    void hiiEnable();
+    void hiiEnableAll();
+    void hiiAcceptAll();
+
+private:
+    void writePort(const QByteArray& bytes, const QString& errorContext);
+    void boxCommand(const char* text);
+    bool isSet(const char* option) const;
+    // Runs fn; a std::exception goes to showError(context) and the caller goes on.
+    void trap(const QString& context, const std::function<void()>& fn);
+    bool requestCoinData(int second, const QString& context);
+    void mechCommand(std::initializer_list<int> command, qint64 pauseMs, const QString& message,
+                     const QString& context);
+    void parseEvent(const QString& line);
+    void countUp(const QString& label, int index, bool blankForZero);
+
+    plat::Services svc_;
+    View& view_;
+    LinkState& st_;
+    plat::SerialPort* port_ = nullptr;
+    bool inReceive_ = false;
+    std::function<bool(const QString&)> dirProbe_;
+};
+
+} // namespace ardwell

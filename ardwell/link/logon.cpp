@@ -1,0 +1,177 @@
+// Logon and EEPROM word access over the enciphered link.
+#include "ardwell/link/link.h"
+
+#include "platform/runtimeerror.h"
+#include "quenby/link/senddata.h"
+
+namespace ardwell {
+
+namespace {
+constexpr int kLogonAttempts = 9;
+constexpr int kReadsPerCycle = 30;
+constexpr int kMaxLogons = 30;
+constexpr int kLogonRequest = 0xCA;
+} // namespace
+
+void Link::logon()
+{
+    const QString context = "Error Logon routine : ";
+    st_.mechLoggedOn = false;
+    st_.logonReplied = false;
+    int attempts = 0;
+
+    trap(context, [&] {
+        if (!port_ || !port_->isOpen())
+            throw plat::RuntimeError(shared::kErrPortNotOpen, "Operation valid only when the port is open");
+        if (port_->bytesWaiting() > 0)
+            port_->read(1); // one stale character is dropped before the exchange
+    });
+
+    trap(context, [&] {
+        do {
+            mechPower(true);
+            boxCmdAmp();
+            ++attempts;
+            const Frame request = makeFrame({destinationAddress(), sourceAddress(), hdr::Command, kLogonRequest,
+                                             cipher::K1, cipher::K2});
+            st_.boxAcknowledged = false;
+            bool taken = sendDataBlock(request);
+            if (!taken)
+                taken = sendDataBlock(request);
+            if (taken) {
+                waitSeconds(3, [this] { return st_.logonReplied; });
+                st_.mechLoggedOn = st_.logonReplied;
+            }
+            if (!st_.mechLoggedOn)
+                mechPower(false);
+        } while (!st_.mechLoggedOn && attempts < kLogonAttempts);
+
+        if (!st_.mechLoggedOn)
+            svc_.dialogs->msgBox("Failed to connect to Coin mech\r\n\r\nCheck Cables",
+                                 plat::mb::Critical | plat::mb::OKOnly, "Error");
+    });
+}
+
+int Link::readMemory(int address)
+{
+    const QString context = "Error Read Memory routine : ";
+    int result = -1;
+    if (address < 0 || address > LinkState::kImageTop) {
+        // Nothing to store the word in: report, and never pass the failure off as a word.
+        showError(context, plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range"));
+        return -1;
+    }
+    trap(context, [&] {
+        st_.eepromImage[address] = -1;
+        CipherBlock block;
+        block.plainBytes[1] = address / 256;
+        block.plainBytes[2] = address & 255;
+        block.plainBytes[3] = payloadCheckByte(&block.plainBytes[1], 2);
+        block.blockLength = 3;
+        encipherBlock(block, st_.mechKey);
+        const Frame f = makeFrame({destinationAddress(), sourceAddress(), hdr::MemoryRead, block.cipherBytes[1],
+                                   block.cipherBytes[2], block.cipherBytes[3]});
+        st_.memoryReplied = false;
+        st_.commsError = false;
+        if (!sendDataBlock(f))
+            return;
+        waitSeconds(2, [this] { return st_.memoryReplied || st_.commsError; });
+        if (st_.memoryReplied)
+            result = st_.eepromImage[address];
+    });
+    return result;
+}
+
+int Link::readMemoryRetry(int address)
+{
+    int logons = 0;
+    int result = -1;
+    for (;;) {
+        for (int i = 0; i < kReadsPerCycle; ++i) {
+            result = readMemory(address);
+            if (result >= 0)
+                break;
+        }
+        if (st_.commsError || result < 0) {
+            logon();
+            ++logons;
+        }
+        if (logons == kMaxLogons)
+            break;
+        if (result < 0 || st_.commsError)
+            continue;
+        break;
+    }
+    return result;
+}
+
+bool Link::writeMemory(int address, int value)
+{
+    bool ok = false;
+    trap("Error Write Memory routine : ", [&] {
+        CipherBlock block;
+        block.plainBytes[1] = address / 256;
+        block.plainBytes[2] = address & 255;
+        block.plainBytes[3] = value / 256;
+        block.plainBytes[4] = value & 255;
+        block.plainBytes[5] = payloadCheckByte(&block.plainBytes[1], 4);
+        block.blockLength = 5;
+        encipherBlock(block, st_.mechKey);
+        const Frame f = makeFrame({destinationAddress(), sourceAddress(), hdr::MemoryWrite, block.cipherBytes[1],
+                                   block.cipherBytes[2], block.cipherBytes[3], block.cipherBytes[4],
+                                   block.cipherBytes[5]});
+        st_.boxAcknowledged = false;
+        st_.writeError = false;
+        st_.mechAcknowledged = false;
+        if (!sendDataBlock(f))
+            return;
+        waitSeconds(1, [this] { return st_.boxAcknowledged; });
+        waitSeconds(1, [this] { return st_.mechAcknowledged || st_.writeError; });
+        ok = st_.mechAcknowledged;
+    });
+    return ok;
+}
+
+void Link::decodeMechMemory(const QString& payloadDigits)
+{
+    trap("Error decoding mech memory routine : ", [&] {
+        CipherBlock block;
+        for (int i = 1; i <= 5; ++i)
+            block.cipherBytes[i] = int(hexValue(payloadDigits.mid(2 * i - 2, 2)));
+        block.blockLength = 5;
+        decipherBlock(block, st_.mechKey);
+        int sum = 0;
+        for (int i = 1; i <= 5; ++i)
+            sum += block.plainBytes[i];
+        if ((sum & 255) != 0) {
+            st_.commsError = true;
+            return;
+        }
+        const int address = block.plainBytes[1] * 256 + block.plainBytes[2];
+        if (address >= 256) {
+            st_.commsError = true;
+            return;
+        }
+        st_.eepromImage[address] = block.plainBytes[3] * 256 + block.plainBytes[4];
+        st_.memoryReplied = true;
+    });
+}
+
+bool Link::requestCoinData(int second, const QString& context)
+{
+    trap(context, [&] {
+        const Frame f = makeFrame({destinationAddress(), sourceAddress(), hdr::Command, 0x64, second ? 0x88 : 0x8E, 0x00});
+        st_.boxAcknowledged = false;
+        st_.mechAcknowledged = false;
+        sendDataBlock(f);
+        waitSeconds(1, [this] { return st_.boxAcknowledged; });
+        if (st_.boxAcknowledged)
+            waitSeconds(1, [this] { return st_.mechAcknowledged; });
+    });
+    return st_.mechAcknowledged;
+}
+
+bool Link::requestCoinData1() { return requestCoinData(0, "Error Coin Data 1 routine : "); }
+bool Link::requestCoinData2() { return requestCoinData(1, "Error Coin Data 2 routine : "); }
+
+} // namespace ardwell

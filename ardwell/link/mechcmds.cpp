@@ -1,0 +1,49 @@
+// Plain command frames that prepare a 560 or PCA mech for the live test.
+#include "ardwell/link/link.h"
+
+
+namespace ardwell {
+
+namespace {
+constexpr int kTries = 6;
+const QString kHiiMessage = QStringLiteral("No Response from Coin Mech to HII Enable");
+} // namespace
+
+void Link::mechCommand(std::initializer_list<int> command, qint64 pauseMs, const QString& message,
+                       const QString& context)
+{
+    trap(context, [&] {
+        int tries = 0;
+        do {
+            ++tries;
+            Frame f;
+            f.bytes[0] = destinationAddress();
+            f.bytes[1] = sourceAddress();
+            f.bytes[2] = hdr::Command;
+            f.length = 3;
+            for (int b : command)
+                f.bytes[f.length++] = b;
+            buildChecksum(f);
+            st_.boxAcknowledged = false;
+            st_.mechAcknowledged = false;
+            if (sendDataBlock(f))
+                waitSeconds(3, [this] { return st_.mechAcknowledged; });
+            if (!st_.mechAcknowledged)
+                delayMs(pauseMs);
+        } while (!st_.mechAcknowledged && tries < kTries);
+        if (!st_.mechAcknowledged)
+            svc_.dialogs->msgBox(message, plat::mb::Critical | plat::mb::OKOnly, "Error");
+    });
+}
+
+void Link::reInitialiseMech()
+{
+    mechCommand({0x6F, 0x00}, 200, "No Response from Coin Mech to ReInitialise Command",
+                "Error ReInitialise routine : ");
+}
+
+void Link::hiiEnable() { mechCommand({0x64, 0x8E}, 300, kHiiMessage, "Error HII Enable routine : "); }
+void Link::hiiEnableAll() { mechCommand({0x64, 0x0F}, 300, kHiiMessage, "Error HII Enable ALL routine : "); }
+void Link::hiiAcceptAll() { mechCommand({0x70, 0x00, 0x00, 0x00}, 300, kHiiMessage, "Error HII Accept ALL routine : "); }
+
+} // namespace ardwell

@@ -1,0 +1,215 @@
+#include "platform/gui/controls.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPalette>
+#include <QRadioButton>
+#include <QTextEdit>
+
+namespace plat {
+
+namespace {
+
+const char* const kBackColorProperty = "plat_backColor";
+
+QColor systemColor(int index)
+{
+    const QPalette pal = QApplication::palette();
+    switch (index) {
+    case 1:
+    case 12:
+        return pal.color(QPalette::Dark);
+    case 2:
+    case 13:
+        return pal.color(QPalette::Highlight);
+    case 3:
+        return pal.color(QPalette::Mid);
+    case 5:
+        return pal.color(QPalette::Base);
+    case 6:
+    case 21:
+        return pal.color(QPalette::Shadow);
+    case 7:
+    case 19:
+        return pal.color(QPalette::WindowText);
+    case 8:
+        return pal.color(QPalette::Text);
+    case 9:
+    case 14:
+        return pal.color(QPalette::HighlightedText);
+    case 0:
+    case 10:
+    case 11:
+    case 15:
+        return pal.color(QPalette::Button);
+    case 16:
+        return pal.color(QPalette::Dark);
+    case 17:
+        return pal.color(QPalette::Disabled, QPalette::Text);
+    case 18:
+        return pal.color(QPalette::ButtonText);
+    case 20:
+        return pal.color(QPalette::Light);
+    case 22:
+        return pal.color(QPalette::Midlight);
+    case 23:
+        return pal.color(QPalette::ToolTipText);
+    case 24:
+        return pal.color(QPalette::ToolTipBase);
+    default:
+        return pal.color(QPalette::Window);
+    }
+}
+
+} // namespace
+
+QColor colorFromBgr(quint32 value)
+{
+    if (value & 0x80000000u)
+        return systemColor(int(value & 0xFF));
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+quint32 bgrFromColor(const QColor& c)
+{
+    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
+}
+
+void setBackColor(QWidget* w, quint32 value)
+{
+    if (!w)
+        return;
+    w->setProperty(kBackColorProperty, QVariant::fromValue<uint>(value));
+    const QColor c = colorFromBgr(value);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, c);
+    pal.setColor(QPalette::Base, c);
+    pal.setColor(QPalette::Button, c);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+quint32 backColor(const QWidget* w)
+{
+    if (!w)
+        return sysColor::ButtonFace;
+    const QVariant v = w->property(kBackColorProperty);
+    if (v.isValid())
+        return v.toUInt();
+    if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w) || qobject_cast<const QListWidget*>(w)
+        || qobject_cast<const QComboBox*>(w))
+        return sysColor::WindowBackground;
+    return sysColor::ButtonFace;
+}
+
+Lamp::Lamp(QWidget* parent, Shape shape) : QWidget(parent), shape_(shape) {}
+
+void Lamp::setShape(Shape s)
+{
+    shape_ = s;
+    update();
+}
+
+void Lamp::setFillColor(quint32 bgr)
+{
+    fill_ = bgr;
+    update();
+}
+
+void Lamp::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(colorFromBgr(fill_));
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (shape_ == Shape::Circle) {
+        const qreal d = qMin(r.width(), r.height());
+        p.drawEllipse(QRectF(r.center().x() - d / 2, r.center().y() - d / 2, d, d));
+    } else {
+        p.drawRect(r);
+    }
+}
+
+int checkValue(const QCheckBox* box)
+{
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void setCheckValue(QCheckBox* box, int value)
+{
+    switch (value) {
+    case 0:
+        box->setCheckState(Qt::Unchecked);
+        break;
+    case 1:
+        box->setCheckState(Qt::Checked);
+        break;
+    case 2:
+        box->setTristate(true);
+        box->setCheckState(Qt::PartiallyChecked);
+        break;
+    default:
+        throw RuntimeError(380, "Invalid property value");
+    }
+}
+
+void onClick(QRadioButton* opt, std::function<void()> fn)
+{
+    QObject::connect(opt, &QRadioButton::toggled, opt, [fn = std::move(fn)](bool on) {
+        if (on)
+            fn();
+    });
+}
+
+void onClick(QCheckBox* box, std::function<void()> fn)
+{
+    QObject::connect(box, &QCheckBox::stateChanged, box, [fn = std::move(fn)](int) { fn(); });
+}
+
+void setOptionValue(QRadioButton* opt, bool on)
+{
+    if (on || !opt->isChecked()) {
+        opt->setChecked(on);
+        return;
+    }
+    const bool exclusive = opt->autoExclusive();
+    opt->setAutoExclusive(false);
+    opt->setChecked(false);
+    opt->setAutoExclusive(exclusive);
+}
+
+int HandlerDepth::addIdleListener(std::function<void()> fn)
+{
+    const int id = nextId_++;
+    listeners_[id] = std::move(fn);
+    return id;
+}
+
+void HandlerDepth::removeIdleListener(int id) { listeners_.erase(id); }
+
+void HandlerDepth::leave()
+{
+    if (--depth_ > 0)
+        return;
+    depth_ = 0;
+    // A listener may add or remove listeners: walk a copy.
+    const auto listeners = listeners_;
+    for (const auto& [id, fn] : listeners) {
+        if (listeners_.count(id))
+            fn();
+    }
+}
+
+} // namespace plat

@@ -1,0 +1,239 @@
+#include "platform/textfile.h"
+
+#include "platform/runtimeerror.h"
+#include "platform/vbtext.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <array>
+
+namespace plat {
+
+namespace {
+
+// 0x80..0x9F; the five bytes the code page leaves undefined keep their own code points.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char encodeChar(char16_t u)
+{
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return char(u);
+    for (std::size_t k = 0; k < kHigh.size(); ++k) {
+        if (kHigh[k] == u)
+            return char(0x80 + k);
+    }
+    return '?';
+}
+
+} // namespace
+
+QByteArray toCp1252(const QString& text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const QChar c = text[k];
+        if (c.isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate())
+            ++k; // one character outside the code page: one '?'
+        out += encodeChar(c.unicode());
+    }
+    return out;
+}
+
+QString fromCp1252(const QByteArray& bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        out += QChar(u >= 0x80 && u < 0xA0 ? kHigh[u - 0x80] : char16_t(u));
+    }
+    return out;
+}
+
+QStringList splitLines(const QByteArray& bytes)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype k = 0; k < bytes.size(); ++k) {
+        const char c = bytes[k];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines << fromCp1252(bytes.mid(start, k - start));
+        if (c == '\r' && k + 1 < bytes.size() && bytes[k + 1] == '\n')
+            ++k;
+        start = k + 1;
+    }
+    if (start < bytes.size())
+        lines << fromCp1252(bytes.mid(start));
+    return lines;
+}
+
+const QStringList& TextLines::orThrow() const
+{
+    if (!ok)
+        throw RuntimeError(errorNumber ? errorNumber : err::PathFileAccess, error);
+    return lines;
+}
+
+TextLines readLines(const QString& path)
+{
+    TextLines r;
+    QFile f(path);
+    if (!QFileInfo(path).isFile()) {
+        r.errorNumber = err::FileNotFound;
+        r.error = QStringLiteral("File not found");
+        return r;
+    }
+    if (!f.open(QIODevice::ReadOnly)) {
+        r.errorNumber = err::PathFileAccess;
+        r.error = QStringLiteral("Path/File access error");
+        return r;
+    }
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        r.errorNumber = err::PathFileAccess;
+        r.error = QStringLiteral("Path/File access error");
+        return r;
+    }
+    r.lines = splitLines(bytes);
+    r.ok = true;
+    return r;
+}
+
+namespace {
+
+QByteArray joinLines(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& l : lines)
+        out += toCp1252(l) + "\r\n";
+    return out;
+}
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+} // namespace
+
+bool writeLines(const QString& path, const QStringList& lines, QString* error)
+{
+    QSaveFile f(path);
+    // Where no temporary file can be made beside it, write the file in place as before.
+    f.setDirectWriteFallback(true);
+    if (!f.open(QIODevice::WriteOnly)) {
+        setError(error, f.errorString());
+        return false;
+    }
+    const QByteArray bytes = joinLines(lines);
+    if (f.write(bytes) != bytes.size() || !f.commit()) {
+        setError(error, f.errorString());
+        f.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+bool appendLines(const QString& path, const QStringList& lines, QString* error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        setError(error, f.errorString());
+        return false;
+    }
+    const QByteArray bytes = joinLines(lines);
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
+        setError(error, f.errorString());
+        return false;
+    }
+    return true;
+}
+
+CsvRecord& CsvRecord::text(const QString& s)
+{
+    QString q = s;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return raw(u'"' + q + u'"');
+}
+
+CsvRecord& CsvRecord::number(double x)
+{
+    QString t = str(x).trimmed();
+    if (t.startsWith(u'.'))
+        t.prepend(u'0');
+    else if (t.startsWith(QLatin1String("-.")))
+        t.insert(1, u'0');
+    return raw(t);
+}
+
+CsvRecord& CsvRecord::raw(const QString& field)
+{
+    fields_ << field;
+    return *this;
+}
+
+QString CsvReader::next()
+{
+    const int n = int(line_.size());
+    if (pos_ >= n) {
+        pendingEmpty_ = false;
+        pos_ = n + 1;
+        return {};
+    }
+    while (pos_ < n && (line_[pos_] == u' ' || line_[pos_] == u'\t'))
+        ++pos_;
+    QString field;
+    int stop; // index where the field's text ended
+    if (pos_ < n && line_[pos_] == u'"') {
+        int k = pos_ + 1;
+        for (; k < n; ++k) {
+            if (line_[k] == u'"') {
+                if (k + 1 < n && line_[k + 1] == u'"') {
+                    field += u'"';
+                    ++k;
+                    continue;
+                }
+                break;
+            }
+            field += line_[k];
+        }
+        stop = k;
+    } else {
+        int k = pos_;
+        while (k < n && line_[k] != u',')
+            ++k;
+        field = line_.mid(pos_, k - pos_);
+        while (!field.isEmpty() && (field.back() == u' ' || field.back() == u'\t'))
+            field.chop(1);
+        stop = k;
+    }
+    const int comma = int(line_.indexOf(u',', stop));
+    if (comma < 0) {
+        pos_ = n + 1;
+    } else {
+        pos_ = comma + 1;
+        pendingEmpty_ = pos_ == n;
+    }
+    return field;
+}
+
+double CsvReader::nextNumber() { return val(next()); }
+
+QStringList csvFields(const QString& line)
+{
+    QStringList out;
+    CsvReader r(line);
+    while (!r.atEnd())
+        out << r.next();
+    return out;
+}
+
+} // namespace plat

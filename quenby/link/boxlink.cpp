@@ -1,0 +1,419 @@
+#include "quenby/link/boxlink.h"
+
+#include "platform/runtimeerror.h"
+#include "platform/vbtext.h"
+#include "quenby/link/senddata.h"
+#include "quenby/shell/general.h"
+#include "quenby/shell/texts.h"
+
+namespace quenby {
+
+namespace {
+constexpr quint8 kCr = 0x0D;
+constexpr quint8 kCcAck = 0x05;
+constexpr quint8 kCcNakOrNriAck = 0x06;
+constexpr quint8 kG10ReportStart = 0x80;
+constexpr int kBreakMs = 100;
+const QString kPortSettings = QStringLiteral("9600,N,8,1");
+
+namespace id {
+constexpr int SendData = 206;
+constexpr int SendAndWait = 207;
+constexpr int ErrorDetectedTitle = 208;
+constexpr int Reception = 809;
+constexpr int BatteryLow = 816;
+constexpr int Warning = 817;
+constexpr int Decoding = 818;
+constexpr int Idles = 820;
+constexpr int PortInit = 823;
+constexpr int PortOpenAlready1 = 824;
+constexpr int PortOpenAlready2 = 825;
+constexpr int ErrorTitle = 826;
+constexpr int Timings = 830;
+} // namespace id
+} // namespace
+
+BoxLink::BoxLink(const plat::Services& services, const TextTable& texts, const ErrorReporter& errors,
+                 const JobState& job)
+    : svc_(services), texts_(texts), errors_(errors), job_(job)
+{
+}
+
+BoxLink::~BoxLink() { setPort(nullptr); }
+
+void BoxLink::setPort(plat::SerialPort* port)
+{
+    if (port_) {
+        port_->onReceive = nullptr;
+        port_->onFailure = nullptr;
+    }
+    port_ = port;
+    if (port_) {
+        port_->onReceive = [this] { Comm1_OnComm(); };
+        port_->onFailure = [this](const QString& why) { portFailed(why); };
+    }
+}
+
+QString BoxLink::text(int id) const
+{
+    try {
+        return texts_.getText(id);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+void BoxLink::trap(int textId, const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        errors_.reportError(textId, e);
+    }
+}
+
+// ---- timing ------------------------------------------------------------------------------------
+
+void BoxLink::Timer1_Timer()
+{
+    if (countdownMs > 0)
+        countdownMs -= kTickMs;
+    if (delayCountMs > 0)
+        delayCountMs -= kTickMs;
+    if (countdownMs < 0)
+        countdownMs = 0;
+    if (delayCountMs < 0)
+        delayCountMs = 0;
+}
+
+void BoxLink::delayMs(int ms)
+{
+    delayCountMs = ms < 10 ? 10 : ms - ms % 10;
+    while (delayCountMs > 0)
+        svc_.sched->pump();
+}
+
+bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
+{
+    countdownMs = ms;
+    while (countdownMs > 0 && !(done && done()))
+        svc_.sched->pump();
+    return done && done();
+}
+
+// ---- sending -----------------------------------------------------------------------------------
+
+void BoxLink::sendData(const QByteArray& s)
+{
+    shared::sendData(port_, s, [this](const std::exception& e) {
+        // A port that has gone away would otherwise raise one box per byte of a burst.
+        const bool notOpen = plat::errInfo(e).number == shared::kErrPortNotOpen;
+        if (notOpen && sendErrorShown_)
+            return;
+        sendErrorShown_ = notOpen;
+        errors_.reportError(id::SendData, e);
+    });
+    if (port_ && port_->isOpen())
+        sendErrorShown_ = false;
+}
+
+void BoxLink::sendAndWait(const QByteArray& s)
+{
+    trap(id::SendAndWait, [&] {
+        lineReceived = false;
+        sendData(s);
+        waitFor(kReplyWaitMs, [this] { return lineReceived; });
+    });
+}
+
+void BoxLink::clearInput()
+{
+    if (port_ && port_->isOpen())
+        port_->clearInput();
+}
+
+void BoxLink::sendJ() { sendData("J"); }
+void BoxLink::sendW() { sendData("W"); }
+
+void BoxLink::sendEscapes(int count)
+{
+    for (int i = 0; i < count; ++i)
+        sendData(QByteArray(1, kEsc));
+}
+
+void BoxLink::sendBreak100()
+{
+    // A break ends the box's serial mode: what follows is line mode again.
+    passThrough = false;
+    if (port_)
+        port_->setBreak(true);
+    waitFor(kBreakMs);
+    if (port_)
+        port_->setBreak(false);
+}
+
+bool BoxLink::openPort(int portNumber, plat::OpenResult* why)
+{
+    if (why)
+        *why = plat::OpenResult::Ok;
+    if (!port_) {
+        if (why)
+            *why = plat::OpenResult::NoSuchDevice;
+        return false;
+    }
+    if (port_->portNumber() != portNumber)
+        port_->setPortNumber(portNumber);
+    if (!port_->isOpen()) {
+        port_->setSettings(kPortSettings);
+        const plat::OpenResult r = port_->open();
+        if (why)
+            *why = r;
+    }
+    if (port_->isOpen())
+        sendErrorShown_ = false;
+    return port_->isOpen();
+}
+
+void BoxLink::startupPort(int portNumber)
+{
+    if (!portOpen) {
+        plat::OpenResult why = plat::OpenResult::Ok;
+        if (openPort(portNumber, &why)) {
+            portOpen = true;
+        } else {
+            const int number = plat::serialErrorNumber(why);
+            if (number >= 8000 && number <= 8020) {
+                svc_.dialogs->msgBox(text(id::PortInit) + "\r\n" + text(id::PortOpenAlready1) +
+                                         QString::number(portNumber) + text(id::PortOpenAlready2),
+                                     plat::mb::Critical, text(id::ErrorTitle));
+                svc_.env->endProgram(1);
+            }
+            svc_.dialogs->msgBox(text(id::PortInit), plat::mb::Critical | plat::mb::SystemModal,
+                                 text(id::ErrorDetectedTitle));
+        }
+    }
+    sendBreak100();
+    sendEscapes();
+}
+
+void BoxLink::portFailed(const QString& why)
+{
+    // The port has closed itself: the next job's startupPort opens it again.
+    portOpen = false;
+    errors_.reportError(id::Reception, shared::kErrPortNotOpen, why);
+}
+
+// ---- receiving ---------------------------------------------------------------------------------
+
+void BoxLink::Comm1_OnComm()
+{
+    // A box opened below pumps; bytes arriving meanwhile are read by this same loop afterwards.
+    if (inReceive_ || !port_)
+        return;
+    inReceive_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{inReceive_};
+    while (port_ && port_->isOpen() && port_->bytesWaiting() > 0) {
+        const QByteArray one = port_->read(1);
+        if (one.isEmpty())
+            break;
+        trap(id::Reception, [&] { handleByte(quint8(one.at(0))); });
+    }
+}
+
+void BoxLink::handleByte(quint8 b)
+{
+    if (passThrough)
+        handlePassThroughByte(b);
+    else
+        handleLineByte(b);
+}
+
+void BoxLink::handleLineByte(quint8 b)
+{
+    if (b != kCr) {
+        if (b >= 0x20 && lineBuffer.size() < kLineBufferCap)
+            lineBuffer += fromCp1252(QByteArray(1, char(b)));
+        return;
+    }
+    if (lineBuffer.isEmpty())
+        return;
+    const QString line = lineBuffer;
+    lineBuffer.clear();
+    lineReceived = true;
+    processBoxLine(line);
+}
+
+void BoxLink::handlePassThroughByte(quint8 b)
+{
+    const QString& family = job_.mechFamily;
+    if (family == QLatin1String("NRI")) {
+        if (job_.nriG10LineMode) {
+            if (b == kG10ReportStart)
+                mechReply.clear();
+            else if (b == kCr) {
+                if (parseG10CoinAccepted)
+                    parseG10CoinAccepted(mechReply);
+            } else
+                mechReply.append(char(b));
+            return;
+        }
+        if (b == kCcNakOrNriAck) {
+            replyAck = true;
+        } else if (b == kCr) {
+            --repliesExpected;
+            if (repliesExpected <= 0)
+                replyDone = true;
+        } else {
+            mechReply.append(char(b));
+            if (b == '?')
+                replyError = true;
+        }
+        return;
+    }
+    if (family == QLatin1String("CC")) {
+        if (job_.mechModel == QLatin1String("Sentinel")) {
+            if (b == '%')
+                sentinelLoggedOn = false;
+            sentinelReply.append(char(b));
+            if (b == kCr) {
+                --repliesExpected;
+                if (repliesExpected <= 0)
+                    replyDone = true;
+            }
+            return;
+        }
+        handleCcFrameByte(b);
+        return;
+    }
+    // Mars and anything else: the box relays nothing the program reads.
+}
+
+void BoxLink::handleCcFrameByte(quint8 b)
+{
+    CcFrame& f = ccFrame;
+    if (f.count == 0) {
+        if (b == kCcAck) {
+            ccAck = true;
+        } else if (b == kCcNakOrNriAck) {
+            if (job_.measuring) {
+                if (requestCcMeasurement)
+                    requestCcMeasurement();
+            } else {
+                ccNak = true;
+            }
+        } else if (b == ';' || b == '?') {
+            f.slot[0] = b;
+            f.count = 1;
+        }
+        return;
+    }
+    f.slot[size_t(f.count)] = b;
+    ++f.count;
+
+    // Hand over a copy: the parser may start the next frame (its send can pump).
+    auto handOver = [this](int lastIndex, bool word) {
+        const CcFrame done = ccFrame;
+        ccFrame.count = 0;
+        if (word) {
+            if (parseCcWordReply)
+                parseCcWordReply(done);
+        } else if (parseCcMeasureFrame) {
+            parseCcMeasureFrame(done, lastIndex);
+        }
+    };
+    if (f.slot[0] == ';') {
+        if (f.count >= 4)
+            handOver(3, true);
+        return;
+    }
+    const QString& model = job_.mechModel;
+    if (model == QLatin1String("C120") || model == QLatin1String("435")) {
+        if (f.count == 7) {
+            int sum = 0;
+            for (int i = 0; i <= 5; ++i)
+                sum += f.slot[size_t(i)];
+            if (sum % 256 == f.slot[6])
+                handOver(6, false);
+        } else if (f.count >= 8) {
+            handOver(7, false);
+        }
+    } else if (model == QLatin1String("450")) {
+        if (f.count >= 10)
+            handOver(9, false);
+    } else if (f.count >= 5) {
+        handOver(4, false);
+    }
+}
+
+void BoxLink::processBoxLine(const QString& line)
+{
+    trap(id::Decoding, [&] {
+        const QChar first = line.isEmpty() ? QChar() : line.at(0);
+        switch (first.unicode()) {
+        case '*':
+            if (plat::mid(line, 2, 2) == QLatin1String("EV") && parseCoinAccepted)
+                parseCoinAccepted(line);
+            if (plat::mid(line, 2, 1) == QLatin1String("S"))
+                passThrough = true;
+            if (plat::mid(line, 2, 1) == QLatin1String("R"))
+                boxRestarted = true;
+            break;
+        case 'M':
+            if (job_.measuring && loadMeasurement)
+                loadMeasurement(line);
+            break;
+        case 'V':
+            if (parseCoinAccepted)
+                parseCoinAccepted(line);
+            break;
+        case 'Y':
+            parseIdles(line);
+            break;
+        case 'R':
+            if (decodeMarsPromLine)
+                decodeMarsPromLine(line);
+            break;
+        case 'Z':
+            promRowAck = true;
+            break;
+        case 'C':
+            mechPresent = true;
+            parsetimings(line);
+            statusSeen = true;
+            break;
+        case 'N':
+            mechPresent = false;
+            parsetimings(line);
+            statusSeen = true;
+            break;
+        case 'B':
+            svc_.dialogs->msgBox(texts_.getText(id::BatteryLow), plat::mb::OKOnly | plat::mb::Exclamation,
+                                 texts_.getText(id::Warning));
+            break;
+        default: // "T", "D" and anything unknown
+            break;
+        }
+    });
+}
+
+void BoxLink::parseIdles(const QString& line)
+{
+    for (int i = 0; i < 3; ++i)
+        trap(id::Idles, [&] { idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
+}
+
+void BoxLink::parsetimings(const QString& line)
+{
+    trap(id::Timings, [&] { validatorTimings.value1 = plat::val(plat::mid(line, 2, 5)); });
+    trap(id::Timings, [&] { validatorTimings.value2 = plat::val(plat::mid(line, 8, 5)); });
+    trap(id::Timings, [&] { validatorTimings.value3 = plat::val(plat::mid(line, 14, 5)); });
+    trap(id::Timings, [&] { validatorTimings.value4 = plat::cLng(plat::val(plat::mid(line, 20, 5))); });
+    boxVersion = plat::mid(line, 29, 5);
+    if (showBoxVersion)
+        trap(id::Timings, [&] { showBoxVersion(boxVersion); });
+}
+
+} // namespace quenby

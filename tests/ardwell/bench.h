@@ -1,0 +1,59 @@
+#pragma once
+// A program on virtual time in front of the simulated box and mech, for scenario tests.
+
+#include "ardwell/link/frmmain.h"
+#include "ardwell/link/link.h"
+#include "ardwell/program.h"
+#include "sim/ardwellbox.h"
+#include "sim/simport.h"
+#include "tests/support/testservices.h"
+
+#include <memory>
+
+namespace ardwell_test {
+
+struct Bench {
+    explicit Bench(const QString& mechModel = QStringLiteral("330")) : mech(mechModel), box(*ts.sched, mech)
+    {
+        ts.makePort = [this] {
+            auto p = std::make_unique<sim::SimPort>(*ts.sched, box);
+            p->setOpenResult(openResult);
+            port = p.get();
+            return p;
+        };
+    }
+
+    // Starts the program; false when it ended during start-up.
+    bool start(const QString& commandLine = {})
+    {
+        program = std::make_unique<ardwell::Program>(ts.services(), commandLine);
+        try {
+            program->start();
+        } catch (const plat::ProgramEnded&) {
+            return false;
+        }
+        return true;
+    }
+
+    ardwell::frmMain& win() { return program->window(); }
+    ardwell::LinkState& st() { return program->state(); }
+    QByteArray sent() const { return port ? port->sentWithBreaks() : QByteArray(); }
+    bool portEverOpened() const
+    {
+        if (!port)
+            return false;
+        for (const auto& e : port->transcript())
+            if (e.kind == sim::TranscriptEntry::Open)
+                return true;
+        return false;
+    }
+
+    testing_support::TestServices ts;
+    sim::ArdwellMech mech;
+    sim::ArdwellBox box;
+    plat::OpenResult openResult = plat::OpenResult::Ok;
+    sim::SimPort* port = nullptr;
+    std::unique_ptr<ardwell::Program> program; // last: goes before the box it talks to
+};
+
+} // namespace ardwell_test

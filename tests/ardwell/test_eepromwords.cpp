@@ -1,0 +1,120 @@
+#include "link_fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace ardwell;
+using ardwell_test::Rig;
+
+namespace {
+
+struct LoggedOn : ::testing::Test {
+    Rig rig{"330"};
+    void SetUp() override
+    {
+        rig.link.logon();
+        ASSERT_TRUE(rig.st.mechLoggedOn);
+        rig.port->clearTranscript();
+    }
+    int framesWithHeader(const char* header) const
+    {
+        int n = 0;
+        for (const QByteArray& line : rig.sent().split('\r'))
+            n += line.size() > 8 && line.mid(4, 2) == header;
+        return n;
+    }
+};
+
+} // namespace
+
+TEST_F(LoggedOn, ReadsAWord)
+{
+    rig.mech->setWord(5, 0xA55A);
+    EXPECT_EQ(rig.link.readMemory(5), 0xA55A);
+    EXPECT_EQ(rig.st.eepromImage[5], 0xA55A);
+    ASSERT_EQ(rig.mech->addressesRead(), QList<int>{5});
+    EXPECT_TRUE(rig.mech->received().back().payloadOk);
+}
+
+TEST_F(LoggedOn, AReplyForAnotherAddressStoresThatWordOnly)
+{
+    rig.mech->setWord(6, 0x0606);
+    rig.st.eepromImage[5] = 77;
+    rig.mech->misaddressReads(1);
+    EXPECT_EQ(rig.link.readMemory(5), -1);
+    EXPECT_EQ(rig.st.eepromImage[5], -1);
+    EXPECT_EQ(rig.st.eepromImage[6], 0x0606);
+}
+
+TEST_F(LoggedOn, ABadCheckByteEndsTheWaitAtOnce)
+{
+    rig.mech->setBadCheckFor(1);
+    rig.st.eepromImage[9] = 0;
+    const plat::Millis t0 = rig.now();
+    EXPECT_EQ(rig.link.readMemory(9), -1);
+    EXPECT_TRUE(rig.st.commsError);
+    EXPECT_LT(rig.now() - t0, 300);
+    EXPECT_EQ(rig.st.eepromImage[9], -1);
+}
+
+TEST_F(LoggedOn, AnAddressOutsideTheImageIsReportedNotSent)
+{
+    rig.ts.dialogs->answer(plat::mb::OK, "Error Read Memory routine : ");
+    rig.ts.dialogs->answer(plat::mb::OK, "Subscript out of range - 9");
+    EXPECT_EQ(rig.link.readMemory(4097), -1);
+    EXPECT_EQ(rig.link.readMemory(-1), -1);
+    EXPECT_EQ(framesWithHeader("94"), 0);
+}
+
+TEST_F(LoggedOn, RetriesThenLogsOnAgainAndReads)
+{
+    rig.mech->setWord(3, 0x1234);
+    // 30 reads go unanswered, then the first logon request of the new logon.
+    rig.mech->setSilentFor(31);
+    const MechKey before = rig.st.mechKey;
+    EXPECT_EQ(rig.link.readMemoryRetry(3), 0x1234);
+    EXPECT_EQ(framesWithHeader("94"), 31);
+    EXPECT_EQ(rig.sent().count("%\rR\r"), 1); // one failed logon attempt
+    EXPECT_TRUE(rig.st.mechLoggedOn);
+    EXPECT_TRUE(before.m1 != rig.st.mechKey.m1 || before.m2 != rig.st.mechKey.m2);
+}
+
+TEST_F(LoggedOn, ABoxThatTakesNothingGivesUpAfterThirtyCycles)
+{
+    rig.box->setFramesNotTaken(-1);
+    rig.ts.sched->setLimitMs(4 * 3600 * 1000);
+    for (int i = 0; i < 30; ++i)
+        rig.ts.dialogs->answer(plat::mb::OK, "Failed to connect to Coin mech");
+    EXPECT_LT(rig.link.readMemoryRetry(3), 0);
+    EXPECT_EQ(framesWithHeader("94"), 900);
+    EXPECT_EQ(rig.ts.dialogs->boxes().size(), 30u);
+}
+
+TEST_F(LoggedOn, WritesAWordAndSeesRefusals)
+{
+    EXPECT_TRUE(rig.link.writeMemory(10, 0xBEEF));
+    EXPECT_EQ(rig.mech->word(10), 0xBEEF);
+
+    rig.mech->refuseWrites(1);
+    const plat::Millis t0 = rig.now();
+    EXPECT_FALSE(rig.link.writeMemory(11, 0x0001));
+    EXPECT_TRUE(rig.st.writeError);
+    EXPECT_LT(rig.now() - t0, 500);
+    EXPECT_NE(rig.mech->word(11), 0x0001);
+
+    rig.box->setFramesNotTaken(1);
+    EXPECT_FALSE(rig.link.writeMemory(12, 0x0002));
+    EXPECT_EQ(framesWithHeader("D4"), 3);
+}
+
+TEST_F(LoggedOn, CoinDataRequests)
+{
+    EXPECT_TRUE(rig.link.requestCoinData1());
+    EXPECT_TRUE(rig.link.requestCoinData2());
+    EXPECT_TRUE(rig.sent().contains(frameLine(makeFrame({0xFF, 0x61, 0x24, 0x64, 0x8E, 0x00}))));
+    EXPECT_TRUE(rig.sent().contains(frameLine(makeFrame({0xFF, 0x61, 0x24, 0x64, 0x88, 0x00}))));
+
+    rig.box->setFramesNotTaken(1);
+    const plat::Millis t0 = rig.now();
+    EXPECT_FALSE(rig.link.requestCoinData1());
+    EXPECT_GE(rig.now() - t0, 2000); // the box wait, then a further second
+}

@@ -1,0 +1,244 @@
+#include "platform/dialogs.h"
+#include "platform/runtimeerror.h"
+#include "quenby/shell/texts.h"
+#include "tests/support/testservices.h"
+
+#include <gtest/gtest.h>
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+using namespace quenby;
+using testing_support::TestServices;
+
+namespace {
+
+int errorNumberOf(const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (const plat::RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+struct LanguageFixture : ::testing::Test {
+    TestServices ts;
+    TextTable texts;
+
+    void load(const QString& language)
+    {
+        texts.languageName = language;
+        texts.loadLanguageFile(ts.folder(), *ts.dialogs);
+    }
+};
+
+} // namespace
+
+TEST(BuiltInTexts, EnglishTextsAndMissingIds)
+{
+    const TextTable texts;
+    EXPECT_EQ(texts.getText(832), "Error Writing Config Default File : ");
+    EXPECT_EQ(texts.getText(850), "Configuration");
+    EXPECT_EQ(texts.getText(1000), "Checking for Communication with Quenby");
+    EXPECT_EQ(texts.getText(204), " occurred: ");
+    for (int missing : {239, 202, -1, 0, 2001})
+        EXPECT_EQ(errorNumberOf([&] { texts.getText(missing); }), 9) << missing;
+}
+
+TEST(BuiltInTexts, LanguageNamedButNotLoadedUsesEnglish)
+{
+    TextTable texts;
+    texts.languageName = "Deutsch";
+    EXPECT_EQ(texts.getText(860), "Program Mech");
+}
+
+TEST_F(LanguageFixture, LineForms)
+{
+    ts.writeFile("Deutsch.txt", "850,Konfiguration\r\n"
+                                "856, Sprache\r\n"
+                                "858,  Sichern\n"
+                                "860,\"Programm, neu\"\n"
+                                "\"861\",\"Test\"\r\n"
+                                "abc,Null\r\n"
+                                "872.5,Ende\r\n"
+                                "1,Eins,Zwei\r\n"
+                                "861,Pruefung");
+    load("Deutsch");
+    EXPECT_TRUE(texts.textTableLoaded);
+    EXPECT_EQ(texts.getText(850), "Konfiguration");
+    EXPECT_EQ(texts.getText(856), "Sprache");
+    EXPECT_EQ(texts.getText(858), " Sichern");
+    EXPECT_EQ(texts.getText(860), "Programm");
+    EXPECT_EQ(texts.getText(861), "Pruefung"); // a later line wins
+    EXPECT_EQ(texts.getText(0), "Null");
+    EXPECT_EQ(texts.getText(872), "Ende"); // halves to even
+    EXPECT_EQ(texts.getText(1), "Eins");
+    EXPECT_EQ(texts.getText(859), ""); // never set
+    EXPECT_EQ(errorNumberOf([&] { texts.getText(2001); }), 9);
+    EXPECT_EQ(errorNumberOf([&] { texts.getText(-1); }), 9);
+}
+
+TEST_F(LanguageFixture, IdOutsideTableIsReportedAndSkipped)
+{
+    ts.writeFile("Deutsch.txt", "850,Vorher\r\n2001,Zu gross\r\n-1,Negativ\r\n1e20,Riesig\r\n2000,Letzte\r\n");
+    for (int i = 0; i < 3; ++i)
+        ts.dialogs->answer(plat::mb::OK, "Error Loading Language File routine : \r\n");
+    load("Deutsch");
+    ASSERT_EQ(ts.dialogs->boxes().size(), 3u);
+    const auto& box = ts.dialogs->boxes()[0];
+    EXPECT_EQ(box.text, "Error Loading Language File routine : \r\nSubscript out of range - 9");
+    EXPECT_EQ(box.style, plat::mb::Critical | plat::mb::OKOnly);
+    EXPECT_EQ(box.title, "Error detected");
+    EXPECT_EQ(texts.getText(850), "Vorher");
+    EXPECT_EQ(texts.getText(2000), "Letzte");
+    EXPECT_TRUE(texts.textTableLoaded);
+}
+
+TEST_F(LanguageFixture, SwitchingLanguagesKeepsOlderTexts)
+{
+    ts.writeFile("Deutsch.txt", "860,Mech programmieren\r\n861,Pruefer\r\n");
+    ts.writeFile("Francais.txt", "861,Testeur\r\n");
+    load("Deutsch");
+    load("Francais");
+    EXPECT_EQ(texts.getText(860), "Mech programmieren");
+    EXPECT_EQ(texts.getText(861), "Testeur");
+
+    load("English");
+    EXPECT_EQ(texts.getText(860), "Program Mech");
+    EXPECT_EQ(texts.textTable[860], "Mech programmieren");
+
+    ts.writeFile("Deutsch.txt", "861,Pruefer neu\r\n");
+    load("Deutsch");
+    EXPECT_EQ(texts.getText(861), "Pruefer neu");
+}
+
+TEST_F(LanguageFixture, SpanishFileIsReadInTheWindowsCodePage)
+{
+    ts.writeFile("Espanol.txt", QByteArray("856,Idioma espa\xF1ol \x80\r\n"));
+    load(QStringLiteral("Espa\u00f1ol"));
+    EXPECT_EQ(texts.getText(856), QStringLiteral("Idioma espa\u00f1ol \u20ac"));
+}
+
+TEST_F(LanguageFixture, MissingFileLeavesTheTableAlone)
+{
+    ts.writeFile("Deutsch.txt", "860,Mech programmieren\r\n");
+    load("Deutsch");
+    ts.dialogs->answer(plat::mb::OK, "Invalid Language Filename");
+    load("Francais");
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(ts.dialogs->boxes()[0].style, plat::mb::Critical | plat::mb::OKOnly);
+    EXPECT_EQ(ts.dialogs->boxes()[0].title, "Error");
+    EXPECT_TRUE(texts.textTableLoaded);
+    EXPECT_EQ(texts.getText(860), "Mech programmieren");
+}
+
+TEST_F(LanguageFixture, NeverLoadedLanguageShowsEnglish)
+{
+    ts.dialogs->answer(plat::mb::OK, "Invalid Language Filename");
+    load("Deutsch");
+    EXPECT_FALSE(texts.textTableLoaded);
+    EXPECT_EQ(texts.getText(860), "Program Mech");
+}
+
+TEST_F(LanguageFixture, UnknownLanguageLoadsNothingSilently)
+{
+    ts.writeFile("Klingon.txt", "860,x\r\n");
+    ts.writeFile(".txt", "860,x\r\n");
+    load("Klingon");
+    load("");
+    EXPECT_TRUE(ts.dialogs->boxes().empty());
+    EXPECT_FALSE(texts.textTableLoaded);
+}
+
+TEST_F(LanguageFixture, UnreadableFileIsReportedOnce)
+{
+    ts.writeFile("Deutsch.txt", "860,x\r\n861,y\r\n");
+    const QString path = ts.folder() + "/Deutsch.txt";
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    QFile probe(path);
+    if (probe.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "permissions are not enforced for this user";
+    ts.dialogs->answer(plat::mb::OK, "Error Loading Language File routine : ");
+    load("Deutsch");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_FALSE(texts.textTableLoaded);
+}
+
+TEST(ErrorMessage, CommonLayout)
+{
+    EXPECT_EQ(errorMessage(832, "Error Writing Config Default File : ", 75, "Path/File access error"),
+              " 832 Error Writing Config Default File :  \r\nPath/File access error - 75");
+    const QString eighty = QString(50, u'a') + QString(30, u'b');
+    EXPECT_EQ(errorMessage(206, "x", 8018, eighty), " 206 x \r\n" + QString(50, u'a') + " - 8018");
+    EXPECT_EQ(errorMessage(-3, "", 5, ""), "-3  \r\n - 5");
+    EXPECT_EQ(errorMessage("Ctx : ", 9, "Subscript out of range"), "Ctx : \r\nSubscript out of range - 9");
+}
+
+TEST(ErrorReporterBox, CriticalOkTitledInTheCurrentLanguage)
+{
+    TestServices ts;
+    TextTable texts;
+    const ErrorReporter reporter(texts, *ts.dialogs);
+    ts.dialogs->answer(plat::mb::OK);
+    reporter.reportError(206, plat::RuntimeError(8018, "Operation valid only when the port is open"));
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(ts.dialogs->boxes()[0].text,
+              " 206 Error Sending Data :  \r\nOperation valid only when the port is open - 8018");
+    EXPECT_EQ(ts.dialogs->boxes()[0].style, plat::mb::Critical | plat::mb::OKOnly);
+    EXPECT_EQ(ts.dialogs->boxes()[0].title, "Error detected");
+
+    // Errors that are not the program's own are number 5; an id without text still reports.
+    ts.dialogs->answer(plat::mb::OK);
+    EXPECT_NO_THROW(reporter.reportError(239, std::runtime_error("boom")));
+    EXPECT_EQ(ts.dialogs->boxes()[1].text, " 239  \r\nboom - 5");
+
+    ts.writeFile("Deutsch.txt", "208,Fehler erkannt\r\n");
+    texts.languageName = "Deutsch";
+    texts.loadLanguageFile(ts.folder(), *ts.dialogs);
+    ts.dialogs->answer(plat::mb::OK);
+    reporter.reportError(3000, 1, "x");
+    EXPECT_EQ(ts.dialogs->boxes()[2].title, "Fehler erkannt");
+}
+
+// Every text the program looks up by a literal number must be in the built-in table, or the
+// English program fails with an error box where a caption or message belongs.
+TEST(BuiltInTexts, EveryLiteralIdUsedInTheSourcesExists)
+{
+    const QRegularExpression call(R"((?:\bgetText|\breportError|\btext)\s*\(\s*(\d+)\s*[,)])");
+    QDirIterator it(QStringLiteral(QUENBY_SOURCE_DIR), {"*.cpp", "*.h"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    int files = 0;
+    QStringList missing;
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        ++files;
+        const QString src = QString::fromUtf8(f.readAll());
+        for (auto m = call.globalMatch(src); m.hasNext();) {
+            const int id = m.next().captured(1).toInt();
+            if (!TextTable::hasBuiltIn(id))
+                missing << QFileInfo(path).fileName() + ": " + QString::number(id);
+        }
+    }
+    EXPECT_GT(files, 0);
+    EXPECT_TRUE(missing.isEmpty()) << missing.join("; ").toStdString();
+}
+
+TEST(BuiltInTexts, TableIsSortedAndCoversTheStartUpTexts)
+{
+    const QList<int> ids = TextTable::builtInIds();
+    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+    for (int id : {122, 123, 124, 125, 126, 201, 203, 204, 206, 207, 208, 209, 221, 809, 810, 811, 815, 816,
+                   817, 818, 820, 823, 824, 825, 826, 830, 831, 832, 850, 856, 858, 859, 860, 861, 862, 863, 864,
+                   865, 866, 867, 868, 872, 874, 875, 876, 1000})
+        EXPECT_TRUE(TextTable::hasBuiltIn(id)) << id;
+    for (int id = 231; id <= 255; ++id)
+        EXPECT_EQ(TextTable::hasBuiltIn(id), id != 239) << id;
+}
