@@ -1,0 +1,49 @@
+#pragma once
+// Real-time services for the benchmarks: the real clock and pump, boxes answered without a
+// window, and the CPU time this process has used.
+
+#include "platform/appenv.h"
+#include "platform/dialogs.h"
+#include "platform/sound.h"
+
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+
+namespace bench {
+
+inline double cpuSeconds()
+{
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+struct OkDialogs : plat::Dialogs {
+    int msgBox(const QString& text, int, const QString&) override
+    {
+        std::fprintf(stderr, "  (box: %s)\n", qPrintable(text.simplified()));
+        return plat::mb::OK;
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+struct Silent : plat::Sound {
+    void playSync(const QString&) override {}
+    void beep() override {}
+};
+
+struct Env : plat::AppEnv {
+    QTemporaryDir dir;
+    QString programFolder() const override { return dir.path(); }
+    bool anotherInstanceRunning() override { return false; }
+    [[noreturn]] void endProgram(int code) override
+    {
+        runClosers();
+        std::exit(code);
+    }
+};
+
+} // namespace bench
