@@ -258,35 +258,15 @@ void Link::enableMainButtons(bool b)
 
 bool Link::dirExists(const QString& path)
 {
-    const auto probe = dirProbe_ ? dirProbe_ : [](const QString& p) {
+    const shared::FileProbe probe = dirProbe_ ? dirProbe_ : [](const QString& p) {
         return !p.isEmpty() && QFileInfo(p).isDir();
     };
-    const shared::FileExistsTexts texts;
-    for (;;) {
-        try {
-            return probe(path);
-        } catch (const std::exception& e) {
-            const plat::ErrInfo info = plat::errInfo(e);
-            if (info.number == plat::err::DiskNotReady) {
-                const int answer = svc_.dialogs->msgBox(
-                    texts.diskNotReady, plat::mb::OKCancel | plat::mb::Exclamation, "");
-                if (answer == plat::mb::OK)
-                    continue;
-                return false;
-            }
-            if (info.number == plat::err::DeviceUnavailable) {
-                svc_.dialogs->msgBox("This drive or path does not exist: " + path,
-                                     plat::mb::OKOnly | plat::mb::Exclamation, "");
-                return false;
-            }
-            // The program does not end over a failed folder check: report it and go on.
-            svc_.dialogs->msgBox(texts.unexpectedError + (info.number >= 0 ? " " : "") + QString::number(info.number)
-                                     + texts.occurred
-                                     + info.description,
-                                 plat::mb::OKOnly | plat::mb::Critical, "");
-            return false;
-        }
-    }
+    shared::FileExistsTexts texts;
+    texts.pathMissing = QStringLiteral("This drive or path does not exist: ");
+    // Same boxes as the file check; the program does not end over a failed folder check.
+    return shared::fileExists(path, *svc_.dialogs, texts,
+                              [&](const std::exception& e) { showError("Error Directory Exists routine : ", e); },
+                              probe);
 }
 
 bool Link::fileExists(const QString& path)

@@ -40,7 +40,7 @@ bool fileExists(const QString& path, plat::Dialogs& dialogs, const FileExistsTex
                     return false;
                 }
                 if (info.number == plat::err::DeviceUnavailable) {
-                    dialogs.msgBox(texts.unexpectedError + path, plat::mb::Exclamation | plat::mb::OKOnly,
+                    dialogs.msgBox((texts.pathMissing.isEmpty() ? texts.unexpectedError : texts.pathMissing) + path, plat::mb::Exclamation | plat::mb::OKOnly,
                                    QString());
                     return false;
                 }

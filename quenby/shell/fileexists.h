@@ -16,6 +16,8 @@ struct FileExistsTexts {
     QString diskNotReady = QStringLiteral("Put a floppy disk in the drive and close the door.");
     QString unexpectedError = QStringLiteral("Unexpected error #");
     QString occurred = QStringLiteral(" occurred: ");
+    // Put before the path when the device is unavailable; empty means unexpectedError.
+    QString pathMissing;
 };
 
 // Whether an ordinary file (not a folder, not hidden) of exactly that name exists; no wildcard
@@ -28,7 +30,7 @@ bool probeOrdinaryFile(const QString& path);
 // program. Anything failing beyond that goes to onError and gives False.
 bool fileExists(const QString& path, plat::Dialogs& dialogs, const FileExistsTexts& texts,
                 const std::function<void(const std::exception&)>& onError);
-// The same with another search (tests).
+// The same with another search (a folder check, tests).
 bool fileExists(const QString& path, plat::Dialogs& dialogs, const FileExistsTexts& texts,
                 const std::function<void(const std::exception&)>& onError, const FileProbe& probe);
 

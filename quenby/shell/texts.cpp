@@ -633,7 +633,7 @@ void TextTable::loadLanguageFile(const QString& programFolder, plat::Dialogs& di
     const auto trap = [&](const std::exception& e) { reporter.reportContext(kLanguageLoadContext, e); };
     const QString path = QDir(programFolder).filePath(fileName);
 
-    const shared::FileExistsTexts boxTexts{getText(201), getText(203), getText(204)};
+    const shared::FileExistsTexts boxTexts{getText(201), getText(203), getText(204), {}};
     if (!shared::fileExists(path, dialogs, boxTexts, trap)) {
         dialogs.msgBox(QStringLiteral("Invalid Language Filename"), plat::mb::Critical | plat::mb::OKOnly,
                        QStringLiteral("Error"));

@@ -205,11 +205,13 @@ TEST(ErrorReporterBox, CriticalOkTitledInTheCurrentLanguage)
     EXPECT_EQ(ts.dialogs->boxes()[2].title, "Fehler erkannt");
 }
 
-// Every text the program looks up by a literal number must be in the built-in table, or the
-// English program fails with an error box where a caption or message belongs.
-TEST(BuiltInTexts, EveryLiteralIdUsedInTheSourcesExists)
+// Every text the program looks up by number must be in the built-in table, or the English
+// program fails with an error box where a caption or message belongs. Ids are looked up either
+// as literals or through named constants (kText... or a capitalised name in an id namespace).
+TEST(BuiltInTexts, EveryIdUsedInTheSourcesExists)
 {
-    const QRegularExpression call(R"((?:\bgetText|\breportError|\btext)\s*\(\s*(\d+)\s*[,)])");
+    const QRegularExpression call(R"((?:\bgetText|\breportError|\btext)\s*\(\s*(\d+)\s*[,)]|)"
+                                  R"(constexpr\s+int\s+(?:kText\w*|[A-Z]\w*)\s*=\s*(\d+)\s*;)");
     QDirIterator it(QStringLiteral(QUENBY_SOURCE_DIR), {"*.cpp", "*.h"}, QDir::Files,
                     QDirIterator::Subdirectories);
     int files = 0;
@@ -221,7 +223,8 @@ TEST(BuiltInTexts, EveryLiteralIdUsedInTheSourcesExists)
         ++files;
         const QString src = QString::fromUtf8(f.readAll());
         for (auto m = call.globalMatch(src); m.hasNext();) {
-            const int id = m.next().captured(1).toInt();
+            const auto match = m.next();
+            const int id = (match.captured(1).isEmpty() ? match.captured(2) : match.captured(1)).toInt();
             if (!TextTable::hasBuiltIn(id))
                 missing << QFileInfo(path).fileName() + ": " + QString::number(id);
         }
