@@ -116,7 +116,17 @@ void Link::startupPort()
 
 void Link::writePort(const QByteArray& bytes, const QString& errorContext)
 {
-    shared::sendData(port_, bytes, [&](const std::exception& e) { showError(errorContext, e); });
+    shared::sendData(port_, bytes, [&](const std::exception& e) {
+        // A port that has gone away would otherwise raise a box for every command of a job
+        // (a failed logon alone sends dozens): say it once until the port is open again.
+        const bool notOpen = plat::errInfo(e).number == shared::kErrPortNotOpen;
+        if (notOpen && notOpenShown_)
+            return;
+        notOpenShown_ = notOpen;
+        showError(errorContext, e);
+    });
+    if (port_ && port_->isOpen())
+        notOpenShown_ = false;
 }
 
 void Link::sendData(const QByteArray& text)
@@ -256,23 +266,33 @@ void Link::enableMainButtons(bool b)
 
 // ---- Files and sounds ----
 
+namespace {
+// The boxes of the file and folder checks.
+shared::FileExistsTexts checkTexts()
+{
+    shared::FileExistsTexts texts;
+    texts.pathMissing = QStringLiteral("This drive or path does not exist: ");
+    return texts;
+}
+} // namespace
+
 bool Link::dirExists(const QString& path)
 {
     const shared::FileProbe probe = dirProbe_ ? dirProbe_ : [](const QString& p) {
         return !p.isEmpty() && QFileInfo(p).isDir();
     };
-    shared::FileExistsTexts texts;
-    texts.pathMissing = QStringLiteral("This drive or path does not exist: ");
     // Same boxes as the file check; the program does not end over a failed folder check.
-    return shared::fileExists(path, *svc_.dialogs, texts,
+    return shared::fileExists(path, *svc_.dialogs, checkTexts(),
                               [&](const std::exception& e) { showError("Error Directory Exists routine : ", e); },
                               probe);
 }
 
 bool Link::fileExists(const QString& path)
 {
-    return shared::fileExists(path, *svc_.dialogs, shared::FileExistsTexts{},
-                              [&](const std::exception& e) { showError("Error File Exists routine : ", e); });
+    const shared::FileProbe probe = fileProbe_ ? fileProbe_ : shared::FileProbe(shared::probeOrdinaryFile);
+    return shared::fileExists(path, *svc_.dialogs, checkTexts(),
+                              [&](const std::exception& e) { showError("Error File Exists routine : ", e); },
+                              probe);
 }
 
 void Link::makeSound(bool reject)

@@ -78,6 +78,8 @@ public:
     bool dirExists(const QString& path);
     // The folder search behind dirExists; throws plat::RuntimeError as the system's does (tests).
     void setDirProbe(std::function<bool(const QString&)> probe) { dirProbe_ = std::move(probe); }
+    // The same for the file search behind fileExists.
+    void setFileProbe(std::function<bool(const QString&)> probe) { fileProbe_ = std::move(probe); }
     // Built-in procedures shared with the first program, with this program's texts and errors.
     bool fileExists(const QString& path);
     void makeSound(bool reject);
@@ -115,6 +117,7 @@ public:
     void hiiAcceptAll();
 
 private:
+    bool notOpenShown_ = false; // the port-not-open error was shown since the port was last open
     void writePort(const QByteArray& bytes, const QString& errorContext);
     void boxCommand(const char* text);
     bool isSet(const char* option) const;
@@ -132,6 +135,7 @@ private:
     plat::SerialPort* port_ = nullptr;
     bool inReceive_ = false;
     std::function<bool(const QString&)> dirProbe_;
+    std::function<bool(const QString&)> fileProbe_;
 };
 
 } // namespace ardwell

@@ -113,7 +113,7 @@ void Link::Comm1_OnComm()
             try {
                 parseDataStream(line);
             } catch (const std::exception& e) {
-                showError("Error Comms routine : ", e);
+                showError(kParseContext, e);
             }
             st_.lineReceived = !st_.boxAcknowledged;
             st_.serialLineBuffer.clear();

@@ -217,6 +217,23 @@ TEST(FolderCheck, ReportsFailuresWithoutEndingTheProgram)
     EXPECT_EQ(rig.ts.env->endCount, 0);
 }
 
+TEST(FileCheck, AMissingDriveNamesThePath)
+{
+    Rig rig;
+    rig.ts.writeFile("plain.txt", "x");
+    EXPECT_TRUE(rig.link.fileExists(rig.ts.folder() + "/plain.txt"));
+    EXPECT_FALSE(rig.link.fileExists(rig.ts.folder()));
+
+    rig.link.setFileProbe([](const QString&) -> bool {
+        throw plat::RuntimeError(plat::err::DeviceUnavailable, "Device unavailable");
+    });
+    rig.ts.dialogs->answer(plat::mb::OK);
+    EXPECT_FALSE(rig.link.fileExists("Q:/config.txt"));
+    ASSERT_EQ(rig.ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(rig.ts.dialogs->boxes()[0].text, "This drive or path does not exist: Q:/config.txt");
+    EXPECT_EQ(rig.ts.dialogs->boxes()[0].style, plat::mb::Exclamation | plat::mb::OKOnly);
+}
+
 TEST(WholeSecondWait, LastsItsFullTimeAcrossMidnight)
 {
     testing_support::TestServices ts;
