@@ -1,5 +1,6 @@
 #include "ardwell/link/link.h"
 
+#include "platform/reentryguard.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 
@@ -87,13 +88,9 @@ void Link::countUp(const QString& label, int index, bool blankForZero)
 void Link::Comm1_OnComm()
 {
     // A box or sound inside the parser pumps; input arriving meanwhile waits for this loop.
-    if (inReceive_ || !port_)
+    const plat::ReentryGuard guard(inReceive_);
+    if (!guard || !port_)
         return;
-    inReceive_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{inReceive_};
 
     while (port_->bytesWaiting() >= 1) {
         QByteArray ch;

@@ -1,5 +1,6 @@
 #include "quenby/link/boxlink.h"
 
+#include "platform/reentryguard.h"
 #include "platform/runtimeerror.h"
 #include "platform/vbtext.h"
 #include "quenby/link/senddata.h"
@@ -208,13 +209,9 @@ void BoxLink::portFailed(const QString& why)
 void BoxLink::Comm1_OnComm()
 {
     // A box opened below pumps; bytes arriving meanwhile are read by this same loop afterwards.
-    if (inReceive_ || !port_)
+    const plat::ReentryGuard guard(inReceive_);
+    if (!guard || !port_)
         return;
-    inReceive_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{inReceive_};
     while (port_ && port_->isOpen() && port_->bytesWaiting() > 0) {
         const QByteArray one = port_->read(1);
         if (one.isEmpty())

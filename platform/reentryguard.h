@@ -1,0 +1,25 @@
+#pragma once
+// Keeps a handler from running inside itself when something it calls pumps events (a message
+// box, a sound, a wait). The outer run goes on with whatever arrived meanwhile.
+
+namespace plat {
+
+class ReentryGuard {
+public:
+    explicit ReentryGuard(bool& busy) : busy_(busy), entered_(!busy) { busy_ = true; }
+    ~ReentryGuard()
+    {
+        if (entered_)
+            busy_ = false;
+    }
+    ReentryGuard(const ReentryGuard&) = delete;
+    ReentryGuard& operator=(const ReentryGuard&) = delete;
+    // False when the handler is already running further up the stack.
+    explicit operator bool() const { return entered_; }
+
+private:
+    bool& busy_;
+    bool entered_;
+};
+
+} // namespace plat
