@@ -7,23 +7,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include "tests/support/testservices.h"
+
 #include <gtest/gtest.h>
 
 using namespace plat;
+using testing_support::errNumber;
 
 namespace {
 
 void runDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-int errNumber(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return errInfo(e).number;
-    }
-    return 0;
-}
 
 } // namespace
 

@@ -1,21 +1,12 @@
 #include "platform/runtimeerror.h"
 #include "platform/vbtext.h"
 
+#include "tests/support/testservices.h"
+
 #include <gtest/gtest.h>
 
 using namespace plat;
-
-namespace {
-int errNumber(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        return errInfo(e).number;
-    }
-    return 0;
-}
-} // namespace
+using testing_support::errNumber;
 
 TEST(VbText, StrPutsABlankBeforeNumbersThatAreNotNegative)
 {

@@ -12,18 +12,9 @@
 
 using namespace quenby;
 using testing_support::TestServices;
+using testing_support::errNumber;
 
 namespace {
-
-int errorNumberOf(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const plat::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 struct LanguageFixture : ::testing::Test {
     TestServices ts;
@@ -46,7 +37,7 @@ TEST(BuiltInTexts, EnglishTextsAndMissingIds)
     EXPECT_EQ(texts.getText(1000), "Checking for Communication with Quenby");
     EXPECT_EQ(texts.getText(204), " occurred: ");
     for (int missing : {239, 202, -1, 0, 2001})
-        EXPECT_EQ(errorNumberOf([&] { texts.getText(missing); }), 9) << missing;
+        EXPECT_EQ(errNumber([&] { texts.getText(missing); }), 9) << missing;
 }
 
 TEST(BuiltInTexts, LanguageNamedButNotLoadedUsesEnglish)
@@ -78,8 +69,8 @@ TEST_F(LanguageFixture, LineForms)
     EXPECT_EQ(texts.getText(872), "Ende"); // halves to even
     EXPECT_EQ(texts.getText(1), "Eins");
     EXPECT_EQ(texts.getText(859), ""); // never set
-    EXPECT_EQ(errorNumberOf([&] { texts.getText(2001); }), 9);
-    EXPECT_EQ(errorNumberOf([&] { texts.getText(-1); }), 9);
+    EXPECT_EQ(errNumber([&] { texts.getText(2001); }), 9);
+    EXPECT_EQ(errNumber([&] { texts.getText(-1); }), 9);
 }
 
 TEST_F(LanguageFixture, IdOutsideTableIsReportedAndSkipped)

@@ -1,11 +1,23 @@
 #include "tests/support/testservices.h"
 
+#include "platform/runtimeerror.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace testing_support {
+
+int errNumber(const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        return plat::errInfo(e).number;
+    }
+    return 0;
+}
 
 int ScriptedDialogs::msgBox(const QString& text, int style, const QString& title)
 {

@@ -12,6 +12,9 @@
 
 namespace testing_support {
 
+// The run-time error number fn raises, or 0 when it raises none.
+int errNumber(const std::function<void()>& fn);
+
 struct BoxRecord {
     QString text;
     int style = 0;
