@@ -2,6 +2,7 @@
 
 #include "platform/reentryguard.h"
 #include "platform/runtimeerror.h"
+#include "platform/textfile.h"
 #include "platform/vbtext.h"
 #include "quenby/link/senddata.h"
 #include "quenby/shell/general.h"
@@ -232,7 +233,7 @@ void BoxLink::handleLineByte(quint8 b)
 {
     if (b != kCr) {
         if (b >= 0x20 && lineBuffer.size() < kLineBufferCap)
-            lineBuffer += fromCp1252(QByteArray(1, char(b)));
+            lineBuffer += plat::fromCp1252(QByteArray(1, char(b)));
         return;
     }
     if (lineBuffer.isEmpty())

@@ -1,5 +1,7 @@
 #include "quenby/shell/general.h"
 
+#include "platform/vbtext.h"
+
 #include "platform/runtimeerror.h"
 
 #include <limits>

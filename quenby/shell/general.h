@@ -2,8 +2,6 @@
 // Small procedures many windows use: field splitting, limit mode names, fixed-width hex,
 // list membership, and the numeric reading of text fields.
 
-#include "platform/textfile.h"
-#include "platform/vbtext.h"
 
 #include <QByteArray>
 #include <QString>
@@ -32,12 +30,5 @@ QString hex2(qint32 value);
 
 // Exact, case-sensitive.
 bool isInList(const QString& text, const QStringList& items);
-
-// Numeric reading of text fields and 8-bit file texts, as the platform does them.
-using plat::fromCp1252;
-using plat::toCp1252;
-using plat::val;
-// Nearest whole number, halves to even; RuntimeError(6) outside the 32-bit range.
-inline qint32 roundHalfEven(double v) { return plat::cLng(v); }
 
 } // namespace quenby

@@ -1,6 +1,7 @@
 #include "quenby/shell/settings.h"
 
 #include "platform/textfile.h"
+#include "platform/vbtext.h"
 #include "quenby/shell/general.h"
 
 #include <QDir>
@@ -32,7 +33,7 @@ int portFromField(const QString& field)
 {
     int port = 0;
     try {
-        port = roundHalfEven(val(field));
+        port = plat::cLng(plat::val(field));
     } catch (const std::exception&) {
         port = 0;
     }
@@ -64,7 +65,7 @@ QByteArray settingsLine(int port, const QString& language, const QByteArray& mec
     line += '"';
     line += portText.toLatin1();
     line += "\",\"";
-    line += fieldSafe(toCp1252(language));
+    line += fieldSafe(plat::toCp1252(language));
     line += "\",\"";
     line += fieldSafe(mechReply);
     line += "\"\r\n";

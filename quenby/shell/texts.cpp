@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
+#include "platform/vbtext.h"
 #include "quenby/shell/fileexists.h"
 #include "quenby/shell/general.h"
 
@@ -648,7 +649,7 @@ void TextTable::loadLanguageFile(const QString& programFolder, plat::Dialogs& di
     for (const QString& line : file.lines) {
         try {
             CsvCursor csv{line, 1};
-            const int id = roundHalfEven(val(csv.nextCsvField()));
+            const int id = plat::cLng(plat::val(csv.nextCsvField()));
             QString text = csv.nextCsvField();
             if (text.startsWith(u' '))
                 text.remove(0, 1);

@@ -103,10 +103,3 @@ TEST(IsInList, ExactMatchOnly)
     EXPECT_FALSE(isInList("C120", {}));
 }
 
-TEST(Numbers, RoundHalfEvenAndOverflow)
-{
-    EXPECT_EQ(roundHalfEven(2.5), 2);
-    EXPECT_EQ(roundHalfEven(3.5), 4);
-    EXPECT_EQ(roundHalfEven(-2.5), -2);
-    EXPECT_THROW(roundHalfEven(3e9), plat::RuntimeError);
-}
