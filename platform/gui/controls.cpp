@@ -190,26 +190,4 @@ void setOptionValue(QRadioButton* opt, bool on)
     opt->setAutoExclusive(exclusive);
 }
 
-int HandlerDepth::addIdleListener(std::function<void()> fn)
-{
-    const int id = nextId_++;
-    listeners_[id] = std::move(fn);
-    return id;
-}
-
-void HandlerDepth::removeIdleListener(int id) { listeners_.erase(id); }
-
-void HandlerDepth::leave()
-{
-    if (--depth_ > 0)
-        return;
-    depth_ = 0;
-    // A listener may add or remove listeners: walk a copy.
-    const auto listeners = listeners_;
-    for (const auto& [id, fn] : listeners) {
-        if (listeners_.count(id))
-            fn();
-    }
-}
-
 } // namespace plat

@@ -4,6 +4,7 @@
 // that also run when code sets a value, control arrays, and window slots that build a window on
 // first use and never destroy one while a handler may still be running in it.
 
+#include "platform/jobguard.h"
 #include "platform/runtimeerror.h"
 
 #include <QColor>
@@ -111,40 +112,6 @@ public:
 
 private:
     std::map<int, QPointer<T>> items_;
-};
-
-// How many event handlers are running (nested) in one program.
-class HandlerDepth {
-public:
-    HandlerDepth() = default;
-    HandlerDepth(const HandlerDepth&) = delete;
-    HandlerDepth& operator=(const HandlerDepth&) = delete;
-
-    int depth() const { return depth_; }
-    // Called each time the depth drops back to 0.
-    int addIdleListener(std::function<void()> fn);
-    void removeIdleListener(int id);
-
-private:
-    friend class HandlerScope;
-    void enter() { ++depth_; }
-    void leave();
-
-    int depth_ = 0;
-    int nextId_ = 1;
-    std::map<int, std::function<void()>> listeners_;
-};
-
-// Put one at the top of every event handler.
-class HandlerScope {
-public:
-    explicit HandlerScope(HandlerDepth& d) : d_(d) { d_.enter(); }
-    ~HandlerScope() { d_.leave(); }
-    HandlerScope(const HandlerScope&) = delete;
-    HandlerScope& operator=(const HandlerScope&) = delete;
-
-private:
-    HandlerDepth& d_;
 };
 
 // One window of a program, created on first use. unload() hides it and retires the instance;

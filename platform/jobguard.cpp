@@ -1,0 +1,113 @@
+#include "platform/jobguard.h"
+
+#include "platform/appenv.h"
+
+#include <cstdio>
+
+namespace plat {
+
+int HandlerDepth::addIdleListener(std::function<void()> fn)
+{
+    const int id = nextId_++;
+    listeners_[id] = std::move(fn);
+    return id;
+}
+
+void HandlerDepth::removeIdleListener(int id) { listeners_.erase(id); }
+
+void HandlerDepth::leave()
+{
+    if (--depth_ > 0)
+        return;
+    depth_ = 0;
+    // A listener may add or remove listeners: walk a copy.
+    const auto listeners = listeners_;
+    for (const auto& [id, fn] : listeners) {
+        if (listeners_.count(id))
+            fn();
+    }
+}
+
+JobGuard::JobGuard(Scheduler& sched, Reporter report) : sched_(sched), report_(std::move(report)) {}
+
+JobGuard::~JobGuard() { alive_.reset(); }
+
+void JobGuard::report(const QString& context, const std::exception& e)
+{
+    if (!report_) {
+        std::fprintf(stderr, "%s%s\n", context.toLocal8Bit().constData(), e.what());
+        return;
+    }
+    try {
+        report_(context, e);
+    } catch (const std::exception& again) {
+        // The reporter itself failed (a box that could not be shown): say so where it can be seen.
+        std::fprintf(stderr, "%s%s (%s)\n", context.toLocal8Bit().constData(), e.what(), again.what());
+    }
+}
+
+void JobGuard::handle(const QString& context, const std::function<void()>& fn)
+{
+    HandlerScope scope(depth_);
+    try {
+        fn();
+    } catch (const ProgramEnded& ended) {
+        sched_.callAfter(0, [ended] { throw ended; });
+    } catch (const std::exception& e) {
+        report(context, e);
+    }
+}
+
+void JobGuard::later(std::function<void()> fn, const QString& context)
+{
+    std::weak_ptr<bool> alive = alive_;
+    sched_.callAfter(0, [this, alive, fn = std::move(fn), context] {
+        if (!alive.expired())
+            handle(context, fn);
+    });
+}
+
+bool JobGuard::runJob(const QString& context, const std::function<void()>& job)
+{
+    if (jobRunning_ || exiting_)
+        return false;
+    jobRunning_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{jobRunning_};
+    try {
+        if (job)
+            job();
+    } catch (const std::exception& e) {
+        report(context, e);
+    }
+    jobRunning_ = false;
+    runPendingExit();
+    return true;
+}
+
+void JobGuard::requestExit(std::function<void()> exitFn)
+{
+    if (exiting_ || pendingExit_)
+        return;
+    if (jobRunning_) {
+        pendingExit_ = std::move(exitFn);
+        return;
+    }
+    exiting_ = true;
+    if (exitFn)
+        exitFn();
+}
+
+void JobGuard::runPendingExit()
+{
+    if (!pendingExit_)
+        return;
+    auto fn = std::move(pendingExit_);
+    pendingExit_ = nullptr;
+    exiting_ = true;
+    fn();
+}
+
+} // namespace plat

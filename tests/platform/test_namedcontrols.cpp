@@ -1,0 +1,132 @@
+#include "platform/gui/namedcontrols.h"
+#include "platform/jobguard.h"
+#include "tests/support/testservices.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QWidget>
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+using namespace plat;
+using testing_support::errNumber;
+
+TEST(NamedControls, RendersByNameAndIndexAndCarriesTheNameIntoQt)
+{
+    QWidget window;
+    NamedControls c(QStringLiteral("frmTest"));
+    auto* caption = c.add(new QLabel(&window), QStringLiteral("lblTitle"));
+    for (int i = 0; i < 3; ++i)
+        c.add(new Lamp(&window), QStringLiteral("shpLamp"), i);
+    auto* list = c.add(new QComboBox(&window), QStringLiteral("cmbModel"));
+    auto* opt = c.add(new QRadioButton(&window), QStringLiteral("optA"));
+    int clicks = 0;
+    onClick(opt, [&] { ++clicks; });
+
+    c.setText(QStringLiteral("lblTitle"), QStringLiteral("Coin 01"));
+    EXPECT_EQ(caption->text(), "Coin 01");
+    EXPECT_EQ(caption->objectName(), "lblTitle");
+    c.setFill(QStringLiteral("shpLamp"), kRed, 2);
+    EXPECT_EQ(c.fill(QStringLiteral("shpLamp"), 2), kRed);
+    EXPECT_EQ(c.fill(QStringLiteral("shpLamp"), 0), kWhite);
+    EXPECT_EQ(c.get<Lamp>(QStringLiteral("shpLamp"), 1)->property("ctlIndex").toInt(), 1);
+    EXPECT_EQ(c.array<Lamp>(QStringLiteral("shpLamp")).ubound(), 2);
+
+    int changes = 0;
+    QObject::connect(list, &QComboBox::currentIndexChanged, [&](int) { ++changes; });
+    c.setItems(QStringLiteral("cmbModel"), {"C120", "435"});
+    EXPECT_EQ(changes, 0) << "filling a list from code runs no click";
+    EXPECT_EQ(c.items(QStringLiteral("cmbModel")), QStringList({"C120", "435"}));
+    c.setValue(QStringLiteral("optA"), 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(c.names().ubound(QStringLiteral("shpLamp")), 2);
+}
+
+TEST(NamedControls, AnUnknownNameIsReportedNeverIgnored)
+{
+    QWidget window;
+    NamedControls c(QStringLiteral("frmTest"));
+    c.add(new QLabel(&window), QStringLiteral("lblTitle"));
+    EXPECT_NONFATAL_FAILURE(c.setText(QStringLiteral("lblTitel"), QStringLiteral("x")), "unknown control lblTitel");
+    EXPECT_NONFATAL_FAILURE(c.setVisible(QStringLiteral("lblTitle"), false, 3), "lblTitle(3)");
+    EXPECT_NONFATAL_FAILURE(
+        { EXPECT_EQ(errNumber([&] { c.get<QLabel>(QStringLiteral("cmdGo")); }), 424); }, "unknown control cmdGo");
+    // A known name of another kind is not an object of the kind asked for.
+    EXPECT_EQ(errNumber([&] { c.get<QCheckBox>(QStringLiteral("lblTitle")); }), 424);
+}
+
+TEST(MemoryView, KnowsExactlyTheNamesItIsGiven)
+{
+    ControlNames names;
+    names.add(QStringLiteral("lblTitle"));
+    names.addArray(QStringLiteral("shpLamp"), 0, 15);
+    MemoryView v(names);
+    v.setFill(QStringLiteral("shpLamp"), kRed, 15);
+    EXPECT_EQ(v.fill(QStringLiteral("shpLamp"), 15), kRed);
+    EXPECT_TRUE(v.isVisible(QStringLiteral("lblTitle")));
+    EXPECT_NONFATAL_FAILURE(v.setFill(QStringLiteral("shpLamp"), kRed, 16), "shpLamp(16)");
+    EXPECT_NONFATAL_FAILURE(v.setText(QStringLiteral("lblTitle"), {}, 0), "lblTitle(0)");
+}
+
+namespace {
+struct Guard {
+    testing_support::TestServices ts;
+    std::vector<QString> reports;
+    JobGuard g{*ts.sched, [this](const QString& ctx, const std::exception& e) {
+                   reports.push_back(ctx + QString::fromLocal8Bit(e.what()));
+               }};
+};
+} // namespace
+
+TEST(JobGuard, BarrierReportsWithContextAndNothingLeavesTheHandler)
+{
+    Guard t;
+    EXPECT_NO_THROW(t.g.handle(QStringLiteral("Error Exit routine : "),
+                               [] { throw RuntimeError(53, QStringLiteral("File not found")); }));
+    ASSERT_EQ(t.reports.size(), 1u);
+    EXPECT_EQ(t.reports[0], "Error Exit routine : File not found");
+    // The end of the program is not an error: it travels on from the next pump.
+    EXPECT_NO_THROW(t.g.handle([] { throw ProgramEnded{3}; }));
+    try {
+        t.ts.sched->pump();
+        FAIL() << "the end should have come out of the pump";
+    } catch (const ProgramEnded& e) {
+        EXPECT_EQ(e.code, 3);
+    }
+}
+
+TEST(JobGuard, SecondJobRefusedWhileOneWaitsAndExitWaitsForIt)
+{
+    Guard t;
+    bool second = false, exited = false, done = false;
+    t.ts.sched->callAfter(100, [&] {
+        t.g.handle([&] { EXPECT_FALSE(t.g.runJob([&] { second = true; })); });
+        t.g.requestExit([&] { exited = true; });
+        EXPECT_TRUE(t.g.exitPending());
+        EXPECT_FALSE(exited);
+    });
+    t.ts.sched->callAfter(200, [&] { done = true; });
+    EXPECT_TRUE(t.g.runJob([&] {
+        while (!done)
+            t.ts.sched->pump();
+    }));
+    EXPECT_FALSE(second);
+    EXPECT_TRUE(exited) << "the exit runs once the job has returned";
+    EXPECT_TRUE(t.g.exiting());
+    EXPECT_FALSE(t.g.runJob([] {})) << "no job starts while the program ends";
+}
+
+TEST(JobGuard, AJobThatThrowsIsReportedAndFreesTheGuard)
+{
+    Guard t;
+    EXPECT_TRUE(t.g.runJob(QStringLiteral("Error Programme routine : "),
+                           [] { throw RuntimeError(6, QStringLiteral("Overflow")); }));
+    ASSERT_EQ(t.reports.size(), 1u);
+    EXPECT_EQ(t.reports[0], "Error Programme routine : Overflow");
+    EXPECT_FALSE(t.g.jobRunning());
+    bool ran = false;
+    EXPECT_TRUE(t.g.runJob([&] { ran = true; }));
+    EXPECT_TRUE(ran);
+}
