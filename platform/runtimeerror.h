@@ -31,6 +31,27 @@ inline ErrInfo errInfo(const std::exception& e)
     return {5, QString::fromLocal8Bit(e.what())};
 }
 
+// The body of an error box, the same in both programs: the head (context or text id and text),
+// CR LF, the first 50 characters of the description, " - " and the error number.
+inline QString errorBoxBody(const QString& head, const std::exception& e)
+{
+    const ErrInfo info = errInfo(e);
+    return head + QStringLiteral("\r\n") + info.description.left(50) + QStringLiteral(" - ") +
+           QString::number(info.number);
+}
+
+// An error trap: runs fn; a std::exception goes to report and the caller carries on with its
+// next statement. plat::ProgramEnded is not a std::exception and passes through.
+template <class Fn, class Report>
+void trap(Fn&& fn, Report&& report)
+{
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        report(e);
+    }
+}
+
 // The error numbers the programs raise themselves.
 namespace err {
 constexpr int SubscriptOutOfRange = 9;

@@ -243,6 +243,10 @@ QString hexU(qint64 n)
     return QString::number(v, 16).toUpper();
 }
 
+QString hex2(qint64 n) { return QStringLiteral("%1").arg(n & 0xFF, 2, 16, QChar(u'0')).toUpper(); }
+
+QString hex4(qint64 n) { return QStringLiteral("%1").arg(n & 0xFFFF, 4, 16, QChar(u'0')).toUpper(); }
+
 QString left(const QString& s, qint64 n)
 {
     if (n <= 0)

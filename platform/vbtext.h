@@ -41,6 +41,9 @@ QString format(double x, const QString& pattern);
 
 // Upper-case hex without leading zeros; a negative value as 32-bit two's complement.
 QString hexU(qint64 n);
+// The last two (four) characters of "00" ("0000") & Hex(n): the low byte (word) of n.
+QString hex2(qint64 n);
+QString hex4(qint64 n);
 
 // Substrings counted from 1 that never fail on a count or start past the end. A negative count
 // gives an empty text. mid() with start < 1 raises RuntimeError(5, ...) as the classic one does;

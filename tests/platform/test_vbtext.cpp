@@ -137,3 +137,13 @@ TEST(VbText, SubstringsNeverFailPastTheEnds)
     EXPECT_EQ(space(3), "   ");
     EXPECT_EQ(space(-2), "");
 }
+
+TEST(VbText, Hex2AndHex4TakeTheLowByteAndWord)
+{
+    EXPECT_EQ(plat::hex2(0x7), "07");
+    EXPECT_EQ(plat::hex2(0x1AB), "AB");
+    EXPECT_EQ(plat::hex2(-1), "FF");
+    EXPECT_EQ(plat::hex4(0x12345), "2345");
+    EXPECT_EQ(plat::hex4(-2), "FFFE");
+    EXPECT_EQ(plat::hex4(0), "0000");
+}
