@@ -116,17 +116,7 @@ void Link::startupPort()
 
 void Link::writePort(const QByteArray& bytes, const QString& errorContext)
 {
-    shared::sendData(port_, bytes, [&](const std::exception& e) {
-        // A port that has gone away would otherwise raise a box for every command of a job
-        // (a failed logon alone sends dozens): say it once until the port is open again.
-        const bool notOpen = plat::errInfo(e).number == shared::kErrPortNotOpen;
-        if (notOpen && notOpenShown_)
-            return;
-        notOpenShown_ = notOpen;
-        showError(errorContext, e);
-    });
-    if (port_ && port_->isOpen())
-        notOpenShown_ = false;
+    sender_.send(port_, bytes, [&](const std::exception& e) { showError(errorContext, e); });
 }
 
 void Link::sendData(const QByteArray& text)

@@ -14,6 +14,7 @@
 #include "ardwell/link/linkstate.h"
 #include "ardwell/link/view.h"
 #include "platform/services.h"
+#include "quenby/link/senddata.h"
 
 #include <QByteArray>
 #include <QString>
@@ -117,7 +118,7 @@ public:
     void hiiAcceptAll();
 
 private:
-    bool notOpenShown_ = false; // the port-not-open error was shown since the port was last open
+    shared::OutageSender sender_; // says "port not open" once per outage
     void writePort(const QByteArray& bytes, const QString& errorContext);
     void boxCommand(const char* text);
     bool isSet(const char* option) const;

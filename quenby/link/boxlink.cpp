@@ -107,16 +107,7 @@ bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
 
 void BoxLink::sendData(const QByteArray& s)
 {
-    shared::sendData(port_, s, [this](const std::exception& e) {
-        // A port that has gone away would otherwise raise one box per byte of a burst.
-        const bool notOpen = plat::errInfo(e).number == shared::kErrPortNotOpen;
-        if (notOpen && sendErrorShown_)
-            return;
-        sendErrorShown_ = notOpen;
-        errors_.reportError(id::SendData, e);
-    });
-    if (port_ && port_->isOpen())
-        sendErrorShown_ = false;
+    sender_.send(port_, s, [this](const std::exception& e) { errors_.reportError(id::SendData, e); });
 }
 
 void BoxLink::sendAndWait(const QByteArray& s)
@@ -172,7 +163,7 @@ bool BoxLink::openPort(int portNumber, plat::OpenResult* why)
             *why = r;
     }
     if (port_->isOpen())
-        sendErrorShown_ = false;
+        sender_.reopened();
     return port_->isOpen();
 }
 

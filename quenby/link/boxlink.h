@@ -7,6 +7,7 @@
 // poll its flags while they pump.
 
 #include "platform/services.h"
+#include "quenby/link/senddata.h"
 
 #include <QByteArray>
 #include <QString>
@@ -133,7 +134,7 @@ private:
     const JobState& job_;
     plat::SerialPort* port_ = nullptr;
     bool inReceive_ = false;
-    bool sendErrorShown_ = false;
+    shared::OutageSender sender_;
 };
 
 } // namespace quenby

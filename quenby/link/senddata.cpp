@@ -17,4 +17,19 @@ void sendData(plat::SerialPort* port, const QByteArray& s,
     }
 }
 
+void OutageSender::send(plat::SerialPort* port, const QByteArray& s,
+                        const std::function<void(const std::exception&)>& onError)
+{
+    sendData(port, s, [&](const std::exception& e) {
+        const bool notOpen = plat::errInfo(e).number == kErrPortNotOpen;
+        if (notOpen && notOpenShown_)
+            return;
+        notOpenShown_ = notOpen;
+        if (onError)
+            onError(e);
+    });
+    if (port && port->isOpen())
+        notOpenShown_ = false;
+}
+
 } // namespace shared

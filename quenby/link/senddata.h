@@ -16,4 +16,17 @@ constexpr int kErrPortNotOpen = 8018;
 void sendData(plat::SerialPort* port, const QByteArray& s,
               const std::function<void(const std::exception&)>& onError);
 
+// sendData that says "port not open" once per outage: a port that has gone away would otherwise
+// raise one box per byte of a burst, or per command of a job (a failed logon alone sends dozens).
+// Other errors are always reported; the next write on an open port re-arms the report.
+class OutageSender {
+public:
+    void send(plat::SerialPort* port, const QByteArray& s, const std::function<void(const std::exception&)>& onError);
+    // The port has been opened again: a later outage is reported anew.
+    void reopened() { notOpenShown_ = false; }
+
+private:
+    bool notOpenShown_ = false;
+};
+
 } // namespace shared
