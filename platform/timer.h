@@ -4,7 +4,24 @@
 
 #include "platform/scheduler.h"
 
+#include <type_traits>
+
 namespace plat {
+
+// One tick of a countdown that the programs' timers run down: a positive value drops by step and
+// rests at 0; a negative one is set to 0. True on the tick that brought it to 0.
+template <class T>
+bool countDown(T& value, std::type_identity_t<T> step)
+{
+    if (value <= 0) {
+        value = 0;
+        return false;
+    }
+    value -= step;
+    if (value < 0)
+        value = 0;
+    return value == 0;
+}
 
 class Timer {
 public:

@@ -85,3 +85,17 @@ TEST(Timer, ATickHandlerThatPumpsDoesNotReenterItself)
     s.advance(20);
     EXPECT_EQ(maxDepth, 1);
 }
+
+TEST(CountDown, DropsByItsStepRestsAtZeroAndSaysWhenItGotThere)
+{
+    qint32 ms = 50;
+    EXPECT_FALSE(plat::countDown(ms, 20));
+    EXPECT_EQ(ms, 30);
+    EXPECT_FALSE(plat::countDown(ms, 20));
+    EXPECT_TRUE(plat::countDown(ms, 20));
+    EXPECT_EQ(ms, 0);
+    EXPECT_FALSE(plat::countDown(ms, 20));
+    qint32 negative = -3;
+    EXPECT_FALSE(plat::countDown(negative, 1));
+    EXPECT_EQ(negative, 0);
+}
