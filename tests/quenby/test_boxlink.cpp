@@ -423,6 +423,57 @@ TEST_F(LinkTest, PortThatFailsUnderwayIsMarkedClosed)
     EXPECT_FALSE(st.portOpen);
 }
 
+TEST_F(LinkTest, AHangUpIsOneReportNotOnePerSend)
+{
+    st.portOpen = true;
+    ts.dialogs->answer(plat::mb::OK, " 809 Error in COM port reception routine :  \r\npeer hung up - 8018");
+    port.fail("peer hung up");
+    // The check goes on sending into the closed port: nothing more is shown.
+    link.sendEscapes(25);
+    link.sendAndWait("S");
+    link.sendJ();
+    EXPECT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_FALSE(st.portOpen);
+
+    // Opened again, a later outage is reported anew.
+    ASSERT_TRUE(link.openPort(1));
+    port.close();
+    ts.dialogs->answer(plat::mb::OK, " 206 Error Sending Data");
+    link.sendW();
+    EXPECT_EQ(ts.dialogs->boxes().size(), 2u);
+}
+
+TEST_F(LinkTest, MechBytesDuringABreakDoNotPrefixTheRestartLine)
+{
+    serialMode("CC", "C120");
+    // The break ends serial mode at once; the box still relays a few mech bytes meanwhile.
+    ts.sched->callAfter(40, [&] { port.feed("\x3F\x01junk"); });
+    link.sendBreak100();
+    EXPECT_EQ(port.sent, "<BRK+><BRK->");
+    EXPECT_TRUE(st.lineBuffer.isEmpty());
+    port.feed("*R\r");
+    EXPECT_TRUE(st.boxRestarted);
+    EXPECT_FALSE(st.passThrough);
+}
+
+TEST(LinkSeams, UnfilledParsersSayNotBuiltYetOnceEach)
+{
+    TestServices ts;
+    quenby::TextTable texts;
+    quenby::ErrorReporter errors{texts, *ts.dialogs};
+    quenby::JobState job;
+    quenby::LinkState st;
+    FakePort port;
+    BoxLink link{ts.services(), st, texts, errors, job};
+    link.setPort(&port);
+    port.open();
+    plat::forgetNotBuiltReports();
+    port.feed("V1\rV2\r*EV 1\rR00 12\rZ\r");
+    EXPECT_EQ(plat::notBuiltReports(), (QStringList{"parseCoinAccepted", "decodeMarsPromLine"}));
+    EXPECT_TRUE(st.promRowAck) << "the link's own rows still work";
+    EXPECT_TRUE(ts.dialogs->boxes().empty());
+}
+
 TEST_F(LinkTest, StartupPortOpensBreaksAndEscapes)
 {
     port.close();

@@ -1,61 +1,17 @@
 // The whole start-up of the first program against the simulated box, on virtual time.
-#include "quenby/link/frmopening.h"
-#include "quenby/program.h"
-#include "quenby/shell/frmmain.h"
-#include "quenby/shell/settings.h"
-#include "sim/quenbybox.h"
-#include "tests/support/testservices.h"
+#include "platform/filefaults.h"
+#include "tests/quenby/program_fixture.h"
 
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
-#include <gtest/gtest.h>
 
 namespace {
 
 using testing_support::TestServices;
-
-const QByteArray kEsc25(25, 0x1B);
-
-void click(plat::NamedControls& c, const QString& button) { c.get<QPushButton>(button)->click(); }
-// Start-up window: reset, then the check; main window: the pre-job check and one more status.
-const QByteArray kStartupBytes =
-    "<BRK+><BRK->" + kEsc25 + "_" + kEsc25 + "_JMJS" + kEsc25 + "MJS" + "S";
-
-struct StartupTest : ::testing::Test {
-    TestServices ts;
-    sim::QuenbyBox box;
-    sim::SimPort* port = nullptr;
-    std::unique_ptr<quenby::Program> p;
-
-    void SetUp() override
-    {
-        ts.makePort = [this] {
-            auto sp = std::make_unique<sim::SimPort>(*ts.sched, box);
-            port = sp.get();
-            return sp;
-        };
-    }
-    void TearDown() override { EXPECT_TRUE(ts.dialogs->allAnswersUsed()); }
-
-    void settings(int portNo, const QString& language = "English")
-    {
-        ts.writeFile("config0000.txt", quenby::settingsLine(portNo, language, {}));
-    }
-    quenby::Program& program()
-    {
-        p = std::make_unique<quenby::Program>(ts.services());
-        return *p;
-    }
-    quenby::frmMain& main() { return p->mainForm(); }
-    quenby::frmOpening& opening() { return p->openingForm(); }
-    plat::NamedControls& mainC() { return p->mainForm().controls(); }
-    plat::NamedControls& openC() { return p->openingForm().controls(); }
-    // Runs fn as a user action at virtual time `at`.
-    void at(plat::Millis at, std::function<void()> fn) { ts.sched->callAfter(at - ts.sched->nowMs(), std::move(fn)); }
-};
+using quenby_tests::click;
+using quenby_tests::kEsc25;
+using quenby_tests::kStartupBytes;
+using StartupTest = quenby_tests::ProgramTest;
 
 TEST_F(StartupTest, BoxAnswersMenuShownWithBoxVersion)
 {
@@ -79,8 +35,75 @@ TEST_F(StartupTest, BoxAnswersMenuShownWithBoxVersion)
     EXPECT_TRUE(mainC().isEnabled("cmdCancConfig"));
     EXPECT_EQ(mainC().text("cmdMars"), "Program Mech");
     EXPECT_EQ(mainC().get<QTabWidget>("tabManufacturer")->tabText(1), "Coin Controls");
-    EXPECT_EQ(p->rangeHigh3, 4000);
-    EXPECT_EQ(p->rangeHigh1, 3000);
+    EXPECT_EQ(openC().text("LabelStatus"), "COM port OPEN :\nProgrammer Box OK");
+}
+
+TEST_F(StartupTest, StartupWindowLabelShowsTheCheckTextAndTheVersion)
+{
+    program();
+    opening().updateStatusLabel();
+    EXPECT_EQ(openC().text("LabelStatus"), "Checking for Communication with Quenby\n\nSoftware Version Number : V1.00");
+
+    // A language whose text 1000 is empty keeps the label's own first line.
+    ts.writeFile("Deutsch.txt", "1000,\r\n875,Softwareversion\r\n");
+    p->texts.languageName = "Deutsch";
+    p->texts.loadLanguageFile(ts.folder(), *ts.dialogs);
+    quenby::frmOpening fresh(*p);
+    fresh.updateStatusLabel();
+    EXPECT_EQ(fresh.controls().text("LabelStatus"),
+              "Checking for Communication with the Programmer\n\nSoftwareversion : V1.00");
+}
+
+TEST_F(StartupTest, OkOnNoResponseKeepsTheProgramRunningWithItsMenu)
+{
+    settings(1);
+    // The start-up window's check succeeds; the main window's own check gets no status.
+    box.answerOnlyStatusNo = 1;
+    ts.dialogs->answer(plat::mb::OK, "No Response from Programmer Box");
+    program().start();
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_EQ(ts.env->endCount, 0);
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_TRUE(mainC().isEnabled("cmdMars"));
+    EXPECT_TRUE(port->sentWithBreaks().endsWith(kEsc25 + "MJS" + "S")) << "the status is still asked for";
+}
+
+TEST_F(StartupTest, UnreadableSettingsFileIsReportedBeforeTheFirstRunWait)
+{
+    settings(3);
+    plat::FileFaults faults;
+    faults.unreadable(ts.folder() + "/config0000.txt");
+    ts.dialogs->answer(plat::mb::OK, " 815 Error loading Main form :  \r\nPath/File access error - 75");
+    bool waitingWithTheFrame = false;
+    at(2000, [&] {
+        waitingWithTheFrame = main().isVisible() && mainC().isVisible("frmConfig") && !mainC().isEnabled("cmdCancConfig");
+        click(mainC(), "cmdSaveConfig");
+    });
+    program().start();
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(ts.dialogs->boxes()[0].at, 0) << "reported at once, not after the wait";
+    EXPECT_TRUE(waitingWithTheFrame);
+    EXPECT_EQ(port->portNumber(), 1) << "nothing was read from the file";
+}
+
+TEST_F(StartupTest, BoxHangingUpDuringTheCheckIsOneReportAndTheStatusSaysSo)
+{
+    settings(2);
+    ts.dialogs->answer(plat::mb::OK, " 809 Error in COM port reception routine :  \r\npeer hung up - 8018");
+    at(500, [&] { port->hangUp("peer hung up"); });
+    QString status;
+    bool retryOffered = false;
+    at(5000, [&] {
+        status = openC().text("LabelStatus");
+        retryOffered = openC().isEnabled("cmdRetry");
+        click(openC(), "cmdRetry");
+    });
+    program().start();
+    EXPECT_EQ(ts.dialogs->boxes().size(), 1u) << "one report for the outage";
+    EXPECT_EQ(status, "COM port NOT OPEN :\nSelect another Port");
+    EXPECT_TRUE(retryOffered);
+    EXPECT_TRUE(port->isOpen()) << "Retry opened the port again";
+    EXPECT_TRUE(main().isVisible());
 }
 
 TEST_F(StartupTest, WaitsOfTheStartupSequence)
