@@ -104,7 +104,8 @@ void Link::Comm1_OnComm()
             break;
         const uchar c = uchar(ch[0]);
         if (c > 32) {
-            st_.serialLineBuffer += plat::fromCp1252(ch);
+            if (st_.serialLineBuffer.size() < kLineBufferCap)
+                st_.serialLineBuffer += plat::fromCp1252(ch);
         } else if (c == 13 && !st_.serialLineBuffer.isEmpty()) {
             const QString line = st_.serialLineBuffer;
             try {

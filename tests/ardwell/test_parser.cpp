@@ -23,7 +23,7 @@ QByteArray event(const QByteArray& codeAndData) { return "2101" "24" + codeAndDa
 struct ParserTest : ::testing::Test {
     Rig rig{"560", false};
     LinkState& st = rig.st;
-    MemoryView& view = rig.view;
+    plat::MemoryView& view = rig.view;
     void SetUp() override
     {
         rig.ts.writeFile("accept.wav", "RIFF");
