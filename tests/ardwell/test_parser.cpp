@@ -67,6 +67,20 @@ TEST_F(ParserTest, BlanksAndControlCharactersAreDroppedAndLinesSpanEvents)
     EXPECT_TRUE(st.serialLineBuffer.isEmpty());
 }
 
+TEST_F(ParserTest, ALineWithoutItsEndKeepsOnlyItsFirst512Characters)
+{
+    // Line noise without a CR: what comes after the first 512 characters is dropped.
+    const QByteArray noise = "*" + QByteArray(3000, 'N') + "TAIL";
+    feed(rig, noise);
+    EXPECT_EQ(st.serialLineBuffer.size(), 512);
+    feed(rig, "\r>READY\r");
+    EXPECT_EQ(view.text("lbldebug"), "*" + QString(511, 'N'));
+    // The next line arrives whole.
+    EXPECT_TRUE(st.boxAnswered);
+    EXPECT_EQ(st.boxStatusText, "READY");
+    EXPECT_TRUE(st.serialLineBuffer.isEmpty());
+}
+
 TEST_F(ParserTest, BoxIdentificationInEitherOrder)
 {
     feed(rig, "<V9\r");

@@ -140,7 +140,13 @@ TEST(StartUp, SecondCopyIsRefused)
     EXPECT_EQ(b.ts.dialogs->boxes()[0].text, "Ardwell is already Running");
     EXPECT_EQ(b.ts.dialogs->boxes()[0].title, "Error");
     EXPECT_EQ(b.ts.dialogs->boxes()[0].style, mb::Critical | mb::OKOnly);
-    EXPECT_FALSE(b.portEverOpened());
+    // It ends with status 1 before its window shows or a port is made.
+    EXPECT_EQ(b.ts.env->lastCode, 1);
+    EXPECT_FALSE(b.win().isVisible());
+    EXPECT_EQ(b.port, nullptr);
+    EXPECT_EQ(b.view().items("cmbPort"), QStringList());
+    // A click that reaches it anyway starts nothing: the program is ending.
+    EXPECT_FALSE(b.program->guard().runJob([] { ADD_FAILURE() << "a job ran"; }));
     // The running copy's settings are left alone.
     EXPECT_EQ(b.ts.readFile("config.txt"), QByteArray("2,\"560\"\r\n"));
 }
