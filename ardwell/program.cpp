@@ -51,7 +51,7 @@ void Program::start()
         if (port_) {
             port_->onReceive = [this] { guard_.handle(kComms, [this] { link_->Comm1_OnComm(); }); };
             // The port has closed itself; sends then report that it is not open.
-            port_->onFailure = [this](const QString&) { state_.portOpen = false; };
+            port_->onFailure = [this](const QString&) { guard_.handle(kComms, [this] { state_.portOpen = false; }); };
             std::weak_ptr<plat::SerialPort> weak = port_;
             svc_.env->atEnd([weak] {
                 if (auto p = weak.lock())
