@@ -7,10 +7,6 @@
 
 namespace ardwell {
 
-namespace {
-const QString kComms = QStringLiteral("Error Comms routine : ");
-}
-
 Program::Program(const plat::Services& services, QString commandLine)
     : svc_(services), commandLine_(std::move(commandLine)),
       guard_(*services.sched, [this](const QString& context, const std::exception& e) { showError(context, e); }),
@@ -49,9 +45,9 @@ void Program::start()
     if (!port_ && svc_.makePort) {
         port_ = std::shared_ptr<plat::SerialPort>(svc_.makePort());
         if (port_) {
-            port_->onReceive = [this] { guard_.handle(kComms, [this] { link_->Comm1_OnComm(); }); };
+            port_->onReceive = [this] { guard_.handle(ctx::Comms, [this] { link_->Comm1_OnComm(); }); };
             // The port has closed itself; sends then report that it is not open.
-            port_->onFailure = [this](const QString&) { guard_.handle(kComms, [this] { state_.portOpen = false; }); };
+            port_->onFailure = [this](const QString&) { guard_.handle(ctx::Comms, [this] { state_.portOpen = false; }); };
             std::weak_ptr<plat::SerialPort> weak = port_;
             svc_.env->atEnd([weak] {
                 if (auto p = weak.lock())

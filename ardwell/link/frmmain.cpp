@@ -18,11 +18,6 @@ namespace ardwell {
 
 namespace {
 
-const QString kFormLoad = QStringLiteral("Error Main Form Load routine : ");
-const QString kFormUnload = QStringLiteral("Error Form Unload routine : ");
-const QString kExitAndWrite = QStringLiteral("Error Exiting Sub Mode routine : ");
-const QString kExit = QStringLiteral("Error Exit routine : ");
-
 const char* const kJobPanels[] = {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test"};
 
 } // namespace
@@ -54,17 +49,17 @@ void frmMain::trap(const QString& context, const std::function<void()>& fn)
 
 void frmMain::cmdProgramme_Click()
 {
-    guard_.runJob(QStringLiteral("Error Launching Programme routine : "), [this] { p_.jobs().programmeJob(); });
+    guard_.runJob(ctx::LaunchProgramme, [this] { p_.jobs().programmeJob(); });
 }
 
 void frmMain::cmdAdjust_Click()
 {
-    guard_.runJob(QStringLiteral("Error in cmdAdjust_Click : "), [this] { p_.jobs().adjustJob(); });
+    guard_.runJob(ctx::Adjust, [this] { p_.jobs().adjustJob(); });
 }
 
 void frmMain::cmdTest_Click()
 {
-    guard_.runJob(QStringLiteral("Error Launching Test routine : "), [this] { p_.jobs().testJob(); });
+    guard_.runJob(ctx::LaunchTest, [this] { p_.jobs().testJob(); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -74,8 +69,8 @@ void frmMain::Form_Load(const QString& commandLine)
 {
     // The second copy was refused by the program object before this window showed.
     // The box dialogue below waits; EXIT and the close box wait for it to end.
-    guard_.runJob(kFormLoad, [&] {
-        trap(kFormLoad, [&] {
+    guard_.runJob(ctx::FormLoad, [&] {
+        trap(ctx::FormLoad, [&] {
             v_.setEnabled(QStringLiteral("cmdProgramme"), false);
             v_.setEnabled(QStringLiteral("cmdAdjust"), false);
             v_.setEnabled(QStringLiteral("cmdTest"), false);
@@ -83,7 +78,7 @@ void frmMain::Form_Load(const QString& commandLine)
             windowTitle_ = QStringLiteral("Ardwell");
             v_.setText(QStringLiteral("lblSWversion"), versionText(kVersionMajor, kVersionMinor, kVersionRevision));
         });
-        trap(kFormLoad, [&] {
+        trap(ctx::FormLoad, [&] {
             st_.test340Active = false;
             st_.mechSerialNumber.clear();
             v_.setVisible(QStringLiteral("frmMain1"), true);
@@ -92,14 +87,14 @@ void frmMain::Form_Load(const QString& commandLine)
             st_.boxAnswered = false;
             st_.boxVersionReceived = false;
         });
-        trap(kFormLoad, [&] {
+        trap(ctx::FormLoad, [&] {
             // The trace word is recognised, but the log switch stays hidden either way: the coin
             // data log is not offered to users.
             const QString firstWord = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
             traceWordGiven_ = firstWord == QLatin1String("KOLVAR_TRACE_604913");
             v_.setVisible(QStringLiteral("chkLogging"), false);
         });
-        trap(kFormLoad, [&] {
+        trap(ctx::FormLoad, [&] {
             v_.setVisible(QStringLiteral("lblProgress"), false);
             v_.setVisible(QStringLiteral("prgProg"), false);
             st_.imageModified = false;
@@ -110,7 +105,7 @@ void frmMain::Form_Load(const QString& commandLine)
             v_.setItems(QStringLiteral("cmbPort"), ports);
             v_.setValue(QStringLiteral("cmbPort"), 0);
         });
-        trap(kFormLoad, [&] {
+        trap(ctx::FormLoad, [&] {
             channelCount = 16;
             parameterCount = 7;
             buildLists();
@@ -124,7 +119,7 @@ void frmMain::Form_Load(const QString& commandLine)
 
         bool settingsRead = false;
         Model model = Model::M330;
-        trap(kFormLoad, [&] {
+        trap(ctx::FormLoad, [&] {
             const QString path = configPath(svc_.env->programFolder());
             if (!link().fileExists(path))
                 return;
@@ -147,7 +142,7 @@ void frmMain::Form_Load(const QString& commandLine)
             link().startupPort();
         }
 
-        trap(kFormLoad, [&] {
+        trap(ctx::FormLoad, [&] {
             for (int i = 0; i < 8; ++i)
                 v_.setText(QStringLiteral("lblTestCount"), QStringLiteral("0"), i);
             st_.lampCountdown = 0;
@@ -156,15 +151,15 @@ void frmMain::Form_Load(const QString& commandLine)
             resetLamps();
             clearCountLabels();
         });
-        trap(kFormLoad, [&] {
+        trap(ctx::FormLoad, [&] {
             v_.setValue(QStringLiteral("cmbCoinCount"), 2);
             v_.setText(QStringLiteral("lblCoinCount"), QString());
             v_.setValue(QStringLiteral("chkLogging"), 0);
             setWindowTitle(windowCaption(windowTitle_, Model::M330));
         });
-        trap(kFormLoad, [&] { v_.setValue(optionName(model), 1); });
+        trap(ctx::FormLoad, [&] { v_.setValue(optionName(model), 1); });
 
-        trap(kFormLoad, [&] {
+        trap(ctx::FormLoad, [&] {
             if (!st_.portOpen)
                 return;
             link().boxCmdBar();
@@ -188,7 +183,7 @@ void frmMain::Form_Load(const QString& commandLine)
 
 void frmMain::cmbPort_Click()
 {
-    trap(QStringLiteral("Error Port Combo routine : "), [&] {
+    trap(ctx::PortCombo, [&] {
         const QString t = v_.text(QStringLiteral("cmbPort"));
         if (t.isEmpty())
             return; // the list is being refilled
@@ -213,22 +208,22 @@ void frmMain::closeEvent(QCloseEvent* e)
 {
     // The window goes only by ending the program, never from under a running handler.
     e->ignore();
-    guard_.handle(kFormUnload, [this] { requestClose(); });
+    guard_.handle(ctx::FormUnload, [this] { requestClose(); });
 }
 
 void frmMain::shutDown()
 {
-    trap(kExit, [&] { Form_Unload(); });
+    trap(ctx::Exit, [&] { Form_Unload(); });
     svc_.env->endProgram(0);
 }
 
 void frmMain::Form_Unload()
 {
-    trap(kFormUnload, [&] {
+    trap(ctx::FormUnload, [&] {
         if (st_.portOpen)
             ExitAndWrite();
     });
-    trap(kFormUnload, [&] {
+    trap(ctx::FormUnload, [&] {
         QString why;
         if (!writeConfig(configPath(svc_.env->programFolder()), st_.commPortNumber, currentModel(), &why))
             throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
@@ -239,12 +234,12 @@ void frmMain::Form_Unload()
 
 void frmMain::ExitAndWrite()
 {
-    trap(kExitAndWrite, [&] {
+    trap(ctx::ExitAndWrite, [&] {
         st_.commsError = false;
         link().sendData("%\r");
         link().boxCmdPercent();
     });
-    trap(kExitAndWrite, [&] {
+    trap(ctx::ExitAndWrite, [&] {
         if (!st_.imageModified)
             return;
         const int answer = svc_.dialogs->msgBox(QStringLiteral("Write New Data To Coin Mech"),
@@ -256,7 +251,7 @@ void frmMain::ExitAndWrite()
         p_.jobs().enableProgrammeControls(false);
         p_.jobs().cmdProg_Click();
     });
-    trap(kExitAndWrite, [&] {
+    trap(ctx::ExitAndWrite, [&] {
         if (!st_.commsError) {
             st_.imageModified = false;
             v_.setVisible(QStringLiteral("frmProgramme"), false);
@@ -271,7 +266,7 @@ void frmMain::ExitAndWrite()
 
 void frmMain::cmdExitProgramme_Click()
 {
-    guard_.runJob(QStringLiteral("Error in cmdExitProgramme_Click : "), [&] {
+    guard_.runJob(ctx::ExitProgramme, [&] {
         ExitAndWrite();
         link().mechPower(false);
         link().enableMainButtons(true);

@@ -36,6 +36,24 @@ class Link;
 class Program;
 struct LinkState;
 
+// The context texts the window's handlers report their errors with. Handlers that have no
+// error trap of their own name themselves.
+namespace ctx {
+inline const QString FormLoad = QStringLiteral("Error Main Form Load routine : ");
+inline const QString FormUnload = QStringLiteral("Error Form Unload routine : ");
+inline const QString Exit = QStringLiteral("Error Exit routine : ");
+inline const QString ExitAndWrite = QStringLiteral("Error Exiting Sub Mode routine : ");
+inline const QString PortCombo = QStringLiteral("Error Port Combo routine : ");
+inline const QString LaunchProgramme = QStringLiteral("Error Launching Programme routine : ");
+inline const QString LaunchTest = QStringLiteral("Error Launching Test routine : ");
+inline const QString Adjust = QStringLiteral("Error in cmdAdjust_Click : ");
+inline const QString ExitProgramme = QStringLiteral("Error in cmdExitProgramme_Click : ");
+inline const QString Timer1 = QStringLiteral("Error Counting down timer 1 : ");
+inline const QString Timer2 = QStringLiteral("Error Counting down timer 2 : ");
+inline const QString Timer5 = QStringLiteral("Error in Timer5_Timer : ");
+inline const QString Comms = QStringLiteral("Error Comms routine : ");
+} // namespace ctx
+
 // "V" & major & "." & minor & revision: 3.0.0 gives "V3.00".
 QString versionText(int major, int minor, int revision);
 

@@ -143,11 +143,11 @@ void frmMain::buildSelection(QBoxLayout* top)
         l->addWidget(adj);
         l->addWidget(test);
         connect(prog, &QPushButton::clicked, this,
-                handler(QStringLiteral("Error Launching Programme routine : "), [this] { cmdProgramme_Click(); }));
+                handler(ctx::LaunchProgramme, [this] { cmdProgramme_Click(); }));
         connect(adj, &QPushButton::clicked, this,
-                handler(QStringLiteral("Error in cmdAdjust_Click : "), [this] { cmdAdjust_Click(); }));
+                handler(ctx::Adjust, [this] { cmdAdjust_Click(); }));
         connect(test, &QPushButton::clicked, this,
-                handler(QStringLiteral("Error Launching Test routine : "), [this] { cmdTest_Click(); }));
+                handler(ctx::LaunchTest, [this] { cmdTest_Click(); }));
         row->addWidget(f);
     }
     {
@@ -173,7 +173,7 @@ void frmMain::buildSelection(QBoxLayout* top)
         g->addWidget(caption(f, QStringLiteral("COM Port")), 1, 0);
         auto* port = m.combo(f, QStringLiteral("cmbPort"));
         g->addWidget(port, 1, 1);
-        const auto portClick = handler(QStringLiteral("Error Port Combo routine : "), [this] { cmbPort_Click(); });
+        const auto portClick = handler(ctx::PortCombo, [this] { cmbPort_Click(); });
         connect(port, &QComboBox::currentIndexChanged, this, [portClick](int) { portClick(); });
 
         g->addWidget(caption(f, QStringLiteral("Source")), 2, 0);
@@ -209,7 +209,7 @@ void frmMain::buildProgrammeFrame(QBoxLayout* top)
     g->addWidget(m.check(f, QStringLiteral("chkHopper"), QStringLiteral("Hopper Drive")), 1, 1);
     auto* fin = m.button(f, QStringLiteral("cmdExitProgramme"), QStringLiteral("Finish Programming"));
     connect(fin, &QPushButton::clicked, this,
-            handler(QStringLiteral("Error in cmdExitProgramme_Click : "), [this] { cmdExitProgramme_Click(); }));
+            handler(ctx::ExitProgramme, [this] { cmdExitProgramme_Click(); }));
     g->addWidget(fin, 1, 3);
     top->addWidget(f);
 }
@@ -311,7 +311,7 @@ void frmMain::buildFoot(QBoxLayout* top)
     foot->addWidget(controls_.add(new QProgressBar(this), QStringLiteral("prgProg")), 1);
     auto* exit = m.button(this, QStringLiteral("cmdExit"), QStringLiteral("EXIT"));
     connect(exit, &QPushButton::clicked, this,
-            handler(QStringLiteral("Error Exit routine : "), [this] { cmdExit_Click(); }));
+            handler(ctx::Exit, [this] { cmdExit_Click(); }));
     foot->addWidget(exit);
     top->addLayout(foot);
 }

@@ -14,23 +14,23 @@ void frmMain::setUpTimers()
     const struct {
         plat::Timer& timer;
         int interval;
-        const char* context;
+        const QString& context;
         void (frmMain::*tick)();
     } timers[] = {
-        {timer1_, kStatusLampTickMs, "Error Counting down timer 1 : ", &frmMain::Timer1_Timer},
-        {timer2_, kReplyTickMs, "Error Counting down timer 2 : ", &frmMain::Timer2_Timer},
-        {timer5_, kCoinLampTickMs, "Error in Timer5_Timer : ", &frmMain::Timer5_Timer},
+        {timer1_, kStatusLampTickMs, ctx::Timer1, &frmMain::Timer1_Timer},
+        {timer2_, kReplyTickMs, ctx::Timer2, &frmMain::Timer2_Timer},
+        {timer5_, kCoinLampTickMs, ctx::Timer5, &frmMain::Timer5_Timer},
     };
     for (const auto& t : timers) {
         t.timer.setInterval(t.interval);
-        t.timer.onTick = handler(QString::fromLatin1(t.context), [this, tick = t.tick] { (this->*tick)(); });
+        t.timer.onTick = handler(t.context, [this, tick = t.tick] { (this->*tick)(); });
         t.timer.setEnabled(true);
     }
 }
 
 void frmMain::Timer1_Timer()
 {
-    trap(QStringLiteral("Error Counting down timer 1 : "), [&] {
+    trap(ctx::Timer1, [&] {
         if (plat::countDown(st_.statusLampCountdown, 1)) {
             link().clearStatusLamps();
             link().clearTestLamps();
@@ -40,7 +40,7 @@ void frmMain::Timer1_Timer()
 
 void frmMain::Timer2_Timer()
 {
-    trap(QStringLiteral("Error Counting down timer 2 : "), [&] { plat::countDown(st_.replyTimeoutMs, kReplyTickMs); });
+    trap(ctx::Timer2, [&] { plat::countDown(st_.replyTimeoutMs, kReplyTickMs); });
 }
 
 void frmMain::Timer5_Timer()
