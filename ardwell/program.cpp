@@ -45,9 +45,9 @@ void Program::start()
     if (!port_ && svc_.makePort) {
         port_ = std::shared_ptr<plat::SerialPort>(svc_.makePort());
         if (port_) {
-            port_->onReceive = [this] { guard_.handle(ctx::Comms, [this] { link_->Comm1_OnComm(); }); };
+            port_->onReceive = [this] { guard_.handle(Link::kCommsContext, [this] { link_->Comm1_OnComm(); }); };
             // The port has closed itself; sends then report that it is not open.
-            port_->onFailure = [this](const QString&) { guard_.handle(ctx::Comms, [this] { state_.portOpen = false; }); };
+            port_->onFailure = [this](const QString&) { guard_.handle(Link::kCommsContext, [this] { state_.portOpen = false; }); };
             std::weak_ptr<plat::SerialPort> weak = port_;
             svc_.env->atEnd([weak] {
                 if (auto p = weak.lock())

@@ -51,7 +51,6 @@ inline const QString ExitProgramme = QStringLiteral("Error in cmdExitProgramme_C
 inline const QString Timer1 = QStringLiteral("Error Counting down timer 1 : ");
 inline const QString Timer2 = QStringLiteral("Error Counting down timer 2 : ");
 inline const QString Timer5 = QStringLiteral("Error in Timer5_Timer : ");
-inline const QString Comms = QStringLiteral("Error Comms routine : ");
 } // namespace ctx
 
 // "V" & major & "." & minor & revision: 3.0.0 gives "V3.00".

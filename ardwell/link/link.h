@@ -100,6 +100,7 @@ public:
     void sendMessageUnderstood();
 
     // ---- Receive handler and parser ----
+    static inline const QString kCommsContext = QStringLiteral("Error Comms routine : ");
     void Comm1_OnComm();
     // Characters kept of one line; more before its CR are dropped (line noise, a flood).
     static constexpr int kLineBufferCap = 512;

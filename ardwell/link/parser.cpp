@@ -97,7 +97,7 @@ void Link::Comm1_OnComm()
         try {
             ch = port_->read(1);
         } catch (const std::exception& e) {
-            showError("Error Comms routine : ", e);
+            showError(kCommsContext, e);
             continue;
         }
         if (ch.isEmpty())
