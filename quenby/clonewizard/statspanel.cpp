@@ -51,6 +51,15 @@ QStringList readingCaptions(const std::array<qint32, 11>& r, int paramCount)
     return out;
 }
 
+QStringList clearedReadingCaptions(int paramCount)
+{
+    checkParamCount(paramCount);
+    QStringList out;
+    for (int i = 0; i < paramCount; ++i)
+        out << QStringLiteral("0");
+    return out;
+}
+
 void showPromLimits(plat::View& v, int paramCount, const TextTable& texts)
 {
     checkParamCount(paramCount);

@@ -34,8 +34,9 @@ struct StatsPanel {
 
 StatsPanel statsPanel(const RecordStats& s, int paramCount, int mode, bool runActive, qint32 samplesLeft);
 
-// lblMeas(0 .. paramCount-1) after a reading; after a reset each shows "0".
+// lblMeas(0 .. paramCount-1) after a reading, and after a reset (each "0", without a blank).
 QStringList readingCaptions(const std::array<qint32, 11>& currentReading, int paramCount);
+QStringList clearedReadingCaptions(int paramCount);
 
 // The two layouts of the limit rows (the coin layout is also shown on its own when a run
 // starts). Labels beyond paramCount parameters are not touched.

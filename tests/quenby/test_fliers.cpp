@@ -268,4 +268,5 @@ TEST(StatsPanel, AfterAReset)
     EXPECT_EQ(idle.number, " 0");
     EXPECT_EQ(statsPanel(s, 3, 1, true, 5).number, " 5");
     EXPECT_EQ(readingCaptions({812, -1, 0}, 3), (QStringList{" 812", "-1", " 0"}));
+    EXPECT_EQ(clearedReadingCaptions(3), (QStringList{"0", "0", "0"}));
 }

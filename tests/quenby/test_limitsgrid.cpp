@@ -1,5 +1,6 @@
 // The limits editor's page: layout per model, page options, titles, the grid and applying it.
 #include "tests/quenby/limits_fixture.h"
+#include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,16 @@ void select(Editor& e, std::initializer_list<int> segments, int promSize)
 
 } // namespace
 
+TEST(CoinTables, IndexesOutsideATableRaiseAndWriteNothing)
+{
+    CoinTables t;
+    const CoinTables before = t;
+    EXPECT_EQ(testing_support::errNumber([&] { t.coinLimitTable(25, 1) = 7; }), 9);
+    EXPECT_EQ(testing_support::errNumber([&] { t.coinLimitTable(1, 13) = 7; }), 9);
+    EXPECT_EQ(testing_support::errNumber([&] { t.slugRecordIndex(-1) = 7; }), 9);
+    EXPECT_TRUE(t.coinLimitTable == before.coinLimitTable && t.slugRecordIndex == before.slugRecordIndex);
+}
+
 TEST(LimitsLayout, GeometryByParameterCount)
 {
     const struct {
@@ -55,27 +66,19 @@ TEST(LimitsLayout, GeometryByParameterCount)
     }
 }
 
-TEST(LimitsLayout, CellsSlugRowsAndTitlesOfAFiveParameterModel)
+TEST(LimitsLayout, CellsAndSlugRowsOfAFiveParameterModel)
 {
     Editor e("CC", "435");
     e.setup();
     const LimitsPage& p = e.page;
     EXPECT_EQ(p.frameLeft, 240);
-    EXPECT_EQ(p.cells[0].left, 1080);
-    EXPECT_EQ(p.cells[1].left, 1800);
-    EXPECT_EQ(p.cells[2].left, 2640);
+    EXPECT_EQ((std::array<int, 3>{p.cells[0].left, p.cells[1].left, p.cells[2].left}),
+              (std::array<int, 3>{1080, 1800, 2640}));
     EXPECT_EQ(p.cells[11].top, 840);
-    EXPECT_EQ(p.cells[11].width, 615);
     EXPECT_EQ(p.slugCells[59].top, 3600 + 5 * 360); // six slug rows, whatever the coin set has
     EXPECT_TRUE(p.slugCells[59].visible);
     EXPECT_FALSE(p.slugCells[60].visible);
-    EXPECT_EQ(p.acceptanceLabels[7].top, 480 + 7 * 360);
-    EXPECT_EQ(p.coinTitleTop[7], 510 + 7 * 360);
-    EXPECT_TRUE(p.rejectionLabels[5].visible);
-    EXPECT_EQ(p.paramTitleCentre[4], 1080 + 4 * 1560 + 615 + 52);
-    EXPECT_TRUE(p.paramTitleVisible[4]);
     EXPECT_FALSE(p.paramTitleVisible[5]);
-    EXPECT_EQ(p.paramTitles[0], "Parameter1");
 }
 
 TEST(LimitsLayout, FamilyTexts)
@@ -194,17 +197,6 @@ TEST(LimitsPages, PageChangeAfterAnEditStoresTheShownGridFirst)
     e.show(0);
     EXPECT_EQ(e.page.cellText[6], "255");
     EXPECT_EQ(e.dialogs.boxes.size(), 1u);
-}
-
-TEST(LimitsPages, ColoursAreClearedOnEveryShow)
-{
-    Editor e("CC", "220B");
-    e.page.cellColour.fill(colour::Yellow);
-    e.page.slugColour.fill(colour::Cyan);
-    e.setup();
-    e.show(0);
-    EXPECT_EQ(e.page.cellColour[95], colour::White);
-    EXPECT_EQ(e.page.slugColour[71], colour::ButtonFace);
 }
 
 TEST(LimitsPages, WildPageIsReportedOnceAndChangesNothing)

@@ -114,9 +114,9 @@ TEST(CalcStats, KnownRecord)
 {
     RecordStats s = oneParam({812, 815, 809, 811, 818, 805, 812, 814, 810, 813}, "3*SD", "3*SD");
     calcStats(s, 1, kMars);
-    EXPECT_FLOAT_EQ(s.paramMean[1], 811.900024f);
-    EXPECT_FLOAT_EQ(s.paramSdLower[1], 3.47702789f);
-    EXPECT_FLOAT_EQ(s.paramSdUpper[1], 3.2387464f);
+    EXPECT_EQ(s.paramMean[1], 811.900024f);
+    EXPECT_EQ(s.paramSdLower[1], 3.47702789f);
+    EXPECT_EQ(s.paramSdUpper[1], 3.2387464f);
     EXPECT_EQ(s.paramLowest[1], 805);
     EXPECT_EQ(s.paramHighest[1], 818);
     EXPECT_EQ(s.recordLimits[1], 801);
@@ -146,7 +146,7 @@ TEST(CalcStats, SingleReadingAndTheRoundedMeanGoingIntoBothSets)
     calcStats(two, 1, kCc);
     EXPECT_EQ(two.paramMean[1], 100.5f);
     EXPECT_EQ(two.paramSdLower[1], 0.1f);
-    EXPECT_FLOAT_EQ(two.paramSdUpper[1], 0.471404523f);
+    EXPECT_EQ(two.paramSdUpper[1], 0.471404523f);
     EXPECT_EQ(two.recordLimits[1], 100);
     EXPECT_EQ(two.recordLimits[2], 102);
 }
@@ -158,8 +158,8 @@ TEST(CalcStats, EverySourceOnThreeParameters)
     calcStats(s, 3, kMars);
     EXPECT_EQ(std::vector<qint32>(s.recordLimits.begin() + 1, s.recordLimits.begin() + 7),
               (std::vector<qint32>{804, 822, 336, 950, 1196, 1211}));
-    EXPECT_FLOAT_EQ(s.paramMean[2], 635.75f);
-    EXPECT_FLOAT_EQ(s.paramSdLower[3], 3.26190138f);
+    EXPECT_EQ(s.paramMean[2], 635.75f);
+    EXPECT_EQ(s.paramSdLower[3], 3.26190138f);
 }
 
 TEST(CalcStats, RoundingCapsAndFloor)
