@@ -4,7 +4,7 @@
 Written from the rules alone (not from the C++ code): single precision by rounding through
 struct after every float operation, whole numbers rounded half to even by round(), shown
 numbers written by decimal rounding half away from zero. test_samplestats.cpp, test_fliers.cpp
-and test_limitsgrid.cpp paste what this prints. Run: python3 tests/quenby/stats_vectors.py
+and test_estimate.cpp paste what this prints. Run: python3 tests/quenby/stats_vectors.py
 """
 import math
 import struct
