@@ -93,6 +93,7 @@ for model, d, s in [("330", 0xFF, 0x61), ("560", 0x01, 0x21), ("PCA", 0x00, 0x20
     for name, cmd in [("ReInitialise", [0x6F, 0x00]), ("HII Enable", [0x64, 0x8E]),
                       ("HII Enable ALL", [0x64, 0x0F]), ("coin data 1", [0x64, 0x8E, 0x00]),
                       ("coin data 2", [0x64, 0x88, 0x00]),
+                      ("logon request", [0xCA, K["K1"], K["K2"]]),
                       ("message understood", None)]:
         body = [d, s, 0x04] if cmd is None else [d, s, 0x24] + cmd
         print("%s %s: %s" % (model, name, frame_line(body)))

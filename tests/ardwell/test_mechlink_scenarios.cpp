@@ -147,6 +147,23 @@ TEST(MechCommandLines, TheHiiPauseIsThreeHundred)
     EXPECT_LE(lines[1].at - lines[0].at, 1000 + 300 + 10);
 }
 
+TEST(LogonLines, EachModelOnItsOwnSupply)
+{
+    // The simulated PCA runs only on the "W" supply and the others only on "Z", so a wrong
+    // supply command would leave the mech unpowered and the logon failing.
+    const std::pair<const char*, QByteArray> cases[] = {
+        {"330", "%\rZ\r&\rFF6124CA5AC395\r"},
+        {"560", "%\rZ\r&\r012124CA5AC3D3\r"},
+        {"PCA", "%\rW\r&\r002024CA5AC3D5\r"},
+    };
+    for (const auto& [model, expected] : cases) {
+        Rig rig(model);
+        rig.link.logon();
+        EXPECT_TRUE(rig.st.mechLoggedOn) << model;
+        EXPECT_EQ(rig.sent(), expected) << model;
+    }
+}
+
 // ---- Events the mech raises, answered by the program ----
 
 TEST_F(Scenario, AnAcceptedAndRoutedCoin)
@@ -335,7 +352,7 @@ TEST(WaitEdges, ALogonReplyJustInsideItsThreeSeconds)
     rig.link.logon();
     EXPECT_TRUE(rig.st.mechLoggedOn);
     EXPECT_EQ(rig.mech->logons(), 1);
-    EXPECT_EQ(rig.sent().count("FF6124CA"), 1) << "one attempt";
+    EXPECT_EQ(rig.sent(), "%\rZ\r&\rFF6124CA5AC395\r") << "one attempt";
 }
 
 TEST(WaitEdges, AMechCommandAnsweredJustInsideOrJustAfterItsThreeSeconds)
