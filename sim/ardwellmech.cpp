@@ -353,20 +353,11 @@ bool ArdwellMech::sendCoinData(const std::array<int, 7>& reading, const std::arr
     return true;
 }
 
-QList<int> ArdwellMech::addressesRead() const
+QList<int> ArdwellMech::addressesOf(int kind) const
 {
     QList<int> out;
     for (const auto& r : received_)
-        if (r.kind == MechFrameRecord::Read && r.addressedHere && r.payloadOk)
-            out.append(r.address);
-    return out;
-}
-
-QList<int> ArdwellMech::addressesWritten() const
-{
-    QList<int> out;
-    for (const auto& r : received_)
-        if (r.kind == MechFrameRecord::Write && r.addressedHere && r.payloadOk)
+        if (r.kind == kind && r.addressedHere && r.payloadOk)
             out.append(r.address);
     return out;
 }

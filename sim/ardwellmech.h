@@ -90,11 +90,13 @@ public:
 
     const std::vector<MechFrameRecord>& received() const { return received_; }
     void clearReceived() { received_.clear(); }
-    QList<int> addressesRead() const;
-    QList<int> addressesWritten() const;
+    // Addresses of the well-formed read and write requests addressed here, in order.
+    QList<int> addressesRead() const { return addressesOf(MechFrameRecord::Read); }
+    QList<int> addressesWritten() const { return addressesOf(MechFrameRecord::Write); }
     int acknowledgements() const { return acks_; } // message understood frames from the program
 
 private:
+    QList<int> addressesOf(int kind) const;
     void loadTypicalImage();
     void setCoinByte(int baseWord, int coinIndex, std::uint8_t value);
     void setCoinBit(int word, int coinIndex);
