@@ -95,9 +95,9 @@ void QuenbyBox::enterSerialMode(const QString& code)
 {
     serialCode_ = code;
     pending_.clear();
+    sendLine(QStringLiteral("*S")); // before anything the mech may say on waking
     if (mech_ && relaysTo(*mech_))
         mech_->serialModeStarted(code);
-    sendLine(QStringLiteral("*S"));
 }
 
 bool QuenbyBox::relaysTo(const QuenbyMech& mech) const

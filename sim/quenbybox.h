@@ -66,12 +66,13 @@ public:
     void onBreak(bool on) override;
     void onOpen() override;
 
+private:
     // The plugged mech's way out: raw bytes while relaying to it, or a line in line mode.
+    friend class QuenbyMech;
     bool relayFromMech(const QuenbyMech& mech, const QByteArray& bytes);
     bool lineFromMech(const QuenbyMech& mech, const QString& text);
     bool relaysTo(const QuenbyMech& mech) const;
 
-private:
     void handleCommand(const QString& cmd);
     static int commandLength(char first);
     void enterSerialMode(const QString& code);

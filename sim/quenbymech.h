@@ -46,10 +46,6 @@ public:
     int serialModesStarted() const { return started_; }
     int serialModesEnded() const { return ended_; }
 
-    // Called by the box.
-    void serialModeStarted(const QString& code);
-    void serialModeEnded();
-    void fromProgram(const QByteArray& bytes);
     // A line-mode command the box does not carry out itself, offered to whatever is plugged in
     // (the PROM socket's commands). Returns false when the mech does not know it either.
     virtual bool boxCommand(const QString& /*cmd*/) { return false; }
@@ -65,7 +61,12 @@ protected:
     bool sendLine(const QString& text);
 
 private:
+    // The box's side.
     friend class QuenbyBox;
+    void serialModeStarted(const QString& code);
+    void serialModeEnded();
+    void fromProgram(const QByteArray& bytes);
+
     QString family_;
     QString model_;
     QuenbyBox* box_ = nullptr;
