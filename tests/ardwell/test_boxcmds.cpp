@@ -110,7 +110,7 @@ TEST(BoxCommands, IdentifyBoxAsksUpToFiveTimes)
     EXPECT_GT(silent.now() - t0, 4900);
 
     Rig second;
-    second.box->setStatusAnsweredFrom(2);
+    second.box->setFault(sim::ArdwellBox::Fault::StatusUnanswered, sim::When::first(1));
     EXPECT_TRUE(second.link.identifyBox());
     EXPECT_EQ(second.sent(), QByteArray("S\rS\r"));
 

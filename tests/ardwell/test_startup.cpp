@@ -83,7 +83,7 @@ TEST(StartUp, BoxAnsweringTheThirdStatusRequest)
 {
     Bench b("126");
     b.ts.writeFile("config.txt", "3,\"126\"\r\n");
-    b.box.setStatusAnsweredFrom(3);
+    b.box.setFault(sim::ArdwellBox::Fault::StatusUnanswered, sim::When::first(2));
     ASSERT_TRUE(b.start());
 
     EXPECT_EQ(b.port->portNumber(), 3);
