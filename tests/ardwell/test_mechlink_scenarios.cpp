@@ -63,7 +63,7 @@ struct Scenario : ::testing::Test {
     void settle(plat::Millis ms = 300) { rig.ts.sched->advance(ms); }
     Rig rig{"560"};
     LinkState& st = rig.st;
-    MemoryView& view = rig.view;
+    plat::MemoryView& view = rig.view;
 };
 
 } // namespace
