@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace quenby {
@@ -42,8 +43,8 @@ struct PromRows {
     // When set, nothing of the range may be burnt: a word outside 0..15 (it would shift the row
     // and burn the rest of it into the wrong addresses) or an address outside the image.
     // Reported with text 106 and this address.
-    int badAddress = -1;
-    bool ok() const { return badAddress < 0; }
+    std::optional<int> badAddress;
+    bool ok() const { return !badAddress; }
 };
 
 // Every row of first..last (inclusive), 16 addresses each, the last one shorter when the range
