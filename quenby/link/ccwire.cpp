@@ -1,5 +1,7 @@
 #include "quenby/link/ccwire.h"
 
+#include "quenby/link/sentinelwire.h"
+
 #include <algorithm>
 
 namespace quenby {
@@ -46,14 +48,6 @@ CcWordReply parseCcWordReply(std::span<const qint32> frame)
     if (sum != slot(3))
         return {true, -1};
     return {false, slot(1) * 256 + slot(2)};
-}
-
-qint32 sentinelChecksumWord(const Image& image)
-{
-    int s = 0;
-    for (int a = 0; a < 63; ++a)
-        s = (s + highByte(image[size_t(a)]) + lowByte(image[size_t(a)])) & 0xFF;
-    return 256 - s;
 }
 
 void fixCcEepromChecksum(const MechEntry& entry, const Image& readImage, Image& progImage)

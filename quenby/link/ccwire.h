@@ -32,7 +32,6 @@ CcWordReply parseCcWordReply(std::span<const qint32> frame);
 //   its low byte is the read image's.
 // Other entries change nothing.
 void fixCcEepromChecksum(const MechEntry& entry, const Image& readImage, Image& progImage);
-qint32 sentinelChecksumWord(const Image& image);
 
 // One line per word 0 .. words - 1: the address and the word in decimal, a comma between
 // ("0,4660"), as CC EEPROM data files and the scratch dump hold them.

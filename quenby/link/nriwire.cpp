@@ -306,7 +306,12 @@ qint32 clampedLimit(const LimitTable& t, int coin, int column)
 
 class PlanBuilder {
 public:
-    PlanBuilder(NriProgramPlan& plan, bool acknowledged) : plan_(plan), acknowledged_(acknowledged) {}
+    // No model writes more than 20 records; with room for them, a step just added stays put
+    // while the builder fills in its waits.
+    PlanBuilder(NriProgramPlan& plan, bool acknowledged) : plan_(plan), acknowledged_(acknowledged)
+    {
+        plan_.steps.reserve(32);
+    }
 
     NriWriteStep& add(const QByteArray& command, const RecordData& d)
     {

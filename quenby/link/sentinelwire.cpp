@@ -25,6 +25,14 @@ std::array<QByteArray, 4> sentinelWriteCommands(int address, qint32 value)
             "W00" + hex2(0x40 + a) + hex2(low) + hex2(high) + "\r", QByteArray("W0000\r")};
 }
 
+qint32 sentinelChecksumWord(const Image& image)
+{
+    int s = 0;
+    for (size_t a = 0; a < 63; ++a)
+        s = (s + (image[a] & 0xFF) + ((image[a] >> 8) & 0xFF)) & 0xFF;
+    return 256 - s;
+}
+
 SentinelWord parseSentinelWordReply(const QByteArray& reply)
 {
     if (!reply.startsWith("ZZR"))

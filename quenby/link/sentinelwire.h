@@ -2,6 +2,8 @@
 // The Sentinel interface's text commands for EEPROM words and the replies read from them, and
 // the identification that "TKI" returns.
 
+#include "quenby/link/images.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -14,6 +16,9 @@ QByteArray sentinelReadCommand(int address);
 // "W0030", "W00" + hex2(C0 + a), "W00" + hex2(40 + a) + hex2(low) + hex2(high), "W0000", each
 // with its CR (a = address AND 63). The third one carries the word.
 std::array<QByteArray, 4> sentinelWriteCommands(int address, qint32 value);
+
+// The checksum word 63: 256 - s, s = (byte sum of words 0..62) AND 255; 256 when s is 0.
+qint32 sentinelChecksumWord(const Image& image);
 
 struct SentinelWord {
     bool ok = false;    // the reply began "ZZR"
