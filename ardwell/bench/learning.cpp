@@ -10,8 +10,6 @@
 
 namespace ardwell {
 
-const char* const kCoinCountMessage = "Number of coins must be 1 to 100";
-
 namespace {
 
 constexpr double kIntMin = std::numeric_limits<qint32>::min();

@@ -30,7 +30,7 @@ using LogSink = std::function<void(const QString& record)>;
 // A run's coin count from the text of its (editable) list: 1..100, anything else refused
 // before the run sends a byte.
 std::optional<int> coinCountOf(const QString& text);
-extern const char* const kCoinCountMessage;
+inline constexpr char kCoinCountMessage[] = "Number of coins must be 1 to 100";
 
 // The newest coin's seven values: readings 1..4 less their own baselines, readings 5..7 less
 // baseline 5 (arrays indexed as LinkState's, from 1). Written to the log (record 2).

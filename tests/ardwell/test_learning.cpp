@@ -311,26 +311,6 @@ TEST(Learning, ReadingsStore)
     EXPECT_EQ(b.readingCount(), kMaxReadings);
 }
 
-TEST(Learning, ScalingByModelAndDiscriminator)
-{
-    BenchState b;
-    b.rawReadings = {RawReading{1000, 1100, 800, 300, 400, 350, 150}};
-    auto scaled = [&](Model m, DiscrimType d, int level) {
-        scaleMeasurements(b, {m, d, Performance::Standard, CoinType::Standard}, level);
-        return b.scaledReadings.front();
-    };
-    EXPECT_EQ(scaled(Model::M126, DiscrimType::Type2, 4), (ScaledReading{964, 947, 300, 343}));
-    // HFT (170 * 1000 + 202 * 1100) / 512 = 766.02; HFD 7 * 800 / 8 = 700.
-    EXPECT_EQ(scaled(Model::M330, DiscrimType::Type1, 7), (ScaledReading{766, 700, 300, 600}));
-    EXPECT_EQ(scaled(Model::M330, DiscrimType::Type2, 7)[1], 651); // 700 * 0.93
-    EXPECT_EQ(scaled(Model::M330, DiscrimType::Type3, 7)[1], 616); // 700 * 0.88
-    EXPECT_EQ(scaled(Model::M330, DiscrimType::Type4, 7)[1], 700);
-    EXPECT_EQ(scaled(Model::M330, DiscrimType::Type1, 12)[3], 600); // level held to 7
-    EXPECT_EQ(scaled(Model::M330, DiscrimType::Type1, 0)[3], 86);   // and to 1
-    EXPECT_EQ(levelsToTry(Model::M126), (std::vector<int>{4, 3, 2, 1}));
-    EXPECT_EQ(levelsToTry(Model::M560), (std::vector<int>{7, 4, 3, 2, 1}));
-}
-
 TEST(Learning, LevelSearchAndItsLimit)
 {
     // LFA spreads of 256 fail a level, 255 pass: raw LF sums 0 and 256 at level 7.
@@ -350,20 +330,6 @@ TEST(Learning, LevelSearchAndItsLimit)
     empty.parameterMeans = {7, 7, 7, 7};
     calculateStats(empty);
     EXPECT_EQ(empty.parameterMeans[0], 7);
-}
-
-TEST(Learning, VeryTightWheneverNeitherStandardNorTight)
-{
-    BenchState b;
-    b.parameterMeans = {1000, 1000, 300, 300};
-    b.sdLower = b.sdUpper = {10, 10, 10, 10};
-    LearningOptions o;
-    o.performance = Performance::VeryTight;
-    calculateLimits(b, o);
-    EXPECT_EQ(b.windowLimits[4], 275); // 300 - 2 * 10 - 0.5 - 4
-    o.performance = Performance::Tight;
-    calculateLimits(b, o);
-    EXPECT_EQ(b.windowLimits[4], 270);
 }
 
 TEST(Learning, CoinCountOfARun)
