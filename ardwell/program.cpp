@@ -2,16 +2,18 @@
 
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/link.h"
+#include "ardwell/link/mechjobs.h"
 #include "platform/serialport.h"
 
 namespace ardwell {
 
 Program::Program(const plat::Services& services, QString commandLine)
-    : svc_(services), commandLine_(std::move(commandLine))
+    : svc_(services), commandLine_(std::move(commandLine)),
+      guard_(*services.sched, [this](const QString& context, const std::exception& e) { showError(context, e); }),
+      jobs_(std::make_unique<MechJobs>())
 {
-    window_ = std::make_unique<frmMain>(svc_, state_);
-    link_ = std::make_unique<Link>(svc_, *window_, state_);
-    window_->attachLink(link_.get());
+    window_ = std::make_unique<frmMain>(*this);
+    link_ = std::make_unique<Link>(svc_, window_->controls(), state_);
 }
 
 Program::~Program()
@@ -23,16 +25,29 @@ Program::~Program()
     }
 }
 
+void Program::setJobs(std::unique_ptr<MechJobs> jobs)
+{
+    if (jobs)
+        jobs_ = std::move(jobs);
+}
+
+void Program::showError(const QString& context, const std::exception& e) { ardwell::showError(*svc_.dialogs, context, e); }
+
 void Program::start()
 {
+    // One copy only, decided before anything shows or the port is touched.
+    if (svc_.env->anotherInstanceRunning()) {
+        guard_.markExiting();
+        svc_.dialogs->msgBox(QStringLiteral("Ardwell is already Running"), plat::mb::Critical | plat::mb::OKOnly,
+                             QStringLiteral("Error"));
+        svc_.env->endProgram(1);
+    }
     if (!port_ && svc_.makePort) {
         port_ = std::shared_ptr<plat::SerialPort>(svc_.makePort());
         if (port_) {
-            Link* link = link_.get();
-            LinkState* st = &state_;
-            port_->onReceive = [link] { link->Comm1_OnComm(); };
+            port_->onReceive = [this] { guard_.handle(Link::kCommsContext, [this] { link_->Comm1_OnComm(); }); };
             // The port has closed itself; sends then report that it is not open.
-            port_->onFailure = [st](const QString&) { st->portOpen = false; };
+            port_->onFailure = [this](const QString&) { guard_.handle(Link::kCommsContext, [this] { state_.portOpen = false; }); };
             std::weak_ptr<plat::SerialPort> weak = port_;
             svc_.env->atEnd([weak] {
                 if (auto p = weak.lock())

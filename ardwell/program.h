@@ -1,11 +1,14 @@
 #pragma once
-// The second program as one object: its services, link state, window, link and serial port.
-// Everything the program keeps lives here, so each run (and each test) starts clean.
+// The second program as one object: its services, link state, job guard, mech jobs, window, link
+// and serial port. Everything the program keeps lives here, so each run (and each test) starts
+// clean.
 
 #include "ardwell/link/linkstate.h"
+#include "platform/jobguard.h"
 #include "platform/services.h"
 
 #include <QString>
+#include <exception>
 #include <memory>
 
 namespace plat {
@@ -16,6 +19,7 @@ namespace ardwell {
 
 class frmMain;
 class Link;
+class MechJobs;
 
 class Program {
 public:
@@ -25,19 +29,31 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // Makes the port, shows the window and runs its start-up. May end the program (second copy,
-    // Cancel on a port error) through the environment.
+    // Refuses to run beside another copy (before any window shows; the program then ends with
+    // status 1), else makes the port, shows the window and runs its start-up. Cancel on a port
+    // error ends the program through the environment.
     void start();
 
+    const plat::Services& services() const { return svc_; }
     frmMain& window() { return *window_; }
     Link& link() { return *link_; }
     LinkState& state() { return state_; }
+    // Every Qt handler and every job of the program runs through it.
+    plat::JobGuard& guard() { return guard_; }
+    // The jobs behind the buttons; the defaults say that they are not built yet.
+    MechJobs& jobs() { return *jobs_; }
+    void setJobs(std::unique_ptr<MechJobs> jobs);
     plat::SerialPort* port() { return port_.get(); }
+
+    // The program's error reporter: the common error box with the context text.
+    void showError(const QString& context, const std::exception& e);
 
 private:
     plat::Services svc_;
     QString commandLine_;
     LinkState state_;
+    plat::JobGuard guard_;
+    std::unique_ptr<MechJobs> jobs_;
     std::unique_ptr<frmMain> window_;
     std::unique_ptr<Link> link_;
     std::shared_ptr<plat::SerialPort> port_;

@@ -8,6 +8,36 @@ constexpr char kEsc = 0x1B;
 QString field5(const QString& s) { return s.right(5).rightJustified(5, ' '); }
 } // namespace
 
+QuenbyBox::~QuenbyBox() { plug(nullptr); }
+
+const QStringList& QuenbyBox::interfaceCodes()
+{
+    static const QStringList codes{QStringLiteral("$01"), QStringLiteral("$05"), QStringLiteral("$06"),
+                                   QStringLiteral("$23"), QStringLiteral("$25")};
+    return codes;
+}
+
+void QuenbyBox::setFault(Fault fault, When when)
+{
+    switch (fault) {
+    case Fault::StatusUnanswered: statusFault_ = when; break;
+    }
+}
+
+void QuenbyBox::plug(QuenbyMech* mech)
+{
+    if (mech == mech_)
+        return;
+    if (mech_)
+        mech_->box_ = nullptr;
+    if (mech) {
+        if (mech->box_)
+            mech->box_->plug(nullptr);
+        mech->box_ = this;
+    }
+    mech_ = mech;
+}
+
 QString QuenbyBox::statusLine() const
 {
     // Columns: 1 C/N, 2-6, 8-12, 14-18, 20-24 timings, 26-27 hex, 29-33 version.
@@ -52,28 +82,35 @@ void QuenbyBox::onBreak(bool on)
         pending_.clear();
         return;
     }
-    if (serialMode_) {
-        serialMode_ = false;
-        onSerialModeEnded();
+    if (inSerialMode()) {
+        const bool relaying = mech_ && relaysTo(*mech_);
+        serialCode_.clear();
+        if (relaying)
+            mech_->serialModeEnded();
         sendLine(QStringLiteral("*R"));
     }
 }
 
-void QuenbyBox::enterSerialMode()
+void QuenbyBox::enterSerialMode(const QString& code)
 {
-    serialMode_ = true;
+    serialCode_ = code;
     pending_.clear();
-    sendLine(QStringLiteral("*S"));
+    sendLine(QStringLiteral("*S")); // before anything the mech may say on waking
+    if (mech_ && relaysTo(*mech_))
+        mech_->serialModeStarted(code);
 }
 
-void QuenbyBox::record(const QString& cmd) { commands_ << cmd; }
+bool QuenbyBox::relaysTo(const QuenbyMech& mech) const
+{
+    return &mech == mech_ && inSerialMode() && mech.wiredTo(serialCode_);
+}
 
 void QuenbyBox::onBytes(const QByteArray& bytes)
 {
     if (breakOn_)
         return; // a line held in break carries no characters
-    if (serialMode_) {
-        onSerialBytes(bytes);
+    if (inSerialMode()) {
+        toSerial(bytes);
         return;
     }
     for (int i = 0; i < bytes.size(); ++i) {
@@ -82,7 +119,7 @@ void QuenbyBox::onBytes(const QByteArray& bytes)
             // The burst resynchronises the command parser.
             pending_.clear();
             if (!lastWasEscape_)
-                record(QStringLiteral("<ESC>"));
+                commands_ << QStringLiteral("<ESC>");
             lastWasEscape_ = true;
             continue;
         }
@@ -92,53 +129,71 @@ void QuenbyBox::onBytes(const QByteArray& bytes)
             continue;
         const QString cmd = QString::fromLatin1(pending_);
         pending_.clear();
-        record(cmd);
-        onCommand(cmd);
-        if (serialMode_) {
+        commands_ << cmd;
+        handleCommand(cmd);
+        if (inSerialMode()) {
+            // What follows the interface code in the same write already belongs to the mech.
             if (i + 1 < bytes.size())
-                onSerialBytes(bytes.mid(i + 1));
+                toSerial(bytes.mid(i + 1));
             return;
         }
     }
 }
 
-int QuenbyBox::commandLength(char first) const
+void QuenbyBox::toSerial(const QByteArray& bytes)
+{
+    // Bytes for an interface with no mech on it go nowhere.
+    if (mech_ && relaysTo(*mech_))
+        mech_->fromProgram(bytes);
+}
+
+int QuenbyBox::commandLength(char first)
 {
     switch (first) {
-    case 'C': // "CFD", "C01", "C00"
-    case '$': // mech interface codes "$01"
+    case 'C': // "CFD", "C00", "C08"
+    case '$': // interface codes "$05"
         return 3;
     default:
         return 1;
     }
 }
 
-bool QuenbyBox::onCommand(const QString& cmd)
+void QuenbyBox::handleCommand(const QString& cmd)
 {
     if (cmd == QLatin1String("S")) {
         ++statusRequests_;
-        if (statusMissing)
-            return true;
-        if (answerOnlyStatusNo > 0 && statusRequests_ != answerOnlyStatusNo)
-            return true;
-        sendLine(statusLine());
-        return true;
-    }
-    if (cmd == QLatin1String("_")) {
+        if (!statusFault_.strikes())
+            sendLine(statusLine());
+    } else if (cmd == QLatin1String("_")) {
         sendLine(QStringLiteral("D00"));
-        return true;
-    }
-    if (cmd == QLatin1String("M")) {
+    } else if (cmd == QLatin1String("M")) {
         sendLine(QStringLiteral("T00"));
-        return true;
-    }
-    if (cmd == QLatin1String("Y")) {
+    } else if (cmd == QLatin1String("Y")) {
         sendLine(idleLine());
-        return true;
+    } else if (cmd.startsWith('$')) {
+        if (interfaceCodes().contains(cmd))
+            enterSerialMode(cmd);
+    } else if (cmd == QLatin1String("J") || cmd == QLatin1String("W") || cmd == QLatin1String("CFD")) {
+        // accepted, no reply
+    } else if (mech_) {
+        mech_->boxCommand(cmd);
     }
-    if (cmd == QLatin1String("J") || cmd == QLatin1String("W") || cmd == QLatin1String("CFD"))
-        return true; // accepted, no reply
-    return false;
+}
+
+bool QuenbyBox::relayFromMech(const QuenbyMech& mech, const QByteArray& bytes)
+{
+    if (!relaysTo(mech) || silent || !port() || !port()->isOpen())
+        return false;
+    sendRaw(bytes);
+    return true;
+}
+
+bool QuenbyBox::lineFromMech(const QuenbyMech& mech, const QString& text)
+{
+    if (&mech != mech_ || inSerialMode() || silent || !port() || !port()->isOpen())
+        return false;
+    sendLine(text);
+    return true;
 }
 
 void QuenbyBox::sendLine(const QString& text)

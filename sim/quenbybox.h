@@ -1,9 +1,12 @@
 #pragma once
-// The first program's programmer box in line mode: unterminated short commands in, CR-terminated
-// reply lines out, escape bursts ignored, breaks recorded. Serial mode and the mechs behind the
-// box are added by subclasses through the serial-mode hooks.
+// The first program's programmer box: unterminated short commands in, CR-terminated reply lines
+// out, escape bursts ignored, breaks recorded. Twenty-five escapes and an interface code put it
+// into serial mode ("*S"), in which it relays raw bytes between the program and the mech
+// plugged into it on that interface; a break ends serial mode ("*R" when the break lifts).
 
+#include "sim/quenbymech.h"
 #include "sim/simport.h"
+#include "sim/when.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,6 +18,12 @@ namespace sim {
 class QuenbyBox : public Device {
 public:
     QuenbyBox() = default;
+    ~QuenbyBox() override;
+    QuenbyBox(const QuenbyBox&) = delete;
+    QuenbyBox& operator=(const QuenbyBox&) = delete;
+
+    // The interface codes the box has; any other "$" code is ignored.
+    static const QStringList& interfaceCodes();
 
     // What the status line reports.
     bool mechConnected = true;
@@ -25,13 +34,21 @@ public:
     // What the idle line reports.
     std::array<int, 3> idles{512, 1024, 2048};
 
-    // Fault knobs.
     plat::Millis latencyMs = 5; // before the first byte of every reply
-    bool silent = false;        // answers nothing at all
-    bool statusMissing = false; // answers everything but "S"
-    int answerOnlyStatusNo = 0; // > 0: only the k-th "S" (counted from 1) gets a status line
+    bool silent = false;        // answers nothing at all, relays nothing back
 
-    // The exact status line for the current knobs, without its CR.
+    // Named faults, each counted over its own events.
+    enum class Fault {
+        StatusUnanswered, // "S" requests (counted whether answered or not) get no status line
+    };
+    void setFault(Fault fault, When when);
+
+    // Plugs a mech into the box (one at a time; null unplugs). Neither owns the other: either
+    // side's destructor unplugs.
+    void plug(QuenbyMech* mech);
+    QuenbyMech* plugged() const { return mech_; }
+
+    // The exact status line for the current settings, without its CR.
     QString statusLine() const;
     QString idleLine() const;
 
@@ -40,7 +57,8 @@ public:
     int statusRequests() const { return statusRequests_; }
     int breaksSeen() const { return breaks_; }
     bool breakOn() const { return breakOn_; }
-    bool inSerialMode() const { return serialMode_; }
+    bool inSerialMode() const { return !serialCode_.isEmpty(); }
+    QString serialInterface() const { return serialCode_; } // empty in line mode
     void clearRecord();
 
     // Device
@@ -48,30 +66,28 @@ public:
     void onBreak(bool on) override;
     void onOpen() override;
 
-protected:
-    // A reply line, CR appended, through the port after latencyMs (nothing when silent).
+private:
+    // The plugged mech's way out: raw bytes while relaying to it, or a line in line mode.
+    friend class QuenbyMech;
+    bool relayFromMech(const QuenbyMech& mech, const QByteArray& bytes);
+    bool lineFromMech(const QuenbyMech& mech, const QString& text);
+    bool relaysTo(const QuenbyMech& mech) const;
+
+    void handleCommand(const QString& cmd);
+    static int commandLength(char first);
+    void enterSerialMode(const QString& code);
+    void toSerial(const QByteArray& bytes);
     void sendLine(const QString& text);
-    // Raw bytes to the program (serial mode), after latencyMs.
     void sendRaw(const QByteArray& bytes);
 
-    // A complete line-mode command. Returns false when the command is unknown (then ignored).
-    virtual bool onCommand(const QString& cmd);
-    // How many characters a command starting with `first` has (1 for most).
-    virtual int commandLength(char first) const;
-    // Bytes the program sends while the box relays to a mech.
-    virtual void onSerialBytes(const QByteArray& /*bytes*/) {}
-    // Serial mode on (after the "*S" line) or off (after a break, before the "*R" line).
-    void enterSerialMode();
-    virtual void onSerialModeEnded() {}
-
-private:
-    void record(const QString& cmd);
+    QuenbyMech* mech_ = nullptr;
+    When statusFault_;
     QByteArray pending_; // a multi-character command being assembled
     QStringList commands_;
     int statusRequests_ = 0;
     int breaks_ = 0;
     bool breakOn_ = false;
-    bool serialMode_ = false;
+    QString serialCode_;
     bool lastWasEscape_ = false;
 };
 

@@ -3,71 +3,72 @@
 // that the jobs show one at a time, the lamps the parser and the timers drive, and the window's
 // life from start-up to shut-down.
 //
-// Controls are reached by name (and index, for control arrays) through View, which is how the
-// link and bench code see them. A control the window does not have reads as empty, 0, visible
-// and enabled, and remembers what is set on it.
+// Controls are registered by name (and index, for control arrays) in controls(), exactly the
+// names of frmMainControlNames(); the link and bench code reach them only through it, as a
+// plat::View. The window's code is split by concern: start-up and shut-down (frmmain.cpp), the
+// controls (frmmaincontrols.cpp), model selection and lists (frmmainmodels.cpp), timers and
+// lamps (frmmaintimers.cpp).
 //
-// Jobs that wait for the box run through runJob(): while one runs, another job is refused, and
-// "EXIT" or the close box are put off until it returns, so nothing unloads the window under it.
+// Every Qt handler runs through the program's job guard (an exception is reported with the
+// handler's context and never leaves it). Jobs that wait for the box run as guarded jobs: while
+// one runs another is refused, and "EXIT" or the close box are put off until it returns, so
+// nothing unloads the window under it.
 
 #include "ardwell/bench/models.h"
-#include "ardwell/link/view.h"
-#include "platform/gui/controls.h"
+#include "ardwell/link/controlnames.h"
+#include "platform/gui/namedcontrols.h"
 #include "platform/services.h"
 #include "platform/timer.h"
 
-#include <QHash>
 #include <QString>
 #include <QWidget>
-#include <exception>
 #include <functional>
-#include <memory>
 
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
+class QBoxLayout;
+
+namespace plat {
+class JobGuard;
+}
 
 namespace ardwell {
 
 class Link;
+class Program;
 struct LinkState;
+
+// The context texts the window's handlers report their errors with. Handlers that have no
+// error trap of their own name themselves.
+namespace ctx {
+inline const QString FormLoad = QStringLiteral("Error Main Form Load routine : ");
+inline const QString FormUnload = QStringLiteral("Error Form Unload routine : ");
+inline const QString Exit = QStringLiteral("Error Exit routine : ");
+inline const QString ExitAndWrite = QStringLiteral("Error Exiting Sub Mode routine : ");
+inline const QString PortCombo = QStringLiteral("Error Port Combo routine : ");
+inline const QString LaunchProgramme = QStringLiteral("Error Launching Programme routine : ");
+inline const QString LaunchTest = QStringLiteral("Error Launching Test routine : ");
+inline const QString Adjust = QStringLiteral("Error in cmdAdjust_Click : ");
+inline const QString ExitProgramme = QStringLiteral("Error in cmdExitProgramme_Click : ");
+inline const QString Timer1 = QStringLiteral("Error Counting down timer 1 : ");
+inline const QString Timer2 = QStringLiteral("Error Counting down timer 2 : ");
+inline const QString Timer5 = QStringLiteral("Error in Timer5_Timer : ");
+} // namespace ctx
 
 // "V" & major & "." & minor & revision: 3.0.0 gives "V3.00".
 QString versionText(int major, int minor, int revision);
 
-class frmMain : public QWidget, public View {
+class frmMain : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kVersionMajor = 3;
     static constexpr int kVersionMinor = 0;
     static constexpr int kVersionRevision = 0;
 
-    frmMain(const plat::Services& services, LinkState& state, QWidget* parent = nullptr);
+    explicit frmMain(Program& program, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Must be called once, before Form_Load.
-    void attachLink(Link* link) { link_ = link; }
-
-    // ---- View ----
-    void setText(const QString& control, const QString& text, int index = -1) override;
-    QString text(const QString& control, int index = -1) const override;
-    void setFill(const QString& shape, quint32 bgr, int index = -1) override;
-    quint32 fill(const QString& shape, int index = -1) const override;
-    void setVisible(const QString& control, bool on, int index = -1) override;
-    bool isVisible(const QString& control, int index = -1) const override;
-    void setEnabled(const QString& control, bool on, int index = -1) override;
-    bool isEnabled(const QString& control, int index = -1) const override;
-    void setValue(const QString& control, int value, int index = -1) override;
-    int value(const QString& control, int index = -1) const override;
-    using QWidget::isEnabled;
-    using QWidget::isVisible;
-    using QWidget::setEnabled;
-    using QWidget::setVisible;
-
-    // The widget behind a name (nullptr when the window has none); for tests and later panels.
-    QWidget* control(const QString& name, int index = -1) const;
+    // The window's controls by name: what the logic sees as its View.
+    plat::NamedControls& controls() { return controls_; }
+    const plat::NamedControls& controls() const { return controls_; }
 
     // ---- Start-up and shut-down ----
     // commandLine: the arguments after the program name, joined by blanks.
@@ -81,24 +82,10 @@ public:
     void ExitAndWrite();
     void cmdExitProgramme_Click();
 
-    // The programme job's steps that ExitAndWrite runs when the user agrees to write.
-    std::function<void()> readMechSerialNumber;
-    std::function<void(bool)> enableProgrammeControls;
-    std::function<void()> cmdProg_Click;
-
-    // The job buttons run these through runJob().
-    std::function<void()> programmeJob;
-    std::function<void()> adjustJob;
-    std::function<void()> testJob;
+    // The job buttons run the program's mech jobs as guarded jobs.
     void cmdProgramme_Click();
     void cmdAdjust_Click();
     void cmdTest_Click();
-
-    // Runs job unless another is running or the program is ending (then returns false). An exit
-    // asked for meanwhile runs when the job has returned.
-    bool runJob(const std::function<void()>& job);
-    bool jobRunning() const { return jobRunning_; }
-    bool exitPending() const { return exitPending_; }
 
     // ---- Model selection and lists ----
     Model currentModel() const;
@@ -134,22 +121,30 @@ protected:
 
 private:
     void buildControls();
-    void reg(QWidget* w, const QString& name, int index = -1);
-    QWidget* find(const QString& name, int index) const;
-    static QString key(const QString& name, int index);
+    void buildHead(QBoxLayout* top);
+    void buildSelection(QBoxLayout* top);
+    void buildProgrammeFrame(QBoxLayout* top);
+    void buildAdjustFrame(QBoxLayout* top);
+    void buildTestFrame(QBoxLayout* top);
+    void buildPcaTestFrame(QBoxLayout* top);
+    void build340TestFrame(QBoxLayout* top);
+    void buildFoot(QBoxLayout* top);
+    void setUpTimers();
+    // A Qt handler body, run through the job guard with the handler's context.
+    std::function<void()> handler(const QString& context, std::function<void()> fn);
     void modelChosen(Model m);
     // Runs fn; a std::exception goes to the common error box with this context, and the caller
     // goes on (plat::ProgramEnded is not one and passes through).
     void trap(const QString& context, const std::function<void()>& fn);
-    void showError(const QString& context, const std::exception& e);
     void shutDown();
+    Link& link();
 
+    Program& p_;
     plat::Services svc_;
     LinkState& st_;
-    Link* link_ = nullptr;
-
-    QHash<QString, QWidget*> controls_;
-    MemoryView missing_; // what is set on controls the window does not have
+    plat::JobGuard& guard_;
+    plat::NamedControls controls_{kMainWindowName};
+    plat::View& v_ = controls_;
 
     plat::Timer timer1_;
     plat::Timer timer2_;
@@ -157,9 +152,6 @@ private:
 
     QString windowTitle_ = QStringLiteral("Ardwell");
     bool formLoading_ = false;
-    bool jobRunning_ = false;
-    bool exitPending_ = false;
-    bool exiting_ = false;
     bool traceWordGiven_ = false;
 };
 

@@ -13,16 +13,6 @@ namespace {
 constexpr quint32 kWhite = 0xFFFFFF;
 }
 
-QString hex2(qint64 n)
-{
-    return QStringLiteral("%1").arg(n & 0xFF, 2, 16, QChar('0')).toUpper();
-}
-
-QString hex4(qint64 n)
-{
-    return QStringLiteral("%1").arg(n & 0xFFFF, 4, 16, QChar('0')).toUpper();
-}
-
 qint64 byteSwap(qint64 w)
 {
     return (w & 255) * 256 + (w & 0xFF00) / 256;
@@ -37,29 +27,22 @@ qint64 clampToRange(qint64& value, qint64& max)
     return value;
 }
 
-QString errorBoxText(const QString& context, const std::exception& e)
+void showError(plat::Dialogs& dialogs, const QString& context, const std::exception& e)
 {
-    const plat::ErrInfo info = plat::errInfo(e);
-    return context + " " + "\r\n" + info.description.left(50) + " - " + QString::number(info.number);
+    dialogs.msgBox(plat::errorBoxBody(context + QLatin1Char(' '), e), plat::mb::Critical | plat::mb::OKOnly,
+                   QStringLiteral("Error detected"));
 }
 
-Link::Link(const plat::Services& services, View& view, LinkState& state)
+Link::Link(const plat::Services& services, plat::View& view, LinkState& state)
     : svc_(services), view_(view), st_(state)
 {
 }
 
-void Link::showError(const QString& context, const std::exception& e)
-{
-    svc_.dialogs->msgBox(errorBoxText(context, e), plat::mb::Critical | plat::mb::OKOnly, "Error detected");
-}
+void Link::showError(const QString& context, const std::exception& e) { ardwell::showError(*svc_.dialogs, context, e); }
 
 void Link::trap(const QString& context, const std::function<void()>& fn)
 {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        showError(context, e);
-    }
+    plat::trap(fn, [&](const std::exception& e) { showError(context, e); });
 }
 
 bool Link::isSet(const char* option) const

@@ -12,8 +12,9 @@
 
 #include "ardwell/link/frames.h"
 #include "ardwell/link/linkstate.h"
-#include "ardwell/link/view.h"
 #include "platform/services.h"
+#include "platform/vbtext.h"
+#include "platform/view.h"
 #include "quenby/link/senddata.h"
 
 #include <QByteArray>
@@ -23,21 +24,22 @@
 
 namespace ardwell {
 
-// Small formatting procedures.
-QString hex2(qint64 n);       // low byte as two upper-case hex digits (negative too)
-QString hex4(qint64 n);       // last four hex digits
-qint64 byteSwap(qint64 w);    // bytes of a 16-bit word exchanged; bits above 15 dropped
+// Small formatting procedures: hex2 (the low byte as two upper-case hex digits, negative values
+// too) and hex4 (the last four hex digits) are the platform's.
+using plat::hex2;
+using plat::hex4;
+qint64 byteSwap(qint64 w); // bytes of a 16-bit word exchanged; bits above 15 dropped
 // Raises value to 0 when negative, then lowers it to max; stores and returns the result.
 qint64 clampToRange(qint64& value, qint64& max);
-// The common error box text: context, " ", CR LF, the first 50 characters of the description,
-// " - ", the number.
-QString errorBoxText(const QString& context, const std::exception& e);
+// The common error box: critical, titled "Error detected", with the context and one blank, CR LF,
+// the first 50 characters of the description, " - " and the number.
+void showError(plat::Dialogs& dialogs, const QString& context, const std::exception& e);
 // lblRejectedReason's text for a reject reason code ("Unknown Reason" for codes not listed).
 QString rejectReasonText(int code);
 
 class Link {
 public:
-    Link(const plat::Services& services, View& view, LinkState& state);
+    Link(const plat::Services& services, plat::View& view, LinkState& state);
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
@@ -46,7 +48,7 @@ public:
     void setPort(plat::SerialPort* port) { port_ = port; }
     plat::SerialPort* port() const { return port_; }
     LinkState& state() { return st_; }
-    View& view() { return view_; }
+    plat::View& view() { return view_; }
 
     // ---- Serial primitives and box commands ----
     // Opens the port on commPortNumber at "9600,N,8,1" (always reopened); port errors 8002 and
@@ -98,7 +100,10 @@ public:
     void sendMessageUnderstood();
 
     // ---- Receive handler and parser ----
+    static inline const QString kCommsContext = QStringLiteral("Error Comms routine : ");
     void Comm1_OnComm();
+    // Characters kept of one line; more before its CR are dropped (line noise, a flood).
+    static constexpr int kLineBufferCap = 512;
     void parseDataStream(const QString& line);
     void countStatusInputs(int status);
 
@@ -131,7 +136,7 @@ private:
     void countUp(const QString& label, int index, bool blankForZero);
 
     plat::Services svc_;
-    View& view_;
+    plat::View& view_;
     LinkState& st_;
     plat::SerialPort* port_ = nullptr;
     bool inReceive_ = false;

@@ -97,14 +97,15 @@ void Link::Comm1_OnComm()
         try {
             ch = port_->read(1);
         } catch (const std::exception& e) {
-            showError("Error Comms routine : ", e);
+            showError(kCommsContext, e);
             continue;
         }
         if (ch.isEmpty())
             break;
         const uchar c = uchar(ch[0]);
         if (c > 32) {
-            st_.serialLineBuffer += plat::fromCp1252(ch);
+            if (st_.serialLineBuffer.size() < kLineBufferCap)
+                st_.serialLineBuffer += plat::fromCp1252(ch);
         } else if (c == 13 && !st_.serialLineBuffer.isEmpty()) {
             const QString line = st_.serialLineBuffer;
             try {

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <optional>
 
 namespace ardwell {
@@ -144,21 +143,9 @@ ConfigRecord readConfig(const QString& path)
     return parseConfig(bytes);
 }
 
-QByteArray formatConfig(int port, Model model)
-{
-    return QByteArray::number(port) + ",\"" + modelText(model).toLatin1() + "\"\r\n";
-}
-
 bool writeConfig(const QString& path, int port, Model model, QString* error)
 {
-    QSaveFile f(path);
-    const QByteArray bytes = formatConfig(port, model);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    return plat::writeLines(path, {plat::CsvRecord().number(port).text(modelText(model)).toLine()}, error);
 }
 
 } // namespace ardwell

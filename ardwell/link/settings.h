@@ -37,10 +37,8 @@ QString configPath(const QString& programFolder);
 ConfigRecord parseConfig(const QByteArray& bytes);
 ConfigRecord readConfig(const QString& path);
 
-// The one record as written: port, comma, quoted model text, CR LF.
-QByteArray formatConfig(int port, Model model);
-// Replaces the file as a whole; an old file survives a failed write. False with *error set on
-// failure.
+// Replaces the file with the one record: port, comma, quoted model text, CR LF. An old file
+// survives a failed write. False with *error set on failure.
 bool writeConfig(const QString& path, int port, Model model, QString* error = nullptr);
 
 } // namespace ardwell

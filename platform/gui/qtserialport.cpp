@@ -5,6 +5,8 @@
 #include <QSerialPort>
 #include <QTextStream>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plat {
@@ -64,6 +66,23 @@ QSerialPort::Parity qtParity(char p)
     }
 }
 
+bool isCharacterDevice(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+// Whether the device is a terminal, found without waiting for a modem line or taking it over.
+bool isTerminal(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return true; // cannot tell: say what the open itself said
+    const bool tty = ::isatty(fd) == 1;
+    ::close(fd);
+    return tty;
+}
+
 } // namespace
 
 QtSerialPort::QtSerialPort(const AppEnv& env) : env_(env) {}
@@ -118,6 +137,9 @@ OpenResult QtSerialPort::open()
         return fail(OpenResult::OtherError, device, QStringLiteral("invalid settings \"%1\"").arg(settings_));
     if (device.isEmpty() || !QFileInfo::exists(device))
         return fail(OpenResult::NoSuchDevice, device, QStringLiteral("no such device"));
+    // A plain file or a folder is never a port: not even opened, so nothing is written into it.
+    if (!isCharacterDevice(device))
+        return fail(OpenResult::NoSuchDevice, device, QStringLiteral("not a serial device"));
 
     if (!port_) {
         port_ = std::make_unique<QSerialPort>();
@@ -151,7 +173,12 @@ OpenResult QtSerialPort::open()
             return fail(OpenResult::NoSuchDevice, device, why);
         if (e == QSerialPort::PermissionError)
             return fail(OpenResult::InUseOrNoPermission, device, why);
-        return fail(OpenResult::OtherError, device, why);
+        // The device opened but is no terminal (/dev/null), or it would not take the line
+        // settings: either way there is no port to talk through, as for a missing device.
+        if (!isTerminal(device))
+            return fail(OpenResult::NoSuchDevice, device, QStringLiteral("not a serial device (%1)").arg(why));
+        return fail(OpenResult::NoSuchDevice, device,
+                    QStringLiteral("the line settings \"%1\" cannot be applied (%2)").arg(settings_, why));
     }
     errorText_.clear();
     return OpenResult::Ok;

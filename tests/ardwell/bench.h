@@ -3,14 +3,29 @@
 
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/link.h"
+#include "ardwell/link/mechjobs.h"
 #include "ardwell/program.h"
 #include "sim/ardwellbox.h"
 #include "sim/simport.h"
 #include "tests/support/testservices.h"
 
+#include <functional>
 #include <memory>
 
 namespace ardwell_test {
+
+// Mech jobs whose steps a test scripts; a step left unscripted keeps its default.
+struct ScriptedJobs : ardwell::MechJobs {
+    std::function<void()> programme, adjust, test, serial, write;
+    std::function<void(bool)> enable;
+
+    void programmeJob() override { programme ? programme() : MechJobs::programmeJob(); }
+    void adjustJob() override { adjust ? adjust() : MechJobs::adjustJob(); }
+    void testJob() override { test ? test() : MechJobs::testJob(); }
+    void readMechSerialNumber() override { serial ? serial() : MechJobs::readMechSerialNumber(); }
+    void enableProgrammeControls(bool on) override { enable ? enable(on) : MechJobs::enableProgrammeControls(on); }
+    void cmdProg_Click() override { write ? write() : MechJobs::cmdProg_Click(); }
+};
 
 struct Bench {
     explicit Bench(const QString& mechModel = QStringLiteral("330")) : mech(mechModel), box(*ts.sched, mech)
@@ -36,7 +51,16 @@ struct Bench {
     }
 
     ardwell::frmMain& win() { return program->window(); }
+    plat::View& view() { return program->window().controls(); }
     ardwell::LinkState& st() { return program->state(); }
+    // Replaces the program's mech jobs by scripted ones (after start()).
+    ScriptedJobs& scriptJobs()
+    {
+        auto jobs = std::make_unique<ScriptedJobs>();
+        ScriptedJobs& out = *jobs;
+        program->setJobs(std::move(jobs));
+        return out;
+    }
     QByteArray sent() const { return port ? port->sentWithBreaks() : QByteArray(); }
     bool portEverOpened() const
     {

@@ -3,6 +3,8 @@
 // countdown timer running. The box behind the port is either the simulated box and mech or a
 // small scripted device for exchanges the simulated box does not produce.
 
+#include "ardwell/bench/lamps.h"
+#include "ardwell/link/controlnames.h"
 #include "ardwell/link/link.h"
 #include "platform/timer.h"
 #include "sim/ardwellbox.h"
@@ -39,7 +41,7 @@ private:
     QByteArray buffer_;
 };
 
-inline void selectModel(ardwell::View& v, const QString& model)
+inline void selectModel(plat::View& v, const QString& model)
 {
     for (const char* opt : {"opt126", "opt330", "opt340", "opt560", "optPCA"})
         v.setValue(opt, 0);
@@ -64,21 +66,14 @@ struct Rig {
         link.setPort(port.get());
         port->open();
         st.portOpen = true;
-        timer2.onTick = [this] {
-            if (st.replyTimeoutMs > 0)
-                st.replyTimeoutMs -= 20;
-            if (st.replyTimeoutMs < 0)
-                st.replyTimeoutMs = 0;
-        };
-        timer2.setInterval(20);
-        timer2.setEnabled(true);
+        ardwell::runReplyCountdown(timer2, st.replyTimeoutMs);
     }
 
     plat::Millis now() const { return ts.sched->nowMs(); }
     QByteArray sent() const { return port->sentWithBreaks(); }
 
     testing_support::TestServices ts;
-    ardwell::MemoryView view;
+    plat::MemoryView view = ardwell::mainWindowMemoryView();
     ardwell::LinkState st;
     ardwell::Link link{ts.services(), view, st};
     ScriptedBox scripted;

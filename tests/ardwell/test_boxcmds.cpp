@@ -28,12 +28,18 @@ TEST(BoxFormatting, HexByteSwapAndClamp)
     EXPECT_EQ(v, 200);
 }
 
-TEST(BoxFormatting, ErrorBoxTextKeepsFiftyCharactersOfTheDescription)
+TEST(BoxFormatting, ErrorBoxKeepsFiftyCharactersOfTheDescription)
 {
-    EXPECT_EQ(errorBoxText("Error Hex2 routine : ", plat::RuntimeError(6, "Overflow")),
-              "Error Hex2 routine :  \r\nOverflow - 6");
-    const QString text = errorBoxText("C : ", plat::RuntimeError(75, QString(60, 'd')));
-    EXPECT_EQ(text, "C :  \r\n" + QString(50, 'd') + " - 75");
+    testing_support::TestServices ts;
+    ts.dialogs->answer(plat::mb::OK);
+    ts.dialogs->answer(plat::mb::OK);
+    showError(*ts.dialogs, "Error Hex2 routine : ", plat::RuntimeError(6, "Overflow"));
+    showError(*ts.dialogs, "C : ", plat::RuntimeError(75, QString(60, 'd')));
+    ASSERT_EQ(ts.dialogs->boxes().size(), 2u);
+    EXPECT_EQ(ts.dialogs->boxes()[0].text, "Error Hex2 routine :  \r\nOverflow - 6");
+    EXPECT_EQ(ts.dialogs->boxes()[0].title, "Error detected");
+    EXPECT_EQ(ts.dialogs->boxes()[0].style, plat::mb::Critical | plat::mb::OKOnly);
+    EXPECT_EQ(ts.dialogs->boxes()[1].text, "C :  \r\n" + QString(50, 'd') + " - 75");
 }
 
 TEST(BoxCommands, SendAndWaitEndsOnAReplyLineOrAfterASecond)
@@ -66,7 +72,7 @@ TEST(BoxCommands, OutputMaskWaitsTheFullSecondWhenAnEarlierFrameWasTaken)
 TEST(BoxCommands, OutputMaskFromTheTestPanel)
 {
     Rig rig("126");
-    MemoryView& v = rig.view;
+    plat::MemoryView& v = rig.view;
     EXPECT_EQ(rig.link.outputMask(), 64); // binary layout, binary mode off
     v.setValue("chkBinary", 1);
     v.setValue("chkInhibit", 1, 0);
@@ -104,7 +110,7 @@ TEST(BoxCommands, IdentifyBoxAsksUpToFiveTimes)
     EXPECT_GT(silent.now() - t0, 4900);
 
     Rig second;
-    second.box->setStatusAnsweredFrom(2);
+    second.box->setFault(sim::ArdwellBox::Fault::StatusUnanswered, sim::When::first(1));
     EXPECT_TRUE(second.link.identifyBox());
     EXPECT_EQ(second.sent(), QByteArray("S\rS\r"));
 
@@ -238,7 +244,7 @@ TEST(WholeSecondWait, LastsItsFullTimeAcrossMidnight)
 {
     testing_support::TestServices ts;
     ts.sched = std::make_unique<plat::VirtualScheduler>(QDateTime(QDate(2026, 3, 1), QTime(23, 59, 59, 600)));
-    MemoryView view;
+    plat::MemoryView view = mainWindowMemoryView();
     LinkState st;
     Link link(ts.services(), view, st);
     const plat::Millis t0 = ts.sched->nowMs();

@@ -39,7 +39,7 @@ TEST_F(LoggedOn, AReplyForAnotherAddressStoresThatWordOnly)
 {
     rig.mech->setWord(6, 0x0606);
     rig.st.eepromImage[5] = 77;
-    rig.mech->misaddressReads(1);
+    rig.mech->setFault(sim::ArdwellMech::Fault::WrongAddress, sim::When::first(1));
     EXPECT_EQ(rig.link.readMemory(5), -1);
     EXPECT_EQ(rig.st.eepromImage[5], -1);
     EXPECT_EQ(rig.st.eepromImage[6], 0x0606);
@@ -47,7 +47,7 @@ TEST_F(LoggedOn, AReplyForAnotherAddressStoresThatWordOnly)
 
 TEST_F(LoggedOn, ABadCheckByteEndsTheWaitAtOnce)
 {
-    rig.mech->setBadCheckFor(1);
+    rig.mech->setFault(sim::ArdwellMech::Fault::BadCheckByte, sim::When::first(1));
     rig.st.eepromImage[9] = 0;
     const plat::Millis t0 = rig.now();
     EXPECT_EQ(rig.link.readMemory(9), -1);
@@ -69,7 +69,7 @@ TEST_F(LoggedOn, RetriesThenLogsOnAgainAndReads)
 {
     rig.mech->setWord(3, 0x1234);
     // 30 reads go unanswered, then the first logon request of the new logon.
-    rig.mech->setSilentFor(31);
+    rig.mech->setFault(sim::ArdwellMech::Fault::Silent, sim::When::first(31));
     const MechKey before = rig.st.mechKey;
     EXPECT_EQ(rig.link.readMemoryRetry(3), 0x1234);
     EXPECT_EQ(framesWithHeader("94"), 31);
@@ -80,7 +80,7 @@ TEST_F(LoggedOn, RetriesThenLogsOnAgainAndReads)
 
 TEST_F(LoggedOn, ABoxThatTakesNothingGivesUpAfterThirtyCycles)
 {
-    rig.box->setFramesNotTaken(-1);
+    rig.box->setFault(sim::ArdwellBox::Fault::FrameNotTaken, sim::When::always());
     rig.ts.sched->setLimitMs(4 * 3600 * 1000);
     for (int i = 0; i < 30; ++i)
         rig.ts.dialogs->answer(plat::mb::OK, "Failed to connect to Coin mech");
@@ -94,14 +94,14 @@ TEST_F(LoggedOn, WritesAWordAndSeesRefusals)
     EXPECT_TRUE(rig.link.writeMemory(10, 0xBEEF));
     EXPECT_EQ(rig.mech->word(10), 0xBEEF);
 
-    rig.mech->refuseWrites(1);
+    rig.mech->setFault(sim::ArdwellMech::Fault::RefuseWrite, sim::When::first(1));
     const plat::Millis t0 = rig.now();
     EXPECT_FALSE(rig.link.writeMemory(11, 0x0001));
     EXPECT_TRUE(rig.st.writeError);
     EXPECT_LT(rig.now() - t0, 500);
     EXPECT_NE(rig.mech->word(11), 0x0001);
 
-    rig.box->setFramesNotTaken(1);
+    rig.box->setFault(sim::ArdwellBox::Fault::FrameNotTaken, sim::When::first(1));
     EXPECT_FALSE(rig.link.writeMemory(12, 0x0002));
     EXPECT_EQ(framesWithHeader("D4"), 3);
 }
@@ -113,7 +113,7 @@ TEST_F(LoggedOn, CoinDataRequests)
     EXPECT_TRUE(rig.sent().contains(frameLine(makeFrame({0xFF, 0x61, 0x24, 0x64, 0x8E, 0x00}))));
     EXPECT_TRUE(rig.sent().contains(frameLine(makeFrame({0xFF, 0x61, 0x24, 0x64, 0x88, 0x00}))));
 
-    rig.box->setFramesNotTaken(1);
+    rig.box->setFault(sim::ArdwellBox::Fault::FrameNotTaken, sim::When::first(1));
     const plat::Millis t0 = rig.now();
     EXPECT_FALSE(rig.link.requestCoinData1());
     EXPECT_GE(rig.now() - t0, 2000); // the box wait, then a further second

@@ -6,57 +6,36 @@
 
 using namespace ardwell;
 
-namespace {
-template <typename T>
-int ticksToZero(T start)
+TEST(ReplyCountdown, TwentyOffPerTickRestingAtZero)
 {
-    T v = start;
-    int n = 0;
-    while (v > 0 && n < 10000) {
-        tickReplyTimeout(v);
-        ++n;
-    }
-    return n;
-}
-} // namespace
-
-TEST(ReplyCountdown, TicksOfTwentyClampedAtZero)
-{
-    EXPECT_EQ(ticksToZero(qint64(1000)), 50);
-    EXPECT_EQ(ticksToZero(qint64(30)), 2);
-    EXPECT_EQ(ticksToZero(qint64(20)), 1);
-    EXPECT_EQ(ticksToZero(qint64(1)), 1);
-    qint64 v = 30;
-    tickReplyTimeout(v);
-    EXPECT_EQ(v, 10);
-    tickReplyTimeout(v);
-    EXPECT_EQ(v, 0); // -10 clamped
-    tickReplyTimeout(v);
-    EXPECT_EQ(v, 0); // rests at 0
-    v = -55;         // an odd value left below 0 is set back to 0
-    tickReplyTimeout(v);
-    EXPECT_EQ(v, 0);
-}
-
-TEST(LampCountdowns, RestAtZero)
-{
-    qint32 c = 1;
-    EXPECT_TRUE(tickStatusLampCountdown(c));
-    EXPECT_FALSE(tickStatusLampCountdown(c)); // resting at 0 clears nothing more
-    c = -2;
-    EXPECT_FALSE(tickStatusLampCountdown(c));
-    EXPECT_EQ(c, 0);
-    c = 1;
-    EXPECT_TRUE(tickCoinLampCountdown(c));
-    EXPECT_FALSE(tickCoinLampCountdown(c));
-    c = -3;
-    EXPECT_FALSE(tickCoinLampCountdown(c));
-    EXPECT_EQ(c, 0);
+    testing_support::TestServices ts;
+    plat::Timer timer(*ts.sched);
+    qint64 ms = 0;
+    runReplyCountdown(timer, ms);
+    ts.sched->advance(5); // off the tick
+    auto ticksToZero = [&](qint64 start) {
+        ms = start;
+        int ticks = 0;
+        while (ms > 0 && ticks < 1000) {
+            ts.sched->advance(kReplyTickMs);
+            ++ticks;
+        }
+        return ticks;
+    };
+    EXPECT_EQ(ticksToZero(1000), 50);
+    EXPECT_EQ(ticksToZero(30), 2); // 30, 10, then -10 set to 0
+    EXPECT_EQ(ms, 0);
+    EXPECT_EQ(ticksToZero(1), 1);
+    ts.sched->advance(100);
+    EXPECT_EQ(ms, 0); // rests at 0
+    ms = -55;         // a value left below 0 goes back to 0 on the next tick
+    ts.sched->advance(kReplyTickMs);
+    EXPECT_EQ(ms, 0);
 }
 
 TEST(LampProcedures, ResetLampsWhitensHiddenLampsToo)
 {
-    MemoryView v;
+    plat::MemoryView v = mainWindowMemoryView();
     for (int i = 0; i < 16; ++i) {
         v.setFill("shpLamp", 0xFF00, i);
         v.setVisible("shpLamp", i < 12, i);
@@ -72,7 +51,7 @@ TEST(LampProcedures, ResetLampsWhitensHiddenLampsToo)
 
 TEST(LampProcedures, ClearCountLabelsEmptiesNotZeroes)
 {
-    MemoryView v;
+    plat::MemoryView v = mainWindowMemoryView();
     for (int i = 0; i < 16; ++i) {
         v.setText("lblAccCount", "5", i);
         v.setText("lblRouted", "Def", i);
@@ -124,7 +103,7 @@ TEST(WindowTimers, StatusLampGoesOutOnTheFourthTick)
     ardwell_test::Bench b;
     b.ts.writeFile("config.txt", "3,\"330\"\r\n");
     ASSERT_TRUE(b.start());
-    auto& w = b.win();
+    plat::View& w = b.view();
     w.setFill("shpPlayer", 0xFF00, 2);
     w.setFill("shpPLAMP", 0xFF00);
     w.setFill("shpCoinMeter", 0xFF00);
@@ -148,7 +127,7 @@ TEST(WindowTimers, SecondRejectKeepsTheLampLitTwoSecondsMore)
     ardwell_test::Bench b;
     b.ts.writeFile("config.txt", "3,\"560\"\r\n");
     ASSERT_TRUE(b.start());
-    auto& w = b.win();
+    plat::View& w = b.view();
     auto& link = b.program->link();
     // A reject event frame relayed by the box: header 24, event 05, reason 00.
     const QString reject = "016124050000";

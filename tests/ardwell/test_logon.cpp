@@ -19,7 +19,7 @@ const QByteArray kFailed = "Failed to connect to Coin mech\r\n\r\nCheck Cables";
 TEST(Logon, AnsweredOnTheThirdAttempt)
 {
     Rig rig("330");
-    rig.mech->setSilentFor(2);
+    rig.mech->setFault(sim::ArdwellMech::Fault::Silent, sim::When::first(2));
     rig.link.logon();
     EXPECT_TRUE(rig.st.mechLoggedOn);
     EXPECT_TRUE(rig.mech->powered());
@@ -34,7 +34,7 @@ TEST(Logon, AnsweredOnTheThirdAttempt)
 TEST(Logon, FramesNeverTakenAreSentTwicePerAttempt)
 {
     Rig rig("560");
-    rig.box->setFramesNotTaken(-1);
+    rig.box->setFault(sim::ArdwellBox::Fault::FrameNotTaken, sim::When::always());
     rig.ts.sched->setLimitMs(10 * 60 * 1000);
     rig.ts.dialogs->answer(plat::mb::OK, kFailed);
     const plat::Millis t0 = rig.now();
@@ -57,7 +57,7 @@ TEST(Logon, FramesNeverTakenAreSentTwicePerAttempt)
 TEST(Logon, SilentMechGetsOneRequestPerAttemptAndThreeSeconds)
 {
     Rig rig("330");
-    rig.mech->setSilentFor(-1);
+    rig.mech->setFault(sim::ArdwellMech::Fault::Silent, sim::When::always());
     rig.ts.sched->setLimitMs(10 * 60 * 1000);
     rig.ts.dialogs->answer(plat::mb::OK, kFailed);
     const plat::Millis t0 = rig.now();

@@ -31,7 +31,7 @@ TEST(MechCommands, ABoxThatNeverTakesTheFrameGetsSixTries)
 {
     Rig rig("560");
     prepare(rig);
-    rig.box->setFramesNotTaken(-1);
+    rig.box->setFault(sim::ArdwellBox::Fault::FrameNotTaken, sim::When::always());
     rig.ts.dialogs->answer(plat::mb::OK, "No Response from Coin Mech to HII Enable");
     const plat::Millis t0 = rig.now();
     rig.link.hiiEnableAll();
@@ -46,7 +46,7 @@ TEST(MechCommands, ASilentMechGetsThreeSecondsPerTry)
 {
     Rig rig("PCA");
     prepare(rig);
-    rig.mech->setSilentFor(-1);
+    rig.mech->setFault(sim::ArdwellMech::Fault::Silent, sim::When::always());
     rig.ts.dialogs->answer(plat::mb::OK, "No Response from Coin Mech to ReInitialise Command");
     const plat::Millis t0 = rig.now();
     rig.link.reInitialiseMech();
@@ -58,7 +58,7 @@ TEST(MechCommands, AMechAnsweringTheThirdTryEndsTheRetries)
 {
     Rig rig("PCA");
     prepare(rig);
-    rig.mech->setSilentFor(2);
+    rig.mech->setFault(sim::ArdwellMech::Fault::Silent, sim::When::first(2));
     rig.link.hiiEnable();
     EXPECT_EQ(rig.sent().count('\r'), 3);
     EXPECT_TRUE(rig.ts.dialogs->boxes().empty());

@@ -23,7 +23,7 @@ QByteArray event(const QByteArray& codeAndData) { return "2101" "24" + codeAndDa
 struct ParserTest : ::testing::Test {
     Rig rig{"560", false};
     LinkState& st = rig.st;
-    MemoryView& view = rig.view;
+    plat::MemoryView& view = rig.view;
     void SetUp() override
     {
         rig.ts.writeFile("accept.wav", "RIFF");
@@ -64,6 +64,20 @@ TEST_F(ParserTest, BlanksAndControlCharactersAreDroppedAndLinesSpanEvents)
     EXPECT_EQ(st.boxStatusText, "1.2");
     EXPECT_EQ(st.boxVersionText, "V3.0");
     EXPECT_EQ(view.text("lblHWversion"), "1.2 V3.0");
+    EXPECT_TRUE(st.serialLineBuffer.isEmpty());
+}
+
+TEST_F(ParserTest, ALineWithoutItsEndKeepsOnlyItsFirst512Characters)
+{
+    // Line noise without a CR: what comes after the first 512 characters is dropped.
+    const QByteArray noise = "*" + QByteArray(3000, 'N') + "TAIL";
+    feed(rig, noise);
+    EXPECT_EQ(st.serialLineBuffer.size(), 512);
+    feed(rig, "\r>READY\r");
+    EXPECT_EQ(view.text("lbldebug"), "*" + QString(511, 'N'));
+    // The next line arrives whole.
+    EXPECT_TRUE(st.boxAnswered);
+    EXPECT_EQ(st.boxStatusText, "READY");
     EXPECT_TRUE(st.serialLineBuffer.isEmpty());
 }
 

@@ -11,12 +11,12 @@ namespace {
 
 const QString kNotCommunicating = "Ardwell box not communicating\r\n\r\nCheck cables, connections, power and COM port setting";
 
-bool jobButtonsEnabled(frmMain& w)
+bool jobButtonsEnabled(plat::View& w)
 {
     return w.isEnabled("cmdProgramme") && w.isEnabled("cmdAdjust") && w.isEnabled("cmdTest");
 }
 
-bool jobButtonsDisabled(frmMain& w)
+bool jobButtonsDisabled(plat::View& w)
 {
     return !w.isEnabled("cmdProgramme") && !w.isEnabled("cmdAdjust") && !w.isEnabled("cmdTest");
 }
@@ -37,24 +37,24 @@ TEST(StartUp, WithoutSettingsFileSendsNothingAndWaitsForAPort)
     EXPECT_FALSE(b.portEverOpened());
     EXPECT_EQ(b.sent(), QByteArray());
     EXPECT_TRUE(b.ts.dialogs->boxes().empty());
-    EXPECT_TRUE(jobButtonsDisabled(b.win()));
+    EXPECT_TRUE(jobButtonsDisabled(b.view()));
     EXPECT_EQ(b.win().windowTitle(), "Ardwell" + QString(25, ' ') + "Model : 330");
-    EXPECT_EQ(b.win().text("lblSWversion"), "V3.00");
-    EXPECT_EQ(b.win().text("cmbPort"), "1");
-    EXPECT_TRUE(b.win().isVisible("frmMain1"));
-    EXPECT_TRUE(b.win().isVisible("frmConfig"));
+    EXPECT_EQ(b.view().text("lblSWversion"), "V3.00");
+    EXPECT_EQ(b.view().text("cmbPort"), "1");
+    EXPECT_TRUE(b.view().isVisible("frmMain1"));
+    EXPECT_TRUE(b.view().isVisible("frmConfig"));
     for (const char* f : {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test", "chkLogging", "prgProg"})
-        EXPECT_FALSE(b.win().isVisible(f)) << f;
-    EXPECT_EQ(b.win().text("txtSource"), "61");
-    EXPECT_EQ(b.win().text("txtDestination"), "FF");
-    EXPECT_EQ(b.win().text("cmbCoinCount"), "20");
-    EXPECT_EQ(b.win().text("lblAccCoin", 15), "Coin16");
-    EXPECT_EQ(b.win().text("lblTestCount", 7), "0");
-    EXPECT_EQ(b.win().text("lblAccCount", 0), "");
+        EXPECT_FALSE(b.view().isVisible(f)) << f;
+    EXPECT_EQ(b.view().text("txtSource"), "61");
+    EXPECT_EQ(b.view().text("txtDestination"), "FF");
+    EXPECT_EQ(b.view().text("cmbCoinCount"), "20");
+    EXPECT_EQ(b.view().text("lblAccCoin", 15), "Coin16");
+    EXPECT_EQ(b.view().text("lblTestCount", 7), "0");
+    EXPECT_EQ(b.view().text("lblAccCount", 0), "");
 
     // The user picks port 4: told to restart, once; the port itself stays closed.
     b.ts.dialogs->answer(mb::OK, "Please Exit and Restart Ardwell");
-    b.win().setText("cmbPort", "4");
+    b.view().setText("cmbPort", "4");
     ASSERT_EQ(b.ts.dialogs->boxes().size(), 1u);
     EXPECT_EQ(b.ts.dialogs->boxes()[0].text, "COM Port changed\r\n\r\nPlease Exit and Restart Ardwell");
     EXPECT_EQ(b.ts.dialogs->boxes()[0].title, "");
@@ -73,8 +73,8 @@ TEST(StartUp, EmptySettingsFileIsLikeAMissingOneAndIsReplacedAtExit)
     b.ts.writeFile("config.txt", "\r\n");
     ASSERT_TRUE(b.start());
     EXPECT_FALSE(b.portEverOpened());
-    EXPECT_TRUE(jobButtonsDisabled(b.win()));
-    b.win().setValue("opt560", 1);
+    EXPECT_TRUE(jobButtonsDisabled(b.view()));
+    b.view().setValue("opt560", 1);
     exitProgram(b);
     EXPECT_EQ(b.ts.readFile("config.txt"), QByteArray("1,\"560\"\r\n"));
 }
@@ -83,19 +83,19 @@ TEST(StartUp, BoxAnsweringTheThirdStatusRequest)
 {
     Bench b("126");
     b.ts.writeFile("config.txt", "3,\"126\"\r\n");
-    b.box.setStatusAnsweredFrom(3);
+    b.box.setFault(sim::ArdwellBox::Fault::StatusUnanswered, sim::When::first(2));
     ASSERT_TRUE(b.start());
 
     EXPECT_EQ(b.port->portNumber(), 3);
     EXPECT_EQ(b.port->settings(), "9600,N,8,1");
     EXPECT_EQ(b.sent(), QByteArray("|\r%\r|\rS\rS\rS\r|\rS\rV\r"));
     EXPECT_TRUE(b.ts.dialogs->boxes().empty());
-    EXPECT_TRUE(jobButtonsEnabled(b.win()));
-    EXPECT_EQ(b.win().text("lblHWversion"), "READY V2.10");
+    EXPECT_TRUE(jobButtonsEnabled(b.view()));
+    EXPECT_EQ(b.view().text("lblHWversion"), "READY V2.10");
     EXPECT_EQ(b.win().windowTitle(), "Ardwell" + QString(25, ' ') + "Model : 126");
-    EXPECT_EQ(b.win().value("opt126"), 1);
-    EXPECT_EQ(b.win().value("opt330"), 0);
-    EXPECT_EQ(b.win().text("cmbPort"), "3");
+    EXPECT_EQ(b.view().value("opt126"), 1);
+    EXPECT_EQ(b.view().value("opt330"), 0);
+    EXPECT_EQ(b.view().text("cmbPort"), "3");
     // Two unanswered requests cost a full second each.
     EXPECT_GE(b.ts.sched->nowMs(), 2000);
     EXPECT_LT(b.ts.sched->nowMs(), 2300);
@@ -124,8 +124,8 @@ TEST(StartUp, SilentBoxIsReportedAndButtonsStayDisabled)
     // Three box commands and five status requests, each waited for up to a second.
     EXPECT_GE(box.at, 8000);
     EXPECT_LT(box.at, 8200);
-    EXPECT_TRUE(jobButtonsDisabled(b.win()));
-    EXPECT_TRUE(b.win().isVisible("frmConfig")); // the port can still be changed
+    EXPECT_TRUE(jobButtonsDisabled(b.view()));
+    EXPECT_TRUE(b.view().isVisible("frmConfig")); // the port can still be changed
     EXPECT_EQ(b.st().portOpen, true);
 }
 
@@ -140,7 +140,13 @@ TEST(StartUp, SecondCopyIsRefused)
     EXPECT_EQ(b.ts.dialogs->boxes()[0].text, "Ardwell is already Running");
     EXPECT_EQ(b.ts.dialogs->boxes()[0].title, "Error");
     EXPECT_EQ(b.ts.dialogs->boxes()[0].style, mb::Critical | mb::OKOnly);
-    EXPECT_FALSE(b.portEverOpened());
+    // It ends with status 1 before its window shows or a port is made.
+    EXPECT_EQ(b.ts.env->lastCode, 1);
+    EXPECT_FALSE(b.win().isVisible());
+    EXPECT_EQ(b.port, nullptr);
+    EXPECT_EQ(b.view().items("cmbPort"), QStringList());
+    // A click that reaches it anyway starts nothing: the program is ending.
+    EXPECT_FALSE(b.program->guard().runJob([] { ADD_FAILURE() << "a job ran"; }));
     // The running copy's settings are left alone.
     EXPECT_EQ(b.ts.readFile("config.txt"), QByteArray("2,\"560\"\r\n"));
 }
@@ -155,8 +161,8 @@ TEST(StartUp, PortInUseSkipsTheBoxOrEndsOnCancel)
         ASSERT_TRUE(b.start());
         EXPECT_FALSE(b.st().portOpen);
         EXPECT_EQ(b.sent(), QByteArray());
-        EXPECT_TRUE(jobButtonsDisabled(b.win()));
-        EXPECT_EQ(b.win().value("opt340"), 1);
+        EXPECT_TRUE(jobButtonsDisabled(b.view()));
+        EXPECT_EQ(b.view().value("opt340"), 1);
     }
     {
         Bench b;
@@ -178,7 +184,7 @@ TEST(StartUp, RecordWithoutModelFieldReportsOnceAndGoesOn)
     EXPECT_EQ(b.ts.dialogs->boxes()[0].title, "Error detected");
     EXPECT_TRUE(b.ts.dialogs->boxes()[0].text.endsWith(" - 62"));
     EXPECT_EQ(b.port->portNumber(), 6);
-    EXPECT_TRUE(jobButtonsEnabled(b.win()));
+    EXPECT_TRUE(jobButtonsEnabled(b.view()));
     EXPECT_EQ(b.win().currentModel(), Model::M330);
 }
 
@@ -189,8 +195,8 @@ TEST(StartUp, BadPortAndUnknownModelFallBackQuietly)
     ASSERT_TRUE(b.start());
     EXPECT_EQ(b.port->portNumber(), 1);
     EXPECT_EQ(b.win().currentModel(), Model::M560);
-    EXPECT_EQ(b.win().text("txtSource"), "21");
-    EXPECT_EQ(b.win().text("txtDestination"), "01");
+    EXPECT_EQ(b.view().text("txtSource"), "21");
+    EXPECT_EQ(b.view().text("txtDestination"), "01");
 
     Bench c;
     c.ts.writeFile("config.txt", "7,\"999\"\r\n");
@@ -218,7 +224,7 @@ TEST(StartUp, TraceWordLeavesTheLogSwitchHidden)
     Bench b;
     ASSERT_TRUE(b.start("KOLVAR_TRACE_604913 more words"));
     EXPECT_TRUE(b.win().traceWordGiven());
-    EXPECT_FALSE(b.win().isVisible("chkLogging"));
+    EXPECT_FALSE(b.view().isVisible("chkLogging"));
 
     Bench c;
     ASSERT_TRUE(c.start("  other KOLVAR_TRACE_604913"));
@@ -231,7 +237,7 @@ TEST(StartUp, PortChangedDuringUseKeepsTheOpenPort)
     b.ts.writeFile("config.txt", "3,\"330\"\r\n");
     ASSERT_TRUE(b.start());
     b.ts.dialogs->answer(mb::OK, "COM Port changed");
-    b.win().setText("cmbPort", "12");
+    b.view().setText("cmbPort", "12");
     EXPECT_EQ(b.ts.dialogs->boxes().size(), 1u);
     EXPECT_EQ(b.port->portNumber(), 3);
     EXPECT_TRUE(b.port->isOpen());
@@ -247,7 +253,7 @@ TEST(ShutDown, ClosingWithUnwrittenChangesAsksFirstAndNoWritesNothing)
     b.ts.writeFile("config.txt", "3,\"330\"\r\n");
     ASSERT_TRUE(b.start());
     int writes = 0;
-    b.win().cmdProg_Click = [&] { ++writes; };
+    b.scriptJobs().write = [&] { ++writes; };
     b.st().imageModified = true;
     b.ts.dialogs->answerWith([&](const testing_support::BoxRecord& r) {
         EXPECT_EQ(r.text, "Write New Data To Coin Mech");
@@ -257,7 +263,7 @@ TEST(ShutDown, ClosingWithUnwrittenChangesAsksFirstAndNoWritesNothing)
         EXPECT_EQ(b.ts.readFile("config.txt"), QByteArray("3,\"330\"\r\n"));
         return mb::No;
     });
-    b.win().setValue("opt340", 1);
+    b.view().setValue("opt340", 1);
     EXPECT_THROW(b.win().requestClose(), plat::ProgramEnded);
     EXPECT_EQ(writes, 0);
     EXPECT_EQ(b.ts.readFile("config.txt"), QByteArray("3,\"340\"\r\n"));
@@ -269,24 +275,25 @@ TEST(ShutDown, YesWritesThroughTheProgrammeSteps)
     b.ts.writeFile("config.txt", "3,\"330\"\r\n");
     ASSERT_TRUE(b.start());
     QStringList steps;
-    b.win().readMechSerialNumber = [&] { steps << "serial"; };
-    b.win().enableProgrammeControls = [&](bool on) { steps << (on ? "enable" : "disable"); };
-    b.win().cmdProg_Click = [&] { steps << "write"; };
+    auto& jobs = b.scriptJobs();
+    jobs.serial = [&] { steps << "serial"; };
+    jobs.enable = [&](bool on) { steps << (on ? "enable" : "disable"); };
+    jobs.write = [&] { steps << "write"; };
     b.st().imageModified = true;
-    b.win().setVisible("frmProgramme", true);
-    b.win().setVisible("frmMain1", false);
+    b.view().setVisible("frmProgramme", true);
+    b.view().setVisible("frmMain1", false);
     b.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
     b.win().ExitAndWrite();
     EXPECT_EQ(steps, QStringList({"serial", "disable", "write"}));
     EXPECT_FALSE(b.st().imageModified);
-    EXPECT_FALSE(b.win().isVisible("frmProgramme"));
-    EXPECT_TRUE(b.win().isVisible("frmMain1"));
+    EXPECT_FALSE(b.view().isVisible("frmProgramme"));
+    EXPECT_TRUE(b.view().isVisible("frmMain1"));
 
     // A failed read during the write keeps programme mode open with the changes pending.
     steps.clear();
     b.st().imageModified = true;
-    b.win().setVisible("frmProgramme", true);
-    b.win().cmdProg_Click = [&] {
+    b.view().setVisible("frmProgramme", true);
+    jobs.write = [&] {
         steps << "write";
         b.st().commsError = true;
     };
@@ -294,7 +301,7 @@ TEST(ShutDown, YesWritesThroughTheProgrammeSteps)
     b.win().ExitAndWrite();
     EXPECT_EQ(steps, QStringList({"serial", "disable", "write", "enable"}));
     EXPECT_TRUE(b.st().imageModified);
-    EXPECT_TRUE(b.win().isVisible("frmProgramme"));
+    EXPECT_TRUE(b.view().isVisible("frmProgramme"));
 }
 
 TEST(JobGuard, ExitDuringAJobWaitsForTheJobToReturn)
@@ -304,8 +311,9 @@ TEST(JobGuard, ExitDuringAJobWaitsForTheJobToReturn)
     ASSERT_TRUE(b.start());
     int tests = 0;
     bool jobDone = false;
-    b.win().testJob = [&] { ++tests; };
-    b.win().programmeJob = [&] {
+    auto& jobs = b.scriptJobs();
+    jobs.test = [&] { ++tests; };
+    jobs.programme = [&] {
         // While this job waits, the user presses EXIT, the close box and another job button.
         b.ts.sched->callAfter(100, [&] { b.win().cmdExit_Click(); });
         b.ts.sched->callAfter(200, [&] { b.win().close(); });
@@ -313,7 +321,7 @@ TEST(JobGuard, ExitDuringAJobWaitsForTheJobToReturn)
         b.program->link().delayMs(1000);
         EXPECT_EQ(b.ts.env->endCount, 0);
         EXPECT_TRUE(b.win().isVisible());
-        EXPECT_TRUE(b.win().exitPending());
+        EXPECT_TRUE(b.program->guard().exitPending());
         jobDone = true;
     };
     EXPECT_THROW(b.win().cmdProgramme_Click(), plat::ProgramEnded);
@@ -341,15 +349,15 @@ TEST(JobGuard, FinishProgrammingReturnsToTheMainSelection)
     b.ts.writeFile("config.txt", "3,\"330\"\r\n");
     ASSERT_TRUE(b.start());
     b.program->link().enableMainButtons(false);
-    b.win().setVisible("frmProgramme", true);
-    b.win().setVisible("frmMain1", false);
+    b.view().setVisible("frmProgramme", true);
+    b.view().setVisible("frmMain1", false);
     const auto before = b.sent().size();
     b.win().cmdExitProgramme_Click();
     EXPECT_EQ(b.sent().mid(before), QByteArray("%\r%\r%\rR\r"));
-    EXPECT_TRUE(jobButtonsEnabled(b.win()));
-    EXPECT_TRUE(b.win().isVisible("frmConfig"));
-    EXPECT_TRUE(b.win().isVisible("frmMain1"));
-    EXPECT_FALSE(b.win().isVisible("frmProgramme"));
-    EXPECT_FALSE(b.win().isVisible("lblSerNo"));
-    EXPECT_FALSE(b.win().isVisible("lblSN"));
+    EXPECT_TRUE(jobButtonsEnabled(b.view()));
+    EXPECT_TRUE(b.view().isVisible("frmConfig"));
+    EXPECT_TRUE(b.view().isVisible("frmMain1"));
+    EXPECT_FALSE(b.view().isVisible("frmProgramme"));
+    EXPECT_FALSE(b.view().isVisible("lblSerNo"));
+    EXPECT_FALSE(b.view().isVisible("lblSN"));
 }

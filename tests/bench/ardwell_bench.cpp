@@ -2,8 +2,9 @@
 //  1. round trip of one EEPROM word read, against the wire time of its bytes at 9600 baud;
 //  2. CPU used while the program waits 2 s (two 1000 ms reply waits) for a silent box.
 
+#include "ardwell/bench/lamps.h"
+#include "ardwell/link/controlnames.h"
 #include "ardwell/link/link.h"
-#include "ardwell/link/view.h"
 #include "platform/timer.h"
 #include "sim/ardwellbox.h"
 #include "sim/simport.h"
@@ -20,7 +21,7 @@ struct Rig {
     bench::OkDialogs dialogs;
     bench::Silent sound;
     bench::Env env;
-    ardwell::MemoryView view;
+    plat::MemoryView view = ardwell::mainWindowMemoryView();
     ardwell::LinkState st;
     sim::ArdwellMech mech{"330"};
     sim::ArdwellBox box{sched, mech};
@@ -43,14 +44,7 @@ struct Rig {
         port.onReceive = [this] { link->Comm1_OnComm(); };
         port.open();
         st.portOpen = true;
-        timer2.onTick = [this] {
-            if (st.replyTimeoutMs > 0)
-                st.replyTimeoutMs -= 20;
-            if (st.replyTimeoutMs < 0)
-                st.replyTimeoutMs = 0;
-        };
-        timer2.setInterval(20);
-        timer2.setEnabled(true);
+        ardwell::runReplyCountdown(timer2, st.replyTimeoutMs);
     }
 };
 

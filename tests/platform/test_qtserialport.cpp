@@ -227,3 +227,27 @@ TEST(QtSerialPort, ClosesAndOpensAgain)
     port.write("S");
     EXPECT_EQ(pty.readFor(1, 1000), QByteArray("S"));
 }
+
+TEST(QtSerialPort, ADeviceThatIsNoSerialPortIsNoPortAtAll)
+{
+    PortFolder f;
+    QFile plain(f.dir.filePath("plain.bin"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write("not a port");
+    plain.close();
+    f.link(1, "/dev/null");
+    f.link(2, plain.fileName());
+    for (int n : {1, 2}) {
+        QtSerialPort port(f.env);
+        port.setPortNumber(n);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(port.open(), OpenResult::NoSuchDevice) << n;
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("not a serial device"), std::string::npos) << said;
+        EXPECT_FALSE(port.isOpen());
+        port.write("S"); // nothing reaches the file
+    }
+    QFile back(plain.fileName());
+    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+    EXPECT_EQ(back.readAll(), QByteArray("not a port"));
+}

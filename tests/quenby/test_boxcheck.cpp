@@ -105,7 +105,7 @@ TEST_F(CheckTest, MarsBoxAnsweringOnlyTheSecondRequestPasses)
 {
     job.mechFamily = "Mars";
     job.mechModel = "ME111";
-    box.answerOnlyStatusNo = 2;
+    box.setFault(sim::QuenbyBox::Fault::StatusUnanswered, sim::When::first(1));
     EXPECT_TRUE(check.checkBoxAndValidator(true));
     EXPECT_EQ(port.sentWithBreaks(), kEsc25 + "MJSSW");
 }
@@ -194,7 +194,7 @@ TEST_F(CheckTest, StartupSequenceWaitsForTheEmptyCommand)
 
 TEST_F(CheckTest, StatusMissingFailsTheStartupCheck)
 {
-    box.statusMissing = true;
+    box.setFault(sim::QuenbyBox::Fault::StatusUnanswered, sim::When::always());
     EXPECT_FALSE(check.checkBoxResponds());
 }
 

@@ -333,7 +333,7 @@ TEST_F(StartupTest, BoxGoneAfterTheStartupWindowAsksAndCancelEnds)
 {
     settings(1);
     // The start-up window's check succeeds; the main window's own check gets no status.
-    box.answerOnlyStatusNo = 1;
+    box.setFault(sim::QuenbyBox::Fault::StatusUnanswered, sim::When::from(2));
     ts.dialogs->answer(plat::mb::Cancel, "No Response from Programmer Box");
     EXPECT_THROW(program().start(), plat::ProgramEnded);
     EXPECT_FALSE(port->isOpen());

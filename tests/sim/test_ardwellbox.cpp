@@ -142,7 +142,7 @@ TEST(ArdwellBox, SilentBoxAndLateStatusAnswer)
     EXPECT_TRUE(r.exchange("%").isEmpty());
     r.box.setSilent(false);
 
-    r.box.setStatusAnsweredFrom(3);
+    r.box.setFault(ArdwellBox::Fault::StatusUnanswered, sim::When::first(2));
     EXPECT_TRUE(r.exchange("S").isEmpty());
     EXPECT_EQ(r.exchange("V"), QList<QByteArray>{"<V2.10"});
     EXPECT_TRUE(r.exchange("S").isEmpty());
@@ -161,8 +161,12 @@ TEST(ArdwellBox, PowerCommandsFollowTheMechsSupply)
     EXPECT_FALSE(r330.mech.powered());
 
     Rig pca("PCA");
+    pca.exchange("Z");
+    EXPECT_FALSE(pca.mech.powered()) << "the PCA runs on the other supply";
     pca.exchange("W");
     EXPECT_TRUE(pca.mech.powered());
+    pca.exchange("R");
+    EXPECT_FALSE(pca.mech.powered());
 }
 
 TEST(ArdwellBox, RelaysFramesOnlyAfterAmpersandAndTakesOnlyGoodOnes)
@@ -272,7 +276,7 @@ TEST(ArdwellMech, WriteFaultKnobs)
     r.logon();
     const quint16 before = r.mech.word(50);
 
-    r.mech.refuseWrites(2);
+    r.mech.setFault(ArdwellMech::Fault::RefuseWrite, sim::When::first(2));
     EXPECT_EQ(headerOf(r.write(50, 1).value(1)), 0xE4);
     EXPECT_EQ(headerOf(r.write(50, 2).value(1)), 0xE4);
     EXPECT_EQ(r.mech.word(50), before);
@@ -284,10 +288,10 @@ TEST(ArdwellMech, WriteFaultKnobs)
     EXPECT_EQ(headerOf(r.write(52, 9).value(1)), 0x04);
     r.mech.refuseWritesAt(-1);
 
-    r.mech.refuseWrites(-1);
+    r.mech.setFault(ArdwellMech::Fault::RefuseWrite, sim::When::always());
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(headerOf(r.write(53, 9).value(1)), 0xE4);
-    r.mech.refuseWrites(0);
+    r.mech.setFault(ArdwellMech::Fault::RefuseWrite, sim::When::never());
 
     r.mech.storeDifferentValueAt(54, 0xBEEF);
     EXPECT_EQ(headerOf(r.write(54, 0x0001).value(1)), 0x04);
@@ -300,25 +304,25 @@ TEST(ArdwellMech, ReadFaultKnobs)
     r.powerAndRelay();
     r.logon();
 
-    r.mech.setSilentFor(2);
+    r.mech.setFault(ArdwellMech::Fault::Silent, sim::When::first(2));
     EXPECT_EQ(r.read(5), QList<QByteArray>{"X"});
     EXPECT_EQ(r.read(5), QList<QByteArray>{"X"});
     EXPECT_EQ(r.read(5).size(), 2);
 
-    r.mech.setBadCheckFor(1);
+    r.mech.setFault(ArdwellMech::Fault::BadCheckByte, sim::When::first(1));
     QByteArray plain = al::decipher(frameOf(r.read(5).value(1)).mid(3, 5), r.keys());
     EXPECT_FALSE(al::sumsToZero(plain));
     EXPECT_EQ(std::uint8_t(al::zeroSumByte(plain)), 0xFF) << "the plain bytes sum to 1";
     plain = al::decipher(frameOf(r.read(5).value(1)).mid(3, 5), r.keys());
     EXPECT_TRUE(al::sumsToZero(plain));
 
-    r.mech.misaddressReads(1);
+    r.mech.setFault(ArdwellMech::Fault::WrongAddress, sim::When::first(1));
     plain = al::decipher(frameOf(r.read(5).value(1)).mid(3, 5), r.keys());
     EXPECT_EQ(std::uint8_t(plain[1]), 6);
     EXPECT_EQ(std::uint8_t(plain[2]) * 256 + std::uint8_t(plain[3]), r.mech.word(6));
     EXPECT_TRUE(al::sumsToZero(plain));
 
-    r.box.setFramesNotTaken(1);
+    r.box.setFault(ArdwellBox::Fault::FrameNotTaken, sim::When::first(1));
     EXPECT_TRUE(r.read(5).isEmpty());
     EXPECT_EQ(r.read(5).size(), 2);
 }
@@ -347,8 +351,16 @@ TEST(ArdwellMech, PlainCommandsAreAcknowledgedUnknownOnesRefused)
     EXPECT_FALSE(r.mech.coinDataRequested());
     EXPECT_EQ(headerOf(r.sendFrame(0x24, bytes({0x64, 0x8E, 0})).value(1)), 0x04);
     EXPECT_TRUE(r.mech.coinDataRequested());
-    EXPECT_EQ(headerOf(r.sendFrame(0x24, bytes({0x55})).value(1)), 0xE4);
-    EXPECT_EQ(headerOf(r.sendFrame(0x24, {}).value(1)), 0xE4);
+    r.sendFrame(0x24, bytes({0x6F, 0}));
+    EXPECT_FALSE(r.mech.coinDataRequested());
+    EXPECT_EQ(headerOf(r.sendFrame(0x24, bytes({0x64, 0x88, 0})).value(1)), 0x04);
+    EXPECT_TRUE(r.mech.coinDataRequested());
+
+    // Only those exact bytes: a neighbour of each is refused.
+    for (const QByteArray& data : {bytes({0x55}), QByteArray(), bytes({0x6F}), bytes({0x6F, 1}), bytes({0x6F, 0, 0}),
+                                   bytes({0x64, 0x8F}), bytes({0x64, 0x0F, 0}), bytes({0x64, 0x8E, 1}),
+                                   bytes({0x64, 0x89, 0}), bytes({0x70, 0, 0, 1}), bytes({0x70, 0, 0})})
+        EXPECT_EQ(headerOf(r.sendFrame(0x24, data).value(1)), 0xE4) << data.toHex().constData();
 
     r.sendFrame(0x04, {});
     EXPECT_EQ(r.mech.acknowledgements(), 1);

@@ -1,0 +1,56 @@
+// The window's timers: Timer2 is the time base of every wait, Timer1 and Timer5 put the lamps
+// out that the parser lit. Each tick runs as a guarded handler.
+#include "ardwell/link/frmmain.h"
+
+#include "ardwell/bench/lamps.h"
+#include "ardwell/link/link.h"
+#include "ardwell/link/linkstate.h"
+#include "platform/jobguard.h"
+
+namespace ardwell {
+
+void frmMain::setUpTimers()
+{
+    const struct {
+        plat::Timer& timer;
+        int interval;
+        const QString& context;
+        void (frmMain::*tick)();
+    } timers[] = {
+        {timer1_, kStatusLampTickMs, ctx::Timer1, &frmMain::Timer1_Timer},
+        {timer2_, kReplyTickMs, ctx::Timer2, &frmMain::Timer2_Timer},
+        {timer5_, kCoinLampTickMs, ctx::Timer5, &frmMain::Timer5_Timer},
+    };
+    for (const auto& t : timers) {
+        t.timer.setInterval(t.interval);
+        t.timer.onTick = handler(t.context, [this, tick = t.tick] { (this->*tick)(); });
+        t.timer.setEnabled(true);
+    }
+}
+
+void frmMain::Timer1_Timer()
+{
+    trap(ctx::Timer1, [&] {
+        if (plat::countDown(st_.statusLampCountdown, 1)) {
+            link().clearStatusLamps();
+            link().clearTestLamps();
+        }
+    });
+}
+
+void frmMain::Timer2_Timer()
+{
+    trap(ctx::Timer2, [&] { plat::countDown(st_.replyTimeoutMs, kReplyTickMs); });
+}
+
+void frmMain::Timer5_Timer()
+{
+    if (plat::countDown(st_.lampCountdown, 1))
+        resetLamps();
+}
+
+void frmMain::resetLamps() { ardwell::resetLamps(v_); }
+
+void frmMain::clearCountLabels() { ardwell::clearCountLabels(v_); }
+
+} // namespace ardwell

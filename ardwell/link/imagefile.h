@@ -1,0 +1,47 @@
+#pragma once
+// EEPROM image files and first-seen backups: one line per word, "AAAA WWWW" in upper-case hex,
+// for words 0..255 whatever the model; a backup is such a file in the Backup folder, named
+// after the mech's serial number.
+
+#include <QString>
+#include <QStringList>
+#include <span>
+
+namespace ardwell {
+
+constexpr int kImageFileWords = 256; // lines of a saved image
+constexpr int kLoadTop = 512;        // highest word a loaded line may set
+
+// The 256 lines of an image (words 0..255; a word of -1 writes as FFFF). Words the span does
+// not hold write as 0.
+QStringList imageFileLines(std::span<const int> image);
+
+struct ImageLine {
+    int address = 0;
+    int word = 0;
+};
+// A line read by position: characters 1-2 and 3-4 the address, 6-7 and the last two the word;
+// each piece is hex (blanks skipped, read up to the first other character, 0 without digits).
+ImageLine decodeImageLine(const QString& line);
+
+// Loads lines into an image: words 0..511 become 0, then each line sets its word; lines with
+// an address above 512, and empty (or blank) lines, are skipped. Words the span does not hold
+// are never touched.
+void loadImageLines(std::span<int> image, const QStringList& lines);
+
+// path with the extension of its file name (from the file name's last ".", never a folder's)
+// replaced by ext. A file name without "." gets ext when appendWhenNone, else stays as it is.
+QString withExtension(const QString& path, const QString& ext, bool appendWhenNone);
+// The file a save dialog's name is written to (".txt" replaces or is appended).
+QString imageSavePath(const QString& chosen);
+// The file a load dialog's name is read from (".txt" replaces an extension; none is added).
+QString imageLoadPath(const QString& chosen);
+
+// The backup name of a serial number (eight hex digits), also what the user is shown as the
+// mech's serial: 12345678 gives 5403xx19896. Reads the serial's leading hex digits as a signed
+// 32-bit number (an empty serial as 0).
+QString backupName(const QString& serial);
+// The backup's path: folder/Backup/<backup name>.txt.
+QString backupPath(const QString& programFolder, const QString& serial);
+
+} // namespace ardwell

@@ -1,0 +1,130 @@
+#pragma once
+// The coin set tables a cloning job fills and the limits editor reads, held once by the program,
+// and the family rules the limits follow.
+//
+// Every index is checked: one outside a table raises RuntimeError(9, "Subscript out of range")
+// before anything is read or written, so the procedure's trap reports it once and the table
+// keeps what it held.
+
+#include "platform/runtimeerror.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <array>
+
+namespace quenby {
+
+[[noreturn]] inline void subscriptOutOfRange()
+{
+    throw plat::RuntimeError(plat::err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+}
+
+// Indexes 0..N-1.
+template <class T, int N>
+class CheckedArray {
+public:
+    static constexpr int size() { return N; }
+    static bool inRange(int i) { return i >= 0 && i < N; }
+
+    T& operator()(int i)
+    {
+        if (!inRange(i))
+            subscriptOutOfRange();
+        return items_[std::size_t(i)];
+    }
+    const T& operator()(int i) const
+    {
+        if (!inRange(i))
+            subscriptOutOfRange();
+        return items_[std::size_t(i)];
+    }
+    void fill(const T& v) { items_.fill(v); }
+    bool operator==(const CheckedArray&) const = default;
+
+private:
+    std::array<T, std::size_t(N)> items_{};
+};
+
+// Rows 0..Rows-1 by columns 0..Cols-1.
+template <class T, int Rows, int Cols>
+class CheckedTable {
+public:
+    static constexpr int rows() { return Rows; }
+    static constexpr int cols() { return Cols; }
+    static bool inRange(int r, int c) { return r >= 0 && r < Rows && c >= 0 && c < Cols; }
+
+    T& operator()(int r, int c)
+    {
+        if (!inRange(r, c))
+            subscriptOutOfRange();
+        return items_[std::size_t(r) * Cols + std::size_t(c)];
+    }
+    const T& operator()(int r, int c) const
+    {
+        if (!inRange(r, c))
+            subscriptOutOfRange();
+        return items_[std::size_t(r) * Cols + std::size_t(c)];
+    }
+    void fill(const T& v) { items_.fill(v); }
+    bool operator==(const CheckedTable&) const = default;
+
+private:
+    std::array<T, std::size_t(Rows) * Cols> items_{};
+};
+
+struct CoinTables {
+    // Channels 1..24 by columns 1..12: column 2p-1 the low, 2p the high limit of parameter p;
+    // 0 = not set. A Mars channel is segment x 6 + position 1..6.
+    CheckedTable<qint32, 25, 13> coinLimitTable;
+    // Per channel: 0 = measured (or empty); k > 0 keeps channel k's windows from the mech;
+    // -k keeps them and still counts as measured.
+    CheckedArray<qint32, 25> coinLink;
+    CheckedArray<qint32, 25> coinValues;
+    // Elements 0..3: PROM segments or EEPROM pages chosen for programming.
+    CheckedArray<bool, 5> segmentSelected;
+    // One row per gathered record: column 0 mode (1 coin, 2 slug, 3 reference), column 1 the
+    // channel, columns 2p and 2p+1 the low and high limit of parameter p.
+    CheckedTable<qint32, 101, 26> coinsetRecords;
+    // Same rows, parameters counted from 0: column p the mean, paramCount + p the lower and
+    // 2 x paramCount + p the upper deviation.
+    CheckedTable<float, 101, 26> coinsetStats;
+    // Per channel: column 0 the number of coin records (0..6), columns 1..6 their rows.
+    CheckedTable<qint32, 25, 8> coinRecordIndex;
+    // Element s-1: the coinsetRecords row of slug s.
+    CheckedArray<qint32, 7> slugRecordIndex;
+    qint32 slugCount = 0;
+};
+
+// What the statistics, the overlap check and the estimate need to know of the family and model;
+// fixed once per job.
+struct LimitRules {
+    // Mars: 12-bit limits, readings range-checked, pages are PROM segments of six coins whose
+    // rows are titled by position letter and segment.
+    bool mars = false;
+    // NRI: a coin window with low >= high counts as unset when two coins are compared.
+    bool invertedWindowsUnset = false;
+    // CC "435": the fifth parameter of slugs and unset fifth-parameter windows follow their own
+    // rules.
+    bool fifthParamSlugRule = false;
+    int limitCap = 255;
+    // Pages a 2K PROM offers ("ME181" keeps its two 256-nibble segments).
+    int pagesOn2K = 4;
+
+    static LimitRules of(const QString& family, const QString& model)
+    {
+        LimitRules r;
+        if (family == u"Mars") {
+            r.mars = true;
+            r.limitCap = 4095;
+            if (model == u"ME181")
+                r.pagesOn2K = 2;
+        } else if (family == u"NRI") {
+            r.invertedWindowsUnset = true;
+        } else if (family == u"CC" && model == u"435") {
+            r.fifthParamSlugRule = true;
+        }
+        return r;
+    }
+};
+
+} // namespace quenby

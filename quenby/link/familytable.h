@@ -1,0 +1,93 @@
+#pragma once
+// The quirks of every mech model in one table: how the box reaches the mech, where a CC mech
+// keeps its windows and checksum, how a Mars PROM is cut into segments, and which NRI records a
+// model has. A job looks its entry up once, from the family and model it starts with, and every
+// procedure after that reads the entry instead of comparing model names.
+//
+// Memory sizes and parameter counts are the model parameters of the catalogue (catalogue.h).
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace quenby {
+
+enum class MechKind {
+    Mars,     // socketed PROM, read and burnt by the box itself
+    CcWord,   // CC EEPROM over the word protocol of raw byte frames
+    Sentinel, // CC EEPROM over the Sentinel interface's text commands
+    NriOld,   // decimal replies of several lines; programmed with "D", "B" or "F", "E"
+    NriNew,   // 28 numbered hex records, read with "X" and written with "Z"
+    Unknown,  // a family or NRI model nobody knows: nothing is sent to it
+};
+
+enum class CcChecksum {
+    None,
+    KeepByteSum127, // word 127's high byte keeps the byte sum of words 0..127 as read
+    Sentinel63,     // word 63 = 256 - (byte sum of words 0..62 AND 255)
+};
+
+struct CcQuirks {
+    const char* boxSelect = "";  // sent to the box before serial mode ("C00" / "C08")
+    int limitBase = 0;           // window of channel c, parameter p: base + (c-1) + stride (p-1)
+    int limitStride = 0;
+    int limitCopyOffset = 0;     // 220B keeps a second copy of every window 8 words further
+    CcChecksum checksum = CcChecksum::None;
+    int checksumWord = -1;
+    int verifyLastWord = -1;     // last word a verify compares; -1: memorySize - 1
+    // Measurement frames ("?" start byte): the index of the last byte, and whether a frame of
+    // that length only counts when its sum matches (else it grows by one byte, unchecked).
+    int measureFrameLast = 0;
+    bool measureFrameSummed = false;
+
+    int verifyLast(int memorySize) const { return verifyLastWord >= 0 ? verifyLastWord : memorySize - 1; }
+};
+
+struct MarsQuirks {
+    int segmentWords = 128;      // ME181: 256
+    int segmentDataOffset = 0;   // ME181 keeps its data in the upper half of each segment
+    int maxSegments = 4;         // ME181: 2
+    const char* timings = "";    // the timing command without its CR
+    bool timingsNeedC02 = false; // MS1400 selects its timing set before every pass
+};
+
+struct NriQuirks {
+    // Identification replies accepted after "I"; empty: any reply.
+    QStringList identReplies;
+    int identPauseMs = 0;        // pause before "I" (the slower interfaces)
+    bool g18Probe = false;       // a failed logon probes for the Sentinel interface board
+    // New models: whether records 1A and 1B are read; compensation bytes of record 19;
+    // whether programming writes the route record 11; blocks a data file programs.
+    bool readsRecords1A1B = false;
+    int compensationBytes = 0;
+    bool writesRecord11 = false;
+    int dataFileBlocks = 0;
+    // G10 models keep their values and tubes in the value record ("X" / record 0F), behind a
+    // header of this many characters that programming writes back unchanged; 0 otherwise.
+    int g10HeaderLength = 0;
+};
+
+struct MechEntry {
+    MechKind kind = MechKind::Unknown;
+    QString family;
+    QString model;
+    QByteArray interfaceCode;       // serial-mode code; empty for Mars and unknown models
+    QByteArray secondInterfaceCode; // tried after a failed identification ("G10-4000/5": "$25")
+    CcQuirks cc;
+    MarsQuirks mars;
+    NriQuirks nri;
+
+    bool isCc() const { return kind == MechKind::CcWord || kind == MechKind::Sentinel; }
+    bool isNri() const { return kind == MechKind::NriOld || kind == MechKind::NriNew; }
+};
+
+// The entry of a family and model (exact, case-sensitive). Every Mars model name shares the
+// Mars entry (ME181 has its own); an unknown CC model gets the word protocol with base 9 and
+// stride 16; an unknown NRI model or family gets kind Unknown.
+MechEntry mechEntry(const QString& family, const QString& model);
+
+// The scratch dump's file name: the model with "temp.txt" appended, any "/" written as "-"
+// ("G10-4000/5" -> "G10-4000-5temp.txt"), since the name must stay one file in the folder.
+QString scratchFileName(const QString& model);
+
+} // namespace quenby

@@ -1,0 +1,152 @@
+#include "ardwell/link/imagefile.h"
+
+#include <QRegularExpression>
+#include <array>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace ardwell;
+
+namespace {
+
+using Image = std::array<int, 4097>;
+
+Image sentinels()
+{
+    Image img;
+    img.fill(0x7777);
+    return img;
+}
+
+} // namespace
+
+TEST(ImageFile, SavesTheFirst256WordsWhateverTheModel)
+{
+    Image img{};
+    img[0] = 0x00F0;
+    img[5] = 0x1234;
+    img[7] = -1; // an unread word
+    img[255] = 0xBEEF;
+    img[256] = 0x4444;
+    const QStringList lines = imageFileLines(img);
+    ASSERT_EQ(lines.size(), 256);
+    EXPECT_EQ(lines[0], "0000 00F0");
+    EXPECT_EQ(lines[5], "0005 1234");
+    EXPECT_EQ(lines[7], "0007 FFFF");
+    EXPECT_EQ(lines[255], "00FF BEEF");
+
+    std::array<int, 3> shortImage{1, 2, 3};
+    EXPECT_EQ(imageFileLines(shortImage)[200], "00C8 0000");
+}
+
+TEST(ImageFile, LinesAreReadByPosition)
+{
+    const std::pair<const char*, std::pair<int, int>> cases[] = {
+        {"0005 1234", {5, 0x1234}},
+        {"000a abcd", {10, 0xABCD}},
+        {"0005 12", {5, 0x1212}},      // word high byte and "last two" are the same characters
+        {"0005 1G34", {5, 0x0134}},    // reading stops at a character that is no hex digit
+        {" 005 1234", {5, 0x1234}},    // blanks inside a piece are skipped
+        {"01FF-ABCD", {511, 0xABCD}},  // the fifth character is not looked at
+        {"12", {0x1200, 0x0012}},      // missing pieces count as 0
+        {"ZZZZ ZZZZ", {0, 0}},
+    };
+    for (const auto& [line, expected] : cases) {
+        const ImageLine l = decodeImageLine(line);
+        EXPECT_EQ(l.address, expected.first) << line;
+        EXPECT_EQ(l.word, expected.second) << line;
+    }
+}
+
+TEST(ImageFile, LoadingSetsWordsUpTo512AndSkipsBlankLines)
+{
+    Image img = sentinels();
+    QStringList lines;
+    for (int a = 0; a <= 0x1FF; ++a)
+        lines << QStringLiteral("%1 %2").arg(a, 4, 16, QChar('0')).arg(a ^ 0x5555, 4, 16, QChar('0')).toUpper();
+    lines << "0200 0102" << "0201 0304" << "FFFF FFFF";
+    loadImageLines(img, lines);
+    for (int a = 0; a <= 0x1FF; ++a)
+        ASSERT_EQ(img[a], a ^ 0x5555) << a;
+    EXPECT_EQ(img[512], 0x0102);
+    EXPECT_EQ(img[513], 0x7777);
+    EXPECT_EQ(img[4096], 0x7777);
+
+    // Fewer lines leave the other words 0 (512 is not cleared); a blank line is no word 0.
+    img = sentinels();
+    loadImageLines(img, {"0000 FFFF", "", "   ", "0003 0012", "0004 ABCD"});
+    EXPECT_EQ(img[0], 0xFFFF);
+    EXPECT_EQ(img[3], 0x0012);
+    EXPECT_EQ(img[1], 0);
+    EXPECT_EQ(img[511], 0);
+    EXPECT_EQ(img[512], 0x7777);
+
+    // What was saved loads back.
+    Image saved{};
+    for (int a = 0; a < 256; ++a)
+        saved[a] = (a * 2654435761u) & 0xFFFF;
+    Image loaded = sentinels();
+    loadImageLines(loaded, imageFileLines(saved));
+    EXPECT_TRUE(std::equal(saved.begin(), saved.begin() + 512, loaded.begin()));
+
+    std::array<int, 10> tiny{};
+    tiny.fill(9);
+    loadImageLines(tiny, {"0005 0001", "0009 0002", "000A 0003"});
+    EXPECT_EQ(tiny, (std::array<int, 10>{0, 0, 0, 0, 0, 1, 0, 0, 0, 2}));
+}
+
+TEST(ImageFile, NameRulesLookAtTheFileNameOnly)
+{
+    EXPECT_EQ(imageSavePath("/w/image.dat"), "/w/image.txt");
+    EXPECT_EQ(imageSavePath("/w/image"), "/w/image.txt");
+    EXPECT_EQ(imageSavePath("/w/image.txt"), "/w/image.txt");
+    EXPECT_EQ(imageSavePath("/w/my.images/scan"), "/w/my.images/scan.txt");
+    EXPECT_EQ(imageSavePath("C:\\my.images\\scan"), "C:\\my.images\\scan.txt");
+    EXPECT_EQ(imageSavePath("/w/a.b.c"), "/w/a.b.txt");
+    EXPECT_EQ(imageLoadPath("/w/image"), "/w/image");
+    EXPECT_EQ(imageLoadPath("/w/image.dat"), "/w/image.txt");
+    EXPECT_EQ(imageLoadPath("/w/my.images/scan"), "/w/my.images/scan");
+    EXPECT_EQ(withExtension("run.1", ".csv", true), "run.csv");
+}
+
+TEST(ImageFile, BackupNames)
+{
+    const std::pair<const char*, const char*> table[] = {
+        {"12345678", "5403xx19896"}, {"00000001", "0000xx00001"}, {"7FFFFFFF", "7461xx83647"},
+        {"80000000", "2528xx16352"}, {"FFFFFFFF", "9989xx99999"}, {"FA0A1F00", "-0001xx00000"},
+        {"", "0000xx00000"},         {"3B9ACA00", "0010xx00000"}, {"3B9AC9FF", "9999xx99999"},
+        {"7f6e5d4c", "7951xx39276"},
+    };
+    for (const auto& [serial, name] : table)
+        EXPECT_EQ(backupName(serial), name) << serial;
+    // From 3B9ACA00 on, names repeat those of lower serials; existing backups carry them.
+    EXPECT_EQ(backupName("3B9ACA00"), backupName("00989680"));
+    EXPECT_EQ(backupPath("/prog", "12345678"), "/prog/Backup/5403xx19896.txt");
+}
+
+TEST(ImageFile, RandomInputNeverReachesPastWord512)
+{
+    std::mt19937 rng(5);
+    const QRegularExpression nameForm("^-?\\d{4,}xx\\d{5}$");
+    for (int round = 0; round < 300; ++round) {
+        QStringList lines;
+        const int n = int(rng() % 40);
+        for (int i = 0; i < n; ++i) {
+            QString l;
+            const int len = int(rng() % 14);
+            for (int k = 0; k < len; ++k)
+                l += QChar(char16_t(rng() % 3 == 0 ? "0123456789ABCDEF "[rng() % 17] : rng() % 0x3000));
+            lines << l;
+        }
+        Image img = sentinels();
+        loadImageLines(img, lines);
+        for (int w = 0; w < int(img.size()); ++w) {
+            if (w > 512)
+                ASSERT_EQ(img[w], 0x7777) << w;
+            else
+                ASSERT_TRUE(img[w] == 0x7777 || (img[w] >= 0 && img[w] <= 0xFFFF)) << w;
+        }
+        const QString serial = lines.isEmpty() ? QString() : lines.front();
+        EXPECT_TRUE(nameForm.match(backupName(serial)).hasMatch()) << backupName(serial).toStdString();
+    }
+}
