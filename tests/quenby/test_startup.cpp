@@ -58,7 +58,7 @@ TEST_F(StartupTest, OkOnNoResponseKeepsTheProgramRunningWithItsMenu)
 {
     settings(1);
     // The start-up window's check succeeds; the main window's own check gets no status.
-    box.answerOnlyStatusNo = 1;
+    box.setFault(sim::QuenbyBox::Fault::StatusUnanswered, sim::When::from(2));
     ts.dialogs->answer(plat::mb::OK, "No Response from Programmer Box");
     program().start();
     EXPECT_TRUE(main().isVisible());
