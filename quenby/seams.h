@@ -1,8 +1,9 @@
 #pragma once
 // The places where the first program's later jobs plug in, in one table. Each is an interface
 // whose default says "not built yet" once (plat::notBuiltYet) and does nothing else, so an
-// unfilled seam shows in a test and on standard error instead of passing silently. A job that
-// fills one overrides its operations; grep for "final" overrides of these classes to find them.
+// unfilled seam shows in a test and on standard error instead of passing silently. A job fills
+// one by deriving from it and handing the program an instance (Program::setParsers, setLogons,
+// setJobs); grep for the interface's name to find where.
 
 #include "quenby/link/linkstate.h"
 
