@@ -25,26 +25,19 @@ void FileFaults::unreadable(const QString& path) { unreadable_ << canonical(path
 
 void FileFaults::noNewFiles(const QString& folder) { noNewFiles_ << canonical(folder); }
 
-bool FileFaults::readRefused(const QString& path)
+bool FileFaults::listedBy(QStringList FileFaults::*list, const QString& path)
 {
     if (live().empty())
         return false;
     const QString p = canonical(path);
     for (const FileFaults* f : live())
-        if (f->unreadable_.contains(p))
+        if ((f->*list).contains(p))
             return true;
     return false;
 }
 
-bool FileFaults::newFileRefused(const QString& folder)
-{
-    if (live().empty())
-        return false;
-    const QString p = canonical(folder);
-    for (const FileFaults* f : live())
-        if (f->noNewFiles_.contains(p))
-            return true;
-    return false;
-}
+bool FileFaults::readRefused(const QString& path) { return listedBy(&FileFaults::unreadable_, path); }
+
+bool FileFaults::newFileRefused(const QString& folder) { return listedBy(&FileFaults::noNewFiles_, folder); }
 
 } // namespace plat

@@ -27,6 +27,8 @@ public:
     static bool newFileRefused(const QString& folder);
 
 private:
+    static bool listedBy(QStringList FileFaults::*list, const QString& path);
+
     QStringList unreadable_;
     QStringList noNewFiles_;
 };

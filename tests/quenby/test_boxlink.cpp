@@ -456,18 +456,10 @@ TEST_F(LinkTest, MechBytesDuringABreakDoNotPrefixTheRestartLine)
     EXPECT_FALSE(st.passThrough);
 }
 
-TEST(LinkSeams, UnfilledParsersSayNotBuiltYetOnceEach)
+TEST_F(LinkTest, UnfilledParsersSayNotBuiltYetOnceEach)
 {
-    TestServices ts;
-    quenby::TextTable texts;
-    quenby::ErrorReporter errors{texts, *ts.dialogs};
-    quenby::JobState job;
-    quenby::LinkState st;
-    FakePort port;
-    BoxLink link{ts.services(), st, texts, errors, job};
-    link.setPort(&port);
-    port.open();
-    plat::forgetNotBuiltReports();
+    quenby::LinkParsers unfilled;
+    link.setParsers(unfilled);
     port.feed("V1\rV2\r*EV 1\rR00 12\rZ\r");
     EXPECT_EQ(plat::notBuiltReports(), (QStringList{"parseCoinAccepted", "decodeMarsPromLine"}));
     EXPECT_TRUE(st.promRowAck) << "the link's own rows still work";

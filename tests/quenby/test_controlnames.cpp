@@ -8,11 +8,9 @@
 // its window (mainView->setText("lblProgrammer", ...) names frmMain). Any other literal shaped
 // like a control name must be registered in some window.
 #include "quenby/program.h"
+#include "tests/quenby/sources.h"
 #include "tests/support/testservices.h"
 
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -96,17 +94,13 @@ TEST(ControlNames, EveryLiteralNameIsRegisteredInTheWindowItNames)
     EXPECT_TRUE(windows.at("frmMain").hasName("lblProgrammer"));
     EXPECT_TRUE(windows.at("frmOpening").hasName("LabelStatus"));
 
-    QDirIterator it(QStringLiteral(QUENBY_SOURCE_DIR), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
-    int files = 0;
+    const auto files = quenby_tests::quenbySources();
     QStringList problems;
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-        ++files;
-        problems << unregistered(QFileInfo(path).fileName(), QString::fromUtf8(f.readAll()), windows);
+    for (const auto& [name, source] : files) {
+        ASSERT_FALSE(name.isEmpty()) << "unreadable: " << source.toStdString();
+        problems << unregistered(name, source, windows);
     }
-    EXPECT_GT(files, 0);
+    EXPECT_GT(files.size(), 20u);
     EXPECT_TRUE(problems.isEmpty()) << problems.join("\n").toStdString();
 }
 

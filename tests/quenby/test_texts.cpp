@@ -2,11 +2,11 @@
 #include "platform/filefaults.h"
 #include "platform/runtimeerror.h"
 #include "quenby/shell/texts.h"
+#include "tests/quenby/sources.h"
 #include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
 
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -259,24 +259,18 @@ TEST(BuiltInTexts, EveryIdUsedInTheSourcesExists)
 {
     const QRegularExpression call(R"((?:\bgetText|\breportError|\btext)\s*\(\s*(\d+)\s*[,)]|)"
                                   R"(constexpr\s+int\s+(?:kText\w*|[A-Z]\w*)\s*=\s*(\d+)\s*;)");
-    QDirIterator it(QStringLiteral(QUENBY_SOURCE_DIR), {"*.cpp", "*.h"}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    int files = 0;
+    const auto files = quenby_tests::quenbySources();
     QStringList missing;
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-        ++files;
-        const QString src = QString::fromUtf8(f.readAll());
+    for (const auto& [name, src] : files) {
+        ASSERT_FALSE(name.isEmpty()) << "unreadable: " << src.toStdString();
         for (auto m = call.globalMatch(src); m.hasNext();) {
             const auto match = m.next();
             const int id = (match.captured(1).isEmpty() ? match.captured(2) : match.captured(1)).toInt();
             if (!TextTable::hasBuiltIn(id))
-                missing << QFileInfo(path).fileName() + ": " + QString::number(id);
+                missing << name + ": " + QString::number(id);
         }
     }
-    EXPECT_GT(files, 0);
+    EXPECT_FALSE(files.empty());
     EXPECT_TRUE(missing.isEmpty()) << missing.join("; ").toStdString();
 }
 
