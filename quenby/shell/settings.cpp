@@ -45,7 +45,8 @@ std::optional<SettingsRecord> readSettings(const QString& programFolder)
     const QString path = settingsPath(programFolder);
     if (!QFileInfo(path).isFile())
         return std::nullopt;
-    for (const QString& line : plat::readLines(path).orThrow()) {
+    const plat::TextLines file = plat::readLines(path);
+    for (const QString& line : file.orThrow()) {
         if (line.trimmed().isEmpty())
             continue;
         const QStringList fields = plat::csvFields(line);
