@@ -1,5 +1,6 @@
 #include "platform/textfile.h"
 
+#include "platform/filefaults.h"
 #include "platform/runtimeerror.h"
 #include "platform/vbtext.h"
 
@@ -90,7 +91,7 @@ TextLines readLines(const QString& path)
         r.error = QStringLiteral("File not found");
         return r;
     }
-    if (!f.open(QIODevice::ReadOnly)) {
+    if (FileFaults::readRefused(path) || !f.open(QIODevice::ReadOnly)) {
         r.errorNumber = err::PathFileAccess;
         r.error = QStringLiteral("Path/File access error");
         return r;
@@ -122,24 +123,48 @@ void setError(QString* error, const QString& text)
         *error = text;
 }
 
+// Replaces the contents of an existing file in place. Used only where no temporary file can be
+// made beside it; a failure part way leaves the file short, which the caller reports.
+bool writeInPlace(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QFile f(path);
+    if (!f.exists()) {
+        setError(error, QStringLiteral("The folder does not allow a new file"));
+        return false;
+    }
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) {
+        setError(error, f.errorString());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool writeLines(const QString& path, const QStringList& lines, QString* error)
 {
-    QSaveFile f(path);
-    // Where no temporary file can be made beside it, write the file in place as before.
-    f.setDirectWriteFallback(true);
-    if (!f.open(QIODevice::WriteOnly)) {
-        setError(error, f.errorString());
-        return false;
-    }
     const QByteArray bytes = joinLines(lines);
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        setError(error, f.errorString());
-        f.cancelWriting();
-        return false;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!FileFaults::newFileRefused(folder)) {
+        QSaveFile f(path);
+        f.setDirectWriteFallback(false);
+        if (f.open(QIODevice::WriteOnly)) {
+            if (f.write(bytes) == bytes.size() && f.commit())
+                return true;
+            setError(error, f.errorString());
+            f.cancelWriting();
+            return false;
+        }
+        // Any other reason than a folder closed to new files (no such folder, disk full) is
+        // not mended by writing in place.
+        if (!QFileInfo(folder).isDir() || QFileInfo(folder).isWritable()) {
+            setError(error, f.errorString());
+            return false;
+        }
     }
-    return true;
+    // A file the user may write in a folder where he may not create one (a shared program
+    // folder): replace its contents in place, without the temporary file.
+    return writeInPlace(path, bytes, error);
 }
 
 bool appendLines(const QString& path, const QStringList& lines, QString* error)

@@ -29,8 +29,9 @@ struct TextLines {
 // Reads a whole file into lines. Never throws.
 TextLines readLines(const QString& path);
 
-// Writes each line followed by CR LF. Replacing a file goes through a temporary file where the
-// folder allows one, so a failed write leaves the old contents in place. Returns false (and the
+// Writes each line followed by CR LF. Replacing a file goes through a temporary file beside it,
+// so a failed write leaves the old contents in place. Where the folder refuses new files but the
+// file itself may be written, the file is written in place instead. Returns false (and the
 // reason) on failure.
 bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 bool appendLines(const QString& path, const QStringList& lines, QString* error = nullptr);

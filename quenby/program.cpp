@@ -1,5 +1,6 @@
 #include "quenby/program.h"
 
+#include "platform/gui/namedcontrols.h"
 #include "quenby/link/frmopening.h"
 #include "quenby/shell/frmmain.h"
 
@@ -10,14 +11,16 @@ namespace quenby {
 Program::Program(plat::Services services)
     : svc(std::move(services)),
       errors(texts, *svc.dialogs),
+      guard(*svc.sched, [this](const QString& context, const std::exception& e) { errors.reportContext(context, e); }),
       port(svc.makePort ? svc.makePort() : nullptr),
-      link(svc, texts, errors, *this),
+      link(svc, state, texts, errors, *this),
       check(link, svc, texts, errors, *this)
 {
-    link.setPort(port.get());
-    main_ = std::make_unique<plat::FormSlot<frmMain>>(handlers, [this] { return std::make_unique<frmMain>(*this); });
-    opening_ = std::make_unique<plat::FormSlot<frmOpening>>(handlers,
-                                                            [this] { return std::make_unique<frmOpening>(*this); });
+    link.setPort(port.get(), &guard);
+    link.setParsers(*parsers_);
+    check.setLogons(*logons_);
+    main_ = addWindow<frmMain>(QStringLiteral("frmMain"));
+    opening_ = addWindow<frmOpening>(QStringLiteral("frmOpening"));
     // Whatever ends the program closes the port and takes the windows off the screen first.
     std::weak_ptr<bool> alive = alive_;
     svc.env->atEnd([this, alive] {
@@ -25,12 +28,11 @@ Program::Program(plat::Services services)
             return;
         if (port && port->isOpen())
             port->close();
-        link.portOpen = false;
+        state.portOpen = false;
         if (auto* f = opening_->ifLoaded())
             f->hide();
         if (auto* f = main_->ifLoaded()) {
-            f->Timer1.setEnabled(false);
-            f->Timer2.setEnabled(false);
+            f->stopTimers();
             f->hide();
         }
     });
@@ -44,50 +46,53 @@ Program::~Program()
     link.setPort(nullptr);
 }
 
+template <class F>
+std::unique_ptr<plat::FormSlot<F>> Program::addWindow(const QString& name)
+{
+    auto slot = std::make_unique<plat::FormSlot<F>>(guard.depth(), [this] { return std::make_unique<F>(*this); });
+    plat::FormSlot<F>* s = slot.get();
+    windows_.emplace_back(name, [s]() -> const plat::NamedControls& { return s->get().controls(); });
+    return slot;
+}
+
 void Program::start() { mainForm().Form_Load(); }
 
 void Program::endProgram(int code)
 {
+    guard.markExiting();
     svc.env->endProgram(code);
     std::abort(); // an environment's endProgram never returns
 }
 
-void Program::handle(const std::function<void()>& fn)
+void Program::requestExit()
 {
-    plat::HandlerScope scope(handlers);
-    try {
-        fn();
-    } catch (const plat::ProgramEnded& ended) {
-        // Only a test environment returns here; the end travels on from the scheduler.
-        svc.sched->callAfter(0, [ended] { throw ended; });
-    } catch (const std::exception& e) {
-        errors.reportContext(QStringLiteral("Error detected : "), e);
-    }
+    guard.requestExit([this] { endProgram(0); });
 }
 
-void Program::later(std::function<void()> fn)
+void Program::setParsers(std::unique_ptr<LinkParsers> p)
 {
-    std::weak_ptr<bool> alive = alive_;
-    svc.sched->callAfter(0, [this, alive, fn = std::move(fn)] {
-        if (!alive.expired())
-            handle(fn);
-    });
+    parsers_ = std::move(p);
+    link.setParsers(*parsers_);
 }
 
-bool Program::tryBeginJob()
+void Program::setLogons(std::unique_ptr<MechLogons> l)
 {
-    if (jobRunning_)
-        return false;
-    jobRunning_ = true;
-    return true;
+    logons_ = std::move(l);
+    check.setLogons(*logons_);
 }
-
-void Program::endJob() { jobRunning_ = false; }
 
 frmMain& Program::mainForm() { return main_->get(); }
 frmOpening& Program::openingForm() { return opening_->get(); }
 bool Program::openingLoaded() const { return opening_->loaded(); }
 void Program::unloadOpening() { opening_->unload(); }
+
+std::map<QString, plat::ControlNames> Program::windowControls()
+{
+    std::map<QString, plat::ControlNames> out;
+    for (const auto& [name, controls] : windows_)
+        out[name] = controls().names();
+    return out;
+}
 
 QString Program::programFolder() const { return svc.env->programFolder(); }
 

@@ -1,17 +1,28 @@
 #pragma once
 // The one program object of the first program: its services, link, texts, model parameters,
-// the shared state of its windows, and the windows themselves (built on first use).
+// the shared state of its windows, the seams later jobs fill, and the windows themselves (built
+// on first use).
 
 #include "platform/gui/controls.h"
+#include "platform/jobguard.h"
 #include "platform/services.h"
+#include "platform/view.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/link/boxlink.h"
 #include "quenby/link/catalogue.h"
+#include "quenby/link/linkstate.h"
+#include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
+
+namespace plat {
+class NamedControls;
+}
 
 namespace quenby {
 
@@ -29,41 +40,25 @@ public:
     void start();
     // Closes the port and whatever is open, then ends. In tests this throws plat::ProgramEnded.
     [[noreturn]] void endProgram(int code = 0);
-
-    // Wraps a Qt event handler: counts it for the window slots, and lets the end of the
-    // program leave through the scheduler rather than through Qt's event code.
-    void handle(const std::function<void()>& fn);
-    // Runs fn as a handler from the next pump (for what must not run inside a Qt event).
-    void later(std::function<void()> fn);
-
-    // A job started by a button; a second one is refused while the first still waits.
-    bool tryBeginJob();
-    void endJob();
-    bool jobRunning() const { return jobRunning_; }
-    class JobScope {
-    public:
-        explicit JobScope(Program& p) : p_(p), ok_(p.tryBeginJob()) {}
-        ~JobScope()
-        {
-            if (ok_)
-                p_.endJob();
-        }
-        explicit operator bool() const { return ok_; }
-        JobScope(const JobScope&) = delete;
-        JobScope& operator=(const JobScope&) = delete;
-
-    private:
-        Program& p_;
-        bool ok_;
-    };
+    // Ends the program now, or once the job that is waiting has returned (Exit, close boxes).
+    void requestExit();
 
     plat::Services svc;
     TextTable texts;
     ErrorReporter errors;
+    // Every Qt handler of the program runs through it; job buttons through its runJob.
+    plat::JobGuard guard;
     ModelParams params;
+    LinkState state;
     std::unique_ptr<plat::SerialPort> port;
     BoxLink link;
     BoxCheck check;
+
+    // The seams later jobs fill (see seams.h); replace one to fill it.
+    void setParsers(std::unique_ptr<LinkParsers> p);
+    void setLogons(std::unique_ptr<MechLogons> l);
+    void setJobs(std::unique_ptr<MenuJobs> j) { jobs_ = std::move(j); }
+    MenuJobs& jobs() { return *jobs_; }
 
     QString versionText = QStringLiteral("V1.00");
     int comPortNumber = 1;
@@ -76,17 +71,26 @@ public:
     int rangeLow2 = 2, rangeHigh2 = 3000;
     int rangeLow3 = 2, rangeHigh3 = 4000;
 
-    plat::HandlerDepth handlers;
     frmMain& mainForm();
     frmOpening& openingForm();
     bool openingLoaded() const;
     void unloadOpening();
 
+    // The control registry of every window the program has, by window name; windows not yet
+    // loaded are built (hidden) for it.
+    std::map<QString, plat::ControlNames> windowControls();
+
     QString programFolder() const;
 
 private:
-    bool jobRunning_ = false;
+    template <class F>
+    std::unique_ptr<plat::FormSlot<F>> addWindow(const QString& name);
+
+    std::unique_ptr<LinkParsers> parsers_ = std::make_unique<LinkParsers>();
+    std::unique_ptr<MechLogons> logons_ = std::make_unique<MechLogons>();
+    std::unique_ptr<MenuJobs> jobs_ = std::make_unique<MenuJobs>();
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::vector<std::pair<QString, std::function<const plat::NamedControls&()>>> windows_;
     std::unique_ptr<plat::FormSlot<frmMain>> main_;
     std::unique_ptr<plat::FormSlot<frmOpening>> opening_;
 };

@@ -1,6 +1,7 @@
 #include "quenby/link/boxcheck.h"
 
 #include "platform/runtimeerror.h"
+#include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 
 namespace quenby {
@@ -18,70 +19,71 @@ constexpr int kMarsRetryMs = 1000;
 
 BoxCheck::BoxCheck(BoxLink& link, const plat::Services& services, const TextTable& texts,
                    const ErrorReporter& errors, const JobState& job)
-    : link_(link), svc_(services), texts_(texts), errors_(errors), job_(job)
+    : link_(link),
+      st_(link.state()),
+      svc_(services),
+      texts_(texts),
+      errors_(errors),
+      job_(job),
+      defaultLogons_(std::make_unique<MechLogons>()),
+      logons_(defaultLogons_.get())
 {
 }
 
+BoxCheck::~BoxCheck() = default;
+
+void BoxCheck::reportCheckError(const std::exception& e) const { errors_.reportError(kTextCheckError, e); }
+
 bool BoxCheck::openChosenPort(int portNumber)
 {
-    if (link_.portOpen)
+    if (st_.portOpen)
         return false;
-    try {
-        if (link_.openPort(portNumber < 1 ? 1 : portNumber)) {
-            link_.portOpen = true;
-            return true;
-        }
-    } catch (const std::exception&) {
-        // A port that does not exist or is busy simply stays closed.
-    }
-    return false;
+    // A port that does not exist or is busy simply stays closed.
+    plat::trap([&] { st_.portOpen = link_.openPort(portNumber < 1 ? 1 : portNumber); }, [](const std::exception&) {});
+    return st_.portOpen;
 }
 
 void BoxCheck::resetBoxLink()
 {
-    try {
-        link_.sendBreak100();
-        link_.sendEscapes();
-        link_.sendAndWait("_");
-    } catch (const std::exception&) {
-    }
+    plat::trap(
+        [&] {
+            link_.sendBreak100();
+            link_.sendEscapes();
+            link_.sendAndWait("_");
+        },
+        [](const std::exception&) {});
 }
 
 bool BoxCheck::checkBoxResponds()
 {
-    try {
-        link_.sendEscapes();
-        link_.sendAndWait("_");
-        link_.sendJ();
-        link_.sendAndWait("M");
-        link_.sendJ();
-        link_.statusSeen = false;
-        link_.sendAndWait(""); // nothing sent: only the reply wait
-        link_.sendAndWait("S");
-        link_.waitFor(kStatusWaitMs, [this] { return link_.statusSeen; });
-    } catch (const std::exception& e) {
-        errors_.reportError(kTextCheckError, e);
-    }
-    return link_.statusSeen;
+    plat::trap(
+        [&] {
+            link_.sendEscapes();
+            link_.sendAndWait("_");
+            link_.sendJ();
+            link_.sendAndWait("M");
+            link_.sendJ();
+            st_.statusSeen = false;
+            link_.sendAndWait(""); // nothing sent: only the reply wait
+            link_.sendAndWait("S");
+            link_.waitFor(kStatusWaitMs, [this] { return st_.statusSeen; });
+        },
+        [this](const std::exception& e) { reportCheckError(e); });
+    return st_.statusSeen;
 }
 
-bool BoxCheck::logon(const std::function<bool()>& fn)
+bool BoxCheck::logon(bool (MechLogons::*fn)())
 {
-    try {
-        if (!fn)
-            throw plat::RuntimeError(5, QStringLiteral("Mech logon is not available"));
-        return fn();
-    } catch (const std::exception& e) {
-        errors_.reportError(kTextCheckError, e);
-        return false;
-    }
+    bool ok = false;
+    plat::trap([&] { ok = (logons_->*fn)(); }, [this](const std::exception& e) { reportCheckError(e); });
+    return ok;
 }
 
 bool BoxCheck::checkBoxAndValidator(bool checkMech)
 {
     const bool mars = job_.mechFamily == QLatin1String("Mars");
-    auto statusSeen = [this] { return link_.statusSeen; };
-    try {
+    auto statusSeen = [this] { return st_.statusSeen; };
+    plat::trap([&] {
         link_.sendEscapes();
         link_.sendAndWait("M");
         link_.sendJ();
@@ -93,22 +95,20 @@ bool BoxCheck::checkBoxAndValidator(bool checkMech)
             }
             link_.waitFor(kMarsSettleMs);
         }
-        link_.statusSeen = false;
+        st_.statusSeen = false;
         link_.sendAndWait("S");
         link_.waitFor(kStatusWaitMs, statusSeen);
         if (mars) {
-            if (!(link_.statusSeen && (!checkMech || link_.mechPresent))) {
+            if (!(st_.statusSeen && (!checkMech || st_.mechPresent))) {
                 link_.waitFor(kMarsRetryMs);
                 link_.sendAndWait("S");
                 link_.waitFor(kStatusWaitMs, statusSeen);
             }
             link_.sendW();
         }
-    } catch (const std::exception& e) {
-        errors_.reportError(kTextCheckError, e);
-    }
+    }, [this](const std::exception& e) { reportCheckError(e); });
 
-    if (!link_.statusSeen) {
+    if (!st_.statusSeen) {
         const int answer = svc_.dialogs->msgBox(texts_.getText(kTextNoResponse),
                                                 plat::mb::OKCancel | plat::mb::Critical,
                                                 texts_.getText(kTextCommsError));
@@ -117,16 +117,17 @@ bool BoxCheck::checkBoxAndValidator(bool checkMech)
         return false;
     }
     if (checkMech && job_.mechFamily == QLatin1String("CC")) {
-        link_.mechPresent = logon(ccLogon);
-        if (link_.mechPresent && ccLogoff)
-            ccLogoff();
+        st_.mechPresent = logon(&MechLogons::ccLogon);
+        if (st_.mechPresent)
+            plat::trap([this] { logons_->ccLogoff(); }, [this](const std::exception& e) { reportCheckError(e); });
     }
     if (checkMech && job_.mechFamily == QLatin1String("NRI")) {
-        link_.mechPresent = logon(nriLogon);
-        if (link_.mechPresent && resetProgrammerBox)
-            resetProgrammerBox();
+        st_.mechPresent = logon(&MechLogons::nriLogon);
+        if (st_.mechPresent)
+            plat::trap([this] { logons_->resetProgrammerBox(); },
+                       [this](const std::exception& e) { reportCheckError(e); });
     }
-    if (checkMech && !link_.mechPresent) {
+    if (checkMech && !st_.mechPresent) {
         svc_.dialogs->msgBox(texts_.getText(kTextNotDetected), plat::mb::OKOnly | plat::mb::Critical,
                              texts_.getText(kTextValidatorCheck));
         return false;

@@ -4,14 +4,22 @@
 
 #include "quenby/link/boxlink.h"
 
-#include <functional>
+#include <memory>
 
 namespace quenby {
+
+class MechLogons;
 
 class BoxCheck {
 public:
     BoxCheck(BoxLink& link, const plat::Services& services, const TextTable& texts,
              const ErrorReporter& errors, const JobState& job);
+    ~BoxCheck();
+    BoxCheck(const BoxCheck&) = delete;
+    BoxCheck& operator=(const BoxCheck&) = delete;
+
+    // The family layers' logons; the defaults say they are not built yet and fail.
+    void setLogons(MechLogons& logons) { logons_ = &logons; }
 
     // The pre-job check: escape burst, "M", "J", status; true when the box answered and, when
     // checkMech, a mech is connected. Cancel on "No Response from Programmer Box" ends the program.
@@ -25,21 +33,19 @@ public:
     // The start-up command sequence; true when a status line arrived.
     bool checkBoxResponds();
 
-    // Mech logons of the family layers. Unset, a logon reports that it is not available and
-    // fails; unset logoff and box reset do nothing.
-    std::function<bool()> ccLogon;
-    std::function<void()> ccLogoff;
-    std::function<bool()> nriLogon;
-    std::function<void()> resetProgrammerBox;
-
 private:
-    bool logon(const std::function<bool()>& fn);
+    // Runs a logon; a failure is reported with text 126 and counts as no mech.
+    bool logon(bool (MechLogons::*fn)());
+    void reportCheckError(const std::exception& e) const;
 
     BoxLink& link_;
+    LinkState& st_;
     plat::Services svc_;
     const TextTable& texts_;
     const ErrorReporter& errors_;
     const JobState& job_;
+    std::unique_ptr<MechLogons> defaultLogons_;
+    MechLogons* logons_ = nullptr;
 };
 
 } // namespace quenby

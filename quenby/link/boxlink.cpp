@@ -3,9 +3,9 @@
 #include "platform/reentryguard.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
+#include "platform/timer.h"
 #include "platform/vbtext.h"
-#include "quenby/link/senddata.h"
-#include "quenby/shell/general.h"
+#include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 
 namespace quenby {
@@ -35,22 +35,37 @@ constexpr int Timings = 830;
 } // namespace id
 } // namespace
 
-BoxLink::BoxLink(const plat::Services& services, const TextTable& texts, const ErrorReporter& errors,
-                 const JobState& job)
-    : svc_(services), texts_(texts), errors_(errors), job_(job)
+BoxLink::BoxLink(const plat::Services& services, LinkState& state, const TextTable& texts,
+                 const ErrorReporter& errors, const JobState& job)
+    : svc_(services),
+      st_(state),
+      texts_(texts),
+      errors_(errors),
+      job_(job),
+      defaultParsers_(std::make_unique<LinkParsers>()),
+      parsers_(defaultParsers_.get())
 {
 }
 
 BoxLink::~BoxLink() { setPort(nullptr); }
 
-void BoxLink::setPort(plat::SerialPort* port)
+void BoxLink::setPort(plat::SerialPort* port, plat::JobGuard* guard)
 {
     if (port_) {
         port_->onReceive = nullptr;
         port_->onFailure = nullptr;
     }
     port_ = port;
-    if (port_) {
+    if (!port_)
+        return;
+    if (guard) {
+        port_->onReceive = [this, guard] {
+            guard->handle(QStringLiteral("Comm1_OnComm : "), [this] { Comm1_OnComm(); });
+        };
+        port_->onFailure = [this, guard](const QString& why) {
+            guard->handle(QStringLiteral("Comm1_OnComm : "), [this, why] { portFailed(why); });
+        };
+    } else {
         port_->onReceive = [this] { Comm1_OnComm(); };
         port_->onFailure = [this](const QString& why) { portFailed(why); };
     }
@@ -67,38 +82,28 @@ QString BoxLink::text(int id) const
 
 void BoxLink::trap(int textId, const std::function<void()>& fn)
 {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        errors_.reportError(textId, e);
-    }
+    plat::trap(fn, [&](const std::exception& e) { errors_.reportError(textId, e); });
 }
 
 // ---- timing ------------------------------------------------------------------------------------
 
 void BoxLink::Timer1_Timer()
 {
-    if (countdownMs > 0)
-        countdownMs -= kTickMs;
-    if (delayCountMs > 0)
-        delayCountMs -= kTickMs;
-    if (countdownMs < 0)
-        countdownMs = 0;
-    if (delayCountMs < 0)
-        delayCountMs = 0;
+    plat::countDown(st_.countdownMs, kTickMs);
+    plat::countDown(st_.delayCountMs, kTickMs);
 }
 
 void BoxLink::delayMs(int ms)
 {
-    delayCountMs = ms < 10 ? 10 : ms - ms % 10;
-    while (delayCountMs > 0)
+    st_.delayCountMs = ms < 10 ? 10 : ms - ms % 10;
+    while (st_.delayCountMs > 0)
         svc_.sched->pump();
 }
 
 bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
 {
-    countdownMs = ms;
-    while (countdownMs > 0 && !(done && done()))
+    st_.countdownMs = ms;
+    while (st_.countdownMs > 0 && !(done && done()))
         svc_.sched->pump();
     return done && done();
 }
@@ -113,9 +118,9 @@ void BoxLink::sendData(const QByteArray& s)
 void BoxLink::sendAndWait(const QByteArray& s)
 {
     trap(id::SendAndWait, [&] {
-        lineReceived = false;
+        st_.lineReceived = false;
         sendData(s);
-        waitFor(kReplyWaitMs, [this] { return lineReceived; });
+        waitFor(kReplyWaitMs, [this] { return st_.lineReceived; });
     });
 }
 
@@ -137,12 +142,14 @@ void BoxLink::sendEscapes(int count)
 void BoxLink::sendBreak100()
 {
     // A break ends the box's serial mode: what follows is line mode again.
-    passThrough = false;
+    st_.passThrough = false;
     if (port_)
         port_->setBreak(true);
     waitFor(kBreakMs);
     if (port_)
         port_->setBreak(false);
+    // Mech bytes the box still relayed during the break are no part of its next line.
+    st_.lineBuffer.clear();
 }
 
 bool BoxLink::openPort(int portNumber, plat::OpenResult* why)
@@ -169,10 +176,10 @@ bool BoxLink::openPort(int portNumber, plat::OpenResult* why)
 
 void BoxLink::startupPort(int portNumber)
 {
-    if (!portOpen) {
+    if (!st_.portOpen) {
         plat::OpenResult why = plat::OpenResult::Ok;
         if (openPort(portNumber, &why)) {
-            portOpen = true;
+            st_.portOpen = true;
         } else {
             const int number = plat::serialErrorNumber(why);
             if (number >= 8000 && number <= 8020) {
@@ -191,9 +198,11 @@ void BoxLink::startupPort(int portNumber)
 
 void BoxLink::portFailed(const QString& why)
 {
-    // The port has closed itself: the next job's startupPort opens it again.
-    portOpen = false;
-    errors_.reportError(id::Reception, shared::kErrPortNotOpen, why);
+    // The port has closed itself: the next job's startupPort opens it again. This is the one
+    // report of the outage; sends until then fail without a box of their own.
+    st_.portOpen = false;
+    sender_.outageReported();
+    errors_.reportError(id::Reception, plat::RuntimeError(shared::kErrPortNotOpen, why));
 }
 
 // ---- receiving ---------------------------------------------------------------------------------
@@ -214,7 +223,7 @@ void BoxLink::Comm1_OnComm()
 
 void BoxLink::handleByte(quint8 b)
 {
-    if (passThrough)
+    if (st_.passThrough)
         handlePassThroughByte(b);
     else
         handleLineByte(b);
@@ -223,15 +232,15 @@ void BoxLink::handleByte(quint8 b)
 void BoxLink::handleLineByte(quint8 b)
 {
     if (b != kCr) {
-        if (b >= 0x20 && lineBuffer.size() < kLineBufferCap)
-            lineBuffer += plat::fromCp1252(QByteArray(1, char(b)));
+        if (b >= 0x20 && st_.lineBuffer.size() < kLineBufferCap)
+            st_.lineBuffer += plat::fromCp1252(QByteArray(1, char(b)));
         return;
     }
-    if (lineBuffer.isEmpty())
+    if (st_.lineBuffer.isEmpty())
         return;
-    const QString line = lineBuffer;
-    lineBuffer.clear();
-    lineReceived = true;
+    const QString line = st_.lineBuffer;
+    st_.lineBuffer.clear();
+    st_.lineReceived = true;
     processBoxLine(line);
 }
 
@@ -241,36 +250,35 @@ void BoxLink::handlePassThroughByte(quint8 b)
     if (family == QLatin1String("NRI")) {
         if (job_.nriG10LineMode) {
             if (b == kG10ReportStart)
-                mechReply.clear();
-            else if (b == kCr) {
-                if (parseG10CoinAccepted)
-                    parseG10CoinAccepted(mechReply);
-            } else
-                mechReply.append(char(b));
+                st_.mechReply.clear();
+            else if (b == kCr)
+                parsers_->parseG10CoinAccepted(st_.mechReply);
+            else
+                st_.mechReply.append(char(b));
             return;
         }
         if (b == kCcNakOrNriAck) {
-            replyAck = true;
+            st_.replyAck = true;
         } else if (b == kCr) {
-            --repliesExpected;
-            if (repliesExpected <= 0)
-                replyDone = true;
+            --st_.repliesExpected;
+            if (st_.repliesExpected <= 0)
+                st_.replyDone = true;
         } else {
-            mechReply.append(char(b));
+            st_.mechReply.append(char(b));
             if (b == '?')
-                replyError = true;
+                st_.replyError = true;
         }
         return;
     }
     if (family == QLatin1String("CC")) {
         if (job_.mechModel == QLatin1String("Sentinel")) {
             if (b == '%')
-                sentinelLoggedOn = false;
-            sentinelReply.append(char(b));
+                st_.sentinelLoggedOn = false;
+            st_.sentinelReply.append(char(b));
             if (b == kCr) {
-                --repliesExpected;
-                if (repliesExpected <= 0)
-                    replyDone = true;
+                --st_.repliesExpected;
+                if (st_.repliesExpected <= 0)
+                    st_.replyDone = true;
             }
             return;
         }
@@ -282,17 +290,15 @@ void BoxLink::handlePassThroughByte(quint8 b)
 
 void BoxLink::handleCcFrameByte(quint8 b)
 {
-    CcFrame& f = ccFrame;
+    CcFrame& f = st_.ccFrame;
     if (f.count == 0) {
         if (b == kCcAck) {
-            ccAck = true;
+            st_.ccAck = true;
         } else if (b == kCcNakOrNriAck) {
-            if (job_.measuring) {
-                if (requestCcMeasurement)
-                    requestCcMeasurement();
-            } else {
-                ccNak = true;
-            }
+            if (job_.measuring)
+                parsers_->requestCcMeasurement();
+            else
+                st_.ccNak = true;
         } else if (b == ';' || b == '?') {
             f.slot[0] = b;
             f.count = 1;
@@ -304,14 +310,12 @@ void BoxLink::handleCcFrameByte(quint8 b)
 
     // Hand over a copy: the parser may start the next frame (its send can pump).
     auto handOver = [this](int lastIndex, bool word) {
-        const CcFrame done = ccFrame;
-        ccFrame.count = 0;
-        if (word) {
-            if (parseCcWordReply)
-                parseCcWordReply(done);
-        } else if (parseCcMeasureFrame) {
-            parseCcMeasureFrame(done, lastIndex);
-        }
+        const CcFrame done = st_.ccFrame;
+        st_.ccFrame.count = 0;
+        if (word)
+            parsers_->parseCcWordReply(done);
+        else
+            parsers_->parseCcMeasureFrame(done, lastIndex);
     };
     if (f.slot[0] == ';') {
         if (f.count >= 4)
@@ -343,40 +347,38 @@ void BoxLink::processBoxLine(const QString& line)
         const QChar first = line.isEmpty() ? QChar() : line.at(0);
         switch (first.unicode()) {
         case '*':
-            if (plat::mid(line, 2, 2) == QLatin1String("EV") && parseCoinAccepted)
-                parseCoinAccepted(line);
+            if (plat::mid(line, 2, 2) == QLatin1String("EV"))
+                parsers_->parseCoinAccepted(line);
             if (plat::mid(line, 2, 1) == QLatin1String("S"))
-                passThrough = true;
+                st_.passThrough = true;
             if (plat::mid(line, 2, 1) == QLatin1String("R"))
-                boxRestarted = true;
+                st_.boxRestarted = true;
             break;
         case 'M':
-            if (job_.measuring && loadMeasurement)
-                loadMeasurement(line);
+            if (job_.measuring)
+                parsers_->loadMeasurement(line);
             break;
         case 'V':
-            if (parseCoinAccepted)
-                parseCoinAccepted(line);
+            parsers_->parseCoinAccepted(line);
             break;
         case 'Y':
             parseIdles(line);
             break;
         case 'R':
-            if (decodeMarsPromLine)
-                decodeMarsPromLine(line);
+            parsers_->decodeMarsPromLine(line);
             break;
         case 'Z':
-            promRowAck = true;
+            st_.promRowAck = true;
             break;
         case 'C':
-            mechPresent = true;
+            st_.mechPresent = true;
             parsetimings(line);
-            statusSeen = true;
+            st_.statusSeen = true;
             break;
         case 'N':
-            mechPresent = false;
+            st_.mechPresent = false;
             parsetimings(line);
-            statusSeen = true;
+            st_.statusSeen = true;
             break;
         case 'B':
             svc_.dialogs->msgBox(texts_.getText(id::BatteryLow), plat::mb::OKOnly | plat::mb::Exclamation,
@@ -391,18 +393,20 @@ void BoxLink::processBoxLine(const QString& line)
 void BoxLink::parseIdles(const QString& line)
 {
     for (int i = 0; i < 3; ++i)
-        trap(id::Idles, [&] { idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
+        trap(id::Idles,
+             [&] { st_.idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
 }
 
 void BoxLink::parsetimings(const QString& line)
 {
-    trap(id::Timings, [&] { validatorTimings.value1 = plat::val(plat::mid(line, 2, 5)); });
-    trap(id::Timings, [&] { validatorTimings.value2 = plat::val(plat::mid(line, 8, 5)); });
-    trap(id::Timings, [&] { validatorTimings.value3 = plat::val(plat::mid(line, 14, 5)); });
-    trap(id::Timings, [&] { validatorTimings.value4 = plat::cLng(plat::val(plat::mid(line, 20, 5))); });
-    boxVersion = plat::mid(line, 29, 5);
-    if (showBoxVersion)
-        trap(id::Timings, [&] { showBoxVersion(boxVersion); });
+    ValidatorTimings& t = st_.validatorTimings;
+    trap(id::Timings, [&] { t.value1 = plat::val(plat::mid(line, 2, 5)); });
+    trap(id::Timings, [&] { t.value2 = plat::val(plat::mid(line, 8, 5)); });
+    trap(id::Timings, [&] { t.value3 = plat::val(plat::mid(line, 14, 5)); });
+    trap(id::Timings, [&] { t.value4 = plat::cLng(plat::val(plat::mid(line, 20, 5))); });
+    st_.boxVersion = plat::mid(line, 29, 5);
+    if (mainView_)
+        trap(id::Timings, [&] { mainView_->setText(QStringLiteral("lblProgrammer"), st_.boxVersion); });
 }
 
 } // namespace quenby

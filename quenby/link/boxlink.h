@@ -3,43 +3,25 @@
 // primitives, the receive handler (text lines in line mode, raw mech bytes in serial mode) and
 // the dispatcher that hands each box line to the flag or parser that consumes it.
 //
-// All of it is one instance owned by the program object; the waiting procedures of every window
-// poll its flags while they pump.
+// One instance owned by the program object. Its flags live in the program's LinkState, which the
+// waiting procedures of every window poll while they pump.
 
+#include "platform/jobguard.h"
 #include "platform/services.h"
+#include "platform/view.h"
+#include "quenby/link/linkstate.h"
 #include "quenby/link/senddata.h"
 
 #include <QByteArray>
 #include <QString>
-#include <array>
-#include <exception>
 #include <functional>
+#include <memory>
 
 namespace quenby {
 
 class TextTable;
 class ErrorReporter;
-
-// What the job launchers and job windows set and the receive side reads.
-struct JobState {
-    QString mechFamily; // "CC", "NRI" or "Mars"
-    QString mechModel;
-    bool nriG10LineMode = false; // the NRI G10 validator test runs
-    bool measuring = false;      // a coin measurement runs
-};
-
-// A CC frame being assembled in serial mode; slot 0 holds the start byte; count 0 = none open.
-struct CcFrame {
-    std::array<qint32, 33> slot{};
-    int count = 0;
-};
-
-struct ValidatorTimings {
-    double value1 = 0;
-    double value2 = 0;
-    double value3 = 0;
-    qint32 value4 = 0;
-};
+class LinkParsers;
 
 class BoxLink {
 public:
@@ -48,51 +30,22 @@ public:
     static constexpr int kLineBufferCap = 512;
     static constexpr char kEsc = 0x1B;
 
-    BoxLink(const plat::Services& services, const TextTable& texts, const ErrorReporter& errors,
+    BoxLink(const plat::Services& services, LinkState& state, const TextTable& texts, const ErrorReporter& errors,
             const JobState& job);
     BoxLink(const BoxLink&) = delete;
     BoxLink& operator=(const BoxLink&) = delete;
     ~BoxLink();
 
-    // The port the link talks through (owned by the program); its receive event is taken over.
-    void setPort(plat::SerialPort* port);
+    // The port the link talks through (owned by the program); its receive and failure events are
+    // taken over and, given a guard, run as guarded handlers.
+    void setPort(plat::SerialPort* port, plat::JobGuard* guard = nullptr);
     plat::SerialPort* port() const { return port_; }
+    LinkState& state() const { return st_; }
 
-    // ---- state ----
-    bool portOpen = false;
-    int countdownMs = 0;
-    int delayCountMs = 0;
-    QString lineBuffer;
-    CcFrame ccFrame;
-    bool lineReceived = false;
-    bool passThrough = false;
-    bool boxRestarted = false;
-    bool mechPresent = false;
-    bool statusSeen = false;
-    bool promRowAck = false;
-    std::array<qint32, 4> idleValues{}; // entries 0..2 used
-    ValidatorTimings validatorTimings;
-    QString boxVersion;
-    bool replyAck = false;
-    bool replyError = false;
-    qint32 repliesExpected = 0;
-    bool replyDone = false;
-    QByteArray mechReply;
-    bool ccAck = false;
-    bool ccNak = false;
-    QByteArray sentinelReply;
-    bool sentinelLoggedOn = false; // set by the Sentinel logon; cleared here on "%"
-
-    // ---- parsers that later features fill; unset ones do nothing ----
-    std::function<void(const QString& line)> parseCoinAccepted;
-    std::function<void(const QString& line)> loadMeasurement;
-    std::function<void(const QString& line)> decodeMarsPromLine;
-    std::function<void(const CcFrame& frame)> parseCcWordReply;
-    std::function<void(const CcFrame& frame, int lastIndex)> parseCcMeasureFrame;
-    std::function<void()> requestCcMeasurement;
-    std::function<void(const QByteArray& report)> parseG10CoinAccepted;
-    // The main window shows the box version (lblProgrammer).
-    std::function<void(const QString& version)> showBoxVersion;
+    // Where dispatched lines and frames go; the defaults say they are not built yet.
+    void setParsers(LinkParsers& parsers) { parsers_ = &parsers; }
+    // The main window, which shows the box version in "lblProgrammer"; none in link-only tests.
+    void setMainView(plat::View* view) { mainView_ = view; }
 
     // ---- operations ----
     void Timer1_Timer();
@@ -129,10 +82,14 @@ private:
     QString text(int id) const;
 
     plat::Services svc_;
+    LinkState& st_;
     const TextTable& texts_;
     const ErrorReporter& errors_;
     const JobState& job_;
     plat::SerialPort* port_ = nullptr;
+    std::unique_ptr<LinkParsers> defaultParsers_;
+    LinkParsers* parsers_ = nullptr;
+    plat::View* mainView_ = nullptr;
     bool inReceive_ = false;
     shared::OutageSender sender_;
 };

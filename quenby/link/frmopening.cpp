@@ -15,6 +15,9 @@ constexpr int kPortCount = 30;
 constexpr int kTextChecking = 1000;
 constexpr int kTextVersion = 875;
 const QString kDesignStatus = QStringLiteral("Checking for Communication with the Programmer");
+const QString kPortNotOpen = QStringLiteral("COM port NOT OPEN :\nSelect another Port");
+const QString kNoResponse = QStringLiteral("COM port OPEN :\nNo Response from Programmer Box");
+const QString kBoxOk = QStringLiteral("COM port OPEN :\nProgrammer Box OK");
 
 QLabel* picture(QWidget* parent, int x, int y, int w, int h)
 {
@@ -28,34 +31,42 @@ QLabel* picture(QWidget* parent, int x, int y, int w, int h)
 frmOpening::frmOpening(Program& program) : p_(program)
 {
     setFixedSize(420, 260);
-    Image1 = picture(this, 10, 10, 120, 120);
-    Image2 = picture(this, 10, 10, 120, 120);
-    Picture2 = picture(this, 140, 10, 60, 60);
-    Picture4 = picture(this, 210, 10, 60, 60);
-    Label2 = new QLabel(QStringLiteral("Serial Port"), this);
-    Label2->setGeometry(140, 80, 100, 24);
-    ComboPort = new QComboBox(this);
+    c_.add(picture(this, 10, 10, 120, 120), QStringLiteral("Image1"));
+    c_.add(picture(this, 10, 10, 120, 120), QStringLiteral("Image2"));
+    c_.add(picture(this, 140, 10, 60, 60), QStringLiteral("Picture2"));
+    c_.add(picture(this, 210, 10, 60, 60), QStringLiteral("Picture4"));
+    auto* label2 = c_.add(new QLabel(QStringLiteral("Serial Port"), this), QStringLiteral("Label2"));
+    label2->setGeometry(140, 80, 100, 24);
+    ComboPort = c_.add(new QComboBox(this), QStringLiteral("ComboPort"));
     ComboPort->setGeometry(250, 80, 110, 24);
-    LabelStatus = new QLabel(kDesignStatus, this);
+    LabelStatus = c_.add(new QLabel(kDesignStatus, this), QStringLiteral("LabelStatus"));
     LabelStatus->setGeometry(10, 140, 400, 70);
     LabelStatus->setWordWrap(true);
     LabelStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    cmdRetry = new QPushButton(QStringLiteral("Retry"), this);
-    cmdRetry->setGeometry(100, 220, 100, 30);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setGeometry(220, 220, 100, 30);
+    auto* retry = c_.add(new QPushButton(QStringLiteral("Retry"), this), QStringLiteral("cmdRetry"));
+    retry->setGeometry(100, 220, 100, 30);
+    auto* cancel = c_.add(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("cmdCancel"));
+    cancel->setGeometry(220, 220, 100, 30);
 
-    QObject::connect(cmdRetry, &QPushButton::clicked, this, [this] { p_.handle([this] { cmdRetry_Click(); }); });
-    QObject::connect(cmdCancel, &QPushButton::clicked, this, [this] { p_.handle([this] { cmdCancel_Click(); }); });
+    QObject::connect(retry, &QPushButton::clicked, this, [this] {
+        p_.guard.handle(QStringLiteral("frmOpening.cmdRetry_Click : "), [this] { cmdRetry_Click(); });
+    });
+    QObject::connect(cancel, &QPushButton::clicked, this, [this] {
+        p_.guard.handle(QStringLiteral("frmOpening.cmdCancel_Click : "), [this] { cmdCancel_Click(); });
+    });
     // Only the user's choice counts; setting the entry from code is not a click here.
-    QObject::connect(ComboPort, &QComboBox::activated, this, [this] { p_.handle([this] { ComboPort_Click(); }); });
+    QObject::connect(ComboPort, &QComboBox::activated, this, [this] {
+        p_.guard.handle(QStringLiteral("frmOpening.ComboPort_Click : "), [this] { ComboPort_Click(); });
+    });
 }
 
 void frmOpening::setButtons(bool on)
 {
-    cmdRetry->setEnabled(on);
-    cmdCancel->setEnabled(on);
+    c_.setEnabled(QStringLiteral("cmdRetry"), on);
+    c_.setEnabled(QStringLiteral("cmdCancel"), on);
 }
+
+void frmOpening::setStatus(const QString& text) { LabelStatus->setText(text); }
 
 int frmOpening::chosenPort() const
 {
@@ -77,12 +88,12 @@ void frmOpening::updateStatusLabel()
         version = p_.texts.getText(kTextVersion);
     } catch (const std::exception&) {
     }
-    LabelStatus->setText(first + "\n\n" + version + " : " + p_.versionText);
+    setStatus(first + "\n\n" + version + " : " + p_.versionText);
 }
 
 void frmOpening::Form_Load()
 {
-    plat::HandlerScope scope(p_.handlers);
+    plat::HandlerScope scope(p_.guard.depth());
     setButtons(false);
     updateStatusLabel();
     ComboPort->clear();
@@ -92,45 +103,48 @@ void frmOpening::Form_Load()
         p_.comPortNumber = 1;
     ComboPort->setCurrentIndex(p_.comPortNumber - 1);
     setWindowTitle(QStringLiteral("Quenby"));
-    Image1->setVisible(true);
-    Image2->setVisible(false);
-    Picture2->setVisible(false);
-    Picture4->setVisible(false);
+    c_.setVisible(QStringLiteral("Image1"), true);
+    for (const char* hidden : {"Image2", "Picture2", "Picture4"})
+        c_.setVisible(QString::fromLatin1(hidden), false);
     show();
     p_.boxFound = false;
-    p_.link.portOpen = false;
+    p_.state.portOpen = false;
     tryConnect();
-    if (p_.link.portOpen && p_.boxFound)
+    if (p_.state.portOpen && p_.boxFound)
         hide();
 }
 
 void frmOpening::tryConnect()
 {
     setButtons(false);
-    if (!p_.link.portOpen) {
-        p_.link.portOpen = p_.check.openChosenPort(chosenPort());
-        if (!p_.link.portOpen) {
-            LabelStatus->setText(QStringLiteral("COM port NOT OPEN :\nSelect another Port"));
+    if (!p_.state.portOpen) {
+        p_.state.portOpen = p_.check.openChosenPort(chosenPort());
+        if (!p_.state.portOpen) {
+            setStatus(kPortNotOpen);
             setButtons(true);
             return;
         }
     }
-    LabelStatus->setText(QStringLiteral("COM port OPEN :\nNo Response from Programmer Box"));
+    setStatus(kNoResponse);
     p_.check.resetBoxLink();
     p_.boxFound = p_.check.checkBoxResponds();
-    if (p_.boxFound)
-        LabelStatus->setText(QStringLiteral("COM port OPEN :\nProgrammer Box OK"));
-    else
-        setButtons(true);
+    if (p_.boxFound) {
+        setStatus(kBoxOk);
+        return;
+    }
+    // The port may have gone away during the check (the box hung up): say so, not "OPEN".
+    if (!p_.state.portOpen)
+        setStatus(kPortNotOpen);
+    setButtons(true);
 }
 
 void frmOpening::cmdRetry_Click()
 {
-    LabelStatus->clear();
+    setStatus({});
     p_.boxFound = false;
-    p_.link.portOpen = false;
+    p_.state.portOpen = false;
     tryConnect();
-    if (p_.link.portOpen && p_.boxFound) {
+    if (p_.state.portOpen && p_.boxFound) {
         p_.mainForm().show();
         p_.unloadOpening();
     }
@@ -139,15 +153,15 @@ void frmOpening::cmdRetry_Click()
 void frmOpening::cmdCancel_Click()
 {
     Form_Unload();
-    p_.endProgram(0);
+    p_.requestExit();
 }
 
 void frmOpening::ComboPort_Click()
 {
     if (p_.port && p_.port->isOpen())
         p_.port->close();
-    p_.mainForm().ComboPort->setCurrentIndex(ComboPort->currentIndex());
-    p_.link.portOpen = false;
+    p_.mainForm().showPortChoice(ComboPort->currentIndex());
+    p_.state.portOpen = false;
     p_.mainForm().writeConfig(ComboPort->currentIndex() + 1, p_.texts.languageName);
 }
 
@@ -155,7 +169,7 @@ void frmOpening::Form_Unload()
 {
     if (p_.boxFound)
         return;
-    p_.endProgram(0); // closes the port and the main window on its way
+    p_.requestExit(); // closes the port and the main window on its way
 }
 
 void frmOpening::closeEvent(QCloseEvent* e)
@@ -165,10 +179,7 @@ void frmOpening::closeEvent(QCloseEvent* e)
         return;
     }
     e->ignore();
-    p_.later([&p = p_] {
-        if (!p.boxFound)
-            p.endProgram(0);
-    });
+    p_.guard.handle(QStringLiteral("frmOpening.Form_Unload : "), [this] { Form_Unload(); });
 }
 
 } // namespace quenby

@@ -1,6 +1,9 @@
 #pragma once
 // The start-up window: opens the chosen COM port, resets the programmer box and checks that it
-// answers, offering Retry and Cancel until it does.
+// answers, offering Retry and Cancel until it does. Other code reaches its controls by name
+// through controls().
+
+#include "platform/gui/namedcontrols.h"
 
 #include <QWidget>
 
@@ -26,15 +29,8 @@ public:
     // Ends the program unless the box was found.
     void Form_Unload();
 
-    QComboBox* ComboPort = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* LabelStatus = nullptr;
-    QPushButton* cmdRetry = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Picture2 = nullptr;
-    QLabel* Picture4 = nullptr;
+    plat::NamedControls& controls() { return c_; }
+    const plat::NamedControls& controls() const { return c_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -42,8 +38,12 @@ protected:
 private:
     void setButtons(bool on);
     int chosenPort() const;
+    void setStatus(const QString& text);
 
     Program& p_;
+    plat::NamedControls c_{QStringLiteral("frmOpening")};
+    QComboBox* ComboPort = nullptr;
+    QLabel* LabelStatus = nullptr;
 };
 
 } // namespace quenby

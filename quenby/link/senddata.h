@@ -24,6 +24,9 @@ public:
     void send(plat::SerialPort* port, const QByteArray& s, const std::function<void(const std::exception&)>& onError);
     // The port has been opened again: a later outage is reported anew.
     void reopened() { notOpenShown_ = false; }
+    // The outage has been reported elsewhere (the port's own failure event): sends stay quiet
+    // until the port is open again.
+    void outageReported() { notOpenShown_ = true; }
 
 private:
     bool notOpenShown_ = false;

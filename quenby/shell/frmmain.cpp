@@ -29,30 +29,15 @@ constexpr int LoadMain = 815;
 constexpr int WriteConfig = 832;
 } // namespace id
 
-QPushButton* button(QWidget* parent, int x, int y, int w, int h)
-{
-    auto* b = new QPushButton(parent);
-    b->setGeometry(x, y, w, h);
-    return b;
-}
-
-QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h)
-{
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(x, y, w, h);
-    return l;
-}
-
-QComboBox* combo(QWidget* parent, int x, int y, int w)
-{
-    auto* c = new QComboBox(parent);
-    c->setGeometry(x, y, w, 24);
-    return c;
-}
+// The job buttons and model lists a running job locks, in the order the launchers lock them.
+const char* const kMenuControls[] = {"cmdCCValTest", "cmdCCprog",     "cmdCCprom", "cmbCCmech",
+                                     "cmdNRIvaltest", "cmdNRIprog",   "cmdNRIprom", "cmbNRImech",
+                                     "cmdValtest",   "cmdMars",       "cmdPROMutilities", "cmbMarsMech"};
 
 QLabel* artwork(QWidget* parent, int x, int y, int w, int h)
 {
-    auto* l = label(parent, {}, x, y, w, h);
+    auto* l = new QLabel(parent);
+    l->setGeometry(x, y, w, h);
     l->setFrameShape(QFrame::StyledPanel);
     return l;
 }
@@ -61,110 +46,133 @@ QLabel* artwork(QWidget* parent, int x, int y, int w, int h)
 frmMain::frmMain(Program& program) : Timer1(*program.svc.sched), Timer2(*program.svc.sched), p_(program)
 {
     build();
-    Timer1.onTick = [this] { p_.link.Timer1_Timer(); };
-    p_.link.showBoxVersion = [this](const QString& v) { lblProgrammer->setText(v); };
+    Timer1.onTick = [this] {
+        p_.guard.handle(QStringLiteral("frmMain.Timer1_Timer : "), [this] { p_.link.Timer1_Timer(); });
+    };
+    p_.link.setMainView(&c_);
 }
 
 frmMain::~frmMain()
 {
+    stopTimers();
+    p_.link.setMainView(nullptr);
+}
+
+void frmMain::stopTimers()
+{
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
-    p_.link.showBoxVersion = nullptr;
 }
 
 void frmMain::build()
 {
     setFixedSize(520, 420);
+    auto button = [this](QWidget* parent, const char* name, int x, int y, int w, int h) {
+        auto* b = c_.add(new QPushButton(parent), QString::fromLatin1(name));
+        b->setGeometry(x, y, w, h);
+        return b;
+    };
+    auto label = [this](QWidget* parent, const char* name, int x, int y, int w, int h) {
+        auto* l = c_.add(new QLabel(parent), QString::fromLatin1(name));
+        l->setGeometry(x, y, w, h);
+        return l;
+    };
+    auto combo = [this](QWidget* parent, const char* name, int x, int y, int w) {
+        auto* c = c_.add(new QComboBox(parent), QString::fromLatin1(name));
+        c->setGeometry(x, y, w, 24);
+        return c;
+    };
 
-    LabelTitle = label(this, {}, 10, 8, 300, 24);
-    QFont f = LabelTitle->font();
+    QLabel* title = label(this, "LabelTitle", 10, 8, 300, 24);
+    QFont f = title->font();
     f.setPointSize(f.pointSize() + 6);
     f.setBold(true);
-    LabelTitle->setFont(f);
-    Picture1 = artwork(this, 420, 8, 90, 40);
-    Image1 = artwork(this, 320, 8, 90, 40);
-    Picture2 = artwork(this, 10, 340, 60, 60);
-    Picture3 = artwork(this, 80, 340, 60, 60);
-    Picture4 = artwork(this, 150, 340, 60, 60);
+    title->setFont(f);
+    c_.add(artwork(this, 420, 8, 90, 40), QStringLiteral("Picture1"));
+    c_.add(artwork(this, 320, 8, 90, 40), QStringLiteral("Image1"));
+    c_.add(artwork(this, 10, 340, 60, 60), QStringLiteral("Picture2"));
+    c_.add(artwork(this, 80, 340, 60, 60), QStringLiteral("Picture3"));
+    c_.add(artwork(this, 150, 340, 60, 60), QStringLiteral("Picture4"));
 
     // The tab control and the settings frame share one place; whichever is raised is on top.
-    tabManufacturer = new QTabWidget(this);
+    tabManufacturer = c_.add(new QTabWidget(this), QStringLiteral("tabManufacturer"));
     tabManufacturer->setGeometry(10, 56, 370, 270);
     struct Page {
-        QComboBox** model;
-        QPushButton** prog;
-        QPushButton** val;
-        QPushButton** prom;
+        const char* model;
+        const char* prog;
+        const char* val;
+        const char* prom;
         const char* title;
     };
     const Page pages[] = {
-        {&cmbMarsMech, &cmdMars, &cmdValtest, &cmdPROMutilities, "Mars"},
-        {&cmbCCmech, &cmdCCprog, &cmdCCValTest, &cmdCCprom, "Coin Controls"},
-        {&cmbNRImech, &cmdNRIprog, &cmdNRIvaltest, &cmdNRIprom, "NRI"},
+        {"cmbMarsMech", "cmdMars", "cmdValtest", "cmdPROMutilities", "Mars"},
+        {"cmbCCmech", "cmdCCprog", "cmdCCValTest", "cmdCCprom", "Coin Controls"},
+        {"cmbNRImech", "cmdNRIprog", "cmdNRIvaltest", "cmdNRIprom", "NRI"},
     };
     for (const Page& pg : pages) {
         auto* w = new QWidget;
-        *pg.model = combo(w, 20, 20, 160);
-        *pg.prog = button(w, 200, 20, 140, 40);
-        *pg.val = button(w, 200, 80, 140, 40);
-        *pg.prom = button(w, 200, 140, 140, 40);
+        combo(w, pg.model, 20, 20, 160);
+        button(w, pg.prog, 200, 20, 140, 40);
+        button(w, pg.val, 200, 80, 140, 40);
+        button(w, pg.prom, 200, 140, 140, 40);
         tabManufacturer->addTab(w, QString::fromLatin1(pg.title));
     }
+    cmbMarsMech = c_.get<QComboBox>(QStringLiteral("cmbMarsMech"));
+    cmbCCmech = c_.get<QComboBox>(QStringLiteral("cmbCCmech"));
+    cmbNRImech = c_.get<QComboBox>(QStringLiteral("cmbNRImech"));
 
-    frmConfig = new QGroupBox(this);
+    // Drawn over the tab control, the frame must hide what lies beneath it, as a frame does.
+    frmConfig = c_.add(new QGroupBox(this), QStringLiteral("frmConfig"));
     frmConfig->setGeometry(10, 56, 370, 270);
-    lblSerialPort = label(frmConfig, QStringLiteral("Serial Port"), 20, 30, 120, 24);
-    ComboPort = combo(frmConfig, 150, 30, 120);
-    Label5 = label(frmConfig, {}, 20, 70, 120, 24);
-    cmbLanguage = combo(frmConfig, 150, 70, 120);
-    cmdSaveConfig = button(frmConfig, 20, 200, 150, 36);
-    cmdCancConfig = button(frmConfig, 190, 200, 150, 36);
+    frmConfig->setAutoFillBackground(true);
+    label(frmConfig, "lblSerialPort", 20, 30, 120, 24)->setText(QStringLiteral("Serial Port"));
+    ComboPort = combo(frmConfig, "ComboPort", 150, 30, 120);
+    label(frmConfig, "Label5", 20, 70, 120, 24);
+    cmbLanguage = combo(frmConfig, "cmbLanguage", 150, 70, 120);
+    QPushButton* save = button(frmConfig, "cmdSaveConfig", 20, 200, 150, 36);
+    cmdCancConfig = button(frmConfig, "cmdCancConfig", 190, 200, 150, 36);
 
-    cmdConfig = button(this, 390, 220, 120, 40);
-    cmdExit = button(this, 390, 280, 120, 40);
-    Label3 = label(this, {}, 230, 340, 190, 24);
-    lblVersion = label(this, {}, 430, 340, 80, 24);
-    Label4 = label(this, {}, 230, 370, 190, 24);
-    lblProgrammer = label(this, {}, 430, 370, 80, 24);
+    cmdConfig = button(this, "cmdConfig", 390, 220, 120, 40);
+    QPushButton* exit = button(this, "cmdExit", 390, 280, 120, 40);
+    label(this, "Label3", 230, 340, 190, 24);
+    label(this, "lblVersion", 430, 340, 80, 24);
+    label(this, "Label4", 230, 370, 190, 24);
+    label(this, "lblProgrammer", 430, 370, 80, 24);
 
-    connectButton(cmdConfig, [this] { cmdConfig_Click(); });
-    connectButton(cmdCancConfig, [this] { cmdCancConfig_Click(); });
-    connectButton(cmdSaveConfig, [this] { cmdSaveConfig_Click(); });
-    connectButton(cmdExit, [this] { cmdExit_Click(); });
-    connectJob(cmdMars, &cmdMars_Click);
-    connectJob(cmdValtest, &cmdValtest_Click);
-    connectJob(cmdPROMutilities, &cmdPROMutilities_Click);
-    connectJob(cmdCCprog, &cmdCCprog_Click);
-    connectJob(cmdCCValTest, &cmdCCValTest_Click);
-    connectJob(cmdCCprom, &cmdCCprom_Click);
-    connectJob(cmdNRIprog, &cmdNRIprog_Click);
-    connectJob(cmdNRIvaltest, &cmdNRIvaltest_Click);
-    connectJob(cmdNRIprom, &cmdNRIprom_Click);
+    connectButton(cmdConfig, QStringLiteral("frmMain.cmdConfig_Click : "), [this] { cmdConfig_Click(); });
+    connectButton(cmdCancConfig, QStringLiteral("frmMain.cmdCancConfig_Click : "), [this] { cmdCancConfig_Click(); });
+    connectButton(save, QStringLiteral("frmMain.cmdSaveConfig_Click : "), [this] { cmdSaveConfig_Click(); });
+    connectButton(exit, QStringLiteral("frmMain.cmdExit_Click : "), [this] { cmdExit_Click(); });
+    const std::pair<const char*, void (MenuJobs::*)()> jobs[] = {
+        {"cmdMars", &MenuJobs::cmdMars_Click},
+        {"cmdValtest", &MenuJobs::cmdValtest_Click},
+        {"cmdPROMutilities", &MenuJobs::cmdPROMutilities_Click},
+        {"cmdCCprog", &MenuJobs::cmdCCprog_Click},
+        {"cmdCCValTest", &MenuJobs::cmdCCValTest_Click},
+        {"cmdCCprom", &MenuJobs::cmdCCprom_Click},
+        {"cmdNRIprog", &MenuJobs::cmdNRIprog_Click},
+        {"cmdNRIvaltest", &MenuJobs::cmdNRIvaltest_Click},
+        {"cmdNRIprom", &MenuJobs::cmdNRIprom_Click},
+    };
+    for (const auto& [name, job] : jobs)
+        connectJob(c_.get<QPushButton>(QString::fromLatin1(name)), job);
 }
 
-void frmMain::connectButton(QPushButton* b, std::function<void()> fn)
+void frmMain::connectButton(QPushButton* b, const QString& context, std::function<void()> fn)
 {
-    QObject::connect(b, &QPushButton::clicked, b, [this, fn = std::move(fn)] { p_.handle(fn); });
+    QObject::connect(b, &QPushButton::clicked, this,
+                     [this, context, fn = std::move(fn)] { p_.guard.handle(context, fn); });
 }
 
-void frmMain::connectJob(QPushButton* b, std::function<void()>* handler)
+void frmMain::connectJob(QPushButton* b, void (MenuJobs::*job)())
 {
-    connectButton(b, [this, handler] {
-        if (!*handler)
-            return;
-        Program::JobScope job(p_);
-        if (job)
-            (*handler)();
-    });
+    const QString context = QStringLiteral("frmMain.%1_Click : ").arg(b->objectName());
+    connectButton(b, context, [this, context, job] { p_.guard.runJob(context, [this, job] { (p_.jobs().*job)(); }); });
 }
 
 void frmMain::trap(int textId, const std::function<void()>& fn)
 {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        p_.errors.reportError(textId, e);
-    }
+    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
 }
 
 void frmMain::fillMechLists()
@@ -183,7 +191,7 @@ void frmMain::fillMechLists()
 
 void frmMain::Form_Load()
 {
-    plat::HandlerScope scope(p_.handlers);
+    plat::HandlerScope scope(p_.guard.depth());
     TextTable& texts = p_.texts;
     // 1. versionText is fixed at build time.
     // 2. One copy only, decided before any list is filled or the port is touched.
@@ -203,14 +211,11 @@ void frmMain::Form_Load()
     fillMechLists();
     trap(id::LoadMain, [&] { cmbMarsMech->setCurrentIndex(1); });
     setWindowTitle(QStringLiteral("Quenby"));
-    Picture1->setVisible(true);
-    Image1->setVisible(true);
-    LabelTitle->setVisible(true);
-    tabManufacturer->setVisible(true);
-    Picture2->setVisible(false);
-    Picture3->setVisible(false);
-    Picture4->setVisible(false);
-    LabelTitle->setText(QStringLiteral("Halvard"));
+    for (const char* shown : {"Picture1", "Image1", "LabelTitle", "tabManufacturer"})
+        c_.setVisible(QString::fromLatin1(shown), true);
+    for (const char* hidden : {"Picture2", "Picture3", "Picture4"})
+        c_.setVisible(QString::fromLatin1(hidden), false);
+    c_.setText(QStringLiteral("LabelTitle"), QStringLiteral("Halvard"));
     texts.textTableLoaded = false;
     trap(id::LoadMain, [&] { setCaptions(); });
     cmbLanguage->clear();
@@ -219,7 +224,7 @@ void frmMain::Form_Load()
     cmbLanguage->setCurrentIndex(0);
     texts.languageName = cmbLanguage->currentText();
     p_.comPortNumber = 1;
-    p_.link.portOpen = false;
+    p_.state.portOpen = false;
 
     frmConfig->setVisible(true);
     cmdCancConfig->setEnabled(false);
@@ -234,6 +239,7 @@ void frmMain::Form_Load()
                                                [&](const std::exception& e) { p_.errors.reportError(id::LoadMain, e); });
         if (!exists)
             return;
+        // A file that cannot be read is reported here, before the first-run wait.
         const std::optional<SettingsRecord> rec = readSettings(p_.programFolder());
         if (!rec)
             return; // a file without a record counts as missing
@@ -247,7 +253,7 @@ void frmMain::Form_Load()
     });
     trap(id::LoadMain, [&] { ComboPort->setCurrentIndex(p_.comPortNumber - 1); });
     p_.debugView = false;
-    lblVersion->setText(p_.versionText);
+    c_.setText(QStringLiteral("lblVersion"), p_.versionText);
     Timer1.setInterval(20);
     Timer1.setEnabled(true);
     Timer2.setInterval(100);
@@ -276,11 +282,9 @@ void frmMain::setupMainForm()
 {
     tabManufacturer->lower();
     frmConfig->raise();
-    for (QWidget* w : std::initializer_list<QWidget*>{cmdCCValTest, cmdCCprog, cmdCCprom, cmbCCmech, cmdNRIvaltest,
-                                                      cmdNRIprog, cmdNRIprom, cmbNRImech, cmdValtest, cmdMars,
-                                                      cmdPROMutilities, cmbMarsMech})
-        w->setEnabled(true);
-    p_.link.passThrough = false;
+    for (const char* name : kMenuControls)
+        c_.setEnabled(QString::fromLatin1(name), true);
+    p_.state.passThrough = false;
     p_.promSize = 0;
     p_.rangeLow1 = 2;
     p_.rangeHigh1 = 3000;
@@ -293,31 +297,39 @@ void frmMain::setupMainForm()
 void frmMain::setCaptions()
 {
     const TextTable& t = p_.texts;
-    frmConfig->setTitle(t.getText(850));
-    Label5->setText(t.getText(856));
-    cmdSaveConfig->setText(t.getText(858));
-    cmdCancConfig->setText(t.getText(859));
-    cmdMars->setText(t.getText(860));
-    cmdValtest->setText(t.getText(861));
-    cmdPROMutilities->setText(t.getText(862));
-    cmdCCprog->setText(t.getText(863));
-    cmdCCValTest->setText(t.getText(864));
-    cmdCCprom->setText(t.getText(865));
-    cmdNRIprog->setText(t.getText(866));
-    cmdNRIvaltest->setText(t.getText(867));
-    cmdNRIprom->setText(t.getText(868));
-    cmdExit->setText(t.getText(872));
-    cmdConfig->setText(t.getText(874));
-    Label3->setText(t.getText(875));
-    Label4->setText(t.getText(876));
+    c_.setText(QStringLiteral("frmConfig"), t.getText(850));
+    c_.setText(QStringLiteral("Label5"), t.getText(856));
+    c_.setText(QStringLiteral("cmdSaveConfig"), t.getText(858));
+    c_.setText(QStringLiteral("cmdCancConfig"), t.getText(859));
+    c_.setText(QStringLiteral("cmdMars"), t.getText(860));
+    c_.setText(QStringLiteral("cmdValtest"), t.getText(861));
+    c_.setText(QStringLiteral("cmdPROMutilities"), t.getText(862));
+    c_.setText(QStringLiteral("cmdCCprog"), t.getText(863));
+    c_.setText(QStringLiteral("cmdCCValTest"), t.getText(864));
+    c_.setText(QStringLiteral("cmdCCprom"), t.getText(865));
+    c_.setText(QStringLiteral("cmdNRIprog"), t.getText(866));
+    c_.setText(QStringLiteral("cmdNRIvaltest"), t.getText(867));
+    c_.setText(QStringLiteral("cmdNRIprom"), t.getText(868));
+    c_.setText(QStringLiteral("cmdExit"), t.getText(872));
+    c_.setText(QStringLiteral("cmdConfig"), t.getText(874));
+    c_.setText(QStringLiteral("Label3"), t.getText(875));
+    c_.setText(QStringLiteral("Label4"), t.getText(876));
 }
 
 void frmMain::writeConfig(int port, const QString& language)
 {
-    if (auto err = writeSettings(p_.programFolder(), port, language, p_.link.mechReply))
+    if (auto err = writeSettings(p_.programFolder(), port, language, p_.state.mechReply))
         p_.errors.reportError(id::WriteConfig, *err);
     cmdCancConfig->setEnabled(true);
 }
+
+void frmMain::startupPort()
+{
+    const int index = ComboPort->currentIndex();
+    p_.link.startupPort(index < 0 ? 1 : index + 1);
+}
+
+void frmMain::showPortChoice(int index) { ComboPort->setCurrentIndex(index); }
 
 void frmMain::cmdConfig_Click()
 {
@@ -335,7 +347,7 @@ void frmMain::cmdSaveConfig_Click()
     p_.texts.languageName = cmbLanguage->currentText();
     writeConfig(port, p_.texts.languageName);
     // Before the port was ever opened (the first run) the saved port is the one to open.
-    if (!p_.link.portOpen)
+    if (!p_.state.portOpen)
         p_.comPortNumber = port;
     p_.texts.loadLanguageFile(p_.programFolder(), *p_.svc.dialogs);
     trap(id::LoadMain, [&] { setCaptions(); });
@@ -345,15 +357,15 @@ void frmMain::cmdSaveConfig_Click()
 
 void frmMain::cmdExit_Click()
 {
-    // endProgram closes the port and every window on its way out.
-    p_.endProgram(0);
+    // The program's end closes the port and every window on its way out.
+    p_.requestExit();
 }
 
 void frmMain::closeEvent(QCloseEvent* e)
 {
-    // The close box ends the program like "Exit", from outside Qt's event code.
+    // The close box ends the program like "Exit".
     e->ignore();
-    p_.later([&p = p_] { p.endProgram(0); });
+    p_.guard.handle(QStringLiteral("frmMain.Form_Unload : "), [this] { p_.requestExit(); });
 }
 
 } // namespace quenby

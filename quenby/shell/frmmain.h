@@ -1,8 +1,13 @@
 #pragma once
 // The first program's main window: its start-up sequence, the family tabs with their model lists
 // and job buttons, the settings frame and the countdown timers.
+//
+// Other code reaches its controls by name through controls(); the typed members below are the
+// window's own.
 
+#include "platform/gui/namedcontrols.h"
 #include "platform/timer.h"
+#include "quenby/seams.h"
 
 #include <QWidget>
 #include <functional>
@@ -28,66 +33,47 @@ public:
     void setupMainForm();
     void setCaptions();
     void writeConfig(int port, const QString& language);
+    // Before a job: opens the port chosen in the port list (its index + 1) when it is not open,
+    // then resets the box link.
+    void startupPort();
+    // The port list shows entry `index` (the start-up window's choice).
+    void showPortChoice(int index);
+    void stopTimers();
 
     void cmdConfig_Click();
     void cmdCancConfig_Click();
     void cmdSaveConfig_Click();
     void cmdExit_Click();
 
-    QTabWidget* tabManufacturer = nullptr;
-    QComboBox* cmbMarsMech = nullptr;
-    QComboBox* cmbCCmech = nullptr;
-    QComboBox* cmbNRImech = nullptr;
-    QPushButton* cmdMars = nullptr;
-    QPushButton* cmdValtest = nullptr;
-    QPushButton* cmdPROMutilities = nullptr;
-    QPushButton* cmdCCprog = nullptr;
-    QPushButton* cmdCCValTest = nullptr;
-    QPushButton* cmdCCprom = nullptr;
-    QPushButton* cmdNRIprog = nullptr;
-    QPushButton* cmdNRIvaltest = nullptr;
-    QPushButton* cmdNRIprom = nullptr;
+    plat::NamedControls& controls() { return c_; }
+    const plat::NamedControls& controls() const { return c_; }
 
-    QGroupBox* frmConfig = nullptr;
-    QComboBox* ComboPort = nullptr;
-    QComboBox* cmbLanguage = nullptr;
-    QPushButton* cmdSaveConfig = nullptr;
-    QPushButton* cmdCancConfig = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* lblSerialPort = nullptr;
-
-    QPushButton* cmdConfig = nullptr;
-    QPushButton* cmdExit = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblProgrammer = nullptr;
-    QLabel* LabelTitle = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Picture1 = nullptr;
-    QLabel* Picture2 = nullptr;
-    QLabel* Picture3 = nullptr;
-    QLabel* Picture4 = nullptr;
-    QLabel* Image1 = nullptr;
-
+    // The countdown tick; Timer2's handler belongs to the validator test.
     plat::Timer Timer1;
-    plat::Timer Timer2; // its handler belongs to the validator test
-
-    // The job buttons' handlers, filled by the jobs as they are built.
-    std::function<void()> cmdMars_Click, cmdValtest_Click, cmdPROMutilities_Click;
-    std::function<void()> cmdCCprog_Click, cmdCCValTest_Click, cmdCCprom_Click;
-    std::function<void()> cmdNRIprog_Click, cmdNRIvaltest_Click, cmdNRIprom_Click;
+    plat::Timer Timer2;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
     void build();
-    void connectButton(QPushButton* b, std::function<void()> fn);
-    void connectJob(QPushButton* b, std::function<void()>* handler);
+    void connectButton(QPushButton* b, const QString& context, std::function<void()> fn);
+    void connectJob(QPushButton* b, void (MenuJobs::*job)());
     void fillMechLists();
     void trap(int textId, const std::function<void()>& fn);
 
     Program& p_;
+    plat::NamedControls c_{QStringLiteral("frmMain")};
+
+    QTabWidget* tabManufacturer = nullptr;
+    QComboBox* cmbMarsMech = nullptr;
+    QComboBox* cmbCCmech = nullptr;
+    QComboBox* cmbNRImech = nullptr;
+    QGroupBox* frmConfig = nullptr;
+    QComboBox* ComboPort = nullptr;
+    QComboBox* cmbLanguage = nullptr;
+    QPushButton* cmdCancConfig = nullptr;
+    QPushButton* cmdConfig = nullptr;
 };
 
 } // namespace quenby

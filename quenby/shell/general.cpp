@@ -1,7 +1,5 @@
 #include "quenby/shell/general.h"
 
-#include "platform/vbtext.h"
-
 #include "platform/runtimeerror.h"
 
 #include <limits>
@@ -46,13 +44,6 @@ QString limitModeName(const QString& letter)
         return QStringLiteral("Fixed");
     return {};
 }
-
-namespace {
-QString hexLast(qint32 value, int width) { return (QString(width, u'0') + plat::hexU(value)).right(width); }
-} // namespace
-
-QString hex4(qint32 value) { return hexLast(value, 4); }
-QString hex2(qint32 value) { return hexLast(value, 2); }
 
 bool isInList(const QString& text, const QStringList& items)
 {

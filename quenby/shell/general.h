@@ -2,6 +2,7 @@
 // Small procedures many windows use: field splitting, limit mode names, fixed-width hex,
 // list membership, and the numeric reading of text fields.
 
+#include "platform/vbtext.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,8 +26,8 @@ struct CsvCursor {
 QString limitModeName(const QString& letter);
 
 // Upper-case hex, last 4 (2) digits kept; negatives as 32-bit two's complement.
-QString hex4(qint32 value);
-QString hex2(qint32 value);
+using plat::hex2;
+using plat::hex4;
 
 // Exact, case-sensitive.
 bool isInList(const QString& text, const QStringList& items);

@@ -5,7 +5,7 @@
 #include "quenby/shell/general.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace quenby {
 
@@ -42,10 +42,11 @@ int portFromField(const QString& field)
 
 std::optional<SettingsRecord> readSettings(const QString& programFolder)
 {
-    const plat::TextLines file = plat::readLines(settingsPath(programFolder));
-    if (!file.ok)
+    const QString path = settingsPath(programFolder);
+    if (!QFileInfo(path).isFile())
         return std::nullopt;
-    for (const QString& line : file.lines) {
+    const plat::TextLines file = plat::readLines(path);
+    for (const QString& line : file.orThrow()) {
         if (line.trimmed().isEmpty())
             continue;
         const QStringList fields = plat::csvFields(line);
@@ -58,28 +59,27 @@ std::optional<SettingsRecord> readSettings(const QString& programFolder)
     return std::nullopt;
 }
 
-QByteArray settingsLine(int port, const QString& language, const QByteArray& mechReply)
+namespace {
+// The record as text, without its line end.
+QString settingsRecord(int port, const QString& language, const QByteArray& mechReply)
 {
     const QString portText = port < 0 ? QString::number(port) : QStringLiteral(" ") + QString::number(port);
-    QByteArray line;
-    line += '"';
-    line += portText.toLatin1();
-    line += "\",\"";
-    line += fieldSafe(plat::toCp1252(language));
-    line += "\",\"";
-    line += fieldSafe(mechReply);
-    line += "\"\r\n";
-    return line;
+    return u'"' + portText + QStringLiteral("\",\"") + plat::fromCp1252(fieldSafe(plat::toCp1252(language))) +
+           QStringLiteral("\",\"") + plat::fromCp1252(fieldSafe(mechReply)) + u'"';
+}
+} // namespace
+
+QByteArray settingsLine(int port, const QString& language, const QByteArray& mechReply)
+{
+    return plat::toCp1252(settingsRecord(port, language, mechReply)) + "\r\n";
 }
 
 std::optional<plat::RuntimeError> writeSettings(const QString& programFolder, int port,
                                                 const QString& language, const QByteArray& mechReply)
 {
-    QSaveFile file(settingsPath(programFolder));
-    const QByteArray line = settingsLine(port, language, mechReply);
-    if (!file.open(QIODevice::WriteOnly) || file.write(line) != line.size() || !file.commit())
-        return plat::RuntimeError(plat::err::PathFileAccess,
-                                  QStringLiteral("Path/File access error: ") + file.errorString());
+    QString why;
+    if (!plat::writeLines(settingsPath(programFolder), {settingsRecord(port, language, mechReply)}, &why))
+        return plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error: ") + why);
     return std::nullopt;
 }
 

@@ -20,8 +20,9 @@ struct SettingsRecord {
     QString language = QStringLiteral("English"); // field 2 as it stands
 };
 
-// The record of the settings file; nullopt when the file is missing, unreadable or holds no
-// record (then the user must save the settings first).
+// The record of the settings file; nullopt when the file is missing or holds no record (then the
+// user must save the settings first). A file that exists but cannot be read raises
+// plat::RuntimeError(75), for the caller's trap to report.
 std::optional<SettingsRecord> readSettings(const QString& programFolder);
 
 // The port field: the numeric value rounded halves to even; below 1 or above 30 gives 1.
@@ -31,7 +32,8 @@ int portFromField(const QString& field);
 // from the text fields so that the one-record file stays readable.
 QByteArray settingsLine(int port, const QString& language, const QByteArray& mechReply);
 
-// Writes the settings file (replacing it). Returns the error the caller reports with text 832.
+// Writes the settings file (replacing it; in place where the folder takes no new file). Returns
+// the error the caller reports with text 832.
 std::optional<plat::RuntimeError> writeSettings(const QString& programFolder, int port,
                                                 const QString& language, const QByteArray& mechReply);
 

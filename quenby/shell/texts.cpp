@@ -8,6 +8,7 @@
 #include "quenby/shell/general.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <iterator>
@@ -624,6 +625,16 @@ QString TextTable::languageFileName(const QString& language)
     return {};
 }
 
+namespace {
+// Whether a language file line's id field holds a number at all (a line without one still sets
+// id 0, but it gives the file no text).
+bool startsWithNumber(const QString& field)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^[ \t]*[+-]?(\d|\.\d|&[HhOo][0-9A-Fa-f]))"));
+    return number.match(field).hasMatch();
+}
+} // namespace
+
 void TextTable::loadLanguageFile(const QString& programFolder, plat::Dialogs& dialogs)
 {
     const QString fileName = languageFileName(languageName);
@@ -633,11 +644,14 @@ void TextTable::loadLanguageFile(const QString& programFolder, plat::Dialogs& di
     const ErrorReporter reporter(*this, dialogs);
     const auto trap = [&](const std::exception& e) { reporter.reportContext(kLanguageLoadContext, e); };
     const QString path = QDir(programFolder).filePath(fileName);
+    const auto invalidFile = [&] {
+        dialogs.msgBox(QStringLiteral("Invalid Language Filename"), plat::mb::Critical | plat::mb::OKOnly,
+                       QStringLiteral("Error"));
+    };
 
     const shared::FileExistsTexts boxTexts{getText(201), getText(203), getText(204), {}};
     if (!shared::fileExists(path, dialogs, boxTexts, trap)) {
-        dialogs.msgBox(QStringLiteral("Invalid Language Filename"), plat::mb::Critical | plat::mb::OKOnly,
-                       QStringLiteral("Error"));
+        invalidFile();
         return;
     }
 
@@ -646,34 +660,53 @@ void TextTable::loadLanguageFile(const QString& programFolder, plat::Dialogs& di
         trap(plat::RuntimeError(file.errorNumber, file.error));
         return;
     }
-    for (const QString& line : file.lines) {
+    // Into a copy: a file that gives no text leaves the texts as they were.
+    auto table = textTable;
+    int textsRead = 0;
+    int badLines = 0;
+    int firstBadLine = 0;
+    plat::ErrInfo firstError;
+    for (qsizetype k = 0; k < file.lines.size(); ++k) {
+        const QString& line = file.lines.at(k);
         try {
             CsvCursor csv{line, 1};
-            const int id = plat::cLng(plat::val(csv.nextCsvField()));
+            const QString idField = csv.nextCsvField();
+            const int id = plat::cLng(plat::val(idField));
             QString text = csv.nextCsvField();
             if (text.startsWith(u' '))
                 text.remove(0, 1);
             if (id < 0 || id > kMaxId)
                 throw subscriptError();
-            textTable[std::size_t(id)] = text;
+            table[std::size_t(id)] = text;
+            if (startsWithNumber(idField))
+                ++textsRead;
         } catch (const std::exception& e) {
-            trap(e);
+            if (badLines++ == 0) {
+                firstBadLine = int(k);
+                firstError = plat::errInfo(e);
+            }
         }
     }
+    if (badLines > 0) {
+        // One box for the whole file: the first bad line and how many were skipped.
+        const QString more = QStringLiteral("Line %1: %2\r\n%3 %4 skipped")
+                                 .arg(firstBadLine + 1)
+                                 .arg(file.lines.at(firstBadLine).left(50))
+                                 .arg(badLines)
+                                 .arg(badLines == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+        reporter.reportContext(kLanguageLoadContext, plat::RuntimeError(firstError.number, firstError.description),
+                               more);
+    }
+    if (textsRead == 0) {
+        if (badLines == 0)
+            invalidFile();
+        return;
+    }
+    textTable = table;
     textTableLoaded = true;
 }
 
-QString errorMessage(int id, const QString& text, int number, const QString& description)
-{
-    return blankLed(id) + u' ' + text + u' ' + QStringLiteral("\r\n") + description.left(50) +
-           QStringLiteral(" - ") + QString::number(number);
-}
-
-QString errorMessage(const QString& context, int number, const QString& description)
-{
-    return context + QStringLiteral("\r\n") + description.left(50) + QStringLiteral(" - ") +
-           QString::number(number);
-}
+QString errorHead(int id, const QString& text) { return blankLed(id) + u' ' + text + u' '; }
 
 QString ErrorReporter::title() const
 {
@@ -684,7 +717,7 @@ QString ErrorReporter::title() const
     }
 }
 
-void ErrorReporter::reportError(int id, int number, const QString& description) const
+void ErrorReporter::reportError(int id, const std::exception& e) const
 {
     // A bad id must not turn the report itself into a second, untrapped error.
     QString text;
@@ -692,21 +725,15 @@ void ErrorReporter::reportError(int id, int number, const QString& description) 
         text = texts_.getText(id);
     } catch (const std::exception&) {
     }
-    dialogs_.msgBox(errorMessage(id, text, number, description), plat::mb::Critical | plat::mb::OKOnly,
-                    title());
+    dialogs_.msgBox(plat::errorBoxBody(errorHead(id, text), e), plat::mb::Critical | plat::mb::OKOnly, title());
 }
 
-void ErrorReporter::reportError(int id, const std::exception& e) const
+void ErrorReporter::reportContext(const QString& context, const std::exception& e, const QString& more) const
 {
-    const plat::ErrInfo info = plat::errInfo(e);
-    reportError(id, info.number, info.description);
-}
-
-void ErrorReporter::reportContext(const QString& context, const std::exception& e) const
-{
-    const plat::ErrInfo info = plat::errInfo(e);
-    dialogs_.msgBox(errorMessage(context, info.number, info.description), plat::mb::Critical | plat::mb::OKOnly,
-                    title());
+    QString body = plat::errorBoxBody(context, e);
+    if (!more.isEmpty())
+        body += QStringLiteral("\r\n") + more;
+    dialogs_.msgBox(body, plat::mb::Critical | plat::mb::OKOnly, title());
 }
 
 } // namespace quenby

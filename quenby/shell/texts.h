@@ -31,9 +31,11 @@ public:
     static QString languageFileName(const QString& language);
 
     // Fills textTable from the file of languageName in programFolder. English loads nothing;
-    // an unknown name loads nothing silently; a missing file shows "Invalid Language Filename".
-    // A line whose id lies outside 0..2000 is reported and skipped; a file that cannot be read
-    // is reported once. Entries the file does not set keep what they held.
+    // an unknown name loads nothing silently; a missing file shows "Invalid Language Filename",
+    // and so does a file from which no text could be read (empty, or no line with a numeric
+    // id): then the table is left as it was. A line whose id lies outside 0..2000 is skipped;
+    // bad lines are reported once, with the first of them and their count. A file that cannot
+    // be read is reported once. Entries the file does not set keep what they held.
     void loadLanguageFile(const QString& programFolder, plat::Dialogs& dialogs);
 
     std::array<QString, kMaxId + 1> textTable;
@@ -41,11 +43,9 @@ public:
     QString languageName = QStringLiteral("English");
 };
 
-// The common error box message: " <id> <text> " CR LF, the first 50 characters of the
-// description, " - ", the number.
-QString errorMessage(int id, const QString& text, int number, const QString& description);
-// The same with a routine's context text as the first line in place of id and text.
-QString errorMessage(const QString& context, int number, const QString& description);
+// The first line of the common error box: the id with one leading blank, a blank, the id's
+// text and a blank.
+QString errorHead(int id, const QString& text);
 
 inline const QString kLanguageLoadContext = QStringLiteral("Error Loading Language File routine : ");
 
@@ -55,8 +55,9 @@ public:
     ErrorReporter(const TextTable& texts, plat::Dialogs& dialogs) : texts_(texts), dialogs_(dialogs) {}
 
     void reportError(int id, const std::exception& e) const;
-    void reportError(int id, int number, const QString& description) const;
-    void reportContext(const QString& context, const std::exception& e) const;
+    // The same box with a routine's context text as its first line in place of id and text;
+    // `more` lines follow the error number.
+    void reportContext(const QString& context, const std::exception& e, const QString& more = {}) const;
 
 private:
     QString title() const;

@@ -1,3 +1,4 @@
+#include "platform/filefaults.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 
@@ -80,6 +81,40 @@ TEST(TextFile, FailuresAreReportedNotThrown)
     QString why;
     EXPECT_FALSE(writeLines(dir.filePath("no/such/folder/x.txt"), {"a"}, &why));
     EXPECT_FALSE(why.isEmpty());
+}
+
+TEST(TextFile, FolderThatRefusesNewFilesIsWrittenInPlace)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.txt");
+    ASSERT_TRUE(writeLines(path, {"old contents, longer than the new"}));
+    FileFaults faults;
+    faults.noNewFiles(dir.path());
+    QString why;
+    EXPECT_TRUE(writeLines(path, {"new"}, &why)) << why.toStdString();
+    EXPECT_EQ(fileBytes(path), QByteArray("new\r\n")) << "the old tail is gone";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"config.txt"}) << "no temporary file";
+
+    // A file that is not there cannot be made in such a folder: reported, nothing created.
+    EXPECT_FALSE(writeLines(dir.filePath("other.txt"), {"x"}, &why));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("other.txt")));
+}
+
+TEST(TextFile, UnreadableFileFailsWithAccessError)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lang.txt");
+    ASSERT_TRUE(writeLines(path, {"1,a"}));
+    {
+        FileFaults faults;
+        faults.unreadable(dir.path() + "/./lang.txt"); // the same file by another spelling
+        const TextLines r = readLines(path);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.errorNumber, err::PathFileAccess);
+        EXPECT_TRUE(r.lines.isEmpty());
+    }
+    EXPECT_TRUE(readLines(path).ok) << "the fault ends with its owner";
 }
 
 TEST(Csv, RecordsQuoteTextsAndWriteNumbersBare)

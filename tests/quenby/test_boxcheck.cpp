@@ -1,6 +1,8 @@
 // The pre-job check against the simulated box: command order, waits and outcomes.
+#include "platform/notbuilt.h"
 #include "platform/timer.h"
 #include "quenby/link/boxcheck.h"
+#include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 #include "sim/quenbybox.h"
 #include "tests/support/testservices.h"
@@ -18,9 +20,10 @@ struct CheckTest : ::testing::Test {
     quenby::TextTable texts;
     quenby::ErrorReporter errors{texts, *ts.dialogs};
     quenby::JobState job;
+    quenby::LinkState st;
     sim::QuenbyBox box;
     sim::SimPort port{*ts.sched, box};
-    quenby::BoxLink link{ts.services(), texts, errors, job};
+    quenby::BoxLink link{ts.services(), st, texts, errors, job};
     quenby::BoxCheck check{link, ts.services(), texts, errors, job};
     plat::Timer timer1{*ts.sched};
 
@@ -95,7 +98,7 @@ TEST_F(CheckTest, MarsWithoutMechCheckIgnoresAMissingMech)
     box.mechConnected = false;
     EXPECT_TRUE(check.checkBoxAndValidator(false));
     EXPECT_EQ(port.sentWithBreaks(), kEsc25 + "MJSW");
-    EXPECT_FALSE(link.mechPresent);
+    EXPECT_FALSE(st.mechPresent);
 }
 
 TEST_F(CheckTest, MarsBoxAnsweringOnlyTheSecondRequestPasses)
@@ -131,32 +134,49 @@ TEST_F(CheckTest, SilentBoxOkReturnsFalseAndCancelEnds)
     EXPECT_THROW(check.checkBoxAndValidator(false), plat::ProgramEnded);
 }
 
-TEST_F(CheckTest, LogonHooksDecideMechPresenceForCcAndNri)
-{
+struct ScriptedLogons : quenby::MechLogons {
+    bool cc = true, nri = true;
     int logoffs = 0, resets = 0;
-    check.ccLogon = [] { return true; };
-    check.ccLogoff = [&] { ++logoffs; };
-    check.nriLogon = [] { return false; };
-    check.resetProgrammerBox = [&] { ++resets; };
+    bool ccLogon() override { return cc; }
+    void ccLogoff() override { ++logoffs; }
+    bool nriLogon() override { return nri; }
+    void resetProgrammerBox() override { ++resets; }
+};
+
+TEST_F(CheckTest, LogonsDecideMechPresenceForCcAndNri)
+{
+    ScriptedLogons logons;
+    logons.nri = false;
+    check.setLogons(logons);
     box.mechConnected = false; // the status line does not count for these families
 
     job.mechFamily = "CC";
     EXPECT_TRUE(check.checkBoxAndValidator(true));
-    EXPECT_EQ(logoffs, 1);
+    EXPECT_EQ(logons.logoffs, 1);
 
     job.mechFamily = "NRI";
     ts.dialogs->answer(plat::mb::OK, "Validator NOT DETECTED");
     EXPECT_FALSE(check.checkBoxAndValidator(true));
-    EXPECT_EQ(resets, 0) << "no box reset after a failed logon";
+    EXPECT_EQ(logons.resets, 0) << "no box reset after a failed logon";
+
+    logons.nri = true;
+    EXPECT_TRUE(check.checkBoxAndValidator(true));
+    EXPECT_EQ(logons.resets, 1);
 }
 
-TEST_F(CheckTest, MissingLogonIsReportedAndFails)
+TEST_F(CheckTest, LogonNotBuiltYetIsReportedEveryTimeAndNamedOnce)
 {
+    plat::forgetNotBuiltReports();
     job.mechFamily = "CC";
-    ts.dialogs->answer(plat::mb::OK, "Mech logon is not available");
-    ts.dialogs->answer(plat::mb::OK, "Validator NOT DETECTED");
-    EXPECT_FALSE(check.checkBoxAndValidator(true));
+    for (int i = 0; i < 2; ++i) {
+        ts.dialogs->answer(plat::mb::OK, " 126 Error Checking Validator Connected :  \r\nMech logon is not built yet - 5");
+        ts.dialogs->answer(plat::mb::OK, "Validator NOT DETECTED");
+        EXPECT_FALSE(check.checkBoxAndValidator(true));
+    }
     EXPECT_TRUE(ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(plat::notBuiltReports(), QStringList{"ccLogon"});
+    // Without the mech check no logon is tried.
+    EXPECT_TRUE(check.checkBoxAndValidator(false));
 }
 
 TEST_F(CheckTest, StartupSequenceWaitsForTheEmptyCommand)
@@ -183,10 +203,10 @@ TEST_F(CheckTest, OpenChosenPortOnlyWhileNotMarkedOpen)
     EXPECT_FALSE(check.openChosenPort(2)) << "already open: nothing is done";
     EXPECT_EQ(port.portNumber(), 1);
     port.close();
-    link.portOpen = false;
+    st.portOpen = false;
     port.setOpenResult(plat::OpenResult::NoSuchDevice);
     EXPECT_FALSE(check.openChosenPort(2));
-    EXPECT_FALSE(link.portOpen);
+    EXPECT_FALSE(st.portOpen);
     EXPECT_TRUE(ts.dialogs->boxes().empty()) << "a port that fails to open is not reported here";
 }
 

@@ -1,7 +1,11 @@
 // The serial link core: receive handler, line dispatcher, decoders, waits and send primitives.
+#include "platform/notbuilt.h"
 #include "platform/timer.h"
+#include "platform/view.h"
 #include "quenby/link/boxlink.h"
+#include "quenby/seams.h"
 #include "quenby/shell/texts.h"
+#include "tests/support/fakeport.h"
 #include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
@@ -12,49 +16,22 @@ using quenby::BoxLink;
 using quenby::CcFrame;
 using testing_support::TestServices;
 
-// A port whose input the test feeds directly, raising the receive event like a real one.
-class FakePort : public plat::SerialPort {
-public:
-    void setPortNumber(int n) override { number = n; }
-    int portNumber() const override { return number; }
-    void setSettings(const QString& s) override { settingsText = s; }
-    QString settings() const override { return settingsText; }
-    plat::OpenResult open() override
-    {
-        if (refuse != plat::OpenResult::Ok)
-            return refuse;
-        opened = true;
-        ++opens;
-        return plat::OpenResult::Ok;
-    }
-    void close() override { opened = false; }
-    bool isOpen() const override { return opened; }
-    QString errorText() const override { return {}; }
-    void setBreak(bool on) override { sent += on ? "<BRK+>" : "<BRK->"; }
-    void write(const QByteArray& bytes) override { sent += bytes; }
-    int bytesWaiting() const override { return int(inbox.size()); }
-    QByteArray read(int maxBytes) override
-    {
-        QByteArray out = inbox.left(maxBytes);
-        inbox.remove(0, out.size());
-        return out;
-    }
-    void clearInput() override { inbox.clear(); }
+using testing_support::FakePort;
 
-    void feed(const QByteArray& bytes)
-    {
-        inbox += bytes;
-        if (onReceive)
-            onReceive();
-    }
+// Records what the dispatcher hands on.
+struct RecordingParsers : quenby::LinkParsers {
+    QStringList accepted, measured, promLines;
+    std::vector<std::pair<CcFrame, int>> frames; // lastIndex -1 for a word frame
+    QList<QByteArray> g10Reports;
+    int measureRequests = 0;
 
-    int number = 1;
-    int opens = 0;
-    QString settingsText;
-    bool opened = false;
-    plat::OpenResult refuse = plat::OpenResult::Ok;
-    QByteArray inbox;
-    QByteArray sent;
+    void parseCoinAccepted(const QString& l) override { accepted << l; }
+    void loadMeasurement(const QString& l) override { measured << l; }
+    void decodeMarsPromLine(const QString& l) override { promLines << l; }
+    void parseCcWordReply(const CcFrame& f) override { frames.push_back({f, -1}); }
+    void parseCcMeasureFrame(const CcFrame& f, int last) override { frames.push_back({f, last}); }
+    void requestCcMeasurement() override { ++measureRequests; }
+    void parseG10CoinAccepted(const QByteArray& r) override { g10Reports << r; }
 };
 
 struct LinkTest : ::testing::Test {
@@ -62,31 +39,30 @@ struct LinkTest : ::testing::Test {
     quenby::TextTable texts;
     quenby::ErrorReporter errors{texts, *ts.dialogs};
     quenby::JobState job;
+    quenby::LinkState st;
     FakePort port;
-    BoxLink link{ts.services(), texts, errors, job};
+    BoxLink link{ts.services(), st, texts, errors, job};
     plat::Timer timer1{*ts.sched};
+    RecordingParsers parsers;
+    plat::MemoryView mainView{mainWindowNames(), QStringLiteral("frmMain")};
 
-    QStringList accepted, measured, promLines;
-    std::vector<std::pair<CcFrame, int>> frames; // lastIndex -1 for a word frame
-    QList<QByteArray> g10Reports;
-    int measureRequests = 0;
-    QString shownVersion;
+    static plat::ControlNames mainWindowNames()
+    {
+        plat::ControlNames names;
+        names.add(QStringLiteral("lblProgrammer"));
+        return names;
+    }
 
     void SetUp() override
     {
+        plat::forgetNotBuiltReports();
         link.setPort(&port);
         port.open();
         timer1.setInterval(BoxLink::kTickMs);
         timer1.onTick = [this] { link.Timer1_Timer(); };
         timer1.setEnabled(true);
-        link.parseCoinAccepted = [this](const QString& l) { accepted << l; };
-        link.loadMeasurement = [this](const QString& l) { measured << l; };
-        link.decodeMarsPromLine = [this](const QString& l) { promLines << l; };
-        link.parseCcWordReply = [this](const CcFrame& f) { frames.push_back({f, -1}); };
-        link.parseCcMeasureFrame = [this](const CcFrame& f, int last) { frames.push_back({f, last}); };
-        link.requestCcMeasurement = [this] { ++measureRequests; };
-        link.parseG10CoinAccepted = [this](const QByteArray& r) { g10Reports << r; };
-        link.showBoxVersion = [this](const QString& v) { shownVersion = v; };
+        link.setParsers(parsers);
+        link.setMainView(&mainView);
     }
 
     void serialMode(const QString& family, const QString& model)
@@ -94,7 +70,7 @@ struct LinkTest : ::testing::Test {
         job.mechFamily = family;
         job.mechModel = model;
         port.feed("*S\r");
-        ASSERT_TRUE(link.passThrough);
+        ASSERT_TRUE(st.passThrough);
     }
 
     // How long fn took on the virtual clock.
@@ -111,98 +87,98 @@ struct LinkTest : ::testing::Test {
 TEST_F(LinkTest, LineModeAssemblesPrintableBytesOnly)
 {
     port.feed("\r");
-    EXPECT_FALSE(link.lineReceived) << "a CR with nothing assembled dispatches nothing";
+    EXPECT_FALSE(st.lineReceived) << "a CR with nothing assembled dispatches nothing";
     port.feed(QByteArray("V1\n2\x01\x7f") + char(0xE9) + "3");
-    EXPECT_EQ(link.lineBuffer, QString::fromUtf8("V12\x7f\xC3\xA9") + "3");
+    EXPECT_EQ(st.lineBuffer, QString::fromUtf8("V12\x7f\xC3\xA9") + "3");
     port.feed("\r");
-    EXPECT_TRUE(link.lineReceived);
-    EXPECT_TRUE(link.lineBuffer.isEmpty());
-    EXPECT_EQ(accepted, QStringList{QString::fromUtf8("V12\x7f\xC3\xA9") + "3"});
+    EXPECT_TRUE(st.lineReceived);
+    EXPECT_TRUE(st.lineBuffer.isEmpty());
+    EXPECT_EQ(parsers.accepted, QStringList{QString::fromUtf8("V12\x7f\xC3\xA9") + "3"});
 }
 
 TEST_F(LinkTest, LineBufferStopsAt512Characters)
 {
     port.feed(QByteArray(600, 'T'));
-    EXPECT_EQ(link.lineBuffer.size(), BoxLink::kLineBufferCap);
+    EXPECT_EQ(st.lineBuffer.size(), BoxLink::kLineBufferCap);
     port.feed("\rV2\r");
-    EXPECT_EQ(accepted, QStringList{"V2"}) << "the next line starts clean";
+    EXPECT_EQ(parsers.accepted, QStringList{"V2"}) << "the next line starts clean";
 }
 
 TEST_F(LinkTest, StarLines)
 {
     port.feed("*EV 3,1\r");
-    EXPECT_EQ(accepted, QStringList{"*EV 3,1"}) << "the whole line, star included";
-    EXPECT_FALSE(link.passThrough);
+    EXPECT_EQ(parsers.accepted, QStringList{"*EV 3,1"}) << "the whole line, star included";
+    EXPECT_FALSE(st.passThrough);
     port.feed("*R\r");
-    EXPECT_TRUE(link.boxRestarted);
-    EXPECT_FALSE(link.passThrough);
+    EXPECT_TRUE(st.boxRestarted);
+    EXPECT_FALSE(st.passThrough);
     port.feed("*S\r");
-    EXPECT_TRUE(link.passThrough);
-    EXPECT_TRUE(link.lineReceived);
+    EXPECT_TRUE(st.passThrough);
+    EXPECT_TRUE(st.lineReceived);
 }
 
 TEST_F(LinkTest, StatusLinesSetPresenceTimingsAndVersion)
 {
     port.feed("C 1.50, 2.25,13.75,  2.5,3F,QB2.1\r");
-    EXPECT_TRUE(link.statusSeen);
-    EXPECT_TRUE(link.mechPresent);
-    EXPECT_DOUBLE_EQ(link.validatorTimings.value1, 1.5);
-    EXPECT_DOUBLE_EQ(link.validatorTimings.value2, 2.25);
-    EXPECT_DOUBLE_EQ(link.validatorTimings.value3, 13.75);
-    EXPECT_EQ(link.validatorTimings.value4, 2) << "halves to even";
-    EXPECT_EQ(link.boxVersion, "QB2.1");
-    EXPECT_EQ(shownVersion, "QB2.1");
+    EXPECT_TRUE(st.statusSeen);
+    EXPECT_TRUE(st.mechPresent);
+    EXPECT_DOUBLE_EQ(st.validatorTimings.value1, 1.5);
+    EXPECT_DOUBLE_EQ(st.validatorTimings.value2, 2.25);
+    EXPECT_DOUBLE_EQ(st.validatorTimings.value3, 13.75);
+    EXPECT_EQ(st.validatorTimings.value4, 2) << "halves to even";
+    EXPECT_EQ(st.boxVersion, "QB2.1");
+    EXPECT_EQ(mainView.text(QStringLiteral("lblProgrammer")), "QB2.1");
 
-    link.statusSeen = false;
+    st.statusSeen = false;
     port.feed("N  3.5\r");
-    EXPECT_TRUE(link.statusSeen);
-    EXPECT_FALSE(link.mechPresent);
-    EXPECT_DOUBLE_EQ(link.validatorTimings.value1, 3.5);
-    EXPECT_DOUBLE_EQ(link.validatorTimings.value2, 0);
-    EXPECT_EQ(link.validatorTimings.value4, 0);
-    EXPECT_EQ(link.boxVersion, "") << "a short line has no version";
+    EXPECT_TRUE(st.statusSeen);
+    EXPECT_FALSE(st.mechPresent);
+    EXPECT_DOUBLE_EQ(st.validatorTimings.value1, 3.5);
+    EXPECT_DOUBLE_EQ(st.validatorTimings.value2, 0);
+    EXPECT_EQ(st.validatorTimings.value4, 0);
+    EXPECT_EQ(st.boxVersion, "") << "a short line has no version";
 }
 
 TEST_F(LinkTest, IdleLineColumns)
 {
     port.feed("Y  12.5  13.5 0007x\r");
-    EXPECT_EQ(link.idleValues[0], 12);
-    EXPECT_EQ(link.idleValues[1], 14);
-    EXPECT_EQ(link.idleValues[2], 7);
+    EXPECT_EQ(st.idleValues[0], 12);
+    EXPECT_EQ(st.idleValues[1], 14);
+    EXPECT_EQ(st.idleValues[2], 7);
     port.feed("Y\r");
-    EXPECT_EQ(link.idleValues[0], 0);
+    EXPECT_EQ(st.idleValues[0], 0);
 }
 
 TEST_F(LinkTest, OverflowInOneIdleValueIsReportedAndTheOthersStillRead)
 {
     ts.dialogs->answer(plat::mb::OK, " 820 Error Decoding Idle Values");
     port.feed("Y 1E300    44    55\r");
-    EXPECT_EQ(link.idleValues[1], 44);
-    EXPECT_EQ(link.idleValues[2], 55);
+    EXPECT_EQ(st.idleValues[1], 44);
+    EXPECT_EQ(st.idleValues[2], 55);
 }
 
 TEST_F(LinkTest, OtherLineTypes)
 {
     job.measuring = false;
     port.feed("M 100,200,300\r");
-    EXPECT_TRUE(measured.isEmpty());
+    EXPECT_TRUE(parsers.measured.isEmpty());
     job.measuring = true;
     port.feed("M 100,200,300\r");
-    EXPECT_EQ(measured, QStringList{"M 100,200,300"});
+    EXPECT_EQ(parsers.measured, QStringList{"M 100,200,300"});
     port.feed("R00 1234\rZ\r");
-    EXPECT_EQ(promLines, QStringList{"R00 1234"});
-    EXPECT_TRUE(link.promRowAck);
+    EXPECT_EQ(parsers.promLines, QStringList{"R00 1234"});
+    EXPECT_TRUE(st.promRowAck);
 }
 
 TEST_F(LinkTest, IgnoredLinesChangeNothing)
 {
     for (const char* line : {"T00\r", "D12\r", "Q\r", "x\r", "?\r"}) {
         port.feed(line);
-        EXPECT_FALSE(link.statusSeen || link.mechPresent || link.passThrough || link.boxRestarted ||
-                     link.promRowAck)
+        EXPECT_FALSE(st.statusSeen || st.mechPresent || st.passThrough || st.boxRestarted ||
+                     st.promRowAck)
             << line;
     }
-    EXPECT_TRUE(accepted.isEmpty() && measured.isEmpty() && promLines.isEmpty());
+    EXPECT_TRUE(parsers.accepted.isEmpty() && parsers.measured.isEmpty() && parsers.promLines.isEmpty());
     EXPECT_TRUE(ts.dialogs->boxes().empty());
 }
 
@@ -222,13 +198,13 @@ TEST_F(LinkTest, BytesArrivingUnderTheBatteryBoxWaitForTheOuterHandler)
     bool statusSeenWhileBoxUp = true;
     ts.dialogs->answerWith([&](const testing_support::BoxRecord&) {
         port.feed("C 1.00, 2.00, 3.00,    4,00,QB2.1\r"); // the box's own loop raises the event
-        statusSeenWhileBoxUp = link.statusSeen;
+        statusSeenWhileBoxUp = st.statusSeen;
         return plat::mb::OK;
     });
     port.feed("B\rV9\r");
     EXPECT_FALSE(statusSeenWhileBoxUp) << "the handler re-entered itself";
-    EXPECT_TRUE(link.statusSeen) << "the bytes are read after the box";
-    EXPECT_EQ(accepted, QStringList{"V9"});
+    EXPECT_TRUE(st.statusSeen) << "the bytes are read after the box";
+    EXPECT_EQ(parsers.accepted, QStringList{"V9"});
     EXPECT_EQ(ts.dialogs->boxes().size(), 1u);
 }
 
@@ -237,30 +213,30 @@ TEST_F(LinkTest, BytesArrivingUnderTheBatteryBoxWaitForTheOuterHandler)
 TEST_F(LinkTest, PassThroughAssemblesNoLines)
 {
     serialMode("Mars", "ME111");
-    link.lineReceived = false;
+    st.lineReceived = false;
     port.feed("C 1.00\rV1\r*R\r");
-    EXPECT_FALSE(link.lineReceived);
-    EXPECT_FALSE(link.statusSeen);
-    EXPECT_TRUE(link.lineBuffer.isEmpty());
-    EXPECT_TRUE(link.mechReply.isEmpty());
-    EXPECT_TRUE(accepted.isEmpty());
+    EXPECT_FALSE(st.lineReceived);
+    EXPECT_FALSE(st.statusSeen);
+    EXPECT_TRUE(st.lineBuffer.isEmpty());
+    EXPECT_TRUE(st.mechReply.isEmpty());
+    EXPECT_TRUE(parsers.accepted.isEmpty());
 }
 
 TEST_F(LinkTest, NriRepliesAcksAndErrors)
 {
     serialMode("NRI", "G13-6000");
-    link.repliesExpected = 2;
+    st.repliesExpected = 2;
     port.feed("\x06" "12\r");
-    EXPECT_TRUE(link.replyAck);
-    EXPECT_EQ(link.repliesExpected, 1);
-    EXPECT_FALSE(link.replyDone);
+    EXPECT_TRUE(st.replyAck);
+    EXPECT_EQ(st.repliesExpected, 1);
+    EXPECT_FALSE(st.replyDone);
     port.feed("3?\r");
-    EXPECT_TRUE(link.replyDone);
-    EXPECT_TRUE(link.replyError);
-    EXPECT_EQ(link.mechReply, "123?") << "neither 0x06 nor CR is stored";
+    EXPECT_TRUE(st.replyDone);
+    EXPECT_TRUE(st.replyError);
+    EXPECT_EQ(st.mechReply, "123?") << "neither 0x06 nor CR is stored";
     port.feed("\r");
-    EXPECT_EQ(link.repliesExpected, -1);
-    EXPECT_TRUE(link.replyDone);
+    EXPECT_EQ(st.repliesExpected, -1);
+    EXPECT_TRUE(st.replyDone);
 }
 
 TEST_F(LinkTest, NriG10ReportsGoToTheirParserWhole)
@@ -269,52 +245,52 @@ TEST_F(LinkTest, NriG10ReportsGoToTheirParserWhole)
     job.nriG10LineMode = true;
     port.feed("junk" + QByteArray(1, char(0x80)) + "A\x06" "1\r");
     port.feed("2\r");
-    ASSERT_EQ(g10Reports.size(), 2);
-    EXPECT_EQ(g10Reports[0], "A\x06" "1");
-    EXPECT_EQ(g10Reports[1], "A\x06" "12") << "a CR hands the report on without emptying it";
-    EXPECT_FALSE(link.replyAck);
+    ASSERT_EQ(parsers.g10Reports.size(), 2);
+    EXPECT_EQ(parsers.g10Reports[0], "A\x06" "1");
+    EXPECT_EQ(parsers.g10Reports[1], "A\x06" "12") << "a CR hands the report on without emptying it";
+    EXPECT_FALSE(st.replyAck);
 }
 
 TEST_F(LinkTest, SentinelKeepsEveryByte)
 {
     serialMode("CC", "Sentinel");
-    link.sentinelLoggedOn = true;
-    link.repliesExpected = 1;
+    st.sentinelLoggedOn = true;
+    st.repliesExpected = 1;
     port.feed("#TK\r%");
-    EXPECT_EQ(link.sentinelReply, "#TK\r%");
-    EXPECT_TRUE(link.replyDone);
-    EXPECT_FALSE(link.sentinelLoggedOn);
-    EXPECT_TRUE(frames.empty());
+    EXPECT_EQ(st.sentinelReply, "#TK\r%");
+    EXPECT_TRUE(st.replyDone);
+    EXPECT_FALSE(st.sentinelLoggedOn);
+    EXPECT_TRUE(parsers.frames.empty());
 }
 
 TEST_F(LinkTest, CcBytesOutsideAFrame)
 {
     serialMode("CC", "C120");
     port.feed("\x05xyz");
-    EXPECT_TRUE(link.ccAck);
-    EXPECT_EQ(link.ccFrame.count, 0) << "other bytes are dropped";
+    EXPECT_TRUE(st.ccAck);
+    EXPECT_EQ(st.ccFrame.count, 0) << "other bytes are dropped";
     port.feed("\x06");
-    EXPECT_TRUE(link.ccNak);
-    EXPECT_EQ(measureRequests, 0);
-    link.ccNak = false;
+    EXPECT_TRUE(st.ccNak);
+    EXPECT_EQ(parsers.measureRequests, 0);
+    st.ccNak = false;
     job.measuring = true;
     port.feed("\x06");
-    EXPECT_FALSE(link.ccNak);
-    EXPECT_EQ(measureRequests, 1);
+    EXPECT_FALSE(st.ccNak);
+    EXPECT_EQ(parsers.measureRequests, 1);
 }
 
 TEST_F(LinkTest, CcWordFrameAndAckBytesInsideFrames)
 {
     serialMode("CC", "335");
     port.feed(";\x05\x06");
-    EXPECT_FALSE(link.ccAck) << "0x05 inside a frame is data";
-    EXPECT_FALSE(link.ccNak);
+    EXPECT_FALSE(st.ccAck) << "0x05 inside a frame is data";
+    EXPECT_FALSE(st.ccNak);
     port.feed("\x46");
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].second, -1);
-    EXPECT_EQ(frames[0].first.slot[1], 5);
-    EXPECT_EQ(frames[0].first.slot[3], 0x46);
-    EXPECT_EQ(link.ccFrame.count, 0);
+    ASSERT_EQ(parsers.frames.size(), 1u);
+    EXPECT_EQ(parsers.frames[0].second, -1);
+    EXPECT_EQ(parsers.frames[0].first.slot[1], 5);
+    EXPECT_EQ(parsers.frames[0].first.slot[3], 0x46);
+    EXPECT_EQ(st.ccFrame.count, 0);
 }
 
 TEST_F(LinkTest, C120MeasureFrameSevenOrEightBytes)
@@ -323,17 +299,17 @@ TEST_F(LinkTest, C120MeasureFrameSevenOrEightBytes)
     QByteArray good("?\x01\x02\x03\x04\x05");
     good += char((0x3F + 15) % 256);
     port.feed(good);
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].second, 6);
+    ASSERT_EQ(parsers.frames.size(), 1u);
+    EXPECT_EQ(parsers.frames[0].second, 6);
 
     const QByteArray bad = QByteArray("?\x01\x02\x03\x04\x05") + char(0);
     port.feed(bad);
-    EXPECT_EQ(frames.size(), 1u) << "a failed sum keeps the frame open";
-    EXPECT_EQ(link.ccFrame.count, 7);
+    EXPECT_EQ(parsers.frames.size(), 1u) << "a failed sum keeps the frame open";
+    EXPECT_EQ(st.ccFrame.count, 7);
     port.feed("\x09");
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[1].second, 7);
-    EXPECT_EQ(frames[1].first.slot[7], 9);
+    ASSERT_EQ(parsers.frames.size(), 2u);
+    EXPECT_EQ(parsers.frames[1].second, 7);
+    EXPECT_EQ(parsers.frames[1].first.slot[7], 9);
 }
 
 TEST_F(LinkTest, MeasureFrameLengthsByModel)
@@ -343,14 +319,14 @@ TEST_F(LinkTest, MeasureFrameLengthsByModel)
         int bytes;
     };
     for (const Case c : {Case{"450", 10}, Case{"220B", 5}, Case{"335", 5}}) {
-        frames.clear();
+        parsers.frames.clear();
         job.mechModel = c.model;
         serialMode("CC", c.model);
         port.feed("?" + QByteArray(c.bytes - 2, '\x01'));
-        EXPECT_TRUE(frames.empty()) << c.model;
+        EXPECT_TRUE(parsers.frames.empty()) << c.model;
         port.feed("\x01");
-        ASSERT_EQ(frames.size(), 1u) << c.model;
-        EXPECT_EQ(frames[0].second, c.bytes - 1) << c.model;
+        ASSERT_EQ(parsers.frames.size(), 1u) << c.model;
+        EXPECT_EQ(parsers.frames[0].second, c.bytes - 1) << c.model;
     }
 }
 
@@ -360,30 +336,30 @@ TEST_F(LinkTest, FrameSurvivesBetweenReceiveEvents)
     port.feed("?\x01\x02");
     port.feed("\x03\x04\x05");
     port.feed("\x06\x07\x08\x09");
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].first.slot[9], 9);
+    ASSERT_EQ(parsers.frames.size(), 1u);
+    EXPECT_EQ(parsers.frames[0].first.slot[9], 9);
 }
 
 // ---- waits and sending -------------------------------------------------------------------------
 
 TEST_F(LinkTest, TickNeverLeavesANegativeCountdown)
 {
-    link.countdownMs = 30;
-    link.delayCountMs = 10;
+    st.countdownMs = 30;
+    st.delayCountMs = 10;
     link.Timer1_Timer();
-    EXPECT_EQ(link.countdownMs, 10);
-    EXPECT_EQ(link.delayCountMs, 0);
+    EXPECT_EQ(st.countdownMs, 10);
+    EXPECT_EQ(st.delayCountMs, 0);
     link.Timer1_Timer();
-    EXPECT_EQ(link.countdownMs, 0);
+    EXPECT_EQ(st.countdownMs, 0);
 }
 
 TEST_F(LinkTest, DelayRoundsDownToTensWithATenMillisecondFloor)
 {
     int seen = -1;
-    ts.sched->callAfter(0, [&] { seen = link.delayCountMs; });
+    ts.sched->callAfter(0, [&] { seen = st.delayCountMs; });
     link.delayMs(5);
     EXPECT_EQ(seen, 10);
-    ts.sched->callAfter(0, [&] { seen = link.delayCountMs; });
+    ts.sched->callAfter(0, [&] { seen = st.delayCountMs; });
     link.delayMs(95);
     EXPECT_EQ(seen, 90);
 
@@ -441,25 +417,67 @@ TEST_F(LinkTest, SendingOnAClosedPortIsReportedOncePerOutage)
 
 TEST_F(LinkTest, PortThatFailsUnderwayIsMarkedClosed)
 {
-    link.portOpen = true;
+    st.portOpen = true;
     ts.dialogs->answer(plat::mb::OK, "cable pulled");
-    port.opened = false;
-    port.onFailure("cable pulled");
-    EXPECT_FALSE(link.portOpen);
+    port.fail("cable pulled");
+    EXPECT_FALSE(st.portOpen);
+}
+
+TEST_F(LinkTest, AHangUpIsOneReportNotOnePerSend)
+{
+    st.portOpen = true;
+    ts.dialogs->answer(plat::mb::OK, " 809 Error in COM port reception routine :  \r\npeer hung up - 8018");
+    port.fail("peer hung up");
+    // The check goes on sending into the closed port: nothing more is shown.
+    link.sendEscapes(25);
+    link.sendAndWait("S");
+    link.sendJ();
+    EXPECT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_FALSE(st.portOpen);
+
+    // Opened again, a later outage is reported anew.
+    ASSERT_TRUE(link.openPort(1));
+    port.close();
+    ts.dialogs->answer(plat::mb::OK, " 206 Error Sending Data");
+    link.sendW();
+    EXPECT_EQ(ts.dialogs->boxes().size(), 2u);
+}
+
+TEST_F(LinkTest, MechBytesDuringABreakDoNotPrefixTheRestartLine)
+{
+    serialMode("CC", "C120");
+    // The break ends serial mode at once; the box still relays a few mech bytes meanwhile.
+    ts.sched->callAfter(40, [&] { port.feed("\x3F\x01junk"); });
+    link.sendBreak100();
+    EXPECT_EQ(port.sent, "<BRK+><BRK->");
+    EXPECT_TRUE(st.lineBuffer.isEmpty());
+    port.feed("*R\r");
+    EXPECT_TRUE(st.boxRestarted);
+    EXPECT_FALSE(st.passThrough);
+}
+
+TEST_F(LinkTest, UnfilledParsersSayNotBuiltYetOnceEach)
+{
+    quenby::LinkParsers unfilled;
+    link.setParsers(unfilled);
+    port.feed("V1\rV2\r*EV 1\rR00 12\rZ\r");
+    EXPECT_EQ(plat::notBuiltReports(), (QStringList{"parseCoinAccepted", "decodeMarsPromLine"}));
+    EXPECT_TRUE(st.promRowAck) << "the link's own rows still work";
+    EXPECT_TRUE(ts.dialogs->boxes().empty());
 }
 
 TEST_F(LinkTest, StartupPortOpensBreaksAndEscapes)
 {
     port.close();
-    link.passThrough = true;
+    st.passThrough = true;
     const auto took = timed([&] { link.startupPort(7); });
-    EXPECT_TRUE(link.portOpen);
+    EXPECT_TRUE(st.portOpen);
     EXPECT_EQ(port.number, 7);
     EXPECT_EQ(port.settingsText, "9600,N,8,1");
     EXPECT_EQ(port.sent, "<BRK+><BRK->" + QByteArray(25, 0x1B));
     EXPECT_GT(took, 80);
     EXPECT_LE(took, 100);
-    EXPECT_FALSE(link.passThrough) << "the break ended serial mode";
+    EXPECT_FALSE(st.passThrough) << "the break ended serial mode";
 
     // Already open: no second open, but the reset runs again.
     port.sent.clear();

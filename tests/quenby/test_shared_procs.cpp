@@ -3,46 +3,17 @@
 #include "quenby/link/senddata.h"
 #include "quenby/shell/fileexists.h"
 #include "quenby/shell/makesound.h"
+#include "tests/support/fakeport.h"
 #include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 
+using testing_support::FakePort;
 using testing_support::TestServices;
 
 namespace {
-
-class FakePort : public plat::SerialPort {
-public:
-    void setPortNumber(int n) override { number = n; }
-    int portNumber() const override { return number; }
-    void setSettings(const QString&) override {}
-    QString settings() const override { return {}; }
-    plat::OpenResult open() override
-    {
-        opened = true;
-        return plat::OpenResult::Ok;
-    }
-    void close() override { opened = false; }
-    bool isOpen() const override { return opened; }
-    QString errorText() const override { return {}; }
-    void setBreak(bool) override {}
-    void write(const QByteArray& bytes) override
-    {
-        if (failWrites)
-            throw plat::RuntimeError(8020, "Error reading comm device");
-        written += bytes;
-    }
-    int bytesWaiting() const override { return 0; }
-    QByteArray read(int) override { return {}; }
-    void clearInput() override {}
-
-    int number = 1;
-    bool opened = false;
-    bool failWrites = false;
-    QByteArray written;
-};
 
 struct Trap {
     std::vector<int> numbers;
@@ -61,12 +32,12 @@ TEST(SendData, WritesUnchangedOnlyWhenOpen)
     shared::sendData(&port, "S", trap.fn());
     shared::sendData(nullptr, "S", trap.fn());
     EXPECT_EQ(trap.numbers, (std::vector<int>{8018, 8018}));
-    EXPECT_TRUE(port.written.isEmpty());
+    EXPECT_TRUE(port.sent.isEmpty());
 
     port.open();
     shared::sendData(&port, QByteArray("\x1b_\r\0", 4), trap.fn());
     shared::sendData(&port, "", trap.fn());
-    EXPECT_EQ(port.written, QByteArray("\x1b_\r\0", 4));
+    EXPECT_EQ(port.sent, QByteArray("\x1b_\r\0", 4));
 
     port.failWrites = true;
     shared::sendData(&port, "J", trap.fn());

@@ -1,57 +1,17 @@
 // The whole start-up of the first program against the simulated box, on virtual time.
-#include "quenby/link/frmopening.h"
-#include "quenby/program.h"
-#include "quenby/shell/frmmain.h"
-#include "quenby/shell/settings.h"
-#include "sim/quenbybox.h"
-#include "tests/support/testservices.h"
+#include "platform/filefaults.h"
+#include "tests/quenby/program_fixture.h"
 
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
-#include <gtest/gtest.h>
 
 namespace {
 
 using testing_support::TestServices;
-
-const QByteArray kEsc25(25, 0x1B);
-// Start-up window: reset, then the check; main window: the pre-job check and one more status.
-const QByteArray kStartupBytes =
-    "<BRK+><BRK->" + kEsc25 + "_" + kEsc25 + "_JMJS" + kEsc25 + "MJS" + "S";
-
-struct StartupTest : ::testing::Test {
-    TestServices ts;
-    sim::QuenbyBox box;
-    sim::SimPort* port = nullptr;
-    std::unique_ptr<quenby::Program> p;
-
-    void SetUp() override
-    {
-        ts.makePort = [this] {
-            auto sp = std::make_unique<sim::SimPort>(*ts.sched, box);
-            port = sp.get();
-            return sp;
-        };
-    }
-    void TearDown() override { EXPECT_TRUE(ts.dialogs->allAnswersUsed()); }
-
-    void settings(int portNo, const QString& language = "English")
-    {
-        ts.writeFile("config0000.txt", quenby::settingsLine(portNo, language, {}));
-    }
-    quenby::Program& program()
-    {
-        p = std::make_unique<quenby::Program>(ts.services());
-        return *p;
-    }
-    quenby::frmMain& main() { return p->mainForm(); }
-    quenby::frmOpening& opening() { return p->openingForm(); }
-    // Runs fn as a user action at virtual time `at`.
-    void at(plat::Millis at, std::function<void()> fn) { ts.sched->callAfter(at - ts.sched->nowMs(), std::move(fn)); }
-};
+using quenby_tests::click;
+using quenby_tests::kEsc25;
+using quenby_tests::kStartupBytes;
+using StartupTest = quenby_tests::ProgramTest;
 
 TEST_F(StartupTest, BoxAnswersMenuShownWithBoxVersion)
 {
@@ -60,23 +20,90 @@ TEST_F(StartupTest, BoxAnswersMenuShownWithBoxVersion)
     program().start();
     EXPECT_TRUE(main().isVisible());
     EXPECT_FALSE(p->openingLoaded() && opening().isVisible());
-    EXPECT_EQ(main().lblProgrammer->text(), "QB9.7");
-    EXPECT_EQ(main().lblVersion->text(), "V1.00");
+    EXPECT_EQ(mainC().text("lblProgrammer"), "QB9.7");
+    EXPECT_EQ(mainC().text("lblVersion"), "V1.00");
     EXPECT_TRUE(p->boxFound);
-    EXPECT_TRUE(p->link.portOpen);
+    EXPECT_TRUE(p->state.portOpen);
     EXPECT_EQ(port->portNumber(), 3);
     EXPECT_EQ(port->settings(), "9600,N,8,1");
     EXPECT_EQ(port->sentWithBreaks(), kStartupBytes);
-    EXPECT_EQ(main().ComboPort->currentText(), "COM3");
-    EXPECT_EQ(main().cmbMarsMech->currentText(), "ME111");
-    EXPECT_EQ(main().cmbCCmech->currentText(), "C120");
-    EXPECT_EQ(main().cmbNRImech->currentText(), "G13-6000");
-    EXPECT_FALSE(main().frmConfig->isVisible());
-    EXPECT_TRUE(main().cmdCancConfig->isEnabled());
-    EXPECT_EQ(main().cmdMars->text(), "Program Mech");
-    EXPECT_EQ(main().tabManufacturer->tabText(1), "Coin Controls");
-    EXPECT_EQ(p->rangeHigh3, 4000);
-    EXPECT_EQ(p->rangeHigh1, 3000);
+    EXPECT_EQ(mainC().text("ComboPort"), "COM3");
+    EXPECT_EQ(mainC().text("cmbMarsMech"), "ME111");
+    EXPECT_EQ(mainC().text("cmbCCmech"), "C120");
+    EXPECT_EQ(mainC().text("cmbNRImech"), "G13-6000");
+    EXPECT_FALSE(mainC().isVisible("frmConfig"));
+    EXPECT_TRUE(mainC().isEnabled("cmdCancConfig"));
+    EXPECT_EQ(mainC().text("cmdMars"), "Program Mech");
+    EXPECT_EQ(mainC().get<QTabWidget>("tabManufacturer")->tabText(1), "Coin Controls");
+    EXPECT_EQ(openC().text("LabelStatus"), "COM port OPEN :\nProgrammer Box OK");
+}
+
+TEST_F(StartupTest, StartupWindowLabelShowsTheCheckTextAndTheVersion)
+{
+    program();
+    opening().updateStatusLabel();
+    EXPECT_EQ(openC().text("LabelStatus"), "Checking for Communication with Quenby\n\nSoftware Version Number : V1.00");
+
+    // A language whose text 1000 is empty keeps the label's own first line.
+    ts.writeFile("Deutsch.txt", "1000,\r\n875,Softwareversion\r\n");
+    p->texts.languageName = "Deutsch";
+    p->texts.loadLanguageFile(ts.folder(), *ts.dialogs);
+    quenby::frmOpening fresh(*p);
+    fresh.updateStatusLabel();
+    EXPECT_EQ(fresh.controls().text("LabelStatus"),
+              "Checking for Communication with the Programmer\n\nSoftwareversion : V1.00");
+}
+
+TEST_F(StartupTest, OkOnNoResponseKeepsTheProgramRunningWithItsMenu)
+{
+    settings(1);
+    // The start-up window's check succeeds; the main window's own check gets no status.
+    box.setFault(sim::QuenbyBox::Fault::StatusUnanswered, sim::When::from(2));
+    ts.dialogs->answer(plat::mb::OK, "No Response from Programmer Box");
+    program().start();
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_EQ(ts.env->endCount, 0);
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_TRUE(mainC().isEnabled("cmdMars"));
+    EXPECT_TRUE(port->sentWithBreaks().endsWith(kEsc25 + "MJS" + "S")) << "the status is still asked for";
+}
+
+TEST_F(StartupTest, UnreadableSettingsFileIsReportedBeforeTheFirstRunWait)
+{
+    settings(3);
+    plat::FileFaults faults;
+    faults.unreadable(ts.folder() + "/config0000.txt");
+    ts.dialogs->answer(plat::mb::OK, " 815 Error loading Main form :  \r\nPath/File access error - 75");
+    bool waitingWithTheFrame = false;
+    at(2000, [&] {
+        waitingWithTheFrame = main().isVisible() && mainC().isVisible("frmConfig") && !mainC().isEnabled("cmdCancConfig");
+        click(mainC(), "cmdSaveConfig");
+    });
+    program().start();
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(ts.dialogs->boxes()[0].at, 0) << "reported at once, not after the wait";
+    EXPECT_TRUE(waitingWithTheFrame);
+    EXPECT_EQ(port->portNumber(), 1) << "nothing was read from the file";
+}
+
+TEST_F(StartupTest, BoxHangingUpDuringTheCheckIsOneReportAndTheStatusSaysSo)
+{
+    settings(2);
+    ts.dialogs->answer(plat::mb::OK, " 809 Error in COM port reception routine :  \r\npeer hung up - 8018");
+    at(500, [&] { port->hangUp("peer hung up"); });
+    QString status;
+    bool retryOffered = false;
+    at(5000, [&] {
+        status = openC().text("LabelStatus");
+        retryOffered = openC().isEnabled("cmdRetry");
+        click(openC(), "cmdRetry");
+    });
+    program().start();
+    EXPECT_EQ(ts.dialogs->boxes().size(), 1u) << "one report for the outage";
+    EXPECT_EQ(status, "COM port NOT OPEN :\nSelect another Port");
+    EXPECT_TRUE(retryOffered);
+    EXPECT_TRUE(port->isOpen()) << "Retry opened the port again";
+    EXPECT_TRUE(main().isVisible());
 }
 
 TEST_F(StartupTest, WaitsOfTheStartupSequence)
@@ -110,11 +137,11 @@ TEST_F(StartupTest, SilentBoxOffersRetryThenConnects)
     bool buttonsOffered = false;
     QString status;
     at(5000, [&] {
-        buttonsOffered = opening().cmdRetry->isEnabled() && opening().cmdCancel->isEnabled();
-        status = opening().LabelStatus->text();
+        buttonsOffered = openC().isEnabled("cmdRetry") && openC().isEnabled("cmdCancel");
+        status = openC().text("LabelStatus");
         box.silent = false;
         port->clearTranscript();
-        opening().cmdRetry->click();
+        click(openC(), "cmdRetry");
     });
     program().start();
     EXPECT_TRUE(buttonsOffered);
@@ -129,7 +156,7 @@ TEST_F(StartupTest, SilentBoxCancelEndsAndClosesThePort)
 {
     settings(2);
     box.silent = true;
-    at(8000, [&] { opening().cmdCancel->click(); });
+    at(8000, [&] { click(openC(), "cmdCancel"); });
     EXPECT_THROW(program().start(), plat::ProgramEnded);
     EXPECT_FALSE(port->isOpen());
     EXPECT_EQ(ts.env->endCount, 1);
@@ -141,10 +168,10 @@ TEST_F(StartupTest, SilentBoxRetryStillSilentThenCancel)
     settings(2);
     box.silent = true;
     bool offeredAgain = false;
-    at(6000, [&] { opening().cmdRetry->click(); });
+    at(6000, [&] { click(openC(), "cmdRetry"); });
     at(13000, [&] {
-        offeredAgain = opening().cmdRetry->isEnabled();
-        opening().cmdCancel->click();
+        offeredAgain = openC().isEnabled("cmdRetry");
+        click(openC(), "cmdCancel");
     });
     EXPECT_THROW(program().start(), plat::ProgramEnded);
     EXPECT_TRUE(offeredAgain);
@@ -169,23 +196,23 @@ TEST_F(StartupTest, PortThatCannotBeOpenedThenAnotherPortChosen)
     QString status;
     QByteArray savedAtOnce;
     at(2000, [&] {
-        status = opening().LabelStatus->text();
-        opening().ComboPort->setCurrentIndex(6);
-        emit opening().ComboPort->activated(6);
+        status = openC().text("LabelStatus");
+        openC().setValue("ComboPort", 6);
+        emit openC().get<QComboBox>("ComboPort")->activated(6);
         savedAtOnce = ts.readFile("config0000.txt");
         port->setOpenResult(plat::OpenResult::Ok);
     });
     bool stillWaiting = false;
     at(4000, [&] {
         stillWaiting = !p->boxFound && !port->isOpen(); // nothing opens before Retry
-        opening().cmdRetry->click();
+        click(openC(), "cmdRetry");
     });
     p->start();
     EXPECT_EQ(status, "COM port NOT OPEN :\nSelect another Port");
     EXPECT_EQ(savedAtOnce, quenby::settingsLine(7, "English", {}));
     EXPECT_TRUE(stillWaiting);
     EXPECT_EQ(port->portNumber(), 7);
-    EXPECT_EQ(main().ComboPort->currentText(), "COM7");
+    EXPECT_EQ(mainC().text("ComboPort"), "COM7");
     EXPECT_EQ(p->comPortNumber, 4) << "only the settings file changes";
     EXPECT_TRUE(main().isVisible());
 }
@@ -197,10 +224,10 @@ TEST_F(StartupTest, ChoosingAnotherPortClosesTheOpenOne)
     bool closed = false;
     at(8000, [&] {
         ASSERT_TRUE(port->isOpen());
-        emit opening().ComboPort->activated(1);
-        closed = !port->isOpen() && !p->link.portOpen;
+        emit openC().get<QComboBox>("ComboPort")->activated(1);
+        closed = !port->isOpen() && !p->state.portOpen;
         box.silent = false;
-        opening().cmdRetry->click();
+        click(openC(), "cmdRetry");
     });
     program().start();
     EXPECT_TRUE(closed);
@@ -218,8 +245,8 @@ TEST_F(StartupTest, SecondCopyRefusedBeforeThePortIsTouched)
     EXPECT_EQ(ts.dialogs->boxes()[0].title, "Error");
     EXPECT_EQ(ts.dialogs->boxes()[0].style, plat::mb::Critical);
     EXPECT_TRUE(port->transcript().empty());
-    EXPECT_EQ(main().ComboPort->count(), 0);
-    EXPECT_EQ(main().cmbMarsMech->count(), 0);
+    EXPECT_EQ(mainC().items("ComboPort").size(), 0);
+    EXPECT_EQ(mainC().items("cmbMarsMech").size(), 0);
 }
 
 TEST_F(StartupTest, FirstRunWaitsForSaveConfig)
@@ -227,12 +254,12 @@ TEST_F(StartupTest, FirstRunWaitsForSaveConfig)
     bool configShown = false, cancelOff = false, changeOff = false;
     int bytesBeforeSave = -1;
     at(3000, [&] {
-        configShown = main().isVisible() && main().frmConfig->isVisible();
-        cancelOff = !main().cmdCancConfig->isEnabled();
-        changeOff = !main().cmdConfig->isEnabled();
+        configShown = main().isVisible() && mainC().isVisible("frmConfig");
+        cancelOff = !mainC().isEnabled("cmdCancConfig");
+        changeOff = !mainC().isEnabled("cmdConfig");
         bytesBeforeSave = int(port->transcript().size());
-        main().ComboPort->setCurrentIndex(4);
-        main().cmdSaveConfig->click();
+        mainC().setValue("ComboPort", 4);
+        click(mainC(), "cmdSaveConfig");
     });
     program().start();
     EXPECT_TRUE(configShown);
@@ -241,9 +268,9 @@ TEST_F(StartupTest, FirstRunWaitsForSaveConfig)
     EXPECT_EQ(bytesBeforeSave, 0) << "nothing else happens before Save Config";
     EXPECT_EQ(ts.readFile("config0000.txt"), quenby::settingsLine(5, "English", {}));
     EXPECT_TRUE(p->configLoaded);
-    EXPECT_FALSE(main().frmConfig->isVisible());
-    EXPECT_TRUE(main().cmdConfig->isEnabled());
-    EXPECT_TRUE(main().cmdCancConfig->isEnabled());
+    EXPECT_FALSE(mainC().isVisible("frmConfig"));
+    EXPECT_TRUE(mainC().isEnabled("cmdConfig"));
+    EXPECT_TRUE(mainC().isEnabled("cmdCancConfig"));
     EXPECT_EQ(port->portNumber(), 5) << "the first run opens the port just saved";
     EXPECT_EQ(port->sentWithBreaks(), kStartupBytes);
 }
@@ -251,7 +278,7 @@ TEST_F(StartupTest, FirstRunWaitsForSaveConfig)
 TEST_F(StartupTest, SettingsFileWithoutARecordCountsAsMissing)
 {
     ts.writeFile("config0000.txt", "");
-    at(1000, [&] { main().cmdSaveConfig->click(); });
+    at(1000, [&] { click(mainC(), "cmdSaveConfig"); });
     program().start();
     EXPECT_EQ(ts.readFile("config0000.txt"), quenby::settingsLine(1, "English", {}));
 }
@@ -272,7 +299,7 @@ TEST_F(StartupTest, OutOfRangePortFieldsStartOnCom1)
         prog.start();
         EXPECT_EQ(sp->portNumber(), 1) << field.constData();
         EXPECT_EQ(prog.comPortNumber, 1) << field.constData();
-        EXPECT_EQ(prog.mainForm().ComboPort->currentText(), "COM1") << field.constData();
+        EXPECT_EQ(prog.mainForm().controls().text("ComboPort"), "COM1") << field.constData();
     }
 }
 
@@ -297,7 +324,7 @@ TEST_F(StartupTest, ExitClosesThePort)
 {
     settings(1);
     program().start();
-    at(ts.sched->nowMs() + 10, [&] { main().cmdExit->click(); });
+    at(ts.sched->nowMs() + 10, [&] { click(mainC(), "cmdExit"); });
     EXPECT_THROW(ts.sched->advance(100), plat::ProgramEnded);
     EXPECT_FALSE(port->isOpen());
 }
@@ -317,12 +344,12 @@ TEST_F(StartupTest, ChangeConfigAndCancel)
     settings(1, "Deutsch");
     ts.writeFile("Deutsch.txt", "874,Einstellungen\r\n");
     program().start();
-    EXPECT_EQ(main().cmdConfig->text(), "Einstellungen");
-    main().cmdConfig->click();
-    EXPECT_TRUE(main().frmConfig->isVisible());
-    EXPECT_EQ(main().cmbLanguage->currentText(), "Deutsch");
-    main().cmdCancConfig->click();
-    EXPECT_FALSE(main().frmConfig->isVisible());
+    EXPECT_EQ(mainC().text("cmdConfig"), "Einstellungen");
+    click(mainC(), "cmdConfig");
+    EXPECT_TRUE(mainC().isVisible("frmConfig"));
+    EXPECT_EQ(mainC().text("cmbLanguage"), "Deutsch");
+    click(mainC(), "cmdCancConfig");
+    EXPECT_FALSE(mainC().isVisible("frmConfig"));
     EXPECT_EQ(ts.readFile("config0000.txt"), quenby::settingsLine(1, "Deutsch", {})) << "nothing saved";
 }
 
@@ -330,30 +357,42 @@ TEST_F(StartupTest, SaveConfigKeepsTheOpenPort)
 {
     settings(1);
     program().start();
-    main().cmdConfig->click();
-    main().ComboPort->setCurrentIndex(6);
-    main().cmbLanguage->setCurrentText("English");
-    main().cmdSaveConfig->click();
+    click(mainC(), "cmdConfig");
+    mainC().setValue("ComboPort", 6);
+    mainC().setText("cmbLanguage", "English");
+    click(mainC(), "cmdSaveConfig");
     EXPECT_EQ(ts.readFile("config0000.txt"), quenby::settingsLine(7, "English", {}));
     EXPECT_EQ(port->portNumber(), 1);
     EXPECT_TRUE(port->isOpen());
     EXPECT_EQ(p->comPortNumber, 1);
 }
 
+// A job that clicks its own button again while it waits, then waits 100 ms.
+struct ReenteringJobs : quenby::MenuJobs {
+    plat::NamedControls* main = nullptr;
+    quenby::BoxLink* link = nullptr;
+    int started = 0;
+    void cmdCCprog_Click() override
+    {
+        ++started;
+        click(*main, "cmdCCprog");
+        link->delayMs(100);
+    }
+};
+
 TEST_F(StartupTest, SecondJobRefusedWhileOneWaits)
 {
     settings(1);
     program().start();
-    int started = 0;
-    main().cmdCCprog_Click = [&] {
-        ++started;
-        main().cmdCCprog->click(); // clicked again while this one still runs
-        p->link.delayMs(100);
-    };
-    main().cmdCCprog->click();
-    EXPECT_EQ(started, 1);
-    main().cmdCCprog->click();
-    EXPECT_EQ(started, 2) << "free again once the first has ended";
+    auto jobs = std::make_unique<ReenteringJobs>();
+    ReenteringJobs& j = *jobs;
+    j.main = &mainC();
+    j.link = &p->link;
+    p->setJobs(std::move(jobs));
+    click(mainC(), "cmdCCprog");
+    EXPECT_EQ(j.started, 1);
+    click(mainC(), "cmdCCprog");
+    EXPECT_EQ(j.started, 2) << "free again once the first has ended";
 }
 
 } // namespace
@@ -383,7 +422,7 @@ TEST(StartupRealTime, SimulatedBoxOnTheRealScheduler)
     prog.start();
     const plat::Millis took = real.nowMs() - t0;
     EXPECT_TRUE(prog.mainForm().isVisible());
-    EXPECT_EQ(prog.mainForm().lblProgrammer->text(), "QB2.1");
+    EXPECT_EQ(prog.mainForm().controls().text("lblProgrammer"), "QB2.1");
     EXPECT_EQ(port->sentWithBreaks(), kStartupBytes);
     EXPECT_GT(took, 900);
     EXPECT_LT(took, 5000);

@@ -1,11 +1,12 @@
 #include "platform/dialogs.h"
+#include "platform/filefaults.h"
 #include "platform/runtimeerror.h"
 #include "quenby/shell/texts.h"
+#include "tests/quenby/sources.h"
 #include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
 
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -73,20 +74,75 @@ TEST_F(LanguageFixture, LineForms)
     EXPECT_EQ(errNumber([&] { texts.getText(-1); }), 9);
 }
 
-TEST_F(LanguageFixture, IdOutsideTableIsReportedAndSkipped)
+TEST_F(LanguageFixture, BadLinesAreSkippedAndReportedOnceWithTheFirstAndTheCount)
 {
     ts.writeFile("Deutsch.txt", "850,Vorher\r\n2001,Zu gross\r\n-1,Negativ\r\n1e20,Riesig\r\n2000,Letzte\r\n");
-    for (int i = 0; i < 3; ++i)
-        ts.dialogs->answer(plat::mb::OK, "Error Loading Language File routine : \r\n");
+    ts.dialogs->answer(plat::mb::OK);
     load("Deutsch");
-    ASSERT_EQ(ts.dialogs->boxes().size(), 3u);
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
     const auto& box = ts.dialogs->boxes()[0];
-    EXPECT_EQ(box.text, "Error Loading Language File routine : \r\nSubscript out of range - 9");
+    EXPECT_EQ(box.text, "Error Loading Language File routine : \r\nSubscript out of range - 9\r\n"
+                        "Line 2: 2001,Zu gross\r\n3 lines skipped");
     EXPECT_EQ(box.style, plat::mb::Critical | plat::mb::OKOnly);
     EXPECT_EQ(box.title, "Error detected");
     EXPECT_EQ(texts.getText(850), "Vorher");
     EXPECT_EQ(texts.getText(2000), "Letzte");
     EXPECT_TRUE(texts.textTableLoaded);
+}
+
+TEST_F(LanguageFixture, ThirtyBadLinesGiveOneBox)
+{
+    QByteArray file = "860,Mech programmieren\r\n";
+    for (int i = 0; i < 30; ++i)
+        file += QByteArray::number(2001 + i) + ",x\r\n";
+    ts.writeFile("Deutsch.txt", file);
+    ts.dialogs->answer(plat::mb::OK);
+    load("Deutsch");
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_TRUE(ts.dialogs->boxes()[0].text.endsWith("\r\nLine 2: 2001,x\r\n30 lines skipped"));
+    EXPECT_EQ(texts.getText(860), "Mech programmieren");
+
+    // A single bad line says so in the singular.
+    ts.writeFile("Deutsch.txt", "860,Neu\r\n99999,x\r\n");
+    ts.dialogs->answer(plat::mb::OK, "Line 2: 99999,x\r\n1 line skipped");
+    load("Deutsch");
+    EXPECT_EQ(texts.getText(860), "Neu");
+}
+
+TEST_F(LanguageFixture, FileWithoutAnyTextIsReportedOnceAndKeepsTheTexts)
+{
+    // Empty, blank lines only, or junk with no numeric id: nothing to show in any caption.
+    const QByteArray noText[] = {QByteArray(), QByteArray("\r\n\r\n"),
+                                 QByteArray("\x89PNG\r\n\x1a\n") + QByteArray(2, '\0') + "junk,more\r\nabc,Null\r\n"};
+    for (const QByteArray& bytes : noText) {
+        TextTable fresh;
+        ts.writeFile("Deutsch.txt", bytes);
+        ts.dialogs->answer(plat::mb::OK, "Invalid Language Filename");
+        fresh.languageName = "Deutsch";
+        fresh.loadLanguageFile(ts.folder(), *ts.dialogs);
+        EXPECT_FALSE(fresh.textTableLoaded);
+        EXPECT_EQ(fresh.getText(860), "Program Mech") << "English kept";
+        EXPECT_EQ(fresh.textTable[0], "") << "not even id 0 is taken from such a file";
+    }
+    EXPECT_EQ(ts.dialogs->boxes().size(), 3u);
+
+    // Over a loaded language the old texts stay, as for a missing file.
+    ts.writeFile("Deutsch.txt", "860,Mech programmieren\r\n");
+    load("Deutsch");
+    ts.writeFile("Francais.txt", "");
+    ts.dialogs->answer(plat::mb::OK, "Invalid Language Filename");
+    load("Francais");
+    EXPECT_EQ(texts.getText(860), "Mech programmieren");
+}
+
+TEST_F(LanguageFixture, FileThatSetsSomeIdsLeavesTheOthersEmpty)
+{
+    ts.writeFile("Deutsch.txt", "junk\r\n874,Einstellungen\r\n");
+    load("Deutsch");
+    EXPECT_TRUE(ts.dialogs->boxes().empty());
+    EXPECT_EQ(texts.getText(874), "Einstellungen");
+    EXPECT_EQ(texts.getText(872), "");
+    EXPECT_EQ(texts.getText(0), "") << "the junk line set id 0 to its empty text";
 }
 
 TEST_F(LanguageFixture, SwitchingLanguagesKeepsOlderTexts)
@@ -148,26 +204,26 @@ TEST_F(LanguageFixture, UnknownLanguageLoadsNothingSilently)
 TEST_F(LanguageFixture, UnreadableFileIsReportedOnce)
 {
     ts.writeFile("Deutsch.txt", "860,x\r\n861,y\r\n");
-    const QString path = ts.folder() + "/Deutsch.txt";
-    QFile::setPermissions(path, QFileDevice::Permissions());
-    QFile probe(path);
-    if (probe.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "permissions are not enforced for this user";
-    ts.dialogs->answer(plat::mb::OK, "Error Loading Language File routine : ");
+    plat::FileFaults faults;
+    faults.unreadable(ts.folder() + "/Deutsch.txt");
+    ts.dialogs->answer(plat::mb::OK);
     load("Deutsch");
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(ts.dialogs->boxes().size(), 1u);
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(ts.dialogs->boxes()[0].text, "Error Loading Language File routine : \r\nPath/File access error - 75");
     EXPECT_FALSE(texts.textTableLoaded);
+    EXPECT_EQ(texts.getText(860), "Program Mech");
 }
 
 TEST(ErrorMessage, CommonLayout)
 {
-    EXPECT_EQ(errorMessage(832, "Error Writing Config Default File : ", 75, "Path/File access error"),
+    const auto body = [](int id, const QString& text, int number, const QString& description) {
+        return plat::errorBoxBody(errorHead(id, text), plat::RuntimeError(number, description));
+    };
+    EXPECT_EQ(body(832, "Error Writing Config Default File : ", 75, "Path/File access error"),
               " 832 Error Writing Config Default File :  \r\nPath/File access error - 75");
     const QString eighty = QString(50, u'a') + QString(30, u'b');
-    EXPECT_EQ(errorMessage(206, "x", 8018, eighty), " 206 x \r\n" + QString(50, u'a') + " - 8018");
-    EXPECT_EQ(errorMessage(-3, "", 5, ""), "-3  \r\n - 5");
-    EXPECT_EQ(errorMessage("Ctx : ", 9, "Subscript out of range"), "Ctx : \r\nSubscript out of range - 9");
+    EXPECT_EQ(body(206, "x", 8018, eighty), " 206 x \r\n" + QString(50, u'a') + " - 8018");
+    EXPECT_EQ(body(-3, "", 5, ""), "-3  \r\n - 5");
 }
 
 TEST(ErrorReporterBox, CriticalOkTitledInTheCurrentLanguage)
@@ -192,7 +248,7 @@ TEST(ErrorReporterBox, CriticalOkTitledInTheCurrentLanguage)
     texts.languageName = "Deutsch";
     texts.loadLanguageFile(ts.folder(), *ts.dialogs);
     ts.dialogs->answer(plat::mb::OK);
-    reporter.reportError(3000, 1, "x");
+    reporter.reportError(3000, plat::RuntimeError(1, "x"));
     EXPECT_EQ(ts.dialogs->boxes()[2].title, "Fehler erkannt");
 }
 
@@ -203,24 +259,18 @@ TEST(BuiltInTexts, EveryIdUsedInTheSourcesExists)
 {
     const QRegularExpression call(R"((?:\bgetText|\breportError|\btext)\s*\(\s*(\d+)\s*[,)]|)"
                                   R"(constexpr\s+int\s+(?:kText\w*|[A-Z]\w*)\s*=\s*(\d+)\s*;)");
-    QDirIterator it(QStringLiteral(QUENBY_SOURCE_DIR), {"*.cpp", "*.h"}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    int files = 0;
+    const auto files = quenby_tests::quenbySources();
     QStringList missing;
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-        ++files;
-        const QString src = QString::fromUtf8(f.readAll());
+    for (const auto& [name, src] : files) {
+        ASSERT_FALSE(name.isEmpty()) << "unreadable: " << src.toStdString();
         for (auto m = call.globalMatch(src); m.hasNext();) {
             const auto match = m.next();
             const int id = (match.captured(1).isEmpty() ? match.captured(2) : match.captured(1)).toInt();
             if (!TextTable::hasBuiltIn(id))
-                missing << QFileInfo(path).fileName() + ": " + QString::number(id);
+                missing << name + ": " + QString::number(id);
         }
     }
-    EXPECT_GT(files, 0);
+    EXPECT_FALSE(files.empty());
     EXPECT_TRUE(missing.isEmpty()) << missing.join("; ").toStdString();
 }
 

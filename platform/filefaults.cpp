@@ -1,0 +1,43 @@
+#include "platform/filefaults.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <vector>
+
+namespace plat {
+
+namespace {
+// The live instances; tests run one at a time on the one thread.
+std::vector<const FileFaults*>& live()
+{
+    static std::vector<const FileFaults*> all;
+    return all;
+}
+
+QString canonical(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+} // namespace
+
+FileFaults::FileFaults() { live().push_back(this); }
+
+FileFaults::~FileFaults() { std::erase(live(), this); }
+
+void FileFaults::unreadable(const QString& path) { unreadable_ << canonical(path); }
+
+void FileFaults::noNewFiles(const QString& folder) { noNewFiles_ << canonical(folder); }
+
+bool FileFaults::listedBy(QStringList FileFaults::*list, const QString& path)
+{
+    if (live().empty())
+        return false;
+    const QString p = canonical(path);
+    for (const FileFaults* f : live())
+        if ((f->*list).contains(p))
+            return true;
+    return false;
+}
+
+bool FileFaults::readRefused(const QString& path) { return listedBy(&FileFaults::unreadable_, path); }
+
+bool FileFaults::newFileRefused(const QString& folder) { return listedBy(&FileFaults::noNewFiles_, folder); }
+
+} // namespace plat

@@ -1,0 +1,36 @@
+#pragma once
+// File failures a test sets on purpose. Some failures cannot be made for real on every machine:
+// a test run as root reads every file and creates files in every folder, whatever the
+// permissions say. While a FileFaults lives, readLines and writeLines (textfile.h) behave for
+// the paths it names as they would for an unreadable file or a folder that refuses new files.
+// The programs never create one.
+
+#include <QString>
+#include <QStringList>
+
+namespace plat {
+
+class FileFaults {
+public:
+    FileFaults();
+    ~FileFaults();
+    FileFaults(const FileFaults&) = delete;
+    FileFaults& operator=(const FileFaults&) = delete;
+
+    // Reading this file fails with "Path/File access error" (75), as for a file without read
+    // permission.
+    void unreadable(const QString& path);
+    // No new file can be made in this folder (its existing files may still be written).
+    void noNewFiles(const QString& folder);
+
+    static bool readRefused(const QString& path);
+    static bool newFileRefused(const QString& folder);
+
+private:
+    static bool listedBy(QStringList FileFaults::*list, const QString& path);
+
+    QStringList unreadable_;
+    QStringList noNewFiles_;
+};
+
+} // namespace plat

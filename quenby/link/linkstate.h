@@ -1,0 +1,60 @@
+#pragma once
+// The first program's link state: the flags the receive handler sets and the waiting procedures
+// poll, the countdowns the 20 ms tick runs down, and the buffers of both receive modes. One
+// instance lives in the program object; the link and every window read and write it directly,
+// as one thread does.
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+
+namespace quenby {
+
+// What the job launchers and job windows set and the receive side reads.
+struct JobState {
+    QString mechFamily; // "CC", "NRI" or "Mars"
+    QString mechModel;
+    bool nriG10LineMode = false; // the NRI G10 validator test runs
+    bool measuring = false;      // a coin measurement runs
+};
+
+// A CC frame being assembled in serial mode; slot 0 holds the start byte; count 0 = none open.
+struct CcFrame {
+    std::array<qint32, 33> slot{};
+    int count = 0;
+};
+
+struct ValidatorTimings {
+    double value1 = 0;
+    double value2 = 0;
+    double value3 = 0;
+    qint32 value4 = 0;
+};
+
+struct LinkState {
+    bool portOpen = false;
+    int countdownMs = 0;   // the one countdown of waits and time-outs
+    int delayCountMs = 0;  // the countdown of delayMs
+    QString lineBuffer;    // the text line being assembled in line mode
+    CcFrame ccFrame;
+    bool lineReceived = false;
+    bool passThrough = false; // the box relays raw mech bytes (serial mode)
+    bool boxRestarted = false;
+    bool mechPresent = false;
+    bool statusSeen = false;
+    bool promRowAck = false;
+    std::array<qint32, 4> idleValues{}; // entries 0..2 used
+    ValidatorTimings validatorTimings;
+    QString boxVersion;
+    bool replyAck = false;
+    bool replyError = false;
+    qint32 repliesExpected = 0;
+    bool replyDone = false;
+    QByteArray mechReply;
+    bool ccAck = false;
+    bool ccNak = false;
+    QByteArray sentinelReply;
+    bool sentinelLoggedOn = false; // set by the Sentinel logon; cleared by the receive side on "%"
+};
+
+} // namespace quenby

@@ -1,0 +1,45 @@
+#include "quenby/seams.h"
+
+#include "platform/notbuilt.h"
+#include "platform/runtimeerror.h"
+
+namespace quenby {
+
+namespace {
+[[noreturn]] void logonNotBuilt(const QString& what)
+{
+    plat::notBuiltYet(what);
+    throw plat::RuntimeError(5, QStringLiteral("Mech logon is not built yet"));
+}
+} // namespace
+
+void LinkParsers::parseCoinAccepted(const QString&) { plat::notBuiltYet(QStringLiteral("parseCoinAccepted")); }
+void LinkParsers::loadMeasurement(const QString&) { plat::notBuiltYet(QStringLiteral("loadMeasurement")); }
+void LinkParsers::decodeMarsPromLine(const QString&) { plat::notBuiltYet(QStringLiteral("decodeMarsPromLine")); }
+void LinkParsers::parseCcWordReply(const CcFrame&) { plat::notBuiltYet(QStringLiteral("parseCcWordReply")); }
+void LinkParsers::parseCcMeasureFrame(const CcFrame&, int)
+{
+    plat::notBuiltYet(QStringLiteral("parseCcMeasureFrame"));
+}
+void LinkParsers::requestCcMeasurement() { plat::notBuiltYet(QStringLiteral("requestCcMeasurement")); }
+void LinkParsers::parseG10CoinAccepted(const QByteArray&)
+{
+    plat::notBuiltYet(QStringLiteral("parseG10CoinAccepted"));
+}
+
+bool MechLogons::ccLogon() { logonNotBuilt(QStringLiteral("ccLogon")); }
+void MechLogons::ccLogoff() { plat::notBuiltYet(QStringLiteral("ccLogoff")); }
+bool MechLogons::nriLogon() { logonNotBuilt(QStringLiteral("nriLogon")); }
+void MechLogons::resetProgrammerBox() { plat::notBuiltYet(QStringLiteral("resetProgrammerBox")); }
+
+void MenuJobs::cmdMars_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdMars_Click")); }
+void MenuJobs::cmdValtest_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdValtest_Click")); }
+void MenuJobs::cmdPROMutilities_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdPROMutilities_Click")); }
+void MenuJobs::cmdCCprog_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdCCprog_Click")); }
+void MenuJobs::cmdCCValTest_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdCCValTest_Click")); }
+void MenuJobs::cmdCCprom_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdCCprom_Click")); }
+void MenuJobs::cmdNRIprog_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdNRIprog_Click")); }
+void MenuJobs::cmdNRIvaltest_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdNRIvaltest_Click")); }
+void MenuJobs::cmdNRIprom_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdNRIprom_Click")); }
+
+} // namespace quenby
