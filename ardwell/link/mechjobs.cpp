@@ -1,15 +1,14 @@
 #include "ardwell/link/mechjobs.h"
 
-Q_LOGGING_CATEGORY(lcArdwellSeams, "ardwell.seams")
+#include "platform/notbuilt.h"
 
 namespace ardwell {
 
 void MechJobs::notBuiltYet(const QString& step)
 {
-    if (missing_.contains(step))
-        return;
-    missing_ << step;
-    qCWarning(lcArdwellSeams, "%s: not built yet", qPrintable(step));
+    if (!missing_.contains(step))
+        missing_ << step;
+    plat::notBuiltYet(QStringLiteral("frmMain.") + step);
 }
 
 } // namespace ardwell

@@ -4,11 +4,9 @@
 // the work override it. Until a step is built, its default says so on standard error (once per
 // step and run) and does nothing, so a step that is not there is never silently skipped.
 
-#include <QLoggingCategory>
 #include <QStringList>
 #include <QString>
 
-Q_DECLARE_LOGGING_CATEGORY(lcArdwellSeams)
 
 namespace ardwell {
 
