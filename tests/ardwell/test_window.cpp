@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include "platform/notbuilt.h"
+
 #include <gtest/gtest.h>
 
 using ardwell_test::Bench;
@@ -37,32 +39,6 @@ QString frameOf(QWidget* w)
             return p->objectName();
     return {};
 }
-
-// Messages logged on one category while it lives.
-struct LogCapture {
-    explicit LogCapture(const char* category)
-    {
-        current = this;
-        wanted = category;
-        previous = qInstallMessageHandler(&LogCapture::handle);
-    }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(previous);
-        current = nullptr;
-    }
-    static void handle(QtMsgType type, const QMessageLogContext& ctx, const QString& msg)
-    {
-        if (current && ctx.category && current->wanted == ctx.category)
-            current->lines << msg;
-        else if (current && current->previous)
-            current->previous(type, ctx, msg);
-    }
-    QStringList lines;
-    QByteArray wanted;
-    QtMessageHandler previous = nullptr;
-    static inline LogCapture* current = nullptr;
-};
 
 } // namespace
 
@@ -212,13 +188,13 @@ TEST(WindowHandlers, AJobNotBuiltYetSaysSoOnceAndDoesNothing)
 {
     Bench b;
     startWithBox(b);
-    LogCapture log("ardwell.seams");
+    plat::forgetNotBuiltReports();
     const auto before = b.sent().size();
     auto* test = b.win().controls().get<QPushButton>("cmdTest");
     test->click();
     test->click();
     EXPECT_EQ(b.program->jobs().missing(), QStringList{"testJob"});
-    EXPECT_EQ(log.lines, QStringList{"testJob: not built yet"});
+    EXPECT_EQ(plat::notBuiltReports(), QStringList{"frmMain.testJob"});
     EXPECT_EQ(b.sent().mid(before), QByteArray());
     EXPECT_TRUE(b.view().isEnabled("cmdTest"));
     EXPECT_FALSE(b.program->guard().jobRunning());
@@ -229,7 +205,7 @@ TEST(WindowHandlers, AJobNotBuiltYetSaysSoOnceAndDoesNothing)
     b.win().ExitAndWrite();
     EXPECT_EQ(b.program->jobs().missing(),
               QStringList({"testJob", "readMechSerialNumber", "enableProgrammeControls", "cmdProg_Click"}));
-    EXPECT_EQ(log.lines.size(), 4);
+    EXPECT_EQ(plat::notBuiltReports().size(), 4);
 }
 
 // ---- Odd input ----
