@@ -178,14 +178,14 @@ void ArdwellBox::handleCommand(const QByteArray& line)
     }
     if (line.size() == 3 && allHex(line.mid(1)) && (line[0] == '[' || line[0] == '#')) {
         const int value = line.mid(1).toInt(nullptr, 16);
+        ack();
         if (line[0] == '[') {
             dispenses_.append(line.mid(1).toUpper());
-            mech_.outputCommand(value);
+            mech_.outputCommand(value); // what the mech does about it follows the answer
         } else {
             lastMask_ = value;
             mech_.setInhibitInputs(255 - value);
         }
-        ack();
     }
 }
 
