@@ -1,5 +1,6 @@
 #include "sim/ardwellimages.h"
 
+#include "platform/vbtext.h"
 #include "sim/ardwellcoins.h"
 
 #include <algorithm>
@@ -290,8 +291,7 @@ QByteArray imageFile(const Words& w)
     QByteArray out;
     for (int a = 0; a < 256; ++a) {
         const quint16 v = a < int(w.size()) ? w[std::size_t(a)] : 0;
-        out += QByteArray::number(a, 16).rightJustified(4, '0').toUpper() + ' '
-               + QByteArray::number(v, 16).rightJustified(4, '0').toUpper() + "\r\n";
+        out += (plat::hex4(a) + ' ' + plat::hex4(v)).toLatin1() + "\r\n";
     }
     return out;
 }
