@@ -15,7 +15,7 @@ bool is126(const QString& model) { return model == QLatin1String("126"); }
 // The kind each channel was taught, per variant. Channels of the standard image: the six coins,
 // then the kinds that exercise the bench; the other mech taught only a few.
 constexpr std::array<int, 16> kStandardKinds{Coin1, Coin2, Coin3, Coin4, Coin5, Coin6, BiMetallic, Token,
-                                             LevelThree, NegativeLfa, Coin7, Coin8, Coin9, Coin10, -1, -1};
+                                             LevelThree, NegativeLfa, Coin7, -1, Coin9, Coin10, -1, -1};
 constexpr std::array<int, 16> kOtherKinds{Coin1, -1, -1, Coin4, Coin5, -1, -1, -1,
                                           -1, -1, Coin7, -1, -1, -1, -1, -1};
 
@@ -67,7 +67,7 @@ void settings330(Words& w, Variant v)
 {
     const bool s = v == Variant::Standard;
     // Channel 9 of the standard image sits on line G, channel 12 on H: lines the panel never shows.
-    const std::array<int, 16> lines = s ? std::array<int, 16>{0, 1, 2, 3, 4, 5, 0, 1, 6, 2, -1, 7}
+    const std::array<int, 16> lines = s ? std::array<int, 16>{0, 1, 2, 3, 4, 5, 0, 4, 6, 2, -1, 7}
                                         : std::array<int, 16>{5, 4, 3, 2, 1, 0, 3, 2, 1, 0, 7, 6};
     setLines(w, 112, 8, lines, 12);
     const std::array<int, 12> out = s ? std::array<int, 12>{1, 2, 4, 8, 16, 32, 3, 1, 5, 2, 16, 6}
@@ -108,23 +108,24 @@ void settings560(Words& w, Variant v)
 void settings126(Words& w, Variant v)
 {
     const bool s = v == Variant::Standard;
-    const std::array<int, 16> lines = s ? std::array<int, 16>{0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5, -1, 0, -1, -1}
+    const std::array<int, 16> lines = s ? std::array<int, 16>{0, 1, 2, 3, 4, 5, 0, 1, 2, 4, 3, 5, -1, 0, -1, -1}
                                         : std::array<int, 16>{5, 4, 3, 2, 1, 0, 2, 3, 4, 5, 0, 1, 5, -1, 1, 2};
     setLines(w, 216, 6, lines, 16);
     static constexpr std::uint8_t kRouteBytes[8] = {128, 64, 16, 32, 4, 8, 2, 1};
     for (int idx = 0; idx < 16; ++idx) {
         const int c = idx + 1;
         // Output line index (0 none, 1..6 A..F, 7 MPE) in bits 7..5, the BCO code of a digit below.
-        int line = c <= 12 ? (c - 1) % 6 + 1 : (c == 13 ? 7 : 0);
+        int line = c <= 12 ? (c - 1) % 6 + 1 : (c == 13 ? 7 : c - 14);
         int digit = c % 16;
         if (!s) {
             line = c % 8;
             digit = (15 - c) & 15;
         }
-        const bool none = s && c >= 15;
-        setCoinByte(w, 222, idx, none ? 0 : std::uint8_t(line << 5 | bcoCode(digit)));
-        setCoinByte(w, 240, idx, kRouteBytes[(s ? idx : idx + 3) % 8]);
-        setCoinByte(w, 248, idx, std::uint8_t(1 << ((s ? idx : idx + 4) % 8)));
+        setCoinByte(w, 222, idx, std::uint8_t(line << 5 | bcoCode(digit)));
+        // The second eight channels pair the routes and plugs differently, so no two words match.
+        const int k = (idx + idx / 8 + (s ? 0 : 3)) % 8;
+        setCoinByte(w, 240, idx, kRouteBytes[k]);
+        setCoinByte(w, 248, idx, std::uint8_t(1 << (3 * k + (s ? 0 : 1)) % 8));
     }
     w[239] = s ? 0x5B38 : 0x6C30; // default route "A " / " d" in the low byte
 }

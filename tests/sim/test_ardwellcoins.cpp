@@ -226,10 +226,16 @@ TEST(ArdwellImages, EveryModelDecodesToSensibleSettings)
         }
         addRange(1, m126 ? 1 : 2);
         addRange(sw + 2, img::recordBase(model) - 1);
-        // Words the map leaves alone: non-zero and found nowhere else in the image.
-        for (int a : unused) {
+        // Words the map leaves alone are non-zero, and no two words are alike but the records'
+        // header words (level bytes repeat) and the empty records of untaught pairs.
+        for (int a : unused)
             EXPECT_NE(w[std::size_t(a)], 0) << a;
-            EXPECT_EQ(std::count(w.begin(), w.end(), w[std::size_t(a)]), 1) << a;
+        const int base = img::recordBase(model);
+        for (int a = 0; a < int(w.size()); ++a) {
+            const bool header = a >= base && a < base + 13 * (img::channelCount(model) / 2) && (a - base) % 13 < 3;
+            if (!header && w[std::size_t(a)] != 0) {
+                EXPECT_EQ(std::count(w.begin(), w.end(), w[std::size_t(a)]), 1) << a;
+            }
         }
     }
 }
