@@ -103,6 +103,7 @@ private:
     void newerByte(char c);
     void olderByte(char c);
     void answerIdent();
+    void measureNextCoin();
     void answerRecord(int r);
     void newerPiece(char c);
     void olderCommand(char c);
