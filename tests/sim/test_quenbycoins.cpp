@@ -70,7 +70,8 @@ TEST(QuenbyCoins, ReportKnobsAndGarbledReports)
     r.box.dropCoin(6);
     r.box.marsParallelCodes = false;
     r.box.setFault(BoxFault::GarbledReport, sim::When::first(3));
-    for (auto g : {sim::QuenbyBox::Garble::Short, sim::QuenbyBox::Garble::UnknownCode, sim::QuenbyBox::Garble::BadHex}) {
+    using G = sim::QuenbyBox::Garble;
+    for (auto g : {G::Short, G::UnknownCode, G::BadHex}) {
         r.box.garble = g;
         r.box.dropCoin(1);
     }

@@ -16,7 +16,8 @@ TEST(QuenbyFuzz, RandomBytesBreaksAndCoinsForEveryModel)
     const QStringList models{"ME111", "ME181", "MS1400", "C120", "220B", "335", "435", "450", "Sentinel",
                              "G13-6000", "G18-3000", "G40-0000", "G10-4000/5", "G13-0000", "G18-0000", "G10-4000"};
     // Bytes a program might garble: commands, codes, digits, hex, line ends, escapes, frames.
-    const QByteArray alphabet = QByteArray("SYMEBOVNIJWKAPZTXDF$0123456789ABCDEF#*?;xy\r\n ") + bytes({0x1B, 0x7A, 0x7B, 0x7F, 0xFF, 0x00, 0x80});
+    const QByteArray alphabet =
+        QByteArray("SYMEBOVNIJWKAPZTXDF$0123456789ABCDEF#*?;xy\r\n ") + bytes({0x1B, 0x7A, 0x7B, 0x7F, 0xFF, 0x00, 0x80});
     sim::CoinSampler rng(2024);
     for (const QString& model : models) {
         SCOPED_TRACE(model.toStdString());
