@@ -4,6 +4,7 @@
 #include "platform/vbtext.h"
 
 #include <algorithm>
+#include <map>
 
 namespace ardwell {
 
@@ -19,21 +20,30 @@ struct Range {
 constexpr Range kCopied126[] = {{0, 1}, {4, 11}, {25, 30}, {215, kLoadTop}};
 constexpr Range kCopiedOthers[] = {{0, 2}, {5, 14}, {28, 33}, {112, kLoadTop}};
 
-// Sets a word and notes it when its value changes.
-void store(EepromImage& image, int address, int value, ChangedWords& changed)
-{
-    if (image[address] == value)
-        return;
-    image[address] = value;
-    changed << address;
-}
+// The words an edit touches, each with the value it had before: a word written twice, or written
+// back to what it held, is listed only when its value in the end differs.
+class Edit {
+public:
+    explicit Edit(EepromImage& image) : image_(image) {}
+    int& at(int address)
+    {
+        before_.try_emplace(address, image_[address]);
+        return image_[address];
+    }
+    void set(int address, int value) { at(address) = value; }
+    ChangedWords changed() const
+    {
+        ChangedWords words;
+        for (const auto& [address, value] : before_)
+            if (image_[address] != value)
+                words << address;
+        return words;
+    }
 
-ChangedWords sorted(ChangedWords words)
-{
-    std::sort(words.begin(), words.end());
-    words.erase(std::unique(words.begin(), words.end()), words.end());
-    return words;
-}
+private:
+    EepromImage& image_;
+    std::map<int, int> before_; // in address order
+};
 
 } // namespace
 
@@ -46,31 +56,29 @@ std::optional<QString> clearOneQuestion(Model m, int coin)
 
 ChangedWords clearOneChannel(EepromImage& image, Model m, int coin)
 {
-    ChangedWords changed;
     if (!coinValid(m, coin))
-        return changed;
+        return {};
+    Edit edit(image);
     const int idx = coin - 1;
     // A PCA's channels 13..16 fall on words 112..137 by the same rule; they are cleared there.
     for (int i = 0; i < kRecordBytes; ++i) {
         const int w = recordWord(m, idx, i);
-        const int before = image[w];
+        edit.at(w);
         setCoinByte(image, w, idx, 0);
-        if (image[w] != before)
-            changed << w;
     }
-    store(image, 0, withCoinBit(image[0], idx, true), changed);
-    return sorted(changed);
+    edit.set(0, withCoinBit(image[0], idx, true));
+    return edit.changed();
 }
 
 ChangedWords clearAllChannels(EepromImage& image, Model m)
 {
-    ChangedWords changed;
+    Edit edit(image);
     const int pairs = m == Model::M126 ? 8 : 6;
     const int first = recordBase(m);
     for (int w = first; w < first + kRecordBytes * pairs; ++w)
-        store(image, w, 0, changed);
-    store(image, 0, 0xFFFF, changed);
-    return sorted(changed);
+        edit.set(w, 0);
+    edit.set(0, 0xFFFF);
+    return edit.changed();
 }
 
 bool copiesWord(Model m, int address)
@@ -86,7 +94,7 @@ bool copiesWord(Model m, int address)
 
 ChangedWords copyConfiguration(EepromImage& image, Model m, const QStringList& lines)
 {
-    ChangedWords changed;
+    Edit edit(image);
     for (const QString& line : lines) {
         // A blank line is no word: read by position it would store 0 at word 0 and enable
         // every coin.
@@ -94,9 +102,9 @@ ChangedWords copyConfiguration(EepromImage& image, Model m, const QStringList& l
             continue;
         const ImageLine l = decodeImageLine(line);
         if (l.address <= kLoadTop && copiesWord(m, l.address))
-            store(image, l.address, l.word, changed);
+            edit.set(l.address, l.word);
     }
-    return sorted(changed);
+    return edit.changed();
 }
 
 } // namespace ardwell

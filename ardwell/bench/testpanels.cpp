@@ -15,17 +15,6 @@ QString frameName(TestFrame f)
     return QStringLiteral("frmTest");
 }
 
-QString interfaceOptionName(TestInterface i)
-{
-    switch (i) {
-    case TestInterface::TenWay: return QStringLiteral("opt10way");
-    case TestInterface::SixteenWay: return QStringLiteral("opt16way");
-    case TestInterface::DualPolarity: return QStringLiteral("optDualPolarity");
-    case TestInterface::Creditor340: return QStringLiteral("opt340test");
-    }
-    return QStringLiteral("optDualPolarity");
-}
-
 bool sendsMask(TestInterface i) { return i != TestInterface::Creditor340; }
 
 TestLayout displayTestSettings(Model m, TestInterface i)

@@ -20,11 +20,10 @@ class Link;
 enum class TestFrame { Test340, Test330, TestPCA };
 QString frameName(TestFrame f);
 
-// The options of frmTest's "Interface" frame, in this order: opt10way, opt16way,
-// optDualPolarity, opt340test.
+// The options of frmTest's "Interface" frame, in this order: "10 way Ribbon", "16 way Ribbon",
+// "Dual Polarity", "340 Creditor".
 enum class TestInterface { TenWay, SixteenWay, DualPolarity, Creditor340 };
 constexpr int kTestInterfaces = 4;
-QString interfaceOptionName(TestInterface i);
 // Every entry to the 330/126 frame selects this option and runs its handler.
 constexpr TestInterface kEntryInterface = TestInterface::DualPolarity;
 // Whether choosing the option sends the output mask after the layout ("340 Creditor" only lays
