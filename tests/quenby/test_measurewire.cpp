@@ -61,50 +61,31 @@ int errorNumber(const std::function<void()>& fn)
 
 TEST(MeasureWire, PlanPerFamilyAndModel)
 {
-    const QByteArray summed("\x7F\x1F\x9E", 3);
-    const QByteArray older("\xFF\xFF", 2);
-    EXPECT_EQ(planOf("Mars", "MS1400").road, MeasureRoad::MarsLines);
-    for (const char* m : {"C120", "435", "450"}) {
-        const MeasurePlan p = planOf("CC", m);
-        EXPECT_EQ(p.road, MeasureRoad::CcFrames);
-        EXPECT_EQ(p.request, summed) << m;
-        EXPECT_FALSE(p.armsKeepAlive);
-    }
-    for (const char* m : {"220B", "335"}) {
-        const MeasurePlan p = planOf("CC", m);
-        EXPECT_EQ(p.request, older) << m;
-        EXPECT_TRUE(p.armsKeepAlive && p.keepAliveRepeats);
-    }
+    const auto describe = [](const char* family, const char* model) {
+        const MeasurePlan p = planOf(family, model);
+        const char* layouts[] = {"", " decimal", " direct", " by map"};
+        return QString::number(int(p.road)) + " " + QString::fromLatin1(p.request.toHex()) +
+               (p.armsKeepAlive ? " armed" : "") + (p.keepAliveRepeats ? " repeats" : "") +
+               (p.nriReplies ? " x" + QString::number(p.nriReplies) : "") + layouts[int(p.nriLayout)] +
+               (p.beepEachSample ? " beep" : "") + (p.remapsNriTables ? " remaps" : "");
+    };
+    EXPECT_EQ(describe("Mars", "MS1400"), "1 ");
+    EXPECT_EQ(describe("CC", "C120"), "2 7f1f9e");
+    EXPECT_EQ(describe("CC", "435"), "2 7f1f9e");
+    EXPECT_EQ(describe("CC", "450"), "2 7f1f9e");
+    EXPECT_EQ(describe("CC", "220B"), "2 ffff armed repeats");
+    EXPECT_EQ(describe("CC", "335"), "2 ffff armed repeats");
     // A CC model the catalogue does not know is asked like the older ones, but never again.
-    EXPECT_TRUE(planOf("CC", "999").armsKeepAlive);
-    EXPECT_FALSE(planOf("CC", "999").keepAliveRepeats);
-    EXPECT_EQ(planOf("CC", "Sentinel").road, MeasureRoad::SentinelPoll);
-
-    struct Nri {
-        const char* model;
-        int replies;
-        NriReplyLayout layout;
-        bool beep, remaps;
-    };
-    const Nri nri[] = {
-        {"G13-0000", 4, NriReplyLayout::Decimal, true, false},
-        {"G18-0000", 4, NriReplyLayout::Decimal, true, false},
-        {"G10-4000", 4, NriReplyLayout::Decimal, false, false},
-        {"G13-6000", 1, NriReplyLayout::HexByMap, false, true},
-        {"G40-0000", 1, NriReplyLayout::HexByMap, false, true},
-        {"G18-3000", 1, NriReplyLayout::HexDirect, false, true},
-        {"G10-4000/5", 1, NriReplyLayout::HexDirect, false, false},
-    };
-    for (const Nri& n : nri) {
-        SCOPED_TRACE(n.model);
-        const MeasurePlan p = planOf("NRI", n.model);
-        EXPECT_EQ(p.road, MeasureRoad::NriT);
-        EXPECT_EQ(p.nriReplies, n.replies);
-        EXPECT_EQ(p.nriLayout, n.layout);
-        EXPECT_EQ(p.beepEachSample, n.beep);
-        EXPECT_EQ(p.remapsNriTables, n.remaps);
-    }
-    EXPECT_EQ(planOf("NRI", "G99").road, MeasureRoad::None);
+    EXPECT_EQ(describe("CC", "999"), "2 ffff armed");
+    EXPECT_EQ(describe("CC", "Sentinel"), "3 ");
+    EXPECT_EQ(describe("NRI", "G13-0000"), "4  x4 decimal beep");
+    EXPECT_EQ(describe("NRI", "G18-0000"), "4  x4 decimal beep");
+    EXPECT_EQ(describe("NRI", "G10-4000"), "4  x4 decimal");
+    EXPECT_EQ(describe("NRI", "G13-6000"), "4  x1 by map remaps");
+    EXPECT_EQ(describe("NRI", "G40-0000"), "4  x1 by map remaps");
+    EXPECT_EQ(describe("NRI", "G18-3000"), "4  x1 direct remaps");
+    EXPECT_EQ(describe("NRI", "G10-4000/5"), "4  x1 direct");
+    EXPECT_EQ(describe("NRI", "G99"), "0 ");
 }
 
 TEST(MeasureWire, CcFramesAndTheirSums)

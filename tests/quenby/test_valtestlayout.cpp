@@ -49,6 +49,8 @@ TEST(ValtestLayout, EveryRowOfTheTable)
         {"CC", "220B", "", true, true, "V2.00", "Coin 01|Coin 02|Coin 03|Coin 04|Coin 05|Coin 06|Coin 07|Coin 08", 0, true},
         {"CC", "335", "", false, true, "V2.00", "Coin A|Coin B|Coin C|Coin D|Coin E", 0, true},
         {"CC", "335", "", true, true, "V2.00", kNumbered16, 0, true},
+        // No reject line outside Mars: an "R" must not light "Coin 07" of a binary layout after
+        // a Mars test.
         {"CC", "435", "", true, true, "V2.00", kNumbered16, 0, true},
         {"CC", "450", "", false, true, "V2.00", "Coin A|Coin B|Coin C|Coin D|Coin E|Coin F", 0, false},
         // A box that does not answer "*": no Output Mode frame, the Single lines stay.
@@ -89,15 +91,6 @@ TEST(ValtestLayout, EveryRowOfTheTable)
         EXPECT_EQ(l.width, l.wide ? 9180 : 5910);
         EXPECT_EQ(l.height, 4775);
     }
-}
-
-TEST(ValtestLayout, CcAndNriLayoutsNeverKeepTheRejectLineOfAnEarlierMarsTest)
-{
-    // After a Mars test with rejectLine 7 an "R" in a 16-line binary CC layout must not light
-    // "Coin 07" red: every non-Mars layout has no reject line.
-    EXPECT_EQ(layoutOf({"Mars", "ME111", "", false, true, "V2.00", "", 7, false}).rejectLine, 7);
-    EXPECT_EQ(layoutOf({"CC", "435", "", true, true, "V2.00", "", 0, true}).rejectLine, 0);
-    EXPECT_EQ(layoutOf({"NRI", "G10-4000", "", false, true, "V2.00", "", 0, false}).rejectLine, 0);
 }
 
 TEST(ValtestLayout, BinaryChosenWithoutAProbeAnswerKeepsTheBinaryLinesButHidesTheFrame)
