@@ -65,7 +65,12 @@ std::optional<qint64> wholeNumber(const QString& field)
     return n;
 }
 
-QString numberText(qint64 n) { return n >= kTooLarge ? QStringLiteral("too large") : QString::number(n); }
+// "address 600", or "address" alone for a number too long to show.
+QString numbered(const char* what, qint64 n)
+{
+    const QString w = QLatin1String(what);
+    return n >= kTooLarge ? w : w + u' ' + QString::number(n);
+}
 
 struct FileLines {
     QStringList lines;
@@ -183,10 +188,10 @@ FileVerdict<Image> parseEepromDataFile(const QByteArray& bytes, int memorySize)
         if (!value)
             return refuse<Image>(line, QStringLiteral("value is not a whole number"), fileerr::Malformed);
         if (*address >= memorySize)
-            return refuse<Image>(line, QStringLiteral("address %1 outside 0..%2").arg(numberText(*address)).arg(memorySize - 1),
+            return refuse<Image>(line, numbered("address", *address) + QStringLiteral(" outside 0..%1").arg(memorySize - 1),
                                  fileerr::OutOfRange);
         if (*value > 65535)
-            return refuse<Image>(line, QStringLiteral("value %1 above 65535").arg(numberText(*value)), fileerr::Overflow);
+            return refuse<Image>(line, numbered("value", *value) + QStringLiteral(" above 65535"), fileerr::Overflow);
         if (named[size_t(*address)])
             return refuse<Image>(line, QStringLiteral("address %1 given twice").arg(*address), fileerr::Malformed);
         named[size_t(*address)] = true;
@@ -249,7 +254,7 @@ FileVerdict<NriFileRecords> parseNriDataFile(const QByteArray& bytes)
         if (!n)
             return refuse<V>(line, QStringLiteral("record number expected"), fileerr::Malformed);
         if (*n < 1 || *n > kNriRecords)
-            return refuse<V>(line, QStringLiteral("record %1 outside 1..28").arg(numberText(*n)), fileerr::OutOfRange);
+            return refuse<V>(line, numbered("record", *n) + QStringLiteral(" outside 1..28"), fileerr::OutOfRange);
 
         const QString rest = l.mid(comma + 1);
         const qsizetype open = rest.indexOf(u'"');
