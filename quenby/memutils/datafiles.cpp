@@ -50,8 +50,8 @@ QString trimBlanks(const QString& s)
 bool isControl(QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }
 
 // A whole number of decimal digits only; a number of more than nine digits reads as
-// kTooLarge. Empty when the field is not such a number.
-constexpr qint64 kTooLarge = 1000000000;
+// kBeyondNine. Empty when the field is not such a number.
+constexpr qint64 kBeyondNine = 1000000000;
 std::optional<qint64> wholeNumber(const QString& field)
 {
     if (field.isEmpty())
@@ -60,7 +60,7 @@ std::optional<qint64> wholeNumber(const QString& field)
     for (QChar c : field) {
         if (c < u'0' || c > u'9')
             return std::nullopt;
-        n = std::min(n * 10 + (c.unicode() - u'0'), kTooLarge);
+        n = std::min(n * 10 + (c.unicode() - u'0'), kBeyondNine);
     }
     return n;
 }
@@ -69,7 +69,7 @@ std::optional<qint64> wholeNumber(const QString& field)
 QString numbered(const char* what, qint64 n)
 {
     const QString w = QLatin1String(what);
-    return n >= kTooLarge ? w : w + u' ' + QString::number(n);
+    return n >= kBeyondNine ? w : w + u' ' + QString::number(n);
 }
 
 struct FileLines {
@@ -82,16 +82,16 @@ struct FileLines {
 FileLines checkedLines(const QByteArray& bytes)
 {
     if (bytes.size() > kMaxDataFileBytes)
-        return {{}, FileRefusal{0, QStringLiteral("file larger than 64 KiB"), fileerr::TooLarge}};
+        return {{}, FileRefusal{0, QStringLiteral("file larger than 64 KiB"), fileerr::kTooLarge}};
     FileLines f{plat::splitLines(bytes), std::nullopt};
     for (qsizetype k = 0; k < f.lines.size(); ++k) {
         const QString& l = f.lines[k];
         if (l.size() > kMaxDataFileLine) {
-            f.refusal = FileRefusal{int(k + 1), QStringLiteral("longer than 512 characters"), fileerr::Malformed};
+            f.refusal = FileRefusal{int(k + 1), QStringLiteral("longer than 512 characters"), fileerr::kMalformed};
             break;
         }
         if (std::any_of(l.begin(), l.end(), isControl)) {
-            f.refusal = FileRefusal{int(k + 1), QStringLiteral("control character"), fileerr::Malformed};
+            f.refusal = FileRefusal{int(k + 1), QStringLiteral("control character"), fileerr::kMalformed};
             break;
         }
     }
@@ -167,7 +167,7 @@ QString FileRefusal::description() const
 FileVerdict<Image> parseEepromDataFile(const QByteArray& bytes, int memorySize)
 {
     if (memorySize < 1 || memorySize > kImageTop + 1)
-        return refuse<Image>(0, QStringLiteral("no memory size for this model"), fileerr::OutOfRange);
+        return refuse<Image>(0, QStringLiteral("no memory size for this model"), fileerr::kOutOfRange);
     const FileLines f = checkedLines(bytes);
     if (f.refusal)
         return {std::nullopt, *f.refusal};
@@ -180,26 +180,26 @@ FileVerdict<Image> parseEepromDataFile(const QByteArray& bytes, int memorySize)
             continue;
         const QStringList fields = f.lines[k].split(u',');
         if (fields.size() != 2)
-            return refuse<Image>(line, QStringLiteral("expected address,value"), fileerr::Malformed);
+            return refuse<Image>(line, QStringLiteral("expected address,value"), fileerr::kMalformed);
         const std::optional<qint64> address = wholeNumber(trimBlanks(fields[0]));
         const std::optional<qint64> value = wholeNumber(trimBlanks(fields[1]));
         if (!address)
-            return refuse<Image>(line, QStringLiteral("address is not a whole number"), fileerr::Malformed);
+            return refuse<Image>(line, QStringLiteral("address is not a whole number"), fileerr::kMalformed);
         if (!value)
-            return refuse<Image>(line, QStringLiteral("value is not a whole number"), fileerr::Malformed);
+            return refuse<Image>(line, QStringLiteral("value is not a whole number"), fileerr::kMalformed);
         if (*address >= memorySize)
             return refuse<Image>(line, numbered("address", *address) + QStringLiteral(" outside 0..%1").arg(memorySize - 1),
-                                 fileerr::OutOfRange);
+                                 fileerr::kOutOfRange);
         if (*value > 65535)
-            return refuse<Image>(line, numbered("value", *value) + QStringLiteral(" above 65535"), fileerr::Overflow);
+            return refuse<Image>(line, numbered("value", *value) + QStringLiteral(" above 65535"), fileerr::kOverflow);
         if (named[size_t(*address)])
-            return refuse<Image>(line, QStringLiteral("address %1 given twice").arg(*address), fileerr::Malformed);
+            return refuse<Image>(line, QStringLiteral("address %1 given twice").arg(*address), fileerr::kMalformed);
         named[size_t(*address)] = true;
         image[size_t(*address)] = qint32(*value);
     }
     const auto gap = std::find(named.begin(), named.end(), false);
     if (gap != named.end())
-        return refuse<Image>(0, QStringLiteral("address %1 missing").arg(gap - named.begin()), fileerr::Missing);
+        return refuse<Image>(0, QStringLiteral("address %1 missing").arg(gap - named.begin()), fileerr::kMissing);
     return {image, {}};
 }
 
@@ -249,12 +249,12 @@ FileVerdict<NriFileRecords> parseNriDataFile(const QByteArray& bytes)
             continue;
         const qsizetype comma = l.indexOf(u',');
         if (comma < 0)
-            return refuse<V>(line, QStringLiteral("no comma after the record number"), fileerr::Malformed);
+            return refuse<V>(line, QStringLiteral("no comma after the record number"), fileerr::kMalformed);
         const std::optional<qint64> n = wholeNumber(trimBlanks(l.left(comma)));
         if (!n)
-            return refuse<V>(line, QStringLiteral("record number expected"), fileerr::Malformed);
+            return refuse<V>(line, QStringLiteral("record number expected"), fileerr::kMalformed);
         if (*n < 1 || *n > kNriRecords)
-            return refuse<V>(line, numbered("record", *n) + QStringLiteral(" outside 1..28"), fileerr::OutOfRange);
+            return refuse<V>(line, numbered("record", *n) + QStringLiteral(" outside 1..28"), fileerr::kOutOfRange);
 
         const QString rest = l.mid(comma + 1);
         const qsizetype open = rest.indexOf(u'"');
@@ -262,21 +262,21 @@ FileVerdict<NriFileRecords> parseNriDataFile(const QByteArray& bytes)
         if (open >= 0 && trimBlanks(rest.left(open)).isEmpty()) {
             const qsizetype close = rest.lastIndexOf(u'"');
             if (close == open)
-                return refuse<V>(line, QStringLiteral("no closing quote"), fileerr::Malformed);
+                return refuse<V>(line, QStringLiteral("no closing quote"), fileerr::kMalformed);
             if (!trimBlanks(rest.mid(close + 1)).isEmpty())
-                return refuse<V>(line, QStringLiteral("text after the closing quote"), fileerr::Malformed);
+                return refuse<V>(line, QStringLiteral("text after the closing quote"), fileerr::kMalformed);
             text = rest.mid(open + 1, close - open - 1);
         } else {
             text = trimBlanks(rest);
             if (text.contains(u'"') || text.contains(u','))
-                return refuse<V>(line, QStringLiteral("quote or comma in an unquoted text"), fileerr::Malformed);
+                return refuse<V>(line, QStringLiteral("quote or comma in an unquoted text"), fileerr::kMalformed);
         }
         records.text[size_t(*n)] = text;
         records.fileLine[size_t(*n)] = line;
         any = true;
     }
     if (!any)
-        return refuse<V>(0, QStringLiteral("no records in the file"), fileerr::Missing);
+        return refuse<V>(0, QStringLiteral("no records in the file"), fileerr::kMissing);
     return {records, {}};
 }
 
@@ -297,7 +297,7 @@ FileVerdict<std::array<QString, 33>> nriLinesToProgramme(const NriFileRecords& f
     if (!currentIsThisMech) {
         for (int n = 1; n <= kNriRecords; ++n) {
             if (!file.text[size_t(n)])
-                return refuse<V>(0, QStringLiteral("record %1 missing; all 28 needed").arg(n), fileerr::Missing);
+                return refuse<V>(0, QStringLiteral("record %1 missing; all 28 needed").arg(n), fileerr::kMissing);
         }
     }
     V lines = current;
@@ -312,7 +312,7 @@ FileVerdict<std::array<QString, 33>> nriLinesToProgramme(const NriFileRecords& f
         const QString reason = (fromFile ? QStringLiteral("record %1 %2") : QStringLiteral("kept record %1 %2"))
                                    .arg(n)
                                    .arg(QLatin1String(what));
-        return refuse<V>(fromFile ? file.fileLine[size_t(n)] : 0, reason, fileerr::Malformed);
+        return refuse<V>(fromFile ? file.fileLine[size_t(n)] : 0, reason, fileerr::kMalformed);
     };
     if (entry.kind == MechKind::NriNew) {
         for (int n = 1; n <= std::clamp(entry.nri.dataFileBlocks, 0, kNriRecords); ++n) {

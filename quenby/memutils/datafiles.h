@@ -55,11 +55,11 @@ QString chooseDataFile(plat::Dialogs& dialogs, const TextTable& texts, DataFileD
 
 // Error numbers of a refusal, as the error box shows them after the description.
 namespace fileerr {
-constexpr int Malformed = 13;   // not the file's layout: a field, a quote, a character, a length
-constexpr int OutOfRange = 9;   // an address or record number the memory does not have
-constexpr int Overflow = 6;     // a word above 65535
-constexpr int Missing = 62;     // an address or record the file must hold and does not
-constexpr int TooLarge = 7;     // a file over 64 KiB
+constexpr int kMalformed = 13;   // not the file's layout: a field, a quote, a character, a length
+constexpr int kOutOfRange = 9;   // an address or record number the memory does not have
+constexpr int kOverflow = 6;     // a word above 65535
+constexpr int kMissing = 62;     // an address or record the file must hold and does not
+constexpr int kTooLarge = 7;     // a file over 64 KiB
 } // namespace fileerr
 
 constexpr qint64 kMaxDataFileBytes = 64 * 1024;

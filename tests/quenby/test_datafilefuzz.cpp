@@ -73,8 +73,8 @@ void expectOneVerdict(const FileVerdict<T>& v, const QByteArray& bytes)
 {
     if (v.ok())
         return;
-    static const std::vector<int> numbers{fileerr::Malformed, fileerr::OutOfRange, fileerr::Overflow,
-                                          fileerr::Missing, fileerr::TooLarge};
+    static const std::vector<int> numbers{fileerr::kMalformed, fileerr::kOutOfRange, fileerr::kOverflow,
+                                          fileerr::kMissing, fileerr::kTooLarge};
     EXPECT_NE(std::find(numbers.begin(), numbers.end(), v.refusal.errorNumber), numbers.end())
         << v.refusal.errorNumber;
     EXPECT_GE(v.refusal.line, 0);
