@@ -4,8 +4,8 @@
 #include "platform/vbtext.h"
 #include "quenby/shell/texts.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 
 namespace quenby {
 
@@ -96,10 +96,7 @@ void storeReferenceMeans(ReferenceTables& refs, qint32 reference, const RecordSt
     refs.refGathered[std::size_t(reference)] = true;
 }
 
-qint32 referenceLimit(float mean, qint32 offset)
-{
-    return plat::cLng(std::floor(double(mean) + 0.5 + double(offset)));
-}
+qint32 referenceLimit(float mean, qint32 offset) { return plat::cLng(std::floor(double(mean) + 0.5 + double(offset))); }
 
 ReferenceReport applyReferenceLimits(CoinTables& tables, const ReferenceTables& refs, int paramCount)
 {
@@ -145,7 +142,8 @@ NoticeBox missingReferenceBox(const ReferenceReport& r, const TextTable& texts)
 {
     QString text = QStringLiteral("Reference coin not gathered in this run:");
     for (const MissingReference& m : r.missing)
-        text += QStringLiteral("\r\nChannel %1 needs reference R%2").arg(m.channel).arg(m.reference, 2, 10, QChar(u'0'));
+        text +=
+            QStringLiteral("\r\nChannel %1 needs reference R%2").arg(m.channel).arg(m.reference, 2, 10, QChar(u'0'));
     text += QStringLiteral("\r\n\r\nThese channels are left without windows.");
     return {text, texts.getText(452)};
 }

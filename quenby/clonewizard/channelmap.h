@@ -20,8 +20,8 @@ class TextTable;
 // One refusal of mapCoinsToChannels, shown as a box with the exclamation icon.
 struct MapNotice {
     enum class Kind {
-        TooManySlugs,    // text 451, title 452
-        TooManyCoins,    // text 453, title 454
+        TooManySlugs,      // text 451, title 452
+        TooManyCoins,      // text 453, title 454
         ChannelOutOfRange, // a coin row whose channel is no table row: reported under text 455
     };
     Kind kind = Kind::TooManySlugs;
@@ -108,7 +108,7 @@ NoticeBox missingReferenceBox(const ReferenceReport& r, const TextTable& texts);
 // segment it selects is mapped too. Other families always open on page 0.
 struct TransferPage {
     int displayedSegment = 0;
-    int firstRow = 1;              // the coinLimitTable row shown first
+    int firstRow = 1;                // the coinLimitTable row shown first
     bool selectFirstSegment = false; // tick chkSeg(0) and select segment 0
 };
 TransferPage transferPage(bool mars, const CheckedArray<bool, 5>& segmentSelected);

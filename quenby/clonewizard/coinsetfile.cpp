@@ -17,10 +17,7 @@ namespace {
 
 QString folderOf(const QString& path) { return path.left(path.size() - fileNameOf(path).size()); }
 
-bool isHexDigit(QChar c)
-{
-    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-}
+bool isHexDigit(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
 
 // The slug of an S record names its channel on these models: their slugs are measured through
 // a coin's parameter map.
@@ -78,16 +75,15 @@ struct Failure {
 
 struct DataKey {
     const char* key;
-    int values;      // numeric fields after the key
-    int texts;       // text fields after the key
+    int values; // numeric fields after the key
+    int texts;  // text fields after the key
 };
 
 // D record keys the run knows; every other key is skipped.
 constexpr DataKey kDataKeys[] = {
-    {"435R", 23, 0},      {"450R", 3, 0},      {"SentinelR", 2, 0}, {"120M", 12, 0},
-    {"120N", 12, 0},      {"G13-6000P", 0, 1}, {"G40-0000P", 0, 1}, {"G18-3000P", 0, 1},
-    {"G13-6000X", 6, 0},  {"G40-0000X", 6, 0}, {"G18-3000X", 6, 0}, {"G40-0000R", 0, 1},
-    {"G18-3000R", 0, 1},  {"G10-4000/5R", 0, 2},
+    {"435R", 23, 0},     {"450R", 3, 0},      {"SentinelR", 2, 0}, {"120M", 12, 0},       {"120N", 12, 0},
+    {"G13-6000P", 0, 1}, {"G40-0000P", 0, 1}, {"G18-3000P", 0, 1}, {"G13-6000X", 6, 0},   {"G40-0000X", 6, 0},
+    {"G18-3000X", 6, 0}, {"G40-0000R", 0, 1}, {"G18-3000R", 0, 1}, {"G10-4000/5R", 0, 2},
 };
 
 const DataKey* dataKey(const QString& key)
@@ -98,7 +94,10 @@ const DataKey* dataKey(const QString& key)
     return nullptr;
 }
 
-QString ofParameter(const char* what, int p) { return QString::fromLatin1(what) + QStringLiteral(" of parameter ") + QString::number(p); }
+QString ofParameter(const char* what, int p)
+{
+    return QString::fromLatin1(what) + QStringLiteral(" of parameter ") + QString::number(p);
+}
 
 class Checker {
 public:
@@ -249,7 +248,8 @@ private:
         return w.value;
     }
 
-    qint32 inRange(int line, const QStringList& f, int field, const QString& name, bool strict, qint32 lo, qint32 hi) const
+    qint32 inRange(int line, const QStringList& f, int field, const QString& name, bool strict, qint32 lo,
+                   qint32 hi) const
     {
         const qint32 v = number(line, f, field, name, strict);
         if (v < lo || v > hi)
@@ -272,7 +272,8 @@ private:
     // the channel lies in 1..top.
     qint32 channel(int line, const QStringList& f, int field, const QString& name, int top) const
     {
-        static const QRegularExpression forms(QStringLiteral(R"(^(R[0-9]{2}|Coin ?[0-9]{2}|Coin [0-9]|[0-9]{1,2}|[A-F][1-4])$)"));
+        static const QRegularExpression forms(
+            QStringLiteral(R"(^(R[0-9]{2}|Coin ?[0-9]{2}|Coin [0-9]|[0-9]{1,2}|[A-F][1-4])$)"));
         const QString text = f.value(field - 1);
         qint32 c = 0;
         if (forms.match(text).hasMatch())
@@ -314,12 +315,11 @@ private:
         m.sizeText = f[0];
         m.size2K = m.sizeText.endsWith(QLatin1String("2K"));
         for (int s = 0; s < 4; ++s)
-            m.segments[std::size_t(s)] =
-                inRange(2, f, s + 2, QStringLiteral("PROM segment %1").arg(s + 1), true, 0, 1);
+            m.segments[std::size_t(s)] = inRange(2, f, s + 2, QStringLiteral("PROM segment %1").arg(s + 1), true, 0, 1);
         for (int k = 0; k < 6; ++k)
-            m.idleLimits[std::size_t(k)] = number(
-                2, f, k + 6, QStringLiteral("%1 idle limit of sensor %2").arg(k % 2 ? "high" : "low").arg(k / 2 + 1),
-                true);
+            m.idleLimits[std::size_t(k)] =
+                number(2, f, k + 6,
+                       QStringLiteral("%1 idle limit of sensor %2").arg(k % 2 ? "high" : "low").arg(k / 2 + 1), true);
         return m;
     }
 
@@ -399,7 +399,8 @@ private:
             fieldCount(line, f, 18, QStringLiteral("16 coin values and the multiple"));
             for (int k = 2; k <= 18; ++k)
                 r.values.push_back(number(
-                    line, f, k, k < 18 ? QStringLiteral("value of channel %1").arg(k - 1) : QStringLiteral("multiple"), false));
+                    line, f, k, k < 18 ? QStringLiteral("value of channel %1").arg(k - 1) : QStringLiteral("multiple"),
+                    false));
         } else if (r.typeText == u"D") {
             const DataKey* key = dataKey(r.description);
             if (key)
@@ -422,7 +423,8 @@ private:
             if (hexOutputs && text.startsWith(u'x')) {
                 const std::optional<qint64> v = hexOutputValue(text);
                 if (!v)
-                    fail(CoinsetFault::BadHex, line, k, name, text, QStringLiteral("\"x\" must be followed by 1 to 8 hex digits."));
+                    fail(CoinsetFault::BadHex, line, k, name, text,
+                         QStringLiteral("\"x\" must be followed by 1 to 8 hex digits."));
                 if (*v < std::numeric_limits<qint32>::min())
                     fail(CoinsetFault::OutOfRange, line, k, name, text, QStringLiteral("The value is too large."));
                 r.values.push_back(qint32(*v));
@@ -498,14 +500,18 @@ bool MarsPromLine::idleInRange(const std::array<qint32, 3>& idleValues) const
 
 QString coinsetVerdictText(const CoinsetVerdict& v)
 {
-    QString where = v.line > 0 ? QStringLiteral("Line %1").arg(v.line) : QStringLiteral("The file");
-    if (v.field > 0)
-        where += QStringLiteral(", field %1").arg(v.field);
-    if (!v.fieldName.isEmpty())
-        where += QStringLiteral(" (") + v.fieldName + u')';
-    if (v.field > 0 || !v.value.isEmpty())
-        where += QStringLiteral(": \"") + v.value + u'"';
-    return QStringLiteral("File: ") + v.fileName + QStringLiteral("\r\n") + where + QStringLiteral("\r\n") + v.detail;
+    QString text = QStringLiteral("File: ") + v.fileName + QStringLiteral("\r\n");
+    if (v.line > 0) {
+        text += QStringLiteral("Line %1").arg(v.line);
+        if (v.field > 0)
+            text += QStringLiteral(", field %1").arg(v.field);
+        if (!v.fieldName.isEmpty())
+            text += QStringLiteral(" (") + v.fieldName + u')';
+        if (v.field > 0)
+            text += QStringLiteral(": \"") + v.value + u'"';
+        text += QStringLiteral("\r\n");
+    }
+    return text + v.detail;
 }
 
 CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily)

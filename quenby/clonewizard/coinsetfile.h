@@ -43,15 +43,15 @@ struct CoinsetHeader {
     QString family;   // before its last "."
     QString model;    // after it
     QString title;
-    QString refCode;  // whole; the window shows and stores the first 5 characters
-    QString version;  // whole; the first 3
+    QString refCode; // whole; the window shows and stores the first 5 characters
+    QString version; // whole; the first 3
 };
 
 // Line 2 of a Mars set.
 struct MarsPromLine {
     QString sizeText;
-    bool size2K = false;             // sizeText ends in "2K"
-    std::array<qint32, 4> segments{}; // check state 0 or 1 of PROM segments 1..4
+    bool size2K = false;                // sizeText ends in "2K"
+    std::array<qint32, 4> segments{};   // check state 0 or 1 of PROM segments 1..4
     std::array<qint32, 6> idleLimits{}; // low and high idle value of sensors 1..3
     bool idleInRange(const std::array<qint32, 3>& idleValues) const;
 };
@@ -85,15 +85,15 @@ struct CoinsetRecord {
     RecordType type = RecordType::Other;
     QString typeText;
     QString description;
-    QString name;        // CD, CR, R, S (named slugs, else "Slug"); CO: the channel that keeps
-    QString sourceName;  // CO: the channel whose windows it keeps
-    qint32 channel = 0;  // coinnumber(name)
+    QString name;       // CD, CR, R, S (named slugs, else "Slug"); CO: the channel that keeps
+    QString sourceName; // CO: the channel whose windows it keeps
+    qint32 channel = 0; // coinnumber(name)
     qint32 sourceChannel = 0;
-    qint32 count = 0;    // CD, S, R: coins to drop
-    std::vector<LimitRecipe> limits;  // CD, CR: per parameter
-    std::vector<qint32> slugOffsets;  // S: per parameter
-    std::vector<qint32> tolerances;   // S, R: per parameter
-    QString key;                      // D
+    qint32 count = 0;                // CD, S, R: coins to drop
+    std::vector<LimitRecipe> limits; // CD, CR: per parameter
+    std::vector<qint32> slugOffsets; // S: per parameter
+    std::vector<qint32> tolerances;  // S, R: per parameter
+    QString key;                     // D
     // V: the coin values of channels 1..16, then the multiple. D: the values as they are stored
     // ("120M" hex values already less 32768, "120N" values outside 1..6 already 0).
     std::vector<qint32> values;
@@ -110,8 +110,8 @@ enum class CoinsetFault {
     Unreadable,
     Empty,
     LineTooLong,
-    Truncated,      // a line the format needs is missing
-    FieldCount,     // a record with more or fewer fields than the model needs
+    Truncated,  // a line the format needs is missing
+    FieldCount, // a record with more or fewer fields than the model needs
     NotNumber,
     OutOfRange,     // a count, tolerance, segment state or value outside what it may be
     UnknownCoin,    // a name that is no channel of this model
@@ -129,8 +129,8 @@ struct CoinsetVerdict {
     int line = 0;     // 1-based; 0 for the whole file
     int field = 0;    // 1-based; 0 for the whole line
     QString fieldName;
-    QString value;    // the offending text, cut short
-    QString detail;   // what was expected
+    QString value;  // the offending text, cut short
+    QString detail; // what was expected
 };
 
 // The body of the "Coinset Error" box.
@@ -145,10 +145,10 @@ struct CoinsetCheck {
         Invalid,
     };
     Outcome outcome = Outcome::Invalid;
-    CoinsetHeader header;             // Accepted and HeaderRejected
-    std::optional<MarsPromLine> mars; // Accepted, Mars
+    CoinsetHeader header;               // Accepted and HeaderRejected
+    std::optional<MarsPromLine> mars;   // Accepted, Mars
     std::vector<CoinsetRecord> records; // Accepted: every record line from line 3 in file order
-    CoinsetVerdict verdict;           // Invalid
+    CoinsetVerdict verdict;             // Invalid
 
     bool accepted() const { return outcome == Outcome::Accepted; }
 };
@@ -169,7 +169,6 @@ constexpr int kNriCoinDataLength = 108;
 // Sets up the record being gathered from a CD, CR, S or R record, as the run does after its
 // reset: limit sources, offsets, slug offsets, flier tolerances, record kind and mode. Records of
 // other types change nothing.
-void applyRecordSettings(const CoinsetRecord& r, RecordStats& s, std::array<qint32, 7>& flierTolerance,
-                         int paramCount);
+void applyRecordSettings(const CoinsetRecord& r, RecordStats& s, std::array<qint32, 7>& flierTolerance, int paramCount);
 
 } // namespace quenby

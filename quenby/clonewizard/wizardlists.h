@@ -24,23 +24,23 @@ struct WizardQuirks {
     bool nriLines = false;        // output and inhibit lines chosen with the coin
     // Where each measured parameter sits in the measurement reply, set for the chosen coin.
     std::optional<std::array<qint32, 6>> paramSlots;
-    bool tubeValues = false;      // coin values 13..16 are the mech's own (lowest value, tubes)
+    bool tubeValues = false; // coin values 13..16 are the mech's own (lowest value, tubes)
 };
 WizardQuirks wizardQuirks(const QString& family, const QString& model);
 
 // The wizard panel laid out for the family and model (twips).
 struct WizardPanel {
-    QString rowLabel;            // lblPROMseg
+    QString rowLabel; // lblPROMseg
     bool segmentListVisible = false;
-    QString channelLabel;        // lblChannel
+    QString channelLabel; // lblChannel
     bool channelLabelVisible = false;
-    int coinListTop = 0;         // cmbCoin
-    bool linesVisible = false;   // lblInhibit, cmbOutput, cmbInhibit
-    bool valueVisible = false;   // lblValue1, txtValue1
+    int coinListTop = 0;       // cmbCoin
+    bool linesVisible = false; // lblInhibit, cmbOutput, cmbInhibit
+    bool valueVisible = false; // lblValue1, txtValue1
     int valueLabelTop = 0;
     int valueBoxTop = 0;
-    QString valueText;           // txtValue1 when shown
-    bool select2K = false;       // Opt2K selected (its handler runs)
+    QString valueText;     // txtValue1 when shown
+    bool select2K = false; // Opt2K selected (its handler runs)
 };
 WizardPanel wizardPanel(const WizardQuirks& q, const TextTable& texts);
 

@@ -116,8 +116,8 @@ TEST(ReferenceLimits, IntOfMeanPlusHalfPlusOffset)
         qint32 offset;
         qint32 limit;
     } cases[] = {
-        {100.4f, -8, 92},  {100.5f, 8, 109},    {250.7f, -10, 241},   {250.7f, 12, 263},    {99.5f, 0, 100},
-        {0.3f, -5, -5},    {4090.6f, 10, 4101}, {17.49999f, 0, 17},   {1234.55f, -3, 1232},
+        {100.4f, -8, 92}, {100.5f, 8, 109},    {250.7f, -10, 241}, {250.7f, 12, 263},    {99.5f, 0, 100},
+        {0.3f, -5, -5},   {4090.6f, 10, 4101}, {17.49999f, 0, 17}, {1234.55f, -3, 1232},
     };
     for (const auto& c : cases)
         EXPECT_EQ(referenceLimit(c.mean, c.offset), c.limit) << c.mean << " " << c.offset;
@@ -132,13 +132,13 @@ TEST(ReferenceLimits, DerivedChannelsTakeTheMeansGatheredThisRun)
     storeReferenceMeans(refs, 1, r1, 3);
     EXPECT_THROW(storeReferenceMeans(refs, 13, r1, 3), plat::RuntimeError);
 
-    setReferenceRecipe(refs, 9, {{"Ref 01", -10, "Ref 01", 12, 5, 1},
-                                 {"Ref 01", -8, "Ref 01", 8, 5, 1},
-                                 {"Ref 01", -5, "Ref 01", 4090, 5, 1}});
+    setReferenceRecipe(
+        refs, 9,
+        {{"Ref 01", -10, "Ref 01", 12, 5, 1}, {"Ref 01", -8, "Ref 01", 8, 5, 1}, {"Ref 01", -5, "Ref 01", 4090, 5, 1}});
     // Channel 10 uses reference 2 for its second parameter, which was not gathered.
-    setReferenceRecipe(refs, 10, {{"Ref 01", -1, "Ref 01", 1, 5, 1},
-                                  {"Ref 02", -1, "Ref 02", 1, 5, 2},
-                                  {"Ref 01", -1, "Ref 01", 1, 5, 1}});
+    setReferenceRecipe(
+        refs, 10,
+        {{"Ref 01", -1, "Ref 01", 1, 5, 1}, {"Ref 02", -1, "Ref 02", 1, 5, 2}, {"Ref 01", -1, "Ref 01", 1, 5, 1}});
     EXPECT_THROW(setReferenceRecipe(refs, 25, {}), plat::RuntimeError);
 
     CoinTables t;
