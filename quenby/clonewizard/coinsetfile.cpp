@@ -3,6 +3,7 @@
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 #include "platform/vbtext.h"
+#include "quenby/clonewizard/wizardlists.h"
 #include "quenby/link/catalogue.h"
 #include "quenby/link/familytable.h"
 #include "quenby/shell/general.h"
@@ -19,9 +20,12 @@ QString folderOf(const QString& path) { return path.left(path.size() - fileNameO
 
 bool isHexDigit(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
 
-// The slug of an S record names its channel on these models: their slugs are measured through
-// a coin's parameter map.
-bool slugNamesChannel(const QString& model) { return model == u"G40-0000" || model == u"G13-6000"; }
+// The slug of an S record names its channel on the models that read a measurement through the
+// coin's own parameter map: the slug is measured through that channel's map.
+bool slugNamesChannel(const QString& family, const QString& model)
+{
+    return wizardQuirks(family, model).paramSlots.has_value();
+}
 
 enum class Number { Ok, NotNumber, TooLarge };
 
@@ -374,7 +378,7 @@ private:
             r.sourceChannel = channel(line, f, 4, QStringLiteral("coin to copy"), maxChannel_);
         } else if (r.typeText == u"S") {
             r.type = RecordType::Slug;
-            const bool named = slugNamesChannel(model_);
+            const bool named = slugNamesChannel(family_, model_);
             fieldCount(line, f, 3 + 2 * P + (named ? 1 : 0), what);
             r.count = count(line, f, 3, true);
             for (int p = 1; p <= P; ++p) {

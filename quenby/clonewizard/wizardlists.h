@@ -22,7 +22,8 @@ struct WizardQuirks {
     bool twoSegmentsOnly = false; // "ME181": two 256-nibble segments, coin values asked for
     bool coinValue = false;       // the coin value box is shown
     bool nriLines = false;        // output and inhibit lines chosen with the coin
-    // Where each measured parameter sits in the measurement reply, set for the chosen coin.
+    // Where each measured parameter sits in the measurement reply, set for the chosen coin; the
+    // models that have it read every measurement, slugs included, through a coin's map.
     std::optional<std::array<qint32, 6>> paramSlots;
     bool tubeValues = false; // coin values 13..16 are the mech's own (lowest value, tubes)
 };
