@@ -1,0 +1,593 @@
+#include "quenby/clonewizard/coinsetfile.h"
+
+#include "platform/runtimeerror.h"
+#include "platform/textfile.h"
+#include "platform/vbtext.h"
+#include "quenby/clonewizard/wizardlists.h"
+#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
+#include "quenby/shell/general.h"
+#include "quenby/shell/texts.h"
+
+#include <QRegularExpression>
+#include <limits>
+
+namespace quenby {
+
+namespace {
+
+QString folderOf(const QString& path) { return path.left(path.size() - fileNameOf(path).size()); }
+
+bool isHexDigit(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
+
+// The slug of an S record names its channel on the models that read a measurement through the
+// coin's own parameter map: the slug is measured through that channel's map.
+bool slugNamesChannel(const QString& family, const QString& model)
+{
+    return wizardQuirks(family, model).paramSlots.has_value();
+}
+
+enum class Number { Ok, NotNumber, TooLarge };
+
+struct Whole {
+    Number state = Number::NotNumber;
+    qint32 value = 0;
+};
+
+// A field that must be a number: blanks around it, a sign, digits with an optional decimal part,
+// rounded to a whole number (halves to even).
+Whole strictWhole(const QString& field)
+{
+    static const QRegularExpression shape(QStringLiteral(R"(^[ \t]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)[ \t]*$)"));
+    if (!shape.match(field).hasMatch())
+        return {};
+    try {
+        return {Number::Ok, plat::cLng(plat::val(field))};
+    } catch (const plat::RuntimeError&) {
+        return {Number::TooLarge, 0};
+    }
+}
+
+// A field read by the number it begins with (none gives 0).
+Whole leadingWhole(const QString& field)
+{
+    try {
+        return {Number::Ok, plat::cLng(plat::val(field))};
+    } catch (const plat::RuntimeError&) {
+        return {Number::TooLarge, 0};
+    }
+}
+
+// A "120M" value: "x" and 1..8 hex digits, 16-bit signed up to four digits, 32-bit beyond, less
+// 32768. Empty when it is not one.
+std::optional<qint64> hexOutputValue(const QString& field)
+{
+    const QString digits = field.mid(1);
+    if (digits.isEmpty() || digits.size() > 8)
+        return std::nullopt;
+    for (QChar c : digits)
+        if (!isHexDigit(c))
+            return std::nullopt;
+    const quint32 raw = digits.toUInt(nullptr, 16);
+    const qint64 v = digits.size() <= 4 ? qint64(qint16(quint16(raw))) : qint64(qint32(raw));
+    return v - 32768;
+}
+
+struct Failure {
+    CoinsetVerdict verdict;
+};
+
+struct DataKey {
+    const char* key;
+    int values; // numeric fields after the key
+    int texts;  // text fields after the key
+};
+
+// D record keys the run knows; every other key is skipped.
+constexpr DataKey kDataKeys[] = {
+    {"435R", 23, 0},     {"450R", 3, 0},      {"SentinelR", 2, 0}, {"120M", 12, 0},       {"120N", 12, 0},
+    {"G13-6000P", 0, 1}, {"G40-0000P", 0, 1}, {"G18-3000P", 0, 1}, {"G13-6000X", 6, 0},   {"G40-0000X", 6, 0},
+    {"G18-3000X", 6, 0}, {"G40-0000R", 0, 1}, {"G18-3000R", 0, 1}, {"G10-4000/5R", 0, 2},
+};
+
+const DataKey* dataKey(const QString& key)
+{
+    for (const DataKey& k : kDataKeys)
+        if (key == QLatin1String(k.key))
+            return &k;
+    return nullptr;
+}
+
+QString ofParameter(const char* what, int p)
+{
+    return QString::fromLatin1(what) + QStringLiteral(" of parameter ") + QString::number(p);
+}
+
+class Checker {
+public:
+    Checker(const QString& fileName, const QStringList& lines, const QString& mechFamily)
+        : fileName_(fileNameOf(fileName)), lines_(lines), family_(mechFamily)
+    {
+    }
+
+    CoinsetCheck run()
+    {
+        CoinsetCheck out;
+        try {
+            if (lines_.isEmpty())
+                fail(CoinsetFault::Empty, 0, 0, {}, {}, QStringLiteral("The file is empty."));
+            lineLength(0);
+            const QStringList head = plat::csvFields(lines_[0]);
+            out.header = header(head);
+            if (!headerAccepted(out.header)) {
+                out.outcome = CoinsetCheck::Outcome::HeaderRejected;
+                return out;
+            }
+            modelSetUp(out.header.model);
+            fieldCount(1, head, 4, QStringLiteral("line 1 holds the mech type, title, reference code and version"));
+
+            if (lines_.size() < 2)
+                fail(CoinsetFault::Truncated, 2, 0, {}, {}, QStringLiteral("The file ends after line 1."));
+            lineLength(1);
+            std::optional<MarsPromLine> mars;
+            if (family_ == u"Mars")
+                mars = promLine(lines_[1]);
+
+            std::vector<CoinsetRecord> records;
+            int gathered = 0;
+            bool windows = false;
+            for (int i = 2; i < lines_.size(); ++i) {
+                lineLength(i);
+                CoinsetRecord r = record(i + 1, lines_[i]);
+                if (r.gathers() && ++gathered > kMaxGatheredRecords)
+                    fail(CoinsetFault::TooManyRecords, i + 1, 0, {}, {},
+                         QStringLiteral("A coin set holds at most %1 coin, slug and reference records.")
+                             .arg(kMaxGatheredRecords));
+                windows = windows || r.type == RecordType::CoinDrop || r.type == RecordType::RefCoin ||
+                          r.type == RecordType::CopyCoin;
+                records.push_back(std::move(r));
+            }
+            if (!windows)
+                fail(CoinsetFault::NoCoinRecords, 0, 0, {}, {},
+                     QStringLiteral("No CD, CR or CO record: the transfer would leave every coin window empty."));
+
+            out.outcome = CoinsetCheck::Outcome::Accepted;
+            out.mars = mars;
+            out.records = std::move(records);
+        } catch (const Failure& f) {
+            return invalid(f.verdict);
+        } catch (const std::exception& e) {
+            CoinsetVerdict v;
+            v.fault = CoinsetFault::Unreadable;
+            v.fileName = fileName_;
+            v.detail = plat::errInfo(e).description;
+            return invalid(v);
+        }
+        return out;
+    }
+
+private:
+    static CoinsetCheck invalid(const CoinsetVerdict& v)
+    {
+        CoinsetCheck bad;
+        bad.outcome = CoinsetCheck::Outcome::Invalid;
+        bad.verdict = v;
+        return bad;
+    }
+
+    [[noreturn]] void fail(CoinsetFault fault, int line, int field, const QString& fieldName, const QString& value,
+                           const QString& detail) const
+    {
+        CoinsetVerdict v;
+        v.fault = fault;
+        v.fileName = fileName_;
+        v.line = line;
+        v.field = field;
+        v.fieldName = fieldName;
+        v.value = value.size() > 40 ? value.left(40) + QStringLiteral("...") : value;
+        v.detail = detail;
+        throw Failure{v};
+    }
+
+    void lineLength(int index) const
+    {
+        if (lines_[index].size() > kMaxLineLength)
+            fail(CoinsetFault::LineTooLong, index + 1, 0, {}, {},
+                 QStringLiteral("The line holds %1 characters; at most %2 are allowed.")
+                     .arg(lines_[index].size())
+                     .arg(kMaxLineLength));
+    }
+
+    static CoinsetHeader header(const QStringList& f)
+    {
+        CoinsetHeader h;
+        h.mechType = f.value(0);
+        const qsizetype dot = h.mechType.lastIndexOf(u'.');
+        if (dot >= 0) {
+            h.family = h.mechType.left(dot);
+            h.model = h.mechType.mid(dot + 1);
+        }
+        h.title = f.value(1);
+        h.refCode = f.value(2);
+        h.version = f.value(3);
+        return h;
+    }
+
+    bool headerAccepted(const CoinsetHeader& h) const
+    {
+        if (h.family != family_)
+            return false;
+        const MechLists lists = mechLists();
+        const QStringList& models = family_ == u"Mars" ? lists.mars : family_ == u"CC" ? lists.cc : lists.nri;
+        return isInList(h.model, models);
+    }
+
+    void modelSetUp(const QString& model)
+    {
+        static const TextTable english;
+        setMechParameters(params_, family_, model, english);
+        model_ = model;
+        maxChannel_ = family_ == u"Mars" ? mechEntry(family_, model).mars.maxSegments * 6 : params_.coinCount;
+    }
+
+    // Fields past `expected` may only be empty (a trailing comma).
+    void fieldCount(int line, const QStringList& f, int expected, const QString& what) const
+    {
+        int used = int(f.size());
+        while (used > expected && f[used - 1].trimmed().isEmpty())
+            --used;
+        if (used != expected)
+            fail(CoinsetFault::FieldCount, line, 0, {}, {},
+                 QStringLiteral("The line has %1 fields; %2 expected (%3).").arg(used).arg(expected).arg(what));
+    }
+
+    qint32 number(int line, const QStringList& f, int field, const QString& name, bool strict) const
+    {
+        const QString text = f.value(field - 1);
+        const Whole w = strict ? strictWhole(text) : leadingWhole(text);
+        if (w.state == Number::NotNumber)
+            fail(CoinsetFault::NotNumber, line, field, name, text, QStringLiteral("A number is expected."));
+        if (w.state == Number::TooLarge)
+            fail(CoinsetFault::OutOfRange, line, field, name, text, QStringLiteral("The number is too large."));
+        return w.value;
+    }
+
+    qint32 inRange(int line, const QStringList& f, int field, const QString& name, bool strict, qint32 lo,
+                   qint32 hi) const
+    {
+        const qint32 v = number(line, f, field, name, strict);
+        if (v < lo || v > hi)
+            fail(CoinsetFault::OutOfRange, line, field, name, f.value(field - 1),
+                 QStringLiteral("The value must lie between %1 and %2.").arg(lo).arg(hi));
+        return v;
+    }
+
+    qint32 tolerance(int line, const QStringList& f, int field, int p) const
+    {
+        return inRange(line, f, field, ofParameter("flier tolerance", p), true, 0, std::numeric_limits<qint32>::max());
+    }
+
+    qint32 count(int line, const QStringList& f, int field, bool strict) const
+    {
+        return inRange(line, f, field, QStringLiteral("number of coins"), strict, 1, kMaxCoinCount);
+    }
+
+    // The channel a name gives, when the name is one of the forms coinnumber reads as written and
+    // the channel lies in 1..top.
+    qint32 channel(int line, const QStringList& f, int field, const QString& name, int top) const
+    {
+        static const QRegularExpression forms(
+            QStringLiteral(R"(^(R[0-9]{2}|Coin ?[0-9]{2}|Coin [0-9]|[0-9]{1,2}|[A-F][1-4])$)"));
+        const QString text = f.value(field - 1);
+        qint32 c = 0;
+        if (forms.match(text).hasMatch())
+            c = coinnumber(text);
+        if (c < 1 || c > top)
+            fail(CoinsetFault::UnknownCoin, line, field, name, text,
+                 QStringLiteral("No coin channel 1 to %1 of this model has this name.").arg(top));
+        return c;
+    }
+
+    qint32 reference(int line, const QStringList& f, int field, const QString& name) const
+    {
+        // The run reads the number from the last two characters of the caption "Ref " & source.
+        static const QRegularExpression digits(QStringLiteral(R"(^[ \t]*[0-9]{1,2}$)"));
+        const QString text = f.value(field - 1);
+        qint32 n = 0;
+        if (digits.match(text).hasMatch())
+            n = plat::cLng(plat::val(plat::right(QStringLiteral("Ref ") + text, 2)));
+        if (n < 1 || n > kMaxReference)
+            fail(CoinsetFault::BadReference, line, field, name, text,
+                 QStringLiteral("A reference number 1 to %1 is expected.").arg(kMaxReference));
+        return n;
+    }
+
+    QString source(int line, const QStringList& f, int field, const QString& name) const
+    {
+        const QString caption = limitModeName(f.value(field - 1));
+        if (caption.isEmpty())
+            fail(CoinsetFault::BadSource, line, field, name, f.value(field - 1),
+                 QStringLiteral("The limit source must be 3, 2, M, L, H or F."));
+        return caption;
+    }
+
+    MarsPromLine promLine(const QString& line) const
+    {
+        const QStringList f = plat::csvFields(line);
+        fieldCount(2, f, 11, QStringLiteral("PROM size, four segments, six idle limits"));
+        MarsPromLine m;
+        m.sizeText = f[0];
+        m.size2K = m.sizeText.endsWith(QLatin1String("2K"));
+        for (int s = 0; s < 4; ++s)
+            m.segments[std::size_t(s)] = inRange(2, f, s + 2, QStringLiteral("PROM segment %1").arg(s + 1), true, 0, 1);
+        for (int k = 0; k < 6; ++k)
+            m.idleLimits[std::size_t(k)] =
+                number(2, f, k + 6,
+                       QStringLiteral("%1 idle limit of sensor %2").arg(k % 2 ? "high" : "low").arg(k / 2 + 1), true);
+        return m;
+    }
+
+    CoinsetRecord record(int line, const QString& text) const
+    {
+        const QStringList f = QString(text).remove(u'"').split(u',');
+        CoinsetRecord r;
+        r.line = line;
+        r.typeText = f.value(0);
+        r.description = f.value(1);
+        const int P = params_.paramCount;
+        const QString what = QStringLiteral("%1 parameters of %2").arg(P).arg(model_);
+        if (r.typeText == u"CD") {
+            r.type = RecordType::CoinDrop;
+            fieldCount(line, f, 4 + 5 * P, what);
+            r.name = f[2];
+            r.channel = channel(line, f, 3, QStringLiteral("coin name"), maxChannel_);
+            r.count = count(line, f, 4, false);
+            for (int p = 1; p <= P; ++p) {
+                const int b = 5 + 5 * (p - 1);
+                LimitRecipe l;
+                l.lowSource = source(line, f, b, ofParameter("low limit source", p));
+                l.lowValue = number(line, f, b + 1, ofParameter("low limit value", p), true);
+                l.highSource = source(line, f, b + 2, ofParameter("high limit source", p));
+                l.highValue = number(line, f, b + 3, ofParameter("high limit value", p), true);
+                l.tolerance = tolerance(line, f, b + 4, p);
+                r.limits.push_back(l);
+            }
+        } else if (r.typeText == u"CR") {
+            r.type = RecordType::RefCoin;
+            fieldCount(line, f, 3 + 5 * P, what);
+            r.name = f[2];
+            r.channel = channel(line, f, 3, QStringLiteral("coin name"), maxChannel_);
+            for (int p = 1; p <= P; ++p) {
+                const int b = 4 + 5 * (p - 1);
+                LimitRecipe l;
+                reference(line, f, b, ofParameter("low limit reference", p));
+                l.lowSource = QStringLiteral("Ref ") + f[b - 1];
+                l.lowValue = number(line, f, b + 1, ofParameter("low limit offset", p), true);
+                l.reference = reference(line, f, b + 2, ofParameter("high limit reference", p));
+                l.highSource = QStringLiteral("Ref ") + f[b + 1];
+                l.highValue = number(line, f, b + 3, ofParameter("high limit offset", p), true);
+                l.tolerance = tolerance(line, f, b + 4, p);
+                r.limits.push_back(l);
+            }
+        } else if (r.typeText == u"CO") {
+            r.type = RecordType::CopyCoin;
+            fieldCount(line, f, 4, QStringLiteral("the channel and the channel it copies"));
+            r.name = f[2];
+            r.channel = channel(line, f, 3, QStringLiteral("coin name"), maxChannel_);
+            r.sourceName = f[3];
+            r.sourceChannel = channel(line, f, 4, QStringLiteral("coin to copy"), maxChannel_);
+        } else if (r.typeText == u"S") {
+            r.type = RecordType::Slug;
+            const bool named = slugNamesChannel(family_, model_);
+            fieldCount(line, f, 3 + 2 * P + (named ? 1 : 0), what);
+            r.count = count(line, f, 3, true);
+            for (int p = 1; p <= P; ++p) {
+                r.slugOffsets.push_back(number(line, f, 2 + 2 * p, ofParameter("slug offset", p), true));
+                r.tolerances.push_back(tolerance(line, f, 3 + 2 * p, p));
+            }
+            r.name = kSlugRecord;
+            if (named) {
+                r.name = f[3 + 2 * P];
+                r.channel = channel(line, f, 4 + 2 * P, QStringLiteral("slug channel"), params_.coinCount);
+            }
+        } else if (r.typeText == u"R") {
+            r.type = RecordType::Reference;
+            fieldCount(line, f, 4 + P, what);
+            r.name = f[2];
+            r.channel = channel(line, f, 3, QStringLiteral("reference name"), kMaxReference);
+            r.count = count(line, f, 4, true);
+            for (int p = 1; p <= P; ++p)
+                r.tolerances.push_back(tolerance(line, f, 4 + p, p));
+        } else if (r.typeText == u"V") {
+            r.type = RecordType::Values;
+            fieldCount(line, f, 18, QStringLiteral("16 coin values and the multiple"));
+            for (int k = 2; k <= 18; ++k)
+                r.values.push_back(number(
+                    line, f, k, k < 18 ? QStringLiteral("value of channel %1").arg(k - 1) : QStringLiteral("multiple"),
+                    false));
+        } else if (r.typeText == u"D") {
+            const DataKey* key = dataKey(r.description);
+            if (key)
+                dataRecord(r, f, *key);
+        }
+        return r;
+    }
+
+    void dataRecord(CoinsetRecord& r, const QStringList& f, const DataKey& key) const
+    {
+        const int line = r.line;
+        r.type = RecordType::Data;
+        r.key = r.description;
+        fieldCount(line, f, 2 + key.values + key.texts, r.key + QStringLiteral(" data"));
+        const bool hexOutputs = r.key == u"120M";
+        const bool outputNumbers = hexOutputs || r.key == u"120N";
+        for (int k = 3; k < 3 + key.values; ++k) {
+            const QString name = QStringLiteral("value %1").arg(k - 2);
+            const QString text = f[k - 1];
+            if (hexOutputs && text.startsWith(u'x')) {
+                const std::optional<qint64> v = hexOutputValue(text);
+                if (!v)
+                    fail(CoinsetFault::BadHex, line, k, name, text,
+                         QStringLiteral("\"x\" must be followed by 1 to 8 hex digits."));
+                if (*v < std::numeric_limits<qint32>::min())
+                    fail(CoinsetFault::OutOfRange, line, k, name, text, QStringLiteral("The value is too large."));
+                r.values.push_back(qint32(*v));
+                continue;
+            }
+            const qint32 v = number(line, f, k, name, false);
+            r.values.push_back(outputNumbers && (v < 1 || v > 6) ? 0 : v);
+        }
+        for (int k = 3 + key.values; k < 3 + key.values + key.texts; ++k)
+            r.texts << f[k - 1];
+        if (r.key.endsWith(u'P')) {
+            const int at = nriCoinDataFault(r.texts.value(0), params_.paramCount, params_.coinCount);
+            if (at)
+                fail(CoinsetFault::BadCoinData, line, 3, QStringLiteral("coin data"), r.texts.value(0),
+                     QStringLiteral("Character %1 of the coin data is wrong or missing: hex digits are needed at "
+                                    "1 to %2 and %3 to %4, %5 characters in all.")
+                         .arg(at)
+                         .arg(params_.paramCount * params_.coinCount)
+                         .arg(73)
+                         .arg(96)
+                         .arg(std::max(kNriCoinDataLength, params_.paramCount * params_.coinCount)));
+        }
+    }
+
+    QString fileName_;
+    const QStringList& lines_;
+    QString family_;
+    QString model_;
+    ModelParams params_;
+    int maxChannel_ = 0;
+};
+
+} // namespace
+
+QString fileNameOf(const QString& path)
+{
+    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.mid(slash + 1);
+}
+
+qint32 coinnumber(const QString& name)
+{
+    if (name.startsWith(u'R') || name.startsWith(QLatin1String("Coin")))
+        return plat::cLng(plat::val(plat::right(name, 2)));
+    if (!name.isEmpty() && name[0] >= u'0' && name[0] <= u'9')
+        return plat::cLng(plat::val(name));
+    if (name.isEmpty() || name == kSlugRecord)
+        return 0;
+    const qint32 letter = qint32(quint8(plat::toCp1252(name.left(1)).at(0))) - 'A' + 1;
+    const QString bank = plat::mid(name, 2, 1);
+    const qint32 offset = bank == u"2" ? 6 : bank == u"3" ? 12 : bank == u"4" ? 18 : 0;
+    return letter + offset;
+}
+
+QString coinsetFilePath(const QString& chosen)
+{
+    const QString name = fileNameOf(chosen);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return chosen;
+    return folderOf(chosen) + name.left(dot) + QStringLiteral(".cst");
+}
+
+bool isGenericCoinset(const QString& path) { return fileNameOf(path).left(2).toUpper() == u"QZ"; }
+
+bool MarsPromLine::idleInRange(const std::array<qint32, 3>& idleValues) const
+{
+    for (std::size_t i = 0; i < 3; ++i)
+        if (idleValues[i] < idleLimits[2 * i] || idleValues[i] > idleLimits[2 * i + 1])
+            return false;
+    return true;
+}
+
+QString coinsetVerdictText(const CoinsetVerdict& v)
+{
+    QString text = QStringLiteral("File: ") + v.fileName + QStringLiteral("\r\n");
+    if (v.line > 0) {
+        text += QStringLiteral("Line %1").arg(v.line);
+        if (v.field > 0)
+            text += QStringLiteral(", field %1").arg(v.field);
+        if (!v.fieldName.isEmpty())
+            text += QStringLiteral(" (") + v.fieldName + u')';
+        if (v.field > 0)
+            text += QStringLiteral(": \"") + v.value + u'"';
+        text += QStringLiteral("\r\n");
+    }
+    return text + v.detail;
+}
+
+CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily)
+{
+    return Checker(fileName, lines, mechFamily).run();
+}
+
+CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily)
+{
+    const plat::TextLines text = plat::readLines(path);
+    if (!text.ok) {
+        CoinsetCheck bad;
+        bad.verdict.fault = CoinsetFault::Unreadable;
+        bad.verdict.fileName = fileNameOf(path);
+        bad.verdict.detail = QStringLiteral("The file cannot be read: ") + text.error;
+        return bad;
+    }
+    return checkCoinset(path, text.lines, mechFamily);
+}
+
+int nriCoinDataFault(const QString& data, int paramCount, int coinCount)
+{
+    const int digits = paramCount * coinCount;
+    for (int k = 1; k <= digits; ++k)
+        if (k > data.size() || !isHexDigit(data[k - 1]))
+            return k;
+    for (int k = 73; k <= 96; ++k)
+        if (k > data.size() || !isHexDigit(data[k - 1]))
+            return k;
+    const int length = std::max(kNriCoinDataLength, digits);
+    return data.size() < length ? int(data.size()) + 1 : 0;
+}
+
+void applyRecordSettings(const CoinsetRecord& r, RecordStats& s, std::array<qint32, 7>& flierTolerance, int paramCount)
+{
+    checkParamCount(paramCount);
+    switch (r.type) {
+    case RecordType::CoinDrop:
+    case RecordType::RefCoin:
+        if (r.type == RecordType::CoinDrop)
+            s.recordMode = 1;
+        s.recordKind = kCoinRecord;
+        for (int p = 0; p < paramCount && p < int(r.limits.size()); ++p) {
+            const LimitRecipe& l = r.limits[std::size_t(p)];
+            s.limitSource[std::size_t(2 * p)] = l.lowSource;
+            s.limitOffset[std::size_t(2 * p + 1)] = l.lowValue;
+            s.limitSource[std::size_t(2 * p + 1)] = l.highSource;
+            s.limitOffset[std::size_t(2 * p + 2)] = l.highValue;
+            flierTolerance[std::size_t(p + 1)] = l.tolerance;
+        }
+        break;
+    case RecordType::Slug:
+        s.recordMode = 2;
+        s.recordKind = kSlugRecord;
+        for (int p = 0; p < paramCount && p < int(r.slugOffsets.size()); ++p) {
+            s.slugOffset[std::size_t(p + 1)] = r.slugOffsets[std::size_t(p)];
+            flierTolerance[std::size_t(p + 1)] = r.tolerances[std::size_t(p)];
+        }
+        break;
+    case RecordType::Reference:
+        s.recordMode = 3;
+        s.recordKind = kCoinRecord;
+        for (int p = 0; p < paramCount && p < int(r.tolerances.size()); ++p)
+            flierTolerance[std::size_t(p + 1)] = r.tolerances[std::size_t(p)];
+        for (int L = 0; L < 2 * paramCount; ++L) {
+            s.limitSource[std::size_t(L)] = limitsrc::Mean;
+            s.limitOffset[std::size_t(L + 1)] = 0;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace quenby
