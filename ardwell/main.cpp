@@ -1,6 +1,7 @@
 // The second program. ARDWELL_HOME overrides the program folder; ARDWELL_SIMULATED_BOX (set,
 // not "0") runs against the simulated box and mech in real time instead of a serial port, its
-// value naming the mech's model when it is one ("126", "330", "340", "560", "PCA").
+// value naming the mech's model when it is one ("126", "330", "340", "560", "PCA"). Coins drop
+// through the simulated mech at random every one to two seconds, so every panel shows traffic.
 
 #include "ardwell/bench/models.h"
 #include "ardwell/program.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
         const auto model = ardwell::modelFromText(QString::fromLocal8Bit(simulated));
         mech = std::make_unique<sim::ArdwellMech>(ardwell::modelText(model.value_or(ardwell::Model::M330)));
         box = std::make_unique<sim::ArdwellBox>(real.sched, *mech);
+        box->startRandomDrops(1000, 2000);
         sim::ArdwellBox* b = box.get();
         plat::Scheduler* sched = &real.sched;
         services = real.services([sched, b] { return std::make_unique<sim::SimPort>(*sched, *b); });

@@ -16,21 +16,66 @@ bool allHex(const QByteArray& s)
     return true;
 }
 
+bool isCoinDataRequest(const QByteArray& f)
+{
+    return f.size() == 7 && std::uint8_t(f[2]) == ardwelllink::hdr::Command && std::uint8_t(f[3]) == 0x64
+           && (std::uint8_t(f[4]) == 0x8E || std::uint8_t(f[4]) == 0x88) && f[5] == 0;
+}
+
+// How long a coin from the hopper takes to reach the mech's sensors.
+constexpr plat::Millis kHopperCoinMs = 300;
+
 } // namespace
 
 ArdwellBox::ArdwellBox(plat::Scheduler& sched, ArdwellMech& mech) : sched_(sched), mech_(mech)
 {
-    mech_.toBox = [this](const QByteArray& f) { return fromMech(f); };
+    MechSocket socket;
+    socket.sched = &sched_;
+    socket.frame = [this](const QByteArray& f) { return fromMech(f); };
+    socket.relaying = [this] { return !silent_ && relaying_ && port() && port()->isOpen(); };
+    socket.outputMode = [this] { return silent_ ? char(0) : outputMode_; };
+    socket.status = [this](int bits) { mechStatus(bits); };
+    mech_.plugInto(socket);
 }
 
-ArdwellBox::~ArdwellBox() { mech_.toBox = nullptr; }
+ArdwellBox::~ArdwellBox()
+{
+    *alive_ = false;
+    stopRandomDrops();
+    mech_.unplugFromSocket();
+}
 
 void ArdwellBox::setFault(Fault fault, When when)
 {
     switch (fault) {
     case Fault::StatusUnanswered: statusFault_ = when; break;
     case Fault::FrameNotTaken: frameFault_ = when; break;
+    case Fault::RequestNotTaken: requestFault_ = when; break;
+    case Fault::Unplugged: unplugFault_ = when; break;
+    case Fault::HangUp: hangUpFault_ = when; break;
+    case Fault::AckAsY: ackAsY_ = when; break;
+    case Fault::HopperEmpty: hopperEmpty_ = when; break;
     }
+}
+
+void ArdwellBox::setUnanswered(const QByteArray& commands, When when)
+{
+    unanswered_ = commands;
+    unansweredWhen_ = when;
+}
+
+void ArdwellBox::hangUp(const QString& why)
+{
+    if (!port())
+        return;
+    port()->setOpenResult(plat::OpenResult::NoSuchDevice);
+    port()->hangUp(why);
+}
+
+void ArdwellBox::plugIn()
+{
+    if (port())
+        port()->setOpenResult(plat::OpenResult::Ok);
 }
 
 void ArdwellBox::onBytes(const QByteArray& bytes)
@@ -55,6 +100,14 @@ void ArdwellBox::onBytes(const QByteArray& bytes)
 
 void ArdwellBox::handleLine(const QByteArray& line)
 {
+    if (unplugFault_.strikes())
+        silent_ = true;
+    if (hangUpFault_.strikes()) {
+        // One pulled cable; plugging it in again does not pull it once more.
+        hangUpFault_ = When::never();
+        hangUp();
+        return;
+    }
     if (relaying_ && line.size() >= 8 && line.size() % 2 == 0 && allHex(line))
         handleFrameLine(line);
     else
@@ -66,20 +119,28 @@ void ArdwellBox::handleCommand(const QByteArray& line)
     commands_.append(line);
     if (silent_)
         return;
-    const QByteArray ack = "%" + line;
+    const bool quiet = !unanswered_.isEmpty() && unanswered_.contains(line[0]) && unansweredWhen_.strikes();
+    const auto ack = [&] {
+        if (!quiet)
+            answer("%" + line, latencyMs_);
+    };
     if (line.size() == 1) {
         switch (line[0]) {
         case 'S':
             ++statusRequests_;
-            if (statusFault_.strikes())
+            if (statusFault_.strikes() || quiet)
                 return;
             answer(">" + statusText_, latencyMs_);
             return;
-        case 'V': answer("<" + versionText_, latencyMs_); return;
+        case 'V':
+            if (!quiet)
+                answer("<" + versionText_, latencyMs_);
+            return;
         case '%':
             relaying_ = false;
             outputMode_ = 0;
-            answer("%", latencyMs_);
+            if (!quiet)
+                answer("%", latencyMs_);
             return;
         case '&':
             relaying_ = true;
@@ -99,18 +160,32 @@ void ArdwellBox::handleCommand(const QByteArray& line)
                 mech_.setPowered(true);
             break;
         case 'R': mech_.setPowered(false); break;
-        case '+': ++hopperPulses_; break;
+        case '+': {
+            ++hopperPulses_;
+            if (!hopperEmpty_.strikes()) {
+                auto alive = alive_;
+                sched_.callAfter(kHopperCoinMs, [this, alive] {
+                    if (*alive)
+                        mech_.dropRandomCoin();
+                });
+            }
+            break;
+        }
         default: return;
         }
-        answer(ack, latencyMs_);
+        ack();
         return;
     }
     if (line.size() == 3 && allHex(line.mid(1)) && (line[0] == '[' || line[0] == '#')) {
-        if (line[0] == '[')
+        const int value = line.mid(1).toInt(nullptr, 16);
+        ack();
+        if (line[0] == '[') {
             dispenses_.append(line.mid(1).toUpper());
-        else
-            lastMask_ = line.mid(1).toInt(nullptr, 16);
-        answer(ack, latencyMs_);
+            mech_.outputCommand(value); // what the mech does about it follows the answer
+        } else {
+            lastMask_ = value;
+            mech_.setInhibitInputs(255 - value);
+        }
     }
 }
 
@@ -119,11 +194,12 @@ void ArdwellBox::handleFrameLine(const QByteArray& line)
     if (silent_)
         return;
     const QByteArray f = QByteArray::fromHex(line);
-    if (!ardwelllink::sumsToZero(f) || frameFault_.strikes()) {
+    if (!ardwelllink::sumsToZero(f) || frameFault_.strikes() || (isCoinDataRequest(f) && requestFault_.strikes())) {
         framesRefused_.append(line);
         return;
     }
     ++framesTaken_;
+    lastFrameWasCommand_ = std::uint8_t(f[2]) == ardwelllink::hdr::Command && std::uint8_t(f[3]) != 0xCA;
     answer("X", latencyMs_);
     mech_.receiveFrame(f, sched_.nowMs());
 }
@@ -132,16 +208,69 @@ bool ArdwellBox::fromMech(const QByteArray& frame)
 {
     if (silent_ || !relaying_ || !port() || !port()->isOpen())
         return false;
+    if (frame.size() >= 3 && std::uint8_t(frame[2]) == ardwelllink::hdr::Ack && lastFrameWasCommand_
+        && ackAsY_.strikes()) {
+        answer("Y", latencyMs_ + mechLatencyMs_);
+        return true;
+    }
     port()->reply(ardwelllink::toLine(frame), latencyMs_ + mechLatencyMs_);
     return true;
+}
+
+void ArdwellBox::mechStatus(int bits)
+{
+    if (!silent_ && outputMode_ != 0)
+        sendStatus(std::uint8_t(bits));
 }
 
 void ArdwellBox::sendStatus(std::uint8_t bits) { sendLine("@" + plat::hex2(bits).toLatin1()); }
 
 void ArdwellBox::sendLine(const QByteArray& line)
 {
-    if (!silent_)
-        answer(line, latencyMs_);
+    if (silent_)
+        return;
+    if (line.startsWith('@'))
+        statusSent_.append(line);
+    answer(line, latencyMs_);
+}
+
+void ArdwellBox::sendNoise(Noise noise, std::uint8_t bits)
+{
+    const QByteArray hex = plat::hex2(bits).toLatin1();
+    switch (noise) {
+    case Noise::HighBits: sendStatus(std::uint8_t(bits | 0xC0)); break;
+    case Noise::Zero: sendLine("@00"); break;
+    case Noise::Debug: sendLine("*DEBUG 0042"); break;
+    case Noise::Split: sendLine("@ " + hex.left(1) + "\n" + hex.mid(1)); break;
+    }
+}
+
+void ArdwellBox::startRandomDrops(plat::Millis minMs, plat::Millis maxMs)
+{
+    stopRandomDrops();
+    dropMinMs_ = qMax<plat::Millis>(1, qMin(minMs, maxMs));
+    dropMaxMs_ = qMax(minMs, maxMs);
+    scheduleDrop();
+}
+
+void ArdwellBox::stopRandomDrops()
+{
+    if (dropTimer_)
+        sched_.cancel(dropTimer_);
+    dropTimer_ = 0;
+}
+
+void ArdwellBox::scheduleDrop()
+{
+    const plat::Millis delay = dropMinMs_ + mech_.coins().between(0, int(dropMaxMs_ - dropMinMs_));
+    auto alive = alive_;
+    dropTimer_ = sched_.callAfter(delay, [this, alive] {
+        if (!*alive)
+            return;
+        dropTimer_ = 0;
+        mech_.dropRandomCoin();
+        scheduleDrop();
+    });
 }
 
 void ArdwellBox::answer(const QByteArray& line, plat::Millis latency)

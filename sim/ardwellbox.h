@@ -5,7 +5,9 @@
 // The box takes CR-terminated command lines. "&" makes it relay mech frames: a line of hex digits
 // is then a frame, which the box answers with "X" when it takes it and passes to the mech; the
 // mech's frames come back as upper-case hex lines. "Z" switches on the supply of every model but
-// the PCA, "W" the PCA's, "R" either off.
+// the PCA, "W" the PCA's, "R" either off. "$", "?" and "{" put it into an output mode in which it
+// reports the mech's output lines as "@" status lines; "#" sets its inhibit outputs to the mech,
+// "[" its dispense and external credit outputs, "+" pulses the hopper, which drops a coin.
 
 #include "platform/scheduler.h"
 #include "sim/ardwellmech.h"
@@ -14,6 +16,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <memory>
 
 namespace sim {
 
@@ -32,18 +35,43 @@ public:
     void setStatusText(const QByteArray& t) { statusText_ = t; }
     void setVersionText(const QByteArray& t) { versionText_ = t; }
 
-    // Answers nothing and relays nothing back while set.
+    // Answers nothing, does nothing and relays nothing back while set: the box unplugged.
     void setSilent(bool silent) { silent_ = silent; }
+    bool silent() const { return silent_; }
     // Named faults, each counted over its own events.
     enum class Fault {
         StatusUnanswered, // "S" requests get no ">" line
         FrameNotTaken,    // frame lines with a good checksum are neither answered "X" nor relayed
+        RequestNotTaken,  // coin data request frames are neither answered "X" nor relayed
+        Unplugged,        // lines: from the striking one on the box is silent (setSilent(true))
+        HangUp,           // lines: the striking one hangs the port up (once; see hangUp)
+        AckAsY,           // the mech's message understood to a command reaches the program as "Y"
+        HopperEmpty,      // "+" pulses: no coin comes out
     };
     void setFault(Fault fault, When when);
+    // These one-character commands ('#', '$', '?', '{', '&', ...) are carried out but not
+    // answered, counted over those commands.
+    void setUnanswered(const QByteArray& commands, When when = When::always());
+    // The port's cable pulled: the port closes and reports it once, and opening it fails until
+    // plugIn().
+    void hangUp(const QString& why = QStringLiteral("the programmer box was disconnected"));
+    void plugIn();
 
     // Lines the box sends on its own: an "@" status line of the test inputs, or any raw line.
     void sendStatus(std::uint8_t bits);
     void sendLine(const QByteArray& line);
+    // Traffic a real box sends now and then, which the program must take in its stride.
+    enum class Noise {
+        HighBits, // an "@" status line with bits 6 and 7 set as well
+        Zero,     // "@00"
+        Debug,    // a "*" line
+        Split,    // an "@" status line broken up by blanks and a line feed
+    };
+    void sendNoise(Noise noise, std::uint8_t bits = 0x05);
+
+    // The demo: a coin drops through the mech every minMs..maxMs, at random.
+    void startRandomDrops(plat::Millis minMs = 1000, plat::Millis maxMs = 2000);
+    void stopRandomDrops();
 
     bool relaying() const { return relaying_; }
     char outputMode() const { return outputMode_; } // '$', '?', '{' or 0
@@ -55,13 +83,16 @@ public:
     int lastOutputMask() const { return lastMask_; }                  // -1 before any "#"
     int framesTaken() const { return framesTaken_; }
     const QList<QByteArray>& framesRefused() const { return framesRefused_; }
+    const QList<QByteArray>& statusLinesSent() const { return statusSent_; } // "@" lines, without CR
 
 private:
     void handleLine(const QByteArray& line);
     void handleCommand(const QByteArray& line);
     void handleFrameLine(const QByteArray& line);
     bool fromMech(const QByteArray& frame);
+    void mechStatus(int bits);
     void answer(const QByteArray& line, plat::Millis latency);
+    void scheduleDrop();
 
     plat::Scheduler& sched_;
     ArdwellMech& mech_;
@@ -75,6 +106,14 @@ private:
     bool silent_ = false;
     When statusFault_;
     When frameFault_;
+    When requestFault_;
+    When unplugFault_;
+    When hangUpFault_;
+    When ackAsY_;
+    When hopperEmpty_;
+    QByteArray unanswered_;
+    When unansweredWhen_;
+    bool lastFrameWasCommand_ = false;
 
     bool relaying_ = false;
     char outputMode_ = 0;
@@ -85,6 +124,11 @@ private:
     int lastMask_ = -1;
     int framesTaken_ = 0;
     QList<QByteArray> framesRefused_;
+    QList<QByteArray> statusSent_;
+
+    plat::Millis dropMinMs_ = 1000, dropMaxMs_ = 2000;
+    plat::CallbackId dropTimer_ = 0;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 } // namespace sim

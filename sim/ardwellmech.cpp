@@ -26,8 +26,8 @@ bool knownCommand(const QByteArray& data)
 }
 } // namespace
 
-ArdwellMech::ArdwellMech(const QString& model, quint32 serialNumber, quint32 seed)
-    : model_(model), serial_(serialNumber), rng_(seed ? seed : 1)
+ArdwellMech::ArdwellMech(const QString& model, quint32 serialNumber, quint32 seed, ardwellimage::Variant image)
+    : model_(model), serial_(serialNumber), rng_(seed ? seed : 1), coins_(seed)
 {
     if (model == "126" || model == "330" || model == "340") {
         host_ = 0x61;
@@ -41,10 +41,23 @@ ArdwellMech::ArdwellMech(const QString& model, quint32 serialNumber, quint32 see
     } else {
         throw std::invalid_argument("unknown mech model: " + model.toStdString());
     }
-    eeprom_.assign(model == "126" ? 256 : 128, 0);
+    eeprom_ = ardwellimage::image(model, image, serialNumber);
     keys_.k1 = ardwell::cipher::K1;
     keys_.k2 = ardwell::cipher::K2;
-    loadTypicalImage();
+}
+
+ArdwellMech::~ArdwellMech() { unplugFromSocket(); }
+
+void ArdwellMech::unplugFromSocket()
+{
+    *alive_ = false;
+    alive_ = std::make_shared<bool>(true);
+    if (socket_.sched && ackTimer_)
+        socket_.sched->cancel(ackTimer_);
+    ackTimer_ = 0;
+    awaiting_ = false;
+    outbox_.clear();
+    socket_ = {};
 }
 
 quint16 ArdwellMech::word(int address) const
@@ -58,6 +71,13 @@ void ArdwellMech::setWord(int address, quint16 value)
         eeprom_[std::size_t(address)] = value;
 }
 
+void ArdwellMech::loadImage(const std::vector<quint16>& words)
+{
+    const std::size_t n = eeprom_.size();
+    eeprom_ = words;
+    eeprom_.resize(n, 0);
+}
+
 void ArdwellMech::setFault(Fault fault, When when)
 {
     switch (fault) {
@@ -65,110 +85,52 @@ void ArdwellMech::setFault(Fault fault, When when)
     case Fault::BadCheckByte: badCheck_ = when; break;
     case Fault::WrongAddress: wrongAddress_ = when; break;
     case Fault::RefuseWrite: refuseWrite_ = when; break;
+    case Fault::WriteUnanswered: writeUnanswered_ = when; break;
+    case Fault::CommandSilent: commandSilent_ = when; break;
+    case Fault::CommandRefused: commandRefused_ = when; break;
+    case Fault::CommandLate: commandLate_ = when; break;
+    case Fault::Unplugged: unplug_ = when; break;
+    case Fault::CoinLost: coinLost_ = when; break;
+    case Fault::LastFrameLost: lastFrameLost_ = when; break;
+    case Fault::EventBadChecksum: badChecksum_ = when; break;
+    case Fault::EventTruncated: truncated_ = when; break;
+    case Fault::EventUnknownCode: unknownCode_ = when; break;
+    case Fault::CoinIndexAbove15: indexAbove15_ = when; break;
     }
+}
+
+void ArdwellMech::setUnreadableWord(int address, When when)
+{
+    unreadableAt_ = address;
+    unreadable_ = when;
 }
 
 void ArdwellMech::setPowered(bool on)
 {
-    // Switching the supply either way drops the link: a fresh supply means a fresh logon.
+    // Switching the supply either way drops the link and what the mech was asked to do: a fresh
+    // supply means a fresh logon and fresh requests.
     if (on == powered_)
         return;
     powered_ = on;
     loggedOn_ = false;
-    coinDataRequested_ = false;
+    resetRunState();
 }
 
-void ArdwellMech::setCoinByte(int baseWord, int coinIndex, std::uint8_t value)
+void ArdwellMech::resetRunState()
 {
-    const int w = baseWord + coinIndex / 2;
-    quint16 v = word(w);
-    v = coinIndex % 2 == 0 ? quint16((v & 0x00FF) | (value << 8)) : quint16((v & 0xFF00) | value);
-    setWord(w, v);
-}
-
-void ArdwellMech::setCoinBit(int w, int coinIndex)
-{
-    const int bit = coinIndex < 8 ? coinIndex + 8 : coinIndex - 8;
-    setWord(w, quint16(word(w) | (1u << bit)));
+    request1_ = request2_ = acceptAll_ = false;
+    creditor_.reset();
+    if (socket_.sched && ackTimer_)
+        socket_.sched->cancel(ackTimer_);
+    ackTimer_ = 0;
+    awaiting_ = false;
+    outbox_.clear();
 }
 
 void ArdwellMech::setWindowRecord(int coinIndex, int level, const std::array<int, 4>& lows,
                                   const std::array<int, 4>& widths)
 {
-    const int base = (model_ == "126" ? 31 : 34) + 13 * (coinIndex / 2);
-    std::array<int, 13> r{};
-    const int l = level >= 1 && level <= 6 ? level : 7;
-    r[0] = 0x44;
-    r[1] = 0x11 * l;
-    r[2] = 0x10 * l;
-    std::array<int, 4> mag{};
-    for (int k = 0; k < 4; ++k) {
-        mag[std::size_t(k)] = qMin(4095, qAbs(lows[std::size_t(k)]));
-        if (lows[std::size_t(k)] < 0)
-            r[2] |= 8 >> k;
-    }
-    for (int q = 0; q < 2; ++q) {
-        const int j = 5 * q;
-        const int lowA = mag[std::size_t(2 * q)], widthA = widths[std::size_t(2 * q)] & 0xFF;
-        const int lowB = mag[std::size_t(2 * q + 1)], widthB = widths[std::size_t(2 * q + 1)] & 0xFF;
-        r[std::size_t(3 + j)] = lowA / 16;
-        r[std::size_t(4 + j)] = (lowA & 15) * 16 + widthA / 16;
-        r[std::size_t(5 + j)] = (widthA & 15) * 16 + lowB / 256;
-        r[std::size_t(6 + j)] = lowB & 255;
-        r[std::size_t(7 + j)] = widthB;
-    }
-    for (int i = 0; i < 13; ++i)
-        setCoinByte(base + i, coinIndex % 2, std::uint8_t(r[std::size_t(i)]));
-}
-
-void ArdwellMech::loadTypicalImage()
-{
-    const bool m126 = model_ == "126";
-    // Six coins taught, the rest inhibited (channels 13..16 always, on the 12-channel models).
-    setWord(0, 0xC0FF);
-    setWord(1, 0x0203);
-    const int serialWord = m126 ? 2 : 3;
-    setWord(serialWord, quint16(serial_ >> 16));
-    setWord(serialWord + 1, quint16(serial_ & 0xFFFF));
-    setWord(serialWord + 2, 0x0003);
-
-    for (int c = 0; c < 6; ++c) {
-        setWindowRecord(c, 4, {120 + 37 * c, 1900 - 90 * c, c % 2 ? -(6 + 3 * c) : 5 + 3 * c, 310 + 11 * c},
-                         {18 + c, 40 + 2 * c, 12, 16 + c});
-    }
-
-    if (m126) {
-        static const std::uint8_t routes[6] = {128, 64, 16, 32, 4, 8};
-        for (int c = 0; c < 6; ++c) {
-            setCoinBit(216 + c, c);
-            const int d = c + 1;
-            const int bco = 2 + 16 * (d & 1) + 8 * ((d >> 1) & 1) + 4 * ((d >> 2) & 1) + ((d >> 3) & 1);
-            setCoinByte(222, c, std::uint8_t(((c + 1) << 5) | bco));
-            setCoinByte(240, c, routes[c]);
-            setCoinByte(248, c, std::uint8_t(1 << c));
-        }
-        setWord(239, 0x0038);
-    } else if (model_ == "330") {
-        for (int c = 0; c < 6; ++c) {
-            setCoinBit(112 + c, c);
-            setCoinByte(120, c, std::uint8_t(1 << c));
-        }
-    } else if (model_ == "340") {
-        setWord(112, 0x3000 | 0x0040 | 0x0010 | 0x0005);
-        setWord(113, 0x0100);
-        setWord(114, 100);
-        setWord(115, 0x0A05);
-        setWord(117, 0x0100);
-        setWord(118, 500);
-        setWord(119, 200);
-        setWord(120, 0x0100);
-        static const std::uint8_t values[6] = {5, 10, 20, 50, 100, 200};
-        for (int c = 0; c < 6; ++c)
-            setCoinByte(121, c, values[c]);
-    } else if (model_ == "560") {
-        for (int c = 0; c < 6; ++c)
-            setCoinByte(122, c, std::uint8_t(128 + (1 << c)));
-    }
+    ardwellimage::storeRecord(eeprom_, ardwellimage::recordBase(model_), coinIndex, {level, lows, widths});
 }
 
 std::uint8_t ArdwellMech::nextRandom()
@@ -181,8 +143,8 @@ std::uint8_t ArdwellMech::nextRandom()
 
 void ArdwellMech::reply(std::uint8_t destination, std::uint8_t header, const QByteArray& data)
 {
-    if (toBox)
-        toBox(frame(destination, bus_, header, data));
+    if (socket_.frame)
+        socket_.frame(frame(destination, bus_, header, data));
 }
 
 void ArdwellMech::refuse(std::uint8_t destination, std::uint8_t header)
@@ -195,7 +157,9 @@ void ArdwellMech::receiveFrame(const QByteArray& f, plat::Millis at)
     MechFrameRecord rec;
     rec.at = at;
     rec.frame = f;
-    if (f.size() < 4) {
+    if (plugged_ && unplug_.strikes())
+        plugged_ = false;
+    if (f.size() < 4 || !plugged_) {
         received_.push_back(rec);
         return;
     }
@@ -223,10 +187,12 @@ void ArdwellMech::receiveFrame(const QByteArray& f, plat::Millis at)
                 rec.value = std::uint8_t(rec.plain[2]) * 256 + std::uint8_t(rec.plain[3]);
         }
     }
+    received_.push_back(rec);
 
     if (rec.addressedHere && powered_) {
         if (rec.kind == MechFrameRecord::Ack) {
             ++acks_;
+            acknowledged();
         } else if (!silent_.strikes()) {
             if (rec.kind == MechFrameRecord::Logon || rec.kind == MechFrameRecord::Command)
                 handleCommand(rec, from);
@@ -238,7 +204,6 @@ void ArdwellMech::receiveFrame(const QByteArray& f, plat::Millis at)
                 refuse(from, header);
         }
     }
-    received_.push_back(rec);
 }
 
 void ArdwellMech::handleCommand(MechFrameRecord& rec, std::uint8_t from)
@@ -252,10 +217,31 @@ void ArdwellMech::handleCommand(MechFrameRecord& rec, std::uint8_t from)
         refuse(from, hdr::Command);
         return;
     }
-    if (std::uint8_t(data[0]) == 0x64 && data.size() == 3)
-        coinDataRequested_ = true;
-    if (std::uint8_t(data[0]) == 0x6F)
-        coinDataRequested_ = false;
+    if (commandSilent_.strikes())
+        return;
+    if (commandRefused_.strikes()) {
+        refuse(from, hdr::Command);
+        return;
+    }
+    const auto command = std::uint8_t(data[0]);
+    if (command == 0x6F) {
+        resetRunState();
+    } else if (command == 0x70) {
+        acceptAll_ = true;
+    } else if (command == 0x64 && data.size() == 3) {
+        const bool before = coinDataRequested();
+        (std::uint8_t(data[1]) == 0x8E ? request1_ : request2_) = true;
+        if (!before && coinDataRequested())
+            runKind_ = runs_++ % 6; // each coin data run its own coin, when no test chose one
+    }
+    if (commandLate_.strikes() && socket_.sched) {
+        auto alive = alive_;
+        socket_.sched->callAfter(lateMs_, [this, alive, from] {
+            if (*alive && powered_ && plugged_)
+                reply(from, hdr::Ack, {});
+        });
+        return;
+    }
     reply(from, hdr::Ack, {});
 }
 
@@ -285,6 +271,8 @@ void ArdwellMech::handleRead(MechFrameRecord& rec, std::uint8_t from)
         refuse(from, hdr::Read);
         return;
     }
+    if (rec.address == unreadableAt_ && unreadable_.strikes())
+        return;
     int addr = rec.address;
     if (wrongAddress_.strikes())
         addr = (addr + 1) % wordCount();
@@ -308,15 +296,70 @@ void ArdwellMech::handleWrite(MechFrameRecord& rec, std::uint8_t from)
         refuse(from, hdr::Write);
         return;
     }
+    if (writeUnanswered_.strikes())
+        return;
     setWord(rec.address, rec.address == corruptAt_ ? corruptValue_ : quint16(rec.value));
     reply(from, hdr::Ack, {});
 }
 
+// ---- Events ----
+
+bool ArdwellMech::canSend() const
+{
+    return plugged_ && powered_ && socket_.frame && (!socket_.relaying || socket_.relaying());
+}
+
 bool ArdwellMech::sendEvent(std::uint8_t code, const QByteArray& data)
 {
-    if (!powered_ || !toBox)
+    if (!canSend())
         return false;
-    return toBox(frame(host_, bus_, hdr::Command, QByteArray(1, char(code)) + data));
+    QByteArray d = data;
+    if (code == 0x01 && !d.isEmpty() && indexAbove15_.strikes())
+        d[0] = char(std::uint8_t(d[0]) + 16);
+    const std::uint8_t sent = unknownCode_.strikes() ? 0x2A : code;
+    QByteArray f = frame(host_, bus_, hdr::Command, QByteArray(1, char(sent)) + d);
+    if (badChecksum_.strikes())
+        f[f.size() - 1] = char(f[f.size() - 1] ^ 0x5A);
+    if (truncated_.strikes())
+        f = f.left(4);
+    outbox_.push_back(f);
+    pumpOutbox();
+    return true;
+}
+
+void ArdwellMech::pumpOutbox()
+{
+    constexpr plat::Millis kAnswerWaitMs = 1000;
+    while (!awaiting_ && !outbox_.empty()) {
+        const QByteArray f = outbox_.front();
+        outbox_.pop_front();
+        if (!canSend() || !socket_.frame(f))
+            continue; // the link went down under it: lost
+        ++eventsSent_;
+        if (!socket_.sched)
+            continue;
+        awaiting_ = true;
+        auto alive = alive_;
+        ackTimer_ = socket_.sched->callAfter(kAnswerWaitMs, [this, alive] {
+            if (!*alive)
+                return;
+            ackTimer_ = 0;
+            awaiting_ = false;
+            ++eventsUnanswered_;
+            pumpOutbox();
+        });
+    }
+}
+
+void ArdwellMech::acknowledged()
+{
+    if (!awaiting_)
+        return;
+    if (socket_.sched && ackTimer_)
+        socket_.sched->cancel(ackTimer_);
+    ackTimer_ = 0;
+    awaiting_ = false;
+    pumpOutbox();
 }
 
 bool ArdwellMech::acceptCoin(int coinIndex, int route)
@@ -338,10 +381,13 @@ bool ArdwellMech::sendReference(int index, int value)
 
 bool ArdwellMech::sendCoinData(const std::array<int, 7>& reading, const std::array<int, 5>& baseline)
 {
+    if (!canSend())
+        return false;
     // Frame i carries reading i+1 as A; B is the matching reference value, except that frame 4
     // carries reading 7 and frame 5 the fifth reference value.
     const int b[6] = {baseline[0], baseline[1], baseline[2], baseline[3], reading[6], baseline[4]};
-    for (int i = 0; i < 6; ++i) {
+    const int frames = lastFrameLost_.strikes() ? 5 : 6;
+    for (int i = 0; i < frames; ++i) {
         const quint32 packed = (quint32(i) << 28) | ((quint32(reading[std::size_t(i)]) & 0x3FFF) << 14)
                                | (quint32(b[i]) & 0x3FFF);
         QByteArray d;

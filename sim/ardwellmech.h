@@ -1,11 +1,31 @@
 #pragma once
-// The mech behind the second program's box, simulated. It keeps an EEPROM image, logs on with
-// fresh key bytes every time, enciphers its memory replies with its own copy of the link cipher
-// (sim/ardwellcipher.h), acknowledges only the plain commands it knows and sends events (coins
-// accepted and rejected, reference values, coin data) while it is powered and the box relays.
+// The mech behind the second program's box, simulated. It keeps an EEPROM image (a realistic
+// one per model, sim/ardwellimages.h), logs on with fresh key bytes every time, enciphers its
+// memory replies with its own copy of the link cipher (sim/ardwellcipher.h) and acknowledges only
+// the plain commands it knows.
+//
+// Coins (sim/ardwellcoins.h) drop on a test call, on a hopper pulse and, in the demo, at random.
+// What a coin gives depends on the mode the program put the mech and box in:
+//   - both coin data requests acknowledged: six "09" measurement frames;
+//   - HII Accept ALL acknowledged (until ReInitialise or power-off): "01" accepted and "03"
+//     routed, or "05" rejected with its reason;
+//   - the box in "$" or "?": an "@" status line with the coin's output lines or binary code
+//     (330, 126); the box in "{": the 340's credit, player, meter and lamp lines.
+// Events go out one at a time: the mech waits up to a second for the program's message
+// understood (04) before the next, and counts the answers.
+//
+// Test-facing calls, in short:
+//   dropCoin(kind) / dropCoin(sample) / dropSlug(reason)   a coin through the mech
+//   coins().queue(raw, reference)      exact values for the next coins, whatever kind is dropped
+//   sendEvent(code, data)              any event, also an unknown code such as 2A
+//   words(), word(a)                   the EEPROM; acknowledgements(), eventsUnanswered()
+//   setFault(Fault, When)              the named faults below, each from the k-th event on too
 
 #include "platform/scheduler.h"
 #include "sim/ardwellcipher.h"
+#include "sim/ardwellcoins.h"
+#include "sim/ardwellimages.h"
+#include "sim/ardwelltestmode.h"
 #include "sim/when.h"
 
 #include <QByteArray>
@@ -13,7 +33,9 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace sim {
@@ -31,12 +53,26 @@ struct MechFrameRecord {
     int value = -1;             // write requests with a good payload
 };
 
+// The box a mech is plugged into, as the mech sees it (set by sim::ArdwellBox).
+struct MechSocket {
+    plat::Scheduler* sched = nullptr;                 // paces events and late answers
+    std::function<bool(const QByteArray&)> frame;     // a frame to the program; false when it cannot go
+    std::function<bool()> relaying;                   // the box relays frames now
+    std::function<char()> outputMode;                 // '$', '?', '{' or 0
+    std::function<void(int)> status;                  // an "@" status line of the mech's outputs
+};
+
 class ArdwellMech {
 public:
     // model: "126", "330", "340", "560" or "PCA" (anything else throws std::invalid_argument).
-    // seed varies the key bytes the mech hands out at logon.
-    explicit ArdwellMech(const QString& model = QStringLiteral("330"), quint32 serialNumber = 0x0012ABCD,
-                         quint32 seed = 1);
+    // seed varies the key bytes the mech hands out at logon and the coins it draws. The image
+    // is the model's standard image, or the second mech's (other serial number and settings).
+    explicit ArdwellMech(const QString& model = QStringLiteral("330"),
+                         quint32 serialNumber = ardwellimage::kStandardSerial, quint32 seed = 1,
+                         ardwellimage::Variant image = ardwellimage::Variant::Standard);
+    ~ArdwellMech();
+    ArdwellMech(const ArdwellMech&) = delete;
+    ArdwellMech& operator=(const ArdwellMech&) = delete;
 
     QString model() const { return model_; }
     int wordCount() const { return int(eeprom_.size()); }
@@ -49,6 +85,8 @@ public:
     const std::vector<quint16>& words() const { return eeprom_; }
     quint16 word(int address) const;
     void setWord(int address, quint16 value);
+    // Replaces the EEPROM (cut or padded to the model's size).
+    void loadImage(const std::vector<quint16>& words);
     // Packs a coin's 13-byte window record (0-based coin, level 1..7, signed low limits).
     void setWindowRecord(int coinIndex, int level, const std::array<int, 4>& lows,
                          const std::array<int, 4>& widths);
@@ -58,14 +96,42 @@ public:
     bool loggedOn() const { return loggedOn_; }
     ardwelllink::Keys keys() const { return keys_; }
     int logons() const { return logons_; }
-    bool coinDataRequested() const { return coinDataRequested_; }
+    // Both coin data requests acknowledged since the last power-up or ReInitialise.
+    bool coinDataRequested() const { return request1_ && request2_; }
+    // HII Accept ALL acknowledged since the last power-up or ReInitialise.
+    bool acceptingAll() const { return acceptAll_; }
+    // Unplugged, the mech answers nothing and no coin reaches it; the box goes on taking frames.
+    bool plugged() const { return plugged_; }
+    void setPlugged(bool on) { plugged_ = on; }
 
+    void plugInto(const MechSocket& socket) { socket_ = socket; }
+    void unplugFromSocket();
     // A frame relayed by the box (checksum already checked by the box).
     void receiveFrame(const QByteArray& frame, plat::Millis at);
-    // Set by the box: hands a frame to the program, false when it cannot go out.
-    std::function<bool(const QByteArray& frame)> toBox;
+    // The box's inhibit outputs (bits 0..5: lines A..F held) and its "[xx" output commands.
+    void setInhibitInputs(int bits) { inhibitInputs_ = bits; }
+    void outputCommand(int value);
 
-    // Events, sent only while the mech is powered and the box relays. False when not sent.
+    // ---- Coins ----
+    CoinSource& coins() { return coins_; }
+    // A coin of a kind (sim/ardwellcoins.h), or exactly this coin. False when the mech is
+    // unplugged; a coin dropped through an unpowered mech gives nothing.
+    bool dropCoin(int kind);
+    bool dropCoin(const CoinSample& coin);
+    // A slug, rejected with this reason (0..12) where the mech reports rejects.
+    bool dropSlug(int reason = reason::KnownSlug);
+    // What a hopper pulse or the demo's coin drop delivers: during a coin data run a coin of the
+    // run's kind, otherwise a mix of taught coins, an inhibited token, unknown coins and slugs.
+    bool dropRandomCoin();
+    // The kind the coin data runs use; -1 (the default): each run takes the next of coins 1..6.
+    void setGatheringKind(int kind) { gatheringKind_ = kind; }
+    int gatheringKind() const { return gatheringKind_ >= 0 ? gatheringKind_ : runKind_; }
+    const CoinOutcome& lastOutcome() const { return lastOutcome_; }
+    int coinsDropped() const { return coinsDropped_; }
+    int credit340() const { return creditor_.credit(); }
+
+    // ---- Events, sent only while the mech is powered and the box relays ----
+    // Queued behind the events still waiting for their answer; false when they cannot go out.
     bool sendEvent(std::uint8_t code, const QByteArray& data);
     // An accepted coin (0-based index) and, when route >= 0, the route event that follows it.
     bool acceptCoin(int coinIndex, int route = -1);
@@ -74,19 +140,36 @@ public:
     // One coin's six measurement frames: reading[k] is the program's coin reading k + 1,
     // baseline[k] its reference value k + 1.
     bool sendCoinData(const std::array<int, 7>& reading, const std::array<int, 5>& baseline);
+    int eventsSent() const { return eventsSent_; }
+    int eventsUnanswered() const { return eventsUnanswered_; } // no 04 within the second
+    int eventsPending() const { return int(outbox_.size()) + (awaiting_ ? 1 : 0); }
 
     // Named faults, each counted over its own events.
     enum class Fault {
-        Silent,       // frames addressed here (acknowledgements aside) get no answer
-        BadCheckByte, // read replies whose plain bytes sum to 1 instead of 0
-        WrongAddress, // read replies carry the next address and its word
-        RefuseWrite,  // write requests refused (E4)
+        Silent,           // frames addressed here (acknowledgements aside) get no answer
+        BadCheckByte,     // read replies whose plain bytes sum to 1 instead of 0
+        WrongAddress,     // read replies carry the next address and its word
+        RefuseWrite,      // write requests refused (E4)
+        WriteUnanswered,  // write requests neither answered nor stored
+        CommandSilent,    // plain commands (logon aside) get no answer
+        CommandRefused,   // plain commands refused (E4)
+        CommandLate,      // plain commands acknowledged lateAnswerMs after they arrive
+        Unplugged,        // frames relayed to the mech: from the striking one on, it is gone
+        CoinLost,         // coins: nothing comes of them (no data, no event, no output)
+        LastFrameLost,    // coins: the measurement frame with index 5 never goes out
+        EventBadChecksum, // events: the frame's checksum is wrong
+        EventTruncated,   // events: only the first four bytes go out
+        EventUnknownCode, // events: the code becomes 2A
+        CoinIndexAbove15, // accepted-coin events: the coin index goes out 16 higher
     };
     void setFault(Fault fault, When when);
+    void setLateAnswerMs(plat::Millis ms) { lateMs_ = ms; }
     // A write to this address is always refused (-1: none).
     void refuseWritesAt(int address) { refuseAt_ = address; }
     // A write to this address is acknowledged, but `stored` is what lands in the EEPROM.
     void storeDifferentValueAt(int address, quint16 stored) { corruptAt_ = address; corruptValue_ = stored; }
+    // Reads of this address go unanswered (counted over those reads; -1: none).
+    void setUnreadableWord(int address, When when = When::always());
 
     const std::vector<MechFrameRecord>& received() const { return received_; }
     void clearReceived() { received_.clear(); }
@@ -97,9 +180,6 @@ public:
 
 private:
     QList<int> addressesOf(int kind) const;
-    void loadTypicalImage();
-    void setCoinByte(int baseWord, int coinIndex, std::uint8_t value);
-    void setCoinBit(int word, int coinIndex);
     void reply(std::uint8_t destination, std::uint8_t header, const QByteArray& data);
     void refuse(std::uint8_t destination, std::uint8_t header);
     void handleCommand(MechFrameRecord& rec, std::uint8_t from);
@@ -107,6 +187,13 @@ private:
     void handleRead(MechFrameRecord& rec, std::uint8_t from);
     void handleWrite(MechFrameRecord& rec, std::uint8_t from);
     std::uint8_t nextRandom();
+    bool canSend() const;
+    void pumpOutbox();
+    void acknowledged();
+    void resetRunState();
+    bool drop(const CoinSample& coin, int slugReason);
+    void status(const QList<int>& lines);
+    int randomKind();
 
     QString model_;
     std::uint8_t bus_ = 0, host_ = 0;
@@ -115,16 +202,36 @@ private:
     std::vector<quint16> eeprom_;
     bool powered_ = false;
     bool loggedOn_ = false;
-    bool coinDataRequested_ = false;
+    bool plugged_ = true;
+    bool request1_ = false, request2_ = false, acceptAll_ = false;
     ardwelllink::Keys keys_;
     int logons_ = 0;
     int acks_ = 0;
     std::vector<MechFrameRecord> received_;
+    MechSocket socket_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
-    When silent_;
-    When badCheck_;
-    When wrongAddress_;
-    When refuseWrite_;
+    CoinSource coins_;
+    Creditor340 creditor_;
+    CoinOutcome lastOutcome_;
+    int coinsDropped_ = 0;
+    int gatheringKind_ = -1;
+    int runKind_ = 0;
+    int runs_ = 0;
+    int inhibitInputs_ = 0;
+
+    std::deque<QByteArray> outbox_;
+    bool awaiting_ = false;
+    plat::CallbackId ackTimer_ = 0;
+    int eventsSent_ = 0;
+    int eventsUnanswered_ = 0;
+
+    When silent_, badCheck_, wrongAddress_, refuseWrite_, writeUnanswered_;
+    When commandSilent_, commandRefused_, commandLate_, unplug_;
+    When coinLost_, lastFrameLost_, badChecksum_, truncated_, unknownCode_, indexAbove15_;
+    When unreadable_;
+    plat::Millis lateMs_ = 3200;
+    int unreadableAt_ = -1;
     int refuseAt_ = -1;
     int corruptAt_ = -1;
     quint16 corruptValue_ = 0;

@@ -1,81 +1,13 @@
-#include "sim/ardwellbox.h"
+#include "tests/sim/ardwell_rig.h"
 
 #include "ardwell/link/cipherconsts.h"
-#include "platform/scheduler.h"
-#include "sim/simport.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
 
-namespace al = sim::ardwelllink;
+using namespace ardwell_sim_test;
 using sim::ArdwellBox;
 using sim::ArdwellMech;
-
-namespace {
-
-QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out.append(char(b));
-    return out;
-}
-
-// A program's end of the wire: writes lines and collects the box's answer lines.
-struct Rig {
-    explicit Rig(const QString& model = "330") : mech(model), box(sched, mech), port(sched, box)
-    {
-        port.onReceive = [this] { inbox += port.read(4096); };
-        port.open();
-    }
-
-    QList<QByteArray> exchange(const QByteArray& line, plat::Millis ms = 200)
-    {
-        inbox.clear();
-        port.write(line + '\r');
-        sched.advance(ms);
-        QList<QByteArray> lines = inbox.split('\r');
-        lines.removeAll(QByteArray());
-        return lines;
-    }
-    QList<QByteArray> sendFrame(int header, const QByteArray& data)
-    {
-        return exchange(al::frame(mech.busAddress(), mech.hostAddress(), std::uint8_t(header), data).toHex().toUpper());
-    }
-    QList<QByteArray> logon()
-    {
-        return sendFrame(0x24, bytes({0xCA, ardwell::cipher::K1, ardwell::cipher::K2}));
-    }
-    void powerAndRelay()
-    {
-        exchange("Z");
-        exchange("&");
-    }
-    al::Keys keys() const { return mech.keys(); }
-    QList<QByteArray> read(int address)
-    {
-        QByteArray p = bytes({address >> 8, address & 0xFF});
-        p.append(char(al::zeroSumByte(p)));
-        return sendFrame(0x94, al::encipher(p, keys()));
-    }
-    QList<QByteArray> write(int address, int value)
-    {
-        QByteArray p = bytes({address >> 8, address & 0xFF, value >> 8, value & 0xFF});
-        p.append(char(al::zeroSumByte(p)));
-        return sendFrame(0xD4, al::encipher(p, keys()));
-    }
-
-    plat::VirtualScheduler sched;
-    ArdwellMech mech;
-    ArdwellBox box;
-    sim::SimPort port;
-    QByteArray inbox;
-};
-
-QByteArray frameOf(const QByteArray& line) { return QByteArray::fromHex(line); }
-int headerOf(const QByteArray& line) { return std::uint8_t(frameOf(line)[2]); }
-
-} // namespace
 
 TEST(ArdwellLinkCipher, MatchesTheWorkedExamples)
 {
@@ -349,12 +281,20 @@ TEST(ArdwellMech, PlainCommandsAreAcknowledgedUnknownOnesRefused)
     for (const QByteArray& data : {bytes({0x6F, 0}), bytes({0x64, 0x8E}), bytes({0x64, 0x0F}), bytes({0x70, 0, 0, 0})})
         EXPECT_EQ(headerOf(r.sendFrame(0x24, data).value(1)), 0x04);
     EXPECT_FALSE(r.mech.coinDataRequested());
+    EXPECT_TRUE(r.mech.acceptingAll());
     EXPECT_EQ(headerOf(r.sendFrame(0x24, bytes({0x64, 0x8E, 0})).value(1)), 0x04);
-    EXPECT_TRUE(r.mech.coinDataRequested());
-    r.sendFrame(0x24, bytes({0x6F, 0}));
-    EXPECT_FALSE(r.mech.coinDataRequested());
+    EXPECT_FALSE(r.mech.coinDataRequested()) << "one of the two requests";
     EXPECT_EQ(headerOf(r.sendFrame(0x24, bytes({0x64, 0x88, 0})).value(1)), 0x04);
     EXPECT_TRUE(r.mech.coinDataRequested());
+    r.sendFrame(0x24, bytes({0x6F, 0}));
+    EXPECT_FALSE(r.mech.coinDataRequested()) << "ReInitialise ends both modes";
+    EXPECT_FALSE(r.mech.acceptingAll());
+    r.requestCoinData();
+    r.acceptAll();
+    r.exchange("R");
+    EXPECT_FALSE(r.mech.coinDataRequested()) << "and so does power";
+    EXPECT_FALSE(r.mech.acceptingAll());
+    r.powerAndRelay();
 
     // Only those exact bytes: a neighbour of each is refused.
     for (const QByteArray& data : {bytes({0x55}), QByteArray(), bytes({0x6F}), bytes({0x6F, 1}), bytes({0x6F, 0, 0}),
@@ -376,11 +316,18 @@ TEST(ArdwellMech, EventsGoOutOnlyWhilePoweredAndRelayed)
     r.inbox.clear();
     EXPECT_TRUE(r.mech.acceptCoin(2, 7));
     EXPECT_TRUE(r.mech.rejectCoin(13));
+    // Nobody answers them: each waits its second for the message understood.
     r.sched.advance(200);
-    const auto lines = r.inbox.split('\r');
-    EXPECT_EQ(lines[0], al::frame(0x21, 0x01, 0x24, bytes({0x01, 0x02})).toHex().toUpper());
-    EXPECT_EQ(lines[1], al::frame(0x21, 0x01, 0x24, bytes({0x03, 0x07})).toHex().toUpper());
-    EXPECT_EQ(lines[2].mid(4, 6), "24050D");
+    EXPECT_EQ(r.lines(), QList<QByteArray>{"2101240102B7"});
+    r.sched.advance(1000);
+    EXPECT_EQ(r.lines().value(1), "2101240307B0");
+    r.sched.advance(1000);
+    ASSERT_EQ(r.lines().size(), 3);
+    EXPECT_EQ(r.lines()[2].mid(4, 6), "24050D");
+    r.sched.advance(1000);
+    EXPECT_EQ(r.mech.eventsSent(), 3);
+    EXPECT_EQ(r.mech.eventsUnanswered(), 3);
+    EXPECT_EQ(r.mech.acknowledgements(), 0);
 
     r.inbox.clear();
     r.box.sendStatus(0x41);
@@ -392,11 +339,14 @@ TEST(ArdwellMech, CoinDataPacksIndexAndBothFourteenBitValues)
 {
     Rig r;
     r.powerAndRelay();
+    r.answerEvents = true;
     r.inbox.clear();
     ASSERT_TRUE(r.mech.sendCoinData({-8192, 8191, -1, 100, 5, 6, 777}, {4095, 16383, 0, 12, 34}));
-    r.sched.advance(300);
-    auto lines = r.inbox.split('\r');
-    lines.removeAll(QByteArray());
+    r.sched.advance(600);
+    EXPECT_EQ(r.mech.acknowledgements(), 6);
+    EXPECT_EQ(r.mech.eventsUnanswered(), 0);
+    auto lines = r.lines();
+    lines.removeAll("X"); // the box took our answers
     ASSERT_EQ(lines.size(), 6);
     // Characters 9..16 of each line, as the program reads them.
     EXPECT_EQ(lines[0].mid(8, 8), "08000FFF");
@@ -412,34 +362,6 @@ TEST(ArdwellMech, CoinDataPacksIndexAndBothFourteenBitValues)
         EXPECT_EQ(a >> 2, expectA[i]) << i; // arithmetic shift rounds down like the program
         EXPECT_EQ(b, expectB[i]) << i;
     }
-}
-
-TEST(ArdwellMech, StartsWithAPlausibleImagePerModel)
-{
-    EXPECT_THROW(ArdwellMech("999"), std::invalid_argument);
-
-    const ArdwellMech m126("126", 0x0012ABCD);
-    EXPECT_EQ(m126.wordCount(), 256);
-    EXPECT_EQ(m126.word(2), 0x0012);
-    EXPECT_EQ(m126.word(3), 0xABCD);
-    EXPECT_NE(m126.word(4), 0);
-    // Channel 1 record: high bytes of words 31..33 hold header, level and signs.
-    EXPECT_EQ(m126.word(31) >> 8, 0x44);
-    EXPECT_EQ(m126.word(32) >> 8, 0x44);
-    EXPECT_EQ(m126.word(33) >> 12, 4);
-    // Channel 7 (pair 3, high bytes) is untaught and inhibited.
-    EXPECT_EQ(m126.word(31 + 39) >> 8, 0);
-    EXPECT_EQ(m126.word(0) & 0x4000, 0x4000);
-    EXPECT_EQ(m126.word(239) & 0xFF, 0x38);
-
-    const ArdwellMech m330("330", 0x0012ABCD);
-    EXPECT_EQ(m330.wordCount(), 128);
-    EXPECT_EQ(m330.word(3), 0x0012);
-    EXPECT_EQ(m330.word(4), 0xABCD);
-    EXPECT_EQ(m330.word(34 + 13) & 0xFF, 0x44) << "channel 4: low bytes of the second pair";
-    EXPECT_EQ(m330.word(0) & 0x00F0, 0x00F0) << "channels 13..16 stay inhibited";
-    EXPECT_EQ(m330.hostAddress(), 0x61);
-    EXPECT_EQ(ArdwellMech("PCA").busAddress(), 0x00);
 }
 
 TEST(ArdwellMech, WindowRecordPacksLimitsWidthsSignsAndLevel)
