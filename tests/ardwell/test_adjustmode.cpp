@@ -107,7 +107,7 @@ TEST(AdjustEntry, Channel1IsDecodedFromTheMech)
     ASSERT_TRUE(r340.enterAdjust());
     auto& v = r340.view();
     EXPECT_EQ(v.text("txtCoinValue"), "5");
-    EXPECT_EQ(v.text("txtCSF"), "1");
+    EXPECT_EQ(v.text("txtCSF"), "5");
     EXPECT_EQ(v.text("txtgameprice"), "100");
     EXPECT_EQ(v.value("opt4Player"), 1);
     EXPECT_EQ(v.value("opt1player"), 0);
@@ -173,11 +173,11 @@ TEST(AdjustWindow, LoosenThreeTimesIsStoredWithTheNextCoinChange)
     choose(r, "cmbChangeCoin", 1);
     EXPECT_EQ(r.view().text("lblWindow"), " 100%");
     EXPECT_EQ(r.bench().pendingAdjustCoin, "Channel 2");
-    // Channel 1's widths 18, 40, 12, 16 become 19, 42, 12, 16 and the HFD window moves down by
-    // one: lows 120, 1899, 5, 310.
+    // Channel 1's record (level 7, lows 733, 660, 279, 567, widths 66, 80, 42, 66) at 106 %:
+    // widths 69, 84, 44, 69 and lows 732, 658, 278, 566.
     EXPECT_NE(highBytes(r, 37, 10), untouched);
-    EXPECT_EQ(highBytes(r, 37, 10), QList<int>({7, 129, 55, 107, 42, 0, 80, 193, 54, 16}));
-    EXPECT_EQ(r.word(36) >> 8, 0x40); // R2: level and signs as read
+    EXPECT_EQ(highBytes(r, 37, 10), QList<int>({45, 196, 82, 146, 84, 17, 98, 194, 54, 69}));
+    EXPECT_EQ(r.word(36) >> 8, 0x70); // R2: level and signs as read
 }
 
 TEST(AdjustWindow, ThePercentageStaysWithin0And200)
@@ -228,13 +228,13 @@ TEST(AdjustWrite, AFailedWriteKeepsThePanelAndASecondTryScalesOnce)
         EXPECT_TRUE(r.view().isEnabled(c)) << c;
     EXPECT_TRUE(r.mech.powered());
     const QList<int> once = highBytes(r, 37, 10);
-    EXPECT_EQ(once, QList<int>({7, 129, 55, 107, 42, 0, 80, 193, 54, 16}));
+    EXPECT_EQ(once, QList<int>({45, 196, 82, 146, 84, 17, 98, 194, 54, 69}));
 
     r.mech.refuseWritesAt(-1);
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     click(r, "cmdExitAdjust");
     EXPECT_EQ(highBytes(r, 37, 10), once);
-    EXPECT_EQ(r.mech.word(38) >> 8, 129);
+    EXPECT_EQ(r.mech.word(38) >> 8, 196);
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
 }
 
@@ -379,7 +379,7 @@ TEST(ProgrammePanelCoinValue, A340ShowsTheValueAndStoresOnlyWhatTheUserTypes)
     EXPECT_TRUE(r.view().isVisible("txtCoinValueP"));
     EXPECT_TRUE(r.view().isVisible("lblSF"));
     EXPECT_EQ(r.view().text("txtCoinValueP"), "5");
-    EXPECT_EQ(r.view().text("lblSFP"), "1");
+    EXPECT_EQ(r.view().text("lblSFP"), "5");
     choose(r, "cmbCoinNumber", 1);
     EXPECT_EQ(r.view().text("txtCoinValueP"), "10");
     EXPECT_FALSE(r.st().imageModified); // showing a value changes nothing

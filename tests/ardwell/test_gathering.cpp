@@ -76,6 +76,42 @@ TEST(Gathering, TwentyEqualCoinsOnA126AreLearnedWrittenAndVerified)
     EXPECT_FALSE(r.st().imageModified);
 }
 
+TEST(Gathering, HopperCoinsOfEachModelFallInsideTheWindowLearnedFromThem)
+{
+    for (const char* model : {"126", "330", "340", "560", "PCA"}) {
+        SCOPED_TRACE(model);
+        Road r(model);
+        ASSERT_TRUE(r.enterProgramme());
+        r.mech.setGatheringKind(sim::Coin3);
+        r.view().setValue("chkHopper", 1);
+        r.ts.dialogs->answer(mb::OK, "Data Gathered");
+        startRun(r);
+        EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+        EXPECT_GE(r.box.hopperPulses(), 20);
+        const bool m126 = QString(model) == "126";
+        const auto spread = sim::parameterSpread(m126, sim::Coin3, r.bench().windowLevel);
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_LT(r.bench().windowLimits[2 * k], spread[k].mean) << k;
+            EXPECT_GT(r.bench().windowLimits[2 * k + 1], spread[k].mean) << k;
+        }
+        EXPECT_EQ(r.word(m126 ? 31 : 34) >> 8, 0x44);
+    }
+}
+
+TEST(Gathering, ACoinWhoseLastFrameIsLostIsWaitedForInVain)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    r.mech.setFault(sim::ArdwellMech::Fault::LastFrameLost, sim::When::always());
+    r.view().setValue("chkHopper", 1);
+    r.ts.dialogs->answer(mb::OK, "Data Gathering Timeout");
+    const plat::Millis t0 = r.ts.sched->nowMs();
+    startRun(r);
+    EXPECT_GE(r.ts.sched->nowMs() - t0, 60000);
+    EXPECT_EQ(r.bench().readingCount(), 0);
+    EXPECT_EQ(r.box.hopperPulses(), 1);
+}
+
 TEST(Gathering, ThreeFliersOfTwentyGoWithoutABox)
 {
     Road r("330");

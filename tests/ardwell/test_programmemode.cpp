@@ -55,12 +55,12 @@ TEST(ProgrammeEntry, A330IsReadBackedUpAndShownWithItsLamps)
     const QStringList backup = r.fileLines("Backup/1200xx23629.txt");
     ASSERT_EQ(backup.size(), 256);
     EXPECT_EQ(backup.mid(0, 128), r.mechLines(128));
-    EXPECT_EQ(backup[0], "0000 C0FF");
+    EXPECT_EQ(backup[0], "0000 80F8");
     EXPECT_EQ(backup[3], "0003 0012");
     EXPECT_EQ(backup[4], "0004 ABCD");
     EXPECT_EQ(backup[128], "0080 0000"); // beyond a 330's EEPROM: what the image holds
 
-    // The panel: 12 lamps, the six taught channels red, the options of a fresh entry.
+    // The panel: 12 lamps, the eleven taught channels red, the options of a fresh entry.
     auto& v = r.view();
     EXPECT_TRUE(v.isVisible("frmProgramme"));
     EXPECT_FALSE(v.isVisible("frmMain1"));
@@ -73,7 +73,7 @@ TEST(ProgrammeEntry, A330IsReadBackedUpAndShownWithItsLamps)
         EXPECT_EQ(v.isVisible("shpCoinWindow", i), i < 12) << i;
         EXPECT_EQ(v.text("lblWind", i), QString::number(i + 1));
         if (i < 12) {
-            EXPECT_EQ(v.fill("shpCoinWindow", i), i < 6 ? 0x0000FFu : 0xFFFFFFu) << i;
+            EXPECT_EQ(v.fill("shpCoinWindow", i), i < 11 ? 0x0000FFu : 0xFFFFFFu) << i;
         }
     }
     for (const char* c : {"cmdCoinData", "cmdProg", "cmdExitProgramme", "cmbCoinNumber", "cmbCoinCount"})
@@ -130,13 +130,13 @@ TEST(ProgrammeEntry, AFailedLogonStaysInTheMainSelectionWithTheMechOff)
 TEST(ProgrammeEntry, AWordThatCannotBeReadFailsTheEntryWithoutABackup)
 {
     Road r("330");
-    // Every read reply from the 128th on fails its check: word 127 is never read.
-    r.mech.setFault(sim::ArdwellMech::Fault::BadCheckByte, sim::When::from(128));
-    r.ts.dialogs->answer(mb::OK, "Too many retries reading Memory address 007F");
+    r.mech.setUnreadableWord(100);
+    r.ts.dialogs->answer(mb::OK, "Too many retries reading Memory address 0064");
     r.ts.dialogs->answer(mb::OK, "Checksum Error reading EEPROM");
     EXPECT_FALSE(r.enterProgramme());
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
-    EXPECT_EQ(r.word(127), -1);
+    EXPECT_EQ(r.word(100), -1);
+    EXPECT_EQ(r.word(101), r.mech.word(101)); // the read went on past it
     EXPECT_FALSE(QDir(r.ts.folder() + "/Backup").exists());
     EXPECT_TRUE(onMainSelection(r));
 }
