@@ -208,8 +208,10 @@ void frmMain::buildFoot(QBoxLayout* top)
     auto* foot = new QHBoxLayout;
     foot->addWidget(m.label(this, QStringLiteral("lblSN"), QStringLiteral("Coin Mech Serial No:")));
     foot->addWidget(m.label(this, QStringLiteral("lblSerNo"), {}, -1, 100));
-    foot->addWidget(m.label(this, QStringLiteral("lblProgress"), {}, -1, 120));
-    foot->addWidget(controls_.add(new QProgressBar(this), QStringLiteral("prgProg")), 1);
+    foot->addWidget(m.label(this, QStringLiteral("lblProgress"), {}, -1, 130));
+    auto* bar = controls_.add(new QProgressBar(this), QStringLiteral("prgProg"));
+    bar->setRange(0, 16); // a range runs in sixteen steps
+    foot->addWidget(bar, 1);
     auto* exit = m.button(this, QStringLiteral("cmdExit"), QStringLiteral("EXIT"));
     connect(exit, &QPushButton::clicked, this,
             handler(ctx::Exit, [this] { cmdExit_Click(); }));

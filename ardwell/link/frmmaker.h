@@ -17,11 +17,13 @@ namespace ardwell::frmui {
 
 // The width a label keeps whatever it is given: its design caption, or more where the design
 // leaves room for a longer text.
+// A width the layout cannot squeeze either: a label given nothing would be drawn over its
+// neighbours at its minimum width.
 inline void keepDesignWidth(QLabel* l, int designWidth)
 {
     const int captionWidth = l->fontMetrics().horizontalAdvance(l->text()) + 4;
-    l->setMinimumWidth(qMax(designWidth, captionWidth));
-    l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    l->setFixedWidth(qMax(designWidth, captionWidth));
+    l->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
 }
 
 // Design widths of the labels whose texts change while the program runs.
