@@ -12,6 +12,15 @@
 
 namespace ardwell_test {
 
+// The addresses first..last, as the mech lists the words it was asked for.
+inline QList<int> range(int first, int last)
+{
+    QList<int> out;
+    for (int a = first; a <= last; ++a)
+        out << a;
+    return out;
+}
+
 // Seven raw values (reading less baseline) of one coin.
 using Raw = std::array<int, 7>;
 

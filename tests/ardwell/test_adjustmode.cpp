@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+using ardwell_test::range;
 using ardwell_test::Road;
 namespace mb = plat::mb;
 
@@ -36,14 +37,6 @@ QList<int> highBytes(Road& r, int first, int count)
     QList<int> out;
     for (int a = first; a < first + count; ++a)
         out << (r.word(a) >> 8);
-    return out;
-}
-
-QList<int> range(int first, int last)
-{
-    QList<int> out;
-    for (int a = first; a <= last; ++a)
-        out << a;
     return out;
 }
 

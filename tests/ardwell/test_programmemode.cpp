@@ -5,6 +5,7 @@
 
 #include <QPushButton>
 
+using ardwell_test::range;
 using ardwell_test::Road;
 namespace mb = plat::mb;
 
@@ -15,14 +16,6 @@ QStringList repeated(const QString& s, int n)
     QStringList out;
     for (int i = 0; i < n; ++i)
         out << s;
-    return out;
-}
-
-QList<int> range(int first, int last)
-{
-    QList<int> out;
-    for (int a = first; a <= last; ++a)
-        out << a;
     return out;
 }
 
