@@ -302,6 +302,31 @@ TEST(AdjustFiles, LoadSetsWordsUpTo512AndShowsTheLoadedCoin)
     EXPECT_EQ(r.word(511), 0x1234);
 }
 
+TEST(AdjustFiles, AFileOfNoiseLoadsWithoutReachingPastWord512)
+{
+    Road r("126");
+    ASSERT_TRUE(r.enterAdjust());
+    r.word(513) = 7;
+    r.word(4096) = 9;
+    QByteArray noise;
+    quint32 seed = 99;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const char c = char(seed >> 24);
+        noise += (i % 37 == 0) ? '\n' : c;
+    }
+    noise.truncate(noise.size() - 3); // cut off mid-line
+    r.ts.writeFile("noise.txt", noise);
+    r.ts.dialogs->answerFile(r.ts.folder() + "/noise.txt");
+    click(r, "cmdLoad");
+    EXPECT_TRUE(r.ts.dialogs->boxes().empty());
+    for (int a = 0; a <= 512; ++a)
+        ASSERT_TRUE(r.word(a) >= 0 && r.word(a) <= 0xFFFF) << a;
+    EXPECT_EQ(r.word(513), 7);
+    EXPECT_EQ(r.word(4096), 9);
+    EXPECT_TRUE(r.view().isVisible("frmAdjust"));
+}
+
 // ---- The programme panel's layout, lamps and coin value ----
 
 TEST(ProgrammePanelLayout, LampRowPerModelInTwips)

@@ -264,6 +264,22 @@ TEST(ProgrammeWrite, AValueThatDoesNotStickIsOneVerifyErrorAndTheImageKeepsWhatW
     EXPECT_EQ(r.word(200), 0);
 }
 
+TEST(ProgrammeWrite, TwoWordsThatDoNotStickAreCountedWithTwoBlanks)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    r.word(20) = 0x2020;
+    r.mech.storeDifferentValueAt(20, 0x2021);
+    r.mech.setUnreadableWord(90);
+    r.ts.dialogs->answer(mb::OK, "Verify Error Address : 0014");
+    r.ts.dialogs->answer(mb::OK, "Too many retries reading Memory address 005A");
+    r.ts.dialogs->answer(mb::OK, "Verify Error Address : 005A");
+    r.ts.dialogs->answer(mb::OK, "Verify Failed :  2 Errors");
+    r.programme().cmdProg_Click();
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.word(90), r.mech.word(90)); // the image keeps what was written
+}
+
 TEST(ProgrammeWrite, CancelAtAVerifyBoxEndsTheCheck)
 {
     Road r("330");
