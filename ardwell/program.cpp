@@ -1,5 +1,6 @@
 #include "ardwell/program.h"
 
+#include "ardwell/bench/coinbench.h"
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/mechjobs.h"
@@ -9,11 +10,13 @@ namespace ardwell {
 
 Program::Program(const plat::Services& services, QString commandLine)
     : svc_(services), commandLine_(std::move(commandLine)),
-      guard_(*services.sched, [this](const QString& context, const std::exception& e) { showError(context, e); }),
-      jobs_(std::make_unique<MechJobs>())
+      guard_(*services.sched, [this](const QString& context, const std::exception& e) { showError(context, e); })
 {
     window_ = std::make_unique<frmMain>(*this);
     link_ = std::make_unique<Link>(svc_, window_->controls(), state_);
+    coinBench_ = std::make_unique<CoinBench>(*link_, bench_, svc_);
+    frmMain* w = window_.get();
+    coinBench_->programme().placeProgrammedFrame = [w](int left, int width) { w->placeProgrammedFrame(left, width); };
 }
 
 Program::~Program()
@@ -25,10 +28,12 @@ Program::~Program()
     }
 }
 
+MechJobs& Program::jobs() { return otherJobs_ ? *otherJobs_ : *coinBench_; }
+
 void Program::setJobs(std::unique_ptr<MechJobs> jobs)
 {
     if (jobs)
-        jobs_ = std::move(jobs);
+        otherJobs_ = std::move(jobs);
 }
 
 void Program::showError(const QString& context, const std::exception& e) { ardwell::showError(*svc_.dialogs, context, e); }

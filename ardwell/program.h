@@ -3,6 +3,7 @@
 // and serial port. Everything the program keeps lives here, so each run (and each test) starts
 // clean.
 
+#include "ardwell/bench/benchstate.h"
 #include "ardwell/link/linkstate.h"
 #include "platform/jobguard.h"
 #include "platform/services.h"
@@ -17,6 +18,7 @@ class SerialPort;
 
 namespace ardwell {
 
+class CoinBench;
 class frmMain;
 class Link;
 class MechJobs;
@@ -40,9 +42,13 @@ public:
     LinkState& state() { return state_; }
     // Every Qt handler and every job of the program runs through it.
     plat::JobGuard& guard() { return guard_; }
-    // The jobs behind the buttons; the defaults say that they are not built yet.
-    MechJobs& jobs() { return *jobs_; }
+    // The coin bench's state: readings, learned window, the run's cancel flag, the adjust panel.
+    BenchState& bench() { return bench_; }
+    // The jobs behind the buttons: the coin bench's, unless a test has put others in.
+    MechJobs& jobs();
     void setJobs(std::unique_ptr<MechJobs> jobs);
+    // The panels' handlers.
+    CoinBench& coinBench() { return *coinBench_; }
     plat::SerialPort* port() { return port_.get(); }
 
     // The program's error reporter: the common error box with the context text.
@@ -52,10 +58,12 @@ private:
     plat::Services svc_;
     QString commandLine_;
     LinkState state_;
+    BenchState bench_;
     plat::JobGuard guard_;
-    std::unique_ptr<MechJobs> jobs_;
     std::unique_ptr<frmMain> window_;
     std::unique_ptr<Link> link_;
+    std::unique_ptr<CoinBench> coinBench_;
+    std::unique_ptr<MechJobs> otherJobs_;
     std::shared_ptr<plat::SerialPort> port_;
 };
 

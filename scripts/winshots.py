@@ -7,7 +7,9 @@ Needs only xwininfo and the Python standard library.
 
     winshots.py FBFILE OUTDIR SECONDS [STOPPID]
 
-Stops after SECONDS, or earlier when the process STOPPID has ended.
+Stops after SECONDS, or earlier when the process STOPPID has ended. DEMO_SHOT_GAP (seconds, 0
+by default) keeps a window that changes all the time (a progress bar) from using up the pictures:
+a window is pictured again only that long after its last picture; a new window at once.
 """
 import os
 import re
@@ -96,7 +98,9 @@ def main():
     fbfile, outdir, seconds = sys.argv[1], sys.argv[2], float(sys.argv[3])
     stop_pid = int(sys.argv[4]) if len(sys.argv) > 4 else None
     os.makedirs(outdir, exist_ok=True)
+    gap = float(os.environ.get("DEMO_SHOT_GAP", "0") or 0)
     last = {}
+    taken = {}
     shots = []
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline and alive(stop_pid) and len(shots) < MAX_SHOTS:
@@ -112,7 +116,10 @@ def main():
             digest = zlib.crc32(b"".join(rows))
             if last.get(wid) == digest:
                 continue
+            if wid in taken and time.monotonic() - taken[wid] < gap:
+                continue
             last[wid] = digest
+            taken[wid] = time.monotonic()
             name = re.sub(r"[^A-Za-z0-9._-]+", "_", title).strip("_") or wid
             path = os.path.join(outdir, "%02d-%s.png" % (len(shots) + 1, name))
             write_png(path, cw, ch, rows)

@@ -1,5 +1,7 @@
 #include "ardwell/bench/models.h"
 
+#include "platform/view.h"
+
 namespace ardwell {
 
 QString modelText(Model m)
@@ -15,6 +17,20 @@ QString modelText(Model m)
 }
 
 QString optionName(Model m) { return QStringLiteral("opt") + modelText(m); }
+
+Model currentModel(const plat::View& v)
+{
+    // The order the window has always asked its option buttons in.
+    if (v.value(QStringLiteral("opt126")))
+        return Model::M126;
+    if (v.value(QStringLiteral("opt340")))
+        return Model::M340;
+    if (v.value(QStringLiteral("optPCA")))
+        return Model::PCA;
+    if (v.value(QStringLiteral("opt560")))
+        return Model::M560;
+    return Model::M330;
+}
 
 std::optional<Model> modelFromText(const QString& text)
 {

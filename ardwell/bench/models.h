@@ -7,6 +7,10 @@
 #include <QStringList>
 #include <optional>
 
+namespace plat {
+class View;
+}
+
 namespace ardwell {
 
 enum class Model { M126, M330, M340, M560, PCA };
@@ -17,6 +21,8 @@ QString modelText(Model m);
 QString optionName(Model m);
 // Exact model texts only; anything else gives nothing.
 std::optional<Model> modelFromText(const QString& text);
+// The model whose option button is set in the window (330 when none is).
+Model currentModel(const plat::View& v);
 // As the settings file reads it: any unknown text, the empty one included, is model 330.
 Model modelFromSettings(const QString& text);
 

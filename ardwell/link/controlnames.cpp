@@ -14,10 +14,17 @@ plat::ControlNames frmMainControlNames()
         "optPCA", "cmbPort", "txtSource", "txtDestination", "txtStartAddress", "TxtEndAddress",
         // Programme panel.
         "frmProgramme", "cmbCoinNumber", "cmbCoinCount", "lblCoinCount", "chkLogging", "chkHopper",
-        "cmdExitProgramme",
+        "cmdExitProgramme", "cmdCoinData", "cmdCancelOp", "cmdProg", "cmdClearOne", "cmdClearWindows",
+        "frmOld", "optNormal", "optOld", "optOld2", "optOld3", "FrmPerformance", "optWindow1", "optWindow2",
+        "optwindow3", "FrmCoinType", "optStandard", "OptbiMetallic", "optBimetallic2", "txtCoinValueP", "lblCV",
+        "lblSF", "lblSFP", "frmProgrammed",
         // Adjust panel.
-        "frmAdjust", "cmbChangeCoin", "lblinhline", "cmbInhibitLine", "cmbOutput", "txtBinary", "lblBinary",
-        "lblPlug", "cmbPlugDecode", "lblRoute", "cmbRoute", "cmbDefaultRoute",
+        "frmAdjust", "cmbChangeCoin", "chkEnable", "lblOutput", "lblinhline", "cmbInhibitLine", "cmbOutput",
+        "txtBinary", "lblBinary", "lblPlug", "cmbPlugDecode", "lblRoute", "cmbRoute", "lblDefaultRoute",
+        "cmbDefaultRoute", "lblCoinValue", "txtCoinValue", "lblCSF", "txtCSF", "lblGP", "txtgameprice",
+        "lblCMV", "txtCMV", "lblExtCredit", "txtExtCredit", "opt1player", "opt4Player", "chkCoinMeter",
+        "chkCreditInput", "chkManualDispense", "chkAlarm", "chkBonus", "lblWindow", "cmdLoosen", "CmdTighten",
+        "cmdExitAdjust", "cmdCancelAdjust", "cmdSave", "cmdLoad",
         // Test panel of models 330 and 126, with its interface options.
         "frmTest", "chkAllInhibit", "chkBinary", "Frame2", "opt10way", "opt16way", "optDualPolarity",
         // Test panel of models 560 and PCA.
@@ -36,6 +43,7 @@ plat::ControlNames frmMainControlNames()
         {"lblCoin", 7},    {"shpCoin", 7},   {"lblTestCount", 7}, {"chkInhibit", 7},
         {"lblAccCoin", 15}, {"shpLamp", 15}, {"lblAccCount", 15}, {"lblRouted", 15},
         {"shpPlayer", 3},  {"lblPlayerCount", 3},
+        {"shpCoinWindow", 15}, {"lblWind", 15}, {"lblB", 3}, {"txtB", 3},
     };
     for (const Array& a : kArrays)
         n.addArray(QString::fromLatin1(a.name), 0, a.ubound);

@@ -2,6 +2,7 @@
 // leaving programme mode and shut-down.
 #include "ardwell/link/frmmain.h"
 
+#include "ardwell/bench/benchstate.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
 #include "ardwell/link/mechjobs.h"
@@ -88,11 +89,10 @@ void frmMain::Form_Load(const QString& commandLine)
             st_.boxVersionReceived = false;
         });
         trap(ctx::FormLoad, [&] {
-            // The trace word is recognised, but the log switch stays hidden either way: the coin
-            // data log is not offered to users.
+            // The coin data log is offered only to a program started with the trace word.
             const QString firstWord = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
             traceWordGiven_ = firstWord == QLatin1String("KOLVAR_TRACE_604913");
-            v_.setVisible(QStringLiteral("chkLogging"), false);
+            v_.setVisible(QStringLiteral("chkLogging"), traceWordGiven_);
         });
         trap(ctx::FormLoad, [&] {
             v_.setVisible(QStringLiteral("lblProgress"), false);
@@ -199,6 +199,9 @@ void frmMain::cmbPort_Click()
 
 void frmMain::cmdExit_Click()
 {
+    // A gathering run waiting for coins stops at once: the exit does not sit out its waits.
+    if (guard_.jobRunning())
+        p_.bench().abortFlag = true;
     guard_.requestExit([this] { shutDown(); });
 }
 
@@ -236,6 +239,7 @@ void frmMain::ExitAndWrite()
 {
     trap(ctx::ExitAndWrite, [&] {
         st_.commsError = false;
+        st_.writeError = false;
         link().sendData("%\r");
         link().boxCmdPercent();
     });
@@ -252,12 +256,13 @@ void frmMain::ExitAndWrite()
         p_.jobs().cmdProg_Click();
     });
     trap(ctx::ExitAndWrite, [&] {
-        if (!st_.commsError) {
+        // A write that stopped is as much a failure as a read reply that failed its checks.
+        if (!st_.commsError && !st_.writeError) {
             st_.imageModified = false;
             v_.setVisible(QStringLiteral("frmProgramme"), false);
             v_.setVisible(QStringLiteral("frmMain1"), true);
         } else {
-            // A read during the write failed: the changes stay pending in programme mode.
+            // The write failed: the changes stay pending in programme mode.
             st_.imageModified = true;
             p_.jobs().enableProgrammeControls(true);
         }

@@ -32,6 +32,7 @@ class JobGuard;
 
 namespace ardwell {
 
+class AdjustPanel;
 class Link;
 class Program;
 struct LinkState;
@@ -48,6 +49,21 @@ inline const QString LaunchProgramme = QStringLiteral("Error Launching Programme
 inline const QString LaunchTest = QStringLiteral("Error Launching Test routine : ");
 inline const QString Adjust = QStringLiteral("Error in cmdAdjust_Click : ");
 inline const QString ExitProgramme = QStringLiteral("Error in cmdExitProgramme_Click : ");
+inline const QString CoinData = QStringLiteral("Error Collecting Coin Data routine : ");
+inline const QString CancelOp = QStringLiteral("Error in cmdCancelOp_Click : ");
+inline const QString ProgButton = QStringLiteral("Error Programming Mech button routine : ");
+inline const QString CoinNumber = QStringLiteral("Error in cmbCoinNumber_Click : ");
+inline const QString CoinValue = QStringLiteral("Error in txtCoinValueP_Change : ");
+inline const QString ChangeCoin = QStringLiteral("Error in cmbChangeCoin_Click : ");
+inline const QString Output = QStringLiteral("Error in cmbOutput_Click : ");
+inline const QString Route = QStringLiteral("Error in cmbRoute_Change : ");
+inline const QString DefaultRoute = QStringLiteral("Error in cmbDefaultRoute_Change : ");
+inline const QString Loosen = QStringLiteral("Error in cmdLoosen_Click : ");
+inline const QString Tighten = QStringLiteral("Error in CmdTighten_Click : ");
+inline const QString ExitAdjust = QStringLiteral("Error in cmdExitAdjust_Click : ");
+inline const QString CancelAdjust = QStringLiteral("Error in cmdCancelAdjust_Click : ");
+inline const QString Save = QStringLiteral("Error Saving EEPROM routine : ");
+inline const QString Load = QStringLiteral("Error Loading EEPROM File routine : ");
 inline const QString Timer1 = QStringLiteral("Error Counting down timer 1 : ");
 inline const QString Timer2 = QStringLiteral("Error Counting down timer 2 : ");
 inline const QString Timer5 = QStringLiteral("Error in Timer5_Timer : ");
@@ -87,6 +103,9 @@ public:
     void cmdAdjust_Click();
     void cmdTest_Click();
 
+    // Where the programme panel's lamp frame stands (twips), as the panel lays it out per model.
+    void placeProgrammedFrame(int leftTwips, int widthTwips);
+
     // ---- Model selection and lists ----
     Model currentModel() const;
     void opt126_Click();
@@ -108,7 +127,7 @@ public:
     plat::Timer& timer5() { return timer5_; }
 
     bool formLoading() const { return formLoading_; }
-    // The first command-line word was the trace word (it changes nothing the user sees).
+    // The first command-line word was the trace word: "Log Results" is offered.
     bool traceWordGiven() const { return traceWordGiven_; }
 
     // Coin channels shown and raw values per coin reading.
@@ -132,6 +151,9 @@ private:
     void setUpTimers();
     // A Qt handler body, run through the job guard with the handler's context.
     std::function<void()> handler(const QString& context, std::function<void()> fn);
+    // The same for a handler that waits for the box: refused while another job runs.
+    std::function<void()> jobHandler(const QString& context, std::function<void()> fn);
+    AdjustPanel* adjustPanel();
     void modelChosen(Model m);
     // Runs fn; a std::exception goes to the common error box with this context, and the caller
     // goes on (plat::ProgramEnded is not one and passes through).

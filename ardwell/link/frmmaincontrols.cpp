@@ -2,6 +2,7 @@
 // the frame where it belongs, with its design caption and state. Labels keep their design size
 // and clip a longer text, so no text (a line of noise from the box) can stretch the window.
 #include "ardwell/link/frmmain.h"
+#include "ardwell/link/frmmaker.h"
 
 #include "platform/jobguard.h"
 
@@ -19,29 +20,22 @@
 
 namespace ardwell {
 
+using namespace frmui;
+
 namespace {
 
 const char* const kModelOptions[] = {"opt126", "opt330", "opt340", "opt560", "optPCA"};
-
-// The width a label keeps whatever it is given: its design caption, or more where the design
-// leaves room for a longer text.
-void keepDesignWidth(QLabel* l, int designWidth)
-{
-    const int captionWidth = l->fontMetrics().horizontalAdvance(l->text()) + 4;
-    l->setMinimumWidth(qMax(designWidth, captionWidth));
-    l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-}
-
-// Design widths of the labels whose texts change while the program runs.
-constexpr int kCounterWidth = 40;
-constexpr int kShortTextWidth = 60;
-constexpr int kLineWidth = 240;
 
 } // namespace
 
 std::function<void()> frmMain::handler(const QString& context, std::function<void()> fn)
 {
     return [this, context, fn = std::move(fn)] { guard_.handle(context, fn); };
+}
+
+std::function<void()> frmMain::jobHandler(const QString& context, std::function<void()> fn)
+{
+    return handler(context, [this, context, fn = std::move(fn)] { guard_.runJob(context, fn); });
 }
 
 void frmMain::buildControls()
@@ -67,56 +61,6 @@ void frmMain::buildControls()
 
     setWindowTitle(windowCaption(windowTitle_, Model::M330));
 }
-
-namespace {
-
-// Small builders that register what they make.
-struct Maker {
-    plat::NamedControls& c;
-
-    QLabel* label(QWidget* parent, const QString& name, const QString& caption = {}, int index = -1,
-                  int designWidth = 0)
-    {
-        auto* l = c.add(new QLabel(caption, parent), name, index);
-        keepDesignWidth(l, designWidth);
-        return l;
-    }
-    QPushButton* button(QWidget* parent, const QString& name, const QString& caption, int index = -1)
-    {
-        return c.add(new QPushButton(caption, parent), name, index);
-    }
-    QCheckBox* check(QWidget* parent, const QString& name, const QString& caption, int index = -1)
-    {
-        return c.add(new QCheckBox(caption, parent), name, index);
-    }
-    QRadioButton* option(QWidget* parent, const QString& name, const QString& caption)
-    {
-        return c.add(new QRadioButton(caption, parent), name);
-    }
-    QComboBox* combo(QWidget* parent, const QString& name, bool editable = false)
-    {
-        auto* b = c.add(new QComboBox(parent), name);
-        b->setEditable(editable);
-        b->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-        return b;
-    }
-    QLineEdit* edit(QWidget* parent, const QString& name, const QString& text = {})
-    {
-        return c.add(new QLineEdit(text, parent), name);
-    }
-    plat::Lamp* lamp(QWidget* parent, const QString& name, int index = -1)
-    {
-        return c.add(new plat::Lamp(parent, plat::Lamp::Shape::Circle), name, index);
-    }
-    QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption)
-    {
-        return c.add(new QGroupBox(caption, parent), name);
-    }
-};
-
-QLabel* caption(QWidget* parent, const QString& text) { return new QLabel(text, parent); }
-
-} // namespace
 
 void frmMain::buildHead(QBoxLayout* top)
 {
@@ -193,49 +137,6 @@ void frmMain::buildSelection(QBoxLayout* top)
     top->addLayout(row);
 }
 
-void frmMain::buildProgrammeFrame(QBoxLayout* top)
-{
-    Maker m{controls_};
-    auto* f = m.frame(this, QStringLiteral("frmProgramme"), QStringLiteral("Programme Coin"));
-    auto* g = new QGridLayout(f);
-    g->addWidget(caption(f, QStringLiteral("Coin Channel")), 0, 0);
-    g->addWidget(m.combo(f, QStringLiteral("cmbCoinNumber")), 0, 1);
-    auto* count = m.combo(f, QStringLiteral("cmbCoinCount"));
-    count->addItems({"10", "15", "20", "25"});
-    g->addWidget(count, 0, 2);
-    g->addWidget(m.label(f, QStringLiteral("lblCoinCount"), {}, -1, kShortTextWidth), 0, 3);
-    g->addWidget(m.check(f, QStringLiteral("chkLogging"), QStringLiteral("Log Results")), 1, 0);
-    // The programme panel's own hopper switch: it governs every hopper pulse.
-    g->addWidget(m.check(f, QStringLiteral("chkHopper"), QStringLiteral("Hopper Drive")), 1, 1);
-    auto* fin = m.button(f, QStringLiteral("cmdExitProgramme"), QStringLiteral("Finish Programming"));
-    connect(fin, &QPushButton::clicked, this,
-            handler(ctx::ExitProgramme, [this] { cmdExitProgramme_Click(); }));
-    g->addWidget(fin, 1, 3);
-    top->addWidget(f);
-}
-
-void frmMain::buildAdjustFrame(QBoxLayout* top)
-{
-    Maker m{controls_};
-    auto* f = m.frame(this, QStringLiteral("frmAdjust"), QStringLiteral("Adjust Settings"));
-    auto* g = new QGridLayout(f);
-    int r = 0;
-    auto add = [&](QLabel* label, QWidget* w) {
-        g->addWidget(label, r, 0);
-        g->addWidget(w, r, 1);
-        ++r;
-    };
-    add(caption(f, QStringLiteral("Coin Channel")), m.combo(f, QStringLiteral("cmbChangeCoin")));
-    add(m.label(f, QStringLiteral("lblinhline"), QStringLiteral("Inhibit Line"), -1, 120),
-        m.combo(f, QStringLiteral("cmbInhibitLine")));
-    add(caption(f, QStringLiteral("Output Line")), m.combo(f, QStringLiteral("cmbOutput"), true));
-    add(m.label(f, QStringLiteral("lblBinary"), QStringLiteral("Hex Code"), -1, 120), m.edit(f, QStringLiteral("txtBinary")));
-    add(m.label(f, QStringLiteral("lblPlug"), QStringLiteral("Routing Header")), m.combo(f, QStringLiteral("cmbPlugDecode")));
-    add(m.label(f, QStringLiteral("lblRoute"), QStringLiteral("Memory Routing")), m.combo(f, QStringLiteral("cmbRoute")));
-    add(caption(f, QStringLiteral("Default Route")), m.combo(f, QStringLiteral("cmbDefaultRoute")));
-    top->addWidget(f);
-}
-
 void frmMain::buildTestFrame(QBoxLayout* top)
 {
     Maker m{controls_};
@@ -307,8 +208,10 @@ void frmMain::buildFoot(QBoxLayout* top)
     auto* foot = new QHBoxLayout;
     foot->addWidget(m.label(this, QStringLiteral("lblSN"), QStringLiteral("Coin Mech Serial No:")));
     foot->addWidget(m.label(this, QStringLiteral("lblSerNo"), {}, -1, 100));
-    foot->addWidget(m.label(this, QStringLiteral("lblProgress"), {}, -1, 120));
-    foot->addWidget(controls_.add(new QProgressBar(this), QStringLiteral("prgProg")), 1);
+    foot->addWidget(m.label(this, QStringLiteral("lblProgress"), {}, -1, 130));
+    auto* bar = controls_.add(new QProgressBar(this), QStringLiteral("prgProg"));
+    bar->setRange(0, 16); // a range runs in sixteen steps
+    foot->addWidget(bar, 1);
     auto* exit = m.button(this, QStringLiteral("cmdExit"), QStringLiteral("EXIT"));
     connect(exit, &QPushButton::clicked, this,
             handler(ctx::Exit, [this] { cmdExit_Click(); }));

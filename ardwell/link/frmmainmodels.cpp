@@ -4,19 +4,7 @@
 
 namespace ardwell {
 
-Model frmMain::currentModel() const
-{
-    const plat::View& v = controls_;
-    if (v.value(QStringLiteral("opt126")))
-        return Model::M126;
-    if (v.value(QStringLiteral("opt340")))
-        return Model::M340;
-    if (v.value(QStringLiteral("optPCA")))
-        return Model::PCA;
-    if (v.value(QStringLiteral("opt560")))
-        return Model::M560;
-    return Model::M330;
-}
+Model frmMain::currentModel() const { return ardwell::currentModel(controls_); }
 
 void frmMain::modelChosen(Model m)
 {

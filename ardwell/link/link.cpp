@@ -62,6 +62,8 @@ int Link::sourceAddress() const
 
 // ---- Port and waits ----
 
+bool Link::portUsable() const { return port_ && port_->isOpen(); }
+
 void Link::startupPort()
 {
     if (!port_)

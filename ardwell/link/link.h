@@ -108,6 +108,8 @@ public:
     void countStatusInputs(int status);
 
     // ---- Logon and EEPROM words ----
+    // The port is there and open (it closes itself when the line is lost).
+    bool portUsable() const;
     void logon();
     int readMemory(int address);
     int readMemoryRetry(int address);

@@ -28,7 +28,9 @@ void Link::logon()
     });
 
     trap(context, [&] {
-        do {
+        // A port that has gone (unplugged adapter, hung-up line) cannot carry a logon: fail at
+        // once instead of powering a mech that cannot be reached nine times over.
+        while (portUsable() && !st_.mechLoggedOn && attempts < kLogonAttempts) {
             mechPower(true);
             boxCmdAmp();
             ++attempts;
@@ -44,7 +46,7 @@ void Link::logon()
             }
             if (!st_.mechLoggedOn)
                 mechPower(false);
-        } while (!st_.mechLoggedOn && attempts < kLogonAttempts);
+        }
 
         if (!st_.mechLoggedOn)
             svc_.dialogs->msgBox("Failed to connect to Coin mech\r\n\r\nCheck Cables",
@@ -91,6 +93,10 @@ int Link::readMemoryRetry(int address)
             result = readMemory(address);
             if (result >= 0)
                 break;
+            // On a port that has gone, every try and logon would fail after its full wait:
+            // hours for one word. The caller reports the word and stops its range.
+            if (!portUsable())
+                return result;
         }
         if (st_.commsError || result < 0) {
             logon();

@@ -1,0 +1,341 @@
+#include "ardwell/bench/adjustpanel.h"
+
+#include "ardwell/bench/wordmap.h"
+#include "ardwell/link/eepromjob.h"
+#include "ardwell/link/imagefile.h"
+#include "ardwell/link/link.h"
+#include "ardwell/link/linkstate.h"
+#include "platform/dialogs.h"
+#include "platform/runtimeerror.h"
+#include "platform/textfile.h"
+#include "platform/view.h"
+#include "platform/vbtext.h"
+
+#include <algorithm>
+#include <span>
+
+namespace ardwell {
+
+namespace {
+
+const QString kDecodeContext = QStringLiteral("Error Decoding EEPROM routine : ");
+const QString kEncodeContext = QStringLiteral("Error Encoding EEPROM routine : ");
+const QString kSaveContext = QStringLiteral("Error Saving EEPROM routine : ");
+const QString kLoadContext = QStringLiteral("Error Loading EEPROM File routine : ");
+
+const char* const k340Only[] = {"lblCoinValue", "txtCoinValue",   "lblCSF",         "txtCSF",       "lblGP",
+                                "txtgameprice", "opt1player",     "opt4Player",     "chkCoinMeter", "lblCMV",
+                                "txtCMV",       "chkCreditInput", "lblExtCredit",   "txtExtCredit", "chkManualDispense",
+                                "chkAlarm",     "chkBonus"};
+
+// The controls "Write to Mech" and "Cancel Changes" disable, and a failed write enables again.
+const char* const kPanelControls[] = {"cmdExitAdjust", "cmdCancelAdjust", "cmdLoosen",   "chkEnable",
+                                      "CmdTighten",    "cmbChangeCoin",   "cmbInhibitLine", "cmbOutput",
+                                      "txtBinary",     "cmbPlugDecode",   "cmbRoute"};
+
+const char* const k340Checks[] = {"chkManualDispense", "chkCreditInput", "chkCoinMeter", "chkBonus", "chkAlarm"};
+
+QString n(const char* name) { return QString::fromLatin1(name); }
+
+std::array<bool*, 5> checkFields(Flags340& f)
+{
+    return {&f.manualDispense, &f.creditInput, &f.coinMeter, &f.bonus, &f.alarm};
+}
+
+} // namespace
+
+QString percentText(int percent) { return plat::str(percent) + QLatin1Char('%'); }
+
+void applyAdjustLayout(plat::View& v, Model m)
+{
+    const bool m340 = m == Model::M340, m560 = m == Model::M560, m126 = m == Model::M126;
+    for (const char* c : k340Only)
+        v.setVisible(n(c), m340);
+    v.setVisible(QStringLiteral("cmbDefaultRoute"), false);
+    v.setVisible(QStringLiteral("lblDefaultRoute"), false);
+    v.setEnabled(QStringLiteral("cmbRoute"), true);
+    for (int k = 0; k <= 3; ++k) {
+        v.setVisible(QStringLiteral("lblB"), m340, k);
+        v.setVisible(QStringLiteral("txtB"), m340, k);
+    }
+    v.setVisible(QStringLiteral("lblinhline"), !m340);
+    v.setText(QStringLiteral("lblinhline"), m560 ? QStringLiteral("Coin Route") : QStringLiteral("Inhibit Line"));
+    for (const char* c : {"lblOutput", "cmbOutput", "cmbInhibitLine", "lblBinary", "txtBinary"})
+        v.setVisible(n(c), !m340 && !m560);
+    for (const char* c : {"lblPlug", "cmbPlugDecode", "lblRoute", "cmbDefaultRoute", "lblDefaultRoute"})
+        v.setVisible(n(c), m126);
+    v.setVisible(QStringLiteral("cmbRoute"), m126 || m560);
+    v.setEnabled(QStringLiteral("cmbRoute"), !m560);
+}
+
+CoinSettings settingsFromView(const plat::View& v)
+{
+    CoinSettings s;
+    s.enabled = v.value(QStringLiteral("chkEnable")) != 0;
+    s.outputIndex = v.value(QStringLiteral("cmbOutput"));
+    s.binaryText = v.text(QStringLiteral("txtBinary"));
+    s.binaryEnabled = v.isEnabled(QStringLiteral("txtBinary"));
+    s.inhibitLineIndex = v.value(QStringLiteral("cmbInhibitLine"));
+    s.routeIndex = v.value(QStringLiteral("cmbRoute"));
+    s.plugIndex = v.value(QStringLiteral("cmbPlugDecode"));
+    s.defaultRouteIndex = v.value(QStringLiteral("cmbDefaultRoute"));
+    s.coinValue = v.text(QStringLiteral("txtCoinValue"));
+    s.scalingFactor = v.text(QStringLiteral("txtCSF"));
+    s.gamePrice = v.text(QStringLiteral("txtgameprice"));
+    s.flags.fourPlayer = v.value(QStringLiteral("opt4Player")) != 0;
+    const auto fields = checkFields(s.flags);
+    for (size_t i = 0; i < fields.size(); ++i)
+        *fields[i] = v.value(n(k340Checks[i])) == 1;
+    for (int k = 0; k <= 3; ++k)
+        s.bonus[k] = v.text(QStringLiteral("txtB"), k);
+    s.extCredit = v.text(QStringLiteral("txtExtCredit"));
+    s.coinMeterValue = v.text(QStringLiteral("txtCMV"));
+    return s;
+}
+
+void settingsToView(plat::View& v, Model m, const CoinSettings& s)
+{
+    v.setValue(QStringLiteral("chkEnable"), s.enabled ? 1 : 0);
+    switch (m) {
+    case Model::M330:
+        v.setText(QStringLiteral("txtBinary"), s.binaryText);
+        v.setValue(QStringLiteral("cmbOutput"), s.outputIndex);
+        v.setEnabled(QStringLiteral("txtBinary"), s.binaryEnabled);
+        v.setValue(QStringLiteral("cmbInhibitLine"), s.inhibitLineIndex);
+        break;
+    case Model::M560: v.setValue(QStringLiteral("cmbRoute"), s.routeIndex); break;
+    case Model::M340: {
+        v.setText(QStringLiteral("txtCoinValue"), s.coinValue);
+        v.setText(QStringLiteral("txtCSF"), s.scalingFactor);
+        v.setText(QStringLiteral("txtgameprice"), s.gamePrice);
+        // The chosen one first: a set option button clears its partner.
+        const QString on = s.flags.fourPlayer ? QStringLiteral("opt4Player") : QStringLiteral("opt1player");
+        const QString off = s.flags.fourPlayer ? QStringLiteral("opt1player") : QStringLiteral("opt4Player");
+        v.setValue(on, 1);
+        v.setValue(off, 0);
+        Flags340 f = s.flags;
+        const auto fields = checkFields(f);
+        for (size_t i = 0; i < fields.size(); ++i)
+            v.setValue(n(k340Checks[i]), *fields[i] ? 1 : 0);
+        for (int k = 0; k <= 3; ++k)
+            v.setText(QStringLiteral("txtB"), s.bonus[k], k);
+        v.setText(QStringLiteral("txtExtCredit"), s.extCredit);
+        v.setText(QStringLiteral("txtCMV"), s.coinMeterValue);
+        break;
+    }
+    case Model::M126:
+        v.setText(QStringLiteral("txtBinary"), s.binaryText);
+        v.setValue(QStringLiteral("cmbOutput"), s.outputIndex);
+        v.setValue(QStringLiteral("cmbInhibitLine"), s.inhibitLineIndex);
+        v.setValue(QStringLiteral("cmbRoute"), s.routeIndex);
+        v.setValue(QStringLiteral("cmbPlugDecode"), s.plugIndex);
+        v.setValue(QStringLiteral("cmbDefaultRoute"), s.defaultRouteIndex);
+        break;
+    case Model::PCA: break;
+    }
+}
+
+AdjustPanel::AdjustPanel(Link& link, EepromJob& job, BenchState& bench, const plat::Services& services)
+    : link_(link), job_(job), st_(link.state()), bench_(bench), svc_(services)
+{
+}
+
+plat::View& AdjustPanel::view() { return link_.view(); }
+
+Model AdjustPanel::model() const { return currentModel(link_.view()); }
+
+int AdjustPanel::box(const QString& text, int style, const QString& title)
+{
+    return svc_.dialogs->msgBox(text, style, title);
+}
+
+void AdjustPanel::markPending() { bench_.pendingAdjustCoin = view().text(QStringLiteral("cmbChangeCoin")); }
+
+void AdjustPanel::showPercent() { view().setText(QStringLiteral("lblWindow"), percentText(bench_.windowPercent)); }
+
+void AdjustPanel::setControlsEnabled(bool on)
+{
+    for (const char* c : kPanelControls)
+        view().setEnabled(n(c), on);
+}
+
+// ---- The image and the panel ----
+
+void AdjustPanel::decodeEeprom()
+{
+    plat::trap(
+        [&] {
+            const Model m = model();
+            CoinSettings s = settingsFromView(view());
+            // The blank item (and any text that names no coin of the model) shows nothing.
+            if (decodeCoin(st_.eepromImage, m, coinNumberOf(view().text(QStringLiteral("cmbChangeCoin"))), s,
+                           bench_.heldWindow))
+                settingsToView(view(), m, s);
+        },
+        [&](const std::exception& e) { link_.showError(kDecodeContext, e); });
+}
+
+void AdjustPanel::encodeEeprom()
+{
+    plat::trap(
+        [&] {
+            if (bench_.pendingAdjustCoin.isEmpty())
+                return;
+            const Model m = model();
+            CoinSettings s = settingsFromView(view());
+            // The held window goes in as a copy: a second store of the same coin scales the
+            // window as read, never the window already scaled.
+            encodeCoin(st_.eepromImage, m, coinNumberOf(bench_.pendingAdjustCoin), s, bench_.heldWindow,
+                       bench_.windowPercent, [&](const std::exception& e) { link_.showError(kEncodeContext, e); });
+            if (m == Model::M330)
+                view().setText(QStringLiteral("txtBinary"), s.binaryText); // the code of the chosen line
+        },
+        [&](const std::exception& e) { link_.showError(kEncodeContext, e); });
+}
+
+// ---- Entering and leaving ----
+
+void AdjustPanel::cmdAdjust_Click()
+{
+    plat::View& v = view();
+    const Model m = model();
+    applyAdjustLayout(v, m);
+    link_.enableMainButtons(false);
+    link_.mechPower(true);
+    if (!job_.readMechEeprom()) {
+        link_.enableMainButtons(true);
+        link_.mechPower(false);
+        return;
+    }
+    st_.mechSerialNumber = serialNumber(st_.eepromImage, m);
+    job_.autosaveEeprom(st_.mechSerialNumber);
+    bench_.pendingAdjustCoin.clear();
+    bench_.windowPercent = 100;
+    showPercent();
+    decodeEeprom();
+    v.setValue(QStringLiteral("cmbChangeCoin"), 0);
+    cmbChangeCoin_Click();
+    setControlsEnabled(true);
+    v.setEnabled(QStringLiteral("cmbRoute"), m != Model::M560);
+    v.setVisible(QStringLiteral("frmAdjust"), true);
+    v.setVisible(QStringLiteral("frmMain1"), false);
+}
+
+void AdjustPanel::cmbChangeCoin_Click()
+{
+    if (!bench_.pendingAdjustCoin.isEmpty())
+        encodeEeprom();
+    decodeEeprom();
+    markPending();
+    bench_.windowPercent = 100;
+    showPercent();
+}
+
+void AdjustPanel::cmbOutput_Click()
+{
+    markPending();
+    view().setEnabled(QStringLiteral("txtBinary"), view().text(QStringLiteral("cmbOutput")) == QLatin1String("Bin"));
+}
+
+void AdjustPanel::cmbRoute_Change() { markPending(); }
+
+void AdjustPanel::cmbDefaultRoute_Change() { markPending(); }
+
+void AdjustPanel::cmdLoosen_Click()
+{
+    markPending();
+    // Held to what a window can take: past 200 % every width is beyond its byte anyway, and
+    // below 0 a width would turn negative.
+    bench_.windowPercent = std::min(bench_.windowPercent + kWindowStep, kMaxWindowPercent);
+    showPercent();
+}
+
+void AdjustPanel::CmdTighten_Click()
+{
+    markPending();
+    bench_.windowPercent = std::max(bench_.windowPercent - kWindowStep, kMinWindowPercent);
+    showPercent();
+}
+
+void AdjustPanel::cmdExitAdjust_Click()
+{
+    plat::View& v = view();
+    st_.commsError = false;
+    setControlsEnabled(false);
+    if (!bench_.pendingAdjustCoin.isEmpty())
+        encodeEeprom();
+    job_.readMechSerialNumber();
+    job_.programmeMechCommand(1);
+    if (!st_.commsError && !st_.writeError) {
+        v.setVisible(QStringLiteral("lblSerNo"), false);
+        v.setVisible(QStringLiteral("lblSN"), false);
+        v.setVisible(QStringLiteral("frmMain1"), true);
+        v.setVisible(QStringLiteral("frmAdjust"), false);
+        link_.mechPower(false);
+        link_.enableMainButtons(true);
+        return;
+    }
+    v.setVisible(QStringLiteral("frmAdjust"), true);
+    v.setVisible(QStringLiteral("frmMain1"), false);
+    setControlsEnabled(true);
+}
+
+void AdjustPanel::cmdCancelAdjust_Click()
+{
+    plat::View& v = view();
+    bench_.abortFlag = true;
+    setControlsEnabled(false);
+    for (const char* c : {"frmAdjust", "lblSN", "lblSerNo"})
+        v.setVisible(n(c), false);
+    v.setVisible(QStringLiteral("frmMain1"), true);
+    link_.enableMainButtons(true);
+    link_.mechPower(false);
+}
+
+// ---- Image files ----
+
+void AdjustPanel::cmdSave_Click()
+{
+    plat::trap(
+        [&] {
+            encodeEeprom();
+            const QString chosen =
+                svc_.dialogs->saveFileName(QStringLiteral("File Save"), QStringLiteral("*.txt"), svc_.env->programFolder());
+            if (chosen.isEmpty())
+                return;
+            const QString path = imageSavePath(chosen);
+            if (link_.fileExists(path) &&
+                box(QStringLiteral("Overwrite Existing File"), plat::mb::OKCancel | plat::mb::Exclamation,
+                    QStringLiteral("Warning")) != plat::mb::OK)
+                return;
+            const std::span<const int> image(st_.eepromImage.data(), st_.eepromImage.size());
+            if (!plat::writeLines(path, imageFileLines(image)))
+                throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+        },
+        [&](const std::exception& e) { link_.showError(kSaveContext, e); });
+}
+
+void AdjustPanel::cmdLoad_Click()
+{
+    plat::trap(
+        [&] {
+            const QString chosen =
+                svc_.dialogs->openFileName(QStringLiteral("File Open"), QStringLiteral("*.txt"), svc_.env->programFolder());
+            if (chosen.isEmpty())
+                return;
+            const QString path = imageLoadPath(chosen);
+            if (!link_.fileExists(path)) {
+                box(QStringLiteral("Invalid Filename"), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                return;
+            }
+            // The whole file is read before the image is touched: a file that cannot be read
+            // leaves the image as it was.
+            const QStringList lines = plat::readLines(path).orThrow();
+            loadImageLines(std::span<int>(st_.eepromImage.data(), st_.eepromImage.size()), lines);
+            st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
+            decodeEeprom();
+        },
+        [&](const std::exception& e) { link_.showError(kLoadContext, e); });
+}
+
+} // namespace ardwell

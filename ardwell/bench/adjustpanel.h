@@ -1,0 +1,78 @@
+#pragma once
+// The adjust panel: read the mech, show one coin's settings at a time (and a 340's credit
+// settings), let the user change them and widen or narrow the coin's window, save and load
+// image files, and write the result back to the mech.
+//
+// The settings go between the image and the panel's controls through CoinSettings; the panel
+// only binds controls to it.
+
+#include "ardwell/bench/benchstate.h"
+#include "ardwell/bench/coinsettings.h"
+#include "ardwell/bench/models.h"
+#include "platform/services.h"
+
+#include <QString>
+
+namespace plat {
+class View;
+}
+
+namespace ardwell {
+
+class EepromJob;
+class Link;
+struct LinkState;
+
+constexpr int kMinWindowPercent = 0;
+constexpr int kMaxWindowPercent = 200;
+constexpr int kWindowStep = 2;
+
+// " 100%", " 98%": the percentage as lblWindow shows it.
+QString percentText(int percent);
+
+// The panel's controls, shown and hidden for the model.
+void applyAdjustLayout(plat::View& v, Model m);
+
+// The panel's controls as CoinSettings, and back (the fields the model shows).
+CoinSettings settingsFromView(const plat::View& v);
+void settingsToView(plat::View& v, Model m, const CoinSettings& s);
+
+class AdjustPanel {
+public:
+    AdjustPanel(Link& link, EepromJob& job, BenchState& bench, const plat::Services& services);
+
+    // "Adjust Settings".
+    void cmdAdjust_Click();
+    void cmbChangeCoin_Click();
+    void cmbOutput_Click();
+    void cmbRoute_Change();
+    void cmbDefaultRoute_Change();
+    void cmdLoosen_Click();
+    void CmdTighten_Click();
+    // "Write to Mech" and "Cancel Changes".
+    void cmdExitAdjust_Click();
+    void cmdCancelAdjust_Click();
+    // "Save to File" and "Load from File".
+    void cmdSave_Click();
+    void cmdLoad_Click();
+
+    // The coin named by cmbChangeCoin into the panel, and the panel into the pending coin.
+    void decodeEeprom();
+    void encodeEeprom();
+
+private:
+    plat::View& view();
+    Model model() const;
+    int box(const QString& text, int style, const QString& title);
+    void markPending();
+    void showPercent();
+    void setControlsEnabled(bool on);
+
+    Link& link_;
+    EepromJob& job_;
+    LinkState& st_;
+    BenchState& bench_;
+    plat::Services svc_;
+};
+
+} // namespace ardwell

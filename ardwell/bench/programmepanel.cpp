@@ -1,0 +1,222 @@
+#include "ardwell/bench/programmepanel.h"
+
+#include "ardwell/bench/coinsettings.h"
+#include "ardwell/bench/wordmap.h"
+#include "ardwell/link/eepromjob.h"
+#include "ardwell/link/link.h"
+#include "ardwell/link/linkstate.h"
+#include "platform/dialogs.h"
+#include "platform/runtimeerror.h"
+#include "platform/view.h"
+#include "platform/vbtext.h"
+
+namespace ardwell {
+
+namespace {
+
+constexpr quint32 kRed = 0x0000FF;
+constexpr quint32 kWhite = 0xFFFFFF;
+
+const QString kLaunchContext = QStringLiteral("Error Launching Programme routine : ");
+const QString kProgContext = QStringLiteral("Error Programming Mech button routine : ");
+const QString kWindowsContext = QStringLiteral("Error Updating Coin Windows display routine : ");
+
+} // namespace
+
+ProgrammeLayout programmeLayout(Model m)
+{
+    ProgrammeLayout l;
+    if (m == Model::M330 || m == Model::M340 || m == Model::M560) {
+        l.lampCount = 12;
+        l.frameLeft = 1800;
+        l.frameWidth = 4815;
+        l.coinValueShown = m == Model::M340;
+    } else {
+        l.lampCount = 16;
+        l.frameLeft = 1200;
+        l.frameWidth = 6255;
+    }
+    return l;
+}
+
+TwipsRect coinLampRect(int i) { return {360 + 360 * i, 600, 135, 135}; }
+
+TwipsRect coinLampLabelRect(int i) { return {240 + 360 * i, 240, 375, 255}; }
+
+int colouredLamps(Model m) { return m == Model::M126 ? 16 : 12; }
+
+LearningOptions learningOptions(const plat::View& v)
+{
+    LearningOptions o;
+    o.model = currentModel(v);
+    if (v.value(QStringLiteral("optOld")))
+        o.discrim = DiscrimType::Type2;
+    else if (v.value(QStringLiteral("optOld2")))
+        o.discrim = DiscrimType::Type3;
+    else if (v.value(QStringLiteral("optOld3")))
+        o.discrim = DiscrimType::Type4;
+    else
+        o.discrim = DiscrimType::Type1;
+    if (v.value(QStringLiteral("optWindow1")))
+        o.performance = Performance::Standard;
+    else if (v.value(QStringLiteral("optWindow2")))
+        o.performance = Performance::Tight;
+    else
+        o.performance = Performance::VeryTight;
+    if (v.value(QStringLiteral("optStandard")))
+        o.coinType = CoinType::Standard;
+    else if (v.value(QStringLiteral("OptbiMetallic")))
+        o.coinType = CoinType::BiMetallic;
+    else
+        o.coinType = CoinType::BiMetallic2;
+    return o;
+}
+
+ProgrammePanel::ProgrammePanel(Link& link, EepromJob& job, BenchState& bench, const plat::Services& services)
+    : link_(link), job_(job), st_(link.state()), bench_(bench), svc_(services)
+{
+}
+
+plat::View& ProgrammePanel::view() { return link_.view(); }
+
+Model ProgrammePanel::model() const { return currentModel(link_.view()); }
+
+int ProgrammePanel::box(const QString& text, int style, const QString& title)
+{
+    return svc_.dialogs->msgBox(text, style, title);
+}
+
+// ---- Layout, controls and lamps ----
+
+void ProgrammePanel::setupProgrammePanel()
+{
+    plat::View& v = view();
+    const char* const coinValueFields[] = {"txtCoinValueP", "lblCV", "lblSFP", "lblSF"};
+    for (const char* f : coinValueFields)
+        v.setVisible(QString::fromLatin1(f), false);
+    const ProgrammeLayout l = programmeLayout(model());
+    if (l.coinValueShown)
+        for (const char* f : coinValueFields)
+            v.setVisible(QString::fromLatin1(f), true);
+    if (placeProgrammedFrame)
+        placeProgrammedFrame(l.frameLeft, l.frameWidth);
+    for (int i = 0; i < 16; ++i) {
+        v.setText(QStringLiteral("lblWind"), QString::number(i + 1), i);
+        v.setVisible(QStringLiteral("shpCoinWindow"), i < l.lampCount, i);
+        v.setVisible(QStringLiteral("lblWind"), i < l.lampCount, i);
+    }
+}
+
+void ProgrammePanel::enableProgrammeControls(bool enabled)
+{
+    for (const char* c : {"cmdCoinData", "cmdClearWindows", "cmdProg", "cmdExitProgramme", "cmdClearOne",
+                          "cmbCoinNumber", "cmbCoinCount"})
+        view().setEnabled(QString::fromLatin1(c), enabled);
+}
+
+void ProgrammePanel::updateCoinWindows()
+{
+    plat::trap(
+        [&] {
+            const Model m = model();
+            for (int idx = 0; idx < colouredLamps(m); ++idx)
+                view().setFill(QStringLiteral("shpCoinWindow"),
+                               recordProgrammed(st_.eepromImage, m, idx) ? kRed : kWhite, idx);
+            if (m == Model::M340)
+                showCoinValue();
+        },
+        [&](const std::exception& e) { link_.showError(kWindowsContext, e); });
+}
+
+void ProgrammePanel::showCoinValue()
+{
+    const int idx = view().value(QStringLiteral("cmbCoinNumber"));
+    if (idx < 0)
+        return; // no channel chosen: nothing to show
+    view().setText(QStringLiteral("txtCoinValueP"), QString::number(coinValueByte(st_.eepromImage, idx)));
+    view().setText(QStringLiteral("lblSFP"), QString::number(scalingFactor(st_.eepromImage)));
+}
+
+void ProgrammePanel::cmbCoinNumber_Click()
+{
+    if (model() == Model::M340)
+        showCoinValue();
+}
+
+void ProgrammePanel::txtCoinValueP_Change()
+{
+    const int idx = view().value(QStringLiteral("cmbCoinNumber"));
+    // Kept to the byte: 999 stores 255, a negative or empty box 0.
+    setCoinValueByte(st_.eepromImage, idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
+    st_.imageModified = true;
+}
+
+// ---- Entering programme mode and writing ----
+
+void ProgrammePanel::cmdProgramme_Click()
+{
+    plat::View& v = view();
+    bool ok = false;
+    plat::trap(
+        [&] {
+            link_.enableMainButtons(false);
+            setupProgrammePanel();
+            v.setValue(QStringLiteral("optWindow1"), 1);
+            enableProgrammeControls(false);
+            link_.mechPower(true);
+            ok = job_.readMechEeprom();
+        },
+        [&](const std::exception& e) { link_.showError(kLaunchContext, e); });
+    if (!ok) {
+        plat::trap(
+            [&] {
+                box(QStringLiteral("Checksum Error reading EEPROM"), plat::mb::Information | plat::mb::OKOnly,
+                    QStringLiteral("Error"));
+                v.setVisible(QStringLiteral("lblProgress"), false);
+                v.setVisible(QStringLiteral("prgProg"), false);
+                link_.enableMainButtons(true);
+                link_.mechPower(false);
+            },
+            [&](const std::exception& e) { link_.showError(kLaunchContext, e); });
+        return;
+    }
+    plat::trap(
+        [&] {
+            st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
+            job_.autosaveEeprom(st_.mechSerialNumber);
+            updateCoinWindows();
+            enableProgrammeControls(true);
+            for (const char* f : {"frmTest", "frmPCAtest", "frm340test", "frmMain1", "frmAdjust", "cmdCancelOp"})
+                v.setVisible(QString::fromLatin1(f), false);
+            v.setVisible(QStringLiteral("frmProgramme"), true);
+            v.setVisible(QStringLiteral("frmOld"), model() == Model::M126);
+            v.setVisible(QStringLiteral("cmdExitProgramme"), true);
+            v.setValue(QStringLiteral("cmbCoinNumber"), 0);
+            cmbCoinNumber_Click();
+            v.setValue(QStringLiteral("cmbCoinCount"), 2);
+            v.setValue(QStringLiteral("optStandard"), 1);
+            v.setValue(QStringLiteral("optWindow1"), 1);
+            st_.imageModified = false;
+        },
+        [&](const std::exception& e) { link_.showError(kLaunchContext, e); });
+}
+
+void ProgrammePanel::cmdProg_Click()
+{
+    plat::trap(
+        [&] {
+            job_.programmeMechCommand(0);
+            link_.mechPower(false);
+            if (st_.commsError || st_.writeError)
+                return; // the panel stays as it is, the changes pending
+            link_.enableMainButtons(true);
+            view().setVisible(QStringLiteral("lblSerNo"), false);
+            view().setVisible(QStringLiteral("lblSN"), false);
+            view().setVisible(QStringLiteral("frmMain1"), true);
+            // Back in the main selection the mech is off: the panel goes with programme mode.
+            view().setVisible(QStringLiteral("frmProgramme"), false);
+        },
+        [&](const std::exception& e) { link_.showError(kProgContext, e); });
+}
+
+} // namespace ardwell

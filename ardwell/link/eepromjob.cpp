@@ -1,0 +1,275 @@
+#include "ardwell/link/eepromjob.h"
+
+#include "ardwell/bench/wordmap.h"
+#include "ardwell/link/imagefile.h"
+#include "ardwell/link/link.h"
+#include "ardwell/link/linkstate.h"
+#include "platform/dialogs.h"
+#include "platform/runtimeerror.h"
+#include "platform/textfile.h"
+#include "platform/vbtext.h"
+
+#include <QDir>
+#include <algorithm>
+#include <array>
+
+namespace ardwell {
+
+namespace {
+
+constexpr int kWriteTries = 200;
+constexpr int kProgressSteps = 16;
+constexpr int kShadowWords = 512; // words 0..511 are compared against and put back
+
+namespace ctx {
+const QString ReadMech = QStringLiteral("Error Reading Mech command routine : ");
+const QString ReadRange = QStringLiteral("Error Reading Mech Memory routine : ");
+const QString ReadSerial = QStringLiteral("Error Reading Mech serial number command routine : ");
+const QString Programme = QStringLiteral("Error Programming Mech command routine : ");
+const QString WriteRange = QStringLiteral("Error Programming Mech memory routine : ");
+const QString Verify = QStringLiteral("Error Verifying EEPROM routine : ");
+const QString Autosave = QStringLiteral("Error Autosave EEPROM routine : ");
+} // namespace ctx
+
+QString readRetriesText(int a) { return QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a); }
+
+} // namespace
+
+int wordAfterSerial(Model m) { return m == Model::M126 ? 4 : 5; }
+
+QString EepromJob::unreadWordText(int address)
+{
+    return QStringLiteral("Memory address ") + plat::hex4(address) +
+           QStringLiteral(" was not read from the Coin mech\r\n\r\nNothing written");
+}
+
+EepromJob::EepromJob(Link& link, const plat::Services& services, plat::ProgressSink& progress)
+    : link_(link), st_(link.state()), svc_(services), progress_(progress)
+{
+}
+
+Model EepromJob::model() const { return currentModel(link_.view()); }
+
+int EepromJob::box(const QString& text, int style, const QString& title)
+{
+    return svc_.dialogs->msgBox(text, style, title);
+}
+
+void EepromJob::progress(int a, int first, int last)
+{
+    if (last > first)
+        progress_.setProgress(int(qint64(a - first) * kProgressSteps / (last - first)));
+}
+
+bool EepromJob::portLost() const { return !link_.portUsable(); }
+
+bool EepromJob::readMechEeprom()
+{
+    bool ok = false;
+    plat::trap(
+        [&] {
+            link_.boxCmdAmp();
+            const int top = eepromTop(model());
+            ok = readEepromRange(0, top);
+            if (st_.commsError)
+                ok = false;
+            // A word that could not be read would be backed up, shown and written back as FFFF.
+            for (int a = 0; a <= top; ++a)
+                if (st_.eepromImage[a] < 0)
+                    ok = false;
+            link_.boxCmdPercent();
+        },
+        [&](const std::exception& e) { link_.showError(ctx::ReadMech, e); });
+    return ok;
+}
+
+bool EepromJob::readEepromRange(int first, int last)
+{
+    bool ok = false;
+    plat::trap(
+        [&] {
+            link_.startupPort();
+            first &= 255;
+            last &= 255;
+            link_.logon();
+            if (!st_.mechLoggedOn)
+                return;
+            progress_.start(QStringLiteral("Reading EEPROM"));
+            for (int a = first; a <= last; ++a) {
+                progress(a, first, last);
+                const int w = link_.readMemoryRetry(a);
+                if (w < 0)
+                    box(readRetriesText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                else
+                    st_.eepromImage[a] = w;
+                if (w < 0 && portLost())
+                    break; // the words after it stay as they were; the read counts as failed
+            }
+            progress_.finish();
+            st_.imageModified = false;
+            ok = true;
+        },
+        [&](const std::exception& e) { link_.showError(ctx::ReadRange, e); });
+    return ok;
+}
+
+void EepromJob::readMechSerialNumber()
+{
+    plat::trap(
+        [&] {
+            link_.boxCmdAmp();
+            readEepromRange(2, 4);
+            link_.boxCmdPercent();
+            st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
+        },
+        [&](const std::exception& e) { link_.showError(ctx::ReadSerial, e); });
+}
+
+void EepromJob::programmeMechCommand(int mode)
+{
+    plat::trap(
+        [&] {
+            link_.boxCmdPercent();
+            link_.boxCmdPercent();
+            const Model m = model();
+            st_.eepromImage[wordAfterSerial(m)] = 0;
+            if (m == Model::M126)
+                writeEepromRange(0, mode == 1 ? 255 : 214);
+            else
+                writeEepromRange(0, 127);
+            // A write that stopped leaves the mech short of the changes: they stay pending.
+            if (!st_.writeError)
+                st_.imageModified = false;
+        },
+        [&](const std::exception& e) { link_.showError(ctx::Programme, e); });
+}
+
+void EepromJob::writeEepromRange(int first, int last)
+{
+    plat::trap(
+        [&] {
+            first = std::clamp(first, 0, LinkState::kImageTop);
+            last = std::clamp(last, 0, LinkState::kImageTop);
+            for (int a = first; a <= last; ++a) {
+                if (st_.eepromImage[a] < 0) {
+                    box(unreadWordText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                    st_.writeError = true;
+                    return;
+                }
+            }
+
+            const int word0 = st_.eepromImage[0];
+            link_.readMemory(0);
+            st_.eepromImage[0] = word0;
+
+            link_.boxCmdAmp();
+            link_.logon();
+            if (!st_.mechLoggedOn) {
+                st_.writeError = true;
+                return;
+            }
+            progress_.start(QStringLiteral("Writing EEPROM"));
+            bool stopped = false;
+            for (int a = first; a <= last && !stopped; ++a) {
+                progress(a, first, last);
+                bool written = false;
+                for (int attempt = 0; attempt < kWriteTries && !written; ++attempt) {
+                    written = link_.writeMemory(a, st_.eepromImage[a]);
+                    if (!written && portLost())
+                        break;
+                }
+                if (written)
+                    continue;
+                if (st_.writeError)
+                    box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a), plat::mb::Critical | plat::mb::OKOnly,
+                        QStringLiteral("Error"));
+                box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a),
+                    plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                // Unanswered tries leave no flag of their own; the run still did not write.
+                st_.writeError = true;
+                stopped = true;
+            }
+            progress_.finish();
+            if (!stopped && !st_.writeError)
+                verifyEepromRange(0, eepromTop(model()));
+        },
+        [&](const std::exception& e) { link_.showError(ctx::WriteRange, e); });
+}
+
+void EepromJob::verifyEepromRange(int first, int last)
+{
+    std::array<int, kShadowWords> shadow{};
+    bool taken = false;
+    auto restore = [&] {
+        // The image is what the user wants in the mech; the read-back only checks it.
+        if (taken)
+            std::copy(shadow.begin(), shadow.end(), st_.eepromImage.begin());
+        taken = false;
+    };
+    plat::trap(
+        [&] {
+            link_.startupPort();
+            link_.boxCmdAmp();
+            link_.logon();
+            if (!st_.mechLoggedOn)
+                return;
+            first = std::clamp(first, 0, kShadowWords - 1);
+            last = std::clamp(last, 0, kShadowWords - 1);
+            std::copy(st_.eepromImage.begin(), st_.eepromImage.begin() + kShadowWords, shadow.begin());
+            taken = true;
+            std::fill(st_.eepromImage.begin(), st_.eepromImage.begin() + kShadowWords, -1);
+            progress_.start(QStringLiteral("Checking EEPROM"));
+            int errors = 0;
+            for (int a = first; a <= last; ++a) {
+                progress(a, first, last);
+                const int w = link_.readMemoryRetry(a);
+                if (w < 0)
+                    box(readRetriesText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                if ((shadow[a] & 0xFFFF) != w) {
+                    ++errors;
+                    const int answer = box(QStringLiteral("Verify Error Address : ") + plat::hex4(a),
+                                           plat::mb::Critical | plat::mb::OKCancel, QStringLiteral("Error"));
+                    if (answer == plat::mb::Cancel)
+                        break;
+                }
+                if (w < 0 && portLost())
+                    break;
+            }
+            restore();
+            progress_.finish();
+            if (errors == 0)
+                box(QStringLiteral("Verify OK"), plat::mb::Information | plat::mb::OKOnly, QStringLiteral("Verify"));
+            else
+                box(QStringLiteral("Verify Failed : ") + plat::str(errors) + QStringLiteral(" Errors"),
+                    plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+            link_.boxCmdPercent();
+        },
+        [&](const std::exception& e) {
+            restore();
+            link_.showError(ctx::Verify, e);
+        });
+}
+
+void EepromJob::autosaveEeprom(const QString& serial)
+{
+    plat::trap(
+        [&] {
+            const QString folder = QDir(svc_.env->programFolder()).filePath(QStringLiteral("Backup"));
+            if (!link_.dirExists(folder))
+                QDir().mkpath(folder);
+            if (!link_.dirExists(folder))
+                return; // no folder: no backup and no serial shown
+            link_.view().setText(QStringLiteral("lblSerNo"), backupName(serial));
+            link_.view().setVisible(QStringLiteral("lblSerNo"), true);
+            link_.view().setVisible(QStringLiteral("lblSN"), true);
+            const QString path = backupPath(svc_.env->programFolder(), serial);
+            if (link_.fileExists(path))
+                return; // the backup keeps the first image ever read from this mech
+            const std::span<const int> image(st_.eepromImage.data(), st_.eepromImage.size());
+            if (!plat::writeLines(path, imageFileLines(image)))
+                throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+        },
+        [&](const std::exception& e) { link_.showError(ctx::Autosave, e); });
+}
+
+} // namespace ardwell

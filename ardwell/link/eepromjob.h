@@ -1,0 +1,62 @@
+#pragma once
+// The EEPROM job of the second program: reading the mech's whole EEPROM into the image, the
+// serial number, writing the model's write range with retries, verifying the whole EEPROM, and
+// the first-seen backup of every mech read.
+//
+// Words whose read failed hold -1 in the image. Such a word is never written back: a partial
+// image fails the read (no backup is made of it) and a write refuses it before it logs on.
+
+#include "ardwell/bench/models.h"
+#include "platform/progress.h"
+#include "platform/services.h"
+
+#include <QString>
+
+namespace ardwell {
+
+class Link;
+struct LinkState;
+
+// The word after the serial number, set to 0 before every write: 4 on a 126, else 5.
+int wordAfterSerial(Model m);
+
+class EepromJob {
+public:
+    EepromJob(Link& link, const plat::Services& services, plat::ProgressSink& progress);
+
+    Model model() const;
+
+    // "&", the model's whole range, "%". False when the logon failed, a reply failed its checks
+    // or a word of the range could not be read.
+    bool readMechEeprom();
+    // Reads first..last (each taken to 0..255) into the image; false only when the logon failed.
+    bool readEepromRange(int first, int last);
+    // Re-reads words 2..4 into the image and takes mechSerialNumber from them.
+    void readMechSerialNumber();
+    // Clears the word after the serial number and writes the model's write range: mode 1 the
+    // whole EEPROM, mode 0 words 0..214 of a 126. A run that stopped keeps imageModified.
+    void programmeMechCommand(int mode);
+    // Writes first..last with up to 200 tries a word, then verifies the model's whole range.
+    // writeError is set when the run did not write every word.
+    void writeEepromRange(int first, int last);
+    // Reads first..last back and compares them with the image; the image is the same after.
+    void verifyEepromRange(int first, int last);
+    // Shows the serial's backup name and writes Backup/<name>.txt unless that file exists.
+    void autosaveEeprom(const QString& serial);
+
+    // Messages of the job, exactly as shown.
+    static QString unreadWordText(int address);
+
+private:
+    int box(const QString& text, int style, const QString& title);
+    void progress(int a, int first, int last);
+    // The port went away during a range: the range stops at its current word.
+    bool portLost() const;
+
+    Link& link_;
+    LinkState& st_;
+    plat::Services svc_;
+    plat::ProgressSink& progress_;
+};
+
+} // namespace ardwell

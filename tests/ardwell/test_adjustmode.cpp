@@ -1,0 +1,414 @@
+// Adjust mode end to end on the simulated box: entry per model, changing a coin and its window,
+// writing to the mech or cancelling, and image files; and the programme panel's layout, lamps
+// and 340 coin value.
+#include "ardwell/bench/adjustpanel.h"
+#include "tests/ardwell/road.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+using ardwell_test::range;
+using ardwell_test::Road;
+namespace mb = plat::mb;
+
+namespace {
+
+void click(Road& r, const char* button) { r.win().controls().get<QPushButton>(button)->click(); }
+
+// The user picks item i of a list.
+void choose(Road& r, const char* list, int i)
+{
+    auto* c = r.win().controls().get<QComboBox>(list);
+    c->setCurrentIndex(i);
+    emit c->activated(i);
+}
+
+// The user types into a text box.
+void type(Road& r, const char* box, const QString& text)
+{
+    auto* e = r.win().controls().get<QLineEdit>(box);
+    e->setText(text);
+    emit e->textEdited(text);
+}
+
+QList<int> highBytes(Road& r, int first, int count)
+{
+    QList<int> out;
+    for (int a = first; a < first + count; ++a)
+        out << (r.word(a) >> 8);
+    return out;
+}
+
+} // namespace
+
+TEST(AdjustEntry, EachModelShowsItsControlsAndChannel1)
+{
+    const char* const only340[] = {"txtCoinValue", "txtCSF", "txtgameprice", "opt1player", "opt4Player", "chkCoinMeter",
+                                   "txtCMV", "chkCreditInput", "txtExtCredit", "chkManualDispense", "chkAlarm", "chkBonus"};
+    for (const char* model : {"126", "330", "340", "560", "PCA"}) {
+        SCOPED_TRACE(model);
+        Road r(model);
+        ASSERT_TRUE(r.enterAdjust());
+        auto& v = r.view();
+        const QString m = model;
+        EXPECT_FALSE(v.isVisible("frmMain1"));
+        EXPECT_EQ(v.text("lblWindow"), " 100%");
+        EXPECT_EQ(v.text("cmbChangeCoin"), "Channel 1");
+        EXPECT_EQ(r.bench().pendingAdjustCoin, "Channel 1");
+        EXPECT_EQ(v.text("lblSerNo"), "1200xx23629");
+        EXPECT_TRUE(r.ts.fileExists("Backup/1200xx23629.txt"));
+        for (const char* c : only340)
+            EXPECT_EQ(v.isVisible(c), m == "340") << c;
+        for (int k = 0; k <= 3; ++k)
+            EXPECT_EQ(v.isVisible("txtB", k), m == "340");
+        EXPECT_EQ(v.isVisible("lblinhline"), m != "340");
+        EXPECT_EQ(v.text("lblinhline"), m == "560" ? "Coin Route" : "Inhibit Line");
+        for (const char* c : {"cmbOutput", "cmbInhibitLine", "txtBinary"})
+            EXPECT_EQ(v.isVisible(c), m != "340" && m != "560") << c;
+        for (const char* c : {"cmbPlugDecode", "cmbDefaultRoute", "lblRoute"})
+            EXPECT_EQ(v.isVisible(c), m == "126") << c;
+        EXPECT_EQ(v.isVisible("cmbRoute"), m == "126" || m == "560");
+        EXPECT_EQ(v.isEnabled("cmbRoute"), m != "560");
+        EXPECT_EQ(v.value("chkEnable"), 1);
+        EXPECT_TRUE(v.isEnabled("cmdExitAdjust"));
+    }
+}
+
+TEST(AdjustEntry, Channel1IsDecodedFromTheMech)
+{
+    Road r330("330");
+    ASSERT_TRUE(r330.enterAdjust());
+    EXPECT_EQ(r330.view().text("cmbOutput"), "A");
+    EXPECT_EQ(r330.view().text("txtBinary"), "01");
+    EXPECT_EQ(r330.view().text("cmbInhibitLine"), "A");
+    // Entry enables the hex box whatever the line; a coin change shows a line's code greyed.
+    EXPECT_TRUE(r330.view().isEnabled("txtBinary"));
+    choose(r330, "cmbChangeCoin", 1);
+    EXPECT_EQ(r330.view().text("txtBinary"), "02");
+    EXPECT_FALSE(r330.view().isEnabled("txtBinary"));
+
+    Road r126("126");
+    ASSERT_TRUE(r126.enterAdjust());
+    EXPECT_EQ(r126.view().text("cmbOutput"), "A");
+    EXPECT_EQ(r126.view().text("txtBinary"), "01");
+    EXPECT_EQ(r126.view().text("cmbRoute"), "A ");
+    EXPECT_EQ(r126.view().text("cmbPlugDecode"), "A");
+    EXPECT_EQ(r126.view().text("cmbDefaultRoute"), "A ");
+
+    Road r340("340");
+    ASSERT_TRUE(r340.enterAdjust());
+    auto& v = r340.view();
+    EXPECT_EQ(v.text("txtCoinValue"), "5");
+    EXPECT_EQ(v.text("txtCSF"), "5");
+    EXPECT_EQ(v.text("txtgameprice"), "100");
+    EXPECT_EQ(v.value("opt4Player"), 1);
+    EXPECT_EQ(v.value("opt1player"), 0);
+    EXPECT_EQ(v.value("chkCoinMeter"), 1);
+    EXPECT_EQ(v.value("chkAlarm"), 1);
+    EXPECT_EQ(v.value("chkBonus"), 0);
+    EXPECT_EQ((QStringList{v.text("txtB", 0), v.text("txtB", 1), v.text("txtB", 2), v.text("txtB", 3)}),
+              QStringList({"500", "200", "10", "5"}));
+
+    Road r560("560");
+    ASSERT_TRUE(r560.enterAdjust());
+    EXPECT_EQ(r560.view().text("cmbRoute"), "1 ");
+}
+
+TEST(AdjustEntry, AReadThatFailsStaysInTheMainSelection)
+{
+    Road r("330");
+    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::always());
+    r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
+    EXPECT_FALSE(r.enterAdjust());
+    EXPECT_TRUE(r.view().isVisible("frmMain1"));
+    EXPECT_TRUE(r.view().isEnabled("cmdAdjust"));
+    EXPECT_FALSE(r.mech.powered());
+}
+
+TEST(AdjustWrite, WriteAtOnceStoresChannel1UnchangedAndWritesTheWholeEeprom)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    const std::vector<quint16> before = r.mech.words();
+    r.mech.clearReceived();
+    r.ts.dialogs->answer(mb::OK, "Verify OK");
+    click(r, "cmdExitAdjust");
+    EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({2, 3, 4}));
+    EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
+    std::vector<quint16> want = before;
+    want[5] = 0;
+    EXPECT_EQ(r.mech.words(), want);
+    EXPECT_TRUE(r.view().isVisible("frmMain1"));
+    EXPECT_FALSE(r.view().isVisible("frmAdjust"));
+    EXPECT_FALSE(r.view().isVisible("lblSerNo"));
+    EXPECT_FALSE(r.mech.powered());
+    EXPECT_TRUE(r.view().isEnabled("cmdProgramme"));
+
+    // A 126 leaving the adjust panel writes all 256 words.
+    Road r126("126");
+    ASSERT_TRUE(r126.enterAdjust());
+    r126.mech.clearReceived();
+    r126.ts.dialogs->answer(mb::OK, "Verify OK");
+    click(r126, "cmdExitAdjust");
+    EXPECT_EQ(r126.mech.addressesWritten(), range(0, 255));
+}
+
+TEST(AdjustWindow, LoosenThreeTimesIsStoredWithTheNextCoinChange)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    for (int i = 0; i < 3; ++i)
+        click(r, "cmdLoosen");
+    EXPECT_EQ(r.view().text("lblWindow"), " 106%");
+    EXPECT_EQ(r.bench().windowPercent, 106);
+    const QList<int> untouched = highBytes(r, 37, 10);
+    choose(r, "cmbChangeCoin", 1);
+    EXPECT_EQ(r.view().text("lblWindow"), " 100%");
+    EXPECT_EQ(r.bench().pendingAdjustCoin, "Channel 2");
+    // Channel 1's record (level 7, lows 733, 660, 279, 567, widths 66, 80, 42, 66) at 106 %:
+    // widths 69, 84, 44, 69 and lows 732, 658, 278, 566.
+    EXPECT_NE(highBytes(r, 37, 10), untouched);
+    EXPECT_EQ(highBytes(r, 37, 10), QList<int>({45, 196, 82, 146, 84, 17, 98, 194, 54, 69}));
+    EXPECT_EQ(r.word(36) >> 8, 0x70); // R2: level and signs as read
+}
+
+TEST(AdjustWindow, ThePercentageStaysWithin0And200)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    for (int i = 0; i < 60; ++i)
+        click(r, "CmdTighten");
+    EXPECT_EQ(r.view().text("lblWindow"), " 0%");
+    choose(r, "cmbChangeCoin", 1); // channel 1 stored at 0 %: every width 0, none negative
+    EXPECT_EQ(r.word(41) >> 8, 0);
+    EXPECT_EQ(r.word(46) >> 8, 0);
+    for (int i = 0; i < 120; ++i)
+        click(r, "cmdLoosen");
+    EXPECT_EQ(r.view().text("lblWindow"), " 200%");
+}
+
+TEST(AdjustWrite, CancelWritesNothingAndKeepsWhatWasStored)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    click(r, "cmdLoosen");
+    choose(r, "cmbChangeCoin", 1);
+    const auto image = r.st().eepromImage;
+    r.mech.clearReceived();
+    click(r, "cmdCancelAdjust");
+    EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
+    EXPECT_EQ(r.st().eepromImage, image);
+    EXPECT_TRUE(r.bench().abortFlag);
+    EXPECT_TRUE(r.view().isVisible("frmMain1"));
+    EXPECT_FALSE(r.view().isVisible("frmAdjust"));
+    EXPECT_FALSE(r.mech.powered());
+}
+
+TEST(AdjustWrite, AFailedWriteKeepsThePanelAndASecondTryScalesOnce)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    for (int i = 0; i < 3; ++i)
+        click(r, "cmdLoosen");
+    r.mech.refuseWritesAt(0);
+    r.ts.dialogs->answer(mb::OK, "Error Writing EEPROM :0000");
+    r.ts.dialogs->answer(mb::OK, "Too many retries on Memory Write to Address 0000");
+    click(r, "cmdExitAdjust");
+    EXPECT_TRUE(r.view().isVisible("frmAdjust"));
+    EXPECT_FALSE(r.view().isVisible("frmMain1"));
+    for (const char* c : {"cmdExitAdjust", "cmdCancelAdjust", "cmdLoosen", "CmdTighten", "cmbChangeCoin", "cmbRoute"})
+        EXPECT_TRUE(r.view().isEnabled(c)) << c;
+    EXPECT_TRUE(r.mech.powered());
+    const QList<int> once = highBytes(r, 37, 10);
+    EXPECT_EQ(once, QList<int>({45, 196, 82, 146, 84, 17, 98, 194, 54, 69}));
+
+    r.mech.refuseWritesAt(-1);
+    r.ts.dialogs->answer(mb::OK, "Verify OK");
+    click(r, "cmdExitAdjust");
+    EXPECT_EQ(highBytes(r, 37, 10), once);
+    EXPECT_EQ(r.mech.word(38) >> 8, 196);
+    EXPECT_TRUE(r.view().isVisible("frmMain1"));
+}
+
+// ---- Image files ----
+
+TEST(AdjustFiles, SaveWritesTheFirst256WordsUnderATxtName)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    const QString folder = r.ts.folder();
+    r.ts.dialogs->answerFile(folder + "/image.dat");
+    click(r, "cmdSave");
+    ASSERT_EQ(r.ts.dialogs->fileDialogs.size(), 1u);
+    EXPECT_EQ(r.ts.dialogs->fileDialogs[0], "save|File Save|*.txt|" + folder);
+    const QStringList lines = r.fileLines("image.txt");
+    ASSERT_EQ(lines.size(), 256);
+    EXPECT_EQ(lines.mid(0, 128), r.mechLines(128));
+    EXPECT_EQ(lines[255], "00FF 0000");
+    EXPECT_FALSE(r.ts.fileExists("image.dat"));
+
+    // A name without a dot gets ".txt"; an existing file is replaced only after OK.
+    r.ts.writeFile("kept.txt", "old\r\n");
+    r.ts.dialogs->answerFile(folder + "/kept");
+    r.ts.dialogs->answer(mb::Cancel, "Overwrite Existing File");
+    click(r, "cmdSave");
+    EXPECT_EQ(r.ts.dialogs->boxes().back().style, mb::OKCancel | mb::Exclamation);
+    EXPECT_EQ(r.ts.dialogs->boxes().back().title, "Warning");
+    EXPECT_EQ(r.ts.readFile("kept.txt"), QByteArray("old\r\n"));
+    r.ts.dialogs->answerFile(folder + "/kept");
+    r.ts.dialogs->answer(mb::OK, "Overwrite Existing File");
+    click(r, "cmdSave");
+    EXPECT_EQ(r.fileLines("kept.txt").size(), 256);
+
+    // A folder with a dot in its name keeps it.
+    QDir(folder).mkpath("my.images");
+    r.ts.dialogs->answerFile(folder + "/my.images/coins");
+    click(r, "cmdSave");
+    EXPECT_TRUE(r.ts.fileExists("my.images/coins.txt"));
+}
+
+TEST(AdjustFiles, LoadSetsWordsUpTo512AndShowsTheLoadedCoin)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    const QByteArray file = "0000 FFFF\r\n"
+                            "\r\n"
+                            "0003 0033\r\n"
+                            "0004 CAFE\r\n"
+                            "0078 0800\r\n"   // channel 1's output byte: line D
+                            "01FF 1234\r\n"
+                            "0200 0200\r\n"
+                            "0201 0201\r\n";
+    r.ts.writeFile("image", file);
+    r.ts.dialogs->answerFile(r.ts.folder() + "/image");
+    click(r, "cmdLoad");
+    EXPECT_EQ(r.ts.dialogs->fileDialogs[0], "open|File Open|*.txt|" + r.ts.folder());
+    EXPECT_EQ(r.word(0), 0xFFFF); // the blank line did not clear word 0
+    EXPECT_EQ(r.word(34), 0);     // words not in the file are 0
+    EXPECT_EQ(r.word(511), 0x1234);
+    EXPECT_EQ(r.word(512), 0x0200);
+    EXPECT_EQ(r.word(513), 0);
+    EXPECT_EQ(r.st().mechSerialNumber, "0033CAFE");
+    EXPECT_EQ(r.view().text("cmbOutput"), "D");
+    EXPECT_EQ(r.view().text("txtBinary"), "08");
+    EXPECT_EQ(r.view().value("chkEnable"), 0);
+    EXPECT_FALSE(r.st().imageModified);
+
+    r.ts.dialogs->answerFile(r.ts.folder() + "/missing.dat");
+    r.ts.dialogs->answer(mb::OK, "Invalid Filename");
+    click(r, "cmdLoad");
+    EXPECT_EQ(r.ts.dialogs->boxes().back().style, mb::Critical | mb::OKOnly);
+    EXPECT_EQ(r.word(511), 0x1234);
+}
+
+TEST(AdjustFiles, AFileOfNoiseLoadsWithoutReachingPastWord512)
+{
+    Road r("126");
+    ASSERT_TRUE(r.enterAdjust());
+    r.word(513) = 7;
+    r.word(4096) = 9;
+    QByteArray noise;
+    quint32 seed = 99;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const char c = char(seed >> 24);
+        noise += (i % 37 == 0) ? '\n' : c;
+    }
+    noise.truncate(noise.size() - 3); // cut off mid-line
+    r.ts.writeFile("noise.txt", noise);
+    r.ts.dialogs->answerFile(r.ts.folder() + "/noise.txt");
+    click(r, "cmdLoad");
+    EXPECT_TRUE(r.ts.dialogs->boxes().empty());
+    for (int a = 0; a <= 512; ++a)
+        ASSERT_TRUE(r.word(a) >= 0 && r.word(a) <= 0xFFFF) << a;
+    EXPECT_EQ(r.word(513), 7);
+    EXPECT_EQ(r.word(4096), 9);
+    EXPECT_TRUE(r.view().isVisible("frmAdjust"));
+}
+
+// ---- The programme panel's layout, lamps and coin value ----
+
+TEST(ProgrammePanelLayout, LampRowPerModelInTwips)
+{
+    using namespace ardwell;
+    const ProgrammeLayout l126 = programmeLayout(Model::M126);
+    EXPECT_EQ(l126.lampCount, 16);
+    EXPECT_EQ(l126.frameLeft, 1200);
+    EXPECT_EQ(l126.frameWidth, 6255);
+    EXPECT_FALSE(l126.coinValueShown);
+    for (Model m : {Model::M330, Model::M340, Model::M560}) {
+        const ProgrammeLayout l = programmeLayout(m);
+        EXPECT_EQ(l.lampCount, 12);
+        EXPECT_EQ(l.frameLeft, 1800);
+        EXPECT_EQ(l.frameWidth, 4815);
+        EXPECT_EQ(l.coinValueShown, m == Model::M340);
+    }
+    EXPECT_EQ(programmeLayout(Model::PCA).lampCount, 16);
+    // A margin of 360 twips behind the last lamp shown.
+    for (Model m : {Model::M126, Model::M330}) {
+        const ProgrammeLayout l = programmeLayout(m);
+        const TwipsRect last = coinLampRect(l.lampCount - 1);
+        EXPECT_EQ(last.left + last.width + 360, l.frameWidth);
+    }
+    EXPECT_EQ(coinLampRect(3).left, 1440);
+    EXPECT_EQ(coinLampLabelRect(3).left, 1320);
+    EXPECT_EQ(twipsToPixels(6255), 417);
+    EXPECT_EQ(twipsToPixels(135), 9);
+}
+
+TEST(ProgrammePanelLamps, TheRecordHeaderColoursTheLamps)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    for (int a = 31; a <= 137; ++a)
+        r.word(a) = 0;
+    r.word(34) = 0x4400;
+    r.programme().updateCoinWindows();
+    EXPECT_EQ(r.view().fill("shpCoinWindow", 0), 0x0000FFu);
+    EXPECT_EQ(r.view().fill("shpCoinWindow", 1), 0xFFFFFFu);
+    // Bytes past the header do not count.
+    r.word(34) = 0;
+    r.word(37) = 0xFFFF;
+    r.programme().updateCoinWindows();
+    EXPECT_EQ(r.view().fill("shpCoinWindow", 0), 0xFFFFFFu);
+
+    // On a PCA lamps 13..16 are shown but keep their colour.
+    Road p("PCA");
+    ASSERT_TRUE(p.enterProgramme());
+    p.view().setFill("shpCoinWindow", 0x00FF00, 14);
+    p.word(34 + 13 * 7) = 0x4444;
+    p.programme().updateCoinWindows();
+    EXPECT_TRUE(p.view().isVisible("shpCoinWindow", 15));
+    EXPECT_EQ(p.view().fill("shpCoinWindow", 14), 0x00FF00u);
+
+    // Disabled as a group, the other controls as they are.
+    r.programme().enableProgrammeControls(false);
+    for (const char* c : {"cmdCoinData", "cmdClearWindows", "cmdProg", "cmdExitProgramme", "cmdClearOne",
+                          "cmbCoinNumber", "cmbCoinCount"})
+        EXPECT_FALSE(r.view().isEnabled(c)) << c;
+    EXPECT_TRUE(r.view().isEnabled("optWindow2"));
+}
+
+TEST(ProgrammePanelCoinValue, A340ShowsTheValueAndStoresOnlyWhatTheUserTypes)
+{
+    Road r("340");
+    ASSERT_TRUE(r.enterProgramme());
+    EXPECT_TRUE(r.view().isVisible("txtCoinValueP"));
+    EXPECT_TRUE(r.view().isVisible("lblSF"));
+    EXPECT_EQ(r.view().text("txtCoinValueP"), "5");
+    EXPECT_EQ(r.view().text("lblSFP"), "5");
+    choose(r, "cmbCoinNumber", 1);
+    EXPECT_EQ(r.view().text("txtCoinValueP"), "10");
+    EXPECT_FALSE(r.st().imageModified); // showing a value changes nothing
+
+    type(r, "txtCoinValueP", "25");
+    EXPECT_EQ(r.word(121) & 0xFF, 25);
+    EXPECT_EQ(r.word(121) >> 8, 5);
+    EXPECT_TRUE(r.st().imageModified);
+    type(r, "txtCoinValueP", "999");
+    EXPECT_EQ(r.word(121) & 0xFF, 255);
+    type(r, "txtCoinValueP", "-3");
+    EXPECT_EQ(r.word(121) & 0xFF, 0);
+    EXPECT_EQ(r.word(121) >> 8, 5);
+}
