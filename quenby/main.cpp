@@ -1,11 +1,16 @@
 // The first program: the real port, or the simulated programmer box when QUENBY_SIMULATED_BOX is
 // set (not empty, not "0"). The program folder is QUENBY_HOME when set, else the executable's.
+// With the simulated box, QUENBY_SIMULATED_MECH names the model of the mech plugged into it
+// ("ME111", "C120", "Sentinel", "G13-6000", ...; none when unset).
 
 #include "platform/gui/realservices.h"
 #include "quenby/program.h"
 #include "sim/quenbybox.h"
+#include "sim/quenbymechs.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <stdexcept>
 
 int main(int argc, char** argv)
 {
@@ -17,10 +22,19 @@ int main(int argc, char** argv)
     const QByteArray simulated = qgetenv("QUENBY_SIMULATED_BOX");
     sim::QuenbyBox box;
     plat::Services services;
-    if (!simulated.isEmpty() && simulated != "0")
+    if (!simulated.isEmpty() && simulated != "0") {
+        const QString model = QString::fromLocal8Bit(qgetenv("QUENBY_SIMULATED_MECH"));
+        if (!model.isEmpty()) {
+            try {
+                box.plugOwned(sim::makeQuenbyMech(model));
+            } catch (const std::invalid_argument&) {
+                std::fprintf(stderr, "QUENBY_SIMULATED_MECH: no simulated mech of model \"%s\"\n", qPrintable(model));
+            }
+        }
         services = real.services([&] { return std::make_unique<sim::SimPort>(real.sched, box); });
-    else
+    } else {
         services = real.services();
+    }
 
     quenby::Program program(services);
     program.start();

@@ -66,8 +66,13 @@ public:
     QByteArray read(int maxBytes) override;
     void clearInput() override { inbox_.clear(); }
 
+    // The clock the port runs on, for devices that keep time of their own.
+    plat::Scheduler& scheduler() const { return sched_; }
+
     // Called by the device: bytes travel to the program after latencyMs, then at wire speed.
     void reply(const QByteArray& bytes, plat::Millis latencyMs);
+    // When the last byte handed to reply() so far reaches the program.
+    plat::Millis repliesDoneAtMs() const { return (inFreeAtUs_ + 999) / 1000; }
 
     // Fault knobs of the port itself.
     void setOpenResult(plat::OpenResult r) { openResult_ = r; }

@@ -128,14 +128,14 @@ TEST_F(BoxFixture, SerialModeRelaysToTheMechWiredToTheCode)
 {
     sim::CcMech mech("435");
     box.plug(&mech);
-    port.write(QByteArray(25, 0x1B) + "$05xx");
+    port.write(QByteArray(25, 0x1B) + "$05ab");
     settle();
     EXPECT_EQ(box.serialInterface(), "$05");
     EXPECT_EQ(received, "*S\r");
     EXPECT_EQ(mech.serialModesStarted(), 1);
     port.write("S\x1B");
     settle();
-    EXPECT_EQ(mech.receivedBytes(), "xxS\x1B") << "everything after the code belongs to the mech";
+    EXPECT_EQ(mech.receivedBytes(), "abS\x1B") << "everything after the code belongs to the mech";
     EXPECT_EQ(box.statusRequests(), 0);
 
     EXPECT_TRUE(mech.relayed());
@@ -154,7 +154,7 @@ TEST_F(BoxFixture, SerialModeRelaysToTheMechWiredToTheCode)
     port.write("S");
     settle();
     EXPECT_EQ(box.statusRequests(), 1);
-    EXPECT_EQ(mech.receivedBytes(), "xxS\x1B");
+    EXPECT_EQ(mech.receivedBytes(), "abS\x1B");
 }
 
 TEST_F(BoxFixture, ACodeWithNoMechOnItStillEntersSerialModeButReachesNobody)
@@ -163,7 +163,7 @@ TEST_F(BoxFixture, ACodeWithNoMechOnItStillEntersSerialModeButReachesNobody)
     box.plug(&old);
     port.write("$05I");
     settle();
-    EXPECT_EQ(received, "*S\r");
+    EXPECT_EQ(received, "*S\r") << "the old mech on $01 hears nothing, so does not identify";
     EXPECT_TRUE(old.receivedBytes().isEmpty());
     EXPECT_FALSE(old.send("0\r"));
     EXPECT_EQ(old.serialModesStarted(), 0);
@@ -176,7 +176,7 @@ TEST_F(BoxFixture, ACodeWithNoMechOnItStillEntersSerialModeButReachesNobody)
     port.write("$99$01I");
     settle();
     EXPECT_EQ(box.commands().mid(box.commands().size() - 2), (QStringList{"$99", "$01"}));
-    EXPECT_EQ(received, "*S\r") << "an unknown code is ignored";
+    EXPECT_EQ(received, "*S\r0\r") << "an unknown code is ignored; the mech on $01 identifies";
     EXPECT_EQ(old.receivedBytes(), "I");
 }
 
@@ -203,19 +203,19 @@ TEST(QuenbyMechFamilies, InterfaceCodesByFamilyAndModel)
 // A PROM socket that knows one command, as the Mars family will know its own.
 class EchoSocket : public sim::MarsSocket {
 public:
-    bool boxCommand(const QString& cmd) override { return cmd == "E" && sendLine("E" + model()); }
+    bool boxCommand(const QString& cmd) override { return cmd == "Q" && sendLine("Q" + model()); }
 };
 
 TEST_F(BoxFixture, LineCommandsTheBoxDoesNotKnowGoToTheSocket)
 {
     EchoSocket prom;
     box.plug(&prom);
-    port.write("EQS");
+    port.write("QS");
     settle();
-    EXPECT_EQ(received, "EME111\r" + box.statusLine().toLatin1() + "\r");
+    EXPECT_EQ(received, "QME111\r" + box.statusLine().toLatin1() + "\r");
     EXPECT_FALSE(prom.relayed());
 
-    port.write(QByteArray(25, 0x1B) + "$05E");
+    port.write(QByteArray(25, 0x1B) + "$05Q");
     settle();
     EXPECT_TRUE(prom.receivedBytes().isEmpty()) << "a socket is never relayed to";
     EXPECT_TRUE(received.endsWith("*S\r"));
