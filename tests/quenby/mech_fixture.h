@@ -21,18 +21,27 @@ namespace quenby_tests {
 struct RecordingProgress : plat::ProgressSink {
     QStringList events;
     std::vector<int> steps;
+    std::function<void(int)> onStep; // a user acting while the bar stands at this step
+    std::function<void()> onShow;     // ... or once the window is up
 
     void setCaption(const QString& c) override { events << "caption " + c; }
     void setTitle(const QString& t) override { events << "title " + t; }
     void showSegment(bool on) override { events << (on ? "segment shown" : "segment hidden"); }
     void setSegment(const QString& n) override { events << "segment " + n; }
-    void show() override { events << "show"; }
+    void show() override
+    {
+        events << "show";
+        if (onShow)
+            onShow();
+    }
     void hide() override { events << "hide"; }
     void unload() override { events << "unload"; }
     void showStep(int s) override
     {
         events << "step " + QString::number(s);
         steps.push_back(s);
+        if (onStep)
+            onStep(s);
     }
     // The events without the repeated "show" and "segment" of a burn, for compact asserts.
     QStringList without(const QStringList& kinds) const
