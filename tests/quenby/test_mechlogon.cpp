@@ -284,6 +284,20 @@ TEST_F(MechTest, NriRepliesWaitHalfASecondEachOrUntilCancelled)
     EXPECT_EQ(sent().right(3), "X0F");
 }
 
+TEST_F(MechTest, NewerNriCommandGoesOnWithoutItsFirstAcknowledgement)
+{
+    auto* mech = plugNew<sim::NriMech>("NRI", "G13-6000");
+    ASSERT_TRUE(layers().sendSerialModeCommand("$05"));
+    port.clearTranscript();
+    mech->setFault(sim::NriMech::Fault::NoFirstCharAck, When::first(1));
+    EXPECT_TRUE(layers().sendNriAndWait("X03", 1));
+    EXPECT_EQ(sent(), "X03");
+    const plat::Millis waited = sentAt("03")[0] - sentAt("X")[0];
+    EXPECT_GE(waited, 480);
+    EXPECT_LE(waited, 500);
+    EXPECT_EQ(st.mechReply, mech->record(3));
+}
+
 TEST_F(MechTest, NewerNriDataGoesInAcknowledgedPieces)
 {
     auto* mech = plugNew<sim::NriMech>("NRI", "G13-6000");

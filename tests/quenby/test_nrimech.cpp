@@ -1,8 +1,11 @@
 // NRI memory read of every model into the NRI tables, data lines and scratch file, against the
 // simulated mechs: commands in order, logon retries, cancel.
+#include "platform/filefaults.h"
 #include "quenby/link/nrimech.h"
 #include "sim/nrimech.h"
 #include "tests/quenby/mech_fixture.h"
+
+#include <QDir>
 
 namespace {
 
@@ -227,6 +230,17 @@ TEST_F(NriReadTest, ShortAndMissingRepliesAreStoredAsTheyStand)
     EXPECT_EQ(t.nriLimitTable[1][7], 0); // past the short reply's end
     EXPECT_EQ(t.nriLimitTable[1][12], 0);
     EXPECT_EQ(t.nriLimitTable[2][1], 0);
+}
+
+TEST_F(NriReadTest, AScratchFileThatCannotBeWrittenIsReportedAndNoHalfFileIsLeft)
+{
+    plug("G13-6000");
+    plat::FileFaults faults;
+    faults.noNewFiles(ts.folder());
+    dialogs.answer(plat::mb::OK, " 136 Error Reading NRI Memory Address : ");
+    EXPECT_TRUE(read().complete);
+    EXPECT_EQ(QDir(ts.folder()).entryList(QDir::Files), QStringList());
+    EXPECT_TRUE(sent().endsWith(kReset)); // the read goes on to its end
 }
 
 } // namespace
