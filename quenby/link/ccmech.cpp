@@ -69,6 +69,40 @@ bool EepromFamily::readImageIsTheMech()
     return false;
 }
 
+int EepromFamily::readAllWords(int& stopText)
+{
+    const int n = words();
+    Image& image = ctx_.mem.images.readImage;
+    stopText = 0;
+    int a = 0;
+    for (; a < n; ++a) {
+        const qint32 w = readWord(a);
+        if (w < 0) {
+            stopText = readFailure();
+            break;
+        }
+        image[size_t(a)] = w;
+        ctx_.progress.setStep(a * plat::ProgressSink::kSteps / n);
+    }
+    return a;
+}
+
+bool EepromFamily::writeAllWords(int failTextId, int failTitleId)
+{
+    const int n = words();
+    Image& prog = ctx_.mem.images.progImage;
+    for (int a = 0; a < n; ++a) {
+        beforeWriting(a);
+        const bool written = writeWord(a, prog[size_t(a)]);
+        ctx_.progress.setStep(a * plat::ProgressSink::kSteps / n);
+        if (!written) {
+            ctx_.message(ctx_.text(failTextId) + QString::number(a), plat::mb::OKOnly | plat::mb::Critical, failTitleId);
+            return false;
+        }
+    }
+    return true;
+}
+
 ReadState EepromFamily::finishRead(int wordsRead, int stopTextId)
 {
     MemoryImages& images = ctx_.mem.images;
@@ -218,18 +252,7 @@ ReadState CcWordFamily::read()
         }
         // Without a logon the first word times out and says so.
         ctx_.progress.show();
-        const int n = words();
-        Image& image = ctx_.mem.images.readImage;
-        stopText = 0;
-        for (; wordsRead < n; ++wordsRead) {
-            const qint32 w = readWord(wordsRead);
-            if (w < 0) {
-                stopText = lastFailure_;
-                break;
-            }
-            image[size_t(wordsRead)] = w;
-            ctx_.progress.setStep(wordsRead * plat::ProgressSink::kSteps / n);
-        }
+        wordsRead = readAllWords(stopText);
         ctx_.layers.ccLogoff();
         writeDump();
     });
@@ -249,19 +272,7 @@ bool CcWordFamily::program()
             return;
         }
         ctx_.progress.show();
-        const int n = words();
-        const Image& prog = ctx_.mem.images.progImage;
-        ok = true;
-        for (int a = 0; a < n; ++a) {
-            const bool written = writeWord(a, prog[size_t(a)]);
-            ctx_.progress.setStep(a * plat::ProgressSink::kSteps / n);
-            if (!written) {
-                ctx_.message(ctx_.text(id::WriteRefused) + QString::number(a), plat::mb::OKOnly | plat::mb::Critical,
-                             id::WriteRefusedTitle);
-                ok = false;
-                break;
-            }
-        }
+        ok = writeAllWords(id::WriteRefused, id::WriteRefusedTitle);
         ctx_.layers.ccLogoff();
     });
     ctx_.progress.hide();

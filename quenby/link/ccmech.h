@@ -21,11 +21,26 @@ public:
     // that stopped early fails whatever its words hold.
     std::optional<VerifyResult> verify() override;
 
+    // One word, or -1 after the protocol's own message.
+    virtual qint32 readWord(int address) = 0;
+    // Written, or already equal in readImage (nothing is sent then).
+    virtual bool writeWord(int address, qint32 value) = 0;
+
 protected:
     // Words of the model's EEPROM (memorySize, kept to the image).
     int words() const;
     // The progress window of a read (texts 127, 128) or a write (305, 306).
     void prepareProgress(int captionId, int titleId);
+    // Every word into readImage until one fails, the bar following; how many were read. A failed
+    // word's text goes to stopText (0 when none failed).
+    int readAllWords(int& stopText);
+    // progImage word by word until one is not taken: failTextId and its address, titled
+    // failTitleId. True when every word was.
+    bool writeAllWords(int failTextId, int failTitleId);
+    // The text the last readWord stopped with.
+    virtual int readFailure() const = 0;
+    // Just before word `address` of progImage is written.
+    virtual void beforeWriting(int /*address*/) {}
     // The scratch dump of readImage, every word of the model; a failure raises for the read's trap.
     void writeDump();
     // Writing skips the words readImage holds already, so it needs the mech's whole content as
@@ -45,18 +60,18 @@ public:
     // the write (text 307 and the address).
     bool program() override;
 
-    // One word, or -1 after text 147 (no frame in 2 s) or 148 and the address (bad check byte).
-    qint32 readWord(int address);
-    // Written (or already equal in readImage).
-    bool writeWord(int address, qint32 value);
-    // The text the last readWord stopped with (0 when it read the word).
-    int lastReadFailure() const { return lastFailure_; }
+    // -1 after text 147 (no frame in 2 s) or 148 and the address (bad check byte).
+    qint32 readWord(int address) override;
+    bool writeWord(int address, qint32 value) override;
 
     // The receive side's handler of CC bytes: 05 and 06 outside a frame, frames from ";" or "?"
     // to their model's length.
     static void receiveByte(ReceiveSide& rx, quint8 b);
     // A word frame: sets ccWordValue, ccWordError and ccWordDone.
     static void parseWordReply(LinkState& st, const CcFrame& frame);
+
+protected:
+    int readFailure() const override { return lastFailure_; }
 
 private:
     int lastFailure_ = 0;

@@ -38,9 +38,7 @@ void NriFamily::receiveByte(ReceiveSide& rx, quint8 b)
     if (b == kAck) {
         st.replyAck = true;
     } else if (b == '\r') {
-        --st.repliesExpected;
-        if (st.repliesExpected <= 0)
-            st.replyDone = true;
+        countReplyEnd(st);
     } else {
         st.mechReply.append(char(b));
         if (b == '?')

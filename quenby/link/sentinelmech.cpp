@@ -34,11 +34,8 @@ void SentinelFamily::receiveByte(ReceiveSide& rx, quint8 b)
     if (b == '%')
         st.sentinelLoggedOn = false;
     st.sentinelReply.append(char(b));
-    if (b == '\r') {
-        --st.repliesExpected;
-        if (st.repliesExpected <= 0)
-            st.replyDone = true;
-    }
+    if (b == '\r')
+        countReplyEnd(st);
 }
 
 qint32 SentinelFamily::readWord(int address)
@@ -74,6 +71,15 @@ bool SentinelFamily::writeWord(int address, qint32 value)
     return ok;
 }
 
+int SentinelFamily::readFailure() const { return id::NoAck; }
+
+void SentinelFamily::beforeWriting(int address)
+{
+    // The last word carries the checksum of all before it (256 when they sum to 0).
+    if (address == words() - 1)
+        ctx_.mem.images.progImage[size_t(address)] = sentinelChecksumWord(ctx_.mem.images.progImage);
+}
+
 ReadState SentinelFamily::read()
 {
     int wordsRead = 0;
@@ -87,18 +93,7 @@ ReadState SentinelFamily::read()
             return;
         }
         ctx_.progress.show();
-        const int n = words();
-        Image& image = ctx_.mem.images.readImage;
-        stopText = 0;
-        for (; wordsRead < n; ++wordsRead) {
-            const qint32 w = readWord(wordsRead);
-            if (w < 0) {
-                stopText = id::NoAck;
-                break;
-            }
-            image[size_t(wordsRead)] = w;
-            ctx_.progress.setStep(wordsRead * plat::ProgressSink::kSteps / n);
-        }
+        wordsRead = readAllWords(stopText);
         ctx_.layers.sentinelLogoff();
         writeDump();
     });
@@ -117,22 +112,7 @@ bool SentinelFamily::program()
         if (!ctx_.layers.sentinelLogon())
             return;
         ctx_.progress.show();
-        const int n = words();
-        Image& prog = ctx_.mem.images.progImage;
-        ok = true;
-        for (int a = 0; a < n; ++a) {
-            // The last word carries the checksum of all before it (256 when they sum to 0).
-            if (a == n - 1)
-                prog[size_t(a)] = sentinelChecksumWord(prog);
-            const bool written = writeWord(a, prog[size_t(a)]);
-            ctx_.progress.setStep(a * plat::ProgressSink::kSteps / n);
-            if (!written) {
-                ctx_.message(ctx_.text(id::WriteFailed) + QString::number(a), plat::mb::OKOnly | plat::mb::Critical,
-                             id::WriteFailedTitle);
-                ok = false;
-                break;
-            }
-        }
+        ok = writeAllWords(id::WriteFailed, id::WriteFailedTitle);
         ctx_.layers.sentinelLogoff();
     });
     ctx_.progress.hide();

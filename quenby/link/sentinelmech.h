@@ -17,14 +17,18 @@ public:
     // it); the first write whose last command goes unanswered ends it (text 309 and the address).
     bool program() override;
 
-    // One word, or -1 after text 330 (a reply without "ZZR").
-    qint32 readWord(int address);
-    // Written (or already equal in readImage): the answer to the last of the four commands.
-    bool writeWord(int address, qint32 value);
+    // -1 after text 330 (a reply without "ZZR").
+    qint32 readWord(int address) override;
+    // The answer to the last of the four commands.
+    bool writeWord(int address, qint32 value) override;
 
     // The receive side's handler of the interface's bytes: every byte kept, CRs counted, "%"
     // ends the logon.
     static void receiveByte(ReceiveSide& rx, quint8 b);
+
+protected:
+    int readFailure() const override;
+    void beforeWriting(int address) override;
 };
 
 } // namespace quenby

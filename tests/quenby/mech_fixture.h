@@ -11,6 +11,7 @@
 #include "quenby/shell/texts.h"
 #include "sim/quenbybox.h"
 #include "sim/quenbymechs.h"
+#include "tests/quenby/transcript.h"
 #include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
@@ -127,15 +128,7 @@ struct MechTest : ::testing::Test {
     quenby::MechLayers& layers() { return families.layers; }
     QByteArray sent() const { return port.sentWithBreaks(); }
 
-    // Times at which each send whose bytes equal `what` went out.
-    std::vector<plat::Millis> sentAt(const QByteArray& what) const
-    {
-        std::vector<plat::Millis> out;
-        for (const auto& e : port.transcript())
-            if (e.kind == sim::TranscriptEntry::Sent && e.bytes == what)
-                out.push_back(e.at);
-        return out;
-    }
+    std::vector<plat::Millis> sentAt(const QByteArray& what) const { return quenby_tests::sentAt(port, what); }
     // Times of the breaks (on) and their ends (off), in order.
     std::vector<plat::Millis> breaks(sim::TranscriptEntry::Kind kind) const
     {

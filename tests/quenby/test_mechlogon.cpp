@@ -11,14 +11,6 @@ using namespace quenby_tests;
 using Fault = sim::QuenbyBox::Fault;
 using sim::When;
 
-std::vector<plat::Millis> gaps(const std::vector<plat::Millis>& at)
-{
-    std::vector<plat::Millis> out;
-    for (size_t i = 1; i < at.size(); ++i)
-        out.push_back(at[i] - at[i - 1]);
-    return out;
-}
-
 TEST_F(MechTest, SerialModeTriesFiveTimesHalfASecondApartThenSaysSo)
 {
     startJob("CC", "C120");
