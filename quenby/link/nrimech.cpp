@@ -16,8 +16,6 @@ constexpr int ErrorTitle = 102;
 constexpr int ReadCaption = 131;
 constexpr int ReadTitle = 132;
 constexpr int NoCommunication = 133;
-constexpr int WrongType = 134;
-constexpr int CheckConnections = 135;
 constexpr int ReadError = 136;
 } // namespace id
 
@@ -46,6 +44,13 @@ void NriFamily::receiveByte(ReceiveSide& rx, quint8 b)
     }
 }
 
+void NriFamily::reportNoLogon(int firstTextId)
+{
+    ctx_.message(ctx_.text(firstTextId) + QStringLiteral("\r\n") + ctx_.text(firstTextId + 1) + QStringLiteral("\r\n") +
+                     ctx_.text(firstTextId + 2),
+                 plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+}
+
 ReadState NriFamily::read()
 {
     ReadState out{false, entry_.model, 0, -1};
@@ -63,9 +68,7 @@ ReadState NriFamily::read()
     }
     if (!on) {
         // Nothing is read and the box is left as the logon left it.
-        ctx_.message(ctx_.text(id::NoCommunication) + QStringLiteral("\r\n") + ctx_.text(id::WrongType) +
-                         QStringLiteral("\r\n") + ctx_.text(id::CheckConnections),
-                     plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+        reportNoLogon(id::NoCommunication);
         out.stopTextId = id::NoCommunication;
         return out;
     }

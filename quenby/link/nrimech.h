@@ -28,6 +28,11 @@ public:
     // The receive side's handler of NRI bytes outside the G10 validator test (06 acknowledges,
     // CRs count replies, "?" refuses, the rest is reply text), and of G10 reports during it.
     static void receiveByte(ReceiveSide& rx, quint8 b);
+
+private:
+    // "No Communication with the NRI Coin Mech", " or Wrong Mech Type", "Check Coin Mech Type and
+    // Connections": the three texts from firstTextId, one a line.
+    void reportNoLogon(int firstTextId);
 };
 
 // What NRI programming reads from the program's tables.

@@ -9,8 +9,6 @@ constexpr int ErrorTitle = 102;
 constexpr int Caption = 137;
 constexpr int Title = 138;
 constexpr int NoCommunication = 139;
-constexpr int WrongType = 140;
-constexpr int CheckConnections = 141;
 constexpr int Failed = 142;
 constexpr int Programmed = 143;
 constexpr int ProgrammedTitle = 144;
@@ -59,9 +57,7 @@ bool NriFamily::program()
         progress.showSegment(false);
         progress.setStep(0);
         if (!ctx_.layers.nriLogon()) {
-            ctx_.message(ctx_.text(id::NoCommunication) + QStringLiteral("\r\n") + ctx_.text(id::WrongType) +
-                             QStringLiteral("\r\n") + ctx_.text(id::CheckConnections),
-                         plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+            reportNoLogon(id::NoCommunication);
             return;
         }
         progress.show();
