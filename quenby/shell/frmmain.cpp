@@ -228,6 +228,7 @@ void frmMain::Form_Load()
     cmbLanguage->setCurrentIndex(0);
     texts.languageName = cmbLanguage->currentText();
     p_.comPortNumber = 1;
+    p_.memory.coins.coinValueMultiple = 1;
     p_.state.portOpen = false;
 
     frmConfig->setVisible(true);

@@ -88,6 +88,7 @@ TEST_F(MemoryProgramTest, NriIdentificationSavesTheShownPortAndLanguageWithTheRe
 
 TEST_F(MemoryProgramTest, CcLogoffStopsTheKeepAliveTimer)
 {
+    EXPECT_EQ(p->memory.coins.coinValueMultiple, 1); // the start-up's default
     plug<sim::QuenbyMech>("CC", "450");
     EXPECT_EQ(main().Timer3.interval(), 1000);
     EXPECT_FALSE(main().Timer3.enabled());
