@@ -43,6 +43,7 @@ public:
     int coinCount() const { return coins_; }
     bool isNewer() const { return newer_; }
     bool waitingForCoin() const override;
+    bool measuring() const override { return relayed() && tPending_; }
 
     // The codes a model may be wired to, its usual one first; empty for an unknown model.
     static QStringList codesOf(const QString& model);
@@ -102,6 +103,7 @@ private:
     void newerByte(char c);
     void olderByte(char c);
     void answerIdent();
+    void measureNextCoin();
     void answerRecord(int r);
     void newerPiece(char c);
     void olderCommand(char c);

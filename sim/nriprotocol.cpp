@@ -59,6 +59,13 @@ void NriMech::answerIdent()
     send((faults_.strikes(Fault::WrongIdent) ? QByteArray("99") : ident) + '\r');
 }
 
+void NriMech::measureNextCoin()
+{
+    seen_ << QStringLiteral("T");
+    if (!faults_.strikes(Fault::SilentAfterT))
+        tPending_ = true;
+}
+
 // ---- newer models ----
 
 void NriMech::newerByte(char c)
@@ -104,9 +111,7 @@ void NriMech::newerByte(char c)
         answerIdent();
         break;
     case 'T':
-        seen_ << QStringLiteral("T");
-        if (!faults_.strikes(Fault::SilentAfterT))
-            tPending_ = true;
+        measureNextCoin();
         break;
     case 'X':
     case 'Z':
@@ -226,9 +231,7 @@ void NriMech::olderCommand(char c)
         sendLines(old_.value("Z"), 36, 1);
         break;
     case 'T':
-        seen_ << QStringLiteral("T");
-        if (!faults_.strikes(Fault::SilentAfterT))
-            tPending_ = true;
+        measureNextCoin();
         break;
     case 'D':
     case 'B':

@@ -91,6 +91,9 @@ public:
     // True while a coin dropped now would be measured or reported in serial mode (a measurement
     // asked for, a report line the mech sends of its own).
     virtual bool waitingForCoin() const { return false; }
+    // True while the program measures coins in serial mode (a report the mech sends of its own
+    // is no measurement).
+    virtual bool measuring() const { return waitingForCoin(); }
     // The box's report code of a coin of this channel ("A" to "I"), 0 when it reports none.
     virtual char reportLetter(int channel) const;
     // Values in one reading (the measured parameters; some frames carry more).

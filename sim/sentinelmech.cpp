@@ -50,6 +50,8 @@ void SentinelMech::onSerialModeStarted(const QString& /*code*/)
 
 bool SentinelMech::coinWhileRelayed(const DroppedCoin& coin)
 {
+    if (waiting_.size() >= 8)
+        return false; // the coin path is full: the coin falls through unmeasured
     waiting_.push_back(coin.values);
     return true;
 }

@@ -1,0 +1,114 @@
+#include "sim/quenbydemo.h"
+
+#include <map>
+
+namespace sim {
+
+QuenbyDemoCoins::QuenbyDemoCoins(plat::Scheduler& sched, QuenbyBox& box, quint32 seed)
+    : sched_(sched), box_(box), rng_(seed ? seed : 7)
+{
+}
+
+QuenbyDemoCoins::~QuenbyDemoCoins()
+{
+    *alive_ = false;
+    stop();
+}
+
+QStringList QuenbyDemoCoins::sampleSetOrder(const QString& model)
+{
+    // The gathering records of tests/data/coinsets, in file order (a reference record drops
+    // the coin it stands for).
+    static const std::map<QString, QString> orders{
+        {QStringLiteral("ME111"), QStringLiteral("1,2,3,4,5,6,8,9,S")},
+        {QStringLiteral("ME181"), QStringLiteral("1,2,3,4,5,6,7,8")},
+        {QStringLiteral("MS1400"), QStringLiteral("1,2,3,4,S")},
+        {QStringLiteral("C120"), QStringLiteral("1,2,3,4,5,6,S")},
+        {QStringLiteral("335"), QStringLiteral("1,2,3,4,5,S")},
+        {QStringLiteral("435"), QStringLiteral("1,2,3,4,5,6,7,8")},
+        {QStringLiteral("Sentinel"), QStringLiteral("1,2,3,4")},
+        {QStringLiteral("G13-6000"), QStringLiteral("1,2,3,4,5,6,S")},
+        {QStringLiteral("G18-3000"), QStringLiteral("1,2,3,4,5,6")},
+        {QStringLiteral("G13-0000"), QStringLiteral("1,2,3,4,5,6")},
+        {QStringLiteral("G10-4000/5"), QStringLiteral("1,2,3,4,5,6,7,8")},
+    };
+    const auto it = orders.find(model);
+    return it == orders.end() ? QStringList() : it->second.split(',');
+}
+
+void QuenbyDemoCoins::start()
+{
+    if (running_)
+        return;
+    running_ = true;
+    schedule();
+}
+
+void QuenbyDemoCoins::stop()
+{
+    running_ = false;
+    if (pending_)
+        sched_.cancel(pending_);
+    pending_ = 0;
+}
+
+void QuenbyDemoCoins::schedule()
+{
+    if (!running_)
+        return;
+    rng_ = rng_ * 1103515245u + 12345u;
+    const plat::Millis delay = 1500 + plat::Millis((rng_ >> 8) % 1500);
+    auto alive = alive_;
+    pending_ = sched_.callAfter(delay, [this, alive] {
+        if (*alive) {
+            pending_ = 0;
+            tick();
+        }
+    });
+}
+
+bool QuenbyDemoCoins::wanted(bool* measuring) const
+{
+    const QuenbyMech* m = box_.plugged();
+    if (!m)
+        return false;
+    if (box_.inSerialMode()) {
+        *measuring = m->measuring();
+        return m->waitingForCoin();
+    }
+    *measuring = box_.sampling();
+    return box_.reporting();
+}
+
+void QuenbyDemoCoins::tick()
+{
+    bool measuring = false;
+    QuenbyMech* m = box_.plugged();
+    if (!m || !wanted(&measuring)) {
+        wasMeasuring_ = false;
+        schedule();
+        return;
+    }
+    rng_ = rng_ * 1103515245u + 12345u;
+    const quint32 r = rng_ >> 8;
+    if (measuring && !order_.isEmpty()) {
+        if (!wasMeasuring_)
+            ++session_;
+        const QString entry = order_.at(session_ % order_.size());
+        if (entry == QLatin1String("S"))
+            m->dropSlug();
+        else
+            m->dropCoin(entry.toInt());
+    } else {
+        const QList<int> kinds = m->sampler().channels();
+        if (kinds.isEmpty() || r % 10 == 0)
+            m->dropSlug();
+        else
+            m->dropCoin(kinds.at(int(r % quint32(kinds.size()))));
+    }
+    wasMeasuring_ = measuring;
+    ++dropped_;
+    schedule();
+}
+
+} // namespace sim
