@@ -2,6 +2,7 @@
 
 #include "platform/gui/namedcontrols.h"
 #include "quenby/link/frmopening.h"
+#include "quenby/memutils/frmprogramming.h"
 #include "quenby/shell/frmmain.h"
 
 #include <cstdlib>
@@ -21,6 +22,14 @@ Program::Program(plat::Services services)
     check.setLogons(*logons_);
     main_ = addWindow<frmMain>(QStringLiteral("frmMain"));
     opening_ = addWindow<frmOpening>(QStringLiteral("frmOpening"));
+    programming_ = addWindow<frmProgramming>(QStringLiteral("frmProgramming"));
+    progress_ = std::make_unique<ProgrammingWindow>(*programming_);
+    mech_ = std::make_unique<MechFamilies>(link, check, svc, texts, errors, *this, params, memory, *progress_,
+                                           [this] { return programFolder(); });
+    mech_->layers.setHooks({[this] { mainForm().writeShownConfig(); },
+                            [this] { mainForm().Timer3.setEnabled(false); }});
+    setParsers(mech_->makeParsers());
+    setLogons(mech_->makeLogons());
     // Whatever ends the program closes the port and takes the windows off the screen first.
     std::weak_ptr<bool> alive = alive_;
     svc.env->atEnd([this, alive] {
@@ -30,6 +39,8 @@ Program::Program(plat::Services services)
             port->close();
         state.portOpen = false;
         if (auto* f = opening_->ifLoaded())
+            f->hide();
+        if (auto* f = programming_->ifLoaded())
             f->hide();
         if (auto* f = main_->ifLoaded()) {
             f->stopTimers();
@@ -41,6 +52,7 @@ Program::Program(plat::Services services)
 Program::~Program()
 {
     alive_.reset();
+    programming_.reset();
     opening_.reset();
     main_.reset();
     link.setPort(nullptr);
@@ -85,6 +97,8 @@ frmMain& Program::mainForm() { return main_->get(); }
 frmOpening& Program::openingForm() { return opening_->get(); }
 bool Program::openingLoaded() const { return opening_->loaded(); }
 void Program::unloadOpening() { opening_->unload(); }
+frmProgramming& Program::programmingForm() { return programming_->get(); }
+bool Program::programmingLoaded() const { return programming_->loaded(); }
 
 std::map<QString, plat::ControlNames> Program::windowControls()
 {

@@ -11,6 +11,8 @@
 #include "quenby/link/boxlink.h"
 #include "quenby/link/catalogue.h"
 #include "quenby/link/linkstate.h"
+#include "quenby/link/mechfamily.h"
+#include "quenby/link/memorystate.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 
@@ -28,6 +30,7 @@ namespace quenby {
 
 class frmMain;
 class frmOpening;
+class frmProgramming;
 
 class Program : public JobState {
 public:
@@ -65,7 +68,8 @@ public:
     bool configLoaded = false;
     bool boxFound = false;
     bool debugView = false;
-    int promSize = 0; // 0 = 1K Mars PROM, 1 = 2K
+    // Images, NRI tables, coin set tables and the PROM choices the memory jobs share.
+    MemoryState memory;
     // Valid reading ranges of parameters 1..3.
     int rangeLow1 = 2, rangeHigh1 = 3000;
     int rangeLow2 = 2, rangeHigh2 = 3000;
@@ -75,6 +79,15 @@ public:
     frmOpening& openingForm();
     bool openingLoaded() const;
     void unloadOpening();
+    frmProgramming& programmingForm();
+    bool programmingLoaded() const;
+
+    // The mech families: command layers, logons, and the context their jobs run in. A job takes
+    // its family with mech().forJob() once it has set mechFamily and mechModel.
+    MechFamilies& mech() { return *mech_; }
+    MechLayers& layers() { return mech_->layers; }
+    // The memory jobs' progress window.
+    plat::ProgressSink& progress() { return *progress_; }
 
     // The control registry of every window the program has, by window name; windows not yet
     // loaded are built (hidden) for it.
@@ -93,6 +106,9 @@ private:
     std::vector<std::pair<QString, std::function<const plat::NamedControls&()>>> windows_;
     std::unique_ptr<plat::FormSlot<frmMain>> main_;
     std::unique_ptr<plat::FormSlot<frmOpening>> opening_;
+    std::unique_ptr<plat::FormSlot<frmProgramming>> programming_;
+    std::unique_ptr<plat::ProgressSink> progress_;
+    std::unique_ptr<MechFamilies> mech_;
 };
 
 } // namespace quenby

@@ -7,7 +7,7 @@
 #include "ardwell/bench/programmepanel.h"
 #include "ardwell/link/eepromjob.h"
 #include "ardwell/link/mechjobs.h"
-#include "platform/progress.h"
+#include "platform/progresssink.h"
 
 namespace ardwell {
 

@@ -17,8 +17,15 @@ namespace ardwell {
 
 namespace {
 
+// The caption beside the bar, the bar at 0, both shown.
+void startProgress(plat::ProgressSink& p, const QString& caption)
+{
+    p.setCaption(caption);
+    p.setStep(0);
+    p.show();
+}
+
 constexpr int kWriteTries = 200;
-constexpr int kProgressSteps = 16;
 constexpr int kShadowWords = 512; // words 0..511 are compared against and put back
 
 namespace ctx {
@@ -58,7 +65,7 @@ int EepromJob::box(const QString& text, int style, const QString& title)
 void EepromJob::progress(int a, int first, int last)
 {
     if (last > first)
-        progress_.setProgress(int(qint64(a - first) * kProgressSteps / (last - first)));
+        progress_.setStep(int(qint64(a - first) * plat::ProgressSink::kSteps / (last - first)));
 }
 
 bool EepromJob::portLost() const { return !link_.portUsable(); }
@@ -94,7 +101,7 @@ bool EepromJob::readEepromRange(int first, int last)
             link_.logon();
             if (!st_.mechLoggedOn)
                 return;
-            progress_.start(QStringLiteral("Reading EEPROM"));
+            startProgress(progress_, QStringLiteral("Reading EEPROM"));
             for (int a = first; a <= last; ++a) {
                 progress(a, first, last);
                 const int w = link_.readMemoryRetry(a);
@@ -105,7 +112,7 @@ bool EepromJob::readEepromRange(int first, int last)
                 if (w < 0 && portLost())
                     break; // the words after it stay as they were; the read counts as failed
             }
-            progress_.finish();
+            progress_.hide();
             st_.imageModified = false;
             ok = true;
         },
@@ -168,7 +175,7 @@ void EepromJob::writeEepromRange(int first, int last)
                 st_.writeError = true;
                 return;
             }
-            progress_.start(QStringLiteral("Writing EEPROM"));
+            startProgress(progress_, QStringLiteral("Writing EEPROM"));
             bool stopped = false;
             for (int a = first; a <= last && !stopped; ++a) {
                 progress(a, first, last);
@@ -189,7 +196,7 @@ void EepromJob::writeEepromRange(int first, int last)
                 st_.writeError = true;
                 stopped = true;
             }
-            progress_.finish();
+            progress_.hide();
             if (!stopped && !st_.writeError)
                 verifyEepromRange(0, eepromTop(model()));
         },
@@ -218,7 +225,7 @@ void EepromJob::verifyEepromRange(int first, int last)
             std::copy(st_.eepromImage.begin(), st_.eepromImage.begin() + kShadowWords, shadow.begin());
             taken = true;
             std::fill(st_.eepromImage.begin(), st_.eepromImage.begin() + kShadowWords, -1);
-            progress_.start(QStringLiteral("Checking EEPROM"));
+            startProgress(progress_, QStringLiteral("Checking EEPROM"));
             int errors = 0;
             for (int a = first; a <= last; ++a) {
                 progress(a, first, last);
@@ -236,7 +243,7 @@ void EepromJob::verifyEepromRange(int first, int last)
                     break;
             }
             restore();
-            progress_.finish();
+            progress_.hide();
             if (errors == 0)
                 box(QStringLiteral("Verify OK"), plat::mb::Information | plat::mb::OKOnly, QStringLiteral("Verify"));
             else

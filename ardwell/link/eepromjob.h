@@ -7,7 +7,7 @@
 // image fails the read (no backup is made of it) and a write refuses it before it logs on.
 
 #include "ardwell/bench/models.h"
-#include "platform/progress.h"
+#include "platform/progresssink.h"
 #include "platform/services.h"
 
 #include <QString>

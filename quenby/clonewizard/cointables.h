@@ -93,6 +93,16 @@ struct CoinTables {
     // Element s-1: the coinsetRecords row of slug s.
     CheckedArray<qint32, 7> slugRecordIndex;
     qint32 slugCount = 0;
+    // The value multiplier of the coin set's V record; 1 when none was given (as at start-up).
+    qint32 coinValueMultiple = 1;
+    // Per channel the output code (NRI record 0F, C120 output records from index 0).
+    CheckedArray<qint32, 25> coinOutputs;
+    // The NRI X record's compensation values 0..5, and whether the coin set had one.
+    CheckedArray<qint32, 7> nriXValues;
+    bool nriXLoaded = false;
+    // The NRI R record's route texts, and whether the coin set had a route record (CC or NRI).
+    CheckedArray<QString, 2> nriRouting;
+    bool routingLoaded = false;
 };
 
 // What the statistics, the overlap check and the estimate need to know of the family and model;

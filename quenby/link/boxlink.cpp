@@ -5,6 +5,7 @@
 #include "platform/textfile.h"
 #include "platform/timer.h"
 #include "platform/vbtext.h"
+#include "quenby/link/mechfamily.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 
@@ -12,9 +13,6 @@ namespace quenby {
 
 namespace {
 constexpr quint8 kCr = 0x0D;
-constexpr quint8 kCcAck = 0x05;
-constexpr quint8 kCcNakOrNriAck = 0x06;
-constexpr quint8 kG10ReportStart = 0x80;
 constexpr int kBreakMs = 100;
 const QString kPortSettings = QStringLiteral("9600,N,8,1");
 
@@ -139,13 +137,13 @@ void BoxLink::sendEscapes(int count)
         sendData(QByteArray(1, kEsc));
 }
 
-void BoxLink::sendBreak100()
+void BoxLink::sendBreak(int ms)
 {
     // A break ends the box's serial mode: what follows is line mode again.
     st_.passThrough = false;
     if (port_)
         port_->setBreak(true);
-    waitFor(kBreakMs);
+    waitFor(ms);
     if (port_)
         port_->setBreak(false);
     // Mech bytes the box still relayed during the break are no part of its next line.
@@ -192,7 +190,7 @@ void BoxLink::startupPort(int portNumber)
                                  text(id::ErrorDetectedTitle));
         }
     }
-    sendBreak100();
+    sendBreak(kBreakMs);
     sendEscapes();
 }
 
@@ -246,99 +244,13 @@ void BoxLink::handleLineByte(quint8 b)
 
 void BoxLink::handlePassThroughByte(quint8 b)
 {
-    const QString& family = job_.mechFamily;
-    if (family == QLatin1String("NRI")) {
-        if (job_.nriG10LineMode) {
-            if (b == kG10ReportStart)
-                st_.mechReply.clear();
-            else if (b == kCr)
-                parsers_->parseG10CoinAccepted(st_.mechReply);
-            else
-                st_.mechReply.append(char(b));
-            return;
-        }
-        if (b == kCcNakOrNriAck) {
-            st_.replyAck = true;
-        } else if (b == kCr) {
-            --st_.repliesExpected;
-            if (st_.repliesExpected <= 0)
-                st_.replyDone = true;
-        } else {
-            st_.mechReply.append(char(b));
-            if (b == '?')
-                st_.replyError = true;
-        }
-        return;
+    // Mech bytes are read the way the job's family and model read them.
+    if (!entryValid_ || entry_.family != job_.mechFamily || entry_.model != job_.mechModel) {
+        entry_ = mechEntry(job_.mechFamily, job_.mechModel);
+        entryValid_ = true;
     }
-    if (family == QLatin1String("CC")) {
-        if (job_.mechModel == QLatin1String("Sentinel")) {
-            if (b == '%')
-                st_.sentinelLoggedOn = false;
-            st_.sentinelReply.append(char(b));
-            if (b == kCr) {
-                --st_.repliesExpected;
-                if (st_.repliesExpected <= 0)
-                    st_.replyDone = true;
-            }
-            return;
-        }
-        handleCcFrameByte(b);
-        return;
-    }
-    // Mars and anything else: the box relays nothing the program reads.
-}
-
-void BoxLink::handleCcFrameByte(quint8 b)
-{
-    CcFrame& f = st_.ccFrame;
-    if (f.count == 0) {
-        if (b == kCcAck) {
-            st_.ccAck = true;
-        } else if (b == kCcNakOrNriAck) {
-            if (job_.measuring)
-                parsers_->requestCcMeasurement();
-            else
-                st_.ccNak = true;
-        } else if (b == ';' || b == '?') {
-            f.slot[0] = b;
-            f.count = 1;
-        }
-        return;
-    }
-    f.slot[size_t(f.count)] = b;
-    ++f.count;
-
-    // Hand over a copy: the parser may start the next frame (its send can pump).
-    auto handOver = [this](int lastIndex, bool word) {
-        const CcFrame done = st_.ccFrame;
-        st_.ccFrame.count = 0;
-        if (word)
-            parsers_->parseCcWordReply(done);
-        else
-            parsers_->parseCcMeasureFrame(done, lastIndex);
-    };
-    if (f.slot[0] == ';') {
-        if (f.count >= 4)
-            handOver(3, true);
-        return;
-    }
-    const QString& model = job_.mechModel;
-    if (model == QLatin1String("C120") || model == QLatin1String("435")) {
-        if (f.count == 7) {
-            int sum = 0;
-            for (int i = 0; i <= 5; ++i)
-                sum += f.slot[size_t(i)];
-            if (sum % 256 == f.slot[6])
-                handOver(6, false);
-        } else if (f.count >= 8) {
-            handOver(7, false);
-        }
-    } else if (model == QLatin1String("450")) {
-        if (f.count >= 10)
-            handOver(9, false);
-    } else if (f.count >= 5) {
-        handOver(4, false);
-    }
+    ReceiveSide rx{st_, job_, *parsers_, entry_};
+    passThroughHandler(entry_.kind)(rx, b);
 }
 
 void BoxLink::processBoxLine(const QString& line)
@@ -349,8 +261,12 @@ void BoxLink::processBoxLine(const QString& line)
         case '*':
             if (plat::mid(line, 2, 2) == QLatin1String("EV"))
                 parsers_->parseCoinAccepted(line);
-            if (plat::mid(line, 2, 1) == QLatin1String("S"))
+            if (plat::mid(line, 2, 1) == QLatin1String("S")) {
                 st_.passThrough = true;
+                // Serial mode starts afresh: a frame left half-assembled by an earlier mech
+                // would swallow the first bytes this one sends.
+                st_.ccFrame.count = 0;
+            }
             if (plat::mid(line, 2, 1) == QLatin1String("R"))
                 st_.boxRestarted = true;
             break;

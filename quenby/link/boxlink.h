@@ -9,6 +9,7 @@
 #include "platform/jobguard.h"
 #include "platform/services.h"
 #include "platform/view.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/linkstate.h"
 #include "quenby/link/senddata.h"
 
@@ -66,8 +67,9 @@ public:
 
     // Sets countdownMs and pumps until done() or the countdown has run out. Returns done().
     bool waitFor(int ms, const std::function<bool()>& done = {});
-    // Break on, 100 ms on the countdown, break off; the box is back in line mode (passThrough off).
-    void sendBreak100();
+    // Break on, ms on the countdown, break off; the box is back in line mode (passThrough off).
+    void sendBreak(int ms);
+    void sendBreak100() { sendBreak(100); }
 
     // Opens the port if it is not open yet (9600,N,8,1); true when it is open afterwards.
     bool openPort(int portNumber, plat::OpenResult* why = nullptr);
@@ -76,7 +78,6 @@ private:
     void handleByte(quint8 b);
     void handleLineByte(quint8 b);
     void handlePassThroughByte(quint8 b);
-    void handleCcFrameByte(quint8 b);
     void trap(int textId, const std::function<void()>& fn);
     void portFailed(const QString& why);
     QString text(int id) const;
@@ -91,6 +92,10 @@ private:
     LinkParsers* parsers_ = nullptr;
     plat::View* mainView_ = nullptr;
     bool inReceive_ = false;
+    // The family table entry of the job's family and model, looked up again when they change
+    // (the G18 probe switches them within a job).
+    MechEntry entry_;
+    bool entryValid_ = false;
     shared::OutageSender sender_;
 };
 

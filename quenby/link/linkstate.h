@@ -16,6 +16,18 @@ struct JobState {
     QString mechModel;
     bool nriG10LineMode = false; // the NRI G10 validator test runs
     bool measuring = false;      // a coin measurement runs
+    // The user asked a running job to stop (the measurement window's Back / Cancel). Every long
+    // job and every unbounded wait looks at it, so whatever starts a job clears it first.
+    bool userAbort = false;
+
+    // What a job launcher does first: the family and model of the job, and no cancel left over
+    // from an earlier one.
+    void beginJob(const QString& family, const QString& model)
+    {
+        mechFamily = family;
+        mechModel = model;
+        userAbort = false;
+    }
 };
 
 // A CC frame being assembled in serial mode; slot 0 holds the start byte; count 0 = none open.
@@ -53,6 +65,10 @@ struct LinkState {
     QByteArray mechReply;
     bool ccAck = false;
     bool ccNak = false;
+    // The CC word reply: handled, its check failed, and the word (-1 after a failed check).
+    bool ccWordDone = false;
+    bool ccWordError = false;
+    qint32 ccWordValue = -1;
     QByteArray sentinelReply;
     bool sentinelLoggedOn = false; // set by the Sentinel logon; cleared by the receive side on "%"
 };

@@ -28,7 +28,7 @@ void putText(const QByteArray& text, int firstWord, const MechEntry& e, const Se
     for (char ch : text) {
         const int code = static_cast<unsigned char>(ch);
         for (int s = 0; s < e.mars.maxSegments; ++s) {
-            if (!selected[size_t(s)])
+            if (!selected(s))
                 continue;
             putNibble(image, w + segmentData(e, s), code / 16);
             putNibble(image, w + 1 + segmentData(e, s), code % 16);
@@ -52,7 +52,7 @@ void clearImageBuffers(MemoryImages& images)
 void readSegmentChecks(const std::array<int, 4>& chkSeg, SegmentSelection& segmentSelected)
 {
     for (size_t i = 0; i < chkSeg.size(); ++i)
-        segmentSelected[i] = chkSeg[i] == 1;
+        segmentSelected(int(i)) = chkSeg[i] == 1;
 }
 
 void setPromChangeFlag(bool on, const MechEntry& entry, const SegmentSelection& segmentSelected,
@@ -61,7 +61,7 @@ void setPromChangeFlag(bool on, const MechEntry& entry, const SegmentSelection& 
     if (entry.kind != MechKind::Mars)
         return;
     for (int s = 0; s < entry.mars.maxSegments; ++s) {
-        if (segmentSelected[size_t(s)])
+        if (segmentSelected(s))
             putNibble(progImage, segmentData(entry, s) + kMarkerWord, on ? 15 : 0);
     }
 }
@@ -120,7 +120,7 @@ VerifyResult comparePromSegments(const Image& readImage, bool readComplete, cons
     const int lastSegment = std::min(promSize == 1 ? 3 : 1, entry.mars.maxSegments - 1);
     const int words = entry.mars.segmentWords;
     for (int s = 0; s <= lastSegment; ++s) {
-        if (!segmentSelected[size_t(s)])
+        if (!segmentSelected(s))
             continue;
         const auto diffs = differingWords(readImage, progImage, s * words, s * words + words - 1);
         out.differences.insert(out.differences.end(), diffs.begin(), diffs.end());

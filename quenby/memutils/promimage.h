@@ -3,6 +3,7 @@
 // segment check boxes, the change marker and coin set reference of a Mars PROM image, the ME181
 // layout, and the comparison a PROM verify makes.
 
+#include "quenby/clonewizard/cointables.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/images.h"
 
@@ -11,8 +12,9 @@
 
 namespace quenby {
 
-// Elements 0..3: the PROM segments (or EEPROM pages) chosen for programming.
-using SegmentSelection = std::array<bool, 5>;
+// Elements 0..3: the PROM segments (or EEPROM pages) chosen for programming; the program holds
+// one, in its coin set tables.
+using SegmentSelection = CheckedArray<bool, 5>;
 
 // Words 0..511 of the three images to 0 (word 512 keeps its value). readImage no longer holds
 // any mech's memory afterwards.

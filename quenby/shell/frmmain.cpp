@@ -43,9 +43,12 @@ QLabel* artwork(QWidget* parent, int x, int y, int w, int h)
 }
 } // namespace
 
-frmMain::frmMain(Program& program) : Timer1(*program.svc.sched), Timer2(*program.svc.sched), p_(program)
+frmMain::frmMain(Program& program)
+    : Timer1(*program.svc.sched), Timer2(*program.svc.sched), Timer3(*program.svc.sched), p_(program)
 {
     build();
+    Timer3.setInterval(1000);
+    Timer3.setEnabled(false);
     Timer1.onTick = [this] {
         p_.guard.handle(QStringLiteral("frmMain.Timer1_Timer : "), [this] { p_.link.Timer1_Timer(); });
     };
@@ -62,6 +65,7 @@ void frmMain::stopTimers()
 {
     Timer1.setEnabled(false);
     Timer2.setEnabled(false);
+    Timer3.setEnabled(false);
 }
 
 void frmMain::build()
@@ -224,6 +228,7 @@ void frmMain::Form_Load()
     cmbLanguage->setCurrentIndex(0);
     texts.languageName = cmbLanguage->currentText();
     p_.comPortNumber = 1;
+    p_.memory.coins.coinValueMultiple = 1;
     p_.state.portOpen = false;
 
     frmConfig->setVisible(true);
@@ -285,7 +290,7 @@ void frmMain::setupMainForm()
     for (const char* name : kMenuControls)
         c_.setEnabled(QString::fromLatin1(name), true);
     p_.state.passThrough = false;
-    p_.promSize = 0;
+    p_.memory.promSize = 0;
     p_.rangeLow1 = 2;
     p_.rangeHigh1 = 3000;
     p_.rangeLow2 = 2;
@@ -321,6 +326,12 @@ void frmMain::writeConfig(int port, const QString& language)
     if (auto err = writeSettings(p_.programFolder(), port, language, p_.state.mechReply))
         p_.errors.reportError(id::WriteConfig, *err);
     cmdCancConfig->setEnabled(true);
+}
+
+void frmMain::writeShownConfig()
+{
+    p_.texts.languageName = cmbLanguage->currentText();
+    writeConfig(ComboPort->currentIndex() + 1, p_.texts.languageName);
 }
 
 void frmMain::startupPort()

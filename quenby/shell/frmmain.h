@@ -33,6 +33,9 @@ public:
     void setupMainForm();
     void setCaptions();
     void writeConfig(int port, const QString& language);
+    // writeConfig with what the window shows: the port list's entry + 1 and the language list's
+    // text, which also becomes the language name.
+    void writeShownConfig();
     // Before a job: opens the port chosen in the port list (its index + 1) when it is not open,
     // then resets the box link.
     void startupPort();
@@ -48,9 +51,11 @@ public:
     plat::NamedControls& controls() { return c_; }
     const plat::NamedControls& controls() const { return c_; }
 
-    // The countdown tick; Timer2's handler belongs to the validator test.
+    // The countdown tick; Timer2's handler belongs to the validator test, Timer3's (1000 ms, the
+    // CC keep-alive) to the measurement.
     plat::Timer Timer1;
     plat::Timer Timer2;
+    plat::Timer Timer3;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

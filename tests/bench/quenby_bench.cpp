@@ -1,11 +1,24 @@
 // Benchmarks of the first program in real time against the simulated box:
 //  1. CPU used while the program waits 2.4 s (three 800 ms reply waits) for a silent box;
-//  2. wall time from launch to the main window, against the waits the start-up prescribes.
+//  2. wall time from launch to the main window, against the waits the start-up prescribes;
+//  3. the memory jobs (CC 435 read, Sentinel read, G13-6000 read, G13-0000 programming, Mars 2K
+//     read, one burnt segment) against their floor: the same job on virtual time, which takes
+//     exactly the wire time of its bytes at 9600 baud, the box's and mech's latencies and the
+//     fixed waits the jobs prescribe (on the 20 ms tick), and nothing for the program itself;
+//  4. CPU used during the 10 s wait for a Mars PROM read that never ends.
 
+#include "platform/timer.h"
+#include "quenby/link/boxcheck.h"
+#include "quenby/link/catalogue.h"
+#include "quenby/link/marsprom.h"
+#include "quenby/link/mechfamily.h"
+#include "quenby/link/nrimech.h"
 #include "quenby/program.h"
 #include "quenby/shell/frmmain.h"
 #include "quenby/shell/settings.h"
+#include "sim/marssocket.h"
 #include "sim/quenbybox.h"
+#include "sim/quenbymechs.h"
 #include "sim/simport.h"
 #include "tests/bench/benchsupport.h"
 
@@ -30,6 +43,153 @@ plat::Services services(plat::Scheduler& s, bench::OkDialogs& d, bench::Silent& 
         return p;
     };
     return svc;
+}
+
+struct NoProgress : plat::ProgressSink {
+    void setCaption(const QString&) override {}
+    void setTitle(const QString&) override {}
+    void showSegment(bool) override {}
+    void setSegment(const QString&) override {}
+    void show() override {}
+    void hide() override {}
+    void unload() override {}
+    void showStep(int) override {}
+};
+
+// The link, the check and the mech families on a given clock, with a mech of the model plugged in.
+struct MechRig {
+    bench::OkDialogs dialogs;
+    bench::Silent sound;
+    bench::Env env;
+    plat::Services svc;
+    quenby::TextTable texts;
+    quenby::ErrorReporter errors{texts, dialogs};
+    quenby::JobState job;
+    quenby::LinkState st;
+    sim::QuenbyBox box;
+    sim::SimPort port;
+    quenby::BoxLink link;
+    quenby::BoxCheck check;
+    quenby::ModelParams params;
+    quenby::MemoryState mem;
+    NoProgress progress;
+    quenby::MechFamilies families;
+    std::unique_ptr<quenby::LinkParsers> parsers;
+    std::unique_ptr<quenby::MechLogons> logons;
+    plat::Timer timer1;
+
+    MechRig(plat::Scheduler& s, const QString& family, const QString& model)
+        : svc(services(s)),
+          port(s, box),
+          link(svc, st, texts, errors, job),
+          check(link, svc, texts, errors, job),
+          families(link, check, svc, texts, errors, job, params, mem, progress, [this] { return env.programFolder(); }),
+          parsers(families.makeParsers()),
+          logons(families.makeLogons()),
+          timer1(s)
+    {
+        link.setPort(&port);
+        link.setParsers(*parsers);
+        check.setLogons(*logons);
+        timer1.setInterval(quenby::BoxLink::kTickMs);
+        timer1.onTick = [this] { link.Timer1_Timer(); };
+        timer1.setEnabled(true);
+        check.openChosenPort(1);
+        job.beginJob(family, model);
+        quenby::setMechParameters(params, family, model, texts);
+        box.swapMech(model);
+    }
+    plat::Services services(plat::Scheduler& s)
+    {
+        plat::Services out;
+        out.sched = &s;
+        out.dialogs = &dialogs;
+        out.sound = &sound;
+        out.env = &env;
+        return out;
+    }
+    quenby::MechContext& ctx() { return families.ctx; }
+};
+
+struct Job {
+    const char* name;
+    const char* family;
+    const char* model;
+    std::function<void(MechRig&)> prepare;
+    std::function<void(MechRig&)> run;
+};
+
+// Runs the job once on virtual time (its floor) and once on the real clock.
+void benchJob(const Job& j)
+{
+    plat::Millis floorMs = 0;
+    {
+        plat::VirtualScheduler vs;
+        MechRig r(vs, j.family, j.model);
+        if (j.prepare)
+            j.prepare(r);
+        const plat::Millis t0 = vs.nowMs();
+        j.run(r);
+        floorMs = vs.nowMs() - t0;
+    }
+    plat::RealScheduler rs;
+    MechRig r(rs, j.family, j.model);
+    if (j.prepare)
+        j.prepare(r);
+    const double c0 = bench::cpuSeconds();
+    const plat::Millis t0 = rs.nowMs();
+    j.run(r);
+    const plat::Millis took = rs.nowMs() - t0;
+    const double cpu = bench::cpuSeconds() - c0;
+    std::printf("%-26s %6lld ms  floor %6lld ms  over the floor %+5.1f%%  CPU %.3f s\n", j.name, (long long)took,
+                (long long)floorMs, 100.0 * double(took - floorMs) / double(floorMs), cpu);
+}
+
+void memoryJobs()
+{
+    std::printf("memory jobs (floor: the job on virtual time = wire time at 9600 baud, box latency %lld ms, "
+                "the jobs' fixed waits on the 20 ms tick):\n",
+                (long long)sim::QuenbyBox().latencyMs);
+    auto read = [](MechRig& r) { quenby::readMechMemory(r.ctx()); };
+    const Job jobs[] = {
+        {"CC 435 read", "CC", "435", {}, read},
+        {"Sentinel read", "CC", "Sentinel", {}, read},
+        {"G13-6000 read", "NRI", "G13-6000", {}, read},
+        {"G13-0000 programming", "NRI", "G13-0000",
+         [](MechRig& r) {
+             for (int c = 1; c <= 6; ++c)
+                 for (int col = 1; col <= 8; ++col)
+                     r.mem.coins.coinLimitTable(c, col) = 20 * col + c;
+         },
+         [](MechRig& r) { quenby::NriFamily(r.ctx(), quenby::mechEntry("NRI", "G13-0000")).program(); }},
+        {"Mars 2K read", "Mars", "ME111", [](MechRig& r) { r.mem.promSize = 1; }, read},
+        {"Mars segment burnt", "Mars", "ME111",
+         [](MechRig& r) {
+             static_cast<sim::MarsSocket*>(r.box.plugged())->insert(sim::MarsProm::blank(512, sim::MarsProm::Kind::Ombrix));
+             for (int a = 0; a < 128; ++a)
+                 r.mem.images.progImage[size_t(a)] = a % 16;
+             r.mem.currentSegment = 1;
+         },
+         [](MechRig& r) { quenby::MarsPromFamily(r.ctx(), quenby::mechEntry("Mars", "ME111")).programRange(0, 127); }},
+    };
+    for (const Job& j : jobs)
+        benchJob(j);
+}
+
+// A Mars read whose PROM socket never answers: the whole 10 s time-out.
+void marsTimeout()
+{
+    plat::RealScheduler rs;
+    MechRig r(rs, "Mars", "ME111");
+    r.box.plug(nullptr);
+    r.mem.promSize = 1;
+    const double c0 = bench::cpuSeconds();
+    const plat::Millis t0 = rs.nowMs();
+    quenby::readMechMemory(r.ctx());
+    const double wall = double(rs.nowMs() - t0) / 1000.0;
+    const double cpu = bench::cpuSeconds() - c0;
+    std::printf("Mars read time-out: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
+                100.0 * cpu / wall);
 }
 
 } // namespace
@@ -95,5 +255,9 @@ int main(int argc, char** argv)
         std::printf("silent box: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
                     100.0 * cpu / wall);
     }
+
+    // 3. and 4.
+    memoryJobs();
+    marsTimeout();
     return 0;
 }

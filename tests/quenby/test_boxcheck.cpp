@@ -5,6 +5,7 @@
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 #include "sim/quenbybox.h"
+#include "tests/quenby/transcript.h"
 #include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
@@ -37,15 +38,7 @@ struct CheckTest : ::testing::Test {
         port.clearTranscript();
     }
 
-    // Times at which each send whose bytes equal `what` went out.
-    std::vector<plat::Millis> sentAt(const QByteArray& what) const
-    {
-        std::vector<plat::Millis> out;
-        for (const auto& e : port.transcript())
-            if (e.kind == sim::TranscriptEntry::Sent && e.bytes == what)
-                out.push_back(e.at);
-        return out;
-    }
+    std::vector<plat::Millis> sentAt(const QByteArray& what) const { return quenby_tests::sentAt(port, what); }
 };
 
 TEST_F(CheckTest, MarsMe181SendsWCfdJBeforeTheStatusRequest)

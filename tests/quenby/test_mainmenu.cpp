@@ -34,13 +34,13 @@ TEST_F(MenuTest, RestingStateIsRestoredWhateverTheJobLeft)
     for (const char* name : kMenu)
         mainC().setEnabled(name, false);
     p->state.passThrough = true;
-    p->promSize = 1;
+    p->memory.promSize = 1;
     p->rangeLow1 = p->rangeHigh1 = p->rangeLow2 = p->rangeHigh2 = p->rangeLow3 = p->rangeHigh3 = 0;
     main().setupMainForm();
     for (const char* name : kMenu)
         EXPECT_TRUE(mainC().isEnabled(name)) << name;
     EXPECT_FALSE(p->state.passThrough);
-    EXPECT_EQ(p->promSize, 0);
+    EXPECT_EQ(p->memory.promSize, 0);
     EXPECT_EQ(p->rangeLow1, 2);
     EXPECT_EQ(p->rangeHigh1, 3000);
     EXPECT_EQ(p->rangeLow2, 2);

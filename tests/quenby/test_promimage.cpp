@@ -20,9 +20,9 @@ const MechEntry kCc = mechEntry("CC", "C120");
 
 SegmentSelection selected(std::initializer_list<int> segments)
 {
-    SegmentSelection s{};
+    SegmentSelection s;
     for (int i : segments)
-        s[size_t(i)] = true;
+        s(i) = true;
     return s;
 }
 
@@ -49,10 +49,10 @@ TEST(PromImage, ClearingKeepsWord512AndForgetsTheRead)
 
 TEST(PromImage, SegmentChecksAndChangeMarkers)
 {
-    SegmentSelection s{};
-    s[4] = true;
+    SegmentSelection s;
+    s(4) = true;
     readSegmentChecks({1, 0, 2, 1}, s); // 2: greyed
-    EXPECT_EQ(s, (SegmentSelection{true, false, false, true, true}));
+    EXPECT_EQ(s, selected({0, 3, 4}));
 
     Image img{};
     setPromChangeFlag(true, kMars, selected({0, 2}), img);

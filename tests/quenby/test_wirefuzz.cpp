@@ -2,6 +2,7 @@
 // (guard words around them must survive), and what a short reply lacks reads 0.
 #include "quenby/link/ccwire.h"
 #include "quenby/link/marswire.h"
+#include "quenby/link/mechfamily.h"
 #include "quenby/link/nriwire.h"
 #include "quenby/link/sentinelwire.h"
 #include "quenby/shell/texts.h"
@@ -130,5 +131,70 @@ TEST(WireFuzz, TruncatedNriRecordsReadTheirMissingFieldsAsZero)
         }
         for (int c = 1; c <= 12; ++c)
             EXPECT_EQ(t.nriCoinX0F[size_t(c)], expect(2 * c - 1, c % 2 ? 30 : 10)) << cut;
+    }
+}
+
+namespace {
+
+// Counts what the byte handlers hand on and checks each frame's length on the way.
+struct FrameCheck : LinkParsers {
+    int words = 0, measures = 0, requests = 0, reports = 0;
+    void parseCcWordReply(const CcFrame& f) override
+    {
+        ++words;
+        EXPECT_EQ(f.count, 4);
+    }
+    void parseCcMeasureFrame(const CcFrame& f, int last) override
+    {
+        ++measures;
+        EXPECT_EQ(f.count, last + 1);
+        EXPECT_TRUE(f.slot[0] == '?');
+    }
+    void requestCcMeasurement() override { ++requests; }
+    void parseG10CoinAccepted(const QByteArray&) override { ++reports; }
+};
+
+} // namespace
+
+TEST(WireFuzz, MechBytesOfEveryModelWhileTheBoxRelays)
+{
+    std::mt19937 rng(17);
+    const std::pair<const char*, const char*> models[] = {
+        {"CC", "C120"},     {"CC", "220B"},     {"CC", "335"},        {"CC", "435"},          {"CC", "450"},
+        {"CC", "Sentinel"}, {"CC", "Other"},    {"NRI", "G13-6000"},  {"NRI", "G10-4000/5"},  {"NRI", "G18-0000"},
+        {"Mars", "ME181"},  {"Ink", "Nothing"},
+    };
+    // Frame starts, acknowledgements and CRs often, so frames of every length come by.
+    const QByteArray likely = QByteArray(";?\x05\x06\r%\x80", 7) + "0123";
+    for (const auto& [family, model] : models) {
+        SCOPED_TRACE(model);
+        const MechEntry e = mechEntry(family, model);
+        for (bool measuring : {false, true}) {
+            JobState job;
+            job.mechFamily = family;
+            job.mechModel = model;
+            job.measuring = measuring;
+            job.nriG10LineMode = measuring && e.isNri();
+            Guarded<LinkState> st;
+            FrameCheck parsers;
+            ReceiveSide rx{st.value, job, parsers, e};
+            const PassThroughHandler handle = passThroughHandler(e.kind);
+            for (int k = 0; k < 20000; ++k) {
+                const QByteArray b = k % 2 ? randomBytes(rng, 1) : randomBytes(rng, 1, likely);
+                if (!b.isEmpty())
+                    handle(rx, quint8(b[0]));
+                ASSERT_GE(st.value.ccFrame.count, 0);
+                ASSERT_LE(st.value.ccFrame.count, 9);
+            }
+            EXPECT_TRUE(st.intact());
+            if (e.kind == MechKind::CcWord) {
+                EXPECT_GT(parsers.words, 0);
+                EXPECT_GT(parsers.measures, 0);
+                EXPECT_EQ(parsers.requests > 0, measuring);
+            }
+            if (e.isNri()) {
+                EXPECT_EQ(parsers.reports > 0, measuring);
+            }
+        }
     }
 }

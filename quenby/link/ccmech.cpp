@@ -1,0 +1,282 @@
+#include "quenby/link/ccmech.h"
+
+#include "platform/runtimeerror.h"
+#include "platform/textfile.h"
+#include "quenby/link/ccwire.h"
+#include "quenby/shell/texts.h"
+
+#include <algorithm>
+#include <span>
+
+namespace quenby {
+
+namespace {
+
+constexpr quint8 kAck = 0x05;
+constexpr quint8 kNak = 0x06;
+constexpr int kLogonTries = 3;
+constexpr int kLogonRetryMs = 500;
+constexpr int kWordWaitMs = 2000;
+
+namespace id {
+constexpr int ErrorTitle = 102;
+constexpr int ReadCaption = 127;
+constexpr int ReadTitle = 128;
+constexpr int ReadError = 130;
+constexpr int WordTimeout = 147;
+constexpr int WordChecksum = 148;
+constexpr int ReadWordError = 149;
+constexpr int WriteWordError = 150;
+constexpr int WriteCaption = 305;
+constexpr int WriteTitle = 306;
+constexpr int WriteRefused = 307;
+constexpr int WriteRefusedTitle = 308;
+constexpr int WriteError = 311;
+constexpr int VerifyOk = 316;
+constexpr int VerifyOkTitle = 317;
+constexpr int VerifyFail = 318;
+constexpr int VerifyFailTitle = 319;
+} // namespace id
+
+} // namespace
+
+// ---- both protocols -----------------------------------------------------------------------------
+
+int EepromFamily::words() const { return std::clamp(ctx_.params.memorySize, 0, kImageTop + 1); }
+
+void EepromFamily::prepareProgress(int captionId, int titleId)
+{
+    ctx_.progress.setCaption(ctx_.text(captionId));
+    ctx_.progress.setTitle(ctx_.text(titleId));
+    ctx_.progress.showSegment(false);
+    ctx_.progress.setStep(0);
+}
+
+void EepromFamily::writeDump()
+{
+    QString why;
+    const QString path = ctx_.folderFile(scratchFileName(entry_.model));
+    if (!plat::writeLines(path, eepromDataLines(ctx_.mem.images.readImage, words()), &why))
+        throw plat::RuntimeError(plat::err::PathFileAccess, why);
+}
+
+bool EepromFamily::readImageIsTheMech()
+{
+    if (ctx_.mem.images.holdsWholeMemoryOf(entry_.model))
+        return true;
+    ctx_.errors.reportError(id::WriteError,
+                            plat::RuntimeError(5, QStringLiteral("The mech's memory has not been read in full")));
+    return false;
+}
+
+int EepromFamily::readAllWords(int& stopText)
+{
+    const int n = words();
+    Image& image = ctx_.mem.images.readImage;
+    stopText = 0;
+    int a = 0;
+    for (; a < n; ++a) {
+        const qint32 w = readWord(a);
+        if (w < 0) {
+            stopText = readFailure();
+            break;
+        }
+        image[size_t(a)] = w;
+        ctx_.progress.setStep(a * plat::ProgressSink::kSteps / n);
+    }
+    return a;
+}
+
+bool EepromFamily::writeAllWords(int failTextId, int failTitleId)
+{
+    const int n = words();
+    Image& prog = ctx_.mem.images.progImage;
+    for (int a = 0; a < n; ++a) {
+        beforeWriting(a);
+        const bool written = writeWord(a, prog[size_t(a)]);
+        ctx_.progress.setStep(a * plat::ProgressSink::kSteps / n);
+        if (!written) {
+            ctx_.message(ctx_.text(failTextId) + QString::number(a), plat::mb::OKOnly | plat::mb::Critical, failTitleId);
+            return false;
+        }
+    }
+    return true;
+}
+
+ReadState EepromFamily::finishRead(int wordsRead, int stopTextId)
+{
+    MemoryImages& images = ctx_.mem.images;
+    if (wordsRead >= words() && stopTextId == 0)
+        images.readCompleted(entry_.model);
+    else
+        images.readStopped(entry_.model, stopTextId, wordsRead);
+    return images.lastRead;
+}
+
+std::optional<VerifyResult> EepromFamily::verify()
+{
+    ctx_.link.sendJ();
+    readMechMemory(ctx_);
+    ctx_.link.sendW();
+    const MemoryImages& images = ctx_.mem.images;
+    VerifyResult result;
+    result.readComplete = images.holdsWholeMemoryOf(entry_.model);
+    result.differences = differingWords(images.readImage, images.progImage, 0, entry_.cc.verifyLast(words()));
+    if (result.ok())
+        ctx_.message(ctx_.text(id::VerifyOk), plat::mb::OKOnly, id::VerifyOkTitle);
+    else
+        ctx_.message(ctx_.text(id::VerifyFail), plat::mb::OKOnly | plat::mb::Critical, id::VerifyFailTitle);
+    return result;
+}
+
+// ---- word protocol ------------------------------------------------------------------------------
+
+void CcWordFamily::receiveByte(ReceiveSide& rx, quint8 b)
+{
+    LinkState& st = rx.st;
+    CcFrame& f = st.ccFrame;
+    if (f.count == 0) {
+        if (b == kAck) {
+            st.ccAck = true;
+        } else if (b == kNak) {
+            if (rx.job.measuring)
+                rx.parsers.requestCcMeasurement();
+            else
+                st.ccNak = true;
+        } else if (b == ';' || b == '?') {
+            f.slot[0] = b;
+            f.count = 1;
+        }
+        return;
+    }
+    f.slot[size_t(f.count)] = b;
+    ++f.count;
+
+    // Hand over a copy: the parser may start the next frame (its send can pump).
+    auto handOver = [&](int lastIndex, bool word) {
+        const CcFrame done = st.ccFrame;
+        st.ccFrame.count = 0;
+        if (word)
+            rx.parsers.parseCcWordReply(done);
+        else
+            rx.parsers.parseCcMeasureFrame(done, lastIndex);
+    };
+    if (f.slot[0] == ';') {
+        if (f.count >= 4)
+            handOver(3, true);
+        return;
+    }
+    const int last = rx.entry.cc.measureFrameLast;
+    if (!rx.entry.cc.measureFrameSummed) {
+        if (f.count >= last + 1)
+            handOver(last, false);
+        return;
+    }
+    // A frame whose sum matches ends at its checksum; one whose sum fails grows by a byte.
+    if (f.count == last + 1) {
+        int sum = 0;
+        for (int i = 0; i < last; ++i)
+            sum += f.slot[size_t(i)];
+        if (sum % 256 == f.slot[size_t(last)])
+            handOver(last, false);
+    } else if (f.count >= last + 2) {
+        handOver(last + 1, false);
+    }
+}
+
+void CcWordFamily::parseWordReply(LinkState& st, const CcFrame& frame)
+{
+    const CcWordReply reply = parseCcWordReply(std::span<const qint32>(frame.slot.data(), 4));
+    st.ccWordError = reply.error;
+    st.ccWordValue = reply.value;
+    st.ccWordDone = true;
+}
+
+qint32 CcWordFamily::readWord(int address)
+{
+    qint32 result = -1;
+    lastFailure_ = id::ReadWordError;
+    ctx_.trap(id::ReadWordError, [&] {
+        LinkState& st = ctx_.st();
+        const int a = address & 0xFF;
+        st.ccWordDone = false;
+        // The verdict of an earlier frame is no part of this word's.
+        st.ccWordError = false;
+        ctx_.link.sendData(ccReadRequest(a));
+        ctx_.link.waitFor(kWordWaitMs, [&st] { return st.ccWordDone; });
+        result = st.ccWordValue;
+        lastFailure_ = 0;
+        if (!st.ccWordDone) {
+            ctx_.message(ctx_.text(id::WordTimeout), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+            result = -1;
+            lastFailure_ = id::WordTimeout;
+        }
+        if (st.ccWordError) {
+            ctx_.message(ctx_.text(id::WordChecksum) + QString::number(a), plat::mb::OKOnly | plat::mb::Critical,
+                         id::ErrorTitle);
+            result = -1;
+            lastFailure_ = id::WordChecksum;
+        }
+    });
+    return result;
+}
+
+bool CcWordFamily::writeWord(int address, qint32 value)
+{
+    bool ok = false;
+    ctx_.trap(id::WriteWordError, [&] {
+        if (inImage(address) && ctx_.mem.images.readImage[size_t(address)] == value) {
+            ok = true;
+            return;
+        }
+        LinkState& st = ctx_.st();
+        st.ccAck = false;
+        st.ccNak = false;
+        ctx_.link.sendData(ccWriteRequest(address, value));
+        ctx_.link.waitFor(kWordWaitMs, [&st] { return st.ccAck || st.ccNak; });
+        ok = st.ccAck;
+    });
+    return ok;
+}
+
+ReadState CcWordFamily::read()
+{
+    int wordsRead = 0;
+    int stopText = id::ReadError;
+    ctx_.trap(id::ReadError, [&] {
+        prepareProgress(id::ReadCaption, id::ReadTitle);
+        for (int attempt = 0; attempt < kLogonTries; ++attempt) {
+            if (ctx_.layers.ccLogon())
+                break;
+            ctx_.link.delayMs(kLogonRetryMs);
+        }
+        // Without a logon the first word times out and says so.
+        ctx_.progress.show();
+        wordsRead = readAllWords(stopText);
+        ctx_.layers.ccLogoff();
+        writeDump();
+    });
+    ctx_.progress.hide();
+    return finishRead(wordsRead, stopText);
+}
+
+bool CcWordFamily::program()
+{
+    if (!readImageIsTheMech())
+        return false;
+    bool ok = false;
+    ctx_.trap(id::WriteError, [&] {
+        prepareProgress(id::WriteCaption, id::WriteTitle);
+        if (!ctx_.layers.ccLogon()) {
+            ctx_.layers.resetProgrammerBox();
+            return;
+        }
+        ctx_.progress.show();
+        ok = writeAllWords(id::WriteRefused, id::WriteRefusedTitle);
+        ctx_.layers.ccLogoff();
+    });
+    ctx_.progress.hide();
+    return ok;
+}
+
+} // namespace quenby

@@ -1,0 +1,111 @@
+#include "quenby/link/nrimech.h"
+
+#include "quenby/memutils/nridatafile.h"
+
+namespace quenby {
+
+namespace {
+
+constexpr quint8 kAck = 0x06;
+constexpr quint8 kG10ReportStart = 0x80;
+constexpr int kLogonTries = 4;
+constexpr int kLogonRetryMs = 500;
+
+namespace id {
+constexpr int ErrorTitle = 102;
+constexpr int ReadCaption = 131;
+constexpr int ReadTitle = 132;
+constexpr int NoCommunication = 133;
+constexpr int ReadError = 136;
+} // namespace id
+
+} // namespace
+
+void NriFamily::receiveByte(ReceiveSide& rx, quint8 b)
+{
+    LinkState& st = rx.st;
+    if (rx.job.nriG10LineMode) {
+        if (b == kG10ReportStart)
+            st.mechReply.clear();
+        else if (b == '\r')
+            rx.parsers.parseG10CoinAccepted(st.mechReply);
+        else
+            st.mechReply.append(char(b));
+        return;
+    }
+    if (b == kAck) {
+        st.replyAck = true;
+    } else if (b == '\r') {
+        countReplyEnd(st);
+    } else {
+        st.mechReply.append(char(b));
+        if (b == '?')
+            st.replyError = true;
+    }
+}
+
+void NriFamily::reportNoLogon(int firstTextId)
+{
+    ctx_.message(ctx_.text(firstTextId) + QStringLiteral("\r\n") + ctx_.text(firstTextId + 1) + QStringLiteral("\r\n") +
+                     ctx_.text(firstTextId + 2),
+                 plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+}
+
+ReadState NriFamily::read()
+{
+    ReadState out{false, entry_.model, 0, -1};
+    plat::ProgressSink& progress = ctx_.progress;
+    progress.setCaption(ctx_.text(id::ReadCaption));
+    progress.setTitle(ctx_.text(id::ReadTitle));
+    progress.showSegment(false);
+    progress.setStep(0);
+
+    bool on = false;
+    for (int attempt = 0; attempt < kLogonTries && !on; ++attempt) {
+        ctx_.trap(id::ReadError, [&] { on = ctx_.layers.nriLogon(); });
+        if (!on)
+            ctx_.link.delayMs(kLogonRetryMs);
+    }
+    if (!on) {
+        // Nothing is read and the box is left as the logon left it.
+        reportNoLogon(id::NoCommunication);
+        out.stopTextId = id::NoCommunication;
+        return out;
+    }
+    progress.show();
+
+    const JobState& job = ctx_.job;
+    int bar = 0;
+    for (const NriReadStep& step : nriReadPlan(entry_, ctx_.params)) {
+        ctx_.trap(id::ReadError, [&] {
+            // After a cancel only the records every read needs are still asked for; a command
+            // not sent leaves its line and fields as they were, to be saved or programmed later.
+            const bool runs = step.alwaysSent || !job.userAbort;
+            if (runs && !step.command.isEmpty()) {
+                // A reply that did not come in time is stored as it stands: missing fields read 0.
+                ctx_.layers.sendNriAndWait(step.command, step.replies);
+                storeNriReply(step, ctx_.st().mechReply, entry_, ctx_.params, ctx_.mem.nri);
+            } else if (!runs && step.line > 0 && out.stopAddress < 0) {
+                out.stopAddress = step.line;
+            }
+            if (step.progress >= 0)
+                bar = step.progress;
+            if (step.advance)
+                ++bar;
+            progress.setStep(bar);
+            if (step.pauseAfterMs > 0 && !job.userAbort)
+                ctx_.link.delayMs(step.pauseAfterMs);
+        });
+    }
+    out.complete = !job.userAbort;
+    if (out.complete) {
+        ctx_.trap(id::ReadError, [&] {
+            writeNriDataFile(ctx_.folderFile(scratchFileName(entry_.model)), ctx_.mem.nri.nriDataLines);
+        });
+    }
+    ctx_.trap(id::ReadError, [&] { ctx_.layers.resetProgrammerBox(); });
+    progress.hide();
+    return out;
+}
+
+} // namespace quenby

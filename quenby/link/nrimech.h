@@ -1,0 +1,41 @@
+#pragma once
+// NRI mechs, reached in serial mode on their model's interface and identified with "I". The newer
+// models keep 28 numbered records of hex text ("X" reads one, "Z" writes one); the older ones
+// answer in decimal lines and take paced data records ("D", "B" or "F", "E").
+
+#include "quenby/link/mechfamily.h"
+#include "quenby/link/nriwire.h"
+
+namespace quenby {
+
+class NriFamily : public MechFamily {
+public:
+    using MechFamily::MechFamily;
+
+    bool logon() override { return ctx_.layers.nriLogon(); }
+    void logoff() override { ctx_.layers.resetProgrammerBox(); }
+    // Up to four logons 500 ms apart (texts 133 to 135 when none took: nothing changes), every
+    // record of the model into the NRI tables and data lines, the scratch data file, the box
+    // reset. A cancel (userAbort) sends nothing more, leaves what was not read as it was and
+    // writes no scratch file.
+    ReadState read() override;
+    // Every record built from the job's tables before the logon (text 142 and nothing sent when
+    // one cannot be encoded), one logon (texts 139 to 141), the records, the box reset, and
+    // "NRI Memory Programmed OK" or "Error Programming NRI Memory".
+    bool program() override;
+    std::optional<VerifyResult> verify() override { return std::nullopt; }
+
+    // The receive side's handler of NRI bytes outside the G10 validator test (06 acknowledges,
+    // CRs count replies, "?" refuses, the rest is reply text), and of G10 reports during it.
+    static void receiveByte(ReceiveSide& rx, quint8 b);
+
+private:
+    // "No Communication with the NRI Coin Mech", " or Wrong Mech Type", "Check Coin Mech Type and
+    // Connections": the three texts from firstTextId, one a line.
+    void reportNoLogon(int firstTextId);
+};
+
+// What NRI programming reads from the program's tables.
+NriProgramInput nriProgramInput(const MemoryState& mem);
+
+} // namespace quenby

@@ -1,0 +1,97 @@
+#include "quenby/link/nrimech.h"
+
+namespace quenby {
+
+namespace {
+
+namespace id {
+constexpr int ErrorTitle = 102;
+constexpr int Caption = 137;
+constexpr int Title = 138;
+constexpr int NoCommunication = 139;
+constexpr int Failed = 142;
+constexpr int Programmed = 143;
+constexpr int ProgrammedTitle = 144;
+constexpr int ProgramError = 145;
+} // namespace id
+
+} // namespace
+
+NriProgramInput nriProgramInput(const MemoryState& mem)
+{
+    const CoinTables& t = mem.coins;
+    NriProgramInput in;
+    for (int c = 0; c < t.coinLimitTable.rows(); ++c)
+        for (int col = 0; col < t.coinLimitTable.cols(); ++col)
+            in.coinLimitTable[size_t(c)][size_t(col)] = t.coinLimitTable(c, col);
+    for (int c = 0; c < t.coinValues.size(); ++c) {
+        in.coinValues[size_t(c)] = t.coinValues(c);
+        in.coinOutputs[size_t(c)] = t.coinOutputs(c);
+    }
+    in.coinValueMultiple = t.coinValueMultiple;
+    in.coin = mem.nriCoin;
+    for (int j = 0; j < t.nriXValues.size(); ++j)
+        in.nriXValues[size_t(j)] = t.nriXValues(j);
+    in.nriXLoaded = t.nriXLoaded;
+    for (int k = 0; k < t.nriRouting.size(); ++k)
+        in.nriRouting[size_t(k)] = t.nriRouting(k);
+    in.routingLoaded = t.routingLoaded;
+    return in;
+}
+
+bool NriFamily::program()
+{
+    bool programmed = false;
+    ctx_.trap(id::ProgramError, [&] {
+        // Every record is built before the mech is touched: one that cannot be encoded ends the
+        // job here, with nothing written.
+        const NriProgramPlan plan = nriProgramPlan(entry_, ctx_.params, nriProgramInput(ctx_.mem), ctx_.mem.nri,
+                                                   ctx_.svc.sched->wallClock().date());
+        if (!plan.ok()) {
+            ctx_.message(ctx_.text(id::Failed), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+            return;
+        }
+        plat::ProgressSink& progress = ctx_.progress;
+        progress.setCaption(ctx_.text(id::Caption));
+        progress.setTitle(ctx_.text(id::Title));
+        progress.showSegment(false);
+        progress.setStep(0);
+        if (!ctx_.layers.nriLogon()) {
+            reportNoLogon(id::NoCommunication);
+            return;
+        }
+        progress.show();
+        bool failed = false;
+        bool previousRan = true;
+        for (const NriWriteStep& step : plan.steps) {
+            const bool runs = nriWriteStepRuns(step, failed, previousRan);
+            previousRan = runs;
+            if (!runs)
+                continue;
+            ctx_.trap(id::ProgramError, [&] {
+                if (step.pauseBeforeMs > 0)
+                    ctx_.link.delayMs(step.pauseBeforeMs);
+                if (step.progressBefore >= 0)
+                    progress.setStep(step.progressBefore);
+                const bool acknowledged = ctx_.layers.sendNriCommandWithData(step.command, step.data);
+                if (step.pauseAfterMs > 0)
+                    ctx_.link.delayMs(step.pauseAfterMs);
+                if (!acknowledged)
+                    failed = true;
+                if (step.progressAfter >= 0)
+                    progress.setStep(step.progressAfter);
+            });
+        }
+        ctx_.layers.resetProgrammerBox();
+        programmed = !failed;
+        progress.hide();
+        if (programmed)
+            ctx_.message(ctx_.text(id::Programmed), plat::mb::OKOnly | plat::mb::Information, id::ProgrammedTitle);
+        else
+            ctx_.message(ctx_.text(id::Failed), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+    });
+    ctx_.progress.hide();
+    return programmed;
+}
+
+} // namespace quenby

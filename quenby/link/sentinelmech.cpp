@@ -1,0 +1,122 @@
+#include "quenby/link/sentinelmech.h"
+
+#include "quenby/link/sentinelwire.h"
+
+namespace quenby {
+
+namespace {
+
+constexpr int kReplies = 2; // the echoed CR and the reply line
+constexpr int kReplyMs = 1000;
+
+namespace id {
+constexpr int ErrorTitle = 102;
+constexpr int ReadCaption = 127;
+constexpr int ReadTitle = 128;
+constexpr int Incompatible = 129;
+constexpr int ReadError = 130;
+constexpr int WriteCaption = 305;
+constexpr int WriteTitle = 306;
+constexpr int WriteFailed = 309;
+constexpr int WriteFailedTitle = 310;
+constexpr int WriteError = 311;
+constexpr int NoAck = 330;
+constexpr int NoAckTitle = 331;
+constexpr int ReadWordError = 332;
+constexpr int WriteWordError = 333;
+} // namespace id
+
+} // namespace
+
+void SentinelFamily::receiveByte(ReceiveSide& rx, quint8 b)
+{
+    LinkState& st = rx.st;
+    if (b == '%')
+        st.sentinelLoggedOn = false;
+    st.sentinelReply.append(char(b));
+    if (b == '\r')
+        countReplyEnd(st);
+}
+
+qint32 SentinelFamily::readWord(int address)
+{
+    qint32 result = -1;
+    ctx_.trap(id::ReadWordError, [&] {
+        LinkState& st = ctx_.st();
+        st.ccWordDone = ctx_.layers.sendSentinelCommand(sentinelReadCommand(address), kReplies, kReplyMs);
+        const SentinelWord w = parseSentinelWordReply(st.mechReply);
+        if (w.ok) {
+            result = w.value;
+            return;
+        }
+        st.ccWordDone = false;
+        ctx_.message(ctx_.text(id::NoAck), plat::mb::OKOnly | plat::mb::Critical, id::NoAckTitle);
+    });
+    return result;
+}
+
+bool SentinelFamily::writeWord(int address, qint32 value)
+{
+    bool ok = false;
+    ctx_.trap(id::WriteWordError, [&] {
+        const int a = address & 63;
+        if (ctx_.mem.images.readImage[size_t(a)] == value) {
+            ok = true;
+            return;
+        }
+        // Only the answer to the last command counts; the three before it open the write.
+        for (const QByteArray& cmd : sentinelWriteCommands(a, value))
+            ok = ctx_.layers.sendSentinelCommand(cmd, kReplies, kReplyMs);
+    });
+    return ok;
+}
+
+int SentinelFamily::readFailure() const { return id::NoAck; }
+
+void SentinelFamily::beforeWriting(int address)
+{
+    // The last word carries the checksum of all before it (256 when they sum to 0).
+    if (address == words() - 1)
+        ctx_.mem.images.progImage[size_t(address)] = sentinelChecksumWord(ctx_.mem.images.progImage);
+}
+
+ReadState SentinelFamily::read()
+{
+    int wordsRead = 0;
+    int stopText = id::ReadError;
+    ctx_.trap(id::ReadError, [&] {
+        prepareProgress(id::ReadCaption, id::ReadTitle);
+        ctx_.link.sendData("C00");
+        if (!ctx_.layers.sentinelLogon()) {
+            stopText = id::Incompatible;
+            ctx_.message(ctx_.text(id::Incompatible), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+            return;
+        }
+        ctx_.progress.show();
+        wordsRead = readAllWords(stopText);
+        ctx_.layers.sentinelLogoff();
+        writeDump();
+    });
+    ctx_.progress.hide();
+    return finishRead(wordsRead, stopText);
+}
+
+bool SentinelFamily::program()
+{
+    if (!readImageIsTheMech())
+        return false;
+    bool ok = false;
+    ctx_.trap(id::WriteError, [&] {
+        prepareProgress(id::WriteCaption, id::WriteTitle);
+        ctx_.link.sendData("C00");
+        if (!ctx_.layers.sentinelLogon())
+            return;
+        ctx_.progress.show();
+        ok = writeAllWords(id::WriteFailed, id::WriteFailedTitle);
+        ctx_.layers.sentinelLogoff();
+    });
+    ctx_.progress.hide();
+    return ok;
+}
+
+} // namespace quenby
