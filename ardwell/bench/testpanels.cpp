@@ -307,7 +307,8 @@ MechPrepared TestPanels::enterPca(Model m)
 
 void TestPanels::frameHandler(const QString& context, const std::function<void()>& fn)
 {
-    if (st_.settingControls || st_.leaving)
+    // While test mode is being left, or is about to be, the frame's other clicks are moot.
+    if (st_.settingControls || st_.leaving || st_.leavePending)
         return;
     if (st_.handlersRunning > 0) {
         // Inside another handler's wait: runs there, sharing its countdown.
@@ -332,7 +333,7 @@ void TestPanels::frameHandler(const QString& context, const std::function<void()
 
 void TestPanels::leaveHandler(const QString& context)
 {
-    if (st_.settingControls || st_.leaving)
+    if (st_.settingControls || st_.leaving || st_.leavePending)
         return;
     if (st_.handlersRunning > 0) {
         st_.leavePending = true;
