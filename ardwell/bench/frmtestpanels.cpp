@@ -39,7 +39,9 @@ void frmMain::buildTestFrame(QBoxLayout* top)
 {
     Maker m{controls_};
     auto* f = m.frame(this, QStringLiteral("frmTest"), QStringLiteral("Test Coin Mech"));
-    auto* g = new QGridLayout(f);
+    auto* row = new QHBoxLayout(f);
+    // The coin rows on the left, one below the other, "Coin A" at the top.
+    auto* g = new QGridLayout;
     for (int i = 0; i < kTestRows; ++i) {
         g->addWidget(m.label(f, QStringLiteral("lblCoin"), QStringLiteral("Coin ") + QChar('A' + i), i), i, 0);
         g->addWidget(m.lamp(f, QStringLiteral("shpCoin"), i), i, 1);
@@ -50,8 +52,12 @@ void frmMain::buildTestFrame(QBoxLayout* top)
     auto* binary = m.check(f, QStringLiteral("chkBinary"), QStringLiteral("Binary Mode"));
     g->addWidget(all, kTestRows, 3);
     g->addWidget(binary, kTestRows + 1, 3);
+    g->setRowStretch(kTestRows + 2, 1);
+    row->addLayout(g, 1);
 
-    // The interface options form a group of their own, apart from the model options.
+    // On the right: the interface options, a group of their own apart from the model options,
+    // the hopper test (a count, and a pulse every 2 s once started) and the frame's buttons.
+    auto* side = new QVBoxLayout;
     auto* itf = m.frame(f, QStringLiteral("Frame2"), QStringLiteral("Interface"));
     auto* l = new QVBoxLayout(itf);
     const std::pair<TestInterface, const char*> options[] = {{TestInterface::TenWay, "10 way Ribbon"},
@@ -64,25 +70,19 @@ void frmMain::buildTestFrame(QBoxLayout* top)
         l->addWidget(o);
         plat::onClick(o, frameClick(name, [this, i = i] { testPanels().interfaceClick(i); }));
     }
-    g->addWidget(itf, 0, 4, 4, 1);
-
-    // The hopper test: a count, and a pulse every 2 s once started.
-    auto* hopper = new QVBoxLayout;
+    side->addWidget(itf);
     auto* drive = m.check(f, QStringLiteral("chkHopper2"), QStringLiteral("Hopper Drive"));
     auto* count = m.edit(f, QStringLiteral("txtHopperCount"));
     count->setMaximumWidth(80);
     auto* start = m.button(f, QStringLiteral("cmdStartHopper"), QStringLiteral("Start Hopper"));
-    hopper->addWidget(drive);
-    hopper->addWidget(count);
-    hopper->addWidget(start);
-    g->addLayout(hopper, 4, 4, 3, 1);
-    count->hide();
-    start->hide();
-
     auto* clear = m.button(f, QStringLiteral("cmdClearCoinCount"), QStringLiteral("Clear Coin Counts"));
     auto* finish = m.button(f, QStringLiteral("cmdFinishTest"), QStringLiteral("End Testing"), 0);
-    g->addWidget(clear, kTestRows, 4);
-    g->addWidget(finish, kTestRows + 1, 4);
+    for (QWidget* w : std::initializer_list<QWidget*>{drive, count, start, clear, finish})
+        side->addWidget(w);
+    side->addStretch(1);
+    row->addLayout(side);
+    count->hide();
+    start->hide();
 
     const plat::ControlArray<QCheckBox> inhibits = controls_.array<QCheckBox>(QStringLiteral("chkInhibit"));
     for (int i : inhibits.indexes())

@@ -1,6 +1,6 @@
 // Test mode end to end on the simulated box, on virtual time: entering each model's frame, the
 // 330/126 interface options and masks, coins, status lines and events in each frame, the 560/PCA
-// mech preparation with a silent or slow mech, the hopper test, dispensing, leaving (also while
+// mech preparation with a silent mech, the hopper test, dispensing, leaving (also while
 // another click waits, and EXIT), and streams of noise into every frame.
 #include "tests/ardwell/road.h"
 
@@ -59,6 +59,8 @@ const QStringList kLeaving{"%", "%", "R"};
 } // namespace
 
 // ---- 330 and 126 ----
+// (The four commands' retries, frames the box does not take and late answers are the mech
+// command tests'; the reason table and noise lines the parser tests'.)
 
 TEST(TestEntry, A330OpensItsFrameAndEachOptionLaysItOutAndSendsTheMask)
 {
@@ -151,16 +153,9 @@ TEST(TestFrame330, OutputLinesLightAndCountTheirCoinsAndTheMaskHoldsACoin)
     EXPECT_EQ(v.text("lblTestCount", 0), "1");
     EXPECT_EQ(v.text("lblTestCount", 1), "1");
 
-    // Noise from the box: high bits are masked off, "@00" counts nothing, split lines join.
-    t.box.sendNoise(sim::ArdwellBox::Noise::HighBits, 0x05);
-    t.box.sendNoise(sim::ArdwellBox::Noise::Zero);
-    t.box.sendNoise(sim::ArdwellBox::Noise::Split, 0x24);
-    t.box.sendNoise(sim::ArdwellBox::Noise::Debug);
-    t.pass(300);
-    const QStringList counts{"2", "1", "2", "0", "0", "2"};
-    for (int k = 0; k < 6; ++k)
-        EXPECT_EQ(v.text("lblTestCount", k), counts[k]) << k;
-    EXPECT_EQ(v.text("lbldebug"), "*DEBUG0042");
+    t.box.sendNoise(sim::ArdwellBox::Noise::HighBits, 0x05); // bits 6 and 7 masked off
+    t.pass(100);
+    EXPECT_EQ(v.text("lblTestCount", 2), "1");
 
     EXPECT_TRUE(t.during([&] { t.click("cmdClearCoinCount"); }).isEmpty());
     for (int k = 0; k < 8; ++k)
@@ -283,15 +278,11 @@ TEST(TestFrame560, EntryPreparesTheMechAndEventsLightCountAndAreAnsweredOnce)
     EXPECT_EQ(v.fill("shpRejected", -1), kRed);
     EXPECT_EQ(v.text("lblRejectedReason"), "Coin Inhibited - software");
     EXPECT_EQ(t.sounds("reject.wav"), 1);
-    const QStringList reasons{"Known Slug", "Unknown payment", "Fraud Attempt", "Post validation error",
-                              "Master Inhibit active", "Reserved 5", "Reserved 6", "Reserved 7", "Slug Defence",
-                              "Totaliser Credit Error", "Power fail", "Coin Inhibited - software",
-                              "Coin Inhibited - hardware", "Unknown Reason"};
     for (int r = 0; r <= 13; ++r) {
         t.mech.rejectCoin(r);
         t.pass(200);
-        EXPECT_EQ(v.text("lblRejectedReason"), reasons[r]) << r;
     }
+    EXPECT_EQ(v.text("lblRejectedReason"), "Unknown Reason"); // 13
     EXPECT_EQ(v.text("lblRejectCount"), "15");
     // An unknown event code is neither acted on nor answered; the mech gives up after its second.
     const int acks = t.mech.acknowledgements();
@@ -343,39 +334,6 @@ TEST(TestFrame560, ASilentMechCostsSixTriesAFourBoxesAndTheFrameStillOpens)
     EXPECT_LT(took, 82000);
     EXPECT_TRUE(t.view().isVisible("frmPCAtest"));
     EXPECT_FALSE(t.mech.acceptingAll());
-}
-
-TEST(TestFrame560, FramesNotTakenThirdTryAndLateAnswers)
-{
-    {
-        Tester t("560");
-        t.box.setFault(sim::ArdwellBox::Fault::FrameNotTaken, When::always());
-        t.ts.dialogs->answer(mb::OK, "ReInitialise");
-        for (int i = 0; i < 3; ++i)
-            t.ts.dialogs->answer(mb::OK, "HII Enable");
-        t.click("cmdTest");
-        EXPECT_EQ(t.box.framesRefused().size(), 24);
-        EXPECT_EQ(t.mech.received().size(), 0u);
-        EXPECT_TRUE(t.view().isVisible("frmPCAtest"));
-    }
-    {
-        Tester t("560"); // silent to the first two tries of the first command only
-        t.mech.setFault(sim::ArdwellMech::Fault::CommandSilent, When::first(2));
-        t.click("cmdTest");
-        EXPECT_EQ(t.sent().count("0121246F004B\r"), 3);
-        EXPECT_EQ(t.sent().count("012124648EC8\r"), 1);
-        EXPECT_TRUE(t.mech.acceptingAll());
-        EXPECT_TRUE(t.ts.dialogs->boxes().empty());
-    }
-    {
-        Tester t("560"); // each answer comes after the 3 s wait, inside the pause: it counts
-        t.mech.setLateAnswerMs(3100);
-        t.mech.setFault(sim::ArdwellMech::Fault::CommandLate, When::always());
-        t.click("cmdTest");
-        EXPECT_EQ(t.sent().count("0121246F004B\r"), 1);
-        EXPECT_EQ(t.sent().count("012124700000004A\r"), 1);
-        EXPECT_TRUE(t.ts.dialogs->boxes().empty());
-    }
 }
 
 // ---- The hopper test ----

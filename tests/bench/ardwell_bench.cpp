@@ -27,6 +27,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -181,6 +182,21 @@ Burst coinBurst(plat::Scheduler& sched)
     return b;
 }
 
+// Wall time (s) and the share of one core this process used while fn ran.
+struct CpuUse {
+    double wallS = 0;
+    double cpuS = 0;
+    double percent() const { return wallS > 0 ? 100.0 * cpuS / wallS : 0; }
+};
+
+CpuUse measureCpu(plat::Scheduler& sched, const std::function<void()>& fn)
+{
+    const double c0 = bench::cpuSeconds();
+    const plat::Millis t0 = sched.nowMs();
+    fn();
+    return {double(sched.nowMs() - t0) / 1000.0, bench::cpuSeconds() - c0};
+}
+
 void report(const char* what, double floorMs, double realMs)
 {
     std::printf("  %-26s floor %8.0f ms, real %8.0f ms, overhead %6.0f ms (%.1f%%)\n", what, floorMs, realMs,
@@ -219,14 +235,12 @@ int main(int argc, char** argv)
     {
         Rig r;
         r.box.setSilent(true);
-        const double c0 = bench::cpuSeconds();
-        const plat::Millis t0 = r.sched.nowMs();
-        r.link->sendAndWait("S\r");
-        r.link->sendAndWait("S\r");
-        const double cpu = bench::cpuSeconds() - c0;
-        const double wall = double(r.sched.nowMs() - t0) / 1000.0;
-        std::printf("silent box: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
-                    100.0 * cpu / wall);
+        const CpuUse u = measureCpu(r.sched, [&] {
+            r.link->sendAndWait("S\r");
+            r.link->sendAndWait("S\r");
+        });
+        std::printf("silent box: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS, u.cpuS,
+                    u.percent());
     }
     std::printf("programme mode, real time against the floor (the same job on virtual time):\n");
     for (const char* model : {"330", "126"}) {
@@ -245,13 +259,10 @@ int main(int argc, char** argv)
         plat::RealScheduler real;
         ProgramRig rig(real, "330");
         rig.program->window().cmdProgramme_Click();
-        const double c0 = bench::cpuSeconds();
-        const plat::Millis t0 = real.nowMs();
-        rig.program->coinBench().programme().cmdCoinData_Click(); // no coin comes: 60 s, then its box
-        const double cpu = bench::cpuSeconds() - c0;
-        const double wall = double(real.nowMs() - t0) / 1000.0;
-        std::printf("coin wait: %.1f s with no coin, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
-                    100.0 * cpu / wall);
+        // No coin comes: 60 s, then its box.
+        const CpuUse u = measureCpu(real, [&] { rig.program->coinBench().programme().cmdCoinData_Click(); });
+        std::printf("coin wait: %.1f s with no coin, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS,
+                    u.cpuS, u.percent());
     }
 
     std::printf("test mode, real time against the floor (the same entry on virtual time):\n");
@@ -284,25 +295,19 @@ int main(int argc, char** argv)
         ProgramRig rig(real, "330");
         auto& w = rig.program->window();
         w.cmdTest_Click();
-        double c0 = bench::cpuSeconds();
-        plat::Millis t0 = real.nowMs();
-        real.pumpUntil([] { return false; }, 10000);
-        double cpu = bench::cpuSeconds() - c0;
-        double wall = double(real.nowMs() - t0) / 1000.0;
-        std::printf("test frame idle: %.1f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
-                    100.0 * cpu / wall);
+        const CpuUse idle = measureCpu(real, [&] { real.pumpUntil([] { return false; }, 10000); });
+        std::printf("test frame idle: %.1f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", idle.wallS,
+                    idle.cpuS, idle.percent());
 
         w.controls().setValue("chkHopper2", 1);
         w.controls().setText("txtHopperCount", "3");
-        c0 = bench::cpuSeconds();
-        t0 = real.nowMs();
-        w.controls().get<QPushButton>("cmdStartHopper")->click();
-        real.pumpUntil([&] { return w.controls().isEnabled("cmdStartHopper"); }, 10000);
-        cpu = bench::cpuSeconds() - c0;
-        wall = double(real.nowMs() - t0) / 1000.0;
+        const CpuUse run = measureCpu(real, [&] {
+            w.controls().get<QPushButton>("cmdStartHopper")->click();
+            real.pumpUntil([&] { return w.controls().isEnabled("cmdStartHopper"); }, 10000);
+        });
         real.pumpUntil([] { return false; }, 100); // the last "+" on its way to the box
         std::printf("hopper run of 3 pulses: %.3f s against 6.000 s, %d pulses; CPU %.4f s = %.2f%% of one core\n",
-                    wall, rig.box.hopperPulses(), cpu, 100.0 * cpu / wall);
+                    run.wallS, rig.box.hopperPulses(), run.cpuS, run.percent());
     }
     return 0;
 }
