@@ -66,6 +66,8 @@ TEST(TestEntry, A330OpensItsFrameAndEachOptionLaysItOutAndSendsTheMask)
 {
     Tester t("330");
     ASSERT_TRUE(t.started);
+    EXPECT_EQ(t.win().timer3().interval(), 2000);
+    EXPECT_FALSE(t.win().timer3().enabled()); // off until a hopper test starts it
     EXPECT_EQ(t.enter(), (QStringList{"%", "Z", "#BF", "#BF", "$", "#BF"}));
     auto& v = t.view();
     EXPECT_TRUE(v.isVisible("frmTest"));
@@ -325,8 +327,9 @@ TEST(TestFrame560, ASilentMechCostsSixTriesAFourBoxesAndTheFrameStillOpens)
     for (int i = 0; i < 3; ++i)
         t.ts.dialogs->answer(mb::OK, "No Response from Coin Mech to HII Enable");
     const plat::Millis t0 = t.ts.sched->nowMs();
-    t.click("cmdTest");
+    const ardwell::MechPrepared p = t.coinBench().tests().cmdTest_Click();
     const plat::Millis took = t.ts.sched->nowMs() - t0;
+    EXPECT_FALSE(p.reInitialise || p.hiiEnable || p.hiiEnableAll || p.hiiAcceptAll);
     EXPECT_TRUE(t.ts.dialogs->allAnswersUsed());
     EXPECT_EQ(t.sent().count("0121246F004B\r"), 6);
     EXPECT_EQ(t.sent().count("012124700000004A\r"), 6);
