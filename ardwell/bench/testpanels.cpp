@@ -326,7 +326,7 @@ void TestPanels::frameHandler(const QString& context, const std::function<void()
         leaveIfPending();
     };
     if (guard_.jobRunning())
-        outermost(); // part of the job that runs (the entry's own clicks)
+        outermost(); // a job runs already: the click is part of it, never refused
     else
         guard_.runJob(context, outermost);
 }
