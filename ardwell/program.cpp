@@ -14,7 +14,7 @@ Program::Program(const plat::Services& services, QString commandLine)
 {
     window_ = std::make_unique<frmMain>(*this);
     link_ = std::make_unique<Link>(svc_, window_->controls(), state_);
-    coinBench_ = std::make_unique<CoinBench>(*link_, bench_, svc_);
+    coinBench_ = std::make_unique<CoinBench>(*link_, bench_, testPanel_, window_->timer3(), guard_, svc_);
     frmMain* w = window_.get();
     coinBench_->programme().placeProgrammedFrame = [w](int left, int width) { w->placeProgrammedFrame(left, width); };
 }

@@ -4,6 +4,7 @@
 // clean.
 
 #include "ardwell/bench/benchstate.h"
+#include "ardwell/bench/testpanels.h"
 #include "ardwell/link/linkstate.h"
 #include "platform/jobguard.h"
 #include "platform/services.h"
@@ -44,6 +45,8 @@ public:
     plat::JobGuard& guard() { return guard_; }
     // The coin bench's state: readings, learned window, the run's cancel flag, the adjust panel.
     BenchState& bench() { return bench_; }
+    // The test frames' state: the hopper run and the frame handlers that wait.
+    TestPanelState& testPanel() { return testPanel_; }
     // The jobs behind the buttons: the coin bench's, unless a test has put others in.
     MechJobs& jobs();
     void setJobs(std::unique_ptr<MechJobs> jobs);
@@ -59,6 +62,7 @@ private:
     QString commandLine_;
     LinkState state_;
     BenchState bench_;
+    TestPanelState testPanel_;
     plat::JobGuard guard_;
     std::unique_ptr<frmMain> window_;
     std::unique_ptr<Link> link_;

@@ -1,5 +1,6 @@
 #include "ardwell/bench/adjustpanel.h"
 
+#include "ardwell/bench/clearing.h"
 #include "ardwell/bench/wordmap.h"
 #include "ardwell/link/eepromjob.h"
 #include "ardwell/link/imagefile.h"
@@ -315,24 +316,47 @@ void AdjustPanel::cmdSave_Click()
         [&](const std::exception& e) { link_.showError(kSaveContext, e); });
 }
 
+std::optional<QStringList> AdjustPanel::openImageFile()
+{
+    const QString chosen =
+        svc_.dialogs->openFileName(QStringLiteral("File Open"), QStringLiteral("*.txt"), svc_.env->programFolder());
+    if (chosen.isEmpty())
+        return std::nullopt;
+    const QString path = imageLoadPath(chosen);
+    if (!link_.fileExists(path)) {
+        box(QStringLiteral("Invalid Filename"), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+        return std::nullopt;
+    }
+    // The whole file is read before the image is touched: a file that cannot be read leaves the
+    // image as it was.
+    return plat::readLines(path).orThrow();
+}
+
 void AdjustPanel::cmdLoad_Click()
 {
     plat::trap(
         [&] {
-            const QString chosen =
-                svc_.dialogs->openFileName(QStringLiteral("File Open"), QStringLiteral("*.txt"), svc_.env->programFolder());
-            if (chosen.isEmpty())
+            const std::optional<QStringList> lines = openImageFile();
+            if (!lines)
                 return;
-            const QString path = imageLoadPath(chosen);
-            if (!link_.fileExists(path)) {
-                box(QStringLiteral("Invalid Filename"), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
-                return;
-            }
-            // The whole file is read before the image is touched: a file that cannot be read
-            // leaves the image as it was.
-            const QStringList lines = plat::readLines(path).orThrow();
-            loadImageLines(std::span<int>(st_.eepromImage.data(), st_.eepromImage.size()), lines);
+            loadImageLines(std::span<int>(st_.eepromImage.data(), st_.eepromImage.size()), *lines);
             st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
+            decodeEeprom();
+        },
+        [&](const std::exception& e) { link_.showError(kLoadContext, e); });
+}
+
+void AdjustPanel::cmdCopyConfig_Click()
+{
+    plat::trap(
+        [&] {
+            const std::optional<QStringList> lines = openImageFile();
+            if (!lines)
+                return;
+            const Model m = model();
+            copyConfiguration(st_.eepromImage, m, *lines);
+            // The serial number words are the connected mech's own: the copy kept them.
+            st_.mechSerialNumber = serialNumber(st_.eepromImage, m);
             decodeEeprom();
         },
         [&](const std::exception& e) { link_.showError(kLoadContext, e); });

@@ -12,6 +12,8 @@
 #include "platform/services.h"
 
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 namespace plat {
 class View;
@@ -55,6 +57,9 @@ public:
     // "Save to File" and "Load from File".
     void cmdSave_Click();
     void cmdLoad_Click();
+    // "Copy Configuration": the settings words of a saved image file into this mech's image,
+    // keeping its serial number and its coin windows; the panel shows the result.
+    void cmdCopyConfig_Click();
 
     // The coin named by cmbChangeCoin into the panel, and the panel into the pending coin.
     void decodeEeprom();
@@ -67,6 +72,9 @@ private:
     void markPending();
     void showPercent();
     void setControlsEnabled(bool on);
+    // Asks for an image file and reads it whole; none when the dialog was cancelled or the file
+    // does not exist ("Invalid Filename" shown). A file that cannot be read raises.
+    std::optional<QStringList> openImageFile();
 
     Link& link_;
     EepromJob& job_;

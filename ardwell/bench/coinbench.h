@@ -1,10 +1,11 @@
 #pragma once
-// The coin bench: the programme panel, the adjust panel and the EEPROM job they share, behind
-// the main window's job buttons. The window reaches the panels' handlers through it; leaving
-// programme mode runs its steps directly.
+// The coin bench: the programme panel, the adjust panel and the EEPROM job they share, and the
+// test frames, behind the main window's job buttons. The window reaches the panels' handlers
+// through it; leaving programme mode runs its steps directly.
 
 #include "ardwell/bench/adjustpanel.h"
 #include "ardwell/bench/programmepanel.h"
+#include "ardwell/bench/testpanels.h"
 #include "ardwell/link/eepromjob.h"
 #include "ardwell/link/mechjobs.h"
 #include "platform/progresssink.h"
@@ -13,16 +14,21 @@ namespace ardwell {
 
 class CoinBench : public MechJobs {
 public:
-    CoinBench(Link& link, BenchState& bench, const plat::Services& services);
+    // timer3: the window's hopper timer; guard: the program's job guard, which the test frames'
+    // clicks run through.
+    CoinBench(Link& link, BenchState& bench, TestPanelState& tests, plat::Timer& timer3, plat::JobGuard& guard,
+              const plat::Services& services);
 
     void programmeJob() override { programme_.cmdProgramme_Click(); }
     void adjustJob() override { adjust_.cmdAdjust_Click(); }
+    void testJob() override { tests_.cmdTest_Click(); }
     void readMechSerialNumber() override { job_.readMechSerialNumber(); }
     void enableProgrammeControls(bool enabled) override { programme_.enableProgrammeControls(enabled); }
     void cmdProg_Click() override { programme_.cmdProg_Click(); }
 
     ProgrammePanel& programme() { return programme_; }
     AdjustPanel& adjust() { return adjust_; }
+    TestPanels& tests() { return tests_; }
     EepromJob& eeprom() { return job_; }
 
 private:
@@ -30,6 +36,7 @@ private:
     EepromJob job_;
     ProgrammePanel programme_;
     AdjustPanel adjust_;
+    TestPanels tests_;
 };
 
 } // namespace ardwell

@@ -96,7 +96,8 @@ void frmMain::buildAdjustFrame(QBoxLayout* top)
     auto* cancel = m.button(f, QStringLiteral("cmdCancelAdjust"), QStringLiteral("Cancel Changes"));
     auto* save = m.button(f, QStringLiteral("cmdSave"), QStringLiteral("Save to File"));
     auto* load = m.button(f, QStringLiteral("cmdLoad"), QStringLiteral("Load from File"));
-    for (QPushButton* b : {loosen, tighten, save, load, write, cancel})
+    auto* copy = m.button(f, QStringLiteral("cmdCopyConfig"), QStringLiteral("Copy Configuration"));
+    for (QPushButton* b : {loosen, tighten, save, load, copy, write, cancel})
         side->addWidget(b);
     side->addStretch(1);
     l->addLayout(side);
@@ -118,6 +119,7 @@ void frmMain::buildAdjustFrame(QBoxLayout* top)
             jobHandler(ctx::CancelAdjust, [this] { adjustPanel()->cmdCancelAdjust_Click(); }));
     connect(save, &QPushButton::clicked, this, jobHandler(ctx::Save, [this] { adjustPanel()->cmdSave_Click(); }));
     connect(load, &QPushButton::clicked, this, jobHandler(ctx::Load, [this] { adjustPanel()->cmdLoad_Click(); }));
+    connect(copy, &QPushButton::clicked, this, jobHandler(ctx::Load, [this] { adjustPanel()->cmdCopyConfig_Click(); }));
 
     top->addWidget(f);
 }

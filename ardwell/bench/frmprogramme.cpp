@@ -121,6 +121,11 @@ void frmMain::buildProgrammeFrame(QBoxLayout* top)
             }));
     connect(write, &QPushButton::clicked, this, jobHandler(ctx::ProgButton, [this] { p_.jobs().cmdProg_Click(); }));
     connect(fin, &QPushButton::clicked, this, handler(ctx::ExitProgramme, [this] { cmdExitProgramme_Click(); }));
+    // The clearing buttons change the image: not while a job (a coin data run) works on it.
+    connect(clearOne, &QPushButton::clicked, this,
+            jobHandler(ctx::ClearWindows, [this] { p_.coinBench().programme().cmdClearOne_Click(); }));
+    connect(clearAll, &QPushButton::clicked, this,
+            jobHandler(ctx::ClearWindows, [this] { p_.coinBench().programme().cmdClearWindows_Click(); }));
     const auto channelChosen = handler(ctx::CoinNumber, [this] { p_.coinBench().programme().cmbCoinNumber_Click(); });
     connect(channel, &QComboBox::activated, this, [channelChosen](int) { channelChosen(); });
     // Only the user's edits store a value: showing one changes nothing.

@@ -15,6 +15,7 @@ constexpr quint32 kLampWhite = 0xFFFFFF;
 constexpr int kReplyTickMs = 20;       // Timer2: time base of every wait, 20 ms off per tick
 constexpr int kStatusLampTickMs = 500; // Timer1: one status lamp tick off per tick
 constexpr int kCoinLampTickMs = 100;   // Timer5: one coin lamp tick off per tick
+constexpr int kHopperTickMs = 2000;    // Timer3: one hopper pulse per tick (off at start)
 
 // Runs a wait countdown (in milliseconds) on timer, as the window's Timer2 does: for a link
 // that works without the window (tests, benchmarks).

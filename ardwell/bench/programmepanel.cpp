@@ -1,5 +1,6 @@
 #include "ardwell/bench/programmepanel.h"
 
+#include "ardwell/bench/clearing.h"
 #include "ardwell/bench/coinsettings.h"
 #include "ardwell/bench/wordmap.h"
 #include "ardwell/link/eepromjob.h"
@@ -20,6 +21,7 @@ constexpr quint32 kWhite = 0xFFFFFF;
 const QString kLaunchContext = QStringLiteral("Error Launching Programme routine : ");
 const QString kProgContext = QStringLiteral("Error Programming Mech button routine : ");
 const QString kWindowsContext = QStringLiteral("Error Updating Coin Windows display routine : ");
+const QString kClearContext = QStringLiteral("Error Clearing Coin Windows routine : ");
 
 } // namespace
 
@@ -149,6 +151,39 @@ void ProgrammePanel::txtCoinValueP_Change()
     // Kept to the byte: 999 stores 255, a negative or empty box 0.
     setCoinValueByte(st_.eepromImage, idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
     st_.imageModified = true;
+}
+
+// ---- Clearing windows ----
+
+void ProgrammePanel::cmdClearOne_Click()
+{
+    plat::trap(
+        [&] {
+            const Model m = model();
+            const int coin = view().value(QStringLiteral("cmbCoinNumber")) + 1;
+            const std::optional<QString> question = clearOneQuestion(m, coin);
+            if (!question)
+                return; // no channel chosen: nothing to clear, nothing to ask
+            if (box(*question, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
+                return;
+            clearOneChannel(st_.eepromImage, m, coin);
+            st_.imageModified = true;
+            updateCoinWindows();
+        },
+        [&](const std::exception& e) { link_.showError(kClearContext, e); });
+}
+
+void ProgrammePanel::cmdClearWindows_Click()
+{
+    plat::trap(
+        [&] {
+            if (box(kClearAllQuestion, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
+                return;
+            clearAllChannels(st_.eepromImage, model());
+            st_.imageModified = true;
+            updateCoinWindows();
+        },
+        [&](const std::exception& e) { link_.showError(kClearContext, e); });
 }
 
 // ---- Entering programme mode and writing ----

@@ -72,6 +72,11 @@ public:
     void cmbCoinNumber_Click();
     // The user's edit of the coin value box (never run when the program shows a value).
     void txtCoinValueP_Change();
+    // "Clear One Channel" (the channel of cmbCoinNumber; none chosen: nothing happens) and
+    // "Clear ALL Channels": after a confirmation, the windows go and the channels are inhibited
+    // in the image; the next write takes it to the mech.
+    void cmdClearOne_Click();
+    void cmdClearWindows_Click();
 
     // The coin data log of the running run ("" when none is open).
     const QString& logPath() const { return logPath_; }

@@ -1,16 +1,25 @@
 #pragma once
-// The coin bench's test frames as plain data: which frame a model's test opens and how it looks
-// on entry, how the 330/126 frame's interface options lay it out, the hopper test's count and
-// run, and the preparation of a 560 or PCA mech for the live test. The window applies the data
-// to its controls; the output mask itself is the link's (Link::outputMask, from the same
-// controls).
+// The coin bench's test frames: which frame a model's test opens and how it looks on entry, how
+// the 330/126 frame's interface options lay it out, the hopper test's count and run, the
+// preparation of a 560 or PCA mech for the live test, and the frames' handlers (TestPanels).
+// The layouts are plain data applied through the window's View; the output mask itself is the
+// link's (Link::outputMask, from the same controls).
 
 #include "ardwell/bench/models.h"
+#include "platform/services.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <array>
+#include <functional>
+#include <optional>
+
+namespace plat {
+class JobGuard;
+class Timer;
+class View;
+} // namespace plat
 
 namespace ardwell {
 
@@ -40,6 +49,13 @@ struct TestLayout {
     bool binaryVisible = false;                   // chkBinary ("Binary Mode", model 126 only)
 };
 TestLayout displayTestSettings(Model m, TestInterface i);
+// The option button of an interface: "opt10way", "opt16way", "optDualPolarity", "opt340test".
+QString interfaceOption(TestInterface i);
+// The first of the four options that is set, in the order above; none when none is.
+std::optional<TestInterface> chosenInterface(const plat::View& v);
+// Shows and hides frmTest's rows by the layout; the inhibit boxes and "ALL Inhibit" stay as they
+// are when no option is set (layout none).
+void showTestLayout(plat::View& v, const std::optional<TestLayout>& layout);
 
 constexpr int kPcaRows = 16; // frmPCAtest's coin rows; a 560 shows the first 12
 
@@ -99,5 +115,83 @@ struct MechPrepared {
 // ReInitialise, HII Enable, HII Enable ALL and HII Accept ALL, in this order, each with its
 // retries and its own message when the mech stays silent. The frame opens whatever they gave.
 MechPrepared prepareMech(Link& link);
+
+// ---- The frames' handlers ----
+
+// What the test frames keep between their handlers; one instance lives in the program object
+// beside LinkState (which keeps test340Active for the parser).
+struct TestPanelState {
+    HopperRun hopper;              // its hopperCount: pulses still to send
+    int handlersRunning = 0;       // frame handlers on the stack, nested ones counted too
+    bool leavePending = false;     // "End Testing" or "Exit" came while a frame handler waited
+    QString leaveContext;          // the context of that leaving handler
+    bool leaving = false;          // test mode is being left: the frames take no more clicks
+    bool settingControls = false;  // the panel sets a control itself: its click handler stays out
+};
+
+// The handlers of the three test frames (the window wires its controls to them), working on the
+// window through the link's View. Timer3 is the window's 2000 ms hopper timer.
+class TestPanels {
+public:
+    TestPanels(Link& link, TestPanelState& state, plat::Timer& timer3, plat::JobGuard& guard,
+               const plat::Services& services);
+
+    // "Test Coin Mech": powers the mech and opens the model's frame. For a 560 or PCA it returns
+    // what the mech answered to the four commands that prepare it (the frame opens either way);
+    // for the other models nothing was asked and every field is false.
+    MechPrepared cmdTest_Click();
+
+    // Runs one click of a test frame behind the window's exception barrier. The outermost runs
+    // as a job, so EXIT and the close box wait for it; clicks that come while it waits run
+    // inside it, as they always have. A click while the panel sets a control itself, or while
+    // test mode is being left, does nothing.
+    void frameHandler(const QString& context, const std::function<void()>& fn);
+    // "End Testing" (either) and "Exit": leaves test mode now, or as soon as the frame handlers
+    // that wait have returned.
+    void leaveHandler(const QString& context);
+
+    // frmTest.
+    void displayTestSettings();
+    // opt10way_Click, opt16way_Click, optDualPolarity_Click (layout, then the mask) and
+    // opt340test_Click (layout only).
+    void interfaceClick(TestInterface i);
+    void chkInhibit_Click(int index);
+    void chkAllInhibit_Click();
+    void chkBinary_Click();
+    void chkHopper2_Click();
+    void cmdStartHopper_Click();
+    void Timer3_Timer();
+    void cmdClearCoinCount_Click();
+    // frm340test.
+    void cmdDispense_Click(int index);
+    void cmdExtCredit_Click();
+    void cmdClear340_Click();
+    // frmPCAtest.
+    void cmdClearCounts_Click();
+    // cmdExit340_Click and cmdFinishTest_Click: both leave test mode the same way.
+    void leaveTestMode();
+
+    // Timer3 off: the hopper run ends and "Start Hopper" can be pressed again. Whatever stops
+    // the timer ("Hopper Drive" unticked, leaving test mode, EXIT) goes through here.
+    void stopHopper();
+
+private:
+    plat::View& view();
+    Model model() const;
+    void step(const std::function<void()>& fn);
+    void startTimer3();
+    void enterFrame(TestFrame f);
+    void enter330();
+    MechPrepared enterPca(Model m);
+    void leaveIfPending();
+    // Sets a control's value without its click handler running.
+    void setQuietly(const QString& control, int value, int index = -1);
+
+    Link& link_;
+    TestPanelState& st_;
+    plat::Timer& timer3_;
+    plat::JobGuard& guard_;
+    plat::Services svc_;
+};
 
 } // namespace ardwell

@@ -24,13 +24,15 @@ plat::ControlNames frmMainControlNames()
         "cmbDefaultRoute", "lblCoinValue", "txtCoinValue", "lblCSF", "txtCSF", "lblGP", "txtgameprice",
         "lblCMV", "txtCMV", "lblExtCredit", "txtExtCredit", "opt1player", "opt4Player", "chkCoinMeter",
         "chkCreditInput", "chkManualDispense", "chkAlarm", "chkBonus", "lblWindow", "cmdLoosen", "CmdTighten",
-        "cmdExitAdjust", "cmdCancelAdjust", "cmdSave", "cmdLoad",
+        "cmdExitAdjust", "cmdCancelAdjust", "cmdSave", "cmdLoad", "cmdCopyConfig",
         // Test panel of models 330 and 126, with its interface options.
-        "frmTest", "chkAllInhibit", "chkBinary", "Frame2", "opt10way", "opt16way", "optDualPolarity",
+        "frmTest", "chkAllInhibit", "chkBinary", "Frame2", "opt10way", "opt16way", "optDualPolarity", "opt340test",
+        "chkHopper2", "txtHopperCount", "cmdStartHopper", "cmdClearCoinCount",
         // Test panel of models 560 and PCA.
-        "frmPCAtest", "shpRejected", "lblRejectCount", "lblRejectedReason",
+        "frmPCAtest", "shpRejected", "lblRejectCount", "lblRejectedReason", "cmdClearCounts",
         // Test panel of model 340.
-        "frm340test", "shpCoinMeter", "lblMeterCount", "shpELAMP", "shpPLAMP",
+        "frm340test", "shpCoinMeter", "lblMeterCount", "shpELAMP", "shpPLAMP", "cmdExtCredit", "cmdClear340",
+        "cmdExit340",
     };
     for (const char* name : kSingle)
         n.add(QString::fromLatin1(name));
@@ -42,7 +44,7 @@ plat::ControlNames frmMainControlNames()
     static const Array kArrays[] = {
         {"lblCoin", 7},    {"shpCoin", 7},   {"lblTestCount", 7}, {"chkInhibit", 7},
         {"lblAccCoin", 15}, {"shpLamp", 15}, {"lblAccCount", 15}, {"lblRouted", 15},
-        {"shpPlayer", 3},  {"lblPlayerCount", 3},
+        {"shpPlayer", 3},  {"lblPlayerCount", 3}, {"cmdDispense", 3}, {"cmdFinishTest", 1},
         {"shpCoinWindow", 15}, {"lblWind", 15}, {"lblB", 3}, {"txtB", 3},
     };
     for (const Array& a : kArrays)

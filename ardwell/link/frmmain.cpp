@@ -3,6 +3,7 @@
 #include "ardwell/link/frmmain.h"
 
 #include "ardwell/bench/benchstate.h"
+#include "ardwell/bench/testpanels.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
 #include "ardwell/link/mechjobs.h"
@@ -30,7 +31,7 @@ QString versionText(int major, int minor, int revision)
 
 frmMain::frmMain(Program& program, QWidget* parent)
     : QWidget(parent), p_(program), svc_(program.services()), st_(program.state()), guard_(program.guard()),
-      timer1_(*svc_.sched), timer2_(*svc_.sched), timer5_(*svc_.sched)
+      timer1_(*svc_.sched), timer2_(*svc_.sched), timer3_(*svc_.sched), timer5_(*svc_.sched)
 {
     buildControls();
     setUpTimers();
@@ -216,6 +217,8 @@ void frmMain::closeEvent(QCloseEvent* e)
 
 void frmMain::shutDown()
 {
+    // A hopper test ends with the program: no pulse after EXIT.
+    trap(ctx::Exit, [&] { testPanels().stopHopper(); });
     trap(ctx::Exit, [&] { Form_Unload(); });
     svc_.env->endProgram(0);
 }

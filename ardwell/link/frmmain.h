@@ -34,6 +34,7 @@ namespace ardwell {
 
 class AdjustPanel;
 class Link;
+class TestPanels;
 class Program;
 struct LinkState;
 
@@ -64,8 +65,10 @@ inline const QString ExitAdjust = QStringLiteral("Error in cmdExitAdjust_Click :
 inline const QString CancelAdjust = QStringLiteral("Error in cmdCancelAdjust_Click : ");
 inline const QString Save = QStringLiteral("Error Saving EEPROM routine : ");
 inline const QString Load = QStringLiteral("Error Loading EEPROM File routine : ");
+inline const QString ClearWindows = QStringLiteral("Error Clearing Coin Windows routine : ");
 inline const QString Timer1 = QStringLiteral("Error Counting down timer 1 : ");
 inline const QString Timer2 = QStringLiteral("Error Counting down timer 2 : ");
+inline const QString Timer3 = QStringLiteral("Error in Timer3_Timer : ");
 inline const QString Timer5 = QStringLiteral("Error in Timer5_Timer : ");
 } // namespace ctx
 
@@ -119,11 +122,13 @@ public:
     // ---- Timers and lamps ----
     void Timer1_Timer();
     void Timer2_Timer();
+    void Timer3_Timer();
     void Timer5_Timer();
     void resetLamps();
     void clearCountLabels();
     plat::Timer& timer1() { return timer1_; }
     plat::Timer& timer2() { return timer2_; }
+    plat::Timer& timer3() { return timer3_; }
     plat::Timer& timer5() { return timer5_; }
 
     bool formLoading() const { return formLoading_; }
@@ -154,6 +159,11 @@ private:
     // The same for a handler that waits for the box: refused while another job runs.
     std::function<void()> jobHandler(const QString& context, std::function<void()> fn);
     AdjustPanel* adjustPanel();
+    TestPanels& testPanels();
+    // A test frame's click, run through the test panels (which put leaving off while another
+    // waits), with the context that names the control.
+    std::function<void()> frameClick(const QString& control, std::function<void()> fn);
+    std::function<void()> leaveClick(const QString& control);
     void modelChosen(Model m);
     // Runs fn; a std::exception goes to the common error box with this context, and the caller
     // goes on (plat::ProgramEnded is not one and passes through).
@@ -170,6 +180,7 @@ private:
 
     plat::Timer timer1_;
     plat::Timer timer2_;
+    plat::Timer timer3_;
     plat::Timer timer5_;
 
     QString windowTitle_ = QStringLiteral("Ardwell");

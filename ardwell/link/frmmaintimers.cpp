@@ -1,7 +1,8 @@
 // The window's timers: Timer2 is the time base of every wait, Timer1 and Timer5 put the lamps
-// out that the parser lit. Each tick runs as a guarded handler.
+// out that the parser lit, Timer3 drives the hopper test. Each tick runs as a guarded handler.
 #include "ardwell/link/frmmain.h"
 
+#include "ardwell/bench/testpanels.h"
 #include "ardwell/bench/lamps.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
@@ -26,6 +27,10 @@ void frmMain::setUpTimers()
         t.timer.onTick = handler(t.context, [this, tick = t.tick] { (this->*tick)(); });
         t.timer.setEnabled(true);
     }
+    // The hopper test's timer waits, off, until "Hopper Drive" or "Start Hopper" starts it.
+    timer3_.setInterval(kHopperTickMs);
+    timer3_.onTick = handler(ctx::Timer3, [this] { Timer3_Timer(); });
+    timer3_.setEnabled(false);
 }
 
 void frmMain::Timer1_Timer()
@@ -42,6 +47,8 @@ void frmMain::Timer2_Timer()
 {
     trap(ctx::Timer2, [&] { plat::countDown(st_.replyTimeoutMs, kReplyTickMs); });
 }
+
+void frmMain::Timer3_Timer() { testPanels().Timer3_Timer(); }
 
 void frmMain::Timer5_Timer()
 {

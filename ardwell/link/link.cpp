@@ -185,9 +185,9 @@ void Link::mechPower(bool on)
     delayMs(200);
 }
 
-void Link::hopperPulse()
+void Link::hopperPulse(const QString& driveBox)
 {
-    if (view_.value("chkHopper") == 1) {
+    if (view_.value(driveBox) == 1) {
         sendData("+\r");
         svc_.sound->beep();
     }

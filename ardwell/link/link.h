@@ -70,7 +70,10 @@ public:
     void boxCmdIdentify(); // "S" then "V"
     bool identifyBox();    // "S" up to 5 times until the box answers ">"
     void mechPower(bool on);
-    void hopperPulse();
+    // One hopper pulse ("+") with the system beep, when the "Hopper Drive" box that governs it
+    // is ticked: the programme panel's chkHopper for coin data gathering, the test frame's
+    // chkHopper2 for the hopper test.
+    void hopperPulse(const QString& driveBox = QStringLiteral("chkHopper"));
     void sendOutputMask();
     // The mask sendOutputMask would send, from the test panel's options and check boxes.
     int outputMask() const;

@@ -5,10 +5,14 @@
 //     verify) on a 330 and a 126, against their floor: the same job on virtual time, where every
 //     byte takes its wire time at 9600 baud, the simulated box and mech their latencies and the
 //     program its prescribed waits, and nothing else takes any time;
-//  4. CPU used while a coin data gathering run waits its 60 seconds for a coin.
+//  4. CPU used while a coin data gathering run waits its 60 seconds for a coin;
+//  5. test mode: entering each model's test frame against its floor (as in 3); 100 coins in a
+//     burst through a 560's frame, each event's answer against the wire floor; a 3-pulse hopper
+//     run against its 6 s; CPU with a frame idle for 10 s and during the hopper run.
 
 #include "ardwell/bench/coinbench.h"
 #include "ardwell/bench/lamps.h"
+#include "ardwell/bench/testpanels.h"
 #include "ardwell/link/controlnames.h"
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/link.h"
@@ -21,7 +25,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -107,6 +113,90 @@ JobTimes programmeAndWrite(plat::Scheduler& sched, const QString& model)
     return t;
 }
 
+struct EntryTime {
+    double ms = 0;
+    bool ok = false;
+};
+
+EntryTime enterTest(plat::Scheduler& sched, const QString& model)
+{
+    ProgramRig rig(sched, model);
+    const plat::Millis t0 = sched.nowMs();
+    rig.program->window().cmdTest_Click();
+    EntryTime t;
+    t.ms = double(sched.nowMs() - t0);
+    const auto m = ardwell::modelFromText(model);
+    t.ok = m && rig.program->window().controls().isVisible(ardwell::frameName(ardwell::testEntry(*m).frame));
+    return t;
+}
+
+// 100 coins dropped at once through a 560's test frame: the mech sends each event when the
+// last was answered, so the burst takes as long as its events and answers take on the wire.
+struct Burst {
+    double totalMs = 0;
+    int events = 0;
+    int answered = 0;
+    double meanAnswerMs = 0; // from the CR that ends an event line to the answer's write
+    double maxAnswerMs = 0;
+};
+
+Burst coinBurst(plat::Scheduler& sched)
+{
+    ProgramRig rig(sched, "560");
+    rig.program->window().cmdTest_Click();
+    auto* port = dynamic_cast<sim::SimPort*>(rig.program->port());
+    Burst b;
+    if (!port)
+        return b;
+    const std::size_t from = port->transcript().size();
+    const plat::Millis t0 = sched.nowMs();
+    for (int i = 0; i < 100; ++i)
+        rig.mech.dropCoin(sim::Coin3);
+    sched.pumpUntil([&] { return rig.mech.eventsPending() == 0; }, 120000);
+    b.totalMs = double(sched.nowMs() - t0);
+    b.events = rig.mech.eventsSent();
+    b.answered = rig.mech.acknowledgements();
+    QByteArray line;
+    plat::Millis eventEnd = -1;
+    double sum = 0;
+    int n = 0;
+    const auto& t = port->transcript();
+    for (std::size_t i = from; i < t.size(); ++i) {
+        if (t[i].kind == sim::TranscriptEntry::Received) {
+            if (t[i].bytes == "\r") {
+                if (line.size() >= 8 && line.mid(4, 2) == "24")
+                    eventEnd = t[i].at;
+                line.clear();
+            } else {
+                line += t[i].bytes;
+            }
+        } else if (t[i].kind == sim::TranscriptEntry::Sent && eventEnd >= 0 && t[i].bytes.mid(4, 2) == "04") {
+            const double ms = double(t[i].at - eventEnd);
+            sum += ms;
+            b.maxAnswerMs = qMax(b.maxAnswerMs, ms);
+            ++n;
+            eventEnd = -1;
+        }
+    }
+    b.meanAnswerMs = n ? sum / n : 0;
+    return b;
+}
+
+// Wall time (s) and the share of one core this process used while fn ran.
+struct CpuUse {
+    double wallS = 0;
+    double cpuS = 0;
+    double percent() const { return wallS > 0 ? 100.0 * cpuS / wallS : 0; }
+};
+
+CpuUse measureCpu(plat::Scheduler& sched, const std::function<void()>& fn)
+{
+    const double c0 = bench::cpuSeconds();
+    const plat::Millis t0 = sched.nowMs();
+    fn();
+    return {double(sched.nowMs() - t0) / 1000.0, bench::cpuSeconds() - c0};
+}
+
 void report(const char* what, double floorMs, double realMs)
 {
     std::printf("  %-26s floor %8.0f ms, real %8.0f ms, overhead %6.0f ms (%.1f%%)\n", what, floorMs, realMs,
@@ -145,14 +235,12 @@ int main(int argc, char** argv)
     {
         Rig r;
         r.box.setSilent(true);
-        const double c0 = bench::cpuSeconds();
-        const plat::Millis t0 = r.sched.nowMs();
-        r.link->sendAndWait("S\r");
-        r.link->sendAndWait("S\r");
-        const double cpu = bench::cpuSeconds() - c0;
-        const double wall = double(r.sched.nowMs() - t0) / 1000.0;
-        std::printf("silent box: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
-                    100.0 * cpu / wall);
+        const CpuUse u = measureCpu(r.sched, [&] {
+            r.link->sendAndWait("S\r");
+            r.link->sendAndWait("S\r");
+        });
+        std::printf("silent box: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS, u.cpuS,
+                    u.percent());
     }
     std::printf("programme mode, real time against the floor (the same job on virtual time):\n");
     for (const char* model : {"330", "126"}) {
@@ -171,13 +259,55 @@ int main(int argc, char** argv)
         plat::RealScheduler real;
         ProgramRig rig(real, "330");
         rig.program->window().cmdProgramme_Click();
-        const double c0 = bench::cpuSeconds();
-        const plat::Millis t0 = real.nowMs();
-        rig.program->coinBench().programme().cmdCoinData_Click(); // no coin comes: 60 s, then its box
-        const double cpu = bench::cpuSeconds() - c0;
-        const double wall = double(real.nowMs() - t0) / 1000.0;
-        std::printf("coin wait: %.1f s with no coin, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
-                    100.0 * cpu / wall);
+        // No coin comes: 60 s, then its box.
+        const CpuUse u = measureCpu(real, [&] { rig.program->coinBench().programme().cmdCoinData_Click(); });
+        std::printf("coin wait: %.1f s with no coin, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS,
+                    u.cpuS, u.percent());
+    }
+
+    std::printf("test mode, real time against the floor (the same entry on virtual time):\n");
+    for (const char* model : {"330", "126", "340", "560", "PCA"}) {
+        plat::VirtualScheduler virt;
+        const EntryTime floor = enterTest(virt, model);
+        plat::RealScheduler real;
+        const EntryTime got = enterTest(real, model);
+        if (!floor.ok || !got.ok) {
+            std::printf("  %s: the frame did not open\n", model);
+            return 1;
+        }
+        report(qPrintable(QString("%1 test entry").arg(model)), floor.ms, got.ms);
+    }
+    {
+        plat::VirtualScheduler virt;
+        const Burst floor = coinBurst(virt);
+        plat::RealScheduler real;
+        const Burst got = coinBurst(real);
+        std::printf("100 coins in a burst on a 560: %d events, %d answered\n", got.events, got.answered);
+        report("burst", floor.totalMs, got.totalMs);
+        std::printf("  event in to answer out: mean %.2f ms, max %.0f ms (wire floor 0 ms: the answer\n"
+                    "  goes out on the event's CR; each event and answer take %.1f ms on the wire)\n",
+                    got.meanAnswerMs, got.maxAnswerMs, (13 + 9) * 10.0 / 9.6);
+        if (got.events != 200 || got.answered != got.events)
+            return 1;
+    }
+    {
+        plat::RealScheduler real;
+        ProgramRig rig(real, "330");
+        auto& w = rig.program->window();
+        w.cmdTest_Click();
+        const CpuUse idle = measureCpu(real, [&] { real.pumpUntil([] { return false; }, 10000); });
+        std::printf("test frame idle: %.1f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", idle.wallS,
+                    idle.cpuS, idle.percent());
+
+        w.controls().setValue("chkHopper2", 1);
+        w.controls().setText("txtHopperCount", "3");
+        const CpuUse run = measureCpu(real, [&] {
+            w.controls().get<QPushButton>("cmdStartHopper")->click();
+            real.pumpUntil([&] { return w.controls().isEnabled("cmdStartHopper"); }, 10000);
+        });
+        real.pumpUntil([] { return false; }, 100); // the last "+" on its way to the box
+        std::printf("hopper run of 3 pulses: %.3f s against 6.000 s, %d pulses; CPU %.4f s = %.2f%% of one core\n",
+                    run.wallS, rig.box.hopperPulses(), run.cpuS, run.percent());
     }
     return 0;
 }
