@@ -266,8 +266,8 @@ void setupfrmPROM(LimitsPage& page, LimitsState& state, const LimitsContext& ctx
 void clearColors(LimitsPage& page, const LimitsContext& ctx)
 {
     trapped(ctx, 1222, [&] {
-        page.cellColour.fill(colour::White);
-        page.slugColour.fill(colour::ButtonFace);
+        page.cellColour.fill(plat::kWhite);
+        page.slugColour.fill(plat::sysColor::ButtonFace);
     });
 }
 
@@ -305,8 +305,8 @@ void checkOverlaps(LimitsPage& page, int firstCoin, const LimitsContext& ctx)
                     count += counts ? 1 : 0;
                 }
                 if (count == pc) {
-                    paintCoin(c1, colour::Yellow);
-                    paintCoin(c2, colour::Yellow);
+                    paintCoin(c1, plat::kYellow);
+                    paintCoin(c2, plat::kYellow);
                 }
             }
         }
@@ -327,9 +327,9 @@ void checkOverlaps(LimitsPage& page, int firstCoin, const LimitsContext& ctx)
                     count += counts ? 1 : 0;
                 }
                 if (count == pc) {
-                    paintCoin(c, colour::Cyan);
+                    paintCoin(c, plat::kCyan);
                     for (int j = 0; j < 2 * pc; ++j)
-                        item(slugs, (s - 1) * 2 * pc + j) = colour::Cyan;
+                        item(slugs, (s - 1) * 2 * pc + j) = plat::kCyan;
                 }
             }
         }

@@ -7,6 +7,7 @@
 // on copies and commits at its end: a bad index or value is reported once under the
 // procedure's text and nothing is written.
 
+#include "platform/view.h"
 #include "quenby/clonewizard/cointables.h"
 
 #include <QString>
@@ -23,13 +24,6 @@ namespace quenby {
 class ErrorReporter;
 class TextTable;
 struct ModelParams;
-
-namespace colour {
-constexpr quint32 White = 0xFFFFFF;
-constexpr quint32 Yellow = 0x00FFFF;
-constexpr quint32 Cyan = 0xFFFF00;
-constexpr quint32 ButtonFace = 0x8000000F;
-} // namespace colour
 
 constexpr int kGridCells = 96; // txtProm(0..95): 8 coin rows of up to 12 cells
 constexpr int kSlugCells = 72; // lblSlugLimits(0..71): 6 slug rows
