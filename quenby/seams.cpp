@@ -27,6 +27,16 @@ void LinkParsers::parseG10CoinAccepted(const QByteArray&)
     plat::notBuiltYet(QStringLiteral("parseG10CoinAccepted"));
 }
 
+std::optional<int> PromDataView::showReportView()
+{
+    plat::notBuiltYet(QStringLiteral("PromDataView.showReportView"));
+    return std::nullopt;
+}
+void PromDataView::setPanes(const QString&, const QString&)
+{
+    plat::notBuiltYet(QStringLiteral("PromDataView.setPanes"));
+}
+
 bool MechLogons::ccLogon() { logonNotBuilt(QStringLiteral("ccLogon")); }
 void MechLogons::ccLogoff() { plat::notBuiltYet(QStringLiteral("ccLogoff")); }
 bool MechLogons::nriLogon() { logonNotBuilt(QStringLiteral("nriLogon")); }

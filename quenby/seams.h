@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace quenby {
 
@@ -30,6 +31,17 @@ public:
     virtual void requestCcMeasurement();
     // A collected NRI G10 report (validator test in G10 line mode).
     virtual void parseG10CoinAccepted(const QByteArray& report);
+};
+
+// The PROM data view (frmPROMdata) the Mars PROM report is shown in.
+class PromDataView {
+public:
+    virtual ~PromDataView() = default;
+    // Makes the view visible and returns the report it has chosen (the position in its list);
+    // none when there is no view to show it in.
+    virtual std::optional<int> showReportView();
+    // The pane of what was read, and the pane of what will be programmed.
+    virtual void setPanes(const QString& read, const QString& toProgram);
 };
 
 // The family layers' logons the pre-job check uses.

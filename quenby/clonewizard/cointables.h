@@ -104,6 +104,13 @@ struct CoinTables {
     // The NRI R record's route texts, and whether the coin set had a route record (CC or NRI).
     CheckedArray<QString, 2> nriRouting;
     bool routingLoaded = false;
+    // The CC route record's values ("435R", "450R", "SentinelR"), from index 0.
+    CheckedArray<qint32, 33> routingTable;
+    // A C120 output record was read: "120M" (coinOutputs hold bytes) or "120N" (output numbers).
+    bool c120OutputsLoaded = false;
+    bool c120LayoutM = false;
+
+    bool operator==(const CoinTables&) const = default;
 };
 
 } // namespace quenby

@@ -59,6 +59,7 @@ struct MarsQuirks {
     int maxSegments = 4;         // ME181: 2
     const char* timings = "";    // the timing command without its CR
     bool timingsNeedC02 = false; // MS1400 selects its timing set before every pass
+    bool coinValuesInImage = false; // ME181 keeps coin values 1..12 as nibble pairs
 };
 
 struct NriQuirks {
