@@ -113,6 +113,24 @@ struct MechEntry {
 // stride 16; an unknown NRI model or family gets kind Unknown.
 MechEntry mechEntry(const QString& family, const QString& model);
 
+// The entry of a job's family and model, looked up again only when they change (a coin set or
+// the G18 probe switches the model within a job).
+class JobEntry {
+public:
+    const MechEntry& of(const QString& family, const QString& model)
+    {
+        if (!valid_ || entry_.family != family || entry_.model != model) {
+            entry_ = mechEntry(family, model);
+            valid_ = true;
+        }
+        return entry_;
+    }
+
+private:
+    MechEntry entry_;
+    bool valid_ = false;
+};
+
 // The scratch dump's file name: the model with "temp.txt" appended, any "/" written as "-"
 // ("G10-4000/5" -> "G10-4000-5temp.txt"), since the name must stay one file in the folder.
 QString scratchFileName(const QString& model);

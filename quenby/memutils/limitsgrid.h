@@ -48,6 +48,13 @@ struct Placement {
 };
 
 struct LimitsPage {
+    // As designed: white cells, button-face slug cells.
+    LimitsPage()
+    {
+        cellColour.fill(plat::kWhite);
+        slugColour.fill(plat::sysColor::ButtonFace);
+    }
+
     // Geometry, fixed by paramCount.
     int frameWidth = 0; // frmLimits
     int frameLeft = 0;
@@ -144,5 +151,10 @@ bool applyGrid(const LimitsPage& page, const LimitsState& state, const LimitsCon
 // estimate. An edited grid is first announced ("Limits edited - using new values ") and stored
 // into the page still shown. Reported under 1239.
 void selectSegment(LimitsPage& page, LimitsState& state, int pageNumber, const LimitsContext& ctx);
+
+// Renders the page into the limits editor's controls (texts, visibility, colours, page options,
+// family captions); the positions are the window's to apply. Turning the page's option on
+// through the view runs its click handler: the window ignores clicks while it renders.
+void showLimitsPage(plat::View& v, const LimitsPage& page);
 
 } // namespace quenby
