@@ -204,17 +204,6 @@ void marsTimeout()
 // One "M" line ("M", three blanks-and-fields of 6 characters, CR) at 9600 baud, 10 bits a byte.
 constexpr double kLineWireMs = 20 * 10 * 1000.0 / 9600;
 
-plat::ControlNames panelNames()
-{
-    plat::ControlNames n;
-    for (const char* a : {"lblMean", "lblSep", "lblMeas"})
-        n.addArray(a, 0, 5);
-    for (const char* a : {"lblSD", "lblLH", "lblAdjust", "lblLimits", "lblSrc"})
-        n.addArray(a, 0, 11);
-    for (const char* s : {"lblPromLimits", "lblSource", "lblOffset", "lblNumber"})
-        n.add(s);
-    return n;
-}
 
 // A rig whose "M" lines go to the statistics of a record being gathered.
 struct RecordRig : MechRig {
@@ -224,7 +213,7 @@ struct RecordRig : MechRig {
     } toStats;
     quenby::MeasureState measure;
     quenby::CoinMeasure cm;
-    plat::MemoryView panel{panelNames(), "frmCoinMeasure1"};
+    plat::MemoryView panel{quenby::statsPanelControls(), "frmCoinMeasure1"};
 
     RecordRig(plat::Scheduler& s, const QString& family, const QString& model, int coins)
         : MechRig(s, family, model),

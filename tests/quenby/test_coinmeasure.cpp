@@ -16,17 +16,6 @@ using namespace quenby;
 
 namespace {
 
-plat::ControlNames panelNames()
-{
-    plat::ControlNames n;
-    for (const char* a : {"lblMean", "lblSep", "lblMeas"})
-        n.addArray(a, 0, 5);
-    for (const char* a : {"lblSD", "lblLH", "lblAdjust", "lblLimits", "lblSrc"})
-        n.addArray(a, 0, 11);
-    for (const char* s : {"lblPromLimits", "lblSource", "lblOffset", "lblNumber"})
-        n.add(s);
-    return n;
-}
 
 // The link's "M" lines go to the statistics, as the program's parsers hand them on.
 struct MeasureParsers : LinkParsers {
@@ -37,7 +26,7 @@ struct MeasureParsers : LinkParsers {
 struct CoinMeasureTest : quenby_tests::MechTest {
     MeasureState measure;
     CoinMeasure cm{{svc, texts, errors, job, params, measure, [] { return ReadingRanges{}; }}};
-    plat::MemoryView panel{panelNames(), "frmCoinMeasure1"};
+    plat::MemoryView panel{statsPanelControls(), "frmCoinMeasure1"};
     MeasureParsers toStats;
 
     void SetUp() override
