@@ -204,7 +204,6 @@ void marsTimeout()
 // One "M" line ("M", three blanks-and-fields of 6 characters, CR) at 9600 baud, 10 bits a byte.
 constexpr double kLineWireMs = 20 * 10 * 1000.0 / 9600;
 
-
 // A rig whose "M" lines go to the statistics of a record being gathered.
 struct RecordRig : MechRig {
     struct ToStats : quenby::LinkParsers {

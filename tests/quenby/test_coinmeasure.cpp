@@ -16,7 +16,6 @@ using namespace quenby;
 
 namespace {
 
-
 // The link's "M" lines go to the statistics, as the program's parsers hand them on.
 struct MeasureParsers : LinkParsers {
     CoinMeasure* cm = nullptr;
