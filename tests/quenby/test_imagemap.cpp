@@ -6,7 +6,9 @@
 #include "quenby/seams.h"
 
 #include "sim/ccimages.h"
+#include "sim/ccmech.h"
 #include "sim/marssocket.h"
+#include "sim/sentinelmech.h"
 #include "tests/quenby/mech_fixture.h"
 
 #include <QRandomGenerator>
@@ -598,5 +600,43 @@ TEST_F(FamilyMapping, ReadMechsGiveTheirWindowsBackAndMapToTheSameWords)
     for (int c = 1; c <= 12; ++c) {
         EXPECT_EQ(mem.coins.coinValues(c), sim::MarsSocket::typicalCoinValue(c));
         EXPECT_EQ(mem.coins.coinLimitTable(c, 3), sim::MarsSocket::typicalWindows(c)[1].first);
+    }
+}
+
+TEST_F(FamilyMapping, RoutedImagesProgramIntoMechsWhoseChecksumsHold)
+{
+    // The route record changes words the mech sums; programmed, the mech must find its sum.
+    {
+        auto* mech = plugNew<sim::SentinelMech>("CC", "Sentinel");
+        auto f = families.forJob();
+        ASSERT_TRUE(readMechMemory(ctx()).complete);
+        mem.coins.routingLoaded = true;
+        mem.coins.routingTable(0) = 0x4321;
+        mem.coins.routingTable(1) = 0x0765;
+        mem.coins.coinLimitTable(2, 1) = 33;
+        mapCoinTableToProm(*f, 0);
+        mapCcRouting(*f);
+        EXPECT_TRUE(f->program());
+        EXPECT_EQ(mech->word(54), 0x4321);
+        EXPECT_EQ(mech->word(1) & 0xFF, 33);
+        EXPECT_TRUE(mech->checksumOk());
+    }
+    for (const char* model : {"435", "450"}) {
+        SCOPED_TRACE(model);
+        auto* mech = plugNew<sim::CcMech>("CC", model);
+        auto f = families.forJob();
+        ASSERT_TRUE(readMechMemory(ctx()).complete);
+        mem.coins = CoinTables();
+        for (int c = 1; c <= params.coinCount; ++c)
+            mem.coins.coinLink(c) = c;
+        copyPromToCoinTable(*f);
+        mem.coins.routingLoaded = true;
+        for (int i = 0; i <= 22; ++i)
+            mem.coins.routingTable(i) = i % 7 + 1;
+        mapCoinTableToProm(*f, 0);
+        mapCcRouting(*f);
+        EXPECT_TRUE(f->program());
+        EXPECT_EQ(mech->word(QLatin1String(model) == "435" ? 128 : 121), 1);
+        EXPECT_TRUE(mech->byteSumOk());
     }
 }
