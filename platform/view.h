@@ -18,6 +18,19 @@ Q_DECLARE_LOGGING_CATEGORY(lcControls)
 
 namespace plat {
 
+// Colours as the windows take them, 0xBBGGRR; a system colour is 0x80000000 | its index.
+namespace sysColor {
+constexpr quint32 ButtonFace = 0x8000000F;
+constexpr quint32 WindowBackground = 0x80000005;
+constexpr quint32 WindowText = 0x80000008;
+constexpr quint32 ButtonText = 0x80000012;
+} // namespace sysColor
+
+constexpr quint32 kRed = 0x0000FF;
+constexpr quint32 kWhite = 0xFFFFFF;
+constexpr quint32 kYellow = 0x00FFFF;
+constexpr quint32 kCyan = 0xFFFF00;
+
 // Reports a name (index -1: not an array element) that the window `window` lacks. Each
 // window/name/index is reported once per process run.
 void reportUnknownControl(const QString& window, const QString& name, int index);

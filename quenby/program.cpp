@@ -3,11 +3,49 @@
 #include "platform/gui/namedcontrols.h"
 #include "quenby/link/frmopening.h"
 #include "quenby/memutils/frmprogramming.h"
+#include "quenby/memutils/frmprom.h"
 #include "quenby/shell/frmmain.h"
 
 #include <cstdlib>
 
 namespace quenby {
+
+namespace {
+
+// Where the receive side's lines and frames go: the memory jobs' parsers and the coin
+// measurement window.
+class ProgramParsers : public LinkParsers {
+public:
+    ProgramParsers(Program& p, std::unique_ptr<LinkParsers> memory) : p_(p), memory_(std::move(memory)) {}
+    void loadMeasurement(const QString& line) override { p_.coinMeasure().loadMeasurement(line); }
+    void decodeMarsPromLine(const QString& line) override { memory_->decodeMarsPromLine(line); }
+    void parseCcWordReply(const CcFrame& frame) override { memory_->parseCcWordReply(frame); }
+
+private:
+    Program& p_;
+    std::unique_ptr<LinkParsers> memory_;
+};
+
+// The limits editor, which a validator test opened from it returns to.
+class ProgramMemoryWindows : public MemoryWindows {
+public:
+    explicit ProgramMemoryWindows(Program& p) : p_(p) {}
+    void enablePromValtest() override
+    {
+        if (frmPROM* f = p_.promIfLoaded())
+            f->enableValidatorTest();
+    }
+    void showPromWindow() override
+    {
+        if (frmPROM* f = p_.promIfLoaded())
+            f->show();
+    }
+
+private:
+    Program& p_;
+};
+
+} // namespace
 
 Program::Program(plat::Services services)
     : svc(std::move(services)),
@@ -23,12 +61,18 @@ Program::Program(plat::Services services)
     main_ = addWindow<frmMain>(QStringLiteral("frmMain"));
     opening_ = addWindow<frmOpening>(QStringLiteral("frmOpening"));
     programming_ = addWindow<frmProgramming>(QStringLiteral("frmProgramming"));
+    prom_ = addWindow<frmPROM>(QStringLiteral("frmPROM"));
+    coinMeasure_ = std::make_unique<CoinMeasure>(CoinMeasure::Context{
+        svc, texts, errors, *this, params, measure, [this] {
+            return ReadingRanges{{rangeLow1, rangeLow2, rangeLow3}, {rangeHigh1, rangeHigh2, rangeHigh3}};
+        }});
+    memoryWindows_ = std::make_unique<ProgramMemoryWindows>(*this);
     progress_ = std::make_unique<ProgrammingWindow>(*programming_);
     mech_ = std::make_unique<MechFamilies>(link, check, svc, texts, errors, *this, params, memory, *progress_,
                                            [this] { return programFolder(); });
     mech_->layers.setHooks({[this] { mainForm().writeShownConfig(); },
                             [this] { mainForm().Timer3.setEnabled(false); }});
-    setParsers(mech_->makeParsers());
+    setParsers(std::make_unique<ProgramParsers>(*this, mech_->makeParsers()));
     setLogons(mech_->makeLogons());
     // Whatever ends the program closes the port and takes the windows off the screen first.
     std::weak_ptr<bool> alive = alive_;
@@ -42,6 +86,8 @@ Program::Program(plat::Services services)
             f->hide();
         if (auto* f = programming_->ifLoaded())
             f->hide();
+        if (auto* f = prom_->ifLoaded())
+            f->hide();
         if (auto* f = main_->ifLoaded()) {
             f->stopTimers();
             f->hide();
@@ -52,6 +98,7 @@ Program::Program(plat::Services services)
 Program::~Program()
 {
     alive_.reset();
+    prom_.reset();
     programming_.reset();
     opening_.reset();
     main_.reset();
@@ -99,6 +146,9 @@ bool Program::openingLoaded() const { return opening_->loaded(); }
 void Program::unloadOpening() { opening_->unload(); }
 frmProgramming& Program::programmingForm() { return programming_->get(); }
 bool Program::programmingLoaded() const { return programming_->loaded(); }
+frmPROM& Program::promForm() { return prom_->get(); }
+frmPROM* Program::promIfLoaded() const { return prom_->ifLoaded(); }
+void Program::unloadProm() { prom_->unload(); }
 
 std::map<QString, plat::ControlNames> Program::windowControls()
 {

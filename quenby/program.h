@@ -7,12 +7,14 @@
 #include "platform/jobguard.h"
 #include "platform/services.h"
 #include "platform/view.h"
+#include "quenby/clonewizard/coinmeasure.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/link/boxlink.h"
 #include "quenby/link/catalogue.h"
 #include "quenby/link/linkstate.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/link/memorystate.h"
+#include "quenby/memutils/limitsgrid.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 
@@ -31,6 +33,7 @@ namespace quenby {
 class frmMain;
 class frmOpening;
 class frmProgramming;
+class frmPROM;
 
 class Program : public JobState {
 public:
@@ -62,6 +65,14 @@ public:
     void setLogons(std::unique_ptr<MechLogons> l);
     void setJobs(std::unique_ptr<MenuJobs> j) { jobs_ = std::move(j); }
     MenuJobs& jobs() { return *jobs_; }
+    // The coin measurement window's operations: "M" lines, samples, statistics, fliers.
+    CoinMeasure& coinMeasure() { return *coinMeasure_; }
+    // The memory utilities' windows.
+    void setMemoryWindows(std::unique_ptr<MemoryWindows> w) { memoryWindows_ = std::move(w); }
+    MemoryWindows& memoryWindows() { return *memoryWindows_; }
+    // Where the Mars PROM report is shown.
+    void setPromDataView(std::unique_ptr<PromDataView> v) { promDataView_ = std::move(v); }
+    PromDataView& promDataView() { return *promDataView_; }
 
     QString versionText = QStringLiteral("V1.00");
     int comPortNumber = 1;
@@ -70,6 +81,10 @@ public:
     bool debugView = false;
     // Images, NRI tables, coin set tables and the PROM choices the memory jobs share.
     MemoryState memory;
+    // The measurement hand-over: current reading, samples left, keep-alive, measurement log.
+    MeasureState measure;
+    // The limits editor's edit flag, page shown and estimates.
+    LimitsState limits;
     // Valid reading ranges of parameters 1..3.
     int rangeLow1 = 2, rangeHigh1 = 3000;
     int rangeLow2 = 2, rangeHigh2 = 3000;
@@ -81,6 +96,9 @@ public:
     void unloadOpening();
     frmProgramming& programmingForm();
     bool programmingLoaded() const;
+    frmPROM& promForm();
+    frmPROM* promIfLoaded() const;
+    void unloadProm();
 
     // The mech families: command layers, logons, and the context their jobs run in. A job takes
     // its family with mech().forJob() once it has set mechFamily and mechModel.
@@ -102,11 +120,15 @@ private:
     std::unique_ptr<LinkParsers> parsers_ = std::make_unique<LinkParsers>();
     std::unique_ptr<MechLogons> logons_ = std::make_unique<MechLogons>();
     std::unique_ptr<MenuJobs> jobs_ = std::make_unique<MenuJobs>();
+    std::unique_ptr<CoinMeasure> coinMeasure_;
+    std::unique_ptr<MemoryWindows> memoryWindows_;
+    std::unique_ptr<PromDataView> promDataView_ = std::make_unique<PromDataView>();
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::vector<std::pair<QString, std::function<const plat::NamedControls&()>>> windows_;
     std::unique_ptr<plat::FormSlot<frmMain>> main_;
     std::unique_ptr<plat::FormSlot<frmOpening>> opening_;
     std::unique_ptr<plat::FormSlot<frmProgramming>> programming_;
+    std::unique_ptr<plat::FormSlot<frmPROM>> prom_;
     std::unique_ptr<plat::ProgressSink> progress_;
     std::unique_ptr<MechFamilies> mech_;
 };

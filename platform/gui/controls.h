@@ -6,6 +6,7 @@
 
 #include "platform/jobguard.h"
 #include "platform/runtimeerror.h"
+#include "platform/view.h"
 
 #include <QColor>
 #include <QPointer>
@@ -20,16 +21,6 @@ class QCheckBox;
 class QRadioButton;
 
 namespace plat {
-
-namespace sysColor {
-constexpr quint32 ButtonFace = 0x8000000F;
-constexpr quint32 WindowBackground = 0x80000005;
-constexpr quint32 WindowText = 0x80000008;
-constexpr quint32 ButtonText = 0x80000012;
-} // namespace sysColor
-
-constexpr quint32 kRed = 0x0000FF;
-constexpr quint32 kWhite = 0xFFFFFF;
 
 QColor colorFromBgr(quint32 value);
 quint32 bgrFromColor(const QColor& c);

@@ -7,6 +7,7 @@
 // keeps what it held.
 
 #include "platform/runtimeerror.h"
+#include "quenby/link/familytable.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -103,38 +104,13 @@ struct CoinTables {
     // The NRI R record's route texts, and whether the coin set had a route record (CC or NRI).
     CheckedArray<QString, 2> nriRouting;
     bool routingLoaded = false;
-};
+    // The CC route record's values ("435R", "450R", "SentinelR"), from index 0.
+    CheckedArray<qint32, 33> routingTable;
+    // A C120 output record was read: "120M" (coinOutputs hold bytes) or "120N" (output numbers).
+    bool c120OutputsLoaded = false;
+    bool c120LayoutM = false;
 
-// What the statistics, the overlap check and the estimate need to know of the family and model;
-// fixed once per job.
-struct LimitRules {
-    // Mars: 12-bit limits, readings range-checked, pages are PROM segments of six coins whose
-    // rows are titled by position letter and segment.
-    bool mars = false;
-    // NRI: a coin window with low >= high counts as unset when two coins are compared.
-    bool invertedWindowsUnset = false;
-    // CC "435": the fifth parameter of slugs and unset fifth-parameter windows follow their own
-    // rules.
-    bool fifthParamSlugRule = false;
-    int limitCap = 255;
-    // Pages a 2K PROM offers ("ME181" keeps its two 256-nibble segments).
-    int pagesOn2K = 4;
-
-    static LimitRules of(const QString& family, const QString& model)
-    {
-        LimitRules r;
-        if (family == u"Mars") {
-            r.mars = true;
-            r.limitCap = 4095;
-            if (model == u"ME181")
-                r.pagesOn2K = 2;
-        } else if (family == u"NRI") {
-            r.invertedWindowsUnset = true;
-        } else if (family == u"CC" && model == u"435") {
-            r.fifthParamSlugRule = true;
-        }
-        return r;
-    }
+    bool operator==(const CoinTables&) const = default;
 };
 
 } // namespace quenby

@@ -89,6 +89,18 @@ void showSlugLimits(plat::View& v, int paramCount, const TextTable& texts)
     v.setVisible(QStringLiteral("lblOffset"), false);
 }
 
+plat::ControlNames statsPanelControls()
+{
+    plat::ControlNames n;
+    for (const char* perParameter : {"lblMean", "lblSep", "lblMeas"})
+        n.addArray(QString::fromLatin1(perParameter), 0, 5);
+    for (const char* perLimit : {"lblSD", "lblLH", "lblAdjust", "lblLimits", "lblSrc"})
+        n.addArray(QString::fromLatin1(perLimit), 0, 11);
+    for (const char* single : {"lblPromLimits", "lblSource", "lblOffset", "lblNumber"})
+        n.add(QString::fromLatin1(single));
+    return n;
+}
+
 void showStatsPanel(plat::View& v, const StatsPanel& panel, const TextTable& texts)
 {
     setTexts(v, QStringLiteral("lblMean"), panel.mean);

@@ -13,8 +13,9 @@
 #include <array>
 
 namespace plat {
+class ControlNames;
 class View;
-}
+} // namespace plat
 
 namespace quenby {
 
@@ -42,6 +43,9 @@ QStringList clearedReadingCaptions(int paramCount);
 // starts). Labels beyond paramCount parameters are not touched.
 void showPromLimits(plat::View& v, int paramCount, const TextTable& texts);
 void showSlugLimits(plat::View& v, int paramCount, const TextTable& texts);
+
+// The controls the panel and the latest reading are shown in, for six parameters.
+plat::ControlNames statsPanelControls();
 
 // Renders the panel in the order the window updates it: values, layout, limits, count.
 void showStatsPanel(plat::View& v, const StatsPanel& panel, const TextTable& texts);

@@ -245,12 +245,9 @@ void BoxLink::handleLineByte(quint8 b)
 void BoxLink::handlePassThroughByte(quint8 b)
 {
     // Mech bytes are read the way the job's family and model read them.
-    if (!entryValid_ || entry_.family != job_.mechFamily || entry_.model != job_.mechModel) {
-        entry_ = mechEntry(job_.mechFamily, job_.mechModel);
-        entryValid_ = true;
-    }
-    ReceiveSide rx{st_, job_, *parsers_, entry_};
-    passThroughHandler(entry_.kind)(rx, b);
+    const MechEntry& entry = entry_.of(job_.mechFamily, job_.mechModel);
+    ReceiveSide rx{st_, job_, *parsers_, entry};
+    passThroughHandler(entry.kind)(rx, b);
 }
 
 void BoxLink::processBoxLine(const QString& line)

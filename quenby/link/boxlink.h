@@ -92,10 +92,8 @@ private:
     LinkParsers* parsers_ = nullptr;
     plat::View* mainView_ = nullptr;
     bool inReceive_ = false;
-    // The family table entry of the job's family and model, looked up again when they change
-    // (the G18 probe switches them within a job).
-    MechEntry entry_;
-    bool entryValid_ = false;
+    // The family table entry of the job's family and model.
+    JobEntry entry_;
     shared::OutageSender sender_;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 #include "quenby/link/ccwire.h"
+#include "quenby/link/imagemap.h"
 #include "quenby/shell/texts.h"
 
 #include <algorithm>
@@ -32,6 +33,7 @@ constexpr int WriteTitle = 306;
 constexpr int WriteRefused = 307;
 constexpr int WriteRefusedTitle = 308;
 constexpr int WriteError = 311;
+constexpr int OutputsError = 157;
 constexpr int VerifyOk = 316;
 constexpr int VerifyOkTitle = 317;
 constexpr int VerifyFail = 318;
@@ -127,6 +129,18 @@ std::optional<VerifyResult> EepromFamily::verify()
     else
         ctx_.message(ctx_.text(id::VerifyFail), plat::mb::OKOnly | plat::mb::Critical, id::VerifyFailTitle);
     return result;
+}
+
+void EepromFamily::mapCoinTableToProm(int)
+{
+    const CcMapResult r = mapCcImage(entry_, ctx_.params, ctx_.mem.coins, ctx_.mem.images);
+    if (r.outputsError)
+        ctx_.errors.reportError(id::OutputsError, *r.outputsError);
+}
+
+void EepromFamily::copyPromToCoinTable()
+{
+    copyCcWindows(entry_, ctx_.params, ctx_.mem.coins, ctx_.mem.images.readImage);
 }
 
 // ---- word protocol ------------------------------------------------------------------------------

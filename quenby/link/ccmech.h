@@ -20,6 +20,10 @@ public:
     // verifies (a 435 stops at word 200); "EEPROM Verified OK" or "EEPROM Verify FAIL". A read
     // that stopped early fails whatever its words hold.
     std::optional<VerifyResult> verify() override;
+    // Every limit word, and the C120 output words (a record that cannot be written is reported
+    // under 157 and the rest is mapped).
+    void mapCoinTableToProm(int segment) override;
+    void copyPromToCoinTable() override;
 
     // One word, or -1 after the protocol's own message.
     virtual qint32 readWord(int address) = 0;

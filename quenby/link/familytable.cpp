@@ -10,13 +10,14 @@ struct MarsRow {
     const char* timings;
     bool needsC02;
     int segmentWords, dataOffset, maxSegments;
+    bool coinValues;
 };
 
 constexpr MarsRow kMars[] = {
-    {"MS1000", "Z150150150425", false, 128, 0, 4},
-    {"MS1400", "Z150150150425", true, 128, 0, 4},
-    {"ME181", "Z030020150100", false, 256, 128, 2},
-    {nullptr, "Z030020150100", false, 128, 0, 4},
+    {"MS1000", "Z150150150425", false, 128, 0, 4, false},
+    {"MS1400", "Z150150150425", true, 128, 0, 4, false},
+    {"ME181", "Z030020150100", false, 256, 128, 2, true},
+    {nullptr, "Z030020150100", false, 128, 0, 4, false},
 };
 
 struct CcRow {
@@ -30,17 +31,27 @@ struct CcRow {
     int verifyLast; // -1: the whole memory
     int frameLast;
     bool frameSummed;
+    CcRouting routing;
+    bool c120Outputs;
+    bool fifthParamRule;
 };
 
 constexpr CcRow kCc[] = {
-    {"C120", MechKind::CcWord, "$05", "C00", 10, 12, 0, CcChecksum::KeepByteSum127, 127, -1, 6, true},
-    {"220B", MechKind::CcWord, "$05", "C08", 9, 16, 8, CcChecksum::KeepByteSum127, 127, -1, 4, false},
-    {"335", MechKind::CcWord, "$05", "C08", 9, 16, 0, CcChecksum::KeepByteSum127, 127, -1, 4, false},
+    {"C120", MechKind::CcWord, "$05", "C00", 10, 12, 0, CcChecksum::KeepByteSum127, 127, -1, 6, true,
+     CcRouting::None, true, false},
+    {"220B", MechKind::CcWord, "$05", "C08", 9, 16, 8, CcChecksum::KeepByteSum127, 127, -1, 4, false,
+     CcRouting::None, false, false},
+    {"335", MechKind::CcWord, "$05", "C08", 9, 16, 0, CcChecksum::KeepByteSum127, 127, -1, 4, false,
+     CcRouting::None, false, false},
     // Words 201..255 of a 435 change while it runs: a verify stops at word 200.
-    {"435", MechKind::CcWord, "$05", "C08", 16, 16, 0, CcChecksum::KeepByteSum127, 127, 200, 6, true},
-    {"450", MechKind::CcWord, "$05", "C08", 16, 12, 0, CcChecksum::KeepByteSum127, 127, -1, 9, false},
-    {"Sentinel", MechKind::Sentinel, "$06", "C00", 0, 8, 0, CcChecksum::Sentinel63, 63, -1, 0, false},
-    {nullptr, MechKind::CcWord, "$05", "C08", 9, 16, 0, CcChecksum::KeepByteSum127, 127, -1, 4, false},
+    {"435", MechKind::CcWord, "$05", "C08", 16, 16, 0, CcChecksum::KeepByteSum127, 127, 200, 6, true,
+     CcRouting::Words435, false, true},
+    {"450", MechKind::CcWord, "$05", "C08", 16, 12, 0, CcChecksum::KeepByteSum127, 127, -1, 9, false,
+     CcRouting::Words450, false, false},
+    {"Sentinel", MechKind::Sentinel, "$06", "C00", 0, 8, 0, CcChecksum::Sentinel63, 63, -1, 0, false,
+     CcRouting::Sentinel, false, false},
+    {nullptr, MechKind::CcWord, "$05", "C08", 9, 16, 0, CcChecksum::KeepByteSum127, 127, -1, 4, false,
+     CcRouting::None, false, false},
 };
 
 struct NriRow {
@@ -89,13 +100,17 @@ MechEntry mechEntry(const QString& family, const QString& model)
     if (family == u"Mars") {
         const MarsRow& r = find(kMars, model);
         e.kind = MechKind::Mars;
-        e.mars = {r.segmentWords, r.dataOffset, r.maxSegments, r.timings, r.needsC02};
+        e.mars = {r.segmentWords, r.dataOffset, r.maxSegments, r.timings, r.needsC02, r.coinValues};
+        e.limits.mars = true;
+        e.limits.limitCap = 4095;
+        e.limits.pagesOn2K = r.maxSegments;
     } else if (family == u"CC") {
         const CcRow& r = find(kCc, model);
         e.kind = r.kind;
         e.interfaceCode = r.code;
         e.cc = {r.boxSelect, r.base,      r.stride,    r.copyOffset, r.checksum,
-                r.checksumWord, r.verifyLast, r.frameLast, r.frameSummed};
+                r.checksumWord, r.verifyLast, r.frameLast, r.frameSummed, r.routing, r.c120Outputs};
+        e.limits.fifthParamSlugRule = r.fifthParamRule;
     } else if (family == u"NRI") {
         const NriRow& r = find(kNri, model);
         e.kind = r.kind;
@@ -110,6 +125,7 @@ MechEntry mechEntry(const QString& family, const QString& model)
         e.nri.writesRecord11 = r.writes11;
         e.nri.dataFileBlocks = r.dataFileBlocks;
         e.nri.g10HeaderLength = r.g10Header;
+        e.limits.invertedWindowsUnset = true;
     }
     return e;
 }

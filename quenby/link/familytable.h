@@ -27,6 +27,14 @@ enum class CcChecksum {
     Sentinel63,     // word 63 = 256 - (byte sum of words 0..62 AND 255)
 };
 
+// The routing words a coin set's route record writes into a CC image.
+enum class CcRouting {
+    None,
+    Sentinel, // 54, 55, the counter in word 53's high byte, 58 and the check word 56
+    Words450, // 121..123
+    Words435, // 128..143, word 11's bit 8, 110..113, the high bytes of 228 and 204
+};
+
 struct CcQuirks {
     const char* boxSelect = "";  // sent to the box before serial mode ("C00" / "C08")
     int limitBase = 0;           // window of channel c, parameter p: base + (c-1) + stride (p-1)
@@ -39,6 +47,8 @@ struct CcQuirks {
     // that length only counts when its sum matches (else it grows by one byte, unchecked).
     int measureFrameLast = 0;
     bool measureFrameSummed = false;
+    CcRouting routing = CcRouting::None;
+    bool c120Outputs = false; // a C120 output record goes into words 82..88 or 109..114
 
     int verifyLast(int memorySize) const { return verifyLastWord >= 0 ? verifyLastWord : memorySize - 1; }
 };
@@ -49,6 +59,7 @@ struct MarsQuirks {
     int maxSegments = 4;         // ME181: 2
     const char* timings = "";    // the timing command without its CR
     bool timingsNeedC02 = false; // MS1400 selects its timing set before every pass
+    bool coinValuesInImage = false; // ME181 keeps coin values 1..12 as nibble pairs
 };
 
 struct NriQuirks {
@@ -67,6 +78,21 @@ struct NriQuirks {
     int g10HeaderLength = 0;
 };
 
+// What the statistics, the overlap check and the estimate need to know of the family and model.
+struct LimitRules {
+    // Mars: 12-bit limits, readings range-checked, pages are PROM segments of six coins whose
+    // rows are titled by position letter and segment.
+    bool mars = false;
+    // NRI: a coin window with low >= high counts as unset when two coins are compared.
+    bool invertedWindowsUnset = false;
+    // CC "435": the fifth parameter of slugs and unset fifth-parameter windows follow their own
+    // rules.
+    bool fifthParamSlugRule = false;
+    int limitCap = 255;
+    // Pages a 2K PROM offers ("ME181" keeps its two 256-nibble segments).
+    int pagesOn2K = 4;
+};
+
 struct MechEntry {
     MechKind kind = MechKind::Unknown;
     QString family;
@@ -76,6 +102,7 @@ struct MechEntry {
     CcQuirks cc;
     MarsQuirks mars;
     NriQuirks nri;
+    LimitRules limits;
 
     bool isCc() const { return kind == MechKind::CcWord || kind == MechKind::Sentinel; }
     bool isNri() const { return kind == MechKind::NriOld || kind == MechKind::NriNew; }
@@ -85,6 +112,24 @@ struct MechEntry {
 // Mars entry (ME181 has its own); an unknown CC model gets the word protocol with base 9 and
 // stride 16; an unknown NRI model or family gets kind Unknown.
 MechEntry mechEntry(const QString& family, const QString& model);
+
+// The entry of a job's family and model, looked up again only when they change (a coin set or
+// the G18 probe switches the model within a job).
+class JobEntry {
+public:
+    const MechEntry& of(const QString& family, const QString& model)
+    {
+        if (!valid_ || entry_.family != family || entry_.model != model) {
+            entry_ = mechEntry(family, model);
+            valid_ = true;
+        }
+        return entry_;
+    }
+
+private:
+    MechEntry entry_;
+    bool valid_ = false;
+};
 
 // The scratch dump's file name: the model with "temp.txt" appended, any "/" written as "-"
 // ("G10-4000/5" -> "G10-4000-5temp.txt"), since the name must stay one file in the folder.

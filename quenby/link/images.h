@@ -22,11 +22,16 @@ struct ReadState {
     int stopAddress = -1;  // the word it stopped at; -1 when the reason is not one word
 };
 
+// Channels 0..24 by columns 0..6, the windows the PROM report decoded from a read Mars PROM;
+// columns as in the coin limit table.
+using ReadLimitTable = std::array<std::array<qint32, 7>, 25>;
+
 struct MemoryImages {
     Image readImage{};
     Image progImage{};
     Image oldImage{};
     ReadState lastRead;
+    ReadLimitTable readLimitTable{};
 
     void readCompleted(const QString& model) { lastRead = {true, model, 0, -1}; }
     void readStopped(const QString& model, int textId, int address = -1)

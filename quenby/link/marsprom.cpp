@@ -1,6 +1,7 @@
 #include "quenby/link/marsprom.h"
 
 #include "platform/runtimeerror.h"
+#include "quenby/link/imagemap.h"
 #include "quenby/memutils/promimage.h"
 
 #include <algorithm>
@@ -17,11 +18,13 @@ constexpr int kTimingPasses = 6;
 namespace id {
 constexpr int ReadTimedOut = 101;
 constexpr int ErrorTitle = 102;
+constexpr int CopySourceTitle = 102;
 constexpr int ReadError = 103;
 constexpr int ProgrammingCaption = 104;
 constexpr int ProgrammingTitle = 105;
 constexpr int WriteError = 106;
 constexpr int DecodeError = 107;
+constexpr int CopySource = 117;
 constexpr int VerifyOk = 213;
 constexpr int VerifyTitle = 214;
 constexpr int VerifyFailed = 215;
@@ -124,6 +127,19 @@ std::optional<VerifyResult> MarsPromFamily::verify()
             ctx_.message(ctx_.text(id::VerifyFailed), plat::mb::OKOnly | plat::mb::Exclamation, id::VerifyTitle);
     });
     return result;
+}
+
+void MarsPromFamily::mapCoinTableToProm(int segment)
+{
+    mapMarsSegment(segment, ctx_.mem.coins, ctx_.mem.images.progImage);
+}
+
+void MarsPromFamily::copyPromToCoinTable()
+{
+    const QList<int> refused =
+        copyMarsWindows(entry_, ctx_.mem.coins, ctx_.mem.images.oldImage, ctx_.mem.nri.mechCoinValues);
+    for (int i = 0; i < refused.size(); ++i)
+        ctx_.message(ctx_.text(id::CopySource), plat::mb::OKOnly | plat::mb::Critical, id::CopySourceTitle);
 }
 
 bool setupTimings(MechContext& ctx, const QString& model)

@@ -21,6 +21,9 @@ public:
     // The PROM read back and compared over the selected segments; "Verify PROM OK" or
     // "Verify PROM FAILED".
     std::optional<VerifyResult> verify() override;
+    void mapCoinTableToProm(int segment) override;
+    // An ME181 channel linked above 12 shows "PROM COPY SOURCE ERROR ME181" and keeps its windows.
+    void copyPromToCoinTable() override;
 
     // Burns progImage(first..last), every row three times on a bipolar PROM, each awaited up to
     // 5 s and not sent again when its "Z" does not come. A word that is not a nibble burns

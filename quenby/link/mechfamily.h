@@ -79,6 +79,7 @@ public:
     MechFamily& operator=(const MechFamily&) = delete;
 
     const MechEntry& entry() const { return entry_; }
+    MechContext& context() const { return ctx_; }
 
     // True when the mech answered (a Mars PROM needs no logon).
     virtual bool logon() = 0;
@@ -91,6 +92,12 @@ public:
     // Reads back and compares; none for a family without a read-back (NRI programming checks
     // every record as it writes it).
     virtual std::optional<VerifyResult> verify() = 0;
+
+    // The coin limit table into progImage (imagemap.h); a family without windows in its image
+    // writes nothing.
+    virtual void mapCoinTableToProm(int /*segment*/) {}
+    // The windows of the channels that keep the mech's own, back into the coin limit table.
+    virtual void copyPromToCoinTable() {}
 
 protected:
     MechContext& ctx_;

@@ -1,5 +1,6 @@
 #include "quenby/link/nrimech.h"
 
+#include "quenby/link/imagemap.h"
 #include "quenby/memutils/nridatafile.h"
 
 namespace quenby {
@@ -49,6 +50,11 @@ void NriFamily::reportNoLogon(int firstTextId)
     ctx_.message(ctx_.text(firstTextId) + QStringLiteral("\r\n") + ctx_.text(firstTextId + 1) + QStringLiteral("\r\n") +
                      ctx_.text(firstTextId + 2),
                  plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+}
+
+void NriFamily::copyPromToCoinTable()
+{
+    copyNriWindows(entry_, ctx_.params, ctx_.mem.coins, ctx_.mem.nri, ctx_.mem.nriCoin);
 }
 
 ReadState NriFamily::read()

@@ -24,6 +24,8 @@ public:
     // "NRI Memory Programmed OK" or "Error Programming NRI Memory".
     bool program() override;
     std::optional<VerifyResult> verify() override { return std::nullopt; }
+    // Its memory is built from the NRI tables: the windows go back there only.
+    void copyPromToCoinTable() override;
 
     // The receive side's handler of NRI bytes outside the G10 validator test (06 acknowledges,
     // CRs count replies, "?" refuses, the rest is reply text), and of G10 reports during it.

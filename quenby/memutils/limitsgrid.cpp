@@ -266,8 +266,8 @@ void setupfrmPROM(LimitsPage& page, LimitsState& state, const LimitsContext& ctx
 void clearColors(LimitsPage& page, const LimitsContext& ctx)
 {
     trapped(ctx, 1222, [&] {
-        page.cellColour.fill(colour::White);
-        page.slugColour.fill(colour::ButtonFace);
+        page.cellColour.fill(plat::kWhite);
+        page.slugColour.fill(plat::sysColor::ButtonFace);
     });
 }
 
@@ -305,8 +305,8 @@ void checkOverlaps(LimitsPage& page, int firstCoin, const LimitsContext& ctx)
                     count += counts ? 1 : 0;
                 }
                 if (count == pc) {
-                    paintCoin(c1, colour::Yellow);
-                    paintCoin(c2, colour::Yellow);
+                    paintCoin(c1, plat::kYellow);
+                    paintCoin(c2, plat::kYellow);
                 }
             }
         }
@@ -327,9 +327,9 @@ void checkOverlaps(LimitsPage& page, int firstCoin, const LimitsContext& ctx)
                     count += counts ? 1 : 0;
                 }
                 if (count == pc) {
-                    paintCoin(c, colour::Cyan);
+                    paintCoin(c, plat::kCyan);
                     for (int j = 0; j < 2 * pc; ++j)
-                        item(slugs, (s - 1) * 2 * pc + j) = colour::Cyan;
+                        item(slugs, (s - 1) * 2 * pc + j) = plat::kCyan;
                 }
             }
         }
@@ -479,6 +479,45 @@ void selectSegment(LimitsPage& page, LimitsState& state, int pageNumber, const L
         calcAcceptance(page, state, firstCoin, ctx);
         state.limitsEdited = false;
     });
+}
+
+void showLimitsPage(plat::View& v, const LimitsPage& p)
+{
+    for (int k = 0; k < 6; ++k) {
+        v.setText(QStringLiteral("lblPtitle"), p.paramTitles[std::size_t(k)], k);
+        v.setVisible(QStringLiteral("lblPtitle"), p.paramTitleVisible[std::size_t(k)], k);
+    }
+    for (int k = 0; k < kGridCells; ++k) {
+        v.setText(QStringLiteral("txtProm"), p.cellText[std::size_t(k)], k);
+        v.setBackColor(QStringLiteral("txtProm"), p.cellColour[std::size_t(k)], k);
+        v.setVisible(QStringLiteral("txtProm"), p.cells[std::size_t(k)].visible, k);
+    }
+    for (int k = 0; k < kSlugCells; ++k) {
+        v.setBackColor(QStringLiteral("lblSlugLimits"), p.slugColour[std::size_t(k)], k);
+        v.setVisible(QStringLiteral("lblSlugLimits"), p.slugCells[std::size_t(k)].visible, k);
+    }
+    for (int r = 0; r < kCoinRows; ++r) {
+        v.setText(QStringLiteral("lblCoin"), p.coinTitles[std::size_t(r)], r);
+        v.setVisible(QStringLiteral("lblCoin"), p.coinTitleVisible[std::size_t(r)], r);
+        v.setText(QStringLiteral("lblAcceptance"), p.acceptance[std::size_t(r)], r);
+        v.setVisible(QStringLiteral("lblAcceptance"), p.acceptanceLabels[std::size_t(r)].visible, r);
+    }
+    for (int s = 0; s < kSlugRows; ++s) {
+        v.setText(QStringLiteral("lblRejection"), p.rejection[std::size_t(s)], s);
+        v.setVisible(QStringLiteral("lblRejection"), p.rejectionLabels[std::size_t(s)].visible, s);
+    }
+    for (int i = 0; i < kPages; ++i)
+        v.setVisible(QStringLiteral("optSeg"), p.pageVisible[std::size_t(i)], i);
+    v.setValue(QStringLiteral("optSeg"), 1, p.pageOn);
+
+    v.setVisible(QStringLiteral("frmPromType"), p.marsFrames);
+    v.setVisible(QStringLiteral("frmPromSize"), p.marsFrames);
+    v.setText(QStringLiteral("lblSize"), p.sizeText);
+    v.setText(QStringLiteral("frmDisplay"), p.displayCaption);
+    v.setText(QStringLiteral("cmdProgPROM"), p.programCaption);
+    v.setText(QStringLiteral("cmdPROMutilities"), p.utilitiesCaption);
+    v.setText(QStringLiteral("lblmechType"), p.mechType);
+    v.setEnabled(QStringLiteral("cmdValtest"), p.validatorTestEnabled);
 }
 
 } // namespace quenby

@@ -7,6 +7,7 @@
 // on copies and commits at its end: a bad index or value is reported once under the
 // procedure's text and nothing is written.
 
+#include "platform/view.h"
 #include "quenby/clonewizard/cointables.h"
 
 #include <QString>
@@ -23,13 +24,6 @@ namespace quenby {
 class ErrorReporter;
 class TextTable;
 struct ModelParams;
-
-namespace colour {
-constexpr quint32 White = 0xFFFFFF;
-constexpr quint32 Yellow = 0x00FFFF;
-constexpr quint32 Cyan = 0xFFFF00;
-constexpr quint32 ButtonFace = 0x8000000F;
-} // namespace colour
 
 constexpr int kGridCells = 96; // txtProm(0..95): 8 coin rows of up to 12 cells
 constexpr int kSlugCells = 72; // lblSlugLimits(0..71): 6 slug rows
@@ -54,6 +48,13 @@ struct Placement {
 };
 
 struct LimitsPage {
+    // As designed: white cells, button-face slug cells.
+    LimitsPage()
+    {
+        cellColour.fill(plat::kWhite);
+        slugColour.fill(plat::sysColor::ButtonFace);
+    }
+
     // Geometry, fixed by paramCount.
     int frameWidth = 0; // frmLimits
     int frameLeft = 0;
@@ -150,5 +151,10 @@ bool applyGrid(const LimitsPage& page, const LimitsState& state, const LimitsCon
 // estimate. An edited grid is first announced ("Limits edited - using new values ") and stored
 // into the page still shown. Reported under 1239.
 void selectSegment(LimitsPage& page, LimitsState& state, int pageNumber, const LimitsContext& ctx);
+
+// Renders the page into the limits editor's controls (texts, visibility, colours, page options,
+// family captions); the positions are the window's to apply. Turning the page's option on
+// through the view runs its click handler: the window ignores clicks while it renders.
+void showLimitsPage(plat::View& v, const LimitsPage& page);
 
 } // namespace quenby

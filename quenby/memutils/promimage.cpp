@@ -1,6 +1,7 @@
 #include "quenby/memutils/promimage.h"
 
 #include "platform/textfile.h"
+#include "quenby/link/imagemap.h"
 
 #include <algorithm>
 
@@ -89,25 +90,12 @@ void remapImageME181(const std::array<qint32, 25>& coinValues, Image& progImage)
     progImage[0] = 15;
     progImage[256] = 15;
 
-    // Coins 1..6 at words 64, 32, .., 2 and coins 7..12 at 320, 288, .., 258: each half is
-    // written in reverse, pairs at words 2, 4, 8, .. of its segment.
-    std::array<qint32, 13> v{};
-    for (int c = 1; c <= 6; ++c) {
-        v[size_t(7 - c)] = coinValues[size_t(c)];
-        v[size_t(13 - c)] = coinValues[size_t(c + 6)];
-    }
-    int w = 2;
-    int base = 0;
-    for (int k = 0; k < 12; ++k) {
-        if (k == 6) {
-            base = 256;
-            w = 2;
-        }
-        const qint32 value = v[size_t(k + 1)];
+    for (int c = 1; c <= 12; ++c) {
+        const qint32 value = coinValues[size_t(c)];
         const qint32 high = value / 16;
-        progImage[size_t(base + w)] = value - 16 * high;
-        progImage[size_t(base + w + 1)] = high;
-        w *= 2;
+        const int w = me181CoinValueWord(c);
+        progImage[size_t(w)] = value - 16 * high;
+        progImage[size_t(w + 1)] = high;
     }
 }
 

@@ -5,14 +5,20 @@
 //     read, one burnt segment) against their floor: the same job on virtual time, which takes
 //     exactly the wire time of its bytes at 9600 baud, the box's and mech's latencies and the
 //     fixed waits the jobs prescribe (on the 20 ms tick), and nothing for the program itself;
-//  4. CPU used during the 10 s wait for a Mars PROM read that never ends.
+//  4. CPU used during the 10 s wait for a Mars PROM read that never ends;
+//  5. the statistics of a record: cost per reading at 500 readings of 6 parameters, against the
+//     20.8 ms an "M" line takes on the wire; 500 "M" lines from the simulated box against their
+//     floor; a page change of the limits editor on a 435 with six slugs; CPU while a record
+//     waits for coins.
 
 #include "platform/timer.h"
+#include "quenby/clonewizard/coinmeasure.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/link/catalogue.h"
 #include "quenby/link/marsprom.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/link/nrimech.h"
+#include "quenby/memutils/frmprom.h"
 #include "quenby/program.h"
 #include "quenby/shell/frmmain.h"
 #include "quenby/shell/settings.h"
@@ -24,6 +30,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QRadioButton>
 #include <QFile>
 #include <cstdio>
 
@@ -192,6 +199,157 @@ void marsTimeout()
                 100.0 * cpu / wall);
 }
 
+// ---- statistics of a record --------------------------------------------------------------------
+
+// One "M" line ("M", three blanks-and-fields of 6 characters, CR) at 9600 baud, 10 bits a byte.
+constexpr double kLineWireMs = 20 * 10 * 1000.0 / 9600;
+
+// A rig whose "M" lines go to the statistics of a record being gathered.
+struct RecordRig : MechRig {
+    struct ToStats : quenby::LinkParsers {
+        quenby::CoinMeasure* cm = nullptr;
+        void loadMeasurement(const QString& line) override { cm->loadMeasurement(line); }
+    } toStats;
+    quenby::MeasureState measure;
+    quenby::CoinMeasure cm;
+    plat::MemoryView panel{quenby::statsPanelControls(), "frmCoinMeasure1"};
+
+    RecordRig(plat::Scheduler& s, const QString& family, const QString& model, int coins)
+        : MechRig(s, family, model),
+          cm({svc, texts, errors, job, params, measure, [] { return quenby::ReadingRanges{}; }})
+    {
+        toStats.cm = &cm;
+        cm.setPanel(&panel);
+        cm.updateStats(1);
+        cm.stats.limitSource.fill(quenby::limitsrc::TwoSd);
+        cm.runActive = true;
+        job.measuring = true;
+        measure.samplesLeft = coins;
+    }
+    // Puts the box into sample mode and hands it `coins` coins at once; they leave the box back
+    // to back at wire speed.
+    void marsLines(int coins)
+    {
+        link.setParsers(toStats);
+        link.sendAndWait("M");
+        link.sendData("N");
+        link.waitFor(100);
+        for (int i = 0; i < coins; ++i) {
+            box.queueReading({800 + i % 23, 640 - i % 17, 1200 + i % 29});
+            box.dropCoin(1);
+        }
+    }
+};
+
+void readingCost()
+{
+    plat::VirtualScheduler vs;
+    RecordRig r(vs, "NRI", "G13-6000", 500);
+    QElapsedTimer t;
+    t.start();
+    qint64 slowestNs = 0;
+    for (int i = 0; i < 500; ++i) {
+        for (int p = 0; p < 6; ++p)
+            r.measure.currentReading[size_t(p)] = 100 + (i * (p + 3)) % 41;
+        const qint64 t0 = t.nsecsElapsed();
+        r.cm.updateStats(0);
+        slowestNs = std::max(slowestNs, t.nsecsElapsed() - t0);
+    }
+    const double meanMs = double(t.nsecsElapsed()) / 1e6 / 500;
+    std::printf("statistics: 500 readings of 6 parameters, %.3f ms a reading on average, the slowest %.3f ms; "
+                "an \"M\" line takes %.1f ms on the wire\n",
+                meanMs, double(slowestNs) / 1e6, kLineWireMs);
+}
+
+void marsLinesAgainstTheFloor()
+{
+    plat::Millis floorMs = 0;
+    {
+        plat::VirtualScheduler vs;
+        RecordRig r(vs, "Mars", "ME111", 500);
+        const plat::Millis t0 = vs.nowMs();
+        r.marsLines(500);
+        r.link.waitFor(60000, [&] { return r.measure.samplesLeft < 1; });
+        floorMs = vs.nowMs() - t0;
+    }
+    plat::RealScheduler rs;
+    RecordRig r(rs, "Mars", "ME111", 500);
+    const double c0 = bench::cpuSeconds();
+    const plat::Millis t0 = rs.nowMs();
+    r.marsLines(500);
+    r.link.waitFor(60000, [&] { return r.measure.samplesLeft < 1; });
+    const plat::Millis took = rs.nowMs() - t0;
+    const double cpu = bench::cpuSeconds() - c0;
+    std::printf("500 \"M\" lines from the simulated box: %lld ms, floor %lld ms (wire time), over the floor %+.1f%%, "
+                "CPU %.3f s, %d readings taken\n",
+                (long long)took, (long long)floorMs, 100.0 * double(took - floorMs) / double(floorMs), cpu,
+                r.cm.stats.readingsTaken);
+}
+
+void recordWaitCpu()
+{
+    plat::RealScheduler rs;
+    RecordRig r(rs, "Mars", "ME111", 5);
+    r.link.setParsers(r.toStats);
+    r.link.sendAndWait("M");
+    r.link.sendData("N");
+    const double c0 = bench::cpuSeconds();
+    const plat::Millis t0 = rs.nowMs();
+    r.link.waitFor(5000, [&] { return r.measure.samplesLeft < 1; });
+    const double wall = double(rs.nowMs() - t0) / 1000.0;
+    const double cpu = bench::cpuSeconds() - c0;
+    std::printf("a record waiting for coins: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n",
+                wall, cpu, 100.0 * cpu / wall);
+}
+
+void pageChange435(bench::OkDialogs& dialogs, bench::Silent& sound)
+{
+    plat::RealScheduler sched;
+    bench::Env env;
+    sim::QuenbyBox box;
+    sim::SimPort* port = nullptr;
+    quenby::Program p(services(sched, dialogs, sound, env, box, &port));
+    p.beginJob("CC", "435");
+    quenby::setMechParameters(p.params, "CC", "435", p.texts);
+    quenby::CoinTables& t = p.memory.coins;
+    for (int c = 1; c <= 16; ++c) {
+        for (int col = 1; col <= 10; col += 2) {
+            t.coinLimitTable(c, col) = 10 * c + col;
+            t.coinLimitTable(c, col + 1) = 10 * c + col + 30;
+        }
+        t.coinRecordIndex(c, 0) = 1;
+        t.coinRecordIndex(c, 1) = c;
+        for (int k = 0; k < 5; ++k) {
+            t.coinsetStats(c, k) = float(10 * c + 2 * k + 15);
+            t.coinsetStats(c, k + 5) = 2;
+            t.coinsetStats(c, k + 10) = 3;
+        }
+    }
+    for (int s = 0; s < 6; ++s) {
+        const int row = 40 + s;
+        for (int k = 0; k < 5; ++k) {
+            t.coinsetRecords(row, 2 * k + 2) = 30 * s + 5;
+            t.coinsetRecords(row, 2 * k + 3) = 30 * s + 40;
+            t.coinsetStats(row, k) = float(30 * s + 20);
+            t.coinsetStats(row, k + 5) = 4;
+            t.coinsetStats(row, k + 10) = 4;
+        }
+        t.slugRecordIndex(s) = row;
+    }
+    t.slugCount = 6;
+    quenby::frmPROM& f = p.promForm();
+    f.setupfrmPROM();
+    f.selectSegment(0);
+    const int changes = 200;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 1; i <= changes; ++i)
+        f.controls().get<QRadioButton>("optSeg", i % 2)->click();
+    const double ms = double(timer.nsecsElapsed()) / 1e6 / changes;
+    std::printf("limits editor, 435 with 6 slugs: a page change (grid, colours, estimate, drawn) takes %.3f ms\n",
+                ms);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -259,5 +417,11 @@ int main(int argc, char** argv)
     // 3. and 4.
     memoryJobs();
     marsTimeout();
+
+    // 5.
+    readingCost();
+    marsLinesAgainstTheFloor();
+    pageChange435(dialogs, sound);
+    recordWaitCpu();
     return 0;
 }

@@ -47,7 +47,7 @@ struct Editor {
     Editor(const QString& family, const QString& model) : model(model)
     {
         quenby::setMechParameters(params, family, model, texts);
-        rules = quenby::LimitRules::of(family, model);
+        rules = quenby::mechEntry(family, model).limits;
     }
     Editor(const Editor&) = delete; // the reporter refers to this editor's texts and boxes
     Editor& operator=(const Editor&) = delete;

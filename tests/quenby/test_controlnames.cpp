@@ -22,6 +22,8 @@ using Windows = std::map<QString, plat::ControlNames>;
 // from then on each of its literal names must be one of the window's controls.
 const std::map<QString, QString> kRendersInto = {
     {"statspanel.cpp", "frmCoinMeasure1"},
+    {"coinmeasure.cpp", "frmCoinMeasure1"},
+    {"limitsgrid.cpp", "frmPROM"},
 };
 
 // The window whose name matches `stem` (frmmain -> frmMain), or an empty text.

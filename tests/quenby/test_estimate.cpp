@@ -15,6 +15,13 @@ using limits_test::Stat;
 using testing_support::errNumber;
 
 namespace {
+// Back colours as 0xBBGGRR.
+namespace colour {
+constexpr quint32 White = 0xFFFFFF;
+constexpr quint32 Yellow = 0x00FFFF;
+constexpr quint32 Cyan = 0xFFFF00;
+constexpr quint32 ButtonFace = 0x8000000F;
+} // namespace colour
 constexpr std::pair<qint32, qint32> kWide{0, 255};
 const Stat kAt100{100, 2, 2};
 } // namespace

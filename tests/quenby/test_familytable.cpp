@@ -48,3 +48,29 @@ TEST(FamilyTable, ScratchFileNameKeepsOneFileInTheFolder)
     EXPECT_EQ(scratchFileName("G10-4000/5"), "G10-4000-5temp.txt");
     EXPECT_EQ(scratchFileName("435"), "435temp.txt");
 }
+
+TEST(FamilyTable, LimitRulesOfEachFamily)
+{
+    const LimitRules mars = mechEntry("Mars", "MS1400").limits;
+    EXPECT_TRUE(mars.mars);
+    EXPECT_EQ(mars.limitCap, 4095);
+    EXPECT_EQ(mars.pagesOn2K, 4);
+    EXPECT_EQ(mechEntry("Mars", "ME181").limits.pagesOn2K, 2);
+    for (const char* model : {"G13-6000", "G10-4000", "G99"}) {
+        const LimitRules nri = mechEntry("NRI", model).limits;
+        EXPECT_TRUE(nri.invertedWindowsUnset) << model;
+        EXPECT_EQ(nri.limitCap, 255);
+        EXPECT_FALSE(nri.mars);
+    }
+    EXPECT_TRUE(mechEntry("CC", "435").limits.fifthParamSlugRule);
+    for (const char* model : {"C120", "450", "Sentinel", "999"}) {
+        const LimitRules cc = mechEntry("CC", model).limits;
+        EXPECT_FALSE(cc.fifthParamSlugRule || cc.invertedWindowsUnset || cc.mars) << model;
+        EXPECT_EQ(cc.limitCap, 255);
+    }
+    EXPECT_EQ(mechEntry("CC", "435").cc.routing, CcRouting::Words435);
+    EXPECT_EQ(mechEntry("CC", "Sentinel").cc.routing, CcRouting::Sentinel);
+    EXPECT_EQ(mechEntry("CC", "220B").cc.routing, CcRouting::None);
+    EXPECT_TRUE(mechEntry("CC", "C120").cc.c120Outputs);
+    EXPECT_FALSE(mechEntry("CC", "335").cc.c120Outputs);
+}

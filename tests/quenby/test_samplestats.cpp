@@ -14,9 +14,9 @@ using testing_support::errNumber;
 
 namespace {
 
-const LimitRules kMars = LimitRules::of("Mars", "MS1000");
-const LimitRules kCc = LimitRules::of("CC", "335");
-const LimitRules kCc435 = LimitRules::of("CC", "435");
+const LimitRules kMars = mechEntry("Mars", "MS1000").limits;
+const LimitRules kCc = mechEntry("CC", "335").limits;
+const LimitRules kCc435 = mechEntry("CC", "435").limits;
 
 std::array<qint32, 11> reading(std::initializer_list<qint32> values)
 {
