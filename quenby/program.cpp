@@ -4,10 +4,36 @@
 #include "quenby/link/frmopening.h"
 #include "quenby/memutils/frmprogramming.h"
 #include "quenby/shell/frmmain.h"
+#include "quenby/shell/frmvaltest.h"
 
 #include <cstdlib>
 
 namespace quenby {
+
+namespace {
+
+// Where the receive side's lines and frames go: the memory jobs' parsers, the main window's
+// report parsers, the measurement and the coin measurement window.
+class ProgramParsers : public LinkParsers {
+public:
+    ProgramParsers(Program& p, std::unique_ptr<LinkParsers> memory) : p_(p), memory_(std::move(memory)) {}
+    void parseCoinAccepted(const QString& line) override { p_.mainForm().parseCoinAccepted(line); }
+    void loadMeasurement(const QString& line) override { p_.coinMeasure().loadMeasurement(line); }
+    void decodeMarsPromLine(const QString& line) override { memory_->decodeMarsPromLine(line); }
+    void parseCcWordReply(const CcFrame& frame) override { memory_->parseCcWordReply(frame); }
+    void parseCcMeasureFrame(const CcFrame& frame, int lastIndex) override
+    {
+        p_.measurement().parseCcMeasureFrame(frame, lastIndex);
+    }
+    void requestCcMeasurement() override { p_.measurement().requestCcMeasurement(); }
+    void parseG10CoinAccepted(const QByteArray& report) override { p_.mainForm().parseG10CoinAccepted(report); }
+
+private:
+    Program& p_;
+    std::unique_ptr<LinkParsers> memory_;
+};
+
+} // namespace
 
 Program::Program(plat::Services services)
     : svc(std::move(services)),
@@ -23,13 +49,19 @@ Program::Program(plat::Services services)
     main_ = addWindow<frmMain>(QStringLiteral("frmMain"));
     opening_ = addWindow<frmOpening>(QStringLiteral("frmOpening"));
     programming_ = addWindow<frmProgramming>(QStringLiteral("frmProgramming"));
+    valtest_ = addWindow<frmValtest>(QStringLiteral("frmValtest"));
     progress_ = std::make_unique<ProgrammingWindow>(*programming_);
     mech_ = std::make_unique<MechFamilies>(link, check, svc, texts, errors, *this, params, memory, *progress_,
                                            [this] { return programFolder(); });
     mech_->layers.setHooks({[this] { mainForm().writeShownConfig(); },
                             [this] { mainForm().Timer3.setEnabled(false); }});
-    setParsers(mech_->makeParsers());
+    measurement_ = std::make_unique<Measurement>(mech_->ctx, measure);
+    measurement_->setHooks({[this] { mainForm().Timer3.setEnabled(true); },
+                            [this](bool reject) { mainForm().makeSound(reject); }});
+    measurement_->setWindow(*coinMeasure_);
+    setParsers(std::make_unique<ProgramParsers>(*this, mech_->makeParsers()));
     setLogons(mech_->makeLogons());
+    setJobs(makeMainMenuJobs(*this));
     // Whatever ends the program closes the port and takes the windows off the screen first.
     std::weak_ptr<bool> alive = alive_;
     svc.env->atEnd([this, alive] {
@@ -42,6 +74,8 @@ Program::Program(plat::Services services)
             f->hide();
         if (auto* f = programming_->ifLoaded())
             f->hide();
+        if (auto* f = valtest_->ifLoaded())
+            f->hide();
         if (auto* f = main_->ifLoaded()) {
             f->stopTimers();
             f->hide();
@@ -52,6 +86,7 @@ Program::Program(plat::Services services)
 Program::~Program()
 {
     alive_.reset();
+    valtest_.reset();
     programming_.reset();
     opening_.reset();
     main_.reset();
@@ -87,6 +122,12 @@ void Program::setParsers(std::unique_ptr<LinkParsers> p)
     link.setParsers(*parsers_);
 }
 
+void Program::setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w)
+{
+    coinMeasure_ = std::move(w);
+    measurement_->setWindow(*coinMeasure_);
+}
+
 void Program::setLogons(std::unique_ptr<MechLogons> l)
 {
     logons_ = std::move(l);
@@ -99,6 +140,9 @@ bool Program::openingLoaded() const { return opening_->loaded(); }
 void Program::unloadOpening() { opening_->unload(); }
 frmProgramming& Program::programmingForm() { return programming_->get(); }
 bool Program::programmingLoaded() const { return programming_->loaded(); }
+frmValtest& Program::valtestForm() { return valtest_->get(); }
+frmValtest* Program::valtestIfLoaded() const { return valtest_->ifLoaded(); }
+void Program::unloadValtest() { valtest_->unload(); }
 
 std::map<QString, plat::ControlNames> Program::windowControls()
 {

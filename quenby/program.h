@@ -11,6 +11,7 @@
 #include "quenby/link/boxlink.h"
 #include "quenby/link/catalogue.h"
 #include "quenby/link/linkstate.h"
+#include "quenby/link/measurement.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/link/memorystate.h"
 #include "quenby/seams.h"
@@ -31,6 +32,7 @@ namespace quenby {
 class frmMain;
 class frmOpening;
 class frmProgramming;
+class frmValtest;
 
 class Program : public JobState {
 public:
@@ -62,6 +64,12 @@ public:
     void setLogons(std::unique_ptr<MechLogons> l);
     void setJobs(std::unique_ptr<MenuJobs> j) { jobs_ = std::move(j); }
     MenuJobs& jobs() { return *jobs_; }
+    // The coin measurement window's operations: "M" lines, samples, the cloning jobs' window.
+    void setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w);
+    CoinMeasureWindow& coinMeasure() { return *coinMeasure_; }
+    // The memory utilities' windows.
+    void setMemoryWindows(std::unique_ptr<MemoryWindows> w) { memoryWindows_ = std::move(w); }
+    MemoryWindows& memoryWindows() { return *memoryWindows_; }
 
     QString versionText = QStringLiteral("V1.00");
     int comPortNumber = 1;
@@ -70,6 +78,14 @@ public:
     bool debugView = false;
     // Images, NRI tables, coin set tables and the PROM choices the memory jobs share.
     MemoryState memory;
+    // A data window was opened from the limits editor, so its Close returns there.
+    bool fromPromWindow = false;
+    // The validator test was opened from the main window (else from the limits editor), and the
+    // 1-based "Rejected" line of its layout (0: none).
+    bool valtestFromMain = false;
+    qint32 rejectLine = 0;
+    // The measurement hand-over: current reading, samples left, keep-alive, measurement log.
+    MeasureState measure;
     // Valid reading ranges of parameters 1..3.
     int rangeLow1 = 2, rangeHigh1 = 3000;
     int rangeLow2 = 2, rangeHigh2 = 3000;
@@ -81,6 +97,9 @@ public:
     void unloadOpening();
     frmProgramming& programmingForm();
     bool programmingLoaded() const;
+    frmValtest& valtestForm();
+    frmValtest* valtestIfLoaded() const;
+    void unloadValtest();
 
     // The mech families: command layers, logons, and the context their jobs run in. A job takes
     // its family with mech().forJob() once it has set mechFamily and mechModel.
@@ -88,6 +107,8 @@ public:
     MechLayers& layers() { return mech_->layers; }
     // The memory jobs' progress window.
     plat::ProgressSink& progress() { return *progress_; }
+    // Measurement acquisition of the job's family.
+    Measurement& measurement() { return *measurement_; }
 
     // The control registry of every window the program has, by window name; windows not yet
     // loaded are built (hidden) for it.
@@ -102,13 +123,17 @@ private:
     std::unique_ptr<LinkParsers> parsers_ = std::make_unique<LinkParsers>();
     std::unique_ptr<MechLogons> logons_ = std::make_unique<MechLogons>();
     std::unique_ptr<MenuJobs> jobs_ = std::make_unique<MenuJobs>();
+    std::unique_ptr<CoinMeasureWindow> coinMeasure_ = std::make_unique<CoinMeasureWindow>();
+    std::unique_ptr<MemoryWindows> memoryWindows_ = std::make_unique<MemoryWindows>();
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::vector<std::pair<QString, std::function<const plat::NamedControls&()>>> windows_;
     std::unique_ptr<plat::FormSlot<frmMain>> main_;
     std::unique_ptr<plat::FormSlot<frmOpening>> opening_;
     std::unique_ptr<plat::FormSlot<frmProgramming>> programming_;
+    std::unique_ptr<plat::FormSlot<frmValtest>> valtest_;
     std::unique_ptr<plat::ProgressSink> progress_;
     std::unique_ptr<MechFamilies> mech_;
+    std::unique_ptr<Measurement> measurement_;
 };
 
 } // namespace quenby

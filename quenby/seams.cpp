@@ -42,4 +42,38 @@ void MenuJobs::cmdNRIprog_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cm
 void MenuJobs::cmdNRIvaltest_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdNRIvaltest_Click")); }
 void MenuJobs::cmdNRIprom_Click() { plat::notBuiltYet(QStringLiteral("frmMain.cmdNRIprom_Click")); }
 
+void CoinMeasureWindow::loadMeasurement(const QString&)
+{
+    plat::notBuiltYet(QStringLiteral("frmCoinMeasure1.loadMeasurement"));
+}
+void CoinMeasureWindow::updateStats(int) { plat::notBuiltYet(QStringLiteral("frmCoinMeasure1.updateStats")); }
+void CoinMeasureWindow::setDuplicateCheck(const QString&)
+{
+    plat::notBuiltYet(QStringLiteral("frmCoinMeasure1.chkduplicate"));
+}
+bool CoinMeasureWindow::CoinInitialise(int)
+{
+    plat::notBuiltYet(QStringLiteral("frmCoinMeasure1.CoinInitialise"));
+    return false;
+}
+
+bool MemoryWindows::openPromData()
+{
+    plat::notBuiltYet(QStringLiteral("frmPROMdata.setup"));
+    return false;
+}
+bool MemoryWindows::openEepromData()
+{
+    plat::notBuiltYet(QStringLiteral("frmEEPROMdata.setup"));
+    return false;
+}
+bool MemoryWindows::openNriData()
+{
+    plat::notBuiltYet(QStringLiteral("frmNRIdata.setup"));
+    return false;
+}
+// The limits editor not being built, it is never loaded: nothing to enable or show.
+void MemoryWindows::enablePromValtest() {}
+void MemoryWindows::showPromWindow() {}
+
 } // namespace quenby

@@ -3,7 +3,7 @@
 // whose default says "not built yet" once (plat::notBuiltYet) and does nothing else, so an
 // unfilled seam shows in a test and on standard error instead of passing silently. A job fills
 // one by deriving from it and handing the program an instance (Program::setParsers, setLogons,
-// setJobs); grep for the interface's name to find where.
+// setJobs, setCoinMeasure, setMemoryWindows); grep for the interface's name to find where.
 
 #include "quenby/link/linkstate.h"
 
@@ -56,6 +56,38 @@ public:
     virtual void cmdNRIprog_Click();
     virtual void cmdNRIvaltest_Click();
     virtual void cmdNRIprom_Click();
+};
+
+// The coin measurement window (frmCoinMeasure1): what the link, the measurement and the main
+// menu's cloning jobs hand it.
+class CoinMeasureWindow {
+public:
+    virtual ~CoinMeasureWindow() = default;
+    // A Mars "M" sample line (the line dispatcher hands it on only while a measurement runs).
+    virtual void loadMeasurement(const QString& line);
+    // Mode 1 resets the record; any other mode takes one sample from currentReading.
+    virtual void updateStats(int mode);
+    // The "Program Mech" launchers: chkduplicate captioned, shown and unticked, then the window
+    // opened by CoinInitialise(0). False when no window opened.
+    virtual void setDuplicateCheck(const QString& caption);
+    virtual bool CoinInitialise(int mode);
+};
+
+// The memory utilities' windows the main menu opens and the validator test returns to. Each
+// opener is false when no window opened.
+class MemoryWindows {
+public:
+    virtual ~MemoryWindows() = default;
+    // "PROM Utilities": frmPROMdata.setup(0), then formatMarsPromReport shows the PROM just read.
+    virtual bool openPromData();
+    // "EEPROM Utilities": frmEEPROMdata.setup, then shown.
+    virtual bool openEepromData();
+    // "Memory Utilities": frmNRIdata.setup, then shown.
+    virtual bool openNriData();
+    // Back of a validator test: the limits editor's "Validator Test" button enabled again, and
+    // the limits editor made visible when it opened the test. Nothing while it is not loaded.
+    virtual void enablePromValtest();
+    virtual void showPromWindow();
 };
 
 } // namespace quenby
