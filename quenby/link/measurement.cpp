@@ -116,21 +116,19 @@ void Measurement::keepAliveTick()
 
 void Measurement::parseCcMeasureFrame(const CcFrame& frame, int lastIndex)
 {
-    trap(id::ParseCc, [&] {
-        const CcMeasureSample s = decodeCcMeasureFrame(frame, lastIndex);
-        if (!s.sumOk) {
-            requestCcMeasurement(); // dropped; the mech is asked again
-            return;
-        }
+    const CcMeasureSample s = decodeCcMeasureFrame(frame, lastIndex);
+    if (s.sumOk) {
         ctx_.st().ccWordError = false;
         for (int i = 0; i < s.valueCount; ++i)
             m_.currentReading[size_t(i)] = s.values[size_t(i)];
         if (m_.logEnabled)
-            writeReadingRow();
-        deliver();
+            trap(id::ParseCc, [&] { writeReadingRow(); });
+        trap(id::ParseCc, [&] { deliver(); });
         if (m_.samplesLeft > 0)
             requestCcMeasurement();
-    });
+    } else {
+        requestCcMeasurement(); // dropped; the mech is asked again
+    }
     ctx_.st().ccWordDone = true;
 }
 
