@@ -56,6 +56,9 @@ private:
     // Steps 4 and 5: the menu locked, the model's parameters set.
     void lockAndSetParameters(int textId);
     void cloning(int textId, const char* family, const char* modelList, bool checkMech, int captionId);
+    // "EEPROM Utilities", "Memory Utilities": the mech's memory read, then its window.
+    void memoryUtility(int textId, const char* family, const char* modelList, const std::function<void()>& read,
+                       bool (MemoryWindows::*open)());
     void validatorTest(int textId, const char* family, const char* modelList);
     // The job window did not open: the menu as after a job.
     void noWindow() { p_.mainForm().setupMainForm(); }
@@ -97,31 +100,29 @@ void MainMenuJobs::cloning(int textId, const char* family, const char* modelList
         noWindow();
 }
 
-void MainMenuJobs::cmdCCprom_Click()
+void MainMenuJobs::memoryUtility(int textId, const char* family, const char* modelList,
+                                 const std::function<void()>& read, bool (MemoryWindows::*open)())
 {
-    if (!begin(id::CcProm, "CC", "cmbCCmech", false))
+    if (!begin(textId, family, modelList, false))
         return;
-    lockAndSetParameters(id::CcProm);
-    step(id::CcProm, [&] { readMechMemory(p_.mech().ctx); });
+    lockAndSetParameters(textId);
+    step(textId, read);
     p_.fromPromWindow = false;
     bool opened = false;
-    step(id::CcProm, [&] { opened = p_.memoryWindows().openEepromData(); });
+    step(textId, [&] { opened = (p_.memoryWindows().*open)(); });
     if (!opened)
         noWindow();
 }
 
+void MainMenuJobs::cmdCCprom_Click()
+{
+    memoryUtility(id::CcProm, "CC", "cmbCCmech", [&] { readMechMemory(p_.mech().ctx); }, &MemoryWindows::openEepromData);
+}
+
 void MainMenuJobs::cmdNRIprom_Click()
 {
-    if (!begin(id::NriProm, "NRI", "cmbNRImech", false))
-        return;
-    lockAndSetParameters(id::NriProm);
     // The NRI read fills the NRI tables; the images keep what they hold.
-    step(id::NriProm, [&] { p_.mech().forJob()->read(); });
-    p_.fromPromWindow = false;
-    bool opened = false;
-    step(id::NriProm, [&] { opened = p_.memoryWindows().openNriData(); });
-    if (!opened)
-        noWindow();
+    memoryUtility(id::NriProm, "NRI", "cmbNRImech", [&] { p_.mech().forJob()->read(); }, &MemoryWindows::openNriData);
 }
 
 void MainMenuJobs::cmdPROMutilities_Click()

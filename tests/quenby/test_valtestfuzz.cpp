@@ -93,75 +93,53 @@ TEST_F(FuzzTest, G10ReportsRandomAndTruncated)
     EXPECT_TRUE(ts.dialogs->boxes().empty());
 }
 
-TEST_F(FuzzTest, CcFramesNriAndSentinelRepliesWhileMeasuring)
+TEST_F(FuzzTest, NoiseFromEveryMeasuringMech)
 {
-    // A stand-in window that takes every sample.
+    // A window that takes every sample as the statistics do.
     struct Counting : quenby::CoinMeasureWindow {
-        int samples = 0;
-        void updateStats(int) override { ++samples; }
-    };
-    for (const char* model : {"C120", "450", "220B"}) {
-        SCOPED_TRACE(model);
-        start(model);
-        auto w = std::make_unique<Counting>();
-        Counting& counting = *w;
-        p->setCoinMeasure(std::move(w));
-        p->beginJob("CC", model);
-        quenby::setMechParameters(p->params, "CC", model, p->texts);
-        p->measure.samplesLeft = 1000;
-        p->measurement().startMeasurement(1);
-        p->measuring = true;
-        for (int i = 0; i < 200; ++i) {
-            QByteArray f(1, any(0, 1) ? '?' : char(any(0, 255)));
-            const int n = any(0, 12);
-            for (int k = 0; k < n; ++k)
-                f.append(char(any(0, 255)));
-            feed(f);
-            if (i % 10 == 9)
-                drop(1); // a real coin now and then: the link goes on taking samples
+        quenby::Program* p = nullptr;
+        void updateStats(int) override
+        {
+            if (p->measuring)
+                --p->measure.samplesLeft;
         }
-        p->measurement().stopMeasurement();
-        p->measuring = false;
-        EXPECT_GT(counting.samples, 0);
-        EXPECT_TRUE(ts.dialogs->boxes().empty());
-        p.reset();
-    }
-}
-
-TEST_F(FuzzTest, NriAndSentinelRepliesOfAnyShape)
-{
-    struct Counting : quenby::CoinMeasureWindow {
-        int samples = 0;
-        void updateStats(int) override { ++samples; }
     };
-    const std::pair<const char*, const char*> jobs[] = {
-        {"NRI", "G13-0000"}, {"NRI", "G13-6000"}, {"NRI", "G18-3000"}, {"CC", "Sentinel"}};
+    const std::pair<const char*, const char*> jobs[] = {{"CC", "C120"},      {"CC", "450"},
+                                                        {"CC", "220B"},      {"CC", "Sentinel"},
+                                                        {"NRI", "G13-0000"}, {"NRI", "G13-6000"}};
     for (const auto& [family, model] : jobs) {
         SCOPED_TRACE(model);
         start(model);
         auto w = std::make_unique<Counting>();
+        w->p = p.get();
         p->setCoinMeasure(std::move(w));
         p->beginJob(family, model);
         quenby::setMechParameters(p->params, family, model, p->texts);
-        // The loops run inside startMeasurement; the noise answers them.
+        // Random frames and replies, a real coin now and then, until the user ends the record.
         int rounds = 0;
         std::function<void()> noise = [&] {
-            if (++rounds > 60) {
+            if (++rounds > 80) {
                 p->userAbort = true;
                 return;
             }
-            QByteArray r;
-            const int n = any(0, 30);
+            QByteArray r(1, any(0, 1) ? '?' : char(any(0, 255)));
+            const int n = any(0, 20);
             for (int k = 0; k < n; ++k)
                 r.append(char(any(0, 255)));
-            port->reply(r + '\r', 1);
-            ts.sched->callAfter(200, noise);
+            port->reply(any(0, 1) ? r + '\r' : r, 1);
+            if (rounds % 10 == 0)
+                box.dropCoin(1);
+            ts.sched->callAfter(150, noise);
         };
         ts.sched->callAfter(50, noise);
         p->measure.samplesLeft = 1000;
-        p->measurement().startMeasurement(1);
-        ts.sched->advance(1000);
-        EXPECT_GT(rounds, 60) << "the loop ran until the user ended it";
+        p->measurement().startMeasurement(1); // the Sentinel and NRI loops run in here
+        p->measuring = true;
+        while (!p->userAbort)
+            ts.sched->pump();
+        p->measurement().stopMeasurement();
+        p->measuring = false;
+        EXPECT_GT(rounds, 80);
         EXPECT_TRUE(ts.dialogs->boxes().empty());
         p.reset();
     }
