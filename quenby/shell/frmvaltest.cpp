@@ -21,6 +21,7 @@ namespace {
 
 namespace id {
 constexpr int SetUpTest = 121;
+constexpr int ClearingIndicators = 210;
 constexpr int Closing = 1400;
 constexpr int Opening = 1401;
 constexpr int SetUpDisplay = 1405;
@@ -342,7 +343,8 @@ void openValidatorTest(Program& p, int openedFrom)
     step([&] { p.link.sendJ(); });
     frmValtest& w = p.valtestForm();
     plat::View& valtestView = w.controls();
-    step([&] { resetValtestIndicators(valtestView); });
+    plat::trap([&] { resetValtestIndicators(valtestView); },
+               [&](const std::exception& e) { p.errors.reportError(id::ClearingIndicators, e); });
     clearValtestCounts(valtestView);
     step([&] { w.selectSingle(); });
     step([&] { valtestView.setText(QStringLiteral("lblmechType"), job.mechModel); });

@@ -227,6 +227,21 @@ TEST_F(MeasureTest, ALogThatCannotBeWrittenIsReportedAndTheSampleStillCounts)
     EXPECT_EQ(stats->samples.size(), 1u);
 }
 
+TEST_F(MeasureTest, AHangUpMidSamplingIsReportedAndTheUserCanStillEndTheRecord)
+{
+    begin("CC", "C120");
+    coinsAt({{500, {10, 20, 30, 40, 50}}, {1500, {11, 21, 31, 41, 51}}});
+    at(ts.sched->nowMs() + 1000, [&] { box.setFault(sim::QuenbyBox::Fault::HangUpOnByteOut, When::first(3)); });
+    at(ts.sched->nowMs() + 5000, [&] { p->userAbort = true; }); // Back on the measurement window
+    ts.dialogs->answer(plat::mb::OK, " 809 Error in COM port reception routine : ");
+    // Logging off finds no box: the box check's question, then the reset's own message.
+    ts.dialogs->answer(plat::mb::OK, "No Response from Programmer Box");
+    ts.dialogs->answer(plat::mb::OK, "Stuck in Serial Comms Mode");
+    gather(1, 5);
+    EXPECT_EQ(stats->samples.size(), 1u) << "the frame cut short is no sample";
+    EXPECT_FALSE(p->state.portOpen);
+}
+
 // ---- Sentinel ------------------------------------------------------------------------------------
 
 TEST_F(MeasureTest, SentinelPollsCountValidReadingsOnly)

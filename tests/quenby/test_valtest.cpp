@@ -341,6 +341,43 @@ TEST_F(ValtestTest, G10ReportsWithoutACoinByteOrWithADoubleCrShowOnce)
     EXPECT_EQ(sounds(), QStringList{"accept"});
 }
 
+// ---- a box that does not answer, or goes away ------------------------------------------------------
+
+TEST_F(ValtestTest, SilentOrLateAnswersOnlyCostTheirWaits)
+{
+    start("335");
+    box.setFault(sim::QuenbyBox::Fault::OUnanswered, When::always());
+    box.setFault(sim::QuenbyBox::Fault::StarLate, When::always());
+    const plat::Millis t0 = ts.sched->nowMs();
+    run("cmbCCmech", "335", "cmdCCValTest");
+    EXPECT_GE(ts.sched->nowMs() - t0, 780 + 780) << "the opening \"O\" and the probe ran out";
+    EXPECT_FALSE(vt().isVisible("frmOptions")) << "an answer after 800 ms is no answer";
+    EXPECT_EQ(captions().size(), 5);
+    EXPECT_TRUE(sent().endsWith("JN"));
+    EXPECT_TRUE(ts.dialogs->boxes().empty());
+}
+
+TEST_F(ValtestTest, AHangUpMidTestIsReportedOnceAndBackStillCloses)
+{
+    start("ME111");
+    run("cmbMarsMech", "ME111", "cmdValtest");
+    box.setFault(sim::QuenbyBox::Fault::HangUpOnByteOut, When::first(1));
+    ts.dialogs->answer(plat::mb::OK, " 809 Error in COM port reception routine : ");
+    drop(1);
+    wait(100);
+    EXPECT_FALSE(p->state.portOpen);
+    click(vt(), "cmdBack");
+    EXPECT_FALSE(p->valtestIfLoaded());
+    EXPECT_TRUE(mainC().isEnabled("cmdValtest"));
+    EXPECT_EQ(ts.dialogs->boxes().size(), 1u) << "the W on the closed port says nothing more";
+
+    // The next test opens the port again.
+    clearSent();
+    run("cmbMarsMech", "ME111", "cmdValtest");
+    EXPECT_TRUE(p->state.portOpen);
+    EXPECT_TRUE(testOpen());
+}
+
 // ---- the window and the menu ---------------------------------------------------------------------
 
 TEST_F(ValtestTest, NoMechOpensNothing)
