@@ -273,6 +273,20 @@ TEST_F(MeasureTest, ASilentSentinelEndsThePollingWithoutAMessage)
     p->measurement().stopMeasurement();
 }
 
+TEST_F(MeasureTest, ASentinelReplyThatNeverEndsIsNoSample)
+{
+    begin("CC", "Sentinel");
+    mech<sim::SentinelMech>().setFault(sim::SentinelMech::Fault::SilentPoll, When::always());
+    // A reading line that never gets its CR: the poll runs out although its values look right.
+    at(ts.sched->nowMs() + 3000, [&] { port->reply("ZZM3D0082006100", 1); });
+    p->measure.samplesLeft = 1;
+    p->measurement().startMeasurement(1);
+    EXPECT_TRUE(stats->samples.empty());
+    EXPECT_EQ(p->measure.samplesLeft, 1);
+    EXPECT_TRUE(sounds().isEmpty());
+    p->measurement().stopMeasurement();
+}
+
 // ---- NRI -----------------------------------------------------------------------------------------
 
 TEST_F(MeasureTest, OlderNriAnswersInDecimalAndBeepsPerSample)
