@@ -3,16 +3,122 @@
 // With the simulated box, QUENBY_SIMULATED_MECH names the model of the mech plugged into it
 // ("ME111", "C120", "Sentinel", "G13-6000", ...; none when unset), through which the box drops a
 // coin every few seconds while it reports or samples; QUENBY_SIMULATED_COINS=0 keeps them back.
+// QUENBY_DEMO_STEPS (control names separated by commas, such as "cmdValtest,cmdBack") presses
+// those buttons and option buttons of the main window and the validator test one after another
+// for a demo run without a user, the simulated mech's model chosen on its family's tab first;
+// each once the program has been idle a moment, and every message box is answered with its
+// default button after it has been shown for a while.
 
 #include "platform/gui/realservices.h"
 #include "quenby/program.h"
+#include "quenby/shell/frmmain.h"
+#include "quenby/shell/frmvaltest.h"
 #include "sim/quenbybox.h"
 #include "sim/quenbydemo.h"
 #include "sim/quenbymechs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
 #include <cstdio>
 #include <stdexcept>
+
+namespace {
+
+class DemoPilot {
+public:
+    DemoPilot(quenby::Program& program, const QString& model, QStringList steps)
+        : program_(program), model_(model), steps_(std::move(steps))
+    {
+        quiet_.start();
+        timer_.setInterval(250);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        timer_.start();
+    }
+
+private:
+    static constexpr qint64 kPauseMs = 2500; // long enough for a picture of each stage
+
+    // The simulated mech's model on its family's tab, once the menu is up.
+    void chooseModel()
+    {
+        plat::NamedControls& c = program_.mainForm().controls();
+        for (const char* list : {"cmbMarsMech", "cmbCCmech", "cmbNRImech"}) {
+            const QString name = QString::fromLatin1(list);
+            if (!c.items(name).contains(model_))
+                continue;
+            c.setText(name, model_);
+            auto* tabs = c.get<QTabWidget>(QStringLiteral("tabManufacturer"));
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->widget(i)->isAncestorOf(c.widget(name)))
+                    tabs->setCurrentIndex(i);
+        }
+        chosen_ = true;
+    }
+
+    QAbstractButton* button(const QString& name)
+    {
+        plat::NamedControls& main = program_.mainForm().controls();
+        if (main.has(name))
+            return qobject_cast<QAbstractButton*>(main.widget(name));
+        if (quenby::frmValtest* w = program_.valtestIfLoaded(); w && w->controls().has(name))
+            return qobject_cast<QAbstractButton*>(w->controls().widget(name));
+        return nullptr;
+    }
+
+    void tick()
+    {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (box != box_) {
+                box_ = box;
+                quiet_.restart();
+            } else if (quiet_.hasExpired(kPauseMs)) {
+                box_ = nullptr;
+                quiet_.restart();
+                QTimer::singleShot(0, box, [box] {
+                    if (QAbstractButton* b = box->defaultButton())
+                        b->click();
+                    else
+                        box->accept();
+                });
+            }
+            return;
+        }
+        if (program_.guard.jobRunning() || !program_.mainForm().isVisible()) {
+            quiet_.restart();
+            return;
+        }
+        if (!chosen_)
+            chooseModel();
+        if (steps_.isEmpty() || !quiet_.hasExpired(kPauseMs))
+            return;
+        QAbstractButton* b = button(steps_.first());
+        if (!b) {
+            std::fprintf(stderr, "QUENBY_DEMO_STEPS: no button \"%s\"; skipped\n", qPrintable(steps_.first()));
+            steps_.removeFirst();
+            return;
+        }
+        if (!b->isVisible() || !b->isEnabled())
+            return;
+        steps_.removeFirst();
+        quiet_.restart();
+        QTimer::singleShot(0, b, [b] { b->click(); });
+    }
+
+    quenby::Program& program_;
+    QString model_;
+    QStringList steps_;
+    bool chosen_ = false;
+    QTimer timer_;
+    QElapsedTimer quiet_;
+    QMessageBox* box_ = nullptr;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -25,8 +131,8 @@ int main(int argc, char** argv)
     sim::QuenbyBox box;
     std::unique_ptr<sim::QuenbyDemoCoins> coins;
     plat::Services services;
+    const QString model = QString::fromLocal8Bit(qgetenv("QUENBY_SIMULATED_MECH"));
     if (!simulated.isEmpty() && simulated != "0") {
-        const QString model = QString::fromLocal8Bit(qgetenv("QUENBY_SIMULATED_MECH"));
         if (!model.isEmpty()) {
             try {
                 box.plugOwned(sim::makeQuenbyMech(model));
@@ -46,6 +152,10 @@ int main(int argc, char** argv)
     }
 
     quenby::Program program(services);
+    std::unique_ptr<DemoPilot> pilot;
+    const QString steps = qEnvironmentVariable("QUENBY_DEMO_STEPS");
+    if (!simulated.isEmpty() && simulated != "0" && !steps.isEmpty())
+        pilot = std::make_unique<DemoPilot>(program, model, steps.split(QLatin1Char(','), Qt::SkipEmptyParts));
     program.start();
     return QApplication::exec();
 }

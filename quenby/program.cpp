@@ -5,6 +5,7 @@
 #include "quenby/memutils/frmprogramming.h"
 #include "quenby/memutils/frmprom.h"
 #include "quenby/shell/frmmain.h"
+#include "quenby/shell/frmvaltest.h"
 
 #include <cstdlib>
 
@@ -12,14 +13,21 @@ namespace quenby {
 
 namespace {
 
-// Where the receive side's lines and frames go: the memory jobs' parsers and the coin
-// measurement window.
+// Where the receive side's lines and frames go: the memory jobs' parsers, the main window's
+// report parsers, the measurement and the coin measurement window.
 class ProgramParsers : public LinkParsers {
 public:
     ProgramParsers(Program& p, std::unique_ptr<LinkParsers> memory) : p_(p), memory_(std::move(memory)) {}
+    void parseCoinAccepted(const QString& line) override { p_.mainForm().parseCoinAccepted(line); }
     void loadMeasurement(const QString& line) override { p_.coinMeasure().loadMeasurement(line); }
     void decodeMarsPromLine(const QString& line) override { memory_->decodeMarsPromLine(line); }
     void parseCcWordReply(const CcFrame& frame) override { memory_->parseCcWordReply(frame); }
+    void parseCcMeasureFrame(const CcFrame& frame, int lastIndex) override
+    {
+        p_.measurement().parseCcMeasureFrame(frame, lastIndex);
+    }
+    void requestCcMeasurement() override { p_.measurement().requestCcMeasurement(); }
+    void parseG10CoinAccepted(const QByteArray& report) override { p_.mainForm().parseG10CoinAccepted(report); }
 
 private:
     Program& p_;
@@ -62,18 +70,25 @@ Program::Program(plat::Services services)
     opening_ = addWindow<frmOpening>(QStringLiteral("frmOpening"));
     programming_ = addWindow<frmProgramming>(QStringLiteral("frmProgramming"));
     prom_ = addWindow<frmPROM>(QStringLiteral("frmPROM"));
-    coinMeasure_ = std::make_unique<CoinMeasure>(CoinMeasure::Context{
+    valtest_ = addWindow<frmValtest>(QStringLiteral("frmValtest"));
+    coinStats_ = std::make_unique<CoinMeasure>(CoinMeasure::Context{
         svc, texts, errors, *this, params, measure, [this] {
             return ReadingRanges{{rangeLow1, rangeLow2, rangeLow3}, {rangeHigh1, rangeHigh2, rangeHigh3}};
         }});
+    coinWindow_ = coinStats_.get();
     memoryWindows_ = std::make_unique<ProgramMemoryWindows>(*this);
     progress_ = std::make_unique<ProgrammingWindow>(*programming_);
     mech_ = std::make_unique<MechFamilies>(link, check, svc, texts, errors, *this, params, memory, *progress_,
                                            [this] { return programFolder(); });
     mech_->layers.setHooks({[this] { mainForm().writeShownConfig(); },
                             [this] { mainForm().Timer3.setEnabled(false); }});
+    measurement_ = std::make_unique<Measurement>(mech_->ctx, measure);
+    measurement_->setHooks({[this] { mainForm().Timer3.setEnabled(true); },
+                            [this](bool reject) { mainForm().makeSound(reject); }});
+    measurement_->setWindow(*coinWindow_);
     setParsers(std::make_unique<ProgramParsers>(*this, mech_->makeParsers()));
     setLogons(mech_->makeLogons());
+    setJobs(makeMainMenuJobs(*this));
     // Whatever ends the program closes the port and takes the windows off the screen first.
     std::weak_ptr<bool> alive = alive_;
     svc.env->atEnd([this, alive] {
@@ -88,6 +103,8 @@ Program::Program(plat::Services services)
             f->hide();
         if (auto* f = prom_->ifLoaded())
             f->hide();
+        if (auto* f = valtest_->ifLoaded())
+            f->hide();
         if (auto* f = main_->ifLoaded()) {
             f->stopTimers();
             f->hide();
@@ -99,6 +116,7 @@ Program::~Program()
 {
     alive_.reset();
     prom_.reset();
+    valtest_.reset();
     programming_.reset();
     opening_.reset();
     main_.reset();
@@ -134,6 +152,13 @@ void Program::setParsers(std::unique_ptr<LinkParsers> p)
     link.setParsers(*parsers_);
 }
 
+void Program::setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w)
+{
+    coinStandIn_ = std::move(w);
+    coinWindow_ = coinStandIn_ ? coinStandIn_.get() : coinStats_.get();
+    measurement_->setWindow(*coinWindow_);
+}
+
 void Program::setLogons(std::unique_ptr<MechLogons> l)
 {
     logons_ = std::move(l);
@@ -149,6 +174,9 @@ bool Program::programmingLoaded() const { return programming_->loaded(); }
 frmPROM& Program::promForm() { return prom_->get(); }
 frmPROM* Program::promIfLoaded() const { return prom_->ifLoaded(); }
 void Program::unloadProm() { prom_->unload(); }
+frmValtest& Program::valtestForm() { return valtest_->get(); }
+frmValtest* Program::valtestIfLoaded() const { return valtest_->ifLoaded(); }
+void Program::unloadValtest() { valtest_->unload(); }
 
 std::map<QString, plat::ControlNames> Program::windowControls()
 {

@@ -12,6 +12,7 @@
 #include "quenby/link/boxlink.h"
 #include "quenby/link/catalogue.h"
 #include "quenby/link/linkstate.h"
+#include "quenby/link/measurement.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/link/memorystate.h"
 #include "quenby/memutils/limitsgrid.h"
@@ -34,6 +35,7 @@ class frmMain;
 class frmOpening;
 class frmProgramming;
 class frmPROM;
+class frmValtest;
 
 class Program : public JobState {
 public:
@@ -65,8 +67,13 @@ public:
     void setLogons(std::unique_ptr<MechLogons> l);
     void setJobs(std::unique_ptr<MenuJobs> j) { jobs_ = std::move(j); }
     MenuJobs& jobs() { return *jobs_; }
-    // The coin measurement window's operations: "M" lines, samples, statistics, fliers.
-    CoinMeasure& coinMeasure() { return *coinMeasure_; }
+    // The coin measurement window's operations as the launchers, the line dispatcher and the
+    // measurement reach them. By default the program's own statistics (coinStats()); a test may
+    // put a stand-in in their place.
+    void setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w);
+    CoinMeasureWindow& coinMeasure() { return *coinWindow_; }
+    // The coin measurement window's statistics: "M" lines, samples, limits, fliers.
+    CoinMeasure& coinStats() { return *coinStats_; }
     // The memory utilities' windows.
     void setMemoryWindows(std::unique_ptr<MemoryWindows> w) { memoryWindows_ = std::move(w); }
     MemoryWindows& memoryWindows() { return *memoryWindows_; }
@@ -81,6 +88,12 @@ public:
     bool debugView = false;
     // Images, NRI tables, coin set tables and the PROM choices the memory jobs share.
     MemoryState memory;
+    // A data window was opened from the limits editor, so its Close returns there.
+    bool fromPromWindow = false;
+    // The validator test was opened from the main window (else from the limits editor), and the
+    // 1-based "Rejected" line of its layout (0: none).
+    bool valtestFromMain = false;
+    qint32 rejectLine = 0;
     // The measurement hand-over: current reading, samples left, keep-alive, measurement log.
     MeasureState measure;
     // The limits editor's edit flag, page shown and estimates.
@@ -99,6 +112,9 @@ public:
     frmPROM& promForm();
     frmPROM* promIfLoaded() const;
     void unloadProm();
+    frmValtest& valtestForm();
+    frmValtest* valtestIfLoaded() const;
+    void unloadValtest();
 
     // The mech families: command layers, logons, and the context their jobs run in. A job takes
     // its family with mech().forJob() once it has set mechFamily and mechModel.
@@ -106,6 +122,8 @@ public:
     MechLayers& layers() { return mech_->layers; }
     // The memory jobs' progress window.
     plat::ProgressSink& progress() { return *progress_; }
+    // Measurement acquisition of the job's family.
+    Measurement& measurement() { return *measurement_; }
 
     // The control registry of every window the program has, by window name; windows not yet
     // loaded are built (hidden) for it.
@@ -120,7 +138,9 @@ private:
     std::unique_ptr<LinkParsers> parsers_ = std::make_unique<LinkParsers>();
     std::unique_ptr<MechLogons> logons_ = std::make_unique<MechLogons>();
     std::unique_ptr<MenuJobs> jobs_ = std::make_unique<MenuJobs>();
-    std::unique_ptr<CoinMeasure> coinMeasure_;
+    std::unique_ptr<CoinMeasure> coinStats_;
+    std::unique_ptr<CoinMeasureWindow> coinStandIn_;
+    CoinMeasureWindow* coinWindow_ = nullptr;
     std::unique_ptr<MemoryWindows> memoryWindows_;
     std::unique_ptr<PromDataView> promDataView_ = std::make_unique<PromDataView>();
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
@@ -129,8 +149,10 @@ private:
     std::unique_ptr<plat::FormSlot<frmOpening>> opening_;
     std::unique_ptr<plat::FormSlot<frmProgramming>> programming_;
     std::unique_ptr<plat::FormSlot<frmPROM>> prom_;
+    std::unique_ptr<plat::FormSlot<frmValtest>> valtest_;
     std::unique_ptr<plat::ProgressSink> progress_;
     std::unique_ptr<MechFamilies> mech_;
+    std::unique_ptr<Measurement> measurement_;
 };
 
 } // namespace quenby

@@ -12,6 +12,7 @@
 #include "quenby/link/catalogue.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/linkstate.h"
+#include "quenby/link/measurement.h"
 #include "quenby/link/measurewire.h"
 #include "quenby/seams.h"
 
@@ -27,16 +28,6 @@ namespace quenby {
 
 class ErrorReporter;
 class TextTable;
-
-// The measurement hand-over the program keeps between the link, the measurement and the window.
-struct MeasureState {
-    Reading currentReading{};
-    qint32 samplesLeft = 0;    // coins still wanted for the record being gathered
-    qint32 keepAliveCount = 0; // seconds until Timer3 asks an older CC mech again
-    // The measurement log a coin set run opened: each valid sample becomes one reading row.
-    bool logEnabled = false;
-    QString logPath;
-};
 
 class CoinMeasure : public CoinMeasureWindow {
 public:

@@ -26,12 +26,19 @@ void NriFamily::receiveByte(ReceiveSide& rx, quint8 b)
 {
     LinkState& st = rx.st;
     if (rx.job.nriG10LineMode) {
-        if (b == kG10ReportStart)
+        if (b == kG10ReportStart) {
             st.mechReply.clear();
-        else if (b == '\r')
-            rx.parsers.parseG10CoinAccepted(st.mechReply);
-        else
+        } else if (b == '\r') {
+            // Each report is handed on once: an empty one (a report without its coin byte, or
+            // the second CR of one) is no report at all.
+            if (st.mechReply.isEmpty())
+                return;
+            const QByteArray report = st.mechReply;
+            st.mechReply.clear();
+            rx.parsers.parseG10CoinAccepted(report);
+        } else {
             st.mechReply.append(char(b));
+        }
         return;
     }
     if (b == kAck) {

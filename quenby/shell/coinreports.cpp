@@ -136,4 +136,28 @@ bool highlightTick(qint32& hold)
     return false;
 }
 
+void resetValtestIndicators(plat::View& v)
+{
+    for (int i = 0; i < kValtestLines; ++i)
+        v.setFill(QStringLiteral("shpCoin"), kLampIdle, i);
+    for (int i = 0; i < kBinaryIndicators; ++i)
+        v.setFill(QStringLiteral("shpBinary"), kLampIdle, i);
+}
+
+void clearValtestCounts(plat::View& v)
+{
+    for (int i = 0; i < kValtestLines; ++i)
+        v.setText(QStringLiteral("lblCount"), QStringLiteral(" 0"), i);
+}
+
+void showCoinReport(plat::View& v, const CoinReport& r)
+{
+    for (int i = 0; i < kValtestLines; ++i)
+        v.setFill(QStringLiteral("shpCoin"), r.coinFill[size_t(i)], i);
+    for (int i = 0; i < kBinaryIndicators; ++i)
+        v.setFill(QStringLiteral("shpBinary"), r.binaryFill[size_t(i)], i);
+    for (int line : r.counted)
+        v.setText(QStringLiteral("lblCount"), countedCaption(v.text(QStringLiteral("lblCount"), line - 1)), line - 1);
+}
+
 } // namespace quenby

@@ -4,6 +4,7 @@
 // counted, the sound, and whether the highlight hold restarts. Pure decoding; the window applies
 // the result and the main window plays the sound.
 
+#include "platform/view.h"
 #include "quenby/shell/valtestlayout.h"
 
 #include <QByteArray>
@@ -67,5 +68,14 @@ QString countedCaption(const QString& caption);
 // One tick of the 100 ms display timer: counts `hold` down and returns true when the indicators
 // turn grey now (the 4th tick after a report); a negative hold is set to 0.
 bool highlightTick(qint32& hold);
+
+// ---- the test window (frmValtest) ----
+
+// Every indicator grey: shpCoin(0..15) and shpBinary(0..4).
+void resetValtestIndicators(plat::View& v);
+// Every count " 0".
+void clearValtestCounts(plat::View& v);
+// A report on the window: every indicator as the report leaves it, then its counts.
+void showCoinReport(plat::View& v, const CoinReport& r);
 
 } // namespace quenby

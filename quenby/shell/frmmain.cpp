@@ -3,7 +3,10 @@
 #include "quenby/link/catalogue.h"
 #include "quenby/link/frmopening.h"
 #include "quenby/program.h"
+#include "quenby/shell/coinreports.h"
 #include "quenby/shell/fileexists.h"
+#include "quenby/shell/frmvaltest.h"
+#include "quenby/shell/makesound.h"
 #include "quenby/shell/settings.h"
 
 #include <QCloseEvent>
@@ -26,7 +29,13 @@ constexpr int MechList = 209;
 constexpr int AlreadyRunning = 810;
 constexpr int AlreadyRunningTitle = 811;
 constexpr int LoadMain = 815;
+constexpr int CoinAccepted = 819;
+constexpr int G10CoinAccepted = 821;
 constexpr int WriteConfig = 832;
+constexpr int Timer2 = 833;
+constexpr int Timer3 = 834;
+constexpr int Sound = 835;
+constexpr int ClearingValtest = 210;
 } // namespace id
 
 // The job buttons and model lists a running job locks, in the order the launchers lock them.
@@ -52,6 +61,8 @@ frmMain::frmMain(Program& program)
     Timer1.onTick = [this] {
         p_.guard.handle(QStringLiteral("frmMain.Timer1_Timer : "), [this] { p_.link.Timer1_Timer(); });
     };
+    Timer2.onTick = [this] { p_.guard.handle(QStringLiteral("frmMain.Timer2_Timer : "), [this] { Timer2_Timer(); }); };
+    Timer3.onTick = [this] { p_.guard.handle(QStringLiteral("frmMain.Timer3_Timer : "), [this] { Timer3_Timer(); }); };
     p_.link.setMainView(&c_);
 }
 
@@ -299,6 +310,12 @@ void frmMain::setupMainForm()
     p_.rangeHigh3 = 4000;
 }
 
+void frmMain::lockMenu()
+{
+    for (const char* name : kMenuControls)
+        c_.setEnabled(QString::fromLatin1(name), false);
+}
+
 void frmMain::setCaptions()
 {
     const TextTable& t = p_.texts;
@@ -341,6 +358,71 @@ void frmMain::startupPort()
 }
 
 void frmMain::showPortChoice(int index) { ComboPort->setCurrentIndex(index); }
+
+// ---- validator test reports and timers --------------------------------------------------------
+
+void frmMain::makeSound(bool reject)
+{
+    shared::makeSound(reject, p_.programFolder(), *p_.svc.sound,
+                      [this](const std::exception& e) { p_.errors.reportError(id::Sound, e); });
+}
+
+void frmMain::parseCoinAccepted(const QString& line)
+{
+    trap(id::CoinAccepted, [&] {
+        // The test window is touched only while it is loaded; the sound plays in any case.
+        frmValtest* w = p_.valtestIfLoaded();
+        QString variant;
+        if (w) {
+            const plat::View& valtestView = w->controls();
+            variant = valtestView.text(QStringLiteral("cmbG40"));
+        }
+        const CoinReport r = decodeCoinReport(line, {p_.mechFamily, p_.mechModel, variant, p_.rejectLine});
+        if (w)
+            showCoinReport(w->controls(), r);
+        if (r.restartHold)
+            highlightHold = kHighlightHold;
+        if (r.sound != ReportSound::None)
+            makeSound(r.sound == ReportSound::Reject);
+        if (r.me181Pulse) {
+            p_.link.sendData(kMe181PulseOn);
+            p_.link.delayMs(kMe181PulseMs);
+            p_.link.sendData(kMe181PulseOff);
+        }
+    });
+}
+
+void frmMain::parseG10CoinAccepted(const QByteArray& report)
+{
+    trap(id::G10CoinAccepted, [&] {
+        const std::optional<CoinReport> r = decodeG10Report(report);
+        if (!r)
+            return; // a report without its coin byte shows nothing
+        frmValtest* w = p_.valtestIfLoaded();
+        if (w)
+            resetValtestIndicators(w->controls());
+        makeSound(false); // before anything is lit
+        w = p_.valtestIfLoaded();
+        if (w)
+            showCoinReport(w->controls(), *r);
+        highlightHold = kHighlightHold;
+    });
+}
+
+void frmMain::Timer2_Timer()
+{
+    trap(id::Timer2, [&] {
+        if (!highlightTick(highlightHold))
+            return;
+        if (frmValtest* w = p_.valtestIfLoaded())
+            trap(id::ClearingValtest, [&] { resetValtestIndicators(w->controls()); });
+    });
+}
+
+void frmMain::Timer3_Timer()
+{
+    trap(id::Timer3, [&] { p_.measurement().keepAliveTick(); });
+}
 
 void frmMain::cmdConfig_Click()
 {

@@ -11,6 +11,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
@@ -31,6 +32,9 @@ public:
     void Form_Load();
     // The menu's resting state, also called by job windows on their way back.
     void setupMainForm();
+    // Disables the twelve job buttons and model lists of the family tabs, in the order the
+    // launchers lock them.
+    void lockMenu();
     void setCaptions();
     void writeConfig(int port, const QString& language);
     // writeConfig with what the window shows: the port list's entry + 1 and the language list's
@@ -43,6 +47,19 @@ public:
     void showPortChoice(int index);
     void stopTimers();
 
+    // The validator test's reports: a box line ("V", "*EV") or a G10 mech's report, shown on the
+    // test window when it is loaded, with the sound in any case.
+    void parseCoinAccepted(const QString& line);
+    void parseG10CoinAccepted(const QByteArray& report);
+    // The accept or reject sound, played to its end.
+    void makeSound(bool reject);
+    // 100 ms: the highlight hold of the test window's indicators.
+    void Timer2_Timer();
+    // 1000 ms while enabled: the keep-alive of the older CC mechs' measurement.
+    void Timer3_Timer();
+    // Ticks of Timer2 left before the indicators turn grey.
+    qint32 highlightHold = 0;
+
     void cmdConfig_Click();
     void cmdCancConfig_Click();
     void cmdSaveConfig_Click();
@@ -51,8 +68,7 @@ public:
     plat::NamedControls& controls() { return c_; }
     const plat::NamedControls& controls() const { return c_; }
 
-    // The countdown tick; Timer2's handler belongs to the validator test, Timer3's (1000 ms, the
-    // CC keep-alive) to the measurement.
+    // The countdown tick, the highlight hold (100 ms) and the CC keep-alive (1000 ms).
     plat::Timer Timer1;
     plat::Timer Timer2;
     plat::Timer Timer3;
@@ -80,5 +96,8 @@ private:
     QPushButton* cmdCancConfig = nullptr;
     QPushButton* cmdConfig = nullptr;
 };
+
+// The nine job buttons' launchers (frmmainjobs.cpp), which the program plugs into its menu.
+std::unique_ptr<MenuJobs> makeMainMenuJobs(Program& p);
 
 } // namespace quenby

@@ -10,6 +10,11 @@
 //     20.8 ms an "M" line takes on the wire; 500 "M" lines from the simulated box against their
 //     floor; a page change of the limits editor on a 435 with six slugs; CPU while a record
 //     waits for coins.
+//  6. the validator test's start per family (button to window), against its floor on virtual
+//     time (the wire time of its bytes at 9600 baud, the 100 ms break, the waits it prescribes:
+//     the ME181 50 ms pulse, the G10 logon's 100 and 250 ms pauses);
+//  7. CPU used while an open validator test waits 10 s for a coin;
+//  8. samples per second per family with coins dropped back to back, against the same floor.
 
 #include "platform/timer.h"
 #include "quenby/clonewizard/coinmeasure.h"
@@ -21,6 +26,7 @@
 #include "quenby/memutils/frmprom.h"
 #include "quenby/program.h"
 #include "quenby/shell/frmmain.h"
+#include "quenby/shell/frmvaltest.h"
 #include "quenby/shell/settings.h"
 #include "sim/marssocket.h"
 #include "sim/quenbybox.h"
@@ -29,9 +35,11 @@
 #include "tests/bench/benchsupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QRadioButton>
 #include <QFile>
+#include <QPushButton>
 #include <cstdio>
 
 namespace {
@@ -350,6 +358,172 @@ void pageChange435(bench::OkDialogs& dialogs, bench::Silent& sound)
                 ms);
 }
 
+// The whole program on a clock, started against the simulated box with a mech of the model.
+struct AppRig {
+    bench::OkDialogs dialogs;
+    bench::Silent sound;
+    bench::Env env;
+    sim::QuenbyBox box;
+    sim::SimPort* port = nullptr;
+    std::unique_ptr<quenby::Program> p;
+
+    AppRig(plat::Scheduler& s, const QString& model, bool start)
+    {
+        box.version = QStringLiteral("V2.10");
+        box.swapMech(model, false);
+        QFile f(env.dir.filePath("config0000.txt"));
+        f.open(QIODevice::WriteOnly);
+        f.write(quenby::settingsLine(1, "English", {}));
+        f.close();
+        p = std::make_unique<quenby::Program>(services(s, dialogs, sound, env, box, &port));
+        if (start) {
+            p->start();
+            return;
+        }
+        quenby::frmMain& m = p->mainForm();
+        m.Timer1.setInterval(20);
+        m.Timer1.setEnabled(true);
+        p->link.openPort(1);
+    }
+};
+
+struct TestStart {
+    const char* tab;   // the family's model list
+    const char* button;
+    const char* model;
+};
+const TestStart kTestStarts[] = {
+    {"cmbMarsMech", "cmdValtest", "ME111"},        {"cmbMarsMech", "cmdValtest", "ME181"},
+    {"cmbCCmech", "cmdCCValTest", "C120"},         {"cmbCCmech", "cmdCCValTest", "335"},
+    {"cmbNRImech", "cmdNRIvaltest", "G13-6000"},   {"cmbNRImech", "cmdNRIvaltest", "G40-0000"},
+    {"cmbNRImech", "cmdNRIvaltest", "G10-4000/5"},
+};
+
+// From the button to the open test window.
+plat::Millis timeTestStart(plat::Scheduler& s, const TestStart& t)
+{
+    AppRig r(s, QString::fromLatin1(t.model), true);
+    plat::NamedControls& c = r.p->mainForm().controls();
+    c.setText(QString::fromLatin1(t.tab), QString::fromLatin1(t.model));
+    const plat::Millis t0 = s.nowMs();
+    c.get<QPushButton>(QString::fromLatin1(t.button))->click();
+    const plat::Millis took = s.nowMs() - t0;
+    if (!r.p->valtestIfLoaded() || !r.p->valtestIfLoaded()->isVisible())
+        std::printf("  (%s: no test window)\n", t.model);
+    return took;
+}
+
+void validatorTestStarts()
+{
+    std::printf("validator test start, button to window (floor: the same start on virtual time):\n");
+    for (const TestStart& t : kTestStarts) {
+        plat::VirtualScheduler vs;
+        const plat::Millis floorMs = timeTestStart(vs, t);
+        plat::RealScheduler rs;
+        const double c0 = bench::cpuSeconds();
+        const plat::Millis took = timeTestStart(rs, t);
+        std::printf("  %-11s %5lld ms  floor %5lld ms  over the floor %+5.1f%%  CPU %.3f s\n", t.model,
+                    (long long)took, (long long)floorMs, 100.0 * double(took - floorMs) / double(floorMs),
+                    bench::cpuSeconds() - c0);
+    }
+}
+
+// An open test with no coin for 10 s: the 20 ms and 100 ms timers tick, nothing else happens.
+void openTestCpu()
+{
+    plat::RealScheduler rs;
+    AppRig r(rs, QStringLiteral("C120"), true);
+    plat::NamedControls& c = r.p->mainForm().controls();
+    c.setText(QStringLiteral("cmbCCmech"), QStringLiteral("C120"));
+    c.get<QPushButton>(QStringLiteral("cmdCCValTest"))->click();
+    const double c0 = bench::cpuSeconds();
+    const plat::Millis t0 = rs.nowMs();
+    while (rs.nowMs() - t0 < 10000)
+        rs.pump();
+    const double wall = double(rs.nowMs() - t0) / 1000.0;
+    const double cpu = bench::cpuSeconds() - c0;
+    std::printf("open validator test, no coin: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n",
+                wall, cpu, 100.0 * cpu / wall);
+}
+
+// Takes every sample and drops the next coin as soon as one has arrived.
+struct BackToBack : quenby::CoinMeasureWindow {
+    quenby::Program* p = nullptr;
+    sim::QuenbyBox* box = nullptr;
+    plat::Scheduler* s = nullptr;
+    int got = 0;
+    void next()
+    {
+        if (p->measure.samplesLeft < 1)
+            return;
+        // A mech that is not ready yet (its "T" still on the wire) takes the coin a moment later.
+        s->callAfter(1, [this] {
+            if (!box->dropCoin(1))
+                next();
+        });
+    }
+    void updateStats(int) override
+    {
+        ++got;
+        if (p->measuring)
+            --p->measure.samplesLeft;
+        next();
+    }
+    void loadMeasurement(const QString&) override
+    {
+        ++got;
+        --p->measure.samplesLeft;
+        next();
+    }
+};
+
+plat::Millis timeSamples(plat::Scheduler& s, const char* family, const char* model, int n)
+{
+    AppRig r(s, QString::fromLatin1(model), false);
+    quenby::Program& p = *r.p;
+    auto w = std::make_unique<BackToBack>();
+    BackToBack& b = *w;
+    b.p = &p;
+    b.box = &r.box;
+    b.s = &s;
+    p.setCoinMeasure(std::move(w));
+    p.beginJob(QString::fromLatin1(family), QString::fromLatin1(model));
+    quenby::setMechParameters(p.params, p.mechFamily, p.mechModel, p.texts);
+    if (p.mechFamily == u"Mars")
+        p.link.sendAndWait("M"); // the box sends sample lines rather than reports after "M"
+    p.measure.samplesLeft = n;
+    const plat::Millis t0 = s.nowMs();
+    b.next(); // the first coin, as soon as the mech takes it
+    p.measurement().startMeasurement(1);
+    p.measuring = true;
+    while (p.measure.samplesLeft >= 1)
+        s.pump();
+    const plat::Millis took = s.nowMs() - t0;
+    p.measurement().stopMeasurement();
+    p.measuring = false;
+    if (b.got < n)
+        std::printf("  (%s: %d of %d samples)\n", model, b.got, n);
+    return took;
+}
+
+void samplesPerSecond()
+{
+    constexpr int kSamples = 40;
+    std::printf("samples per second, %d coins back to back (floor: the same on virtual time):\n", kSamples);
+    const std::pair<const char*, const char*> models[] = {
+        {"Mars", "ME111"}, {"CC", "C120"}, {"CC", "450"}, {"CC", "Sentinel"}, {"NRI", "G18-3000"}, {"NRI", "G13-0000"}};
+    for (const auto& [family, model] : models) {
+        plat::VirtualScheduler vs;
+        const plat::Millis floorMs = timeSamples(vs, family, model, kSamples);
+        plat::RealScheduler rs;
+        const plat::Millis took = timeSamples(rs, family, model, kSamples);
+        std::printf("  %-9s %6.1f samples/s  floor %6.1f samples/s  (%lld ms, floor %lld ms)\n", model,
+                    1000.0 * kSamples / double(qMax<plat::Millis>(1, took)),
+                    1000.0 * kSamples / double(qMax<plat::Millis>(1, floorMs)), (long long)took,
+                    (long long)floorMs);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -423,5 +597,10 @@ int main(int argc, char** argv)
     marsLinesAgainstTheFloor();
     pageChange435(dialogs, sound);
     recordWaitCpu();
+
+    // 6. to 8.
+    validatorTestStarts();
+    openTestCpu();
+    samplesPerSecond();
     return 0;
 }

@@ -247,8 +247,13 @@ TEST_F(LinkTest, NriG10ReportsGoToTheirParserWhole)
     port.feed("2\r");
     ASSERT_EQ(parsers.g10Reports.size(), 2);
     EXPECT_EQ(parsers.g10Reports[0], "A\x06" "1");
-    EXPECT_EQ(parsers.g10Reports[1], "A\x06" "12") << "a CR hands the report on without emptying it";
+    EXPECT_EQ(parsers.g10Reports[1], "2") << "each report is handed on once, then forgotten";
     EXPECT_FALSE(st.replyAck);
+    // A report without its coin byte, and a second CR, hand nothing on.
+    port.feed(QByteArray(1, char(0x80)) + "\r" + QByteArray(1, char(0x80)) + "\x19\r\r");
+    ASSERT_EQ(parsers.g10Reports.size(), 3);
+    EXPECT_EQ(parsers.g10Reports[2], "\x19");
+    EXPECT_TRUE(st.mechReply.isEmpty());
 }
 
 TEST_F(LinkTest, SentinelKeepsEveryByte)

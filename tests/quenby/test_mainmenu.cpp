@@ -104,17 +104,6 @@ TEST_F(MenuTest, StartupPortTakesThePortFromTheList)
     EXPECT_EQ(port->sentWithBreaks(), "<BRK+><BRK->" + kEsc25);
 }
 
-TEST_F(MenuTest, JobButtonsNotBuiltYetSaySoOnceAndLeaveTheMenuAlone)
-{
-    click(mainC(), "cmdMars");
-    click(mainC(), "cmdMars");
-    click(mainC(), "cmdNRIprom");
-    EXPECT_EQ(plat::notBuiltReports(), (QStringList{"frmMain.cmdMars_Click", "frmMain.cmdNRIprom_Click"}));
-    EXPECT_TRUE(ts.dialogs->boxes().empty());
-    EXPECT_FALSE(p->guard.jobRunning());
-    EXPECT_TRUE(port->transcript().empty());
-}
-
 // A job that runs `during` while it waits 200 ms, and notes what it saw afterwards.
 struct WaitingJob : quenby::MenuJobs {
     std::function<void()> during;

@@ -1,0 +1,373 @@
+#include "quenby/shell/frmvaltest.h"
+
+#include "platform/runtimeerror.h"
+#include "quenby/link/marsprom.h"
+#include "quenby/program.h"
+#include "quenby/shell/coinreports.h"
+#include "quenby/shell/frmmain.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+
+namespace quenby {
+
+namespace {
+
+namespace id {
+constexpr int SetUpTest = 121;
+constexpr int ClearingIndicators = 210;
+constexpr int Closing = 1400;
+constexpr int Opening = 1401;
+constexpr int SetUpDisplay = 1405;
+constexpr int RemoveLoom = 1406;
+constexpr int CountText0 = 1420;
+constexpr int CountText1 = 1421;
+constexpr int MechType = 1422;
+constexpr int FirstCoin = 1423; // "Coin A" .. "Coin I", then "Rejected" up to line 16
+constexpr int OutputMode = 1439;
+constexpr int Single = 1440;
+constexpr int Binary = 1441;
+constexpr int ClearCounts = 1442;
+constexpr int Back = 1443;
+} // namespace id
+
+const QString kProgramTitle = QStringLiteral("Quenby");
+const QString kWindowTitle = QStringLiteral("Validator Test");
+
+// Control sizes and the right-hand panel, in twips.
+constexpr int kCaptionWidth = 1900;
+constexpr int kLampWidth = 375;
+constexpr int kCountWidth = 700;
+constexpr int kRowHeight = 255;
+constexpr int kPanelLeft = 3360;
+constexpr int kPanelWidth = 2400;
+constexpr int kCountHeadingY = 120;
+constexpr int kFrameTop = 960;
+constexpr int kFrameHeight = 1080;
+constexpr int kButtonHeight = 450;
+constexpr int kButtonsTop = 1200;        // without the Output Mode frame
+constexpr int kButtonsTopLower = 2280;   // below it
+constexpr int kButtonGap = 600;
+constexpr int kBinaryLeft = 240;
+constexpr int kBinaryStep = 480;
+constexpr int kBinaryCaptionTop = 3480;
+constexpr int kBinaryLampTop = 3720;
+const char* const kBinaryCaptions[kBinaryIndicators] = {"A5", "A4", "A3", "A2", "A1"};
+
+QRect px(int left, int top, int width, int height)
+{
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
+
+} // namespace
+
+frmValtest::frmValtest(Program& program) : p_(program)
+{
+    build();
+    Form_Load();
+}
+
+void frmValtest::trap(int textId, const std::function<void()>& fn)
+{
+    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
+}
+
+void frmValtest::build()
+{
+    setWindowTitle(kWindowTitle);
+    c_.add(this, QStringLiteral("frmValtest"));
+    for (int i = 0; i < kValtestLines; ++i) {
+        c_.add(new QLabel(this), QStringLiteral("lblCoin"), i);
+        c_.add(new plat::Lamp(this, plat::Lamp::Shape::Circle), QStringLiteral("shpCoin"), i);
+        c_.add(new QLabel(this), QStringLiteral("lblCount"), i);
+    }
+    for (int i = 0; i < kBinaryIndicators; ++i) {
+        auto* caption = c_.add(new QLabel(QString::fromLatin1(kBinaryCaptions[i]), this), QStringLiteral("lblBinCode"), i);
+        caption->setGeometry(px(kBinaryLeft + kBinaryStep * i, kBinaryCaptionTop, kLampWidth, kRowHeight));
+        caption->setAlignment(Qt::AlignCenter);
+        c_.add(new plat::Lamp(this, plat::Lamp::Shape::Circle), QStringLiteral("shpBinary"), i)
+            ->setGeometry(px(kBinaryLeft + kBinaryStep * i, kBinaryLampTop, kLampWidth, kRowHeight));
+    }
+    for (int i = 0; i < 2; ++i)
+        c_.add(new QLabel(this), QStringLiteral("lblCountText"), i);
+    c_.add(new QLabel(this), QStringLiteral("lblType"));
+    c_.add(new QLabel(this), QStringLiteral("lblmechType"));
+    cmbG40 = c_.add(new QComboBox(this), QStringLiteral("cmbG40"));
+    frmOptions = c_.add(new QGroupBox(this), QStringLiteral("frmOptions"));
+    optSingle = c_.add(new QRadioButton(frmOptions), QStringLiteral("optSingle"));
+    optSingle->setGeometry(px(120, 300, 2000, kRowHeight));
+    optBinary = c_.add(new QRadioButton(frmOptions), QStringLiteral("optBinary"));
+    optBinary->setGeometry(px(120, 660, 2000, kRowHeight));
+    optSingle->setChecked(true);
+    cmdClearCount = c_.add(new QPushButton(this), QStringLiteral("cmdClearCount"));
+    cmdBack = c_.add(new QPushButton(this), QStringLiteral("cmdBack"));
+
+    // The design state: one column of lines, the narrow window, Single output.
+    ValtestLayout design;
+    design.width = 5910;
+    design.height = 4775;
+    render(design);
+
+    // Only a user's choice runs these: code sets the controls with their signals blocked.
+    QObject::connect(optBinary, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            userChoice(QStringLiteral("frmValtest.optBinary_Click : "), &frmValtest::optBinary_Click);
+    });
+    QObject::connect(optSingle, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            userChoice(QStringLiteral("frmValtest.optSingle_Click : "), &frmValtest::optSingle_Click);
+    });
+    QObject::connect(cmbG40, &QComboBox::activated, this,
+                     [this](int) { userChoice(QStringLiteral("frmValtest.cmbG40_Click : "), &frmValtest::cmbG40_Click); });
+    QObject::connect(cmdClearCount, &QPushButton::clicked, this, [this] {
+        p_.guard.handle(QStringLiteral("frmValtest.cmdClearCount_Click : "), [this] { cmdClearCount_Click(); });
+    });
+    QObject::connect(cmdBack, &QPushButton::clicked, this, [this] {
+        p_.guard.handle(QStringLiteral("frmValtest.cmdBack_Click : "), [this] {
+            p_.guard.runJob(QStringLiteral("frmValtest.cmdBack_Click : "), [this] { cmdBack_Click(); });
+        });
+    });
+}
+
+void frmValtest::userChoice(const QString& context, void (frmValtest::*handler)())
+{
+    p_.guard.handle(context, [&] {
+        if (!p_.guard.runJob(context, [&] { (this->*handler)(); }))
+            restoreShownChoice();
+    });
+}
+
+void frmValtest::restoreShownChoice()
+{
+    const QSignalBlocker single(optSingle), binary(optBinary), variant(cmbG40);
+    (shownBinary_ ? optBinary : optSingle)->setChecked(true);
+    c_.setText(QStringLiteral("cmbG40"), shownVariant_);
+}
+
+void frmValtest::Form_Load()
+{
+    trap(id::Opening, [&] { setCaptions(); });
+    trap(id::Opening, [&] { c_.setVisible(QStringLiteral("lblmechType"), true); });
+}
+
+void frmValtest::setCaptions()
+{
+    const TextTable& t = p_.texts;
+    c_.setText(QStringLiteral("lblCountText"), t.getText(id::CountText0), 0);
+    c_.setText(QStringLiteral("lblCountText"), t.getText(id::CountText1), 1);
+    c_.setText(QStringLiteral("lblType"), t.getText(id::MechType));
+    for (int i = 0; i < kValtestLines; ++i)
+        c_.setText(QStringLiteral("lblCoin"), t.getText(id::FirstCoin + i), i);
+    c_.setText(QStringLiteral("frmOptions"), t.getText(id::OutputMode));
+    c_.setText(QStringLiteral("optSingle"), t.getText(id::Single));
+    c_.setText(QStringLiteral("optBinary"), t.getText(id::Binary));
+    c_.setText(QStringLiteral("cmdClearCount"), t.getText(id::ClearCounts));
+    c_.setText(QStringLiteral("cmdBack"), t.getText(id::Back));
+}
+
+void frmValtest::render(const ValtestLayout& layout)
+{
+    for (int i = 0; i < int(layout.lines.size()) && i < kValtestLines; ++i) {
+        const ValtestLine& line = layout.lines[size_t(i)];
+        c_.widget(QStringLiteral("lblCount"), i)->setGeometry(px(line.countLeft, line.top, kCountWidth, kRowHeight));
+        c_.widget(QStringLiteral("shpCoin"), i)->setGeometry(px(line.indicatorLeft, line.top, kLampWidth, kRowHeight));
+        c_.widget(QStringLiteral("lblCoin"), i)->setGeometry(px(line.captionLeft, line.top, kCaptionWidth, kRowHeight));
+        c_.setText(QStringLiteral("lblCoin"), line.caption, i);
+        for (const char* name : {"lblCount", "shpCoin", "lblCoin"})
+            c_.setVisible(QString::fromLatin1(name), true, i);
+    }
+    const int panel = kPanelLeft + layout.panelShift;
+    const int firstColumnX = layout.lines.empty() ? 2040 : layout.lines.front().countLeft;
+    c_.widget(QStringLiteral("lblCountText"), 0)->setGeometry(px(firstColumnX - 240, kCountHeadingY, 1200, kRowHeight));
+    c_.widget(QStringLiteral("lblCountText"), 1)->setGeometry(px(firstColumnX - 240 + layout.panelShift, kCountHeadingY, 1200, kRowHeight));
+    c_.setVisible(QStringLiteral("lblCountText"), layout.wide, 1);
+    c_.widget(QStringLiteral("lblType"))->setGeometry(px(panel, 120, kPanelWidth, kRowHeight));
+    c_.widget(QStringLiteral("lblmechType"))->setGeometry(px(panel, 480, kPanelWidth, kRowHeight));
+    cmbG40->setGeometry(px(panel, 420, 1800, 330));
+    frmOptions->setGeometry(px(panel, kFrameTop, kPanelWidth, kFrameHeight));
+    frmOptions->setVisible(layout.binaryPossible);
+    const int buttons = layout.binaryPossible ? kButtonsTopLower : kButtonsTop;
+    cmdClearCount->setGeometry(px(panel, buttons, kPanelWidth, kButtonHeight));
+    cmdBack->setGeometry(px(panel, buttons + kButtonGap, kPanelWidth, kButtonHeight));
+    setFixedSize(twipsToPixels(layout.width), twipsToPixels(layout.height));
+}
+
+void frmValtest::setupDisplay()
+{
+    const JobState& job = p_;
+    const LinkState& st = p_.state;
+    trap(id::SetUpDisplay, [&] {
+        hide();
+        cmbG40->hide();
+        for (int i = 0; i < kBinaryIndicators; ++i) {
+            c_.setVisible(QStringLiteral("shpBinary"), false, i);
+            c_.setVisible(QStringLiteral("lblBinCode"), false, i);
+        }
+    });
+    const ValtestModel m = valtestModel(job.mechFamily, job.mechModel, cmbG40->currentText());
+    if (m.showsG40Variants) {
+        trap(id::SetUpDisplay, [&] {
+            cmbG40->show();
+            c_.setVisible(QStringLiteral("lblmechType"), false);
+        });
+    }
+    const ValtestChoice choice{cmbG40->currentText(), optBinary->isChecked(), st.boxVersion};
+    trap(id::SetUpDisplay, [&] {
+        for (int i = 0; i < kValtestLines; ++i)
+            for (const char* name : {"lblCoin", "lblCount", "shpCoin"})
+                c_.setVisible(QString::fromLatin1(name), false, i);
+    });
+    // Only whether a line came matters, not what it says.
+    bool answered = false;
+    if (valtestProbes(job.mechFamily, job.mechModel, choice)) {
+        trap(id::SetUpDisplay, [&] {
+            p_.link.sendAndWait("*");
+            answered = st.lineReceived;
+        });
+    }
+    for (const BoxStep& step : valtestRestart(job.mechFamily, job.mechModel, choice.g40Variant))
+        trap(id::SetUpDisplay, [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
+    trap(id::SetUpDisplay, [&] {
+        const ValtestLayout layout = valtestLayout(job.mechFamily, job.mechModel, choice, answered, p_.texts);
+        // A layout without a "Rejected" line leaves none: an "R" then lights nothing.
+        p_.rejectLine = layout.rejectLine;
+        render(layout);
+    });
+    shownBinary_ = choice.binarySelected;
+    shownVariant_ = choice.g40Variant;
+    clearValtestCounts(c_);
+    trap(id::SetUpDisplay, [&] {
+        const QScreen* s = screen();
+        const QRect area = s ? s->availableGeometry() : QRect(0, 0, width(), height());
+        move(centredIn(area, width(), height()).topLeft());
+        show();
+    });
+}
+
+void frmValtest::selectSingle()
+{
+    if (optSingle->isChecked())
+        return; // the design state: nothing changes, nothing runs
+    {
+        const QSignalBlocker single(optSingle), binary(optBinary);
+        optSingle->setChecked(true);
+    }
+    optSingle_Click();
+}
+
+void frmValtest::optBinary_Click()
+{
+    setupDisplay();
+    const ValtestModel m = valtestModel(p_.mechFamily, p_.mechModel, cmbG40->currentText());
+    if (!m.binaryReports)
+        return;
+    p_.link.sendAndWait("*");
+    if (m.removeLoomFirst)
+        p_.svc.dialogs->msgBox(p_.texts.getText(id::RemoveLoom), plat::mb::OKOnly, kProgramTitle);
+    p_.link.sendData("C00");
+    for (int i = 0; i < kBinaryIndicators; ++i) {
+        c_.setVisible(QStringLiteral("shpBinary"), true, i);
+        c_.setVisible(QStringLiteral("lblBinCode"), true, i);
+    }
+}
+
+void frmValtest::optSingle_Click()
+{
+    setupDisplay();
+    if (!valtestModel(p_.mechFamily, p_.mechModel, cmbG40->currentText()).binaryReports)
+        return;
+    p_.link.sendAndWait("O");
+    p_.link.sendData("C01");
+}
+
+void frmValtest::cmbG40_Click()
+{
+    hide();
+    setupDisplay();
+}
+
+void frmValtest::cmdClearCount_Click() { clearValtestCounts(c_); }
+
+void frmValtest::cmdBack_Click()
+{
+    JobState& job = p_;
+    trap(id::Closing, [&] {
+        if (job.nriG10LineMode)
+            p_.layers().resetProgrammerBox(); // ends the mech's serial mode
+    });
+    job.nriG10LineMode = false;
+    trap(id::Closing, [&] {
+        hide();
+        if (p_.valtestFromMain)
+            p_.mainForm().show();
+        else
+            p_.memoryWindows().showPromWindow();
+    });
+    trap(id::Closing, [&] {
+        plat::View& mainView = p_.mainForm().controls();
+        mainView.setEnabled(QStringLiteral("cmdValtest"), true);
+        p_.memoryWindows().enablePromValtest();
+    });
+    trap(id::Closing, [&] { p_.link.sendW(); });
+    p_.unloadValtest();
+}
+
+void frmValtest::closeEvent(QCloseEvent* e)
+{
+    // The close box leaves the test as Back does (its "W", the end of G10 serial mode, the
+    // menu's button); while another job waits it does nothing.
+    e->ignore();
+    p_.guard.handle(QStringLiteral("frmValtest.Form_Unload : "), [this] {
+        p_.guard.runJob(QStringLiteral("frmValtest.cmdBack_Click : "), [this] { cmdBack_Click(); });
+    });
+}
+
+// ---- starting a test ----------------------------------------------------------------------------
+
+void openValidatorTest(Program& p, int openedFrom)
+{
+    const auto step = [&p](const std::function<void()>& fn) {
+        plat::trap(fn, [&](const std::exception& e) { p.errors.reportError(id::SetUpTest, e); });
+    };
+    JobState& job = p;
+    step([&] { p.mainForm().startupPort(); });
+    p.valtestFromMain = openedFrom == 0;
+    job.nriG10LineMode = false;
+    step([&] { p.link.sendAndWait("O"); });
+    step([&] { p.link.sendJ(); });
+    frmValtest& w = p.valtestForm();
+    plat::View& valtestView = w.controls();
+    plat::trap([&] { resetValtestIndicators(valtestView); },
+               [&](const std::exception& e) { p.errors.reportError(id::ClearingIndicators, e); });
+    clearValtestCounts(valtestView);
+    step([&] { w.selectSingle(); });
+    step([&] { valtestView.setText(QStringLiteral("lblmechType"), job.mechModel); });
+
+    const ValtestModel m = valtestModel(job.mechFamily, job.mechModel, valtestView.text(QStringLiteral("cmbG40")));
+    bool logon = true;
+    if (m.marsTimings) {
+        step([&] { p.link.sendAndWait("V"); });
+        step([&] { setupTimings(p.mech().ctx, job.mechModel); });
+    } else if (m.g10Logon) {
+        step([&] { logon = p.layers().nriLogon(); });
+        job.nriG10LineMode = true;
+    } else if (!m.startCommand.isEmpty()) {
+        step([&] { p.link.sendData(m.startCommand); });
+    }
+    step([&] { w.setupDisplay(); });
+    // A G10 mech that did not log on leaves the window open in line mode, with a beep.
+    if (!logon) {
+        p.svc.sound->beep();
+    } else if (!job.nriG10LineMode) {
+        step([&] { p.link.sendJ(); });
+        step([&] { p.link.sendData("N"); });
+    }
+}
+
+} // namespace quenby
