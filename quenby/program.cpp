@@ -2,8 +2,11 @@
 
 #include "platform/gui/namedcontrols.h"
 #include "quenby/link/frmopening.h"
+#include "quenby/memutils/frmeepromdata.h"
+#include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmprogramming.h"
 #include "quenby/memutils/frmprom.h"
+#include "quenby/memutils/frmpromdata.h"
 #include "quenby/shell/frmmain.h"
 #include "quenby/shell/frmvaltest.h"
 
@@ -34,10 +37,36 @@ private:
     std::unique_ptr<LinkParsers> memory_;
 };
 
-// The limits editor, which a validator test opened from it returns to.
+// The memory utilities' windows: opened from the main menu's launchers or from the limits
+// editor, and the duplicating coin set run's programming from a data file.
 class ProgramMemoryWindows : public MemoryWindows {
 public:
     explicit ProgramMemoryWindows(Program& p) : p_(p) {}
+
+    bool openPromData() override
+    {
+        frmPROMdata& w = p_.promDataForm();
+        w.setup(0);
+        w.redraw();
+        return true;
+    }
+    bool openEepromData() override
+    {
+        p_.eepromDataForm().setup();
+        showInFront(p_.eepromDataForm());
+        return true;
+    }
+    bool openNriData() override
+    {
+        p_.nriDataForm().setup();
+        showInFront(p_.nriDataForm());
+        return true;
+    }
+    bool openFromLimitsEditor() override;
+    bool eeProgramme() override { return quenby::eeProgramme(*p_.mech().forJob()); }
+    bool NRIprogramme() override { return quenby::NRIprogramme(*p_.mech().forJob(), p_.dataWindows, true); }
+
+    // The limits editor, which a validator test opened from it returns to.
     void enablePromValtest() override
     {
         if (frmPROM* f = p_.promIfLoaded())
@@ -47,6 +76,65 @@ public:
     {
         if (frmPROM* f = p_.promIfLoaded())
             f->show();
+    }
+
+private:
+    // A window the menu stays locked behind: the main window makes way for it.
+    void showInFront(QWidget& w)
+    {
+        w.show();
+        if (!p_.fromPromWindow)
+            p_.mainForm().hide();
+    }
+    void step(const std::function<void()>& fn)
+    {
+        plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(kEditorUtilitiesError, e); });
+    }
+    static constexpr int kEditorUtilitiesError = 1202;
+
+    Program& p_;
+};
+
+bool ProgramMemoryWindows::openFromLimitsEditor()
+{
+    const QString family = p_.mechFamily;
+    if (family != u"CC" && family != u"NRI" && family != u"Mars")
+        return false;
+    plat::View& mainView = p_.mainForm().controls();
+    step([&] { p_.link.sendJ(); });
+    p_.fromPromWindow = true;
+    // The data window's programming replaces progImage; the editor gets its own back on Close.
+    if (!p_.dataWindows.editorImage)
+        p_.dataWindows.editorImage = p_.memory.images.progImage;
+    step([&] { p_.link.sendJ(); });
+    if (family == u"CC") {
+        step([&] { p_.mech().forJob()->read(); });
+        step([&] { mainView.setEnabled(QStringLiteral("cmdCCprom"), false); });
+        step([&] { p_.eepromDataForm().setup(); });
+        step([&] { p_.eepromDataForm().show(); });
+    } else if (family == u"NRI") {
+        step([&] { p_.dataWindows.nriRead(p_.mech().forJob()->read()); });
+        step([&] { mainView.setEnabled(QStringLiteral("cmdNRIprom"), false); });
+        step([&] { p_.nriDataForm().setup(); });
+        step([&] { p_.nriDataForm().show(); });
+    } else {
+        step([&] { mainView.setEnabled(QStringLiteral("cmdPROMutilities"), false); });
+        step([&] { p_.promDataForm().setup(1); });
+        step([&] { p_.promDataForm().show(); });
+        // The report of the image last read: nothing is read here.
+        step([&] { p_.promDataForm().redraw(); });
+    }
+    return true;
+}
+
+// The PROM report's view: frmPROMdata, built when the report first needs it.
+class ProgramPromDataView : public PromDataView {
+public:
+    explicit ProgramPromDataView(Program& p) : p_(p) {}
+    std::optional<int> showReportView() override { return p_.promDataForm().showReportView(); }
+    void setPanes(const QString& read, const QString& toProgram) override
+    {
+        p_.promDataForm().setPanes(read, toProgram);
     }
 
 private:
@@ -71,12 +159,16 @@ Program::Program(plat::Services services)
     programming_ = addWindow<frmProgramming>(QStringLiteral("frmProgramming"));
     prom_ = addWindow<frmPROM>(QStringLiteral("frmPROM"));
     valtest_ = addWindow<frmValtest>(QStringLiteral("frmValtest"));
+    promData_ = addWindow<frmPROMdata>(QStringLiteral("frmPROMdata"));
+    eepromData_ = addWindow<frmEEPROMdata>(QStringLiteral("frmEEPROMdata"));
+    nriData_ = addWindow<frmNRIdata>(QStringLiteral("frmNRIdata"));
     coinStats_ = std::make_unique<CoinMeasure>(CoinMeasure::Context{
         svc, texts, errors, *this, params, measure, [this] {
             return ReadingRanges{{rangeLow1, rangeLow2, rangeLow3}, {rangeHigh1, rangeHigh2, rangeHigh3}};
         }});
     coinWindow_ = coinStats_.get();
     memoryWindows_ = std::make_unique<ProgramMemoryWindows>(*this);
+    promDataView_ = std::make_unique<ProgramPromDataView>(*this);
     progress_ = std::make_unique<ProgrammingWindow>(*programming_);
     mech_ = std::make_unique<MechFamilies>(link, check, svc, texts, errors, *this, params, memory, *progress_,
                                            [this] { return programFolder(); });
@@ -105,6 +197,12 @@ Program::Program(plat::Services services)
             f->hide();
         if (auto* f = valtest_->ifLoaded())
             f->hide();
+        if (auto* f = promData_->ifLoaded())
+            f->hide();
+        if (auto* f = eepromData_->ifLoaded())
+            f->hide();
+        if (auto* f = nriData_->ifLoaded())
+            f->hide();
         if (auto* f = main_->ifLoaded()) {
             f->stopTimers();
             f->hide();
@@ -115,6 +213,9 @@ Program::Program(plat::Services services)
 Program::~Program()
 {
     alive_.reset();
+    nriData_.reset();
+    eepromData_.reset();
+    promData_.reset();
     prom_.reset();
     valtest_.reset();
     programming_.reset();
@@ -177,6 +278,41 @@ void Program::unloadProm() { prom_->unload(); }
 frmValtest& Program::valtestForm() { return valtest_->get(); }
 frmValtest* Program::valtestIfLoaded() const { return valtest_->ifLoaded(); }
 void Program::unloadValtest() { valtest_->unload(); }
+frmPROMdata& Program::promDataForm() { return promData_->get(); }
+frmPROMdata* Program::promDataIfLoaded() const { return promData_->ifLoaded(); }
+void Program::unloadPromData() { promData_->unload(); }
+frmEEPROMdata& Program::eepromDataForm() { return eepromData_->get(); }
+frmEEPROMdata* Program::eepromDataIfLoaded() const { return eepromData_->ifLoaded(); }
+void Program::unloadEepromData() { eepromData_->unload(); }
+frmNRIdata& Program::nriDataForm() { return nriData_->get(); }
+frmNRIdata* Program::nriDataIfLoaded() const { return nriData_->ifLoaded(); }
+void Program::unloadNriData() { nriData_->unload(); }
+
+void Program::leaveDataWindow(int textId, bool setupMain)
+{
+    const auto step = [&](const std::function<void()>& fn) {
+        plat::trap(fn, [&](const std::exception& e) { errors.reportError(textId, e); });
+    };
+    if (setupMain)
+        step([&] { mainForm().setupMainForm(); });
+    // The limits editor comes back only when it is there: a Close never builds it.
+    frmPROM* editor = promIfLoaded();
+    step([&] {
+        if (fromPromWindow) {
+            mainForm().hide();
+            if (editor)
+                editor->show();
+        } else {
+            mainForm().show();
+            if (editor)
+                editor->hide();
+        }
+    });
+    if (fromPromWindow && dataWindows.editorImage)
+        memory.images.progImage = *dataWindows.editorImage;
+    dataWindows.editorImage.reset();
+    step([&] { link.sendW(); });
+}
 
 std::map<QString, plat::ControlNames> Program::windowControls()
 {

@@ -16,6 +16,7 @@
 #include "quenby/link/mechfamily.h"
 #include "quenby/link/memorystate.h"
 #include "quenby/memutils/limitsgrid.h"
+#include "quenby/memutils/memoryjobs.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 
@@ -31,10 +32,13 @@ class NamedControls;
 
 namespace quenby {
 
+class frmEEPROMdata;
 class frmMain;
+class frmNRIdata;
 class frmOpening;
 class frmProgramming;
 class frmPROM;
+class frmPROMdata;
 class frmValtest;
 
 class Program : public JobState {
@@ -90,6 +94,8 @@ public:
     MemoryState memory;
     // A data window was opened from the limits editor, so its Close returns there.
     bool fromPromWindow = false;
+    // What the data windows keep between their jobs: the limits editor's image, whose NRI lines.
+    DataWindowState dataWindows;
     // The validator test was opened from the main window (else from the limits editor), and the
     // 1-based "Rejected" line of its layout (0: none).
     bool valtestFromMain = false;
@@ -115,6 +121,19 @@ public:
     frmValtest& valtestForm();
     frmValtest* valtestIfLoaded() const;
     void unloadValtest();
+    frmPROMdata& promDataForm();
+    frmPROMdata* promDataIfLoaded() const;
+    void unloadPromData();
+    frmEEPROMdata& eepromDataForm();
+    frmEEPROMdata* eepromDataIfLoaded() const;
+    void unloadEepromData();
+    frmNRIdata& nriDataForm();
+    frmNRIdata* nriDataIfLoaded() const;
+    void unloadNriData();
+    // What a data window's Close does after hiding itself: the menu back (setupMain), the
+    // limits editor or the main window in front again, the editor's image given back, "W".
+    // Errors are reported under textId.
+    void leaveDataWindow(int textId, bool setupMain);
 
     // The mech families: command layers, logons, and the context their jobs run in. A job takes
     // its family with mech().forJob() once it has set mechFamily and mechModel.
@@ -150,6 +169,9 @@ private:
     std::unique_ptr<plat::FormSlot<frmProgramming>> programming_;
     std::unique_ptr<plat::FormSlot<frmPROM>> prom_;
     std::unique_ptr<plat::FormSlot<frmValtest>> valtest_;
+    std::unique_ptr<plat::FormSlot<frmPROMdata>> promData_;
+    std::unique_ptr<plat::FormSlot<frmEEPROMdata>> eepromData_;
+    std::unique_ptr<plat::FormSlot<frmNRIdata>> nriData_;
     std::unique_ptr<plat::ProgressSink> progress_;
     std::unique_ptr<MechFamilies> mech_;
     std::unique_ptr<Measurement> measurement_;

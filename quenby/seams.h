@@ -96,6 +96,13 @@ public:
     virtual bool openEepromData();
     // "Memory Utilities": frmNRIdata.setup, then shown.
     virtual bool openNriData();
+    // The limits editor's "PROM Utilities": the data window of the job's family, opened from the
+    // editor so that its Close returns there.
+    virtual bool openFromLimitsEditor();
+    // A duplicating coin set run: the mech programmed from a data file (frmEEPROMdata.eeProgramme,
+    // frmNRIdata.NRIprogramme). False stops the run.
+    virtual bool eeProgramme();
+    virtual bool NRIprogramme();
     // Back of a validator test: the limits editor's "Validator Test" button enabled again, and
     // the limits editor made visible when it opened the test. Nothing while it is not loaded.
     virtual void enablePromValtest();

@@ -194,4 +194,13 @@ EepromPane eepromViewText(int listIndex, const EepromViewInput& in)
     }
 }
 
+void showEepromPane(plat::View& v, const EepromPane& pane)
+{
+    v.setVisible(QStringLiteral("lblPROM"), !pane.routingEditor);
+    v.setVisible(QStringLiteral("frm435"), pane.routingEditor);
+    v.setVisible(QStringLiteral("cmdProgramme"), !pane.routingEditor);
+    v.setVisible(QStringLiteral("cmdRouting"), pane.routingEditor);
+    v.setText(QStringLiteral("lblPROM"), pane.text);
+}
+
 } // namespace quenby

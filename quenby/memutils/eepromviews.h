@@ -3,6 +3,7 @@
 // the words in hex, the coin windows decoded from the limit words, and what the model keeps
 // besides (routes, sorts, output mapping). Where the windows sit comes from the family table.
 
+#include "platform/view.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/images.h"
 
@@ -41,5 +42,9 @@ struct EepromPane {
 // and 2 of a family other than CC give two blanks. A parameter name longer than its 12 columns
 // is cut to them, so every name stays over its limits.
 EepromPane eepromViewText(int listIndex, const EepromViewInput& in);
+
+// The pane into frmEEPROMdata: lblPROM with "Programme from File", or the routing editor frm435
+// with "Programme Routing" in their place.
+void showEepromPane(plat::View& v, const EepromPane& pane);
 
 } // namespace quenby

@@ -103,4 +103,26 @@ RoutingEncoding encodeRouting435(const Routing435& fields, const Image& readImag
     return {img, 0, 0};
 }
 
+void showRouting435(plat::View& v, const Routing435& fields)
+{
+    for (int i = 0; i < 4 * kRoutingCoins; ++i)
+        v.setText(QStringLiteral("txtSort"), fields.sort[size_t(i)], i);
+    for (int k = 0; k < kRoutingCoins; ++k)
+        v.setText(QStringLiteral("txtCode"), fields.code[size_t(k)], k);
+    v.setValue(fields.fromMemory ? QStringLiteral("optMemory") : QStringLiteral("optPlug"), 1);
+    v.setText(QStringLiteral("txtPlugDefault"), fields.plugDefault);
+}
+
+Routing435 routingFields(const plat::View& v)
+{
+    Routing435 f;
+    for (int i = 0; i < 4 * kRoutingCoins; ++i)
+        f.sort[size_t(i)] = v.text(QStringLiteral("txtSort"), i);
+    for (int k = 0; k < kRoutingCoins; ++k)
+        f.code[size_t(k)] = v.text(QStringLiteral("txtCode"), k);
+    f.fromMemory = v.value(QStringLiteral("optMemory")) != 0;
+    f.plugDefault = v.text(QStringLiteral("txtPlugDefault"));
+    return f;
+}
+
 } // namespace quenby

@@ -7,6 +7,7 @@
 // codes of coins 4k..4k+3 (coin 4k + n in nibble n); 11 bit 8 set: routing from memory; 204 high
 // byte and 228 high byte (low byte 0x42): the plug default route in two codes of its own.
 
+#include "platform/view.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/images.h"
 
@@ -27,6 +28,11 @@ struct Routing435 {
 };
 
 Routing435 decodeRouting435(const Image& readImage);
+
+// The fields into the editor's controls (txtSort, txtCode, optMemory / optPlug, txtPlugDefault)
+// and back from them as the user left them.
+void showRouting435(plat::View& v, const Routing435& fields);
+Routing435 routingFields(const plat::View& v);
 
 struct RoutingEncoding {
     // The image to programme: readImage's words 0 .. memorySize - 1 over progImage, the edited

@@ -2,6 +2,8 @@
 // port, the box check, the menu locked in its order, the model's parameters, the memory read,
 // and the window seam (unset: the menu unlocked again, nothing said but "not built yet").
 #include "sim/ccmech.h"
+#include "quenby/memutils/frmnridata.h"
+#include "quenby/memutils/frmpromdata.h"
 #include "sim/marssocket.h"
 #include "tests/quenby/valtest_fixture.h"
 
@@ -185,7 +187,7 @@ TEST_F(LauncherTest, EepromUtilitiesReadsTheMechAndWritesItsScratchFile)
     EXPECT_TRUE(ts.fileExists("C120temp.txt"));
 }
 
-TEST_F(LauncherTest, MemoryUtilitiesReadsTheNriMemoryWithoutItsWindow)
+TEST_F(LauncherTest, MemoryUtilitiesReadsTheNriMemoryIntoItsWindow)
 {
     start("G13-6000");
     p->memory.images.readImage[3] = 77;
@@ -193,8 +195,10 @@ TEST_F(LauncherTest, MemoryUtilitiesReadsTheNriMemoryWithoutItsWindow)
     EXPECT_TRUE(ts.fileExists("G13-6000temp.txt"));
     EXPECT_FALSE(p->memory.nri.nriDataLines[1].isEmpty());
     EXPECT_EQ(p->memory.images.readImage[3], 77) << "an NRI read leaves the images alone";
-    EXPECT_EQ(plat::notBuiltReports(), QStringList{"frmNRIdata.setup"});
-    EXPECT_TRUE(menuUnlocked());
+    EXPECT_TRUE(plat::notBuiltReports().isEmpty());
+    ASSERT_TRUE(p->nriDataIfLoaded());
+    EXPECT_TRUE(p->nriDataIfLoaded()->isVisible());
+    EXPECT_FALSE(menuUnlocked()) << "its Close unlocks it";
 }
 
 TEST_F(LauncherTest, PromUtilitiesReadsThePromBetweenJAndWAndLocksOnlyItsButton)
@@ -217,13 +221,16 @@ TEST_F(LauncherTest, PromUtilitiesReadsThePromBetweenJAndWAndLocksOnlyItsButton)
     EXPECT_EQ(p->memory.images.readImage[200], socket.nibble(200));
 }
 
-TEST_F(LauncherTest, PromUtilitiesWithoutItsWindowStillSendsW)
+TEST_F(LauncherTest, PromUtilitiesShowsItsReportBeforeW)
 {
     start("ME111");
     run("cmbMarsMech", "ME111", "cmdPROMutilities");
     EXPECT_TRUE(sent().endsWith("AW"));
-    EXPECT_EQ(plat::notBuiltReports(), QStringList{"frmPROMdata.setup"});
-    EXPECT_TRUE(menuUnlocked());
+    EXPECT_TRUE(plat::notBuiltReports().isEmpty());
+    ASSERT_TRUE(p->promDataIfLoaded());
+    EXPECT_TRUE(p->promDataIfLoaded()->isVisible());
+    EXPECT_TRUE(main().isVisible()) << "the menu stays usable behind it";
+    EXPECT_FALSE(mainC().isEnabled("cmdPROMutilities"));
 }
 
 TEST_F(LauncherTest, ASilentBoxEndsEveryLauncherAtTheCheck)

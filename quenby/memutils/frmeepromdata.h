@@ -1,0 +1,65 @@
+#pragma once
+// The CC EEPROM window ("EEPROM Utilities"): the EEPROM read into readImage in three views (the
+// words in hex, the coin windows, what the model keeps besides), "Read EEPROM", "Save to File",
+// "Programme from File", and on a 435 the routing editor in place of the third view with its
+// "Programme Routing". The views are eepromviews.h and routing435.h, the jobs memoryjobs.h.
+//
+// The window keeps the model it was set up for; its jobs run for that model.
+
+#include "platform/gui/controls.h"
+#include "platform/gui/namedcontrols.h"
+#include "quenby/memutils/closeafterjob.h"
+
+#include <QWidget>
+#include <memory>
+
+class QComboBox;
+class QGroupBox;
+
+namespace quenby {
+
+class MechFamily;
+class Program;
+
+class frmEEPROMdata : public QWidget {
+public:
+    explicit frmEEPROMdata(Program& program);
+
+    void Form_Load();
+    void setCaptions();
+    // For the job's model, from the EEPROM just read: the model, the view list with the hex view
+    // chosen and drawn, "Programme from File" enabled.
+    void setup();
+    void displayEEPROM();
+
+    void cmbDisplay_Click();
+    void cmdReadPROM_Click();
+    void cmdSave_Click();
+    void cmdProgramme_Click();
+    void cmdRouting_Click();
+    void cmdBye_Click();
+
+    const QString& model() const { return model_; }
+    plat::NamedControls& controls() { return c_; }
+    const plat::NamedControls& controls() const { return c_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void build();
+    void buildRoutingEditor();
+    void trap(int textId, const std::function<void()>& fn);
+    void button(const char* name, void (frmEEPROMdata::*handler)(), int x);
+    // The family of this window's model, as the job's.
+    std::unique_ptr<MechFamily> family();
+
+    Program& p_;
+    plat::NamedControls c_{QStringLiteral("frmEEPROMdata")};
+    QComboBox* cmbDisplay = nullptr;
+    QGroupBox* frm435 = nullptr;
+    QString model_;
+    CloseAfterJob close_;
+};
+
+} // namespace quenby

@@ -1,0 +1,172 @@
+#include "quenby/memutils/frmnridata.h"
+
+#include "quenby/link/mechfamily.h"
+#include "quenby/memutils/frmpromdata.h"
+#include "quenby/memutils/memoryjobs.h"
+#include "quenby/memutils/nriviews.h"
+#include "quenby/program.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace quenby {
+
+namespace {
+
+namespace id {
+constexpr int CloseError = 900;
+constexpr int ProgrammeError = 914;
+constexpr int ReadError = 915;
+constexpr int DisplayError = 916;
+constexpr int LoadError = 921;
+constexpr int SetupError = 926;
+constexpr int DrawError = 959;
+} // namespace id
+
+constexpr std::pair<int, const char*> kCaptions[] = {
+    {970, "Label1"}, {971, "Label4"}, {972, "Label3"}, {973, "cmdReadPROM"},
+    {974, "cmdSave"}, {975, "cmdProgramme"}, {976, "cmdBye"},
+};
+
+constexpr int kPaneTop = 76;
+constexpr int kPaneWidth = 800;
+constexpr int kPaneHeight = 420;
+constexpr int kButtonsTop = kPaneTop + kPaneHeight + 20;
+
+} // namespace
+
+frmNRIdata::frmNRIdata(Program& program)
+    : p_(program),
+      close_(program.guard, QStringLiteral("frmNRIdata.cmdBye_Click : "), [this] { cmdBye_Click(); })
+{
+    build();
+    Form_Load();
+}
+
+void frmNRIdata::trap(int textId, const std::function<void()>& fn)
+{
+    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
+}
+
+void frmNRIdata::button(const char* name, void (frmNRIdata::*handler)(), int x)
+{
+    auto* b = c_.add(new QPushButton(this), QString::fromLatin1(name));
+    b->setGeometry(x, kButtonsTop, 180, 32);
+    const QString context = QStringLiteral("frmNRIdata.%1_Click : ").arg(QLatin1String(name));
+    QObject::connect(b, &QPushButton::clicked, this, [this, context, handler] {
+        p_.guard.handle(context, [&] { p_.guard.runJob(context, [&] { (this->*handler)(); }); });
+    });
+}
+
+void frmNRIdata::build()
+{
+    setWindowTitle(QStringLiteral("NRI Memory Utilities"));
+    setFixedSize(kPaneWidth + 30, kButtonsTop + 50);
+    c_.add(this, QStringLiteral("frmNRIdata"));
+    auto label = [this](const char* name, int x, int y, int w, int h) {
+        auto* l = c_.add(new QLabel(this), QString::fromLatin1(name));
+        l->setGeometry(x, y, w, h);
+        return l;
+    };
+    label("Label4", 15, 12, 90, 24);
+    label("lblmechType", 110, 12, 120, 24);
+    label("Label3", 250, 12, 70, 24);
+    cmbDisplay = c_.add(new QComboBox(this), QStringLiteral("cmbDisplay"));
+    cmbDisplay->setGeometry(325, 10, 200, 26);
+    label("Label1", 15, 48, kPaneWidth, 22);
+    styleMemoryPane(label("lblPROM", 15, kPaneTop, kPaneWidth, kPaneHeight));
+
+    button("cmdReadPROM", &frmNRIdata::cmdReadPROM_Click, 15);
+    button("cmdSave", &frmNRIdata::cmdSave_Click, 215);
+    button("cmdProgramme", &frmNRIdata::cmdProgramme_Click, 415);
+    auto* bye = c_.add(new QPushButton(this), QStringLiteral("cmdBye"));
+    bye->setGeometry(kPaneWidth + 15 - 180, kButtonsTop, 180, 32);
+    QObject::connect(bye, &QPushButton::clicked, this, [this] {
+        p_.guard.handle(QStringLiteral("frmNRIdata.cmdBye_Click : "), [this] { close_.request(); });
+    });
+    QObject::connect(cmbDisplay, &QComboBox::activated, this, [this](int) {
+        p_.guard.handle(QStringLiteral("frmNRIdata.cmbDisplay_Click : "), [this] { cmbDisplay_Click(); });
+    });
+}
+
+void frmNRIdata::Form_Load()
+{
+    trap(id::LoadError, [&] { hide(); });
+    trap(id::LoadError, [&] { setCaptions(); });
+}
+
+void frmNRIdata::setCaptions()
+{
+    for (const auto& [textId, control] : kCaptions)
+        c_.setText(QString::fromLatin1(control), p_.texts.getText(textId));
+}
+
+void frmNRIdata::setup()
+{
+    trap(id::SetupError, [&] {
+        model_ = p_.mechModel;
+        c_.setText(QStringLiteral("lblmechType"), model_);
+        c_.setVisible(QStringLiteral("lblmechType"), true);
+        c_.setItems(QStringLiteral("cmbDisplay"), nriViewList(model_, p_.texts));
+        c_.setValue(QStringLiteral("cmbDisplay"), 0);
+    });
+    displayEEPROM();
+    trap(id::SetupError, [&] { c_.setEnabled(QStringLiteral("cmdProgramme"), true); });
+}
+
+void frmNRIdata::displayEEPROM()
+{
+    trap(id::DrawError, [&] {
+        c_.setVisible(QStringLiteral("lblPROM"), true);
+        c_.setVisible(QStringLiteral("cmdProgramme"), true);
+        const NriView view = nriViewAt(model_, c_.value(QStringLiteral("cmbDisplay")));
+        c_.setText(QStringLiteral("lblPROM"), nriViewText(view, {p_.memory.nri, p_.params, model_, p_.texts}));
+        show();
+    });
+}
+
+std::unique_ptr<MechFamily> frmNRIdata::family()
+{
+    p_.beginJob(QStringLiteral("NRI"), model_);
+    return p_.mech().forJob();
+}
+
+void frmNRIdata::cmbDisplay_Click() { trap(id::DisplayError, [&] { displayEEPROM(); }); }
+
+void frmNRIdata::cmdReadPROM_Click()
+{
+    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
+    readNriCommand(*family(), p_.dataWindows);
+    displayEEPROM();
+    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
+}
+
+void frmNRIdata::cmdSave_Click() { saveNriCommand(*family()); }
+
+bool frmNRIdata::NRIprogramme() { return quenby::NRIprogramme(*family(), p_.dataWindows, false); }
+
+void frmNRIdata::cmdProgramme_Click()
+{
+    if (NRIprogramme()) {
+        // What the mech holds now, read without a "J" and "W" of its own.
+        trap(id::ProgrammeError, [&] { p_.dataWindows.nriRead(family()->read()); });
+    }
+    displayEEPROM();
+}
+
+void frmNRIdata::cmdBye_Click()
+{
+    trap(id::CloseError, [&] { hide(); });
+    p_.leaveDataWindow(id::CloseError, true);
+    p_.unloadNriData();
+}
+
+void frmNRIdata::closeEvent(QCloseEvent* e)
+{
+    e->ignore();
+    p_.guard.handle(QStringLiteral("frmNRIdata.Form_Unload : "), [this] { close_.request(); });
+}
+
+} // namespace quenby

@@ -1,0 +1,61 @@
+#pragma once
+// The NRI memory window ("NRI Memory Utilities"): what the last read of an NRI mech filled into
+// the NRI tables, as fixed-pitch text in the views its model has (nriviews.h), "Read Memory",
+// "Save to File" and "Programme from File" (memoryjobs.h), which reads the mech again after a
+// successful write.
+//
+// The window keeps the model it was set up for; its jobs run for that model.
+
+#include "platform/gui/namedcontrols.h"
+#include "quenby/memutils/closeafterjob.h"
+
+#include <QWidget>
+#include <memory>
+
+class QComboBox;
+
+namespace quenby {
+
+class MechFamily;
+class Program;
+
+class frmNRIdata : public QWidget {
+public:
+    explicit frmNRIdata(Program& program);
+
+    void Form_Load();
+    void setCaptions();
+    // For the job's model, from the tables just read: the model, its view list with the limits
+    // chosen and drawn, "Programme from File" enabled.
+    void setup();
+    void displayEEPROM();
+
+    void cmbDisplay_Click();
+    void cmdReadPROM_Click();
+    void cmdSave_Click();
+    void cmdProgramme_Click();
+    // The mech programmed from a data file the user picks; true when written.
+    bool NRIprogramme();
+    void cmdBye_Click();
+
+    const QString& model() const { return model_; }
+    plat::NamedControls& controls() { return c_; }
+    const plat::NamedControls& controls() const { return c_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void build();
+    void trap(int textId, const std::function<void()>& fn);
+    void button(const char* name, void (frmNRIdata::*handler)(), int x);
+    std::unique_ptr<MechFamily> family();
+
+    Program& p_;
+    plat::NamedControls c_{QStringLiteral("frmNRIdata")};
+    QComboBox* cmbDisplay = nullptr;
+    QString model_;
+    CloseAfterJob close_;
+};
+
+} // namespace quenby

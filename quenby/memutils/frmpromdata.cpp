@@ -1,0 +1,220 @@
+#include "quenby/memutils/frmpromdata.h"
+
+#include "quenby/link/imagemap.h"
+#include "quenby/memutils/frmprom.h"
+#include "quenby/memutils/memoryjobs.h"
+#include "quenby/memutils/promdataview.h"
+#include "quenby/program.h"
+#include "quenby/shell/frmmain.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
+
+namespace quenby {
+
+namespace {
+
+namespace id {
+constexpr int SizeError = 1301;
+constexpr int CloseError = 1302;
+constexpr int DisplayError = 1304;
+constexpr int LoadError = 1305;
+constexpr int ListsError = 1313;
+constexpr int SetupError = 1314;
+} // namespace id
+
+// Captions of the design: (text id, control).
+constexpr std::pair<int, const char*> kCaptions[] = {
+    {1350, "Label1"}, {1351, "Label2"}, {1352, "Label5"}, {1353, "Label3"},
+    {1354, "Label4"}, {1355, "cmdReadPROM"}, {1356, "cmdBye"},
+};
+
+constexpr int kPaneWidth = 470;
+constexpr int kPaneHeight = 440;
+
+} // namespace
+
+void styleMemoryPane(QLabel* pane)
+{
+    pane->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    pane->setTextFormat(Qt::PlainText);
+    pane->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    pane->setFrameShape(QFrame::Panel);
+    pane->setFrameShadow(QFrame::Sunken);
+    pane->setBackgroundRole(QPalette::Base);
+    pane->setAutoFillBackground(true);
+}
+
+frmPROMdata::frmPROMdata(Program& program)
+    : p_(program),
+      close_(program.guard, QStringLiteral("frmPROMdata.cmdBye_Click : "), [this] { cmdBye_Click(); })
+{
+    build();
+    Form_Load();
+}
+
+void frmPROMdata::trap(int textId, const std::function<void()>& fn)
+{
+    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
+}
+
+void frmPROMdata::build()
+{
+    setWindowTitle(QStringLiteral("PROM Utilities"));
+    setFixedSize(2 * kPaneWidth + 50, kPaneHeight + 170);
+    c_.add(this, QStringLiteral("frmPROMdata"));
+    auto label = [this](const char* name, int x, int y, int w, int h) {
+        auto* l = c_.add(new QLabel(this), QString::fromLatin1(name));
+        l->setGeometry(x, y, w, h);
+        return l;
+    };
+    auto pane = [&](const char* name, int x) { styleMemoryPane(label(name, x, 110, kPaneWidth, kPaneHeight)); };
+    label("Label5", 15, 12, 90, 24);
+    label("lblmechType", 110, 12, 120, 24);
+    label("Label4", 250, 12, 80, 24);
+    cmbSize = c_.add(new QComboBox(this), QStringLiteral("cmbSize"));
+    cmbSize->setGeometry(335, 10, 70, 26);
+    label("Label3", 430, 12, 70, 24);
+    cmbDisplay = c_.add(new QComboBox(this), QStringLiteral("cmbDisplay"));
+    cmbDisplay->setGeometry(505, 10, 200, 26);
+    label("Label1", 15, 80, kPaneWidth, 24);
+    label("Label2", kPaneWidth + 35, 80, kPaneWidth, 24);
+    pane("lblPROM", 15);
+    pane("lblPROM2", kPaneWidth + 35);
+    auto* read = c_.add(new QPushButton(this), QStringLiteral("cmdReadPROM"));
+    read->setGeometry(15, kPaneHeight + 125, 180, 32);
+    auto* bye = c_.add(new QPushButton(this), QStringLiteral("cmdBye"));
+    bye->setGeometry(2 * kPaneWidth + 35 - 180, kPaneHeight + 125, 180, 32);
+
+    // A user's choice only: filling or setting a list from code runs nothing.
+    QObject::connect(cmbSize, &QComboBox::activated, this, [this](int) {
+        const QString context = QStringLiteral("frmPROMdata.cmbSize_Click : ");
+        p_.guard.handle(context, [&] {
+            // The size cannot change under a read: a refused choice goes back to the size shown.
+            if (!p_.guard.runJob(context, [this] { cmbSize_Click(); }))
+                c_.setText(QStringLiteral("cmbSize"), shownSize_);
+        });
+    });
+    QObject::connect(cmbDisplay, &QComboBox::activated, this, [this](int) {
+        p_.guard.handle(QStringLiteral("frmPROMdata.cmbDisplay_Click : "), [this] { cmbDisplay_Click(); });
+    });
+    QObject::connect(read, &QPushButton::clicked, this, [this] {
+        const QString context = QStringLiteral("frmPROMdata.cmdReadPROM_Click : ");
+        p_.guard.handle(context, [&] { p_.guard.runJob(context, [this] { cmdReadPROM_Click(); }); });
+    });
+    QObject::connect(bye, &QPushButton::clicked, this, [this] {
+        p_.guard.handle(QStringLiteral("frmPROMdata.cmdBye_Click : "), [this] { close_.request(); });
+    });
+}
+
+void frmPROMdata::Form_Load()
+{
+    trap(id::LoadError, [&] { setCaptions(); });
+    trap(id::LoadError, [&] {
+        model_ = p_.mechModel;
+        c_.setItems(QStringLiteral("cmbSize"), promSizeList());
+        shownSize_ = promSizeText(p_.memory.promSize);
+        c_.setText(QStringLiteral("cmbSize"), shownSize_);
+    });
+    setupLists();
+}
+
+void frmPROMdata::setCaptions()
+{
+    for (const auto& [textId, control] : kCaptions)
+        c_.setText(QString::fromLatin1(control), p_.texts.getText(textId));
+}
+
+void frmPROMdata::setupLists()
+{
+    trap(id::ListsError, [&] {
+        c_.setItems(QStringLiteral("cmbDisplay"), promViewList(mechEntry(QStringLiteral("Mars"), model_),
+                                                               c_.text(QStringLiteral("cmbSize")), p_.texts));
+        c_.setValue(QStringLiteral("cmbDisplay"), 0);
+    });
+}
+
+void frmPROMdata::setup(int fromPROM)
+{
+    trap(id::SetupError, [&] {
+        model_ = p_.mechModel;
+        const bool fromEditor = fromPROM != 0;
+        shownSize_ = fromEditor ? promSizeText(p_.memory.promSize) : promSizeText(0);
+        c_.setEnabled(QStringLiteral("cmbSize"), !fromEditor);
+        c_.setText(QStringLiteral("cmbSize"), shownSize_);
+        if (!fromEditor) {
+            for (int s = 0; s < 4; ++s)
+                p_.memory.coins.segmentSelected(s) = true;
+        }
+        c_.setText(QStringLiteral("lblmechType"), model_);
+        c_.setVisible(QStringLiteral("lblmechType"), true);
+    });
+    setupLists();
+}
+
+void frmPROMdata::takeShownSize()
+{
+    shownSize_ = c_.text(QStringLiteral("cmbSize"));
+    p_.memory.promSize = promSizeOf(shownSize_);
+}
+
+void frmPROMdata::cmbSize_Click()
+{
+    trap(id::SizeError, [&] { takeShownSize(); });
+    setupLists();
+    redraw();
+}
+
+void frmPROMdata::cmbDisplay_Click() { trap(id::DisplayError, [&] { redraw(); }); }
+
+void frmPROMdata::redraw()
+{
+    takeShownSize();
+    const std::unique_ptr<MechFamily> family = makeMechFamily(p_.mech().ctx, mechEntry(QStringLiteral("Mars"), model_));
+    formatMarsPromReport(*family, p_.promDataView());
+}
+
+void frmPROMdata::cmdReadPROM_Click()
+{
+    // A read of this view's PROM, whatever family and size the last job left behind.
+    p_.beginJob(QStringLiteral("Mars"), model_);
+    takeShownSize();
+    readPromCommand(*p_.mech().forJob(), p_.promDataView());
+}
+
+void frmPROMdata::cmdBye_Click()
+{
+    trap(id::CloseError, [&] { hide(); });
+    plat::View& mainView = p_.mainForm().controls();
+    trap(id::CloseError, [&] { mainView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
+    if (frmPROM* f = p_.promIfLoaded()) {
+        plat::View& promView = f->controls();
+        trap(id::CloseError, [&] { promView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
+    }
+    p_.leaveDataWindow(id::CloseError, false);
+    p_.unloadPromData();
+}
+
+int frmPROMdata::showReportView()
+{
+    show();
+    return c_.value(QStringLiteral("cmbDisplay"));
+}
+
+void frmPROMdata::setPanes(const QString& read, const QString& toProgram)
+{
+    c_.setText(QStringLiteral("lblPROM"), read);
+    c_.setText(QStringLiteral("lblPROM2"), toProgram);
+}
+
+void frmPROMdata::closeEvent(QCloseEvent* e)
+{
+    // The close box is the Close button.
+    e->ignore();
+    p_.guard.handle(QStringLiteral("frmPROMdata.Form_Unload : "), [this] { close_.request(); });
+}
+
+} // namespace quenby

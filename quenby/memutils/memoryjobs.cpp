@@ -1,0 +1,308 @@
+#include "quenby/memutils/memoryjobs.h"
+
+#include "platform/dialogs.h"
+#include "quenby/link/imagemap.h"
+#include "quenby/memutils/datafiles.h"
+#include "quenby/memutils/nridatafile.h"
+#include "quenby/shell/fileexists.h"
+#include "quenby/shell/texts.h"
+
+namespace quenby {
+
+namespace {
+
+namespace id {
+constexpr int FileDiskNotReady = 201;
+constexpr int FileUnexpected = 203;
+constexpr int FileOccurred = 204;
+// CC EEPROM window
+constexpr int EeInvalidFile = 701;
+constexpr int EeInvalidFileTitle = 702;
+constexpr int EeConfirm = 703;
+constexpr int EeConfirmTitle = 704;
+constexpr int EeProgrammeError = 705;
+constexpr int EeReadError = 706;
+constexpr int RoutingConfirm = 708;
+constexpr int RoutingConfirmTitle = 709;
+constexpr int RoutingError = 716;
+constexpr int EeOverwrite = 718;
+constexpr int EeOverwriteTitle = 719;
+constexpr int EeSaveError = 720;
+// NRI memory window
+constexpr int NriInvalidFile = 904;
+constexpr int NriInvalidFileTitle = 905;
+constexpr int NriConfirm = 906;
+constexpr int NriConfirmTitle = 907;
+constexpr int NriWriteCaption = 908;
+constexpr int NriWriteTitle = 909;
+constexpr int NriWritten = 910;
+constexpr int NriWrittenTitle = 911;
+constexpr int NriNotWritten = 912;
+constexpr int NriNotWrittenTitle = 913;
+constexpr int NriProgrammeError = 914;
+constexpr int NriReadError = 915;
+constexpr int NriOverwrite = 918;
+constexpr int NriOverwriteTitle = 919;
+constexpr int NriSaveError = 920;
+// PROM data view
+constexpr int PromReadError = 1303;
+} // namespace id
+
+bool dataFileExists(const MechContext& ctx, const QString& path, int trapId)
+{
+    shared::FileExistsTexts texts;
+    texts.diskNotReady = ctx.text(id::FileDiskNotReady);
+    texts.unexpectedError = ctx.text(id::FileUnexpected);
+    texts.occurred = ctx.text(id::FileOccurred);
+    return shared::fileExists(path, *ctx.svc.dialogs, texts,
+                              [&](const std::exception& e) { ctx.errors.reportError(trapId, e); });
+}
+
+// The file a save dialog chose, once the user may write it: empty when he cancelled the dialog or
+// the question before an existing file is replaced.
+QString fileToSave(const MechContext& ctx, DataFileDialog dialog, int overwriteId, int titleId, int trapId)
+{
+    const QString path = chooseDataFile(*ctx.svc.dialogs, ctx.texts, dialog, ctx.programFolder());
+    if (path.isEmpty())
+        return {};
+    if (dataFileExists(ctx, path, trapId)
+        && ctx.message(ctx.text(overwriteId), plat::mb::OKCancel | plat::mb::Exclamation, titleId) != plat::mb::OK)
+        return {};
+    return path;
+}
+
+// The file an open dialog chose, when it exists: empty when the user cancelled, or after the
+// "Invalid Filename" box.
+QString fileToOpen(const MechContext& ctx, DataFileDialog dialog, int invalidId, int titleId, int trapId)
+{
+    const QString path = chooseDataFile(*ctx.svc.dialogs, ctx.texts, dialog, ctx.programFolder());
+    if (path.isEmpty())
+        return {};
+    if (!dataFileExists(ctx, path, trapId)) {
+        ctx.message(ctx.text(invalidId), plat::mb::OKOnly | plat::mb::Critical, titleId);
+        return {};
+    }
+    return path;
+}
+
+bool confirmed(const MechContext& ctx, int textId, int titleId)
+{
+    return ctx.message(ctx.text(textId), plat::mb::OKCancel | plat::mb::Question, titleId) == plat::mb::OK;
+}
+
+// progImage written and read back; true when the read-back holds it. The verify runs whether or
+// not every word was taken: it says what the mech holds now. A line that went down meanwhile
+// has been reported once; a read-back would only add time-outs to it.
+bool programAndVerify(MechFamily& family)
+{
+    family.program();
+    if (!family.context().st().portOpen)
+        return false;
+    const std::optional<VerifyResult> v = family.verify();
+    return v && v->ok();
+}
+
+// Every step of an NRI plan; true when none failed (a model without steps writes nothing and
+// fails). A newer model's block that is not acknowledged ends the blocks, after its pause.
+bool runNriPlan(MechContext& ctx, const NriProgramPlan& plan)
+{
+    bool failed = false;
+    bool previousRan = true;
+    for (const NriWriteStep& step : plan.steps) {
+        const bool runs = nriWriteStepRuns(step, failed, previousRan);
+        previousRan = runs;
+        if (!runs)
+            continue;
+        if (step.pauseBeforeMs > 0)
+            ctx.link.delayMs(step.pauseBeforeMs);
+        if (step.progressBefore >= 0)
+            ctx.progress.setStep(step.progressBefore);
+        const bool acknowledged = ctx.layers.sendNriCommandWithData(step.command, step.data);
+        if (step.pauseAfterMs > 0)
+            ctx.link.delayMs(step.pauseAfterMs);
+        failed = failed || !acknowledged;
+    }
+    return !failed && !plan.steps.empty();
+}
+
+} // namespace
+
+// ---- CC EEPROM window ---------------------------------------------------------------------------
+
+ReadState readEepromCommand(MechFamily& family)
+{
+    MechContext& ctx = family.context();
+    ReadState r;
+    ctx.trap(id::EeReadError, [&] { ctx.link.sendJ(); });
+    ctx.trap(id::EeReadError, [&] { r = readMechMemory(ctx); });
+    ctx.trap(id::EeReadError, [&] { ctx.link.sendW(); });
+    return r;
+}
+
+void saveEepromCommand(MechFamily& family)
+{
+    MechContext& ctx = family.context();
+    ctx.trap(id::EeSaveError, [&] {
+        const QString path =
+            fileToSave(ctx, DataFileDialog::EepromSave, id::EeOverwrite, id::EeOverwriteTitle, id::EeSaveError);
+        if (!path.isEmpty())
+            writeEepromDataFile(path, ctx.mem.images, family.entry().model, ctx.params.memorySize);
+    });
+}
+
+bool eeProgramme(MechFamily& family)
+{
+    MechContext& ctx = family.context();
+    MemoryImages& images = ctx.mem.images;
+    std::optional<Image> fileImage;
+    ctx.trap(id::EeProgrammeError, [&] {
+        const QString path =
+            fileToOpen(ctx, DataFileDialog::EepromOpen, id::EeInvalidFile, id::EeInvalidFileTitle, id::EeProgrammeError);
+        if (path.isEmpty())
+            return;
+        FileVerdict<Image> file = readEepromDataFile(path, ctx.params.memorySize);
+        if (!file.ok())
+            throw file.refusal.error();
+        if (confirmed(ctx, id::EeConfirm, id::EeConfirmTitle))
+            fileImage = std::move(file.value);
+    });
+    if (!fileImage)
+        return false;
+
+    bool ok = false;
+    ctx.trap(id::EeProgrammeError, [&] {
+        ctx.link.sendJ();
+        // Words equal to readImage are skipped: it must hold this mech's whole memory (a coin set
+        // run comes here with its images cleared).
+        if (!images.holdsWholeMemoryOf(family.entry().model) && !readMechMemory(ctx).complete)
+            return;
+        // The file's words as they stand, 0 beyond them: no checksum of our own.
+        std::copy(fileImage->begin(), fileImage->end() - 1, images.progImage.begin());
+        ok = programAndVerify(family);
+    });
+    ctx.trap(id::EeProgrammeError, [&] { ctx.link.sendW(); });
+    return ok;
+}
+
+std::optional<bool> programmeRouting(MechFamily& family, const Routing435& fields)
+{
+    MechContext& ctx = family.context();
+    MemoryImages& images = ctx.mem.images;
+    std::optional<bool> ok;
+    ctx.trap(id::RoutingError, [&] {
+        const RoutingEncoding enc =
+            encodeRouting435(fields, images.readImage, images.progImage, ctx.params.memorySize, family.entry());
+        if (!enc.image) {
+            ctx.message(ctx.text(enc.textId), plat::mb::OKOnly | plat::mb::Critical, enc.titleId);
+            return;
+        }
+        if (!confirmed(ctx, id::RoutingConfirm, id::RoutingConfirmTitle))
+            return;
+        images.progImage = *enc.image;
+        ok = false;
+        ctx.link.sendJ();
+        ctx.trap(id::RoutingError, [&] { ok = programAndVerify(family); });
+        ctx.link.sendW();
+    });
+    return ok;
+}
+
+// ---- NRI memory window --------------------------------------------------------------------------
+
+ReadState readNriCommand(MechFamily& family, DataWindowState& state)
+{
+    MechContext& ctx = family.context();
+    ReadState r;
+    ctx.trap(id::NriReadError, [&] { ctx.link.sendJ(); });
+    ctx.trap(id::NriReadError, [&] { r = family.read(); });
+    state.nriRead(r);
+    ctx.trap(id::NriReadError, [&] { ctx.link.sendW(); });
+    return r;
+}
+
+void saveNriCommand(MechFamily& family)
+{
+    MechContext& ctx = family.context();
+    ctx.trap(id::NriSaveError, [&] {
+        const QString path =
+            fileToSave(ctx, DataFileDialog::NriSave, id::NriOverwrite, id::NriOverwriteTitle, id::NriSaveError);
+        if (!path.isEmpty())
+            writeNriDataFile(path, ctx.mem.nri.nriDataLines);
+    });
+}
+
+bool NRIprogramme(MechFamily& family, DataWindowState& state, bool duplicating)
+{
+    MechContext& ctx = family.context();
+    const MechEntry& entry = family.entry();
+    std::optional<NriProgramPlan> plan;
+    ctx.trap(id::NriProgrammeError, [&] {
+        const QString path =
+            fileToOpen(ctx, DataFileDialog::NriOpen, id::NriInvalidFile, id::NriInvalidFileTitle, id::NriProgrammeError);
+        if (path.isEmpty())
+            return;
+        const FileVerdict<NriFileRecords> file = readNriDataFile(path);
+        if (!file.ok())
+            throw file.refusal.error();
+        const bool theMechs = !duplicating && state.nriLinesAreTheMechs(entry.model);
+        const FileVerdict<std::array<QString, 33>> lines =
+            nriLinesToProgramme(*file.value, entry, ctx.params, ctx.mem.nri.nriDataLines, theMechs);
+        if (!lines.ok())
+            throw lines.refusal.error();
+        NriProgramPlan p = nriFileProgramPlan(entry, ctx.params, *lines.value);
+        if (!p.ok())
+            throw FileRefusal{0, QStringLiteral("%1 cannot be sent whole").arg(QString::fromLatin1(p.refusedCommand)),
+                              fileerr::kMalformed}
+                .error();
+        // The file's lines stay, whatever the user answers next: a save writes them.
+        ctx.mem.nri.nriDataLines = *lines.value;
+        state.nriLinesReadFrom.clear();
+        if (confirmed(ctx, id::NriConfirm, id::NriConfirmTitle))
+            plan = std::move(p);
+    });
+    if (!plan)
+        return false;
+
+    plat::ProgressSink& progress = ctx.progress;
+    bool ok = false;
+    ctx.trap(id::NriProgrammeError, [&] {
+        progress.setCaption(ctx.text(id::NriWriteCaption));
+        progress.setTitle(ctx.text(id::NriWriteTitle));
+        progress.showSegment(false);
+        progress.setStep(0);
+        ctx.link.sendJ();
+        // A mech that does not answer ends the job as a failed write does, so the box leaves
+        // serial mode and the user is told.
+        if (!ctx.layers.nriLogon())
+            return;
+        progress.show();
+        ok = runNriPlan(ctx, *plan);
+    });
+    ctx.trap(id::NriProgrammeError, [&] { progress.hide(); });
+    ctx.trap(id::NriProgrammeError, [&] { ctx.link.sendW(); });
+    // A line that went down has been reported once: no box reset to fail on it again.
+    if (ctx.st().portOpen)
+        ctx.trap(id::NriProgrammeError, [&] { ctx.layers.resetProgrammerBox(); });
+    ctx.trap(id::NriProgrammeError, [&] {
+        if (ok)
+            ctx.message(ctx.text(id::NriWritten), plat::mb::OKOnly | plat::mb::Information, id::NriWrittenTitle);
+        else
+            ctx.message(ctx.text(id::NriNotWritten), plat::mb::OKOnly | plat::mb::Critical, id::NriNotWrittenTitle);
+    });
+    return ok;
+}
+
+// ---- PROM data view -----------------------------------------------------------------------------
+
+ReadState readPromCommand(MechFamily& family, PromDataView& view)
+{
+    MechContext& ctx = family.context();
+    ReadState r;
+    ctx.trap(id::PromReadError, [&] { ctx.link.sendJ(); });
+    ctx.trap(id::PromReadError, [&] { r = readMechMemory(ctx); });
+    formatMarsPromReport(family, view);
+    ctx.trap(id::PromReadError, [&] { ctx.link.sendW(); });
+    return r;
+}
+
+} // namespace quenby
