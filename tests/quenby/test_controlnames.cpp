@@ -25,6 +25,8 @@ const std::map<QString, QString> kRendersInto = {
     {"coinmeasure.cpp", "frmCoinMeasure1"},
     {"limitsgrid.cpp", "frmPROM"},
     {"coinreports.cpp", "frmValtest"},
+    {"eepromviews.cpp", "frmEEPROMdata"},
+    {"routing435.cpp", "frmEEPROMdata"},
 };
 
 // The window whose name matches `stem` (frmmain -> frmMain), or an empty text. A window's code

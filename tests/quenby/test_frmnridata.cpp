@@ -1,0 +1,197 @@
+// The NRI memory window from its launcher on the simulated box: the views of every model,
+// reading again, saving, programming from a file with the fresh read after it, leaving it, and
+// the duplicating coin set run's programming.
+#include "quenby/link/catalogue.h"
+#include "sim/nrimech.h"
+#include "tests/quenby/memwindow_fixture.h"
+
+namespace {
+
+using namespace quenby_tests;
+using sim::NriMech;
+
+QByteArray nriFileOf(const NriMech& m)
+{
+    QByteArray out;
+    for (int n = 1; n <= 28; ++n)
+        out += QByteArray::number(n) + ",\"" + m.record(n - 1) + "\"\r\n";
+    return out;
+}
+
+struct NriWindowTest : MemoryWindowTest {
+    void open(const QString& model, bool blank = false)
+    {
+        start(model);
+        if (blank)
+            box.swapMech(model, true);
+        run("cmbNRImech", model, "cmdNRIprom");
+        clearSent();
+    }
+    NriMech& nm() { return mech<NriMech>(); }
+    QString firstLine() { return nri().text("lblPROM").section("\r\n", 0, 0); }
+};
+
+struct NriModels : NriWindowTest, ::testing::WithParamInterface<const char*> {};
+
+TEST_P(NriModels, OpenWithTheViewsOfTheirModel)
+{
+    const QString model = GetParam();
+    open(model);
+    quenby::frmNRIdata* w = p->nriDataIfLoaded();
+    ASSERT_TRUE(shown(w));
+    EXPECT_FALSE(main().isVisible());
+    EXPECT_EQ(w->windowTitle(), "NRI Memory Utilities");
+    EXPECT_EQ(nri().text("lblmechType"), model);
+    EXPECT_TRUE(fixedPitch(nri().get<QLabel>("lblPROM")));
+    QStringList views{"Limits"};
+    if (model == "G13-6000" || model == "G40-0000")
+        views << "Parameter Map";
+    if (model == "G18-3000")
+        views << "Compensation Map";
+    views << "Other Information";
+    EXPECT_EQ(nri().items("cmbDisplay"), views);
+    // Limits: the parameter names over their columns, three letters each, 12 apart.
+    EXPECT_TRUE(firstLine().startsWith(QString((6 - p->params.paramCount) * 6 + 10, ' ')));
+    const QString coin1 = nri().text("lblPROM").section("\r\n", 1, 1);
+    EXPECT_TRUE(coin1.startsWith(QString((6 - p->params.paramCount) * 6, ' ') + "Coin 01     ")) << coin1.toStdString();
+
+    choose(nri(), "cmbDisplay", views.size() - 1);
+    EXPECT_TRUE(nri().text("lblPROM").contains("Last Adjustment:  ")) << "Other Information";
+    if (views.size() == 3) {
+        choose(nri(), "cmbDisplay", 1);
+        EXPECT_TRUE(nri().text("lblPROM").contains("CP1H = "));
+    }
+    EXPECT_TRUE(sentSince().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(SevenModels, NriModels,
+                         ::testing::Values("G13-6000", "G13-0000", "G18-3000", "G18-0000", "G10-4000", "G10-4000/5",
+                                           "G40-0000"));
+
+TEST_F(NriWindowTest, ProgrammeFromFileThenTheMechIsReadAgainWithoutJOrW)
+{
+    open("G13-6000", true);
+    const NriMech typical("G13-6000");
+    writeCoinSet("typical.txt", nriFileOf(typical));
+    ts.dialogs->answerFile(coinSet("typical.txt"));
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite Memory");
+    ts.dialogs->answer(plat::mb::OK, "Data Written OK");
+    press(nri(), "cmdProgramme");
+    EXPECT_EQ(ts.dialogs->fileDialogs.back(), "open|File Open|*.txt|" + coinSet(""));
+    const QByteArray sent = sentSince();
+    const qsizetype w = sent.indexOf('W');
+    ASSERT_GT(w, 0);
+    EXPECT_EQ(sent.count('J'), 1) << "only the job's own";
+    EXPECT_TRUE(sent.mid(w).contains("X1B")) << "the fresh read after the W";
+    for (int n = 1; n <= 28; ++n)
+        EXPECT_EQ(p->memory.nri.nriDataLines[size_t(n)], QString::fromLatin1(typical.record(n - 1))) << n;
+    EXPECT_EQ(p->memory.nri.nriIdent, "070C19");
+    // Coin 1's first window as the record holds it: two hex digits high limit, two low.
+    const QByteArray r3 = typical.record(3);
+    const QString window = QString(" %1 %2    ").arg(r3.mid(2, 2).toInt(nullptr, 16), 3, 10, QLatin1Char('0'))
+                               .arg(r3.mid(0, 2).toInt(nullptr, 16), 3, 10, QLatin1Char('0'));
+    EXPECT_TRUE(nri().text("lblPROM").contains("Coin 01     " + window)) << "redrawn";
+    EXPECT_TRUE(p->dataWindows.nriLinesAreTheMechs("G13-6000"));
+}
+
+TEST_F(NriWindowTest, ReadAgainBetweenJAndWAndSaveTheLines)
+{
+    open("G13-6000");
+    press(nri(), "cmdReadPROM");
+    EXPECT_TRUE(sentSince().startsWith("J"));
+    EXPECT_TRUE(sentSince().endsWith("W"));
+    EXPECT_TRUE(nri().isEnabled("cmdReadPROM"));
+    EXPECT_TRUE(p->dataWindows.nriLinesAreTheMechs("G13-6000"));
+
+    ts.dialogs->answerFile(coinSet("saved.dat"));
+    press(nri(), "cmdSave");
+    EXPECT_EQ(ts.dialogs->fileDialogs.back(), "save|File Save|*.txt|" + coinSet(""));
+    EXPECT_EQ(readCoinSet("saved.txt"), nriFileOf(nm()));
+    writeCoinSet("saved.txt", "kept");
+    ts.dialogs->answerFile(coinSet("saved"));
+    ts.dialogs->answer(plat::mb::Cancel, "Overwrite Existing File");
+    press(nri(), "cmdSave");
+    EXPECT_EQ(readCoinSet("saved.txt"), "kept");
+    ts.dialogs->answerFile(coinSet("saved"));
+    ts.dialogs->answer(plat::mb::OK, "Overwrite Existing File");
+    press(nri(), "cmdSave");
+    EXPECT_EQ(readCoinSet("saved.txt"), nriFileOf(nm()));
+}
+
+TEST_F(NriWindowTest, APartialFileKeepsTheLinesJustReadFromThisMech)
+{
+    open("G13-6000");
+    writeCoinSet("part.txt", "5,\"0A140A140A140A140A140A14\"\r\n");
+    ts.dialogs->answerFile(coinSet("part.txt"));
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite Memory");
+    ts.dialogs->answer(plat::mb::OK, "Data Written OK");
+    press(nri(), "cmdProgramme");
+    EXPECT_EQ(nm().record(4), "0A140A140A140A140A140A14");
+    EXPECT_EQ(nm().record(3), NriMech("G13-6000").record(3)) << "the others written back as read";
+}
+
+TEST_F(NriWindowTest, CloseAndTheCloseBoxLeaveAlikeWithW)
+{
+    open("G18-3000");
+    press(nri(), "cmdBye");
+    EXPECT_EQ(sentSince(), "W");
+    EXPECT_FALSE(p->nriDataIfLoaded());
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(mainC().isEnabled("cmdNRIprom"));
+    run("cmbNRImech", "G18-3000", "cmdNRIprom");
+    clearSent();
+    closeBox(p->nriDataIfLoaded());
+    EXPECT_EQ(sentSince(), "W");
+    EXPECT_FALSE(p->nriDataIfLoaded());
+    EXPECT_TRUE(main().isVisible());
+}
+
+TEST_F(NriWindowTest, FromTheLimitsEditorCloseReturnsThere)
+{
+    start("G40-0000");
+    p->beginJob("NRI", "G40-0000");
+    quenby::setMechParameters(p->params, "NRI", "G40-0000", p->texts);
+    p->promForm().show();
+    main().hide();
+    EXPECT_TRUE(p->memoryWindows().openFromLimitsEditor());
+    EXPECT_TRUE(sentSince().startsWith("JJ"));
+    EXPECT_TRUE(sentSince().contains("X1B")) << "the memory is read";
+    EXPECT_TRUE(shown(p->nriDataIfLoaded()));
+    EXPECT_FALSE(mainC().isEnabled("cmdNRIprom"));
+    EXPECT_TRUE(p->promForm().isVisible()) << "the editor stays behind it";
+    clearSent();
+    closeBox(p->nriDataIfLoaded());
+    EXPECT_EQ(sentSince(), "W");
+    EXPECT_TRUE(p->promForm().isVisible());
+    EXPECT_FALSE(main().isVisible());
+}
+
+TEST_F(NriWindowTest, TheDuplicatingRunProgrammesABlankMechFromAWholeFileOnly)
+{
+    start("G13-6000");
+    p->beginJob("NRI", "G13-6000");
+    quenby::setMechParameters(p->params, "NRI", "G13-6000", p->texts);
+    box.swapMech("G13-6000", true);
+    // Lines of this very model and mech, read before: still no ground for a partial file.
+    run("cmbNRImech", "G13-6000", "cmdNRIprom");
+    press(nri(), "cmdBye");
+    p->beginJob("NRI", "G13-6000");
+    clearSent();
+    writeCoinSet("part.txt", "5,\"0A14\"\r\n");
+    ts.dialogs->answerFile(coinSet("part.txt"));
+    ts.dialogs->answer(plat::mb::OK, "record 1 missing; all 28 needed");
+    EXPECT_FALSE(p->memoryWindows().NRIprogramme());
+    EXPECT_TRUE(sentSince().isEmpty());
+
+    const NriMech typical("G13-6000");
+    writeCoinSet("whole.txt", nriFileOf(typical));
+    ts.dialogs->answerFile(coinSet("whole.txt"));
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite Memory");
+    ts.dialogs->answer(plat::mb::OK, "Data Written OK");
+    EXPECT_TRUE(p->memoryWindows().NRIprogramme());
+    for (int r = 0; r < 28; ++r)
+        EXPECT_EQ(nm().record(r), typical.record(r)) << r;
+    EXPECT_FALSE(p->nriDataIfLoaded()) << "no window for it";
+}
+
+} // namespace
