@@ -37,6 +37,11 @@ private:
     void reportNoLogon(int firstTextId);
 };
 
+// The steps of a plan in order: pauses, the bar, each command with its data (after a newer
+// model's refused block, none of the blocks after it). A step that raises is reported under
+// trapId and the next one runs. False when a step was not acknowledged.
+bool runNriWriteSteps(MechContext& ctx, const NriProgramPlan& plan, int trapId);
+
 // What NRI programming reads from the program's tables.
 NriProgramInput nriProgramInput(const MemoryState& mem);
 

@@ -39,6 +39,32 @@ NriProgramInput nriProgramInput(const MemoryState& mem)
     return in;
 }
 
+bool runNriWriteSteps(MechContext& ctx, const NriProgramPlan& plan, int trapId)
+{
+    bool failed = false;
+    bool previousRan = true;
+    for (const NriWriteStep& step : plan.steps) {
+        const bool runs = nriWriteStepRuns(step, failed, previousRan);
+        previousRan = runs;
+        if (!runs)
+            continue;
+        ctx.trap(trapId, [&] {
+            if (step.pauseBeforeMs > 0)
+                ctx.link.delayMs(step.pauseBeforeMs);
+            if (step.progressBefore >= 0)
+                ctx.progress.setStep(step.progressBefore);
+            const bool acknowledged = ctx.layers.sendNriCommandWithData(step.command, step.data);
+            if (step.pauseAfterMs > 0)
+                ctx.link.delayMs(step.pauseAfterMs);
+            if (!acknowledged)
+                failed = true;
+            if (step.progressAfter >= 0)
+                ctx.progress.setStep(step.progressAfter);
+        });
+    }
+    return !failed;
+}
+
 bool NriFamily::program()
 {
     bool programmed = false;
@@ -61,27 +87,7 @@ bool NriFamily::program()
             return;
         }
         progress.show();
-        bool failed = false;
-        bool previousRan = true;
-        for (const NriWriteStep& step : plan.steps) {
-            const bool runs = nriWriteStepRuns(step, failed, previousRan);
-            previousRan = runs;
-            if (!runs)
-                continue;
-            ctx_.trap(id::ProgramError, [&] {
-                if (step.pauseBeforeMs > 0)
-                    ctx_.link.delayMs(step.pauseBeforeMs);
-                if (step.progressBefore >= 0)
-                    progress.setStep(step.progressBefore);
-                const bool acknowledged = ctx_.layers.sendNriCommandWithData(step.command, step.data);
-                if (step.pauseAfterMs > 0)
-                    ctx_.link.delayMs(step.pauseAfterMs);
-                if (!acknowledged)
-                    failed = true;
-                if (step.progressAfter >= 0)
-                    progress.setStep(step.progressAfter);
-            });
-        }
+        const bool failed = !runNriWriteSteps(ctx_, plan, id::ProgramError);
         ctx_.layers.resetProgrammerBox();
         programmed = !failed;
         progress.hide();

@@ -41,6 +41,7 @@ constexpr std::pair<int, const char*> kCaptions[] = {
 constexpr int kPaneTop = 100;
 constexpr int kPaneWidth = 880;
 constexpr int kPaneHeight = 400;
+constexpr int kButtonWidth = 200;
 constexpr int kButtonsTop = kPaneTop + kPaneHeight + 20;
 constexpr int kCoinColumn = 48;
 constexpr int kGridLeft = 70;
@@ -55,21 +56,7 @@ frmEEPROMdata::frmEEPROMdata(Program& program)
     Form_Load();
 }
 
-void frmEEPROMdata::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
-}
-
-void frmEEPROMdata::button(const char* name, void (frmEEPROMdata::*handler)(), int x)
-{
-    auto* b = c_.add(new QPushButton(this), QString::fromLatin1(name));
-    b->setGeometry(x, kButtonsTop, 200, 32);
-    const QString context = QStringLiteral("frmEEPROMdata.%1_Click : ").arg(QLatin1String(name));
-    QObject::connect(b, &QPushButton::clicked, this, [this, context, handler] {
-        // Each waits for the box or works on the images a job reads: one job at a time.
-        p_.guard.handle(context, [&] { p_.guard.runJob(context, [&] { (this->*handler)(); }); });
-    });
-}
+void frmEEPROMdata::trap(int textId, const std::function<void()>& fn) { p_.mech().ctx.trap(textId, fn); }
 
 void frmEEPROMdata::build()
 {
@@ -92,16 +79,18 @@ void frmEEPROMdata::build()
     styleMemoryPane(label(this, "lblPROM", 15, kPaneTop, kPaneWidth, kPaneHeight));
     buildRoutingEditor();
 
-    button("cmdReadPROM", &frmEEPROMdata::cmdReadPROM_Click, 15);
-    button("cmdSave", &frmEEPROMdata::cmdSave_Click, 235);
-    button("cmdProgramme", &frmEEPROMdata::cmdProgramme_Click, 455);
-    button("cmdRouting", &frmEEPROMdata::cmdRouting_Click, 455);
+    // Each waits for the box or works on what a job reads: one job at a time.
+    const std::tuple<const char*, void (frmEEPROMdata::*)(), int> buttons[] = {
+        {"cmdReadPROM", &frmEEPROMdata::cmdReadPROM_Click, 15},
+        {"cmdSave", &frmEEPROMdata::cmdSave_Click, 235},
+        {"cmdProgramme", &frmEEPROMdata::cmdProgramme_Click, 455},
+        {"cmdRouting", &frmEEPROMdata::cmdRouting_Click, 455},
+    };
+    for (const auto& [name, handler, left] : buttons)
+        addJobButton(p_, c_, this, name, [this, handler] { (this->*handler)(); })
+            ->setGeometry(left, kButtonsTop, kButtonWidth, 32);
     c_.setVisible(QStringLiteral("cmdRouting"), false);
-    auto* bye = c_.add(new QPushButton(this), QStringLiteral("cmdBye"));
-    bye->setGeometry(kPaneWidth + 15 - 200, kButtonsTop, 200, 32);
-    QObject::connect(bye, &QPushButton::clicked, this, [this] {
-        p_.guard.handle(QStringLiteral("frmEEPROMdata.cmdBye_Click : "), [this] { close_.request(); });
-    });
+    addCloseButton(p_, c_, this, close_)->setGeometry(kPaneWidth + 15 - kButtonWidth, kButtonsTop, kButtonWidth, 32);
     // A user's choice only: filling the list from code runs nothing.
     QObject::connect(cmbDisplay, &QComboBox::activated, this, [this](int) {
         p_.guard.handle(QStringLiteral("frmEEPROMdata.cmbDisplay_Click : "), [this] { cmbDisplay_Click(); });

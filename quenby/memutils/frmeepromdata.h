@@ -50,7 +50,6 @@ private:
     void build();
     void buildRoutingEditor();
     void trap(int textId, const std::function<void()>& fn);
-    void button(const char* name, void (frmEEPROMdata::*handler)(), int x);
     // The family of this window's model, as the job's.
     std::unique_ptr<MechFamily> family();
 

@@ -33,6 +33,7 @@ constexpr std::pair<int, const char*> kCaptions[] = {
 constexpr int kPaneTop = 76;
 constexpr int kPaneWidth = 800;
 constexpr int kPaneHeight = 420;
+constexpr int kButtonWidth = 180;
 constexpr int kButtonsTop = kPaneTop + kPaneHeight + 20;
 
 } // namespace
@@ -45,20 +46,7 @@ frmNRIdata::frmNRIdata(Program& program)
     Form_Load();
 }
 
-void frmNRIdata::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
-}
-
-void frmNRIdata::button(const char* name, void (frmNRIdata::*handler)(), int x)
-{
-    auto* b = c_.add(new QPushButton(this), QString::fromLatin1(name));
-    b->setGeometry(x, kButtonsTop, 180, 32);
-    const QString context = QStringLiteral("frmNRIdata.%1_Click : ").arg(QLatin1String(name));
-    QObject::connect(b, &QPushButton::clicked, this, [this, context, handler] {
-        p_.guard.handle(context, [&] { p_.guard.runJob(context, [&] { (this->*handler)(); }); });
-    });
-}
+void frmNRIdata::trap(int textId, const std::function<void()>& fn) { p_.mech().ctx.trap(textId, fn); }
 
 void frmNRIdata::build()
 {
@@ -78,14 +66,16 @@ void frmNRIdata::build()
     label("Label1", 15, 48, kPaneWidth, 22);
     styleMemoryPane(label("lblPROM", 15, kPaneTop, kPaneWidth, kPaneHeight));
 
-    button("cmdReadPROM", &frmNRIdata::cmdReadPROM_Click, 15);
-    button("cmdSave", &frmNRIdata::cmdSave_Click, 215);
-    button("cmdProgramme", &frmNRIdata::cmdProgramme_Click, 415);
-    auto* bye = c_.add(new QPushButton(this), QStringLiteral("cmdBye"));
-    bye->setGeometry(kPaneWidth + 15 - 180, kButtonsTop, 180, 32);
-    QObject::connect(bye, &QPushButton::clicked, this, [this] {
-        p_.guard.handle(QStringLiteral("frmNRIdata.cmdBye_Click : "), [this] { close_.request(); });
-    });
+    // Each waits for the box or works on what a job reads: one job at a time.
+    const std::tuple<const char*, void (frmNRIdata::*)(), int> buttons[] = {
+        {"cmdReadPROM", &frmNRIdata::cmdReadPROM_Click, 15},
+        {"cmdSave", &frmNRIdata::cmdSave_Click, 215},
+        {"cmdProgramme", &frmNRIdata::cmdProgramme_Click, 415},
+    };
+    for (const auto& [name, handler, left] : buttons)
+        addJobButton(p_, c_, this, name, [this, handler] { (this->*handler)(); })
+            ->setGeometry(left, kButtonsTop, kButtonWidth, 32);
+    addCloseButton(p_, c_, this, close_)->setGeometry(kPaneWidth + 15 - kButtonWidth, kButtonsTop, kButtonWidth, 32);
     QObject::connect(cmbDisplay, &QComboBox::activated, this, [this](int) {
         p_.guard.handle(QStringLiteral("frmNRIdata.cmbDisplay_Click : "), [this] { cmbDisplay_Click(); });
     });

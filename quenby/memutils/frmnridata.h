@@ -48,7 +48,6 @@ protected:
 private:
     void build();
     void trap(int textId, const std::function<void()>& fn);
-    void button(const char* name, void (frmNRIdata::*handler)(), int x);
     std::unique_ptr<MechFamily> family();
 
     Program& p_;

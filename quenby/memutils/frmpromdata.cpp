@@ -48,6 +48,26 @@ void styleMemoryPane(QLabel* pane)
     pane->setAutoFillBackground(true);
 }
 
+QPushButton* addJobButton(Program& p, plat::NamedControls& c, QWidget* window, const char* name,
+                          std::function<void()> handler)
+{
+    auto* b = c.add(new QPushButton(window), QString::fromLatin1(name));
+    const QString context = QStringLiteral("%1.%2_Click : ").arg(c.window(), QLatin1String(name));
+    QObject::connect(b, &QPushButton::clicked, window, [&p, context, handler = std::move(handler)] {
+        p.guard.handle(context, [&] { p.guard.runJob(context, handler); });
+    });
+    return b;
+}
+
+QPushButton* addCloseButton(Program& p, plat::NamedControls& c, QWidget* window, CloseAfterJob& close)
+{
+    auto* b = c.add(new QPushButton(window), QStringLiteral("cmdBye"));
+    const QString context = c.window() + QStringLiteral(".cmdBye_Click : ");
+    QObject::connect(b, &QPushButton::clicked, window,
+                     [&p, &close, context] { p.guard.handle(context, [&] { close.request(); }); });
+    return b;
+}
+
 frmPROMdata::frmPROMdata(Program& program)
     : p_(program),
       close_(program.guard, QStringLiteral("frmPROMdata.cmdBye_Click : "), [this] { cmdBye_Click(); })
@@ -56,10 +76,7 @@ frmPROMdata::frmPROMdata(Program& program)
     Form_Load();
 }
 
-void frmPROMdata::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
-}
+void frmPROMdata::trap(int textId, const std::function<void()>& fn) { p_.mech().ctx.trap(textId, fn); }
 
 void frmPROMdata::build()
 {
@@ -84,10 +101,9 @@ void frmPROMdata::build()
     label("Label2", kPaneWidth + 35, 80, kPaneWidth, 24);
     pane("lblPROM", 15);
     pane("lblPROM2", kPaneWidth + 35);
-    auto* read = c_.add(new QPushButton(this), QStringLiteral("cmdReadPROM"));
-    read->setGeometry(15, kPaneHeight + 125, 180, 32);
-    auto* bye = c_.add(new QPushButton(this), QStringLiteral("cmdBye"));
-    bye->setGeometry(2 * kPaneWidth + 35 - 180, kPaneHeight + 125, 180, 32);
+    addJobButton(p_, c_, this, "cmdReadPROM", [this] { cmdReadPROM_Click(); })
+        ->setGeometry(15, kPaneHeight + 125, 180, 32);
+    addCloseButton(p_, c_, this, close_)->setGeometry(2 * kPaneWidth + 35 - 180, kPaneHeight + 125, 180, 32);
 
     // A user's choice only: filling or setting a list from code runs nothing.
     QObject::connect(cmbSize, &QComboBox::activated, this, [this](int) {
@@ -100,13 +116,6 @@ void frmPROMdata::build()
     });
     QObject::connect(cmbDisplay, &QComboBox::activated, this, [this](int) {
         p_.guard.handle(QStringLiteral("frmPROMdata.cmbDisplay_Click : "), [this] { cmbDisplay_Click(); });
-    });
-    QObject::connect(read, &QPushButton::clicked, this, [this] {
-        const QString context = QStringLiteral("frmPROMdata.cmdReadPROM_Click : ");
-        p_.guard.handle(context, [&] { p_.guard.runJob(context, [this] { cmdReadPROM_Click(); }); });
-    });
-    QObject::connect(bye, &QPushButton::clicked, this, [this] {
-        p_.guard.handle(QStringLiteral("frmPROMdata.cmdBye_Click : "), [this] { close_.request(); });
     });
 }
 

@@ -13,13 +13,20 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 
 namespace quenby {
 
 class Program;
 
-// The memory windows' text panes: fixed-pitch system font, columns of blanks kept, top left.
+// What the three memory windows share. Their text panes: fixed-pitch system font, columns of
+// blanks kept, top left.
 void styleMemoryPane(QLabel* pane);
+// A button whose click runs `handler` as a job: refused while another job waits.
+QPushButton* addJobButton(Program& p, plat::NamedControls& c, QWidget* window, const char* name,
+                          std::function<void()> handler);
+// "Close Window", which waits for a running job (the close box does the same).
+QPushButton* addCloseButton(Program& p, plat::NamedControls& c, QWidget* window, CloseAfterJob& close);
 
 class frmPROMdata : public QWidget {
 public:

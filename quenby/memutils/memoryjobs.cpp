@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "quenby/link/imagemap.h"
+#include "quenby/link/nrimech.h"
 #include "quenby/memutils/datafiles.h"
 #include "quenby/memutils/nridatafile.h"
 #include "quenby/shell/fileexists.h"
@@ -102,27 +103,14 @@ bool programAndVerify(MechFamily& family)
     return v && v->ok();
 }
 
-// Every step of an NRI plan; true when none failed (a model without steps writes nothing and
-// fails). A newer model's block that is not acknowledged ends the blocks, after its pause.
-bool runNriPlan(MechContext& ctx, const NriProgramPlan& plan)
+// J, the read, W, each statement under textId.
+ReadState readBetweenJAndW(MechContext& ctx, int textId, const std::function<ReadState()>& read)
 {
-    bool failed = false;
-    bool previousRan = true;
-    for (const NriWriteStep& step : plan.steps) {
-        const bool runs = nriWriteStepRuns(step, failed, previousRan);
-        previousRan = runs;
-        if (!runs)
-            continue;
-        if (step.pauseBeforeMs > 0)
-            ctx.link.delayMs(step.pauseBeforeMs);
-        if (step.progressBefore >= 0)
-            ctx.progress.setStep(step.progressBefore);
-        const bool acknowledged = ctx.layers.sendNriCommandWithData(step.command, step.data);
-        if (step.pauseAfterMs > 0)
-            ctx.link.delayMs(step.pauseAfterMs);
-        failed = failed || !acknowledged;
-    }
-    return !failed && !plan.steps.empty();
+    ReadState r;
+    ctx.trap(textId, [&] { ctx.link.sendJ(); });
+    ctx.trap(textId, [&] { r = read(); });
+    ctx.trap(textId, [&] { ctx.link.sendW(); });
+    return r;
 }
 
 } // namespace
@@ -132,11 +120,7 @@ bool runNriPlan(MechContext& ctx, const NriProgramPlan& plan)
 ReadState readEepromCommand(MechFamily& family)
 {
     MechContext& ctx = family.context();
-    ReadState r;
-    ctx.trap(id::EeReadError, [&] { ctx.link.sendJ(); });
-    ctx.trap(id::EeReadError, [&] { r = readMechMemory(ctx); });
-    ctx.trap(id::EeReadError, [&] { ctx.link.sendW(); });
-    return r;
+    return readBetweenJAndW(ctx, id::EeReadError, [&] { return readMechMemory(ctx); });
 }
 
 void saveEepromCommand(MechFamily& family)
@@ -211,13 +195,12 @@ std::optional<bool> programmeRouting(MechFamily& family, const Routing435& field
 
 ReadState readNriCommand(MechFamily& family, DataWindowState& state)
 {
-    MechContext& ctx = family.context();
-    ReadState r;
-    ctx.trap(id::NriReadError, [&] { ctx.link.sendJ(); });
-    ctx.trap(id::NriReadError, [&] { r = family.read(); });
-    state.nriRead(r);
-    ctx.trap(id::NriReadError, [&] { ctx.link.sendW(); });
-    return r;
+    state.nriLinesReadFrom.clear(); // until a read has gone through
+    return readBetweenJAndW(family.context(), id::NriReadError, [&] {
+        const ReadState r = family.read();
+        state.nriRead(r);
+        return r;
+    });
 }
 
 void saveNriCommand(MechFamily& family)
@@ -276,7 +259,8 @@ bool NRIprogramme(MechFamily& family, DataWindowState& state, bool duplicating)
         if (!ctx.layers.nriLogon())
             return;
         progress.show();
-        ok = runNriPlan(ctx, *plan);
+        // A model of neither group has no steps, and nothing written is no success.
+        ok = runNriWriteSteps(ctx, *plan, id::NriProgrammeError) && !plan->steps.empty();
     });
     ctx.trap(id::NriProgrammeError, [&] { progress.hide(); });
     ctx.trap(id::NriProgrammeError, [&] { ctx.link.sendW(); });
@@ -297,12 +281,11 @@ bool NRIprogramme(MechFamily& family, DataWindowState& state, bool duplicating)
 ReadState readPromCommand(MechFamily& family, PromDataView& view)
 {
     MechContext& ctx = family.context();
-    ReadState r;
-    ctx.trap(id::PromReadError, [&] { ctx.link.sendJ(); });
-    ctx.trap(id::PromReadError, [&] { r = readMechMemory(ctx); });
-    formatMarsPromReport(family, view);
-    ctx.trap(id::PromReadError, [&] { ctx.link.sendW(); });
-    return r;
+    return readBetweenJAndW(ctx, id::PromReadError, [&] {
+        const ReadState r = readMechMemory(ctx);
+        formatMarsPromReport(family, view);
+        return r;
+    });
 }
 
 } // namespace quenby
