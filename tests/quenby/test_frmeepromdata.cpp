@@ -278,6 +278,36 @@ TEST_F(EepromWindowTest, AWordRefusedOrNotStickingFailsTheVerify)
     EXPECT_NE(cc().word(21), 0x4321);
 }
 
+TEST_F(EepromWindowTest, ASentinelWritesItsOwnChecksumWord)
+{
+    open("Sentinel");
+    auto& s = mech<sim::SentinelMech>();
+    std::vector<quint16> words = s.words();
+    words[5] ^= 0x0102;
+    writeCoinSet("s.txt", eepromFile(words));
+    programmeFrom("s.txt");
+    ts.dialogs->answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ee(), "cmdProgramme");
+    EXPECT_EQ(s.addressesWritten(), (QList<int>{5, 63}));
+    EXPECT_EQ(s.word(5), words[5]);
+    EXPECT_TRUE(s.checksumOk()) << "word 63 from the words written, not from the file";
+}
+
+TEST_F(EepromWindowTest, The435sVerifyStopsAtWord200)
+{
+    open("435");
+    cc().driftHighWords = true;
+    choose(ee(), "cmbDisplay", 2);
+    ee().setText("txtSort", "d", 63);
+    ee().setText("txtPlugDefault", "A");
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite EEPROM");
+    ts.dialogs->answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ee(), "cmdRouting");
+    EXPECT_EQ(cc().word(204) >> 8, 3);
+    EXPECT_EQ(cc().word(228), 0x0242) << "written, though no verify compares it";
+    EXPECT_EQ(ee().text("txtPlugDefault"), "A");
+}
+
 TEST_F(EepromWindowTest, ABadFileIsRefusedWithOneReportBeforeAnythingIsSent)
 {
     open("C120");

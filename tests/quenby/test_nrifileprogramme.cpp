@@ -119,6 +119,30 @@ TEST_F(NriFileTest, ABlockRefusedEndsTheWriteAfterItsPause)
     EXPECT_EQ(progress.events.back(), "hide");
 }
 
+TEST_F(NriFileTest, ABlockUnacknowledgedOrAcknowledgedLateFails)
+{
+    prepare("G18-3000", nriFile(newerLines("G18-3000")));
+    mech->setFault(NriMech::Fault::NoFirstCharAck, When::first(1));
+    dialogs.answer(plat::mb::OK, "Error Writing Data");
+    EXPECT_FALSE(programme());
+    EXPECT_EQ(blocksSeen(), QStringList{"Z00"});
+
+    prepare("G18-3000", nriFile(newerLines("G18-3000")));
+    mech->setRecordFault(3, NriMech::RecordFault::PieceLate);
+    dialogs.answer(plat::mb::OK, "Error Writing Data");
+    EXPECT_FALSE(programme());
+    EXPECT_EQ(blocksSeen().back(), "Z03") << "600 ms is past the 500 a piece may take";
+}
+
+TEST_F(NriFileTest, AnOlderMechIsAlwaysWrittenOkForItAnswersNothing)
+{
+    prepare("G13-0000", nriFile(olderLines("G13-0000", 6)));
+    mech->setFault(NriMech::Fault::LostCharacter, When::first(1));
+    dialogs.answer(plat::mb::OK, "Data Written OK");
+    EXPECT_TRUE(programme());
+    EXPECT_EQ(mech->writesRejected(), 1) << "coin 1's record lost a character and was not stored";
+}
+
 TEST_F(NriFileTest, AMechThatDoesNotLogOnIsStillLeftIdleAndTheUserTold)
 {
     prepare("G13-6000", nriFile(newerLines("G13-6000")));
