@@ -502,13 +502,13 @@ bool MarsPromLine::idleInRange(const std::array<qint32, 3>& idleValues) const
     return true;
 }
 
-QString coinsetVerdictText(const CoinsetVerdict& v)
+QString coinsetVerdictText(const CoinsetVerdict& v, const TextTable& texts)
 {
-    QString text = QStringLiteral("File: ") + v.fileName + QStringLiteral("\r\n");
+    QString text = texts.getText(566) + v.fileName + QStringLiteral("\r\n");
     if (v.line > 0) {
-        text += QStringLiteral("Line %1").arg(v.line);
+        text += texts.getText(567) + QString::number(v.line);
         if (v.field > 0)
-            text += QStringLiteral(", field %1").arg(v.field);
+            text += texts.getText(568) + QString::number(v.field);
         if (!v.fieldName.isEmpty())
             text += QStringLiteral(" (") + v.fieldName + u')';
         if (v.field > 0)

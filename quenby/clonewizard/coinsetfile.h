@@ -15,6 +15,8 @@
 
 namespace quenby {
 
+class TextTable;
+
 // The channel number of a coin name: "R03" and "Coin 12" by their last two characters, a name
 // that begins with a digit by its leading number, "" and "Slug" 0, otherwise a position letter
 // and bank digit ("A1" 1, "F1" 6, "A2" 7, "F4" 24; any other bank adds nothing). A leading
@@ -134,7 +136,7 @@ struct CoinsetVerdict {
 };
 
 // The body of the "Coinset Error" box.
-QString coinsetVerdictText(const CoinsetVerdict& v);
+QString coinsetVerdictText(const CoinsetVerdict& v, const TextTable& texts);
 
 struct CoinsetCheck {
     enum class Outcome {
