@@ -290,8 +290,9 @@ private:
 
     qint32 reference(int line, const QStringList& f, int field, const QString& name) const
     {
-        // The run reads the number from the last two characters of the caption "Ref " & source.
-        static const QRegularExpression digits(QStringLiteral(R"(^[ \t]*[0-9]{1,2}$)"));
+        // The run reads the number from the last two characters of the caption "Ref " & source:
+        // a number, perhaps after a letter or two ("R01").
+        static const QRegularExpression digits(QStringLiteral(R"(^[ \t]*[A-Za-z]{0,3}[0-9]{1,2}$)"));
         const QString text = f.value(field - 1);
         qint32 n = 0;
         if (digits.match(text).hasMatch())

@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""Known answers for whole clones: the memory a mech holds after a sample coin set was run with
+the readings the tests drop, transferred and programmed.
+
+Written from the rules alone (not from the C++ code): the statistics, limits and fliers of
+stats_vectors.py, the coin set records as the sample files give them, the Mars PROM layout (a
+window as three nibbles, low first, at 1 + 36 (p - 1) + 6 (k - 1) of its segment, the high limit
+3 further; word 0 of a segment 15; the reference code from 112 and the version from 122 as high,
+low nibble pairs), the CC window words (high byte the high limit) at base + (c - 1) + stride (p - 1)
+and the 435 route words, the NRI coin limit records. test_clone*.cpp paste what this prints.
+Run: python3 tests/quenby/clone_vectors.py
+"""
+import contextlib
+import io
+import math
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+with contextlib.redirect_stdout(io.StringIO()):
+    import stats_vectors as sv
+
+f32 = sv.f32
+WOBBLE = [0, 3, -2, 5, -4, 1, -1, 2, -3, 4, -5]
+
+
+def around(base, n, start=0):
+    """Reading i of a record: each parameter's base plus a small wobble (the tests' own rule)."""
+    return [[b + WOBBLE[(3 * i + 5 * p) % 11] for p, b in enumerate(base)] for i in range(start, start + n)]
+
+
+SOURCES = {"3": "3*SD", "2": "2*SD", "M": "Mean", "L": "Low", "H": "High", "F": "Fixed"}
+
+
+def recipe(fields):
+    """CD limit fields (5 per parameter) -> sources, offsets, tolerances."""
+    src, off, tol = [], [], []
+    for p in range(len(fields) // 5):
+        lo_s, lo_v, hi_s, hi_v, t = fields[5 * p:5 * p + 5]
+        src += [SOURCES[lo_s], SOURCES[hi_s]]
+        off += [int(lo_v), int(hi_v)]
+        tol.append(int(t))
+    return src, off, tol
+
+
+def gather(readings, tol, redrop=None):
+    """The readings a record keeps: the fliers eliminated; when fewer than 10 are left the user
+    accepts and the redrop readings join the kept ones, which are looked at again."""
+    kept, F, _ = sv.fliers(readings, tol)
+    if F == 0:
+        return readings
+    if len(kept) >= 10:
+        return kept
+    return gather(kept + redrop, tol)
+
+
+def coin_limits(readings, fields, cap, redrop=None):
+    src, off, tol = recipe(fields)
+    final = gather(readings, tol, redrop)
+    return sv.record_stats(final, src, off, cap=cap)
+
+
+def nibbles_of_segment(table, s, ref, version):
+    """128 nibbles of Mars segment s from channel windows table[c] = [lo1, hi1, lo2, hi2, lo3, hi3]."""
+    img = [0] * 128
+    img[0] = 15
+    offsets = [1, 4, 37, 40, 73, 76]
+    for k in range(1, 7):
+        w = table.get(6 * s + k, [0] * 6)
+        for m in range(6):
+            v = w[m]
+            a = 6 * (k - 1) + offsets[m]
+            img[a], img[a + 1], img[a + 2] = v % 16, (v // 16) % 16, (v // 256) % 16
+    img[111] = 0
+    for i, ch in enumerate(ref[:5].encode("cp1252")):
+        img[112 + 2 * i], img[113 + 2 * i] = ch // 16, ch % 16
+    for i, ch in enumerate(version[:3].encode("cp1252")):
+        img[122 + 2 * i], img[123 + 2 * i] = ch // 16, ch % 16
+    return img
+
+
+def typical_mars_window(c):
+    """The windows the simulated mech's own PROM holds for channel c (the old PROM of a copy)."""
+    out = []
+    for centre in (800 + 37 * c, 1400 + 53 * c, 1900 + 71 * c):
+        half = centre // 25
+        out += [centre - half, centre + half]
+    return out
+
+
+def show_nibbles(name, img):
+    print("// %s" % name)
+    for i in range(0, len(img), 64):
+        print('"%s"' % "".join("%X" % n for n in img[i:i + 64]))
+
+
+# ------------------------------------------------------------------ Mars ME111, sample set ME111.cst
+print("==== Mars ME111: ME111.cst")
+ME111 = [  # channel, base readings, count, limit fields (the CD records of the set)
+    (1, [900, 1500, 2000], 15, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20"),
+    (2, [950, 1550, 2100], 15, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20"),
+    (3, [1000, 1600, 2200], 12, "3,0,3,0,10,2,-2,2,2,15,M,-12,M,12,20"),
+    (4, [1050, 1650, 2300], 12, "3,0,3,0,15,2,-2,2,2,20,M,-12,M,12,25"),
+]
+table = {}
+for c, base, n, fields in ME111:
+    table[c] = coin_limits(around(base, n), fields.split(","), 4095)[5]
+# R01: 12 readings around 1100, 1700, 2400; CR on E1 (channel 5): offsets -30/30, -40/40, -50/50.
+ref_means = sv.record_stats(around([1100, 1700, 2400], 12), ["Mean"] * 6, [0] * 6, cap=4095)[0]
+table[5] = []
+for p, (lo, hi) in enumerate([(-30, 30), (-40, 40), (-50, 50)]):
+    table[5] += [math.floor(f32(ref_means[p]) + 0.5 + lo), math.floor(f32(ref_means[p]) + 0.5 + hi)]
+# F1 (channel 6): ten readings, the fifth a flier on parameter 1 (its base x 1.3), one redropped.
+f1 = around([1150, 1750, 2500], 10)
+f1[4][0] = 1150 * 13 // 10
+table[6] = coin_limits(f1, "M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20".split(","), 4095,
+                       redrop=around([1150, 1750, 2500], 1, start=10))[5]
+table[7] = typical_mars_window(7)  # CO A2 <- A2: kept from the old PROM
+table[8] = coin_limits(around([1200, 1800, 2600], 15), "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20".split(","), 4095)[5]
+table[9] = coin_limits(around([1250, 1850, 2700], 15), "F,1100,F,1180,10,3,0,3,0,15,2,-2,2,2,20".split(","),
+                       4095)[5]
+slug = sv.record_stats(around([600, 900, 1200], 10), None, None, slug=True, slug_offsets=[5, 6, 7], cap=4095)[5]
+for c in sorted(table):
+    print("// channel %d: %s" % (c, table[c]))
+print("// slug: %s" % slug)
+seg0 = nibbles_of_segment(table, 0, "GB050", "A12")
+seg1 = nibbles_of_segment(table, 1, "GB050", "A12")
+show_nibbles("PROM words 0..255 (256..511 stay blank)", seg0 + seg1)
