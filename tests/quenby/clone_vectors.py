@@ -126,3 +126,34 @@ print("// slug: %s" % slug)
 seg0 = nibbles_of_segment(table, 0, "GB050", "A12")
 seg1 = nibbles_of_segment(table, 1, "GB050", "A12")
 show_nibbles("PROM words 0..255 (256..511 stay blank)", seg0 + seg1)
+
+
+def logged(x):
+    """A single-precision value in the log: seven significant digits, no trailing zeros."""
+    t = "%.7g" % f32(x)
+    if "." in t:
+        t = t.rstrip("0").rstrip(".")
+    return t
+
+
+def log_record(description, name, names, readings, stats):
+    means, sdl, sdu, _, _, limits = stats
+    rows = ['"%s","%s"' % (description, name),
+            '""' + "".join(',"%s",""' % n for n in names) + ',""']
+    for r in readings:
+        rows.append('""' + "".join(',%d,""' % v for v in r) + ',""')
+    for title, values in (("Mean", means), ("SD Lower", sdl), ("SD Upper", sdu)):
+        rows.append('"%s"' % title + "".join(',%s,"","",""' % logged(v) for v in values) + ',""')
+    rows.append('"Limits : "' + "".join(',%d,""' % v for v in limits) + ',""')
+    rows.append('""')
+    return rows
+
+
+five_p = around([900, 1500, 2000], 15)
+rows = ['"UK Sterling \\xA32 set","GB050","A12"', '"2K",1,1,0,0', '""', '"Idles",512,1024,2048']
+src, off, _ = recipe("L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20".split(","))
+rows += log_record("5p", "A1", ["Thickness", "Diameter", "Material"], five_p,
+                   sv.record_stats(five_p, src, off, cap=4095))
+print("// the log up to the first record's end (cp1252, CR LF)")
+for r in rows:
+    print('"%s\\r\\n"' % r.replace('"', '\\"'))

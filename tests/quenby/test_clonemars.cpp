@@ -129,6 +129,42 @@ TEST_F(MarsClone, Me111SetIsGatheredCopiedBurntAndVerified)
     EXPECT_EQ(nibbles(prom, 192, 64), "000000000EF8CB9F1A03A38A49A0000000000000000000004742303530413132");
     EXPECT_EQ(nibbles(prom, 256, 256), QString(256, u'0'));
     EXPECT_TRUE(ts.dialogs->allAnswersUsed());
+
+    // The log (the name chosen gets ".csv"): its rows up to the first record's end against
+    // clone_vectors.py, then one reading row per coin kept, the flier's report among them.
+    const QByteArray log = ts.readFile("CoinSets/run1.csv");
+    const QByteArray head =
+        "\"UK Sterling \xA3" "2 set\",\"GB050\",\"A12\"\r\n"
+        "\"2K\",1,1,0,0\r\n"
+        "\"\"\r\n"
+        "\"Idles\",512,1024,2048\r\n"
+        "\"5p\",\"A1\"\r\n"
+        "\"\",\"Thickness\",\"\",\"Diameter\",\"\",\"Material\",\"\",\"\"\r\n"
+        "\"\",900,\"\",1501,\"\",1995,\"\",\"\"\r\n"
+        "\"\",905,\"\",1497,\"\",1998,\"\",\"\"\r\n"
+        "\"\",899,\"\",1500,\"\",2001,\"\",\"\"\r\n"
+        "\"\",904,\"\",1505,\"\",1997,\"\",\"\"\r\n"
+        "\"\",903,\"\",1499,\"\",2000,\"\",\"\"\r\n"
+        "\"\",896,\"\",1504,\"\",2005,\"\",\"\"\r\n"
+        "\"\",902,\"\",1503,\"\",1999,\"\",\"\"\r\n"
+        "\"\",895,\"\",1496,\"\",2004,\"\",\"\"\r\n"
+        "\"\",898,\"\",1502,\"\",2003,\"\",\"\"\r\n"
+        "\"\",901,\"\",1495,\"\",1996,\"\",\"\"\r\n"
+        "\"\",897,\"\",1498,\"\",2002,\"\",\"\"\r\n"
+        "\"\",900,\"\",1501,\"\",1995,\"\",\"\"\r\n"
+        "\"\",905,\"\",1497,\"\",1998,\"\",\"\"\r\n"
+        "\"\",899,\"\",1500,\"\",2001,\"\",\"\"\r\n"
+        "\"\",904,\"\",1505,\"\",1997,\"\",\"\"\r\n"
+        "\"Mean\",900.5333,\"\",\"\",\"\",1500.2,\"\",\"\",\"\",1999.4,\"\",\"\",\"\",\"\"\r\n"
+        "\"SD Lower\",2.97923,\"\",\"\",\"\",3.195363,\"\",\"\",\"\",2.961883,\"\",\"\",\"\",\"\"\r\n"
+        "\"SD Upper\",3.334532,\"\",\"\",\"\",3.019042,\"\",\"\",\"\",3.220635,\"\",\"\",\"\",\"\"\r\n"
+        "\"Limits : \",892,\"\",908,\"\",1491,\"\",1509,\"\",1991,\"\",2008,\"\",\"\"\r\n"
+        "\"\"\r\n";
+    EXPECT_EQ(log.left(head.size()).toStdString(), head.toStdString());
+    EXPECT_EQ(log.count("\r\n\"\",1495,\"\","), 1) << "the flier is logged as it came";
+    EXPECT_EQ(log.count("Pass 1 Eliminating"), 1);
+    EXPECT_EQ(log.count("\"Limits : \""), 9);
+    EXPECT_TRUE(log.endsWith("\"\"\r\n"));
 }
 
 } // namespace
