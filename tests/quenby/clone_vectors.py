@@ -157,3 +157,62 @@ rows += log_record("5p", "A1", ["Thickness", "Diameter", "Material"], five_p,
 print("// the log up to the first record's end (cp1252, CR LF)")
 for r in rows:
     print('"%s\\r\\n"' % r.replace('"', '\\"'))
+
+
+# ------------------------------------------------------------------ CC 435, sample set 435.cst
+def cc_set(path_fields, cap=255):
+    """CD records of a set: (channel, count, limit fields)."""
+    return path_fields
+
+
+print("==== CC 435: 435.cst")
+C435 = [  # channel, count, limit fields
+    (1, 10, "M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20,2,-2,2,2,10,M,-12,M,12,15"),
+    (2, 11, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20,M,-12,M,12,10,L,-3,H,3,15"),
+    (3, 12, "3,0,3,0,10,2,-2,2,2,15,M,-12,M,12,20,L,-3,H,3,10,3,0,3,0,15"),
+    (4, 13, "2,-2,2,2,10,M,-12,M,12,15,L,-3,H,3,20,3,0,3,0,10,2,-2,2,2,15"),
+    (5, 14, "M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20,2,-2,2,2,10,M,-12,M,12,15"),
+    (6, 15, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20,M,-12,M,12,10,L,-3,H,3,15"),
+    (7, 16, "3,0,3,0,10,2,-2,2,2,15,M,-12,M,12,20,L,-3,H,3,10,3,0,3,0,15"),
+    (8, 17, "2,-2,2,2,10,M,-12,M,12,15,L,-3,H,3,20,3,0,3,0,10,2,-2,2,2,15"),
+]
+
+
+def cc_base(c):
+    return [60 + 10 * c, 80 + 8 * c, 100 + 6 * c, 120 + 4 * c, 40 + 5 * c]
+
+
+words = {}
+for c, n, fields in C435:
+    readings = around(cc_base(c), n)
+    redrop = None
+    if c == 1:  # the fourth coin of the first record is a flier on parameter 2; one is dropped again
+        readings[3][1] = cc_base(1)[1] * 13 // 10
+        redrop = around(cc_base(1), 1, start=n)
+    lim = coin_limits(readings, fields.split(","), 255, redrop)[5]
+    for p in range(5):
+        words[16 + (c - 1) + 16 * p] = lim[2 * p + 1] * 256 + lim[2 * p]
+print("// window words 16 + (c - 1) + 16 (p - 1): address = value")
+for a in sorted(words):
+    print("{%d, %d}," % (a, words[a]))
+r = [12816, 17185, 21554, 25923, 30292, 1893, 4214, 8455, 12816, 17185, 21554, 25923, 30292, 1893, 4214, 8455, 1,
+     12816, 30292, 47768, 65244, 3, 2]
+print("// route words 128..143 %s; 110..113 %s; high byte of 228 %d (low 0x42), of 204 %d; bit 8 of 11 %s"
+      % (r[0:16], r[17:21], r[21], r[22], "set" if r[16] else "clear"))
+
+
+# ------------------------------------------------------------------ CC C120, sample set C120.cst
+print("==== CC C120: C120.cst")
+C120 = [(1, 10, "M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20"), (2, 11, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20"),
+        (3, 12, "3,0,3,0,10,2,-2,2,2,15,M,-12,M,12,20"), (4, 13, "2,-2,2,2,10,M,-12,M,12,15,L,-3,H,3,20"),
+        (5, 14, "M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20"), (6, 15, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20")]
+words = {}
+for c, n, fields in C120:
+    lim = coin_limits(around(cc_base(c)[:3], n), fields.split(","), 255)[5]
+    for p in range(3):
+        words[10 + (c - 1) + 12 * p] = lim[2 * p + 1] * 256 + lim[2 * p]
+outputs = [1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6]
+for j in range(6):
+    words[109 + j] = outputs[2 * j] + outputs[2 * j + 1] * 256
+for a in sorted(words):
+    print("{%d, %d}," % (a, words[a]))
