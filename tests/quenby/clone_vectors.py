@@ -216,3 +216,67 @@ for j in range(6):
     words[109 + j] = outputs[2 * j] + outputs[2 * j + 1] * 256
 for a in sorted(words):
     print("{%d, %d}," % (a, words[a]))
+
+
+# ------------------------------------------------------------------ NRI G13-6000, sample set G13-6000.cst
+def hex2(v):
+    return "%02X" % (v & 0xFF)
+
+
+print("==== NRI G13-6000: G13-6000.cst")
+G13 = [(1, 10, "M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20,2,-2,2,2,10,M,-12,M,12,15,L,-3,H,3,20"),
+       (2, 11, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20,M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20"),
+       (3, 12, "3,0,3,0,10,2,-2,2,2,15,M,-12,M,12,20,L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20"),
+       (4, 13, "2,-2,2,2,10,M,-12,M,12,15,L,-3,H,3,20,3,0,3,0,10,2,-2,2,2,15,M,-12,M,12,20"),
+       (5, 14, "M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20,2,-2,2,2,10,M,-12,M,12,15,L,-3,H,3,20"),
+       (6, 15, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20,M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20")]
+
+
+def nri_base(c):
+    return [60 + 10 * c, 80 + 8 * c, 100 + 6 * c, 120 + 4 * c, 140 + 5 * c, 160 + 3 * c]
+
+
+records = {}
+for c, n, fields in G13:
+    lim = coin_limits(around(nri_base(c), n), fields.split(","), 255)[5]
+    records[2 + c] = "".join(hex2(lim[2 * p + 1]) + hex2(lim[2 * p]) for p in range(6))
+for c in range(7, 13):
+    records[2 + c] = "00" * 12
+records[2] = hex2(7) + hex2(12) + hex2(2026 - 2000)
+P = ("4444444444442002002002001221221221223113113113110330330330335A75A75A75A7"
+     "1112131415161718191A1B1C123D5612S456")
+params = [[int(P[p * 12 + c], 16) for p in range(6)] for c in range(12)]
+outputs = [int(P[72 + 2 * i:74 + 2 * i], 16) for i in range(12)]
+inhibits = [(ord(ch) & 15) + 64 * (((ord(ch) // 16) - 3) & 3) for ch in P[96:108]]
+records[0x0F] = "".join(hex2(o) for o in outputs)
+values = [5, 10, 20, 50, 100, 200, 25, 40, 0, 0, 0, 0]
+multiple = 5
+records[0x10] = hex2(multiple) + "".join(hex2(v // (multiple & 63)) for v in values)
+
+
+def inhibit_byte(v):
+    line = v & 63
+    return (v & 192) + ((1 << (line - 1)) if 1 <= line <= 6 else 0)
+
+
+records[0x12] = "".join(hex2(inhibit_byte(v)) for v in inhibits)
+records[0x13] = "".join("".join("%X" % (params[c][p] & 15) for p in range(6)) for c in range(12))
+records[0x19] = "".join(hex2(v) for v in [30, 40, 50, 60])
+for r in sorted(records):
+    print('{0x%02X, "%s"},' % (r, records[r]))
+
+
+# ------------------------------------------------------------------ NRI G13-0000, sample set G13-0000.cst
+print("==== NRI G13-0000: G13-0000.cst")
+G13OLD = [(1, 10, "M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20,2,-2,2,2,10"),
+          (2, 11, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20,M,-12,M,12,10"),
+          (3, 12, "3,0,3,0,10,2,-2,2,2,15,M,-12,M,12,20,L,-3,H,3,10"),
+          (4, 13, "2,-2,2,2,10,M,-12,M,12,15,L,-3,H,3,20,3,0,3,0,10"),
+          (5, 14, "M,-12,M,12,10,L,-3,H,3,15,3,0,3,0,20,2,-2,2,2,10"),
+          (6, 15, "L,-3,H,3,10,3,0,3,0,15,2,-2,2,2,20,M,-12,M,12,10")]
+for c, n, fields in G13OLD:
+    lim = coin_limits(around(nri_base(c)[:4], n), fields.split(","), 255)[5]
+    print('// "D" coin %d: "%d%s\\r%s\\r"' % (c, c, "".join("%03d" % lim[2 * p + 1] for p in range(4)),
+                                           "".join("%03d" % lim[2 * p] for p in range(4))))
+print('// "B": "%03d%s\\r"' % (5, "".join("%03d" % v for v in [0, 200, 100, 40, 20, 10])))
+print('// "E": "07/12/26\\r"')
