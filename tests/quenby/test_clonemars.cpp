@@ -167,4 +167,39 @@ TEST_F(MarsClone, Me111SetIsGatheredCopiedBurntAndVerified)
     EXPECT_TRUE(log.endsWith("\"\"\r\n"));
 }
 
+TEST_F(MarsClone, Me181SetIsBurntInItsTwoSegmentsWithItsCoinValues)
+{
+    open("ME181");
+    answerFile(coinSet("ME181.cst"));
+    const QStringList names = {"5p", "10p", "20p", "50p", QString::fromUtf8("£1"), QString::fromUtf8("£2"),
+                               "Euro 1", "Euro 2"};
+    for (int c = 1; c <= 8; ++c)
+        gatherYes(names[c - 1], around({900 + 50 * c, 1500 + 40 * c, 2000 + 60 * c}, 9 + c));
+    answer(plat::mb::OK, "Data Gathering Complete");
+    press(w(), "cmdOpenCoinset");
+    EXPECT_TRUE(sent().contains("SMIWCFDJY")) << "the ME181's extra commands after the header";
+    ASSERT_TRUE(editorShown());
+    EXPECT_EQ(socket->reads(), 0) << "no channel keeps the old PROM's windows";
+    answerAfter(plat::mb::OK, [this] {
+        socket->remove();
+        socket->insert(sim::MarsProm::blank(512));
+    }, "Insert 2K Bipolar PROM");
+    answer(plat::mb::OK, "Verify PROM OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(socket->rowsBurnt().size(), 2 * 16 * 3);
+    const QStringList expected = {
+        "F08C4600230000004100000000000000A0000000000000000000000000000000",
+        "5000000000000000000000000000000000000000000000000000000000000000",
+        "FAA32C30E30F3114324444554274A848A48B4CF5C06326536C46C56076886C96",
+        "CA63C65D63086180480588780988B88C83F8509F290490004555313831423031",
+        "F000000000000000000000000000000020000000000000000000000000000000",
+        "1000000000000000000000000000000000000000000000000000000000000000",
+        "F9D4CE4C05D15000000000000000000000000CE6CF6017827000000000000000",
+        "000000000769F798A98B90000000000000000000000000004555313831423031"};
+    const std::vector<quint8>& prom = socket->prom()->nibbles;
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(nibbles(prom, 64 * i, 64).toStdString(), expected[i].toStdString()) << 64 * i;
+    EXPECT_TRUE(ed().isEnabled("cmdValtest"));
+}
+
 } // namespace
