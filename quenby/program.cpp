@@ -177,6 +177,7 @@ Program::Program(plat::Services services)
 Program::~Program()
 {
     alive_.reset();
+    coinStats_->setPanel(nullptr);
     coinMeasure_.reset();
     prom_.reset();
     valtest_.reset();
@@ -246,12 +247,18 @@ frmCoinMeasure1& Program::coinMeasureForm()
     frmCoinMeasure1& f = coinMeasure_->get();
     if (!f.formLoaded) {
         f.formLoaded = true;
+        // The statistics show in this window's panel from now until it is unloaded.
+        coinStats_->setPanel(&f.controls());
         clone_->frame.Form_Load();
     }
     return f;
 }
 frmCoinMeasure1* Program::coinMeasureIfLoaded() const { return coinMeasure_->ifLoaded(); }
-void Program::unloadCoinMeasure() { coinMeasure_->unload(); }
+void Program::unloadCoinMeasure()
+{
+    coinStats_->setPanel(nullptr);
+    coinMeasure_->unload();
+}
 
 std::map<QString, plat::ControlNames> Program::windowControls()
 {

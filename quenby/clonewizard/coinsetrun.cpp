@@ -50,7 +50,7 @@ void lockChoices(plat::View& v, bool locked)
 {
     for (int s = 0; s < 4; ++s)
         v.setEnabled(QStringLiteral("chkSeg"), !locked, s);
-    for (const char* name : {"opt1K", "Opt2K", "chkLog"})
+    for (const char* name : {"opt1K", "Opt2K", "chkLog", "chkduplicate"})
         v.setEnabled(QString::fromLatin1(name), !locked);
 }
 

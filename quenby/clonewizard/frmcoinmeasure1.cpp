@@ -22,14 +22,14 @@ namespace {
 // Positions in twips that CoinInitialise leaves to the window.
 constexpr int kRow = 300;
 constexpr int kHeaderTop = 120;
-constexpr int kMeasureTop = 1560;
+constexpr int kMeasureTop = 1860;
 constexpr int kMeasureHeight = 2700;
 constexpr int kParameterWidth = 1560;
-constexpr int kChoicesTop = 4440;
-constexpr int kButtonsTop = 5520;
+constexpr int kChoicesTop = 4740;
+constexpr int kButtonsTop = 5820;
 constexpr int kButtonWidth = 2160;
 constexpr int kButtonHeight = 420;
-constexpr int kWindowHeight = 6240;
+constexpr int kWindowHeight = 6540;
 constexpr int kWizardButtonLeft = 5400;
 
 void place(QWidget* w, int left, int top, int width, int height = kRow)
@@ -83,10 +83,11 @@ void frmCoinMeasure1::buildHeader()
     auto* maker = c_.add(new QLabel(this), QStringLiteral("lblMfg"));
     maker->setAlignment(Qt::AlignCenter);
     place(maker, 7080, kHeaderTop, 1440, 2 * kRow);
-    place(c_.add(new QLabel(this), QStringLiteral("lblCoinNumber")), 120, kMeasureTop - 2 * kRow - 60, 2400);
+    place(c_.add(new QLabel(this), QStringLiteral("lblCoinNumber")), 120, kMeasureTop - kRow - 180, 2760);
     auto* number = c_.add(new QLabel(this), QStringLiteral("lblNumber"));
     number->setFrameShape(QFrame::Panel);
-    place(number, 2640, kMeasureTop - 2 * kRow - 60, 900);
+    number->setFrameShadow(QFrame::Sunken);
+    place(number, 2880, kMeasureTop - kRow - 180, 900);
 }
 
 void frmCoinMeasure1::buildMeasurements()

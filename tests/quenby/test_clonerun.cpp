@@ -63,6 +63,27 @@ TEST_F(RunTest, ATextFileNameOpensTheCoinSetOfThatName)
     EXPECT_TRUE(editorShown());
 }
 
+TEST_F(RunTest, CoinsDroppedUpdateThePanelLive)
+{
+    openMars();
+    writeCoinSet("live.cst", marsSet({"CD,Coin,A1,3,3,0,3,0,10,L,-3,H,3,10,F,2000,F,2100,10"}));
+    answerFile(coinSet("live.cst"));
+    QStringList seen;
+    ts.dialogs->answerWith([&](const testing_support::BoxRecord&) {
+        dropLater(kThree);
+        // Between the second and the third coin.
+        ts.sched->callAfter(2 * kDropGapMs + 700, [&] {
+            seen << w().text("lblNumber") << w().text("lblMeas", 0) << w().text("lblMean", 0) << w().text("lblLH", 2)
+                 << w().text("lblSrc", 2) << w().text("lblLimits", 5) << w().text("lblCoin");
+        });
+        return plat::mb::Yes;
+    });
+    answer(plat::mb::OK, "Gathered Coin Coin");
+    complete(false);
+    press(w(), "cmdOpenCoinset");
+    EXPECT_EQ(seen, (QStringList{" 1", " 1002", "1001.0", " 1500", "Low", " 2100", "A1"}));
+}
+
 TEST_F(RunTest, CancelledFileDialogAndMissingFile)
 {
     openMars();
