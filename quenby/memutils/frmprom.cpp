@@ -27,7 +27,7 @@ constexpr int kFigureWidth = 900;
 constexpr int kRowTitleLeft = 120;
 constexpr int kRejHeadingTop = 3240;
 constexpr int kButtonsTop = 7080;
-constexpr int kButtonWidth = 2400;
+constexpr int kButtonWidth = 2580;
 constexpr int kButtonHeight = 480;
 constexpr int kWindowHeight = 8400;
 
