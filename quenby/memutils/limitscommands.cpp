@@ -144,14 +144,17 @@ void LimitsCommands::cmdProgPROM_Click()
         if (c.mars() && t.segmentSelected(0) && c.entry().mars.segmentWords == 128 &&
             w_.view().value(QStringLiteral("chkduplicate")) == 1)
             duplicateFirstSegment(t, c.mem.images.progImage);
-        const bool ok = c.mars() ? programMars() : programMemory();
-        if (ok)
+        std::optional<bool> ok = c.mars() ? programMars() : programMemory();
+        // A PROM prompt answered Cancel ends the job there, without its closing "W".
+        if (!ok)
+            return;
+        if (*ok)
             c.windows.limitsEditor().enableValidatorTest();
         c.link.sendW();
     });
 }
 
-bool LimitsCommands::programMars()
+std::optional<bool> LimitsCommands::programMars()
 {
     CloneContext& c = w_.ctx;
     CoinTables& t = c.coins();
@@ -180,7 +183,7 @@ bool LimitsCommands::programMars()
         c.link.sendAndWait("B");
     }
     if (answer != plat::mb::OK)
-        return false;
+        return std::nullopt;
     c.link.sendJ();
     c.link.delayMs(kBurnPauseMs);
     std::unique_ptr<MechFamily> family = c.family();

@@ -12,6 +12,7 @@
 #include "quenby/memutils/promimage.h"
 
 #include <functional>
+#include <optional>
 
 namespace plat {
 class View;
@@ -63,7 +64,8 @@ public:
     void cmdBack1_Click();
 
 private:
-    bool programMars();
+    // Whether the PROM was burnt and verified; none when a prompt was cancelled.
+    std::optional<bool> programMars();
     bool programMemory();
     void trap(int textId, const std::function<void()>& fn);
 

@@ -280,6 +280,23 @@ TEST_F(RunTest, ReferenceMeanGivesItsChannelsWindowsAndAMissingOneLeavesThemUnse
     EXPECT_EQ(ts.dialogs->boxes().back().title, "Coinset Error");
 }
 
+TEST_F(RunTest, AReferenceLimitBeyondTwelveBitsStaysANibbleInTheImage)
+{
+    openMars();
+    writeCoinSet("big.cst", marsSet({"R,ref,R01,3,10,10,10",
+                                      "CR,big,B1,R01,-5000,R01,5000,10,R01,-1,R01,1,10,R01,-1,R01,1,10"}));
+    answerFile(coinSet("big.cst"));
+    gatherYes("ref", Readings(3, Reading{1000, 1500, 2000}));
+    complete(false);
+    press(w(), "cmdOpenCoinset");
+    const auto& img = p->memory.images.progImage;
+    for (int a = 0; a < 512; ++a)
+        ASSERT_LE(img[a], 15) << a;
+    // Position B (k = 2): the low limit of parameter 1 at word 7, the high limit at word 10.
+    EXPECT_EQ(img[7] + 16 * img[8] + 256 * img[9], 0);
+    EXPECT_EQ(img[10] + 16 * img[11] + 256 * img[12], 4095);
+}
+
 TEST_F(RunTest, CancelOperationStopsTheRunStoresNothingAndLeavesTheWindowIdle)
 {
     openMars();

@@ -243,4 +243,17 @@ TEST_F(WizardTest, CancelledLogDialogLeavesTheWindowUsable)
     EXPECT_FALSE(sent().contains("J")) << "the wizard did not begin";
 }
 
+TEST_F(WizardTest, ARunTimeErrorInTheEngineIsReportedAndTheClosingStepsFollow)
+{
+    panel("ME181", "cmbMarsMech", "cmdMars");
+    w().setText("txtValue1", "1e30"); // no coin value can hold it
+    answer(plat::mb::OK, "429 Error in Wizard routine");
+    press(w(), "cmdAddCoin");
+    EXPECT_FALSE(editorShown());
+    EXPECT_TRUE(sent().endsWith("JW")) << sent().right(10).constData();
+    EXPECT_FALSE(p->coinStats().runActive);
+    EXPECT_TRUE(w().isEnabled("cmdOpenCoinset"));
+    EXPECT_TRUE(w().isEnabled("cmdSpecialUtilities"));
+}
+
 } // namespace

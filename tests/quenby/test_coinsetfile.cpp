@@ -508,3 +508,17 @@ TEST(CoinsetFile, FuzzedSetsAreWholeOrRefused)
     }
     EXPECT_GT(accepted, 100); // the mutations leave enough good sets to check the accepted side
 }
+
+TEST(CoinsetFile, EverySampleSetIsAcceptedForItsFamily)
+{
+    const QDir dir(QStringLiteral(COINSETS_DIR));
+    const QStringList files = dir.entryList({"*.cst"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 11);
+    for (const QString& f : files) {
+        const QString family = plat::readLines(dir.filePath(f)).lines.value(0).section(',', 0, 0).remove('"').section('.', 0, 0);
+        const CoinsetCheck c = readCoinsetFile(dir.filePath(f), family);
+        EXPECT_EQ(c.outcome, Outcome::Accepted) << f.toStdString() << ": "
+                                                << coinsetVerdictText(c.verdict, TextTable()).toStdString();
+        EXPECT_FALSE(c.records.empty()) << f.toStdString();
+    }
+}

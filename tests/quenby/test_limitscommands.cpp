@@ -129,7 +129,7 @@ TEST_F(EditorTest, NotBlankCancelledTwiceSendsJEAAndBOnly)
     answer(plat::mb::Cancel, "Bipolar PROM is not blank\r\n\r\nPress OK to programme anyway\r\nPress CANCEL to abort");
     answer(plat::mb::Cancel, "Insert 1K Bipolar PROM");
     press(ed(), "cmdProgPROM");
-    EXPECT_EQ(sent(), "JEABW");
+    EXPECT_EQ(sent(), "JEAB") << "the job ends at the prompt, without its W";
     EXPECT_TRUE(socket->rowsBurnt().isEmpty());
     EXPECT_FALSE(ed().isEnabled("cmdValtest"));
 }
@@ -171,7 +171,7 @@ TEST_F(EditorTest, CancelAtTheOmbrixPromptLeavesOnlyTheE)
     ed().get<QRadioButton>("optOmbrixPROM")->click();
     answer(plat::mb::Cancel, "Insert Ombrix E+1 PROM");
     press(ed(), "cmdProgPROM");
-    EXPECT_EQ(sent(), "EW");
+    EXPECT_EQ(sent(), "E");
 }
 
 TEST_F(EditorTest, OneKPromProgramsTwoSegmentsWhateverBoxesThreeAndFourSay)
@@ -290,6 +290,21 @@ TEST_F(EditorTest, NoSegmentSelectedWritesNoRowAndVerifiesOk)
     press(ed(), "cmdProgPROM");
     EXPECT_TRUE(socket->rowsBurnt().isEmpty());
     EXPECT_TRUE(ed().isEnabled("cmdValtest"));
+}
+
+TEST_F(EditorTest, ATransferShowsTheFirstPageSoChangeLimitsAppliesItToItsOwnCoins)
+{
+    editCc("435");
+    ed().get<QRadioButton>("optSeg", 1)->click();
+    EXPECT_EQ(p->limits.displayedSegment, 1);
+    press(ed(), "cmdRestore");
+    EXPECT_EQ(p->limits.displayedSegment, 0);
+    EXPECT_EQ(ed().value("optSeg", 0), 1);
+    const qint32 ninth = table(9, 1);
+    type(0, "17");
+    press(ed(), "cmdChangeLimits");
+    EXPECT_EQ(table(1, 1), 17);
+    EXPECT_EQ(table(9, 1), ninth);
 }
 
 } // namespace
