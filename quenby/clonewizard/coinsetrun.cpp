@@ -43,8 +43,6 @@ constexpr int OpenLog = 551;
 constexpr int NoticeFirst = 560;
 } // namespace id
 
-constexpr int kIdlePauseMs = 1000;
-
 // The controls a run leaves alone while it gathers; Cancel Operation alone answers then.
 void lockChoices(plat::View& v, bool locked)
 {
@@ -269,8 +267,8 @@ bool CoinsetRun::marsPromLine(const MarsPromLine& m)
         w_.wizards.fillChannelLists();
         if (!c.job.userAbort)
             log({logPromRow(m), logEmptyRow()});
-        if (c.job.mechModel == u"MS1000" || c.job.mechModel == u"MS1400")
-            c.link.delayMs(kIdlePauseMs);
+        if (c.entry().mars.idlePauseMs > 0)
+            c.link.delayMs(c.entry().mars.idlePauseMs);
         // Values left from an earlier answer must not pass for this mech's.
         LinkState& st = c.link.state();
         st.idleValues = {};

@@ -122,7 +122,8 @@ bool MeasureFrame::CoinInitialise(int mode)
                 c.stats.stats.limitSource[std::size_t(L)] = limitsrc::TwoSd;
             showLimitSources();
             w_.wizards.fillChannelLists();
-            const bool me181 = c.mars() && c.job.mechModel == u"ME181";
+            // The ME181 keeps coin values in its PROM: the value box is offered.
+            const bool me181 = c.mars() && c.entry().mars.coinValuesInImage;
             v.setVisible(QStringLiteral("lblValue1"), me181);
             v.setVisible(QStringLiteral("txtValue1"), me181);
             if (me181) {

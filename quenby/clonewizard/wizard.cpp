@@ -28,8 +28,6 @@ constexpr int CancelOperation = 472;
 } // namespace id
 
 constexpr int kWizardCoins = 20;
-constexpr int kIdlePauseMs = 1000;
-
 } // namespace
 
 void Wizards::trap(int textId, const std::function<void()>& fn) { w_.ctx.trap(textId, fn); }
@@ -280,8 +278,8 @@ void Wizards::runWizard(int mode)
             nriSettings(mode, n);
 
         if (c.mars() && c.measure.logEnabled) {
-            if (c.job.mechModel == u"MS1000" || c.job.mechModel == u"MS1400")
-                c.link.delayMs(kIdlePauseMs);
+            if (c.entry().mars.idlePauseMs > 0)
+                c.link.delayMs(c.entry().mars.idlePauseMs);
             LinkState& st = c.link.state();
             c.link.sendAndWait("Y");
             w_.run.log({logIdlesRow({st.idleValues[0], st.idleValues[1], st.idleValues[2]})});

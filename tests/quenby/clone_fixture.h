@@ -7,17 +7,35 @@
 #include "quenby/clonewizard/clonewizard.h"
 #include "quenby/clonewizard/frmcoinmeasure1.h"
 #include "quenby/memutils/frmprom.h"
+#include "sim/marssocket.h"
 #include "tests/quenby/valtest_fixture.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 
 namespace quenby_tests {
 
 using Reading = QList<int>;
 using Readings = std::vector<Reading>;
+
+// Readings start..start+n-1 of a record: each parameter's base plus a small wobble (the rule
+// clone_vectors.py's around() follows).
+inline Readings around(const Reading& base, int n, int start = 0)
+{
+    static const int wobble[11] = {0, 3, -2, 5, -4, 1, -1, 2, -3, 4, -5};
+    Readings out;
+    for (int i = start; i < start + n; ++i) {
+        Reading r;
+        for (int p = 0; p < base.size(); ++p)
+            r << base[p] + wobble[(3 * i + 5 * p) % 11];
+        out.push_back(r);
+    }
+    return out;
+}
 
 struct CloneTest : ValtestTest {
     static constexpr plat::Millis kDropGapMs = 1500;
@@ -97,6 +115,28 @@ struct CloneTest : ValtestTest {
         return out;
     }
     int boxesShown() const { return int(ts.dialogs->boxes().size()); }
+
+    // A Mars measurement window, the PROM size and segments chosen as a user would.
+    sim::MarsSocket* socket = nullptr;
+    void openMars(const QString& model = "ME111", bool twoK = false, std::initializer_list<int> ticked = {})
+    {
+        openMeasure(model, "cmbMarsMech", "cmdMars");
+        socket = &mech<sim::MarsSocket>();
+        if (twoK)
+            w().get<QRadioButton>("Opt2K")->click();
+        for (int s : ticked)
+            w().get<QCheckBox>("chkSeg", s)->click();
+    }
+    // Edit Limits on it: the old PROM copied (it sits in the socket) and taken out at the prompt.
+    void editMars()
+    {
+        press(w(), "cmdSpecialUtilities");
+        answer(plat::mb::OK, "Insert Old PROM to COPY");
+        answerAfter(plat::mb::OK, [this] { socket->remove(); }, "Remove OLD PROM from Socket");
+        press(w(), "cmdEdit");
+        ASSERT_TRUE(editorShown());
+        clearSent();
+    }
 };
 
 } // namespace quenby_tests

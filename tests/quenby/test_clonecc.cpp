@@ -9,18 +9,6 @@ namespace {
 
 using namespace quenby_tests;
 
-Readings around(const Reading& base, int n, int start = 0)
-{
-    static const int wobble[11] = {0, 3, -2, 5, -4, 1, -1, 2, -3, 4, -5};
-    Readings out;
-    for (int i = start; i < start + n; ++i) {
-        Reading r;
-        for (int p = 0; p < base.size(); ++p)
-            r << base[p] + wobble[(3 * i + 5 * p) % 11];
-        out.push_back(r);
-    }
-    return out;
-}
 Reading ccBase(int c, int params)
 {
     return Reading{60 + 10 * c, 80 + 8 * c, 100 + 6 * c, 120 + 4 * c, 40 + 5 * c}.mid(0, params);

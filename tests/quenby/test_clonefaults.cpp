@@ -15,23 +15,6 @@ using sim::MarsProm;
 using sim::When;
 
 struct FaultTest : CloneTest {
-    sim::MarsSocket* socket = nullptr;
-    void openMars()
-    {
-        openMeasure("ME111", "cmbMarsMech", "cmdMars");
-        socket = &mech<sim::MarsSocket>();
-    }
-    void editMars(bool copyPrompts = true)
-    {
-        press(w(), "cmdSpecialUtilities");
-        if (copyPrompts) {
-            answer(plat::mb::OK, "Insert Old PROM to COPY");
-            answerAfter(plat::mb::OK, [this] { socket->remove(); }, "Remove OLD PROM from Socket");
-        }
-        press(w(), "cmdEdit");
-        ASSERT_TRUE(editorShown());
-        clearSent();
-    }
     void burnBlank(const QString& verdict)
     {
         answerAfter(plat::mb::OK, [this] { socket->insert(MarsProm::blank(256)); }, "Insert 1K Bipolar PROM");

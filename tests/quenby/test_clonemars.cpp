@@ -10,18 +10,6 @@ namespace {
 using namespace quenby_tests;
 
 // Reading i of a record: each parameter's base plus a small wobble (clone_vectors.py's around()).
-Readings around(const Reading& base, int n, int start = 0)
-{
-    static const int wobble[11] = {0, 3, -2, 5, -4, 1, -1, 2, -3, 4, -5};
-    Readings out;
-    for (int i = start; i < start + n; ++i) {
-        Reading r;
-        for (int p = 0; p < base.size(); ++p)
-            r << base[p] + wobble[(3 * i + 5 * p) % 11];
-        out.push_back(r);
-    }
-    return out;
-}
 
 QString nibbles(const std::vector<quint8>& image, int first, int count)
 {
@@ -32,13 +20,7 @@ QString nibbles(const std::vector<quint8>& image, int first, int count)
 }
 
 struct MarsClone : CloneTest {
-    sim::MarsSocket* socket = nullptr;
-
-    void open(const QString& model = "ME111")
-    {
-        openMeasure(model, "cmbMarsMech", "cmdMars");
-        socket = &mech<sim::MarsSocket>();
-    }
+    void open(const QString& model = "ME111") { openMars(model); }
     // Every record of ME111.cst gathered; F1 has a flier and one coin is dropped again.
     void gatherMe111()
     {

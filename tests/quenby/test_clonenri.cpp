@@ -9,18 +9,6 @@ namespace {
 
 using namespace quenby_tests;
 
-Readings around(const Reading& base, int n)
-{
-    static const int wobble[11] = {0, 3, -2, 5, -4, 1, -1, 2, -3, 4, -5};
-    Readings out;
-    for (int i = 0; i < n; ++i) {
-        Reading r;
-        for (int p = 0; p < base.size(); ++p)
-            r << base[p] + wobble[(3 * i + 5 * p) % 11];
-        out.push_back(r);
-    }
-    return out;
-}
 Reading nriBase(int c, int params)
 {
     return Reading{60 + 10 * c, 80 + 8 * c, 100 + 6 * c, 120 + 4 * c, 140 + 5 * c, 160 + 3 * c}.mid(0, params);

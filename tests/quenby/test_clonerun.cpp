@@ -23,12 +23,6 @@ const Readings kThree = {{1000, 1500, 2000}, {1002, 1501, 2003}, {999, 1499, 199
 const QString kFixedCd = "CD,%1,%2,3,F,%3,F,%4,10,F,1500,F,1600,10,F,2000,F,2100,10";
 
 struct RunTest : CloneTest {
-    sim::MarsSocket* socket = nullptr;
-    void openMars()
-    {
-        openMeasure("ME111", "cmbMarsMech", "cmdMars");
-        socket = &mech<sim::MarsSocket>();
-    }
     qint32 table(int coin, int column) { return p->memory.coins.coinLimitTable(coin, column); }
     std::vector<qint32> window(int coin)
     {
@@ -181,6 +175,21 @@ TEST_F(RunTest, IdleOnItsLimitPassesAndOneAboveFailsBeforeTheFirstRecord)
     EXPECT_FALSE(editorShown());
     EXPECT_TRUE(sent().endsWith("YW")) << "no record after the idles";
     EXPECT_EQ(w().text("cmdBack"), "Back to Main Window");
+}
+
+TEST_F(RunTest, AnMs1400SettlesASecondBeforeItsIdlesAreAskedFor)
+{
+    openMars("MS1400");
+    writeCoinSet("t.cst", "\"Mars.MS1400\",\"t\",\"T\",\"1\"\r\n\"1K\",1,0,0,0,400,700,900,1200,1800,2300\r\n" +
+                              plat::toCp1252(kFixedCd.arg("Coin", "A1").arg(1000).arg(1100)) + "\r\n");
+    answerFile(coinSet("t.cst"));
+    answer(plat::mb::Cancel, "Press YES");
+    complete(false);
+    press(w(), "cmdOpenCoinset");
+    const plat::Millis pause = sentAt("Y").at(0) - sentAt("I").at(0);
+    EXPECT_GE(pause, 980);
+    EXPECT_LT(pause, 1100);
+    EXPECT_EQ(p->memory.promSize, 0);
 }
 
 TEST_F(RunTest, AnUnansweredIdleRequestFailsTheCheck)

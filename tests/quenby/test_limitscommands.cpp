@@ -17,28 +17,6 @@ using namespace quenby_tests;
 using sim::MarsProm;
 
 struct EditorTest : CloneTest {
-    sim::MarsSocket* socket = nullptr;
-
-    // The Mars measurement window, the PROM size and segments chosen as a user would.
-    void openMars(const QString& model = "ME111", bool twoK = false, std::initializer_list<int> ticked = {})
-    {
-        openMeasure(model, "cmbMarsMech", "cmdMars");
-        socket = &mech<sim::MarsSocket>();
-        if (twoK)
-            w().get<QRadioButton>("Opt2K")->click();
-        for (int s : ticked)
-            w().get<QCheckBox>("chkSeg", s)->click();
-    }
-    // Edit Limits: the old PROM copied (it sits in the socket) and taken out at the prompt.
-    void editMars()
-    {
-        press(w(), "cmdSpecialUtilities");
-        answer(plat::mb::OK, "Insert Old PROM to COPY");
-        answerAfter(plat::mb::OK, [this] { socket->remove(); }, "Remove OLD PROM from Socket");
-        press(w(), "cmdEdit");
-        ASSERT_TRUE(editorShown());
-        clearSent();
-    }
     void editCc(const QString& model)
     {
         openMeasure(model, "cmbCCmech", "cmdCCprog");

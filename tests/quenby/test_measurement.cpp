@@ -376,22 +376,13 @@ struct RecordTest : MeasureTest {
         cm().runActive = true;
         p->measure.samplesLeft = coins;
     }
-    void gatherRecord(int coin)
-    {
-        p->measurement().startMeasurement(coin);
-        p->measuring = true;
-        while (p->measure.samplesLeft >= 1 && !p->userAbort)
-            ts.sched->pump();
-        p->measurement().stopMeasurement();
-        p->measuring = false;
-    }
 };
 
 TEST_F(RecordTest, CcFramesAreCountedOnceEachByTheStatistics)
 {
     beginRecord("CC", "C120", 3);
     coinsAt({{1000, {10, 20, 30}}, {2000, {12, 22, 32}}, {3000, {14, 24, 34}}, {8000, {99, 99, 99}}});
-    gatherRecord(1);
+    gather(1, 3);
     p->link.waitFor(8000);
     EXPECT_EQ(cm().stats.readingsTaken, 3) << "a coin after the logoff is not taken";
     EXPECT_EQ(p->measure.samplesLeft, 0);
@@ -403,7 +394,7 @@ TEST_F(RecordTest, NriSamplesAreCountedByTheirLoopAloneNotTwice)
 {
     beginRecord("NRI", "G18-3000", 3);
     coinsAt({{1000, {10, 20, 30, 40, 50, 60}}, {2000, {12, 22, 32, 42, 52, 62}}, {3000, {14, 24, 34, 44, 54, 64}}});
-    gatherRecord(1);
+    gather(1, 3);
     EXPECT_EQ(cm().stats.readingsTaken, 3) << "the statistics count nothing while the loop counts";
     EXPECT_EQ(p->measure.samplesLeft, 0);
     EXPECT_FLOAT_EQ(cm().stats.paramMean[6], 62.0f);
@@ -422,6 +413,6 @@ TEST_F(RecordTest, MarsLinesCountOnlyWhileARunIsUnderWay)
     EXPECT_EQ(p->measure.samplesLeft, 2) << "no run: the reading is shown, not counted";
     cm().runActive = true;
     coinsAt({{500, {1002, 1502, 2002}}, {1500, {1004, 1504, 2004}}});
-    gatherRecord(1);
+    gather(1, 2);
     EXPECT_EQ(cm().stats.readingsTaken, 3);
 }
