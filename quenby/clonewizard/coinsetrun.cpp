@@ -122,7 +122,7 @@ bool CoinsetRun::openLogFile()
 bool CoinsetRun::checkFile(const QString& path, CoinsetCheck& check)
 {
     CloneContext& c = w_.ctx;
-    check = readCoinsetFile(path, c.job.mechFamily);
+    check = readCoinsetFile(path, c.job.mechFamily, c.texts);
     if (check.outcome != CoinsetCheck::Outcome::Invalid)
         return true;
     c.message(coinsetVerdictText(check.verdict, c.texts), plat::mb::OKOnly | plat::mb::Exclamation,

@@ -522,3 +522,22 @@ TEST(CoinsetFile, EverySampleSetIsAcceptedForItsFamily)
         EXPECT_FALSE(c.records.empty()) << f.toStdString();
     }
 }
+
+TEST(CoinsetFile, VerdictsSpeakTheLanguageLoaded)
+{
+    TextTable german;
+    german.languageName = "Deutsch";
+    german.textTableLoaded = true;
+    for (int id : TextTable::builtInIds())
+        german.textTable[std::size_t(id)] = TextTable::builtInText(id);
+    german.textTable[566] = "Datei: ";
+    german.textTable[567] = "Zeile ";
+    german.textTable[568] = ", Feld ";
+    german.textTable[586] = "Toleranz von Parameter %1";
+    german.textTable[583] = "Eine Zahl fehlt.";
+    const QStringList lines = {"\"CC.C120\",\"t\",\"r\",\"v\"", "\"-\"", "CD,5p,Coin 01,15,3,0,3,0,x,3,0,3,0,10,3,0,3,0,10"};
+    const CoinsetCheck c = checkCoinset("set.cst", lines, "CC", german);
+    ASSERT_EQ(c.outcome, Outcome::Invalid);
+    EXPECT_EQ(coinsetVerdictText(c.verdict, german).toStdString(),
+              "Datei: set.cst\r\nZeile 3, Feld 9 (Toleranz von Parameter 1): \"x\"\r\nEine Zahl fehlt.");
+}
