@@ -285,4 +285,39 @@ TEST_F(EditorTest, ATransferShowsTheFirstPageSoChangeLimitsAppliesItToItsOwnCoin
     EXPECT_EQ(table(9, 1), ninth);
 }
 
+// Memory windows that are there: the editor's utilities button opens the family's data window.
+struct DataWindows : quenby::MemoryWindows {
+    quenby::Program* p = nullptr;
+    QStringList calls;
+    bool dataWindowsBuilt() const override { return true; }
+    bool openFromLimitsEditor() override
+    {
+        calls << (p->fromPromWindow ? "opened from the editor" : "opened");
+        return true;
+    }
+};
+
+TEST_F(EditorTest, UtilitiesOpenTheFamilysDataWindowOnceTheWindowsAreThere)
+{
+    start("C120");
+    auto windows = std::make_unique<DataWindows>();
+    DataWindows& dw = *windows;
+    dw.p = p.get();
+    p->setMemoryWindows(std::move(windows));
+    run("cmbCCmech", "C120", "cmdCCprog");
+    press(w(), "cmdSpecialUtilities");
+    press(w(), "cmdEdit");
+    ASSERT_TRUE(editorShown());
+    EXPECT_TRUE(ed().isEnabled("cmdPROMutilities"));
+    auto& cc = mech<sim::CcMech>();
+    const int reads = int(cc.addressesRead().size());
+    clearSent();
+    press(ed(), "cmdPROMutilities");
+    EXPECT_EQ(dw.calls, QStringList{"opened from the editor"});
+    EXPECT_TRUE(sent().startsWith("JJ")) << sent().left(4).toHex().constData();
+    EXPECT_EQ(int(cc.addressesRead().size()), reads + 128) << "the EEPROM read for its window";
+    EXPECT_FALSE(mainC().isEnabled("cmdCCprom"));
+    EXPECT_TRUE(editorShown());
+}
+
 } // namespace
