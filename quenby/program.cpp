@@ -1,6 +1,8 @@
 #include "quenby/program.h"
 
 #include "platform/gui/namedcontrols.h"
+#include "quenby/clonewizard/clonewizard.h"
+#include "quenby/clonewizard/frmcoinmeasure1.h"
 #include "quenby/link/frmopening.h"
 #include "quenby/memutils/frmprogramming.h"
 #include "quenby/memutils/frmprom.h"
@@ -53,6 +55,56 @@ private:
     Program& p_;
 };
 
+// The coin measurement window's operations: the statistics the program owns, and the window the
+// "Program Mech" launchers open.
+class ProgramCoinMeasure : public CoinMeasureWindow {
+public:
+    explicit ProgramCoinMeasure(Program& p) : p_(p) {}
+    void loadMeasurement(const QString& line) override { p_.coinStats().loadMeasurement(line); }
+    void updateStats(int mode) override { p_.coinStats().updateStats(mode); }
+    void setDuplicateCheck(const QString& caption) override
+    {
+        plat::View& v = p_.coinMeasureForm().controls();
+        v.setText(QStringLiteral("chkduplicate"), caption);
+        v.setVisible(QStringLiteral("chkduplicate"), true);
+        v.setValue(QStringLiteral("chkduplicate"), 0);
+    }
+    bool CoinInitialise(int mode) override
+    {
+        p_.coinMeasureForm();
+        return p_.clone().frame.CoinInitialise(mode);
+    }
+
+private:
+    Program& p_;
+};
+
+// The windows the cloning road drives.
+class ProgramCloneWindows : public CloneWindows {
+public:
+    explicit ProgramCloneWindows(Program& p) : p_(p) {}
+    plat::View& measureView() override { return p_.coinMeasureForm().controls(); }
+    void layOutMeasureWindow(const MeasureLayout& layout) override { p_.coinMeasureForm().layOut(layout); }
+    void centreMeasureWindow() override { p_.coinMeasureForm().centre(); }
+    void layOutWizardPanel(const WizardPanel& panel) override { p_.coinMeasureForm().layOutWizardPanel(panel); }
+    void unloadMeasureWindow() override { p_.unloadCoinMeasure(); }
+    plat::View& mainView() override { return p_.mainForm().controls(); }
+    void showMain(bool visible) override { p_.mainForm().setVisible(visible); }
+    void setupMainForm() override { p_.mainForm().setupMainForm(); }
+    LimitsEditor& limitsEditor() override { return p_.promForm(); }
+    void unloadLimitsEditor() override { p_.unloadProm(); }
+    void openValidatorTestFromEditor() override
+    {
+        openValidatorTest(p_, 1);
+        p_.valtestForm().show();
+    }
+    plat::View& valtestView() override { return p_.valtestForm().controls(); }
+    MemoryWindows& memoryWindows() override { return p_.memoryWindows(); }
+
+private:
+    Program& p_;
+};
+
 } // namespace
 
 Program::Program(plat::Services services)
@@ -71,11 +123,13 @@ Program::Program(plat::Services services)
     programming_ = addWindow<frmProgramming>(QStringLiteral("frmProgramming"));
     prom_ = addWindow<frmPROM>(QStringLiteral("frmPROM"));
     valtest_ = addWindow<frmValtest>(QStringLiteral("frmValtest"));
+    coinMeasure_ = addWindow<frmCoinMeasure1>(QStringLiteral("frmCoinMeasure1"));
     coinStats_ = std::make_unique<CoinMeasure>(CoinMeasure::Context{
         svc, texts, errors, *this, params, measure, [this] {
             return ReadingRanges{{rangeLow1, rangeLow2, rangeLow3}, {rangeHigh1, rangeHigh2, rangeHigh3}};
         }});
-    coinWindow_ = coinStats_.get();
+    coinDefault_ = std::make_unique<ProgramCoinMeasure>(*this);
+    coinWindow_ = coinDefault_.get();
     memoryWindows_ = std::make_unique<ProgramMemoryWindows>(*this);
     progress_ = std::make_unique<ProgrammingWindow>(*programming_);
     mech_ = std::make_unique<MechFamilies>(link, check, svc, texts, errors, *this, params, memory, *progress_,
@@ -86,6 +140,12 @@ Program::Program(plat::Services services)
     measurement_->setHooks({[this] { mainForm().Timer3.setEnabled(true); },
                             [this](bool reject) { mainForm().makeSound(reject); }});
     measurement_->setWindow(*coinWindow_);
+    cloneWindows_ = std::make_unique<ProgramCloneWindows>(*this);
+    cloneContext_ = std::make_unique<CloneContext>(CloneContext{svc, texts, errors, *this, params, link, mech_->ctx,
+                                                                *measurement_, measure, memory, limits, *coinStats_,
+                                                                *cloneWindows_, fromPromWindow,
+                                                                [this] { return programFolder(); }});
+    clone_ = std::make_unique<CloneWizard>(*cloneContext_);
     setParsers(std::make_unique<ProgramParsers>(*this, mech_->makeParsers()));
     setLogons(mech_->makeLogons());
     setJobs(makeMainMenuJobs(*this));
@@ -105,6 +165,8 @@ Program::Program(plat::Services services)
             f->hide();
         if (auto* f = valtest_->ifLoaded())
             f->hide();
+        if (auto* f = coinMeasure_->ifLoaded())
+            f->hide();
         if (auto* f = main_->ifLoaded()) {
             f->stopTimers();
             f->hide();
@@ -115,6 +177,8 @@ Program::Program(plat::Services services)
 Program::~Program()
 {
     alive_.reset();
+    coinStats_->setPanel(nullptr);
+    coinMeasure_.reset();
     prom_.reset();
     valtest_.reset();
     programming_.reset();
@@ -155,7 +219,7 @@ void Program::setParsers(std::unique_ptr<LinkParsers> p)
 void Program::setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w)
 {
     coinStandIn_ = std::move(w);
-    coinWindow_ = coinStandIn_ ? coinStandIn_.get() : coinStats_.get();
+    coinWindow_ = coinStandIn_ ? coinStandIn_.get() : coinDefault_.get();
     measurement_->setWindow(*coinWindow_);
 }
 
@@ -177,6 +241,24 @@ void Program::unloadProm() { prom_->unload(); }
 frmValtest& Program::valtestForm() { return valtest_->get(); }
 frmValtest* Program::valtestIfLoaded() const { return valtest_->ifLoaded(); }
 void Program::unloadValtest() { valtest_->unload(); }
+
+frmCoinMeasure1& Program::coinMeasureForm()
+{
+    frmCoinMeasure1& f = coinMeasure_->get();
+    if (!f.formLoaded) {
+        f.formLoaded = true;
+        // The statistics show in this window's panel from now until it is unloaded.
+        coinStats_->setPanel(&f.controls());
+        clone_->frame.Form_Load();
+    }
+    return f;
+}
+frmCoinMeasure1* Program::coinMeasureIfLoaded() const { return coinMeasure_->ifLoaded(); }
+void Program::unloadCoinMeasure()
+{
+    coinStats_->setPanel(nullptr);
+    coinMeasure_->unload();
+}
 
 std::map<QString, plat::ControlNames> Program::windowControls()
 {

@@ -7,6 +7,7 @@
 #include "platform/jobguard.h"
 #include "platform/services.h"
 #include "platform/view.h"
+#include "quenby/clonewizard/clonecontext.h"
 #include "quenby/clonewizard/coinmeasure.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/link/boxlink.h"
@@ -31,6 +32,9 @@ class NamedControls;
 
 namespace quenby {
 
+class CloneWindows;
+class CloneWizard;
+class frmCoinMeasure1;
 class frmMain;
 class frmOpening;
 class frmProgramming;
@@ -68,8 +72,8 @@ public:
     void setJobs(std::unique_ptr<MenuJobs> j) { jobs_ = std::move(j); }
     MenuJobs& jobs() { return *jobs_; }
     // The coin measurement window's operations as the launchers, the line dispatcher and the
-    // measurement reach them. By default the program's own statistics (coinStats()); a test may
-    // put a stand-in in their place.
+    // measurement reach them. By default the program's own statistics (coinStats()) and window;
+    // a test may put a stand-in in their place.
     void setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w);
     CoinMeasureWindow& coinMeasure() { return *coinWindow_; }
     // The coin measurement window's statistics: "M" lines, samples, limits, fliers.
@@ -115,6 +119,13 @@ public:
     frmValtest& valtestForm();
     frmValtest* valtestIfLoaded() const;
     void unloadValtest();
+    // The coin measurement window; its first use runs its Form_Load.
+    frmCoinMeasure1& coinMeasureForm();
+    frmCoinMeasure1* coinMeasureIfLoaded() const;
+    void unloadCoinMeasure();
+
+    // The logic of the coin measurement window and the limits editor's commands.
+    CloneWizard& clone() { return *clone_; }
 
     // The mech families: command layers, logons, and the context their jobs run in. A job takes
     // its family with mech().forJob() once it has set mechFamily and mechModel.
@@ -139,6 +150,7 @@ private:
     std::unique_ptr<MechLogons> logons_ = std::make_unique<MechLogons>();
     std::unique_ptr<MenuJobs> jobs_ = std::make_unique<MenuJobs>();
     std::unique_ptr<CoinMeasure> coinStats_;
+    std::unique_ptr<CoinMeasureWindow> coinDefault_;
     std::unique_ptr<CoinMeasureWindow> coinStandIn_;
     CoinMeasureWindow* coinWindow_ = nullptr;
     std::unique_ptr<MemoryWindows> memoryWindows_;
@@ -150,9 +162,13 @@ private:
     std::unique_ptr<plat::FormSlot<frmProgramming>> programming_;
     std::unique_ptr<plat::FormSlot<frmPROM>> prom_;
     std::unique_ptr<plat::FormSlot<frmValtest>> valtest_;
+    std::unique_ptr<plat::FormSlot<frmCoinMeasure1>> coinMeasure_;
     std::unique_ptr<plat::ProgressSink> progress_;
     std::unique_ptr<MechFamilies> mech_;
     std::unique_ptr<Measurement> measurement_;
+    std::unique_ptr<CloneWindows> cloneWindows_;
+    std::unique_ptr<CloneContext> cloneContext_;
+    std::unique_ptr<CloneWizard> clone_;
 };
 
 } // namespace quenby

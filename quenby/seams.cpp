@@ -82,6 +82,21 @@ bool MemoryWindows::openNriData()
     plat::notBuiltYet(QStringLiteral("frmNRIdata.setup"));
     return false;
 }
+bool MemoryWindows::openFromLimitsEditor()
+{
+    plat::notBuiltYet(QStringLiteral("frmPROM.cmdPROMutilities_Click"));
+    return false;
+}
+bool MemoryWindows::eeProgramme()
+{
+    plat::notBuiltYet(QStringLiteral("frmEEPROMdata.eeProgramme"));
+    return false;
+}
+bool MemoryWindows::NRIprogramme()
+{
+    plat::notBuiltYet(QStringLiteral("frmNRIdata.NRIprogramme"));
+    return false;
+}
 // The limits editor not being built, it is never loaded: nothing to enable or show.
 void MemoryWindows::enablePromValtest() {}
 void MemoryWindows::showPromWindow() {}
