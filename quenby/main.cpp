@@ -3,13 +3,18 @@
 // With the simulated box, QUENBY_SIMULATED_MECH names the model of the mech plugged into it
 // ("ME111", "C120", "Sentinel", "G13-6000", ...; none when unset), through which the box drops a
 // coin every few seconds while it reports or samples; QUENBY_SIMULATED_COINS=0 keeps them back.
-// QUENBY_DEMO_STEPS (control names separated by commas, such as "cmdValtest,cmdBack") presses
-// those buttons and option buttons of the main window and the validator test one after another
+// QUENBY_DEMO_STEPS (control names separated by commas, such as "cmdValtest,cmdBack" or
+// "cmdMars,cmdOpenCoinset,cmdProgPROM") presses those buttons and option buttons of the window in
+// front (main window, coin measurement window, limits editor, validator test) one after another
 // for a demo run without a user, the simulated mech's model chosen on its family's tab first;
 // each once the program has been idle a moment, and every message box is answered with its
-// default button after it has been shown for a while.
+// default button after it has been shown for a while. A coin set run then opens the sample set of
+// the simulated mech's model, and with the simulated box the PROMs are swapped in its socket at
+// the program's prompts.
 
 #include "platform/gui/realservices.h"
+#include "quenby/clonewizard/frmcoinmeasure1.h"
+#include "quenby/memutils/frmprom.h"
 #include "quenby/program.h"
 #include "quenby/shell/frmmain.h"
 #include "quenby/shell/frmvaltest.h"
@@ -60,14 +65,39 @@ private:
         chosen_ = true;
     }
 
+    // The button of that name in the window in front: the limits editor, the coin measurement
+    // window, the validator test, then the main window.
     QAbstractButton* button(const QString& name)
     {
-        plat::NamedControls& main = program_.mainForm().controls();
-        if (main.has(name))
-            return qobject_cast<QAbstractButton*>(main.widget(name));
-        if (quenby::frmValtest* w = program_.valtestIfLoaded(); w && w->controls().has(name))
-            return qobject_cast<QAbstractButton*>(w->controls().widget(name));
-        return nullptr;
+        std::vector<QWidget*> windows;
+        if (quenby::frmPROM* w = program_.promIfLoaded())
+            windows.push_back(w);
+        if (quenby::frmCoinMeasure1* w = program_.coinMeasureIfLoaded())
+            windows.push_back(w);
+        if (quenby::frmValtest* w = program_.valtestIfLoaded())
+            windows.push_back(w);
+        windows.push_back(&program_.mainForm());
+        QAbstractButton* hidden = nullptr;
+        for (QWidget* w : windows) {
+            const plat::NamedControls& c = controlsOf(w);
+            if (!c.has(name))
+                continue;
+            auto* b = qobject_cast<QAbstractButton*>(c.widget(name));
+            if (b && w->isVisible())
+                return b;
+            hidden = hidden ? hidden : b;
+        }
+        return hidden;
+    }
+    const plat::NamedControls& controlsOf(QWidget* w)
+    {
+        if (auto* f = dynamic_cast<quenby::frmPROM*>(w))
+            return f->controls();
+        if (auto* f = dynamic_cast<quenby::frmCoinMeasure1*>(w))
+            return f->controls();
+        if (auto* f = dynamic_cast<quenby::frmValtest*>(w))
+            return f->controls();
+        return program_.mainForm().controls();
     }
 
     void tick()
@@ -88,12 +118,15 @@ private:
             }
             return;
         }
-        if (program_.guard.jobRunning() || !program_.mainForm().isVisible()) {
+        if (program_.guard.jobRunning()) {
             quiet_.restart();
             return;
         }
-        if (!chosen_)
+        if (!chosen_) {
+            if (!program_.mainForm().isVisible())
+                return;
             chooseModel();
+        }
         if (steps_.isEmpty() || !quiet_.hasExpired(kPauseMs))
             return;
         QAbstractButton* b = button(steps_.first());
@@ -130,6 +163,7 @@ int main(int argc, char** argv)
     const QByteArray simulated = qgetenv("QUENBY_SIMULATED_BOX");
     sim::QuenbyBox box;
     std::unique_ptr<sim::QuenbyDemoCoins> coins;
+    std::unique_ptr<sim::QuenbyDemoHands> hands;
     plat::Services services;
     const QString model = QString::fromLocal8Bit(qgetenv("QUENBY_SIMULATED_MECH"));
     if (!simulated.isEmpty() && simulated != "0") {
@@ -147,6 +181,8 @@ int main(int argc, char** argv)
             coins->start();
         }
         services = real.services([&] { return std::make_unique<sim::SimPort>(real.sched, box); });
+        hands = std::make_unique<sim::QuenbyDemoHands>(*services.dialogs, box, !qEnvironmentVariable("QUENBY_DEMO_STEPS").isEmpty());
+        services.dialogs = hands.get();
     } else {
         services = real.services();
     }

@@ -1,6 +1,8 @@
 #include "quenby/program.h"
 
 #include "platform/gui/namedcontrols.h"
+#include "quenby/clonewizard/clonewizard.h"
+#include "quenby/clonewizard/frmcoinmeasure1.h"
 #include "quenby/link/frmopening.h"
 #include "quenby/memutils/frmeepromdata.h"
 #include "quenby/memutils/frmnridata.h"
@@ -62,9 +64,10 @@ public:
         showInFront(p_.nriDataForm());
         return true;
     }
+    bool dataWindowsBuilt() const override { return true; }
     bool openFromLimitsEditor() override;
     bool eeProgramme() override { return quenby::eeProgramme(*p_.mech().forJob()); }
-    bool NRIprogramme() override { return quenby::NRIprogramme(*p_.mech().forJob(), p_.dataWindows, true); }
+    bool NRIprogramme() override { return quenby::NRIprogramme(*p_.mech().forJob(), true); }
 
     // The limits editor, which a validator test opened from it returns to.
     void enablePromValtest() override
@@ -97,31 +100,24 @@ private:
 
 bool ProgramMemoryWindows::openFromLimitsEditor()
 {
+    // The editor has sent its "J"s, read the mech where the family needs it and locked the menu's
+    // button: the family's window, set up as opened from the editor.
     const QString family = p_.mechFamily;
     if (family != u"CC" && family != u"NRI" && family != u"Mars")
         return false;
-    plat::View& mainView = p_.mainForm().controls();
-    step([&] { p_.link.sendJ(); });
-    p_.fromPromWindow = true;
     // The data window's programming replaces progImage; the editor gets its own back on Close.
     if (!p_.dataWindows.editorImage)
         p_.dataWindows.editorImage = p_.memory.images.progImage;
-    step([&] { p_.link.sendJ(); });
     if (family == u"CC") {
-        step([&] { p_.mech().forJob()->read(); });
-        step([&] { mainView.setEnabled(QStringLiteral("cmdCCprom"), false); });
         step([&] { p_.eepromDataForm().setup(); });
         step([&] { p_.eepromDataForm().show(); });
     } else if (family == u"NRI") {
-        step([&] { p_.dataWindows.nriRead(p_.mech().forJob()->read()); });
-        step([&] { mainView.setEnabled(QStringLiteral("cmdNRIprom"), false); });
         step([&] { p_.nriDataForm().setup(); });
         step([&] { p_.nriDataForm().show(); });
     } else {
-        step([&] { mainView.setEnabled(QStringLiteral("cmdPROMutilities"), false); });
         step([&] { p_.promDataForm().setup(1); });
         step([&] { p_.promDataForm().show(); });
-        // The report of the image last read: nothing is read here.
+        // The report of the image last read: nothing is read for it.
         step([&] { p_.promDataForm().redraw(); });
     }
     return true;
@@ -136,6 +132,56 @@ public:
     {
         p_.promDataForm().setPanes(read, toProgram);
     }
+
+private:
+    Program& p_;
+};
+
+// The coin measurement window's operations: the statistics the program owns, and the window the
+// "Program Mech" launchers open.
+class ProgramCoinMeasure : public CoinMeasureWindow {
+public:
+    explicit ProgramCoinMeasure(Program& p) : p_(p) {}
+    void loadMeasurement(const QString& line) override { p_.coinStats().loadMeasurement(line); }
+    void updateStats(int mode) override { p_.coinStats().updateStats(mode); }
+    void setDuplicateCheck(const QString& caption) override
+    {
+        plat::View& v = p_.coinMeasureForm().controls();
+        v.setText(QStringLiteral("chkduplicate"), caption);
+        v.setVisible(QStringLiteral("chkduplicate"), true);
+        v.setValue(QStringLiteral("chkduplicate"), 0);
+    }
+    bool CoinInitialise(int mode) override
+    {
+        p_.coinMeasureForm();
+        return p_.clone().frame.CoinInitialise(mode);
+    }
+
+private:
+    Program& p_;
+};
+
+// The windows the cloning road drives.
+class ProgramCloneWindows : public CloneWindows {
+public:
+    explicit ProgramCloneWindows(Program& p) : p_(p) {}
+    plat::View& measureView() override { return p_.coinMeasureForm().controls(); }
+    void layOutMeasureWindow(const MeasureLayout& layout) override { p_.coinMeasureForm().layOut(layout); }
+    void centreMeasureWindow() override { p_.coinMeasureForm().centre(); }
+    void layOutWizardPanel(const WizardPanel& panel) override { p_.coinMeasureForm().layOutWizardPanel(panel); }
+    void unloadMeasureWindow() override { p_.unloadCoinMeasure(); }
+    plat::View& mainView() override { return p_.mainForm().controls(); }
+    void showMain(bool visible) override { p_.mainForm().setVisible(visible); }
+    void setupMainForm() override { p_.mainForm().setupMainForm(); }
+    LimitsEditor& limitsEditor() override { return p_.promForm(); }
+    void unloadLimitsEditor() override { p_.unloadProm(); }
+    void openValidatorTestFromEditor() override
+    {
+        openValidatorTest(p_, 1);
+        p_.valtestForm().show();
+    }
+    plat::View& valtestView() override { return p_.valtestForm().controls(); }
+    MemoryWindows& memoryWindows() override { return p_.memoryWindows(); }
 
 private:
     Program& p_;
@@ -162,11 +208,13 @@ Program::Program(plat::Services services)
     promData_ = addWindow<frmPROMdata>(QStringLiteral("frmPROMdata"));
     eepromData_ = addWindow<frmEEPROMdata>(QStringLiteral("frmEEPROMdata"));
     nriData_ = addWindow<frmNRIdata>(QStringLiteral("frmNRIdata"));
+    coinMeasure_ = addWindow<frmCoinMeasure1>(QStringLiteral("frmCoinMeasure1"));
     coinStats_ = std::make_unique<CoinMeasure>(CoinMeasure::Context{
         svc, texts, errors, *this, params, measure, [this] {
             return ReadingRanges{{rangeLow1, rangeLow2, rangeLow3}, {rangeHigh1, rangeHigh2, rangeHigh3}};
         }});
-    coinWindow_ = coinStats_.get();
+    coinDefault_ = std::make_unique<ProgramCoinMeasure>(*this);
+    coinWindow_ = coinDefault_.get();
     memoryWindows_ = std::make_unique<ProgramMemoryWindows>(*this);
     promDataView_ = std::make_unique<ProgramPromDataView>(*this);
     progress_ = std::make_unique<ProgrammingWindow>(*programming_);
@@ -178,6 +226,12 @@ Program::Program(plat::Services services)
     measurement_->setHooks({[this] { mainForm().Timer3.setEnabled(true); },
                             [this](bool reject) { mainForm().makeSound(reject); }});
     measurement_->setWindow(*coinWindow_);
+    cloneWindows_ = std::make_unique<ProgramCloneWindows>(*this);
+    cloneContext_ = std::make_unique<CloneContext>(CloneContext{svc, texts, errors, *this, params, link, mech_->ctx,
+                                                                *measurement_, measure, memory, limits, *coinStats_,
+                                                                *cloneWindows_, fromPromWindow,
+                                                                [this] { return programFolder(); }});
+    clone_ = std::make_unique<CloneWizard>(*cloneContext_);
     setParsers(std::make_unique<ProgramParsers>(*this, mech_->makeParsers()));
     setLogons(mech_->makeLogons());
     setJobs(makeMainMenuJobs(*this));
@@ -203,6 +257,8 @@ Program::Program(plat::Services services)
             f->hide();
         if (auto* f = nriData_->ifLoaded())
             f->hide();
+        if (auto* f = coinMeasure_->ifLoaded())
+            f->hide();
         if (auto* f = main_->ifLoaded()) {
             f->stopTimers();
             f->hide();
@@ -216,6 +272,8 @@ Program::~Program()
     nriData_.reset();
     eepromData_.reset();
     promData_.reset();
+    coinStats_->setPanel(nullptr);
+    coinMeasure_.reset();
     prom_.reset();
     valtest_.reset();
     programming_.reset();
@@ -256,7 +314,7 @@ void Program::setParsers(std::unique_ptr<LinkParsers> p)
 void Program::setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w)
 {
     coinStandIn_ = std::move(w);
-    coinWindow_ = coinStandIn_ ? coinStandIn_.get() : coinStats_.get();
+    coinWindow_ = coinStandIn_ ? coinStandIn_.get() : coinDefault_.get();
     measurement_->setWindow(*coinWindow_);
 }
 
@@ -312,6 +370,24 @@ void Program::leaveDataWindow(int textId, bool setupMain)
         memory.images.progImage = *dataWindows.editorImage;
     dataWindows.editorImage.reset();
     step([&] { link.sendW(); });
+}
+
+frmCoinMeasure1& Program::coinMeasureForm()
+{
+    frmCoinMeasure1& f = coinMeasure_->get();
+    if (!f.formLoaded) {
+        f.formLoaded = true;
+        // The statistics show in this window's panel from now until it is unloaded.
+        coinStats_->setPanel(&f.controls());
+        clone_->frame.Form_Load();
+    }
+    return f;
+}
+frmCoinMeasure1* Program::coinMeasureIfLoaded() const { return coinMeasure_->ifLoaded(); }
+void Program::unloadCoinMeasure()
+{
+    coinStats_->setPanel(nullptr);
+    coinMeasure_->unload();
 }
 
 std::map<QString, plat::ControlNames> Program::windowControls()

@@ -7,6 +7,7 @@
 #include "platform/jobguard.h"
 #include "platform/services.h"
 #include "platform/view.h"
+#include "quenby/clonewizard/clonecontext.h"
 #include "quenby/clonewizard/coinmeasure.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/link/boxlink.h"
@@ -33,6 +34,9 @@ class NamedControls;
 namespace quenby {
 
 class frmEEPROMdata;
+class CloneWindows;
+class CloneWizard;
+class frmCoinMeasure1;
 class frmMain;
 class frmNRIdata;
 class frmOpening;
@@ -72,8 +76,8 @@ public:
     void setJobs(std::unique_ptr<MenuJobs> j) { jobs_ = std::move(j); }
     MenuJobs& jobs() { return *jobs_; }
     // The coin measurement window's operations as the launchers, the line dispatcher and the
-    // measurement reach them. By default the program's own statistics (coinStats()); a test may
-    // put a stand-in in their place.
+    // measurement reach them. By default the program's own statistics (coinStats()) and window;
+    // a test may put a stand-in in their place.
     void setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w);
     CoinMeasureWindow& coinMeasure() { return *coinWindow_; }
     // The coin measurement window's statistics: "M" lines, samples, limits, fliers.
@@ -134,6 +138,13 @@ public:
     // limits editor or the main window in front again, the editor's image given back, "W".
     // Errors are reported under textId.
     void leaveDataWindow(int textId, bool setupMain);
+    // The coin measurement window; its first use runs its Form_Load.
+    frmCoinMeasure1& coinMeasureForm();
+    frmCoinMeasure1* coinMeasureIfLoaded() const;
+    void unloadCoinMeasure();
+
+    // The logic of the coin measurement window and the limits editor's commands.
+    CloneWizard& clone() { return *clone_; }
 
     // The mech families: command layers, logons, and the context their jobs run in. A job takes
     // its family with mech().forJob() once it has set mechFamily and mechModel.
@@ -158,6 +169,7 @@ private:
     std::unique_ptr<MechLogons> logons_ = std::make_unique<MechLogons>();
     std::unique_ptr<MenuJobs> jobs_ = std::make_unique<MenuJobs>();
     std::unique_ptr<CoinMeasure> coinStats_;
+    std::unique_ptr<CoinMeasureWindow> coinDefault_;
     std::unique_ptr<CoinMeasureWindow> coinStandIn_;
     CoinMeasureWindow* coinWindow_ = nullptr;
     std::unique_ptr<MemoryWindows> memoryWindows_;
@@ -172,9 +184,13 @@ private:
     std::unique_ptr<plat::FormSlot<frmPROMdata>> promData_;
     std::unique_ptr<plat::FormSlot<frmEEPROMdata>> eepromData_;
     std::unique_ptr<plat::FormSlot<frmNRIdata>> nriData_;
+    std::unique_ptr<plat::FormSlot<frmCoinMeasure1>> coinMeasure_;
     std::unique_ptr<plat::ProgressSink> progress_;
     std::unique_ptr<MechFamilies> mech_;
     std::unique_ptr<Measurement> measurement_;
+    std::unique_ptr<CloneWindows> cloneWindows_;
+    std::unique_ptr<CloneContext> cloneContext_;
+    std::unique_ptr<CloneWizard> clone_;
 };
 
 } // namespace quenby

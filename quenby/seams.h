@@ -96,17 +96,23 @@ public:
     virtual bool openEepromData();
     // "Memory Utilities": frmNRIdata.setup, then shown.
     virtual bool openNriData();
-    // The limits editor's "PROM Utilities": the data window of the job's family, opened from the
-    // editor so that its Close returns there.
-    virtual bool openFromLimitsEditor();
-    // A duplicating coin set run: the mech programmed from a data file (frmEEPROMdata.eeProgramme,
-    // frmNRIdata.NRIprogramme). False stops the run.
-    virtual bool eeProgramme();
-    virtual bool NRIprogramme();
     // Back of a validator test: the limits editor's "Validator Test" button enabled again, and
     // the limits editor made visible when it opened the test. Nothing while it is not loaded.
     virtual void enablePromValtest();
     virtual void showPromWindow();
+
+    // Whether the data windows exist. Until they do, the limits editor's "PROM Utilities" and the
+    // duplicate step of a CC or NRI coin set run ("Clone Coin Mech") stay disabled.
+    virtual bool dataWindowsBuilt() const { return false; }
+    // The limits editor's "PROM Utilities", once the editor has sent "J", read the mech where the
+    // family needs it and set fromPromWindow: the family's data window set up as opened from the
+    // editor (frmPROMdata.setup(1) with the PROM report, frmEEPROMdata.setup, frmNRIdata.setup)
+    // and shown. False when none opened.
+    virtual bool openFromLimitsEditor();
+    // The duplicate step of a CC or NRI coin set run: the mech programmed from a data file the
+    // user picks (frmEEPROMdata.eeProgramme, frmNRIdata.NRIprogramme). True when it was.
+    virtual bool eeProgramme();
+    virtual bool NRIprogramme();
 };
 
 } // namespace quenby

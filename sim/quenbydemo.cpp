@@ -1,5 +1,8 @@
 #include "sim/quenbydemo.h"
 
+#include "sim/marssocket.h"
+
+#include <QDir>
 #include <map>
 
 namespace sim {
@@ -57,7 +60,8 @@ void QuenbyDemoCoins::schedule()
     if (!running_)
         return;
     rng_ = rng_ * 1103515245u + 12345u;
-    const plat::Millis delay = 1500 + plat::Millis((rng_ >> 8) % 1500);
+    const plat::Millis delay = lastMeasuring_ ? 250 + plat::Millis((rng_ >> 8) % 250)
+                                              : 1500 + plat::Millis((rng_ >> 8) % 1500);
     auto alive = alive_;
     pending_ = sched_.callAfter(delay, [this, alive] {
         if (*alive) {
@@ -86,6 +90,7 @@ void QuenbyDemoCoins::tick()
     QuenbyMech* m = box_.plugged();
     if (!m || !wanted(&measuring)) {
         wasMeasuring_ = false;
+        lastMeasuring_ = measuring;
         schedule();
         return;
     }
@@ -107,8 +112,44 @@ void QuenbyDemoCoins::tick()
             m->dropCoin(kinds.at(int(r % quint32(kinds.size()))));
     }
     wasMeasuring_ = measuring;
+    lastMeasuring_ = measuring;
     ++dropped_;
     schedule();
+}
+
+QString QuenbyDemoHands::sampleSetFile(const QString& model)
+{
+    if (model == QLatin1String("335"))
+        return QStringLiteral("QZ335.cst");
+    return QString(model).replace(u'/', u'-') + QStringLiteral(".cst");
+}
+
+int QuenbyDemoHands::msgBox(const QString& text, int style, const QString& title)
+{
+    if (auto* socket = dynamic_cast<MarsSocket*>(box_.plugged())) {
+        if (text.startsWith(QLatin1String("Remove OLD PROM"))) {
+            socket->remove();
+        } else if (text.startsWith(QLatin1String("Insert ")) && text.contains(QLatin1String("PROM")) &&
+                   !text.contains(QLatin1String("Old PROM"))) {
+            const bool ombrix = text.contains(QLatin1String("Ombrix"));
+            const int size = text.contains(QLatin1String("1K")) ? 256 : 512;
+            socket->remove();
+            socket->insert(MarsProm::blank(size, ombrix ? MarsProm::Kind::Ombrix : MarsProm::Kind::Bipolar));
+        }
+    }
+    return dialogs_.msgBox(text, style, title);
+}
+
+QString QuenbyDemoHands::openFileName(const QString& title, const QString& filter, const QString& initialDir)
+{
+    if (pickCoinSets_ && filter == QLatin1String("*.cst") && box_.plugged())
+        return QDir(initialDir).filePath(sampleSetFile(box_.plugged()->model()));
+    return dialogs_.openFileName(title, filter, initialDir);
+}
+
+QString QuenbyDemoHands::saveFileName(const QString& title, const QString& filter, const QString& initialDir)
+{
+    return dialogs_.saveFileName(title, filter, initialDir);
 }
 
 } // namespace sim

@@ -140,11 +140,11 @@ ReferenceReport applyReferenceLimits(CoinTables& tables, const ReferenceTables& 
 
 NoticeBox missingReferenceBox(const ReferenceReport& r, const TextTable& texts)
 {
-    QString text = QStringLiteral("Reference coin not gathered in this run:");
+    QString text = texts.getText(569);
     for (const MissingReference& m : r.missing)
-        text +=
-            QStringLiteral("\r\nChannel %1 needs reference R%2").arg(m.channel).arg(m.reference, 2, 10, QChar(u'0'));
-    text += QStringLiteral("\r\n\r\nThese channels are left without windows.");
+        text += QStringLiteral("\r\n") + texts.getText(570) + QString::number(m.channel) + texts.getText(571) +
+                plat::format(m.reference, QStringLiteral("00"));
+    text += QStringLiteral("\r\n\r\n") + texts.getText(572);
     return {text, texts.getText(452)};
 }
 

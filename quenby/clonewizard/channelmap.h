@@ -51,26 +51,6 @@ struct NoticeBox {
 // The box of a TooManySlugs or TooManyCoins notice.
 NoticeBox noticeBox(const MapNotice& n, const TextTable& texts);
 
-// A reference-derived coin's recipe for one parameter.
-struct ReferenceRecipe {
-    qint32 reference = 0; // the R record whose mean is used; 0: the channel is not derived
-    qint32 lowOffset = 0;
-    qint32 highOffset = 0;
-    bool operator==(const ReferenceRecipe&) const = default;
-};
-
-// The reference tables of one run or wizard, cleared with the coin set tables.
-struct ReferenceTables {
-    // Channel 0..24 by parameter 0..6 (1..paramCount used).
-    std::array<std::array<ReferenceRecipe, 7>, 25> refSourceTable{};
-    // Reference 0..12 by parameter 0..6: the means of a gathered R record.
-    std::array<std::array<float, 7>, 13> refMeanTable{};
-    // Reference 0..12: its R record was gathered and stored in this run.
-    std::array<bool, 13> refGathered{};
-
-    void clear() { *this = {}; }
-};
-
 // A CR record's recipe for its channel (the reference its high source names, both offsets).
 // RuntimeError(9) for a channel outside 1..24 or more parameters than the table holds.
 void setReferenceRecipe(ReferenceTables& refs, qint32 channel, const std::vector<LimitRecipe>& limits);

@@ -98,15 +98,10 @@ const DataKey* dataKey(const QString& key)
     return nullptr;
 }
 
-QString ofParameter(const char* what, int p)
-{
-    return QString::fromLatin1(what) + QStringLiteral(" of parameter ") + QString::number(p);
-}
-
 class Checker {
 public:
-    Checker(const QString& fileName, const QStringList& lines, const QString& mechFamily)
-        : fileName_(fileNameOf(fileName)), lines_(lines), family_(mechFamily)
+    Checker(const QString& fileName, const QStringList& lines, const QString& mechFamily, const TextTable& texts)
+        : fileName_(fileNameOf(fileName)), lines_(lines), family_(mechFamily), texts_(texts)
     {
     }
 
@@ -115,7 +110,7 @@ public:
         CoinsetCheck out;
         try {
             if (lines_.isEmpty())
-                fail(CoinsetFault::Empty, 0, 0, {}, {}, QStringLiteral("The file is empty."));
+                fail(CoinsetFault::Empty, 0, 0, {}, {}, tx(576));
             lineLength(0);
             const QStringList head = plat::csvFields(lines_[0]);
             out.header = header(head);
@@ -124,10 +119,10 @@ public:
                 return out;
             }
             modelSetUp(out.header.model);
-            fieldCount(1, head, 4, QStringLiteral("line 1 holds the mech type, title, reference code and version"));
+            fieldCount(1, head, 4, tx(577));
 
             if (lines_.size() < 2)
-                fail(CoinsetFault::Truncated, 2, 0, {}, {}, QStringLiteral("The file ends after line 1."));
+                fail(CoinsetFault::Truncated, 2, 0, {}, {}, tx(578));
             lineLength(1);
             std::optional<MarsPromLine> mars;
             if (family_ == u"Mars")
@@ -141,7 +136,7 @@ public:
                 CoinsetRecord r = record(i + 1, lines_[i]);
                 if (r.gathers() && ++gathered > kMaxGatheredRecords)
                     fail(CoinsetFault::TooManyRecords, i + 1, 0, {}, {},
-                         QStringLiteral("A coin set holds at most %1 coin, slug and reference records.")
+                         tx(579)
                              .arg(kMaxGatheredRecords));
                 windows = windows || r.type == RecordType::CoinDrop || r.type == RecordType::RefCoin ||
                           r.type == RecordType::CopyCoin;
@@ -149,7 +144,7 @@ public:
             }
             if (!windows)
                 fail(CoinsetFault::NoCoinRecords, 0, 0, {}, {},
-                     QStringLiteral("No CD, CR or CO record: the transfer would leave every coin window empty."));
+                     tx(580));
 
             out.outcome = CoinsetCheck::Outcome::Accepted;
             out.mars = mars;
@@ -193,7 +188,7 @@ private:
     {
         if (lines_[index].size() > kMaxLineLength)
             fail(CoinsetFault::LineTooLong, index + 1, 0, {}, {},
-                 QStringLiteral("The line holds %1 characters; at most %2 are allowed.")
+                 tx(581)
                      .arg(lines_[index].size())
                      .arg(kMaxLineLength));
     }
@@ -224,8 +219,7 @@ private:
 
     void modelSetUp(const QString& model)
     {
-        static const TextTable english;
-        setMechParameters(params_, family_, model, english);
+        setMechParameters(params_, family_, model, texts_);
         model_ = model;
         maxChannel_ = family_ == u"Mars" ? mechEntry(family_, model).mars.maxSegments * 6 : params_.coinCount;
     }
@@ -238,7 +232,7 @@ private:
             --used;
         if (used != expected)
             fail(CoinsetFault::FieldCount, line, 0, {}, {},
-                 QStringLiteral("The line has %1 fields; %2 expected (%3).").arg(used).arg(expected).arg(what));
+                 tx(582).arg(used).arg(expected).arg(what));
     }
 
     qint32 number(int line, const QStringList& f, int field, const QString& name, bool strict) const
@@ -246,9 +240,9 @@ private:
         const QString text = f.value(field - 1);
         const Whole w = strict ? strictWhole(text) : leadingWhole(text);
         if (w.state == Number::NotNumber)
-            fail(CoinsetFault::NotNumber, line, field, name, text, QStringLiteral("A number is expected."));
+            fail(CoinsetFault::NotNumber, line, field, name, text, tx(583));
         if (w.state == Number::TooLarge)
-            fail(CoinsetFault::OutOfRange, line, field, name, text, QStringLiteral("The number is too large."));
+            fail(CoinsetFault::OutOfRange, line, field, name, text, tx(584));
         return w.value;
     }
 
@@ -258,18 +252,18 @@ private:
         const qint32 v = number(line, f, field, name, strict);
         if (v < lo || v > hi)
             fail(CoinsetFault::OutOfRange, line, field, name, f.value(field - 1),
-                 QStringLiteral("The value must lie between %1 and %2.").arg(lo).arg(hi));
+                 tx(585).arg(lo).arg(hi));
         return v;
     }
 
     qint32 tolerance(int line, const QStringList& f, int field, int p) const
     {
-        return inRange(line, f, field, ofParameter("flier tolerance", p), true, 0, std::numeric_limits<qint32>::max());
+        return inRange(line, f, field, tx(586).arg(p), true, 0, std::numeric_limits<qint32>::max());
     }
 
     qint32 count(int line, const QStringList& f, int field, bool strict) const
     {
-        return inRange(line, f, field, QStringLiteral("number of coins"), strict, 1, kMaxCoinCount);
+        return inRange(line, f, field, tx(587), strict, 1, kMaxCoinCount);
     }
 
     // The channel a name gives, when the name is one of the forms coinnumber reads as written and
@@ -284,21 +278,22 @@ private:
             c = coinnumber(text);
         if (c < 1 || c > top)
             fail(CoinsetFault::UnknownCoin, line, field, name, text,
-                 QStringLiteral("No coin channel 1 to %1 of this model has this name.").arg(top));
+                 tx(588).arg(top));
         return c;
     }
 
     qint32 reference(int line, const QStringList& f, int field, const QString& name) const
     {
-        // The run reads the number from the last two characters of the caption "Ref " & source.
-        static const QRegularExpression digits(QStringLiteral(R"(^[ \t]*[0-9]{1,2}$)"));
+        // The run reads the number from the last two characters of the caption "Ref " & source:
+        // a number, perhaps after a letter or two ("R01").
+        static const QRegularExpression digits(QStringLiteral(R"(^[ \t]*[A-Za-z]{0,3}[0-9]{1,2}$)"));
         const QString text = f.value(field - 1);
         qint32 n = 0;
         if (digits.match(text).hasMatch())
             n = plat::cLng(plat::val(plat::right(QStringLiteral("Ref ") + text, 2)));
         if (n < 1 || n > kMaxReference)
             fail(CoinsetFault::BadReference, line, field, name, text,
-                 QStringLiteral("A reference number 1 to %1 is expected.").arg(kMaxReference));
+                 tx(589).arg(kMaxReference));
         return n;
     }
 
@@ -307,23 +302,23 @@ private:
         const QString caption = limitModeName(f.value(field - 1));
         if (caption.isEmpty())
             fail(CoinsetFault::BadSource, line, field, name, f.value(field - 1),
-                 QStringLiteral("The limit source must be 3, 2, M, L, H or F."));
+                 tx(590));
         return caption;
     }
 
     MarsPromLine promLine(const QString& line) const
     {
         const QStringList f = plat::csvFields(line);
-        fieldCount(2, f, 11, QStringLiteral("PROM size, four segments, six idle limits"));
+        fieldCount(2, f, 11, tx(591));
         MarsPromLine m;
         m.sizeText = f[0];
         m.size2K = m.sizeText.endsWith(QLatin1String("2K"));
         for (int s = 0; s < 4; ++s)
-            m.segments[std::size_t(s)] = inRange(2, f, s + 2, QStringLiteral("PROM segment %1").arg(s + 1), true, 0, 1);
+            m.segments[std::size_t(s)] = inRange(2, f, s + 2, tx(592).arg(s + 1), true, 0, 1);
         for (int k = 0; k < 6; ++k)
             m.idleLimits[std::size_t(k)] =
                 number(2, f, k + 6,
-                       QStringLiteral("%1 idle limit of sensor %2").arg(k % 2 ? "high" : "low").arg(k / 2 + 1), true);
+                       tx(k % 2 ? 594 : 593).arg(k / 2 + 1), true);
         return m;
     }
 
@@ -335,20 +330,20 @@ private:
         r.typeText = f.value(0);
         r.description = f.value(1);
         const int P = params_.paramCount;
-        const QString what = QStringLiteral("%1 parameters of %2").arg(P).arg(model_);
+        const QString what = tx(595).arg(P).arg(model_);
         if (r.typeText == u"CD") {
             r.type = RecordType::CoinDrop;
             fieldCount(line, f, 4 + 5 * P, what);
             r.name = f[2];
-            r.channel = channel(line, f, 3, QStringLiteral("coin name"), maxChannel_);
+            r.channel = channel(line, f, 3, tx(596), maxChannel_);
             r.count = count(line, f, 4, false);
             for (int p = 1; p <= P; ++p) {
                 const int b = 5 + 5 * (p - 1);
                 LimitRecipe l;
-                l.lowSource = source(line, f, b, ofParameter("low limit source", p));
-                l.lowValue = number(line, f, b + 1, ofParameter("low limit value", p), true);
-                l.highSource = source(line, f, b + 2, ofParameter("high limit source", p));
-                l.highValue = number(line, f, b + 3, ofParameter("high limit value", p), true);
+                l.lowSource = source(line, f, b, tx(597).arg(p));
+                l.lowValue = number(line, f, b + 1, tx(598).arg(p), true);
+                l.highSource = source(line, f, b + 2, tx(599).arg(p));
+                l.highValue = number(line, f, b + 3, tx(600).arg(p), true);
                 l.tolerance = tolerance(line, f, b + 4, p);
                 r.limits.push_back(l);
             }
@@ -356,54 +351,54 @@ private:
             r.type = RecordType::RefCoin;
             fieldCount(line, f, 3 + 5 * P, what);
             r.name = f[2];
-            r.channel = channel(line, f, 3, QStringLiteral("coin name"), maxChannel_);
+            r.channel = channel(line, f, 3, tx(596), maxChannel_);
             for (int p = 1; p <= P; ++p) {
                 const int b = 4 + 5 * (p - 1);
                 LimitRecipe l;
-                reference(line, f, b, ofParameter("low limit reference", p));
+                reference(line, f, b, tx(601).arg(p));
                 l.lowSource = QStringLiteral("Ref ") + f[b - 1];
-                l.lowValue = number(line, f, b + 1, ofParameter("low limit offset", p), true);
-                l.reference = reference(line, f, b + 2, ofParameter("high limit reference", p));
+                l.lowValue = number(line, f, b + 1, tx(602).arg(p), true);
+                l.reference = reference(line, f, b + 2, tx(603).arg(p));
                 l.highSource = QStringLiteral("Ref ") + f[b + 1];
-                l.highValue = number(line, f, b + 3, ofParameter("high limit offset", p), true);
+                l.highValue = number(line, f, b + 3, tx(604).arg(p), true);
                 l.tolerance = tolerance(line, f, b + 4, p);
                 r.limits.push_back(l);
             }
         } else if (r.typeText == u"CO") {
             r.type = RecordType::CopyCoin;
-            fieldCount(line, f, 4, QStringLiteral("the channel and the channel it copies"));
+            fieldCount(line, f, 4, tx(605));
             r.name = f[2];
-            r.channel = channel(line, f, 3, QStringLiteral("coin name"), maxChannel_);
+            r.channel = channel(line, f, 3, tx(596), maxChannel_);
             r.sourceName = f[3];
-            r.sourceChannel = channel(line, f, 4, QStringLiteral("coin to copy"), maxChannel_);
+            r.sourceChannel = channel(line, f, 4, tx(606), maxChannel_);
         } else if (r.typeText == u"S") {
             r.type = RecordType::Slug;
             const bool named = slugNamesChannel(family_, model_);
             fieldCount(line, f, 3 + 2 * P + (named ? 1 : 0), what);
             r.count = count(line, f, 3, true);
             for (int p = 1; p <= P; ++p) {
-                r.slugOffsets.push_back(number(line, f, 2 + 2 * p, ofParameter("slug offset", p), true));
+                r.slugOffsets.push_back(number(line, f, 2 + 2 * p, tx(607).arg(p), true));
                 r.tolerances.push_back(tolerance(line, f, 3 + 2 * p, p));
             }
             r.name = kSlugRecord;
             if (named) {
                 r.name = f[3 + 2 * P];
-                r.channel = channel(line, f, 4 + 2 * P, QStringLiteral("slug channel"), params_.coinCount);
+                r.channel = channel(line, f, 4 + 2 * P, tx(608), params_.coinCount);
             }
         } else if (r.typeText == u"R") {
             r.type = RecordType::Reference;
             fieldCount(line, f, 4 + P, what);
             r.name = f[2];
-            r.channel = channel(line, f, 3, QStringLiteral("reference name"), kMaxReference);
+            r.channel = channel(line, f, 3, tx(609), kMaxReference);
             r.count = count(line, f, 4, true);
             for (int p = 1; p <= P; ++p)
                 r.tolerances.push_back(tolerance(line, f, 4 + p, p));
         } else if (r.typeText == u"V") {
             r.type = RecordType::Values;
-            fieldCount(line, f, 18, QStringLiteral("16 coin values and the multiple"));
+            fieldCount(line, f, 18, tx(610));
             for (int k = 2; k <= 18; ++k)
                 r.values.push_back(number(
-                    line, f, k, k < 18 ? QStringLiteral("value of channel %1").arg(k - 1) : QStringLiteral("multiple"),
+                    line, f, k, k < 18 ? tx(611).arg(k - 1) : tx(612),
                     false));
         } else if (r.typeText == u"D") {
             const DataKey* key = dataKey(r.description);
@@ -418,19 +413,19 @@ private:
         const int line = r.line;
         r.type = RecordType::Data;
         r.key = r.description;
-        fieldCount(line, f, 2 + key.values + key.texts, r.key + QStringLiteral(" data"));
+        fieldCount(line, f, 2 + key.values + key.texts, tx(613).arg(r.key));
         const bool hexOutputs = r.key == u"120M";
         const bool outputNumbers = hexOutputs || r.key == u"120N";
         for (int k = 3; k < 3 + key.values; ++k) {
-            const QString name = QStringLiteral("value %1").arg(k - 2);
+            const QString name = tx(614).arg(k - 2);
             const QString text = f[k - 1];
             if (hexOutputs && text.startsWith(u'x')) {
                 const std::optional<qint64> v = hexOutputValue(text);
                 if (!v)
                     fail(CoinsetFault::BadHex, line, k, name, text,
-                         QStringLiteral("\"x\" must be followed by 1 to 8 hex digits."));
+                         tx(615));
                 if (*v < std::numeric_limits<qint32>::min())
-                    fail(CoinsetFault::OutOfRange, line, k, name, text, QStringLiteral("The value is too large."));
+                    fail(CoinsetFault::OutOfRange, line, k, name, text, tx(616));
                 r.values.push_back(qint32(*v));
                 continue;
             }
@@ -442,9 +437,8 @@ private:
         if (r.key.endsWith(u'P')) {
             const int at = nriCoinDataFault(r.texts.value(0), params_.paramCount, params_.coinCount);
             if (at)
-                fail(CoinsetFault::BadCoinData, line, 3, QStringLiteral("coin data"), r.texts.value(0),
-                     QStringLiteral("Character %1 of the coin data is wrong or missing: hex digits are needed at "
-                                    "1 to %2 and %3 to %4, %5 characters in all.")
+                fail(CoinsetFault::BadCoinData, line, 3, tx(617), r.texts.value(0),
+                     tx(618)
                          .arg(at)
                          .arg(params_.paramCount * params_.coinCount)
                          .arg(73)
@@ -453,9 +447,12 @@ private:
         }
     }
 
+    QString tx(int id) const { return texts_.getText(id); }
+
     QString fileName_;
     const QStringList& lines_;
     QString family_;
+    const TextTable& texts_;
     QString model_;
     ModelParams params_;
     int maxChannel_ = 0;
@@ -502,13 +499,13 @@ bool MarsPromLine::idleInRange(const std::array<qint32, 3>& idleValues) const
     return true;
 }
 
-QString coinsetVerdictText(const CoinsetVerdict& v)
+QString coinsetVerdictText(const CoinsetVerdict& v, const TextTable& texts)
 {
-    QString text = QStringLiteral("File: ") + v.fileName + QStringLiteral("\r\n");
+    QString text = texts.getText(566) + v.fileName + QStringLiteral("\r\n");
     if (v.line > 0) {
-        text += QStringLiteral("Line %1").arg(v.line);
+        text += texts.getText(567) + QString::number(v.line);
         if (v.field > 0)
-            text += QStringLiteral(", field %1").arg(v.field);
+            text += texts.getText(568) + QString::number(v.field);
         if (!v.fieldName.isEmpty())
             text += QStringLiteral(" (") + v.fieldName + u')';
         if (v.field > 0)
@@ -518,22 +515,35 @@ QString coinsetVerdictText(const CoinsetVerdict& v)
     return text + v.detail;
 }
 
-CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily)
+CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily,
+                          const TextTable& texts)
 {
-    return Checker(fileName, lines, mechFamily).run();
+    return Checker(fileName, lines, mechFamily, texts).run();
 }
 
-CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily)
+CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily)
+{
+    static const TextTable english;
+    return checkCoinset(fileName, lines, mechFamily, english);
+}
+
+CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily, const TextTable& texts)
 {
     const plat::TextLines text = plat::readLines(path);
     if (!text.ok) {
         CoinsetCheck bad;
         bad.verdict.fault = CoinsetFault::Unreadable;
         bad.verdict.fileName = fileNameOf(path);
-        bad.verdict.detail = QStringLiteral("The file cannot be read: ") + text.error;
+        bad.verdict.detail = texts.getText(619) + text.error;
         return bad;
     }
-    return checkCoinset(path, text.lines, mechFamily);
+    return checkCoinset(path, text.lines, mechFamily, texts);
+}
+
+CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily)
+{
+    static const TextTable english;
+    return readCoinsetFile(path, mechFamily, english);
 }
 
 int nriCoinDataFault(const QString& data, int paramCount, int coinCount)

@@ -15,6 +15,8 @@
 
 namespace quenby {
 
+class TextTable;
+
 // The channel number of a coin name: "R03" and "Coin 12" by their last two characters, a name
 // that begins with a digit by its leading number, "" and "Slug" 0, otherwise a position letter
 // and bank digit ("A1" 1, "F1" 6, "A2" 7, "F4" 24; any other bank adds nothing). A leading
@@ -134,7 +136,7 @@ struct CoinsetVerdict {
 };
 
 // The body of the "Coinset Error" box.
-QString coinsetVerdictText(const CoinsetVerdict& v);
+QString coinsetVerdictText(const CoinsetVerdict& v, const TextTable& texts);
 
 struct CoinsetCheck {
     enum class Outcome {
@@ -154,9 +156,13 @@ struct CoinsetCheck {
 };
 
 // Checks the lines of a coin set for a job of mechFamily (model from the file's line 1, which must
-// be in the family's model list). fileName names the file in a verdict.
+// be in the family's model list). fileName names the file in a verdict, whose texts come from
+// `texts` (the built-in English without it).
+CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily,
+                          const TextTable& texts);
 CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily);
 // Reads the file (Windows-1252, CR LF or LF) and checks it; a file that cannot be read is Invalid.
+CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily, const TextTable& texts);
 CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily);
 
 // What the checker asks of NRI coin data ("G13-6000P" and its kin) for a model of paramCount

@@ -73,6 +73,50 @@ private:
     std::array<T, std::size_t(Rows) * Cols> items_{};
 };
 
+// A reference-derived coin's recipe for one parameter.
+struct ReferenceRecipe {
+    qint32 reference = 0; // the R record whose mean is used; 0: the channel is not derived
+    qint32 lowOffset = 0;
+    qint32 highOffset = 0;
+    bool operator==(const ReferenceRecipe&) const = default;
+};
+
+// The reference tables of one run or wizard, cleared with the coin set tables.
+struct ReferenceTables {
+    // Channel 0..24 by parameter 0..6 (1..paramCount used).
+    std::array<std::array<ReferenceRecipe, 7>, 25> refSourceTable{};
+    // Reference 0..12 by parameter 0..6: the means of a gathered R record.
+    std::array<std::array<float, 7>, 13> refMeanTable{};
+    // Reference 0..12: its R record was gathered and stored in this run.
+    std::array<bool, 13> refGathered{};
+
+    void clear() { *this = {}; }
+    bool operator==(const ReferenceTables&) const = default;
+};
+
+
+// The coin measurement window's state that a coin set run, the wizards, the transfer and the
+// limits editor share.
+struct CloneState {
+    // A channel keeps windows the mech already holds, so the transfer reads the mech's memory.
+    bool keepExistingData = false;
+    // The next free row of coinsetRecords during a run or wizard.
+    qint32 recordRow = 0;
+    // The mech's memory was read completely into oldImage (NRI: its tables) during this job.
+    bool oldImageTaken = false;
+    // The job is a wizard: the transfer leaves the coin set's CC routing alone.
+    bool wizardRun = false;
+    // The last transfer needed the mech's memory and did not get all of it: the channels that
+    // keep the mech's windows have none, so the image is not programmed until a transfer reads
+    // the mech completely.
+    bool mechReadMissing = false;
+    // The last transfer wrote the coin set's CC routing words.
+    bool routingMapped = false;
+    ReferenceTables refs;
+
+    bool operator==(const CloneState&) const = default;
+};
+
 struct CoinTables {
     // Channels 1..24 by columns 1..12: column 2p-1 the low, 2p the high limit of parameter p;
     // 0 = not set. A Mars channel is segment x 6 + position 1..6.
@@ -109,6 +153,7 @@ struct CoinTables {
     // A C120 output record was read: "120M" (coinOutputs hold bytes) or "120N" (output numbers).
     bool c120OutputsLoaded = false;
     bool c120LayoutM = false;
+    CloneState clone;
 
     bool operator==(const CoinTables&) const = default;
 };

@@ -275,6 +275,7 @@ void BoxLink::processBoxLine(const QString& line)
             parsers_->parseCoinAccepted(line);
             break;
         case 'Y':
+            st_.idleSeen = true;
             parseIdles(line);
             break;
         case 'R':

@@ -11,13 +11,14 @@ struct MarsRow {
     bool needsC02;
     int segmentWords, dataOffset, maxSegments;
     bool coinValues;
+    int idlePauseMs;
 };
 
 constexpr MarsRow kMars[] = {
-    {"MS1000", "Z150150150425", false, 128, 0, 4, false},
-    {"MS1400", "Z150150150425", true, 128, 0, 4, false},
-    {"ME181", "Z030020150100", false, 256, 128, 2, true},
-    {nullptr, "Z030020150100", false, 128, 0, 4, false},
+    {"MS1000", "Z150150150425", false, 128, 0, 4, false, 1000},
+    {"MS1400", "Z150150150425", true, 128, 0, 4, false, 1000},
+    {"ME181", "Z030020150100", false, 256, 128, 2, true, 0},
+    {nullptr, "Z030020150100", false, 128, 0, 4, false, 0},
 };
 
 struct CcRow {
@@ -100,7 +101,7 @@ MechEntry mechEntry(const QString& family, const QString& model)
     if (family == u"Mars") {
         const MarsRow& r = find(kMars, model);
         e.kind = MechKind::Mars;
-        e.mars = {r.segmentWords, r.dataOffset, r.maxSegments, r.timings, r.needsC02, r.coinValues};
+        e.mars = {r.segmentWords, r.dataOffset, r.maxSegments, r.timings, r.needsC02, r.coinValues, r.idlePauseMs};
         e.limits.mars = true;
         e.limits.limitCap = 4095;
         e.limits.pagesOn2K = r.maxSegments;

@@ -60,6 +60,7 @@ struct MarsQuirks {
     const char* timings = "";    // the timing command without its CR
     bool timingsNeedC02 = false; // MS1400 selects its timing set before every pass
     bool coinValuesInImage = false; // ME181 keeps coin values 1..12 as nibble pairs
+    int idlePauseMs = 0;            // MS1000, MS1400: settle before the idle readings are asked for
 };
 
 struct NriQuirks {

@@ -56,6 +56,7 @@ struct LinkState {
     bool statusSeen = false;
     bool promRowAck = false;
     std::array<qint32, 4> idleValues{}; // entries 0..2 used
+    bool idleSeen = false;              // an idle line ("Y") arrived
     ValidatorTimings validatorTimings;
     QString boxVersion;
     bool replyAck = false;

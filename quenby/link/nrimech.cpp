@@ -80,9 +80,11 @@ ReadState NriFamily::read()
             ctx_.link.delayMs(kLogonRetryMs);
     }
     if (!on) {
-        // Nothing is read and the box is left as the logon left it.
+        // Nothing is read and the box is left as the logon left it; the lines are of no mech
+        // that is known to be plugged in.
         reportNoLogon(id::NoCommunication);
         out.stopTextId = id::NoCommunication;
+        ctx_.mem.nri.linesRead = out;
         return out;
     }
     progress.show();
@@ -111,6 +113,7 @@ ReadState NriFamily::read()
         });
     }
     out.complete = !job.userAbort;
+    ctx_.mem.nri.linesRead = out;
     if (out.complete) {
         ctx_.trap(id::ReadError, [&] {
             writeNriDataFile(ctx_.folderFile(scratchFileName(entry_.model)), ctx_.mem.nri.nriDataLines);

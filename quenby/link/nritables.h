@@ -2,6 +2,8 @@
 // The NRI tables: what the last NRI memory read returned, and the per-coin NRI values a
 // measurement or a wizard sets for programming. One instance each, held by the program object.
 
+#include "quenby/link/images.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <array>
@@ -27,6 +29,14 @@ struct NriReadTables {
     std::array<QString, 3> nriInfoLines;     // route records as read (0, and 1 on "G10-4000/5")
     QString nriIdent;     // date of the last adjustment: day, month, year - 2000, two hex digits each
     QString nriG10Header; // leading characters of the G10 value record
+    // How the last read of the mech ended: when complete, nriDataLines hold the memory of that
+    // model's mech as read. Lines taken from a data file since make them no mech's (cleared).
+    ReadState linesRead;
+
+    bool linesAreTheMechsOf(const QString& model) const
+    {
+        return linesRead.complete && !model.isEmpty() && linesRead.model == model;
+    }
 };
 
 // Per coin NRI values that measurement and the wizards set and programming writes.

@@ -128,20 +128,20 @@ void frmNRIdata::cmbDisplay_Click() { trap(id::DisplayError, [&] { displayEEPROM
 void frmNRIdata::cmdReadPROM_Click()
 {
     trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
-    readNriCommand(*family(), p_.dataWindows);
+    readNriCommand(*family());
     displayEEPROM();
     trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
 }
 
 void frmNRIdata::cmdSave_Click() { saveNriCommand(*family()); }
 
-bool frmNRIdata::NRIprogramme() { return quenby::NRIprogramme(*family(), p_.dataWindows, false); }
+bool frmNRIdata::NRIprogramme() { return quenby::NRIprogramme(*family(), false); }
 
 void frmNRIdata::cmdProgramme_Click()
 {
     if (NRIprogramme()) {
         // What the mech holds now, read without a "J" and "W" of its own.
-        trap(id::ProgrammeError, [&] { p_.dataWindows.nriRead(family()->read()); });
+        trap(id::ProgrammeError, [&] { family()->read(); });
     }
     displayEEPROM();
 }

@@ -1,9 +1,10 @@
 #include "quenby/memutils/frmprom.h"
 
-#include "platform/notbuilt.h"
+#include "quenby/clonewizard/clonewizard.h"
 #include "quenby/program.h"
 #include "quenby/shell/valtestlayout.h"
 
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +27,7 @@ constexpr int kFigureWidth = 900;
 constexpr int kRowTitleLeft = 120;
 constexpr int kRejHeadingTop = 3240;
 constexpr int kButtonsTop = 7080;
-constexpr int kButtonWidth = 2400;
+constexpr int kButtonWidth = 2580;
 constexpr int kButtonHeight = 480;
 constexpr int kWindowHeight = 8400;
 
@@ -143,6 +144,8 @@ void frmPROM::build()
             job(context, [this, fn] { (this->*fn)(); });
         });
     }
+    // The data windows open from here once they are there.
+    c_.setEnabled(QStringLiteral("cmdPROMutilities"), p_.memoryWindows().dataWindowsBuilt());
     render(true);
 }
 
@@ -284,11 +287,18 @@ void frmPROM::placeControls()
 
 // ---- the command buttons --------------------------------------------------------------------------
 
-void frmPROM::cmdRestore_Click() { plat::notBuiltYet(QStringLiteral("frmPROM.cmdRestore_Click")); }
-void frmPROM::cmdChangeLimits_Click() { plat::notBuiltYet(QStringLiteral("frmPROM.cmdChangeLimits_Click")); }
-void frmPROM::cmdProgPROM_Click() { plat::notBuiltYet(QStringLiteral("frmPROM.cmdProgPROM_Click")); }
-void frmPROM::cmdValtest_Click() { plat::notBuiltYet(QStringLiteral("frmPROM.cmdValtest_Click")); }
-void frmPROM::cmdPROMutilities_Click() { plat::notBuiltYet(QStringLiteral("frmPROM.cmdPROMutilities_Click")); }
-void frmPROM::cmdBack1_Click() { plat::notBuiltYet(QStringLiteral("frmPROM.cmdBack1_Click")); }
+void frmPROM::cmdRestore_Click() { p_.clone().editor.cmdRestore_Click(); }
+void frmPROM::cmdChangeLimits_Click() { p_.clone().editor.cmdChangeLimits_Click(); }
+void frmPROM::cmdProgPROM_Click() { p_.clone().editor.cmdProgPROM_Click(); }
+void frmPROM::cmdValtest_Click() { p_.clone().editor.cmdValtest_Click(); }
+void frmPROM::cmdPROMutilities_Click() { p_.clone().editor.cmdPROMutilities_Click(); }
+void frmPROM::cmdBack1_Click() { p_.clone().editor.cmdBack1_Click(); }
+
+void frmPROM::closeEvent(QCloseEvent* e)
+{
+    // The close box goes back to the coin measurement window, as Back does.
+    e->ignore();
+    job(QStringLiteral("frmPROM.cmdBack1_Click : "), [this] { cmdBack1_Click(); });
+}
 
 } // namespace quenby

@@ -6,6 +6,7 @@
 
 #include "platform/gui/controls.h"
 #include "platform/gui/namedcontrols.h"
+#include "quenby/memutils/limitscommands.h"
 #include "quenby/memutils/limitsgrid.h"
 
 #include <QLabel>
@@ -17,7 +18,7 @@ namespace quenby {
 
 class Program;
 
-class frmPROM : public QWidget {
+class frmPROM : public QWidget, public LimitsEditor {
 public:
     explicit frmPROM(Program& program);
 
@@ -25,17 +26,17 @@ public:
     void setCaptions();
 
     // The operations other windows call, each one step of limitsgrid.h rendered at once.
-    void clearColors();
-    void checkOverlaps(int firstCoin);
-    void calcAcceptance(int firstCoin);
+    void clearColors() override;
+    void checkOverlaps(int firstCoin) override;
+    void calcAcceptance(int firstCoin) override;
     void displayAcceptance(int firstCoin);
-    void setupfrmPROM();
-    void optSeg_Click(int index);
-    void selectSegment(int page);
+    void setupfrmPROM() override;
+    void optSeg_Click(int index) override;
+    void selectSegment(int page) override;
     // A cell's text changed, by the user or by code.
     void txtProm_Change(int index);
 
-    // The six command buttons.
+    // The six command buttons, each handed to the limits editor's commands.
     void cmdRestore_Click();
     void cmdChangeLimits_Click();
     void cmdProgPROM_Click();
@@ -44,19 +45,26 @@ public:
     void cmdBack1_Click();
 
     // The transfer burns bipolar PROMs unless the user chooses otherwise.
-    void selectBipolarProm();
-    // Back of a validator test: the "Validator Test" button may start another.
-    void enableValidatorTest();
+    void selectBipolarProm() override;
+    // Back of a validator test, or a verified programming job: the "Validator Test" button may
+    // start a test.
+    void enableValidatorTest() override;
 
     const LimitsPage& page() const { return page_; }
+    LimitsPage& page() override { return page_; }
+    void render() override { render(false); }
+    plat::View& view() override { return c_; }
     plat::NamedControls& controls() { return c_; }
     const plat::NamedControls& controls() const { return c_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void build();
     LimitsContext context();
     // The page into the controls; `layout` also places them.
-    void render(bool layout = false);
+    void render(bool layout);
     void placeControls();
     void handle(const QString& context, const std::function<void()>& fn);
     void job(const QString& context, const std::function<void()>& fn);

@@ -189,6 +189,7 @@ void setupfrmPROM(LimitsPage& page, LimitsState& state, const LimitsContext& ctx
         p.cellText.fill(QString());
         for (auto& c : p.slugCells)
             c.visible = false;
+        p.slugText.fill(QString());
         for (auto& a : p.acceptanceLabels)
             a.visible = false;
         p.acceptance.fill(QString());
@@ -493,6 +494,7 @@ void showLimitsPage(plat::View& v, const LimitsPage& p)
         v.setVisible(QStringLiteral("txtProm"), p.cells[std::size_t(k)].visible, k);
     }
     for (int k = 0; k < kSlugCells; ++k) {
+        v.setText(QStringLiteral("lblSlugLimits"), p.slugText[std::size_t(k)], k);
         v.setBackColor(QStringLiteral("lblSlugLimits"), p.slugColour[std::size_t(k)], k);
         v.setVisible(QStringLiteral("lblSlugLimits"), p.slugCells[std::size_t(k)].visible, k);
     }

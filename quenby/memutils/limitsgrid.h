@@ -94,6 +94,7 @@ struct LimitsPage {
     std::array<QString, kGridCells> cellText;  // the grid as the user edits it
     std::array<quint32, kGridCells> cellColour{};
     std::array<quint32, kSlugCells> slugColour{};
+    std::array<QString, kSlugCells> slugText; // lblSlugLimits: the slug windows of the transfer
     std::array<QString, kCoinRows> acceptance; // lblAcceptance
     std::array<QString, kSlugRows> rejection;  // lblRejection
 };

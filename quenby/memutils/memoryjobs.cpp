@@ -193,14 +193,9 @@ std::optional<bool> programmeRouting(MechFamily& family, const Routing435& field
 
 // ---- NRI memory window --------------------------------------------------------------------------
 
-ReadState readNriCommand(MechFamily& family, DataWindowState& state)
+ReadState readNriCommand(MechFamily& family)
 {
-    state.nriLinesReadFrom.clear(); // until a read has gone through
-    return readBetweenJAndW(family.context(), id::NriReadError, [&] {
-        const ReadState r = family.read();
-        state.nriRead(r);
-        return r;
-    });
+    return readBetweenJAndW(family.context(), id::NriReadError, [&] { return family.read(); });
 }
 
 void saveNriCommand(MechFamily& family)
@@ -214,7 +209,7 @@ void saveNriCommand(MechFamily& family)
     });
 }
 
-bool NRIprogramme(MechFamily& family, DataWindowState& state, bool duplicating)
+bool NRIprogramme(MechFamily& family, bool duplicating)
 {
     MechContext& ctx = family.context();
     const MechEntry& entry = family.entry();
@@ -227,9 +222,10 @@ bool NRIprogramme(MechFamily& family, DataWindowState& state, bool duplicating)
         const FileVerdict<NriFileRecords> file = readNriDataFile(path);
         if (!file.ok())
             throw file.refusal.error();
-        const bool theMechs = !duplicating && state.nriLinesAreTheMechs(entry.model);
+        NriReadTables& nri = ctx.mem.nri;
+        const bool theMechs = !duplicating && nri.linesAreTheMechsOf(entry.model);
         const FileVerdict<std::array<QString, 33>> lines =
-            nriLinesToProgramme(*file.value, entry, ctx.params, ctx.mem.nri.nriDataLines, theMechs);
+            nriLinesToProgramme(*file.value, entry, ctx.params, nri.nriDataLines, theMechs);
         if (!lines.ok())
             throw lines.refusal.error();
         NriProgramPlan p = nriFileProgramPlan(entry, ctx.params, *lines.value);
@@ -238,8 +234,8 @@ bool NRIprogramme(MechFamily& family, DataWindowState& state, bool duplicating)
                               fileerr::kMalformed}
                 .error();
         // The file's lines stay, whatever the user answers next: a save writes them.
-        ctx.mem.nri.nriDataLines = *lines.value;
-        state.nriLinesReadFrom.clear();
+        nri.nriDataLines = *lines.value;
+        nri.linesRead = {};
         if (confirmed(ctx, id::NriConfirm, id::NriConfirmTitle))
             plan = std::move(p);
     });

@@ -19,18 +19,11 @@ namespace quenby {
 
 class PromDataView;
 
-// What the data windows keep between their jobs.
+// What the data windows keep between their jobs: progImage as the limits editor built it, kept
+// while a data window opened from the editor is open. That window's programming replaces
+// progImage, and its Close gives it back.
 struct DataWindowState {
-    // progImage as the limits editor built it, kept while a data window opened from the editor
-    // is open: that window's programming replaces progImage, and its Close gives it back.
     std::optional<Image> editorImage;
-    // nriDataLines hold the whole memory of the mech that is plugged in, read from it as this
-    // model; empty when they hold anything else (a file, an older mech, a read that stopped).
-    QString nriLinesReadFrom;
-
-    bool nriLinesAreTheMechs(const QString& model) const { return !model.isEmpty() && nriLinesReadFrom == model; }
-    // After an NRI read: the lines are the mech's when the read went through.
-    void nriRead(const ReadState& r) { nriLinesReadFrom = r.complete ? r.model : QString(); }
 };
 
 // ---- CC EEPROM window ----
@@ -58,18 +51,19 @@ std::optional<bool> programmeRouting(MechFamily& family, const Routing435& field
 // ---- NRI memory window ----
 
 // "Read Memory": "J", the NRI memory into the NRI tables, "W". Errors under 915.
-ReadState readNriCommand(MechFamily& family, DataWindowState& state);
+ReadState readNriCommand(MechFamily& family);
 
 // "Save to File": the save dialog, the ".txt" rule, the overwrite question, the 28 data lines.
 // Errors under 920.
 void saveNriCommand(MechFamily& family);
 
 // "Programme from File" (also the duplicating coin set run): the open dialog, the file checked
-// whole (a file that names only some records keeps the other lines only when they are this
-// mech's, see DataWindowState), the lines taken into nriDataLines, the confirmation, "J", the
-// logon, every block or record of the model, then always: progress hidden, "W", the box reset
-// and "Data Written OK" or "Error Writing Data". True when written. Errors under 914.
-bool NRIprogramme(MechFamily& family, DataWindowState& state, bool duplicating);
+// whole (a file that names only some records keeps the other lines only when they are what the
+// last read found in this mech, never when duplicating), the lines taken into nriDataLines, the
+// confirmation, "J", the logon, every block or record of the model, then always: progress
+// hidden, "W", the box reset and "Data Written OK" or "Error Writing Data". True when written.
+// Errors under 914.
+bool NRIprogramme(MechFamily& family, bool duplicating);
 
 // ---- PROM data view ----
 

@@ -122,8 +122,7 @@ void MainMenuJobs::cmdCCprom_Click()
 void MainMenuJobs::cmdNRIprom_Click()
 {
     // The NRI read fills the NRI tables; the images keep what they hold.
-    memoryUtility(id::NriProm, "NRI", "cmbNRImech", [&] { p_.dataWindows.nriRead(p_.mech().forJob()->read()); },
-                  &MemoryWindows::openNriData);
+    memoryUtility(id::NriProm, "NRI", "cmbNRImech", [&] { p_.mech().forJob()->read(); }, &MemoryWindows::openNriData);
 }
 
 void MainMenuJobs::cmdPROMutilities_Click()

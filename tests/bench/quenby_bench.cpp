@@ -14,21 +14,26 @@
 //     time (the wire time of its bytes at 9600 baud, the 100 ms break, the waits it prescribes:
 //     the ME181 50 ms pulse, the G10 logon's 100 and 250 ms pauses);
 //  7. CPU used while an open validator test waits 10 s for a coin;
-//  8. samples per second per family with coins dropped back to back, against the same floor.
-//  9. the memory windows' jobs against their floor: a 435 programmed from a data file whose
+//  8. samples per second per family with coins dropped back to back, against the same floor;
+//  9. the limits editor's programming job of each family (Mars 2K bipolar PROM with its blank
+//     check and verify, CC 435 EEPROM with verify, G13-6000 records) and a whole Mars coin set
+//     run (MS1400, the demo's coins), against their floor on virtual time, with every box
+//     answered at once; CPU used while a run waits 10 s for the first coin of a record;
+// 10. the memory windows' jobs against their floor: a 435 programmed from a data file whose
 //     every word differs, with its verify; a G13-6000 and a G10-4000 programmed from a data
 //     file; the PROM data view's 2K "Read PROM" with its report; the CPU while NRI programming
 //     waits out its 500 ms gaps (the 10 s PROM time-out is item 4).
 
 #include "platform/timer.h"
+#include "quenby/clonewizard/clonewizard.h"
 #include "quenby/clonewizard/coinmeasure.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/link/catalogue.h"
+#include "quenby/link/imagemap.h"
 #include "quenby/link/marsprom.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/link/nrimech.h"
 #include "quenby/memutils/frmprom.h"
-#include "quenby/link/imagemap.h"
 #include "quenby/memutils/memoryjobs.h"
 #include "quenby/memutils/nridatafile.h"
 #include "quenby/program.h"
@@ -39,16 +44,18 @@
 #include "sim/marssocket.h"
 #include "sim/nrimech.h"
 #include "sim/quenbybox.h"
+#include "sim/quenbydemo.h"
 #include "sim/quenbymechs.h"
 #include "sim/simport.h"
 #include "tests/bench/benchsupport.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QRadioButton>
 #include <QFile>
 #include <QPushButton>
+#include <QRadioButton>
 #include <cstdio>
 
 namespace {
@@ -591,11 +598,10 @@ void memoryWindowJobs()
              useFile(r, dialogs, nriFileBytes(lines));
          },
          [](MechRig& r) {
-             quenby::DataWindowState state;
              const double c0 = bench::cpuSeconds();
              QElapsedTimer t;
              t.start();
-             quenby::NRIprogramme(*r.families.forJob(), state, true);
+             quenby::NRIprogramme(*r.families.forJob(), true);
              nriGaps = {bench::cpuSeconds() - c0, double(t.elapsed()) / 1000.0};
          }},
         {"G10-4000 from file", "NRI", "G10-4000",
@@ -603,10 +609,7 @@ void memoryWindowJobs()
              r.families.forJob()->read();
              useFile(r, dialogs, nriFileBytes(r.mem.nri.nriDataLines));
          },
-         [](MechRig& r) {
-             quenby::DataWindowState state;
-             quenby::NRIprogramme(*r.families.forJob(), state, true);
-         }},
+         [](MechRig& r) { quenby::NRIprogramme(*r.families.forJob(), true); }},
         {"PROM view 2K read", "Mars", "ME111", [](MechRig& r) { r.mem.promSize = 1; },
          [](MechRig& r) {
              NoPanes view;
@@ -618,6 +621,155 @@ void memoryWindowJobs()
     std::printf("NRI programming from a file, mostly its 500 ms gaps: %.2f s, CPU %.4f s = %.2f%% of one core "
                 "(goal: under 1%%)\n",
                 nriGaps.wall, nriGaps.cpu, 100.0 * nriGaps.cpu / nriGaps.wall);
+}
+
+// ---- 9. the cloning road --------------------------------------------------------------------------
+
+// Every box answered at once: YES to a gather prompt, OK to the rest.
+struct AnswerAtOnce : plat::Dialogs {
+    std::function<void()> onBox;
+    int msgBox(const QString&, int style, const QString&) override
+    {
+        if (onBox)
+            onBox();
+        return plat::mb::buttonsOf(style) == plat::mb::YesNoCancel ? plat::mb::Yes : plat::mb::OK;
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+// The whole program with the model's sample coin set in its folder; the demo's hands swap PROMs
+// at the prompts and open the sample set; with coins, the demo's coins drop while it measures.
+struct CloneRig {
+    AnswerAtOnce answers;
+    bench::Silent sound;
+    bench::Env env;
+    sim::QuenbyBox box;
+    sim::QuenbyDemoHands hands{answers, box, true};
+    std::unique_ptr<sim::QuenbyDemoCoins> coins;
+    std::unique_ptr<quenby::Program> p;
+
+    CloneRig(plat::Scheduler& s, const QString& family, const QString& model, bool dropCoins = false)
+    {
+        box.swapMech(model, false);
+        QDir(env.dir.path()).mkpath("CoinSets");
+        const QString set = sim::QuenbyDemoHands::sampleSetFile(model);
+        QFile::copy(QStringLiteral(COINSETS_DIR "/") + set, env.dir.filePath("CoinSets/" + set));
+        plat::Services svc;
+        svc.sched = &s;
+        svc.dialogs = &hands;
+        svc.sound = &sound;
+        svc.env = &env;
+        svc.makePort = [&s, this] { return std::make_unique<sim::SimPort>(s, box); };
+        p = std::make_unique<quenby::Program>(svc);
+        quenby::frmMain& m = p->mainForm();
+        m.Timer1.setInterval(20);
+        m.Timer1.setEnabled(true);
+        p->link.openPort(1);
+        p->beginJob(family, model);
+        quenby::setMechParameters(p->params, family, model, p->texts);
+        if (dropCoins) {
+            coins = std::make_unique<sim::QuenbyDemoCoins>(s, box);
+            coins->setOrder(sim::QuenbyDemoCoins::sampleSetOrder(model));
+            coins->start();
+        }
+        p->coinMeasure().CoinInitialise(0);
+    }
+    // Windows for every channel, in the image as a transfer leaves it, and the editor laid out.
+    void editorWithWindows()
+    {
+        quenby::CoinTables& t = p->memory.coins;
+        const bool mars = p->mechFamily == u"Mars";
+        if (mars) {
+            p->memory.promSize = 1;
+            t.segmentSelected(0) = t.segmentSelected(1) = true;
+            p->memory.bipolarProm = true;
+        } else if (p->mechFamily == u"CC") {
+            quenby::readMechMemory(p->mech().ctx);
+        }
+        for (int c = 1; c <= 12; ++c)
+            for (int k = 1; k <= 2 * p->params.paramCount; ++k)
+                t.coinLimitTable(c, k) = (mars ? 1000 : 40) + 10 * c + 3 * k;
+        auto family = p->mech().forJob();
+        for (int s = 0; s <= (mars ? 1 : 0); ++s)
+            quenby::mapCoinTableToProm(*family, s);
+        p->promForm().setupfrmPROM();
+    }
+};
+
+plat::Millis timeProgramming(plat::Scheduler& s, const char* family, const char* model)
+{
+    CloneRig r(s, QString::fromLatin1(family), QString::fromLatin1(model));
+    r.editorWithWindows();
+    const plat::Millis t0 = s.nowMs();
+    r.p->clone().editor.cmdProgPROM_Click();
+    if (!r.p->promForm().controls().isEnabled("cmdValtest"))
+        std::printf("  (%s: not verified)\n", model);
+    return s.nowMs() - t0;
+}
+
+plat::Millis timeRun(plat::Scheduler& s, double* cpu)
+{
+    CloneRig r(s, "Mars", "MS1400", true);
+    const double c0 = bench::cpuSeconds();
+    const plat::Millis t0 = s.nowMs();
+    r.p->clone().run.cmdOpenCoinset_Click();
+    if (cpu)
+        *cpu = bench::cpuSeconds() - c0;
+    if (!r.p->promIfLoaded() || !r.p->promForm().isVisible())
+        std::printf("  (the run did not reach the limits editor)\n");
+    return s.nowMs() - t0;
+}
+
+void cloningRoad()
+{
+    std::printf("programming jobs of the limits editor, every box answered at once (floor: the job on virtual "
+                "time):\n");
+    const std::pair<const char*, const char*> jobs[] = {{"Mars", "ME111"}, {"CC", "435"}, {"NRI", "G13-6000"}};
+    for (const auto& [family, model] : jobs) {
+        plat::VirtualScheduler vs;
+        const plat::Millis floorMs = timeProgramming(vs, family, model);
+        plat::RealScheduler rs;
+        const double c0 = bench::cpuSeconds();
+        const plat::Millis took = timeProgramming(rs, family, model);
+        const double cpu = bench::cpuSeconds() - c0;
+        std::printf("  %-9s %6lld ms  floor %6lld ms  over the floor %+5.1f%%  CPU %.3f s\n", model, (long long)took,
+                    (long long)floorMs, 100.0 * double(took - floorMs) / double(floorMs), cpu);
+    }
+    plat::VirtualScheduler vs;
+    const plat::Millis floorMs = timeRun(vs, nullptr);
+    plat::RealScheduler rs;
+    double cpu = 0;
+    const plat::Millis took = timeRun(rs, &cpu);
+    std::printf("Mars coin set run (MS1400.cst, 60 coins of the demo, transfer): %lld ms  floor %lld ms  over the "
+                "floor %+5.1f%%  CPU %.3f s\n",
+                (long long)took, (long long)floorMs, 100.0 * double(took - floorMs) / double(floorMs), cpu);
+}
+
+// A run whose first record waits 10 s for coins that do not come, then Cancel Operation.
+void gatheringWaitCpu()
+{
+    plat::RealScheduler rs;
+    CloneRig r(rs, "Mars", "MS1400");
+    double c0 = 0;
+    plat::Millis t0 = 0;
+    double cpu = 0;
+    plat::Millis wall = 0;
+    r.answers.onBox = [&] {
+        if (t0)
+            return;
+        // The first box is the first record's gather prompt: the wait starts once it is answered.
+        t0 = rs.nowMs();
+        c0 = bench::cpuSeconds();
+        rs.callAfter(10000, [&] {
+            cpu = bench::cpuSeconds() - c0;
+            wall = rs.nowMs() - t0;
+            r.p->clone().frame.cmdBack_Click();
+        });
+    };
+    r.p->clone().run.cmdOpenCoinset_Click();
+    std::printf("a coin set run waiting for coins: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n",
+                double(wall) / 1000.0, cpu, 100.0 * cpu / (double(wall) / 1000.0));
 }
 
 } // namespace
@@ -700,6 +852,10 @@ int main(int argc, char** argv)
     samplesPerSecond();
 
     // 9.
+    cloningRoad();
+    gatheringWaitCpu();
+
+    // 10.
     memoryWindowJobs();
     return 0;
 }

@@ -3,6 +3,7 @@
 // coin names, file name rules, and a fuzzed reader that never half-fills its result.
 #include "platform/textfile.h"
 #include "quenby/clonewizard/coinsetfile.h"
+#include "quenby/shell/texts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -100,7 +101,7 @@ TEST(Coinnumber, NamesGiveChannels)
 TEST(CoinsetFile, MarsSetDecodesEveryRecord)
 {
     const CoinsetCheck c = check(marsSet());
-    ASSERT_EQ(c.outcome, Outcome::Accepted) << coinsetVerdictText(c.verdict).toStdString();
+    ASSERT_EQ(c.outcome, Outcome::Accepted) << coinsetVerdictText(c.verdict, TextTable()).toStdString();
     EXPECT_EQ(c.header.family, "Mars");
     EXPECT_EQ(c.header.model, "ME111");
     EXPECT_EQ(c.header.title, "UK coins, 2K");
@@ -154,7 +155,7 @@ TEST(CoinsetFile, MarsSetDecodesEveryRecord)
 TEST(CoinsetFile, NriAndCcDataRecords)
 {
     const CoinsetCheck n = check(nriSet(), "NRI");
-    ASSERT_EQ(n.outcome, Outcome::Accepted) << coinsetVerdictText(n.verdict).toStdString();
+    ASSERT_EQ(n.outcome, Outcome::Accepted) << coinsetVerdictText(n.verdict, TextTable()).toStdString();
     EXPECT_FALSE(n.mars);
     EXPECT_EQ(n.records[1].name, "Coin 03"); // a G13-6000 slug names its channel
     EXPECT_EQ(n.records[1].channel, 3);
@@ -166,12 +167,12 @@ TEST(CoinsetFile, NriAndCcDataRecords)
     // "120M": x-hex as 16-bit up to four digits, 32-bit beyond, less 32768; decimals only 1..6.
     const CoinsetCheck m =
         check(ccSet("C120", {cd("Coin 01"), "D,120M,x8001,7,3,xFFFFFFFF,x1,0,6,ten,1.5,2.5,x7FFF,x0000"}), "CC");
-    ASSERT_EQ(m.outcome, Outcome::Accepted) << coinsetVerdictText(m.verdict).toStdString();
+    ASSERT_EQ(m.outcome, Outcome::Accepted) << coinsetVerdictText(m.verdict, TextTable()).toStdString();
     EXPECT_EQ(m.records[1].values, (std::vector<qint32>{-65535, 0, 3, -32769, -32767, 0, 6, 0, 2, 2, -1, -32768}));
     const CoinsetCheck r = check(
         ccSet("435", {cd("Coin 16", "10", 5), "D,120N,7,1,6,0,2,2,2,2,2,2,2,9", "D,435R" + QString(",1").repeated(23)}),
         "CC");
-    ASSERT_EQ(r.outcome, Outcome::Accepted) << coinsetVerdictText(r.verdict).toStdString();
+    ASSERT_EQ(r.outcome, Outcome::Accepted) << coinsetVerdictText(r.verdict, TextTable()).toStdString();
     EXPECT_EQ(r.records[1].values, (std::vector<qint32>{0, 1, 6, 0, 2, 2, 2, 2, 2, 2, 2, 0}));
     EXPECT_EQ(r.records[2].values.size(), 23u);
 }
@@ -191,7 +192,7 @@ TEST(CoinsetFile, HeaderOfAnotherFamilyOrModelKeepsTheTypeMessages)
 
 TEST(CoinsetFile, EmptyAndTruncatedSetsAreRefused)
 {
-    EXPECT_EQ(coinsetVerdictText(refused({})), "File: set.cst\r\nThe file is empty.");
+    EXPECT_EQ(coinsetVerdictText(refused({}), TextTable()), "File: set.cst\r\nThe file is empty.");
 
     const CoinsetVerdict lineOneOnly = refused({marsSet()[0]});
     EXPECT_EQ(lineOneOnly.fault, CoinsetFault::Truncated);
@@ -203,7 +204,7 @@ TEST(CoinsetFile, EmptyAndTruncatedSetsAreRefused)
     cut << "CD,cut,E1,10,3,-5,3,5,10,3,-5,3,5,10,3,-5,3,5";
     const CoinsetVerdict v = refused(cut);
     EXPECT_EQ(v.fault, CoinsetFault::FieldCount);
-    EXPECT_EQ(coinsetVerdictText(v),
+    EXPECT_EQ(coinsetVerdictText(v, TextTable()),
               "File: set.cst\r\nLine 12\r\nThe line has 18 fields; 19 expected (3 parameters of ME111).");
 
     // A set with no coin record would transfer empty windows.
@@ -234,7 +235,7 @@ TEST(CoinsetFile, FieldsThatAreNoNumber)
     EXPECT_EQ(v.fault, CoinsetFault::NotNumber);
     EXPECT_EQ(v.field, 9);
     EXPECT_EQ(v.fieldName, "flier tolerance of parameter 1");
-    EXPECT_EQ(coinsetVerdictText(v), "File: set.cst\r\nLine 3, field 9 (flier tolerance of parameter 1): \"x\"\r\n"
+    EXPECT_EQ(coinsetVerdictText(v, TextTable()), "File: set.cst\r\nLine 3, field 9 (flier tolerance of parameter 1): \"x\"\r\n"
                                      "A number is expected.");
 
     v = refused(withLine(marsSet(), 8, "S,washer,ten,4,15,4,15,4,15"));
@@ -472,7 +473,7 @@ TEST(CoinsetFile, FuzzedSetsAreWholeOrRefused)
         if (c.outcome == Outcome::Invalid) {
             ASSERT_TRUE(c.records.empty());
             ASSERT_FALSE(c.mars);
-            ASSERT_FALSE(coinsetVerdictText(c.verdict).isEmpty());
+            ASSERT_FALSE(coinsetVerdictText(c.verdict, TextTable()).isEmpty());
             continue;
         }
         if (c.outcome == Outcome::HeaderRejected) {
@@ -506,4 +507,37 @@ TEST(CoinsetFile, FuzzedSetsAreWholeOrRefused)
         ASSERT_LE(gathered, kMaxGatheredRecords);
     }
     EXPECT_GT(accepted, 100); // the mutations leave enough good sets to check the accepted side
+}
+
+TEST(CoinsetFile, EverySampleSetIsAcceptedForItsFamily)
+{
+    const QDir dir(QStringLiteral(COINSETS_DIR));
+    const QStringList files = dir.entryList({"*.cst"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 11);
+    for (const QString& f : files) {
+        const QString family = plat::readLines(dir.filePath(f)).lines.value(0).section(',', 0, 0).remove('"').section('.', 0, 0);
+        const CoinsetCheck c = readCoinsetFile(dir.filePath(f), family);
+        EXPECT_EQ(c.outcome, Outcome::Accepted) << f.toStdString() << ": "
+                                                << coinsetVerdictText(c.verdict, TextTable()).toStdString();
+        EXPECT_FALSE(c.records.empty()) << f.toStdString();
+    }
+}
+
+TEST(CoinsetFile, VerdictsSpeakTheLanguageLoaded)
+{
+    TextTable german;
+    german.languageName = "Deutsch";
+    german.textTableLoaded = true;
+    for (int id : TextTable::builtInIds())
+        german.textTable[std::size_t(id)] = TextTable::builtInText(id);
+    german.textTable[566] = "Datei: ";
+    german.textTable[567] = "Zeile ";
+    german.textTable[568] = ", Feld ";
+    german.textTable[586] = "Toleranz von Parameter %1";
+    german.textTable[583] = "Eine Zahl fehlt.";
+    const QStringList lines = {"\"CC.C120\",\"t\",\"r\",\"v\"", "\"-\"", "CD,5p,Coin 01,15,3,0,3,0,x,3,0,3,0,10,3,0,3,0,10"};
+    const CoinsetCheck c = checkCoinset("set.cst", lines, "CC", german);
+    ASSERT_EQ(c.outcome, Outcome::Invalid);
+    EXPECT_EQ(coinsetVerdictText(c.verdict, german).toStdString(),
+              "Datei: set.cst\r\nZeile 3, Feld 9 (Toleranz von Parameter 1): \"x\"\r\nEine Zahl fehlt.");
 }

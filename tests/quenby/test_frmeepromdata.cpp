@@ -450,35 +450,6 @@ TEST_F(EepromWindowTest, CloseWaitsForTheReadAndASecondJobIsRefused)
     EXPECT_TRUE(ts.dialogs->fileDialogs.empty());
 }
 
-TEST_F(EepromWindowTest, FromTheLimitsEditorCloseReturnsThereWithTheEditorsImage)
-{
-    start("C120");
-    p->beginJob("CC", "C120");
-    quenby::setMechParameters(p->params, "CC", "C120", p->texts);
-    p->promForm().show();
-    main().hide();
-    p->memory.images.progImage[5] = 777;
-    EXPECT_TRUE(p->memoryWindows().openFromLimitsEditor());
-    EXPECT_TRUE(sentSince().startsWith("JJ"));
-    EXPECT_TRUE(shown(p->eepromDataIfLoaded()));
-    EXPECT_FALSE(mainC().isEnabled("cmdCCprom"));
-    EXPECT_TRUE(p->fromPromWindow);
-
-    std::vector<quint16> words = cc().words();
-    words[5] = 4321;
-    writeCoinSet("file.txt", eepromFile(words));
-    programmeFrom("file.txt");
-    ts.dialogs->answer(plat::mb::OK, "EEPROM Verified OK");
-    press(ee(), "cmdProgramme");
-    EXPECT_EQ(p->memory.images.progImage[5], 4321);
-    clearSent();
-    press(ee(), "cmdBye");
-    EXPECT_EQ(sentSince(), "W");
-    EXPECT_EQ(p->memory.images.progImage[5], 777) << "the editor's Program EEPROM writes its own image";
-    EXPECT_TRUE(p->promForm().isVisible());
-    EXPECT_FALSE(main().isVisible());
-}
-
 TEST_F(EepromWindowTest, AHangUpWhileProgrammingIsOnePortReportAndNoSuccess)
 {
     open("C120");

@@ -91,7 +91,7 @@ TEST_F(NriWindowTest, ProgrammeFromFileThenTheMechIsReadAgainWithoutJOrW)
     const QString window = QString(" %1 %2    ").arg(r3.mid(2, 2).toInt(nullptr, 16), 3, 10, QLatin1Char('0'))
                                .arg(r3.mid(0, 2).toInt(nullptr, 16), 3, 10, QLatin1Char('0'));
     EXPECT_TRUE(nri().text("lblPROM").contains("Coin 01     " + window)) << "redrawn";
-    EXPECT_TRUE(p->dataWindows.nriLinesAreTheMechs("G13-6000"));
+    EXPECT_TRUE(p->memory.nri.linesAreTheMechsOf("G13-6000"));
 }
 
 TEST_F(NriWindowTest, ReadAgainBetweenJAndWAndSaveTheLines)
@@ -101,7 +101,7 @@ TEST_F(NriWindowTest, ReadAgainBetweenJAndWAndSaveTheLines)
     EXPECT_TRUE(sentSince().startsWith("J"));
     EXPECT_TRUE(sentSince().endsWith("W"));
     EXPECT_TRUE(nri().isEnabled("cmdReadPROM"));
-    EXPECT_TRUE(p->dataWindows.nriLinesAreTheMechs("G13-6000"));
+    EXPECT_TRUE(p->memory.nri.linesAreTheMechsOf("G13-6000"));
 
     ts.dialogs->answerFile(coinSet("saved.dat"));
     press(nri(), "cmdSave");
@@ -144,26 +144,6 @@ TEST_F(NriWindowTest, CloseAndTheCloseBoxLeaveAlikeWithW)
     EXPECT_EQ(sentSince(), "W");
     EXPECT_FALSE(p->nriDataIfLoaded());
     EXPECT_TRUE(main().isVisible());
-}
-
-TEST_F(NriWindowTest, FromTheLimitsEditorCloseReturnsThere)
-{
-    start("G40-0000");
-    p->beginJob("NRI", "G40-0000");
-    quenby::setMechParameters(p->params, "NRI", "G40-0000", p->texts);
-    p->promForm().show();
-    main().hide();
-    EXPECT_TRUE(p->memoryWindows().openFromLimitsEditor());
-    EXPECT_TRUE(sentSince().startsWith("JJ"));
-    EXPECT_TRUE(sentSince().contains("X1B")) << "the memory is read";
-    EXPECT_TRUE(shown(p->nriDataIfLoaded()));
-    EXPECT_FALSE(mainC().isEnabled("cmdNRIprom"));
-    EXPECT_TRUE(p->promForm().isVisible()) << "the editor stays behind it";
-    clearSent();
-    closeBox(p->nriDataIfLoaded());
-    EXPECT_EQ(sentSince(), "W");
-    EXPECT_TRUE(p->promForm().isVisible());
-    EXPECT_FALSE(main().isVisible());
 }
 
 TEST_F(NriWindowTest, TheDuplicatingRunProgrammesABlankMechFromAWholeFileOnly)

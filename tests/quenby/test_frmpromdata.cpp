@@ -132,30 +132,4 @@ TEST_F(PromViewTest, CloseAndTheCloseBoxSendWAndGiveTheButtonBack)
     EXPECT_TRUE(mainC().isEnabled("cmdPROMutilities"));
 }
 
-TEST_F(PromViewTest, FromTheLimitsEditorTheSizeIsLockedAndCloseReturnsThere)
-{
-    start("ME111");
-    p->beginJob("Mars", "ME111");
-    p->memory.promSize = 1;
-    p->memory.coins.segmentSelected(2) = false;
-    quenby::frmPROM& editor = p->promForm();
-    editor.show();
-    editor.controls().setEnabled("cmdPROMutilities", false);
-    main().hide();
-    EXPECT_TRUE(p->memoryWindows().openFromLimitsEditor());
-    EXPECT_EQ(sentSince(), "JJ") << "the image last read is shown: nothing is read";
-    EXPECT_FALSE(prom().isEnabled("cmbSize"));
-    EXPECT_EQ(prom().text("cmbSize"), "2K");
-    EXPECT_EQ(prom().items("cmbDisplay").size(), 4);
-    EXPECT_FALSE(p->memory.coins.segmentSelected(2)) << "the editor's selection stays";
-    EXPECT_FALSE(mainC().isEnabled("cmdPROMutilities"));
-    press(prom(), "cmdBye");
-    EXPECT_EQ(sentSince(), "JJW");
-    EXPECT_TRUE(editor.isVisible());
-    EXPECT_FALSE(main().isVisible());
-    EXPECT_TRUE(editor.controls().isEnabled("cmdPROMutilities"));
-    EXPECT_TRUE(mainC().isEnabled("cmdPROMutilities"));
-    EXPECT_EQ(p->memory.promSize, 1);
-}
-
 } // namespace

@@ -1,6 +1,7 @@
 // The six job buttons that prepare box and mech before their window: the family and model, the
 // port, the box check, the menu locked in its order, the model's parameters, the memory read,
 // and the window seam (unset: the menu unlocked again, nothing said but "not built yet").
+#include "quenby/clonewizard/frmcoinmeasure1.h"
 #include "sim/ccmech.h"
 #include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmpromdata.h"
@@ -137,17 +138,30 @@ TEST_F(LauncherTest, MarsProgramMechWithoutAMechStopsAtTheCheck)
     EXPECT_EQ(p->mechFamily, "Mars") << "set first, and kept";
 }
 
-TEST_F(LauncherTest, CcProgramMechWithoutItsWindowUnlocksTheMenuAgain)
+TEST_F(LauncherTest, CcProgramMechOpensTheMeasurementWindowLaidOutForTheModel)
 {
     start("C120");
     p->params.paramCount = 0;
     run("cmbCCmech", "435", "cmdCCprog");
-    EXPECT_EQ(sent(), kBreak + kEsc25 + kEsc25 + "MJS") << "no mech logon for the check";
+    EXPECT_EQ(sent(), kBreak + kEsc25 + kEsc25 + "MJS") << "no mech logon for the check, nothing for the window";
     EXPECT_EQ(order.disabled.size(), 12);
-    EXPECT_TRUE(menuUnlocked());
+    EXPECT_FALSE(menuUnlocked()) << "the job's window is open";
     EXPECT_EQ(p->params.paramCount, 5);
-    EXPECT_EQ(plat::notBuiltReports(),
-              (QStringList{"frmCoinMeasure1.chkduplicate", "frmCoinMeasure1.CoinInitialise"}));
+    plat::NamedControls& w = p->coinMeasureForm().controls();
+    EXPECT_TRUE(p->coinMeasureForm().isVisible());
+    EXPECT_EQ(w.text("frmCoinMeasure1"), "Capture Measurements : ");
+    EXPECT_EQ(w.text("lblmechType"), "435");
+    EXPECT_EQ(w.text("lblMfg"), "Coin Controls");
+    EXPECT_EQ(w.text("cmdBack"), "Back to Main Window");
+    EXPECT_EQ(w.text("chkduplicate"), "Clone Coin Mech");
+    EXPECT_TRUE(w.isVisible("chkduplicate"));
+    EXPECT_EQ(w.value("chkduplicate"), 0);
+    EXPECT_TRUE(w.isEnabled("chkduplicate")) << "the memory windows programme it from a data file";
+    EXPECT_FALSE(w.isVisible("frmPromSize"));
+    EXPECT_TRUE(w.isVisible("frmParameter", 4));
+    EXPECT_FALSE(w.isVisible("frmParameter", 5));
+    EXPECT_EQ(w.text("lblSrc", 9), "2*SD");
+    EXPECT_TRUE(plat::notBuiltReports().isEmpty());
     EXPECT_TRUE(ts.dialogs->boxes().empty());
     EXPECT_FALSE(p->guard.jobRunning());
 }

@@ -360,3 +360,59 @@ TEST_F(MeasureTest, RemapWithALinkOutsideTheTablesIsReportedAndChangesNothing)
 }
 
 } // namespace
+
+// ---- into the real statistics --------------------------------------------------------------------
+
+// The program's own statistics with a run under way (runActive): what a coin set run gathers.
+struct RecordTest : MeasureTest {
+    quenby::CoinMeasure& cm() { return p->coinStats(); }
+    void beginRecord(const QString& family, const QString& model, int coins)
+    {
+        start(model);
+        p->beginJob(family, model);
+        quenby::setMechParameters(p->params, family, model, p->texts);
+        cm().updateStats(1);
+        cm().stats.limitSource.fill(quenby::limitsrc::Mean);
+        cm().runActive = true;
+        p->measure.samplesLeft = coins;
+    }
+};
+
+TEST_F(RecordTest, CcFramesAreCountedOnceEachByTheStatistics)
+{
+    beginRecord("CC", "C120", 3);
+    coinsAt({{1000, {10, 20, 30}}, {2000, {12, 22, 32}}, {3000, {14, 24, 34}}, {8000, {99, 99, 99}}});
+    gather(1, 3);
+    p->link.waitFor(8000);
+    EXPECT_EQ(cm().stats.readingsTaken, 3) << "a coin after the logoff is not taken";
+    EXPECT_EQ(p->measure.samplesLeft, 0);
+    EXPECT_FLOAT_EQ(cm().stats.paramMean[2], 22.0f);
+    EXPECT_EQ(cm().stats.recordLimits[6], 32);
+}
+
+TEST_F(RecordTest, NriSamplesAreCountedByTheirLoopAloneNotTwice)
+{
+    beginRecord("NRI", "G18-3000", 3);
+    coinsAt({{1000, {10, 20, 30, 40, 50, 60}}, {2000, {12, 22, 32, 42, 52, 62}}, {3000, {14, 24, 34, 44, 54, 64}}});
+    gather(1, 3);
+    EXPECT_EQ(cm().stats.readingsTaken, 3) << "the statistics count nothing while the loop counts";
+    EXPECT_EQ(p->measure.samplesLeft, 0);
+    EXPECT_FLOAT_EQ(cm().stats.paramMean[6], 62.0f);
+}
+
+TEST_F(RecordTest, MarsLinesCountOnlyWhileARunIsUnderWay)
+{
+    beginRecord("Mars", "ME111", 2);
+    cm().runActive = false;
+    p->link.sendAndWait("M");
+    coinsAt({{1000, {1000, 1500, 2000}}});
+    p->measurement().startMeasurement(1);
+    p->measuring = true;
+    p->link.waitFor(3000);
+    EXPECT_EQ(cm().stats.readingsTaken, 1);
+    EXPECT_EQ(p->measure.samplesLeft, 2) << "no run: the reading is shown, not counted";
+    cm().runActive = true;
+    coinsAt({{500, {1002, 1502, 2002}}, {1500, {1004, 1504, 2004}}});
+    gather(1, 2);
+    EXPECT_EQ(cm().stats.readingsTaken, 3);
+}

@@ -15,7 +15,6 @@ namespace {
 using namespace quenby_tests;
 
 struct MemoryJobTest : MechTest {
-    quenby::DataWindowState state;
     std::mt19937 rng{20261207};
 
     QString file(const QString& name) const { return QDir(ts.folder()).filePath(name); }
@@ -83,23 +82,24 @@ TEST_F(MemoryJobTest, AnyEepromFileIsAcceptedWholeOrRefusedOnceBeforeAnythingIsS
 TEST_F(MemoryJobTest, AnyNriFileIsAcceptedWholeOrRefusedOnceBeforeAnythingIsSent)
 {
     plugNew<sim::NriMech>("NRI", "G13-6000");
-    state.nriRead(families.forJob()->read());
-    ASSERT_TRUE(state.nriLinesAreTheMechs("G13-6000"));
+    families.forJob()->read();
+    ASSERT_TRUE(mem.nri.linesAreTheMechsOf("G13-6000"));
+    const quenby::ReadState read = mem.nri.linesRead;
     port.clearTranscript();
     const auto mechLines = mem.nri.nriDataLines;
     const QByteArray good = quenby::nriDataFileLines(mechLines).join("\r\n").toLatin1() + "\r\n";
     int accepted = 0;
     for (const QByteArray& f : fuzzed(good, 300, 100)) {
-        state.nriLinesReadFrom = "G13-6000";
+        mem.nri.linesRead = read;
         mem.nri.nriDataLines = mechLines;
-        const QString box = oneBoxFor(f, [&] { return quenby::NRIprogramme(*families.forJob(), state, false); },
+        const QString box = oneBoxFor(f, [&] { return quenby::NRIprogramme(*families.forJob(), false); },
                                       "Confirm overwrite Memory");
         if (box == "Confirm overwrite Memory") {
             ++accepted;
         } else {
             EXPECT_TRUE(box.startsWith(" 914 Error Programming NRI Memory routine : ")) << box.toStdString();
             EXPECT_EQ(mem.nri.nriDataLines, mechLines) << "a refused file changes no line";
-            EXPECT_EQ(state.nriLinesReadFrom, "G13-6000");
+            EXPECT_TRUE(mem.nri.linesAreTheMechsOf("G13-6000"));
         }
     }
     EXPECT_GT(accepted, 0);
@@ -119,12 +119,12 @@ TEST_F(MemoryJobTest, TheScratchDumpsOfAReadProgrammeTheMech)
     EXPECT_TRUE(cc->addressesWritten().isEmpty()) << "every word equal: nothing written";
 
     auto* nri = plugNew<sim::NriMech>("NRI", "G10-4000/5");
-    state.nriRead(families.forJob()->read());
+    families.forJob()->read();
     ASSERT_TRUE(ts.fileExists("G10-4000-5temp.txt"));
     dialogs.answerFile(file("G10-4000-5temp.txt"));
     dialogs.answer(plat::mb::OK, "Confirm overwrite Memory");
     dialogs.answer(plat::mb::OK, "Data Written OK");
-    EXPECT_TRUE(quenby::NRIprogramme(*families.forJob(), state, true)) << "a dump names all 28 records";
+    EXPECT_TRUE(quenby::NRIprogramme(*families.forJob(), true)) << "a dump names all 28 records";
     EXPECT_EQ(nri->commandsSeen().filter("Z").size(), 22) << "22 blocks, though the read fills 21 lines";
 }
 

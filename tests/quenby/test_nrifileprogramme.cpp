@@ -49,7 +49,6 @@ std::array<QByteArray, 29> olderLines(const QString& model, int coins)
 
 struct NriFileTest : MechTest {
     NriMech* mech = nullptr;
-    quenby::DataWindowState state;
 
     // A blank mech of the model, this file in CoinSets, picked and confirmed.
     void prepare(const QString& model, const QByteArray& file, std::optional<bool> confirm = true)
@@ -63,7 +62,7 @@ struct NriFileTest : MechTest {
     }
     bool programme(bool duplicating = true)
     {
-        return quenby::NRIprogramme(*families.forJob(), state, duplicating);
+        return quenby::NRIprogramme(*families.forJob(), duplicating);
     }
     QStringList blocksSeen() const { return mech->commandsSeen().filter(QRegularExpression("^Z..$")); }
 };
@@ -263,11 +262,11 @@ TEST_F(NriFileTest, AFileOfSomeRecordsKeepsTheOthersOnlyWhenTheyAreThisMechs)
     dialogs.answer(plat::mb::OK, "record 1 missing");
     EXPECT_FALSE(programme(false)) << "nothing read from this mech yet";
 
-    state.nriLinesReadFrom = "G13-6000";
+    mem.nri.linesRead = {true, "G13-6000", 0, -1}; // as a read of this mech leaves them
     dialogs.answerFile(ts.folder() + "/CoinSets/mem.txt");
     dialogs.answer(plat::mb::Cancel, "Confirm overwrite Memory");
     EXPECT_FALSE(programme(false));
-    EXPECT_TRUE(state.nriLinesReadFrom.isEmpty()) << "the lines are the file's now";
+    EXPECT_FALSE(mem.nri.linesAreTheMechsOf("G13-6000")) << "the lines are the file's now";
     EXPECT_TRUE(sent().isEmpty());
 }
 

@@ -96,10 +96,10 @@ def g13_p_data():
 
 
 def nri_sets():
+    # The coin data comes first: every coin's measurement is read through the map it gives.
     write("G13-6000.cst", [
-        '"NRI.G13-6000","Euro G13","NRI13","G01"', '"-"', *coins(6, 6),
+        '"NRI.G13-6000","Euro G13","NRI13","G01"', '"-"', "D,G13-6000P," + g13_p_data(), *coins(6, 6),
         "V,5,10,20,50,100,200,25,40,0,0,0,0,0,0,0,0,5",
-        "D,G13-6000P," + g13_p_data(),
         "D,G13-6000X,30,40,50,60,0,0",
         slug(10, 6, "Coin 12"),
     ])

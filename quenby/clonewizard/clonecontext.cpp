@@ -1,0 +1,49 @@
+#include "quenby/clonewizard/clonecontext.h"
+
+#include "platform/runtimeerror.h"
+#include "quenby/shell/fileexists.h"
+#include "quenby/shell/texts.h"
+
+namespace quenby {
+
+namespace {
+namespace id {
+constexpr int DiskNotReady = 201;
+constexpr int Unexpected = 203;
+constexpr int Occurred = 204;
+constexpr int Gathering = 495;
+} // namespace id
+} // namespace
+
+QString CloneContext::text(int id) const { return texts.getText(id); }
+
+bool CloneContext::trap(int textId, const std::function<void()>& fn) const
+{
+    bool ok = true;
+    plat::trap(fn, [&](const std::exception& e) {
+        ok = false;
+        errors.reportError(textId, e);
+    });
+    return ok;
+}
+
+int CloneContext::message(const QString& body, int style, int titleId) const
+{
+    return svc.dialogs->msgBox(body, style, text(titleId));
+}
+
+bool CloneContext::fileExists(const QString& path) const
+{
+    shared::FileExistsTexts ft;
+    ft.diskNotReady = text(id::DiskNotReady);
+    ft.unexpectedError = text(id::Unexpected);
+    ft.occurred = text(id::Occurred);
+    return shared::fileExists(path, *svc.dialogs, ft,
+                              [&](const std::exception& e) { errors.reportError(id::Gathering, e); });
+}
+
+const MechEntry& CloneContext::entry() const { return entryCache.of(job.mechFamily, job.mechModel); }
+
+std::unique_ptr<MechFamily> CloneContext::family() const { return makeMechFamily(mech, entry()); }
+
+} // namespace quenby

@@ -1,0 +1,263 @@
+#include "quenby/memutils/limitscommands.h"
+
+#include "platform/vbtext.h"
+#include "platform/view.h"
+#include "quenby/clonewizard/clonewizard.h"
+#include "quenby/link/imagemap.h"
+#include "quenby/seams.h"
+#include "quenby/shell/texts.h"
+#include "quenby/shell/valtestlayout.h"
+
+namespace quenby {
+
+namespace {
+
+namespace id {
+constexpr int Unloading = 1200;
+constexpr int Changing = 1201;
+constexpr int LaunchingData = 1202;
+constexpr int EditedUse = 1203;
+constexpr int EditedCancel = 1204;
+constexpr int EditedTitle = 1205;
+constexpr int Insert = 1208;
+constexpr int Bipolar = 1209;
+constexpr int LoadProm = 1210;
+constexpr int NotBlank = 1211;
+constexpr int ProgramAnyway = 1212;
+constexpr int CancelAbort = 1213;
+constexpr int NotBlankTitle = 1214;
+constexpr int InsertOmbrix = 1215;
+constexpr int LoadOmbrix = 1216;
+constexpr int SwitchTwoOff = 1217;
+constexpr int SwitchTitle = 1218;
+constexpr int Programming = 1219;
+constexpr int Restoring = 1220;
+constexpr int LaunchingTest = 1221;
+constexpr int ReadMissing = 573;
+constexpr int ReadAgain = 574;
+constexpr int ReadMissingTitle = 575;
+} // namespace id
+
+constexpr int kBurnPauseMs = 200;
+
+} // namespace
+
+int lastSegment(int promSize, const MechEntry& entry) { return promSize == 1 && entry.mars.maxSegments > 2 ? 3 : 1; }
+
+int firstNonBlankSegment(const Image& readImage, const SegmentSelection& selected, int last, const MechEntry& entry)
+{
+    const int words = entry.mars.segmentWords;
+    for (int s = 0; s <= last; ++s) {
+        if (!selected(s))
+            continue;
+        for (int a = words * s; a < words * (s + 1) && inImage(a); ++a)
+            if (readImage[std::size_t(a)] != 0)
+                return s;
+    }
+    return -1;
+}
+
+void duplicateFirstSegment(CoinTables& tables, Image& progImage)
+{
+    for (std::size_t i = 0; i < 128; ++i)
+        progImage[i + 128] = progImage[i];
+    for (int c = 1; c <= 6; ++c)
+        for (int k = 1; k <= 6; ++k)
+            tables.coinLimitTable(c + 6, k) = tables.coinLimitTable(c, k);
+    tables.segmentSelected(1) = true;
+}
+
+void LimitsCommands::trap(int textId, const std::function<void()>& fn) { w_.ctx.trap(textId, fn); }
+
+void LimitsCommands::cmdChangeLimits_Click()
+{
+    CloneContext& c = w_.ctx;
+    CoinTables& t = c.coins();
+    trap(id::Changing, [&] {
+        LimitsEditor& e = c.windows.limitsEditor();
+        e.clearColors();
+        const int page = plat::cInt(c.limits.displayedSegment);
+        const int firstCoin = page * c.params.coinsPerSegment + 1;
+        const LimitsContext lc{t, c.params, c.entry().limits, c.texts, c.errors, *c.svc.dialogs, c.job.mechModel,
+                               c.mem.promSize};
+        applyGrid(e.page(), c.limits, lc);
+        std::unique_ptr<MechFamily> family = c.family();
+        if (!c.mars()) {
+            mapCoinTableToProm(*family, 0);
+            // The image is built afresh from the mech's own words: the coin set's routing words
+            // the transfer wrote go in again.
+            if (t.clone.routingMapped)
+                mapCcRouting(*family);
+        } else {
+            for (int s = 0; s <= 3; ++s)
+                if (t.segmentSelected(s))
+                    mapCoinTableToProm(*family, s);
+            if (c.entry().mars.coinValuesInImage) {
+                std::array<qint32, 25> values{};
+                for (int k = 0; k <= 24; ++k)
+                    values[std::size_t(k)] = t.coinValues(k);
+                remapImageME181(values, c.mem.images.progImage);
+            }
+        }
+        e.checkOverlaps(firstCoin);
+        e.calcAcceptance(firstCoin);
+        c.limits.limitsEdited = false;
+        e.optSeg_Click(page);
+        setPromChangeFlag(true, c.entry(), t.segmentSelected, c.mem.images.progImage);
+        QString ref = w_.view().text(QStringLiteral("lblRefCode"));
+        QString version = w_.view().text(QStringLiteral("lblVersion"));
+        addCoinsetRefToImage(ref, version, c.entry(), t.segmentSelected, c.mem.images.progImage);
+    });
+}
+
+void LimitsCommands::cmdRestore_Click()
+{
+    CloneContext& c = w_.ctx;
+    trap(id::Restoring, [&] {
+        for (int coin = 1; coin <= 24; ++coin)
+            for (int col = 1; col <= 6; ++col)
+                c.coins().coinLimitTable(coin, col) = 0;
+        c.limits.limitsEdited = false;
+        w_.frame.PROMxfr();
+        c.limits.limitsEdited = false;
+    });
+}
+
+void LimitsCommands::cmdProgPROM_Click()
+{
+    CloneContext& c = w_.ctx;
+    CoinTables& t = c.coins();
+    trap(id::Programming, [&] {
+        if (c.limits.limitsEdited) {
+            const QString text = c.text(id::EditedUse) + QStringLiteral("\r\n") + c.text(id::EditedCancel);
+            if (c.message(text, plat::mb::OKCancel | plat::mb::Question, id::EditedTitle) != plat::mb::OK)
+                return;
+            cmdChangeLimits_Click();
+        }
+        // Channels that keep the mech's windows have none after a read that stopped part way:
+        // programming them would wipe those coins from the mech.
+        if (t.clone.mechReadMissing) {
+            c.message(c.text(id::ReadMissing) + QStringLiteral("\r\n\r\n") + c.text(id::ReadAgain),
+                      plat::mb::OKOnly | plat::mb::Exclamation, id::ReadMissingTitle);
+            return;
+        }
+        if (c.mars() && t.segmentSelected(0) && c.entry().mars.segmentWords == 128 &&
+            w_.view().value(QStringLiteral("chkduplicate")) == 1)
+            duplicateFirstSegment(t, c.mem.images.progImage);
+        std::optional<bool> ok = c.mars() ? programMars() : programMemory();
+        // A PROM prompt answered Cancel ends the job there, without its closing "W".
+        if (!ok)
+            return;
+        if (*ok)
+            c.windows.limitsEditor().enableValidatorTest();
+        c.link.sendW();
+    });
+}
+
+std::optional<bool> LimitsCommands::programMars()
+{
+    CloneContext& c = w_.ctx;
+    CoinTables& t = c.coins();
+    const QString size = c.mem.promSize == 1 ? QStringLiteral("2K") : QStringLiteral("1K");
+    const int last = lastSegment(c.mem.promSize, c.entry());
+    const bool bipolar = c.mem.bipolarProm;
+    int answer = plat::mb::Cancel;
+    if (!bipolar) {
+        c.link.sendAndWait("E");
+        answer = c.message(c.text(id::InsertOmbrix), plat::mb::OKCancel, id::LoadOmbrix);
+    } else {
+        for (;;) {
+            answer = c.message(c.text(id::Insert) + size + c.text(id::Bipolar), plat::mb::OKCancel, id::LoadProm);
+            if (answer != plat::mb::OK)
+                break;
+            c.link.sendJ();
+            readMechMemory(c.mech);
+            if (firstNonBlankSegment(c.mem.images.readImage, t.segmentSelected, last, c.entry()) < 0)
+                break;
+            answer = c.message(c.text(id::NotBlank) + QStringLiteral("\r\n\r\n") + c.text(id::ProgramAnyway) +
+                                   QStringLiteral("\r\n") + c.text(id::CancelAbort),
+                               plat::mb::OKCancel, id::NotBlankTitle);
+            if (answer == plat::mb::OK)
+                break;
+        }
+        c.link.sendAndWait("B");
+    }
+    if (answer != plat::mb::OK)
+        return std::nullopt;
+    c.link.sendJ();
+    c.link.delayMs(kBurnPauseMs);
+    std::unique_ptr<MechFamily> family = c.family();
+    family->program();
+    c.mem.currentSegment = last + 1;
+    if (!bipolar)
+        c.message(c.text(id::SwitchTwoOff), plat::mb::OKOnly, id::SwitchTitle);
+    const std::optional<VerifyResult> verified = family->verify();
+    return verified && verified->ok();
+}
+
+bool LimitsCommands::programMemory()
+{
+    CloneContext& c = w_.ctx;
+    c.link.sendJ();
+    std::unique_ptr<MechFamily> family = c.family();
+    bool ok = false;
+    if (c.entry().isNri()) {
+        ok = family->program();
+    } else {
+        family->program();
+        const std::optional<VerifyResult> verified = family->verify();
+        ok = verified && verified->ok();
+    }
+    c.link.sendW();
+    return ok;
+}
+
+void LimitsCommands::cmdPROMutilities_Click()
+{
+    CloneContext& c = w_.ctx;
+    trap(id::LaunchingData, [&] {
+        c.link.sendJ();
+        c.fromPromWindow = true;
+        c.link.sendJ();
+        plat::View& mainView = c.windows.mainView();
+        if (c.mars()) {
+            mainView.setEnabled(QStringLiteral("cmdPROMutilities"), false);
+        } else {
+            readMechMemory(c.mech);
+            mainView.setEnabled(c.entry().isNri() ? QStringLiteral("cmdNRIprom") : QStringLiteral("cmdCCprom"), false);
+        }
+        c.windows.memoryWindows().openFromLimitsEditor();
+    });
+}
+
+void LimitsCommands::cmdValtest_Click()
+{
+    CloneContext& c = w_.ctx;
+    trap(id::LaunchingTest, [&] {
+        LimitsEditor& e = c.windows.limitsEditor();
+        e.page().validatorTestEnabled = false;
+        e.render();
+        c.windows.mainView().setEnabled(QStringLiteral("cmdValtest"), false);
+        if (c.entry().isNri() && c.job.mechModel == u"G40-0000") {
+            plat::View& valtestView = c.windows.valtestView();
+            valtestView.setVisible(QStringLiteral("cmbG40"), false);
+            valtestView.setItems(QStringLiteral("cmbG40"), kG40Variants);
+            valtestView.setText(QStringLiteral("cmbG40"), kG40DefaultVariant);
+        }
+        c.windows.openValidatorTestFromEditor();
+    });
+}
+
+void LimitsCommands::cmdBack1_Click()
+{
+    CloneContext& c = w_.ctx;
+    trap(id::Unloading, [&] {
+        c.windows.limitsEditor().view().setVisible(QStringLiteral("frmPROM"), false);
+        w_.frame.CoinInitialise(0);
+        c.windows.showMain(false);
+        w_.view().setVisible(QStringLiteral("frmCoinMeasure1"), true);
+        c.windows.unloadLimitsEditor();
+    });
+}
+
+} // namespace quenby

@@ -1,0 +1,142 @@
+#pragma once
+// The cloning road through the whole program on virtual time: "Program Mech" on a family's tab,
+// the coin measurement window, coin set runs and wizards with every box answered in turn and
+// the coins dropped through the simulated mech while a record gathers, the transfer and the
+// limits editor. The sample coin sets are in the program folder's CoinSets.
+
+#include "quenby/clonewizard/clonewizard.h"
+#include "quenby/clonewizard/frmcoinmeasure1.h"
+#include "quenby/memutils/frmprom.h"
+#include "sim/marssocket.h"
+#include "tests/quenby/valtest_fixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+
+namespace quenby_tests {
+
+using Reading = QList<int>;
+using Readings = std::vector<Reading>;
+
+// Readings start..start+n-1 of a record: each parameter's base plus a small wobble (the rule
+// clone_vectors.py's around() follows).
+inline Readings around(const Reading& base, int n, int start = 0)
+{
+    static const int wobble[11] = {0, 3, -2, 5, -4, 1, -1, 2, -3, 4, -5};
+    Readings out;
+    for (int i = start; i < start + n; ++i) {
+        Reading r;
+        for (int p = 0; p < base.size(); ++p)
+            r << base[p] + wobble[(3 * i + 5 * p) % 11];
+        out.push_back(r);
+    }
+    return out;
+}
+
+struct CloneTest : ValtestTest {
+    static constexpr plat::Millis kDropGapMs = 1500;
+
+    void SetUp() override
+    {
+        ValtestTest::SetUp();
+        const QDir sets(QStringLiteral(COINSETS_DIR));
+        QDir(ts.folder()).mkpath(QStringLiteral("CoinSets"));
+        for (const QString& f : sets.entryList({QStringLiteral("*.cst")}, QDir::Files))
+            QFile::copy(sets.filePath(f), coinSet(f));
+    }
+
+    QString coinSet(const QString& name) const { return ts.folder() + "/CoinSets/" + name; }
+    void writeCoinSet(const QString& name, const QByteArray& text) const { ts.writeFile("CoinSets/" + name, text); }
+
+    // Starts the program with this mech and opens the family's measurement window for the model.
+    void openMeasure(const QString& model, const char* list, const char* button)
+    {
+        start(model);
+        run(list, model, button);
+        clearSent();
+    }
+    plat::NamedControls& w() { return p->coinMeasureForm().controls(); }
+    plat::NamedControls& ed() { return p->promForm().controls(); }
+    bool measureShown() { return p->coinMeasureIfLoaded() && p->coinMeasureIfLoaded()->isVisible(); }
+    bool editorShown() { return p->promIfLoaded() && p->promIfLoaded()->isVisible(); }
+    // A button of a window pressed by the user; returns once its handler has.
+    void press(plat::NamedControls& c, const QString& button)
+    {
+        c.get<QPushButton>(button)->click();
+        wait(20);
+    }
+
+    // The next boxes' answers, in order.
+    void answer(int result, const QString& expectText = {}) { ts.dialogs->answer(result, expectText); }
+    void answerFile(const QString& path) { ts.dialogs->answerFile(path); }
+    // Coins with these readings through the mech, the first kDropGapMs from now.
+    void dropLater(const Readings& readings, int channel = 1, plat::Millis first = kDropGapMs)
+    {
+        plat::Millis at = first;
+        for (const Reading& r : readings) {
+            ts.sched->callAfter(at, [this, r, channel] {
+                box.queueReading(r);
+                box.dropCoin(channel);
+            });
+            at += kDropGapMs;
+        }
+    }
+    // The gather prompt of a record answered YES, its coins dropped, then its closing box.
+    void gatherYes(const QString& description, const Readings& readings, int channel = 1)
+    {
+        ts.dialogs->answerWith([this, description, readings, channel](const testing_support::BoxRecord& b) {
+            EXPECT_EQ(b.title, "Data Gather: " + description);
+            dropLater(readings, channel);
+            return plat::mb::Yes;
+        });
+        answer(plat::mb::OK, "Gathered Coin " + description);
+    }
+    // A box answered while the user does something first (swaps a PROM, drops a coin).
+    void answerAfter(int result, std::function<void()> act, const QString& expectText = {})
+    {
+        ts.dialogs->answerWith([result, act, expectText](const testing_support::BoxRecord& b) {
+            if (!expectText.isEmpty()) {
+                EXPECT_TRUE(b.text.contains(expectText)) << b.text.toStdString();
+            }
+            act();
+            return result;
+        });
+    }
+    // The titles of every box shown so far, in order.
+    QStringList boxTitles() const
+    {
+        QStringList out;
+        for (const auto& b : ts.dialogs->boxes())
+            out << b.title;
+        return out;
+    }
+    int boxesShown() const { return int(ts.dialogs->boxes().size()); }
+
+    // A Mars measurement window, the PROM size and segments chosen as a user would.
+    sim::MarsSocket* socket = nullptr;
+    void openMars(const QString& model = "ME111", bool twoK = false, std::initializer_list<int> ticked = {})
+    {
+        openMeasure(model, "cmbMarsMech", "cmdMars");
+        socket = &mech<sim::MarsSocket>();
+        if (twoK)
+            w().get<QRadioButton>("Opt2K")->click();
+        for (int s : ticked)
+            w().get<QCheckBox>("chkSeg", s)->click();
+    }
+    // Edit Limits on it: the old PROM copied (it sits in the socket) and taken out at the prompt.
+    void editMars()
+    {
+        press(w(), "cmdSpecialUtilities");
+        answer(plat::mb::OK, "Insert Old PROM to COPY");
+        answerAfter(plat::mb::OK, [this] { socket->remove(); }, "Remove OLD PROM from Socket");
+        press(w(), "cmdEdit");
+        ASSERT_TRUE(editorShown());
+        clearSent();
+    }
+};
+
+} // namespace quenby_tests

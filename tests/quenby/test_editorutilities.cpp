@@ -1,0 +1,160 @@
+// The memory windows from the limits editor's "PROM Utilities" and the "Clone Coin Mech" step of
+// a CC or NRI coin set run, through the whole program on the simulated box: the family's window
+// opened from the editor, its Close back there with the editor's own image, and a blank mech
+// programmed from a data file before the run measures anything.
+#include "quenby/memutils/frmeepromdata.h"
+#include "quenby/memutils/frmnridata.h"
+#include "quenby/memutils/frmpromdata.h"
+#include "sim/ccmech.h"
+#include "sim/marssocket.h"
+#include "sim/nrimech.h"
+#include "tests/quenby/clone_fixture.h"
+
+#include <QComboBox>
+
+namespace {
+
+using namespace quenby_tests;
+
+QByteArray wordsFile(const std::vector<quint16>& words)
+{
+    QByteArray out;
+    for (size_t a = 0; a < words.size(); ++a)
+        out += QByteArray::number(qulonglong(a)) + ',' + QByteArray::number(words[a]) + "\r\n";
+    return out;
+}
+
+QByteArray recordsFile(const sim::NriMech& m)
+{
+    QByteArray out;
+    for (int n = 1; n <= 28; ++n)
+        out += QByteArray::number(n) + ",\"" + m.record(n - 1) + "\"\r\n";
+    return out;
+}
+
+struct EditorUtilitiesTest : CloneTest {
+    // The limits editor of an Edit Limits wizard on the family's measurement window.
+    void editor(const QString& model, const char* list, const char* button)
+    {
+        openMeasure(model, list, button);
+        press(w(), "cmdSpecialUtilities");
+        press(w(), "cmdEdit");
+        ASSERT_TRUE(editorShown());
+        clearSent();
+    }
+};
+
+TEST_F(EditorUtilitiesTest, TheEepromWindowReturnsToTheEditorWithTheEditorsImage)
+{
+    editor("C120", "cmbCCmech", "cmdCCprog");
+    EXPECT_TRUE(ed().isEnabled("cmdPROMutilities"));
+    const quenby::Image editorImage = p->memory.images.progImage;
+    auto& cc = mech<sim::CcMech>();
+    press(ed(), "cmdPROMutilities");
+    EXPECT_TRUE(sent().startsWith("JJ"));
+    quenby::frmEEPROMdata* ee = p->eepromDataIfLoaded();
+    ASSERT_TRUE(ee && ee->isVisible());
+    EXPECT_TRUE(editorShown()) << "the editor stays behind it";
+    EXPECT_FALSE(main().isVisible());
+    EXPECT_FALSE(mainC().isEnabled("cmdCCprom"));
+
+    std::vector<quint16> words = cc.words();
+    words[30] = 0x0A0B;
+    writeCoinSet("file.txt", wordsFile(words));
+    answerFile(coinSet("file.txt"));
+    answer(plat::mb::OK, "Confirm overwrite EEPROM");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ee->controls(), "cmdProgramme");
+    EXPECT_EQ(cc.word(30), 0x0A0B);
+    EXPECT_EQ(p->memory.images.progImage[30], 0x0A0B);
+    clearSent();
+    press(ee->controls(), "cmdBye");
+    EXPECT_EQ(sent(), "W");
+    EXPECT_FALSE(p->eepromDataIfLoaded());
+    EXPECT_TRUE(p->memory.images.progImage == editorImage) << "the editor programs its own image";
+    EXPECT_TRUE(editorShown());
+    EXPECT_FALSE(main().isVisible());
+}
+
+TEST_F(EditorUtilitiesTest, TheNriWindowReadsTheMechAndReturnsToTheEditor)
+{
+    editor("G13-6000", "cmbNRImech", "cmdNRIprog");
+    press(ed(), "cmdPROMutilities");
+    EXPECT_TRUE(sent().startsWith("JJ"));
+    EXPECT_TRUE(sent().contains("X1B")) << "the memory read for its window";
+    quenby::frmNRIdata* nri = p->nriDataIfLoaded();
+    ASSERT_TRUE(nri && nri->isVisible());
+    EXPECT_FALSE(mainC().isEnabled("cmdNRIprom"));
+    EXPECT_TRUE(p->memory.nri.linesAreTheMechsOf("G13-6000")) << "a file of some records may keep the others";
+    clearSent();
+    nri->close(); // the close box
+    wait(20);
+    EXPECT_EQ(sent(), "W");
+    EXPECT_TRUE(editorShown());
+    EXPECT_FALSE(main().isVisible());
+}
+
+TEST_F(EditorUtilitiesTest, ThePromViewShowsTheImageLastReadAtTheEditorsLockedSize)
+{
+    openMars("ME111", true, {1});
+    editMars();
+    press(ed(), "cmdPROMutilities");
+    EXPECT_EQ(sent(), "JJ") << "nothing is read for it";
+    quenby::frmPROMdata* view = p->promDataIfLoaded();
+    ASSERT_TRUE(view && view->isVisible());
+    plat::NamedControls& v = view->controls();
+    EXPECT_FALSE(v.isEnabled("cmbSize"));
+    EXPECT_EQ(v.text("cmbSize"), "2K");
+    EXPECT_EQ(v.items("cmbDisplay").size(), 4);
+    EXPECT_FALSE(v.text("lblPROM2").isEmpty()) << "the image to program";
+    EXPECT_FALSE(mainC().isEnabled("cmdPROMutilities"));
+    press(v, "cmdBye");
+    EXPECT_EQ(sent(), "JJW");
+    EXPECT_TRUE(ed().isEnabled("cmdPROMutilities"));
+    EXPECT_TRUE(mainC().isEnabled("cmdPROMutilities"));
+    EXPECT_TRUE(editorShown());
+    EXPECT_EQ(p->memory.promSize, 1);
+}
+
+TEST_F(EditorUtilitiesTest, CloneCoinMechProgrammesABlankCcMechBeforeTheRun)
+{
+    openMeasure("C120", "cmbCCmech", "cmdCCprog");
+    EXPECT_TRUE(w().isEnabled("chkduplicate"));
+    box.swapMech("C120", true);
+    const std::vector<quint16> typical = sim::CcMech("C120").words();
+    writeCoinSet("clone.txt", wordsFile(typical));
+    w().setValue("chkduplicate", 1);
+    answerFile(coinSet("clone.txt"));
+    answer(plat::mb::OK, "Confirm overwrite EEPROM");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    answerFile(QString()); // the coin set: none chosen, the run ends quietly
+    press(w(), "cmdOpenCoinset");
+    EXPECT_EQ(mech<sim::CcMech>().words(), typical);
+    EXPECT_EQ(ts.dialogs->fileDialogs.back(), "open|Open Coinset File|*.cst|" + ts.folder() + "/CoinSets/")
+        << "the run went on";
+}
+
+TEST_F(EditorUtilitiesTest, CloneCoinMechRefusesAPartialNriFileAndTheRunStops)
+{
+    openMeasure("G13-6000", "cmbNRImech", "cmdNRIprog");
+    box.swapMech("G13-6000", true);
+    writeCoinSet("part.txt", "5,\"0A14\"\r\n");
+    w().setValue("chkduplicate", 1);
+    answerFile(coinSet("part.txt"));
+    answer(plat::mb::OK, "record 1 missing; all 28 needed");
+    press(w(), "cmdOpenCoinset");
+    EXPECT_EQ(ts.dialogs->fileDialogs.size(), 1u) << "no coin set asked for";
+    EXPECT_TRUE(sent().isEmpty());
+
+    const sim::NriMech typical("G13-6000");
+    writeCoinSet("whole.txt", recordsFile(typical));
+    answerFile(coinSet("whole.txt"));
+    answer(plat::mb::OK, "Confirm overwrite Memory");
+    answer(plat::mb::OK, "Data Written OK");
+    answerFile(QString());
+    press(w(), "cmdOpenCoinset");
+    EXPECT_EQ(mech<sim::NriMech>().record(4), typical.record(4));
+    EXPECT_FALSE(p->nriDataIfLoaded()) << "no window for it";
+}
+
+} // namespace
