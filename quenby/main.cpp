@@ -5,7 +5,8 @@
 // coin every few seconds while it reports or samples; QUENBY_SIMULATED_COINS=0 keeps them back.
 // QUENBY_DEMO_STEPS (control names separated by commas, such as "cmdValtest,cmdBack" or
 // "cmdMars,cmdOpenCoinset,cmdProgPROM") presses those buttons and option buttons of the window in
-// front (main window, coin measurement window, limits editor, validator test) one after another
+// front (main window, coin measurement window, limits editor, validator test, memory windows)
+// one after another
 // for a demo run without a user, the simulated mech's model chosen on its family's tab first;
 // each once the program has been idle a moment, and every message box is answered with its
 // default button after it has been shown for a while. A coin set run then opens the sample set of
@@ -14,7 +15,10 @@
 
 #include "platform/gui/realservices.h"
 #include "quenby/clonewizard/frmcoinmeasure1.h"
+#include "quenby/memutils/frmeepromdata.h"
+#include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmprom.h"
+#include "quenby/memutils/frmpromdata.h"
 #include "quenby/program.h"
 #include "quenby/shell/frmmain.h"
 #include "quenby/shell/frmvaltest.h"
@@ -65,11 +69,17 @@ private:
         chosen_ = true;
     }
 
-    // The button of that name in the window in front: the limits editor, the coin measurement
-    // window, the validator test, then the main window.
+    // The button of that name in the window in front: a memory window, the limits editor, the
+    // coin measurement window, the validator test, then the main window.
     QAbstractButton* button(const QString& name)
     {
         std::vector<QWidget*> windows;
+        if (quenby::frmPROMdata* w = program_.promDataIfLoaded())
+            windows.push_back(w);
+        if (quenby::frmEEPROMdata* w = program_.eepromDataIfLoaded())
+            windows.push_back(w);
+        if (quenby::frmNRIdata* w = program_.nriDataIfLoaded())
+            windows.push_back(w);
         if (quenby::frmPROM* w = program_.promIfLoaded())
             windows.push_back(w);
         if (quenby::frmCoinMeasure1* w = program_.coinMeasureIfLoaded())
@@ -91,6 +101,12 @@ private:
     }
     const plat::NamedControls& controlsOf(QWidget* w)
     {
+        if (auto* f = dynamic_cast<quenby::frmPROMdata*>(w))
+            return f->controls();
+        if (auto* f = dynamic_cast<quenby::frmEEPROMdata*>(w))
+            return f->controls();
+        if (auto* f = dynamic_cast<quenby::frmNRIdata*>(w))
+            return f->controls();
         if (auto* f = dynamic_cast<quenby::frmPROM*>(w))
             return f->controls();
         if (auto* f = dynamic_cast<quenby::frmCoinMeasure1*>(w))
