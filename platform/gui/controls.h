@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -123,6 +124,10 @@ public:
         depth_.removeIdleListener(listener_);
         current_.reset();
         retired_.clear();
+        // A window handed to the event loop must not outlive its owner: its destructor may still
+        // reach the owner's guard and state.
+        for (const QPointer<QObject>& o : deleting_)
+            delete o.data();
     }
     FormSlot(const FormSlot&) = delete;
     FormSlot& operator=(const FormSlot&) = delete;
@@ -155,9 +160,13 @@ private:
         auto retired = std::move(retired_);
         retired_.clear();
         for (auto& f : retired) {
-            if constexpr (std::is_base_of_v<QObject, F>)
+            if constexpr (std::is_base_of_v<QObject, F>) {
+                deleting_.erase(std::remove_if(deleting_.begin(), deleting_.end(),
+                                               [](const QPointer<QObject>& o) { return o.isNull(); }),
+                                deleting_.end());
+                deleting_.emplace_back(f.get());
                 f.release()->deleteLater(); // also safe from inside one of its own Qt events
-            else
+            } else
                 f.reset();
         }
     }
@@ -166,6 +175,7 @@ private:
     Factory factory_;
     std::unique_ptr<F> current_;
     std::vector<std::unique_ptr<F>> retired_;
+    std::vector<QPointer<QObject>> deleting_;
     int listener_ = 0;
 };
 

@@ -224,6 +224,21 @@ TEST(FormSlot, TheSlotDestroysWhatItStillHolds)
     HandlerScope again(depth);
 }
 
+TEST(FormSlot, AWindowWaitingForTheEventLoopGoesWithItsSlot)
+{
+    // Its destructor may reach the owner's state: it must not run after the owner is gone.
+    HandlerDepth depth;
+    QPointer<Probe> w;
+    {
+        FormSlot<Probe> frmProbe(depth);
+        w = &frmProbe.get();
+        frmProbe.unload(); // no handler running: handed to the event loop at once
+        ASSERT_FALSE(w.isNull());
+    }
+    EXPECT_TRUE(w.isNull());
+    runDeferredDeletes(); // and nothing left to delete twice
+}
+
 TEST(FormSlot, TakesItsFactory)
 {
     HandlerDepth depth;
