@@ -48,6 +48,7 @@
 #include "sim/quenbymechs.h"
 #include "sim/simport.h"
 #include "tests/bench/benchsupport.h"
+#include "tests/bench/quenbyrig.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -60,121 +61,7 @@
 
 namespace {
 
-plat::Services services(plat::Scheduler& s, bench::OkDialogs& d, bench::Silent& snd, bench::Env& env,
-                        sim::QuenbyBox& box, sim::SimPort** made)
-{
-    plat::Services svc;
-    svc.sched = &s;
-    svc.dialogs = &d;
-    svc.sound = &snd;
-    svc.env = &env;
-    svc.makePort = [&s, &box, made] {
-        auto p = std::make_unique<sim::SimPort>(s, box);
-        *made = p.get();
-        return p;
-    };
-    return svc;
-}
-
-struct NoProgress : plat::ProgressSink {
-    void setCaption(const QString&) override {}
-    void setTitle(const QString&) override {}
-    void showSegment(bool) override {}
-    void setSegment(const QString&) override {}
-    void show() override {}
-    void hide() override {}
-    void unload() override {}
-    void showStep(int) override {}
-};
-
-// The link, the check and the mech families on a given clock, with a mech of the model plugged in.
-struct MechRig {
-    bench::OkDialogs dialogs;
-    bench::Silent sound;
-    bench::Env env;
-    plat::Services svc;
-    quenby::TextTable texts;
-    quenby::ErrorReporter errors{texts, dialogs};
-    quenby::JobState job;
-    quenby::LinkState st;
-    sim::QuenbyBox box;
-    sim::SimPort port;
-    quenby::BoxLink link;
-    quenby::BoxCheck check;
-    quenby::ModelParams params;
-    quenby::MemoryState mem;
-    NoProgress progress;
-    quenby::MechFamilies families;
-    std::unique_ptr<quenby::LinkParsers> parsers;
-    std::unique_ptr<quenby::MechLogons> logons;
-    plat::Timer timer1;
-
-    MechRig(plat::Scheduler& s, const QString& family, const QString& model)
-        : svc(services(s)),
-          port(s, box),
-          link(svc, st, texts, errors, job),
-          check(link, svc, texts, errors, job),
-          families(link, check, svc, texts, errors, job, params, mem, progress, [this] { return env.programFolder(); }),
-          parsers(families.makeParsers()),
-          logons(families.makeLogons()),
-          timer1(s)
-    {
-        link.setPort(&port);
-        link.setParsers(*parsers);
-        check.setLogons(*logons);
-        timer1.setInterval(quenby::BoxLink::kTickMs);
-        timer1.onTick = [this] { link.Timer1_Timer(); };
-        timer1.setEnabled(true);
-        check.openChosenPort(1);
-        job.beginJob(family, model);
-        quenby::setMechParameters(params, family, model, texts);
-        box.swapMech(model);
-    }
-    plat::Services services(plat::Scheduler& s)
-    {
-        plat::Services out;
-        out.sched = &s;
-        out.dialogs = &dialogs;
-        out.sound = &sound;
-        out.env = &env;
-        return out;
-    }
-    quenby::MechContext& ctx() { return families.ctx; }
-};
-
-struct Job {
-    const char* name;
-    const char* family;
-    const char* model;
-    std::function<void(MechRig&)> prepare;
-    std::function<void(MechRig&)> run;
-};
-
-// Runs the job once on virtual time (its floor) and once on the real clock.
-void benchJob(const Job& j)
-{
-    plat::Millis floorMs = 0;
-    {
-        plat::VirtualScheduler vs;
-        MechRig r(vs, j.family, j.model);
-        if (j.prepare)
-            j.prepare(r);
-        const plat::Millis t0 = vs.nowMs();
-        j.run(r);
-        floorMs = vs.nowMs() - t0;
-    }
-    plat::RealScheduler rs;
-    MechRig r(rs, j.family, j.model);
-    if (j.prepare)
-        j.prepare(r);
-    const double c0 = bench::cpuSeconds();
-    const plat::Millis t0 = rs.nowMs();
-    j.run(r);
-    const plat::Millis took = rs.nowMs() - t0;
-    const double cpu = bench::cpuSeconds() - c0;
-    std::printf("%-26s %6lld ms  floor %6lld ms  over the floor %+5.1f%%  CPU %.3f s\n", j.name, (long long)took,
-                (long long)floorMs, 100.0 * double(took - floorMs) / double(floorMs), cpu);
-}
+using namespace qbench;
 
 void memoryJobs()
 {
@@ -540,89 +427,6 @@ void samplesPerSecond()
     }
 }
 
-// ---- the memory windows' jobs ----------------------------------------------------------------------
-
-// Answers the open dialog with one file and every box with OK.
-struct FileDialogs : bench::OkDialogs {
-    QString file;
-    QString openFileName(const QString&, const QString&, const QString&) override { return file; }
-};
-
-// Takes the report and draws nothing.
-struct NoPanes : quenby::PromDataView {
-    std::optional<int> showReportView() override { return quenby::LimitsSegs12; }
-    void setPanes(const QString&, const QString&) override {}
-};
-
-struct Spent {
-    double cpu = 0;
-    double wall = 0;
-};
-
-// The rig's jobs answer from `dialogs`, with `file` in the program folder holding these bytes.
-void useFile(MechRig& r, FileDialogs& dialogs, const QByteArray& bytes)
-{
-    dialogs.file = r.env.dir.filePath(QStringLiteral("job.txt"));
-    QFile f(dialogs.file);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    r.ctx().svc.dialogs = &dialogs;
-}
-
-QByteArray nriFileBytes(const std::array<QString, 33>& lines)
-{
-    return quenby::nriDataFileLines(lines).join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
-}
-
-void memoryWindowJobs()
-{
-    std::printf("memory windows' jobs (floor: the same job on virtual time):\n");
-    static FileDialogs dialogs;
-    static Spent nriGaps;
-    const Job jobs[] = {
-        {"435 from file, verify", "CC", "435",
-         [](MechRig& r) {
-             quenby::readMechMemory(r.ctx());
-             QByteArray f;
-             for (int a = 0; a < 256; ++a)
-                 f += QByteArray::number(a) + ',' + QByteArray::number(r.mem.images.readImage[size_t(a)] ^ 0x0101) + "\r\n";
-             useFile(r, dialogs, f);
-         },
-         [](MechRig& r) { quenby::eeProgramme(*r.families.forJob()); }},
-        {"G13-6000 from file", "NRI", "G13-6000",
-         [](MechRig& r) {
-             std::array<QString, 33> lines;
-             const sim::NriMech other(QStringLiteral("G13-6000"), {}, true);
-             for (int n = 1; n <= 28; ++n)
-                 lines[size_t(n)] = QString::fromLatin1(other.record(n - 1));
-             useFile(r, dialogs, nriFileBytes(lines));
-         },
-         [](MechRig& r) {
-             const double c0 = bench::cpuSeconds();
-             QElapsedTimer t;
-             t.start();
-             quenby::NRIprogramme(*r.families.forJob(), true);
-             nriGaps = {bench::cpuSeconds() - c0, double(t.elapsed()) / 1000.0};
-         }},
-        {"G10-4000 from file", "NRI", "G10-4000",
-         [](MechRig& r) {
-             r.families.forJob()->read();
-             useFile(r, dialogs, nriFileBytes(r.mem.nri.nriDataLines));
-         },
-         [](MechRig& r) { quenby::NRIprogramme(*r.families.forJob(), true); }},
-        {"PROM view 2K read", "Mars", "ME111", [](MechRig& r) { r.mem.promSize = 1; },
-         [](MechRig& r) {
-             NoPanes view;
-             quenby::readPromCommand(*r.families.forJob(), view);
-         }},
-    };
-    for (const Job& j : jobs)
-        benchJob(j);
-    std::printf("NRI programming from a file, mostly its 500 ms gaps: %.2f s, CPU %.4f s = %.2f%% of one core "
-                "(goal: under 1%%)\n",
-                nriGaps.wall, nriGaps.cpu, 100.0 * nriGaps.cpu / nriGaps.wall);
-}
-
 // ---- 9. the cloning road --------------------------------------------------------------------------
 
 // Every box answered at once: YES to a gather prompt, OK to the rest.
@@ -856,6 +660,6 @@ int main(int argc, char** argv)
     gatheringWaitCpu();
 
     // 10.
-    memoryWindowJobs();
+    qbench::memoryWindowJobs();
     return 0;
 }
