@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <array>
 
 namespace plat {
@@ -259,6 +260,15 @@ QStringList csvFields(const QString& line)
     while (!r.atEnd())
         out << r.next();
     return out;
+}
+
+QString withExtension(const QString& path, const QString& ext, bool appendWhenNone)
+{
+    const qsizetype sep = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot > sep)
+        return path.left(dot) + ext;
+    return appendWhenNone ? path + ext : path;
 }
 
 } // namespace plat

@@ -36,6 +36,10 @@ TextLines readLines(const QString& path);
 bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 bool appendLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 
+// path with the extension of its file name (from the file name's last ".", never a folder's)
+// replaced by ext. A file name without "." gets ext when appendWhenNone, else stays as it is.
+QString withExtension(const QString& path, const QString& ext, bool appendWhenNone);
+
 // One comma-separated record: text fields in double quotes (an empty text as ""), numbers bare
 // with "." as decimal point. A double quote inside a text is written doubled so that the
 // record reads back as it was written.

@@ -103,7 +103,7 @@ std::optional<QString> logFilePath(const QString& chosen)
 {
     if (chosen.isEmpty())
         return std::nullopt;
-    return withExtension(chosen, QStringLiteral(".csv"), true);
+    return plat::withExtension(chosen, QStringLiteral(".csv"), true);
 }
 
 } // namespace ardwell

@@ -1,5 +1,6 @@
 #include "ardwell/link/imagefile.h"
 
+#include "platform/textfile.h"
 #include "platform/vbtext.h"
 
 #include <QDir>
@@ -82,18 +83,9 @@ void loadImageLines(std::span<int> image, const QStringList& lines)
     }
 }
 
-QString withExtension(const QString& path, const QString& ext, bool appendWhenNone)
-{
-    const qsizetype sep = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-    const qsizetype dot = path.lastIndexOf(u'.');
-    if (dot > sep)
-        return path.left(dot) + ext;
-    return appendWhenNone ? path + ext : path;
-}
+QString imageSavePath(const QString& chosen) { return plat::withExtension(chosen, QStringLiteral(".txt"), true); }
 
-QString imageSavePath(const QString& chosen) { return withExtension(chosen, QStringLiteral(".txt"), true); }
-
-QString imageLoadPath(const QString& chosen) { return withExtension(chosen, QStringLiteral(".txt"), false); }
+QString imageLoadPath(const QString& chosen) { return plat::withExtension(chosen, QStringLiteral(".txt"), false); }
 
 QString backupName(const QString& serial)
 {

@@ -29,9 +29,6 @@ ImageLine decodeImageLine(const QString& line);
 // are never touched.
 void loadImageLines(std::span<int> image, const QStringList& lines);
 
-// path with the extension of its file name (from the file name's last ".", never a folder's)
-// replaced by ext. A file name without "." gets ext when appendWhenNone, else stays as it is.
-QString withExtension(const QString& path, const QString& ext, bool appendWhenNone);
 // The file a save dialog's name is written to (".txt" replaces or is appended).
 QString imageSavePath(const QString& chosen);
 // The file a load dialog's name is read from (".txt" replaces an extension; none is added).

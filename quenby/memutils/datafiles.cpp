@@ -23,13 +23,6 @@ const QString kTxt = QStringLiteral(".txt");
 constexpr int kNriRecords = 28;
 
 // Index of the file name's last "." in a path; -1 when the file name has none.
-qsizetype extensionDot(const QString& path)
-{
-    const qsizetype sep = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-    const qsizetype dot = path.lastIndexOf(u'.');
-    return dot > sep ? dot : -1;
-}
-
 template <class T>
 FileVerdict<T> refuse(int line, const QString& reason, int number)
 {
@@ -124,17 +117,9 @@ bool coinDigits(const QString& s) { return s.size() == 24 && std::all_of(s.begin
 
 QString coinSetsFolder(const QString& programFolder) { return QDir(programFolder).filePath(QStringLiteral("CoinSets/")); }
 
-QString savedDataFileName(const QString& chosen)
-{
-    const qsizetype dot = extensionDot(chosen);
-    return dot >= 0 ? chosen.left(dot) + kTxt : chosen + kTxt;
-}
+QString savedDataFileName(const QString& chosen) { return plat::withExtension(chosen, kTxt, true); }
 
-QString openedDataFileName(const QString& chosen)
-{
-    const qsizetype dot = extensionDot(chosen);
-    return dot >= 0 ? chosen.left(dot) + kTxt : chosen;
-}
+QString openedDataFileName(const QString& chosen) { return plat::withExtension(chosen, kTxt, false); }
 
 QString chooseDataFile(plat::Dialogs& dialogs, const TextTable& texts, DataFileDialog which,
                        const QString& programFolder)

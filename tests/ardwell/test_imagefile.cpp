@@ -1,4 +1,5 @@
 #include "ardwell/link/imagefile.h"
+#include "platform/textfile.h"
 
 #include <QRegularExpression>
 #include <array>
@@ -106,7 +107,7 @@ TEST(ImageFile, NameRulesLookAtTheFileNameOnly)
     EXPECT_EQ(imageLoadPath("/w/image"), "/w/image");
     EXPECT_EQ(imageLoadPath("/w/image.dat"), "/w/image.txt");
     EXPECT_EQ(imageLoadPath("/w/my.images/scan"), "/w/my.images/scan");
-    EXPECT_EQ(withExtension("run.1", ".csv", true), "run.csv");
+    EXPECT_EQ(plat::withExtension("run.1", ".csv", true), "run.csv");
 }
 
 TEST(ImageFile, BackupNames)
