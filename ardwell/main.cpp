@@ -14,75 +14,11 @@
 #include "sim/simport.h"
 
 #include "ardwell/link/frmmain.h"
-#include "platform/jobguard.h"
+#include "platform/gui/demopilot.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QStringList>
-#include <QTimer>
 #include <memory>
-
-namespace {
-
-class DemoPilot {
-public:
-    DemoPilot(ardwell::Program& program, QStringList steps) : program_(program), steps_(std::move(steps))
-    {
-        quiet_.start();
-        timer_.setInterval(250);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-        timer_.start();
-    }
-
-private:
-    static constexpr qint64 kPauseMs = 2500; // long enough for a picture of each stage
-
-    void tick()
-    {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            if (box != box_) {
-                box_ = box;
-                quiet_.restart();
-            } else if (quiet_.hasExpired(kPauseMs)) {
-                box_ = nullptr;
-                quiet_.restart();
-                QTimer::singleShot(0, box, [box] {
-                    if (QAbstractButton* b = box->defaultButton())
-                        b->click();
-                    else
-                        box->accept();
-                });
-            }
-            return;
-        }
-        if (program_.guard().jobRunning()) {
-            quiet_.restart();
-            return;
-        }
-        if (steps_.isEmpty() || !quiet_.hasExpired(kPauseMs))
-            return;
-        auto* button = qobject_cast<QPushButton*>(program_.window().controls().widget(steps_.first()));
-        if (!button) {
-            steps_.removeFirst(); // not a button of the window: said on standard error, skipped
-            return;
-        }
-        if (!button->isVisible() || !button->isEnabled())
-            return;
-        steps_.removeFirst();
-        quiet_.restart();
-        QTimer::singleShot(0, button, [button] { button->click(); });
-    }
-
-    ardwell::Program& program_;
-    QStringList steps_;
-    QTimer timer_;
-    QElapsedTimer quiet_;
-    QMessageBox* box_ = nullptr;
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -107,9 +43,15 @@ int main(int argc, char** argv)
 
     ardwell::Program program(services, app.arguments().mid(1).join(QLatin1Char(' ')));
     program.start();
-    std::unique_ptr<DemoPilot> pilot;
+    std::unique_ptr<plat::DemoPilot> pilot;
     const QString steps = qEnvironmentVariable("ARDWELL_DEMO_STEPS");
-    if (box && !steps.isEmpty())
-        pilot = std::make_unique<DemoPilot>(program, steps.split(QLatin1Char(','), Qt::SkipEmptyParts));
+    if (box && !steps.isEmpty()) {
+        plat::DemoPilot::Hooks hooks;
+        hooks.button = [&program](const QString& name) {
+            return qobject_cast<QPushButton*>(program.window().controls().widget(name));
+        };
+        pilot = std::make_unique<plat::DemoPilot>(program.guard(), steps.split(QLatin1Char(','), Qt::SkipEmptyParts),
+                                                  std::move(hooks), QStringLiteral("ARDWELL_DEMO_STEPS"));
+    }
     return app.exec();
 }

@@ -13,6 +13,7 @@
 // the simulated mech's model, and with the simulated box the PROMs are swapped in its socket at
 // the program's prompts.
 
+#include "platform/gui/demopilot.h"
 #include "platform/gui/realservices.h"
 #include "quenby/clonewizard/frmcoinmeasure1.h"
 #include "quenby/memutils/frmeepromdata.h"
@@ -28,144 +29,76 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
-class DemoPilot {
-public:
-    DemoPilot(quenby::Program& program, const QString& model, QStringList steps)
-        : program_(program), model_(model), steps_(std::move(steps))
-    {
-        quiet_.start();
-        timer_.setInterval(250);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-        timer_.start();
+// The simulated mech's model on its family's tab, once the menu is up.
+void chooseModel(quenby::Program& program, const QString& model)
+{
+    plat::NamedControls& c = program.mainForm().controls();
+    for (const char* list : {"cmbMarsMech", "cmbCCmech", "cmbNRImech"}) {
+        const QString name = QString::fromLatin1(list);
+        if (!c.items(name).contains(model))
+            continue;
+        c.setText(name, model);
+        auto* tabs = c.get<QTabWidget>(QStringLiteral("tabManufacturer"));
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(c.widget(name)))
+                tabs->setCurrentIndex(i);
     }
+}
 
-private:
-    static constexpr qint64 kPauseMs = 2500; // long enough for a picture of each stage
+const plat::NamedControls& controlsOf(quenby::Program& program, QWidget* w)
+{
+    if (auto* f = dynamic_cast<quenby::frmPROMdata*>(w))
+        return f->controls();
+    if (auto* f = dynamic_cast<quenby::frmEEPROMdata*>(w))
+        return f->controls();
+    if (auto* f = dynamic_cast<quenby::frmNRIdata*>(w))
+        return f->controls();
+    if (auto* f = dynamic_cast<quenby::frmPROM*>(w))
+        return f->controls();
+    if (auto* f = dynamic_cast<quenby::frmCoinMeasure1*>(w))
+        return f->controls();
+    if (auto* f = dynamic_cast<quenby::frmValtest*>(w))
+        return f->controls();
+    return program.mainForm().controls();
+}
 
-    // The simulated mech's model on its family's tab, once the menu is up.
-    void chooseModel()
-    {
-        plat::NamedControls& c = program_.mainForm().controls();
-        for (const char* list : {"cmbMarsMech", "cmbCCmech", "cmbNRImech"}) {
-            const QString name = QString::fromLatin1(list);
-            if (!c.items(name).contains(model_))
-                continue;
-            c.setText(name, model_);
-            auto* tabs = c.get<QTabWidget>(QStringLiteral("tabManufacturer"));
-            for (int i = 0; i < tabs->count(); ++i)
-                if (tabs->widget(i)->isAncestorOf(c.widget(name)))
-                    tabs->setCurrentIndex(i);
-        }
-        chosen_ = true;
+// The button of that name in the window in front: a memory window, the limits editor, the coin
+// measurement window, the validator test, then the main window.
+QAbstractButton* frontButton(quenby::Program& program, const QString& name)
+{
+    std::vector<QWidget*> windows;
+    if (quenby::frmPROMdata* w = program.promDataIfLoaded())
+        windows.push_back(w);
+    if (quenby::frmEEPROMdata* w = program.eepromDataIfLoaded())
+        windows.push_back(w);
+    if (quenby::frmNRIdata* w = program.nriDataIfLoaded())
+        windows.push_back(w);
+    if (quenby::frmPROM* w = program.promIfLoaded())
+        windows.push_back(w);
+    if (quenby::frmCoinMeasure1* w = program.coinMeasureIfLoaded())
+        windows.push_back(w);
+    if (quenby::frmValtest* w = program.valtestIfLoaded())
+        windows.push_back(w);
+    windows.push_back(&program.mainForm());
+    QAbstractButton* hidden = nullptr;
+    for (QWidget* w : windows) {
+        const plat::NamedControls& c = controlsOf(program, w);
+        if (!c.has(name))
+            continue;
+        auto* b = qobject_cast<QAbstractButton*>(c.widget(name));
+        if (b && w->isVisible())
+            return b;
+        hidden = hidden ? hidden : b;
     }
-
-    // The button of that name in the window in front: a memory window, the limits editor, the
-    // coin measurement window, the validator test, then the main window.
-    QAbstractButton* button(const QString& name)
-    {
-        std::vector<QWidget*> windows;
-        if (quenby::frmPROMdata* w = program_.promDataIfLoaded())
-            windows.push_back(w);
-        if (quenby::frmEEPROMdata* w = program_.eepromDataIfLoaded())
-            windows.push_back(w);
-        if (quenby::frmNRIdata* w = program_.nriDataIfLoaded())
-            windows.push_back(w);
-        if (quenby::frmPROM* w = program_.promIfLoaded())
-            windows.push_back(w);
-        if (quenby::frmCoinMeasure1* w = program_.coinMeasureIfLoaded())
-            windows.push_back(w);
-        if (quenby::frmValtest* w = program_.valtestIfLoaded())
-            windows.push_back(w);
-        windows.push_back(&program_.mainForm());
-        QAbstractButton* hidden = nullptr;
-        for (QWidget* w : windows) {
-            const plat::NamedControls& c = controlsOf(w);
-            if (!c.has(name))
-                continue;
-            auto* b = qobject_cast<QAbstractButton*>(c.widget(name));
-            if (b && w->isVisible())
-                return b;
-            hidden = hidden ? hidden : b;
-        }
-        return hidden;
-    }
-    const plat::NamedControls& controlsOf(QWidget* w)
-    {
-        if (auto* f = dynamic_cast<quenby::frmPROMdata*>(w))
-            return f->controls();
-        if (auto* f = dynamic_cast<quenby::frmEEPROMdata*>(w))
-            return f->controls();
-        if (auto* f = dynamic_cast<quenby::frmNRIdata*>(w))
-            return f->controls();
-        if (auto* f = dynamic_cast<quenby::frmPROM*>(w))
-            return f->controls();
-        if (auto* f = dynamic_cast<quenby::frmCoinMeasure1*>(w))
-            return f->controls();
-        if (auto* f = dynamic_cast<quenby::frmValtest*>(w))
-            return f->controls();
-        return program_.mainForm().controls();
-    }
-
-    void tick()
-    {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            if (box != box_) {
-                box_ = box;
-                quiet_.restart();
-            } else if (quiet_.hasExpired(kPauseMs)) {
-                box_ = nullptr;
-                quiet_.restart();
-                QTimer::singleShot(0, box, [box] {
-                    if (QAbstractButton* b = box->defaultButton())
-                        b->click();
-                    else
-                        box->accept();
-                });
-            }
-            return;
-        }
-        if (program_.guard.jobRunning()) {
-            quiet_.restart();
-            return;
-        }
-        if (!chosen_) {
-            if (!program_.mainForm().isVisible())
-                return;
-            chooseModel();
-        }
-        if (steps_.isEmpty() || !quiet_.hasExpired(kPauseMs))
-            return;
-        QAbstractButton* b = button(steps_.first());
-        if (!b) {
-            std::fprintf(stderr, "QUENBY_DEMO_STEPS: no button \"%s\"; skipped\n", qPrintable(steps_.first()));
-            steps_.removeFirst();
-            return;
-        }
-        if (!b->isVisible() || !b->isEnabled())
-            return;
-        steps_.removeFirst();
-        quiet_.restart();
-        QTimer::singleShot(0, b, [b] { b->click(); });
-    }
-
-    quenby::Program& program_;
-    QString model_;
-    QStringList steps_;
-    bool chosen_ = false;
-    QTimer timer_;
-    QElapsedTimer quiet_;
-    QMessageBox* box_ = nullptr;
-};
+    return hidden;
+}
 
 } // namespace
 
@@ -204,10 +137,21 @@ int main(int argc, char** argv)
     }
 
     quenby::Program program(services);
-    std::unique_ptr<DemoPilot> pilot;
+    std::unique_ptr<plat::DemoPilot> pilot;
     const QString steps = qEnvironmentVariable("QUENBY_DEMO_STEPS");
-    if (!simulated.isEmpty() && simulated != "0" && !steps.isEmpty())
-        pilot = std::make_unique<DemoPilot>(program, model, steps.split(QLatin1Char(','), Qt::SkipEmptyParts));
+    if (!simulated.isEmpty() && simulated != "0" && !steps.isEmpty()) {
+        plat::DemoPilot::Hooks hooks;
+        hooks.button = [&program](const QString& name) { return frontButton(program, name); };
+        hooks.ready = [&program, model, chosen = false]() mutable {
+            if (!chosen && program.mainForm().isVisible()) {
+                chooseModel(program, model);
+                chosen = true;
+            }
+            return chosen;
+        };
+        pilot = std::make_unique<plat::DemoPilot>(program.guard, steps.split(QLatin1Char(','), Qt::SkipEmptyParts),
+                                                  std::move(hooks), QStringLiteral("QUENBY_DEMO_STEPS"));
+    }
     program.start();
     return QApplication::exec();
 }
