@@ -58,6 +58,34 @@ qint64 hexValue(const QString& text)
 
 // ---- Sending frames ----
 
+Frame Link::mechFrame(int header, std::span<const int> data) const
+{
+    if (data.size() + 3 >= std::size_t(Frame::kMaxBytes))
+        throw plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range");
+    Frame f;
+    f.bytes[0] = destinationAddress();
+    f.bytes[1] = sourceAddress();
+    f.bytes[2] = header;
+    f.length = 3;
+    for (int b : data)
+        f.bytes[f.length++] = b;
+    buildChecksum(f);
+    return f;
+}
+
+Frame Link::memoryFrame(int header, std::initializer_list<int> plain) const
+{
+    CipherBlock block;
+    if (plain.size() >= std::size_t(CipherBlock::kMaxLength))
+        throw plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range");
+    for (int b : plain)
+        block.plainBytes[++block.blockLength] = b;
+    block.plainBytes[block.blockLength + 1] = payloadCheckByte(&block.plainBytes[1], block.blockLength);
+    ++block.blockLength;
+    encipherBlock(block, st_.mechKey);
+    return mechFrame(header, std::span<const int>(&block.cipherBytes[1], std::size_t(block.blockLength)));
+}
+
 bool Link::sendDataBlock(const Frame& f)
 {
     st_.boxAcknowledged = false;
@@ -72,7 +100,7 @@ void Link::sendMessageUnderstood()
 {
     const QString context = "Error Send message understood routine : ";
     trap(context, [&] {
-        const Frame f = makeFrame({destinationAddress(), sourceAddress(), hdr::Understood});
+        const Frame f = mechFrame(hdr::Understood, {});
         writePort(frameLine(f), context);
     });
 }
