@@ -36,19 +36,24 @@ QByteArray frameLine(const Frame& f)
     return line;
 }
 
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
 qint64 hexValue(const QString& text)
 {
     qint64 v = 0;
     for (QChar ch : text) {
-        const char16_t c = ch.unicode();
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else
+        const int d = hexDigit(ch);
+        if (d < 0)
             break;
         // More digits than any field here holds: keep the low 32 bits.
         v = ((v << 4) | d) & 0xFFFFFFFFLL;
