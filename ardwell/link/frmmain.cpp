@@ -107,8 +107,6 @@ void frmMain::Form_Load(const QString& commandLine)
             v_.setValue(QStringLiteral("cmbPort"), 0);
         });
         trap(ctx::FormLoad, [&] {
-            channelCount = 16;
-            parameterCount = 7;
             buildLists();
             st_.mechLoggedOn = false;
             v_.setText(QStringLiteral("txtSource"), QStringLiteral("61"));

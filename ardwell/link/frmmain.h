@@ -131,14 +131,8 @@ public:
     plat::Timer& timer3() { return timer3_; }
     plat::Timer& timer5() { return timer5_; }
 
-    bool formLoading() const { return formLoading_; }
     // The first command-line word was the trace word: "Log Results" is offered.
     bool traceWordGiven() const { return traceWordGiven_; }
-
-    // Coin channels shown and raw values per coin reading.
-    int channelCount = 16;
-    int parameterCount = 7;
-    QString windowTitleText() const { return windowTitle_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
