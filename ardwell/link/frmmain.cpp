@@ -18,12 +18,6 @@
 
 namespace ardwell {
 
-namespace {
-
-const char* const kJobPanels[] = {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test"};
-
-} // namespace
-
 QString versionText(int major, int minor, int revision)
 {
     return QStringLiteral("V%1.%2%3").arg(major).arg(minor).arg(revision);

@@ -72,6 +72,9 @@ inline const QString Timer3 = QStringLiteral("Error in Timer3_Timer : ");
 inline const QString Timer5 = QStringLiteral("Error in Timer5_Timer : ");
 } // namespace ctx
 
+// The panels the jobs show, one at a time.
+inline constexpr const char* kJobPanels[] = {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test"};
+
 // "V" & major & "." & minor & revision: 3.0.0 gives "V3.00".
 QString versionText(int major, int minor, int revision);
 
