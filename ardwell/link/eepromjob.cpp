@@ -38,8 +38,6 @@ const QString Verify = QStringLiteral("Error Verifying EEPROM routine : ");
 const QString Autosave = QStringLiteral("Error Autosave EEPROM routine : ");
 } // namespace ctx
 
-QString readRetriesText(int a) { return QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a); }
-
 } // namespace
 
 int wordAfterSerial(Model m) { return m == Model::M126 ? 4 : 5; }
@@ -66,6 +64,16 @@ void EepromJob::progress(int a, int first, int last)
 {
     if (last > first)
         progress_.setStep(int(qint64(a - first) * plat::ProgressSink::kSteps / (last - first)));
+}
+
+int EepromJob::readRangeWord(int a, int first, int last)
+{
+    progress(a, first, last);
+    const int w = link_.readMemoryRetry(a);
+    if (w < 0)
+        box(QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a),
+            plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+    return w;
 }
 
 bool EepromJob::portLost() const { return !link_.portUsable(); }
@@ -103,13 +111,10 @@ bool EepromJob::readEepromRange(int first, int last)
                 return;
             startProgress(progress_, QStringLiteral("Reading EEPROM"));
             for (int a = first; a <= last; ++a) {
-                progress(a, first, last);
-                const int w = link_.readMemoryRetry(a);
-                if (w < 0)
-                    box(readRetriesText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
-                else
+                const int w = readRangeWord(a, first, last);
+                if (w >= 0)
                     st_.eepromImage[a] = w;
-                if (w < 0 && portLost())
+                else if (portLost())
                     break; // the words after it stay as they were; the read counts as failed
             }
             progress_.hide();
@@ -228,10 +233,7 @@ void EepromJob::verifyEepromRange(int first, int last)
             startProgress(progress_, QStringLiteral("Checking EEPROM"));
             int errors = 0;
             for (int a = first; a <= last; ++a) {
-                progress(a, first, last);
-                const int w = link_.readMemoryRetry(a);
-                if (w < 0)
-                    box(readRetriesText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                const int w = readRangeWord(a, first, last);
                 if ((shadow[a] & 0xFFFF) != w) {
                     ++errors;
                     const int answer = box(QStringLiteral("Verify Error Address : ") + plat::hex4(a),
