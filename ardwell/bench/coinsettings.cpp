@@ -11,8 +11,6 @@ namespace ardwell {
 
 namespace {
 
-int word16(int w) { return w & 0xFFFF; }
-
 QString number(int n) { return QString::number(n); }
 
 void decode330(const EepromImage& img, int idx, CoinSettings& s)

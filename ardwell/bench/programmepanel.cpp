@@ -9,7 +9,6 @@
 #include "platform/dialogs.h"
 #include "platform/runtimeerror.h"
 #include "platform/view.h"
-#include "platform/vbtext.h"
 
 namespace ardwell {
 

@@ -14,8 +14,6 @@ constexpr std::array<int, 8> kDefaultRoute = {0x38, 0x36, 0x34, 0x35, 0x32, 0x33
 // cmbDefaultRoute index of each low nibble 0..15.
 constexpr std::array<int, 16> kDefaultRouteOfNibble = {7, 6, 4, 5, 2, 3, 1, 0, 0, 0, 0, 0, 1, 2, 2, 3};
 
-int word16(int w) { return w & 0xFFFF; }
-
 // The bit number of a byte with exactly one bit set, else -1.
 int singleBit(int byte)
 {

@@ -30,6 +30,7 @@ int coinNumberOf(const QString& channelItem);
 QString serialNumber(const EepromImage& image, Model m);
 
 // ---- Coin bytes and bits. Words are taken as 16 bits (an unread -1 reads as FFFF). ----
+inline int word16(int w) { return w & 0xFFFF; }
 int coinByte(const EepromImage& image, int word, int idx);
 // Stores value's low 8 bits; the pair's other byte is kept.
 void setCoinByte(EepromImage& image, int word, int idx, int value);
