@@ -40,10 +40,11 @@ int coinNumberOf(const QString& channelItem)
     return plat::cLng(plat::val(plat::right(channelItem, 2)));
 }
 
+int serialWord(Model m) { return m == Model::M126 ? 2 : 3; }
+
 QString serialNumber(const EepromImage& image, Model m)
 {
-    const int first = m == Model::M126 ? 2 : 3;
-    return plat::hex4(image[first]) + plat::hex4(image[first + 1]);
+    return plat::hex4(image[serialWord(m)]) + plat::hex4(image[serialWord(m) + 1]);
 }
 
 int coinByte(const EepromImage& image, int word, int idx)

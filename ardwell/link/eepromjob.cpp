@@ -40,7 +40,7 @@ const QString Autosave = QStringLiteral("Error Autosave EEPROM routine : ");
 
 } // namespace
 
-int wordAfterSerial(Model m) { return m == Model::M126 ? 4 : 5; }
+int wordAfterSerial(Model m) { return serialWord(m) + 2; }
 
 QString EepromJob::unreadWordText(int address)
 {
@@ -145,10 +145,8 @@ void EepromJob::programmeMechCommand(int mode)
             link_.boxCmdPercent();
             const Model m = model();
             st_.eepromImage[wordAfterSerial(m)] = 0;
-            if (m == Model::M126)
-                writeEepromRange(0, mode == 1 ? 255 : 214);
-            else
-                writeEepromRange(0, 127);
+            // Mode 0 on a 126 leaves its words above 214 as they are.
+            writeEepromRange(0, m == Model::M126 && mode != 1 ? 214 : eepromTop(m));
             // A write that stopped leaves the mech short of the changes: they stay pending.
             if (!st_.writeError)
                 st_.imageModified = false;
