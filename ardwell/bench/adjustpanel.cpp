@@ -13,7 +13,6 @@
 #include "platform/vbtext.h"
 
 #include <algorithm>
-#include <span>
 
 namespace ardwell {
 
@@ -309,9 +308,7 @@ void AdjustPanel::cmdSave_Click()
                 box(QStringLiteral("Overwrite Existing File"), plat::mb::OKCancel | plat::mb::Exclamation,
                     QStringLiteral("Warning")) != plat::mb::OK)
                 return;
-            const std::span<const int> image(st_.eepromImage.data(), st_.eepromImage.size());
-            if (!plat::writeLines(path, imageFileLines(image)))
-                throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+            writeImageFile(path, st_.eepromImage);
         },
         [&](const std::exception& e) { link_.showError(kSaveContext, e); });
 }
@@ -339,7 +336,7 @@ void AdjustPanel::cmdLoad_Click()
             const std::optional<QStringList> lines = openImageFile();
             if (!lines)
                 return;
-            loadImageLines(std::span<int>(st_.eepromImage.data(), st_.eepromImage.size()), *lines);
+            loadImageLines(st_.eepromImage, *lines);
             st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
             decodeEeprom();
         },

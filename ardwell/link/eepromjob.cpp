@@ -6,7 +6,6 @@
 #include "ardwell/link/linkstate.h"
 #include "platform/dialogs.h"
 #include "platform/runtimeerror.h"
-#include "platform/textfile.h"
 #include "platform/vbtext.h"
 
 #include <QDir>
@@ -272,9 +271,7 @@ void EepromJob::autosaveEeprom(const QString& serial)
             const QString path = backupPath(svc_.env->programFolder(), serial);
             if (link_.fileExists(path))
                 return; // the backup keeps the first image ever read from this mech
-            const std::span<const int> image(st_.eepromImage.data(), st_.eepromImage.size());
-            if (!plat::writeLines(path, imageFileLines(image)))
-                throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+            writeImageFile(path, st_.eepromImage);
         },
         [&](const std::exception& e) { link_.showError(ctx::Autosave, e); });
 }

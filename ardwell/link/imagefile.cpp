@@ -1,6 +1,7 @@
 #include "ardwell/link/imagefile.h"
 
 #include "ardwell/link/frames.h"
+#include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 #include "platform/vbtext.h"
 
@@ -47,6 +48,12 @@ QStringList imageFileLines(std::span<const int> image)
         lines << plat::hex4(a) + u' ' + plat::hex4(w);
     }
     return lines;
+}
+
+void writeImageFile(const QString& path, std::span<const int> image)
+{
+    if (!plat::writeLines(path, imageFileLines(image)))
+        throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
 }
 
 ImageLine decodeImageLine(const QString& line)
