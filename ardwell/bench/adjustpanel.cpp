@@ -329,34 +329,29 @@ std::optional<QStringList> AdjustPanel::openImageFile()
     return plat::readLines(path).orThrow();
 }
 
-void AdjustPanel::cmdLoad_Click()
+void AdjustPanel::loadFromFile(const std::function<void(const QStringList&)>& apply)
 {
     plat::trap(
         [&] {
             const std::optional<QStringList> lines = openImageFile();
             if (!lines)
                 return;
-            loadImageLines(st_.eepromImage, *lines);
+            apply(*lines);
+            // A load takes the file's serial number words, a copy keeps the connected mech's own.
             st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
             decodeEeprom();
         },
         [&](const std::exception& e) { link_.showError(kLoadContext, e); });
 }
 
+void AdjustPanel::cmdLoad_Click()
+{
+    loadFromFile([this](const QStringList& lines) { loadImageLines(st_.eepromImage, lines); });
+}
+
 void AdjustPanel::cmdCopyConfig_Click()
 {
-    plat::trap(
-        [&] {
-            const std::optional<QStringList> lines = openImageFile();
-            if (!lines)
-                return;
-            const Model m = model();
-            copyConfiguration(st_.eepromImage, m, *lines);
-            // The serial number words are the connected mech's own: the copy kept them.
-            st_.mechSerialNumber = serialNumber(st_.eepromImage, m);
-            decodeEeprom();
-        },
-        [&](const std::exception& e) { link_.showError(kLoadContext, e); });
+    loadFromFile([this](const QStringList& lines) { copyConfiguration(st_.eepromImage, model(), lines); });
 }
 
 } // namespace ardwell
