@@ -78,9 +78,8 @@ int Link::readMemory(int address)
 
 int Link::readMemoryRetry(int address)
 {
-    int logons = 0;
     int result = -1;
-    for (;;) {
+    for (int logons = 0; logons < kMaxLogons; ++logons) {
         for (int i = 0; i < kReadsPerCycle; ++i) {
             result = readMemory(address);
             if (result >= 0)
@@ -90,15 +89,9 @@ int Link::readMemoryRetry(int address)
             if (!portUsable())
                 return result;
         }
-        if (st_.commsError || result < 0) {
-            logon();
-            ++logons;
-        }
-        if (logons == kMaxLogons)
+        if (result >= 0 && !st_.commsError)
             break;
-        if (result < 0 || st_.commsError)
-            continue;
-        break;
+        logon(); // a cycle without a good reply: log on afresh and try another
     }
     return result;
 }
