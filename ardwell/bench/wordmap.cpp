@@ -29,18 +29,17 @@ int singleBit(int byte)
 
 bool coinValid(Model m, int coin)
 {
-    const int top = m == Model::M126 || m == Model::PCA ? kMaxCoins : 12;
-    return coin >= 1 && coin <= top;
+    return coin >= 1 && coin <= modelEntry(m).coins;
 }
 
-int eepromTop(Model m) { return m == Model::M126 ? 255 : 127; }
+int eepromTop(Model m) { return modelEntry(m).eepromTop; }
 
 int coinNumberOf(const QString& channelItem)
 {
     return plat::cLng(plat::val(plat::right(channelItem, 2)));
 }
 
-int serialWord(Model m) { return m == Model::M126 ? 2 : 3; }
+int serialWord(Model m) { return modelEntry(m).serialWord; }
 
 QString serialNumber(const EepromImage& image, Model m)
 {
@@ -144,7 +143,7 @@ int withFlags340(int word, const Flags340& f)
     return w;
 }
 
-int recordBase(Model m) { return m == Model::M126 ? 31 : 34; }
+int recordBase(Model m) { return modelEntry(m).recordBase; }
 
 int recordWord(Model m, int idx, int byte) { return recordBase(m) + kRecordBytes * (idx / 2) + byte; }
 
