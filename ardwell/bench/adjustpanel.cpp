@@ -13,7 +13,6 @@
 #include "platform/vbtext.h"
 
 #include <algorithm>
-#include <span>
 
 namespace ardwell {
 
@@ -309,9 +308,7 @@ void AdjustPanel::cmdSave_Click()
                 box(QStringLiteral("Overwrite Existing File"), plat::mb::OKCancel | plat::mb::Exclamation,
                     QStringLiteral("Warning")) != plat::mb::OK)
                 return;
-            const std::span<const int> image(st_.eepromImage.data(), st_.eepromImage.size());
-            if (!plat::writeLines(path, imageFileLines(image)))
-                throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+            writeImageFile(path, st_.eepromImage);
         },
         [&](const std::exception& e) { link_.showError(kSaveContext, e); });
 }
@@ -332,34 +329,29 @@ std::optional<QStringList> AdjustPanel::openImageFile()
     return plat::readLines(path).orThrow();
 }
 
-void AdjustPanel::cmdLoad_Click()
+void AdjustPanel::loadFromFile(const std::function<void(const QStringList&)>& apply)
 {
     plat::trap(
         [&] {
             const std::optional<QStringList> lines = openImageFile();
             if (!lines)
                 return;
-            loadImageLines(std::span<int>(st_.eepromImage.data(), st_.eepromImage.size()), *lines);
+            apply(*lines);
+            // A load takes the file's serial number words, a copy keeps the connected mech's own.
             st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
             decodeEeprom();
         },
         [&](const std::exception& e) { link_.showError(kLoadContext, e); });
 }
 
+void AdjustPanel::cmdLoad_Click()
+{
+    loadFromFile([this](const QStringList& lines) { loadImageLines(st_.eepromImage, lines); });
+}
+
 void AdjustPanel::cmdCopyConfig_Click()
 {
-    plat::trap(
-        [&] {
-            const std::optional<QStringList> lines = openImageFile();
-            if (!lines)
-                return;
-            const Model m = model();
-            copyConfiguration(st_.eepromImage, m, *lines);
-            // The serial number words are the connected mech's own: the copy kept them.
-            st_.mechSerialNumber = serialNumber(st_.eepromImage, m);
-            decodeEeprom();
-        },
-        [&](const std::exception& e) { link_.showError(kLoadContext, e); });
+    loadFromFile([this](const QStringList& lines) { copyConfiguration(st_.eepromImage, model(), lines); });
 }
 
 } // namespace ardwell

@@ -13,6 +13,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace plat {
@@ -75,6 +76,8 @@ private:
     // Asks for an image file and reads it whole; none when the dialog was cancelled or the file
     // does not exist ("Invalid Filename" shown). A file that cannot be read raises.
     std::optional<QStringList> openImageFile();
+    // Applies a chosen image file's lines to the image, then shows the result.
+    void loadFromFile(const std::function<void(const QStringList&)>& apply);
 
     Link& link_;
     EepromJob& job_;

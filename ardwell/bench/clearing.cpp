@@ -73,7 +73,7 @@ ChangedWords clearOneChannel(EepromImage& image, Model m, int coin)
 ChangedWords clearAllChannels(EepromImage& image, Model m)
 {
     Edit edit(image);
-    const int pairs = m == Model::M126 ? 8 : 6;
+    const int pairs = listChannelCount(m) / 2;
     const int first = recordBase(m);
     for (int w = first; w < first + kRecordBytes * pairs; ++w)
         edit.set(w, 0);

@@ -11,8 +11,6 @@ namespace ardwell {
 
 namespace {
 
-int word16(int w) { return w & 0xFFFF; }
-
 QString number(int n) { return QString::number(n); }
 
 void decode330(const EepromImage& img, int idx, CoinSettings& s)
@@ -96,8 +94,7 @@ int bcoCodeOfText(const QString& t)
 {
     if (t.isEmpty() || t == QLatin1String("None"))
         return 0;
-    const char16_t c = t.at(0).unicode();
-    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f')))
+    if (hexDigit(t.at(0)) < 0)
         return 0;
     try {
         return bcoCode(int(plat::val(QStringLiteral("&h") + t)));

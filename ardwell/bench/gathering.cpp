@@ -12,8 +12,6 @@
 #include "platform/view.h"
 #include "platform/vbtext.h"
 
-#include <QDir>
-
 namespace ardwell {
 
 namespace {

@@ -4,17 +4,27 @@
 
 namespace ardwell {
 
-QString modelText(Model m)
+namespace {
+
+constexpr ModelEntry kModels[] = {
+    {Model::M126, "126", "61", "FF", 16, 16, 255, 2, 31, true},
+    {Model::M330, "330", "61", "FF", 12, 12, 127, 3, 34, true},
+    {Model::M340, "340", "61", "FF", 12, 12, 127, 3, 34, true},
+    {Model::M560, "560", "21", "01", 12, 12, 127, 3, 34, true},
+    {Model::PCA, "PCA", "20", "00", 12, 16, 127, 3, 34, false},
+};
+
+} // namespace
+
+const ModelEntry& modelEntry(Model m)
 {
-    switch (m) {
-    case Model::M126: return QStringLiteral("126");
-    case Model::M330: return QStringLiteral("330");
-    case Model::M340: return QStringLiteral("340");
-    case Model::M560: return QStringLiteral("560");
-    case Model::PCA: return QStringLiteral("PCA");
-    }
-    return QStringLiteral("330");
+    for (const ModelEntry& e : kModels)
+        if (e.model == m)
+            return e;
+    return kModels[1]; // 330, as a model that is none of these has always counted
 }
+
+QString modelText(Model m) { return QString::fromLatin1(modelEntry(m).text); }
 
 QString optionName(Model m) { return QStringLiteral("opt") + modelText(m); }
 
@@ -34,9 +44,9 @@ Model currentModel(const plat::View& v)
 
 std::optional<Model> modelFromText(const QString& text)
 {
-    for (Model m : {Model::M126, Model::M330, Model::M340, Model::M560, Model::PCA})
-        if (text == modelText(m))
-            return m;
+    for (const ModelEntry& e : kModels)
+        if (text == QLatin1String(e.text))
+            return e.model;
     return std::nullopt;
 }
 
@@ -44,11 +54,7 @@ Model modelFromSettings(const QString& text) { return modelFromText(text).value_
 
 BusAddresses busAddresses(Model m)
 {
-    switch (m) {
-    case Model::M560: return {QStringLiteral("21"), QStringLiteral("01")};
-    case Model::PCA: return {QStringLiteral("20"), QStringLiteral("00")};
-    default: return {QStringLiteral("61"), QStringLiteral("FF")};
-    }
+    return {QString::fromLatin1(modelEntry(m).source), QString::fromLatin1(modelEntry(m).destination)};
 }
 
 QString windowCaption(const QString& title, Model m)
@@ -56,9 +62,9 @@ QString windowCaption(const QString& title, Model m)
     return title + QString(25, QLatin1Char(' ')) + QStringLiteral("Model : ") + modelText(m);
 }
 
-bool rebuildsLists(Model m) { return m != Model::PCA; }
+bool rebuildsLists(Model m) { return modelEntry(m).rebuildsLists; }
 
-int listChannelCount(Model m) { return m == Model::M126 ? 16 : 12; }
+int listChannelCount(Model m) { return modelEntry(m).listedChannels; }
 
 QString channelItem(int n) { return QStringLiteral("Channel ") + QString::number(n); }
 

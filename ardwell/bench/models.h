@@ -15,6 +15,22 @@ namespace ardwell {
 
 enum class Model { M126, M330, M340, M560, PCA };
 
+// What sets the models apart where it is a number or a text; the functions below and the word
+// map read it, so a model's quirk is an entry here rather than a comparison of its name.
+struct ModelEntry {
+    Model model;
+    const char* text;          // "126" ... "PCA"
+    const char* source;        // bus addresses every mech frame carries
+    const char* destination;
+    int listedChannels;        // coin channels in the panels' lists
+    int coins;                 // coins the mech has (a PCA has 16 though it lists 12)
+    int eepromTop;             // last word of the mech's EEPROM
+    int serialWord;            // first of the two serial number words
+    int recordBase;            // word of the first coin window record
+    bool rebuildsLists;        // a PCA keeps whatever lists the previous model left
+};
+const ModelEntry& modelEntry(Model m);
+
 // "126", "330", "340", "560" or "PCA".
 QString modelText(Model m);
 // The option button that stands for the model: "opt126" ... "optPCA".

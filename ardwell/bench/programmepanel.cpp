@@ -9,7 +9,6 @@
 #include "platform/dialogs.h"
 #include "platform/runtimeerror.h"
 #include "platform/view.h"
-#include "platform/vbtext.h"
 
 namespace ardwell {
 
@@ -44,8 +43,6 @@ ProgrammeLayout programmeLayout(Model m)
 TwipsRect coinLampRect(int i) { return {360 + 360 * i, 600, 135, 135}; }
 
 TwipsRect coinLampLabelRect(int i) { return {240 + 360 * i, 240, 375, 255}; }
-
-int colouredLamps(Model m) { return m == Model::M126 ? 16 : 12; }
 
 LearningOptions learningOptions(const plat::View& v)
 {
@@ -93,13 +90,9 @@ int ProgrammePanel::box(const QString& text, int style, const QString& title)
 void ProgrammePanel::setupProgrammePanel()
 {
     plat::View& v = view();
-    const char* const coinValueFields[] = {"txtCoinValueP", "lblCV", "lblSFP", "lblSF"};
-    for (const char* f : coinValueFields)
-        v.setVisible(QString::fromLatin1(f), false);
     const ProgrammeLayout l = programmeLayout(model());
-    if (l.coinValueShown)
-        for (const char* f : coinValueFields)
-            v.setVisible(QString::fromLatin1(f), true);
+    for (const char* f : {"txtCoinValueP", "lblCV", "lblSFP", "lblSF"})
+        v.setVisible(QString::fromLatin1(f), l.coinValueShown);
     if (placeProgrammedFrame)
         placeProgrammedFrame(l.frameLeft, l.frameWidth);
     for (int i = 0; i < 16; ++i) {
@@ -121,7 +114,8 @@ void ProgrammePanel::updateCoinWindows()
     plat::trap(
         [&] {
             const Model m = model();
-            for (int idx = 0; idx < colouredLamps(m); ++idx)
+            // The lamps of the listed channels: a PCA shows 16 but colours 1..12.
+            for (int idx = 0; idx < listChannelCount(m); ++idx)
                 view().setFill(QStringLiteral("shpCoinWindow"),
                                recordProgrammed(st_.eepromImage, m, idx) ? kRed : kWhite, idx);
             if (m == Model::M340)

@@ -43,9 +43,6 @@ struct TwipsRect {
 TwipsRect coinLampRect(int i);
 TwipsRect coinLampLabelRect(int i);
 
-// Which lamps a model colours (a PCA shows 16 but colours 1..12) and whether lamp i is red.
-int colouredLamps(Model m);
-
 // The programme panel's options as the learning reads them.
 LearningOptions learningOptions(const plat::View& v);
 

@@ -292,11 +292,7 @@ MechPrepared TestPanels::enterPca(Model m)
     });
     step([&] {
         link_.sendData(e.directPowerLine);
-        link_.delayMs(100);
-        link_.boxCmdAmp();
-        link_.delayMs(100);
-        link_.boxCmdAmp();
-        svc_.sched->pump();
+        boxAmpTwice();
     });
     step([&] { prepared = prepareMech(link_); });
     step([&] { enterFrame(TestFrame::TestPCA); });
@@ -467,13 +463,18 @@ void TestPanels::cmdClear340_Click()
 
 // ---- frmPCAtest ----
 
-void TestPanels::cmdClearCounts_Click()
+void TestPanels::boxAmpTwice()
 {
     link_.delayMs(100);
     link_.boxCmdAmp();
     link_.delayMs(100);
     link_.boxCmdAmp();
     svc_.sched->pump();
+}
+
+void TestPanels::cmdClearCounts_Click()
+{
+    boxAmpTwice();
     clearCountLabels(view());
 }
 

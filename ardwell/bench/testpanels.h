@@ -183,6 +183,8 @@ private:
     void enterFrame(TestFrame f);
     void enter330();
     MechPrepared enterPca(Model m);
+    // "&" twice, each after 100 ms, then one pump for what the box answers.
+    void boxAmpTwice();
     void leaveIfPending();
     // Sets a control's value without its click handler running.
     void setQuietly(const QString& control, int value, int index = -1);

@@ -14,8 +14,6 @@ constexpr std::array<int, 8> kDefaultRoute = {0x38, 0x36, 0x34, 0x35, 0x32, 0x33
 // cmbDefaultRoute index of each low nibble 0..15.
 constexpr std::array<int, 16> kDefaultRouteOfNibble = {7, 6, 4, 5, 2, 3, 1, 0, 0, 0, 0, 0, 1, 2, 2, 3};
 
-int word16(int w) { return w & 0xFFFF; }
-
 // The bit number of a byte with exactly one bit set, else -1.
 int singleBit(int byte)
 {
@@ -31,21 +29,21 @@ int singleBit(int byte)
 
 bool coinValid(Model m, int coin)
 {
-    const int top = m == Model::M126 || m == Model::PCA ? kMaxCoins : 12;
-    return coin >= 1 && coin <= top;
+    return coin >= 1 && coin <= modelEntry(m).coins;
 }
 
-int eepromTop(Model m) { return m == Model::M126 ? 255 : 127; }
+int eepromTop(Model m) { return modelEntry(m).eepromTop; }
 
 int coinNumberOf(const QString& channelItem)
 {
     return plat::cLng(plat::val(plat::right(channelItem, 2)));
 }
 
+int serialWord(Model m) { return modelEntry(m).serialWord; }
+
 QString serialNumber(const EepromImage& image, Model m)
 {
-    const int first = m == Model::M126 ? 2 : 3;
-    return plat::hex4(image[first]) + plat::hex4(image[first + 1]);
+    return plat::hex4(image[serialWord(m)]) + plat::hex4(image[serialWord(m) + 1]);
 }
 
 int coinByte(const EepromImage& image, int word, int idx)
@@ -145,7 +143,7 @@ int withFlags340(int word, const Flags340& f)
     return w;
 }
 
-int recordBase(Model m) { return m == Model::M126 ? 31 : 34; }
+int recordBase(Model m) { return modelEntry(m).recordBase; }
 
 int recordWord(Model m, int idx, int byte) { return recordBase(m) + kRecordBytes * (idx / 2) + byte; }
 

@@ -26,10 +26,13 @@ bool coinValid(Model m, int coin);
 int eepromTop(Model m);
 // The coin a channel item names: Val of its last two characters ("Channel 7" -> 7, " " -> 0).
 int coinNumberOf(const QString& channelItem);
-// Eight upper-case hex digits from words 2, 3 (126) or 3, 4 (others).
+// The first of the two serial number words: 2 on a 126, 3 on the others.
+int serialWord(Model m);
+// Eight upper-case hex digits from the two serial number words.
 QString serialNumber(const EepromImage& image, Model m);
 
 // ---- Coin bytes and bits. Words are taken as 16 bits (an unread -1 reads as FFFF). ----
+inline int word16(int w) { return w & 0xFFFF; }
 int coinByte(const EepromImage& image, int word, int idx);
 // Stores value's low 8 bits; the pair's other byte is kept.
 void setCoinByte(EepromImage& image, int word, int idx, int value);

@@ -6,7 +6,6 @@
 #include "ardwell/link/linkstate.h"
 #include "platform/dialogs.h"
 #include "platform/runtimeerror.h"
-#include "platform/textfile.h"
 #include "platform/vbtext.h"
 
 #include <QDir>
@@ -38,11 +37,9 @@ const QString Verify = QStringLiteral("Error Verifying EEPROM routine : ");
 const QString Autosave = QStringLiteral("Error Autosave EEPROM routine : ");
 } // namespace ctx
 
-QString readRetriesText(int a) { return QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a); }
-
 } // namespace
 
-int wordAfterSerial(Model m) { return m == Model::M126 ? 4 : 5; }
+int wordAfterSerial(Model m) { return serialWord(m) + 2; }
 
 QString EepromJob::unreadWordText(int address)
 {
@@ -66,6 +63,16 @@ void EepromJob::progress(int a, int first, int last)
 {
     if (last > first)
         progress_.setStep(int(qint64(a - first) * plat::ProgressSink::kSteps / (last - first)));
+}
+
+int EepromJob::readRangeWord(int a, int first, int last)
+{
+    progress(a, first, last);
+    const int w = link_.readMemoryRetry(a);
+    if (w < 0)
+        box(QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a),
+            plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+    return w;
 }
 
 bool EepromJob::portLost() const { return !link_.portUsable(); }
@@ -103,13 +110,10 @@ bool EepromJob::readEepromRange(int first, int last)
                 return;
             startProgress(progress_, QStringLiteral("Reading EEPROM"));
             for (int a = first; a <= last; ++a) {
-                progress(a, first, last);
-                const int w = link_.readMemoryRetry(a);
-                if (w < 0)
-                    box(readRetriesText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
-                else
+                const int w = readRangeWord(a, first, last);
+                if (w >= 0)
                     st_.eepromImage[a] = w;
-                if (w < 0 && portLost())
+                else if (portLost())
                     break; // the words after it stay as they were; the read counts as failed
             }
             progress_.hide();
@@ -140,10 +144,8 @@ void EepromJob::programmeMechCommand(int mode)
             link_.boxCmdPercent();
             const Model m = model();
             st_.eepromImage[wordAfterSerial(m)] = 0;
-            if (m == Model::M126)
-                writeEepromRange(0, mode == 1 ? 255 : 214);
-            else
-                writeEepromRange(0, 127);
+            // Mode 0 on a 126 leaves its words above 214 as they are.
+            writeEepromRange(0, m == Model::M126 && mode != 1 ? 214 : eepromTop(m));
             // A write that stopped leaves the mech short of the changes: they stay pending.
             if (!st_.writeError)
                 st_.imageModified = false;
@@ -228,10 +230,7 @@ void EepromJob::verifyEepromRange(int first, int last)
             startProgress(progress_, QStringLiteral("Checking EEPROM"));
             int errors = 0;
             for (int a = first; a <= last; ++a) {
-                progress(a, first, last);
-                const int w = link_.readMemoryRetry(a);
-                if (w < 0)
-                    box(readRetriesText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                const int w = readRangeWord(a, first, last);
                 if ((shadow[a] & 0xFFFF) != w) {
                     ++errors;
                     const int answer = box(QStringLiteral("Verify Error Address : ") + plat::hex4(a),
@@ -272,9 +271,7 @@ void EepromJob::autosaveEeprom(const QString& serial)
             const QString path = backupPath(svc_.env->programFolder(), serial);
             if (link_.fileExists(path))
                 return; // the backup keeps the first image ever read from this mech
-            const std::span<const int> image(st_.eepromImage.data(), st_.eepromImage.size());
-            if (!plat::writeLines(path, imageFileLines(image)))
-                throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+            writeImageFile(path, st_.eepromImage);
         },
         [&](const std::exception& e) { link_.showError(ctx::Autosave, e); });
 }

@@ -50,6 +50,9 @@ public:
 private:
     int box(const QString& text, int style, const QString& title);
     void progress(int a, int first, int last);
+    // Word a of the range first..last, read with the link's retries; a word that could not be
+    // read is reported and gives -1.
+    int readRangeWord(int a, int first, int last);
     // The port went away during a range: the range stops at its current word.
     bool portLost() const;
 

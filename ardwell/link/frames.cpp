@@ -36,19 +36,24 @@ QByteArray frameLine(const Frame& f)
     return line;
 }
 
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
 qint64 hexValue(const QString& text)
 {
     qint64 v = 0;
     for (QChar ch : text) {
-        const char16_t c = ch.unicode();
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else
+        const int d = hexDigit(ch);
+        if (d < 0)
             break;
         // More digits than any field here holds: keep the low 32 bits.
         v = ((v << 4) | d) & 0xFFFFFFFFLL;
@@ -57,6 +62,34 @@ qint64 hexValue(const QString& text)
 }
 
 // ---- Sending frames ----
+
+Frame Link::mechFrame(int header, std::span<const int> data) const
+{
+    if (data.size() + 3 >= std::size_t(Frame::kMaxBytes))
+        throw plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range");
+    Frame f;
+    f.bytes[0] = destinationAddress();
+    f.bytes[1] = sourceAddress();
+    f.bytes[2] = header;
+    f.length = 3;
+    for (int b : data)
+        f.bytes[f.length++] = b;
+    buildChecksum(f);
+    return f;
+}
+
+Frame Link::memoryFrame(int header, std::initializer_list<int> plain) const
+{
+    CipherBlock block;
+    if (plain.size() >= std::size_t(CipherBlock::kMaxLength))
+        throw plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range");
+    for (int b : plain)
+        block.plainBytes[++block.blockLength] = b;
+    block.plainBytes[block.blockLength + 1] = payloadCheckByte(&block.plainBytes[1], block.blockLength);
+    ++block.blockLength;
+    encipherBlock(block, st_.mechKey);
+    return mechFrame(header, std::span<const int>(&block.cipherBytes[1], std::size_t(block.blockLength)));
+}
 
 bool Link::sendDataBlock(const Frame& f)
 {
@@ -72,7 +105,7 @@ void Link::sendMessageUnderstood()
 {
     const QString context = "Error Send message understood routine : ";
     trap(context, [&] {
-        const Frame f = makeFrame({destinationAddress(), sourceAddress(), hdr::Understood});
+        const Frame f = mechFrame(hdr::Understood, {});
         writePort(frameLine(f), context);
     });
 }

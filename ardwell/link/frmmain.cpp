@@ -18,12 +18,6 @@
 
 namespace ardwell {
 
-namespace {
-
-const char* const kJobPanels[] = {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test"};
-
-} // namespace
-
 QString versionText(int major, int minor, int revision)
 {
     return QStringLiteral("V%1.%2%3").arg(major).arg(minor).arg(revision);
@@ -107,8 +101,6 @@ void frmMain::Form_Load(const QString& commandLine)
             v_.setValue(QStringLiteral("cmbPort"), 0);
         });
         trap(ctx::FormLoad, [&] {
-            channelCount = 16;
-            parameterCount = 7;
             buildLists();
             st_.mechLoggedOn = false;
             v_.setText(QStringLiteral("txtSource"), QStringLiteral("61"));

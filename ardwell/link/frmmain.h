@@ -72,6 +72,9 @@ inline const QString Timer3 = QStringLiteral("Error in Timer3_Timer : ");
 inline const QString Timer5 = QStringLiteral("Error in Timer5_Timer : ");
 } // namespace ctx
 
+// The panels the jobs show, one at a time.
+inline constexpr const char* kJobPanels[] = {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test"};
+
 // "V" & major & "." & minor & revision: 3.0.0 gives "V3.00".
 QString versionText(int major, int minor, int revision);
 
@@ -131,14 +134,8 @@ public:
     plat::Timer& timer3() { return timer3_; }
     plat::Timer& timer5() { return timer5_; }
 
-    bool formLoading() const { return formLoading_; }
     // The first command-line word was the trace word: "Log Results" is offered.
     bool traceWordGiven() const { return traceWordGiven_; }
-
-    // Coin channels shown and raw values per coin reading.
-    int channelCount = 16;
-    int parameterCount = 7;
-    QString windowTitleText() const { return windowTitle_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -22,12 +22,6 @@ namespace ardwell {
 
 using namespace frmui;
 
-namespace {
-
-const char* const kModelOptions[] = {"opt126", "opt330", "opt340", "opt560", "optPCA"};
-
-} // namespace
-
 std::function<void()> frmMain::handler(const QString& context, std::function<void()> fn)
 {
     return [this, context, fn = std::move(fn)] { guard_.handle(context, fn); };
@@ -53,7 +47,7 @@ void frmMain::buildControls()
     top->addStretch(1);
 
     // The job panels show one at a time, when a job opens them.
-    for (const char* f : {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test"})
+    for (const char* f : kJobPanels)
         v_.setVisible(QString::fromLatin1(f), false);
     // The serial number shows only while a mech job is open.
     v_.setVisible(QStringLiteral("lblSN"), false);
@@ -97,21 +91,19 @@ void frmMain::buildSelection(QBoxLayout* top)
     {
         auto* f = m.frame(this, QStringLiteral("frmConfig"), QStringLiteral("Configuration"));
         auto* g = new QGridLayout(f);
-        int col = 0;
-        for (const char* name : kModelOptions) {
-            const QString n = QString::fromLatin1(name);
-            g->addWidget(m.option(f, n, n.mid(3)), 0, col++);
-        }
-        controls_.get<QRadioButton>(QStringLiteral("opt330"))->setChecked(true);
-        const std::pair<const char*, void (frmMain::*)()> clicks[] = {
-            {"opt126", &frmMain::opt126_Click}, {"opt330", &frmMain::opt330_Click},
-            {"opt340", &frmMain::opt340_Click}, {"opt560", &frmMain::opt560_Click},
-            {"optPCA", &frmMain::optPCA_Click},
+        const std::pair<Model, void (frmMain::*)()> options[] = {
+            {Model::M126, &frmMain::opt126_Click}, {Model::M330, &frmMain::opt330_Click},
+            {Model::M340, &frmMain::opt340_Click}, {Model::M560, &frmMain::opt560_Click},
+            {Model::PCA, &frmMain::optPCA_Click},
         };
-        for (const auto& [name, fn] : clicks) {
-            const QString n = QString::fromLatin1(name);
-            plat::onClick(controls_.get<QRadioButton>(n),
-                          handler(QStringLiteral("Error in %1_Click : ").arg(n), [this, fn = fn] { (this->*fn)(); }));
+        int col = 0;
+        for (const auto& [model, click] : options) {
+            const QString n = optionName(model);
+            auto* o = m.option(f, n, modelText(model));
+            g->addWidget(o, 0, col++);
+            if (model == Model::M330)
+                o->setChecked(true); // the design's model: set before its handler is wired
+            plat::onClick(o, handler(QStringLiteral("Error in %1_Click : ").arg(n), [this, fn = click] { (this->*fn)(); }));
         }
 
         g->addWidget(caption(f, QStringLiteral("COM Port")), 1, 0);

@@ -9,14 +9,9 @@ Model frmMain::currentModel() const { return ardwell::currentModel(controls_); }
 void frmMain::modelChosen(Model m)
 {
     const BusAddresses a = busAddresses(m);
-    if (!rebuildsLists(m)) {
-        v_.setText(QStringLiteral("txtSource"), a.source);
-        v_.setText(QStringLiteral("txtDestination"), a.destination);
-        setWindowTitle(windowCaption(windowTitle_, m));
-        return;
-    }
     setWindowTitle(windowCaption(windowTitle_, m));
-    buildLists();
+    if (rebuildsLists(m))
+        buildLists();
     v_.setText(QStringLiteral("txtSource"), a.source);
     v_.setText(QStringLiteral("txtDestination"), a.destination);
 }

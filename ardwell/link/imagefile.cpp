@@ -1,5 +1,7 @@
 #include "ardwell/link/imagefile.h"
 
+#include "ardwell/link/frames.h"
+#include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 #include "platform/vbtext.h"
 
@@ -9,18 +11,6 @@
 namespace ardwell {
 
 namespace {
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
-}
 
 int hexPiece(const QString& piece)
 {
@@ -60,6 +50,12 @@ QStringList imageFileLines(std::span<const int> image)
     return lines;
 }
 
+void writeImageFile(const QString& path, std::span<const int> image)
+{
+    if (!plat::writeLines(path, imageFileLines(image)))
+        throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+}
+
 ImageLine decodeImageLine(const QString& line)
 {
     ImageLine l;
@@ -89,14 +85,8 @@ QString imageLoadPath(const QString& chosen) { return plat::withExtension(chosen
 
 QString backupName(const QString& serial)
 {
-    quint32 bits = 0;
-    for (const QChar c : serial) {
-        const int d = hexDigit(c);
-        if (d < 0)
-            break;
-        bits = bits * 16 + quint32(d); // more than eight digits: the last eight count
-    }
-    const qint64 n = qint32(bits);
+    // More than eight digits: the last eight count.
+    const qint64 n = qint32(quint32(hexValue(serial)));
     const qint64 q1 = floorDiv(n, 100000);
     const qint64 low = n - 100000 * q1;
     const qint64 q2 = floorDiv(q1, 100);

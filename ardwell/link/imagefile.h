@@ -15,6 +15,8 @@ constexpr int kLoadTop = 512;        // highest word a loaded line may set
 // The 256 lines of an image (words 0..255; a word of -1 writes as FFFF). Words the span does
 // not hold write as 0.
 QStringList imageFileLines(std::span<const int> image);
+// Writes those lines to path; a file that cannot be written raises RuntimeError 75.
+void writeImageFile(const QString& path, std::span<const int> image);
 
 struct ImageLine {
     int address = 0;

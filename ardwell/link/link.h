@@ -21,6 +21,8 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <initializer_list>
+#include <span>
 
 namespace ardwell {
 
@@ -132,6 +134,15 @@ private:
     void writePort(const QByteArray& bytes, const QString& errorContext);
     void boxCommand(const char* text);
     bool isSet(const char* option) const;
+    // A frame to the mech at the bus addresses the window shows: the header, the data and the
+    // checksum.
+    Frame mechFrame(int header, std::span<const int> data) const;
+    Frame mechFrame(int header, std::initializer_list<int> data) const
+    {
+        return mechFrame(header, std::span<const int>(data.begin(), data.size()));
+    }
+    // A memory frame: the plain bytes and their check byte, enciphered with the last logon's key.
+    Frame memoryFrame(int header, std::initializer_list<int> plain) const;
     // Runs fn; a std::exception goes to showError(context) and the caller goes on.
     void trap(const QString& context, const std::function<void()>& fn);
     bool requestCoinData(int second, const QString& context);

@@ -34,8 +34,7 @@ void Link::logon()
             mechPower(true);
             boxCmdAmp();
             ++attempts;
-            const Frame request = makeFrame({destinationAddress(), sourceAddress(), hdr::Command, kLogonRequest,
-                                             cipher::K1, cipher::K2});
+            const Frame request = mechFrame(hdr::Command, {kLogonRequest, cipher::K1, cipher::K2});
             st_.boxAcknowledged = false;
             bool taken = sendDataBlock(request);
             if (!taken)
@@ -65,14 +64,7 @@ int Link::readMemory(int address)
     }
     trap(context, [&] {
         st_.eepromImage[address] = -1;
-        CipherBlock block;
-        block.plainBytes[1] = address / 256;
-        block.plainBytes[2] = address & 255;
-        block.plainBytes[3] = payloadCheckByte(&block.plainBytes[1], 2);
-        block.blockLength = 3;
-        encipherBlock(block, st_.mechKey);
-        const Frame f = makeFrame({destinationAddress(), sourceAddress(), hdr::MemoryRead, block.cipherBytes[1],
-                                   block.cipherBytes[2], block.cipherBytes[3]});
+        const Frame f = memoryFrame(hdr::MemoryRead, {address / 256, address & 255});
         st_.memoryReplied = false;
         st_.commsError = false;
         if (!sendDataBlock(f))
@@ -86,9 +78,8 @@ int Link::readMemory(int address)
 
 int Link::readMemoryRetry(int address)
 {
-    int logons = 0;
     int result = -1;
-    for (;;) {
+    for (int logons = 0; logons < kMaxLogons; ++logons) {
         for (int i = 0; i < kReadsPerCycle; ++i) {
             result = readMemory(address);
             if (result >= 0)
@@ -98,15 +89,9 @@ int Link::readMemoryRetry(int address)
             if (!portUsable())
                 return result;
         }
-        if (st_.commsError || result < 0) {
-            logon();
-            ++logons;
-        }
-        if (logons == kMaxLogons)
+        if (result >= 0 && !st_.commsError)
             break;
-        if (result < 0 || st_.commsError)
-            continue;
-        break;
+        logon(); // a cycle without a good reply: log on afresh and try another
     }
     return result;
 }
@@ -115,17 +100,7 @@ bool Link::writeMemory(int address, int value)
 {
     bool ok = false;
     trap("Error Write Memory routine : ", [&] {
-        CipherBlock block;
-        block.plainBytes[1] = address / 256;
-        block.plainBytes[2] = address & 255;
-        block.plainBytes[3] = value / 256;
-        block.plainBytes[4] = value & 255;
-        block.plainBytes[5] = payloadCheckByte(&block.plainBytes[1], 4);
-        block.blockLength = 5;
-        encipherBlock(block, st_.mechKey);
-        const Frame f = makeFrame({destinationAddress(), sourceAddress(), hdr::MemoryWrite, block.cipherBytes[1],
-                                   block.cipherBytes[2], block.cipherBytes[3], block.cipherBytes[4],
-                                   block.cipherBytes[5]});
+        const Frame f = memoryFrame(hdr::MemoryWrite, {address / 256, address & 255, value / 256, value & 255});
         st_.boxAcknowledged = false;
         st_.writeError = false;
         st_.mechAcknowledged = false;
@@ -166,7 +141,7 @@ void Link::decodeMechMemory(const QString& payloadDigits)
 bool Link::requestCoinData(int second, const QString& context)
 {
     trap(context, [&] {
-        const Frame f = makeFrame({destinationAddress(), sourceAddress(), hdr::Command, 0x64, second ? 0x88 : 0x8E, 0x00});
+        const Frame f = mechFrame(hdr::Command, {0x64, second ? 0x88 : 0x8E, 0x00});
         st_.boxAcknowledged = false;
         st_.mechAcknowledged = false;
         sendDataBlock(f);

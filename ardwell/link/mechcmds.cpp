@@ -1,7 +1,6 @@
 // Plain command frames that prepare a 560 or PCA mech for the live test.
 #include "ardwell/link/link.h"
 
-
 namespace ardwell {
 
 namespace {
@@ -16,14 +15,7 @@ void Link::mechCommand(std::initializer_list<int> command, qint64 pauseMs, const
         int tries = 0;
         do {
             ++tries;
-            Frame f;
-            f.bytes[0] = destinationAddress();
-            f.bytes[1] = sourceAddress();
-            f.bytes[2] = hdr::Command;
-            f.length = 3;
-            for (int b : command)
-                f.bytes[f.length++] = b;
-            buildChecksum(f);
+            const Frame f = mechFrame(hdr::Command, command);
             st_.boxAcknowledged = false;
             st_.mechAcknowledged = false;
             if (sendDataBlock(f))
