@@ -5,18 +5,13 @@
 #include "platform/scheduler.h"
 #include "sim/quenbybox.h"
 #include "sim/simport.h"
+#include "tests/support/bytelist.h"
 
 #include <QByteArray>
 
 namespace quenbysim {
 
-inline QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out.append(char(b & 255));
-    return out;
-}
+using testing_support::bytes;
 
 inline const QByteArray kEsc25(25, 0x1B);
 
