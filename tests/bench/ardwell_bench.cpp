@@ -47,11 +47,7 @@ struct Rig {
 
     Rig()
     {
-        plat::Services svc;
-        svc.sched = &sched;
-        svc.dialogs = &dialogs;
-        svc.sound = &sound;
-        svc.env = &env;
+        const plat::Services svc = bench::services(sched, dialogs, sound, env);
         view.setValue("opt330", 1);
         view.setText("txtSource", "61");
         view.setText("txtDestination", "FF");
@@ -80,11 +76,7 @@ struct ProgramRig {
         if (config.open(QIODevice::WriteOnly))
             config.write("1,\"" + model.toLatin1() + "\"\r\n");
         config.close();
-        plat::Services svc;
-        svc.sched = &sched;
-        svc.dialogs = &dialogs;
-        svc.sound = &sound;
-        svc.env = &env;
+        plat::Services svc = bench::services(sched, dialogs, sound, env);
         svc.makePort = [this] { return std::make_unique<sim::SimPort>(sched, box); };
         program = std::make_unique<ardwell::Program>(svc);
         program->start();
@@ -244,10 +236,7 @@ int main(int argc, char** argv)
     }
     std::printf("programme mode, real time against the floor (the same job on virtual time):\n");
     for (const char* model : {"330", "126"}) {
-        plat::VirtualScheduler virt;
-        const JobTimes floor = programmeAndWrite(virt, model);
-        plat::RealScheduler real;
-        const JobTimes got = programmeAndWrite(real, model);
+        const auto [floor, got] = bench::floorAndReal([&](plat::Scheduler& s) { return programmeAndWrite(s, model); });
         if (!floor.ok || !got.ok) {
             std::printf("  %s: the job failed\n", model);
             return 1;
@@ -267,10 +256,7 @@ int main(int argc, char** argv)
 
     std::printf("test mode, real time against the floor (the same entry on virtual time):\n");
     for (const char* model : {"330", "126", "340", "560", "PCA"}) {
-        plat::VirtualScheduler virt;
-        const EntryTime floor = enterTest(virt, model);
-        plat::RealScheduler real;
-        const EntryTime got = enterTest(real, model);
+        const auto [floor, got] = bench::floorAndReal([&](plat::Scheduler& s) { return enterTest(s, model); });
         if (!floor.ok || !got.ok) {
             std::printf("  %s: the frame did not open\n", model);
             return 1;
@@ -278,10 +264,7 @@ int main(int argc, char** argv)
         report(qPrintable(QString("%1 test entry").arg(model)), floor.ms, got.ms);
     }
     {
-        plat::VirtualScheduler virt;
-        const Burst floor = coinBurst(virt);
-        plat::RealScheduler real;
-        const Burst got = coinBurst(real);
+        const auto [floor, got] = bench::floorAndReal(coinBurst);
         std::printf("100 coins in a burst on a 560: %d events, %d answered\n", got.events, got.answered);
         report("burst", floor.totalMs, got.totalMs);
         std::printf("  event in to answer out: mean %.2f ms, max %.0f ms (wire floor 0 ms: the answer\n"

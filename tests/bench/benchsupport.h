@@ -4,12 +4,15 @@
 
 #include "platform/appenv.h"
 #include "platform/dialogs.h"
+#include "platform/scheduler.h"
+#include "platform/services.h"
 #include "platform/sound.h"
 
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/resource.h>
+#include <utility>
 
 namespace bench {
 
@@ -45,5 +48,26 @@ struct Env : plat::AppEnv {
         std::exit(code);
     }
 };
+
+// The services of a program on this clock; the caller adds its port maker.
+inline plat::Services services(plat::Scheduler& s, OkDialogs& dialogs, Silent& sound, Env& env)
+{
+    plat::Services svc;
+    svc.sched = &s;
+    svc.dialogs = &dialogs;
+    svc.sound = &sound;
+    svc.env = &env;
+    return svc;
+}
+
+// The same job on virtual time, its floor, and then in real time.
+template <class Job>
+auto floorAndReal(Job job)
+{
+    plat::VirtualScheduler virt;
+    const auto floor = job(virt);
+    plat::RealScheduler real;
+    return std::pair{floor, job(real)};
+}
 
 } // namespace bench

@@ -416,10 +416,8 @@ void samplesPerSecond()
     const std::pair<const char*, const char*> models[] = {
         {"Mars", "ME111"}, {"CC", "C120"}, {"CC", "450"}, {"CC", "Sentinel"}, {"NRI", "G18-3000"}, {"NRI", "G13-0000"}};
     for (const auto& [family, model] : models) {
-        plat::VirtualScheduler vs;
-        const plat::Millis floorMs = timeSamples(vs, family, model, kSamples);
-        plat::RealScheduler rs;
-        const plat::Millis took = timeSamples(rs, family, model, kSamples);
+        const auto [floorMs, took] =
+            bench::floorAndReal([&](plat::Scheduler& s) { return timeSamples(s, family, model, kSamples); });
         std::printf("  %-9s %6.1f samples/s  floor %6.1f samples/s  (%lld ms, floor %lld ms)\n", model,
                     1000.0 * kSamples / double(qMax<plat::Millis>(1, took)),
                     1000.0 * kSamples / double(qMax<plat::Millis>(1, floorMs)), (long long)took,
