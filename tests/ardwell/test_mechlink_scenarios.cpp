@@ -379,29 +379,6 @@ TEST(WaitEdges, AMechCommandAnsweredJustInsideOrJustAfterItsThreeSeconds)
 
 // ---- Enciphered frames whose address has a high byte ----
 
-TEST(HighAddresses, EncipherKnownAnswers)
-{
-    struct Vector {
-        int m1, m2;
-        std::vector<int> plain, cipher;
-    };
-    const Vector vectors[] = {
-        {0x3C, 0x9E, {0x01, 0x23, 0xDC}, {0x64, 0xA8, 0x91}},
-        {0x00, 0x00, {0x10, 0x00, 0xF0}, {0x7C, 0xEF, 0x27}},
-        {0x7A, 0x21, {0x01, 0x00, 0xBE, 0xEF, 0x52}, {0x5C, 0x89, 0x6C, 0xB8, 0xC7}},
-        {0xC5, 0x0B, {0xFF, 0x00, 0x00, 0x01, 0x00}, {0x0B, 0x17, 0x1F, 0xE6, 0x07}},
-    };
-    for (const auto& v : vectors) {
-        CipherBlock b;
-        b.blockLength = int(v.plain.size());
-        for (std::size_t i = 0; i < v.plain.size(); ++i)
-            b.plainBytes[i + 1] = v.plain[i];
-        encipherBlock(b, MechKey{v.m1, v.m2});
-        for (std::size_t i = 0; i < v.cipher.size(); ++i)
-            EXPECT_EQ(b.cipherBytes[i + 1], v.cipher[i]) << "byte " << i + 1;
-    }
-}
-
 TEST(HighAddresses, RequestLinesOnTheWire)
 {
     Rig rig("330", false);
