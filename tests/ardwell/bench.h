@@ -50,6 +50,14 @@ struct Bench {
         return true;
     }
 
+    // Starts the program with settings that name port 3 and the model, so the box answers and
+    // the job buttons are enabled; false when it ended during start-up.
+    bool startWithBox(const QString& model = QStringLiteral("330"), const QString& commandLine = {})
+    {
+        ts.writeFile("config.txt", "3,\"" + model.toLatin1() + "\"\r\n");
+        return start(commandLine);
+    }
+
     ardwell::frmMain& win() { return program->window(); }
     plat::View& view() { return program->window().controls(); }
     ardwell::LinkState& st() { return program->state(); }
