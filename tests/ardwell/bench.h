@@ -9,6 +9,7 @@
 #include "sim/simport.h"
 #include "tests/support/testservices.h"
 
+#include <QAbstractButton>
 #include <functional>
 #include <memory>
 
@@ -60,6 +61,8 @@ struct Bench {
 
     ardwell::frmMain& win() { return program->window(); }
     plat::View& view() { return program->window().controls(); }
+    // The user clicks a button (element `index` of a control array).
+    void click(const QString& name, int index = -1) { win().controls().get<QAbstractButton>(name, index)->click(); }
     ardwell::LinkState& st() { return program->state(); }
     // Replaces the program's mech jobs by scripted ones (after start()).
     ScriptedJobs& scriptJobs()

@@ -164,14 +164,14 @@ TEST(WindowHandlers, AFailingJobIsReportedWithItsContextAndTheWindowGoesOn)
         throw plat::RuntimeError(91, "Object variable not set");
     };
     b.ts.dialogs->answer(mb::OK);
-    b.win().controls().get<QPushButton>("cmdProgramme")->click();
+    b.click("cmdProgramme");
     ASSERT_EQ(b.ts.dialogs->boxes().size(), 1u);
     EXPECT_EQ(b.ts.dialogs->boxes()[0].text,
               "Error Launching Programme routine :  \r\nObject variable not set - 91");
     EXPECT_EQ(b.ts.dialogs->boxes()[0].title, "Error detected");
     // The job is over: the next click runs it again.
     b.ts.dialogs->answer(mb::OK);
-    b.win().controls().get<QPushButton>("cmdProgramme")->click();
+    b.click("cmdProgramme");
     EXPECT_EQ(runs, 2);
     EXPECT_FALSE(b.program->guard().jobRunning());
 }
