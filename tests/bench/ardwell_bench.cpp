@@ -27,7 +27,6 @@
 #include <QFile>
 #include <QPushButton>
 #include <cstdio>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -174,21 +173,6 @@ Burst coinBurst(plat::Scheduler& sched)
     return b;
 }
 
-// Wall time (s) and the share of one core this process used while fn ran.
-struct CpuUse {
-    double wallS = 0;
-    double cpuS = 0;
-    double percent() const { return wallS > 0 ? 100.0 * cpuS / wallS : 0; }
-};
-
-CpuUse measureCpu(plat::Scheduler& sched, const std::function<void()>& fn)
-{
-    const double c0 = bench::cpuSeconds();
-    const plat::Millis t0 = sched.nowMs();
-    fn();
-    return {double(sched.nowMs() - t0) / 1000.0, bench::cpuSeconds() - c0};
-}
-
 void report(const char* what, double floorMs, double realMs)
 {
     std::printf("  %-26s floor %8.0f ms, real %8.0f ms, overhead %6.0f ms (%.1f%%)\n", what, floorMs, realMs,
@@ -227,7 +211,7 @@ int main(int argc, char** argv)
     {
         Rig r;
         r.box.setSilent(true);
-        const CpuUse u = measureCpu(r.sched, [&] {
+        const bench::CpuUse u = bench::measureCpu(r.sched, [&] {
             r.link->sendAndWait("S\r");
             r.link->sendAndWait("S\r");
         });
@@ -249,7 +233,7 @@ int main(int argc, char** argv)
         ProgramRig rig(real, "330");
         rig.program->window().cmdProgramme_Click();
         // No coin comes: 60 s, then its box.
-        const CpuUse u = measureCpu(real, [&] { rig.program->coinBench().programme().cmdCoinData_Click(); });
+        const bench::CpuUse u = bench::measureCpu(real, [&] { rig.program->coinBench().programme().cmdCoinData_Click(); });
         std::printf("coin wait: %.1f s with no coin, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS,
                     u.cpuS, u.percent());
     }
@@ -278,13 +262,13 @@ int main(int argc, char** argv)
         ProgramRig rig(real, "330");
         auto& w = rig.program->window();
         w.cmdTest_Click();
-        const CpuUse idle = measureCpu(real, [&] { real.pumpUntil([] { return false; }, 10000); });
+        const bench::CpuUse idle = bench::measureCpu(real, [&] { real.pumpUntil([] { return false; }, 10000); });
         std::printf("test frame idle: %.1f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", idle.wallS,
                     idle.cpuS, idle.percent());
 
         w.controls().setValue("chkHopper2", 1);
         w.controls().setText("txtHopperCount", "3");
-        const CpuUse run = measureCpu(real, [&] {
+        const bench::CpuUse run = bench::measureCpu(real, [&] {
             w.controls().get<QPushButton>("cmdStartHopper")->click();
             real.pumpUntil([&] { return w.controls().isEnabled("cmdStartHopper"); }, 10000);
         });

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <sys/resource.h>
 #include <utility>
 
@@ -21,6 +22,21 @@ inline double cpuSeconds()
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+// Wall time (s) and the share of one core this process used while fn ran.
+struct CpuUse {
+    double wallS = 0;
+    double cpuS = 0;
+    double percent() const { return wallS > 0 ? 100.0 * cpuS / wallS : 0; }
+};
+
+inline CpuUse measureCpu(plat::Scheduler& sched, const std::function<void()>& fn)
+{
+    const double c0 = cpuSeconds();
+    const plat::Millis t0 = sched.nowMs();
+    fn();
+    return {double(sched.nowMs() - t0) / 1000.0, cpuSeconds() - c0};
 }
 
 struct OkDialogs : plat::Dialogs {

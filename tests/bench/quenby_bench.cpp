@@ -101,13 +101,9 @@ void marsTimeout()
     MechRig r(rs, "Mars", "ME111");
     r.box.plug(nullptr);
     r.mem.promSize = 1;
-    const double c0 = bench::cpuSeconds();
-    const plat::Millis t0 = rs.nowMs();
-    quenby::readMechMemory(r.ctx());
-    const double wall = double(rs.nowMs() - t0) / 1000.0;
-    const double cpu = bench::cpuSeconds() - c0;
-    std::printf("Mars read time-out: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
-                100.0 * cpu / wall);
+    const bench::CpuUse u = bench::measureCpu(rs, [&] { quenby::readMechMemory(r.ctx()); });
+    std::printf("Mars read time-out: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS,
+                u.cpuS, u.percent());
 }
 
 // ---- statistics of a record --------------------------------------------------------------------
@@ -204,13 +200,10 @@ void recordWaitCpu()
     r.link.setParsers(r.toStats);
     r.link.sendAndWait("M");
     r.link.sendData("N");
-    const double c0 = bench::cpuSeconds();
-    const plat::Millis t0 = rs.nowMs();
-    r.link.waitFor(5000, [&] { return r.measure.samplesLeft < 1; });
-    const double wall = double(rs.nowMs() - t0) / 1000.0;
-    const double cpu = bench::cpuSeconds() - c0;
+    const bench::CpuUse u =
+        bench::measureCpu(rs, [&] { r.link.waitFor(5000, [&] { return r.measure.samplesLeft < 1; }); });
     std::printf("a record waiting for coins: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n",
-                wall, cpu, 100.0 * cpu / wall);
+                u.wallS, u.cpuS, u.percent());
 }
 
 void pageChange435(bench::OkDialogs& dialogs, bench::Silent& sound)
@@ -339,14 +332,13 @@ void openTestCpu()
     plat::NamedControls& c = r.p->mainForm().controls();
     c.setText(QStringLiteral("cmbCCmech"), QStringLiteral("C120"));
     c.get<QPushButton>(QStringLiteral("cmdCCValTest"))->click();
-    const double c0 = bench::cpuSeconds();
-    const plat::Millis t0 = rs.nowMs();
-    while (rs.nowMs() - t0 < 10000)
-        rs.pump();
-    const double wall = double(rs.nowMs() - t0) / 1000.0;
-    const double cpu = bench::cpuSeconds() - c0;
+    const bench::CpuUse u = bench::measureCpu(rs, [&] {
+        const plat::Millis t0 = rs.nowMs();
+        while (rs.nowMs() - t0 < 10000)
+            rs.pump();
+    });
     std::printf("open validator test, no coin: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n",
-                wall, cpu, 100.0 * cpu / wall);
+                u.wallS, u.cpuS, u.percent());
 }
 
 // Takes every sample and drops the next coin as soon as one has arrived.
@@ -628,14 +620,12 @@ int main(int argc, char** argv)
         f.Timer1.setInterval(20);
         f.Timer1.setEnabled(true);
         p.link.openPort(1);
-        const double c0 = bench::cpuSeconds();
-        const plat::Millis t0 = sched.nowMs();
-        for (int i = 0; i < 3; ++i)
-            p.link.sendAndWait("S");
-        const double cpu = bench::cpuSeconds() - c0;
-        const double wall = double(sched.nowMs() - t0) / 1000.0;
-        std::printf("silent box: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
-                    100.0 * cpu / wall);
+        const bench::CpuUse u = bench::measureCpu(sched, [&] {
+            for (int i = 0; i < 3; ++i)
+                p.link.sendAndWait("S");
+        });
+        std::printf("silent box: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS,
+                    u.cpuS, u.percent());
     }
 
     // 3. and 4.
