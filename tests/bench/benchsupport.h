@@ -66,7 +66,7 @@ struct Env : plat::AppEnv {
 };
 
 // The services of a program on this clock; the caller adds its port maker.
-inline plat::Services services(plat::Scheduler& s, OkDialogs& dialogs, Silent& sound, Env& env)
+inline plat::Services services(plat::Scheduler& s, plat::Dialogs& dialogs, plat::Sound& sound, plat::AppEnv& env)
 {
     plat::Services svc;
     svc.sched = &s;

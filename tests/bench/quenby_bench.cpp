@@ -449,11 +449,7 @@ struct CloneRig {
         QDir(env.dir.path()).mkpath("CoinSets");
         const QString set = sim::QuenbyDemoHands::sampleSetFile(model);
         QFile::copy(QStringLiteral(COINSETS_DIR "/") + set, env.dir.filePath("CoinSets/" + set));
-        plat::Services svc;
-        svc.sched = &s;
-        svc.dialogs = &hands;
-        svc.sound = &sound;
-        svc.env = &env;
+        plat::Services svc = bench::services(s, hands, sound, env);
         svc.makePort = [&s, this] { return std::make_unique<sim::SimPort>(s, box); };
         p = std::make_unique<quenby::Program>(svc);
         quenby::frmMain& m = p->mainForm();
