@@ -9,6 +9,7 @@
 #include "sim/simport.h"
 #include "tests/support/testservices.h"
 
+#include <QAbstractButton>
 #include <functional>
 #include <memory>
 
@@ -50,8 +51,18 @@ struct Bench {
         return true;
     }
 
+    // Starts the program with settings that name port 3 and the model, so the box answers and
+    // the job buttons are enabled; false when it ended during start-up.
+    bool startWithBox(const QString& model = QStringLiteral("330"), const QString& commandLine = {})
+    {
+        ts.writeFile("config.txt", "3,\"" + model.toLatin1() + "\"\r\n");
+        return start(commandLine);
+    }
+
     ardwell::frmMain& win() { return program->window(); }
     plat::View& view() { return program->window().controls(); }
+    // The user clicks a button (element `index` of a control array).
+    void click(const QString& name, int index = -1) { win().controls().get<QAbstractButton>(name, index)->click(); }
     ardwell::LinkState& st() { return program->state(); }
     // Replaces the program's mech jobs by scripted ones (after start()).
     ScriptedJobs& scriptJobs()

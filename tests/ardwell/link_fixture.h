@@ -70,6 +70,13 @@ struct Rig {
     }
 
     plat::Millis now() const { return ts.sched->nowMs(); }
+    // Mech powered and frames relayed, the transcript cleared for what comes next.
+    void powerAndRelay()
+    {
+        link.mechPower(true);
+        link.boxCmdAmp();
+        port->clearTranscript();
+    }
     QByteArray sent() const { return port->sentWithBreaks(); }
 
     testing_support::TestServices ts;

@@ -27,8 +27,7 @@ using Raw = std::array<int, 7>;
 struct Road : Bench {
     explicit Road(const QString& model = QStringLiteral("330"), const QString& commandLine = {}) : Bench(model)
     {
-        ts.writeFile("config.txt", "3,\"" + model.toLatin1() + "\"\r\n");
-        started = start(commandLine);
+        started = startWithBox(model, commandLine);
         ts.sched->setLimitMs(6 * 3600 * 1000);
     }
 

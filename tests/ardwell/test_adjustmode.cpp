@@ -6,15 +6,12 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 
 using ardwell_test::range;
 using ardwell_test::Road;
 namespace mb = plat::mb;
 
 namespace {
-
-void click(Road& r, const char* button) { r.win().controls().get<QPushButton>(button)->click(); }
 
 // The user picks item i of a list.
 void choose(Road& r, const char* list, int i)
@@ -133,7 +130,7 @@ TEST(AdjustWrite, WriteAtOnceStoresChannel1UnchangedAndWritesTheWholeEeprom)
     const std::vector<quint16> before = r.mech.words();
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::OK, "Verify OK");
-    click(r, "cmdExitAdjust");
+    r.click("cmdExitAdjust");
     EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({2, 3, 4}));
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
     std::vector<quint16> want = before;
@@ -150,7 +147,7 @@ TEST(AdjustWrite, WriteAtOnceStoresChannel1UnchangedAndWritesTheWholeEeprom)
     ASSERT_TRUE(r126.enterAdjust());
     r126.mech.clearReceived();
     r126.ts.dialogs->answer(mb::OK, "Verify OK");
-    click(r126, "cmdExitAdjust");
+    r126.click("cmdExitAdjust");
     EXPECT_EQ(r126.mech.addressesWritten(), range(0, 255));
 }
 
@@ -159,7 +156,7 @@ TEST(AdjustWindow, LoosenThreeTimesIsStoredWithTheNextCoinChange)
     Road r("330");
     ASSERT_TRUE(r.enterAdjust());
     for (int i = 0; i < 3; ++i)
-        click(r, "cmdLoosen");
+        r.click("cmdLoosen");
     EXPECT_EQ(r.view().text("lblWindow"), " 106%");
     EXPECT_EQ(r.bench().windowPercent, 106);
     const QList<int> untouched = highBytes(r, 37, 10);
@@ -178,13 +175,13 @@ TEST(AdjustWindow, ThePercentageStaysWithin0And200)
     Road r("330");
     ASSERT_TRUE(r.enterAdjust());
     for (int i = 0; i < 60; ++i)
-        click(r, "CmdTighten");
+        r.click("CmdTighten");
     EXPECT_EQ(r.view().text("lblWindow"), " 0%");
     choose(r, "cmbChangeCoin", 1); // channel 1 stored at 0 %: every width 0, none negative
     EXPECT_EQ(r.word(41) >> 8, 0);
     EXPECT_EQ(r.word(46) >> 8, 0);
     for (int i = 0; i < 120; ++i)
-        click(r, "cmdLoosen");
+        r.click("cmdLoosen");
     EXPECT_EQ(r.view().text("lblWindow"), " 200%");
 }
 
@@ -192,11 +189,11 @@ TEST(AdjustWrite, CancelWritesNothingAndKeepsWhatWasStored)
 {
     Road r("330");
     ASSERT_TRUE(r.enterAdjust());
-    click(r, "cmdLoosen");
+    r.click("cmdLoosen");
     choose(r, "cmbChangeCoin", 1);
     const auto image = r.st().eepromImage;
     r.mech.clearReceived();
-    click(r, "cmdCancelAdjust");
+    r.click("cmdCancelAdjust");
     EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
     EXPECT_EQ(r.st().eepromImage, image);
     EXPECT_TRUE(r.bench().abortFlag);
@@ -210,11 +207,11 @@ TEST(AdjustWrite, AFailedWriteKeepsThePanelAndASecondTryScalesOnce)
     Road r("330");
     ASSERT_TRUE(r.enterAdjust());
     for (int i = 0; i < 3; ++i)
-        click(r, "cmdLoosen");
+        r.click("cmdLoosen");
     r.mech.refuseWritesAt(0);
     r.ts.dialogs->answer(mb::OK, "Error Writing EEPROM :0000");
     r.ts.dialogs->answer(mb::OK, "Too many retries on Memory Write to Address 0000");
-    click(r, "cmdExitAdjust");
+    r.click("cmdExitAdjust");
     EXPECT_TRUE(r.view().isVisible("frmAdjust"));
     EXPECT_FALSE(r.view().isVisible("frmMain1"));
     for (const char* c : {"cmdExitAdjust", "cmdCancelAdjust", "cmdLoosen", "CmdTighten", "cmbChangeCoin", "cmbRoute"})
@@ -225,7 +222,7 @@ TEST(AdjustWrite, AFailedWriteKeepsThePanelAndASecondTryScalesOnce)
 
     r.mech.refuseWritesAt(-1);
     r.ts.dialogs->answer(mb::OK, "Verify OK");
-    click(r, "cmdExitAdjust");
+    r.click("cmdExitAdjust");
     EXPECT_EQ(highBytes(r, 37, 10), once);
     EXPECT_EQ(r.mech.word(38) >> 8, 196);
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
@@ -239,7 +236,7 @@ TEST(AdjustFiles, SaveWritesTheFirst256WordsUnderATxtName)
     ASSERT_TRUE(r.enterAdjust());
     const QString folder = r.ts.folder();
     r.ts.dialogs->answerFile(folder + "/image.dat");
-    click(r, "cmdSave");
+    r.click("cmdSave");
     ASSERT_EQ(r.ts.dialogs->fileDialogs.size(), 1u);
     EXPECT_EQ(r.ts.dialogs->fileDialogs[0], "save|File Save|*.txt|" + folder);
     const QStringList lines = r.fileLines("image.txt");
@@ -252,19 +249,19 @@ TEST(AdjustFiles, SaveWritesTheFirst256WordsUnderATxtName)
     r.ts.writeFile("kept.txt", "old\r\n");
     r.ts.dialogs->answerFile(folder + "/kept");
     r.ts.dialogs->answer(mb::Cancel, "Overwrite Existing File");
-    click(r, "cmdSave");
+    r.click("cmdSave");
     EXPECT_EQ(r.ts.dialogs->boxes().back().style, mb::OKCancel | mb::Exclamation);
     EXPECT_EQ(r.ts.dialogs->boxes().back().title, "Warning");
     EXPECT_EQ(r.ts.readFile("kept.txt"), QByteArray("old\r\n"));
     r.ts.dialogs->answerFile(folder + "/kept");
     r.ts.dialogs->answer(mb::OK, "Overwrite Existing File");
-    click(r, "cmdSave");
+    r.click("cmdSave");
     EXPECT_EQ(r.fileLines("kept.txt").size(), 256);
 
     // A folder with a dot in its name keeps it.
     QDir(folder).mkpath("my.images");
     r.ts.dialogs->answerFile(folder + "/my.images/coins");
-    click(r, "cmdSave");
+    r.click("cmdSave");
     EXPECT_TRUE(r.ts.fileExists("my.images/coins.txt"));
 }
 
@@ -282,7 +279,7 @@ TEST(AdjustFiles, LoadSetsWordsUpTo512AndShowsTheLoadedCoin)
                             "0201 0201\r\n";
     r.ts.writeFile("image", file);
     r.ts.dialogs->answerFile(r.ts.folder() + "/image");
-    click(r, "cmdLoad");
+    r.click("cmdLoad");
     EXPECT_EQ(r.ts.dialogs->fileDialogs[0], "open|File Open|*.txt|" + r.ts.folder());
     EXPECT_EQ(r.word(0), 0xFFFF); // the blank line did not clear word 0
     EXPECT_EQ(r.word(34), 0);     // words not in the file are 0
@@ -297,7 +294,7 @@ TEST(AdjustFiles, LoadSetsWordsUpTo512AndShowsTheLoadedCoin)
 
     r.ts.dialogs->answerFile(r.ts.folder() + "/missing.dat");
     r.ts.dialogs->answer(mb::OK, "Invalid Filename");
-    click(r, "cmdLoad");
+    r.click("cmdLoad");
     EXPECT_EQ(r.ts.dialogs->boxes().back().style, mb::Critical | mb::OKOnly);
     EXPECT_EQ(r.word(511), 0x1234);
 }
@@ -318,7 +315,7 @@ TEST(AdjustFiles, AFileOfNoiseLoadsWithoutReachingPastWord512)
     noise.truncate(noise.size() - 3); // cut off mid-line
     r.ts.writeFile("noise.txt", noise);
     r.ts.dialogs->answerFile(r.ts.folder() + "/noise.txt");
-    click(r, "cmdLoad");
+    r.click("cmdLoad");
     EXPECT_TRUE(r.ts.dialogs->boxes().empty());
     for (int a = 0; a <= 512; ++a)
         ASSERT_TRUE(r.word(a) >= 0 && r.word(a) <= 0xFFFF) << a;

@@ -7,15 +7,8 @@
 using namespace ardwell;
 using ardwell_test::Rig;
 
-TEST(BoxFormatting, HexByteSwapAndClamp)
+TEST(BoxFormatting, ByteSwapAndClamp)
 {
-    EXPECT_EQ(hex2(10), "0A");
-    EXPECT_EQ(hex2(255), "FF");
-    EXPECT_EQ(hex2(256), "00");
-    EXPECT_EQ(hex2(-1), "FF");
-    EXPECT_EQ(hex4(10), "000A");
-    EXPECT_EQ(hex4(0x1234), "1234");
-    EXPECT_EQ(hex4(0x12345), "2345");
     EXPECT_EQ(byteSwap(0x1234), 0x3412);
     EXPECT_EQ(byteSwap(0x00FF), 0xFF00);
     EXPECT_EQ(byteSwap(0x71234), 0x3412);

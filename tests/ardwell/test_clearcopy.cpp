@@ -5,7 +5,6 @@
 #include "tests/ardwell/road.h"
 
 #include <QComboBox>
-#include <QPushButton>
 
 using ardwell_test::Road;
 namespace img = sim::ardwellimage;
@@ -14,8 +13,6 @@ namespace mb = plat::mb;
 namespace {
 
 constexpr quint32 kRed = 0x0000FF, kWhite = 0xFFFFFF;
-
-void click(Road& r, const char* button) { r.win().controls().get<QPushButton>(button)->click(); }
 
 std::vector<int> imageWords(Road& r, int count)
 {
@@ -35,14 +32,14 @@ TEST(ClearOneChannel, NoChannelCancelThenOkAndTheWriteTakesItToTheMech)
     const std::vector<int> before = imageWords(r, 128);
 
     r.win().controls().get<QComboBox>("cmbCoinNumber")->setCurrentIndex(-1); // nothing chosen
-    click(r, "cmdClearOne");
+    r.click("cmdClearOne");
     EXPECT_TRUE(r.ts.dialogs->boxes().empty());
     EXPECT_EQ(imageWords(r, 128), before);
     EXPECT_FALSE(r.st().imageModified);
 
     v.setValue("cmbCoinNumber", 2);
     r.ts.dialogs->answer(mb::Cancel, "Press OK to Clear channel 3");
-    click(r, "cmdClearOne");
+    r.click("cmdClearOne");
     ASSERT_EQ(r.ts.dialogs->boxes().size(), 1u);
     EXPECT_EQ(r.ts.dialogs->boxes()[0].text, "Press OK to Clear channel 3");
     EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Confirm Operation");
@@ -50,7 +47,7 @@ TEST(ClearOneChannel, NoChannelCancelThenOkAndTheWriteTakesItToTheMech)
     EXPECT_EQ(imageWords(r, 128), before);
 
     r.ts.dialogs->answer(mb::OK, "Press OK to Clear channel 3");
-    click(r, "cmdClearOne");
+    r.click("cmdClearOne");
     for (int w = 47; w <= 59; ++w)
         EXPECT_EQ(r.word(w), before[std::size_t(w)] & 0x00FF) << w; // channel 4 keeps its bytes
     EXPECT_EQ(r.word(0), before[0] | 0x0400);
@@ -59,7 +56,7 @@ TEST(ClearOneChannel, NoChannelCancelThenOkAndTheWriteTakesItToTheMech)
     EXPECT_EQ(v.fill("shpCoinWindow", 3), kRed);
 
     r.ts.dialogs->answer(mb::OK, "Verify OK");
-    click(r, "cmdProg");
+    r.click("cmdProg");
     for (int w = 47; w <= 59; ++w)
         EXPECT_EQ(r.mech.word(w), before[std::size_t(w)] & 0x00FF) << w;
     EXPECT_EQ(r.mech.word(0), before[0] | 0x0400);
@@ -73,11 +70,11 @@ TEST(ClearAllChannels, EveryWindowGoesEveryChannelIsInhibitedAndTheMechFollows)
     ASSERT_TRUE(r.enterProgramme());
     const std::vector<int> before = imageWords(r, 256);
     r.ts.dialogs->answer(mb::Cancel, "Press OK to Clear ALL coins");
-    click(r, "cmdClearWindows");
+    r.click("cmdClearWindows");
     EXPECT_EQ(imageWords(r, 256), before);
 
     r.ts.dialogs->answer(mb::OK, "Press OK to Clear ALL coins");
-    click(r, "cmdClearWindows");
+    r.click("cmdClearWindows");
     for (int w = 0; w < 256; ++w) {
         const int want = w == 0 ? 0xFFFF : (w >= 31 && w <= 134) ? 0 : before[std::size_t(w)];
         EXPECT_EQ(r.word(w), want) << w;
@@ -86,7 +83,7 @@ TEST(ClearAllChannels, EveryWindowGoesEveryChannelIsInhibitedAndTheMechFollows)
         EXPECT_EQ(r.view().fill("shpCoinWindow", i), kWhite) << i;
 
     r.ts.dialogs->answer(mb::OK, "Verify OK");
-    click(r, "cmdProg");
+    r.click("cmdProg");
     EXPECT_EQ(r.mech.word(0), 0xFFFF);
     EXPECT_EQ(r.mech.word(31), 0);
     EXPECT_EQ(r.mech.word(134), 0);
@@ -107,7 +104,7 @@ TEST(CopyConfiguration, AnotherMechsFileFromADottedFolderThenWriteToMech)
     QDir(r.ts.folder()).mkpath("v1.2");
     r.ts.writeFile("v1.2/other", img::imageFile(other)); // no extension: opened as named
     r.ts.dialogs->answerFile(r.ts.folder() + "/v1.2/other");
-    click(r, "cmdCopyConfig");
+    r.click("cmdCopyConfig");
     EXPECT_TRUE(r.ts.dialogs->boxes().empty());
     EXPECT_EQ(r.ts.dialogs->fileDialogs.at(0), "open|File Open|*.txt|" + r.ts.folder());
     for (int a = 0; a < 128; ++a)
@@ -121,7 +118,7 @@ TEST(CopyConfiguration, AnotherMechsFileFromADottedFolderThenWriteToMech)
 
     // Writing re-reads the serial words 2..4 first: the copied word 2 stays the mech's own.
     r.ts.dialogs->answer(mb::OK, "Verify OK");
-    click(r, "cmdExitAdjust");
+    r.click("cmdExitAdjust");
     for (int a = 0; a < 128; ++a) {
         const quint16 want = a == 5 ? 0 : (copied330(a) && a != 2) ? other[std::size_t(a)] : mine[std::size_t(a)];
         EXPECT_EQ(r.mech.word(a), want) << a;
@@ -136,7 +133,7 @@ TEST(CopyConfiguration, PcaMissingFileCancelledDialogAndEmptyLines)
     pca.ts.writeFile("other.txt", img::imageFile(img::otherImage("PCA")));
     pca.view().setValue("chkEnable", 1 - pca.view().value("chkEnable"));
     pca.ts.dialogs->answerFile(pca.ts.folder() + "/other.txt");
-    click(pca, "cmdCopyConfig");
+    pca.click("cmdCopyConfig");
     EXPECT_EQ(imageWords(pca, 512), before);
     EXPECT_EQ(pca.view().value("chkEnable"), 1 - (before[0] >> 8 & 1)); // shown again from the image
 
@@ -144,10 +141,10 @@ TEST(CopyConfiguration, PcaMissingFileCancelledDialogAndEmptyLines)
     ASSERT_TRUE(r.enterAdjust());
     const std::vector<int> mine = imageWords(r, 512);
     r.ts.dialogs->answerFile(QString());
-    click(r, "cmdCopyConfig");
+    r.click("cmdCopyConfig");
     r.ts.dialogs->answerFile(r.ts.folder() + "/missing.dat");
     r.ts.dialogs->answer(mb::OK, "Invalid Filename");
-    click(r, "cmdCopyConfig");
+    r.click("cmdCopyConfig");
     ASSERT_EQ(r.ts.dialogs->boxes().size(), 1u);
     EXPECT_EQ(r.ts.dialogs->boxes()[0].style, mb::Critical | mb::OKOnly);
     EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Error");
@@ -156,7 +153,7 @@ TEST(CopyConfiguration, PcaMissingFileCancelledDialogAndEmptyLines)
     // An empty line is no word: it does not store 0 at word 0 and enable every channel.
     r.ts.writeFile("gaps.txt", "0000 00FF\r\n\r\n0001 1234\r\n   \r\n0003 9999\r\n");
     r.ts.dialogs->answerFile(r.ts.folder() + "/gaps.txt");
-    click(r, "cmdCopyConfig");
+    r.click("cmdCopyConfig");
     EXPECT_EQ(r.word(0), 0x00FF);
     EXPECT_EQ(r.word(1), 0x1234);
     EXPECT_EQ(r.word(3), mine[3]); // the serial number is kept

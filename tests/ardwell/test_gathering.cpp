@@ -3,7 +3,6 @@
 // image, the log, and the ways a run ends early.
 #include "tests/ardwell/road.h"
 
-#include <QPushButton>
 
 using ardwell_test::Raw;
 using ardwell_test::Road;
@@ -24,7 +23,7 @@ Raw flier(int value = 2)
     return r;
 }
 
-void startRun(Road& r) { r.win().controls().get<QPushButton>("cmdCoinData")->click(); }
+void startRun(Road& r) { r.click("cmdCoinData"); }
 
 bool controlsBack(Road& r)
 {
@@ -69,7 +68,7 @@ TEST(Gathering, TwentyEqualCoinsOnA126AreLearnedWrittenAndVerified)
 
     // Written and verified: the mech now holds the learned record.
     r.ts.dialogs->answer(mb::OK, "Verify OK");
-    r.win().controls().get<QPushButton>("cmdProg")->click();
+    r.click("cmdProg");
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(r.mech.word(31 + i) >> 8, kWorkedRecord[i]) << i;
     EXPECT_EQ(r.mech.word(0) & 0x0100, 0); // channel 1 enabled
@@ -221,7 +220,7 @@ TEST(Gathering, CancelEndsTheWaitAtOnceWithoutAMessage)
     r.ts.sched->callAfter(6000, [&] {
         EXPECT_TRUE(r.view().isVisible("cmdCancelOp"));
         EXPECT_FALSE(r.view().isEnabled("cmdCoinData"));
-        r.win().controls().get<QPushButton>("cmdCancelOp")->click();
+        r.click("cmdCancelOp");
     });
     const plat::Millis t0 = r.ts.sched->nowMs();
     startRun(r);

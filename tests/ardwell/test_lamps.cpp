@@ -101,8 +101,7 @@ TEST(WindowTimers, WaitsRunOnTheTwentyMillisecondTimer)
 TEST(WindowTimers, StatusLampGoesOutOnTheFourthTick)
 {
     ardwell_test::Bench b;
-    b.ts.writeFile("config.txt", "3,\"330\"\r\n");
-    ASSERT_TRUE(b.start());
+    ASSERT_TRUE(b.startWithBox());
     plat::View& w = b.view();
     w.setFill("shpPlayer", 0xFF00, 2);
     w.setFill("shpPLAMP", 0xFF00);
@@ -125,8 +124,7 @@ TEST(WindowTimers, StatusLampGoesOutOnTheFourthTick)
 TEST(WindowTimers, SecondRejectKeepsTheLampLitTwoSecondsMore)
 {
     ardwell_test::Bench b;
-    b.ts.writeFile("config.txt", "3,\"560\"\r\n");
-    ASSERT_TRUE(b.start());
+    ASSERT_TRUE(b.startWithBox("560"));
     plat::View& w = b.view();
     auto& link = b.program->link();
     // A reject event frame relayed by the box: header 24, event 05, reason 00.

@@ -375,8 +375,7 @@ TEST(Learning, TheLogOfARun)
     calculateLimits(b, options(c), sink);
     ASSERT_EQ(log.size(), 1 + 20 + 6 + 6);
     EXPECT_EQ(log[0], R"("HFT","HFD","LFF","LFA")");
-    const ScaledReading& s = b.scaledReadings[4];
-    EXPECT_EQ(log[5], QStringLiteral("%1,%2,%3,%4,\"\"").arg(s[0]).arg(s[1]).arg(s[2]).arg(s[3]));
+    EXPECT_EQ(log[5], R"(933,782,411,572,"")"); // the fifth coin, scaled at level 7
     EXPECT_EQ(log[22], R"("HFT",927.85,8.458009,6.837841,911,941,30)");
     EXPECT_EQ(log[28], R"("HFT",891,999,945,108)");
     EXPECT_EQ(log[29], R"("HFD",729,835,782,106)");

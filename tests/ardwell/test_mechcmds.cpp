@@ -5,21 +5,10 @@
 using namespace ardwell;
 using ardwell_test::Rig;
 
-namespace {
-
-void prepare(Rig& rig)
-{
-    rig.link.mechPower(true);
-    rig.link.boxCmdAmp();
-    rig.port->clearTranscript();
-}
-
-} // namespace
-
 TEST(MechCommands, AnsweredFirstTimeSendsOneFrame)
 {
     Rig rig("PCA");
-    prepare(rig);
+    rig.powerAndRelay();
     const plat::Millis t0 = rig.now();
     rig.link.hiiAcceptAll();
     EXPECT_EQ(rig.sent(), QByteArray("002024700000004C\r"));
@@ -30,7 +19,7 @@ TEST(MechCommands, AnsweredFirstTimeSendsOneFrame)
 TEST(MechCommands, ABoxThatNeverTakesTheFrameGetsSixTries)
 {
     Rig rig("560");
-    prepare(rig);
+    rig.powerAndRelay();
     rig.box->setFault(sim::ArdwellBox::Fault::FrameNotTaken, sim::When::always());
     rig.ts.dialogs->answer(plat::mb::OK, "No Response from Coin Mech to HII Enable");
     const plat::Millis t0 = rig.now();
@@ -45,7 +34,7 @@ TEST(MechCommands, ABoxThatNeverTakesTheFrameGetsSixTries)
 TEST(MechCommands, ASilentMechGetsThreeSecondsPerTry)
 {
     Rig rig("PCA");
-    prepare(rig);
+    rig.powerAndRelay();
     rig.mech->setFault(sim::ArdwellMech::Fault::Silent, sim::When::always());
     rig.ts.dialogs->answer(plat::mb::OK, "No Response from Coin Mech to ReInitialise Command");
     const plat::Millis t0 = rig.now();
@@ -57,7 +46,7 @@ TEST(MechCommands, ASilentMechGetsThreeSecondsPerTry)
 TEST(MechCommands, AMechAnsweringTheThirdTryEndsTheRetries)
 {
     Rig rig("PCA");
-    prepare(rig);
+    rig.powerAndRelay();
     rig.mech->setFault(sim::ArdwellMech::Fault::Silent, sim::When::first(2));
     rig.link.hiiEnable();
     EXPECT_EQ(rig.sent().count('\r'), 3);

@@ -19,13 +19,6 @@ namespace {
 
 constexpr quint32 kGreen = 0x00FF00, kRed = 0x0000FF;
 
-void powerAndRelay(Rig& rig)
-{
-    rig.link.mechPower(true);
-    rig.link.boxCmdAmp();
-    rig.port->clearTranscript();
-}
-
 // Times at which the program started writing each line (CR-terminated) since the transcript
 // was cleared, with the lines themselves.
 struct SentLine {
@@ -58,7 +51,7 @@ struct Scenario : ::testing::Test {
     {
         rig.ts.writeFile("accept.wav", "RIFF");
         rig.ts.writeFile("reject.wav", "RIFF");
-        powerAndRelay(rig);
+        rig.powerAndRelay();
     }
     void settle(plat::Millis ms = 300) { rig.ts.sched->advance(ms); }
     Rig rig{"560"};
@@ -86,7 +79,7 @@ TEST(MechCommandLines, EachModelsAddressesAndChecksum)
     };
     for (const Case& c : cases) {
         Rig rig(c.model);
-        powerAndRelay(rig);
+        rig.powerAndRelay();
         (rig.link.*c.command)();
         EXPECT_EQ(rig.sent(), c.line) << c.model;
         EXPECT_TRUE(rig.st.mechAcknowledged) << c.model;
@@ -97,7 +90,7 @@ TEST(MechCommandLines, EachModelsAddressesAndChecksum)
 TEST(MechCommandLines, AnAnswerToTheSixthTryStillCounts)
 {
     Rig rig("560");
-    powerAndRelay(rig);
+    rig.powerAndRelay();
     rig.mech->setFault(MechFault::Silent, When::first(5));
     rig.link.hiiEnableAll();
     EXPECT_EQ(rig.sent(), QByteArray("012124640F47\r").repeated(6));
@@ -109,7 +102,7 @@ TEST(MechCommandLines, TheReInitialisePauseIsTwoHundredMilliseconds)
 {
     // Box never takes the frame: each try is the box's one-second wait, then the pause.
     Rig rig("PCA");
-    powerAndRelay(rig);
+    rig.powerAndRelay();
     rig.box->setFault(BoxFault::FrameNotTaken, When::always());
     rig.ts.dialogs->answer(plat::mb::OK, "No Response from Coin Mech to ReInitialise Command");
     rig.link.reInitialiseMech();
@@ -125,7 +118,7 @@ TEST(MechCommandLines, TheReInitialisePauseIsTwoHundredMilliseconds)
 
     // A silent mech behind a box that takes the frame: the three-second mech wait, then the pause.
     Rig silent("PCA");
-    powerAndRelay(silent);
+    silent.powerAndRelay();
     silent.mech->setFault(MechFault::Silent, When::first(1));
     silent.link.reInitialiseMech();
     lines = sentLines(silent);
@@ -138,7 +131,7 @@ TEST(MechCommandLines, TheReInitialisePauseIsTwoHundredMilliseconds)
 TEST(MechCommandLines, TheHiiPauseIsThreeHundred)
 {
     Rig rig("560");
-    powerAndRelay(rig);
+    rig.powerAndRelay();
     rig.box->setFault(BoxFault::FrameNotTaken, When::first(1));
     rig.link.hiiEnable();
     const auto lines = sentLines(rig);
@@ -259,7 +252,7 @@ TEST_F(Scenario, NoEventsWhileTheBoxDoesNotRelay)
 TEST(CoinDataRequests, TheBoxTakesTheFrameAndTheMechStaysSilent)
 {
     Rig rig("330");
-    powerAndRelay(rig);
+    rig.powerAndRelay();
     rig.mech->setFault(MechFault::Silent, When::always());
     plat::Millis t0 = rig.now();
     EXPECT_FALSE(rig.link.requestCoinData1());
@@ -280,7 +273,7 @@ TEST(CoinDataRequests, TheBoxTakesTheFrameAndTheMechStaysSilent)
 TEST(CoinDataRequests, AnsweredOnAPca)
 {
     Rig rig("PCA");
-    powerAndRelay(rig);
+    rig.powerAndRelay();
     EXPECT_TRUE(rig.link.requestCoinData1());
     EXPECT_TRUE(rig.link.requestCoinData2());
     EXPECT_EQ(rig.sent(), "002024648E00CA\r002024648800D0\r");
@@ -292,7 +285,7 @@ TEST(CoinDataRequests, AnsweredOnAPca)
 TEST(WaitEdges, TheBoxTakesAFrameJustInsideItsSecond)
 {
     Rig rig("330");
-    powerAndRelay(rig);
+    rig.powerAndRelay();
     rig.box->setLatencyMs(950); // the "X" is complete about 970 ms after the frame was written
     const Frame f = makeFrame({0xFF, 0x61, 0x24, 0x6F, 0x00});
     plat::Millis t0 = rig.now();
@@ -358,7 +351,7 @@ TEST(WaitEdges, ALogonReplyJustInsideItsThreeSeconds)
 TEST(WaitEdges, AMechCommandAnsweredJustInsideOrJustAfterItsThreeSeconds)
 {
     Rig rig("560");
-    powerAndRelay(rig);
+    rig.powerAndRelay();
     rig.box->setMechLatencyMs(2950);
     plat::Millis t0 = rig.now();
     rig.link.hiiEnable();
@@ -378,29 +371,6 @@ TEST(WaitEdges, AMechCommandAnsweredJustInsideOrJustAfterItsThreeSeconds)
 }
 
 // ---- Enciphered frames whose address has a high byte ----
-
-TEST(HighAddresses, EncipherKnownAnswers)
-{
-    struct Vector {
-        int m1, m2;
-        std::vector<int> plain, cipher;
-    };
-    const Vector vectors[] = {
-        {0x3C, 0x9E, {0x01, 0x23, 0xDC}, {0x64, 0xA8, 0x91}},
-        {0x00, 0x00, {0x10, 0x00, 0xF0}, {0x7C, 0xEF, 0x27}},
-        {0x7A, 0x21, {0x01, 0x00, 0xBE, 0xEF, 0x52}, {0x5C, 0x89, 0x6C, 0xB8, 0xC7}},
-        {0xC5, 0x0B, {0xFF, 0x00, 0x00, 0x01, 0x00}, {0x0B, 0x17, 0x1F, 0xE6, 0x07}},
-    };
-    for (const auto& v : vectors) {
-        CipherBlock b;
-        b.blockLength = int(v.plain.size());
-        for (std::size_t i = 0; i < v.plain.size(); ++i)
-            b.plainBytes[i + 1] = v.plain[i];
-        encipherBlock(b, MechKey{v.m1, v.m2});
-        for (std::size_t i = 0; i < v.cipher.size(); ++i)
-            EXPECT_EQ(b.cipherBytes[i + 1], v.cipher[i]) << "byte " << i + 1;
-    }
-}
 
 TEST(HighAddresses, RequestLinesOnTheWire)
 {

@@ -3,7 +3,6 @@
 // mech's faults, and leaving it with or without writing.
 #include "tests/ardwell/road.h"
 
-#include <QPushButton>
 
 using ardwell_test::range;
 using ardwell_test::Road;
@@ -162,7 +161,7 @@ TEST(ProgrammeWrite, A330WritesWords0To127WithWord5ClearedAndVerifies)
     r.st().imageModified = true;
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::OK, "Verify OK");
-    r.win().controls().get<QPushButton>("cmdProg")->click();
+    r.click("cmdProg");
 
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
     // The write's first read of word 0 goes out after "%", which the box does not relay; then
@@ -329,7 +328,7 @@ TEST(ProgrammeExit, FinishWithChangesAsksAndYesReadsTheSerialThenWrites)
     r.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     r.view().setVisible("cmdExitProgramme", true);
-    r.win().controls().get<QPushButton>("cmdExitProgramme")->click();
+    r.click("cmdExitProgramme");
     EXPECT_EQ(r.ts.dialogs->boxes()[0].style, mb::YesNo | mb::Exclamation);
     EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Confirm Action");
     EXPECT_EQ(r.mech.addressesRead().mid(0, 4), QList<int>({2, 3, 4, 0}));

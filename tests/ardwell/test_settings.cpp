@@ -8,88 +8,65 @@
 using namespace ardwell;
 using State = ConfigRecord::State;
 
-TEST(ConfigRecord, ReadsPortAndModel)
+TEST(ConfigRecord, PortAndModelOfEachRecord)
 {
-    const auto r = parseConfig("3,\"126\"\r\n");
-    EXPECT_EQ(r.state, State::Read);
-    EXPECT_EQ(r.port, 3);
-    EXPECT_EQ(r.model, Model::M126);
-    EXPECT_FALSE(r.modelFieldMissing);
-
+    struct Row {
+        QByteArray text;
+        State state;
+        int port;
+        Model model;
+        bool modelFieldMissing;
+    };
+    const Row rows[] = {
+        {"3,\"126\"\r\n", State::Read, 3, Model::M126, false},
+        // A port outside 1..20 becomes 1.
+        {"0,\"560\"\r\n", State::Read, 1, Model::M560, false},
+        {"21,\"560\"\r\n", State::Read, 1, Model::M560, false},
+        {"-3,\"560\"\r\n", State::Read, 1, Model::M560, false},
+        {"99999999999,\"560\"\r\n", State::Read, 1, Model::M560, false},
+        {"abc,\"560\"\r\n", State::Read, 1, Model::M560, false},
+        {",\"560\"\r\n", State::Read, 1, Model::M560, false},
+        {"1,\"560\"", State::Read, 1, Model::M560, false},
+        {"20,\"560\"", State::Read, 20, Model::M560, false},
+        // Halves round to even; the number the text begins with; a quoted port is read as well.
+        {"2.5,\"330\"", State::Read, 2, Model::M330, false},
+        {"3.5,\"330\"", State::Read, 4, Model::M330, false},
+        {"20.4,\"330\"", State::Read, 20, Model::M330, false},
+        {"20.6,\"330\"", State::Read, 1, Model::M330, false}, // rounds to 21
+        {"0.6,\"330\"", State::Read, 1, Model::M330, false},
+        {"7abc,\"330\"", State::Read, 7, Model::M330, false},
+        {"\"4\",\"PCA\"", State::Read, 4, Model::PCA, false},
+        // An unknown or empty model is 330.
+        {"7,\"999\"\r\n", State::Read, 7, Model::M330, false},
+        {"7,\"pca\"\r\n", State::Read, 7, Model::M330, false},
+        {"7,\"\"\r\n", State::Read, 7, Model::M330, false},
+        {"7,\r\n", State::Read, 7, Model::M330, false},
+        {"7,\"12\xe9\"\r\n", State::Read, 7, Model::M330, false},
+        // A record without its model field.
+        {"5\r\n", State::Read, 5, Model::M330, true},
+        {"5", State::Read, 5, Model::M330, true},
+        {"5\r\n\r\n  \r\n", State::Read, 5, Model::M330, true},
+        // Fields split over lines or padded; only the first record counts.
+        {"6\r\n\"340\"\r\n", State::Read, 6, Model::M340, false},
+        {"  9 ,  \"PCA\"  \n", State::Read, 9, Model::PCA, false},
+        {"2,\"126\"\r\n3,\"560\"\r\n", State::Read, 2, Model::M126, false},
+        // An empty or blank file is as if missing.
+        {"", State::Empty, 1, Model::M330, false},
+        {"\r\n", State::Empty, 1, Model::M330, false},
+        {"  \t\r\n\r\n", State::Empty, 1, Model::M330, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text.toStdString());
+        const auto r = parseConfig(row.text);
+        EXPECT_EQ(r.state, row.state);
+        EXPECT_EQ(r.read(), row.state == State::Read);
+        EXPECT_EQ(r.port, row.port);
+        EXPECT_EQ(r.model, row.model);
+        EXPECT_EQ(r.modelFieldMissing, row.modelFieldMissing);
+    }
     // Every model text maps to its own model.
     for (const char* m : {"126", "330", "340", "560", "PCA"})
         EXPECT_EQ(modelText(parseConfig(QByteArray("20,\"") + m + "\"\r\n").model), QString(m));
-}
-
-TEST(ConfigRecord, PortOutsideOneToTwentyBecomesOne)
-{
-    for (const char* p : {"0", "21", "-3", "99999999999", "abc", ""}) {
-        const auto r = parseConfig(QByteArray(p) + ",\"560\"\r\n");
-        EXPECT_EQ(r.state, State::Read) << p;
-        EXPECT_EQ(r.port, 1) << p;
-        EXPECT_EQ(r.model, Model::M560) << p;
-    }
-    EXPECT_EQ(parseConfig("1,\"560\"").port, 1);
-    EXPECT_EQ(parseConfig("20,\"560\"").port, 20);
-}
-
-TEST(ConfigRecord, PortRoundsHalvesToEven)
-{
-    EXPECT_EQ(parseConfig("2.5,\"330\"").port, 2);
-    EXPECT_EQ(parseConfig("3.5,\"330\"").port, 4);
-    EXPECT_EQ(parseConfig("20.4,\"330\"").port, 20);
-    EXPECT_EQ(parseConfig("20.6,\"330\"").port, 1); // rounds to 21
-    EXPECT_EQ(parseConfig("0.6,\"330\"").port, 1);
-    EXPECT_EQ(parseConfig("7abc,\"330\"").port, 7); // the number the text begins with
-    EXPECT_EQ(parseConfig("\"4\",\"PCA\"").port, 4); // a quoted port is read as well
-}
-
-TEST(ConfigRecord, UnknownOrEmptyModelIs330)
-{
-    for (const QByteArray& m : {QByteArray("\"999\""), QByteArray("\"pca\""), QByteArray("\"\""),
-                                QByteArray(""), QByteArray("\"12\xe9\"")}) {
-        const auto r = parseConfig("7," + m + "\r\n");
-        EXPECT_EQ(r.state, State::Read);
-        EXPECT_EQ(r.port, 7);
-        EXPECT_EQ(r.model, Model::M330) << m.constData();
-        EXPECT_FALSE(r.modelFieldMissing);
-    }
-}
-
-TEST(ConfigRecord, RecordWithoutModelField)
-{
-    for (const QByteArray& b : {QByteArray("5\r\n"), QByteArray("5"), QByteArray("5\r\n\r\n  \r\n")}) {
-        const auto r = parseConfig(b);
-        EXPECT_EQ(r.state, State::Read);
-        EXPECT_TRUE(r.modelFieldMissing);
-        EXPECT_EQ(r.port, 5);
-        EXPECT_EQ(r.model, Model::M330);
-    }
-}
-
-TEST(ConfigRecord, FieldsMayBeSplitOverLinesOrPadded)
-{
-    auto r = parseConfig("6\r\n\"340\"\r\n");
-    EXPECT_EQ(r.port, 6);
-    EXPECT_EQ(r.model, Model::M340);
-    r = parseConfig("  9 ,  \"PCA\"  \n");
-    EXPECT_EQ(r.port, 9);
-    EXPECT_EQ(r.model, Model::PCA);
-    // Only the first record counts.
-    r = parseConfig("2,\"126\"\r\n3,\"560\"\r\n");
-    EXPECT_EQ(r.port, 2);
-    EXPECT_EQ(r.model, Model::M126);
-}
-
-TEST(ConfigRecord, EmptyOrBlankFileIsEmpty)
-{
-    for (const QByteArray& b : {QByteArray(), QByteArray("\r\n"), QByteArray("  \t\r\n\r\n")}) {
-        const auto r = parseConfig(b);
-        EXPECT_EQ(r.state, State::Empty);
-        EXPECT_FALSE(r.read());
-        EXPECT_EQ(r.port, 1);
-        EXPECT_EQ(r.model, Model::M330);
-    }
 }
 
 TEST(ConfigFile, MissingUnreadableAndRoundTrip)

@@ -237,8 +237,7 @@ TEST(StartUp, TheTraceWordOffersTheLogSwitch)
 TEST(StartUp, PortChangedDuringUseKeepsTheOpenPort)
 {
     Bench b;
-    b.ts.writeFile("config.txt", "3,\"330\"\r\n");
-    ASSERT_TRUE(b.start());
+    ASSERT_TRUE(b.startWithBox());
     b.ts.dialogs->answer(mb::OK, "COM Port changed");
     b.view().setText("cmbPort", "12");
     EXPECT_EQ(b.ts.dialogs->boxes().size(), 1u);
@@ -253,8 +252,7 @@ TEST(StartUp, PortChangedDuringUseKeepsTheOpenPort)
 TEST(ShutDown, ClosingWithUnwrittenChangesAsksFirstAndNoWritesNothing)
 {
     Bench b;
-    b.ts.writeFile("config.txt", "3,\"330\"\r\n");
-    ASSERT_TRUE(b.start());
+    ASSERT_TRUE(b.startWithBox());
     int writes = 0;
     b.scriptJobs().write = [&] { ++writes; };
     b.st().imageModified = true;
@@ -275,8 +273,7 @@ TEST(ShutDown, ClosingWithUnwrittenChangesAsksFirstAndNoWritesNothing)
 TEST(ShutDown, YesWritesThroughTheProgrammeSteps)
 {
     Bench b;
-    b.ts.writeFile("config.txt", "3,\"330\"\r\n");
-    ASSERT_TRUE(b.start());
+    ASSERT_TRUE(b.startWithBox());
     QStringList steps;
     auto& jobs = b.scriptJobs();
     jobs.serial = [&] { steps << "serial"; };
@@ -310,8 +307,7 @@ TEST(ShutDown, YesWritesThroughTheProgrammeSteps)
 TEST(JobGuard, ExitDuringAJobWaitsForTheJobToReturn)
 {
     Bench b;
-    b.ts.writeFile("config.txt", "3,\"330\"\r\n");
-    ASSERT_TRUE(b.start());
+    ASSERT_TRUE(b.startWithBox());
     int tests = 0;
     bool jobDone = false;
     auto& jobs = b.scriptJobs();
@@ -349,8 +345,7 @@ TEST(JobGuard, ExitDuringStartUpRunsAfterTheBoxDialogue)
 TEST(JobGuard, FinishProgrammingReturnsToTheMainSelection)
 {
     Bench b;
-    b.ts.writeFile("config.txt", "3,\"330\"\r\n");
-    ASSERT_TRUE(b.start());
+    ASSERT_TRUE(b.startWithBox());
     b.program->link().enableMainButtons(false);
     b.view().setVisible("frmProgramme", true);
     b.view().setVisible("frmMain1", false);

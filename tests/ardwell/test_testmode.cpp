@@ -4,7 +4,6 @@
 // another click waits, and EXIT), and streams of noise into every frame.
 #include "tests/ardwell/road.h"
 
-#include <QAbstractButton>
 #include <QLineEdit>
 #include <random>
 
@@ -22,7 +21,6 @@ struct Tester : Road {
         ts.writeFile("accept.wav", "RIFF");
         ts.writeFile("reject.wav", "RIFF");
     }
-    void click(const QString& name, int index = -1) { win().controls().get<QAbstractButton>(name, index)->click(); }
     void type(const QString& box, const QString& text) { win().controls().get<QLineEdit>(box)->setText(text); }
     // The lines sent while fn runs (frames as "frame").
     QStringList during(const std::function<void()>& fn)

@@ -110,14 +110,6 @@ TEST(TestPanels, MasksOfEachOptionState)
     v.setValue("chkInhibit", 1, 1);
     EXPECT_EQ(maskLine(rig), QByteArray("#BD\r"));
     EXPECT_EQ(rig.box->lastOutputMask(), 0xBD);
-
-    Rig r126("126");
-    choose(r126.view, kEntryInterface);
-    EXPECT_EQ(maskLine(r126), QByteArray("#BF\r"));
-    r126.view.setValue("chkBinary", 1);
-    r126.view.setValue("chkInhibit", 1, 0);
-    r126.view.setValue("chkInhibit", 1, 2);
-    EXPECT_EQ(maskLine(r126), QByteArray("#FA\r"));
 }
 
 TEST(HopperTest, CountBoxReadsAsAWholeNumber)

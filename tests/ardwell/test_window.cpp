@@ -23,14 +23,6 @@ namespace mb = plat::mb;
 
 namespace {
 
-// Starts a program whose settings name port 3 and model 330, so the box answers and the job
-// buttons are enabled.
-void startWithBox(Bench& b)
-{
-    b.ts.writeFile("config.txt", "3,\"330\"\r\n");
-    ASSERT_TRUE(b.start());
-}
-
 // The frame (group box) a control sits in.
 QString frameOf(QWidget* w)
 {
@@ -71,7 +63,7 @@ TEST(WindowControls, TheWindowRegistersExactlyTheListedNames)
 TEST(WindowControls, TheSevenControlsTheTestBoxCommandsReadAreInTheirFrames)
 {
     Bench b;
-    startWithBox(b); // choosing an interface sends the mask
+    ASSERT_TRUE(b.startWithBox()); // choosing an interface sends the mask
     auto& c = b.win().controls();
     for (int i = 0; i < 8; ++i) {
         auto* box = c.get<QCheckBox>("chkInhibit", i);
@@ -105,7 +97,7 @@ TEST(WindowControls, TheSevenControlsTheTestBoxCommandsReadAreInTheirFrames)
 TEST(WindowControls, TheOutputMaskAndHopperPulseReadTheWindow)
 {
     Bench b;
-    startWithBox(b);
+    ASSERT_TRUE(b.startWithBox());
     auto& v = b.view();
     auto& link = b.program->link();
     // Model 330 without dual polarity, 10-way ribbon, all inhibited.
@@ -164,7 +156,7 @@ TEST(WindowControls, EveryControlNameInTheSourcesIsRegistered)
 TEST(WindowHandlers, AFailingJobIsReportedWithItsContextAndTheWindowGoesOn)
 {
     Bench b;
-    startWithBox(b);
+    ASSERT_TRUE(b.startWithBox());
     auto& jobs = b.scriptJobs();
     int runs = 0;
     jobs.programme = [&] {
@@ -172,14 +164,14 @@ TEST(WindowHandlers, AFailingJobIsReportedWithItsContextAndTheWindowGoesOn)
         throw plat::RuntimeError(91, "Object variable not set");
     };
     b.ts.dialogs->answer(mb::OK);
-    b.win().controls().get<QPushButton>("cmdProgramme")->click();
+    b.click("cmdProgramme");
     ASSERT_EQ(b.ts.dialogs->boxes().size(), 1u);
     EXPECT_EQ(b.ts.dialogs->boxes()[0].text,
               "Error Launching Programme routine :  \r\nObject variable not set - 91");
     EXPECT_EQ(b.ts.dialogs->boxes()[0].title, "Error detected");
     // The job is over: the next click runs it again.
     b.ts.dialogs->answer(mb::OK);
-    b.win().controls().get<QPushButton>("cmdProgramme")->click();
+    b.click("cmdProgramme");
     EXPECT_EQ(runs, 2);
     EXPECT_FALSE(b.program->guard().jobRunning());
 }
@@ -187,7 +179,7 @@ TEST(WindowHandlers, AFailingJobIsReportedWithItsContextAndTheWindowGoesOn)
 TEST(WindowHandlers, AJobNotBuiltYetSaysSoOnceAndDoesNothing)
 {
     Bench b;
-    startWithBox(b);
+    ASSERT_TRUE(b.startWithBox());
     b.program->setJobs(std::make_unique<MechJobs>()); // every job left at its default
     plat::forgetNotBuiltReports();
     const auto before = b.sent().size();
@@ -206,7 +198,7 @@ TEST(WindowHandlers, AJobNotBuiltYetSaysSoOnceAndDoesNothing)
 TEST(WindowLayout, ALongLineFromTheBoxIsClippedAndTheWindowKeepsItsSize)
 {
     Bench b;
-    startWithBox(b);
+    ASSERT_TRUE(b.startWithBox());
     auto& w = b.win();
     w.layout()->activate();
     const QSize size = w.size();

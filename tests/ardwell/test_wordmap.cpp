@@ -4,16 +4,6 @@
 
 using namespace ardwell;
 
-namespace {
-
-EepromImage blank()
-{
-    EepromImage img{};
-    return img;
-}
-
-} // namespace
-
 TEST(WordMap, CoinBitsAreStoredByteSwapped)
 {
     EXPECT_EQ(withCoinBit(0, 0, true), 0x0100); // channel 1 inhibited
@@ -27,7 +17,7 @@ TEST(WordMap, CoinBitsAreStoredByteSwapped)
 
 TEST(WordMap, CoinBytesSharePairWords)
 {
-    EepromImage img = blank();
+    EepromImage img{};
     img[120] = 0xABCD;
     EXPECT_EQ(coinByte(img, 120, 0), 0xAB);
     EXPECT_EQ(coinByte(img, 120, 1), 0xCD);
@@ -109,7 +99,7 @@ TEST(WordMap, RecordPlacement)
     EXPECT_FALSE(recordFits(Model::PCA, 14)); // words 125..137 run past 127
     EXPECT_FALSE(recordFits(Model::PCA, -1));
 
-    EepromImage img = blank();
+    EepromImage img{};
     RecordBytes r;
     for (int i = 0; i < kRecordBytes; ++i)
         r[i] = 0xA0 + i;
@@ -126,7 +116,7 @@ TEST(WordMap, RecordPlacement)
 
 TEST(WordMap, ProgrammedMeansAHeaderByteIsSet)
 {
-    EepromImage img = blank();
+    EepromImage img{};
     img[34] = 0x4400;
     EXPECT_TRUE(recordProgrammed(img, Model::M330, 0));
     EXPECT_FALSE(recordProgrammed(img, Model::M330, 1));
@@ -162,7 +152,7 @@ TEST(WordMap, WindowPacking)
 
 TEST(WordMap, SerialNumberWordsAndCoinNumbers)
 {
-    EepromImage img = blank();
+    EepromImage img{};
     img[2] = 0x1234;
     img[3] = 0x0012;
     img[4] = 0xABCD;

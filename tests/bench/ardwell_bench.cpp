@@ -27,7 +27,6 @@
 #include <QFile>
 #include <QPushButton>
 #include <cstdio>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -47,11 +46,7 @@ struct Rig {
 
     Rig()
     {
-        plat::Services svc;
-        svc.sched = &sched;
-        svc.dialogs = &dialogs;
-        svc.sound = &sound;
-        svc.env = &env;
+        const plat::Services svc = bench::services(sched, dialogs, sound, env);
         view.setValue("opt330", 1);
         view.setText("txtSource", "61");
         view.setText("txtDestination", "FF");
@@ -80,11 +75,7 @@ struct ProgramRig {
         if (config.open(QIODevice::WriteOnly))
             config.write("1,\"" + model.toLatin1() + "\"\r\n");
         config.close();
-        plat::Services svc;
-        svc.sched = &sched;
-        svc.dialogs = &dialogs;
-        svc.sound = &sound;
-        svc.env = &env;
+        plat::Services svc = bench::services(sched, dialogs, sound, env);
         svc.makePort = [this] { return std::make_unique<sim::SimPort>(sched, box); };
         program = std::make_unique<ardwell::Program>(svc);
         program->start();
@@ -182,21 +173,6 @@ Burst coinBurst(plat::Scheduler& sched)
     return b;
 }
 
-// Wall time (s) and the share of one core this process used while fn ran.
-struct CpuUse {
-    double wallS = 0;
-    double cpuS = 0;
-    double percent() const { return wallS > 0 ? 100.0 * cpuS / wallS : 0; }
-};
-
-CpuUse measureCpu(plat::Scheduler& sched, const std::function<void()>& fn)
-{
-    const double c0 = bench::cpuSeconds();
-    const plat::Millis t0 = sched.nowMs();
-    fn();
-    return {double(sched.nowMs() - t0) / 1000.0, bench::cpuSeconds() - c0};
-}
-
 void report(const char* what, double floorMs, double realMs)
 {
     std::printf("  %-26s floor %8.0f ms, real %8.0f ms, overhead %6.0f ms (%.1f%%)\n", what, floorMs, realMs,
@@ -235,7 +211,7 @@ int main(int argc, char** argv)
     {
         Rig r;
         r.box.setSilent(true);
-        const CpuUse u = measureCpu(r.sched, [&] {
+        const bench::CpuUse u = bench::measureCpu(r.sched, [&] {
             r.link->sendAndWait("S\r");
             r.link->sendAndWait("S\r");
         });
@@ -244,10 +220,7 @@ int main(int argc, char** argv)
     }
     std::printf("programme mode, real time against the floor (the same job on virtual time):\n");
     for (const char* model : {"330", "126"}) {
-        plat::VirtualScheduler virt;
-        const JobTimes floor = programmeAndWrite(virt, model);
-        plat::RealScheduler real;
-        const JobTimes got = programmeAndWrite(real, model);
+        const auto [floor, got] = bench::floorAndReal([&](plat::Scheduler& s) { return programmeAndWrite(s, model); });
         if (!floor.ok || !got.ok) {
             std::printf("  %s: the job failed\n", model);
             return 1;
@@ -260,17 +233,14 @@ int main(int argc, char** argv)
         ProgramRig rig(real, "330");
         rig.program->window().cmdProgramme_Click();
         // No coin comes: 60 s, then its box.
-        const CpuUse u = measureCpu(real, [&] { rig.program->coinBench().programme().cmdCoinData_Click(); });
+        const bench::CpuUse u = bench::measureCpu(real, [&] { rig.program->coinBench().programme().cmdCoinData_Click(); });
         std::printf("coin wait: %.1f s with no coin, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS,
                     u.cpuS, u.percent());
     }
 
     std::printf("test mode, real time against the floor (the same entry on virtual time):\n");
     for (const char* model : {"330", "126", "340", "560", "PCA"}) {
-        plat::VirtualScheduler virt;
-        const EntryTime floor = enterTest(virt, model);
-        plat::RealScheduler real;
-        const EntryTime got = enterTest(real, model);
+        const auto [floor, got] = bench::floorAndReal([&](plat::Scheduler& s) { return enterTest(s, model); });
         if (!floor.ok || !got.ok) {
             std::printf("  %s: the frame did not open\n", model);
             return 1;
@@ -278,10 +248,7 @@ int main(int argc, char** argv)
         report(qPrintable(QString("%1 test entry").arg(model)), floor.ms, got.ms);
     }
     {
-        plat::VirtualScheduler virt;
-        const Burst floor = coinBurst(virt);
-        plat::RealScheduler real;
-        const Burst got = coinBurst(real);
+        const auto [floor, got] = bench::floorAndReal(coinBurst);
         std::printf("100 coins in a burst on a 560: %d events, %d answered\n", got.events, got.answered);
         report("burst", floor.totalMs, got.totalMs);
         std::printf("  event in to answer out: mean %.2f ms, max %.0f ms (wire floor 0 ms: the answer\n"
@@ -295,13 +262,13 @@ int main(int argc, char** argv)
         ProgramRig rig(real, "330");
         auto& w = rig.program->window();
         w.cmdTest_Click();
-        const CpuUse idle = measureCpu(real, [&] { real.pumpUntil([] { return false; }, 10000); });
+        const bench::CpuUse idle = bench::measureCpu(real, [&] { real.pumpUntil([] { return false; }, 10000); });
         std::printf("test frame idle: %.1f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", idle.wallS,
                     idle.cpuS, idle.percent());
 
         w.controls().setValue("chkHopper2", 1);
         w.controls().setText("txtHopperCount", "3");
-        const CpuUse run = measureCpu(real, [&] {
+        const bench::CpuUse run = bench::measureCpu(real, [&] {
             w.controls().get<QPushButton>("cmdStartHopper")->click();
             real.pumpUntil([&] { return w.controls().isEnabled("cmdStartHopper"); }, 10000);
         });

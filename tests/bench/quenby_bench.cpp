@@ -101,13 +101,9 @@ void marsTimeout()
     MechRig r(rs, "Mars", "ME111");
     r.box.plug(nullptr);
     r.mem.promSize = 1;
-    const double c0 = bench::cpuSeconds();
-    const plat::Millis t0 = rs.nowMs();
-    quenby::readMechMemory(r.ctx());
-    const double wall = double(rs.nowMs() - t0) / 1000.0;
-    const double cpu = bench::cpuSeconds() - c0;
-    std::printf("Mars read time-out: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
-                100.0 * cpu / wall);
+    const bench::CpuUse u = bench::measureCpu(rs, [&] { quenby::readMechMemory(r.ctx()); });
+    std::printf("Mars read time-out: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS,
+                u.cpuS, u.percent());
 }
 
 // ---- statistics of a record --------------------------------------------------------------------
@@ -204,13 +200,10 @@ void recordWaitCpu()
     r.link.setParsers(r.toStats);
     r.link.sendAndWait("M");
     r.link.sendData("N");
-    const double c0 = bench::cpuSeconds();
-    const plat::Millis t0 = rs.nowMs();
-    r.link.waitFor(5000, [&] { return r.measure.samplesLeft < 1; });
-    const double wall = double(rs.nowMs() - t0) / 1000.0;
-    const double cpu = bench::cpuSeconds() - c0;
+    const bench::CpuUse u =
+        bench::measureCpu(rs, [&] { r.link.waitFor(5000, [&] { return r.measure.samplesLeft < 1; }); });
     std::printf("a record waiting for coins: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n",
-                wall, cpu, 100.0 * cpu / wall);
+                u.wallS, u.cpuS, u.percent());
 }
 
 void pageChange435(bench::OkDialogs& dialogs, bench::Silent& sound)
@@ -339,14 +332,13 @@ void openTestCpu()
     plat::NamedControls& c = r.p->mainForm().controls();
     c.setText(QStringLiteral("cmbCCmech"), QStringLiteral("C120"));
     c.get<QPushButton>(QStringLiteral("cmdCCValTest"))->click();
-    const double c0 = bench::cpuSeconds();
-    const plat::Millis t0 = rs.nowMs();
-    while (rs.nowMs() - t0 < 10000)
-        rs.pump();
-    const double wall = double(rs.nowMs() - t0) / 1000.0;
-    const double cpu = bench::cpuSeconds() - c0;
+    const bench::CpuUse u = bench::measureCpu(rs, [&] {
+        const plat::Millis t0 = rs.nowMs();
+        while (rs.nowMs() - t0 < 10000)
+            rs.pump();
+    });
     std::printf("open validator test, no coin: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n",
-                wall, cpu, 100.0 * cpu / wall);
+                u.wallS, u.cpuS, u.percent());
 }
 
 // Takes every sample and drops the next coin as soon as one has arrived.
@@ -416,10 +408,8 @@ void samplesPerSecond()
     const std::pair<const char*, const char*> models[] = {
         {"Mars", "ME111"}, {"CC", "C120"}, {"CC", "450"}, {"CC", "Sentinel"}, {"NRI", "G18-3000"}, {"NRI", "G13-0000"}};
     for (const auto& [family, model] : models) {
-        plat::VirtualScheduler vs;
-        const plat::Millis floorMs = timeSamples(vs, family, model, kSamples);
-        plat::RealScheduler rs;
-        const plat::Millis took = timeSamples(rs, family, model, kSamples);
+        const auto [floorMs, took] =
+            bench::floorAndReal([&](plat::Scheduler& s) { return timeSamples(s, family, model, kSamples); });
         std::printf("  %-9s %6.1f samples/s  floor %6.1f samples/s  (%lld ms, floor %lld ms)\n", model,
                     1000.0 * kSamples / double(qMax<plat::Millis>(1, took)),
                     1000.0 * kSamples / double(qMax<plat::Millis>(1, floorMs)), (long long)took,
@@ -459,11 +449,7 @@ struct CloneRig {
         QDir(env.dir.path()).mkpath("CoinSets");
         const QString set = sim::QuenbyDemoHands::sampleSetFile(model);
         QFile::copy(QStringLiteral(COINSETS_DIR "/") + set, env.dir.filePath("CoinSets/" + set));
-        plat::Services svc;
-        svc.sched = &s;
-        svc.dialogs = &hands;
-        svc.sound = &sound;
-        svc.env = &env;
+        plat::Services svc = bench::services(s, hands, sound, env);
         svc.makePort = [&s, this] { return std::make_unique<sim::SimPort>(s, box); };
         p = std::make_unique<quenby::Program>(svc);
         quenby::frmMain& m = p->mainForm();
@@ -630,14 +616,12 @@ int main(int argc, char** argv)
         f.Timer1.setInterval(20);
         f.Timer1.setEnabled(true);
         p.link.openPort(1);
-        const double c0 = bench::cpuSeconds();
-        const plat::Millis t0 = sched.nowMs();
-        for (int i = 0; i < 3; ++i)
-            p.link.sendAndWait("S");
-        const double cpu = bench::cpuSeconds() - c0;
-        const double wall = double(sched.nowMs() - t0) / 1000.0;
-        std::printf("silent box: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", wall, cpu,
-                    100.0 * cpu / wall);
+        const bench::CpuUse u = bench::measureCpu(sched, [&] {
+            for (int i = 0; i < 3; ++i)
+                p.link.sendAndWait("S");
+        });
+        std::printf("silent box: waited %.2f s, CPU %.4f s = %.2f%% of one core (goal: under 1%%)\n", u.wallS,
+                    u.cpuS, u.percent());
     }
 
     // 3. and 4.

@@ -22,11 +22,7 @@ namespace qbench {
 inline plat::Services services(plat::Scheduler& s, bench::OkDialogs& d, bench::Silent& snd, bench::Env& env,
                                sim::QuenbyBox& box, sim::SimPort** made)
 {
-    plat::Services svc;
-    svc.sched = &s;
-    svc.dialogs = &d;
-    svc.sound = &snd;
-    svc.env = &env;
+    plat::Services svc = bench::services(s, d, snd, env);
     svc.makePort = [&s, &box, made] {
         auto p = std::make_unique<sim::SimPort>(s, box);
         *made = p.get();
@@ -69,7 +65,7 @@ struct MechRig {
     plat::Timer timer1;
 
     MechRig(plat::Scheduler& s, const QString& family, const QString& model)
-        : svc(services(s)),
+        : svc(bench::services(s, dialogs, sound, env)),
           port(s, box),
           link(svc, st, texts, errors, job),
           check(link, svc, texts, errors, job),
@@ -88,15 +84,6 @@ struct MechRig {
         job.beginJob(family, model);
         quenby::setMechParameters(params, family, model, texts);
         box.swapMech(model);
-    }
-    plat::Services services(plat::Scheduler& s)
-    {
-        plat::Services out;
-        out.sched = &s;
-        out.dialogs = &dialogs;
-        out.sound = &sound;
-        out.env = &env;
-        return out;
     }
     quenby::MechContext& ctx() { return families.ctx; }
 };

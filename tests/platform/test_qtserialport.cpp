@@ -72,6 +72,17 @@ struct PortFolder {
     }
 };
 
+// A pseudo-terminal linked as COM1.
+struct OnAPty : ::testing::Test {
+    Pty pty;
+    PortFolder f;
+    void SetUp() override
+    {
+        ASSERT_FALSE(pty.slave.isEmpty());
+        f.link(1, pty.slave);
+    }
+};
+
 } // namespace
 
 TEST(PortSettings, ParsesTheClassicSettingsText)
@@ -127,12 +138,8 @@ TEST(QtSerialPort, AMissingDeviceIsNoSuchDeviceAndSaysWhatWasTried)
     EXPECT_TRUE(port.read(10).isEmpty());
 }
 
-TEST(QtSerialPort, BadSettingsAreRefused)
+TEST_F(OnAPty, BadSettingsAreRefused)
 {
-    Pty pty;
-    ASSERT_FALSE(pty.slave.isEmpty());
-    PortFolder f;
-    f.link(1, pty.slave);
     QtSerialPort port(f.env);
     port.setPortNumber(1);
     port.setSettings("9600,Q,8,1");
@@ -142,12 +149,8 @@ TEST(QtSerialPort, BadSettingsAreRefused)
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST(QtSerialPort, BytesBothWaysOverAPseudoTerminalAndAHangUpReportedOnce)
+TEST_F(OnAPty, BytesBothWaysOverAPseudoTerminalAndAHangUpReportedOnce)
 {
-    Pty pty;
-    ASSERT_FALSE(pty.slave.isEmpty());
-    PortFolder f;
-    f.link(1, pty.slave);
     RealScheduler sched;
 
     QtSerialPort port(f.env);
@@ -212,12 +215,8 @@ TEST(QtSerialPort, BytesBothWaysOverAPseudoTerminalAndAHangUpReportedOnce)
     EXPECT_EQ(failures, 1);
 }
 
-TEST(QtSerialPort, ClosesAndOpensAgain)
+TEST_F(OnAPty, ClosesAndOpensAgain)
 {
-    Pty pty;
-    ASSERT_FALSE(pty.slave.isEmpty());
-    PortFolder f;
-    f.link(1, pty.slave);
     QtSerialPort port(f.env);
     port.setPortNumber(1);
     ASSERT_EQ(port.open(), OpenResult::Ok);

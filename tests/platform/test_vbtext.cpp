@@ -142,8 +142,12 @@ TEST(VbText, Hex2AndHex4TakeTheLowByteAndWord)
 {
     EXPECT_EQ(plat::hex2(0x7), "07");
     EXPECT_EQ(plat::hex2(0x1AB), "AB");
+    EXPECT_EQ(plat::hex2(255), "FF");
+    EXPECT_EQ(plat::hex2(256), "00");
     EXPECT_EQ(plat::hex2(-1), "FF");
     EXPECT_EQ(plat::hex4(0x12345), "2345");
     EXPECT_EQ(plat::hex4(-2), "FFFE");
     EXPECT_EQ(plat::hex4(0), "0000");
+    EXPECT_EQ(plat::hex4(10), "000A");
+    EXPECT_EQ(plat::hex4(0x1234), "1234");
 }

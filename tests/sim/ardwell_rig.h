@@ -7,6 +7,7 @@
 #include "platform/scheduler.h"
 #include "sim/ardwellbox.h"
 #include "sim/simport.h"
+#include "tests/support/bytelist.h"
 
 #include <QList>
 
@@ -14,13 +15,7 @@ namespace ardwell_sim_test {
 
 namespace al = sim::ardwelllink;
 
-inline QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out.append(char(b));
-    return out;
-}
+using testing_support::bytes;
 
 inline QByteArray frameOf(const QByteArray& line) { return QByteArray::fromHex(line); }
 inline int headerOf(const QByteArray& line) { return std::uint8_t(frameOf(line)[2]); }

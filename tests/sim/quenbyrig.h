@@ -3,20 +3,17 @@
 // lets time pass and collects what came back.
 
 #include "platform/scheduler.h"
+#include "sim/ccmech.h"
 #include "sim/quenbybox.h"
 #include "sim/simport.h"
+#include "tests/support/bytelist.h"
 
 #include <QByteArray>
+#include <gtest/gtest.h>
 
 namespace quenbysim {
 
-inline QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out.append(char(b & 255));
-    return out;
-}
+using testing_support::bytes;
 
 inline const QByteArray kEsc25(25, 0x1B);
 
@@ -62,6 +59,17 @@ struct Rig {
         port.setBreak(false);
         sched.advance(300);
         return inbox;
+    }
+};
+
+// A CC mech behind the box; logOn() takes it through serial mode and its logon.
+struct CcRig : Rig {
+    sim::CcMech mech;
+    explicit CcRig(const QString& model = "C120") : mech(model) { box.plug(&mech); }
+    void logOn()
+    {
+        serialMode("$05");
+        ASSERT_EQ(exchange("xx"), bytes({0x05}));
     }
 };
 

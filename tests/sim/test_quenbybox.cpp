@@ -5,26 +5,14 @@
 #include "sim/nrimech.h"
 #include "sim/quenbybox.h"
 #include "sim/sentinelmech.h"
-#include "tests/support/testservices.h"
+#include "tests/sim/quenbyrig.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using testing_support::TestServices;
-
-struct BoxFixture : ::testing::Test {
-    TestServices ts;
-    sim::QuenbyBox box;
-    sim::SimPort port{*ts.sched, box};
-    QByteArray received;
-
-    void SetUp() override
-    {
-        port.onReceive = [this] { received += port.read(port.bytesWaiting()); };
-        ASSERT_EQ(port.open(), plat::OpenResult::Ok);
-    }
-    void settle() { ts.sched->advance(200); }
+struct BoxFixture : ::testing::Test, quenbysim::Rig {
+    void settle() { sched.advance(200); }
 };
 
 TEST_F(BoxFixture, StatusLineKeepsItsColumns)
@@ -56,7 +44,7 @@ TEST_F(BoxFixture, CommandsAnsweredInOrderEscapesIgnored)
     port.write(QByteArray(25, 0x1B) + "_JMWCFDSY?");
     settle();
     EXPECT_EQ(box.commands(), (QStringList{"<ESC>", "_", "J", "M", "W", "CFD", "S", "Y", "?"}));
-    EXPECT_EQ(received, "D00\rT00\r" + box.statusLine().toLatin1() + "\r" + box.idleLine().toLatin1() + "\r");
+    EXPECT_EQ(inbox, "D00\rT00\r" + box.statusLine().toLatin1() + "\r" + box.idleLine().toLatin1() + "\r");
 }
 
 TEST_F(BoxFixture, EscapeAbortsAHalfCommand)
@@ -73,10 +61,10 @@ TEST_F(BoxFixture, ReplyLatencyIsConfigurable)
 {
     box.latencyMs = 300;
     port.write("_");
-    ts.sched->advance(250);
-    EXPECT_TRUE(received.isEmpty());
-    ts.sched->advance(100);
-    EXPECT_EQ(received, "D00\r");
+    sched.advance(250);
+    EXPECT_TRUE(inbox.isEmpty());
+    sched.advance(100);
+    EXPECT_EQ(inbox, "D00\r");
 }
 
 TEST_F(BoxFixture, SilenceAndTheStatusFault)
@@ -84,24 +72,24 @@ TEST_F(BoxFixture, SilenceAndTheStatusFault)
     box.setFault(sim::QuenbyBox::Fault::StatusUnanswered, sim::When::always());
     port.write("S_");
     settle();
-    EXPECT_EQ(received, "D00\r");
+    EXPECT_EQ(inbox, "D00\r");
 
-    received.clear();
+    inbox.clear();
     box.setFault(sim::QuenbyBox::Fault::StatusUnanswered, sim::When::never());
     box.silent = true;
     port.write("S_Y");
     settle();
-    EXPECT_TRUE(received.isEmpty());
+    EXPECT_TRUE(inbox.isEmpty());
     EXPECT_EQ(box.statusRequests(), 2);
 }
 
 TEST_F(BoxFixture, StatusFaultCountsFromWhenItIsSet)
 {
     const auto answered = [this] {
-        received.clear();
+        inbox.clear();
         port.write("S");
         settle();
-        return !received.isEmpty();
+        return !inbox.isEmpty();
     };
     EXPECT_TRUE(answered());
     box.setFault(sim::QuenbyBox::Fault::StatusUnanswered, sim::When::first(2));
@@ -117,11 +105,11 @@ TEST_F(BoxFixture, BreaksAreCountedAndSwallowBytes)
     settle();
     EXPECT_TRUE(box.breakOn());
     EXPECT_EQ(box.breaksSeen(), 1);
-    EXPECT_TRUE(received.isEmpty());
+    EXPECT_TRUE(inbox.isEmpty());
     port.setBreak(false);
     settle();
     EXPECT_FALSE(box.breakOn());
-    EXPECT_TRUE(received.isEmpty()) << "no restart line outside serial mode";
+    EXPECT_TRUE(inbox.isEmpty()) << "no restart line outside serial mode";
 }
 
 TEST_F(BoxFixture, SerialModeRelaysToTheMechWiredToTheCode)
@@ -131,7 +119,7 @@ TEST_F(BoxFixture, SerialModeRelaysToTheMechWiredToTheCode)
     port.write(QByteArray(25, 0x1B) + "$05ab");
     settle();
     EXPECT_EQ(box.serialInterface(), "$05");
-    EXPECT_EQ(received, "*S\r");
+    EXPECT_EQ(inbox, "*S\r");
     EXPECT_EQ(mech.serialModesStarted(), 1);
     port.write("S\x1B");
     settle();
@@ -141,15 +129,15 @@ TEST_F(BoxFixture, SerialModeRelaysToTheMechWiredToTheCode)
     EXPECT_TRUE(mech.relayed());
     ASSERT_TRUE(mech.send(QByteArray("\x05;\x01\x02", 4)));
     settle();
-    EXPECT_EQ(received, QByteArray("*S\r\x05;\x01\x02", 7));
+    EXPECT_EQ(inbox, QByteArray("*S\r\x05;\x01\x02", 7));
 
     port.setBreak(true);
-    ts.sched->advance(150);
+    sched.advance(150);
     port.setBreak(false);
     settle();
     EXPECT_FALSE(box.inSerialMode());
     EXPECT_EQ(mech.serialModesEnded(), 1);
-    EXPECT_TRUE(received.endsWith("*R\r"));
+    EXPECT_TRUE(inbox.endsWith("*R\r"));
     EXPECT_FALSE(mech.send("x")) << "line mode relays nothing";
     port.write("S");
     settle();
@@ -163,7 +151,7 @@ TEST_F(BoxFixture, ACodeWithNoMechOnItStillEntersSerialModeButReachesNobody)
     box.plug(&old);
     port.write("$05I");
     settle();
-    EXPECT_EQ(received, "*S\r") << "the old mech on $01 hears nothing, so does not identify";
+    EXPECT_EQ(inbox, "*S\r") << "the old mech on $01 hears nothing, so does not identify";
     EXPECT_TRUE(old.receivedBytes().isEmpty());
     EXPECT_FALSE(old.send("0\r"));
     EXPECT_EQ(old.serialModesStarted(), 0);
@@ -172,11 +160,11 @@ TEST_F(BoxFixture, ACodeWithNoMechOnItStillEntersSerialModeButReachesNobody)
     settle();
     EXPECT_EQ(old.serialModesEnded(), 0);
 
-    received.clear();
+    inbox.clear();
     port.write("$99$01I");
     settle();
     EXPECT_EQ(box.commands().mid(box.commands().size() - 2), (QStringList{"$99", "$01"}));
-    EXPECT_EQ(received, "*S\r0\r") << "an unknown code is ignored; the mech on $01 identifies";
+    EXPECT_EQ(inbox, "*S\r0\r") << "an unknown code is ignored; the mech on $01 identifies";
     EXPECT_EQ(old.receivedBytes(), "I");
 }
 
@@ -212,13 +200,13 @@ TEST_F(BoxFixture, LineCommandsTheBoxDoesNotKnowGoToTheSocket)
     box.plug(&prom);
     port.write("QS");
     settle();
-    EXPECT_EQ(received, "QME111\r" + box.statusLine().toLatin1() + "\r");
+    EXPECT_EQ(inbox, "QME111\r" + box.statusLine().toLatin1() + "\r");
     EXPECT_FALSE(prom.relayed());
 
     port.write(QByteArray(25, 0x1B) + "$05Q");
     settle();
     EXPECT_TRUE(prom.receivedBytes().isEmpty()) << "a socket is never relayed to";
-    EXPECT_TRUE(received.endsWith("*S\r"));
+    EXPECT_TRUE(inbox.endsWith("*S\r"));
 }
 
 TEST_F(BoxFixture, EitherSideMayGoFirst)

@@ -1,6 +1,5 @@
 // The simulated CC word-protocol mech behind the first box: logon, word frames, writes, the
 // byte sum it keeps, and its named faults.
-#include "sim/ccmech.h"
 #include "tests/sim/quenbyrig.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +12,6 @@ namespace {
 
 const QByteArray kAck = bytes({0x05});
 const QByteArray kReadWord10 = bytes({0x7B, 0x10, 0x8B});
-
-struct CcRig : Rig {
-    CcMech mech;
-    explicit CcRig(const QString& model = "C120") : mech(model) { box.plug(&mech); }
-    void logOn()
-    {
-        serialMode("$05");
-        ASSERT_EQ(exchange("xx"), kAck);
-    }
-};
 
 } // namespace
 

@@ -1,7 +1,6 @@
 // Coins through the simulated first box and its mechs: the box's line-mode reports and "M"
 // samples, CC measurement frames, Sentinel polls, NRI "T" readings, G10 reports, the seeded
 // readings and the demo's own coins.
-#include "sim/ccmech.h"
 #include "sim/marssocket.h"
 #include "sim/nrimech.h"
 #include "sim/quenbydemo.h"
@@ -82,11 +81,8 @@ TEST(QuenbyCoins, ReportKnobsAndGarbledReports)
 
 TEST(QuenbyCoins, CcFramesWhileArmedUntilTheLogoff)
 {
-    Rig r;
-    sim::CcMech mech("C120");
-    r.box.plug(&mech);
-    r.serialMode("$05");
-    r.exchange("xx");
+    CcRig r;
+    r.logOn();
     EXPECT_FALSE(r.box.dropCoin(1)) << "not asked to measure";
     r.exchange(bytes({0x7F, 0x1F, 0x9E}));
     r.box.queueReading({10, 20, 30, 40, 50});
@@ -97,11 +93,11 @@ TEST(QuenbyCoins, CcFramesWhileArmedUntilTheLogoff)
     EXPECT_EQ(r.inbox, bytes({'?', 10, 20, 30, 40, 50, 0xD5, '?', 1, 2, 3}).append(r.inbox.mid(11)));
     EXPECT_EQ(r.inbox.size(), 14) << "the values a test leaves out are drawn";
 
-    mech.sixValueFrames = true;
-    mech.setFault(sim::CcMech::Fault::SixthValueLooksLikeSum, sim::When::first(1));
+    r.mech.sixValueFrames = true;
+    r.mech.setFault(sim::CcMech::Fault::SixthValueLooksLikeSum, sim::When::first(1));
     r.box.queueReading({10, 20, 30, 40, 50, 99});
     r.box.dropCoin(1);
-    mech.setFault(sim::CcMech::Fault::BadFrameSum, sim::When::first(1));
+    r.mech.setFault(sim::CcMech::Fault::BadFrameSum, sim::When::first(1));
     r.box.queueReading({1, 1, 1, 1, 1, 1});
     r.inbox.clear();
     r.box.dropCoin(1);
@@ -109,17 +105,14 @@ TEST(QuenbyCoins, CcFramesWhileArmedUntilTheLogoff)
     EXPECT_EQ(r.inbox, bytes({'?', 10, 20, 30, 40, 50, 0xD5, 0xAA, '?', 1, 1, 1, 1, 1, 1, 0x46}));
     r.exchange("yy");
     EXPECT_FALSE(r.box.dropCoin(1)) << "logged off";
-    EXPECT_EQ(mech.framesSent(), 4);
+    EXPECT_EQ(r.mech.framesSent(), 4);
 }
 
 TEST(QuenbyCoins, A450SendsEightValuesABusyMechRefusesTheRequest)
 {
-    Rig r;
-    sim::CcMech mech("450");
-    r.box.plug(&mech);
-    r.serialMode("$05");
-    r.exchange("xx");
-    mech.setFault(sim::CcMech::Fault::Busy, sim::When::first(1));
+    CcRig r("450");
+    r.logOn();
+    r.mech.setFault(sim::CcMech::Fault::Busy, sim::When::first(1));
     EXPECT_EQ(r.exchange(bytes({0x7F, 0x1F, 0x9E})), bytes({0x06}));
     EXPECT_FALSE(r.box.dropCoin(1));
     r.exchange(bytes({0x7F, 0x1F, 0x9E}));
@@ -131,11 +124,8 @@ TEST(QuenbyCoins, A450SendsEightValuesABusyMechRefusesTheRequest)
 
 TEST(QuenbyCoins, A220BIsArmedForOneCoinAndLapses)
 {
-    Rig r;
-    sim::CcMech mech("220B");
-    r.box.plug(&mech);
-    r.serialMode("$05");
-    r.exchange("xx");
+    CcRig r("220B");
+    r.logOn();
     const QByteArray keepAlive = bytes({0xFF, 0xFF});
     EXPECT_EQ(r.exchange(bytes({0x7F, 0x1F, 0x9E})), "") << "not this model's request";
     EXPECT_FALSE(r.box.dropCoin(1));
@@ -147,11 +137,11 @@ TEST(QuenbyCoins, A220BIsArmedForOneCoinAndLapses)
     EXPECT_EQ(r.inbox, bytes({'?', 7, 8, 9, 0x57}));
     r.exchange(keepAlive, 10100);
     EXPECT_FALSE(r.box.dropCoin(1)) << "lapsed after 10 s";
-    mech.setFault(sim::CcMech::Fault::KeepAliveIgnored, sim::When::from(2));
+    r.mech.setFault(sim::CcMech::Fault::KeepAliveIgnored, sim::When::from(2));
     r.exchange(keepAlive, 9000);
     r.exchange(keepAlive, 2000);
     EXPECT_FALSE(r.box.dropCoin(1)) << "the keep-alive was ignored: the first request lapsed";
-    EXPECT_EQ(mech.measurementRequests(), 3);
+    EXPECT_EQ(r.mech.measurementRequests(), 3);
 }
 
 TEST(QuenbyCoins, SentinelPollsReturnTheWaitingCoinOrZeros)

@@ -1,6 +1,5 @@
 // The simulated first box in line mode: silent family commands, neutral answers, the Mars
 // timings it keeps, serial-mode faults and a peer that hangs up.
-#include "sim/ccmech.h"
 #include "tests/sim/quenbyrig.h"
 
 #include <gtest/gtest.h>
@@ -78,16 +77,13 @@ TEST(QuenbyLineMode, SerialModeFaults)
 
 TEST(QuenbyLineMode, PeerHangsUpAtAByteFromTheProgram)
 {
-    Rig r;
-    sim::CcMech mech("C120");
-    r.box.plug(&mech);
-    r.serialMode("$05");
-    r.exchange("xx");
+    CcRig r;
+    r.logOn();
     r.box.setFault(Fault::HangUpOnByteIn, sim::When::from(5));
     r.exchange(bytes({0x7B, 0x10, 0x8B, 0x7B, 0x11, 0x8C}));
     EXPECT_FALSE(r.port.isOpen());
     EXPECT_EQ(r.failure, "the programmer box hung up");
-    EXPECT_EQ(mech.addressesRead(), QList<int>{0x10}) << "the bytes before the fifth reached the mech";
+    EXPECT_EQ(r.mech.addressesRead(), QList<int>{0x10}) << "the bytes before the fifth reached the mech";
     EXPECT_EQ(r.inbox, "") << "what was on its way back is lost with the line";
 }
 
