@@ -73,6 +73,18 @@ void clearCoinsetTables(CoinTables& t)
     t.clone.recordRow = 0;
 }
 
+void startMarsMeasuring(CloneContext& c, const QString& model)
+{
+    setupTimings(c.mech, model);
+    c.link.sendAndWait("M");
+    c.link.sendData("I");
+    if (c.entry().mars.coinValuesInImage) {
+        c.link.sendData("W");
+        c.link.sendData("CFD");
+        c.link.sendData("J");
+    }
+}
+
 QString gatherPromptTitle(const QString& description) { return QStringLiteral("Data Gather: ") + description; }
 
 QString gatherPromptText()
@@ -227,16 +239,8 @@ void CoinsetRun::cmdOpenCoinset_Click()
         v.setText(QStringLiteral("lblCoinsetTitle"), h.title);
         v.setText(QStringLiteral("lblRefCode"), h.refCode.left(5));
         v.setText(QStringLiteral("lblVersion"), h.version.left(3));
-        if (c.mars()) {
-            setupTimings(c.mech, h.model);
-            c.link.sendAndWait("M");
-            c.link.sendData("I");
-            if (c.entry().mars.coinValuesInImage) {
-                c.link.sendData("W");
-                c.link.sendData("CFD");
-                c.link.sendData("J");
-            }
-        }
+        if (c.mars())
+            startMarsMeasuring(c, h.model);
         log({logHeaderRow(h)});
     });
 

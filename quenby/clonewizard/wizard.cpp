@@ -6,7 +6,6 @@
 #include "quenby/clonewizard/clonewizard.h"
 #include "quenby/clonewizard/measurelog.h"
 #include "quenby/clonewizard/wizardlists.h"
-#include "quenby/link/marsprom.h"
 #include "quenby/memutils/promimage.h"
 #include "quenby/shell/texts.h"
 
@@ -229,15 +228,8 @@ void Wizards::runWizard(int mode)
         c.mem.promSize = v.value(QStringLiteral("Opt2K")) == 1 ? 1 : 0;
 
         if (c.mars()) {
-            setupTimings(c.mech, c.job.mechModel);
             readSegmentChecks(segmentBoxes(), t.segmentSelected);
-            c.link.sendAndWait("M");
-            c.link.sendData("I");
-            if (c.entry().mars.coinValuesInImage) {
-                c.link.sendData("W");
-                c.link.sendData("CFD");
-                c.link.sendData("J");
-            }
+            startMarsMeasuring(c, c.job.mechModel);
         }
         v.setVisible(QStringLiteral("frmMeasurements"), true);
         v.setVisible(QStringLiteral("frmWizards"), false);
