@@ -91,25 +91,15 @@ void Wizards::cmdCancelWizards_Click()
     });
 }
 
-void Wizards::cmdEdit_Click()
-{
-    w_.view().setText(QStringLiteral("lblRefCode"), kWizardRefCode);
-    w_.view().setText(QStringLiteral("lblVersion"), wizardVersion(kEditLimits));
-    runWizard(kEditLimits);
-}
+void Wizards::cmdEdit_Click() { startWizard(kEditLimits); }
+void Wizards::cmdAddCoin_Click() { startWizard(kAddCoin); }
+void Wizards::cmdSlugFix_Click() { startWizard(kSlugFix); }
 
-void Wizards::cmdAddCoin_Click()
+void Wizards::startWizard(int mode)
 {
     w_.view().setText(QStringLiteral("lblRefCode"), kWizardRefCode);
-    w_.view().setText(QStringLiteral("lblVersion"), wizardVersion(kAddCoin));
-    runWizard(kAddCoin);
-}
-
-void Wizards::cmdSlugFix_Click()
-{
-    w_.view().setText(QStringLiteral("lblRefCode"), kWizardRefCode);
-    w_.view().setText(QStringLiteral("lblVersion"), wizardVersion(kSlugFix));
-    runWizard(kSlugFix);
+    w_.view().setText(QStringLiteral("lblVersion"), wizardVersion(mode));
+    runWizard(mode);
 }
 
 void Wizards::chkSeg_Click(int)
