@@ -16,8 +16,6 @@ namespace quenby {
 
 namespace {
 
-QString folderOf(const QString& path) { return path.left(path.size() - fileNameOf(path).size()); }
-
 bool isHexDigit(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
 
 // The slug of an S record names its channel on the models that read a measurement through the
@@ -480,14 +478,7 @@ qint32 coinnumber(const QString& name)
     return letter + offset;
 }
 
-QString coinsetFilePath(const QString& chosen)
-{
-    const QString name = fileNameOf(chosen);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0)
-        return chosen;
-    return folderOf(chosen) + name.left(dot) + QStringLiteral(".cst");
-}
+QString coinsetFilePath(const QString& chosen) { return plat::withExtension(chosen, QStringLiteral(".cst"), false); }
 
 bool isGenericCoinset(const QString& path) { return fileNameOf(path).left(2).toUpper() == u"QZ"; }
 

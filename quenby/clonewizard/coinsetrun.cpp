@@ -8,6 +8,7 @@
 #include "quenby/clonewizard/clonewizard.h"
 #include "quenby/clonewizard/measurelog.h"
 #include "quenby/link/marsprom.h"
+#include "quenby/memutils/datafiles.h"
 #include "quenby/memutils/promimage.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
@@ -52,8 +53,6 @@ void lockChoices(plat::View& v, bool locked)
         v.setEnabled(QString::fromLatin1(name), !locked);
 }
 
-QString idleNumber(qint32 v) { return plat::str(v); }
-
 } // namespace
 
 void clearCoinsetTables(CoinTables& t)
@@ -71,6 +70,18 @@ void clearCoinsetTables(CoinTables& t)
         t.coinValues(i) = 0;
     }
     t.clone.recordRow = 0;
+}
+
+void startMarsMeasuring(CloneContext& c, const QString& model)
+{
+    setupTimings(c.mech, model);
+    c.link.sendAndWait("M");
+    c.link.sendData("I");
+    if (c.entry().mars.coinValuesInImage) {
+        c.link.sendData("W");
+        c.link.sendData("CFD");
+        c.link.sendData("J");
+    }
 }
 
 QString gatherPromptTitle(const QString& description) { return QStringLiteral("Data Gather: ") + description; }
@@ -152,7 +163,7 @@ void CoinsetRun::cmdOpenCoinset_Click()
     t.clone.oldImageTaken = false;
     c.measure.logEnabled = v.value(QStringLiteral("chkLog")) == 1;
     const QString chosen = c.svc.dialogs->openFileName(c.text(id::OpenCoinset), QStringLiteral("*.cst"),
-                                                       QDir(c.programFolder()).filePath(QStringLiteral("CoinSets/")));
+                                                       coinSetsFolder(c.programFolder()));
     if (chosen.isEmpty())
         return;
     const QString path = coinsetFilePath(chosen);
@@ -227,16 +238,8 @@ void CoinsetRun::cmdOpenCoinset_Click()
         v.setText(QStringLiteral("lblCoinsetTitle"), h.title);
         v.setText(QStringLiteral("lblRefCode"), h.refCode.left(5));
         v.setText(QStringLiteral("lblVersion"), h.version.left(3));
-        if (c.mars()) {
-            setupTimings(c.mech, h.model);
-            c.link.sendAndWait("M");
-            c.link.sendData("I");
-            if (c.entry().mars.coinValuesInImage) {
-                c.link.sendData("W");
-                c.link.sendData("CFD");
-                c.link.sendData("J");
-            }
-        }
+        if (c.mars())
+            startMarsMeasuring(c, h.model);
         log({logHeaderRow(h)});
     });
 
@@ -282,12 +285,12 @@ bool CoinsetRun::marsPromLine(const MarsPromLine& m)
         QString text = c.text(id::IdlesOut) + QStringLiteral("\r\n\r\n") + QStringLiteral("Idles:       ") +
                        QStringLiteral("Readings:    ");
         for (int i = 0; i < 3; ++i)
-            text += idleNumber(st.idleValues[std::size_t(i)]) + QString(13, u' ');
+            text += plat::str(st.idleValues[std::size_t(i)]) + QString(13, u' ');
         text += QStringLiteral("\r\n") + c.text(id::IdlesLimits);
         for (int k = 1; k <= 6; ++k) {
             if (k % 2 == 1)
                 text += u'[';
-            text += idleNumber(m.idleLimits[std::size_t(k - 1)]) + QStringLiteral("  ");
+            text += plat::str(m.idleLimits[std::size_t(k - 1)]) + QStringLiteral("  ");
             if (k % 2 == 0)
                 text += QStringLiteral("]  ");
         }

@@ -16,6 +16,23 @@ void setTexts(plat::View& v, const QString& control, const QStringList& texts)
         v.setText(control, texts[i], i);
 }
 
+// The limits rows of the coin records (sources and offsets) or of the slugs (separations).
+void showLimitRows(plat::View& v, int paramCount, const TextTable& texts, bool slugs)
+{
+    checkParamCount(paramCount);
+    v.setText(QStringLiteral("lblPromLimits"), texts.getText(slugs ? 433 : 436));
+    if (!slugs)
+        v.setVisible(QStringLiteral("lblPromLimits"), true);
+    for (int p = 0; p < paramCount; ++p)
+        v.setVisible(QStringLiteral("lblSep"), slugs, p);
+    for (int L = 0; L < 2 * paramCount; ++L) {
+        v.setVisible(QStringLiteral("lblSrc"), !slugs, L);
+        v.setVisible(QStringLiteral("lblAdjust"), !slugs, L);
+    }
+    v.setText(QStringLiteral("lblSource"), texts.getText(slugs ? 434 : 437));
+    v.setVisible(QStringLiteral("lblOffset"), !slugs);
+}
+
 } // namespace
 
 StatsPanel statsPanel(const RecordStats& s, int paramCount, int mode, bool runActive, qint32 samplesLeft)
@@ -62,31 +79,12 @@ QStringList clearedReadingCaptions(int paramCount)
 
 void showPromLimits(plat::View& v, int paramCount, const TextTable& texts)
 {
-    checkParamCount(paramCount);
-    v.setText(QStringLiteral("lblPromLimits"), texts.getText(436));
-    v.setVisible(QStringLiteral("lblPromLimits"), true);
-    for (int p = 0; p < paramCount; ++p)
-        v.setVisible(QStringLiteral("lblSep"), false, p);
-    for (int L = 0; L < 2 * paramCount; ++L) {
-        v.setVisible(QStringLiteral("lblSrc"), true, L);
-        v.setVisible(QStringLiteral("lblAdjust"), true, L);
-    }
-    v.setText(QStringLiteral("lblSource"), texts.getText(437));
-    v.setVisible(QStringLiteral("lblOffset"), true);
+    showLimitRows(v, paramCount, texts, false);
 }
 
 void showSlugLimits(plat::View& v, int paramCount, const TextTable& texts)
 {
-    checkParamCount(paramCount);
-    v.setText(QStringLiteral("lblPromLimits"), texts.getText(433));
-    for (int p = 0; p < paramCount; ++p)
-        v.setVisible(QStringLiteral("lblSep"), true, p);
-    for (int L = 0; L < 2 * paramCount; ++L) {
-        v.setVisible(QStringLiteral("lblSrc"), false, L);
-        v.setVisible(QStringLiteral("lblAdjust"), false, L);
-    }
-    v.setText(QStringLiteral("lblSource"), texts.getText(434));
-    v.setVisible(QStringLiteral("lblOffset"), false);
+    showLimitRows(v, paramCount, texts, true);
 }
 
 plat::ControlNames statsPanelControls()

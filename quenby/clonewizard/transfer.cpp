@@ -274,17 +274,7 @@ void MeasureFrame::PROMxfr()
     std::unique_ptr<MechFamily> family = c.family();
     t.clone.routingMapped = false;
     if (c.mars()) {
-        for (int s = 0; s <= 3; ++s)
-            if (t.segmentSelected(s))
-                mapCoinTableToProm(*family, s);
-        if (c.entry().mars.coinValuesInImage) {
-            trap(id::Transferring, [&] {
-                std::array<qint32, 25> values{};
-                for (int k = 0; k <= 24; ++k)
-                    values[std::size_t(k)] = t.coinValues(k);
-                remapImageME181(values, c.mem.images.progImage);
-            });
-        }
+        mapMarsImage(*family, t, c.mem.images.progImage);
         c.limits.displayedSegment = page.displayedSegment;
     } else {
         mapCoinTableToProm(*family, 0);

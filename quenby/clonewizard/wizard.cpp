@@ -6,7 +6,6 @@
 #include "quenby/clonewizard/clonewizard.h"
 #include "quenby/clonewizard/measurelog.h"
 #include "quenby/clonewizard/wizardlists.h"
-#include "quenby/link/marsprom.h"
 #include "quenby/memutils/promimage.h"
 #include "quenby/shell/texts.h"
 
@@ -92,25 +91,15 @@ void Wizards::cmdCancelWizards_Click()
     });
 }
 
-void Wizards::cmdEdit_Click()
-{
-    w_.view().setText(QStringLiteral("lblRefCode"), kWizardRefCode);
-    w_.view().setText(QStringLiteral("lblVersion"), wizardVersion(kEditLimits));
-    runWizard(kEditLimits);
-}
+void Wizards::cmdEdit_Click() { startWizard(kEditLimits); }
+void Wizards::cmdAddCoin_Click() { startWizard(kAddCoin); }
+void Wizards::cmdSlugFix_Click() { startWizard(kSlugFix); }
 
-void Wizards::cmdAddCoin_Click()
+void Wizards::startWizard(int mode)
 {
     w_.view().setText(QStringLiteral("lblRefCode"), kWizardRefCode);
-    w_.view().setText(QStringLiteral("lblVersion"), wizardVersion(kAddCoin));
-    runWizard(kAddCoin);
-}
-
-void Wizards::cmdSlugFix_Click()
-{
-    w_.view().setText(QStringLiteral("lblRefCode"), kWizardRefCode);
-    w_.view().setText(QStringLiteral("lblVersion"), wizardVersion(kSlugFix));
-    runWizard(kSlugFix);
+    w_.view().setText(QStringLiteral("lblVersion"), wizardVersion(mode));
+    runWizard(mode);
 }
 
 void Wizards::chkSeg_Click(int)
@@ -229,15 +218,8 @@ void Wizards::runWizard(int mode)
         c.mem.promSize = v.value(QStringLiteral("Opt2K")) == 1 ? 1 : 0;
 
         if (c.mars()) {
-            setupTimings(c.mech, c.job.mechModel);
             readSegmentChecks(segmentBoxes(), t.segmentSelected);
-            c.link.sendAndWait("M");
-            c.link.sendData("I");
-            if (c.entry().mars.coinValuesInImage) {
-                c.link.sendData("W");
-                c.link.sendData("CFD");
-                c.link.sendData("J");
-            }
+            startMarsMeasuring(c, c.job.mechModel);
         }
         v.setVisible(QStringLiteral("frmMeasurements"), true);
         v.setVisible(QStringLiteral("frmWizards"), false);

@@ -41,6 +41,8 @@ public:
     void runWizard(int mode);
 
 private:
+    // A wizard button: the wizard's reference code and version shown, then the engine.
+    void startWizard(int mode);
     void sizeOption(bool twoK);
     void nriSettings(int mode, qint32 n);
     void passes(int mode, qint32 n, const QString& coinText);

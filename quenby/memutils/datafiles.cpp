@@ -22,7 +22,6 @@ namespace {
 const QString kTxt = QStringLiteral(".txt");
 constexpr int kNriRecords = 28;
 
-// Index of the file name's last "." in a path; -1 when the file name has none.
 template <class T>
 FileVerdict<T> refuse(int line, const QString& reason, int number)
 {

@@ -6,7 +6,6 @@
 //
 // The window keeps the model it was set up for; its jobs run for that model.
 
-#include "platform/gui/controls.h"
 #include "platform/gui/namedcontrols.h"
 #include "quenby/memutils/closeafterjob.h"
 

@@ -67,6 +67,19 @@ void duplicateFirstSegment(CoinTables& tables, Image& progImage)
     tables.segmentSelected(1) = true;
 }
 
+void mapMarsImage(MechFamily& family, const CoinTables& tables, Image& progImage)
+{
+    for (int s = 0; s <= 3; ++s)
+        if (tables.segmentSelected(s))
+            mapCoinTableToProm(family, s);
+    if (family.entry().mars.coinValuesInImage) {
+        std::array<qint32, 25> values{};
+        for (int k = 0; k <= 24; ++k)
+            values[std::size_t(k)] = tables.coinValues(k);
+        remapImageME181(values, progImage);
+    }
+}
+
 void LimitsCommands::trap(int textId, const std::function<void()>& fn) { w_.ctx.trap(textId, fn); }
 
 void LimitsCommands::cmdChangeLimits_Click()
@@ -89,15 +102,7 @@ void LimitsCommands::cmdChangeLimits_Click()
             if (t.clone.routingMapped)
                 mapCcRouting(*family);
         } else {
-            for (int s = 0; s <= 3; ++s)
-                if (t.segmentSelected(s))
-                    mapCoinTableToProm(*family, s);
-            if (c.entry().mars.coinValuesInImage) {
-                std::array<qint32, 25> values{};
-                for (int k = 0; k <= 24; ++k)
-                    values[std::size_t(k)] = t.coinValues(k);
-                remapImageME181(values, c.mem.images.progImage);
-            }
+            mapMarsImage(*family, t, c.mem.images.progImage);
         }
         e.checkOverlaps(firstCoin);
         e.calcAcceptance(firstCoin);

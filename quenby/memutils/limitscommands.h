@@ -21,6 +21,7 @@ class View;
 namespace quenby {
 
 class CloneWizard;
+class MechFamily;
 
 // The limits editor window as its commands and the transfer reach it.
 class LimitsEditor {
@@ -51,6 +52,10 @@ int firstNonBlankSegment(const Image& readImage, const SegmentSelection& selecte
 // The duplicate box of a Mars job: words 0..127 into 128..255 and the windows of channels 1..6
 // (parameters 1..3) into 7..12; segment 1 selected as well.
 void duplicateFirstSegment(CoinTables& tables, Image& progImage);
+
+// A Mars job's image from the coin set tables: the coin limit table into every selected segment
+// of progImage, then on a model that keeps coin values in its PROM the ME181 layout.
+void mapMarsImage(MechFamily& family, const CoinTables& tables, Image& progImage);
 
 class LimitsCommands {
 public:
