@@ -8,6 +8,7 @@
 #include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmprom.h"
 #include "quenby/memutils/frmpromdata.h"
+#include "tests/quenby/datafiles.h"
 #include "tests/quenby/valtest_fixture.h"
 
 #include <QComboBox>
@@ -80,22 +81,5 @@ struct MemoryWindowTest : ValtestTest {
     }
     static bool fixedPitch(const QLabel* l) { return QFontInfo(l->font()).fixedPitch(); }
 };
-
-// An EEPROM data file of these words, as the program writes one.
-inline QByteArray eepromFile(const std::vector<quint16>& words)
-{
-    QByteArray out;
-    for (size_t a = 0; a < words.size(); ++a)
-        out += QByteArray::number(qulonglong(a)) + ',' + QByteArray::number(words[a]) + "\r\n";
-    return out;
-}
-
-inline QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out += char(b);
-    return out;
-}
 
 } // namespace quenby_tests
