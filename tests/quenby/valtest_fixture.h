@@ -13,9 +13,6 @@
 
 namespace quenby_tests {
 
-inline const QByteArray kBreak = "<BRK+><BRK->";
-inline const QByteArray kEsc20(20, 0x1B);
-
 struct ValtestTest : ProgramTest {
     void SetUp() override
     {
