@@ -49,9 +49,6 @@ struct CloneTest : ValtestTest {
             QFile::copy(sets.filePath(f), coinSet(f));
     }
 
-    QString coinSet(const QString& name) const { return ts.folder() + "/CoinSets/" + name; }
-    void writeCoinSet(const QString& name, const QByteArray& text) const { ts.writeFile("CoinSets/" + name, text); }
-
     // Starts the program with this mech and opens the family's measurement window for the model.
     void openMeasure(const QString& model, const char* list, const char* button)
     {
@@ -63,12 +60,6 @@ struct CloneTest : ValtestTest {
     plat::NamedControls& ed() { return p->promForm().controls(); }
     bool measureShown() { return p->coinMeasureIfLoaded() && p->coinMeasureIfLoaded()->isVisible(); }
     bool editorShown() { return p->promIfLoaded() && p->promIfLoaded()->isVisible(); }
-    // A button of a window pressed by the user; returns once its handler has.
-    void press(plat::NamedControls& c, const QString& button)
-    {
-        c.get<QPushButton>(button)->click();
-        wait(20);
-    }
 
     // The next boxes' answers, in order.
     void answer(int result, const QString& expectText = {}) { ts.dialogs->answer(result, expectText); }

@@ -37,22 +37,12 @@ struct MemoryWindowTest : ValtestTest {
         emit c.get<QComboBox>(list)->activated(index);
         wait(20);
     }
-    void press(plat::NamedControls& c, const QString& button)
-    {
-        click(c, button);
-        wait(20);
-    }
     // The window's close box, as the window system sends it.
     void closeBox(QWidget* w)
     {
         w->close();
         wait(20);
     }
-
-    // A file in CoinSets, and the path a dialog gives for it.
-    QString coinSet(const QString& name) const { return QDir(ts.folder()).filePath("CoinSets/" + name); }
-    void writeCoinSet(const QString& name, const QByteArray& bytes) const { ts.writeFile("CoinSets/" + name, bytes); }
-    QByteArray readCoinSet(const QString& name) const { return ts.readFile("CoinSets/" + name); }
 
     // Only the bytes sent since the transcript was last cleared, breaks shown.
     QByteArray sentSince() const { return port->sentWithBreaks(); }

@@ -47,6 +47,12 @@ struct ValtestTest : ProgramTest {
         click(mainC(), button);
         wait(20); // the last command reaches the box
     }
+    // A button of a window pressed by the user; returns once its handler has.
+    void press(plat::NamedControls& c, const QString& button)
+    {
+        click(c, button);
+        wait(20);
+    }
     plat::NamedControls& vt() { return p->valtestForm().controls(); }
     bool testOpen() const { return p->valtestIfLoaded() && p->valtestIfLoaded()->isVisible(); }
 
@@ -106,6 +112,10 @@ struct ValtestTest : ProgramTest {
                 out << vt().text("lblCoin", i);
         return out;
     }
+    // A file in the program folder's CoinSets, and the path a dialog gives for it.
+    QString coinSet(const QString& name) const { return ts.folder() + "/CoinSets/" + name; }
+    void writeCoinSet(const QString& name, const QByteArray& bytes) const { ts.writeFile("CoinSets/" + name, bytes); }
+    QByteArray readCoinSet(const QString& name) const { return ts.readFile("CoinSets/" + name); }
     std::vector<plat::Millis> sentAt(const QByteArray& what) const { return quenby_tests::sentAt(*port, what); }
 };
 
