@@ -2,6 +2,7 @@
 // known answers from tests/quenby/measure_vectors.py.
 #include "quenby/link/measurewire.h"
 #include "quenby/shell/texts.h"
+#include "tests/quenby/models.h"
 #include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <random>
 
 using namespace quenby;
+using quenby_tests::paramsOf;
 using testing_support::errNumber;
 
 namespace {
@@ -16,13 +18,6 @@ namespace {
 MeasurePlan planOf(const QString& family, const QString& model)
 {
     return measurePlan(mechEntry(family, model));
-}
-
-ModelParams paramsOf(const QString& family, const QString& model)
-{
-    ModelParams p;
-    setMechParameters(p, family, model, TextTable());
-    return p;
 }
 
 CcFrame frameOf(std::initializer_list<int> bytes)
