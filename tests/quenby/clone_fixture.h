@@ -128,6 +128,15 @@ struct CloneTest : ValtestTest {
         ASSERT_TRUE(editorShown());
         clearSent();
     }
+    // Program New PROM with a blank bipolar PROM put in at the prompt, and the verdict after the
+    // burn.
+    void burnBlank(bool twoK = false, const QString& verdict = "Verify PROM OK")
+    {
+        answerAfter(plat::mb::OK, [this, twoK] { socket->insert(sim::MarsProm::blank(twoK ? 512 : 256)); },
+                    twoK ? "Insert 2K Bipolar PROM" : "Insert 1K Bipolar PROM");
+        answer(plat::mb::OK, verdict);
+        press(ed(), "cmdProgPROM");
+    }
 };
 
 } // namespace quenby_tests
