@@ -52,8 +52,7 @@ struct CloneTest : ValtestTest {
     // Starts the program with this mech and opens the family's measurement window for the model.
     void openMeasure(const QString& model, const char* list, const char* button)
     {
-        start(model);
-        run(list, model, button);
+        runOn(model, list, button);
         clearSent();
     }
     plat::NamedControls& w() { return p->coinMeasureForm().controls(); }

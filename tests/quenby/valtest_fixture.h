@@ -47,6 +47,12 @@ struct ValtestTest : ProgramTest {
         click(mainC(), button);
         wait(20); // the last command reaches the box
     }
+    // Starts the program with this mech and runs that job on it.
+    void runOn(const QString& model, const char* list, const char* button)
+    {
+        start(model);
+        run(list, model, button);
+    }
     // A button of a window pressed by the user; returns once its handler has.
     void press(plat::NamedControls& c, const QString& button)
     {
