@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 

@@ -133,7 +133,6 @@ struct MechTest : ::testing::Test {
                 out.push_back(e.at);
         return out;
     }
-    QStringList boxTexts() const { return dialogs.texts(); }
 };
 
 } // namespace quenby_tests

@@ -11,8 +11,6 @@
 #include "tests/quenby/clone_fixture.h"
 #include "tests/quenby/datafiles.h"
 
-#include <QComboBox>
-
 namespace {
 
 using namespace quenby_tests;

@@ -7,7 +7,6 @@
 #include "sim/marssocket.h"
 #include "tests/quenby/clone_fixture.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
 
