@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 
@@ -49,26 +48,16 @@ struct CloneTest : ValtestTest {
             QFile::copy(sets.filePath(f), coinSet(f));
     }
 
-    QString coinSet(const QString& name) const { return ts.folder() + "/CoinSets/" + name; }
-    void writeCoinSet(const QString& name, const QByteArray& text) const { ts.writeFile("CoinSets/" + name, text); }
-
     // Starts the program with this mech and opens the family's measurement window for the model.
     void openMeasure(const QString& model, const char* list, const char* button)
     {
-        start(model);
-        run(list, model, button);
+        runOn(model, list, button);
         clearSent();
     }
     plat::NamedControls& w() { return p->coinMeasureForm().controls(); }
     plat::NamedControls& ed() { return p->promForm().controls(); }
     bool measureShown() { return p->coinMeasureIfLoaded() && p->coinMeasureIfLoaded()->isVisible(); }
     bool editorShown() { return p->promIfLoaded() && p->promIfLoaded()->isVisible(); }
-    // A button of a window pressed by the user; returns once its handler has.
-    void press(plat::NamedControls& c, const QString& button)
-    {
-        c.get<QPushButton>(button)->click();
-        wait(20);
-    }
 
     // The next boxes' answers, in order.
     void answer(int result, const QString& expectText = {}) { ts.dialogs->answer(result, expectText); }
@@ -136,6 +125,15 @@ struct CloneTest : ValtestTest {
         press(w(), "cmdEdit");
         ASSERT_TRUE(editorShown());
         clearSent();
+    }
+    // Program New PROM with a blank bipolar PROM put in at the prompt, and the verdict after the
+    // burn.
+    void burnBlank(bool twoK = false, const QString& verdict = "Verify PROM OK")
+    {
+        answerAfter(plat::mb::OK, [this, twoK] { socket->insert(sim::MarsProm::blank(twoK ? 512 : 256)); },
+                    twoK ? "Insert 2K Bipolar PROM" : "Insert 1K Bipolar PROM");
+        answer(plat::mb::OK, verdict);
+        press(ed(), "cmdProgPROM");
     }
 };
 

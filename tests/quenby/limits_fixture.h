@@ -7,7 +7,6 @@
 #include "quenby/memutils/limitsgrid.h"
 #include "quenby/shell/texts.h"
 
-#include <QStringList>
 #include <initializer_list>
 
 namespace limits_test {

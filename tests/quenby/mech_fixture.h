@@ -55,11 +55,6 @@ struct RecordingProgress : plat::ProgressSink {
     }
 };
 
-inline const QByteArray kEsc25(25, 0x1B);
-inline const QByteArray kEsc20(20, 0x1B);
-// resetProgrammerBox as the box sees it when it restarts.
-inline const QByteArray kReset = "<BRK+><BRK->" + kEsc20;
-
 struct MechTest : ::testing::Test {
     plat::VirtualScheduler sched{QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0))};
     testing_support::TestServices ts;
@@ -138,7 +133,6 @@ struct MechTest : ::testing::Test {
                 out.push_back(e.at);
         return out;
     }
-    QStringList boxTexts() const { return dialogs.texts(); }
 };
 
 } // namespace quenby_tests

@@ -8,6 +8,7 @@
 #include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmprom.h"
 #include "quenby/memutils/frmpromdata.h"
+#include "tests/quenby/datafiles.h"
 #include "tests/quenby/valtest_fixture.h"
 
 #include <QComboBox>
@@ -36,22 +37,12 @@ struct MemoryWindowTest : ValtestTest {
         emit c.get<QComboBox>(list)->activated(index);
         wait(20);
     }
-    void press(plat::NamedControls& c, const QString& button)
-    {
-        click(c, button);
-        wait(20);
-    }
     // The window's close box, as the window system sends it.
     void closeBox(QWidget* w)
     {
         w->close();
         wait(20);
     }
-
-    // A file in CoinSets, and the path a dialog gives for it.
-    QString coinSet(const QString& name) const { return QDir(ts.folder()).filePath("CoinSets/" + name); }
-    void writeCoinSet(const QString& name, const QByteArray& bytes) const { ts.writeFile("CoinSets/" + name, bytes); }
-    QByteArray readCoinSet(const QString& name) const { return ts.readFile("CoinSets/" + name); }
 
     // Only the bytes sent since the transcript was last cleared, breaks shown.
     QByteArray sentSince() const { return port->sentWithBreaks(); }
@@ -80,22 +71,5 @@ struct MemoryWindowTest : ValtestTest {
     }
     static bool fixedPitch(const QLabel* l) { return QFontInfo(l->font()).fixedPitch(); }
 };
-
-// An EEPROM data file of these words, as the program writes one.
-inline QByteArray eepromFile(const std::vector<quint16>& words)
-{
-    QByteArray out;
-    for (size_t a = 0; a < words.size(); ++a)
-        out += QByteArray::number(qulonglong(a)) + ',' + QByteArray::number(words[a]) + "\r\n";
-    return out;
-}
-
-inline QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out += char(b);
-    return out;
-}
 
 } // namespace quenby_tests

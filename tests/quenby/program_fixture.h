@@ -6,6 +6,7 @@
 #include "quenby/shell/frmmain.h"
 #include "quenby/shell/settings.h"
 #include "sim/quenbybox.h"
+#include "tests/quenby/transcript.h"
 #include "tests/support/testservices.h"
 
 #include <QPushButton>
@@ -13,7 +14,6 @@
 
 namespace quenby_tests {
 
-inline const QByteArray kEsc25(25, 0x1B);
 // Start-up window: reset, then the check; main window: the pre-job check and one more status.
 inline const QByteArray kStartupBytes =
     "<BRK+><BRK->" + kEsc25 + "_" + kEsc25 + "_JMJS" + kEsc25 + "MJS" + "S";

@@ -13,8 +13,7 @@
 namespace {
 
 using testing_support::TestServices;
-
-const QByteArray kEsc25(25, 0x1B);
+using quenby_tests::kEsc25;
 
 struct CheckTest : ::testing::Test {
     TestServices ts;

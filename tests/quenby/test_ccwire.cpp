@@ -1,20 +1,14 @@
 // Known answers by hand from the word protocols, and from tests/quenby/memory_vectors.py.
 #include "quenby/link/ccwire.h"
 #include "quenby/link/sentinelwire.h"
+#include "tests/quenby/datafiles.h"
 
 #include <gtest/gtest.h>
 
 using namespace quenby;
+using quenby_tests::bytes;
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray out;
-    for (int b : list)
-        out += char(b);
-    return out;
-}
 
 // Word a = (a * 37 + 11) AND FFFF, word 127 = 5A33 (as memory_vectors.py builds it).
 Image sampleImage()

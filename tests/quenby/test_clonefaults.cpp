@@ -14,14 +14,7 @@ using namespace quenby_tests;
 using sim::MarsProm;
 using sim::When;
 
-struct FaultTest : CloneTest {
-    void burnBlank(const QString& verdict)
-    {
-        answerAfter(plat::mb::OK, [this] { socket->insert(MarsProm::blank(256)); }, "Insert 1K Bipolar PROM");
-        answer(plat::mb::OK, verdict);
-        press(ed(), "cmdProgPROM");
-    }
-};
+struct FaultTest : CloneTest {};
 
 TEST_F(FaultTest, AnOldPromReadWithoutItsTopLineKeepsProgrammingBackUntilARestoreReadsItAll)
 {
@@ -47,7 +40,7 @@ TEST_F(FaultTest, AnOldPromReadWithoutItsTopLineKeepsProgrammingBackUntilARestor
     press(ed(), "cmdRestore");
     EXPECT_FALSE(p->memory.coins.clone.mechReadMissing);
     EXPECT_EQ(ed().text("txtProm", 0), QString::number(sim::MarsSocket::typicalWindows(1)[0].first));
-    burnBlank("Verify PROM OK");
+    burnBlank();
     EXPECT_TRUE(ed().isEnabled("cmdValtest"));
 }
 
@@ -67,7 +60,7 @@ TEST_F(FaultTest, ARowNeverAcknowledgedIsWaitedForFiveSecondsAndTheVerifyDecides
     openMars();
     editMars();
     socket->setFault(sim::MarsSocket::Fault::RowAckMissing, When::first(1));
-    burnBlank("Verify PROM OK");
+    burnBlank();
     const QByteArray firstRow = socket->rowsBurnt().first().toLatin1() + "\r";
     const auto at = sentAt(firstRow);
     ASSERT_EQ(at.size(), 3u);

@@ -86,9 +86,7 @@ TEST_F(MarsClone, Me111SetIsGatheredCopiedBurntAndVerified)
     // Program New PROM: a blank bipolar 2K PROM goes in at the prompt, is found blank, burnt
     // row by row three times and read back.
     clearSent();
-    answerAfter(plat::mb::OK, [this] { socket->insert(sim::MarsProm::blank(512)); }, "Insert 2K Bipolar PROM");
-    answer(plat::mb::OK, "Verify PROM OK");
-    press(ed(), "cmdProgPROM");
+    burnBlank(true);
     const QByteArray burn = sent();
     EXPECT_TRUE(burn.startsWith("JEKBJP000")) << burn.left(40).constData();
     EXPECT_TRUE(burn.endsWith("EKW")) << burn.right(20).constData();

@@ -7,9 +7,7 @@
 #include "sim/nrimech.h"
 #include "tests/quenby/clone_fixture.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QRadioButton>
 
 namespace {
 

@@ -7,12 +7,14 @@
 #include "platform/filefaults.h"
 #include "platform/textfile.h"
 #include "tests/support/testservices.h"
+#include "tests/quenby/models.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 
 using namespace quenby;
+using quenby_tests::paramsOf;
 using testing_support::TestServices;
 
 namespace {
@@ -42,13 +44,6 @@ Refused refusalOf(const FileVerdict<T>& v)
 std::ostream& operator<<(std::ostream& os, const Refused& r)
 {
     return os << r.line << " " << r.number << " \"" << r.description.toStdString() << '"';
-}
-
-ModelParams paramsOf(const QString& family, const QString& model)
-{
-    ModelParams p;
-    setMechParameters(p, family, model, TextTable());
-    return p;
 }
 
 // 28 records of hex text, as a newer model's read leaves them.

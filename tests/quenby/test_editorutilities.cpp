@@ -9,28 +9,11 @@
 #include "sim/marssocket.h"
 #include "sim/nrimech.h"
 #include "tests/quenby/clone_fixture.h"
-
-#include <QComboBox>
+#include "tests/quenby/datafiles.h"
 
 namespace {
 
 using namespace quenby_tests;
-
-QByteArray wordsFile(const std::vector<quint16>& words)
-{
-    QByteArray out;
-    for (size_t a = 0; a < words.size(); ++a)
-        out += QByteArray::number(qulonglong(a)) + ',' + QByteArray::number(words[a]) + "\r\n";
-    return out;
-}
-
-QByteArray recordsFile(const sim::NriMech& m)
-{
-    QByteArray out;
-    for (int n = 1; n <= 28; ++n)
-        out += QByteArray::number(n) + ",\"" + m.record(n - 1) + "\"\r\n";
-    return out;
-}
 
 struct EditorUtilitiesTest : CloneTest {
     // The limits editor of an Edit Limits wizard on the family's measurement window.
@@ -60,7 +43,7 @@ TEST_F(EditorUtilitiesTest, TheEepromWindowReturnsToTheEditorWithTheEditorsImage
 
     std::vector<quint16> words = cc.words();
     words[30] = 0x0A0B;
-    writeCoinSet("file.txt", wordsFile(words));
+    writeCoinSet("file.txt", eepromFile(words));
     answerFile(coinSet("file.txt"));
     answer(plat::mb::OK, "Confirm overwrite EEPROM");
     answer(plat::mb::OK, "EEPROM Verified OK");
@@ -122,7 +105,7 @@ TEST_F(EditorUtilitiesTest, CloneCoinMechProgrammesABlankCcMechBeforeTheRun)
     EXPECT_TRUE(w().isEnabled("chkduplicate"));
     box.swapMech("C120", true);
     const std::vector<quint16> typical = sim::CcMech("C120").words();
-    writeCoinSet("clone.txt", wordsFile(typical));
+    writeCoinSet("clone.txt", eepromFile(typical));
     w().setValue("chkduplicate", 1);
     answerFile(coinSet("clone.txt"));
     answer(plat::mb::OK, "Confirm overwrite EEPROM");
@@ -147,7 +130,7 @@ TEST_F(EditorUtilitiesTest, CloneCoinMechRefusesAPartialNriFileAndTheRunStops)
     EXPECT_TRUE(sent().isEmpty());
 
     const sim::NriMech typical("G13-6000");
-    writeCoinSet("whole.txt", recordsFile(typical));
+    writeCoinSet("whole.txt", nriFileOf(typical));
     answerFile(coinSet("whole.txt"));
     answer(plat::mb::OK, "Confirm overwrite Memory");
     answer(plat::mb::OK, "Data Written OK");

@@ -6,8 +6,6 @@
 #include "sim/sentinelmech.h"
 #include "tests/quenby/memwindow_fixture.h"
 
-#include <QLineEdit>
-
 namespace {
 
 using namespace quenby_tests;

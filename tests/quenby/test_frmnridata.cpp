@@ -10,14 +10,6 @@ namespace {
 using namespace quenby_tests;
 using sim::NriMech;
 
-QByteArray nriFileOf(const NriMech& m)
-{
-    QByteArray out;
-    for (int n = 1; n <= 28; ++n)
-        out += QByteArray::number(n) + ",\"" + m.record(n - 1) + "\"\r\n";
-    return out;
-}
-
 struct NriWindowTest : MemoryWindowTest {
     void open(const QString& model, bool blank = false)
     {

@@ -10,23 +10,18 @@
 #include "sim/marssocket.h"
 #include "sim/sentinelmech.h"
 #include "tests/quenby/mech_fixture.h"
+#include "tests/quenby/models.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 #include <limits>
 
 using namespace quenby;
+using quenby_tests::paramsOf;
 
 namespace {
 
 using V = std::vector<qint32>;
-
-ModelParams paramsOf(const QString& family, const QString& model)
-{
-    ModelParams p;
-    setMechParameters(p, family, model, TextTable());
-    return p;
-}
 
 V words(const Image& image, std::initializer_list<int> addresses)
 {

@@ -13,7 +13,6 @@
 namespace {
 
 using namespace quenby_tests;
-using sim::When;
 
 const char* const kMenu[] = {"cmdCCValTest", "cmdCCprog",  "cmdCCprom",  "cmbCCmech",
                              "cmdNRIvaltest", "cmdNRIprog", "cmdNRIprom", "cmbNRImech",

@@ -7,7 +7,6 @@
 #include "sim/marssocket.h"
 #include "tests/quenby/clone_fixture.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -118,9 +117,7 @@ TEST_F(EditorTest, ABlankPromAfterANotBlankOneIsBurntWithoutTheQuestion)
     editMars();
     answerAfter(plat::mb::OK, [this] { socket->insert(sim::MarsSocket::typicalProm("ME111", 256)); }, "Insert 1K");
     answer(plat::mb::Cancel, "Bipolar PROM is not blank");
-    answerAfter(plat::mb::OK, [this] { socket->insert(MarsProm::blank(256)); }, "Insert 1K");
-    answer(plat::mb::OK, "Verify PROM OK");
-    press(ed(), "cmdProgPROM");
+    burnBlank();
     EXPECT_TRUE(sent().startsWith("JEAJEABJP000")) << sent().left(20).constData();
     EXPECT_EQ(socket->rowsBurnt().size(), 8 * 3) << "segment 0 only, three times";
     EXPECT_TRUE(ed().isEnabled("cmdValtest"));
@@ -157,9 +154,7 @@ TEST_F(EditorTest, OneKPromProgramsTwoSegmentsWhateverBoxesThreeAndFourSay)
     openMars("ME111", false, {1, 2, 3});
     EXPECT_EQ(w().value("chkSeg", 2), 1);
     editMars();
-    answerAfter(plat::mb::OK, [this] { socket->insert(MarsProm::blank(256)); }, "Insert 1K Bipolar PROM");
-    answer(plat::mb::OK, "Verify PROM OK");
-    press(ed(), "cmdProgPROM");
+    burnBlank();
     EXPECT_EQ(socket->rowsBurnt().size(), 2 * 8 * 3);
     EXPECT_EQ(socket->rowsBurnt().last().left(4).toStdString(), "P0F0");
     EXPECT_EQ(p->memory.currentSegment, 2);
@@ -170,9 +165,7 @@ TEST_F(EditorTest, DuplicateSegmentsWritesSegmentOneLikeSegmentZero)
     openMars("ME111", true);
     w().setValue("chkduplicate", 1);
     editMars();
-    answerAfter(plat::mb::OK, [this] { socket->insert(MarsProm::blank(512)); }, "Insert 2K Bipolar PROM");
-    answer(plat::mb::OK, "Verify PROM OK");
-    press(ed(), "cmdProgPROM");
+    burnBlank(true);
     const std::vector<quint8>& prom = socket->prom()->nibbles;
     EXPECT_TRUE(std::equal(prom.begin(), prom.begin() + 128, prom.begin() + 128));
     EXPECT_EQ(prom[0], 15);
@@ -185,9 +178,7 @@ TEST_F(EditorTest, Me181IsNeverDuplicated)
     openMars("ME181");
     w().setValue("chkduplicate", 1);
     editMars();
-    answerAfter(plat::mb::OK, [this] { socket->insert(MarsProm::blank(512)); }, "Insert 2K Bipolar PROM");
-    answer(plat::mb::OK, "Verify PROM OK");
-    press(ed(), "cmdProgPROM");
+    burnBlank(true);
     EXPECT_FALSE(p->memory.coins.segmentSelected(1));
     EXPECT_EQ(socket->rowsBurnt().size(), 16 * 3) << "segment 0: 256 nibbles";
 }
@@ -213,9 +204,7 @@ TEST_F(EditorTest, ValidatorTestFromTheEditorAndBackToIt)
 {
     openMars();
     editMars();
-    answerAfter(plat::mb::OK, [this] { socket->insert(MarsProm::blank(256)); }, "Insert 1K");
-    answer(plat::mb::OK, "Verify PROM OK");
-    press(ed(), "cmdProgPROM");
+    burnBlank();
     ASSERT_TRUE(ed().isEnabled("cmdValtest"));
     press(ed(), "cmdValtest");
     EXPECT_TRUE(testOpen());
@@ -263,9 +252,7 @@ TEST_F(EditorTest, NoSegmentSelectedWritesNoRowAndVerifiesOk)
     openMars();
     editMars();
     p->memory.coins.segmentSelected(0) = false;
-    answerAfter(plat::mb::OK, [this] { socket->insert(MarsProm::blank(256)); }, "Insert 1K");
-    answer(plat::mb::OK, "Verify PROM OK");
-    press(ed(), "cmdProgPROM");
+    burnBlank();
     EXPECT_TRUE(socket->rowsBurnt().isEmpty());
     EXPECT_TRUE(ed().isEnabled("cmdValtest"));
 }

@@ -4,8 +4,6 @@
 #include "platform/notbuilt.h"
 #include "tests/quenby/program_fixture.h"
 
-#include <QComboBox>
-#include <QGroupBox>
 #include <QImage>
 #include <QTabWidget>
 

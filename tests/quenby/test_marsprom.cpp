@@ -7,7 +7,6 @@
 namespace {
 
 using namespace quenby_tests;
-using quenby::Image;
 using quenby::MarsPromFamily;
 using sim::MarsProm;
 using sim::MarsSocket;

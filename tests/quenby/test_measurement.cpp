@@ -5,6 +5,7 @@
 #include "sim/ccmech.h"
 #include "sim/nrimech.h"
 #include "sim/sentinelmech.h"
+#include "tests/quenby/datafiles.h"
 #include "tests/quenby/valtest_fixture.h"
 
 namespace {
@@ -66,13 +67,6 @@ struct MeasureTest : ValtestTest {
     {
         const quenby::Reading& r = stats->samples.at(i);
         return {r.begin(), r.begin() + n};
-    }
-    QByteArray bytes(std::initializer_list<int> list) const
-    {
-        QByteArray out;
-        for (int b : list)
-            out.append(char(b));
-        return out;
     }
 };
 

@@ -2,25 +2,22 @@
 // known answers from tests/quenby/measure_vectors.py.
 #include "quenby/link/measurewire.h"
 #include "quenby/shell/texts.h"
+#include "tests/quenby/models.h"
+#include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace quenby;
+using quenby_tests::paramsOf;
+using testing_support::errNumber;
 
 namespace {
 
 MeasurePlan planOf(const QString& family, const QString& model)
 {
     return measurePlan(mechEntry(family, model));
-}
-
-ModelParams paramsOf(const QString& family, const QString& model)
-{
-    ModelParams p;
-    setMechParameters(p, family, model, TextTable());
-    return p;
 }
 
 CcFrame frameOf(std::initializer_list<int> bytes)
@@ -46,16 +43,6 @@ std::vector<qint32> first(const std::array<qint32, N>& r, int n)
 const QString kCoinData = "06C28E4A06C217D39F5B17D328E4A06C28E439F5B17D39F54A06C28E4A065B17D39F5B17"
                           "0102040810203F4080C1FF00"
                           "0?AQa12@P`oO";
-
-int errorNumber(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const plat::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -167,8 +154,8 @@ TEST(MeasureWire, NriMeasureRepliesOldAndNew)
     EXPECT_EQ(parse("G18-3000", "3D82610A0B0C"), (std::vector<qint32>{61, 130, 97, 10, 11, 12}));
     EXPECT_EQ(parse("G13-6000", "3D82610A0B0C"), (std::vector<qint32>{12, 11, 10, 97, 130, 61}));
     EXPECT_EQ(parse("G40-0000", "3D8261"), (std::vector<qint32>{0, 0, 0, 97, 130, 61}));
-    EXPECT_EQ(errorNumber([&] { parse("G13-6000", "3D", 25); }), 9);
-    EXPECT_EQ(errorNumber([&] { parse("G13-6000", "3D", -1); }), 9);
+    EXPECT_EQ(errNumber([&] { parse("G13-6000", "3D", 25); }), 9);
+    EXPECT_EQ(errNumber([&] { parse("G13-6000", "3D", -1); }), 9);
 }
 
 TEST(MeasureWire, ReadingLogRowsAreByteExact)
@@ -210,7 +197,7 @@ TEST(MeasureWire, BadNriCoinDataChangesNoTable)
     const CoinArray outputsBefore = outputs;
     const NriCoinTables nriBefore = nri;
     const auto refused = [&](const QString& s) {
-        const int n = errorNumber([&] { decodeNriCoinData(s, p, outputs, nri); });
+        const int n = errNumber([&] { decodeNriCoinData(s, p, outputs, nri); });
         EXPECT_EQ(outputs, outputsBefore);
         EXPECT_EQ(nri.nriCoinValues, nriBefore.nriCoinValues);
         EXPECT_EQ(nri.nriCoinParams, nriBefore.nriCoinParams);
@@ -224,7 +211,7 @@ TEST(MeasureWire, BadNriCoinDataChangesNoTable)
     // A layout no record has: refused, not written past the tables.
     ModelParams wide = p;
     wide.coinCount = 25;
-    EXPECT_EQ(errorNumber([&] { decodeNriCoinData(kCoinData, wide, outputs, nri); }), 9);
+    EXPECT_EQ(errNumber([&] { decodeNriCoinData(kCoinData, wide, outputs, nri); }), 9);
     EXPECT_EQ(outputs, outputsBefore);
 }
 
@@ -267,7 +254,7 @@ TEST(MeasureWire, RemapCopiesTheLinkedChannelsTables)
     // A link to no channel: refused before anything is copied.
     link(6) = -25;
     CheckedArray<qint32, 25> values3;
-    EXPECT_EQ(errorNumber([&] {
+    EXPECT_EQ(errNumber([&] {
                   remapCoinTables(planOf("NRI", "G13-6000"), paramsOf("NRI", "G13-6000"), link, read, values3,
                                   outputs2, nri2);
               }),
@@ -319,7 +306,7 @@ TEST(MeasureWire, FuzzedFramesRepliesAndCoinData)
             data = QString::fromLatin1(randomBytes(130, true));
         CoinArray outputs{};
         NriCoinTables t;
-        const int err = errorNumber([&] { decodeNriCoinData(data, g13, outputs, t); });
+        const int err = errNumber([&] { decodeNriCoinData(data, g13, outputs, t); });
         ASSERT_TRUE(err == 0 || err == 9 || err == 13);
         for (int c = 1; c <= 12; ++c)
             ASSERT_TRUE(outputs[size_t(c)] >= 0 && outputs[size_t(c)] <= 255 && t.nriCoinValues[size_t(c)] <= 255);

@@ -4,6 +4,7 @@
 #include "quenby/link/nrimech.h"
 #include "quenby/memutils/memoryjobs.h"
 #include "sim/nrimech.h"
+#include "tests/quenby/datafiles.h"
 #include "tests/quenby/mech_fixture.h"
 
 #include <QDir>
@@ -14,15 +15,6 @@ namespace {
 using namespace quenby_tests;
 using sim::NriMech;
 using sim::When;
-
-// A data file of these lines (index 1..28), as the program writes one.
-QByteArray nriFile(const std::array<QByteArray, 29>& lines)
-{
-    QByteArray out;
-    for (int n = 1; n <= 28; ++n)
-        out += QByteArray::number(n) + ",\"" + lines[size_t(n)] + "\"\r\n";
-    return out;
-}
 
 // The memory of a newer model's typical mech as data lines: line n holds record n - 1.
 std::array<QByteArray, 29> newerLines(const QString& model)

@@ -3,6 +3,7 @@
 #include "platform/filefaults.h"
 #include "quenby/link/nrimech.h"
 #include "sim/nrimech.h"
+#include "tests/quenby/datafiles.h"
 #include "tests/quenby/mech_fixture.h"
 
 #include <QDir>
@@ -30,13 +31,6 @@ struct NriReadTest : MechTest {
             t.nriDataLines[size_t(n)] = "old" + QString::number(n);
     }
     QByteArray scratch(const QString& name) const { return ts.readFile(name); }
-    static QByteArray fileOf(const std::array<QString, 33>& lines)
-    {
-        QByteArray out;
-        for (int n = 1; n <= 28; ++n)
-            out += QByteArray::number(n) + ",\"" + lines[size_t(n)].toLatin1() + "\"\r\n";
-        return out;
-    }
 };
 
 TEST_F(NriReadTest, G13With6000ReadsAll28RecordsIntoLinesTablesAndTheScratchFile)
@@ -69,7 +63,7 @@ TEST_F(NriReadTest, G13With6000ReadsAll28RecordsIntoLinesTablesAndTheScratchFile
               (std::vector<qint32>{4, 2, 1, 3, 0, 5})); // coin 1's map "421305"
     EXPECT_EQ(t.nriCompensation, (std::array<qint32, 7>{0x1E, 0x28, 0x32, 0x3C, 0x46, 0x50, 0}));
     EXPECT_EQ(t.nriInfoLines[0], "120312031203");
-    EXPECT_EQ(scratch("G13-6000temp.txt"), fileOf(t.nriDataLines));
+    EXPECT_EQ(scratch("G13-6000temp.txt"), nriFile(t.nriDataLines));
     EXPECT_EQ(progress.events.mid(0, 5), (QStringList{"caption NRI Memory Read", "title READING MEMORY IN PROGRESS",
                                                         "segment hidden", "step 0", "show"}));
     EXPECT_EQ(progress.steps.back(), 16);
@@ -102,7 +96,7 @@ TEST_F(NriReadTest, G10With5ReadsRecords00To14IntoItsOwnScratchFile)
     EXPECT_EQ(t.nriInfoLines[1], "031203120312");
     EXPECT_EQ(t.nriDataLines[22], "old22");
     const QByteArray file = scratch("G10-4000-5temp.txt");
-    EXPECT_EQ(file, fileOf(t.nriDataLines));
+    EXPECT_EQ(file, nriFile(t.nriDataLines));
 }
 
 TEST_F(NriReadTest, G13With0000ReadsDecimalLinesAndTheDate)

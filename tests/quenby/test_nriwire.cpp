@@ -1,21 +1,16 @@
 // Known answers by hand from the NRI record layouts, and from tests/quenby/memory_vectors.py.
 #include "quenby/link/nriwire.h"
 #include "quenby/shell/texts.h"
+#include "tests/quenby/models.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 using namespace quenby;
+using quenby_tests::paramsOf;
 
 namespace {
-
-ModelParams paramsOf(const QString& model)
-{
-    ModelParams p;
-    setMechParameters(p, "NRI", model, TextTable());
-    return p;
-}
 
 // "command/replies>line" per step, the pause after it as "+ms".
 QByteArray describe(const std::vector<NriReadStep>& plan)
@@ -39,7 +34,7 @@ QByteArrayList commandsOf(const NriProgramPlan& plan)
 }
 
 struct Model {
-    explicit Model(const QString& name) : entry(mechEntry("NRI", name)), params(paramsOf(name)) {}
+    explicit Model(const QString& name) : entry(mechEntry("NRI", name)), params(paramsOf("NRI", name)) {}
     MechEntry entry;
     ModelParams params;
     std::vector<NriReadStep> plan() const { return nriReadPlan(entry, params); }
@@ -335,9 +330,9 @@ TEST(NriProgramming, ValuesThatCannotBeEncodedRefuseTheWholeJob)
         EXPECT_EQ(Model(c.model).program(in, last).refusedCommand, c.refused) << c.model;
     }
     // Dates two digits cannot hold.
-    EXPECT_EQ(nriProgramPlan(mechEntry("NRI", "G13-0000"), paramsOf("G13-0000"), {}, {}, QDate(2100, 1, 1))
+    EXPECT_EQ(nriProgramPlan(mechEntry("NRI", "G13-0000"), paramsOf("NRI", "G13-0000"), {}, {}, QDate(2100, 1, 1))
                   .refusedCommand, "E");
-    EXPECT_EQ(nriProgramPlan(mechEntry("NRI", "G13-6000"), paramsOf("G13-6000"), {}, {}, QDate(1999, 1, 1))
+    EXPECT_EQ(nriProgramPlan(mechEntry("NRI", "G13-6000"), paramsOf("NRI", "G13-6000"), {}, {}, QDate(1999, 1, 1))
                   .refusedCommand, "Z02");
 }
 

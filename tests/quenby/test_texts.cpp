@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace quenby;

@@ -21,8 +21,7 @@ void chooseOption(plat::NamedControls& c, const char* name) { c.get<QRadioButton
 
 TEST_F(ValtestTest, MarsTestStartsReportsAndGoesBack)
 {
-    start("ME111");
-    run("cmbMarsMech", "ME111", "cmdValtest");
+    runOn("ME111", "cmbMarsMech", "cmdValtest");
     EXPECT_EQ(sent(), kOpening + "V" + "Z030020150100\rS" + "V" + "JN");
     ASSERT_TRUE(testOpen());
     EXPECT_EQ(captions(), (QStringList{"Coin A", "Coin B", "Coin C", "Coin D", "Coin E", "Coin F", "Rejected"}));
@@ -55,8 +54,7 @@ TEST_F(ValtestTest, MarsTestStartsReportsAndGoesBack)
 
 TEST_F(ValtestTest, HighlightTurnsGreyOnTheFourthTick)
 {
-    start("ME111");
-    run("cmbMarsMech", "ME111", "cmdValtest");
+    runOn("ME111", "cmbMarsMech", "cmdValtest");
     // A tick falls every 100 ms from start-up; the report lands between two of them.
     const plat::Millis sinceTick = ts.sched->nowMs() % 100;
     wait(150 - sinceTick); // 50 ms past a tick
@@ -74,8 +72,7 @@ TEST_F(ValtestTest, HighlightTurnsGreyOnTheFourthTick)
 
 TEST_F(ValtestTest, Ms1400SelectsItsTimingsOnEachPassAndMs1000ShowsTenLines)
 {
-    start("MS1400");
-    run("cmbMarsMech", "MS1400", "cmdValtest");
+    runOn("MS1400", "cmbMarsMech", "cmdValtest");
     EXPECT_EQ(sent(), kOpening + "V" + "C02Z150150150425\rS" + "V" + "JN");
     click(vt(), "cmdBack");
 
@@ -106,8 +103,7 @@ TEST_F(ValtestTest, OlderBoxHasNoRejectedLineAndItsRejectsAreSilent)
 
 TEST_F(ValtestTest, Me181PulsesItsOutputAfterTheShowAndAfterEachAcceptedCoin)
 {
-    start("ME181");
-    run("cmbMarsMech", "ME181", "cmdValtest");
+    runOn("ME181", "cmbMarsMech", "cmdValtest");
     ASSERT_TRUE(sent().endsWith("JNC01C00"));
     const auto on = sentAt("C01"), off = sentAt("C00");
     ASSERT_EQ(on.size(), 1u);
@@ -143,8 +139,7 @@ TEST_F(ValtestTest, ParallelOutputCodesAndEvLines)
 
 TEST_F(ValtestTest, CcStartCommandsPerModel)
 {
-    start("C120");
-    run("cmbCCmech", "C120", "cmdCCValTest");
+    runOn("C120", "cmbCCmech", "cmdCCValTest");
     EXPECT_EQ(sent(), kOpening + "C01" + "O" + "JN");
     EXPECT_EQ(captions().size(), 6);
     drop(2);
@@ -162,8 +157,7 @@ TEST_F(ValtestTest, CcStartCommandsPerModel)
 
 TEST_F(ValtestTest, ProbeAnsweredShowsOutputModeSilentKeepsFiveLines)
 {
-    start("335");
-    run("cmbCCmech", "335", "cmdCCValTest");
+    runOn("335", "cmbCCmech", "cmdCCValTest");
     EXPECT_EQ(sent(), kOpening + "C01" + "*" + "O" + "JN");
     EXPECT_TRUE(vt().isVisible("frmOptions"));
     EXPECT_EQ(captions(), (QStringList{"Coin A", "Coin B", "Coin C", "Coin D", "Coin E"}));
@@ -182,8 +176,7 @@ TEST_F(ValtestTest, ProbeAnsweredShowsOutputModeSilentKeepsFiveLines)
 
 TEST_F(ValtestTest, BinaryOn220BGivesEightNumberedLinesAndTheOutputCode)
 {
-    start("220B");
-    run("cmbCCmech", "220B", "cmdCCValTest");
+    runOn("220B", "cmbCCmech", "cmdCCValTest");
     clearSent();
     chooseOption(vt(), "optBinary");
     EXPECT_EQ(sent(), "*" + QByteArray("O") + "*" + "C00");
@@ -208,8 +201,7 @@ TEST_F(ValtestTest, BinaryOn220BGivesEightNumberedLinesAndTheOutputCode)
 
 TEST_F(ValtestTest, BinaryOn435AsksForTheLoomAndUsesTwoColumns)
 {
-    start("435");
-    run("cmbCCmech", "435", "cmdCCValTest");
+    runOn("435", "cmbCCmech", "cmdCCValTest");
     ts.dialogs->answer(plat::mb::OK, "Remove Programming Loom");
     chooseOption(vt(), "optBinary");
     ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
@@ -228,8 +220,7 @@ TEST_F(ValtestTest, BinaryOn435AsksForTheLoomAndUsesTwoColumns)
 
 TEST_F(ValtestTest, RejectsAfterAMarsTestLightNothingInACcTest)
 {
-    start("ME111");
-    run("cmbMarsMech", "ME111", "cmdValtest");
+    runOn("ME111", "cmbMarsMech", "cmdValtest");
     click(vt(), "cmdBack");
     box.swapMech("C120", false);
     run("cmbCCmech", "C120", "cmdCCValTest");
@@ -245,8 +236,7 @@ TEST_F(ValtestTest, RejectsAfterAMarsTestLightNothingInACcTest)
 
 TEST_F(ValtestTest, NriStartCommandsPerModel)
 {
-    start("G13-6000");
-    run("cmbNRImech", "G13-6000", "cmdNRIvaltest");
+    runOn("G13-6000", "cmbNRImech", "cmdNRIvaltest");
     EXPECT_EQ(sent(), kOpening + "C00" + "O" + "JN");
     click(vt(), "cmdBack");
     box.swapMech("G18-3000", false);
@@ -259,8 +249,7 @@ TEST_F(ValtestTest, NriStartCommandsPerModel)
 
 TEST_F(ValtestTest, G40VariantsPreselectedAndSwitched)
 {
-    start("G40-0000");
-    run("cmbNRImech", "G40-0000", "cmdNRIvaltest");
+    runOn("G40-0000", "cmbNRImech", "cmdNRIvaltest");
     EXPECT_EQ(vt().items("cmbG40"), quenby::kG40Variants);
     EXPECT_EQ(vt().text("cmbG40"), "G40-x4xx");
     EXPECT_TRUE(vt().isVisible("cmbG40"));
@@ -291,8 +280,7 @@ TEST_F(ValtestTest, G40VariantsPreselectedAndSwitched)
 
 TEST_F(ValtestTest, G10LogsOnShowsTubesAndGoesBackThroughTheBoxReset)
 {
-    start("G10-4000/5");
-    run("cmbNRImech", "G10-4000/5", "cmdNRIvaltest");
+    runOn("G10-4000/5", "cmbNRImech", "cmdNRIvaltest");
     EXPECT_EQ(sent(), kOpening + "C00" + kEsc25 + "$23" + "I");
     EXPECT_TRUE(p->nriG10LineMode);
     EXPECT_EQ(captions(), (QStringList{"Coin 01", "Coin 02", "Coin 03", "Coin 04", "Coin 05", "Coin 06", "Coin 07",
@@ -325,8 +313,7 @@ TEST_F(ValtestTest, G10WrongIdentificationBeepsAndLeavesTheWindowOpen)
 
 TEST_F(ValtestTest, G10ReportsWithoutACoinByteOrWithADoubleCrShowOnce)
 {
-    start("G10-4000/5");
-    run("cmbNRImech", "G10-4000/5", "cmdNRIvaltest");
+    runOn("G10-4000/5", "cmbNRImech", "cmdNRIvaltest");
     auto& nri = mech<sim::NriMech>();
     nri.setFault(sim::NriMech::Fault::EmptyG10Report, When::first(1));
     drop(5);
@@ -359,8 +346,7 @@ TEST_F(ValtestTest, SilentOrLateAnswersOnlyCostTheirWaits)
 
 TEST_F(ValtestTest, AHangUpMidTestIsReportedOnceAndBackStillCloses)
 {
-    start("ME111");
-    run("cmbMarsMech", "ME111", "cmdValtest");
+    runOn("ME111", "cmbMarsMech", "cmdValtest");
     box.setFault(sim::QuenbyBox::Fault::HangUpOnByteOut, When::first(1));
     ts.dialogs->answer(plat::mb::OK, " 809 Error in COM port reception routine : ");
     drop(1);
@@ -395,8 +381,7 @@ TEST_F(ValtestTest, NoMechOpensNothing)
 
 TEST_F(ValtestTest, CloseBoxLeavesAsBackDoes)
 {
-    start("G10-4000/5");
-    run("cmbNRImech", "G10-4000/5", "cmdNRIvaltest");
+    runOn("G10-4000/5", "cmbNRImech", "cmdNRIvaltest");
     clearSent();
     p->valtestForm().close();
     EXPECT_EQ(sent(), kBreak + kEsc20 + "W");
@@ -407,8 +392,7 @@ TEST_F(ValtestTest, CloseBoxLeavesAsBackDoes)
 
 TEST_F(ValtestTest, ClearCountsAndAnotherTabReusingTheOpenWindow)
 {
-    start("C120");
-    run("cmbCCmech", "C120", "cmdCCValTest");
+    runOn("C120", "cmbCCmech", "cmdCCValTest");
     drop(1);
     drop(1);
     click(vt(), "cmdClearCount");
@@ -437,8 +421,7 @@ TEST_F(ValtestTest, ReportWithoutATestWindowStillSounds)
 
 TEST_F(ValtestTest, ACoinDuringTheSetUpIsShownAndItsCountClearedAgain)
 {
-    start("335");
-    run("cmbCCmech", "335", "cmdCCValTest");
+    runOn("335", "cmbCCmech", "cmdCCValTest");
     // The box keeps reporting while the layout's probe waits for a silent box.
     box.setFault(sim::QuenbyBox::Fault::StarUnanswered, When::always());
     QString shownDuringTheProbe;

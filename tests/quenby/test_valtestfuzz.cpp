@@ -53,8 +53,7 @@ struct FuzzTest : ValtestTest {
 
 TEST_F(FuzzTest, ReportLinesDuringOpenTestsOfEachFamily)
 {
-    start("335");
-    run("cmbCCmech", "335", "cmdCCValTest");
+    runOn("335", "cmbCCmech", "cmdCCValTest");
     for (int i = 0; i < 300; ++i)
         feed(noiseLine());
     expectSaneWindow();
@@ -76,8 +75,7 @@ TEST_F(FuzzTest, ReportLinesDuringOpenTestsOfEachFamily)
 
 TEST_F(FuzzTest, G10ReportsRandomAndTruncated)
 {
-    start("G10-4000/5");
-    run("cmbNRImech", "G10-4000/5", "cmdNRIvaltest");
+    runOn("G10-4000/5", "cmbNRImech", "cmdNRIvaltest");
     ASSERT_TRUE(p->nriG10LineMode);
     for (int i = 0; i < 400; ++i) {
         QByteArray r(1, char(0x80));

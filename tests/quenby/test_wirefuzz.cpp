@@ -6,6 +6,7 @@
 #include "quenby/link/nriwire.h"
 #include "quenby/link/sentinelwire.h"
 #include "quenby/shell/texts.h"
+#include "tests/quenby/models.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <random>
 
 using namespace quenby;
+using quenby_tests::paramsOf;
 
 namespace {
 
@@ -92,8 +94,7 @@ TEST(WireFuzz, NriRecordsOfEveryModel)
     for (const char* model : {"G13-6000", "G13-0000", "G18-3000", "G18-0000", "G10-4000", "G10-4000/5", "G40-0000"}) {
         SCOPED_TRACE(model);
         const MechEntry e = mechEntry("NRI", model);
-        ModelParams p;
-        setMechParameters(p, "NRI", model, TextTable());
+        const ModelParams p = paramsOf("NRI", model);
         Guarded<NriReadTables> t;
         for (int round = 0; round < 300; ++round) {
             for (const NriReadStep& s : nriReadPlan(e, p)) {
@@ -110,8 +111,7 @@ TEST(WireFuzz, NriRecordsOfEveryModel)
 TEST(WireFuzz, TruncatedNriRecordsReadTheirMissingFieldsAsZero)
 {
     const MechEntry e = mechEntry("NRI", "G13-6000");
-    ModelParams p;
-    setMechParameters(p, "NRI", "G13-6000", TextTable());
+    const ModelParams p = paramsOf("NRI", "G13-6000");
     const auto plan = nriReadPlan(e, p);
     const NriReadStep& coin1 = plan[3];
     const NriReadStep& outputs = plan[15];

@@ -8,6 +8,12 @@
 
 namespace quenby_tests {
 
+inline const QByteArray kBreak = "<BRK+><BRK->";
+inline const QByteArray kEsc25(25, 0x1B);
+inline const QByteArray kEsc20(20, 0x1B);
+// resetProgrammerBox as the box sees it when it restarts.
+inline const QByteArray kReset = kBreak + kEsc20;
+
 // Times at which each send whose bytes equal `what` went out.
 inline std::vector<plat::Millis> sentAt(const sim::SimPort& port, const QByteArray& what)
 {

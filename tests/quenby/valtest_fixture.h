@@ -13,9 +13,6 @@
 
 namespace quenby_tests {
 
-inline const QByteArray kBreak = "<BRK+><BRK->";
-inline const QByteArray kEsc20(20, 0x1B);
-
 struct ValtestTest : ProgramTest {
     void SetUp() override
     {
@@ -49,6 +46,18 @@ struct ValtestTest : ProgramTest {
         mainC().setText(list, model);
         click(mainC(), button);
         wait(20); // the last command reaches the box
+    }
+    // Starts the program with this mech and runs that job on it.
+    void runOn(const QString& model, const char* list, const char* button)
+    {
+        start(model);
+        run(list, model, button);
+    }
+    // A button of a window pressed by the user; returns once its handler has.
+    void press(plat::NamedControls& c, const QString& button)
+    {
+        click(c, button);
+        wait(20);
     }
     plat::NamedControls& vt() { return p->valtestForm().controls(); }
     bool testOpen() const { return p->valtestIfLoaded() && p->valtestIfLoaded()->isVisible(); }
@@ -109,6 +118,10 @@ struct ValtestTest : ProgramTest {
                 out << vt().text("lblCoin", i);
         return out;
     }
+    // A file in the program folder's CoinSets, and the path a dialog gives for it.
+    QString coinSet(const QString& name) const { return ts.folder() + "/CoinSets/" + name; }
+    void writeCoinSet(const QString& name, const QByteArray& bytes) const { ts.writeFile("CoinSets/" + name, bytes); }
+    QByteArray readCoinSet(const QString& name) const { return ts.readFile("CoinSets/" + name); }
     std::vector<plat::Millis> sentAt(const QByteArray& what) const { return quenby_tests::sentAt(*port, what); }
 };
 
