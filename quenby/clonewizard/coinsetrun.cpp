@@ -84,6 +84,16 @@ void startMarsMeasuring(CloneContext& c, const QString& model)
     }
 }
 
+void readMarsIdles(CloneContext& c)
+{
+    if (c.entry().mars.idlePauseMs > 0)
+        c.link.delayMs(c.entry().mars.idlePauseMs);
+    LinkState& st = c.link.state();
+    st.idleValues = {};
+    st.idleSeen = false;
+    c.link.sendAndWait("Y");
+}
+
 QString gatherPromptTitle(const QString& description) { return QStringLiteral("Data Gather: ") + description; }
 
 QString gatherPromptText()
@@ -270,13 +280,8 @@ bool CoinsetRun::marsPromLine(const MarsPromLine& m)
         w_.wizards.fillChannelLists();
         if (!c.job.userAbort)
             log({logPromRow(m), logEmptyRow()});
-        if (c.entry().mars.idlePauseMs > 0)
-            c.link.delayMs(c.entry().mars.idlePauseMs);
-        // Values left from an earlier answer must not pass for this mech's.
-        LinkState& st = c.link.state();
-        st.idleValues = {};
-        st.idleSeen = false;
-        c.link.sendAndWait("Y");
+        readMarsIdles(c);
+        const LinkState& st = c.link.state();
         if (!c.job.userAbort)
             log({logIdlesRow({st.idleValues[0], st.idleValues[1], st.idleValues[2]})});
         ok = st.idleSeen && m.idleInRange({st.idleValues[0], st.idleValues[1], st.idleValues[2]});

@@ -23,6 +23,10 @@ void clearCoinsetTables(CoinTables& t);
 // model that keeps coin values in its PROM "W", "CFD" and "J" as well.
 void startMarsMeasuring(CloneContext& c, const QString& model);
 
+// The mech's idle readings ("Y") after the model's settling pause. Values left from an earlier
+// answer are cleared first, so a box that does not answer leaves none to pass for this mech's.
+void readMarsIdles(CloneContext& c);
+
 // The gather prompt of a record.
 QString gatherPromptTitle(const QString& description);
 QString gatherPromptText();

@@ -260,10 +260,8 @@ void Wizards::runWizard(int mode)
             nriSettings(mode, n);
 
         if (c.mars() && c.measure.logEnabled) {
-            if (c.entry().mars.idlePauseMs > 0)
-                c.link.delayMs(c.entry().mars.idlePauseMs);
-            LinkState& st = c.link.state();
-            c.link.sendAndWait("Y");
+            readMarsIdles(c);
+            const LinkState& st = c.link.state();
             w_.run.log({logIdlesRow({st.idleValues[0], st.idleValues[1], st.idleValues[2]})});
         }
 

@@ -123,6 +123,21 @@ TEST_F(WizardTest, MarsEditLimitsBurnsTheMechsWindowsWithWizAndOne)
     EXPECT_EQ(prom[128], 0) << "one segment on a 1K PROM";
 }
 
+TEST_F(WizardTest, AMarsWizardLogsNoIdlesLeftFromAnEarlierAnswer)
+{
+    panel("ME111", "cmbMarsMech", "cmdMars");
+    auto& socket = mech<sim::MarsSocket>();
+    w().setValue("chkLog", 1);
+    answerFile(coinSet("wiz"));
+    p->state.idleValues = {500, 500, 500, 0};
+    box.setFault(sim::QuenbyBox::Fault::IdleUnanswered, sim::When::always());
+    answer(plat::mb::OK, "Insert Old PROM to COPY");
+    answerAfter(plat::mb::OK, [&] { socket.remove(); }, "Remove OLD PROM");
+    press(w(), "cmdEdit");
+    EXPECT_TRUE(ts.readFile("CoinSets/wiz.csv").contains("\"Idles\",0,0,0\r\n"))
+        << ts.readFile("CoinSets/wiz.csv").constData();
+}
+
 TEST_F(WizardTest, AddReplaceLinksOnA1KMarsAndTheMe181)
 {
     panel("ME111", "cmbMarsMech", "cmdMars");
