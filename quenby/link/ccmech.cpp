@@ -46,14 +46,6 @@ constexpr int VerifyFailTitle = 319;
 
 int EepromFamily::words() const { return std::clamp(ctx_.params.memorySize, 0, kImageTop + 1); }
 
-void EepromFamily::prepareProgress(int captionId, int titleId)
-{
-    ctx_.progress.setCaption(ctx_.text(captionId));
-    ctx_.progress.setTitle(ctx_.text(titleId));
-    ctx_.progress.showSegment(false);
-    ctx_.progress.setStep(0);
-}
-
 void EepromFamily::writeDump()
 {
     QString why;

@@ -33,8 +33,6 @@ public:
 protected:
     // Words of the model's EEPROM (memorySize, kept to the image).
     int words() const;
-    // The progress window of a read (texts 127, 128) or a write (305, 306).
-    void prepareProgress(int captionId, int titleId);
     // Every word into readImage until one fails, the bar following; how many were read. A failed
     // word's text goes to stopText (0 when none failed).
     int readAllWords(int& stopText);

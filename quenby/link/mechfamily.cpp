@@ -103,6 +103,14 @@ QString MechContext::folderFile(const QString& name) const
     return QDir(programFolder ? programFolder() : QString()).filePath(name);
 }
 
+void MechFamily::prepareProgress(int captionId, int titleId)
+{
+    ctx_.progress.setCaption(ctx_.text(captionId));
+    ctx_.progress.setTitle(ctx_.text(titleId));
+    ctx_.progress.showSegment(false);
+    ctx_.progress.setStep(0);
+}
+
 // ---- choosing a family ---------------------------------------------------------------------------
 
 std::unique_ptr<MechFamily> makeMechFamily(MechContext& ctx, const MechEntry& entry)
