@@ -52,47 +52,27 @@ void chooseModel(quenby::Program& program, const QString& model)
     }
 }
 
-const plat::NamedControls& controlsOf(quenby::Program& program, QWidget* w)
-{
-    if (auto* f = dynamic_cast<quenby::frmPROMdata*>(w))
-        return f->controls();
-    if (auto* f = dynamic_cast<quenby::frmEEPROMdata*>(w))
-        return f->controls();
-    if (auto* f = dynamic_cast<quenby::frmNRIdata*>(w))
-        return f->controls();
-    if (auto* f = dynamic_cast<quenby::frmPROM*>(w))
-        return f->controls();
-    if (auto* f = dynamic_cast<quenby::frmCoinMeasure1*>(w))
-        return f->controls();
-    if (auto* f = dynamic_cast<quenby::frmValtest*>(w))
-        return f->controls();
-    return program.mainForm().controls();
-}
-
 // The button of that name in the window in front: a memory window, the limits editor, the coin
 // measurement window, the validator test, then the main window.
 QAbstractButton* frontButton(quenby::Program& program, const QString& name)
 {
-    std::vector<QWidget*> windows;
-    if (quenby::frmPROMdata* w = program.promDataIfLoaded())
-        windows.push_back(w);
-    if (quenby::frmEEPROMdata* w = program.eepromDataIfLoaded())
-        windows.push_back(w);
-    if (quenby::frmNRIdata* w = program.nriDataIfLoaded())
-        windows.push_back(w);
-    if (quenby::frmPROM* w = program.promIfLoaded())
-        windows.push_back(w);
-    if (quenby::frmCoinMeasure1* w = program.coinMeasureIfLoaded())
-        windows.push_back(w);
-    if (quenby::frmValtest* w = program.valtestIfLoaded())
-        windows.push_back(w);
-    windows.push_back(&program.mainForm());
+    std::vector<std::pair<QWidget*, const plat::NamedControls*>> windows;
+    const auto add = [&windows](auto* w) {
+        if (w)
+            windows.emplace_back(w, &w->controls());
+    };
+    add(program.promDataIfLoaded());
+    add(program.eepromDataIfLoaded());
+    add(program.nriDataIfLoaded());
+    add(program.promIfLoaded());
+    add(program.coinMeasureIfLoaded());
+    add(program.valtestIfLoaded());
+    add(&program.mainForm());
     QAbstractButton* hidden = nullptr;
-    for (QWidget* w : windows) {
-        const plat::NamedControls& c = controlsOf(program, w);
-        if (!c.has(name))
+    for (const auto& [w, c] : windows) {
+        if (!c->has(name))
             continue;
-        auto* b = qobject_cast<QAbstractButton*>(c.widget(name));
+        auto* b = qobject_cast<QAbstractButton*>(c->widget(name));
         if (b && w->isVisible())
             return b;
         hidden = hidden ? hidden : b;

@@ -198,8 +198,6 @@ Program::Program(plat::Services services)
       check(link, svc, texts, errors, *this)
 {
     link.setPort(port.get(), &guard);
-    link.setParsers(*parsers_);
-    check.setLogons(*logons_);
     main_ = addWindow<frmMain>(QStringLiteral("frmMain"));
     opening_ = addWindow<frmOpening>(QStringLiteral("frmOpening"));
     programming_ = addWindow<frmProgramming>(QStringLiteral("frmProgramming"));
@@ -243,26 +241,11 @@ Program::Program(plat::Services services)
         if (port && port->isOpen())
             port->close();
         state.portOpen = false;
-        if (auto* f = opening_->ifLoaded())
-            f->hide();
-        if (auto* f = programming_->ifLoaded())
-            f->hide();
-        if (auto* f = prom_->ifLoaded())
-            f->hide();
-        if (auto* f = valtest_->ifLoaded())
-            f->hide();
-        if (auto* f = promData_->ifLoaded())
-            f->hide();
-        if (auto* f = eepromData_->ifLoaded())
-            f->hide();
-        if (auto* f = nriData_->ifLoaded())
-            f->hide();
-        if (auto* f = coinMeasure_->ifLoaded())
-            f->hide();
-        if (auto* f = main_->ifLoaded()) {
+        if (auto* f = main_->ifLoaded())
             f->stopTimers();
-            f->hide();
-        }
+        // The main window goes last.
+        for (auto w = windows_.rbegin(); w != windows_.rend(); ++w)
+            w->hideIfLoaded();
     });
 }
 
@@ -287,7 +270,12 @@ std::unique_ptr<plat::FormSlot<F>> Program::addWindow(const QString& name)
 {
     auto slot = std::make_unique<plat::FormSlot<F>>(guard.depth(), [this] { return std::make_unique<F>(*this); });
     plat::FormSlot<F>* s = slot.get();
-    windows_.emplace_back(name, [s]() -> const plat::NamedControls& { return s->get().controls(); });
+    auto controls = [s]() -> const plat::NamedControls& { return s->get().controls(); };
+    auto hide = [s] {
+        if (F* f = s->ifLoaded())
+            f->hide();
+    };
+    windows_.push_back({name, std::move(controls), std::move(hide)});
     return slot;
 }
 
@@ -393,8 +381,8 @@ void Program::unloadCoinMeasure()
 std::map<QString, plat::ControlNames> Program::windowControls()
 {
     std::map<QString, plat::ControlNames> out;
-    for (const auto& [name, controls] : windows_)
-        out[name] = controls().names();
+    for (const Window& w : windows_)
+        out[w.name] = w.controls().names();
     return out;
 }
 

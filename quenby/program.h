@@ -165,17 +165,23 @@ private:
     template <class F>
     std::unique_ptr<plat::FormSlot<F>> addWindow(const QString& name);
 
-    std::unique_ptr<LinkParsers> parsers_ = std::make_unique<LinkParsers>();
-    std::unique_ptr<MechLogons> logons_ = std::make_unique<MechLogons>();
-    std::unique_ptr<MenuJobs> jobs_ = std::make_unique<MenuJobs>();
+    std::unique_ptr<LinkParsers> parsers_;
+    std::unique_ptr<MechLogons> logons_;
+    std::unique_ptr<MenuJobs> jobs_;
     std::unique_ptr<CoinMeasure> coinStats_;
     std::unique_ptr<CoinMeasureWindow> coinDefault_;
     std::unique_ptr<CoinMeasureWindow> coinStandIn_;
     CoinMeasureWindow* coinWindow_ = nullptr;
     std::unique_ptr<MemoryWindows> memoryWindows_;
-    std::unique_ptr<PromDataView> promDataView_ = std::make_unique<PromDataView>();
+    std::unique_ptr<PromDataView> promDataView_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    std::vector<std::pair<QString, std::function<const plat::NamedControls&()>>> windows_;
+    // Every window by name: its controls (the window built for them), and its hide when loaded.
+    struct Window {
+        QString name;
+        std::function<const plat::NamedControls&()> controls;
+        std::function<void()> hideIfLoaded;
+    };
+    std::vector<Window> windows_;
     std::unique_ptr<plat::FormSlot<frmMain>> main_;
     std::unique_ptr<plat::FormSlot<frmOpening>> opening_;
     std::unique_ptr<plat::FormSlot<frmProgramming>> programming_;

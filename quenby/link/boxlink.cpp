@@ -56,17 +56,14 @@ void BoxLink::setPort(plat::SerialPort* port, plat::JobGuard* guard)
     port_ = port;
     if (!port_)
         return;
-    if (guard) {
-        port_->onReceive = [this, guard] {
-            guard->handle(QStringLiteral("Comm1_OnComm : "), [this] { Comm1_OnComm(); });
-        };
-        port_->onFailure = [this, guard](const QString& why) {
-            guard->handle(QStringLiteral("Comm1_OnComm : "), [this, why] { portFailed(why); });
-        };
-    } else {
-        port_->onReceive = [this] { Comm1_OnComm(); };
-        port_->onFailure = [this](const QString& why) { portFailed(why); };
-    }
+    const auto run = [guard](const std::function<void()>& fn) {
+        if (guard)
+            guard->handle(QStringLiteral("Comm1_OnComm : "), fn);
+        else
+            fn();
+    };
+    port_->onReceive = [this, run] { run([this] { Comm1_OnComm(); }); };
+    port_->onFailure = [this, run](const QString& why) { run([this, why] { portFailed(why); }); };
 }
 
 QString BoxLink::text(int id) const

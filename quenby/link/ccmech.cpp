@@ -46,14 +46,6 @@ constexpr int VerifyFailTitle = 319;
 
 int EepromFamily::words() const { return std::clamp(ctx_.params.memorySize, 0, kImageTop + 1); }
 
-void EepromFamily::prepareProgress(int captionId, int titleId)
-{
-    ctx_.progress.setCaption(ctx_.text(captionId));
-    ctx_.progress.setTitle(ctx_.text(titleId));
-    ctx_.progress.showSegment(false);
-    ctx_.progress.setStep(0);
-}
-
 void EepromFamily::writeDump()
 {
     QString why;
@@ -89,7 +81,7 @@ int EepromFamily::readAllWords(int& stopText)
     return a;
 }
 
-bool EepromFamily::writeAllWords(int failTextId, int failTitleId)
+bool EepromFamily::writeAllWords()
 {
     const int n = words();
     Image& prog = ctx_.mem.images.progImage;
@@ -98,7 +90,9 @@ bool EepromFamily::writeAllWords(int failTextId, int failTitleId)
         const bool written = writeWord(a, prog[size_t(a)]);
         ctx_.progress.setStep(a * plat::ProgressSink::kSteps / n);
         if (!written) {
-            ctx_.message(ctx_.text(failTextId) + QString::number(a), plat::mb::OKOnly | plat::mb::Critical, failTitleId);
+            const TextIds refused = refusedWord();
+            ctx_.message(ctx_.text(refused.text) + QString::number(a), plat::mb::OKOnly | plat::mb::Critical,
+                         refused.title);
             return false;
         }
     }
@@ -113,6 +107,40 @@ ReadState EepromFamily::finishRead(int wordsRead, int stopTextId)
     else
         images.readStopped(entry_.model, stopTextId, wordsRead);
     return images.lastRead;
+}
+
+ReadState EepromFamily::read()
+{
+    int wordsRead = 0;
+    int stopText = id::ReadError;
+    ctx_.trap(id::ReadError, [&] {
+        prepareProgress(id::ReadCaption, id::ReadTitle);
+        if (!openForRead(stopText))
+            return;
+        ctx_.progress.show();
+        wordsRead = readAllWords(stopText);
+        closeSession();
+        writeDump();
+    });
+    ctx_.progress.hide();
+    return finishRead(wordsRead, stopText);
+}
+
+bool EepromFamily::program()
+{
+    if (!readImageIsTheMech())
+        return false;
+    bool ok = false;
+    ctx_.trap(id::WriteError, [&] {
+        prepareProgress(id::WriteCaption, id::WriteTitle);
+        if (!openForWrite())
+            return;
+        ctx_.progress.show();
+        ok = writeAllWords();
+        closeSession();
+    });
+    ctx_.progress.hide();
+    return ok;
 }
 
 std::optional<VerifyResult> EepromFamily::verify()
@@ -253,44 +281,24 @@ bool CcWordFamily::writeWord(int address, qint32 value)
     return ok;
 }
 
-ReadState CcWordFamily::read()
+bool CcWordFamily::openForRead(int&)
 {
-    int wordsRead = 0;
-    int stopText = id::ReadError;
-    ctx_.trap(id::ReadError, [&] {
-        prepareProgress(id::ReadCaption, id::ReadTitle);
-        for (int attempt = 0; attempt < kLogonTries; ++attempt) {
-            if (ctx_.layers.ccLogon())
-                break;
-            ctx_.link.delayMs(kLogonRetryMs);
-        }
-        // Without a logon the first word times out and says so.
-        ctx_.progress.show();
-        wordsRead = readAllWords(stopText);
-        ctx_.layers.ccLogoff();
-        writeDump();
-    });
-    ctx_.progress.hide();
-    return finishRead(wordsRead, stopText);
+    for (int attempt = 0; attempt < kLogonTries; ++attempt) {
+        if (ctx_.layers.ccLogon())
+            break;
+        ctx_.link.delayMs(kLogonRetryMs);
+    }
+    return true;
 }
 
-bool CcWordFamily::program()
+bool CcWordFamily::openForWrite()
 {
-    if (!readImageIsTheMech())
-        return false;
-    bool ok = false;
-    ctx_.trap(id::WriteError, [&] {
-        prepareProgress(id::WriteCaption, id::WriteTitle);
-        if (!ctx_.layers.ccLogon()) {
-            ctx_.layers.resetProgrammerBox();
-            return;
-        }
-        ctx_.progress.show();
-        ok = writeAllWords(id::WriteRefused, id::WriteRefusedTitle);
-        ctx_.layers.ccLogoff();
-    });
-    ctx_.progress.hide();
-    return ok;
+    if (ctx_.layers.ccLogon())
+        return true;
+    ctx_.layers.resetProgrammerBox();
+    return false;
 }
+
+EepromFamily::TextIds CcWordFamily::refusedWord() const { return {id::WriteRefused, id::WriteRefusedTitle}; }
 
 } // namespace quenby

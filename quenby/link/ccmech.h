@@ -16,6 +16,12 @@ public:
 
     bool logon() override { return ctx_.layers.ccLogon(); }
     void logoff() override { ctx_.layers.ccLogoff(); }
+    // The protocol's opening (text 130 when a step raises), every word, its closing, the dump.
+    ReadState read() override;
+    // progImage word by word, unchanged words skipped, after the protocol's opening (text 311 when
+    // a step raises); the first word not taken ends the write with the protocol's text and the
+    // address.
+    bool program() override;
     // "J", the mech read back, "W", then readImage against progImage over the words the model
     // verifies (a 435 stops at word 200); "EEPROM Verified OK" or "EEPROM Verify FAIL". A read
     // that stopped early fails whatever its words hold.
@@ -33,14 +39,25 @@ public:
 protected:
     // Words of the model's EEPROM (memorySize, kept to the image).
     int words() const;
-    // The progress window of a read (texts 127, 128) or a write (305, 306).
-    void prepareProgress(int captionId, int titleId);
     // Every word into readImage until one fails, the bar following; how many were read. A failed
     // word's text goes to stopText (0 when none failed).
     int readAllWords(int& stopText);
-    // progImage word by word until one is not taken: failTextId and its address, titled
-    // failTitleId. True when every word was.
-    bool writeAllWords(int failTextId, int failTitleId);
+    // progImage word by word until one is not taken: refusedWord's text and its address. True
+    // when every word was.
+    bool writeAllWords();
+    // The protocol's opening before a read; false, with stopText and any message of its own, when
+    // nothing can be read.
+    virtual bool openForRead(int& stopText) = 0;
+    // The protocol's opening before a write; false when nothing can be written.
+    virtual bool openForWrite() = 0;
+    // The protocol's closing after a read or a write.
+    virtual void closeSession() = 0;
+    // The text and title of a word the mech did not take.
+    struct TextIds {
+        int text;
+        int title;
+    };
+    virtual TextIds refusedWord() const = 0;
     // The text the last readWord stopped with.
     virtual int readFailure() const = 0;
     // Just before word `address` of progImage is written.
@@ -58,12 +75,6 @@ class CcWordFamily : public EepromFamily {
 public:
     using EepromFamily::EepromFamily;
 
-    // Up to three logons (the loop runs even when none took), every word, the logoff, the dump.
-    ReadState read() override;
-    // progImage word by word, unchanged words skipped; the first refused or unanswered word ends
-    // the write (text 307 and the address).
-    bool program() override;
-
     // -1 after text 147 (no frame in 2 s) or 148 and the address (bad check byte).
     qint32 readWord(int address) override;
     bool writeWord(int address, qint32 value) override;
@@ -75,6 +86,13 @@ public:
     static void parseWordReply(LinkState& st, const CcFrame& frame);
 
 protected:
+    // Up to three logons; the read goes on even when none took (its first word says so).
+    bool openForRead(int& stopText) override;
+    // One logon; the box is reset when it fails.
+    bool openForWrite() override;
+    void closeSession() override { ctx_.layers.ccLogoff(); }
+    // A refused or unanswered word: text 307.
+    TextIds refusedWord() const override;
     int readFailure() const override { return lastFailure_; }
 
 private:

@@ -35,24 +35,25 @@ struct CcRow {
     CcRouting routing;
     bool c120Outputs;
     bool fifthParamRule;
+    bool keepAlive, keepAliveRepeats;
 };
 
 constexpr CcRow kCc[] = {
     {"C120", MechKind::CcWord, "$05", "C00", 10, 12, 0, CcChecksum::KeepByteSum127, 127, -1, 6, true,
-     CcRouting::None, true, false},
+     CcRouting::None, true, false, false, false},
     {"220B", MechKind::CcWord, "$05", "C08", 9, 16, 8, CcChecksum::KeepByteSum127, 127, -1, 4, false,
-     CcRouting::None, false, false},
+     CcRouting::None, false, false, true, true},
     {"335", MechKind::CcWord, "$05", "C08", 9, 16, 0, CcChecksum::KeepByteSum127, 127, -1, 4, false,
-     CcRouting::None, false, false},
+     CcRouting::None, false, false, true, true},
     // Words 201..255 of a 435 change while it runs: a verify stops at word 200.
     {"435", MechKind::CcWord, "$05", "C08", 16, 16, 0, CcChecksum::KeepByteSum127, 127, 200, 6, true,
-     CcRouting::Words435, false, true},
+     CcRouting::Words435, false, true, false, false},
     {"450", MechKind::CcWord, "$05", "C08", 16, 12, 0, CcChecksum::KeepByteSum127, 127, -1, 9, false,
-     CcRouting::Words450, false, false},
+     CcRouting::Words450, false, false, false, false},
     {"Sentinel", MechKind::Sentinel, "$06", "C00", 0, 8, 0, CcChecksum::Sentinel63, 63, -1, 0, false,
-     CcRouting::Sentinel, false, false},
+     CcRouting::Sentinel, false, false, false, false},
     {nullptr, MechKind::CcWord, "$05", "C08", 9, 16, 0, CcChecksum::KeepByteSum127, 127, -1, 4, false,
-     CcRouting::None, false, false},
+     CcRouting::None, false, false, true, false},
 };
 
 struct NriRow {
@@ -68,17 +69,19 @@ struct NriRow {
     bool writes11;
     int dataFileBlocks;
     int g10Header;
+    bool beepEachSample, measureByMap, remapsTables;
 };
 
 constexpr NriRow kNri[] = {
-    {"G13-6000", MechKind::NriNew, "$05", "", "07", 0, false, true, 4, false, 28, 0},
-    {"G13-0000", MechKind::NriOld, "$01", "", "0", 250, false, false, 0, false, 0, 0},
-    {"G18-3000", MechKind::NriNew, "$05", "", "05|01", 0, true, false, 6, true, 26, 0},
-    {"G18-0000", MechKind::NriOld, "$01", "", "?", 250, true, false, 0, false, 0, 0},
-    {"G10-4000", MechKind::NriOld, "$23", "", "?", 250, false, false, 0, false, 0, 11},
-    {"G10-4000/5", MechKind::NriNew, "$23", "$25", "03|06|08", 250, false, false, 0, false, 22, 8},
-    {"G40-0000", MechKind::NriNew, "$05", "", "02", 0, false, true, 4, true, 28, 0},
-    {nullptr, MechKind::Unknown, "", "", nullptr, 0, false, false, 0, false, 0, 0},
+    {"G13-6000", MechKind::NriNew, "$05", "", "07", 0, false, true, 4, false, 28, 0, false, true, true},
+    {"G13-0000", MechKind::NriOld, "$01", "", "0", 250, false, false, 0, false, 0, 0, true, false, false},
+    {"G18-3000", MechKind::NriNew, "$05", "", "05|01", 0, true, false, 6, true, 26, 0, false, false, true},
+    {"G18-0000", MechKind::NriOld, "$01", "", "?", 250, true, false, 0, false, 0, 0, true, false, false},
+    {"G10-4000", MechKind::NriOld, "$23", "", "?", 250, false, false, 0, false, 0, 11, false, false, false},
+    {"G10-4000/5", MechKind::NriNew, "$23", "$25", "03|06|08", 250, false, false, 0, false, 22, 8, false, false,
+     false},
+    {"G40-0000", MechKind::NriNew, "$05", "", "02", 0, false, true, 4, true, 28, 0, false, true, true},
+    {nullptr, MechKind::Unknown, "", "", nullptr, 0, false, false, 0, false, 0, 0, false, false, false},
 };
 
 template <class Row, std::size_t N>
@@ -109,8 +112,9 @@ MechEntry mechEntry(const QString& family, const QString& model)
         const CcRow& r = find(kCc, model);
         e.kind = r.kind;
         e.interfaceCode = r.code;
-        e.cc = {r.boxSelect, r.base,      r.stride,    r.copyOffset, r.checksum,
-                r.checksumWord, r.verifyLast, r.frameLast, r.frameSummed, r.routing, r.c120Outputs};
+        e.cc = {r.boxSelect,   r.base,        r.stride,   r.copyOffset,  r.checksum,
+                r.checksumWord, r.verifyLast, r.frameLast, r.frameSummed, r.routing,
+                r.c120Outputs, r.keepAlive,   r.keepAliveRepeats};
         e.limits.fifthParamSlugRule = r.fifthParamRule;
     } else if (family == u"NRI") {
         const NriRow& r = find(kNri, model);
@@ -126,6 +130,9 @@ MechEntry mechEntry(const QString& family, const QString& model)
         e.nri.writesRecord11 = r.writes11;
         e.nri.dataFileBlocks = r.dataFileBlocks;
         e.nri.g10HeaderLength = r.g10Header;
+        e.nri.beepEachSample = r.beepEachSample;
+        e.nri.measureByMap = r.measureByMap;
+        e.nri.remapsNriTables = r.remapsTables;
         e.limits.invertedWindowsUnset = true;
     }
     return e;

@@ -1,7 +1,7 @@
 #pragma once
 // The quirks of every mech model in one table: how the box reaches the mech, where a CC mech
-// keeps its windows and checksum, how a Mars PROM is cut into segments, and which NRI records a
-// model has. A job looks its entry up once, from the family and model it starts with, and every
+// keeps its windows and checksum, how a Mars PROM is cut into segments, which NRI records a
+// model has, and how its samples are asked for. A job looks its entry up once, from the family and model it starts with, and every
 // procedure after that reads the entry instead of comparing model names.
 //
 // Memory sizes and parameter counts are the model parameters of the catalogue (catalogue.h).
@@ -49,6 +49,10 @@ struct CcQuirks {
     bool measureFrameSummed = false;
     CcRouting routing = CcRouting::None;
     bool c120Outputs = false; // a C120 output record goes into words 82..88 or 109..114
+    // Measurement: samples asked for with "FF FF" and kept alive (220B and 335 repeat the
+    // request), else with "7F 1F 9E" (C120, 435, 450).
+    bool measureKeepAlive = true;
+    bool keepAliveRepeats = false;
 
     int verifyLast(int memorySize) const { return verifyLastWord >= 0 ? verifyLastWord : memorySize - 1; }
 };
@@ -77,6 +81,12 @@ struct NriQuirks {
     // G10 models keep their values and tubes in the value record ("X" / record 0F), behind a
     // header of this many characters that programming writes back unchanged; 0 otherwise.
     int g10HeaderLength = 0;
+    // Measurement: a beep after each sample (G13-0000, G18-0000); a newer model's "T" reply read
+    // through the coin's parameter map (G13-6000, G40-0000); the per-coin NRI tables copied by
+    // remapCoinTables (G13-6000, G18-3000, G40-0000).
+    bool beepEachSample = false;
+    bool measureByMap = false;
+    bool remapsNriTables = false;
 };
 
 // What the statistics, the overlap check and the estimate need to know of the family and model.

@@ -11,30 +11,21 @@
 namespace quenby {
 
 namespace {
-constexpr int kPortCount = 30;
 constexpr int kTextChecking = 1000;
 constexpr int kTextVersion = 875;
 const QString kDesignStatus = QStringLiteral("Checking for Communication with the Programmer");
 const QString kPortNotOpen = QStringLiteral("COM port NOT OPEN :\nSelect another Port");
 const QString kNoResponse = QStringLiteral("COM port OPEN :\nNo Response from Programmer Box");
 const QString kBoxOk = QStringLiteral("COM port OPEN :\nProgrammer Box OK");
-
-QLabel* picture(QWidget* parent, int x, int y, int w, int h)
-{
-    auto* l = new QLabel(parent);
-    l->setGeometry(x, y, w, h);
-    l->setFrameShape(QFrame::StyledPanel);
-    return l;
-}
 } // namespace
 
 frmOpening::frmOpening(Program& program) : p_(program)
 {
     setFixedSize(420, 260);
-    c_.add(picture(this, 10, 10, 120, 120), QStringLiteral("Image1"));
-    c_.add(picture(this, 10, 10, 120, 120), QStringLiteral("Image2"));
-    c_.add(picture(this, 140, 10, 60, 60), QStringLiteral("Picture2"));
-    c_.add(picture(this, 210, 10, 60, 60), QStringLiteral("Picture4"));
+    c_.add(artwork(this, 10, 10, 120, 120), QStringLiteral("Image1"));
+    c_.add(artwork(this, 10, 10, 120, 120), QStringLiteral("Image2"));
+    c_.add(artwork(this, 140, 10, 60, 60), QStringLiteral("Picture2"));
+    c_.add(artwork(this, 210, 10, 60, 60), QStringLiteral("Picture4"));
     auto* label2 = c_.add(new QLabel(QStringLiteral("Serial Port"), this), QStringLiteral("Label2"));
     label2->setGeometry(140, 80, 100, 24);
     ComboPort = c_.add(new QComboBox(this), QStringLiteral("ComboPort"));
@@ -96,9 +87,7 @@ void frmOpening::Form_Load()
     plat::HandlerScope scope(p_.guard.depth());
     setButtons(false);
     updateStatusLabel();
-    ComboPort->clear();
-    for (int n = 1; n <= kPortCount; ++n)
-        ComboPort->addItem(QStringLiteral("COM%1").arg(n));
+    fillPortList(ComboPort);
     if (p_.comPortNumber < 1 || p_.comPortNumber > kPortCount)
         p_.comPortNumber = 1;
     ComboPort->setCurrentIndex(p_.comPortNumber - 1);

@@ -42,14 +42,6 @@ int hexDigit(char c)
     throw plat::RuntimeError(number, why);
 }
 
-bool isOneOf(const QString& model, std::initializer_list<const char*> names)
-{
-    for (const char* n : names)
-        if (model == QLatin1String(n))
-            return true;
-    return false;
-}
-
 } // namespace
 
 MeasurePlan measurePlan(const MechEntry& entry)
@@ -64,26 +56,25 @@ MeasurePlan measurePlan(const MechEntry& entry)
         break;
     case MechKind::CcWord:
         p.road = MeasureRoad::CcFrames;
-        if (isOneOf(entry.model, {"C120", "435", "450"})) {
+        if (!entry.cc.measureKeepAlive) {
             p.request = QByteArray("\x7F\x1F\x9E", 3);
         } else {
             p.request = QByteArray("\xFF\xFF", 2);
             p.armsKeepAlive = true;
-            p.keepAliveRepeats = isOneOf(entry.model, {"220B", "335"});
+            p.keepAliveRepeats = entry.cc.keepAliveRepeats;
         }
         break;
     case MechKind::NriOld:
         p.road = MeasureRoad::NriT;
         p.nriReplies = 4;
         p.nriLayout = NriReplyLayout::Decimal;
-        p.beepEachSample = isOneOf(entry.model, {"G13-0000", "G18-0000"});
+        p.beepEachSample = entry.nri.beepEachSample;
         break;
     case MechKind::NriNew:
         p.road = MeasureRoad::NriT;
         p.nriReplies = 1;
-        p.nriLayout = isOneOf(entry.model, {"G13-6000", "G40-0000"}) ? NriReplyLayout::HexByMap
-                                                                      : NriReplyLayout::HexDirect;
-        p.remapsNriTables = isOneOf(entry.model, {"G13-6000", "G18-3000", "G40-0000"});
+        p.nriLayout = entry.nri.measureByMap ? NriReplyLayout::HexByMap : NriReplyLayout::HexDirect;
+        p.remapsNriTables = entry.nri.remapsNriTables;
         break;
     case MechKind::Unknown:
         break;

@@ -20,6 +20,12 @@ constexpr int ReadError = 103;
 constexpr int WordReplyError = 303;
 } // namespace id
 
+// The family of the job's family and model as they stand now.
+std::unique_ptr<MechFamily> jobFamily(MechContext& ctx)
+{
+    return makeMechFamily(ctx, mechEntry(ctx.job.mechFamily, ctx.job.mechModel));
+}
+
 // Mars and unknown families: the box relays nothing the program reads.
 void dropByte(ReceiveSide&, quint8) {}
 
@@ -52,16 +58,12 @@ private:
 class FamilyLogons : public MechLogons {
 public:
     explicit FamilyLogons(MechContext& ctx) : ctx_(ctx) {}
-    bool ccLogon() override { return family()->logon(); }
-    void ccLogoff() override { family()->logoff(); }
-    bool nriLogon() override { return family()->logon(); }
+    bool ccLogon() override { return jobFamily(ctx_)->logon(); }
+    void ccLogoff() override { jobFamily(ctx_)->logoff(); }
+    bool nriLogon() override { return jobFamily(ctx_)->logon(); }
     void resetProgrammerBox() override { ctx_.layers.resetProgrammerBox(); }
 
 private:
-    std::unique_ptr<MechFamily> family()
-    {
-        return makeMechFamily(ctx_, mechEntry(ctx_.job.mechFamily, ctx_.job.mechModel));
-    }
     MechContext& ctx_;
 };
 
@@ -103,6 +105,14 @@ QString MechContext::folderFile(const QString& name) const
     return QDir(programFolder ? programFolder() : QString()).filePath(name);
 }
 
+void MechFamily::prepareProgress(int captionId, int titleId)
+{
+    ctx_.progress.setCaption(ctx_.text(captionId));
+    ctx_.progress.setTitle(ctx_.text(titleId));
+    ctx_.progress.showSegment(false);
+    ctx_.progress.setStep(0);
+}
+
 // ---- choosing a family ---------------------------------------------------------------------------
 
 std::unique_ptr<MechFamily> makeMechFamily(MechContext& ctx, const MechEntry& entry)
@@ -129,7 +139,7 @@ ReadState readMechMemory(MechContext& ctx)
     std::fill(images.readImage.begin(), images.readImage.end() - 1, 0);
     images.lastRead = {};
     ReadState out;
-    ctx.trap(id::ReadError, [&] { out = makeMechFamily(ctx, mechEntry(ctx.job.mechFamily, ctx.job.mechModel))->read(); });
+    ctx.trap(id::ReadError, [&] { out = jobFamily(ctx)->read(); });
     return out;
 }
 
@@ -143,7 +153,7 @@ MechFamilies::MechFamilies(BoxLink& link, BoxCheck& check, const plat::Services&
 
 std::unique_ptr<MechFamily> MechFamilies::forJob()
 {
-    return makeMechFamily(ctx, mechEntry(ctx.job.mechFamily, ctx.job.mechModel));
+    return jobFamily(ctx);
 }
 
 std::unique_ptr<LinkParsers> MechFamilies::makeParsers() { return std::make_unique<MemoryParsers>(ctx); }

@@ -100,6 +100,9 @@ public:
     virtual void copyPromToCoinTable() {}
 
 protected:
+    // The progress window of a job without segments, at its start and not yet shown.
+    void prepareProgress(int captionId, int titleId);
+
     MechContext& ctx_;
     MechEntry entry_;
 };

@@ -176,10 +176,6 @@ void MechLayers::g18Probe()
 bool MechLayers::nriIdentify()
 {
     const MechEntry e = entry();
-    st_.replyAck = false;
-    st_.replyDone = false;
-    st_.repliesExpected = 1;
-    st_.mechReply.clear();
     if (e.nri.identPauseMs > 0)
         link_.delayMs(e.nri.identPauseMs);
     link_.clearInput();
@@ -210,23 +206,25 @@ void MechLayers::sendNriCommand(const QByteArray& cmd)
     });
 }
 
-bool MechLayers::sendNriAndWait(const QByteArray& cmd, int n)
+void MechLayers::clearReply()
 {
     st_.replyAck = false;
     st_.replyError = false;
     st_.mechReply.clear();
     st_.replyDone = false;
+}
+
+bool MechLayers::sendNriAndWait(const QByteArray& cmd, int n)
+{
+    clearReply();
+    st_.repliesExpected = n < 0 ? -n : n;
+    if (!cmd.isEmpty())
+        sendNriCommand(cmd);
     auto done = [this] { return st_.replyDone || job_.userAbort; };
     if (n < 0) {
-        st_.repliesExpected = -n;
-        if (!cmd.isEmpty())
-            sendNriCommand(cmd);
         while (!done())
             svc_.sched->pump();
     } else {
-        st_.repliesExpected = n;
-        if (!cmd.isEmpty())
-            sendNriCommand(cmd);
         link_.waitFor(n * kReplyWaitMs, done);
     }
     return st_.replyDone;
@@ -234,10 +232,7 @@ bool MechLayers::sendNriAndWait(const QByteArray& cmd, int n)
 
 bool MechLayers::sendNriCommandWithData(const QByteArray& cmd, const QByteArray& data)
 {
-    st_.replyAck = false;
-    st_.replyError = false;
-    st_.mechReply.clear();
-    st_.replyDone = false;
+    clearReply();
     st_.repliesExpected = 1;
     if (!newerNri()) {
         link_.sendData(cmd);
@@ -258,10 +253,7 @@ bool MechLayers::sendNriCommandWithData(const QByteArray& cmd, const QByteArray&
     if (!link_.waitFor(kAckWaitMs, acked))
         return false;
     for (const QByteArray& piece : *pieces) {
-        st_.replyAck = false;
-        st_.replyError = false;
-        st_.mechReply.clear();
-        st_.replyDone = false;
+        clearReply();
         link_.sendData(piece);
         link_.waitFor(kAckWaitMs, acked);
         // A piece the mech refused ("?") is refused even when an acknowledgement came as well.

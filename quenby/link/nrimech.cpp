@@ -68,10 +68,7 @@ ReadState NriFamily::read()
 {
     ReadState out{false, entry_.model, 0, -1};
     plat::ProgressSink& progress = ctx_.progress;
-    progress.setCaption(ctx_.text(id::ReadCaption));
-    progress.setTitle(ctx_.text(id::ReadTitle));
-    progress.showSegment(false);
-    progress.setStep(0);
+    prepareProgress(id::ReadCaption, id::ReadTitle);
 
     bool on = false;
     for (int attempt = 0; attempt < kLogonTries && !on; ++attempt) {

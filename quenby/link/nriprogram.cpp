@@ -77,20 +77,15 @@ bool NriFamily::program()
             ctx_.message(ctx_.text(id::Failed), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
             return;
         }
-        plat::ProgressSink& progress = ctx_.progress;
-        progress.setCaption(ctx_.text(id::Caption));
-        progress.setTitle(ctx_.text(id::Title));
-        progress.showSegment(false);
-        progress.setStep(0);
+        prepareProgress(id::Caption, id::Title);
         if (!ctx_.layers.nriLogon()) {
             reportNoLogon(id::NoCommunication);
             return;
         }
-        progress.show();
-        const bool failed = !runNriWriteSteps(ctx_, plan, id::ProgramError);
+        ctx_.progress.show();
+        programmed = runNriWriteSteps(ctx_, plan, id::ProgramError);
         ctx_.layers.resetProgrammerBox();
-        programmed = !failed;
-        progress.hide();
+        ctx_.progress.hide();
         if (programmed)
             ctx_.message(ctx_.text(id::Programmed), plat::mb::OKOnly | plat::mb::Information, id::ProgrammedTitle);
         else

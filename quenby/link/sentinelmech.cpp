@@ -11,15 +11,9 @@ constexpr int kReplyMs = 1000;
 
 namespace id {
 constexpr int ErrorTitle = 102;
-constexpr int ReadCaption = 127;
-constexpr int ReadTitle = 128;
 constexpr int Incompatible = 129;
-constexpr int ReadError = 130;
-constexpr int WriteCaption = 305;
-constexpr int WriteTitle = 306;
 constexpr int WriteFailed = 309;
 constexpr int WriteFailedTitle = 310;
-constexpr int WriteError = 311;
 constexpr int NoAck = 330;
 constexpr int NoAckTitle = 331;
 constexpr int ReadWordError = 332;
@@ -80,43 +74,21 @@ void SentinelFamily::beforeWriting(int address)
         ctx_.mem.images.progImage[size_t(address)] = sentinelChecksumWord(ctx_.mem.images.progImage);
 }
 
-ReadState SentinelFamily::read()
+bool SentinelFamily::openForRead(int& stopText)
 {
-    int wordsRead = 0;
-    int stopText = id::ReadError;
-    ctx_.trap(id::ReadError, [&] {
-        prepareProgress(id::ReadCaption, id::ReadTitle);
-        ctx_.link.sendData("C00");
-        if (!ctx_.layers.sentinelLogon()) {
-            stopText = id::Incompatible;
-            ctx_.message(ctx_.text(id::Incompatible), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
-            return;
-        }
-        ctx_.progress.show();
-        wordsRead = readAllWords(stopText);
-        ctx_.layers.sentinelLogoff();
-        writeDump();
-    });
-    ctx_.progress.hide();
-    return finishRead(wordsRead, stopText);
+    if (openForWrite())
+        return true;
+    stopText = id::Incompatible;
+    ctx_.message(ctx_.text(id::Incompatible), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+    return false;
 }
 
-bool SentinelFamily::program()
+bool SentinelFamily::openForWrite()
 {
-    if (!readImageIsTheMech())
-        return false;
-    bool ok = false;
-    ctx_.trap(id::WriteError, [&] {
-        prepareProgress(id::WriteCaption, id::WriteTitle);
-        ctx_.link.sendData("C00");
-        if (!ctx_.layers.sentinelLogon())
-            return;
-        ctx_.progress.show();
-        ok = writeAllWords(id::WriteFailed, id::WriteFailedTitle);
-        ctx_.layers.sentinelLogoff();
-    });
-    ctx_.progress.hide();
-    return ok;
+    ctx_.link.sendData("C00");
+    return ctx_.layers.sentinelLogon();
 }
+
+EepromFamily::TextIds SentinelFamily::refusedWord() const { return {id::WriteFailed, id::WriteFailedTitle}; }
 
 } // namespace quenby

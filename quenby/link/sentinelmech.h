@@ -10,13 +10,6 @@ class SentinelFamily : public EepromFamily {
 public:
     using EepromFamily::EepromFamily;
 
-    // "C00" and the Sentinel logon (text 129 when it fails: nothing read, no dump), every word,
-    // the logoff, the dump.
-    ReadState read() override;
-    // progImage word by word with the checksum word last (256 - the byte sum of the words before
-    // it); the first write whose last command goes unanswered ends it (text 309 and the address).
-    bool program() override;
-
     // -1 after text 330 (a reply without "ZZR").
     qint32 readWord(int address) override;
     // The answer to the last of the four commands.
@@ -27,7 +20,14 @@ public:
     static void receiveByte(ReceiveSide& rx, quint8 b);
 
 protected:
+    // "C00" and the Sentinel logon; text 129 when it fails (nothing read, no dump).
+    bool openForRead(int& stopText) override;
+    bool openForWrite() override;
+    void closeSession() override { ctx_.layers.sentinelLogoff(); }
+    // A write whose last command goes unanswered: text 309.
+    TextIds refusedWord() const override;
     int readFailure() const override;
+    // The checksum word goes last: 256 - the byte sum of the words before it.
     void beforeWriting(int address) override;
 };
 

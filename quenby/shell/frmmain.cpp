@@ -19,8 +19,6 @@
 namespace quenby {
 
 namespace {
-constexpr int kPortCount = 30;
-
 namespace id {
 constexpr int FileDiskNotReady = 201;
 constexpr int FileUnexpected = 203;
@@ -42,6 +40,7 @@ constexpr int ClearingValtest = 210;
 const char* const kMenuControls[] = {"cmdCCValTest", "cmdCCprog",     "cmdCCprom", "cmbCCmech",
                                      "cmdNRIvaltest", "cmdNRIprog",   "cmdNRIprom", "cmbNRImech",
                                      "cmdValtest",   "cmdMars",       "cmdPROMutilities", "cmbMarsMech"};
+} // namespace
 
 QLabel* artwork(QWidget* parent, int x, int y, int w, int h)
 {
@@ -50,7 +49,13 @@ QLabel* artwork(QWidget* parent, int x, int y, int w, int h)
     l->setFrameShape(QFrame::StyledPanel);
     return l;
 }
-} // namespace
+
+void fillPortList(QComboBox* list)
+{
+    list->clear();
+    for (int n = 1; n <= kPortCount; ++n)
+        list->addItem(QStringLiteral("COM%1").arg(n));
+}
 
 frmMain::frmMain(Program& program)
     : Timer1(*program.svc.sched), Timer2(*program.svc.sched), Timer3(*program.svc.sched), p_(program)
@@ -218,9 +223,7 @@ void frmMain::Form_Load()
         p_.endProgram(1);
     }
     trap(id::LoadMain, [&] {
-        ComboPort->clear();
-        for (int n = 1; n <= kPortCount; ++n)
-            ComboPort->addItem(QStringLiteral("COM%1").arg(n));
+        fillPortList(ComboPort);
         ComboPort->setCurrentIndex(0);
     });
     fillMechLists();

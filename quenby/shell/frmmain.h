@@ -100,4 +100,10 @@ private:
 // The nine job buttons' launchers (frmmainjobs.cpp), which the program plugs into its menu.
 std::unique_ptr<MenuJobs> makeMainMenuJobs(Program& p);
 
+// A framed place for the program's artwork, as the main and opening windows show it.
+QLabel* artwork(QWidget* parent, int x, int y, int w, int h);
+// The serial ports both windows offer: "COM1" .. "COM30".
+inline constexpr int kPortCount = 30;
+void fillPortList(QComboBox* list);
+
 } // namespace quenby

@@ -150,7 +150,7 @@ void MainMenuJobs::validatorTest(int textId, const char* family, const char* mod
     step(textId, [&] {
         p_.beginJob(QString::fromLatin1(family), mainView.text(QString::fromLatin1(modelList)));
     });
-    if (p_.mechFamily == u"NRI" && p_.mechModel == u"G40-0000") {
+    if (valtestModel(p_.mechFamily, p_.mechModel).showsG40Variants) {
         // Filled from code: no cmbG40_Click runs.
         plat::View& valtestView = p_.valtestForm().controls();
         step(textId, [&] {
@@ -169,7 +169,7 @@ void MainMenuJobs::validatorTest(int textId, const char* family, const char* mod
     }
     step(textId, [&] { mainView.setEnabled(QStringLiteral("cmdValtest"), false); });
     step(textId, [&] { p_.valtestForm().show(); });
-    if (p_.mechFamily == u"Mars" && p_.mechModel == u"ME181") {
+    if (valtestModel(p_.mechFamily, p_.mechModel).me181Pulse) {
         step(textId, [&] { p_.link.sendData(kMe181PulseOn); });
         step(textId, [&] { p_.link.delayMs(kMe181PulseMs); });
         step(textId, [&] { p_.link.sendData(kMe181PulseOff); });

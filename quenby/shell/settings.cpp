@@ -2,7 +2,6 @@
 
 #include "platform/textfile.h"
 #include "platform/vbtext.h"
-#include "quenby/shell/general.h"
 
 #include <QDir>
 #include <QFileInfo>
