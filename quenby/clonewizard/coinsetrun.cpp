@@ -77,11 +77,8 @@ void startMarsMeasuring(CloneContext& c, const QString& model)
     setupTimings(c.mech, model);
     c.link.sendAndWait("M");
     c.link.sendData("I");
-    if (c.entry().mars.coinValuesInImage) {
-        c.link.sendData("W");
-        c.link.sendData("CFD");
-        c.link.sendData("J");
-    }
+    if (c.entry().mars.cfdAfterStart)
+        c.link.sendCfd();
 }
 
 void readMarsIdles(CloneContext& c)

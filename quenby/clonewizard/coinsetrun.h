@@ -19,8 +19,8 @@ struct CloneContext;
 // values and the next record row.
 void clearCoinsetTables(CoinTables& t);
 
-// A Mars run or wizard begins: the model's timings, the box into measuring ("M", "I"), and on a
-// model that keeps coin values in its PROM "W", "CFD" and "J" as well.
+// A Mars run or wizard begins: the model's timings, the box into measuring ("M", "I"), and on the
+// models that need it "W", "CFD" and "J" as well.
 void startMarsMeasuring(CloneContext& c, const QString& model);
 
 // The mech's idle readings ("Y") after the model's settling pause. Values left from an earlier

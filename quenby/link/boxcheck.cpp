@@ -1,6 +1,7 @@
 #include "quenby/link/boxcheck.h"
 
 #include "platform/runtimeerror.h"
+#include "quenby/link/familytable.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
 
@@ -88,11 +89,8 @@ bool BoxCheck::checkBoxAndValidator(bool checkMech)
         link_.sendAndWait("M");
         link_.sendJ();
         if (mars) {
-            if (job_.mechModel == QLatin1String("ME181")) {
-                link_.sendData("W");
-                link_.sendData("CFD");
-                link_.sendData("J");
-            }
+            if (mechEntry(job_.mechFamily, job_.mechModel).mars.cfdAfterStart)
+                link_.sendCfd();
             link_.waitFor(kMarsSettleMs);
         }
         st_.statusSeen = false;

@@ -128,6 +128,13 @@ void BoxLink::clearInput()
 void BoxLink::sendJ() { sendData("J"); }
 void BoxLink::sendW() { sendData("W"); }
 
+void BoxLink::sendCfd()
+{
+    sendW();
+    sendData("CFD");
+    sendJ();
+}
+
 void BoxLink::sendEscapes(int count)
 {
     for (int i = 0; i < count; ++i)

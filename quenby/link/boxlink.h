@@ -56,6 +56,8 @@ public:
     void clearInput();
     void sendJ();
     void sendW();
+    // "W", "CFD", "J", as the models that need it are sent them once the box measures.
+    void sendCfd();
     void sendEscapes(int count = 25);
     void Comm1_OnComm();
     void processBoxLine(const QString& line);

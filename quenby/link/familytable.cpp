@@ -12,13 +12,14 @@ struct MarsRow {
     int segmentWords, dataOffset, maxSegments;
     bool coinValues;
     int idlePauseMs;
+    bool cfdAfterStart;
 };
 
 constexpr MarsRow kMars[] = {
-    {"MS1000", "Z150150150425", false, 128, 0, 4, false, 1000},
-    {"MS1400", "Z150150150425", true, 128, 0, 4, false, 1000},
-    {"ME181", "Z030020150100", false, 256, 128, 2, true, 0},
-    {nullptr, "Z030020150100", false, 128, 0, 4, false, 0},
+    {"MS1000", "Z150150150425", false, 128, 0, 4, false, 1000, false},
+    {"MS1400", "Z150150150425", true, 128, 0, 4, false, 1000, false},
+    {"ME181", "Z030020150100", false, 256, 128, 2, true, 0, true},
+    {nullptr, "Z030020150100", false, 128, 0, 4, false, 0, false},
 };
 
 struct CcRow {
@@ -104,7 +105,8 @@ MechEntry mechEntry(const QString& family, const QString& model)
     if (family == u"Mars") {
         const MarsRow& r = find(kMars, model);
         e.kind = MechKind::Mars;
-        e.mars = {r.segmentWords, r.dataOffset, r.maxSegments, r.timings, r.needsC02, r.coinValues, r.idlePauseMs};
+        e.mars = {r.segmentWords, r.dataOffset, r.maxSegments, r.timings, r.needsC02, r.coinValues, r.idlePauseMs,
+                  r.cfdAfterStart};
         e.limits.mars = true;
         e.limits.limitCap = 4095;
         e.limits.pagesOn2K = r.maxSegments;

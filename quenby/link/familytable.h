@@ -65,6 +65,7 @@ struct MarsQuirks {
     bool timingsNeedC02 = false; // MS1400 selects its timing set before every pass
     bool coinValuesInImage = false; // ME181 keeps coin values 1..12 as nibble pairs
     int idlePauseMs = 0;            // MS1000, MS1400: settle before the idle readings are asked for
+    bool cfdAfterStart = false;     // ME181: the box is sent "W", "CFD", "J" once it measures
 };
 
 struct NriQuirks {
