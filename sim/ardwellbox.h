@@ -12,7 +12,7 @@
 #include "platform/scheduler.h"
 #include "sim/ardwellmech.h"
 #include "sim/simport.h"
-#include "sim/when.h"
+#include "sim/faults.h"
 
 #include <QByteArray>
 #include <QList>
@@ -47,8 +47,9 @@ public:
         HangUp,           // lines: the striking one hangs the port up (once; see hangUp)
         AckAsY,           // the mech's message understood to a command reaches the program as "Y"
         HopperEmpty,      // "+" pulses: no coin comes out
+        Count_
     };
-    void setFault(Fault fault, When when);
+    void setFault(Fault fault, When when) { faults_.set(fault, when); }
     // These one-character commands ('#', '$', '?', '{', '&', ...) are carried out but not
     // answered, counted over those commands.
     void setUnanswered(const QByteArray& commands, When when = When::always());
@@ -104,13 +105,7 @@ private:
     QByteArray versionText_ = "V2.10";
 
     bool silent_ = false;
-    When statusFault_;
-    When frameFault_;
-    When requestFault_;
-    When unplugFault_;
-    When hangUpFault_;
-    When ackAsY_;
-    When hopperEmpty_;
+    FaultSet<Fault> faults_;
     QByteArray unanswered_;
     When unansweredWhen_;
     bool lastFrameWasCommand_ = false;
