@@ -14,6 +14,14 @@ QList<int> CoinSampler::channels() const
     return out;
 }
 
+void CoinSampler::setMeansInside(int channel, const QList<QPair<int, int>>& windows)
+{
+    QList<int> means;
+    for (const auto& [low, high] : windows)
+        means << (low + high) / 2;
+    setMeans(channel, means);
+}
+
 quint32 CoinSampler::nextRandom()
 {
     quint32 x = state_;

@@ -5,6 +5,7 @@
 // readings everywhere; tests that need exact values queue them instead of drawing.
 
 #include <QList>
+#include <QPair>
 #include <QtGlobal>
 #include <deque>
 #include <map>
@@ -19,6 +20,8 @@ public:
     // The coin kinds: channel 1..24 and its parameter means. Channels without means are coins
     // the mech does not know; dropping one gives a slug-like reading.
     void setMeans(int channel, const QList<int>& means) { means_[channel] = means; }
+    // The means of a coin whose windows are these (low, high) pairs: the middle of each window.
+    void setMeansInside(int channel, const QList<QPair<int, int>>& windows);
     void clearMeans() { means_.clear(); }
     QList<int> means(int channel) const { return means_.count(channel) ? means_.at(channel) : QList<int>{}; }
     QList<int> channels() const;

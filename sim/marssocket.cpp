@@ -64,12 +64,8 @@ MarsSocket::MarsSocket(const QString& model, int promSize) : QuenbyMech(QStringL
     s.highest = 4095;
     s.spreadPercent = 1.5;
     const int channels = model == QLatin1String("ME181") ? 12 : (prom_->size() == 256 ? 12 : 24);
-    for (int c = 1; c <= channels; ++c) {
-        QList<int> means;
-        for (const auto& [low, high] : typicalWindows(c))
-            means << (low + high) / 2;
-        s.setMeans(c, means);
-    }
+    for (int c = 1; c <= channels; ++c)
+        s.setMeansInside(c, typicalWindows(c));
     s.setSlugMeans({400, 700, 1000});
 }
 

@@ -73,12 +73,8 @@ NriMech::NriMech(const QString& model, const QString& interfaceCode, bool blank)
     if (blank)
         loadBlank();
     CoinSampler& s = sampler();
-    for (int c = 1; c <= coins_; ++c) {
-        QList<int> means;
-        for (const auto& [low, high] : typicalWindows(model, c))
-            means << (low + high) / 2;
-        s.setMeans(c, means);
-    }
+    for (int c = 1; c <= coins_; ++c)
+        s.setMeansInside(c, typicalWindows(model, c));
     s.setSlugMeans(QList<int>(params_, 15));
 }
 

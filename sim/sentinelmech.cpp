@@ -24,12 +24,8 @@ SentinelMech::SentinelMech(bool blank) : QuenbyMech(QStringLiteral("CC"), QStrin
 {
     words_ = blank ? std::vector<quint16>(64, 0) : typicalCcImage(QStringLiteral("Sentinel"));
     CoinSampler& s = sampler();
-    for (int c = 1; c <= 8; ++c) {
-        QList<int> means;
-        for (const auto& [low, high] : typicalCcWindows(QStringLiteral("Sentinel"), c))
-            means << (low + high) / 2;
-        s.setMeans(c, means);
-    }
+    for (int c = 1; c <= 8; ++c)
+        s.setMeansInside(c, typicalCcWindows(QStringLiteral("Sentinel"), c));
     s.setSlugMeans({20, 20, 20});
 }
 
