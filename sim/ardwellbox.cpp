@@ -117,11 +117,11 @@ void ArdwellBox::handleCommand(const QByteArray& line)
             ++statusRequests_;
             if (faults_.strikes(Fault::StatusUnanswered) || quiet)
                 return;
-            answer(">" + statusText_, latencyMs_);
+            answer(">READY", latencyMs_);
             return;
         case 'V':
             if (!quiet)
-                answer("<" + versionText_, latencyMs_);
+                answer("<V2.10", latencyMs_);
             return;
         case '%':
             relaying_ = false;
@@ -217,8 +217,6 @@ void ArdwellBox::sendLine(const QByteArray& line)
 {
     if (silent_)
         return;
-    if (line.startsWith('@'))
-        statusSent_.append(line);
     answer(line, latencyMs_);
 }
 

@@ -32,8 +32,6 @@ public:
     // Time from a line reaching the box to its answer, and from a frame taken to the mech's answer.
     void setLatencyMs(plat::Millis ms) { latencyMs_ = ms; }
     void setMechLatencyMs(plat::Millis ms) { mechLatencyMs_ = ms; }
-    void setStatusText(const QByteArray& t) { statusText_ = t; }
-    void setVersionText(const QByteArray& t) { versionText_ = t; }
 
     // Answers nothing, does nothing and relays nothing back while set: the box unplugged.
     void setSilent(bool silent) { silent_ = silent; }
@@ -84,7 +82,6 @@ public:
     int lastOutputMask() const { return lastMask_; }                  // -1 before any "#"
     int framesTaken() const { return framesTaken_; }
     const QList<QByteArray>& framesRefused() const { return framesRefused_; }
-    const QList<QByteArray>& statusLinesSent() const { return statusSent_; } // "@" lines, without CR
 
 private:
     void handleLine(const QByteArray& line);
@@ -101,8 +98,6 @@ private:
     bool overflow_ = false;
     plat::Millis latencyMs_ = 5;
     plat::Millis mechLatencyMs_ = 10;
-    QByteArray statusText_ = "READY";
-    QByteArray versionText_ = "V2.10";
 
     bool silent_ = false;
     FaultSet<Fault> faults_;
@@ -119,7 +114,6 @@ private:
     int lastMask_ = -1;
     int framesTaken_ = 0;
     QList<QByteArray> framesRefused_;
-    QList<QByteArray> statusSent_;
 
     plat::Millis dropMinMs_ = 1000, dropMaxMs_ = 2000;
     plat::CallbackId dropTimer_ = 0;

@@ -102,7 +102,6 @@ public:
     bool acceptingAll() const { return acceptAll_; }
     // Unplugged, the mech answers nothing and no coin reaches it; the box goes on taking frames.
     bool plugged() const { return plugged_; }
-    void setPlugged(bool on) { plugged_ = on; }
 
     void plugInto(const MechSocket& socket) { socket_ = socket; }
     void unplugFromSocket();

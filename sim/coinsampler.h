@@ -22,7 +22,6 @@ public:
     void setMeans(int channel, const QList<int>& means) { means_[channel] = means; }
     // The means of a coin whose windows are these (low, high) pairs: the middle of each window.
     void setMeansInside(int channel, const QList<QPair<int, int>>& windows);
-    void clearMeans() { means_.clear(); }
     QList<int> means(int channel) const { return means_.count(channel) ? means_.at(channel) : QList<int>{}; }
     QList<int> channels() const;
     void setSlugMeans(const QList<int>& means) { slugMeans_ = means; }
