@@ -1,6 +1,6 @@
 #include "sim/ardwellbox.h"
 
-#include "platform/vbtext.h"
+#include "sim/hextext.h"
 
 #include <cctype>
 
@@ -211,7 +211,7 @@ void ArdwellBox::mechStatus(int bits)
         sendStatus(std::uint8_t(bits));
 }
 
-void ArdwellBox::sendStatus(std::uint8_t bits) { sendLine("@" + plat::hex2(bits).toLatin1()); }
+void ArdwellBox::sendStatus(std::uint8_t bits) { sendLine("@" + hex2(bits)); }
 
 void ArdwellBox::sendLine(const QByteArray& line)
 {
@@ -222,7 +222,7 @@ void ArdwellBox::sendLine(const QByteArray& line)
 
 void ArdwellBox::sendNoise(Noise noise, std::uint8_t bits)
 {
-    const QByteArray hex = plat::hex2(bits).toLatin1();
+    const QByteArray hex = hex2(bits);
     switch (noise) {
     case Noise::HighBits: sendStatus(std::uint8_t(bits | 0xC0)); break;
     case Noise::Zero: sendLine("@00"); break;

@@ -1,13 +1,12 @@
 #include "sim/marssocket.h"
 
+#include "sim/hextext.h"
+
 #include <stdexcept>
 
 namespace sim {
 
 namespace {
-
-// Upper-case hex digits only, as the rows are specified.
-int hexValue(QChar c) { return QStringLiteral("0123456789ABCDEF").indexOf(c); }
 
 // The six nibble groups of a position: low and high limit of each parameter, three nibbles
 // each, low nibble first.
@@ -191,7 +190,7 @@ void MarsSocket::burn(const QString& row)
         return;
     QList<int> digits;
     for (const QChar c : body) {
-        const int v = hexValue(c);
+        const int v = hexDigit(c.toLatin1());
         if (v < 0)
             return; // a garbled row is not burnt and not answered
         digits << v;

@@ -1,7 +1,7 @@
 // The NRI mech's models, memories and coins; its command layers are in sim/nriprotocol.cpp.
 #include "sim/nrimech.h"
 
-#include "platform/vbtext.h"
+#include "sim/hextext.h"
 
 #include <stdexcept>
 
@@ -9,7 +9,6 @@ namespace sim {
 
 namespace {
 
-QByteArray hex2(int v) { return plat::hex2(v).toLatin1(); }
 QByteArray dec(int v, int width) { return QByteArray::number(v).rightJustified(width, '0').right(width); }
 
 bool isG10(const QString& model) { return model.startsWith(QLatin1String("G10")); }

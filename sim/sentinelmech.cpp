@@ -1,24 +1,8 @@
 #include "sim/sentinelmech.h"
 
-#include "platform/vbtext.h"
+#include "sim/hextext.h"
 
 namespace sim {
-
-namespace {
-
-// Two upper-case hex digits at i, or -1.
-int hexPair(const QByteArray& s, int i)
-{
-    static const QByteArray digits = "0123456789ABCDEF";
-    if (i < 0 || i + 2 > s.size())
-        return -1;
-    const int high = int(digits.indexOf(s.at(i))), low = int(digits.indexOf(s.at(i + 1)));
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
-}
-
-QByteArray hex2(int v) { return plat::hex2(v).toLatin1(); }
-
-} // namespace
 
 SentinelMech::SentinelMech(bool blank) : QuenbyMech(QStringLiteral("CC"), QStringLiteral("Sentinel"))
 {
