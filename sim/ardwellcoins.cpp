@@ -34,6 +34,10 @@ const CoinKind kSlug{"slug", {500, 520, 300, 100, 150, 120, 60}, {3, 3, 3, 3, 3,
 
 const std::array<int, 5> kReferences{2000, 2050, 1800, 2500, 1500};
 
+// How far off its kind's value a flier's raw value lies, in percent.
+constexpr double kFlierMinPct = 30;
+constexpr double kFlierMaxPct = 60;
+
 // Reference k of raw value j.
 int referenceOf(int j) { return j < 4 ? j : 4; }
 
@@ -136,12 +140,6 @@ double CoinSource::normal()
     return r * std::cos(kTwoPi * u2);
 }
 
-void CoinSource::setFlierSize(double minPct, double maxPct)
-{
-    flierMinPct_ = std::clamp(std::min(minPct, maxPct), 0.0, 100.0);
-    flierMaxPct_ = std::clamp(std::max(minPct, maxPct), 0.0, 100.0);
-}
-
 void CoinSource::queue(const std::array<int, 7>& raw, const std::array<int, 5>& reference)
 {
     CoinSample s;
@@ -178,7 +176,7 @@ CoinSample CoinSource::draw(int kind)
     }
     if (!isSlug && uniform() < flierRate_) {
         const int j = between(0, 6);
-        const double off = (flierMinPct_ + (flierMaxPct_ - flierMinPct_) * uniform()) / 100;
+        const double off = (kFlierMinPct + (kFlierMaxPct - kFlierMinPct) * uniform()) / 100;
         v[std::size_t(j)] *= uniform() < 0.5 ? 1 - off : 1 + off;
     }
     for (int j = 0; j < 7; ++j) {
