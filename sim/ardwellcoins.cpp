@@ -1,5 +1,7 @@
 #include "sim/ardwellcoins.h"
 
+#include "sim/xorshift.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -109,14 +111,7 @@ CoinSource::CoinSource(quint32 seed) : state_(seed ? seed : 1)
         p = uniform();
 }
 
-double CoinSource::uniform()
-{
-    // xorshift32: small, fast and the same on every platform, so a seed gives the same coins.
-    state_ ^= state_ << 13;
-    state_ ^= state_ >> 17;
-    state_ ^= state_ << 5;
-    return double(state_) / 4294967296.0;
-}
+double CoinSource::uniform() { return double(xorshift32(state_)) / 4294967296.0; }
 
 int CoinSource::between(int lo, int hi)
 {

@@ -1,6 +1,7 @@
 #include "sim/ardwellmech.h"
 
 #include "ardwell/link/cipherconsts.h"
+#include "sim/xorshift.h"
 
 #include <stdexcept>
 
@@ -112,13 +113,7 @@ void ArdwellMech::setWindowRecord(int coinIndex, int level, const std::array<int
     ardwellimage::storeRecord(eeprom_, ardwellimage::recordBase(model_), coinIndex, {level, lows, widths});
 }
 
-std::uint8_t ArdwellMech::nextRandom()
-{
-    rng_ ^= rng_ << 13;
-    rng_ ^= rng_ >> 17;
-    rng_ ^= rng_ << 5;
-    return std::uint8_t(rng_ >> 8);
-}
+std::uint8_t ArdwellMech::nextRandom() { return std::uint8_t(xorshift32(rng_) >> 8); }
 
 void ArdwellMech::reply(std::uint8_t destination, std::uint8_t header, const QByteArray& data)
 {

@@ -1,5 +1,7 @@
 #include "sim/coinsampler.h"
 
+#include "sim/xorshift.h"
+
 #include <QtMath>
 #include <cmath>
 
@@ -22,15 +24,7 @@ void CoinSampler::setMeansInside(int channel, const QList<QPair<int, int>>& wind
     setMeans(channel, means);
 }
 
-quint32 CoinSampler::nextRandom()
-{
-    quint32 x = state_;
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    state_ = x;
-    return x;
-}
+quint32 CoinSampler::nextRandom() { return xorshift32(state_); }
 
 double CoinSampler::uniform() { return (nextRandom() >> 8) / double(1u << 24); }
 
