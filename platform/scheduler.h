@@ -75,10 +75,6 @@ public:
     bool hasPending() const { return !queue_.empty(); }
 
 private:
-    struct Entry {
-        CallbackId id;
-        std::function<void()> fn;
-    };
     QDateTime start_;
     Millis now_ = 0;
     Millis limit_ = 3600 * 1000;

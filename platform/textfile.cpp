@@ -92,19 +92,16 @@ TextLines readLines(const QString& path)
         r.error = QStringLiteral("File not found");
         return r;
     }
-    if (FileFaults::readRefused(path) || !f.open(QIODevice::ReadOnly)) {
-        r.errorNumber = err::PathFileAccess;
-        r.error = QStringLiteral("Path/File access error");
-        return r;
+    if (!FileFaults::readRefused(path) && f.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = f.readAll();
+        if (f.error() == QFileDevice::NoError) {
+            r.lines = splitLines(bytes);
+            r.ok = true;
+            return r;
+        }
     }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        r.errorNumber = err::PathFileAccess;
-        r.error = QStringLiteral("Path/File access error");
-        return r;
-    }
-    r.lines = splitLines(bytes);
-    r.ok = true;
+    r.errorNumber = err::PathFileAccess;
+    r.error = QStringLiteral("Path/File access error");
     return r;
 }
 
@@ -124,16 +121,12 @@ void setError(QString* error, const QString& text)
         *error = text;
 }
 
-// Replaces the contents of an existing file in place. Used only where no temporary file can be
-// made beside it; a failure part way leaves the file short, which the caller reports.
-bool writeInPlace(const QString& path, const QByteArray& bytes, QString* error)
+// Writes straight into the file, without a temporary one; a failure part way leaves it short,
+// which the caller reports.
+bool writeDirect(const QString& path, QIODevice::OpenMode mode, const QByteArray& bytes, QString* error)
 {
     QFile f(path);
-    if (!f.exists()) {
-        setError(error, QStringLiteral("The folder does not allow a new file"));
-        return false;
-    }
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) {
+    if (!f.open(QIODevice::WriteOnly | mode) || f.write(bytes) != bytes.size() || !f.flush()) {
         setError(error, f.errorString());
         return false;
     }
@@ -165,22 +158,16 @@ bool writeLines(const QString& path, const QStringList& lines, QString* error)
     }
     // A file the user may write in a folder where he may not create one (a shared program
     // folder): replace its contents in place, without the temporary file.
-    return writeInPlace(path, bytes, error);
+    if (!QFileInfo::exists(path)) {
+        setError(error, QStringLiteral("The folder does not allow a new file"));
+        return false;
+    }
+    return writeDirect(path, QIODevice::Truncate, bytes, error);
 }
 
 bool appendLines(const QString& path, const QStringList& lines, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        setError(error, f.errorString());
-        return false;
-    }
-    const QByteArray bytes = joinLines(lines);
-    if (f.write(bytes) != bytes.size() || !f.flush()) {
-        setError(error, f.errorString());
-        return false;
-    }
-    return true;
+    return writeDirect(path, QIODevice::Append, joinLines(lines), error);
 }
 
 CsvRecord& CsvRecord::text(const QString& s)

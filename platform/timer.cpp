@@ -1,5 +1,7 @@
 #include "platform/timer.h"
 
+#include "platform/reentryguard.h"
+
 namespace plat {
 
 void Timer::setInterval(int ms)
@@ -42,16 +44,9 @@ void Timer::fire()
         return;
     arm();
     // A tick handler that pumps must not see its own timer tick inside itself.
-    if (inTick_ || !onTick)
-        return;
-    inTick_ = true;
-    try {
+    const ReentryGuard guard(inTick_);
+    if (guard && onTick)
         onTick();
-    } catch (...) {
-        inTick_ = false;
-        throw;
-    }
-    inTick_ = false;
 }
 
 } // namespace plat

@@ -83,12 +83,6 @@ int ControlNames::ubound(const QString& name) const
     return hi;
 }
 
-void ControlNames::merge(const ControlNames& other)
-{
-    for (const auto& [n, idx] : other.names_)
-        names_[n].unite(idx);
-}
-
 MemoryView::MemoryView(ControlNames names, QString window) : names_(std::move(names)), window_(std::move(window)) {}
 
 QString MemoryView::key(const QString& c, int i) { return i < 0 ? c : c + '(' + QString::number(i) + ')'; }

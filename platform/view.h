@@ -49,7 +49,6 @@ public:
     // Index range of an array (lbound > ubound when there is none).
     int lbound(const QString& name) const;
     int ubound(const QString& name) const;
-    void merge(const ControlNames& other);
 
 private:
     std::map<QString, QSet<int>> names_;

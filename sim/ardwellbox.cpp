@@ -1,6 +1,6 @@
 #include "sim/ardwellbox.h"
 
-#include "platform/vbtext.h"
+#include "sim/hextext.h"
 
 #include <cctype>
 
@@ -45,19 +45,6 @@ ArdwellBox::~ArdwellBox()
     mech_.unplugFromSocket();
 }
 
-void ArdwellBox::setFault(Fault fault, When when)
-{
-    switch (fault) {
-    case Fault::StatusUnanswered: statusFault_ = when; break;
-    case Fault::FrameNotTaken: frameFault_ = when; break;
-    case Fault::RequestNotTaken: requestFault_ = when; break;
-    case Fault::Unplugged: unplugFault_ = when; break;
-    case Fault::HangUp: hangUpFault_ = when; break;
-    case Fault::AckAsY: ackAsY_ = when; break;
-    case Fault::HopperEmpty: hopperEmpty_ = when; break;
-    }
-}
-
 void ArdwellBox::setUnanswered(const QByteArray& commands, When when)
 {
     unanswered_ = commands;
@@ -100,11 +87,11 @@ void ArdwellBox::onBytes(const QByteArray& bytes)
 
 void ArdwellBox::handleLine(const QByteArray& line)
 {
-    if (unplugFault_.strikes())
+    if (faults_.strikes(Fault::Unplugged))
         silent_ = true;
-    if (hangUpFault_.strikes()) {
+    if (faults_.strikes(Fault::HangUp)) {
         // One pulled cable; plugging it in again does not pull it once more.
-        hangUpFault_ = When::never();
+        faults_.set(Fault::HangUp, When::never());
         hangUp();
         return;
     }
@@ -128,13 +115,13 @@ void ArdwellBox::handleCommand(const QByteArray& line)
         switch (line[0]) {
         case 'S':
             ++statusRequests_;
-            if (statusFault_.strikes() || quiet)
+            if (faults_.strikes(Fault::StatusUnanswered) || quiet)
                 return;
-            answer(">" + statusText_, latencyMs_);
+            answer(">READY", latencyMs_);
             return;
         case 'V':
             if (!quiet)
-                answer("<" + versionText_, latencyMs_);
+                answer("<V2.10", latencyMs_);
             return;
         case '%':
             relaying_ = false;
@@ -162,7 +149,7 @@ void ArdwellBox::handleCommand(const QByteArray& line)
         case 'R': mech_.setPowered(false); break;
         case '+': {
             ++hopperPulses_;
-            if (!hopperEmpty_.strikes()) {
+            if (!faults_.strikes(Fault::HopperEmpty)) {
                 auto alive = alive_;
                 sched_.callAfter(kHopperCoinMs, [this, alive] {
                     if (*alive)
@@ -194,7 +181,8 @@ void ArdwellBox::handleFrameLine(const QByteArray& line)
     if (silent_)
         return;
     const QByteArray f = QByteArray::fromHex(line);
-    if (!ardwelllink::sumsToZero(f) || frameFault_.strikes() || (isCoinDataRequest(f) && requestFault_.strikes())) {
+    if (!ardwelllink::sumsToZero(f) || faults_.strikes(Fault::FrameNotTaken)
+        || (isCoinDataRequest(f) && faults_.strikes(Fault::RequestNotTaken))) {
         framesRefused_.append(line);
         return;
     }
@@ -209,7 +197,7 @@ bool ArdwellBox::fromMech(const QByteArray& frame)
     if (silent_ || !relaying_ || !port() || !port()->isOpen())
         return false;
     if (frame.size() >= 3 && std::uint8_t(frame[2]) == ardwelllink::hdr::Ack && lastFrameWasCommand_
-        && ackAsY_.strikes()) {
+        && faults_.strikes(Fault::AckAsY)) {
         answer("Y", latencyMs_ + mechLatencyMs_);
         return true;
     }
@@ -223,20 +211,18 @@ void ArdwellBox::mechStatus(int bits)
         sendStatus(std::uint8_t(bits));
 }
 
-void ArdwellBox::sendStatus(std::uint8_t bits) { sendLine("@" + plat::hex2(bits).toLatin1()); }
+void ArdwellBox::sendStatus(std::uint8_t bits) { sendLine("@" + hex2(bits)); }
 
 void ArdwellBox::sendLine(const QByteArray& line)
 {
     if (silent_)
         return;
-    if (line.startsWith('@'))
-        statusSent_.append(line);
     answer(line, latencyMs_);
 }
 
 void ArdwellBox::sendNoise(Noise noise, std::uint8_t bits)
 {
-    const QByteArray hex = plat::hex2(bits).toLatin1();
+    const QByteArray hex = hex2(bits);
     switch (noise) {
     case Noise::HighBits: sendStatus(std::uint8_t(bits | 0xC0)); break;
     case Noise::Zero: sendLine("@00"); break;

@@ -12,7 +12,7 @@
 #include "platform/scheduler.h"
 #include "sim/ardwellmech.h"
 #include "sim/simport.h"
-#include "sim/when.h"
+#include "sim/faults.h"
 
 #include <QByteArray>
 #include <QList>
@@ -32,8 +32,6 @@ public:
     // Time from a line reaching the box to its answer, and from a frame taken to the mech's answer.
     void setLatencyMs(plat::Millis ms) { latencyMs_ = ms; }
     void setMechLatencyMs(plat::Millis ms) { mechLatencyMs_ = ms; }
-    void setStatusText(const QByteArray& t) { statusText_ = t; }
-    void setVersionText(const QByteArray& t) { versionText_ = t; }
 
     // Answers nothing, does nothing and relays nothing back while set: the box unplugged.
     void setSilent(bool silent) { silent_ = silent; }
@@ -47,8 +45,9 @@ public:
         HangUp,           // lines: the striking one hangs the port up (once; see hangUp)
         AckAsY,           // the mech's message understood to a command reaches the program as "Y"
         HopperEmpty,      // "+" pulses: no coin comes out
+        Count_
     };
-    void setFault(Fault fault, When when);
+    void setFault(Fault fault, When when) { faults_.set(fault, when); }
     // These one-character commands ('#', '$', '?', '{', '&', ...) are carried out but not
     // answered, counted over those commands.
     void setUnanswered(const QByteArray& commands, When when = When::always());
@@ -83,7 +82,6 @@ public:
     int lastOutputMask() const { return lastMask_; }                  // -1 before any "#"
     int framesTaken() const { return framesTaken_; }
     const QList<QByteArray>& framesRefused() const { return framesRefused_; }
-    const QList<QByteArray>& statusLinesSent() const { return statusSent_; } // "@" lines, without CR
 
 private:
     void handleLine(const QByteArray& line);
@@ -100,17 +98,9 @@ private:
     bool overflow_ = false;
     plat::Millis latencyMs_ = 5;
     plat::Millis mechLatencyMs_ = 10;
-    QByteArray statusText_ = "READY";
-    QByteArray versionText_ = "V2.10";
 
     bool silent_ = false;
-    When statusFault_;
-    When frameFault_;
-    When requestFault_;
-    When unplugFault_;
-    When hangUpFault_;
-    When ackAsY_;
-    When hopperEmpty_;
+    FaultSet<Fault> faults_;
     QByteArray unanswered_;
     When unansweredWhen_;
     bool lastFrameWasCommand_ = false;
@@ -124,7 +114,6 @@ private:
     int lastMask_ = -1;
     int framesTaken_ = 0;
     QList<QByteArray> framesRefused_;
-    QList<QByteArray> statusSent_;
 
     plat::Millis dropMinMs_ = 1000, dropMaxMs_ = 2000;
     plat::CallbackId dropTimer_ = 0;

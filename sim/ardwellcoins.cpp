@@ -1,5 +1,7 @@
 #include "sim/ardwellcoins.h"
 
+#include "sim/xorshift.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -33,6 +35,10 @@ const CoinKind kKinds[kCoinKindCount] = {
 const CoinKind kSlug{"slug", {500, 520, 300, 100, 150, 120, 60}, {3, 3, 3, 3, 3, 3, 3}, 0};
 
 const std::array<int, 5> kReferences{2000, 2050, 1800, 2500, 1500};
+
+// How far off its kind's value a flier's raw value lies, in percent.
+constexpr double kFlierMinPct = 30;
+constexpr double kFlierMaxPct = 60;
 
 // Reference k of raw value j.
 int referenceOf(int j) { return j < 4 ? j : 4; }
@@ -105,14 +111,7 @@ CoinSource::CoinSource(quint32 seed) : state_(seed ? seed : 1)
         p = uniform();
 }
 
-double CoinSource::uniform()
-{
-    // xorshift32: small, fast and the same on every platform, so a seed gives the same coins.
-    state_ ^= state_ << 13;
-    state_ ^= state_ >> 17;
-    state_ ^= state_ << 5;
-    return double(state_) / 4294967296.0;
-}
+double CoinSource::uniform() { return double(xorshift32(state_)) / 4294967296.0; }
 
 int CoinSource::between(int lo, int hi)
 {
@@ -134,12 +133,6 @@ double CoinSource::normal()
     spare_ = r * std::sin(kTwoPi * u2);
     spareReady_ = true;
     return r * std::cos(kTwoPi * u2);
-}
-
-void CoinSource::setFlierSize(double minPct, double maxPct)
-{
-    flierMinPct_ = std::clamp(std::min(minPct, maxPct), 0.0, 100.0);
-    flierMaxPct_ = std::clamp(std::max(minPct, maxPct), 0.0, 100.0);
 }
 
 void CoinSource::queue(const std::array<int, 7>& raw, const std::array<int, 5>& reference)
@@ -178,7 +171,7 @@ CoinSample CoinSource::draw(int kind)
     }
     if (!isSlug && uniform() < flierRate_) {
         const int j = between(0, 6);
-        const double off = (flierMinPct_ + (flierMaxPct_ - flierMinPct_) * uniform()) / 100;
+        const double off = (kFlierMinPct + (kFlierMaxPct - kFlierMinPct) * uniform()) / 100;
         v[std::size_t(j)] *= uniform() < 0.5 ? 1 - off : 1 + off;
     }
     for (int j = 0; j < 7; ++j) {

@@ -83,12 +83,10 @@ public:
     void queue(const CoinSample& s) { queue_.push_back(s); }
     void queue(const std::array<int, 7>& raw, const std::array<int, 5>& reference = referenceMeans());
     int queued() const { return int(queue_.size()); }
-    void clearQueue() { queue_.clear(); }
 
-    // A drawn coin is a flier with this probability: one of its raw values lies between
-    // minPct and maxPct off its kind's value, up or down (30..60 % unless set).
+    // A drawn coin is a flier with this probability: one of its raw values lies 30 to 60 % off
+    // its kind's value, up or down.
     void setFlierRate(double probability) { flierRate_ = probability; }
-    void setFlierSize(double minPct, double maxPct);
     // A drawn coin carries a raw value of 0 with this probability.
     void setZeroRate(double probability) { zeroRate_ = probability; }
 
@@ -106,8 +104,6 @@ private:
     std::array<double, kCoinKindCount> sweepPhase_{};
     std::deque<CoinSample> queue_;
     double flierRate_ = 0;
-    double flierMinPct_ = 30;
-    double flierMaxPct_ = 60;
     double zeroRate_ = 0;
 };
 

@@ -10,8 +10,6 @@ namespace sim::ardwellimage {
 
 namespace {
 
-bool is126(const QString& model) { return model == QLatin1String("126"); }
-
 // The kind each channel was taught, per variant. Channels of the standard image: the six coins,
 // then the kinds that exercise the bench; the other mech taught only a few.
 constexpr std::array<int, 16> kStandardKinds{Coin1, Coin2, Coin3, Coin4, Coin5, Coin6, BiMetallic, Token,
@@ -132,6 +130,7 @@ void settings126(Words& w, Variant v)
 
 } // namespace
 
+bool is126(const QString& model) { return model == QLatin1String("126"); }
 int wordCount(const QString& model) { return is126(model) ? 256 : 128; }
 int recordBase(const QString& model) { return is126(model) ? 31 : 34; }
 int channelCount(const QString& model) { return is126(model) || model == QLatin1String("PCA") ? 16 : 12; }

@@ -25,6 +25,7 @@ constexpr quint32 kStandardSerial = 0x0012ABCD;
 constexpr quint32 kOtherSerial = 0x0034EF56;
 
 // Per model ("126", "330", "340", "560", "PCA").
+bool is126(const QString& model);       // the one model with its own word map and scaling
 int wordCount(const QString& model);    // 256 for 126, else 128
 int recordBase(const QString& model);   // first word of the window records: 31 for 126, else 34
 int channelCount(const QString& model); // channels a coin can be accepted on: 16 for 126 and PCA

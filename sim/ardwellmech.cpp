@@ -1,6 +1,7 @@
 #include "sim/ardwellmech.h"
 
 #include "ardwell/link/cipherconsts.h"
+#include "sim/xorshift.h"
 
 #include <stdexcept>
 
@@ -78,27 +79,6 @@ void ArdwellMech::loadImage(const std::vector<quint16>& words)
     eeprom_.resize(n, 0);
 }
 
-void ArdwellMech::setFault(Fault fault, When when)
-{
-    switch (fault) {
-    case Fault::Silent: silent_ = when; break;
-    case Fault::BadCheckByte: badCheck_ = when; break;
-    case Fault::WrongAddress: wrongAddress_ = when; break;
-    case Fault::RefuseWrite: refuseWrite_ = when; break;
-    case Fault::WriteUnanswered: writeUnanswered_ = when; break;
-    case Fault::CommandSilent: commandSilent_ = when; break;
-    case Fault::CommandRefused: commandRefused_ = when; break;
-    case Fault::CommandLate: commandLate_ = when; break;
-    case Fault::Unplugged: unplug_ = when; break;
-    case Fault::CoinLost: coinLost_ = when; break;
-    case Fault::LastFrameLost: lastFrameLost_ = when; break;
-    case Fault::EventBadChecksum: badChecksum_ = when; break;
-    case Fault::EventTruncated: truncated_ = when; break;
-    case Fault::EventUnknownCode: unknownCode_ = when; break;
-    case Fault::CoinIndexAbove15: indexAbove15_ = when; break;
-    }
-}
-
 void ArdwellMech::setUnreadableWord(int address, When when)
 {
     unreadableAt_ = address;
@@ -133,13 +113,7 @@ void ArdwellMech::setWindowRecord(int coinIndex, int level, const std::array<int
     ardwellimage::storeRecord(eeprom_, ardwellimage::recordBase(model_), coinIndex, {level, lows, widths});
 }
 
-std::uint8_t ArdwellMech::nextRandom()
-{
-    rng_ ^= rng_ << 13;
-    rng_ ^= rng_ >> 17;
-    rng_ ^= rng_ << 5;
-    return std::uint8_t(rng_ >> 8);
-}
+std::uint8_t ArdwellMech::nextRandom() { return std::uint8_t(xorshift32(rng_) >> 8); }
 
 void ArdwellMech::reply(std::uint8_t destination, std::uint8_t header, const QByteArray& data)
 {
@@ -157,7 +131,7 @@ void ArdwellMech::receiveFrame(const QByteArray& f, plat::Millis at)
     MechFrameRecord rec;
     rec.at = at;
     rec.frame = f;
-    if (plugged_ && unplug_.strikes())
+    if (plugged_ && faults_.strikes(Fault::Unplugged))
         plugged_ = false;
     if (f.size() < 4 || !plugged_) {
         received_.push_back(rec);
@@ -193,7 +167,7 @@ void ArdwellMech::receiveFrame(const QByteArray& f, plat::Millis at)
         if (rec.kind == MechFrameRecord::Ack) {
             ++acks_;
             acknowledged();
-        } else if (!silent_.strikes()) {
+        } else if (!faults_.strikes(Fault::Silent)) {
             if (rec.kind == MechFrameRecord::Logon || rec.kind == MechFrameRecord::Command)
                 handleCommand(rec, from);
             else if (rec.kind == MechFrameRecord::Read)
@@ -217,9 +191,9 @@ void ArdwellMech::handleCommand(MechFrameRecord& rec, std::uint8_t from)
         refuse(from, hdr::Command);
         return;
     }
-    if (commandSilent_.strikes())
+    if (faults_.strikes(Fault::CommandSilent))
         return;
-    if (commandRefused_.strikes()) {
+    if (faults_.strikes(Fault::CommandRefused)) {
         refuse(from, hdr::Command);
         return;
     }
@@ -234,7 +208,7 @@ void ArdwellMech::handleCommand(MechFrameRecord& rec, std::uint8_t from)
         if (!before && coinDataRequested())
             runKind_ = runs_++ % 6; // each coin data run its own coin, when no test chose one
     }
-    if (commandLate_.strikes() && socket_.sched) {
+    if (faults_.strikes(Fault::CommandLate) && socket_.sched) {
         auto alive = alive_;
         socket_.sched->callAfter(lateMs_, [this, alive, from] {
             if (*alive && powered_ && plugged_)
@@ -274,13 +248,13 @@ void ArdwellMech::handleRead(MechFrameRecord& rec, std::uint8_t from)
     if (rec.address == unreadableAt_ && unreadable_.strikes())
         return;
     int addr = rec.address;
-    if (wrongAddress_.strikes())
+    if (faults_.strikes(Fault::WrongAddress))
         addr = (addr + 1) % wordCount();
     const quint16 v = word(addr);
     QByteArray plain;
     plain.append(char(addr >> 8)).append(char(addr & 0xFF)).append(char(v >> 8)).append(char(v & 0xFF));
     std::uint8_t check = zeroSumByte(plain);
-    if (badCheck_.strikes())
+    if (faults_.strikes(Fault::BadCheckByte))
         ++check;
     plain.append(char(check));
     reply(from, hdr::ReadReply, encipher(plain, keys_));
@@ -292,11 +266,11 @@ void ArdwellMech::handleWrite(MechFrameRecord& rec, std::uint8_t from)
         refuse(from, hdr::Write);
         return;
     }
-    if (rec.address == refuseAt_ || refuseWrite_.strikes()) {
+    if (rec.address == refuseAt_ || faults_.strikes(Fault::RefuseWrite)) {
         refuse(from, hdr::Write);
         return;
     }
-    if (writeUnanswered_.strikes())
+    if (faults_.strikes(Fault::WriteUnanswered))
         return;
     setWord(rec.address, rec.address == corruptAt_ ? corruptValue_ : quint16(rec.value));
     reply(from, hdr::Ack, {});
@@ -314,13 +288,13 @@ bool ArdwellMech::sendEvent(std::uint8_t code, const QByteArray& data)
     if (!canSend())
         return false;
     QByteArray d = data;
-    if (code == 0x01 && !d.isEmpty() && indexAbove15_.strikes())
+    if (code == 0x01 && !d.isEmpty() && faults_.strikes(Fault::CoinIndexAbove15))
         d[0] = char(std::uint8_t(d[0]) + 16);
-    const std::uint8_t sent = unknownCode_.strikes() ? 0x2A : code;
+    const std::uint8_t sent = faults_.strikes(Fault::EventUnknownCode) ? 0x2A : code;
     QByteArray f = frame(host_, bus_, hdr::Command, QByteArray(1, char(sent)) + d);
-    if (badChecksum_.strikes())
+    if (faults_.strikes(Fault::EventBadChecksum))
         f[f.size() - 1] = char(f[f.size() - 1] ^ 0x5A);
-    if (truncated_.strikes())
+    if (faults_.strikes(Fault::EventTruncated))
         f = f.left(4);
     outbox_.push_back(f);
     pumpOutbox();
@@ -386,7 +360,7 @@ bool ArdwellMech::sendCoinData(const std::array<int, 7>& reading, const std::arr
     // Frame i carries reading i+1 as A; B is the matching reference value, except that frame 4
     // carries reading 7 and frame 5 the fifth reference value.
     const int b[6] = {baseline[0], baseline[1], baseline[2], baseline[3], reading[6], baseline[4]};
-    const int frames = lastFrameLost_.strikes() ? 5 : 6;
+    const int frames = faults_.strikes(Fault::LastFrameLost) ? 5 : 6;
     for (int i = 0; i < frames; ++i) {
         const quint32 packed = (quint32(i) << 28) | ((quint32(reading[std::size_t(i)]) & 0x3FFF) << 14)
                                | (quint32(b[i]) & 0x3FFF);

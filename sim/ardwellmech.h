@@ -26,7 +26,7 @@
 #include "sim/ardwellcoins.h"
 #include "sim/ardwellimages.h"
 #include "sim/ardwelltestmode.h"
-#include "sim/when.h"
+#include "sim/faults.h"
 
 #include <QByteArray>
 #include <QList>
@@ -102,7 +102,6 @@ public:
     bool acceptingAll() const { return acceptAll_; }
     // Unplugged, the mech answers nothing and no coin reaches it; the box goes on taking frames.
     bool plugged() const { return plugged_; }
-    void setPlugged(bool on) { plugged_ = on; }
 
     void plugInto(const MechSocket& socket) { socket_ = socket; }
     void unplugFromSocket();
@@ -161,8 +160,9 @@ public:
         EventTruncated,   // events: only the first four bytes go out
         EventUnknownCode, // events: the code becomes 2A
         CoinIndexAbove15, // accepted-coin events: the coin index goes out 16 higher
+        Count_
     };
-    void setFault(Fault fault, When when);
+    void setFault(Fault fault, When when) { faults_.set(fault, when); }
     void setLateAnswerMs(plat::Millis ms) { lateMs_ = ms; }
     // A write to this address is always refused (-1: none).
     void refuseWritesAt(int address) { refuseAt_ = address; }
@@ -226,9 +226,7 @@ private:
     int eventsSent_ = 0;
     int eventsUnanswered_ = 0;
 
-    When silent_, badCheck_, wrongAddress_, refuseWrite_, writeUnanswered_;
-    When commandSilent_, commandRefused_, commandLate_, unplug_;
-    When coinLost_, lastFrameLost_, badChecksum_, truncated_, unknownCode_, indexAbove15_;
+    FaultSet<Fault> faults_;
     When unreadable_;
     plat::Millis lateMs_ = 3200;
     int unreadableAt_ = -1;

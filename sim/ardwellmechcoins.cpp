@@ -52,7 +52,7 @@ bool ArdwellMech::drop(const CoinSample& coin, int slugReason)
     else
         o = classify(model_, eeprom_, coin);
     lastOutcome_ = o;
-    if (!powered_ || coinLost_.strikes())
+    if (!powered_ || faults_.strikes(Fault::CoinLost))
         return true;
 
     if (coinDataRequested()) {

@@ -6,10 +6,6 @@ namespace sim {
 
 using namespace ardwellimage;
 
-namespace {
-bool is126(const QString& model) { return model == QLatin1String("126"); }
-} // namespace
-
 CoinOutcome classify(const QString& model, const Words& words, const CoinSample& coin)
 {
     CoinOutcome out;

@@ -2,6 +2,19 @@
 
 namespace sim {
 
+namespace {
+
+// The byte sum (mod 256) of words from..to that the image holds.
+int byteSumOf(const std::vector<quint16>& words, size_t from, size_t to)
+{
+    int s = 0;
+    for (size_t a = from; a <= to && a < words.size(); ++a)
+        s += (words[a] >> 8) + (words[a] & 255);
+    return s & 255;
+}
+
+} // namespace
+
 CcLayout ccLayout(const QString& model)
 {
     if (model == QLatin1String("C120"))
@@ -21,13 +34,7 @@ CcLayout ccLayout(const QString& model)
 
 int ccWindowWord(const CcLayout& l, int channel, int param) { return l.base + (channel - 1) + l.stride * (param - 1); }
 
-int ccByteSum(const std::vector<quint16>& words)
-{
-    int s = 0;
-    for (size_t a = 0; a < words.size() && a < 128; ++a)
-        s += (words[a] >> 8) + (words[a] & 255);
-    return s & 255;
-}
+int ccByteSum(const std::vector<quint16>& words) { return byteSumOf(words, 0, 127); }
 
 void ccFixSum(std::vector<quint16>& words)
 {
@@ -39,13 +46,7 @@ void ccFixSum(std::vector<quint16>& words)
     w = quint16(missing << 8 | (w & 255));
 }
 
-int sentinelSumWord(const std::vector<quint16>& words)
-{
-    int s = 0;
-    for (size_t a = 0; a < words.size() && a < 63; ++a)
-        s += (words[a] >> 8) + (words[a] & 255);
-    return 256 - (s & 255);
-}
+int sentinelSumWord(const std::vector<quint16>& words) { return 256 - byteSumOf(words, 0, 62); }
 
 QList<QPair<int, int>> typicalCcWindows(const QString& model, int channel)
 {
@@ -114,10 +115,7 @@ void fillSentinelRouting(std::vector<quint16>& w)
     w[57] = 0x0000;
     w[58] = 0xD2D0;
     w[56] = 0;
-    int s = 0;
-    for (int a = 53; a <= 58; ++a)
-        s += (w[size_t(a)] >> 8) + (w[size_t(a)] & 255);
-    w[56] = quint16(((256 - (s & 255)) & 255) << 8);
+    w[56] = quint16(((256 - byteSumOf(w, 53, 58)) & 255) << 8);
 }
 
 } // namespace

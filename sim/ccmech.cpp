@@ -35,12 +35,8 @@ CcMech::CcMech(const QString& model, bool blank) : QuenbyMech(QStringLiteral("CC
     layout_ = ccLayout(model);
     words_ = blank ? std::vector<quint16>(size_t(layout_.words), 0) : typicalCcImage(model);
     CoinSampler& s = sampler();
-    for (int c = 1; c <= layout_.channels; ++c) {
-        QList<int> means;
-        for (const auto& [low, high] : typicalCcWindows(model, c))
-            means << (low + high) / 2;
-        s.setMeans(c, means);
-    }
+    for (int c = 1; c <= layout_.channels; ++c)
+        s.setMeansInside(c, typicalCcWindows(model, c));
     s.setSlugMeans(QList<int>(layout_.params, 20));
 }
 

@@ -1,5 +1,7 @@
 #include "sim/coinsampler.h"
 
+#include "sim/xorshift.h"
+
 #include <QtMath>
 #include <cmath>
 
@@ -14,15 +16,15 @@ QList<int> CoinSampler::channels() const
     return out;
 }
 
-quint32 CoinSampler::nextRandom()
+void CoinSampler::setMeansInside(int channel, const QList<QPair<int, int>>& windows)
 {
-    quint32 x = state_;
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    state_ = x;
-    return x;
+    QList<int> means;
+    for (const auto& [low, high] : windows)
+        means << (low + high) / 2;
+    setMeans(channel, means);
 }
+
+quint32 CoinSampler::nextRandom() { return xorshift32(state_); }
 
 double CoinSampler::uniform() { return (nextRandom() >> 8) / double(1u << 24); }
 

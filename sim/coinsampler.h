@@ -5,6 +5,7 @@
 // readings everywhere; tests that need exact values queue them instead of drawing.
 
 #include <QList>
+#include <QPair>
 #include <QtGlobal>
 #include <deque>
 #include <map>
@@ -13,13 +14,13 @@ namespace sim {
 
 class CoinSampler {
 public:
-    explicit CoinSampler(quint32 seed = 1) { reseed(seed); }
-    void reseed(quint32 seed) { state_ = seed ? seed : 0x9E3779B9u; }
+    explicit CoinSampler(quint32 seed = 1) : state_(seed ? seed : 0x9E3779B9u) {}
 
     // The coin kinds: channel 1..24 and its parameter means. Channels without means are coins
     // the mech does not know; dropping one gives a slug-like reading.
     void setMeans(int channel, const QList<int>& means) { means_[channel] = means; }
-    void clearMeans() { means_.clear(); }
+    // The means of a coin whose windows are these (low, high) pairs: the middle of each window.
+    void setMeansInside(int channel, const QList<QPair<int, int>>& windows);
     QList<int> means(int channel) const { return means_.count(channel) ? means_.at(channel) : QList<int>{}; }
     QList<int> channels() const;
     void setSlugMeans(const QList<int>& means) { slugMeans_ = means; }
@@ -35,7 +36,6 @@ public:
     // Exact values for the next drops, first queued first.
     void queue(const QList<int>& values) { queued_.push_back(values); }
     int queued() const { return int(queued_.size()); }
-    void clearQueue() { queued_.clear(); }
 
     // The next reading of a coin of this channel (or of a slug): a queued one when there is one,
     // else `count` values drawn around the means (values past the means' count are drawn around

@@ -1,13 +1,12 @@
 #include "sim/marssocket.h"
 
+#include "sim/hextext.h"
+
 #include <stdexcept>
 
 namespace sim {
 
 namespace {
-
-// Upper-case hex digits only, as the rows are specified.
-int hexValue(QChar c) { return QStringLiteral("0123456789ABCDEF").indexOf(c); }
 
 // The six nibble groups of a position: low and high limit of each parameter, three nibbles
 // each, low nibble first.
@@ -64,12 +63,8 @@ MarsSocket::MarsSocket(const QString& model, int promSize) : QuenbyMech(QStringL
     s.highest = 4095;
     s.spreadPercent = 1.5;
     const int channels = model == QLatin1String("ME181") ? 12 : (prom_->size() == 256 ? 12 : 24);
-    for (int c = 1; c <= channels; ++c) {
-        QList<int> means;
-        for (const auto& [low, high] : typicalWindows(c))
-            means << (low + high) / 2;
-        s.setMeans(c, means);
-    }
+    for (int c = 1; c <= channels; ++c)
+        s.setMeansInside(c, typicalWindows(c));
     s.setSlugMeans({400, 700, 1000});
 }
 
@@ -195,7 +190,7 @@ void MarsSocket::burn(const QString& row)
         return;
     QList<int> digits;
     for (const QChar c : body) {
-        const int v = hexValue(c);
+        const int v = hexDigit(c.toLatin1());
         if (v < 0)
             return; // a garbled row is not burnt and not answered
         digits << v;

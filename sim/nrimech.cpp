@@ -1,7 +1,7 @@
 // The NRI mech's models, memories and coins; its command layers are in sim/nriprotocol.cpp.
 #include "sim/nrimech.h"
 
-#include "platform/vbtext.h"
+#include "sim/hextext.h"
 
 #include <stdexcept>
 
@@ -9,10 +9,15 @@ namespace sim {
 
 namespace {
 
-QByteArray hex2(int v) { return plat::hex2(v).toLatin1(); }
 QByteArray dec(int v, int width) { return QByteArray::number(v).rightJustified(width, '0').right(width); }
 
 bool isG10(const QString& model) { return model.startsWith(QLatin1String("G10")); }
+// The models that keep hex records and acknowledge what they take.
+bool isNewerModel(const QString& model)
+{
+    return model == QLatin1String("G13-6000") || model == QLatin1String("G18-3000")
+           || model == QLatin1String("G40-0000") || model == QLatin1String("G10-4000/5");
+}
 bool mapsByCode(const QString& model)
 {
     return model == QLatin1String("G13-6000") || model == QLatin1String("G40-0000");
@@ -54,7 +59,7 @@ NriMech::NriMech(const QString& model, const QString& interfaceCode, bool blank)
     code_ = interfaceCode.isEmpty() ? codes.first() : interfaceCode;
     if (!codes.contains(code_))
         throw std::invalid_argument("NRI " + model.toStdString() + " is not wired to " + code_.toStdString());
-    newer_ = model == "G13-6000" || model == "G18-3000" || model == "G40-0000" || model == "G10-4000/5";
+    newer_ = isNewerModel(model);
     params_ = newer_ ? 6 : 4;
     coins_ = model == "G10-4000" ? 8 : (newer_ ? 12 : 6);
     if (model == "G13-6000")
@@ -73,18 +78,14 @@ NriMech::NriMech(const QString& model, const QString& interfaceCode, bool blank)
     if (blank)
         loadBlank();
     CoinSampler& s = sampler();
-    for (int c = 1; c <= coins_; ++c) {
-        QList<int> means;
-        for (const auto& [low, high] : typicalWindows(model, c))
-            means << (low + high) / 2;
-        s.setMeans(c, means);
-    }
+    for (int c = 1; c <= coins_; ++c)
+        s.setMeansInside(c, typicalWindows(model, c));
     s.setSlugMeans(QList<int>(params_, 15));
 }
 
 QList<QPair<int, int>> NriMech::typicalWindows(const QString& model, int coin)
 {
-    const bool newer = codesOf(model).contains(QStringLiteral("$05")) || model == QLatin1String("G10-4000/5");
+    const bool newer = isNewerModel(model);
     QList<QPair<int, int>> out;
     for (int p = 1; p <= (newer ? 6 : 4); ++p) {
         const int centre = newer ? 50 + (13 * coin + 31 * p) % 150 : 60 + (17 * coin + 23 * p) % 140;

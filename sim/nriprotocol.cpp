@@ -2,6 +2,8 @@
 // models' decimal lines and paced data records.
 #include "sim/nrimech.h"
 
+#include "sim/hextext.h"
+
 namespace sim {
 
 namespace {
@@ -9,7 +11,7 @@ namespace {
 constexpr char kAck = 0x06;
 constexpr int kLongestOldRecord = 100; // a record without its CRs ends here, unstored
 
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+bool isHexDigit(char c) { return hexDigit(c) >= 0; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool allDigits(const QByteArray& s)
 {
@@ -17,13 +19,6 @@ bool allDigits(const QByteArray& s)
         if (!isDigit(c))
             return false;
     return true;
-}
-
-int hexByte(const QByteArray& s)
-{
-    if (s.size() != 2 || !isHexDigit(s.at(0)) || !isHexDigit(s.at(1)))
-        return -1;
-    return s.toInt(nullptr, 16);
 }
 
 } // namespace
@@ -78,7 +73,7 @@ void NriMech::newerByte(char c)
         if (arg_.size() < 2)
             return;
         seen_ << QString(QLatin1Char(command_)) + QString::fromLatin1(arg_);
-        const int r = hexByte(arg_);
+        const int r = hexPair(arg_, 0);
         state_ = State::Idle;
         if (r < 0 || r > 0x1B) {
             send("?");

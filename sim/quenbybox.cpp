@@ -1,5 +1,6 @@
 #include "sim/quenbybox.h"
 
+#include "platform/vbtext.h"
 #include "sim/quenbymechs.h"
 
 namespace sim {
@@ -311,9 +312,9 @@ QString QuenbyBox::reportFor(const QuenbyMech& mech, const DroppedCoin& coin)
     if (coin.slug) {
         code = QStringLiteral("R");
     } else if (binary_) {
-        code = QStringLiteral("X%1").arg(coin.channel - 1, 2, 16, QLatin1Char('0')).toUpper();
+        code = QStringLiteral("X") + plat::hex2(coin.channel - 1);
     } else if (marsParallelCodes && mech.family() == QLatin1String("Mars")) {
-        code = QStringLiteral("X%1").arg(1 << ((coin.channel - 1) % 6), 2, 16, QLatin1Char('0')).toUpper();
+        code = QStringLiteral("X") + plat::hex2(1 << ((coin.channel - 1) % 6));
     } else {
         const char letter = mech.reportLetter(coin.channel);
         if (!letter)

@@ -28,7 +28,6 @@ void SentinelInterface::onByte(char c)
 
     if (c == kCr) {
         if (!line_.isEmpty() && open_) {
-            linesToMech_ << line_;
             const std::optional<I2cReply> reply = toMech ? toMech(line_) : std::nullopt;
             if (reply && toProgram)
                 toProgram(reply->line + kCr + reply->trailing, reply->delayMs);
@@ -39,7 +38,6 @@ void SentinelInterface::onByte(char c)
     }
     if (c == '#' && afterCr_ && line_.isEmpty()) {
         open_ = !open_;
-        ++toggles_;
         afterCr_ = false;
         return;
     }

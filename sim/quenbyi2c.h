@@ -37,9 +37,6 @@ public:
     void onBytes(const QByteArray& bytes);
 
     bool isOpen() const { return open_; }
-    int toggles() const { return toggles_; }
-    // Command lines that went to the mech, in order.
-    const QList<QByteArray>& linesToMech() const { return linesToMech_; }
 
 private:
     void onByte(char c);
@@ -48,8 +45,6 @@ private:
     QByteArray line_;
     bool afterCr_ = false;
     bool open_ = false;
-    int toggles_ = 0;
-    QList<QByteArray> linesToMech_;
 };
 
 } // namespace sim

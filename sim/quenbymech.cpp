@@ -2,19 +2,9 @@
 
 #include "sim/quenbybox.h"
 
-#include <stdexcept>
-
 namespace sim {
 
 QuenbyMech::QuenbyMech(const QString& family, const QString& model) : family_(family), model_(model) {}
-
-void QuenbyMech::requireModel(const QString& model, std::initializer_list<const char*> models)
-{
-    for (const char* m : models)
-        if (model == QLatin1String(m))
-            return;
-    throw std::invalid_argument("unknown mech model: " + model.toStdString());
-}
 
 QuenbyMech::~QuenbyMech()
 {

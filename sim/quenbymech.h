@@ -21,7 +21,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <initializer_list>
 #include <optional>
 
 namespace sim {
@@ -100,8 +99,6 @@ public:
     virtual int valuesPerReading() const { return paramCount(); }
 
 protected:
-    // Throws std::invalid_argument unless model is one of models.
-    static void requireModel(const QString& model, std::initializer_list<const char*> models);
     // Hooks for the family's own behaviour; the base keeps the record.
     virtual void onSerialModeStarted(const QString& /*code*/) {}
     virtual void onSerialModeEnded() {}

@@ -1,35 +1,15 @@
 #include "sim/sentinelmech.h"
 
-#include "platform/vbtext.h"
+#include "sim/hextext.h"
 
 namespace sim {
-
-namespace {
-
-// Two upper-case hex digits at i, or -1.
-int hexPair(const QByteArray& s, int i)
-{
-    static const QByteArray digits = "0123456789ABCDEF";
-    if (i < 0 || i + 2 > s.size())
-        return -1;
-    const int high = int(digits.indexOf(s.at(i))), low = int(digits.indexOf(s.at(i + 1)));
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
-}
-
-QByteArray hex2(int v) { return plat::hex2(v).toLatin1(); }
-
-} // namespace
 
 SentinelMech::SentinelMech(bool blank) : QuenbyMech(QStringLiteral("CC"), QStringLiteral("Sentinel"))
 {
     words_ = blank ? std::vector<quint16>(64, 0) : typicalCcImage(QStringLiteral("Sentinel"));
     CoinSampler& s = sampler();
-    for (int c = 1; c <= 8; ++c) {
-        QList<int> means;
-        for (const auto& [low, high] : typicalCcWindows(QStringLiteral("Sentinel"), c))
-            means << (low + high) / 2;
-        s.setMeans(c, means);
-    }
+    for (int c = 1; c <= 8; ++c)
+        s.setMeansInside(c, typicalCcWindows(QStringLiteral("Sentinel"), c));
     s.setSlugMeans({20, 20, 20});
 }
 

@@ -51,7 +51,6 @@ public:
     const QList<int>& addressesRead() const { return read_; }
     const QList<int>& addressesWritten() const { return written_; }
     int polls() const { return polls_; }
-    int coinsWaiting() const { return int(waiting_.size()); }
 
 protected:
     void onSerialModeStarted(const QString& code) override;
