@@ -98,7 +98,8 @@ public:
     MemoryState memory;
     // A data window was opened from the limits editor, so its Close returns there.
     bool fromPromWindow = false;
-    // What the data windows keep between their jobs: the limits editor's image, whose NRI lines.
+    // What the data windows keep between their jobs: the limits editor's image while a data
+    // window opened from it is open.
     DataWindowState dataWindows;
     // The validator test was opened from the main window (else from the limits editor), and the
     // 1-based "Rejected" line of its layout (0: none).
