@@ -76,6 +76,11 @@ public:
     // std::exception is reported with `context`. An exit asked for meanwhile runs afterwards.
     bool runJob(const QString& context, const std::function<void()>& job);
     bool runJob(const std::function<void()>& job) { return runJob(QString(), job); }
+    // A Qt event handler that runs a job: handle() around runJob(), both under `context`.
+    void handleJob(const QString& context, const std::function<void()>& job)
+    {
+        handle(context, [&] { runJob(context, job); });
+    }
     bool jobRunning() const { return jobRunning_; }
 
     // Asks to end the program: exitFn runs now, or when the running job has returned. Once the

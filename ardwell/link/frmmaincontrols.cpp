@@ -29,7 +29,7 @@ std::function<void()> frmMain::handler(const QString& context, std::function<voi
 
 std::function<void()> frmMain::jobHandler(const QString& context, std::function<void()> fn)
 {
-    return handler(context, [this, context, fn = std::move(fn)] { guard_.runJob(context, fn); });
+    return [this, context, fn = std::move(fn)] { guard_.handleJob(context, fn); };
 }
 
 void frmMain::buildControls()

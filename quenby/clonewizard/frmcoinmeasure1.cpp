@@ -52,10 +52,7 @@ frmCoinMeasure1::frmCoinMeasure1(Program& program) : p_(program) { build(); }
 
 void frmCoinMeasure1::handle(const QString& context, const std::function<void()>& fn) { p_.guard.handle(context, fn); }
 
-void frmCoinMeasure1::job(const QString& context, const std::function<void()>& fn)
-{
-    p_.guard.handle(context, [&] { p_.guard.runJob(context, fn); });
-}
+void frmCoinMeasure1::job(const QString& context, const std::function<void()>& fn) { p_.guard.handleJob(context, fn); }
 
 void frmCoinMeasure1::build()
 {

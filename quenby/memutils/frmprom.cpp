@@ -176,10 +176,7 @@ LimitsContext frmPROM::context()
 
 void frmPROM::handle(const QString& context, const std::function<void()>& fn) { p_.guard.handle(context, fn); }
 
-void frmPROM::job(const QString& context, const std::function<void()>& fn)
-{
-    p_.guard.handle(context, [&] { p_.guard.runJob(context, fn); });
-}
+void frmPROM::job(const QString& context, const std::function<void()>& fn) { p_.guard.handleJob(context, fn); }
 
 // ---- the page -----------------------------------------------------------------------------------
 

@@ -54,7 +54,7 @@ QPushButton* addJobButton(Program& p, plat::NamedControls& c, QWidget* window, c
     auto* b = c.add(new QPushButton(window), QString::fromLatin1(name));
     const QString context = QStringLiteral("%1.%2_Click : ").arg(c.window(), QLatin1String(name));
     QObject::connect(b, &QPushButton::clicked, window, [&p, context, handler = std::move(handler)] {
-        p.guard.handle(context, [&] { p.guard.runJob(context, handler); });
+        p.guard.handleJob(context, handler);
     });
     return b;
 }
