@@ -243,6 +243,18 @@ QString hexU(qint64 n)
     return QString::number(v, 16).toUpper();
 }
 
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    return -1;
+}
+
 QString hex2(qint64 n) { return QStringLiteral("%1").arg(n & 0xFF, 2, 16, QChar(u'0')).toUpper(); }
 
 QString hex4(qint64 n) { return QStringLiteral("%1").arg(n & 0xFFFF, 4, 16, QChar(u'0')).toUpper(); }

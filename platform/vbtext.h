@@ -44,6 +44,8 @@ QString hexU(qint64 n);
 // The last two (four) characters of "00" ("0000") & Hex(n): the low byte (word) of n.
 QString hex2(qint64 n);
 QString hex4(qint64 n);
+// The value of one hex digit (either case), -1 for any other character.
+int hexDigit(QChar c);
 
 // Substrings counted from 1 that never fail on a count or start past the end. A negative count
 // gives an empty text. mid() with start < 1 raises RuntimeError(5, ...) as the classic one does;

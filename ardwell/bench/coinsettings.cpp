@@ -94,7 +94,7 @@ int bcoCodeOfText(const QString& t)
 {
     if (t.isEmpty() || t == QLatin1String("None"))
         return 0;
-    if (hexDigit(t.at(0)) < 0)
+    if (plat::hexDigit(t.at(0)) < 0)
         return 0;
     try {
         return bcoCode(int(plat::val(QStringLiteral("&h") + t)));

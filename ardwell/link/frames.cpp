@@ -2,6 +2,7 @@
 
 #include "ardwell/link/link.h"
 #include "platform/runtimeerror.h"
+#include "platform/vbtext.h"
 
 namespace ardwell {
 
@@ -36,23 +37,11 @@ QByteArray frameLine(const Frame& f)
     return line;
 }
 
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
-}
-
 qint64 hexValue(const QString& text)
 {
     qint64 v = 0;
     for (QChar ch : text) {
-        const int d = hexDigit(ch);
+        const int d = plat::hexDigit(ch);
         if (d < 0)
             break;
         // More digits than any field here holds: keep the low 32 bits.

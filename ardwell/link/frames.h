@@ -38,8 +38,6 @@ Frame makeFrame(std::initializer_list<int> bytesBeforeChecksum);
 // The line sent to the box: hex2 of bytes 0..length, then CR.
 QByteArray frameLine(const Frame& f);
 
-// The value of one hex digit (either case), -1 for any other character.
-int hexDigit(QChar c);
 // Value of the leading hex digits of a text (either case); 0 when it begins with none.
 qint64 hexValue(const QString& text);
 

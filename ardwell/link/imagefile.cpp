@@ -18,7 +18,7 @@ int hexPiece(const QString& piece)
     for (const QChar c : piece) {
         if (c == u' ')
             continue;
-        const int d = hexDigit(c);
+        const int d = plat::hexDigit(c);
         if (d < 0)
             break;
         v = v * 16 + d;

@@ -16,7 +16,7 @@ namespace quenby {
 
 namespace {
 
-bool isHexDigit(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
+bool isHexDigit(QChar c) { return plat::hexDigit(c) >= 0; }
 
 // The slug of an S record names its channel on the models that read a measurement through the
 // coin's own parameter map: the slug is measured through that channel's map.

@@ -11,18 +11,6 @@ namespace {
 constexpr int kNibblesPerLine = 16;
 constexpr int kRowNibbles = 16;
 
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
-
 QByteArray digitOf(qint32 nibble) { return plat::hexU(nibble).toLatin1(); }
 
 } // namespace
@@ -37,12 +25,12 @@ bool decodeMarsPromLine(const QString& line, int promSize, Image& readImage, Mar
     int start = 0;
     bool ok = line.size() >= lastChar;
     for (int k = 2; ok && k <= 4; ++k) {
-        const int d = hexDigit(line[k - 1]);
+        const int d = plat::hexDigit(line[k - 1]);
         ok = d >= 0;
         start = start * 16 + d;
     }
     for (int i = 0; ok && i < kNibblesPerLine; ++i) {
-        nibbles[size_t(i)] = hexDigit(line[6 + 2 * i - 1]);
+        nibbles[size_t(i)] = plat::hexDigit(line[6 + 2 * i - 1]);
         ok = nibbles[size_t(i)] >= 0;
     }
     const int end = start + kNibblesPerLine; // the address after the line

@@ -104,7 +104,7 @@ std::optional<FileRefusal> readBounded(const QString& path, QByteArray& bytes)
     return std::nullopt;
 }
 
-bool isHexDigit(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
+bool isHexDigit(QChar c) { return plat::hexDigit(c) >= 0; }
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 bool evenLengthHex(const QString& s) { return s.size() % 2 == 0 && std::all_of(s.begin(), s.end(), isHexDigit); }

@@ -117,6 +117,15 @@ TEST(VbText, HexU)
     EXPECT_EQ(hexU(-256), "FFFFFF00");
 }
 
+TEST(VbText, HexDigitOfEitherCaseAndNothingElse)
+{
+    const std::pair<QChar, int> rows[] = {{u'0', 0}, {u'9', 9}, {u'A', 10}, {u'f', 15}, {u'F', 15},
+                                          {u'G', -1}, {u'g', -1}, {u'/', -1}, {u':', -1}, {u'@', -1},
+                                          {u' ', -1}, {QChar(0xFF10), -1}};
+    for (const auto& [c, value] : rows)
+        EXPECT_EQ(hexDigit(c), value) << int(c.unicode());
+}
+
 TEST(VbText, SubstringsNeverFailPastTheEnds)
 {
     const QString s = "ABCDE";
