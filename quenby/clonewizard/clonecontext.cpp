@@ -8,9 +8,6 @@ namespace quenby {
 
 namespace {
 namespace id {
-constexpr int DiskNotReady = 201;
-constexpr int Unexpected = 203;
-constexpr int Occurred = 204;
 constexpr int Gathering = 495;
 } // namespace id
 } // namespace
@@ -34,11 +31,7 @@ int CloneContext::message(const QString& body, int style, int titleId) const
 
 bool CloneContext::fileExists(const QString& path) const
 {
-    shared::FileExistsTexts ft;
-    ft.diskNotReady = text(id::DiskNotReady);
-    ft.unexpectedError = text(id::Unexpected);
-    ft.occurred = text(id::Occurred);
-    return shared::fileExists(path, *svc.dialogs, ft,
+    return shared::fileExists(path, *svc.dialogs, texts.fileExistsTexts(),
                               [&](const std::exception& e) { errors.reportError(id::Gathering, e); });
 }
 

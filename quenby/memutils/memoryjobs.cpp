@@ -13,9 +13,6 @@ namespace quenby {
 namespace {
 
 namespace id {
-constexpr int FileDiskNotReady = 201;
-constexpr int FileUnexpected = 203;
-constexpr int FileOccurred = 204;
 // CC EEPROM window
 constexpr int EeInvalidFile = 701;
 constexpr int EeInvalidFileTitle = 702;
@@ -51,11 +48,7 @@ constexpr int PromReadError = 1303;
 
 bool dataFileExists(const MechContext& ctx, const QString& path, int trapId)
 {
-    shared::FileExistsTexts texts;
-    texts.diskNotReady = ctx.text(id::FileDiskNotReady);
-    texts.unexpectedError = ctx.text(id::FileUnexpected);
-    texts.occurred = ctx.text(id::FileOccurred);
-    return shared::fileExists(path, *ctx.svc.dialogs, texts,
+    return shared::fileExists(path, *ctx.svc.dialogs, ctx.texts.fileExistsTexts(),
                               [&](const std::exception& e) { ctx.errors.reportError(trapId, e); });
 }
 

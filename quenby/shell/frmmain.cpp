@@ -20,9 +20,6 @@ namespace quenby {
 
 namespace {
 namespace id {
-constexpr int FileDiskNotReady = 201;
-constexpr int FileUnexpected = 203;
-constexpr int FileOccurred = 204;
 constexpr int MechList = 209;
 constexpr int AlreadyRunning = 810;
 constexpr int AlreadyRunningTitle = 811;
@@ -250,11 +247,7 @@ void frmMain::Form_Load()
     p_.configLoaded = false;
     trap(id::LoadMain, [&] {
         const QString path = settingsPath(p_.programFolder());
-        shared::FileExistsTexts ft;
-        ft.diskNotReady = texts.getText(id::FileDiskNotReady);
-        ft.unexpectedError = texts.getText(id::FileUnexpected);
-        ft.occurred = texts.getText(id::FileOccurred);
-        const bool exists = shared::fileExists(path, *p_.svc.dialogs, ft,
+        const bool exists = shared::fileExists(path, *p_.svc.dialogs, texts.fileExistsTexts(),
                                                [&](const std::exception& e) { p_.errors.reportError(id::LoadMain, e); });
         if (!exists)
             return;

@@ -714,8 +714,7 @@ void TextTable::loadLanguageFile(const QString& programFolder, plat::Dialogs& di
                        QStringLiteral("Error"));
     };
 
-    const shared::FileExistsTexts boxTexts{getText(201), getText(203), getText(204), {}};
-    if (!shared::fileExists(path, dialogs, boxTexts, trap)) {
+    if (!shared::fileExists(path, dialogs, fileExistsTexts(), trap)) {
         invalidFile();
         return;
     }

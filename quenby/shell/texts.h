@@ -2,6 +2,8 @@
 // Every user-visible text of the program is looked up by number: English from the built-in
 // table, other languages from a language file in the program folder.
 
+#include "quenby/shell/fileexists.h"
+
 #include <QList>
 #include <QString>
 
@@ -29,6 +31,9 @@ public:
 
     // "Deutsch.txt", "Francais.txt" or "Espanol.txt"; empty for any other name.
     static QString languageFileName(const QString& language);
+
+    // The texts of the box a file check shows when the drive is not ready or fails (201, 203, 204).
+    shared::FileExistsTexts fileExistsTexts() const { return {getText(201), getText(203), getText(204), {}}; }
 
     // Fills textTable from the file of languageName in programFolder. English loads nothing;
     // an unknown name loads nothing silently; a missing file shows "Invalid Language Filename",
