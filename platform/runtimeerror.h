@@ -64,4 +64,10 @@ constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
 } // namespace err
 
+// What a file that cannot be read or written raises (75).
+inline RuntimeError pathFileAccessError()
+{
+    return RuntimeError(err::PathFileAccess, QStringLiteral("Path/File access error"));
+}
+
 } // namespace plat

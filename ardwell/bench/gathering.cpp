@@ -42,7 +42,7 @@ bool ProgrammePanel::openLogFile()
                 return;
             QString why;
             if (!plat::writeLines(*path, {}, &why))
-                throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+                throw plat::pathFileAccessError();
             logPath_ = *path;
             open = true;
         },
@@ -57,7 +57,7 @@ void ProgrammePanel::writeLog(const QString& record)
     if (!plat::appendLines(logPath_, {record})) {
         // Said once; the run goes on without its log.
         logPath_.clear();
-        link_.showError(kRunContext, plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error")));
+        link_.showError(kRunContext, plat::pathFileAccessError());
     }
 }
 

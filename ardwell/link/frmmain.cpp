@@ -118,7 +118,7 @@ void frmMain::Form_Load(const QString& commandLine)
                 return;
             const ConfigRecord rec = readConfig(path);
             if (rec.state == ConfigRecord::State::Unreadable)
-                throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+                throw plat::pathFileAccessError();
             if (!rec.read())
                 return;
             settingsRead = true;
@@ -224,7 +224,7 @@ void frmMain::Form_Unload()
     trap(ctx::FormUnload, [&] {
         QString why;
         if (!writeConfig(configPath(svc_.env->programFolder()), st_.commPortNumber, currentModel(), &why))
-            throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+            throw plat::pathFileAccessError();
     });
     hide();
     svc_.env->endProgram(0);

@@ -53,7 +53,7 @@ QStringList imageFileLines(std::span<const int> image)
 void writeImageFile(const QString& path, std::span<const int> image)
 {
     if (!plat::writeLines(path, imageFileLines(image)))
-        throw plat::RuntimeError(plat::err::PathFileAccess, QStringLiteral("Path/File access error"));
+        throw plat::pathFileAccessError();
 }
 
 ImageLine decodeImageLine(const QString& line)
