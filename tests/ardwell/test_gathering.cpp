@@ -327,6 +327,52 @@ TEST(Gathering, TheLogOfARun)
     EXPECT_EQ(r.fileLines("run.csv"), want);
 }
 
+TEST(Gathering, ALogThatCannotBeCreatedIsSaidOnceAndTheRunGoesOnWithoutIt)
+{
+    Road r("126", "KOLVAR_TRACE_604913");
+    ASSERT_TRUE(r.enterProgramme());
+    r.view().setValue("chkLogging", 1);
+    r.view().setText("cmbCoinCount", "3");
+    r.dropCoins(coins(3));
+    r.ts.dialogs->answerFile(r.ts.folder() + "/gone/run");
+    r.ts.dialogs->answer(mb::OK, "The log file " + QDir::toNativeSeparators(r.ts.folder() + "/gone/run.csv") +
+                                     " cannot be created\r\n\r\nCoin data is gathered without a log");
+    r.ts.dialogs->answer(mb::OK, "Data Gathered");
+    startRun(r);
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    ASSERT_EQ(r.ts.dialogs->boxes().size(), 2u);
+    EXPECT_EQ(r.ts.dialogs->boxes()[0].style, mb::OKOnly | mb::Exclamation);
+    EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Warning");
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(r.word(31 + i) >> 8, kWorkedRecord[i]) << i;
+    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_FALSE(QDir(r.ts.folder() + "/gone").exists());
+    EXPECT_TRUE(controlsBack(r));
+}
+
+TEST(Gathering, ALogWriteThatFailsMidRunIsSaidOnceAndTheRunGoesOn)
+{
+    Road r("126", "KOLVAR_TRACE_604913");
+    ASSERT_TRUE(r.enterProgramme());
+    r.view().setValue("chkLogging", 1);
+    r.view().setText("cmbCoinCount", "3");
+    r.dropCoins(coins(3));
+    // After the first coin the log's file is taken away, a folder left in its place.
+    r.ts.sched->callAfter(2000, [&] {
+        QFile::remove(r.ts.folder() + "/run.csv");
+        QDir(r.ts.folder()).mkdir("run.csv");
+    });
+    r.ts.dialogs->answerFile(r.ts.folder() + "/run.csv");
+    r.ts.dialogs->answer(mb::OK, "Error Collecting Coin Data routine :  \r\nPath/File access error - 75");
+    r.ts.dialogs->answer(mb::OK, "Data Gathered");
+    startRun(r);
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(r.word(31 + i) >> 8, kWorkedRecord[i]) << i;
+    EXPECT_TRUE(controlsBack(r));
+}
+
 TEST(Gathering, ACancelledLogDialogStartsNoRun)
 {
     Road r("330", "KOLVAR_TRACE_604913");
