@@ -238,7 +238,7 @@ TEST(AdjustWrite, ASerialReReadThatCannotLogOnWritesNothing)
     QStringList other = r.mechLines(256);
     other[3] = "0003 0BAD";
     other[4] = "0004 F00D";
-    r.ts.writeFile("other.txt", (other.join("\r\n") + "\r\n").toLatin1());
+    r.writeLines("other.txt", other);
     r.ts.dialogs->answerFile(r.ts.folder() + "/other.txt");
     r.click("cmdLoad");
     ASSERT_EQ(r.st().mechSerialNumber, "0BADF00D");
@@ -328,7 +328,7 @@ TEST(AdjustFiles, LoadTakesAWholeImageAndShowsTheLoadedCoin)
     lines[4] = "0004 cafe";
     lines[0x78] = "  0078 0800\t"; // channel 1's output byte: line D
     lines.insert(1, "");             // an empty line is no word
-    r.ts.writeFile("image", (lines.join("\r\n") + "\r\n").toLatin1());
+    r.writeLines("image", lines);
     r.word(300) = 0x3333;
     r.ts.dialogs->answerFile(r.ts.folder() + "/image");
     r.click("cmdLoad");
@@ -367,6 +367,7 @@ TEST(AdjustFiles, AFileThatIsNoWholeImageIsRefusedAndTheImageStays)
     const auto image = r.st().eepromImage;
     const QString folder = QDir::toNativeSeparators(r.ts.folder());
     const QStringList whole = r.mechLines(256);
+    const auto lines = [](const QStringList& l) { return (l.join("\r\n") + "\r\n").toLatin1(); };
     const auto refused = [&](const QString& name, const QByteArray& bytes, const char* button) {
         r.ts.writeFile(name, bytes);
         r.ts.dialogs->answerFile(r.ts.folder() + "/" + name);
@@ -382,15 +383,15 @@ TEST(AdjustFiles, AFileThatIsNoWholeImageIsRefusedAndTheImageStays)
     EXPECT_EQ(r.ts.dialogs->boxes().back().style, mb::Critical | mb::OKOnly);
     EXPECT_EQ(r.ts.dialogs->boxes().back().title, "Error");
     // A saved image cut short: a 126 writes all 256 words.
-    EXPECT_TRUE(refused("short.txt", (whole.mid(0, 200).join("\r\n") + "\r\n").toLatin1(), "cmdLoad")
+    EXPECT_TRUE(refused("short.txt", lines(whole.mid(0, 200)), "cmdLoad")
                     .endsWith("\r\n\r\nNo line for address 00C8\r\n\r\nNothing loaded"));
     QStringList twice = whole;
     twice[9] = "0005 1234";
-    EXPECT_TRUE(refused("twice.txt", (twice.join("\r\n") + "\r\n").toLatin1(), "cmdCopyConfig")
+    EXPECT_TRUE(refused("twice.txt", lines(twice), "cmdCopyConfig")
                     .endsWith("\r\n\r\nLine 10: address 0005 a second time\r\n\r\nNothing copied"));
     QStringList beyond = whole;
     beyond << "0100 0000";
-    EXPECT_TRUE(refused("beyond.txt", (beyond.join("\r\n") + "\r\n").toLatin1(), "cmdLoad")
+    EXPECT_TRUE(refused("beyond.txt", lines(beyond), "cmdLoad")
                     .endsWith("\r\n\r\nLine 257: address 0100 is beyond the last word, 00FF\r\n\r\nNothing loaded"));
     // Noise, cut off mid-line.
     QByteArray noise;

@@ -157,7 +157,7 @@ TEST(CopyConfiguration, PcaMissingFileCancelledDialogAndEmptyLines)
     gaps[3] = "0003 9999";
     gaps.insert(3, "   ");
     gaps.insert(1, "");
-    r.ts.writeFile("gaps.txt", (gaps.join("\r\n") + "\r\n").toLatin1());
+    r.writeLines("gaps.txt", gaps);
     r.ts.dialogs->answerFile(r.ts.folder() + "/gaps.txt");
     r.click("cmdCopyConfig");
     EXPECT_EQ(r.word(0), 0x00FF);

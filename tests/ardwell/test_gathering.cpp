@@ -25,6 +25,17 @@ Raw flier(int value = 2)
 
 void startRun(Road& r) { r.click("cmdCoinData"); }
 
+// Programme mode with "Log Results" ticked and three coins on their way for a run of three.
+bool loggedRunOfThree(Road& r)
+{
+    if (!r.enterProgramme())
+        return false;
+    r.view().setValue("chkLogging", 1);
+    r.view().setText("cmbCoinCount", "3");
+    r.dropCoins(coins(3));
+    return true;
+}
+
 bool controlsBack(Road& r)
 {
     return r.view().isEnabled("cmdCoinData") && r.view().isEnabled("cmbCoinNumber") &&
@@ -330,10 +341,7 @@ TEST(Gathering, TheLogOfARun)
 TEST(Gathering, ALogThatCannotBeCreatedIsSaidOnceAndTheRunGoesOnWithoutIt)
 {
     Road r("126", "KOLVAR_TRACE_604913");
-    ASSERT_TRUE(r.enterProgramme());
-    r.view().setValue("chkLogging", 1);
-    r.view().setText("cmbCoinCount", "3");
-    r.dropCoins(coins(3));
+    ASSERT_TRUE(loggedRunOfThree(r));
     r.ts.dialogs->answerFile(r.ts.folder() + "/gone/run");
     r.ts.dialogs->answer(mb::OK, "The log file " + QDir::toNativeSeparators(r.ts.folder() + "/gone/run.csv") +
                                      " cannot be created\r\n\r\nCoin data is gathered without a log");
@@ -353,10 +361,7 @@ TEST(Gathering, ALogThatCannotBeCreatedIsSaidOnceAndTheRunGoesOnWithoutIt)
 TEST(Gathering, ALogWriteThatFailsMidRunIsSaidOnceAndTheRunGoesOn)
 {
     Road r("126", "KOLVAR_TRACE_604913");
-    ASSERT_TRUE(r.enterProgramme());
-    r.view().setValue("chkLogging", 1);
-    r.view().setText("cmbCoinCount", "3");
-    r.dropCoins(coins(3));
+    ASSERT_TRUE(loggedRunOfThree(r));
     // After the first coin the log's file is taken away, a folder left in its place.
     r.ts.sched->callAfter(2000, [&] {
         QFile::remove(r.ts.folder() + "/run.csv");
