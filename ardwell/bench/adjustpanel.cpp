@@ -12,6 +12,7 @@
 #include "platform/view.h"
 #include "platform/vbtext.h"
 
+#include <QFileInfo>
 #include <algorithm>
 
 namespace ardwell {
@@ -313,7 +314,7 @@ void AdjustPanel::cmdSave_Click()
         [&](const std::exception& e) { link_.showError(kSaveContext, e); });
 }
 
-std::optional<QStringList> AdjustPanel::openImageFile()
+std::optional<QStringList> AdjustPanel::openImageFile(const QString& outcome)
 {
     const QString chosen =
         svc_.dialogs->openFileName(QStringLiteral("File Open"), QStringLiteral("*.txt"), svc_.env->programFolder());
@@ -324,16 +325,29 @@ std::optional<QStringList> AdjustPanel::openImageFile()
         box(QStringLiteral("Invalid Filename"), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
         return std::nullopt;
     }
-    // The whole file is read before the image is touched: a file that cannot be read leaves the
-    // image as it was.
-    return plat::readLines(path).orThrow();
+    // The whole file is read and checked before the image is touched: a file that cannot be
+    // read, or is no image of this mech's words, leaves the image as it was.
+    std::optional<ImageFileFault> fault = checkImageFileSize(QFileInfo(path).size());
+    QStringList lines;
+    if (!fault) {
+        lines = plat::readLines(path).orThrow();
+        fault = checkImageLines(lines, eepromTop(model()));
+    }
+    if (fault) {
+        box(imageFileRefusal(path, *fault, outcome), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+        return std::nullopt;
+    }
+    // Read by position, as every line is: the blanks the check let pass go first.
+    for (QString& l : lines)
+        l = l.trimmed();
+    return lines;
 }
 
-void AdjustPanel::loadFromFile(const std::function<void(const QStringList&)>& apply)
+void AdjustPanel::loadFromFile(const QString& outcome, const std::function<void(const QStringList&)>& apply)
 {
     plat::trap(
         [&] {
-            const std::optional<QStringList> lines = openImageFile();
+            const std::optional<QStringList> lines = openImageFile(outcome);
             if (!lines)
                 return;
             apply(*lines);
@@ -346,12 +360,14 @@ void AdjustPanel::loadFromFile(const std::function<void(const QStringList&)>& ap
 
 void AdjustPanel::cmdLoad_Click()
 {
-    loadFromFile([this](const QStringList& lines) { loadImageLines(st_.eepromImage, lines); });
+    loadFromFile(QStringLiteral("Nothing loaded"),
+                 [this](const QStringList& lines) { loadImageLines(st_.eepromImage, lines); });
 }
 
 void AdjustPanel::cmdCopyConfig_Click()
 {
-    loadFromFile([this](const QStringList& lines) { copyConfiguration(st_.eepromImage, model(), lines); });
+    loadFromFile(QStringLiteral("Nothing copied"),
+                 [this](const QStringList& lines) { copyConfiguration(st_.eepromImage, model(), lines); });
 }
 
 } // namespace ardwell

@@ -73,11 +73,12 @@ private:
     void markPending();
     void showPercent();
     void setControlsEnabled(bool on);
-    // Asks for an image file and reads it whole; none when the dialog was cancelled or the file
-    // does not exist ("Invalid Filename" shown). A file that cannot be read raises.
-    std::optional<QStringList> openImageFile();
+    // Asks for an image file, reads it whole and checks it; none when the dialog was cancelled,
+    // the file does not exist ("Invalid Filename" shown) or it is refused (its box ends with
+    // outcome). A file that cannot be read raises.
+    std::optional<QStringList> openImageFile(const QString& outcome);
     // Applies a chosen image file's lines to the image, then shows the result.
-    void loadFromFile(const std::function<void(const QStringList&)>& apply);
+    void loadFromFile(const QString& outcome, const std::function<void(const QStringList&)>& apply);
 
     Link& link_;
     EepromJob& job_;

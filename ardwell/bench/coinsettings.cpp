@@ -167,7 +167,12 @@ CoinWindow scaledWindow(const CoinWindow& w, int percent)
     CoinWindow out;
     for (int k = 0; k < 4; ++k) {
         const double width = w.width[k];
-        const double scaled = std::clamp(std::floor(width * percent / 100), -kBound, kBound);
+        double scaled = std::clamp(std::floor(width * percent / 100), -kBound, kBound);
+        // Wider than its byte: capped as a learned window is, and centred on the old window
+        // like any other step, so a loosened window never loses coins the old one took. A
+        // window already wider than the cap keeps its width.
+        if (scaled > kMaxWindowWidth)
+            scaled = std::max(double(kCappedWindowWidth), width);
         const double low = w.low[k] - std::floor((scaled - width) / 2);
         out.width[k] = int(scaled);
         out.low[k] = int(std::clamp(low, -kBound, kBound));

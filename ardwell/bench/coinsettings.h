@@ -61,7 +61,9 @@ void encodeCoin(EepromImage& image, Model m, int coin, CoinSettings& s, HeldWind
                 const FieldErrorSink& fieldError = {});
 
 // The window scaled to percent of its widths about its middle (an odd change raises the low
-// limit by the larger half).
+// limit by the larger half). A width scaled past 255 is capped at 254 (or kept, when it was
+// wider already) about the same middle: a widened window holds the old one, a narrowed one
+// lies within it.
 CoinWindow scaledWindow(const CoinWindow& w, int percent);
 
 // ---- The programme panel's coin value (340) ----

@@ -12,6 +12,8 @@
 #include "platform/view.h"
 #include "platform/vbtext.h"
 
+#include <QDir>
+
 namespace ardwell {
 
 namespace {
@@ -40,11 +42,17 @@ bool ProgrammePanel::openLogFile()
                 box(QStringLiteral("Overwrite Existing File"), plat::mb::OKCancel | plat::mb::Exclamation,
                     QStringLiteral("Warning")) != plat::mb::OK)
                 return;
-            QString why;
-            if (!plat::writeLines(*path, {}, &why))
-                throw plat::pathFileAccessError();
-            logPath_ = *path;
             open = true;
+            // A log that cannot be made costs the run its log, not the run: said once, the
+            // coins are gathered without it.
+            if (!plat::writeLines(*path, {})) {
+                bench_.loggingOn = false;
+                box(QStringLiteral("The log file ") + QDir::toNativeSeparators(*path) +
+                        QStringLiteral(" cannot be created\r\n\r\nCoin data is gathered without a log"),
+                    plat::mb::OKOnly | plat::mb::Exclamation, QStringLiteral("Warning"));
+                return;
+            }
+            logPath_ = *path;
         },
         [&](const std::exception& e) { link_.showError(kLogContext, e); });
     return open;

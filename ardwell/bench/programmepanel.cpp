@@ -104,8 +104,10 @@ void ProgrammePanel::setupProgrammePanel()
 
 void ProgrammePanel::enableProgrammeControls(bool enabled)
 {
+    // The 340's coin value box with them: a value typed while a job works on the image would be
+    // lost under it.
     for (const char* c : {"cmdCoinData", "cmdClearWindows", "cmdProg", "cmdExitProgramme", "cmdClearOne",
-                          "cmbCoinNumber", "cmbCoinCount"})
+                          "cmbCoinNumber", "cmbCoinCount", "txtCoinValueP"})
         view().setEnabled(QString::fromLatin1(c), enabled);
 }
 
@@ -232,6 +234,11 @@ void ProgrammePanel::cmdProgramme_Click()
 
 void ProgrammePanel::cmdProg_Click()
 {
+    // The verify puts back the image it checked, and a written image counts as unchanged: a
+    // coin value typed meanwhile would vanish from both. The box takes none until the job is done.
+    const QString valueBox = QStringLiteral("txtCoinValueP");
+    const bool valueBoxEnabled = view().isEnabled(valueBox);
+    view().setEnabled(valueBox, false);
     plat::trap(
         [&] {
             job_.programmeMechCommand(0);
@@ -246,6 +253,7 @@ void ProgrammePanel::cmdProg_Click()
             view().setVisible(QStringLiteral("frmProgramme"), false);
         },
         [&](const std::exception& e) { link_.showError(kProgContext, e); });
+    view().setEnabled(valueBox, valueBoxEnabled);
 }
 
 } // namespace ardwell

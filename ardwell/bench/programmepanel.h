@@ -82,6 +82,9 @@ private:
     plat::View& view();
     Model model() const;
     int box(const QString& text, int style, const QString& title);
+    // Asks for the coin data log and creates it. False when the run is not to start (the dialog
+    // cancelled, an overwrite declined); a log that cannot be created is reported and the run
+    // goes on without one.
     bool openLogFile();
     void writeLog(const QString& record);
     LogSink logSink();

@@ -13,11 +13,11 @@ CoinWindow learnedWindow(const BenchState& b, QStringList* warnings)
     for (int k = 0; k < kWindowParams; ++k) {
         const qint64 low = b.windowLimits[2 * k];
         const qint64 width = qint64(b.windowLimits[2 * k + 1]) - low;
-        if (width > 255) {
+        if (width > kMaxWindowWidth) {
             if (warnings)
                 *warnings << QStringLiteral("Range value too large, parameter") + plat::str(k + 1) +
                                  QStringLiteral("\r\n\r\nMaximum Width Set");
-            w.width[k] = 254;
+            w.width[k] = kCappedWindowWidth;
             w.low[k] = int(std::clamp(std::floor(double(b.parameterMeans[k]) - 127 - 0.5), -1e9, 1e9));
         } else {
             w.low[k] = int(low);

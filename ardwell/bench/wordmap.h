@@ -82,6 +82,10 @@ struct CoinWindow {
     std::array<int, 4> width{};
 };
 
+// A width's field holds up to 255; a window computed wider is set to 254 about its middle.
+constexpr int kMaxWindowWidth = 255;
+constexpr int kCappedWindowWidth = 254;
+
 int recordBase(Model m); // 31 on a 126, else 34
 int recordWord(Model m, int idx, int byte);
 // Whether coin idx's record lies inside the mech's EEPROM (a PCA's coins 15 and 16 do not).

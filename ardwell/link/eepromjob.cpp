@@ -26,6 +26,8 @@ void startProgress(plat::ProgressSink& p, const QString& caption)
 
 constexpr int kWriteTries = 200;
 constexpr int kShadowWords = 512; // words 0..511 are compared against and put back
+constexpr int kSerialFirst = 2;   // the words re-read for the serial number before a write
+constexpr int kSerialLast = 4;
 
 namespace ctx {
 const QString ReadMech = QStringLiteral("Error Reading Mech command routine : ");
@@ -46,6 +48,8 @@ QString EepromJob::unreadWordText(int address)
     return QStringLiteral("Memory address ") + plat::hex4(address) +
            QStringLiteral(" was not read from the Coin mech\r\n\r\nNothing written");
 }
+
+QString EepromJob::notVerifiedText() { return QStringLiteral("Verify Failed : Coin mech not verified"); }
 
 EepromJob::EepromJob(Link& link, const plat::Services& services, plat::ProgressSink& progress)
     : link_(link), st_(link.state()), svc_(services), progress_(progress)
@@ -129,7 +133,11 @@ void EepromJob::readMechSerialNumber()
     plat::trap(
         [&] {
             link_.boxCmdAmp();
-            readEepromRange(2, 4);
+            // Unread until read again: a re-read that cannot log on must not leave the words
+            // of another mech's file to be written back as this mech's serial number.
+            for (int a = kSerialFirst; a <= kSerialLast; ++a)
+                st_.eepromImage[a] = -1;
+            readEepromRange(kSerialFirst, kSerialLast);
             link_.boxCmdPercent();
             st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
         },
@@ -220,8 +228,12 @@ void EepromJob::verifyEepromRange(int first, int last)
             link_.startupPort();
             link_.boxCmdAmp();
             link_.logon();
-            if (!st_.mechLoggedOn)
+            if (!st_.mechLoggedOn) {
+                // Nothing was checked: the run failed, and its changes stay pending.
+                st_.writeError = true;
+                box(notVerifiedText(), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
                 return;
+            }
             first = std::clamp(first, 0, kShadowWords - 1);
             last = std::clamp(last, 0, kShadowWords - 1);
             std::copy(st_.eepromImage.begin(), st_.eepromImage.begin() + kShadowWords, shadow.begin());
@@ -263,8 +275,14 @@ void EepromJob::autosaveEeprom(const QString& serial)
             const QString folder = QDir(svc_.env->programFolder()).filePath(QStringLiteral("Backup"));
             if (!link_.dirExists(folder))
                 QDir().mkpath(folder);
-            if (!link_.dirExists(folder))
-                return; // no folder: no backup and no serial shown
+            if (!link_.dirExists(folder)) {
+                // No folder (a file of its name, a program folder closed to new ones): no backup
+                // and no serial shown, said once; the job goes on.
+                box(ctx::Autosave + QStringLiteral("\r\n\r\nThe folder ") + QDir::toNativeSeparators(folder) +
+                        QStringLiteral(" cannot be created\r\n\r\nNo backup made of this Coin mech"),
+                    plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
+                return;
+            }
             link_.view().setText(QStringLiteral("lblSerNo"), backupName(serial));
             link_.view().setVisible(QStringLiteral("lblSerNo"), true);
             link_.view().setVisible(QStringLiteral("lblSN"), true);

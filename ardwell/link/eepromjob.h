@@ -31,21 +31,26 @@ public:
     bool readMechEeprom();
     // Reads first..last (each taken to 0..255) into the image; false only when the logon failed.
     bool readEepromRange(int first, int last);
-    // Re-reads words 2..4 into the image and takes mechSerialNumber from them.
+    // Re-reads words 2..4 into the image and takes mechSerialNumber from them. Words it could
+    // not read hold -1 afterwards, so the write that follows refuses them.
     void readMechSerialNumber();
     // Clears the word after the serial number and writes the model's write range: mode 1 the
-    // whole EEPROM, mode 0 words 0..214 of a 126. A run that stopped keeps imageModified.
+    // whole EEPROM, mode 0 words 0..214 of a 126. A run that stopped, or went unverified, keeps
+    // imageModified.
     void programmeMechCommand(int mode);
     // Writes first..last with up to 200 tries a word, then verifies the model's whole range.
-    // writeError is set when the run did not write every word.
+    // writeError is set when the run did not write every word or could not verify them.
     void writeEepromRange(int first, int last);
     // Reads first..last back and compares them with the image; the image is the same after.
+    // A verify that cannot log on sets writeError: a write that was not checked has failed.
     void verifyEepromRange(int first, int last);
-    // Shows the serial's backup name and writes Backup/<name>.txt unless that file exists.
+    // Shows the serial's backup name and writes Backup/<name>.txt unless that file exists. A
+    // Backup folder that cannot be made is reported, and the job goes on without a backup.
     void autosaveEeprom(const QString& serial);
 
     // Messages of the job, exactly as shown.
     static QString unreadWordText(int address);
+    static QString notVerifiedText();
 
 private:
     int box(const QString& text, int style, const QString& title);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <array>
 
 namespace ardwell {
 
@@ -62,6 +63,49 @@ ImageLine decodeImageLine(const QString& line)
     l.address = hexPiece(plat::mid(line, 1, 2)) * 256 + hexPiece(plat::mid(line, 3, 2));
     l.word = hexPiece(plat::mid(line, 6, 2)) * 256 + hexPiece(plat::right(line, 2));
     return l;
+}
+
+std::optional<ImageFileFault> checkImageLines(const QStringList& lines, int lastNeeded)
+{
+    const auto isHex = [](QChar c) { return plat::hexDigit(c) >= 0; };
+    std::array<bool, kImageFileWords> seen{};
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const QString line = lines[k].trimmed();
+        if (line.isEmpty())
+            continue;
+        const int number = int(k + 1);
+        if (line.size() != 9 || line[4] != u' ' || !std::all_of(line.begin(), line.begin() + 4, isHex) ||
+            !std::all_of(line.begin() + 5, line.end(), isHex))
+            return ImageFileFault{number, QStringLiteral("not an address and a word of four hex digits each")};
+        const ImageLine l = decodeImageLine(line);
+        if (l.address >= kImageFileWords)
+            return ImageFileFault{number, QStringLiteral("address ") + plat::hex4(l.address) +
+                                              QStringLiteral(" is beyond the last word, ") +
+                                              plat::hex4(kImageFileWords - 1)};
+        if (seen[std::size_t(l.address)])
+            return ImageFileFault{number, QStringLiteral("address ") + plat::hex4(l.address) +
+                                              QStringLiteral(" a second time")};
+        seen[std::size_t(l.address)] = true;
+    }
+    const int last = std::clamp(lastNeeded, -1, kImageFileWords - 1);
+    for (int a = 0; a <= last; ++a)
+        if (!seen[std::size_t(a)])
+            return ImageFileFault{0, QStringLiteral("No line for address ") + plat::hex4(a)};
+    return std::nullopt;
+}
+
+std::optional<ImageFileFault> checkImageFileSize(qint64 bytes)
+{
+    if (bytes > kMaxImageFileBytes)
+        return ImageFileFault{0, QStringLiteral("Larger than any EEPROM image file (over 64 KB)")};
+    return std::nullopt;
+}
+
+QString imageFileRefusal(const QString& path, const ImageFileFault& fault, const QString& outcome)
+{
+    const QString where = fault.line > 0 ? QStringLiteral("Line %1: ").arg(fault.line) : QString();
+    return QStringLiteral("Not an EEPROM image file : ") + QDir::toNativeSeparators(path) + QStringLiteral("\r\n\r\n") +
+           where + fault.what + QStringLiteral("\r\n\r\n") + outcome;
 }
 
 void loadImageLines(std::span<int> image, const QStringList& lines)

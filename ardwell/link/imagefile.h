@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <span>
 
 namespace ardwell {
@@ -25,6 +26,28 @@ struct ImageLine {
 // A line read by position: characters 1-2 and 3-4 the address, 6-7 and the last two the word;
 // each piece is hex (blanks skipped, read up to the first other character, 0 without digits).
 ImageLine decodeImageLine(const QString& line);
+
+// ---- Checking a file before it is loaded ----
+
+// Far above the 2,816 bytes of a saved image: a larger file is refused unread.
+constexpr qint64 kMaxImageFileBytes = 64 * 1024;
+
+// What is wrong with an image file: the 1-based line at fault (0 when no one line is) and what.
+struct ImageFileFault {
+    int line = 0;
+    QString what;
+};
+
+// Whether the lines are an image file that may be loaded: each non-empty line is "hhhh hhhh"
+// (address and word, four hex digits each, blanks around them allowed), its address within the
+// 0..255 that every saved image lists whatever the model, no address twice, and every address
+// 0..lastNeeded (the last word a write takes to the mech) present. Nothing when they are.
+std::optional<ImageFileFault> checkImageLines(const QStringList& lines, int lastNeeded);
+// The same for a file of this size, before it is read: too large a file is refused unread.
+std::optional<ImageFileFault> checkImageFileSize(qint64 bytes);
+
+// The box that refuses a file: the file, the fault, and what became of the image (outcome).
+QString imageFileRefusal(const QString& path, const ImageFileFault& fault, const QString& outcome);
 
 // Loads lines into an image: words 0..511 become 0, then each line sets its word; lines with
 // an address above 512, and empty (or blank) lines, are skipped. Words the span does not hold

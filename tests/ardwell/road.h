@@ -81,6 +81,11 @@ struct Road : Bench {
             out.removeLast();
         return out;
     }
+    // Writes lines into the program folder's file, each ended by CR LF.
+    void writeLines(const QString& name, const QStringList& lines) const
+    {
+        ts.writeFile(name, (lines.join("\r\n") + "\r\n").toLatin1());
+    }
     // The mech's words as an image file would list them, written here independently.
     QStringList mechLines(int words = 256) const
     {

@@ -13,6 +13,8 @@ namespace mb = plat::mb;
 
 namespace {
 
+constexpr int kHugeFileBytes = 64 * 1024 + 1;
+
 // The user picks item i of a list.
 void choose(Road& r, const char* list, int i)
 {
@@ -228,6 +230,57 @@ TEST(AdjustWrite, AFailedWriteKeepsThePanelAndASecondTryScalesOnce)
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
 }
 
+TEST(AdjustWrite, ASerialReReadThatCannotLogOnWritesNothing)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    // Another mech's saved image: this mech's words but for its serial number.
+    QStringList other = r.mechLines(256);
+    other[3] = "0003 0BAD";
+    other[4] = "0004 F00D";
+    r.writeLines("other.txt", other);
+    r.ts.dialogs->answerFile(r.ts.folder() + "/other.txt");
+    r.click("cmdLoad");
+    ASSERT_EQ(r.st().mechSerialNumber, "0BADF00D");
+
+    const std::vector<quint16> before = r.mech.words();
+    r.mech.clearReceived();
+    // The re-read of words 2..4 finds no mech (its nine logon attempts); the write's would.
+    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::first(9));
+    r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
+    r.ts.dialogs->answer(mb::OK, "Memory address 0002 was not read from the Coin mech\r\n\r\nNothing written");
+    r.click("cmdExitAdjust");
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
+    EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
+    EXPECT_EQ(r.mech.words(), before);
+    EXPECT_EQ(r.mech.word(3), 0x0012);
+    EXPECT_TRUE(r.st().writeError);
+    EXPECT_TRUE(r.view().isVisible("frmAdjust"));
+    EXPECT_TRUE(r.view().isEnabled("cmdExitAdjust"));
+}
+
+TEST(AdjustWindow, LoosenedWindowsNear255KeepTheOldWindowInside)
+{
+    Road r("330");
+    // Channel 1: lows 500, 600, 700, 300 with widths 254, 250, 255, 100.
+    r.mech.setWindowRecord(0, 7, {500, 600, 700, 300}, {254, 250, 255, 100});
+    ASSERT_TRUE(r.enterAdjust());
+    for (int i = 0; i < 5; ++i)
+        r.click("cmdLoosen");
+    EXPECT_EQ(r.view().text("lblWindow"), " 110%");
+    r.ts.dialogs->answer(mb::OK, "Verify OK");
+    r.click("cmdExitAdjust");
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    // 500..754 stays, 600..850 becomes 598..852, 700..955 stays, 300..400 becomes 295..405
+    // (tests/ardwell/adjust_vectors.py).
+    QList<int> mech;
+    for (int a = 37; a <= 46; ++a)
+        mech << (r.mech.word(a) >> 8);
+    EXPECT_EQ(mech, QList<int>({31, 79, 226, 86, 254, 43, 207, 241, 39, 110}));
+    EXPECT_EQ(r.mech.word(36) >> 8, 0x70);
+}
+
 // ---- Image files ----
 
 TEST(AdjustFiles, SaveWritesTheFirst256WordsUnderATxtName)
@@ -265,27 +318,25 @@ TEST(AdjustFiles, SaveWritesTheFirst256WordsUnderATxtName)
     EXPECT_TRUE(r.ts.fileExists("my.images/coins.txt"));
 }
 
-TEST(AdjustFiles, LoadSetsWordsUpTo512AndShowsTheLoadedCoin)
+TEST(AdjustFiles, LoadTakesAWholeImageAndShowsTheLoadedCoin)
 {
     Road r("330");
     ASSERT_TRUE(r.enterAdjust());
-    const QByteArray file = "0000 FFFF\r\n"
-                            "\r\n"
-                            "0003 0033\r\n"
-                            "0004 CAFE\r\n"
-                            "0078 0800\r\n"   // channel 1's output byte: line D
-                            "01FF 1234\r\n"
-                            "0200 0200\r\n"
-                            "0201 0201\r\n";
-    r.ts.writeFile("image", file);
+    QStringList lines = r.mechLines(256);
+    lines[0] = "0000 FFFF";
+    lines[3] = "0003 0033";
+    lines[4] = "0004 cafe";
+    lines[0x78] = "  0078 0800\t"; // channel 1's output byte: line D
+    lines.insert(1, "");             // an empty line is no word
+    r.writeLines("image", lines);
+    r.word(300) = 0x3333;
     r.ts.dialogs->answerFile(r.ts.folder() + "/image");
     r.click("cmdLoad");
+    EXPECT_TRUE(r.ts.dialogs->boxes().empty());
     EXPECT_EQ(r.ts.dialogs->fileDialogs[0], "open|File Open|*.txt|" + r.ts.folder());
-    EXPECT_EQ(r.word(0), 0xFFFF); // the blank line did not clear word 0
-    EXPECT_EQ(r.word(34), 0);     // words not in the file are 0
-    EXPECT_EQ(r.word(511), 0x1234);
-    EXPECT_EQ(r.word(512), 0x0200);
-    EXPECT_EQ(r.word(513), 0);
+    EXPECT_EQ(r.word(0), 0xFFFF);
+    EXPECT_EQ(r.word(34), r.mech.word(34));
+    EXPECT_EQ(r.word(300), 0);
     EXPECT_EQ(r.st().mechSerialNumber, "0033CAFE");
     EXPECT_EQ(r.view().text("cmbOutput"), "D");
     EXPECT_EQ(r.view().text("txtBinary"), "08");
@@ -296,31 +347,67 @@ TEST(AdjustFiles, LoadSetsWordsUpTo512AndShowsTheLoadedCoin)
     r.ts.dialogs->answer(mb::OK, "Invalid Filename");
     r.click("cmdLoad");
     EXPECT_EQ(r.ts.dialogs->boxes().back().style, mb::Critical | mb::OKOnly);
-    EXPECT_EQ(r.word(511), 0x1234);
+    EXPECT_EQ(r.word(0), 0xFFFF);
+
+    // What the panel saves, it loads.
+    r.ts.dialogs->answerFile(r.ts.folder() + "/saved");
+    r.click("cmdSave");
+    const auto saved = r.st().eepromImage;
+    r.word(0) = 0;
+    r.ts.dialogs->answerFile(r.ts.folder() + "/saved.txt");
+    r.click("cmdLoad");
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(r.st().eepromImage, saved);
 }
 
-TEST(AdjustFiles, AFileOfNoiseLoadsWithoutReachingPastWord512)
+TEST(AdjustFiles, AFileThatIsNoWholeImageIsRefusedAndTheImageStays)
 {
     Road r("126");
     ASSERT_TRUE(r.enterAdjust());
-    r.word(513) = 7;
-    r.word(4096) = 9;
+    const auto image = r.st().eepromImage;
+    const QString folder = QDir::toNativeSeparators(r.ts.folder());
+    const QStringList whole = r.mechLines(256);
+    const auto lines = [](const QStringList& l) { return (l.join("\r\n") + "\r\n").toLatin1(); };
+    const auto refused = [&](const QString& name, const QByteArray& bytes, const char* button) {
+        r.ts.writeFile(name, bytes);
+        r.ts.dialogs->answerFile(r.ts.folder() + "/" + name);
+        r.ts.dialogs->answer(mb::OK, "Not an EEPROM image file : ");
+        r.click(button);
+        return r.ts.dialogs->boxes().empty() ? QString() : r.ts.dialogs->boxes().back().text;
+    };
+    // The settings file beside it.
+    EXPECT_EQ(refused("config.txt", "3,\"126\"\r\n", "cmdLoad"),
+              "Not an EEPROM image file : " + folder + QDir::separator() +
+                  "config.txt\r\n\r\nLine 1: not an address and a word of four hex digits each\r\n\r\nNothing loaded");
+    ASSERT_EQ(r.ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(r.ts.dialogs->boxes().back().style, mb::Critical | mb::OKOnly);
+    EXPECT_EQ(r.ts.dialogs->boxes().back().title, "Error");
+    // A saved image cut short: a 126 writes all 256 words.
+    EXPECT_TRUE(refused("short.txt", lines(whole.mid(0, 200)), "cmdLoad")
+                    .endsWith("\r\n\r\nNo line for address 00C8\r\n\r\nNothing loaded"));
+    QStringList twice = whole;
+    twice[9] = "0005 1234";
+    EXPECT_TRUE(refused("twice.txt", lines(twice), "cmdCopyConfig")
+                    .endsWith("\r\n\r\nLine 10: address 0005 a second time\r\n\r\nNothing copied"));
+    QStringList beyond = whole;
+    beyond << "0100 0000";
+    EXPECT_TRUE(refused("beyond.txt", lines(beyond), "cmdLoad")
+                    .endsWith("\r\n\r\nLine 257: address 0100 is beyond the last word, 00FF\r\n\r\nNothing loaded"));
+    // Noise, cut off mid-line.
     QByteArray noise;
     quint32 seed = 99;
     for (int i = 0; i < 20000; ++i) {
         seed = seed * 1664525u + 1013904223u;
-        const char c = char(seed >> 24);
-        noise += (i % 37 == 0) ? '\n' : c;
+        noise += (i % 37 == 0) ? '\n' : char(seed >> 24);
     }
-    noise.truncate(noise.size() - 3); // cut off mid-line
-    r.ts.writeFile("noise.txt", noise);
-    r.ts.dialogs->answerFile(r.ts.folder() + "/noise.txt");
-    r.click("cmdLoad");
-    EXPECT_TRUE(r.ts.dialogs->boxes().empty());
-    for (int a = 0; a <= 512; ++a)
-        ASSERT_TRUE(r.word(a) >= 0 && r.word(a) <= 0xFFFF) << a;
-    EXPECT_EQ(r.word(513), 7);
-    EXPECT_EQ(r.word(4096), 9);
+    noise.truncate(noise.size() - 3);
+    EXPECT_TRUE(refused("noise.txt", noise, "cmdLoad").contains("\r\n\r\nLine 2: not an address and a word"));
+    // Far larger than any image, refused unread.
+    EXPECT_TRUE(refused("huge.txt", QByteArray(kHugeFileBytes, '\n'), "cmdCopyConfig")
+                    .endsWith("\r\n\r\nLarger than any EEPROM image file (over 64 KB)\r\n\r\nNothing copied"));
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 6u);
+    EXPECT_EQ(r.st().eepromImage, image);
+    EXPECT_EQ(r.st().mechSerialNumber, "0012ABCD");
     EXPECT_TRUE(r.view().isVisible("frmAdjust"));
 }
 
@@ -408,4 +495,27 @@ TEST(ProgrammePanelCoinValue, A340ShowsTheValueAndStoresOnlyWhatTheUserTypes)
     type(r, "txtCoinValueP", "-3");
     EXPECT_EQ(r.word(121) & 0xFF, 0);
     EXPECT_EQ(r.word(121) >> 8, 5);
+}
+
+TEST(ProgrammePanelCoinValue, NoValueCanBeTypedWhileTheWriteRuns)
+{
+    Road r("340");
+    ASSERT_TRUE(r.enterProgramme());
+    auto* box = r.win().controls().get<QLineEdit>("txtCoinValueP");
+    bool open = true;
+    // While "Verify OK" is up the user tries to type 25 for channel 1; a disabled box takes nothing.
+    r.ts.dialogs->answerWith([&](const auto&) {
+        open = box->isEnabled();
+        if (open)
+            type(r, "txtCoinValueP", "25");
+        return mb::OK;
+    });
+    r.click("cmdProg");
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.ts.dialogs->boxes().back().text, "Verify OK");
+    EXPECT_FALSE(open);
+    // What the box shows is what the mech holds.
+    EXPECT_EQ(box->text(), "5");
+    EXPECT_EQ(r.mech.word(121) >> 8, 5);
+    EXPECT_TRUE(box->isEnabled());
 }

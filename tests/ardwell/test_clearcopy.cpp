@@ -151,7 +151,13 @@ TEST(CopyConfiguration, PcaMissingFileCancelledDialogAndEmptyLines)
     EXPECT_EQ(imageWords(r, 512), mine);
 
     // An empty line is no word: it does not store 0 at word 0 and enable every channel.
-    r.ts.writeFile("gaps.txt", "0000 00FF\r\n\r\n0001 1234\r\n   \r\n0003 9999\r\n");
+    QStringList gaps = r.mechLines(256);
+    gaps[0] = "0000 00FF";
+    gaps[1] = "0001 1234";
+    gaps[3] = "0003 9999";
+    gaps.insert(3, "   ");
+    gaps.insert(1, "");
+    r.writeLines("gaps.txt", gaps);
     r.ts.dialogs->answerFile(r.ts.folder() + "/gaps.txt");
     r.click("cmdCopyConfig");
     EXPECT_EQ(r.word(0), 0x00FF);

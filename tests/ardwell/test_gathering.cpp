@@ -25,6 +25,17 @@ Raw flier(int value = 2)
 
 void startRun(Road& r) { r.click("cmdCoinData"); }
 
+// Programme mode with "Log Results" ticked and three coins on their way for a run of three.
+bool loggedRunOfThree(Road& r)
+{
+    if (!r.enterProgramme())
+        return false;
+    r.view().setValue("chkLogging", 1);
+    r.view().setText("cmbCoinCount", "3");
+    r.dropCoins(coins(3));
+    return true;
+}
+
 bool controlsBack(Road& r)
 {
     return r.view().isEnabled("cmdCoinData") && r.view().isEnabled("cmbCoinNumber") &&
@@ -325,6 +336,46 @@ TEST(Gathering, TheLogOfARun)
          << "\"\",\"Low Limit\",\"High Limit\",\"Mean\",\"Range\"" << "\"HFT\",953,1016,985,63"
          << "\"HFD\",936,957,947,21" << "\"LFF\",295,304,300,9" << "\"LFA\",327,358,343,31" << "\"\"";
     EXPECT_EQ(r.fileLines("run.csv"), want);
+}
+
+TEST(Gathering, ALogThatCannotBeCreatedIsSaidOnceAndTheRunGoesOnWithoutIt)
+{
+    Road r("126", "KOLVAR_TRACE_604913");
+    ASSERT_TRUE(loggedRunOfThree(r));
+    r.ts.dialogs->answerFile(r.ts.folder() + "/gone/run");
+    r.ts.dialogs->answer(mb::OK, "The log file " + QDir::toNativeSeparators(r.ts.folder() + "/gone/run.csv") +
+                                     " cannot be created\r\n\r\nCoin data is gathered without a log");
+    r.ts.dialogs->answer(mb::OK, "Data Gathered");
+    startRun(r);
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    ASSERT_EQ(r.ts.dialogs->boxes().size(), 2u);
+    EXPECT_EQ(r.ts.dialogs->boxes()[0].style, mb::OKOnly | mb::Exclamation);
+    EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Warning");
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(r.word(31 + i) >> 8, kWorkedRecord[i]) << i;
+    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_FALSE(QDir(r.ts.folder() + "/gone").exists());
+    EXPECT_TRUE(controlsBack(r));
+}
+
+TEST(Gathering, ALogWriteThatFailsMidRunIsSaidOnceAndTheRunGoesOn)
+{
+    Road r("126", "KOLVAR_TRACE_604913");
+    ASSERT_TRUE(loggedRunOfThree(r));
+    // After the first coin the log's file is taken away, a folder left in its place.
+    r.ts.sched->callAfter(2000, [&] {
+        QFile::remove(r.ts.folder() + "/run.csv");
+        QDir(r.ts.folder()).mkdir("run.csv");
+    });
+    r.ts.dialogs->answerFile(r.ts.folder() + "/run.csv");
+    r.ts.dialogs->answer(mb::OK, "Error Collecting Coin Data routine :  \r\nPath/File access error - 75");
+    r.ts.dialogs->answer(mb::OK, "Data Gathered");
+    startRun(r);
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(r.word(31 + i) >> 8, kWorkedRecord[i]) << i;
+    EXPECT_TRUE(controlsBack(r));
 }
 
 TEST(Gathering, ACancelledLogDialogStartsNoRun)

@@ -1,10 +1,9 @@
 #include "ardwell/link/imagefile.h"
 #include "platform/textfile.h"
 
-#include <QRegularExpression>
+#include <QDir>
 #include <array>
 #include <gtest/gtest.h>
-#include <random>
 
 using namespace ardwell;
 
@@ -125,29 +124,45 @@ TEST(ImageFile, BackupNames)
     EXPECT_EQ(backupPath("/prog", "12345678"), "/prog/Backup/5403xx19896.txt");
 }
 
-TEST(ImageFile, RandomInputNeverReachesPastWord512)
+TEST(ImageFile, TheCheckTakesOnlyWholeImagesOfAddressAndWord)
 {
-    std::mt19937 rng(5);
-    const QRegularExpression nameForm("^-?\\d{4,}xx\\d{5}$");
-    for (int round = 0; round < 300; ++round) {
-        QStringList lines;
-        const int n = int(rng() % 40);
-        for (int i = 0; i < n; ++i) {
-            QString l;
-            const int len = int(rng() % 14);
-            for (int k = 0; k < len; ++k)
-                l += QChar(char16_t(rng() % 3 == 0 ? "0123456789ABCDEF "[rng() % 17] : rng() % 0x3000));
-            lines << l;
-        }
-        Image img = sentinels();
-        loadImageLines(img, lines);
-        for (int w = 0; w < int(img.size()); ++w) {
-            if (w > 512)
-                ASSERT_EQ(img[w], 0x7777) << w;
-            else
-                ASSERT_TRUE(img[w] == 0x7777 || (img[w] >= 0 && img[w] <= 0xFFFF)) << w;
-        }
-        const QString serial = lines.isEmpty() ? QString() : lines.front();
-        EXPECT_TRUE(nameForm.match(backupName(serial)).hasMatch()) << backupName(serial).toStdString();
-    }
+    Image img{};
+    for (int a = 0; a < 256; ++a)
+        img[a] = (a * 40503) & 0xFFFF;
+    const QStringList saved = imageFileLines(img);
+    EXPECT_FALSE(checkImageLines(saved, 255));
+    EXPECT_FALSE(checkImageLines(saved.mid(0, 128), 127)); // words a 330 writes
+    QStringList loose = saved;
+    loose[7] = "\t0007 abcd  ";
+    loose.insert(3, "");
+    loose.insert(3, "   ");
+    EXPECT_FALSE(checkImageLines(loose, 255));
+
+    const auto fault = [&](int index, const QString& line, int last = 255) {
+        QStringList lines = saved;
+        if (index >= 0)
+            lines[index] = line;
+        const std::optional<ImageFileFault> f = checkImageLines(lines, last);
+        return f ? QString::number(f->line) + ": " + f->what : QString("none");
+    };
+    const QString format = "not an address and a word of four hex digits each";
+    for (const char* line : {"0005 12", "0005-1234", "0005  1234", "00051234", "0005 1G34", "+005 1234", "0005 12345",
+                             "\x7F" "005 1234", "0x05 1234"})
+        EXPECT_EQ(fault(5, line), "6: " + format) << line;
+    EXPECT_EQ(fault(255, "0100 0000"), "256: address 0100 is beyond the last word, 00FF");
+    EXPECT_EQ(fault(255, "FFFF FFFF"), "256: address FFFF is beyond the last word, 00FF");
+    EXPECT_EQ(fault(200, "0003 0000"), "201: address 0003 a second time");
+    EXPECT_EQ(fault(128, "007F 0000", 127), "129: address 007F a second time");
+    EXPECT_EQ(fault(128, "", 255), "0: No line for address 0080");
+    EXPECT_EQ(fault(128, "", 127), "none");
+    const std::optional<ImageFileFault> none = checkImageLines({}, 127);
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->line, 0);
+    EXPECT_EQ(none->what, "No line for address 0000");
+
+    EXPECT_FALSE(checkImageFileSize(64 * 1024));
+    ASSERT_TRUE(checkImageFileSize(64 * 1024 + 1));
+    EXPECT_EQ(imageFileRefusal("/w/x.txt", *checkImageFileSize(64 * 1024 + 1), "Nothing loaded"),
+              "Not an EEPROM image file : " + QDir::toNativeSeparators("/w/x.txt") +
+                  "\r\n\r\nLarger than any EEPROM image file (over 64 KB)\r\n\r\nNothing loaded");
 }

@@ -151,6 +151,25 @@ TEST(ProgrammeEntry, APortHungUpDuringTheReadStopsAtItsWord)
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
 }
 
+TEST(ProgrammeEntry, ABackupFolderThatCannotBeMadeIsSaidOnceAndTheEntryGoesOn)
+{
+    Road r("330");
+    r.ts.writeFile("Backup", "not a folder");
+    const QStringList files = QDir(r.ts.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    r.ts.dialogs->answer(mb::OK, "Error Autosave EEPROM routine : \r\n\r\nThe folder " +
+                                     QDir::toNativeSeparators(r.ts.folder() + "/Backup") +
+                                     " cannot be created\r\n\r\nNo backup made of this Coin mech");
+    ASSERT_TRUE(r.enterProgramme());
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    ASSERT_EQ(r.ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(r.ts.dialogs->boxes()[0].style, mb::Critical | mb::OKOnly);
+    EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Error detected");
+    EXPECT_EQ(r.ts.readFile("Backup"), QByteArray("not a folder"));
+    EXPECT_EQ(QDir(r.ts.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
+    EXPECT_FALSE(r.view().isVisible("lblSerNo"));
+    EXPECT_TRUE(r.view().isEnabled("cmdCoinData"));
+}
+
 // ---- Writing and verifying ----
 
 TEST(ProgrammeWrite, A330WritesWords0To127WithWord5ClearedAndVerifies)
@@ -182,6 +201,32 @@ TEST(ProgrammeWrite, A330WritesWords0To127WithWord5ClearedAndVerifies)
     // The image is what was written, not the verify's read-back.
     EXPECT_EQ(r.word(40), 0x1234);
     EXPECT_EQ(r.word(200), 0);
+}
+
+TEST(ProgrammeWrite, AVerifyThatCannotLogOnKeepsTheChangesAndSaysSo)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    r.word(40) = 0x1234;
+    r.st().imageModified = true;
+    r.mech.clearReceived();
+    // The write's logon and its 128 words are answered; from the verify's logon on, nothing is.
+    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(130));
+    r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
+    r.ts.dialogs->answer(mb::OK, "Verify Failed : Coin mech not verified");
+    r.click("cmdProg");
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    ASSERT_EQ(r.ts.dialogs->boxes().size(), 2u);
+    EXPECT_EQ(r.ts.dialogs->boxes()[1].text, "Verify Failed : Coin mech not verified");
+    EXPECT_EQ(r.ts.dialogs->boxes()[1].style, mb::Critical | mb::OKOnly);
+    EXPECT_EQ(r.ts.dialogs->boxes()[1].title, "Error");
+    EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
+    EXPECT_TRUE(r.mech.addressesRead().isEmpty());
+    EXPECT_TRUE(r.st().writeError);
+    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_TRUE(r.view().isVisible("frmProgramme"));
+    EXPECT_FALSE(onMainSelection(r));
+    EXPECT_EQ(r.word(40), 0x1234);
 }
 
 TEST(ProgrammeWrite, A126ButtonWritesWords0To214AndVerifiesAll256)

@@ -155,36 +155,22 @@ TEST(HopperTest, RunsEndOnTheirLastPulseOrWhenStopped)
 }
 
 // ---- Preparing a 560 / PCA mech on the simulated box ----
-
-namespace {
-
-// The power line and the two "&" of the 560/PCA entry, then the four commands.
-MechPrepared enterAndPrepare(Rig& rig, Model m)
-{
-    rig.link.sendData(testEntry(m).directPowerLine);
-    rig.link.delayMs(100);
-    rig.link.boxCmdAmp();
-    rig.link.delayMs(100);
-    rig.link.boxCmdAmp();
-    return prepareMech(rig.link);
-}
-
-} // namespace
+// Frames from tests/ardwell/testpanel_vectors.py.
 
 TEST(MechPreparation, AnAnsweringMechTakesFourFrames)
 {
     Rig rig("560");
-    const MechPrepared p = enterAndPrepare(rig, Model::M560);
-    EXPECT_EQ(rig.sent(), QByteArray("Z\r&\r&\r"
-                                     "0121246F004B\r012124648EC8\r012124640F47\r012124700000004A\r"));
+    rig.powerAndRelay();
+    const MechPrepared p = prepareMech(rig.link);
+    EXPECT_EQ(rig.sent(), QByteArray("0121246F004B\r012124648EC8\r012124640F47\r012124700000004A\r"));
     EXPECT_TRUE(p.reInitialise && p.hiiEnable && p.hiiEnableAll && p.hiiAcceptAll);
     EXPECT_TRUE(rig.mech->acceptingAll());
     EXPECT_TRUE(rig.ts.dialogs->boxes().empty());
 
     Rig pca("PCA");
-    const MechPrepared q = enterAndPrepare(pca, Model::PCA);
-    EXPECT_TRUE(pca.sent().startsWith("W\r&\r&\r0020246F004D\r"));
-    EXPECT_TRUE(pca.sent().endsWith("\r002024700000004C\r"));
+    pca.powerAndRelay();
+    const MechPrepared q = prepareMech(pca.link);
+    EXPECT_EQ(pca.sent(), QByteArray("0020246F004D\r002024648ECA\r002024640F49\r002024700000004C\r"));
     EXPECT_TRUE(q.reInitialise && q.hiiEnable && q.hiiEnableAll && q.hiiAcceptAll);
 }
 
@@ -195,7 +181,8 @@ TEST(MechPreparation, EachSilentCommandIsReportedAndNotCredited)
     rig.mech->setFault(sim::ArdwellMech::Fault::CommandSilent, sim::When::from(2));
     for (int i = 0; i < 3; ++i)
         rig.ts.dialogs->answer(plat::mb::OK, "No Response from Coin Mech to HII Enable");
-    const MechPrepared p = enterAndPrepare(rig, Model::M560);
+    rig.powerAndRelay();
+    const MechPrepared p = prepareMech(rig.link);
     EXPECT_TRUE(p.reInitialise);
     EXPECT_FALSE(p.hiiEnable);
     EXPECT_FALSE(p.hiiEnableAll);
