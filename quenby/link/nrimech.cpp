@@ -1,7 +1,7 @@
 #include "quenby/link/nrimech.h"
 
 #include "quenby/link/imagemap.h"
-#include "quenby/memutils/nridatafile.h"
+#include "quenby/memutils/datafiles.h"
 
 namespace quenby {
 
@@ -135,8 +135,9 @@ ReadState NriFamily::read()
     out.complete = !job.userAbort && !unanswered;
     tables.linesRead = out;
     if (out.complete) {
+        // Through the check of a save: a scratch file that would not load is not written.
         ctx_.trap(id::ReadError, [&] {
-            writeNriDataFile(ctx_.folderFile(scratchFileName(entry_.model)), tables.nriDataLines);
+            writeNriMemoryFile(ctx_.folderFile(scratchFileName(entry_.model)), tables, entry_, ctx_.params);
         });
     }
     ctx_.trap(id::ReadError, [&] { ctx_.layers.resetProgrammerBox(); });
