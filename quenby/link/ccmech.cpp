@@ -120,7 +120,10 @@ ReadState EepromFamily::read()
         ctx_.progress.show();
         wordsRead = readAllWords(stopText);
         closeSession();
-        writeDump();
+        // Words a stopped read did not reach are 0 in readImage: a dump of them would load and
+        // programme cleanly, so only a whole read is dumped.
+        if (wordsRead >= words() && stopText == 0)
+            writeDump();
     });
     ctx_.progress.hide();
     return finishRead(wordsRead, stopText);

@@ -2,7 +2,7 @@
 // Coin Controls mechs keep their windows and settings in an EEPROM of 16-bit words that the
 // program reads and writes word by word through the box in serial mode: raw byte frames for
 // every model but the Sentinel (here), the Sentinel interface's text commands for the Sentinel
-// (sentinelmech.h). Both dump what they read to the scratch file "<model>temp.txt" and verify by
+// (sentinelmech.h). Both dump a whole read to the scratch file "<model>temp.txt" and verify by
 // reading back.
 
 #include "quenby/link/mechfamily.h"
@@ -16,7 +16,8 @@ public:
 
     bool logon() override { return ctx_.layers.ccLogon(); }
     void logoff() override { ctx_.layers.ccLogoff(); }
-    // The protocol's opening (text 130 when a step raises), every word, its closing, the dump.
+    // The protocol's opening (text 130 when a step raises), every word, its closing, and the dump
+    // when every word was read.
     ReadState read() override;
     // progImage word by word, unchanged words skipped, after the protocol's opening (text 311 when
     // a step raises); the first word not taken ends the write with the protocol's text and the

@@ -1,7 +1,7 @@
 #include "quenby/link/nrimech.h"
 
 #include "quenby/link/imagemap.h"
-#include "quenby/memutils/nridatafile.h"
+#include "quenby/memutils/datafiles.h"
 
 namespace quenby {
 
@@ -67,6 +67,9 @@ void NriFamily::copyPromToCoinTable()
 ReadState NriFamily::read()
 {
     ReadState out{false, entry_.model, 0, -1};
+    NriReadTables& tables = ctx_.mem.nri;
+    // Whatever this read leaves, the lines are no longer the file's.
+    tables.linesFileModel.clear();
     plat::ProgressSink& progress = ctx_.progress;
     prepareProgress(id::ReadCaption, id::ReadTitle);
 
@@ -81,22 +84,42 @@ ReadState NriFamily::read()
         // that is known to be plugged in.
         reportNoLogon(id::NoCommunication);
         out.stopTextId = id::NoCommunication;
-        ctx_.mem.nri.linesRead = out;
+        tables.linesRead = out;
         return out;
     }
     progress.show();
 
+    const std::vector<NriReadStep> plan = nriReadPlan(entry_, ctx_.params);
+    // A line this model's read never fills would otherwise keep another mech's record, to be
+    // saved and programmed as this one's.
+    std::array<bool, 29> filled{};
+    for (const NriReadStep& step : plan) {
+        if (step.line >= 1 && step.line <= 28)
+            filled[size_t(step.line)] = true;
+    }
+    for (int n = 1; n <= 28; ++n) {
+        if (!filled[size_t(n)])
+            tables.nriDataLines[size_t(n)].clear();
+    }
+
     const JobState& job = ctx_.job;
+    bool unanswered = false;
     int bar = 0;
-    for (const NriReadStep& step : nriReadPlan(entry_, ctx_.params)) {
+    for (const NriReadStep& step : plan) {
         ctx_.trap(id::ReadError, [&] {
             // After a cancel only the records every read needs are still asked for; a command
             // not sent leaves its line and fields as they were, to be saved or programmed later.
             const bool runs = step.alwaysSent || !job.userAbort;
             if (runs && !step.command.isEmpty()) {
-                // A reply that did not come in time is stored as it stands: missing fields read 0.
-                ctx_.layers.sendNriAndWait(step.command, step.replies);
-                storeNriReply(step, ctx_.st().mechReply, entry_, ctx_.params, ctx_.mem.nri);
+                // A reply that did not come in time is stored as it stands (missing fields read
+                // 0), and the read is not whole.
+                const bool replied = ctx_.layers.sendNriAndWait(step.command, step.replies);
+                storeNriReply(step, ctx_.st().mechReply, entry_, ctx_.params, tables);
+                if (!replied && !job.userAbort && !unanswered) {
+                    unanswered = true;
+                    if (out.stopAddress < 0)
+                        out.stopAddress = step.line;
+                }
             } else if (!runs && step.line > 0 && out.stopAddress < 0) {
                 out.stopAddress = step.line;
             }
@@ -109,11 +132,12 @@ ReadState NriFamily::read()
                 ctx_.link.delayMs(step.pauseAfterMs);
         });
     }
-    out.complete = !job.userAbort;
-    ctx_.mem.nri.linesRead = out;
+    out.complete = !job.userAbort && !unanswered;
+    tables.linesRead = out;
     if (out.complete) {
+        // Through the check of a save: a scratch file that would not load is not written.
         ctx_.trap(id::ReadError, [&] {
-            writeNriDataFile(ctx_.folderFile(scratchFileName(entry_.model)), ctx_.mem.nri.nriDataLines);
+            writeNriMemoryFile(ctx_.folderFile(scratchFileName(entry_.model)), tables, entry_, ctx_.params);
         });
     }
     ctx_.trap(id::ReadError, [&] { ctx_.layers.resetProgrammerBox(); });

@@ -14,10 +14,13 @@ public:
 
     bool logon() override { return ctx_.layers.nriLogon(); }
     void logoff() override { ctx_.layers.resetProgrammerBox(); }
-    // Up to four logons 500 ms apart (texts 133 to 135 when none took: nothing changes), every
-    // record of the model into the NRI tables and data lines, the scratch data file, the box
-    // reset. A cancel (userAbort) sends nothing more, leaves what was not read as it was and
-    // writes no scratch file.
+    // Up to four logons 500 ms apart (texts 133 to 135 when none took: nothing changes), the
+    // lines the model's read never fills emptied, every record of the model into the NRI tables
+    // and data lines, the scratch data file, the box reset. A cancel (userAbort) sends nothing
+    // more and leaves what was not read as it was; a reply that never came is stored as it stands.
+    // Either leaves the read incomplete, and an incomplete read writes no scratch file; a whole
+    // one writes it as "Save to File" would (refused under 136, naming the record, when a line
+    // would not load again).
     ReadState read() override;
     // Every record built from the job's tables before the logon (text 142 and nothing sent when
     // one cannot be encoded), one logon (texts 139 to 141), the records, the box reset, and

@@ -32,10 +32,18 @@ struct NriReadTables {
     // How the last read of the mech ended: when complete, nriDataLines hold the memory of that
     // model's mech as read. Lines taken from a data file since make them no mech's (cleared).
     ReadState linesRead;
+    // The model a data file was checked for when its lines were taken into nriDataLines; a read
+    // since clears it.
+    QString linesFileModel;
 
     bool linesAreTheMechsOf(const QString& model) const
     {
         return linesRead.complete && !model.isEmpty() && linesRead.model == model;
+    }
+    // The lines are a whole memory of this model: a complete read, or a file checked for it.
+    bool linesAreAMemoryOf(const QString& model) const
+    {
+        return linesAreTheMechsOf(model) || (!model.isEmpty() && linesFileModel == model);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "quenby/link/catalogue.h"
 #include "quenby/link/ccwire.h"
+#include "quenby/memutils/nridatafile.h"
 #include "quenby/shell/texts.h"
 
 #include "platform/dialogs.h"
@@ -108,7 +109,77 @@ bool isHexDigit(QChar c) { return plat::hexDigit(c) >= 0; }
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 bool evenLengthHex(const QString& s) { return s.size() % 2 == 0 && std::all_of(s.begin(), s.end(), isHexDigit); }
-bool coinDigits(const QString& s) { return s.size() == 24 && std::all_of(s.begin(), s.end(), isDigit); }
+bool allDigits(const QString& s) { return std::all_of(s.begin(), s.end(), isDigit); }
+bool coinDigits(const QString& s) { return s.size() == 24 && allDigits(s); }
+bool oldDate(const QString& s)
+{
+    return s.size() == 8 && s[2] == u'/' && s[5] == u'/' && allDigits(s.left(2)) && allDigits(s.mid(3, 2))
+           && allDigits(s.right(2));
+}
+
+constexpr int kG10ValueCoins = 8; // the G10 value record holds coins 1..8 whatever the coin count
+constexpr int kTubeValues = 4;    // lowest value, then the left, middle and right tubes
+
+// The length of record line n of a newer model where programming writes the record itself (so the
+// mech's record has that length); 0 where only the mech knows it.
+int newerRecordLength(const MechEntry& e, const ModelParams& p, int n)
+{
+    const int params = std::clamp(p.paramCount, 0, 6);
+    const int coins = std::clamp(p.coinCount, 0, 24);
+    const bool g10 = e.nri.g10HeaderLength > 0;
+    if (n == 3)
+        return 6; // the date: day, month, year, two hex digits each
+    if (n >= 4 && n <= 15)
+        return 4 * params;
+    switch (n) {
+    case 16: return g10 ? e.nri.g10HeaderLength + 4 * (kTubeValues + kG10ValueCoins) : 2 * coins;
+    case 17: return g10 ? 0 : 2 + 2 * coins;
+    case 19: return g10 ? 0 : 2 * coins;
+    case 20: return g10 ? 0 : params * coins;
+    case 26: return 2 * std::clamp(e.nri.compensationBytes, 0, 6);
+    default: return 0;
+    }
+}
+
+// Why line n cannot go to this model as its record, or empty when it can (or is not sent).
+QString nriLineFault(const MechEntry& e, const ModelParams& p, int n, const QString& s)
+{
+    const QString rec = QStringLiteral("record %1 ").arg(n);
+    if (e.kind == MechKind::NriNew) {
+        if (n > std::clamp(e.nri.dataFileBlocks, 0, kNriRecords))
+            return {};
+        const std::vector<NriReadStep> read = nriReadPlan(e, p);
+        const bool readFills = std::any_of(read.begin(), read.end(), [n](const NriReadStep& st) { return st.line == n; });
+        // A record the model's read never fills is empty in the files the program writes.
+        if (s.isEmpty())
+            return readFills ? rec + QStringLiteral("is empty") : QString();
+        if (!evenLengthHex(s))
+            return rec + QStringLiteral("is not even-length hex");
+        const int length = newerRecordLength(e, p, n);
+        if (length > 0 && s.size() != length)
+            return rec + QStringLiteral("is not %1 hex digits").arg(length);
+        return {};
+    }
+    if (e.kind != MechKind::NriOld)
+        return {};
+    const int coins = std::clamp(p.coinCount, 0, kNriRecords - 2);
+    if (n <= coins)
+        return coinDigits(s) ? QString() : rec + QStringLiteral("is not 24 digits");
+    if (n == coins + 1) {
+        const int header = e.nri.g10HeaderLength;
+        if (header > 0) {
+            const int length = header + 4 * (kTubeValues + coins);
+            if (s.size() != length || !allDigits(s.mid(header)))
+                return rec + QStringLiteral("is not %1 digits after %2").arg(length - header).arg(header);
+            return {};
+        }
+        const int length = 3 + 3 * coins; // the multiplier, then each coin's value
+        return s.size() == length && allDigits(s) ? QString() : rec + QStringLiteral("is not %1 digits").arg(length);
+    }
+    if (n == coins + 2)
+        return oldDate(s) ? QString() : rec + QStringLiteral("is not a dd/mm/yy date");
+    return {};
+}
 
 } // namespace
 
@@ -116,9 +187,20 @@ bool coinDigits(const QString& s) { return s.size() == 24 && std::all_of(s.begin
 
 QString coinSetsFolder(const QString& programFolder) { return QDir(programFolder).filePath(QStringLiteral("CoinSets/")); }
 
-QString savedDataFileName(const QString& chosen) { return plat::withExtension(chosen, kTxt, true); }
+namespace {
 
-QString openedDataFileName(const QString& chosen) { return plat::withExtension(chosen, kTxt, false); }
+// A name that ends in ".txt" in any case stands as it is: the dialog showed that very file.
+QString withTxt(const QString& chosen, bool appendWhenNone)
+{
+    const QString named = plat::withExtension(chosen, kTxt, appendWhenNone);
+    return named.compare(chosen, Qt::CaseInsensitive) == 0 ? chosen : named;
+}
+
+} // namespace
+
+QString savedDataFileName(const QString& chosen) { return withTxt(chosen, true); }
+
+QString openedDataFileName(const QString& chosen) { return withTxt(chosen, false); }
 
 QString chooseDataFile(plat::Dialogs& dialogs, const TextTable& texts, DataFileDialog which,
                        const QString& programFolder)
@@ -217,6 +299,39 @@ void writeEepromDataFile(const QString& path, const MemoryImages& images, const 
 
 // ---- NRI data file ----
 
+void writeNriMemoryFile(const QString& path, const NriReadTables& nri, const MechEntry& entry,
+                        const ModelParams& params)
+{
+    const QString& model = entry.model;
+    if (!nri.linesAreAMemoryOf(model)) {
+        const ReadState& read = nri.linesRead;
+        QString why;
+        if (!nri.linesFileModel.isEmpty())
+            why = QStringLiteral("the lines loaded are another model's");
+        else if (read.model.isEmpty())
+            why = QStringLiteral("no NRI memory read to save");
+        else if (read.model != model)
+            why = QStringLiteral("the memory read is another model's");
+        else if (read.stopTextId != 0)
+            why = QStringLiteral("no logon to the mech: nothing saved");
+        else if (read.stopAddress > 0)
+            why = QStringLiteral("record %1 was not read: nothing saved").arg(read.stopAddress);
+        else
+            why = QStringLiteral("the read did not finish: nothing saved");
+        throw plat::RuntimeError(5, why);
+    }
+    // A file its own program would refuse to load is not written.
+    const QString unwritable = nriDataLinesUnwritable(nri.nriDataLines);
+    if (!unwritable.isEmpty())
+        throw plat::RuntimeError(fileerr::kMalformed, unwritable + QStringLiteral(": nothing saved"));
+    for (int n = 1; n <= kNriRecords; ++n) {
+        const QString fault = nriLineFault(entry, params, n, nri.nriDataLines[size_t(n)]);
+        if (!fault.isEmpty())
+            throw plat::RuntimeError(fileerr::kMalformed, fault + QStringLiteral(": nothing saved"));
+    }
+    writeNriDataFile(path, nri.nriDataLines);
+}
+
 FileVerdict<NriFileRecords> parseNriDataFile(const QByteArray& bytes)
 {
     using V = NriFileRecords;
@@ -290,24 +405,14 @@ FileVerdict<std::array<QString, 33>> nriLinesToProgramme(const NriFileRecords& f
             lines[size_t(n)] = *file.text[size_t(n)];
     }
 
-    // A line the model's job would send that it cannot send whole.
-    const auto bad = [&](int n, const char* what) {
+    // A line the model's job would send that is not a record the model holds.
+    for (int n = 1; n <= kNriRecords; ++n) {
+        const QString fault = nriLineFault(entry, params, n, lines[size_t(n)]);
+        if (fault.isEmpty())
+            continue;
         const bool fromFile = file.text[size_t(n)].has_value();
-        const QString reason = (fromFile ? QStringLiteral("record %1 %2") : QStringLiteral("kept record %1 %2"))
-                                   .arg(n)
-                                   .arg(QLatin1String(what));
-        return refuse<V>(fromFile ? file.fileLine[size_t(n)] : 0, reason, fileerr::kMalformed);
-    };
-    if (entry.kind == MechKind::NriNew) {
-        for (int n = 1; n <= std::clamp(entry.nri.dataFileBlocks, 0, kNriRecords); ++n) {
-            if (!evenLengthHex(lines[size_t(n)]))
-                return bad(n, "is not even-length hex");
-        }
-    } else if (entry.kind == MechKind::NriOld) {
-        for (int n = 1; n <= std::clamp(params.coinCount, 0, kNriRecords - 2); ++n) {
-            if (!coinDigits(lines[size_t(n)]))
-                return bad(n, "is not 24 digits");
-        }
+        return refuse<V>(fromFile ? file.fileLine[size_t(n)] : 0, fromFile ? fault : QStringLiteral("kept ") + fault,
+                         fileerr::kMalformed);
     }
     return {lines, {}};
 }

@@ -33,8 +33,8 @@ struct ModelParams;
 // <program folder>/CoinSets/, where the four dialogs open.
 QString coinSetsFolder(const QString& programFolder);
 // The file a save dialog's choice is written to: the extension of the file name (from its last
-// ".") is replaced by ".txt", a file name without "." gets ".txt". A dot in a folder name does
-// not count.
+// ".") is replaced by ".txt", a file name without "." gets ".txt"; one that ends in ".txt" in any
+// case ("COINS.TXT") is kept as it is. A dot in a folder name does not count.
 QString savedDataFileName(const QString& chosen);
 // The file an open dialog's choice is read from: the same, but a file name without "." is used
 // as it stands.
@@ -113,12 +113,23 @@ FileVerdict<NriFileRecords> readNriDataFile(const QString& path);
 
 // The data lines programming sends from a file: `current` with the file's records over it. The
 // lines not named stay only when `current` is this mech's own memory; otherwise the file must
-// name all 28. Every line programming sends must have the form the model takes: even-length
-// hex on the newer models, 24 digits for each coin line of the older ones.
+// name all 28. Every line programming sends must be a record the model holds: on the newer
+// models even-length hex, never empty (but for a record the model's read never fills), of the
+// record's length where programming writes that record itself (the date, the limits, outputs,
+// values, inhibits, parameter map, compensation); on the older ones 24 digits a coin line, the
+// value line's digits (21, or on the G10 59 characters of which the 48 after the header are
+// digits) and the date as dd/mm/yy.
 FileVerdict<std::array<QString, 33>> nriLinesToProgramme(const NriFileRecords& file, const MechEntry& entry,
                                                          const ModelParams& params,
                                                          const std::array<QString, 33>& current,
                                                          bool currentIsThisMech);
+
+// "Save to File" of the NRI memory window: lines 1..28 written whole or not at all. Refused
+// with plat::RuntimeError (5) unless the lines are a whole memory of this model (a complete read
+// of it, or a file checked for it), and (13, naming the record) when a line is one the file
+// check above would refuse; nothing is written then.
+void writeNriMemoryFile(const QString& path, const NriReadTables& nri, const MechEntry& entry,
+                        const ModelParams& params);
 
 // What programming from data lines sends, in order. Newer models: block i = "Z" + two hex
 // digits with line i + 1, the bar at i * 16 / blocks before it, 500 ms after it, and no block

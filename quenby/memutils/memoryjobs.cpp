@@ -4,7 +4,6 @@
 #include "quenby/link/imagemap.h"
 #include "quenby/link/nrimech.h"
 #include "quenby/memutils/datafiles.h"
-#include "quenby/memutils/nridatafile.h"
 #include "quenby/shell/fileexists.h"
 #include "quenby/shell/texts.h"
 
@@ -198,7 +197,7 @@ void saveNriCommand(MechFamily& family)
         const QString path =
             fileToSave(ctx, DataFileDialog::NriSave, id::NriOverwrite, id::NriOverwriteTitle, id::NriSaveError);
         if (!path.isEmpty())
-            writeNriDataFile(path, ctx.mem.nri.nriDataLines);
+            writeNriMemoryFile(path, ctx.mem.nri, family.entry(), ctx.params);
     });
 }
 
@@ -229,6 +228,7 @@ bool NRIprogramme(MechFamily& family, bool duplicating)
         // The file's lines stay, whatever the user answers next: a save writes them.
         nri.nriDataLines = *lines.value;
         nri.linesRead = {};
+        nri.linesFileModel = entry.model;
         if (confirmed(ctx, id::NriConfirm, id::NriConfirmTitle))
             plan = std::move(p);
     });

@@ -53,8 +53,9 @@ std::optional<bool> programmeRouting(MechFamily& family, const Routing435& field
 // "Read Memory": "J", the NRI memory into the NRI tables, "W". Errors under 915.
 ReadState readNriCommand(MechFamily& family);
 
-// "Save to File": the save dialog, the ".txt" rule, the overwrite question, the 28 data lines.
-// Errors under 920.
+// "Save to File": the save dialog, the ".txt" rule, the overwrite question, the 28 data lines,
+// which must be a whole memory of this model that its file check accepts (else nothing is
+// written). Errors under 920.
 void saveNriCommand(MechFamily& family);
 
 // "Programme from File" (also the duplicating coin set run): the open dialog, the file checked

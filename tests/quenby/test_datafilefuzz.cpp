@@ -7,6 +7,7 @@
 #include "quenby/memutils/nridatafile.h"
 
 #include "platform/textfile.h"
+#include "sim/nrimech.h"
 #include "tests/support/testservices.h"
 
 #include <gtest/gtest.h>
@@ -156,10 +157,11 @@ TEST(DataFileRoundTrip, ScratchDumpsLoad)
     ASSERT_TRUE(cc.ok());
     EXPECT_EQ(*cc.value, img);
 
-    // A G10-4000/5 reads records 00..14 into lines 1..21; lines 22..28 hold nothing yet.
+    // A G10-4000/5 reads records 00..14 into lines 1..21; lines 22..28 hold nothing.
+    const sim::NriMech typical("G10-4000/5");
     std::array<QString, 33> lines{};
     for (int n = 1; n <= 21; ++n)
-        lines[size_t(n)] = QString("%1").arg(n * 0x0101, 4, 16, QChar('0')).toUpper();
+        lines[size_t(n)] = QString::fromLatin1(typical.record(n - 1));
     writeNriDataFile(QDir(ts.folder()).filePath(scratchFileName("G10-4000/5")), lines);
     const FileVerdict<NriFileRecords> nri = readNriDataFile(QDir(ts.folder()).filePath("G10-4000-5temp.txt"));
     ASSERT_TRUE(nri.ok());

@@ -3,6 +3,7 @@
 #include "quenby/memutils/datafiles.h"
 #include "quenby/memutils/nridatafile.h"
 #include "quenby/shell/texts.h"
+#include "sim/nrimech.h"
 
 #include "platform/filefaults.h"
 #include "platform/textfile.h"
@@ -52,6 +53,16 @@ std::array<QString, 33> hexLines()
     std::array<QString, 33> l;
     for (int n = 1; n <= 28; ++n)
         l[size_t(n)] = QString("%1A0").arg(n, 2, 16, QChar('0')).toUpper();
+    return l;
+}
+
+// A newer model's typical memory as data lines: line n holds record n - 1.
+std::array<QString, 33> typicalLines(const QString& model)
+{
+    const sim::NriMech typical(model);
+    std::array<QString, 33> l;
+    for (int n = 1; n <= 28; ++n)
+        l[size_t(n)] = QString::fromLatin1(typical.record(n - 1));
     return l;
 }
 
@@ -253,56 +264,66 @@ TEST(NriDataFile, FileRecordsOverTheMechsOwnLines)
 {
     const MechEntry g13 = mechEntry("NRI", "G13-6000");
     const ModelParams p = paramsOf("NRI", "G13-6000");
-    const std::array<QString, 33> current = hexLines();
-    const NriFileRecords five = recordsOf("1,\"11\"\r\n2,\"22\"\r\n3,\"33\"\r\n4,\"44\"\r\n5,\"55\"\r\n");
+    const std::array<QString, 33> current = typicalLines("G13-6000");
+    const QByteArray limits4(24, '4');
+    const QByteArray limits5(24, '5');
+    const NriFileRecords five = recordsOf("1,\"11\"\r\n2,\"22\"\r\n3,\"333333\"\r\n4,\"" + limits4 + "\"\r\n5,\"" +
+                                          limits5 + "\"\r\n");
 
     const auto v = nriLinesToProgramme(five, g13, p, current, true);
     ASSERT_TRUE(v.ok());
-    EXPECT_EQ((*v.value)[5], "55");
+    EXPECT_EQ((*v.value)[5], QString::fromLatin1(limits5));
     EXPECT_EQ((*v.value)[6], current[6]);
     EXPECT_EQ((*v.value)[28], current[28]);
 
     // Lines kept from another mech (a duplicating run, or nothing read from this one yet).
     EXPECT_EQ(refusalOf(nriLinesToProgramme(five, g13, p, current, false)),
               (Refused{0, 62, "record 6 missing; all 28 needed"}));
-    const NriFileRecords all = recordsOf(nriDataFileLines(hexLines()).join("\r\n").toLatin1());
+    const NriFileRecords all = recordsOf(nriDataFileLines(current).join("\r\n").toLatin1());
     EXPECT_TRUE(nriLinesToProgramme(all, g13, p, {}, false).ok());
 }
 
 TEST(NriDataFile, LinesMustHaveTheFormTheModelIsSent)
 {
-    const std::array<QString, 33> current = hexLines();
+    const std::array<QString, 33> current = typicalLines("G13-6000");
     const MechEntry g13 = mechEntry("NRI", "G13-6000");
     const ModelParams p13 = paramsOf("NRI", "G13-6000");
+    const QByteArray limits = "0a1B" + QByteArray(20, '0'); // a coin's six windows, four digits each
     EXPECT_EQ(refusalOf(nriLinesToProgramme(recordsOf("\r\n5,\"ABC\"\r\n"), g13, p13, current, true)),
               (Refused{2, 13, "line 2: record 5 is not even-length hex"}));
     EXPECT_EQ(refusalOf(nriLinesToProgramme(recordsOf("5,\"0G\"\r\n"), g13, p13, current, true)),
               (Refused{1, 13, "line 1: record 5 is not even-length hex"}));
-    EXPECT_TRUE(nriLinesToProgramme(recordsOf("5,\"0a1B\"\r\n6,\"\"\r\n"), g13, p13, current, true).ok());
+    EXPECT_TRUE(nriLinesToProgramme(recordsOf("5,\"" + limits + "\"\r\n"), g13, p13, current, true).ok());
     std::array<QString, 33> torn = current;
     torn[9] = "0A1"; // a reply cut short
-    EXPECT_EQ(refusalOf(nriLinesToProgramme(recordsOf("5,\"00\"\r\n"), g13, p13, torn, true)),
+    EXPECT_EQ(refusalOf(nriLinesToProgramme(recordsOf("5,\"" + limits + "\"\r\n"), g13, p13, torn, true)),
               (Refused{0, 13, "kept record 9 is not even-length hex"}));
 
     // Only the blocks a model is sent are looked at.
-    std::array<QString, 33> tail = current;
+    std::array<QString, 33> tail = typicalLines("G18-3000");
     tail[27] = "odd";
     EXPECT_TRUE(nriLinesToProgramme(recordsOf("1,\"00\"\r\n"), mechEntry("NRI", "G18-3000"),
                                     paramsOf("NRI", "G18-3000"), tail, true).ok());
+    tail = current;
+    tail[27] = "odd";
     EXPECT_FALSE(nriLinesToProgramme(recordsOf("1,\"00\"\r\n"), g13, p13, tail, true).ok());
+    tail = typicalLines("G10-4000/5");
     tail[23] = "not sent";
     EXPECT_TRUE(nriLinesToProgramme(recordsOf("1,\"00\"\r\n"), mechEntry("NRI", "G10-4000/5"),
                                     paramsOf("NRI", "G10-4000/5"), tail, true).ok());
 
-    // Older models: each coin line is 24 digits; the value and date lines go as they are.
+    // Older models: each coin line is 24 digits; the value line (after the G10 header) and the
+    // date are digits too.
     std::array<QString, 33> old{};
     for (int c = 1; c <= 8; ++c)
         old[size_t(c)] = "030040050060010020030040";
-    old[9] = "HEADER.....00050010002000300010";
+    old[9] = "HEADER....." + QString("0005").repeated(12);
     old[10] = "07/12/26";
     const MechEntry g10 = mechEntry("NRI", "G10-4000");
     const ModelParams p10 = paramsOf("NRI", "G10-4000");
-    EXPECT_TRUE(nriLinesToProgramme(recordsOf("9,\"x\"\r\n"), g10, p10, old, true).ok());
+    EXPECT_TRUE(nriLinesToProgramme(recordsOf("10,\"31/01/27\"\r\n"), g10, p10, old, true).ok());
+    EXPECT_EQ(refusalOf(nriLinesToProgramme(recordsOf("9,\"x\"\r\n"), g10, p10, old, true)),
+              (Refused{1, 13, "line 1: record 9 is not 48 digits after 11"}));
     EXPECT_EQ(refusalOf(nriLinesToProgramme(recordsOf("3,\"03004005006001002003004\"\r\n"), g10, p10, old, true)),
               (Refused{1, 13, "line 1: record 3 is not 24 digits"}));
     EXPECT_EQ(refusalOf(nriLinesToProgramme(recordsOf("8,\"03004005006001002003004 \"\r\n"), g10, p10, old, true)),

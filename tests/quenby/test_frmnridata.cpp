@@ -110,6 +110,35 @@ TEST_F(NriWindowTest, ReadAgainBetweenJAndWAndSaveTheLines)
     EXPECT_EQ(readCoinSet("saved.txt"), nriFileOf(nm()));
 }
 
+TEST_F(NriWindowTest, LinesThatAreNotThisMechsWholeReadAreNotSaved)
+{
+    open("G13-6000");
+    nm().setFault(NriMech::Fault::WrongIdent, sim::When::always());
+    ts.dialogs->answer(plat::mb::OK, "No Communication with the NRI Coin Mech");
+    press(nri(), "cmdReadPROM");
+    ts.dialogs->answerFile(coinSet("saved.txt"));
+    ts.dialogs->answer(plat::mb::OK, " 920 Error Programming NRI data file : ");
+    press(nri(), "cmdSave");
+    EXPECT_TRUE(ts.dialogs->boxes().back().text.contains("no logon to the mech: nothing saved"))
+        << ts.dialogs->boxes().back().text.toStdString();
+    EXPECT_FALSE(ts.fileExists("CoinSets/saved.txt"));
+}
+
+TEST_F(NriWindowTest, AReplyWithAControlByteIsSavedNowhere)
+{
+    start("G13-6000");
+    mech<NriMech>().setRecord(0x14, QByteArray("3434\x07" "343434", 11));
+    ts.dialogs->answer(plat::mb::OK, "record 21 holds a control character: nothing saved");
+    run("cmbNRImech", "G13-6000", "cmdNRIprom");
+    EXPECT_TRUE(ts.dialogs->boxes().back().text.startsWith(" 136 Error Reading NRI Memory Address : "));
+    EXPECT_FALSE(ts.fileExists("G13-6000temp.txt"));
+    ts.dialogs->answerFile(coinSet("saved.txt"));
+    ts.dialogs->answer(plat::mb::OK, "record 21 holds a control character: nothing saved");
+    press(nri(), "cmdSave");
+    EXPECT_TRUE(ts.dialogs->boxes().back().text.startsWith(" 920 Error Programming NRI data file : "));
+    EXPECT_FALSE(ts.fileExists("CoinSets/saved.txt"));
+}
+
 TEST_F(NriWindowTest, APartialFileKeepsTheLinesJustReadFromThisMech)
 {
     open("G13-6000");

@@ -128,6 +128,38 @@ TEST_F(MemoryJobTest, TheScratchDumpsOfAReadProgrammeTheMech)
     EXPECT_EQ(nri->commandsSeen().filter("Z").size(), 22) << "22 blocks, though the read fills 21 lines";
 }
 
+TEST_F(MemoryJobTest, AStoppedEepromReadLeavesNoDumpToProgramme)
+{
+    auto* cc = plugNew<sim::CcMech>("CC", "C120");
+    cc->setFault(sim::CcMech::Fault::BadCheckByte, sim::When::from(6)); // the reply to word 5
+    dialogs.answer(plat::mb::OK, "Checksum Error reading Coin Mech EEPROM Address:5");
+    EXPECT_FALSE(quenby::readMechMemory(ctx()).complete);
+    port.clearTranscript();
+    dialogs.answerFile(file("C120temp.txt"));
+    dialogs.answer(plat::mb::OK, "Invalid Filename");
+    EXPECT_FALSE(quenby::eeProgramme(*families.forJob()));
+    EXPECT_TRUE(sent().isEmpty());
+    EXPECT_TRUE(cc->addressesWritten().isEmpty());
+}
+
+TEST_F(MemoryJobTest, AG10With5FileCarriesNoRecordOfAnotherMechReadBefore)
+{
+    auto* g13 = plugNew<sim::NriMech>("NRI", "G13-6000");
+    g13->setRecord(0x15, "AABBCCDD");
+    ASSERT_TRUE(families.forJob()->read().complete);
+    auto* g10 = plugNew<sim::NriMech>("NRI", "G10-4000/5");
+    ASSERT_TRUE(families.forJob()->read().complete);
+    EXPECT_TRUE(ts.readFile("G10-4000-5temp.txt").contains("\r\n22,\"\"\r\n"));
+    port.clearTranscript();
+    dialogs.answerFile(file("G10-4000-5temp.txt"));
+    dialogs.answer(plat::mb::OK, "Confirm overwrite Memory");
+    dialogs.answer(plat::mb::OK, "Data Written OK");
+    EXPECT_TRUE(quenby::NRIprogramme(*families.forJob(), true));
+    EXPECT_EQ(g10->commandsSeen().filter("Z").size(), 22);
+    EXPECT_FALSE(sent().contains("AABBCCDD"));
+    EXPECT_EQ(g10->record(0x15), "35353535");
+}
+
 TEST_F(MemoryJobTest, ASaveThatCannotBeWrittenIsReported)
 {
     plugNew<sim::NriMech>("NRI", "G13-6000");

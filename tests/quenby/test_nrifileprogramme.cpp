@@ -238,6 +238,46 @@ TEST_F(NriFileTest, FilesRefusedBeforeAnythingIsSent)
     EXPECT_EQ(mem.nri.nriDataLines[3], "before");
 }
 
+TEST_F(NriFileTest, ARecordNotOfTheModelsFormIsRefusedBeforeAnythingIsSent)
+{
+    struct Case {
+        const char* model;
+        int line;
+        QByteArray text;
+        const char* report;
+    };
+    const Case cases[] = {
+        {"G13-6000", 4, "6854", "line 4: record 4 is not 24 hex digits"},
+        {"G13-6000", 17, "", "line 17: record 17 is empty"},
+        {"G13-0000", 7, "00501", "line 7: record 7 is not 21 digits"},
+        {"G13-0000", 8, "7/12/26", "line 8: record 8 is not a dd/mm/yy date"},
+    };
+    for (const Case& c : cases) {
+        auto lines = c.model == QString("G13-6000") ? newerLines(c.model) : olderLines(c.model, 6);
+        lines[size_t(c.line)] = c.text;
+        prepare(c.model, nriFile(lines), std::nullopt);
+        const QByteArray before = mech->record(3);
+        port.clearTranscript();
+        dialogs.answer(plat::mb::OK, " 914 Error Programming NRI Memory routine : ");
+        EXPECT_FALSE(programme()) << c.report;
+        EXPECT_TRUE(dialogs.boxes().back().text.contains(c.report)) << dialogs.boxes().back().text.toStdString();
+        EXPECT_TRUE(sent().isEmpty()) << c.report;
+        EXPECT_EQ(mech->record(3), before);
+    }
+}
+
+TEST_F(NriFileTest, AFileNamedWithItsExtensionInCapitalsIsOpened)
+{
+    mech = plugNew<NriMech>("NRI", "G13-6000", true);
+    QDir(ts.folder()).mkpath("CoinSets");
+    ts.writeFile("CoinSets/COINS.TXT", nriFile(newerLines("G13-6000")));
+    dialogs.answerFile(ts.folder() + "/CoinSets/COINS.TXT");
+    dialogs.answer(plat::mb::OK, "Confirm overwrite Memory");
+    dialogs.answer(plat::mb::OK, "Data Written OK");
+    EXPECT_TRUE(programme());
+    EXPECT_EQ(mech->record(3), NriMech("G13-6000").record(3));
+}
+
 TEST_F(NriFileTest, AFileOfSomeRecordsKeepsTheOthersOnlyWhenTheyAreThisMechs)
 {
     const auto lines = newerLines("G13-6000");

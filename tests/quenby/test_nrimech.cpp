@@ -77,8 +77,8 @@ TEST_F(NriReadTest, G18With3000ReadsSixCompensationValuesAndNoRecords1AAnd1B)
     EXPECT_TRUE(read().complete);
     EXPECT_FALSE(sent().contains("X1A"));
     EXPECT_EQ(t.nriCompensation[5], 0x50);
-    EXPECT_EQ(t.nriDataLines[27], "old27");
-    EXPECT_EQ(t.nriDataLines[28], "old28");
+    EXPECT_EQ(t.nriDataLines[27], "") << "no other mech's record";
+    EXPECT_EQ(t.nriDataLines[28], "");
     EXPECT_EQ(t.nriDataLines[26], "1E28323C4650");
 }
 
@@ -94,7 +94,7 @@ TEST_F(NriReadTest, G10With5ReadsRecords00To14IntoItsOwnScratchFile)
               (std::vector<qint32>{5, 50, 5, 40}));
     EXPECT_EQ(t.nriInfoLines[0], "120312031203");
     EXPECT_EQ(t.nriInfoLines[1], "031203120312");
-    EXPECT_EQ(t.nriDataLines[22], "old22");
+    EXPECT_EQ(t.nriDataLines[22], "") << "never read: no other mech's record";
     const QByteArray file = scratch("G10-4000-5temp.txt");
     EXPECT_EQ(file, nriFile(t.nriDataLines));
 }
@@ -212,12 +212,16 @@ TEST_F(NriReadTest, OlderModelCancelledSkipsItsValueLineWhole)
     EXPECT_NE(t.nriDataLines[8], "old8"); // the date was read
 }
 
-TEST_F(NriReadTest, ShortAndMissingRepliesAreStoredAsTheyStand)
+TEST_F(NriReadTest, ShortAndMissingRepliesAreStoredAsTheyStandAndTheReadIsNotWhole)
 {
     plug("G13-6000");
     mech->setRecordFault(3, NriMech::RecordFault::ShortReply);
     mech->setRecordFault(4, NriMech::RecordFault::NoReply);
-    EXPECT_TRUE(read().complete);
+    const quenby::ReadState r = read();
+    EXPECT_FALSE(r.complete);
+    EXPECT_EQ(r.stopAddress, 5) << "the line of the record that did not answer";
+    EXPECT_TRUE(sent().endsWith("X11" + kReset)) << "every record still asked for";
+    EXPECT_FALSE(ts.fileExists("G13-6000temp.txt"));
     EXPECT_EQ(t.nriDataLines[4], QString::fromLatin1(mech->record(3).left(12)));
     EXPECT_EQ(t.nriDataLines[5], "");
     EXPECT_NE(t.nriLimitTable[1][6], 0);
