@@ -57,6 +57,8 @@ void lockChoices(plat::View& v, bool locked)
 
 void clearCoinsetTables(CoinTables& t)
 {
+    // A CO record or a wizard sets it again; a run without them reads no old memory.
+    t.clone.keepExistingData = false;
     for (int c = 1; c <= 24; ++c) {
         t.coinLink(c) = 0;
         t.coinRecordIndex(c, 0) = 0;
