@@ -158,6 +158,9 @@ void CoinsetRun::cmdOpenCoinset_Click()
     c.job.userAbort = false;
     c.job.measuring = false;
     t.clone.wizardRun = false;
+    // Before the duplicate programming: it skips the words the mech already holds, so it must
+    // read this mech rather than trust the images of the last one.
+    clearImageBuffers(c.mem.images);
 
     if (!c.mars() && v.value(QStringLiteral("chkduplicate")) == 1) {
         bool ok = false;
@@ -188,7 +191,6 @@ void CoinsetRun::cmdOpenCoinset_Click()
     t.nriXLoaded = false;
     t.routingLoaded = false;
     t.c120OutputsLoaded = false;
-    clearImageBuffers(c.mem.images);
 
     if (isGenericCoinset(path)) {
         QString notice = c.text(id::NoticeFirst) + QStringLiteral("\r\n\r\n");

@@ -117,6 +117,24 @@ TEST_F(EditorUtilitiesTest, CloneCoinMechProgrammesABlankCcMechBeforeTheRun)
         << "the run went on";
 }
 
+TEST_F(EditorUtilitiesTest, CloneCoinMechWritesTheSecondMechOfTheSessionAsWholeAsTheFirst)
+{
+    openMeasure("C120", "cmbCCmech", "cmdCCprog");
+    std::vector<quint16> words = sim::CcMech("C120").words();
+    words[30] = 0x0A0B;
+    writeCoinSet("clone.txt", eepromFile(words));
+    w().setValue("chkduplicate", 1);
+    for (int n = 1; n <= 2; ++n) {
+        box.swapMech("C120", true);
+        answerFile(coinSet("clone.txt"));
+        answer(plat::mb::OK, "Confirm overwrite EEPROM");
+        answer(plat::mb::OK, "EEPROM Verified OK");
+        answerFile(QString());
+        press(w(), "cmdOpenCoinset");
+        EXPECT_EQ(mech<sim::CcMech>().words(), words) << "mech " << n;
+    }
+}
+
 TEST_F(EditorUtilitiesTest, CloneCoinMechRefusesAPartialNriFileAndTheRunStops)
 {
     openMeasure("G13-6000", "cmbNRImech", "cmdNRIprog");
