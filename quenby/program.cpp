@@ -354,8 +354,14 @@ void Program::leaveDataWindow(int textId, bool setupMain)
                 editor->hide();
         }
     });
-    if (fromPromWindow && dataWindows.editorImage)
-        memory.images.progImage = *dataWindows.editorImage;
+    if (fromPromWindow && dataWindows.editorImage) {
+        // The CC window may have programmed the mech: the editor's image is built again over
+        // what the mech holds now, so the editor's programming keeps what the window wrote.
+        if (mechFamily == u"CC")
+            step([&] { mapEepromImage(*mech().forJob(), memory.coins); });
+        else
+            memory.images.progImage = *dataWindows.editorImage;
+    }
     dataWindows.editorImage.reset();
     step([&] { link.sendW(); });
 }

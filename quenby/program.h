@@ -136,7 +136,8 @@ public:
     frmNRIdata* nriDataIfLoaded() const;
     void unloadNriData();
     // What a data window's Close does after hiding itself: the menu back (setupMain), the
-    // limits editor or the main window in front again, the editor's image given back, "W".
+    // limits editor or the main window in front again, the editor's image given back (a CC
+    // image mapped again over the mech's words as last read), "W".
     // Errors are reported under textId.
     void leaveDataWindow(int textId, bool setupMain);
     // The coin measurement window; its first use runs its Form_Load.

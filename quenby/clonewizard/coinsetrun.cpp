@@ -57,6 +57,8 @@ void lockChoices(plat::View& v, bool locked)
 
 void clearCoinsetTables(CoinTables& t)
 {
+    // A CO record or a wizard sets it again; a run without them reads no old memory.
+    t.clone.keepExistingData = false;
     for (int c = 1; c <= 24; ++c) {
         t.coinLink(c) = 0;
         t.coinRecordIndex(c, 0) = 0;
@@ -156,6 +158,9 @@ void CoinsetRun::cmdOpenCoinset_Click()
     c.job.userAbort = false;
     c.job.measuring = false;
     t.clone.wizardRun = false;
+    // Before the duplicate programming: it skips the words the mech already holds, so it must
+    // read this mech rather than trust the images of the last one.
+    clearImageBuffers(c.mem.images);
 
     if (!c.mars() && v.value(QStringLiteral("chkduplicate")) == 1) {
         bool ok = false;
@@ -186,7 +191,6 @@ void CoinsetRun::cmdOpenCoinset_Click()
     t.nriXLoaded = false;
     t.routingLoaded = false;
     t.c120OutputsLoaded = false;
-    clearImageBuffers(c.mem.images);
 
     if (isGenericCoinset(path)) {
         QString notice = c.text(id::NoticeFirst) + QStringLiteral("\r\n\r\n");

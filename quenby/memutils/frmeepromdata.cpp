@@ -195,7 +195,8 @@ void frmEEPROMdata::cmdSave_Click() { saveEepromCommand(*family()); }
 
 void frmEEPROMdata::cmdProgramme_Click()
 {
-    eeProgramme(*family());
+    if (eeProgramme(*family()))
+        mechProgrammed();
     displayEEPROM();
 }
 
@@ -203,8 +204,17 @@ void frmEEPROMdata::cmdRouting_Click()
 {
     // A refused or cancelled edit stays in the boxes; after programming they show what the mech
     // holds now.
-    if (programmeRouting(*family(), routingFields(c_)))
+    if (programmeRouting(*family(), routingFields(c_))) {
+        mechProgrammed();
         displayEEPROM();
+    }
+}
+
+void frmEEPROMdata::mechProgrammed()
+{
+    // The mech's routing words are what this window wrote: the limits editor builds its image
+    // over them and no longer lays the coin set's routing over them.
+    p_.memory.coins.clone.routingMapped = false;
 }
 
 void frmEEPROMdata::cmdBye_Click()

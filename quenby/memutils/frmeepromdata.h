@@ -51,6 +51,8 @@ private:
     void trap(int textId, const std::function<void()>& fn);
     // The family of this window's model, as the job's.
     std::unique_ptr<MechFamily> family();
+    // A programming job of this window wrote the mech.
+    void mechProgrammed();
 
     Program& p_;
     plat::NamedControls c_{QStringLiteral("frmEEPROMdata")};

@@ -214,7 +214,7 @@ void frmPROM::optSeg_Click(int index) { selectSegment(index); }
 
 void frmPROM::selectSegment(int page)
 {
-    quenby::selectSegment(page_, p_.limits, page, context());
+    quenby::selectSegment(page_, p_.limits, page, context(), [this] { return p_.clone().editor.changeLimits(); });
     render();
 }
 

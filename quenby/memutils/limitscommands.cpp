@@ -80,12 +80,24 @@ void mapMarsImage(MechFamily& family, const CoinTables& tables, Image& progImage
     }
 }
 
+void mapEepromImage(MechFamily& family, const CoinTables& tables)
+{
+    mapCoinTableToProm(family, 0);
+    // The image is built afresh from the mech's own words: the coin set's routing words the
+    // transfer wrote go in again.
+    if (tables.clone.routingMapped)
+        mapCcRouting(family);
+}
+
 void LimitsCommands::trap(int textId, const std::function<void()>& fn) { w_.ctx.trap(textId, fn); }
 
-void LimitsCommands::cmdChangeLimits_Click()
+void LimitsCommands::cmdChangeLimits_Click() { changeLimits(); }
+
+bool LimitsCommands::changeLimits()
 {
     CloneContext& c = w_.ctx;
     CoinTables& t = c.coins();
+    bool stored = false;
     trap(id::Changing, [&] {
         LimitsEditor& e = c.windows.limitsEditor();
         e.clearColors();
@@ -93,17 +105,16 @@ void LimitsCommands::cmdChangeLimits_Click()
         const int firstCoin = page * c.params.coinsPerSegment + 1;
         const LimitsContext lc{t, c.params, c.entry().limits, c.texts, c.errors, *c.svc.dialogs, c.job.mechModel,
                                c.mem.promSize};
-        applyGrid(e.page(), c.limits, lc);
+        // A grid that could not be stored (reported) stays as typed and still edited: the image
+        // and the page keep what they were built from.
+        stored = applyGrid(e.page(), c.limits, lc);
+        if (!stored)
+            return;
         std::unique_ptr<MechFamily> family = c.family();
-        if (!c.mars()) {
-            mapCoinTableToProm(*family, 0);
-            // The image is built afresh from the mech's own words: the coin set's routing words
-            // the transfer wrote go in again.
-            if (t.clone.routingMapped)
-                mapCcRouting(*family);
-        } else {
+        if (!c.mars())
+            mapEepromImage(*family, t);
+        else
             mapMarsImage(*family, t, c.mem.images.progImage);
-        }
         e.checkOverlaps(firstCoin);
         e.calcAcceptance(firstCoin);
         c.limits.limitsEdited = false;
@@ -113,6 +124,7 @@ void LimitsCommands::cmdChangeLimits_Click()
         QString version = w_.view().text(QStringLiteral("lblVersion"));
         addCoinsetRefToImage(ref, version, c.entry(), t.segmentSelected, c.mem.images.progImage);
     });
+    return stored;
 }
 
 void LimitsCommands::cmdRestore_Click()
@@ -137,7 +149,9 @@ void LimitsCommands::cmdProgPROM_Click()
             const QString text = c.text(id::EditedUse) + QStringLiteral("\r\n") + c.text(id::EditedCancel);
             if (c.message(text, plat::mb::OKCancel | plat::mb::Question, id::EditedTitle) != plat::mb::OK)
                 return;
-            cmdChangeLimits_Click();
+            // The image was built before the edits: it is not what the user asked for.
+            if (!changeLimits())
+                return;
         }
         // Channels that keep the mech's windows have none after a read that stopped part way:
         // programming them would wipe those coins from the mech.

@@ -57,11 +57,20 @@ void duplicateFirstSegment(CoinTables& tables, Image& progImage);
 // of progImage, then on a model that keeps coin values in its PROM the ME181 layout.
 void mapMarsImage(MechFamily& family, const CoinTables& tables, Image& progImage);
 
+// A CC or NRI job's image from the coin limit table over the mech's words in readImage, with the
+// coin set's CC routing words when the transfer wrote them.
+void mapEepromImage(MechFamily& family, const CoinTables& tables);
+
 class LimitsCommands {
 public:
     explicit LimitsCommands(CloneWizard& w) : w_(w) {}
 
     void cmdChangeLimits_Click();
+    // Change Limits, also run by a page change and by programming with edits pending: the grid
+    // of the page shown into coinLimitTable, the image rebuilt from it and the page redrawn.
+    // False when the grid could not be stored: the table, the image and the edits stay as they
+    // were.
+    bool changeLimits();
     void cmdRestore_Click();
     void cmdProgPROM_Click();
     void cmdPROMutilities_Click();

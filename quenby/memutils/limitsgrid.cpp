@@ -443,12 +443,16 @@ bool applyGrid(const LimitsPage& page, const LimitsState& state, const LimitsCon
     return stored;
 }
 
-void selectSegment(LimitsPage& page, LimitsState& state, int pageNumber, const LimitsContext& ctx)
+void selectSegment(LimitsPage& page, LimitsState& state, int pageNumber, const LimitsContext& ctx,
+                   const std::function<bool()>& applyEdits)
 {
     trapped(ctx, 1239, [&] {
         if (state.limitsEdited) {
             ctx.dialogs.msgBox(ctx.texts.getText(1235), plat::mb::OKOnly | plat::mb::Information, ctx.texts.getText(1236));
-            applyGrid(page, state, ctx);
+            // Edits that could not be stored stay on their page, to be corrected or applied
+            // again; showing another page would throw them away.
+            if (!applyEdits())
+                return;
         }
         state.limitsEdited = false;
 

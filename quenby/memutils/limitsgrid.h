@@ -14,6 +14,7 @@
 #include <QtGlobal>
 #include <array>
 #include <exception>
+#include <functional>
 
 namespace plat {
 class Dialogs;
@@ -149,9 +150,12 @@ void displayAcceptance(LimitsPage& page, const LimitsState& state, int firstCoin
 bool applyGrid(const LimitsPage& page, const LimitsState& state, const LimitsContext& ctx);
 
 // Shows page `page`: its option turned on, titles, cells from coinLimitTable, colours and the
-// estimate. An edited grid is first announced ("Limits edited - using new values ") and stored
-// into the page still shown. Reported under 1239.
-void selectSegment(LimitsPage& page, LimitsState& state, int pageNumber, const LimitsContext& ctx);
+// estimate. An edited grid is first announced ("Limits edited - using new values ") and applied
+// to the page still shown by `applyEdits`, the editor's Change Limits, so the image to programme
+// follows the table; when that stores nothing the edits, the edit flag and the page shown stay.
+// Reported under 1239.
+void selectSegment(LimitsPage& page, LimitsState& state, int pageNumber, const LimitsContext& ctx,
+                   const std::function<bool()>& applyEdits);
 
 // Renders the page into the limits editor's controls (texts, visibility, colours, page options,
 // family captions); the positions are the window's to apply. Turning the page's option on

@@ -36,6 +36,16 @@ inline Readings around(const Reading& base, int n, int start = 0)
     return out;
 }
 
+// A 435 set of one coin with fixed windows, and a route record when `routed`.
+inline QByteArray set435(bool routed)
+{
+    QByteArray s = "\"CC.435\",\"r\",\"R\",\"1\"\r\n\"-\"\r\n"
+                   "CD,a,Coin 01,3,F,10,F,20,10,F,30,F,40,10,F,50,F,60,10,F,70,F,80,10,F,90,F,99,10\r\n";
+    if (routed)
+        s += "D,435R,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,0,17,18,19,20,1,2\r\n";
+    return s;
+}
+
 struct CloneTest : ValtestTest {
     static constexpr plat::Millis kDropGapMs = 1500;
 

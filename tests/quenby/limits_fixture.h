@@ -93,7 +93,9 @@ struct Editor {
         tables.slugRecordIndex(tables.slugCount++) = row;
     }
     void setup() { quenby::setupfrmPROM(page, state, ctx()); }
-    void show(int pageNumber) { quenby::selectSegment(page, state, pageNumber, ctx()); }
+    // A page change; the edits are applied by `applyEdits`, the grid store alone by default.
+    void show(int pageNumber) { quenby::selectSegment(page, state, pageNumber, ctx(), applyEdits); }
+    std::function<bool()> applyEdits = [this] { return quenby::applyGrid(page, state, ctx()); };
     quint32 rowColour(int r) const { return page.cellColour[std::size_t(r * 2 * params.paramCount)]; }
     quint32 slugColour(int s) const { return page.slugColour[std::size_t(s * 2 * params.paramCount)]; }
 

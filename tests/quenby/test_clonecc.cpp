@@ -146,9 +146,7 @@ TEST_F(CcClone, TheC120SetWithItsOutputRecordIsProgrammedAndVerified)
 TEST_F(CcClone, ChangeLimitsKeepsTheSetsRoutingAndTheChecksum)
 {
     open("435");
-    writeCoinSet("r.cst", "\"CC.435\",\"r\",\"R\",\"1\"\r\n\"-\"\r\n"
-                          "CD,a,Coin 01,3,F,10,F,20,10,F,30,F,40,10,F,50,F,60,10,F,70,F,80,10,F,90,F,99,10\r\n"
-                          "D,435R,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,0,17,18,19,20,1,2\r\n");
+    writeCoinSet("r.cst", set435(true));
     answerFile(coinSet("r.cst"));
     gatherYes("a", Readings(3, Reading{100, 100, 100, 100, 100}));
     answer(plat::mb::OK, "Data Gathering Complete");
@@ -167,8 +165,7 @@ TEST_F(CcClone, ChangeLimitsKeepsTheSetsRoutingAndTheChecksum)
 TEST_F(CcClone, AChecksumErrorInTheTransfersReadStopsProgramming)
 {
     open("435");
-    writeCoinSet("r.cst", "\"CC.435\",\"r\",\"R\",\"1\"\r\n\"-\"\r\n"
-                          "CD,a,Coin 01,3,F,10,F,20,10,F,30,F,40,10,F,50,F,60,10,F,70,F,80,10,F,90,F,99,10\r\n");
+    writeCoinSet("r.cst", set435(false));
     answerFile(coinSet("r.cst"));
     gatherYes("a", Readings(3, Reading{100, 100, 100, 100, 100}));
     answer(plat::mb::OK, "Data Gathering Complete");

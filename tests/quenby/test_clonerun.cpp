@@ -177,6 +177,26 @@ TEST_F(RunTest, IdleOnItsLimitPassesAndOneAboveFailsBeforeTheFirstRecord)
     EXPECT_EQ(w().text("cmdBack"), "Back to Main Window");
 }
 
+TEST_F(RunTest, ASetWithoutCoRecordsAfterAWizardCopiesNoOldProm)
+{
+    openMars();
+    editMars(); // the wizard keeps the mech's windows: the old PROM is copied
+    press(ed(), "cmdBack1");
+    socket->insert(sim::MarsSocket::typicalProm("ME111", 256));
+    const int reads = socket->reads();
+    const int boxes = boxesShown();
+    clearSent();
+    writeCoinSet("new.cst", marsSet({kFixedCd.arg("Coin", "A1").arg(1000).arg(1100)}));
+    answerFile(coinSet("new.cst"));
+    gatherYes("Coin", kThree);
+    complete(false);
+    press(w(), "cmdOpenCoinset");
+    EXPECT_TRUE(editorShown());
+    EXPECT_FALSE(boxTitles().mid(boxes).contains("Copy PROM"));
+    EXPECT_EQ(socket->reads(), reads) << "nothing is read from the socket";
+    EXPECT_TRUE(p->memory.images.oldImage == quenby::Image{}) << "the images as the run cleared them";
+}
+
 TEST_F(RunTest, AnMs1400SettlesASecondBeforeItsIdlesAreAskedFor)
 {
     openMars("MS1400");

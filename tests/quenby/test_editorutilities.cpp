@@ -1,7 +1,7 @@
 // The memory windows from the limits editor's "PROM Utilities" and the "Clone Coin Mech" step of
 // a CC or NRI coin set run, through the whole program on the simulated box: the family's window
-// opened from the editor, its Close back there with the editor's own image, and a blank mech
-// programmed from a data file before the run measures anything.
+// opened from the editor, its Close back there with the editor's windows over what the window
+// programmed, and a blank mech programmed from a data file before the run measures anything.
 #include "quenby/memutils/frmeepromdata.h"
 #include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmpromdata.h"
@@ -10,6 +10,8 @@
 #include "sim/nrimech.h"
 #include "tests/quenby/clone_fixture.h"
 #include "tests/quenby/datafiles.h"
+
+#include <QComboBox>
 
 namespace {
 
@@ -54,7 +56,10 @@ TEST_F(EditorUtilitiesTest, TheEepromWindowReturnsToTheEditorWithTheEditorsImage
     press(ee->controls(), "cmdBye");
     EXPECT_EQ(sent(), "W");
     EXPECT_FALSE(p->eepromDataIfLoaded());
-    EXPECT_TRUE(p->memory.images.progImage == editorImage) << "the editor programs its own image";
+    // Built again over what the window wrote: the file's word 30 is channel 9's window, which the
+    // editor's limits give again; the checksum word keeps the byte sum the mech now has.
+    const quenby::Image& image = p->memory.images.progImage;
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 127, editorImage.begin())) << "the editor's windows";
     EXPECT_TRUE(editorShown());
     EXPECT_FALSE(main().isVisible());
 }
@@ -115,6 +120,60 @@ TEST_F(EditorUtilitiesTest, CloneCoinMechProgrammesABlankCcMechBeforeTheRun)
     EXPECT_EQ(mech<sim::CcMech>().words(), typical);
     EXPECT_EQ(ts.dialogs->fileDialogs.back(), "open|Open Coinset File|*.cst|" + ts.folder() + "/CoinSets/")
         << "the run went on";
+}
+
+TEST_F(EditorUtilitiesTest, CloneCoinMechWritesTheSecondMechOfTheSessionAsWholeAsTheFirst)
+{
+    openMeasure("C120", "cmbCCmech", "cmdCCprog");
+    std::vector<quint16> words = sim::CcMech("C120").words();
+    words[30] = 0x0A0B;
+    writeCoinSet("clone.txt", eepromFile(words));
+    w().setValue("chkduplicate", 1);
+    for (int n = 1; n <= 2; ++n) {
+        box.swapMech("C120", true);
+        answerFile(coinSet("clone.txt"));
+        answer(plat::mb::OK, "Confirm overwrite EEPROM");
+        answer(plat::mb::OK, "EEPROM Verified OK");
+        answerFile(QString());
+        press(w(), "cmdOpenCoinset");
+        EXPECT_EQ(mech<sim::CcMech>().words(), words) << "mech " << n;
+    }
+}
+
+TEST_F(EditorUtilitiesTest, RoutingProgrammedInTheEepromWindowSurvivesTheEditorsProgramming)
+{
+    // A coin set with a route record: the editor's image carries the set's routing (coin 1: 1).
+    openMeasure("435", "cmbCCmech", "cmdCCprog");
+    writeCoinSet("r.cst", set435(true));
+    answerFile(coinSet("r.cst"));
+    gatherYes("a", Readings(3, Reading{100, 100, 100, 100, 100}));
+    answer(plat::mb::OK, "Data Gathering Complete");
+    press(w(), "cmdOpenCoinset");
+    ASSERT_TRUE(editorShown());
+    ASSERT_EQ(p->memory.images.progImage[128], 1);
+    auto& cc = mech<sim::CcMech>();
+    press(ed(), "cmdPROMutilities");
+    quenby::frmEEPROMdata* ee = p->eepromDataIfLoaded();
+    ASSERT_TRUE(ee && ee->isVisible());
+    plat::NamedControls& v = ee->controls();
+    v.setValue("cmbDisplay", 2);
+    emit v.get<QComboBox>("cmbDisplay")->activated(2);
+    v.setText("txtSort", "d", 63); // the mech holds a path that has no letter
+    const QStringList paths{"A", "B", "C", "D"};
+    for (int i = 0; i < 4; ++i)
+        v.setText("txtSort", paths[i], i);
+    answer(plat::mb::OK, "Confirm overwrite EEPROM");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(v, "cmdRouting");
+    ASSERT_EQ(cc.word(128), 0x0123);
+    press(v, "cmdBye");
+    ASSERT_TRUE(editorShown());
+
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(cc.word(128), 0x0123) << "coin 1's paths as the window programmed them";
+    EXPECT_EQ(cc.word(16), 20 * 256 + 10) << "the set's window";
+    EXPECT_TRUE(cc.byteSumOk());
 }
 
 TEST_F(EditorUtilitiesTest, CloneCoinMechRefusesAPartialNriFileAndTheRunStops)

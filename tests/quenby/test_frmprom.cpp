@@ -142,6 +142,9 @@ TEST_F(PromWindow, EditedGridIsStoredIntoThePageShownBeforeAnotherPage)
     EXPECT_EQ(ts.dialogs->boxes().back().title, "Limits Changed");
     EXPECT_EQ(ts.dialogs->boxes().back().style, plat::mb::Information);
     EXPECT_EQ(p->memory.coins.coinLimitTable(1, 2), 255);
+    // Applied as Change Limits applies it: the image to programme holds the window too, channel
+    // 1's first window word of a 335 (word 9) high byte the high limit.
+    EXPECT_EQ(p->memory.images.progImage[9], 255 * 256 + 10);
     EXPECT_EQ(p->limits.displayedSegment, 1);
     EXPECT_FALSE(p->limits.limitsEdited);
     c().get<QRadioButton>("optSeg", 0)->click();

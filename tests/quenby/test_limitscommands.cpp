@@ -272,6 +272,38 @@ TEST_F(EditorTest, ATransferShowsTheFirstPageSoChangeLimitsAppliesItToItsOwnCoin
     EXPECT_EQ(table(9, 1), ninth);
 }
 
+TEST_F(EditorTest, AnEditCarriedByAPageChangeIsWhatA435IsProgrammedWith)
+{
+    editCc("435");
+    auto& cc = mech<sim::CcMech>();
+    EXPECT_EQ(cc.word(16), 88 * 256 + 72) << "channel 1's first window as the mech holds it";
+    type(0, "11");
+    answer(plat::mb::OK, "Limits edited - using new values ");
+    ed().get<QRadioButton>("optSeg", 1)->click();
+    EXPECT_EQ(ed().text("lblCoin", 0), "Coin 09");
+    EXPECT_EQ(p->memory.images.progImage[16], 88 * 256 + 11);
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(cc.word(16), 88 * 256 + 11);
+    EXPECT_TRUE(cc.byteSumOk());
+}
+
+TEST_F(EditorTest, AnEditCarriedByAPageChangeIsBurntWithTheChangeMarker)
+{
+    openMars("ME111", true, {1});
+    editMars();
+    type(0, "100");
+    answer(plat::mb::OK, "Limits edited - using new values ");
+    ed().get<QRadioButton>("optSeg", 1)->click();
+    EXPECT_EQ(ed().text("lblCoin", 0), "Coin A2");
+    burnBlank(true);
+    const std::vector<quint8>& prom = socket->prom()->nibbles;
+    // 100 = 0x064, low nibble first, from word 1 of segment 0.
+    EXPECT_EQ(std::vector<quint8>(prom.begin() + 1, prom.begin() + 4), (std::vector<quint8>{4, 6, 0}));
+    EXPECT_EQ(prom[111], 15) << "the limits were changed";
+    EXPECT_EQ(prom[128 + 111], 15);
+}
+
 // Memory windows that are there: the editor's utilities button opens the family's data window.
 struct DataWindows : quenby::MemoryWindows {
     quenby::Program* p = nullptr;

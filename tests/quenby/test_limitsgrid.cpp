@@ -185,7 +185,18 @@ TEST(LimitsPages, PageChangeAfterAnEditStoresTheShownGridFirst)
     e.page.cellText[0] = "120";
     e.page.cellText[6] = "300";
     e.state.limitsEdited = true;
+    // The editor's apply runs on the page still shown, before anything of the new page.
+    QStringList applied;
+    const std::function<bool()> storeGrid = e.applyEdits;
+    e.applyEdits = [&] {
+        applied << QStringLiteral("page %1 on %2 cell %3")
+                       .arg(e.state.displayedSegment)
+                       .arg(e.page.pageOn)
+                       .arg(e.page.cellText[0]);
+        return storeGrid();
+    };
     e.show(1);
+    EXPECT_EQ(applied, QStringList{"page 0 on 0 cell 120"});
     ASSERT_EQ(e.dialogs.boxes.size(), 1u);
     EXPECT_EQ(e.dialogs.boxes[0].text, "Limits edited - using new values ");
     EXPECT_EQ(e.dialogs.boxes[0].title, "Limits Changed");
@@ -197,6 +208,20 @@ TEST(LimitsPages, PageChangeAfterAnEditStoresTheShownGridFirst)
     e.show(0);
     EXPECT_EQ(e.page.cellText[6], "255");
     EXPECT_EQ(e.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(applied.size(), 1) << "nothing edited, nothing applied";
+
+    // Edits the apply could not store stay on their page, still edited.
+    e.page.cellText[0] = "130";
+    e.state.limitsEdited = true;
+    e.applyEdits = [] { return false; };
+    e.show(1);
+    EXPECT_EQ(e.dialogs.boxes.size(), 2u);
+    EXPECT_EQ(e.state.displayedSegment, 0);
+    EXPECT_EQ(e.page.pageOn, 0);
+    EXPECT_EQ(e.page.cellText[0], "130");
+    EXPECT_EQ(e.page.coinTitles[0], "Coin 01");
+    EXPECT_TRUE(e.state.limitsEdited);
+    EXPECT_EQ(e.tables.coinLimitTable(1, 1), 120);
 }
 
 TEST(LimitsPages, WildPageIsReportedOnceAndChangesNothing)
