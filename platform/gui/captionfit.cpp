@@ -26,10 +26,20 @@ bool isCaptionControl(const QWidget* w)
     return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w);
 }
 
+bool holds(const QLayout* l, const QWidget* w)
+{
+    for (int i = 0; i < l->count(); ++i) {
+        QLayoutItem* item = l->itemAt(i);
+        if (item->widget() == w || (item->layout() && holds(item->layout(), w)))
+            return true;
+    }
+    return false;
+}
+
 bool placedByLayout(const QWidget* w)
 {
     const QWidget* parent = w->parentWidget();
-    return parent && parent->layout() && parent->layout()->indexOf(w) >= 0;
+    return parent && parent->layout() && holds(parent->layout(), w);
 }
 
 // The room the caption needs at the control's present width.
@@ -124,10 +134,17 @@ CaptionKeeper& keeper()
 
 void fitCaption(QWidget* w)
 {
-    if (!w || !isCaptionControl(w) || w->isWindow() || !w->parentWidget() || placedByLayout(w))
+    if (!w || !isCaptionControl(w) || w->isWindow() || !w->parentWidget())
         return;
     if (w->property(kFitting).toBool())
         return;
+    if (placedByLayout(w)) {
+        // Fitted before it was put into a layout: the layout has the say now, at the design font.
+        const QFont font = designValue<QFont>(w, kDesignFont, kFittedFont, w->font());
+        if (w->font() != font)
+            w->setFont(font);
+        return;
+    }
     w->setProperty(kFitting, true);
     struct Done {
         QPointer<QWidget> w;
@@ -175,7 +192,6 @@ void keepCaptionFitted(QWidget* w)
         parent->setProperty(kKept, false); // watched as a parent only
         parent->installEventFilter(&keeper());
     }
-    fitCaption(w);
 }
 
 } // namespace plat

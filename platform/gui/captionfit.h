@@ -11,8 +11,8 @@ namespace plat {
 
 // Fits w now (a QLabel or QAbstractButton; anything else is left alone).
 void fitCaption(QWidget* w);
-// Fits w now and again whenever it is shown, resized or given another text or font, or its
-// parent changes size. NamedControls does this for every label and button it registers.
+// Fits w whenever it is shown, resized or given another text or font, or its parent changes
+// size. NamedControls does this for every label and button it registers.
 void keepCaptionFitted(QWidget* w);
 
 } // namespace plat
