@@ -36,6 +36,9 @@ void frmMain::buildControls()
 {
     controls_.add(this, QStringLiteral("frmMain"));
     auto* top = new QVBoxLayout(this);
+    // The panels show one at a time: the window takes the size of what is shown, growing for a
+    // large panel and shrinking again when a smaller one replaces it.
+    top->setSizeConstraint(QLayout::SetFixedSize);
     buildHead(top);
     buildSelection(top);
     buildProgrammeFrame(top);
@@ -44,7 +47,6 @@ void frmMain::buildControls()
     buildPcaTestFrame(top);
     build340TestFrame(top);
     buildFoot(top);
-    top->addStretch(1);
 
     // The job panels show one at a time, when a job opens them.
     for (const char* f : kJobPanels)

@@ -149,6 +149,7 @@ private:
     void mechCommand(std::initializer_list<int> command, qint64 pauseMs, const QString& message,
                      const QString& context);
     void parseEvent(const QString& line);
+    void showBoxIdentification();
     void countUp(const QString& label, int index, bool blankForZero);
 
     plat::Services svc_;

@@ -4,7 +4,10 @@
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 
+#include <QRegularExpression>
+
 #include <array>
+#include <optional>
 #include <cmath>
 
 namespace ardwell {
@@ -31,6 +34,17 @@ int signed16(int v)
 {
     v &= 0xFFFF;
     return v >= 0x8000 ? v - 0x10000 : v;
+}
+
+// The box's two identification lines as the version label shows them, or nothing when either is
+// not of its form (a short status word, a version number), as a line of noise is not.
+std::optional<QString> boxIdentification(const QString& status, const QString& version)
+{
+    static const QRegularExpression statusForm(QStringLiteral("^[A-Za-z0-9][A-Za-z0-9 ._-]{0,23}$"));
+    static const QRegularExpression versionForm(QStringLiteral("^[A-Za-z]{0,3} ?[0-9]+(\\.[0-9]+)*[A-Za-z]?$"));
+    if (!statusForm.match(status).hasMatch() || !versionForm.match(version).hasMatch())
+        return std::nullopt;
+    return status + " " + version;
 }
 
 template <std::size_t N>
@@ -119,6 +133,13 @@ void Link::Comm1_OnComm()
     }
 }
 
+void Link::showBoxIdentification()
+{
+    // Noise in place of an identification line leaves the label as it was.
+    if (const std::optional<QString> text = boxIdentification(st_.boxStatusText, st_.boxVersionText))
+        view_.setText("lblHWversion", *text);
+}
+
 void Link::parseDataStream(const QString& line)
 {
     if (line.isEmpty())
@@ -150,12 +171,12 @@ void Link::parseDataStream(const QString& line)
         st_.boxAnswered = true;
         st_.boxStatusText = line.mid(1);
         if (st_.boxVersionReceived)
-            view_.setText("lblHWversion", st_.boxStatusText + " " + st_.boxVersionText);
+            showBoxIdentification();
     } else if (first == '<') {
         st_.boxVersionReceived = true;
         st_.boxVersionText = line.mid(1);
         if (st_.boxAnswered)
-            view_.setText("lblHWversion", st_.boxStatusText + " " + st_.boxVersionText);
+            showBoxIdentification();
     } else if (line.size() < 8) {
         if (first == 'X')
             st_.boxAcknowledged = true;

@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QTextEdit>
 
+#include <cmath>
+
 namespace plat {
 
 namespace {
@@ -65,6 +67,16 @@ QColor systemColor(int index)
     }
 }
 
+// Black or white, whichever reads better on c (by the contrast of their relative luminances).
+QColor readableTextOn(const QColor& c)
+{
+    const auto linear = [](qreal v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    const qreal l = 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    const qreal onWhite = 1.05 / (l + 0.05);
+    const qreal onBlack = (l + 0.05) / 0.05;
+    return onWhite > onBlack ? QColor(Qt::white) : QColor(Qt::black);
+}
+
 } // namespace
 
 QColor colorFromBgr(quint32 value)
@@ -89,6 +101,13 @@ void setBackColor(QWidget* w, quint32 value)
     pal.setColor(QPalette::Window, c);
     pal.setColor(QPalette::Base, c);
     pal.setColor(QPalette::Button, c);
+    // A caption stays readable on any colour given; on a system colour it keeps the system's.
+    const QPalette system = QApplication::palette(w);
+    const QColor text = value & 0x80000000u ? QColor() : readableTextOn(c);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            pal.setColor(group, role,
+                         text.isValid() && group != QPalette::Disabled ? text : system.color(group, role));
     w->setPalette(pal);
     w->setAutoFillBackground(true);
 }

@@ -1,5 +1,7 @@
 #include "platform/gui/namedcontrols.h"
 
+#include "platform/gui/captionfit.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,6 +26,7 @@ void NamedControls::addWidget(QWidget* w, const QString& name, int index)
         w->setObjectName(name);
     if (index >= 0)
         w->setProperty("ctlIndex", index);
+    keepCaptionFitted(w);
 }
 
 bool NamedControls::has(const QString& name, int index) const
@@ -67,10 +70,14 @@ void NamedControls::setText(const QString& control, const QString& text, int ind
         return;
     if (w->isWindow())
         return w->setWindowTitle(text);
-    if (auto* l = qobject_cast<QLabel*>(w))
-        return l->setText(text);
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return b->setText(text);
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        l->setText(text);
+        return fitCaption(l);
+    }
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        b->setText(text);
+        return fitCaption(b);
+    }
     if (auto* e = qobject_cast<QLineEdit*>(w))
         return e->setText(text);
     if (auto* e = qobject_cast<QTextEdit*>(w))

@@ -15,6 +15,7 @@ constexpr int kTextChecking = 1000;
 constexpr int kTextVersion = 875;
 const QString kDesignStatus = QStringLiteral("Checking for Communication with the Programmer");
 const QString kPortNotOpen = QStringLiteral("COM port NOT OPEN :\nSelect another Port");
+const QString kChecking = QStringLiteral("COM port OPEN :\nChecking for Communication with the Programmer");
 const QString kNoResponse = QStringLiteral("COM port OPEN :\nNo Response from Programmer Box");
 const QString kBoxOk = QStringLiteral("COM port OPEN :\nProgrammer Box OK");
 } // namespace
@@ -114,13 +115,15 @@ void frmOpening::tryConnect()
             return;
         }
     }
-    setStatus(kNoResponse);
+    // No verdict before the box has had its chance to answer.
+    setStatus(kChecking);
     p_.check.resetBoxLink();
     p_.boxFound = p_.check.checkBoxResponds();
     if (p_.boxFound) {
         setStatus(kBoxOk);
         return;
     }
+    setStatus(kNoResponse);
     // The port may have gone away during the check (the box hung up): say so, not "OPEN".
     if (!p_.state.portOpen)
         setStatus(kPortNotOpen);

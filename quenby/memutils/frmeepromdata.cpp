@@ -46,6 +46,16 @@ constexpr int kButtonsTop = kPaneTop + kPaneHeight + 20;
 constexpr int kCoinColumn = 48;
 constexpr int kGridLeft = 70;
 
+// The coin strip is a ruler over the pane, longer than any pane: it is drawn centred on the
+// pane, so it ends at the pane's edges with its word over the middle, and it asks for no more
+// room than the pane has.
+class CoinStrip : public QLabel {
+public:
+    explicit CoinStrip(QWidget* parent) : QLabel(parent) { setAlignment(Qt::AlignHCenter | Qt::AlignVCenter); }
+    QSize sizeHint() const override { return {std::min(QLabel::sizeHint().width(), width()), QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
 } // namespace
 
 frmEEPROMdata::frmEEPROMdata(Program& program)
@@ -74,8 +84,9 @@ void frmEEPROMdata::build()
     cmbDisplay = c_.add(new QComboBox(this), QStringLiteral("cmbDisplay"));
     cmbDisplay->setGeometry(325, 10, 200, 26);
     label(this, "Label1", 15, 48, kPaneWidth, 22);
-    // The coin strip is wider than the pane: it shows as far as the pane goes, as designed.
-    label(this, "Label2", 15, 72, kPaneWidth, 22)->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* strip = c_.add(new CoinStrip(this), QStringLiteral("Label2"));
+    strip->setGeometry(15, 72, kPaneWidth, 22);
+    strip->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     styleMemoryPane(label(this, "lblPROM", 15, kPaneTop, kPaneWidth, kPaneHeight));
     buildRoutingEditor();
 

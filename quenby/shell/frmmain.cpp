@@ -41,9 +41,10 @@ const char* const kMenuControls[] = {"cmdCCValTest", "cmdCCprog",     "cmdCCprom
 
 QLabel* artwork(QWidget* parent, int x, int y, int w, int h)
 {
+    // The places keep their names and sizes; no picture is drawn in them, so they show nothing,
+    // not even a frame.
     auto* l = new QLabel(parent);
     l->setGeometry(x, y, w, h);
-    l->setFrameShape(QFrame::StyledPanel);
     return l;
 }
 

@@ -238,3 +238,31 @@ TEST(WindowStartUp, APortThatIsNoSerialDeviceIsReportedAsAnInvalidPort)
     EXPECT_FALSE(b.st().portOpen);
     EXPECT_FALSE(b.view().isEnabled("cmdProgramme"));
 }
+
+TEST(WindowLayout, TheWindowTakesTheSizeOfTheFrameShown)
+{
+    Bench b;
+    ASSERT_TRUE(b.startWithBox());
+    auto& w = b.win();
+    QApplication::processEvents();
+    const QSize selection = w.size();
+    b.click("cmdTest");
+    QApplication::processEvents();
+    ASSERT_TRUE(b.view().isVisible("frmTest"));
+    EXPECT_GT(w.height(), selection.height()) << "the test frame is larger than the main selection";
+    b.click("cmdFinishTest", 0);
+    QApplication::processEvents();
+    ASSERT_TRUE(b.view().isVisible("frmMain1"));
+    EXPECT_EQ(w.size(), selection);
+}
+
+TEST(WindowStartUp, NoiseInPlaceOfTheBoxIdentificationLeavesTheVersionLabel)
+{
+    Bench b;
+    ASSERT_TRUE(b.startWithBox());
+    ASSERT_EQ(b.view().text("lblHWversion"), "READY V2.10");
+    b.box.sendLine(QByteArray(">") + QByteArray("\x01\xE9#q\x7F~~!", 8));
+    b.box.sendLine(QByteArray("<") + QByteArray("\x02\xFF(@@)", 6));
+    ASSERT_TRUE(b.ts.sched->pumpUntil([&] { return b.st().boxVersionText.endsWith("(@@)"); }, 2000));
+    EXPECT_EQ(b.view().text("lblHWversion"), "READY V2.10");
+}

@@ -47,6 +47,19 @@ TEST(Colors, BackColorReadsBackExactlyWhatWasSet)
     EXPECT_EQ(backColor(&label), sysColor::ButtonFace);
 }
 
+TEST(Colors, TheTextOnABackColourStaysReadable)
+{
+    QLabel label;
+    setBackColor(&label, 0xFF0000); // saturated blue, the Mars badge
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::white));
+    setBackColor(&label, 0x00FFFF); // yellow
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::black));
+    setBackColor(&label, 0x0000FF); // red
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::black));
+    setBackColor(&label, sysColor::ButtonFace);
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), QApplication::palette(&label).color(QPalette::WindowText));
+}
+
 TEST(Lamp, KeepsItsFillAndVisibility)
 {
     QWidget host;

@@ -106,6 +106,16 @@ TEST_F(StartupTest, BoxHangingUpDuringTheCheckIsOneReportAndTheStatusSaysSo)
     EXPECT_TRUE(main().isVisible());
 }
 
+TEST_F(StartupTest, WhileTheCheckRunsTheStatusSaysItIsChecking)
+{
+    settings(1);
+    QString during;
+    at(500, [&] { during = openC().text("LabelStatus"); });
+    program().start();
+    EXPECT_EQ(during, "COM port OPEN :\nChecking for Communication with the Programmer");
+    EXPECT_EQ(openC().text("LabelStatus"), "COM port OPEN :\nProgrammer Box OK");
+}
+
 TEST_F(StartupTest, WaitsOfTheStartupSequence)
 {
     settings(1);
