@@ -1,5 +1,6 @@
 #include "quenby/memutils/frmeepromdata.h"
 
+#include "platform/gui/fonts.h"
 #include "quenby/link/catalogue.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/memutils/eepromviews.h"
@@ -10,7 +11,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,7 +75,7 @@ void frmEEPROMdata::build()
     cmbDisplay->setGeometry(325, 10, 200, 26);
     label(this, "Label1", 15, 48, kPaneWidth, 22);
     // The coin strip is wider than the pane: it shows as far as the pane goes, as designed.
-    label(this, "Label2", 15, 72, kPaneWidth, 22)->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    label(this, "Label2", 15, 72, kPaneWidth, 22)->setFont(plat::fixedPitchFont());
     styleMemoryPane(label(this, "lblPROM", 15, kPaneTop, kPaneWidth, kPaneHeight));
     buildRoutingEditor();
 
