@@ -21,11 +21,13 @@ TEST(MarsPromLine, StoresSixteenNibblesAndCompletesOnlyAtTheTop)
 {
     Image img = filled(-1);
     MarsPromRead read;
-    // A 1K PROM: the line ending at 255 completes it, whatever order lines come in.
+    // A 1K PROM: the line ending at 255 ends the wait, whatever order lines come in; the read
+    // is complete only with every line of the size.
     EXPECT_TRUE(decodeMarsPromLine("R0F0 1 2 3 4 5 6 7 8 9 A B C D E F 0", 0, img, read));
     EXPECT_TRUE(read.topReached);
     EXPECT_TRUE(decodeMarsPromLine("R000 f e d c b a 9 8 7 6 5 4 3 2 1 0", 0, img, read));
-    EXPECT_TRUE(read.complete());
+    EXPECT_FALSE(read.complete(0));
+    EXPECT_EQ(read.firstMissing(0), 0x10);
     // Lower-case digits read as upper-case ones; nothing outside the two lines changes.
     EXPECT_EQ((V{img[0xF0], img[0xF9], img[0xFF], img[0x00], img[0x0F], img[0x10], img[0x100]}),
               (V{1, 10, 0, 15, 0, -1, -1}));
@@ -35,7 +37,7 @@ TEST(MarsPromLine, StoresSixteenNibblesAndCompletesOnlyAtTheTop)
     EXPECT_TRUE(decodeMarsPromLine("R0F0 1 2 3 4 5 6 7 8 9 A B C D E F 0", 1, img, read2k));
     EXPECT_FALSE(read2k.topReached);
     EXPECT_TRUE(decodeMarsPromLine("R1F0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 7", 1, img, read2k));
-    EXPECT_TRUE(read2k.complete());
+    EXPECT_TRUE(read2k.topReached);
     EXPECT_EQ(img[511], 7);
 }
 
@@ -61,7 +63,7 @@ TEST(MarsPromLine, AGarbledLineIsRefusedWholeAndKeepsTheReadIncomplete)
     // The top line still arrives: the read reached the top but did not complete.
     EXPECT_TRUE(decodeMarsPromLine("R1F0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 7", 1, img, read));
     EXPECT_TRUE(read.topReached);
-    EXPECT_FALSE(read.complete());
+    EXPECT_FALSE(read.complete(1));
 
     // A line that ends exactly on the image's last word still fits.
     MarsPromRead edge;
