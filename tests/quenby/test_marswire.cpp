@@ -71,19 +71,19 @@ TEST(MarsPromLine, AGarbledLineIsRefusedWholeAndKeepsTheReadIncomplete)
     EXPECT_EQ(img[512], 9);
 }
 
-TEST(MarsPromRows, TwentyOneWordsGiveAFullRowAndAShortOne)
+TEST(MarsPromRows, SeventeenWordsGiveAFullRowAndAShortOneWithTheBarHeldAtItsEnd)
 {
     Image img{};
-    for (int a = 0; a < 21; ++a)
-        img[size_t(a)] = a % 16;
-    const PromRows r = marsPromRows(img, 0, 20);
+    for (int a = 0; a < 17; ++a)
+        img[size_t(a)] = (a + 1) % 16;
+    const PromRows r = marsPromRows(img, 0, 16);
     ASSERT_TRUE(r.ok());
     ASSERT_EQ(r.rows.size(), 2u);
-    EXPECT_EQ(r.rows[0].bytes, "P0000123456789ABCDEF\r");
-    EXPECT_EQ(r.rows[1].bytes, "P01001234\r");
-    // The bar: 16 x 16 / 20, then 21 x 16 / 20, which would pass its end.
+    EXPECT_EQ(r.rows[0].bytes, "P000123456789ABCDEF0\r");
+    EXPECT_EQ(r.rows[1].bytes, "P0101\r");
+    // The bar: 16 x 16 / 16 = 16, then 17 x 16 / 16 = 17, which would pass its end of 16.
     EXPECT_EQ((V{r.rows[0].nextAddress, r.rows[0].progress, r.rows[1].nextAddress, r.rows[1].progress}),
-              (V{16, 12, 21, 16}));
+              (V{16, 16, 17, 16}));
 }
 
 TEST(MarsPromRows, ASegmentRunsTheBarToSixteen)
