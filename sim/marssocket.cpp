@@ -170,6 +170,10 @@ void MarsSocket::read(int size)
 {
     ++reads_;
     const bool topLost = faults_.strikes(Fault::TopLineLost);
+    const bool merged = faults_.strikes(Fault::LineMerged);
+    if (faults_.strikes(Fault::ReadSilent))
+        return;
+    QString runOn; // a line whose CR was lost, waiting for the next one
     for (int a = 0; a < size; a += 16) {
         if (topLost && a + 16 >= size)
             break;
@@ -178,7 +182,12 @@ void MarsSocket::read(int size)
             line += ' ' + QString::number(nibble(a + i), 16).toUpper();
         if (faults_.strikes(Fault::GarbledLine))
             line[5] = 'G';
-        sendLine(line);
+        line = runOn + line;
+        runOn.clear();
+        if (merged && a == mergedLineAddress && a + 16 < size)
+            runOn = line;
+        else
+            sendLine(line);
     }
 }
 

@@ -65,12 +65,15 @@ public:
     enum class Fault {
         TopLineLost,   // reads (counted) lose their last line
         GarbledLine,   // read lines (counted) carry a non-hex nibble
+        LineMerged,    // reads (counted) lose the CR of the line at mergedLineAddress
+        ReadSilent,    // reads (counted) are answered by no line at all
         RowAckLate,    // rows (counted) answered "Z" only after rowAckLateMs
         RowAckMissing, // rows (counted) burnt but never answered
         Count_
     };
     void setFault(Fault fault, When when) { faults_.set(fault, when); }
     plat::Millis rowAckLateMs = 6000;
+    int mergedLineAddress = 0; // its line runs on into the next one under LineMerged
     // Burning this address never changes it.
     void nibbleDoesNotStickAt(int address) { noStick_.insert(address); }
 

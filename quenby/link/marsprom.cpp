@@ -1,6 +1,7 @@
 #include "quenby/link/marsprom.h"
 
 #include "platform/runtimeerror.h"
+#include "platform/vbtext.h"
 #include "quenby/link/imagemap.h"
 #include "quenby/memutils/promimage.h"
 
@@ -56,7 +57,16 @@ ReadState MarsPromFamily::read()
         if (!ctx_.marsRead.topReached)
             ctx_.message(ctx_.text(id::ReadTimedOut), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
     });
-    if (ctx_.marsRead.complete())
+    const int promSize = ctx_.mem.promSize;
+    const int missing = ctx_.marsRead.firstMissing(promSize);
+    // A line lost whole says nothing of itself; a refused one has been reported already.
+    if (ctx_.marsRead.topReached && ctx_.marsRead.refusedLines == 0 && missing >= 0) {
+        ctx_.trap(id::DecodeError, [missing] {
+            throw plat::RuntimeError(plat::err::SubscriptOutOfRange,
+                                     QStringLiteral("PROM line missing: ") + plat::hex4(missing).right(3));
+        });
+    }
+    if (ctx_.marsRead.complete(promSize))
         images.readCompleted(entry_.model);
     else
         images.readStopped(entry_.model, ctx_.marsRead.topReached ? id::DecodeError : id::ReadTimedOut);

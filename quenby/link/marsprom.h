@@ -14,7 +14,7 @@ public:
     bool logon() override { return true; } // nothing to log on to: the box works the socket
     void logoff() override {}
     // The PROM of promSize into readImage; 101 when the line of the top address has not come in
-    // 10 s, 107 when a line could not be placed.
+    // 10 s, 107 when a line could not be placed or never came. Complete only with every line.
     ReadState read() override;
     // Every selected segment of the PROM's size, each with currentSegment set to its number.
     bool program() override;

@@ -17,13 +17,21 @@ QByteArray digitOf(qint32 nibble) { return plat::hexU(nibble).toLatin1(); }
 
 int promLastAddress(int promSize) { return promSize == 1 ? 511 : 255; }
 
+int MarsPromRead::firstMissing(int promSize) const
+{
+    for (int a = 0; a <= promLastAddress(promSize); ++a)
+        if (!stored.test(size_t(a)))
+            return a;
+    return -1;
+}
+
 bool decodeMarsPromLine(const QString& line, int promSize, Image& readImage, MarsPromRead& read)
 {
     // Characters are counted from 1: the address at 2..4, nibble i at 6 + 2i.
     constexpr int lastChar = 6 + 2 * (kNibblesPerLine - 1);
     std::array<int, kNibblesPerLine> nibbles{};
     int start = 0;
-    bool ok = line.size() >= lastChar;
+    bool ok = line.size() == lastChar;
     for (int k = 2; ok && k <= 4; ++k) {
         const int d = plat::hexDigit(line[k - 1]);
         ok = d >= 0;
@@ -38,8 +46,10 @@ bool decodeMarsPromLine(const QString& line, int promSize, Image& readImage, Mar
         ++read.refusedLines;
         return false;
     }
-    for (int i = 0; i < kNibblesPerLine; ++i)
+    for (int i = 0; i < kNibblesPerLine; ++i) {
         readImage[size_t(start + i)] = nibbles[size_t(i)];
+        read.stored.set(size_t(start + i));
+    }
     if (end > promLastAddress(promSize))
         read.topReached = true;
     return true;

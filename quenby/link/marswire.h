@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <bitset>
 #include <optional>
 #include <vector>
 
@@ -17,17 +18,22 @@ int promLastAddress(int promSize);
 
 // The progress of one PROM read.
 struct MarsPromRead {
-    bool topReached = false; // the line ending at the top address was stored
-    int refusedLines = 0;    // lines that could not be placed (each reported with text 107)
-    // Only a read whose every line was stored holds the PROM; a refused line leaves its words 0.
-    bool complete() const { return topReached && refusedLines == 0; }
+    bool topReached = false;          // the line ending at the top address was stored: the wait ends
+    int refusedLines = 0;             // lines that could not be placed (each reported with text 107)
+    std::bitset<kImageTop + 1> stored; // the addresses a stored line filled
+    // The first address up to the top of promSize that no stored line filled; -1 when none.
+    int firstMissing(int promSize) const;
+    // Only a read whose every line was stored holds the PROM: a refused or lost line leaves its
+    // words 0, and zeros read as a blank PROM.
+    bool complete(int promSize) const { return topReached && refusedLines == 0 && firstMissing(promSize) < 0; }
 };
 
-// One "R" line: characters 2..4 the start address (3 hex digits), characters 6, 8, .. 36 the 16
-// nibbles from there. A line that is short, holds anything but hex digits in those places, or
-// whose 16 addresses pass the end of the image is refused whole: nothing is written, `read`
-// counts it, and the result is false (the caller reports text 107 once for the line). A stored
-// line ending past the top address of `promSize` completes the read.
+// One "R" line, exactly 36 characters: characters 2..4 the start address (3 hex digits),
+// characters 6, 8, .. 36 the 16 nibbles from there. A line of another length (a lost CR runs
+// two lines into one), one that holds anything but hex digits in those places, or one whose 16
+// addresses pass the end of the image is refused whole: nothing is written, `read` counts it,
+// and the result is false (the caller reports text 107 once for the line). A stored line ending
+// past the top address of `promSize` ends the read's wait.
 bool decodeMarsPromLine(const QString& line, int promSize, Image& readImage, MarsPromRead& read);
 
 // One row of a burn: the bytes sent ("P", 3 hex digits of the address, one digit per nibble, CR),

@@ -1,5 +1,6 @@
 #include "quenby/memutils/frmeepromdata.h"
 
+#include "platform/gui/fonts.h"
 #include "quenby/link/catalogue.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/memutils/eepromviews.h"
@@ -10,7 +11,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,7 +86,7 @@ void frmEEPROMdata::build()
     label(this, "Label1", 15, 48, kPaneWidth, 22);
     auto* strip = c_.add(new CoinStrip(this), QStringLiteral("Label2"));
     strip->setGeometry(15, 72, kPaneWidth, 22);
-    strip->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    strip->setFont(plat::fixedPitchFont());
     styleMemoryPane(label(this, "lblPROM", 15, kPaneTop, kPaneWidth, kPaneHeight));
     buildRoutingEditor();
 

@@ -1,5 +1,6 @@
 #include "quenby/memutils/frmpromdata.h"
 
+#include "platform/gui/fonts.h"
 #include "quenby/link/imagemap.h"
 #include "quenby/memutils/frmprom.h"
 #include "quenby/memutils/memoryjobs.h"
@@ -9,7 +10,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
 
@@ -39,7 +39,7 @@ constexpr int kPaneHeight = 440;
 
 void styleMemoryPane(QLabel* pane)
 {
-    pane->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    pane->setFont(plat::fixedPitchFont());
     pane->setTextFormat(Qt::PlainText);
     pane->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     pane->setFrameShape(QFrame::Panel);

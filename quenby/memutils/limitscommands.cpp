@@ -190,7 +190,13 @@ std::optional<bool> LimitsCommands::programMars()
             if (answer != plat::mb::OK)
                 break;
             c.link.sendJ();
-            readMechMemory(c.mech);
+            // Where a read did not reach, readImage holds zeros, which look blank: a used bipolar
+            // PROM burnt over is lost for good, so a PROM not read whole is not blank, and with
+            // nothing known of it there is nothing to offer to burn.
+            if (!readMechMemory(c.mech).complete) {
+                c.message(c.text(id::NotBlank), plat::mb::OKOnly, id::NotBlankTitle);
+                return std::nullopt;
+            }
             if (firstNonBlankSegment(c.mem.images.readImage, t.segmentSelected, last, c.entry()) < 0)
                 break;
             answer = c.message(c.text(id::NotBlank) + QStringLiteral("\r\n\r\n") + c.text(id::ProgramAnyway) +

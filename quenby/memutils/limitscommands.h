@@ -78,7 +78,8 @@ public:
     void cmdBack1_Click();
 
 private:
-    // Whether the PROM was burnt and verified; none when a prompt was cancelled.
+    // Whether the PROM was burnt and verified; none when a prompt was cancelled or a bipolar PROM
+    // could not be read whole.
     std::optional<bool> programMars();
     bool programMemory();
     void trap(int textId, const std::function<void()>& fn);

@@ -160,7 +160,10 @@ void MainMenuJobs::validatorTest(int textId, const char* family, const char* mod
         });
     }
     step(textId, [&] { openValidatorTest(p_, 0); });
-    if (!p_.state.mechPresent && !p_.debugView) {
+    // Only a Mars test has just read the status line (its timings check asks for it); for CC and
+    // NRI mechPresent is whatever the last status line said, perhaps of a socket long since
+    // empty, and says nothing of the mech now plugged in.
+    if (p_.mechFamily == u"Mars" && !p_.state.mechPresent && !p_.debugView) {
         // No mech: the test that openValidatorTest started is left as Back leaves it, so nothing
         // stays open, reporting or in serial mode.
         if (frmValtest* w = p_.valtestIfLoaded())

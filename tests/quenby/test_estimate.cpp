@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
+#include <algorithm>
 #include <limits>
 
 using namespace quenby;
@@ -280,6 +281,11 @@ TEST(Estimate, FuzzedTablesNeverCrashOrWriteOutside)
         e.tables.slugCount = wild(-2, 8);
         e.setup();
         const int firstCoin = wild(-30, 40);
+        // Marked, so that any entry written shows: channel 0 and the slugs the set does not have
+        // are no estimates and must keep the mark.
+        constexpr float kMark = -7;
+        e.state.estAcceptance.fill(kMark);
+        e.state.estRejection.fill(kMark);
         const LimitsState before = e.state;
         e.dialogs.boxes.clear();
         calcAcceptance(e.page, e.state, firstCoin, e.ctx());
@@ -288,12 +294,23 @@ TEST(Estimate, FuzzedTablesNeverCrashOrWriteOutside)
         ASSERT_LE(reports.count(1225), 1);
         if (reports.contains(1224)) {
             ASSERT_EQ(e.state.estAcceptance, before.estAcceptance);
+            ASSERT_EQ(e.state.estRejection, before.estRejection);
+        } else {
+            ASSERT_EQ(e.state.estAcceptance[0], kMark);
+            ASSERT_EQ(e.state.estRejection[0], kMark);
+            for (int s = std::max(e.tables.slugCount, 0) + 1; s <= 6; ++s)
+                ASSERT_EQ(e.state.estRejection[std::size_t(s)], kMark) << s;
         }
-        for (float a : e.state.estAcceptance)
-            ASSERT_TRUE(a >= 0 && a <= 1);
         e.dialogs.boxes.clear();
+        // Only the page's coin rows and the set's slug rows take a colour.
+        const LimitsPage beforeOverlaps = e.page;
         checkOverlaps(e.page, firstCoin, e.ctx());
         ASSERT_LE(e.dialogs.boxes.size(), 1u);
+        const std::size_t rowCells = std::size_t(2 * e.params.paramCount);
+        for (std::size_t i = std::size_t(e.params.coinsPerSegment) * rowCells; i < e.page.cellColour.size(); ++i)
+            ASSERT_EQ(e.page.cellColour[i], beforeOverlaps.cellColour[i]) << i;
+        for (std::size_t i = std::size_t(std::max(e.tables.slugCount, 0)) * rowCells; i < e.page.slugColour.size(); ++i)
+            ASSERT_EQ(e.page.slugColour[i], beforeOverlaps.slugColour[i]) << i;
         e.dialogs.boxes.clear();
         e.show(wild(-2, 5));
         ASSERT_LE(e.dialogs.reports().count(1239), 1);

@@ -123,6 +123,66 @@ TEST_F(EditorTest, ABlankPromAfterANotBlankOneIsBurntWithoutTheQuestion)
     EXPECT_TRUE(ed().isEnabled("cmdValtest"));
 }
 
+TEST_F(EditorTest, APromThatCouldNotBeReadIsNotBlankAndNothingIsBurnt)
+{
+    openMars();
+    editMars();
+    // A used PROM in a socket that does not answer: the read has only its zeros to go on.
+    answerAfter(plat::mb::OK,
+                [this] {
+                    socket->insert(sim::MarsSocket::typicalProm("ME111", 256));
+                    socket->setFault(sim::MarsSocket::Fault::ReadSilent, sim::When::always());
+                },
+                "Insert 1K Bipolar PROM");
+    answer(plat::mb::OK, "Unable to Read PROM : timed out");
+    answer(plat::mb::OK, "Bipolar PROM is not blank");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(boxTitles().mid(2), (QStringList{"Load PROM", "Error", "PROM"}));
+    EXPECT_EQ(ts.dialogs->boxes().back().text, "Bipolar PROM is not blank");
+    EXPECT_EQ(ts.dialogs->boxes().back().style, plat::mb::OKOnly);
+    EXPECT_EQ(sent(), "JEA") << "neither B nor a row";
+    EXPECT_TRUE(socket->rowsBurnt().isEmpty());
+    EXPECT_FALSE(ed().isEnabled("cmdValtest"));
+}
+
+TEST_F(EditorTest, TwoPromLinesRunIntoOneAreNoReadForTheBlankCheckOrTheVerify)
+{
+    openMars("ME111", true);
+    editMars();
+    // A used PROM whose only data is in the line at 010, which a lost CR runs into the line at
+    // 000: no blank PROM.
+    MarsProm used = MarsProm::blank(512);
+    used.nibbles[20] = 5;
+    answerAfter(plat::mb::OK,
+                [this, used] {
+                    socket->insert(used);
+                    socket->setFault(sim::MarsSocket::Fault::LineMerged, sim::When::first(1));
+                },
+                "Insert 2K Bipolar PROM");
+    answer(plat::mb::OK, " 107 Error Decoding PROM Data : ");
+    answer(plat::mb::OK, "Bipolar PROM is not blank");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(sent(), "JEK");
+    EXPECT_TRUE(socket->rowsBurnt().isEmpty());
+
+    // An Ombrix E+1 PROM burnt, its read-back losing a line of the last segment, which was not
+    // written: the segment written compares equal, yet a read with a line lost verifies nothing.
+    ed().get<QRadioButton>("optOmbrixPROM")->click();
+    answerAfter(plat::mb::OK, [this] { socket->insert(MarsProm::blank(512, MarsProm::Kind::Ombrix)); },
+                "Insert Ombrix E+1 PROM");
+    answerAfter(plat::mb::OK,
+                [this] {
+                    socket->mergedLineAddress = 0x180;
+                    socket->setFault(sim::MarsSocket::Fault::LineMerged, sim::When::first(1));
+                },
+                "TURN SWITCH 2 OFF");
+    answer(plat::mb::OK, " 107 Error Decoding PROM Data : ");
+    answer(plat::mb::OK, "Verify PROM FAILED");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(socket->rowsBurnt().size(), 8);
+    EXPECT_FALSE(ed().isEnabled("cmdValtest"));
+}
+
 TEST_F(EditorTest, OmbrixPromIsBurntOnceWithItsSwitchPrompts)
 {
     openMars();

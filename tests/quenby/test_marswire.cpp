@@ -21,11 +21,13 @@ TEST(MarsPromLine, StoresSixteenNibblesAndCompletesOnlyAtTheTop)
 {
     Image img = filled(-1);
     MarsPromRead read;
-    // A 1K PROM: the line ending at 255 completes it, whatever order lines come in.
+    // A 1K PROM: the line ending at 255 ends the wait, whatever order lines come in; the read
+    // is complete only with every line of the size.
     EXPECT_TRUE(decodeMarsPromLine("R0F0 1 2 3 4 5 6 7 8 9 A B C D E F 0", 0, img, read));
     EXPECT_TRUE(read.topReached);
     EXPECT_TRUE(decodeMarsPromLine("R000 f e d c b a 9 8 7 6 5 4 3 2 1 0", 0, img, read));
-    EXPECT_TRUE(read.complete());
+    EXPECT_FALSE(read.complete(0));
+    EXPECT_EQ(read.firstMissing(0), 0x10);
     // Lower-case digits read as upper-case ones; nothing outside the two lines changes.
     EXPECT_EQ((V{img[0xF0], img[0xF9], img[0xFF], img[0x00], img[0x0F], img[0x10], img[0x100]}),
               (V{1, 10, 0, 15, 0, -1, -1}));
@@ -35,7 +37,7 @@ TEST(MarsPromLine, StoresSixteenNibblesAndCompletesOnlyAtTheTop)
     EXPECT_TRUE(decodeMarsPromLine("R0F0 1 2 3 4 5 6 7 8 9 A B C D E F 0", 1, img, read2k));
     EXPECT_FALSE(read2k.topReached);
     EXPECT_TRUE(decodeMarsPromLine("R1F0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 7", 1, img, read2k));
-    EXPECT_TRUE(read2k.complete());
+    EXPECT_TRUE(read2k.topReached);
     EXPECT_EQ(img[511], 7);
 }
 
@@ -61,7 +63,7 @@ TEST(MarsPromLine, AGarbledLineIsRefusedWholeAndKeepsTheReadIncomplete)
     // The top line still arrives: the read reached the top but did not complete.
     EXPECT_TRUE(decodeMarsPromLine("R1F0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 7", 1, img, read));
     EXPECT_TRUE(read.topReached);
-    EXPECT_FALSE(read.complete());
+    EXPECT_FALSE(read.complete(1));
 
     // A line that ends exactly on the image's last word still fits.
     MarsPromRead edge;
@@ -69,19 +71,19 @@ TEST(MarsPromLine, AGarbledLineIsRefusedWholeAndKeepsTheReadIncomplete)
     EXPECT_EQ(img[512], 9);
 }
 
-TEST(MarsPromRows, TwentyOneWordsGiveAFullRowAndAShortOne)
+TEST(MarsPromRows, SeventeenWordsGiveAFullRowAndAShortOneWithTheBarHeldAtItsEnd)
 {
     Image img{};
-    for (int a = 0; a < 21; ++a)
-        img[size_t(a)] = a % 16;
-    const PromRows r = marsPromRows(img, 0, 20);
+    for (int a = 0; a < 17; ++a)
+        img[size_t(a)] = (a + 1) % 16;
+    const PromRows r = marsPromRows(img, 0, 16);
     ASSERT_TRUE(r.ok());
     ASSERT_EQ(r.rows.size(), 2u);
-    EXPECT_EQ(r.rows[0].bytes, "P0000123456789ABCDEF\r");
-    EXPECT_EQ(r.rows[1].bytes, "P01001234\r");
-    // The bar: 16 x 16 / 20, then 21 x 16 / 20, which would pass its end.
+    EXPECT_EQ(r.rows[0].bytes, "P000123456789ABCDEF0\r");
+    EXPECT_EQ(r.rows[1].bytes, "P0101\r");
+    // The bar: 16 x 16 / 16 = 16, then 17 x 16 / 16 = 17, which would pass its end of 16.
     EXPECT_EQ((V{r.rows[0].nextAddress, r.rows[0].progress, r.rows[1].nextAddress, r.rows[1].progress}),
-              (V{16, 12, 21, 16}));
+              (V{16, 16, 17, 16}));
 }
 
 TEST(MarsPromRows, ASegmentRunsTheBarToSixteen)

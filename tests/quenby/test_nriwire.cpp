@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 using namespace quenby;
 using quenby_tests::paramsOf;
 
@@ -165,39 +163,6 @@ TEST(NriReadReplies, OldModelReplies)
     EXPECT_EQ(t.nriDataLines[2], "030040050060010020030040");
 }
 
-TEST(NriReadCancel, UnsentCommandsLeaveTheirLinesAndFields)
-{
-    const Model g13("G13-6000");
-    NriReadTables t;
-    for (QString& line : t.nriDataLines)
-        line = "old";
-    t.nriLimitTable[4][2] = 99;
-    t.nriCompensation[0] = 7;
-
-    bool cancelled = false;
-    QByteArrayList sent;
-    for (const NriReadStep& s : g13.plan()) {
-        if (!s.alwaysSent && cancelled)
-            continue;
-        sent << s.command;
-        storeNriReply(s, "0A0B", g13.entry, g13.params, t);
-        if (s.command == "X05")
-            cancelled = true; // the user cancels while coin 3's record is read
-    }
-    EXPECT_EQ(sent.join(' '), "X00 X01 X02 X03 X04 X05");
-    for (int n = 1; n <= 6; ++n)
-        EXPECT_EQ(t.nriDataLines[size_t(n)], "0A0B") << n;
-    for (int n = 7; n <= 28; ++n)
-        EXPECT_EQ(t.nriDataLines[size_t(n)], "old") << n;
-    EXPECT_EQ(t.nriLimitTable[4][2], 99);
-    EXPECT_EQ(t.nriCompensation[0], 7);
-
-    // Cancelled before the read began: the identification records and the first coin only.
-    const auto plan = g13.plan();
-    EXPECT_EQ(std::count_if(plan.begin(), plan.end(), [](auto& s) { return s.alwaysSent; }), 4);
-    EXPECT_TRUE(plan[3].alwaysSent);
-}
-
 TEST(NriProgramming, NewModelRecords)
 {
     const Model g13("G13-6000");
@@ -334,30 +299,6 @@ TEST(NriProgramming, ValuesThatCannotBeEncodedRefuseTheWholeJob)
                   .refusedCommand, "E");
     EXPECT_EQ(nriProgramPlan(mechEntry("NRI", "G13-6000"), paramsOf("NRI", "G13-6000"), {}, {}, QDate(1999, 1, 1))
                   .refusedCommand, "Z02");
-}
-
-TEST(NriProgramming, AFailedWriteSkipsTheGroupsAfterTheCoinsAndTheDate)
-{
-    NriProgramInput in;
-    in.nriXLoaded = true;
-    const NriProgramPlan plan = Model("G18-3000").program(in);
-    const auto sentWhenRefused = [&](const QByteArray& refused) {
-        QByteArrayList sent;
-        bool failed = false;
-        bool previousRan = true;
-        for (const NriWriteStep& s : plan.steps) {
-            previousRan = nriWriteStepRuns(s, failed, previousRan);
-            if (previousRan) {
-                sent << s.command;
-                failed = failed || s.command == refused;
-            }
-        }
-        return sent.join(' ');
-    };
-    EXPECT_EQ(sentWhenRefused("Z05"), "Z03 Z04 Z05 Z06 Z07 Z08 Z09 Z0A Z0B Z0C Z0D Z0E Z02");
-    // Record 12 follows record 10 even when 10 failed; nothing after it runs.
-    EXPECT_TRUE(sentWhenRefused("Z10").endsWith("Z0E Z02 Z0F Z10 Z12"));
-    EXPECT_TRUE(sentWhenRefused("").endsWith("Z0F Z10 Z12 Z13 Z19 Z11"));
 }
 
 TEST(NriProgramming, DataGoesInTwoCharacterPieces)

@@ -379,6 +379,28 @@ TEST_F(ValtestTest, NoMechOpensNothing)
     EXPECT_FALSE(box.reporting());
 }
 
+TEST_F(ValtestTest, CcAndNriTestsOpenAfterAStatusLineSaidNoMech)
+{
+    // The start-up status line says "no mech"; only a Mars test asks for the status again.
+    box.mechConnected = false;
+    start("C120");
+    ASSERT_FALSE(p->state.mechPresent);
+    box.mechConnected = true;
+    run("cmbCCmech", "C120", "cmdCCValTest");
+    EXPECT_TRUE(testOpen());
+    EXPECT_FALSE(mainC().isEnabled("cmdValtest"));
+    drop(2);
+    EXPECT_EQ(count(2), " 1");
+    click(vt(), "cmdBack");
+
+    box.swapMech("G13-6000", false);
+    run("cmbNRImech", "G13-6000", "cmdNRIvaltest");
+    EXPECT_TRUE(testOpen());
+    drop(1);
+    EXPECT_EQ(count(1), " 1");
+    EXPECT_FALSE(sent().endsWith("W")) << "the test was not closed";
+}
+
 TEST_F(ValtestTest, CloseBoxLeavesAsBackDoes)
 {
     runOn("G10-4000/5", "cmbNRImech", "cmdNRIvaltest");

@@ -1,7 +1,7 @@
 // Noise from the box while a validator test is open or a measurement runs: random and truncated
 // report lines, G10 reports, CC frames, NRI and Sentinel replies, garbled reports of the box. The
-// program shows what it can, counts only lines it has, and puts up no box the Parts do not name
-// (the scripted dialogs fail the test on any box).
+// program shows what it can, counts only lines it has, and puts up no box at all (the scripted
+// dialogs fail the test on any box).
 #include "sim/ccmech.h"
 #include "tests/quenby/valtest_fixture.h"
 
@@ -131,12 +131,16 @@ TEST_F(FuzzTest, NoiseFromEveryMeasuringMech)
         ts.sched->callAfter(50, noise);
         p->measure.samplesLeft = 1000;
         p->measurement().startMeasurement(1); // the Sentinel and NRI loops run in here
+        const int roundsBeforeReturn = rounds;
         p->measuring = true;
         while (!p->userAbort)
             ts.sched->pump();
         p->measurement().stopMeasurement();
         p->measuring = false;
-        EXPECT_GT(rounds, 80);
+        // The noise never ends a measuring loop: it returns only when the user ends the record.
+        if (QByteArray(family) == "NRI" || QByteArray(model) == "Sentinel") {
+            EXPECT_GT(roundsBeforeReturn, 80);
+        }
         EXPECT_TRUE(ts.dialogs->boxes().empty());
         p.reset();
     }

@@ -74,6 +74,19 @@ TEST(QuenbyMars, ReadFaults)
     k = lines(r.exchange("A", 3000));
     EXPECT_EQ(k[2], "R020 G 3 6 2 4 3 7 5 7 E 5 6 A 5 E 1");
     EXPECT_EQ(k[3], "R030 6 9 D 5 5 5 6 C 0 6 C 8 6 F 3 6") << "only the third line";
+
+    r.socket.setFault(Fault::LineMerged, sim::When::first(1));
+    r.socket.mergedLineAddress = 0x100;
+    k = lines(r.exchange("K", 3000));
+    const QList<QByteArray> whole = lines(r.exchange("K", 3000));
+    ASSERT_EQ(k.size(), 31);
+    ASSERT_EQ(whole.size(), 32) << "only the first read";
+    EXPECT_EQ(k[16], whole[16] + whole[17]);
+    EXPECT_EQ(k[17], whole[18]);
+
+    r.socket.setFault(Fault::ReadSilent, sim::When::first(1));
+    EXPECT_EQ(r.exchange("A", 3000), "");
+    EXPECT_EQ(lines(r.exchange("A", 3000)).size(), 16) << "only the first read";
 }
 
 TEST(QuenbyMars, BipolarBurnsOnlySetBitsOmbrixOverwrites)
