@@ -26,6 +26,7 @@
 #include "sim/quenbybox.h"
 #include "sim/quenbydemo.h"
 #include "sim/quenbymechs.h"
+#include "sim/records.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -109,7 +110,11 @@ int main(int argc, char** argv)
             coins->setOrder(sim::QuenbyDemoCoins::sampleSetOrder(model));
             coins->start();
         }
-        services = real.services([&] { return std::make_unique<sim::SimPort>(real.sched, box); });
+        services = real.services([&] {
+            auto port = std::make_unique<sim::SimPort>(real.sched, box);
+            port->setTranscriptLimit(sim::kRecordsInProgram); // nothing reads it here
+            return port;
+        });
         hands = std::make_unique<sim::QuenbyDemoHands>(*services.dialogs, box, !qEnvironmentVariable("QUENBY_DEMO_STEPS").isEmpty());
         services.dialogs = hands.get();
     } else {
