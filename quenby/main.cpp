@@ -106,6 +106,8 @@ int main(int argc, char** argv)
         }
         box.version = QStringLiteral("V2.10"); // a box recent enough to report Mars rejects
         if (qgetenv("QUENBY_SIMULATED_COINS") != "0") {
+            if (box.plugged())
+                sim::QuenbyDemoCoins::wellKeptBatch(*box.plugged());
             coins = std::make_unique<sim::QuenbyDemoCoins>(real.sched, box);
             coins->setOrder(sim::QuenbyDemoCoins::sampleSetOrder(model));
             coins->start();

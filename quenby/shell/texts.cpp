@@ -697,7 +697,7 @@ namespace {
 bool isNumberField(const QString& field)
 {
     static const QRegularExpression number(
-        QStringLiteral(R"(^[ \t]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?[ \t]*$)"));
+        QStringLiteral(R"(^[ \t]*[+-]?(([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?|&[Hh][0-9A-Fa-f]+|&[Oo][0-7]+)[ \t]*$)"));
     return number.match(field).hasMatch();
 }
 
