@@ -33,6 +33,7 @@ int main(int argc, char** argv)
         const auto model = ardwell::modelFromText(QString::fromLocal8Bit(simulated));
         mech = std::make_unique<sim::ArdwellMech>(ardwell::modelText(model.value_or(ardwell::Model::M330)));
         box = std::make_unique<sim::ArdwellBox>(real.sched, *mech);
+        box->keepRecentRecords(); // nothing reads them here, and a working day would pile them up
         box->startRandomDrops(1000, 2000);
         sim::ArdwellBox* b = box.get();
         plat::Scheduler* sched = &real.sched;

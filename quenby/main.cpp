@@ -26,6 +26,7 @@
 #include "sim/quenbybox.h"
 #include "sim/quenbydemo.h"
 #include "sim/quenbymechs.h"
+#include "sim/records.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -105,11 +106,17 @@ int main(int argc, char** argv)
         }
         box.version = QStringLiteral("V2.10"); // a box recent enough to report Mars rejects
         if (qgetenv("QUENBY_SIMULATED_COINS") != "0") {
+            if (box.plugged())
+                sim::QuenbyDemoCoins::wellKeptBatch(*box.plugged());
             coins = std::make_unique<sim::QuenbyDemoCoins>(real.sched, box);
             coins->setOrder(sim::QuenbyDemoCoins::sampleSetOrder(model));
             coins->start();
         }
-        services = real.services([&] { return std::make_unique<sim::SimPort>(real.sched, box); });
+        services = real.services([&] {
+            auto port = std::make_unique<sim::SimPort>(real.sched, box);
+            port->setTranscriptLimit(sim::kRecordsInProgram); // nothing reads it here
+            return port;
+        });
         hands = std::make_unique<sim::QuenbyDemoHands>(*services.dialogs, box, !qEnvironmentVariable("QUENBY_DEMO_STEPS").isEmpty());
         services.dialogs = hands.get();
     } else {

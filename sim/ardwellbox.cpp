@@ -104,6 +104,7 @@ void ArdwellBox::handleLine(const QByteArray& line)
 void ArdwellBox::handleCommand(const QByteArray& line)
 {
     commands_.append(line);
+    trimRecords(commands_, recordLimit_);
     if (silent_)
         return;
     const bool quiet = !unanswered_.isEmpty() && unanswered_.contains(line[0]) && unansweredWhen_.strikes();
@@ -168,6 +169,7 @@ void ArdwellBox::handleCommand(const QByteArray& line)
         ack();
         if (line[0] == '[') {
             dispenses_.append(line.mid(1).toUpper());
+            trimRecords(dispenses_, recordLimit_);
             mech_.outputCommand(value); // what the mech does about it follows the answer
         } else {
             lastMask_ = value;
@@ -184,6 +186,7 @@ void ArdwellBox::handleFrameLine(const QByteArray& line)
     if (!ardwelllink::sumsToZero(f) || faults_.strikes(Fault::FrameNotTaken)
         || (isCoinDataRequest(f) && faults_.strikes(Fault::RequestNotTaken))) {
         framesRefused_.append(line);
+        trimRecords(framesRefused_, recordLimit_);
         return;
     }
     ++framesTaken_;
@@ -229,6 +232,20 @@ void ArdwellBox::sendNoise(Noise noise, std::uint8_t bits)
     case Noise::Debug: sendLine("*DEBUG 0042"); break;
     case Noise::Split: sendLine("@ " + hex.left(1) + "\n" + hex.mid(1)); break;
     }
+}
+
+void ArdwellBox::keepRecentRecords(std::size_t records)
+{
+    recordLimit_ = records;
+    mech_.setReceivedLimit(records);
+    if (port())
+        port()->setTranscriptLimit(records);
+}
+
+void ArdwellBox::onOpen()
+{
+    if (port())
+        port()->setTranscriptLimit(recordLimit_);
 }
 
 void ArdwellBox::startRandomDrops(plat::Millis minMs, plat::Millis maxMs)

@@ -13,6 +13,7 @@
 #include "sim/ardwellmech.h"
 #include "sim/simport.h"
 #include "sim/faults.h"
+#include "sim/records.h"
 
 #include <QByteArray>
 #include <QList>
@@ -72,6 +73,11 @@ public:
     void startRandomDrops(plat::Millis minMs = 1000, plat::Millis maxMs = 2000);
     void stopRandomDrops();
 
+    // Inside a program for its user: the box, its mech and the port keep only their newest
+    // records (sim/records.h) instead of every one a test may assert on.
+    void keepRecentRecords(std::size_t records = kRecordsInProgram);
+    void onOpen() override;
+
     bool relaying() const { return relaying_; }
     char outputMode() const { return outputMode_; } // '$', '?', '{' or 0
     // Every non-frame line, in order, as received (unknown ones included).
@@ -114,6 +120,7 @@ private:
     int lastMask_ = -1;
     int framesTaken_ = 0;
     QList<QByteArray> framesRefused_;
+    std::size_t recordLimit_ = 0;
 
     plat::Millis dropMinMs_ = 1000, dropMaxMs_ = 2000;
     plat::CallbackId dropTimer_ = 0;

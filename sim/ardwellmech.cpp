@@ -1,6 +1,7 @@
 #include "sim/ardwellmech.h"
 
 #include "ardwell/link/cipherconsts.h"
+#include "sim/records.h"
 #include "sim/xorshift.h"
 
 #include <stdexcept>
@@ -135,6 +136,7 @@ void ArdwellMech::receiveFrame(const QByteArray& f, plat::Millis at)
         plugged_ = false;
     if (f.size() < 4 || !plugged_) {
         received_.push_back(rec);
+    trimRecords(received_, receivedLimit_);
         return;
     }
     const auto dest = std::uint8_t(f[0]);
@@ -162,6 +164,7 @@ void ArdwellMech::receiveFrame(const QByteArray& f, plat::Millis at)
         }
     }
     received_.push_back(rec);
+    trimRecords(received_, receivedLimit_);
 
     if (rec.addressedHere && powered_) {
         if (rec.kind == MechFrameRecord::Ack) {

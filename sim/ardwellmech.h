@@ -173,6 +173,8 @@ public:
 
     const std::vector<MechFrameRecord>& received() const { return received_; }
     void clearReceived() { received_.clear(); }
+    // Keep only the newest frames in received() (sim/records.h); 0, the default, keeps every one.
+    void setReceivedLimit(std::size_t frames) { receivedLimit_ = frames; }
     // Addresses of the well-formed read and write requests addressed here, in order.
     QList<int> addressesRead() const { return addressesOf(MechFrameRecord::Read); }
     QList<int> addressesWritten() const { return addressesOf(MechFrameRecord::Write); }
@@ -208,6 +210,7 @@ private:
     int logons_ = 0;
     int acks_ = 0;
     std::vector<MechFrameRecord> received_;
+    std::size_t receivedLimit_ = 0;
     MechSocket socket_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 

@@ -3,6 +3,7 @@
 #include "sim/marssocket.h"
 
 #include <QDir>
+#include <cmath>
 #include <map>
 
 namespace sim {
@@ -37,6 +38,25 @@ QStringList QuenbyDemoCoins::sampleSetOrder(const QString& model)
     };
     const auto it = orders.find(model);
     return it == orders.end() ? QStringList() : it->second.split(',');
+}
+
+void QuenbyDemoCoins::wellKeptBatch(QuenbyMech& mech)
+{
+    CoinSampler& s = mech.sampler();
+    s.spreadPercent = 0.2;
+    s.flierChance = 0;
+    // The windows of a Mars mech's own PROM reach past the middle of the next channel's, so a
+    // coin in the middle of its window also sits in the window of the channel below, and a clone
+    // that keeps that channel's windows would overlap it. The batch sits in the upper part of
+    // each window instead, clear of the channel below and still inside its own.
+    if (dynamic_cast<MarsSocket*>(&mech)) {
+        for (int c : s.channels()) {
+            QList<int> means = s.means(c);
+            for (int& m : means)
+                m = int(std::lround(m * 1.025));
+            s.setMeans(c, means);
+        }
+    }
 }
 
 void QuenbyDemoCoins::start()

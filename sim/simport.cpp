@@ -1,5 +1,7 @@
 #include "sim/simport.h"
 
+#include "sim/records.h"
+
 namespace sim {
 
 SimPort::SimPort(plat::Scheduler& sched, Device& device) : sched_(sched), device_(device)
@@ -23,7 +25,7 @@ plat::OpenResult SimPort::open()
     }
     open_ = true;
     inbox_.clear();
-    transcript_.push_back({sched_.nowMs(), TranscriptEntry::Open, {}});
+    record(TranscriptEntry::Open);
     device_.onOpen();
     return plat::OpenResult::Ok;
 }
@@ -35,7 +37,7 @@ void SimPort::close()
     open_ = false;
     breakOn_ = false;
     inbox_.clear();
-    transcript_.push_back({sched_.nowMs(), TranscriptEntry::Close, {}});
+    record(TranscriptEntry::Close);
     device_.onClose();
 }
 
@@ -44,7 +46,7 @@ void SimPort::setBreak(bool on)
     if (!open_ || on == breakOn_)
         return;
     breakOn_ = on;
-    transcript_.push_back({sched_.nowMs(), on ? TranscriptEntry::BreakOn : TranscriptEntry::BreakOff, {}});
+    record(on ? TranscriptEntry::BreakOn : TranscriptEntry::BreakOff);
     auto alive = alive_;
     sched_.callAfter(0, [this, alive, on] {
         if (*alive)
@@ -56,7 +58,7 @@ void SimPort::write(const QByteArray& bytes)
 {
     if (!open_ || bytes.isEmpty())
         return;
-    transcript_.push_back({sched_.nowMs(), TranscriptEntry::Sent, bytes});
+    record(TranscriptEntry::Sent, bytes);
     const qint64 nowUs = sched_.nowMs() * 1000;
     outFreeAtUs_ = qMax(outFreeAtUs_, nowUs) + kByteMicros * bytes.size();
     const plat::Millis arrive = (outFreeAtUs_ + 999) / 1000;
@@ -88,7 +90,7 @@ void SimPort::reply(const QByteArray& bytes, plat::Millis latencyMs)
             if (!*alive || !open_)
                 return;
             inbox_.append(b);
-            transcript_.push_back({sched_.nowMs(), TranscriptEntry::Received, QByteArray(1, b)});
+            record(TranscriptEntry::Received, QByteArray(1, b));
             if (onReceive)
                 onReceive();
         });
@@ -104,6 +106,12 @@ void SimPort::hangUp(const QString& why)
     errorText_ = why;
     if (onFailure)
         onFailure(why);
+}
+
+void SimPort::record(TranscriptEntry::Kind kind, const QByteArray& bytes)
+{
+    transcript_.push_back({sched_.nowMs(), kind, bytes});
+    trimRecords(transcript_, transcriptLimit_);
 }
 
 QByteArray SimPort::sentWithBreaks() const

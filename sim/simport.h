@@ -80,6 +80,8 @@ public:
     void hangUp(const QString& why);
 
     const std::vector<TranscriptEntry>& transcript() const { return transcript_; }
+    // Keep only the newest entries (sim/records.h); 0, the default, keeps every one.
+    void setTranscriptLimit(std::size_t entries) { transcriptLimit_ = entries; }
     // Everything the program sent, with "<BRK+>"/"<BRK->" markers for breaks, for compact asserts.
     QByteArray sentWithBreaks() const;
     void clearTranscript() { transcript_.clear(); }
@@ -98,6 +100,8 @@ private:
     qint64 outFreeAtUs_ = 0;
     qint64 inFreeAtUs_ = 0;
     std::vector<TranscriptEntry> transcript_;
+    std::size_t transcriptLimit_ = 0;
+    void record(TranscriptEntry::Kind kind, const QByteArray& bytes = {});
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -10,6 +10,7 @@
 #include "quenby/shell/texts.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <limits>
 
 namespace quenby {
@@ -109,6 +110,13 @@ public:
         try {
             if (lines_.isEmpty())
                 fail(CoinsetFault::Empty, 0, 0, {}, {}, tx(576));
+            const bool text = std::all_of(lines_.begin(), lines_.end(), isText);
+            if (!text && !headerAccepted(header(plat::csvFields(lines_[0])))) {
+                // Whatever the first bytes of a binary file spell is no family and model to name.
+                out.outcome = CoinsetCheck::Outcome::HeaderRejected;
+                out.notText = true;
+                return out;
+            }
             lineLength(0);
             const QStringList head = plat::csvFields(lines_[0]);
             out.header = header(head);
@@ -180,6 +188,13 @@ private:
         v.value = value.size() > 40 ? value.left(40) + QStringLiteral("...") : value;
         v.detail = detail;
         throw Failure{v};
+    }
+
+    // Text holds no control characters but the tab.
+    static bool isText(const QString& line)
+    {
+        return std::none_of(line.begin(), line.end(),
+                            [](QChar c) { return (c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7F; });
     }
 
     void lineLength(int index) const

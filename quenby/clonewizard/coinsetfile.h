@@ -142,12 +142,14 @@ struct CoinsetCheck {
     enum class Outcome {
         Accepted,
         // Line 1 names another family, or a model that family's list lacks: the run shows its
-        // invalid type and maker messages; nothing else of the file was looked at.
+        // invalid type and maker messages; nothing else of the file was looked at. A file
+        // that is not text (notText) names no family or model: the run says so in one message.
         HeaderRejected,
         Invalid,
     };
     Outcome outcome = Outcome::Invalid;
     CoinsetHeader header;               // Accepted and HeaderRejected
+    bool notText = false;               // HeaderRejected: a file that is not text (control characters)
     std::optional<MarsPromLine> mars;   // Accepted, Mars
     std::vector<CoinsetRecord> records; // Accepted: every record line from line 3 in file order
     CoinsetVerdict verdict;             // Invalid

@@ -26,6 +26,7 @@ constexpr int CancelOperation = 407;
 constexpr int InvalidType = 408;
 constexpr int WarningTitle = 409;
 constexpr int InvalidMaker = 410;
+constexpr int NotACoinset = 620;
 constexpr int BackToMain = 411;
 constexpr int IdlesOut = 412;
 constexpr int IdlesLimits = 413;
@@ -222,8 +223,9 @@ void CoinsetRun::cmdOpenCoinset_Click()
     v.setText(QStringLiteral("lblmechType"), QString());
     const CoinsetHeader& h = check.header;
     if (!check.accepted()) {
-        c.message(c.text(id::InvalidType) + h.model, plat::mb::OKOnly | plat::mb::Exclamation, id::WarningTitle);
-        if (h.family != c.job.mechFamily)
+        c.message(c.text(id::InvalidType) + (check.notText ? c.text(id::NotACoinset) : h.model),
+                  plat::mb::OKOnly | plat::mb::Exclamation, id::WarningTitle);
+        if (!check.notText && h.family != c.job.mechFamily)
             c.message(c.text(id::InvalidMaker) + h.family, plat::mb::OKOnly | plat::mb::Exclamation, id::WarningTitle);
         c.job.measuring = false;
         c.stats.runActive = false;

@@ -8,6 +8,7 @@
 #include "quenby/shell/general.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -334,6 +335,7 @@ constexpr BuiltIn kEnglish[] = {
     {617, "coin data"},
     {618, "Character %1 of the coin data is wrong or missing: hex digits are needed at 1 to %2 and %3 to %4, %5 characters in all."},
     {619, "The file cannot be read: "},
+    {620, "not a coin set file"},
     {700, "Error Unloading EEPROM Data form : "},
     {701, "Invalid Filename"},
     {702, "Error"},
@@ -691,12 +693,18 @@ QString TextTable::languageFileName(const QString& language)
 }
 
 namespace {
-// Whether a language file line's id field holds a number at all (a line without one still sets
-// id 0, but it gives the file no text).
-bool startsWithNumber(const QString& field)
+// The id field of a language file line: a number and nothing else (quotes dropped, blanks around).
+bool isNumberField(const QString& field)
 {
-    static const QRegularExpression number(QStringLiteral(R"(^[ \t]*[+-]?(\d|\.\d|&[HhOo][0-9A-Fa-f]))"));
+    static const QRegularExpression number(
+        QStringLiteral(R"(^[ \t]*[+-]?(([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?|&[Hh][0-9A-Fa-f]+|&[Oo][0-7]+)[ \t]*$)"));
     return number.match(field).hasMatch();
+}
+
+// A line that is not `id,text` or names no text of the program: a damaged or foreign file.
+plat::RuntimeError notATextLine()
+{
+    return plat::RuntimeError(plat::err::TypeMismatch, QStringLiteral("Not an id,text line of a known text id"));
 }
 } // namespace
 
@@ -709,19 +717,37 @@ void TextTable::loadLanguageFile(const QString& programFolder, plat::Dialogs& di
     const ErrorReporter reporter(*this, dialogs);
     const auto trap = [&](const std::exception& e) { reporter.reportContext(kLanguageLoadContext, e); };
     const QString path = QDir(programFolder).filePath(fileName);
-    const auto invalidFile = [&] {
-        dialogs.msgBox(QStringLiteral("Invalid Language Filename"), plat::mb::Critical | plat::mb::OKOnly,
-                       QStringLiteral("Error"));
+    const auto refuse = [&](const QString& text) {
+        dialogs.msgBox(text, plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
     };
+    const QString textsKept = QStringLiteral("The texts stay as they were.");
 
     if (!shared::fileExists(path, dialogs, fileExistsTexts(), trap)) {
-        invalidFile();
+        refuse(QStringLiteral("Invalid Language Filename"));
+        return;
+    }
+    // A complete translation is a few hundred kilobytes; anything far larger is not one, and is
+    // not read into memory to find that out.
+    const qint64 size = QFileInfo(path).size();
+    if (size > kMaxLanguageFileBytes) {
+        refuse(QStringLiteral("The language file %1 holds %2 bytes, more than a language file can (%3): it was "
+                              "not read.\r\n%4")
+                   .arg(QDir::toNativeSeparators(path))
+                   .arg(size)
+                   .arg(kMaxLanguageFileBytes)
+                   .arg(textsKept));
         return;
     }
 
     const plat::TextLines file = plat::readLines(path);
     if (!file.ok) {
         trap(plat::RuntimeError(file.errorNumber, file.error));
+        return;
+    }
+    const bool empty =
+        std::all_of(file.lines.begin(), file.lines.end(), [](const QString& l) { return l.trimmed().isEmpty(); });
+    if (empty) {
+        refuse(QStringLiteral("The language file %1 is empty.\r\n%2").arg(QDir::toNativeSeparators(path), textsKept));
         return;
     }
     // Into a copy: a file that gives no text leaves the texts as they were.
@@ -732,18 +758,23 @@ void TextTable::loadLanguageFile(const QString& programFolder, plat::Dialogs& di
     plat::ErrInfo firstError;
     for (qsizetype k = 0; k < file.lines.size(); ++k) {
         const QString& line = file.lines.at(k);
+        if (line.trimmed().isEmpty())
+            continue;
         try {
             CsvCursor csv{line, 1};
             const QString idField = csv.nextCsvField();
+            if (!isNumberField(idField) || csv.csvPos - 1 > line.size() || line.at(csv.csvPos - 2) != u',')
+                throw notATextLine();
             const int id = plat::cLng(plat::val(idField));
             QString text = csv.nextCsvField();
             if (text.startsWith(u' '))
                 text.remove(0, 1);
             if (id < 0 || id > kMaxId)
                 throw subscriptError();
+            if (!hasBuiltIn(id))
+                throw notATextLine();
             table[std::size_t(id)] = text;
-            if (startsWithNumber(idField))
-                ++textsRead;
+            ++textsRead;
         } catch (const std::exception& e) {
             if (badLines++ == 0) {
                 firstBadLine = int(k);
@@ -753,19 +784,18 @@ void TextTable::loadLanguageFile(const QString& programFolder, plat::Dialogs& di
     }
     if (badLines > 0) {
         // One box for the whole file: the first bad line and how many were skipped.
-        const QString more = QStringLiteral("Line %1: %2\r\n%3 %4 skipped")
-                                 .arg(firstBadLine + 1)
-                                 .arg(file.lines.at(firstBadLine).left(50))
-                                 .arg(badLines)
-                                 .arg(badLines == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+        QString more = QStringLiteral("Line %1: %2\r\n%3 %4 skipped")
+                           .arg(firstBadLine + 1)
+                           .arg(file.lines.at(firstBadLine).left(50))
+                           .arg(badLines)
+                           .arg(badLines == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+        if (textsRead == 0)
+            more += QStringLiteral("\r\nNo line of the file holds a text of the program. ") + textsKept;
         reporter.reportContext(kLanguageLoadContext, plat::RuntimeError(firstError.number, firstError.description),
                                more);
     }
-    if (textsRead == 0) {
-        if (badLines == 0)
-            invalidFile();
+    if (textsRead == 0)
         return;
-    }
     textTable = table;
     textTableLoaded = true;
 }

@@ -19,6 +19,7 @@ namespace quenby {
 class TextTable {
 public:
     static constexpr int kMaxId = 2000;
+    static constexpr qint64 kMaxLanguageFileBytes = 1024 * 1024;
 
     // The text of `id` in the current language. Throws plat::RuntimeError(9) for an id outside
     // 0..2000 while a language file is in use, or one the built-in table lacks otherwise.
@@ -37,10 +38,12 @@ public:
 
     // Fills textTable from the file of languageName in programFolder. English loads nothing;
     // an unknown name loads nothing silently; a missing file shows "Invalid Language Filename",
-    // and so does a file from which no text could be read (empty, or no line with a numeric
-    // id): then the table is left as it was. A line whose id lies outside 0..2000 is skipped;
-    // bad lines are reported once, with the first of them and their count. A file that cannot
-    // be read is reported once. Entries the file does not set keep what they held.
+    // an empty one (no line but blanks) says it is empty, and a file larger than
+    // kMaxLanguageFileBytes is refused unread. A line counts only when it is `id,text` with an id
+    // of the built-in table; every other line is skipped, and the skipped lines are reported in
+    // one box naming the first of them and their count. A file with no line that counts leaves
+    // the table as it was (the same box says so). A file that cannot be read is reported once.
+    // Entries the file does not set keep what they held.
     void loadLanguageFile(const QString& programFolder, plat::Dialogs& dialogs);
 
     std::array<QString, kMaxId + 1> textTable;

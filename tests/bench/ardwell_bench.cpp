@@ -8,7 +8,10 @@
 //  4. CPU used while a coin data gathering run waits its 60 seconds for a coin;
 //  5. test mode: entering each model's test frame against its floor (as in 3); 100 coins in a
 //     burst through a 560's frame, each event's answer against the wire floor; a 3-pulse hopper
-//     run against its 6 s; CPU with a frame idle for 10 s and during the hopper run.
+//     run against its 6 s; CPU with a frame idle for 10 s and during the hopper run;
+//  6. memory over a working day: the resident size of the program with a 560's test frame open
+//     and the simulated mech dropping a coin every one to two seconds, as the demo's box does,
+//     after 100 coins and after 10,000 (on virtual time); it must grow by less than 1 MB.
 
 #include "ardwell/bench/coinbench.h"
 #include "ardwell/bench/lamps.h"
@@ -173,6 +176,48 @@ Burst coinBurst(plat::Scheduler& sched)
     return b;
 }
 
+// Resident set size of this process, in kB.
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+struct WorkingDay {
+    long after100Kb = 0;
+    long after10000Kb = 0;
+    int coins = 0;
+    double hours = 0;
+};
+
+WorkingDay workingDay()
+{
+    plat::VirtualScheduler sched;
+    sched.setLimitMs(24 * 3600 * 1000);
+    ProgramRig rig(sched, "560");
+    rig.box.keepRecentRecords(); // as the program's own simulated box does
+    rig.program->window().cmdTest_Click();
+    rig.box.startRandomDrops(1000, 2000);
+    WorkingDay d;
+    const auto dropTo = [&](int coins) {
+        while (rig.mech.coinsDropped() < coins)
+            sched.pumpUntil([&] { return rig.mech.coinsDropped() >= coins; }, 60000);
+        sched.pumpUntil([] { return false; }, 3000); // the last coin's events answered
+    };
+    dropTo(100);
+    d.after100Kb = residentKb();
+    dropTo(10000);
+    d.after10000Kb = residentKb();
+    d.coins = rig.mech.coinsDropped();
+    d.hours = double(sched.nowMs()) / 3.6e6;
+    return d;
+}
+
 void report(const char* what, double floorMs, double realMs)
 {
     std::printf("  %-26s floor %8.0f ms, real %8.0f ms, overhead %6.0f ms (%.1f%%)\n", what, floorMs, realMs,
@@ -255,6 +300,14 @@ int main(int argc, char** argv)
                     "  goes out on the event's CR; each event and answer take %.1f ms on the wire)\n",
                     got.meanAnswerMs, got.maxAnswerMs, (13 + 9) * 10.0 / 9.6);
         if (got.events != 200 || got.answered != got.events)
+            return 1;
+    }
+    {
+        const WorkingDay d = workingDay();
+        std::printf("test frame of a 560 over %.1f h of virtual time, %d coins: resident %ld kB after 100, "
+                    "%ld kB after 10,000: %+ld kB (goal: under 1024 kB)\n",
+                    d.hours, d.coins, d.after100Kb, d.after10000Kb, d.after10000Kb - d.after100Kb);
+        if (d.after10000Kb - d.after100Kb >= 1024)
             return 1;
     }
     {

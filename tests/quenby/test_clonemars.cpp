@@ -2,8 +2,15 @@
 // every prompt answered and every coin dropped, the copy of the old PROM, the limits editor, the
 // burn of a new PROM and its verification. The PROM's nibbles are checked against
 // clone_vectors.py.
+#include "quenby/clonewizard/clonewizard.h"
+#include "quenby/link/catalogue.h"
+#include "quenby/memutils/frmprom.h"
 #include "sim/marssocket.h"
+#include "sim/quenbydemo.h"
 #include "tests/quenby/clone_fixture.h"
+
+#include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -183,3 +190,66 @@ TEST_F(MarsClone, Me181SetIsBurntInItsTwoSegmentsWithItsCoinValues)
 }
 
 } // namespace
+
+namespace {
+
+// The demo's user: every box shown for three seconds, then answered with its default button.
+struct DemoUser : plat::Dialogs {
+    plat::Scheduler& sched;
+    explicit DemoUser(plat::Scheduler& s) : sched(s) {}
+    int msgBox(const QString&, int style, const QString&) override
+    {
+        sched.pumpUntil([] { return false; }, 3000);
+        return plat::mb::buttonsOf(style) == plat::mb::YesNoCancel ? plat::mb::Yes : plat::mb::OK;
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+} // namespace
+
+// What scripts/demo shows first: the ME111 sample set run with the demo's coins, as the program
+// runs its simulated box. The clone must be one a workshop keeps.
+TEST_F(ProgramTest, DemoCloneOfTheSampleSetHasApartWindowsAndAcceptsEveryCoin)
+{
+    box.swapMech("ME111", false);
+    sim::QuenbyDemoCoins::wellKeptBatch(*box.plugged());
+    QDir(ts.folder()).mkpath("CoinSets");
+    ts.writeFile("CoinSets/ME111.cst", [] {
+        QFile f(COINSETS_DIR "/ME111.cst");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }());
+    DemoUser user(*ts.sched);
+    sim::QuenbyDemoHands hands(user, box, true);
+    sim::QuenbyDemoCoins coins(*ts.sched, box);
+    coins.setOrder(sim::QuenbyDemoCoins::sampleSetOrder("ME111"));
+    coins.start();
+    plat::Services svc = ts.services();
+    svc.dialogs = &hands;
+    p = std::make_unique<quenby::Program>(svc);
+    p->mainForm().Timer1.setInterval(20);
+    p->mainForm().Timer1.setEnabled(true);
+    p->link.openPort(1);
+    p->beginJob("Mars", "ME111");
+    quenby::setMechParameters(p->params, "Mars", "ME111", p->texts);
+    p->coinMeasure().CoinInitialise(0);
+    p->clone().run.cmdOpenCoinset_Click();
+    coins.stop();
+
+    ASSERT_TRUE(p->promIfLoaded());
+    const quenby::LimitsPage& page = p->promForm().page();
+    // Segment 1 and segment 2, whose A2 keeps the mech's own windows (no estimate for it).
+    const QStringList titles = {"Coin A1", "Coin B1", "Coin C1", "Coin D1", "Coin E1", "Coin F1",
+                                "Coin A2", "Coin B2", "Coin C2"};
+    for (int i = 0; i < titles.size(); ++i) {
+        if (i == 6)
+            p->promForm().optSeg_Click(1);
+        const auto row = size_t(i % 6);
+        EXPECT_EQ(page.coinTitles[row], titles[i]);
+        if (i != 6) {
+            EXPECT_GT(page.acceptance[row].toDouble(), 95.0) << titles[i].toStdString();
+        }
+        for (size_t k = 0; k < 6; ++k)
+            EXPECT_EQ(page.cellColour[6 * row + k], plat::kWhite) << titles[i].toStdString() << " overlaps";
+    }
+}

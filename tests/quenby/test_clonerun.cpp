@@ -147,6 +147,20 @@ TEST_F(RunTest, AnotherFamilysSetShowsBothMessagesSendsJAndRestoresTheModel)
     EXPECT_EQ(p->mechModel, "ME111");
 }
 
+TEST_F(RunTest, BinaryFileIsNamedNotACoinSetInOneWarning)
+{
+    openMars();
+    writeCoinSet("bin.cst", QByteArray("\x89PNG\r\n\x1a\n") + QByteArray(3, '\0') + "\rIHDR,x.y\r\n");
+    answerFile(coinSet("bin.cst"));
+    answer(plat::mb::OK);
+    press(w(), "cmdOpenCoinset");
+    ASSERT_EQ(boxesShown(), 1);
+    EXPECT_EQ(ts.dialogs->boxes()[0].text, "Invalid Coin Mech Type: not a coin set file");
+    EXPECT_EQ(ts.dialogs->boxes()[0].title, "Warning");
+    EXPECT_EQ(w().text("lblmechType"), "ME111");
+    EXPECT_TRUE(w().isEnabled("cmdOpenCoinset"));
+}
+
 TEST_F(RunTest, IdleOnItsLimitPassesAndOneAboveFailsBeforeTheFirstRecord)
 {
     openMars();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QRegularExpression>
 
 using namespace quenby;
@@ -53,9 +54,8 @@ TEST_F(LanguageFixture, LineForms)
                                 "858,  Sichern\n"
                                 "860,\"Programm, neu\"\n"
                                 "\"861\",\"Test\"\r\n"
-                                "abc,Null\r\n"
                                 "872.5,Ende\r\n"
-                                "1,Eins,Zwei\r\n"
+                                "100,Eins,Zwei\r\n"
                                 "861,Pruefung");
     load("Deutsch");
     EXPECT_TRUE(texts.textTableLoaded);
@@ -64,9 +64,8 @@ TEST_F(LanguageFixture, LineForms)
     EXPECT_EQ(texts.getText(858), " Sichern");
     EXPECT_EQ(texts.getText(860), "Programm");
     EXPECT_EQ(texts.getText(861), "Pruefung"); // a later line wins
-    EXPECT_EQ(texts.getText(0), "Null");
     EXPECT_EQ(texts.getText(872), "Ende"); // halves to even
-    EXPECT_EQ(texts.getText(1), "Eins");
+    EXPECT_EQ(texts.getText(100), "Eins");
     EXPECT_EQ(texts.getText(859), ""); // never set
     EXPECT_EQ(errNumber([&] { texts.getText(2001); }), 9);
     EXPECT_EQ(errNumber([&] { texts.getText(-1); }), 9);
@@ -74,7 +73,7 @@ TEST_F(LanguageFixture, LineForms)
 
 TEST_F(LanguageFixture, BadLinesAreSkippedAndReportedOnceWithTheFirstAndTheCount)
 {
-    ts.writeFile("Deutsch.txt", "850,Vorher\r\n2001,Zu gross\r\n-1,Negativ\r\n1e20,Riesig\r\n2000,Letzte\r\n");
+    ts.writeFile("Deutsch.txt", "850,Vorher\r\n2001,Zu gross\r\n-1,Negativ\r\n1e20,Riesig\r\n1448,Letzte\r\n");
     ts.dialogs->answer(plat::mb::OK);
     load("Deutsch");
     ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
@@ -84,7 +83,7 @@ TEST_F(LanguageFixture, BadLinesAreSkippedAndReportedOnceWithTheFirstAndTheCount
     EXPECT_EQ(box.style, plat::mb::Critical | plat::mb::OKOnly);
     EXPECT_EQ(box.title, "Error detected");
     EXPECT_EQ(texts.getText(850), "Vorher");
-    EXPECT_EQ(texts.getText(2000), "Letzte");
+    EXPECT_EQ(texts.getText(1448), "Letzte");
     EXPECT_TRUE(texts.textTableLoaded);
 }
 
@@ -107,40 +106,78 @@ TEST_F(LanguageFixture, ThirtyBadLinesGiveOneBox)
     EXPECT_EQ(texts.getText(860), "Neu");
 }
 
-TEST_F(LanguageFixture, FileWithoutAnyTextIsReportedOnceAndKeepsTheTexts)
+TEST_F(LanguageFixture, EmptyFileSaysSoAndKeepsTheTexts)
 {
-    // Empty, blank lines only, or junk with no numeric id: nothing to show in any caption.
-    const QByteArray noText[] = {QByteArray(), QByteArray("\r\n\r\n"),
-                                 QByteArray("\x89PNG\r\n\x1a\n") + QByteArray(2, '\0') + "junk,more\r\nabc,Null\r\n"};
-    for (const QByteArray& bytes : noText) {
+    for (const QByteArray& bytes : {QByteArray(), QByteArray("\r\n \r\n")}) {
         TextTable fresh;
         ts.writeFile("Deutsch.txt", bytes);
-        ts.dialogs->answer(plat::mb::OK, "Invalid Language Filename");
+        ts.dialogs->answer(plat::mb::OK);
         fresh.languageName = "Deutsch";
         fresh.loadLanguageFile(ts.folder(), *ts.dialogs);
         EXPECT_FALSE(fresh.textTableLoaded);
         EXPECT_EQ(fresh.getText(860), "Program Mech") << "English kept";
-        EXPECT_EQ(fresh.textTable[0], "") << "not even id 0 is taken from such a file";
     }
-    EXPECT_EQ(ts.dialogs->boxes().size(), 3u);
+    ASSERT_EQ(ts.dialogs->boxes().size(), 2u);
+    for (const auto& box : ts.dialogs->boxes()) {
+        EXPECT_EQ(box.text, "The language file " + QDir::toNativeSeparators(ts.folder() + "/Deutsch.txt") +
+                                " is empty.\r\nThe texts stay as they were.");
+        EXPECT_EQ(box.style, plat::mb::Critical | plat::mb::OKOnly);
+        EXPECT_EQ(box.title, "Error");
+    }
 
     // Over a loaded language the old texts stay, as for a missing file.
     ts.writeFile("Deutsch.txt", "860,Mech programmieren\r\n");
     load("Deutsch");
     ts.writeFile("Francais.txt", "");
-    ts.dialogs->answer(plat::mb::OK, "Invalid Language Filename");
+    ts.dialogs->answer(plat::mb::OK, "is empty");
     load("Francais");
     EXPECT_EQ(texts.getText(860), "Mech programmieren");
+}
+
+TEST_F(LanguageFixture, BinaryFileKeepsEnglishAndNamesItsFirstLine)
+{
+    // Lines that begin with digits but are no `id,text` of a known text.
+    ts.writeFile("Deutsch.txt", QByteArray("\x7f" "ELF\x02\x01\r\n3\x9c") + QByteArray(2, '\0') +
+                                    ",\xfe\r\n42,x\r\n860\r\n");
+    ts.dialogs->answer(plat::mb::OK);
+    load("Deutsch");
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
+    const auto& box = ts.dialogs->boxes()[0];
+    EXPECT_EQ(box.text, "Error Loading Language File routine : \r\nNot an id,text line of a known text id - 13\r\n"
+                        "Line 1: \x7f" "ELF\x02\x01\r\n4 lines skipped\r\n"
+                        "No line of the file holds a text of the program. The texts stay as they were.");
+    EXPECT_EQ(box.title, "Error detected");
+    EXPECT_FALSE(texts.textTableLoaded);
+    EXPECT_EQ(texts.getText(860), "Program Mech");
+    EXPECT_EQ(texts.getText(872), "Exit");
+}
+
+TEST_F(LanguageFixture, FileLargerThanAnyTranslationIsRefusedUnread)
+{
+    QByteArray big;
+    while (big.size() <= TextTable::kMaxLanguageFileBytes)
+        big += "860,Mech programmieren\r\n";
+    ts.writeFile("Deutsch.txt", big);
+    ts.dialogs->answer(plat::mb::OK);
+    load("Deutsch");
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(ts.dialogs->boxes()[0].text, "The language file " +
+                                               QDir::toNativeSeparators(ts.folder() + "/Deutsch.txt") +
+                                               " holds 1048584 bytes, more than a language file can (1048576): it "
+                                               "was not read.\r\nThe texts stay as they were.");
+    EXPECT_EQ(ts.dialogs->boxes()[0].title, "Error");
+    EXPECT_FALSE(texts.textTableLoaded);
+    EXPECT_EQ(texts.getText(860), "Program Mech");
 }
 
 TEST_F(LanguageFixture, FileThatSetsSomeIdsLeavesTheOthersEmpty)
 {
     ts.writeFile("Deutsch.txt", "junk\r\n874,Einstellungen\r\n");
+    ts.dialogs->answer(plat::mb::OK, "Line 1: junk\r\n1 line skipped");
     load("Deutsch");
-    EXPECT_TRUE(ts.dialogs->boxes().empty());
     EXPECT_EQ(texts.getText(874), "Einstellungen");
     EXPECT_EQ(texts.getText(872), "");
-    EXPECT_EQ(texts.getText(0), "") << "the junk line set id 0 to its empty text";
+    EXPECT_EQ(texts.getText(0), "");
 }
 
 TEST_F(LanguageFixture, SwitchingLanguagesKeepsOlderTexts)

@@ -345,3 +345,22 @@ TEST(ArdwellMech, WindowRecordPacksLimitsWidthsSignsAndLevel)
     EXPECT_EQ(r, (QList<int>{0x44, 0x77, 0x74, 6, 65, 71, 208, 255, 0, 80, 15, 255, 16}));
     EXPECT_EQ(m.word(47) >> 8, 0x44) << "coin 3's high byte is left alone";
 }
+
+TEST(ArdwellBox, InsideAProgramKeepsOnlyItsNewestRecords)
+{
+    Rig r("560");
+    r.box.keepRecentRecords(8);
+    r.powerAndRelay();
+    r.answerEvents = true;
+    for (int i = 0; i < 100; ++i) {
+        r.mech.acceptCoin(2, 7);
+        r.sched.advance(2000);
+    }
+    EXPECT_EQ(r.mech.eventsSent(), 200);
+    EXPECT_EQ(r.mech.acknowledgements(), 200);
+    EXPECT_LT(r.port.transcript().size(), 16u);
+    EXPECT_LT(r.mech.received().size(), 16u);
+    ASSERT_FALSE(r.mech.received().empty());
+    EXPECT_EQ(r.mech.received().back().kind, sim::MechFrameRecord::Ack) << "the newest are kept";
+    EXPECT_EQ(r.port.transcript().back().kind, sim::TranscriptEntry::Received);
+}
