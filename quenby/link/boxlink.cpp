@@ -34,7 +34,7 @@ constexpr int Timings = 830;
 } // namespace
 
 BoxLink::BoxLink(const plat::Services& services, LinkState& state, const TextTable& texts,
-                 const ErrorReporter& errors, const JobState& job)
+                 const ErrorReporter& errors, JobState& job)
     : svc_(services),
       st_(state),
       texts_(texts),
@@ -54,6 +54,7 @@ void BoxLink::setPort(plat::SerialPort* port, plat::JobGuard* guard)
         port_->onFailure = nullptr;
     }
     port_ = port;
+    guard_ = guard;
     if (!port_)
         return;
     const auto run = [guard](const std::function<void()>& fn) {
@@ -91,14 +92,18 @@ void BoxLink::Timer1_Timer()
 void BoxLink::delayMs(int ms)
 {
     st_.delayCountMs = ms < 10 ? 10 : ms - ms % 10;
-    while (st_.delayCountMs > 0)
+    while (st_.delayCountMs > 0 && !jobStopped())
         svc_.sched->pump();
 }
 
 bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
 {
+    // A job that waits for the box while its port is lost (it started after the loss was
+    // reported) says so once and stops; its sends before went nowhere, quietly.
+    if (done && lost_ && guard_ && guard_->jobRunning() && !jobStopped() && !(port_ && port_->isOpen()))
+        lostPort(id::SendData, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
     st_.countdownMs = ms;
-    while (st_.countdownMs > 0 && !(done && done()))
+    while (st_.countdownMs > 0 && !(done && done()) && !jobStopped())
         svc_.sched->pump();
     return done && done();
 }
@@ -107,6 +112,13 @@ bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
 
 void BoxLink::sendData(const QByteArray& s)
 {
+    if (jobStopped())
+        return;
+    // A port the program holds open that is found closed has gone.
+    if (port_ && !port_->isOpen() && st_.portOpen) {
+        lostPort(id::SendData, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
+        return;
+    }
     sender_.send(port_, s, [this](const std::exception& e) { errors_.reportError(id::SendData, e); });
 }
 
@@ -171,8 +183,10 @@ bool BoxLink::openPort(int portNumber, plat::OpenResult* why)
         if (why)
             *why = r;
     }
-    if (port_->isOpen())
+    if (port_->isOpen()) {
         sender_.reopened();
+        lost_ = false;
+    }
     return port_->isOpen();
 }
 
@@ -200,11 +214,34 @@ void BoxLink::startupPort(int portNumber)
 
 void BoxLink::portFailed(const QString& why)
 {
-    // The port has closed itself: the next job's startupPort opens it again. This is the one
-    // report of the outage; sends until then fail without a box of their own.
+    // The port has closed itself: the next job's startupPort opens it again.
+    lostPort(id::Reception, plat::RuntimeError(shared::kErrPortNotOpen, why));
+}
+
+void BoxLink::lostPort(int textId, const std::exception& e)
+{
+    lost_ = true;
     st_.portOpen = false;
+    // Sends outside a job stay quiet until the port is open again.
     sender_.outageReported();
-    errors_.reportError(id::Reception, plat::RuntimeError(shared::kErrPortNotOpen, why));
+    if (jobStopped())
+        return;
+    errors_.reportError(textId, e, lostText());
+    if (guard_ && guard_->jobRunning()) {
+        guard_->stopJob();
+        job_.userAbort = true;
+    }
+}
+
+QString BoxLink::lostText() const
+{
+    QString t = QStringLiteral("\r\nThe connection to the programmer box on COM%1 was lost.")
+                    .arg(port_ ? port_->portNumber() : 0);
+    if (writing_ > 0)
+        t += QStringLiteral("\r\nThe mech may be half-written: write it again once the box is reconnected.");
+    else
+        t += QStringLiteral("\r\nReconnect the box, then start the job again from the main menu.");
+    return t;
 }
 
 // ---- receiving ---------------------------------------------------------------------------------

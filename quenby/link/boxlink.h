@@ -32,7 +32,7 @@ public:
     static constexpr char kEsc = 0x1B;
 
     BoxLink(const plat::Services& services, LinkState& state, const TextTable& texts, const ErrorReporter& errors,
-            const JobState& job);
+            JobState& job);
     BoxLink(const BoxLink&) = delete;
     BoxLink& operator=(const BoxLink&) = delete;
     ~BoxLink();
@@ -76,20 +76,49 @@ public:
     // Opens the port if it is not open yet (9600,N,8,1); true when it is open afterwards.
     bool openPort(int portNumber, plat::OpenResult* why = nullptr);
 
+    // ---- the port going away ----
+    // The port closed under the program (its failure event, or a send that found it closed)
+    // and has not been opened again. The first sign is reported once, with the port named, and
+    // so is the first wait for the box of a job started later; the job stops there: the rest of
+    // it sends nothing, waits for nothing and shows nothing (the guard keeps it quiet), and
+    // userAbort ends its loops. Sends outside that stay quiet until the port is opened again.
+    bool portLost() const { return lost_; }
+    // True while the running job has been stopped by a lost port.
+    bool jobStopped() const { return guard_ && guard_->jobStopped(); }
+    // A write to the mech under way, for as long as it lives: a port lost meanwhile is reported
+    // with the warning that the mech may be half-written.
+    class Writing {
+    public:
+        explicit Writing(BoxLink& link) : link_(link) { ++link_.writing_; }
+        ~Writing() { --link_.writing_; }
+        Writing(const Writing&) = delete;
+        Writing& operator=(const Writing&) = delete;
+
+    private:
+        BoxLink& link_;
+    };
+
 private:
     void handleByte(quint8 b);
     void handleLineByte(quint8 b);
     void handlePassThroughByte(quint8 b);
     void trap(int textId, const std::function<void()>& fn);
     void portFailed(const QString& why);
+    // The first sign of a lost port in this job (or, outside a job, of this outage): reported
+    // under textId with what it means, and the running job stopped.
+    void lostPort(int textId, const std::exception& e);
+    QString lostText() const;
     QString text(int id) const;
 
     plat::Services svc_;
     LinkState& st_;
     const TextTable& texts_;
     const ErrorReporter& errors_;
-    const JobState& job_;
+    JobState& job_;
     plat::SerialPort* port_ = nullptr;
+    plat::JobGuard* guard_ = nullptr;
+    bool lost_ = false;
+    int writing_ = 0;
     std::unique_ptr<LinkParsers> defaultParsers_;
     LinkParsers* parsers_ = nullptr;
     plat::View* mainView_ = nullptr;

@@ -136,6 +136,7 @@ bool EepromFamily::program()
         if (!openForWrite())
             return;
         ctx_.progress.show();
+        const BoxLink::Writing writing(ctx_.link);
         ok = writeAllWords();
         closeSession();
     });

@@ -59,7 +59,8 @@ class ErrorReporter {
 public:
     ErrorReporter(const TextTable& texts, plat::Dialogs& dialogs) : texts_(texts), dialogs_(dialogs) {}
 
-    void reportError(int id, const std::exception& e) const;
+    // `more` lines follow the error number.
+    void reportError(int id, const std::exception& e, const QString& more = {}) const;
     // The same box with a routine's context text as its first line in place of id and text;
     // `more` lines follow the error number.
     void reportContext(const QString& context, const std::exception& e, const QString& more = {}) const;
