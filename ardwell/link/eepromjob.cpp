@@ -11,6 +11,7 @@
 #include <QDir>
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace ardwell {
 
@@ -179,6 +180,8 @@ void EepromJob::writeEepromRange(int first, int last)
             }
             startProgress(progress_, QStringLiteral("Writing EEPROM"));
             bool stopped = false;
+            // A port lost before the run is through leaves the mech half-written, and says so.
+            std::optional<Link::Writing> writing(std::in_place, link_);
             for (int a = first; a <= last && !stopped; ++a) {
                 progress(a, first, last);
                 bool written = false;
@@ -198,6 +201,7 @@ void EepromJob::writeEepromRange(int first, int last)
                 st_.writeError = true;
                 stopped = true;
             }
+            writing.reset();
             progress_.hide();
             if (!stopped && !st_.writeError)
                 verifyEepromRange(0, eepromTop(model()));
