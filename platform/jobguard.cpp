@@ -73,11 +73,15 @@ bool JobGuard::runJob(const QString& context, const std::function<void()>& job)
         return false;
     jobRunning_ = true;
     jobStopped_ = false;
+    seenInJob_.clear();
     struct Reset {
-        bool& running;
-        bool& stopped;
-        ~Reset() { running = stopped = false; }
-    } reset{jobRunning_, jobStopped_};
+        JobGuard& g;
+        ~Reset()
+        {
+            g.jobRunning_ = g.jobStopped_ = false;
+            g.seenInJob_.clear();
+        }
+    } reset{*this};
     try {
         if (job)
             job();
@@ -86,6 +90,7 @@ bool JobGuard::runJob(const QString& context, const std::function<void()>& job)
     }
     jobRunning_ = false;
     jobStopped_ = false;
+    seenInJob_.clear();
     runPendingExit();
     return true;
 }

@@ -18,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace plat {
 
@@ -92,6 +93,9 @@ public:
             jobStopped_ = true;
     }
     bool jobStopped() const { return jobStopped_; }
+    // True the first time `key` is asked for in the running job (between jobs: since the last
+    // one ended), so a report that every line of a flood would repeat is shown once.
+    bool firstInJob(const QString& key) { return seenInJob_.insert(key).second; }
 
     // Asks to end the program: exitFn runs now, or when the running job has returned. Once the
     // program is ending, further requests (and jobs) are refused.
@@ -112,6 +116,7 @@ private:
     HandlerDepth depth_;
     bool jobRunning_ = false;
     bool jobStopped_ = false;
+    std::set<QString> seenInJob_;
     bool exiting_ = false;
     std::function<void()> pendingExit_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -202,6 +202,10 @@ Program::Program(plat::Services services)
       check(link, svc, texts, errors, *this)
 {
     jobDialogs_.setGuard(&guard);
+    // A report the box's lines raise (a flood of garbage raises one per line) is shown once a job.
+    errors.setRepeatFilter([this](int id, int number) {
+        return !link.receiving() || guard.firstInJob(QStringLiteral("%1/%2").arg(id).arg(number));
+    });
     link.setPort(port.get(), &guard);
     main_ = addWindow<frmMain>(QStringLiteral("frmMain"));
     opening_ = addWindow<frmOpening>(QStringLiteral("frmOpening"));

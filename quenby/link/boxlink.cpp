@@ -133,6 +133,7 @@ void BoxLink::sendAndWait(const QByteArray& s)
 
 void BoxLink::clearInput()
 {
+    backlog_.clear();
     if (port_ && port_->isOpen())
         port_->clearInput();
 }
@@ -250,14 +251,36 @@ void BoxLink::Comm1_OnComm()
 {
     // A box opened below pumps; bytes arriving meanwhile are read by this same loop afterwards.
     const plat::ReentryGuard guard(inReceive_);
-    if (!guard || !port_)
+    if (!port_)
         return;
-    while (port_ && port_->isOpen() && port_->bytesWaiting() > 0) {
-        const QByteArray one = port_->read(1);
+    if (!guard) {
+        holdBacklog();
+        return;
+    }
+    for (;;) {
+        QByteArray one;
+        if (!backlog_.isEmpty()) {
+            one = backlog_.left(1);
+            backlog_.remove(0, 1);
+        } else if (port_ && port_->isOpen() && port_->bytesWaiting() > 0) {
+            one = port_->read(1);
+        }
         if (one.isEmpty())
             break;
         trap(id::Reception, [&] { handleByte(quint8(one.at(0))); });
     }
+}
+
+void BoxLink::holdBacklog()
+{
+    trap(id::Reception, [&] {
+        while (port_ && port_->isOpen() && port_->bytesWaiting() > 0) {
+            const QByteArray in = port_->read(port_->bytesWaiting());
+            if (in.isEmpty())
+                break;
+            backlog_ += in.left(qMax(0, kBacklogCap - int(backlog_.size())));
+        }
+    });
 }
 
 void BoxLink::handleByte(quint8 b)
@@ -280,6 +303,7 @@ void BoxLink::handleLineByte(quint8 b)
     const QString line = st_.lineBuffer;
     st_.lineBuffer.clear();
     st_.lineReceived = true;
+    ++st_.linesReceived;
     processBoxLine(line);
 }
 
@@ -329,13 +353,18 @@ void BoxLink::processBoxLine(const QString& line)
             st_.mechPresent = true;
             parsetimings(line);
             st_.statusSeen = true;
+            ++st_.statusLines;
             break;
         case 'N':
             st_.mechPresent = false;
             parsetimings(line);
             st_.statusSeen = true;
+            ++st_.statusLines;
             break;
         case 'B':
+            // Once per job: a box that repeats it every line says no more.
+            if (guard_ && !guard_->firstInJob(QStringLiteral("battery")))
+                break;
             svc_.dialogs->msgBox(texts_.getText(id::BatteryLow), plat::mb::OKOnly | plat::mb::Exclamation,
                                  texts_.getText(id::Warning));
             break;

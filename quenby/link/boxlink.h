@@ -29,6 +29,9 @@ public:
     static constexpr int kTickMs = 20;
     static constexpr int kReplyWaitMs = 800;
     static constexpr int kLineBufferCap = 512;
+    // Bytes kept while a box opened by the receive side waits; a device that floods the port
+    // meanwhile loses the rest, never the memory.
+    static constexpr int kBacklogCap = 4 * kLineBufferCap;
     static constexpr char kEsc = 0x1B;
 
     BoxLink(const plat::Services& services, LinkState& state, const TextTable& texts, const ErrorReporter& errors,
@@ -83,6 +86,14 @@ public:
     // it sends nothing, waits for nothing and shows nothing (the guard keeps it quiet), and
     // userAbort ends its loops. Sends outside that stay quiet until the port is opened again.
     bool portLost() const { return lost_; }
+    // The receive side is handling what arrived (reports made meanwhile come from the box's
+    // lines: the program shows each kind once per job).
+    bool receiving() const { return inReceive_; }
+    // Bytes read from the port and not yet handled (the backlog kept while a box waits).
+    int backlogBytes() const { return int(backlog_.size()); }
+    // The port number the link talks through (0 without a port).
+    int portNumber() const { return port_ ? port_->portNumber() : 0; }
+
     // True while the running job has been stopped by a lost port.
     bool jobStopped() const { return guard_ && guard_->jobStopped(); }
     // A write to the mech under way, for as long as it lives: a port lost meanwhile is reported
@@ -99,6 +110,9 @@ public:
     };
 
 private:
+    // Inside a box opened by the receive side: moves what waits in the port into the backlog,
+    // up to its cap.
+    void holdBacklog();
     void handleByte(quint8 b);
     void handleLineByte(quint8 b);
     void handlePassThroughByte(quint8 b);
@@ -123,6 +137,7 @@ private:
     LinkParsers* parsers_ = nullptr;
     plat::View* mainView_ = nullptr;
     bool inReceive_ = false;
+    QByteArray backlog_;
     // The family table entry of the job's family and model.
     JobEntry entry_;
     shared::OutageSender sender_;

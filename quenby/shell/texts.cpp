@@ -783,6 +783,8 @@ QString ErrorReporter::title() const
 
 void ErrorReporter::reportError(int id, const std::exception& e, const QString& more) const
 {
+    if (repeatFilter_ && !repeatFilter_(id, plat::errInfo(e).number))
+        return;
     // A bad id must not turn the report itself into a second, untrapped error.
     QString text;
     try {
