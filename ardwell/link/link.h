@@ -13,6 +13,7 @@
 #include "ardwell/link/frames.h"
 #include "ardwell/link/linkstate.h"
 #include "platform/jobguard.h"
+#include "platform/reentryguard.h"
 #include "platform/services.h"
 #include "platform/vbtext.h"
 #include "platform/view.h"
@@ -127,18 +128,9 @@ public:
     void portFailed(const QString& why);
     bool portLost() const { return lost_; }
     bool jobStopped() const { return guard_ && guard_->jobStopped(); }
-    // A write to the mech under way, for as long as it lives: a port lost meanwhile is reported
+    // A write to the mech under way, for as long as the scope lives: a port lost meanwhile is reported
     // with the warning that the mech may be half-written.
-    class Writing {
-    public:
-        explicit Writing(Link& link) : link_(link) { ++link_.writing_; }
-        ~Writing() { --link_.writing_; }
-        Writing(const Writing&) = delete;
-        Writing& operator=(const Writing&) = delete;
-
-    private:
-        Link& link_;
-    };
+    [[nodiscard]] plat::CountScope writing() { return plat::CountScope(writing_); }
 
     // ---- Logon and EEPROM words ----
     // The port is there and open (it closes itself when the line is lost).

@@ -7,6 +7,7 @@
 // waiting procedures of every window poll while they pump.
 
 #include "platform/jobguard.h"
+#include "platform/reentryguard.h"
 #include "platform/services.h"
 #include "platform/view.h"
 #include "quenby/link/familytable.h"
@@ -96,18 +97,9 @@ public:
 
     // True while the running job has been stopped by a lost port.
     bool jobStopped() const { return guard_ && guard_->jobStopped(); }
-    // A write to the mech under way, for as long as it lives: a port lost meanwhile is reported
+    // A write to the mech under way, for as long as the scope lives: a port lost meanwhile is reported
     // with the warning that the mech may be half-written.
-    class Writing {
-    public:
-        explicit Writing(BoxLink& link) : link_(link) { ++link_.writing_; }
-        ~Writing() { --link_.writing_; }
-        Writing(const Writing&) = delete;
-        Writing& operator=(const Writing&) = delete;
-
-    private:
-        BoxLink& link_;
-    };
+    [[nodiscard]] plat::CountScope writing() { return plat::CountScope(writing_); }
 
 private:
     // Inside a box opened by the receive side: moves what waits in the port into the backlog,

@@ -136,7 +136,7 @@ bool EepromFamily::program()
         if (!openForWrite())
             return;
         ctx_.progress.show();
-        const BoxLink::Writing writing(ctx_.link);
+        const plat::CountScope writing = ctx_.link.writing();
         ok = writeAllWords();
         closeSession();
     });
