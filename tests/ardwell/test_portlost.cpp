@@ -67,7 +67,16 @@ TEST(PortLost, ALostPortInTheTestFrameIsSaidAtOnce)
     r.ts.dialogs->answer(mb::OK, kLost + "Reconnect the box, then start the job again.");
     unplug(r);
     r.ts.sched->advance(100);
-    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u) << "said when it happens";
+
+    // Leaving cannot tell the box; a new test says once that there is no port and opens nothing.
+    r.ts.dialogs->answer(mb::OK, "Error Sending Data 2 :  \r\nOperation valid only when the port is open - 8018");
+    r.click("cmdFinishTest", 0);
+    r.ts.dialogs->answer(mb::OK, "Error Sending Data 2 :  \r\nOperation valid only when the port is open - 8018");
+    r.click("cmdTest");
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 3u);
+    EXPECT_FALSE(r.view().isVisible("frmTest"));
+    EXPECT_TRUE(r.view().isVisible("frmMain1"));
 }
 
 } // namespace
