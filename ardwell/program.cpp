@@ -9,11 +9,21 @@
 namespace ardwell {
 
 Program::Program(const plat::Services& services, QString commandLine)
-    : svc_(services), commandLine_(std::move(commandLine)),
+    : jobDialogs_(services.dialogs),
+      svc_([&] {
+          plat::Services s = services;
+          s.dialogs = &jobDialogs_;
+          return s;
+      }()),
+      commandLine_(std::move(commandLine)),
       guard_(*services.sched, [this](const QString& context, const std::exception& e) { showError(context, e); })
 {
+    jobDialogs_.setGuard(&guard_);
     window_ = std::make_unique<frmMain>(*this);
     link_ = std::make_unique<Link>(svc_, window_->controls(), state_);
+    link_->setGuard(&guard_);
+    // A job stopped by a lost port leaves its coin waits at once.
+    link_->onJobStopped = [this] { bench_.abortFlag = true; };
     coinBench_ = std::make_unique<CoinBench>(*link_, bench_, testPanel_, window_->timer3(), guard_, svc_);
     frmMain* w = window_.get();
     coinBench_->programme().placeProgrammedFrame = [w](int left, int width) { w->placeProgrammedFrame(left, width); };
@@ -51,8 +61,10 @@ void Program::start()
         port_ = std::shared_ptr<plat::SerialPort>(svc_.makePort());
         if (port_) {
             port_->onReceive = [this] { guard_.handle(Link::kCommsContext, [this] { link_->Comm1_OnComm(); }); };
-            // The port has closed itself; sends then report that it is not open.
-            port_->onFailure = [this](const QString&) { guard_.handle(Link::kCommsContext, [this] { state_.portOpen = false; }); };
+            // The port has closed itself: said once, and the job under way stops.
+            port_->onFailure = [this](const QString& why) {
+                guard_.handle(Link::kCommsContext, [this, why] { link_->portFailed(why); });
+            };
             std::weak_ptr<plat::SerialPort> weak = port_;
             svc_.env->atEnd([weak] {
                 if (auto p = weak.lock())

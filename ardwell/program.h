@@ -58,6 +58,9 @@ public:
     void showError(const QString& context, const std::exception& e);
 
 private:
+    // The dialogs every part of the program shows through: a job stopped by a lost port shows
+    // nothing more.
+    plat::JobDialogs jobDialogs_;
     plat::Services svc_;
     QString commandLine_;
     LinkState state_;

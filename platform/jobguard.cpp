@@ -72,10 +72,16 @@ bool JobGuard::runJob(const QString& context, const std::function<void()>& job)
     if (jobRunning_ || exiting_)
         return false;
     jobRunning_ = true;
+    jobStopped_ = false;
+    seenInJob_.clear();
     struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{jobRunning_};
+        JobGuard& g;
+        ~Reset()
+        {
+            g.jobRunning_ = g.jobStopped_ = false;
+            g.seenInJob_.clear();
+        }
+    } reset{*this};
     try {
         if (job)
             job();
@@ -83,6 +89,8 @@ bool JobGuard::runJob(const QString& context, const std::function<void()>& job)
         report(context, e);
     }
     jobRunning_ = false;
+    jobStopped_ = false;
+    seenInJob_.clear();
     runPendingExit();
     return true;
 }
@@ -108,6 +116,33 @@ void JobGuard::runPendingExit()
     pendingExit_ = nullptr;
     exiting_ = true;
     fn();
+}
+
+int JobDialogs::msgBox(const QString& text, int style, const QString& title)
+{
+    if (!quiet())
+        return shown_->msgBox(text, style, title);
+    switch (mb::buttonsOf(style)) {
+    case mb::YesNo:
+        return mb::Yes;
+    case mb::YesNoCancel:
+    case mb::RetryCancel:
+        return mb::Cancel;
+    case mb::AbortRetryIgnore:
+        return mb::Abort;
+    default:
+        return mb::OK;
+    }
+}
+
+QString JobDialogs::openFileName(const QString& title, const QString& filter, const QString& initialDir)
+{
+    return quiet() ? QString() : shown_->openFileName(title, filter, initialDir);
+}
+
+QString JobDialogs::saveFileName(const QString& title, const QString& filter, const QString& initialDir)
+{
+    return quiet() ? QString() : shown_->saveFileName(title, filter, initialDir);
 }
 
 } // namespace plat

@@ -10,6 +10,7 @@
 //   refused;
 // - ending the program (EXIT, the close box) while a job waits is put off until the job returns.
 
+#include "platform/dialogs.h"
 #include "platform/scheduler.h"
 
 #include <QString>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace plat {
 
@@ -82,6 +84,18 @@ public:
         handle(context, [&] { runJob(context, job); });
     }
     bool jobRunning() const { return jobRunning_; }
+    // The running job has lost what it works through (its port went away, which has been said
+    // once): the rest of it runs to its end without sending, waiting or showing anything.
+    // Cleared when the job returns; nothing happens when no job runs.
+    void stopJob()
+    {
+        if (jobRunning_)
+            jobStopped_ = true;
+    }
+    bool jobStopped() const { return jobStopped_; }
+    // True the first time `key` is asked for in the running job (between jobs: since the last
+    // one ended), so a report that every line of a flood would repeat is shown once.
+    bool firstInJob(const QString& key) { return seenInJob_.insert(key).second; }
 
     // Asks to end the program: exitFn runs now, or when the running job has returned. Once the
     // program is ending, further requests (and jobs) are refused.
@@ -101,9 +115,33 @@ private:
     Reporter report_;
     HandlerDepth depth_;
     bool jobRunning_ = false;
+    bool jobStopped_ = false;
+    std::set<QString> seenInJob_;
     bool exiting_ = false;
     std::function<void()> pendingExit_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+// The program's dialogs as its handlers reach them: while the running job is stopped nothing more
+// of it is shown. Its boxes are answered unseen with the answer that neither ends the program nor
+// throws work away (OK, Yes; Cancel where the box offers to retry or to stop, Abort of
+// Abort/Retry/Ignore); the job's own failure path then ends it. Its file dialogs count as
+// cancelled.
+class JobDialogs : public Dialogs {
+public:
+    explicit JobDialogs(Dialogs* shown) : shown_(shown) {}
+    // The guard whose stopped job is kept quiet (set once the program has made it).
+    void setGuard(const JobGuard* guard) { guard_ = guard; }
+
+    int msgBox(const QString& text, int style, const QString& title) override;
+    QString openFileName(const QString& title, const QString& filter, const QString& initialDir) override;
+    QString saveFileName(const QString& title, const QString& filter, const QString& initialDir) override;
+
+private:
+    bool quiet() const { return guard_ && guard_->jobStopped(); }
+
+    Dialogs* shown_;
+    const JobGuard* guard_ = nullptr;
 };
 
 } // namespace plat

@@ -22,4 +22,16 @@ private:
     bool entered_;
 };
 
+// Counts one holder of a count (a write under way, say) for as long as it lives.
+class CountScope {
+public:
+    explicit CountScope(int& count) : count_(count) { ++count_; }
+    ~CountScope() { --count_; }
+    CountScope(const CountScope&) = delete;
+    CountScope& operator=(const CountScope&) = delete;
+
+private:
+    int& count_;
+};
+
 } // namespace plat

@@ -190,13 +190,22 @@ private:
 } // namespace
 
 Program::Program(plat::Services services)
-    : svc(std::move(services)),
+    : jobDialogs_(services.dialogs),
+      svc([&] {
+          services.dialogs = &jobDialogs_;
+          return std::move(services);
+      }()),
       errors(texts, *svc.dialogs),
       guard(*svc.sched, [this](const QString& context, const std::exception& e) { errors.reportContext(context, e); }),
       port(svc.makePort ? svc.makePort() : nullptr),
       link(svc, state, texts, errors, *this),
       check(link, svc, texts, errors, *this)
 {
+    jobDialogs_.setGuard(&guard);
+    // A report the box's lines raise (a flood of garbage raises one per line) is shown once a job.
+    errors.setRepeatFilter([this](int id, int number) {
+        return !link.receiving() || guard.firstInJob(QStringLiteral("%1/%2").arg(id).arg(number));
+    });
     link.setPort(port.get(), &guard);
     main_ = addWindow<frmMain>(QStringLiteral("frmMain"));
     opening_ = addWindow<frmOpening>(QStringLiteral("frmOpening"));

@@ -59,6 +59,12 @@ public:
     // Ends the program now, or once the job that is waiting has returned (Exit, close boxes).
     void requestExit();
 
+private:
+    // The dialogs every part of the program shows through: a job stopped by a lost port shows
+    // nothing more.
+    plat::JobDialogs jobDialogs_;
+
+public:
     plat::Services svc;
     TextTable texts;
     ErrorReporter errors;

@@ -2,6 +2,7 @@
 
 #include "platform/vbtext.h"
 #include "sim/quenbymechs.h"
+#include "sim/xorshift.h"
 
 namespace sim {
 
@@ -100,6 +101,44 @@ void QuenbyBox::onOpen()
     pending_.clear();
     lastWasEscape_ = false;
     hungUp_ = false;
+    if (floodState_ != 0 && !flooding_)
+        floodLine();
+}
+
+void QuenbyBox::flood(quint32 seed)
+{
+    floodState_ = seed;
+    if (floodState_ != 0 && !flooding_ && port() && port()->isOpen())
+        floodLine();
+}
+
+void QuenbyBox::floodLine()
+{
+    flooding_ = false;
+    SimPort* p = port();
+    if (floodState_ == 0 || !p || !p->isOpen())
+        return;
+    static const QByteArray kLetters = "BCNRVMYZ*T";
+    QByteArray line;
+    const quint32 first = xorshift32(floodState_);
+    line += (first & 1) ? kLetters.at(int((first >> 1) % quint32(kLetters.size()))) : char(first >> 8);
+    const int more = int(xorshift32(floodState_) % 31);
+    for (int i = 0; i < more; ++i) {
+        const char c = char(xorshift32(floodState_));
+        if (c != '\r')
+            line += c;
+    }
+    if (line.at(0) == '\r')
+        line[0] = 'X';
+    line += '\r';
+    p->reply(line, 0);
+    ++linesFlooded_;
+    flooding_ = true;
+    auto alive = alive_;
+    p->scheduler().callAfter(p->repliesDoneAtMs() - p->scheduler().nowMs(), [this, alive, p] {
+        if (*alive && port() == p)
+            floodLine();
+    });
 }
 
 void QuenbyBox::onBreak(bool on)

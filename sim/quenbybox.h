@@ -79,6 +79,13 @@ public:
     };
     void setFault(Fault fault, When when) { faults_.set(fault, when); }
 
+    // Flood mode: while the port is open the box sends random lines without end, back to back at
+    // wire speed, as a device that is no programmer box might: half of them begin with a letter
+    // the program reads ("B", "C", "N", "R", "V", ...), the rest with any byte. The seed makes
+    // the lines; 0 stops the flood.
+    void flood(quint32 seed);
+    int linesFlooded() const { return linesFlooded_; }
+
     // Plugs a mech into the box (one at a time; null unplugs). Neither owns the other: either
     // side's destructor unplugs.
     void plug(QuenbyMech* mech);
@@ -146,6 +153,7 @@ private:
     QString reportFor(const QuenbyMech& mech, const DroppedCoin& coin);
     void sendLine(const QString& text, plat::Millis delayMs = 0);
     void sendRaw(const QByteArray& bytes, plat::Millis delayMs = 0);
+    void floodLine();
 
     QuenbyMech* mech_ = nullptr;
     std::unique_ptr<QuenbyMech> owned_;
@@ -164,6 +172,9 @@ private:
     bool binary_ = false;
     int reportCounter_ = 0;
     bool hungUp_ = false;
+    quint32 floodState_ = 0;
+    bool flooding_ = false; // a flood line is on its way
+    int linesFlooded_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -187,24 +187,28 @@ void EepromJob::writeEepromRange(int first, int last)
             }
             startProgress(progress_, QStringLiteral("Writing EEPROM"));
             bool stopped = false;
-            for (int a = first; a <= last && !stopped; ++a) {
-                progress(a, first, last);
-                bool written = false;
-                for (int attempt = 0; attempt < kWriteTries && !written; ++attempt) {
-                    written = link_.writeMemory(a, st_.eepromImage[a]);
-                    if (!written && portLost())
-                        break;
+            {
+                // A port lost before the run is through leaves the mech half-written, and says so.
+                const plat::CountScope writing = link_.writing();
+                for (int a = first; a <= last && !stopped; ++a) {
+                    progress(a, first, last);
+                    bool written = false;
+                    for (int attempt = 0; attempt < kWriteTries && !written; ++attempt) {
+                        written = link_.writeMemory(a, st_.eepromImage[a]);
+                        if (!written && portLost())
+                            break;
+                    }
+                    if (written)
+                        continue;
+                    if (st_.writeError)
+                        box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a), plat::mb::Critical | plat::mb::OKOnly,
+                            QStringLiteral("Error"));
+                    box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a),
+                        plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                    // Unanswered tries leave no flag of their own; the run still did not write.
+                    st_.writeError = true;
+                    stopped = true;
                 }
-                if (written)
-                    continue;
-                if (st_.writeError)
-                    box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a), plat::mb::Critical | plat::mb::OKOnly,
-                        QStringLiteral("Error"));
-                box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a),
-                    plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
-                // Unanswered tries leave no flag of their own; the run still did not write.
-                st_.writeError = true;
-                stopped = true;
             }
             progress_.hide();
             if (!stopped && !st_.writeError)

@@ -55,7 +55,12 @@ void frmMain::cmdAdjust_Click()
 
 void frmMain::cmdTest_Click()
 {
-    guard_.runJob(ctx::LaunchTest, [this] { p_.jobs().testJob(); });
+    guard_.runJob(ctx::LaunchTest, [this] {
+        p_.jobs().testJob();
+        // A test that found no port (it has said so) does not stay open on it.
+        if (guard_.jobStopped())
+            testPanels().leaveTestMode();
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -27,10 +27,12 @@ qint64 clampToRange(qint64& value, qint64& max)
     return value;
 }
 
-void showError(plat::Dialogs& dialogs, const QString& context, const std::exception& e)
+void showError(plat::Dialogs& dialogs, const QString& context, const std::exception& e, const QString& more)
 {
-    dialogs.msgBox(plat::errorBoxBody(context + QLatin1Char(' '), e), plat::mb::Critical | plat::mb::OKOnly,
-                   QStringLiteral("Error detected"));
+    QString body = plat::errorBoxBody(context + QLatin1Char(' '), e);
+    if (!more.isEmpty())
+        body += QStringLiteral("\r\n") + more;
+    dialogs.msgBox(body, plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
 }
 
 Link::Link(const plat::Services& services, plat::View& view, LinkState& state)
@@ -66,7 +68,7 @@ bool Link::portUsable() const { return port_ && port_->isOpen(); }
 
 void Link::startupPort()
 {
-    if (!port_)
+    if (!port_ || jobStopped())
         return;
     try {
         if (port_->isOpen())
@@ -79,6 +81,8 @@ void Link::startupPort()
         const plat::OpenResult r = st_.commPortNumber < 1 ? plat::OpenResult::NoSuchDevice : port_->open();
         if (r == plat::OpenResult::Ok && port_->isOpen()) {
             st_.portOpen = true;
+            lost_ = false;
+            sender_.reopened();
             return;
         }
         const int number = plat::serialErrorNumber(r);
@@ -101,7 +105,73 @@ void Link::startupPort()
 
 void Link::writePort(const QByteArray& bytes, const QString& errorContext)
 {
+    if (jobStopped())
+        return;
+    const bool closed = port_ && !port_->isOpen();
+    // A port the program holds open that is found closed has gone.
+    if (closed && st_.portOpen) {
+        lostPort(errorContext, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
+        return;
+    }
+    // A job started after the loss: the box may be back.
+    if (closed && lost_ && guard_ && guard_->jobRunning())
+        reopenLostPort();
     sender_.send(port_, bytes, [&](const std::exception& e) { showError(errorContext, e); });
+}
+
+void Link::stopIfLost(const QString& context)
+{
+    if (lost_ && guard_ && guard_->jobRunning() && !jobStopped() && !portUsable())
+        lostPort(context, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
+}
+
+void Link::portFailed(const QString& why)
+{
+    lostPort(kCommsContext, plat::RuntimeError(shared::kErrPortNotOpen, why));
+}
+
+void Link::lostPort(const QString& context, const std::exception& e)
+{
+    lost_ = true;
+    st_.portOpen = false;
+    // Sends outside a job stay quiet until the port is open again.
+    sender_.outageReported();
+    if (jobStopped())
+        return;
+    ardwell::showError(*svc_.dialogs, context, e, lostText());
+    if (guard_ && guard_->jobRunning()) {
+        guard_->stopJob();
+        if (onJobStopped)
+            onJobStopped();
+    }
+}
+
+QString Link::lostText() const
+{
+    QString t = QStringLiteral("\r\nThe connection to the programmer box on COM%1 was lost.")
+                    .arg(port_ ? port_->portNumber() : st_.commPortNumber);
+    if (writing_ > 0)
+        t += QStringLiteral("\r\nThe mech may be half-written: write it again once the box is reconnected.");
+    else
+        t += QStringLiteral("\r\nReconnect the box, then start the job again.");
+    return t;
+}
+
+bool Link::reopenLostPort()
+{
+    if (!port_)
+        return false;
+    try {
+        port_->setSettings("9600,N,8,1");
+        if (port_->open() != plat::OpenResult::Ok || !port_->isOpen())
+            return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    lost_ = false;
+    st_.portOpen = true;
+    sender_.reopened();
+    return true;
 }
 
 void Link::sendData(const QByteArray& text)
@@ -113,15 +183,16 @@ void Link::sendAndWait(const QByteArray& text)
 {
     st_.lineReceived = false;
     writePort(text, "Error Sending Data 2 : ");
+    stopIfLost("Error Sending Data 2 : ");
     st_.replyTimeoutMs = 1000;
-    while (!st_.lineReceived && st_.replyTimeoutMs > 0)
+    while (!st_.lineReceived && st_.replyTimeoutMs > 0 && !jobStopped())
         svc_.sched->pump();
 }
 
 void Link::delayMs(qint64 ms)
 {
     st_.replyTimeoutMs = ms;
-    while (st_.replyTimeoutMs > 0)
+    while (st_.replyTimeoutMs > 0 && !jobStopped())
         svc_.sched->pump();
 }
 
@@ -130,6 +201,7 @@ bool Link::waitSeconds(int n, const std::function<bool()>& done)
     // Measured on the monotonic clock, so the wait lasts its full n seconds and survives
     // midnight and clock changes. The wake-up makes sure a pump returns by the deadline.
     plat::Scheduler& s = *svc_.sched;
+    stopIfLost(kCommsContext);
     const plat::Millis limit = plat::Millis(qMax(0, n)) * 1000;
     const plat::Millis start = s.nowMs();
     const plat::CallbackId wake = s.callAfter(limit, [] {});
@@ -138,9 +210,11 @@ bool Link::waitSeconds(int n, const std::function<bool()>& done)
         plat::CallbackId id;
         ~Cancel() { s.cancel(id); }
     } cancel{s, wake};
-    do {
+    while (!jobStopped()) {
         s.pump();
-    } while (!done() && s.nowMs() - start < limit);
+        if (done() || s.nowMs() - start >= limit)
+            break;
+    }
     return done();
 }
 

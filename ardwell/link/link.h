@@ -12,6 +12,8 @@
 
 #include "ardwell/link/frames.h"
 #include "ardwell/link/linkstate.h"
+#include "platform/jobguard.h"
+#include "platform/reentryguard.h"
 #include "platform/services.h"
 #include "platform/vbtext.h"
 #include "platform/view.h"
@@ -35,7 +37,8 @@ qint64 byteSwap(qint64 w); // bytes of a 16-bit word exchanged; bits above 15 dr
 qint64 clampToRange(qint64& value, qint64& max);
 // The common error box: critical, titled "Error detected", with the context and one blank, CR LF,
 // the first 50 characters of the description, " - " and the number.
-void showError(plat::Dialogs& dialogs, const QString& context, const std::exception& e);
+// `more` lines follow the error number.
+void showError(plat::Dialogs& dialogs, const QString& context, const std::exception& e, const QString& more = {});
 // lblRejectedReason's text for a reject reason code ("Unknown Reason" for codes not listed).
 QString rejectReasonText(int code);
 
@@ -112,6 +115,23 @@ public:
     void parseDataStream(const QString& line);
     void countStatusInputs(int status);
 
+    // ---- The port going away ----
+    // The port closed under the program (its failure event, or a send that found it closed)
+    // and has not been opened again. The first sign is reported once, with the port named, and
+    // the running job stops there: the rest of it sends nothing, waits for nothing and shows
+    // nothing (the guard keeps it quiet), and onJobStopped ends its loops. A job started later
+    // opens the port again at its first send; when it cannot, the job's first wait for the box
+    // says so once and stops it (sends alone, a dispense pulse, stay quiet).
+    void setGuard(plat::JobGuard* guard) { guard_ = guard; }
+    std::function<void()> onJobStopped;
+    // The port's failure event.
+    void portFailed(const QString& why);
+    bool portLost() const { return lost_; }
+    bool jobStopped() const { return guard_ && guard_->jobStopped(); }
+    // A write to the mech under way, for as long as the scope lives: a port lost meanwhile is reported
+    // with the warning that the mech may be half-written.
+    [[nodiscard]] plat::CountScope writing() { return plat::CountScope(writing_); }
+
     // ---- Logon and EEPROM words ----
     // The port is there and open (it closes itself when the line is lost).
     bool portUsable() const;
@@ -131,6 +151,15 @@ public:
 
 private:
     shared::OutageSender sender_; // says "port not open" once per outage
+    plat::JobGuard* guard_ = nullptr;
+    bool lost_ = false;
+    int writing_ = 0;
+    void lostPort(const QString& context, const std::exception& e);
+    QString lostText() const;
+    // Before a wait for the box: a job on a lost port says so once and stops.
+    void stopIfLost(const QString& context);
+    // The port opened again as startupPort opens it, without its boxes; true when it is open.
+    bool reopenLostPort();
     void writePort(const QByteArray& bytes, const QString& errorContext);
     void boxCommand(const char* text);
     bool isSet(const char* option) const;

@@ -16,6 +16,9 @@ constexpr int kTextCheckError = 126;
 constexpr int kStatusWaitMs = 500;
 constexpr int kMarsSettleMs = 500;
 constexpr int kMarsRetryMs = 1000;
+// A box answers a check with a few lines; a device that sends more than this many lines other
+// than a status line in one check is no programmer box, whatever their first letters.
+constexpr int kForeignLines = 6;
 } // namespace
 
 BoxCheck::BoxCheck(BoxLink& link, const plat::Services& services, const TextTable& texts,
@@ -55,8 +58,20 @@ void BoxCheck::resetBoxLink()
         [](const std::exception&) {});
 }
 
+void BoxCheck::judgeLines(const LineCount& before)
+{
+    const LineCount now = lineCount();
+    foreign_ = (now.lines - before.lines) - (now.status - before.status) > kForeignLines;
+}
+
+QString BoxCheck::foreignDeviceText() const
+{
+    return QStringLiteral("The device on COM%1 does not answer as a programmer box.").arg(link_.portNumber());
+}
+
 bool BoxCheck::checkBoxResponds()
 {
+    const LineCount before = lineCount();
     plat::trap(
         [&] {
             link_.sendEscapes();
@@ -70,7 +85,8 @@ bool BoxCheck::checkBoxResponds()
             link_.waitFor(kStatusWaitMs, [this] { return st_.statusSeen; });
         },
         [this](const std::exception& e) { reportCheckError(e); });
-    return st_.statusSeen;
+    judgeLines(before);
+    return st_.statusSeen && !foreign_;
 }
 
 bool BoxCheck::logon(bool (MechLogons::*fn)())
@@ -84,6 +100,7 @@ bool BoxCheck::checkBoxAndValidator(bool checkMech)
 {
     const bool mars = job_.mechFamily == QLatin1String("Mars");
     auto statusSeen = [this] { return st_.statusSeen; };
+    const LineCount before = lineCount();
     plat::trap([&] {
         link_.sendEscapes();
         link_.sendAndWait("M");
@@ -106,8 +123,12 @@ bool BoxCheck::checkBoxAndValidator(bool checkMech)
         }
     }, [this](const std::exception& e) { reportCheckError(e); });
 
-    if (!st_.statusSeen) {
-        const int answer = svc_.dialogs->msgBox(texts_.getText(kTextNoResponse),
+    judgeLines(before);
+    if (!st_.statusSeen || foreign_) {
+        QString text = texts_.getText(kTextNoResponse);
+        if (foreign_)
+            text += QStringLiteral("\r\n\r\n") + foreignDeviceText();
+        const int answer = svc_.dialogs->msgBox(text,
                                                 plat::mb::OKCancel | plat::mb::Critical,
                                                 texts_.getText(kTextCommsError));
         if (answer == plat::mb::Cancel)

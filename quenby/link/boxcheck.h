@@ -33,9 +33,22 @@ public:
     // The start-up command sequence; true when a status line arrived.
     bool checkBoxResponds();
 
+    // The last check got many more lines than a box sends it, and they were not its status: the
+    // device on the port talks, but not as a programmer box. Such a check counts as unanswered.
+    bool foreignDevice() const { return foreign_; }
+    // What the user is told then.
+    QString foreignDeviceText() const;
+
 private:
     // Runs a logon; a failure is reported with text 126 and counts as no mech.
     bool logon(bool (MechLogons::*fn)());
+    // Counts the lines of one check; foreign_ is set from them when it ends.
+    struct LineCount {
+        int lines;
+        int status;
+    };
+    LineCount lineCount() const { return {st_.linesReceived, st_.statusLines}; }
+    void judgeLines(const LineCount& before);
     void reportCheckError(const std::exception& e) const;
 
     BoxLink& link_;
@@ -46,6 +59,7 @@ private:
     const JobState& job_;
     std::unique_ptr<MechLogons> defaultLogons_;
     MechLogons* logons_ = nullptr;
+    bool foreign_ = false;
 };
 
 } // namespace quenby

@@ -34,7 +34,7 @@ constexpr int Timings = 830;
 } // namespace
 
 BoxLink::BoxLink(const plat::Services& services, LinkState& state, const TextTable& texts,
-                 const ErrorReporter& errors, const JobState& job)
+                 const ErrorReporter& errors, JobState& job)
     : svc_(services),
       st_(state),
       texts_(texts),
@@ -54,6 +54,7 @@ void BoxLink::setPort(plat::SerialPort* port, plat::JobGuard* guard)
         port_->onFailure = nullptr;
     }
     port_ = port;
+    guard_ = guard;
     if (!port_)
         return;
     const auto run = [guard](const std::function<void()>& fn) {
@@ -91,14 +92,18 @@ void BoxLink::Timer1_Timer()
 void BoxLink::delayMs(int ms)
 {
     st_.delayCountMs = ms < 10 ? 10 : ms - ms % 10;
-    while (st_.delayCountMs > 0)
+    while (st_.delayCountMs > 0 && !jobStopped())
         svc_.sched->pump();
 }
 
 bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
 {
+    // A job that waits for the box while its port is lost (it started after the loss was
+    // reported) says so once and stops; its sends before went nowhere, quietly.
+    if (done && lost_ && guard_ && guard_->jobRunning() && !jobStopped() && !(port_ && port_->isOpen()))
+        lostPort(id::SendData, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
     st_.countdownMs = ms;
-    while (st_.countdownMs > 0 && !(done && done()))
+    while (st_.countdownMs > 0 && !(done && done()) && !jobStopped())
         svc_.sched->pump();
     return done && done();
 }
@@ -107,6 +112,13 @@ bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
 
 void BoxLink::sendData(const QByteArray& s)
 {
+    if (jobStopped())
+        return;
+    // A port the program holds open that is found closed has gone.
+    if (port_ && !port_->isOpen() && st_.portOpen) {
+        lostPort(id::SendData, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
+        return;
+    }
     sender_.send(port_, s, [this](const std::exception& e) { errors_.reportError(id::SendData, e); });
 }
 
@@ -121,6 +133,7 @@ void BoxLink::sendAndWait(const QByteArray& s)
 
 void BoxLink::clearInput()
 {
+    backlog_.clear();
     if (port_ && port_->isOpen())
         port_->clearInput();
 }
@@ -171,8 +184,10 @@ bool BoxLink::openPort(int portNumber, plat::OpenResult* why)
         if (why)
             *why = r;
     }
-    if (port_->isOpen())
+    if (port_->isOpen()) {
         sender_.reopened();
+        lost_ = false;
+    }
     return port_->isOpen();
 }
 
@@ -200,11 +215,34 @@ void BoxLink::startupPort(int portNumber)
 
 void BoxLink::portFailed(const QString& why)
 {
-    // The port has closed itself: the next job's startupPort opens it again. This is the one
-    // report of the outage; sends until then fail without a box of their own.
+    // The port has closed itself: the next job's startupPort opens it again.
+    lostPort(id::Reception, plat::RuntimeError(shared::kErrPortNotOpen, why));
+}
+
+void BoxLink::lostPort(int textId, const std::exception& e)
+{
+    lost_ = true;
     st_.portOpen = false;
+    // Sends outside a job stay quiet until the port is open again.
     sender_.outageReported();
-    errors_.reportError(id::Reception, plat::RuntimeError(shared::kErrPortNotOpen, why));
+    if (jobStopped())
+        return;
+    errors_.reportError(textId, e, lostText());
+    if (guard_ && guard_->jobRunning()) {
+        guard_->stopJob();
+        job_.userAbort = true;
+    }
+}
+
+QString BoxLink::lostText() const
+{
+    QString t = QStringLiteral("\r\nThe connection to the programmer box on COM%1 was lost.")
+                    .arg(port_ ? port_->portNumber() : 0);
+    if (writing_ > 0)
+        t += QStringLiteral("\r\nThe mech may be half-written: write it again once the box is reconnected.");
+    else
+        t += QStringLiteral("\r\nReconnect the box, then start the job again from the main menu.");
+    return t;
 }
 
 // ---- receiving ---------------------------------------------------------------------------------
@@ -213,14 +251,36 @@ void BoxLink::Comm1_OnComm()
 {
     // A box opened below pumps; bytes arriving meanwhile are read by this same loop afterwards.
     const plat::ReentryGuard guard(inReceive_);
-    if (!guard || !port_)
+    if (!port_)
         return;
-    while (port_ && port_->isOpen() && port_->bytesWaiting() > 0) {
-        const QByteArray one = port_->read(1);
+    if (!guard) {
+        holdBacklog();
+        return;
+    }
+    for (;;) {
+        QByteArray one;
+        if (!backlog_.isEmpty()) {
+            one = backlog_.left(1);
+            backlog_.remove(0, 1);
+        } else if (port_ && port_->isOpen() && port_->bytesWaiting() > 0) {
+            one = port_->read(1);
+        }
         if (one.isEmpty())
             break;
         trap(id::Reception, [&] { handleByte(quint8(one.at(0))); });
     }
+}
+
+void BoxLink::holdBacklog()
+{
+    trap(id::Reception, [&] {
+        while (port_ && port_->isOpen() && port_->bytesWaiting() > 0) {
+            const QByteArray in = port_->read(port_->bytesWaiting());
+            if (in.isEmpty())
+                break;
+            backlog_ += in.left(qMax(0, kBacklogCap - int(backlog_.size())));
+        }
+    });
 }
 
 void BoxLink::handleByte(quint8 b)
@@ -243,6 +303,7 @@ void BoxLink::handleLineByte(quint8 b)
     const QString line = st_.lineBuffer;
     st_.lineBuffer.clear();
     st_.lineReceived = true;
+    ++st_.linesReceived;
     processBoxLine(line);
 }
 
@@ -292,13 +353,18 @@ void BoxLink::processBoxLine(const QString& line)
             st_.mechPresent = true;
             parsetimings(line);
             st_.statusSeen = true;
+            ++st_.statusLines;
             break;
         case 'N':
             st_.mechPresent = false;
             parsetimings(line);
             st_.statusSeen = true;
+            ++st_.statusLines;
             break;
         case 'B':
+            // Once per job: a box that repeats it every line says no more.
+            if (guard_ && !guard_->firstInJob(QStringLiteral("battery")))
+                break;
             svc_.dialogs->msgBox(texts_.getText(id::BatteryLow), plat::mb::OKOnly | plat::mb::Exclamation,
                                  texts_.getText(id::Warning));
             break;

@@ -7,6 +7,7 @@
 // waiting procedures of every window poll while they pump.
 
 #include "platform/jobguard.h"
+#include "platform/reentryguard.h"
 #include "platform/services.h"
 #include "platform/view.h"
 #include "quenby/link/familytable.h"
@@ -29,10 +30,13 @@ public:
     static constexpr int kTickMs = 20;
     static constexpr int kReplyWaitMs = 800;
     static constexpr int kLineBufferCap = 512;
+    // Bytes kept while a box opened by the receive side waits; a device that floods the port
+    // meanwhile loses the rest, never the memory.
+    static constexpr int kBacklogCap = 4 * kLineBufferCap;
     static constexpr char kEsc = 0x1B;
 
     BoxLink(const plat::Services& services, LinkState& state, const TextTable& texts, const ErrorReporter& errors,
-            const JobState& job);
+            JobState& job);
     BoxLink(const BoxLink&) = delete;
     BoxLink& operator=(const BoxLink&) = delete;
     ~BoxLink();
@@ -76,24 +80,56 @@ public:
     // Opens the port if it is not open yet (9600,N,8,1); true when it is open afterwards.
     bool openPort(int portNumber, plat::OpenResult* why = nullptr);
 
+    // ---- the port going away ----
+    // The port closed under the program (its failure event, or a send that found it closed)
+    // and has not been opened again. The first sign is reported once, with the port named, and
+    // so is the first wait for the box of a job started later; the job stops there: the rest of
+    // it sends nothing, waits for nothing and shows nothing (the guard keeps it quiet), and
+    // userAbort ends its loops. Sends outside that stay quiet until the port is opened again.
+    bool portLost() const { return lost_; }
+    // The receive side is handling what arrived (reports made meanwhile come from the box's
+    // lines: the program shows each kind once per job).
+    bool receiving() const { return inReceive_; }
+    // Bytes read from the port and not yet handled (the backlog kept while a box waits).
+    int backlogBytes() const { return int(backlog_.size()); }
+    // The port number the link talks through (0 without a port).
+    int portNumber() const { return port_ ? port_->portNumber() : 0; }
+
+    // True while the running job has been stopped by a lost port.
+    bool jobStopped() const { return guard_ && guard_->jobStopped(); }
+    // A write to the mech under way, for as long as the scope lives: a port lost meanwhile is reported
+    // with the warning that the mech may be half-written.
+    [[nodiscard]] plat::CountScope writing() { return plat::CountScope(writing_); }
+
 private:
+    // Inside a box opened by the receive side: moves what waits in the port into the backlog,
+    // up to its cap.
+    void holdBacklog();
     void handleByte(quint8 b);
     void handleLineByte(quint8 b);
     void handlePassThroughByte(quint8 b);
     void trap(int textId, const std::function<void()>& fn);
     void portFailed(const QString& why);
+    // The first sign of a lost port in this job (or, outside a job, of this outage): reported
+    // under textId with what it means, and the running job stopped.
+    void lostPort(int textId, const std::exception& e);
+    QString lostText() const;
     QString text(int id) const;
 
     plat::Services svc_;
     LinkState& st_;
     const TextTable& texts_;
     const ErrorReporter& errors_;
-    const JobState& job_;
+    JobState& job_;
     plat::SerialPort* port_ = nullptr;
+    plat::JobGuard* guard_ = nullptr;
+    bool lost_ = false;
+    int writing_ = 0;
     std::unique_ptr<LinkParsers> defaultParsers_;
     LinkParsers* parsers_ = nullptr;
     plat::View* mainView_ = nullptr;
     bool inReceive_ = false;
+    QByteArray backlog_;
     // The family table entry of the job's family and model.
     JobEntry entry_;
     shared::OutageSender sender_;

@@ -139,6 +139,7 @@ bool EepromFamily::program()
         if (!openForWrite())
             return;
         ctx_.progress.show();
+        const plat::CountScope writing = ctx_.link.writing();
         ok = writeAllWords();
         closeSession();
     });

@@ -127,6 +127,8 @@ void frmOpening::tryConnect()
     // The port may have gone away during the check (the box hung up): say so, not "OPEN".
     if (!p_.state.portOpen)
         setStatus(kPortNotOpen);
+    else if (p_.check.foreignDevice())
+        setStatus(QStringLiteral("COM port OPEN :\n") + p_.check.foreignDeviceText());
     setButtons(true);
 }
 

@@ -54,6 +54,9 @@ struct LinkState {
     bool boxRestarted = false;
     bool mechPresent = false;
     bool statusSeen = false;
+    // Lines dispatched and status lines among them, counted for the box check.
+    int linesReceived = 0;
+    int statusLines = 0;
     bool promRowAck = false;
     std::array<qint32, 4> idleValues{}; // entries 0..2 used
     bool idleSeen = false;              // an idle line ("Y") arrived

@@ -113,6 +113,7 @@ bool MarsPromFamily::program()
 {
     const int words = entry_.mars.segmentWords;
     const int lastSegment = std::min(ctx_.mem.promSize == 1 ? 3 : 1, entry_.mars.maxSegments - 1);
+    const plat::CountScope writing = ctx_.link.writing();
     bool ok = true;
     for (int s = 0; s <= lastSegment; ++s) {
         if (!ctx_.mem.coins.segmentSelected(s))

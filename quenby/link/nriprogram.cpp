@@ -68,6 +68,7 @@ bool runNriWriteSteps(MechContext& ctx, const NriProgramPlan& plan, int trapId)
 bool NriFamily::program()
 {
     bool programmed = false;
+    const plat::CountScope writing = ctx_.link.writing();
     ctx_.trap(id::ProgramError, [&] {
         // Every record is built before the mech is touched: one that cannot be encoded ends the
         // job here, with nothing written.

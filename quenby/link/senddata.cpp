@@ -9,7 +9,7 @@ void sendData(plat::SerialPort* port, const QByteArray& s,
 {
     try {
         if (port == nullptr || !port->isOpen())
-            throw plat::RuntimeError(kErrPortNotOpen, QStringLiteral("Operation valid only when the port is open"));
+            throw plat::RuntimeError(kErrPortNotOpen, kPortNotOpenText);
         port->write(s);
     } catch (const std::exception& e) {
         if (onError)

@@ -4,12 +4,14 @@
 #include "platform/serialport.h"
 
 #include <QByteArray>
+#include <QString>
 #include <exception>
 #include <functional>
 
 namespace shared {
 
 constexpr int kErrPortNotOpen = 8018;
+inline const QString kPortNotOpenText = QStringLiteral("Operation valid only when the port is open");
 
 // Writes s to the port unchanged, nothing appended, nothing awaited. A missing or closed port
 // (error 8018) or a failing write goes to onError; the caller carries on.

@@ -109,7 +109,9 @@ void MainMenuJobs::memoryUtility(int textId, const char* family, const char* mod
     step(textId, read);
     p_.fromPromWindow = false;
     bool opened = false;
-    step(textId, [&] { opened = (p_.memoryWindows().*open)(); });
+    // A read cut short by a lost port is no picture of the mech: no window shows it.
+    if (!p_.link.jobStopped())
+        step(textId, [&] { opened = (p_.memoryWindows().*open)(); });
     if (!opened)
         noWindow();
 }
@@ -138,7 +140,8 @@ void MainMenuJobs::cmdPROMutilities_Click()
     step(id::PromUtilities, [&] { readMechMemory(p_.mech().ctx); });
     p_.fromPromWindow = false;
     bool opened = false;
-    step(id::PromUtilities, [&] { opened = p_.memoryWindows().openPromData(); });
+    if (!p_.link.jobStopped())
+        step(id::PromUtilities, [&] { opened = p_.memoryWindows().openPromData(); });
     step(id::PromUtilities, [&] { p_.link.sendW(); });
     if (!opened)
         noWindow();

@@ -811,15 +811,17 @@ QString ErrorReporter::title() const
     }
 }
 
-void ErrorReporter::reportError(int id, const std::exception& e) const
+void ErrorReporter::reportError(int id, const std::exception& e, const QString& more) const
 {
+    if (repeatFilter_ && !repeatFilter_(id, plat::errInfo(e).number))
+        return;
     // A bad id must not turn the report itself into a second, untrapped error.
     QString text;
     try {
         text = texts_.getText(id);
     } catch (const std::exception&) {
     }
-    dialogs_.msgBox(plat::errorBoxBody(errorHead(id, text), e), plat::mb::Critical | plat::mb::OKOnly, title());
+    reportContext(errorHead(id, text), e, more);
 }
 
 void ErrorReporter::reportContext(const QString& context, const std::exception& e, const QString& more) const

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 #include <array>
 #include <exception>
@@ -62,7 +63,11 @@ class ErrorReporter {
 public:
     ErrorReporter(const TextTable& texts, plat::Dialogs& dialogs) : texts_(texts), dialogs_(dialogs) {}
 
-    void reportError(int id, const std::exception& e) const;
+    // `more` lines follow the error number.
+    void reportError(int id, const std::exception& e, const QString& more = {}) const;
+    // Asked before each report by id with the id and the error number; false leaves the
+    // report unshown (a repeat of the same error from the same cause).
+    void setRepeatFilter(std::function<bool(int id, int number)> filter) { repeatFilter_ = std::move(filter); }
     // The same box with a routine's context text as its first line in place of id and text;
     // `more` lines follow the error number.
     void reportContext(const QString& context, const std::exception& e, const QString& more = {}) const;
@@ -72,6 +77,7 @@ private:
 
     const TextTable& texts_;
     plat::Dialogs& dialogs_;
+    std::function<bool(int, int)> repeatFilter_;
 };
 
 } // namespace quenby

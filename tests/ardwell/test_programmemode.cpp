@@ -140,9 +140,7 @@ TEST(ProgrammeEntry, APortHungUpDuringTheReadStopsAtItsWord)
         r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
         r.port->hangUp("unplugged");
     });
-    r.ts.dialogs->answer(mb::OK, "Too many retries reading Memory address");
-    r.ts.dialogs->answer(mb::OK, "Error Sending Data 2");
-    r.ts.dialogs->answer(mb::OK, "Checksum Error reading EEPROM");
+    r.ts.dialogs->answer(mb::OK, "Error Comms routine :  \r\nunplugged - 8018");
     EXPECT_FALSE(r.enterProgramme());
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     // Seconds, not the hours of every retry on a port that has gone.
@@ -349,10 +347,9 @@ TEST(ProgrammeWrite, APortHungUpMidWriteEndsTheRunAndKeepsProgrammeMode)
         r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
         r.port->hangUp("unplugged");
     });
-    r.ts.dialogs->answer(mb::OK, "Too many retries on Memory Write to Address");
-    r.ts.dialogs->answer(mb::OK, "Error Sending Data");
+    r.ts.dialogs->answer(mb::OK, "The mech may be half-written");
     const plat::Millis t0 = r.ts.sched->nowMs();
-    r.programme().cmdProg_Click();
+    r.click("cmdProg");
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_LT(r.ts.sched->nowMs() - t0, 10000);
     EXPECT_TRUE(r.st().writeError);

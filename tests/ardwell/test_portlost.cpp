@@ -1,0 +1,82 @@
+// A port that goes away under a job: one report that names the port (and, in a write, that the
+// mech may be half-written), nothing more of the job, and the next job opens the port again.
+#include "tests/ardwell/road.h"
+
+namespace {
+
+using namespace ardwell_test;
+namespace mb = plat::mb;
+
+const QString kLost = "Error Comms routine :  \r\nunplugged - 8018\r\n\r\n"
+                      "The connection to the programmer box on COM3 was lost.\r\n";
+
+void unplug(Road& r)
+{
+    r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
+    r.port->hangUp("unplugged");
+}
+
+TEST(PortLost, AWriteCutShortSaysTheMechMayBeHalfWrittenAndIsWrittenAgainOnceReconnected)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    const int old0 = r.mech.word(0);
+    r.word(0) = old0 ^ 0x0101;
+    r.word(100) = r.mech.word(100) ^ 0x0202;
+    r.st().imageModified = true;
+    r.ts.sched->callAfter(2000, [&] { unplug(r); });
+    r.ts.dialogs->answer(mb::OK, kLost + "The mech may be half-written: write it again once the box is reconnected.");
+    const plat::Millis t0 = r.ts.sched->nowMs();
+    r.click("cmdProg");
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_LT(r.ts.sched->nowMs() - t0, 3000) << "the job ends at the loss";
+    EXPECT_EQ(r.mech.word(0), old0 ^ 0x0101) << "word 0 was written before the loss";
+    EXPECT_NE(r.mech.word(100), r.word(100));
+    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_TRUE(r.view().isVisible("frmProgramme"));
+    EXPECT_TRUE(r.view().isEnabled("cmdProg"));
+
+    // Reconnected: the same button writes the mech whole.
+    r.port->setOpenResult(plat::OpenResult::Ok);
+    r.ts.dialogs->answer(mb::OK, "Verify OK");
+    r.click("cmdProg");
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(r.mech.word(100), r.word(100));
+    EXPECT_TRUE(r.view().isVisible("frmMain1"));
+}
+
+TEST(PortLost, ALostPortDuringACoinWaitIsSaidAtOnceAndEndsTheRun)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    r.ts.sched->callAfter(5000, [&] { unplug(r); });
+    r.ts.dialogs->answer(mb::OK, kLost + "Reconnect the box, then start the job again.");
+    const plat::Millis t0 = r.ts.sched->nowMs();
+    r.click("cmdCoinData"); // no coins come: the run waits for them until the port goes
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_LT(r.ts.sched->nowMs() - t0, 6000) << "no CANCEL needed";
+    EXPECT_FALSE(r.view().isVisible("cmdCancelOp"));
+    EXPECT_TRUE(r.view().isVisible("frmProgramme"));
+}
+
+TEST(PortLost, ALostPortInTheTestFrameIsSaidAtOnce)
+{
+    Road r("330");
+    r.click("cmdTest");
+    ASSERT_TRUE(r.view().isVisible("frmTest"));
+    r.ts.dialogs->answer(mb::OK, kLost + "Reconnect the box, then start the job again.");
+    unplug(r);
+    r.ts.sched->advance(100);
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u) << "said when it happens";
+
+    // Leaving cannot tell the box; a new test says once that there is no port and opens nothing.
+    r.ts.dialogs->answer(mb::OK, "Error Sending Data 2 :  \r\nOperation valid only when the port is open - 8018");
+    r.click("cmdFinishTest", 0);
+    r.ts.dialogs->answer(mb::OK, "Error Sending Data 2 :  \r\nOperation valid only when the port is open - 8018");
+    r.click("cmdTest");
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 3u);
+    EXPECT_FALSE(r.view().isVisible("frmTest"));
+    EXPECT_TRUE(r.view().isVisible("frmMain1"));
+}
+
+} // namespace
