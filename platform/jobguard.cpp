@@ -71,26 +71,25 @@ bool JobGuard::runJob(const QString& context, const std::function<void()>& job)
 {
     if (jobRunning_ || exiting_)
         return false;
-    jobRunning_ = true;
-    jobStopped_ = false;
-    seenInJob_.clear();
+    // A job starts and ends with nothing stopped and nothing seen; the end also holds when
+    // something other than a std::exception leaves the job.
+    const auto clear = [this](bool running) {
+        jobRunning_ = running;
+        jobStopped_ = false;
+        seenInJob_.clear();
+    };
+    clear(true);
     struct Reset {
-        JobGuard& g;
-        ~Reset()
-        {
-            g.jobRunning_ = g.jobStopped_ = false;
-            g.seenInJob_.clear();
-        }
-    } reset{*this};
+        const decltype(clear)& end;
+        ~Reset() { end(false); }
+    } reset{clear};
     try {
         if (job)
             job();
     } catch (const std::exception& e) {
         report(context, e);
     }
-    jobRunning_ = false;
-    jobStopped_ = false;
-    seenInJob_.clear();
+    clear(false);
     runPendingExit();
     return true;
 }

@@ -81,7 +81,6 @@ void Link::startupPort()
         const plat::OpenResult r = st_.commPortNumber < 1 ? plat::OpenResult::NoSuchDevice : port_->open();
         if (r == plat::OpenResult::Ok && port_->isOpen()) {
             st_.portOpen = true;
-            lost_ = false;
             sender_.reopened();
             return;
         }
@@ -114,14 +113,14 @@ void Link::writePort(const QByteArray& bytes, const QString& errorContext)
         return;
     }
     // A job started after the loss: the box may be back.
-    if (closed && lost_ && guard_ && guard_->jobRunning())
+    if (closed && sender_.lost() && guard_ && guard_->jobRunning())
         reopenLostPort();
     sender_.send(port_, bytes, [&](const std::exception& e) { showError(errorContext, e); });
 }
 
 void Link::stopIfLost(const QString& context)
 {
-    if (lost_ && guard_ && guard_->jobRunning() && !jobStopped() && !portUsable())
+    if (sender_.lost() && guard_ && guard_->jobRunning() && !jobStopped() && !portUsable())
         lostPort(context, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
 }
 
@@ -132,10 +131,9 @@ void Link::portFailed(const QString& why)
 
 void Link::lostPort(const QString& context, const std::exception& e)
 {
-    lost_ = true;
     st_.portOpen = false;
     // Sends outside a job stay quiet until the port is open again.
-    sender_.outageReported();
+    sender_.portLost();
     if (jobStopped())
         return;
     ardwell::showError(*svc_.dialogs, context, e, lostText());
@@ -148,13 +146,7 @@ void Link::lostPort(const QString& context, const std::exception& e)
 
 QString Link::lostText() const
 {
-    QString t = QStringLiteral("\r\nThe connection to the programmer box on COM%1 was lost.")
-                    .arg(port_ ? port_->portNumber() : st_.commPortNumber);
-    if (writing_ > 0)
-        t += QStringLiteral("\r\nThe mech may be half-written: write it again once the box is reconnected.");
-    else
-        t += QStringLiteral("\r\nReconnect the box, then start the job again.");
-    return t;
+    return sender_.lostText(port_ ? port_->portNumber() : st_.commPortNumber, QString());
 }
 
 bool Link::reopenLostPort()
@@ -168,7 +160,6 @@ bool Link::reopenLostPort()
     } catch (const std::exception&) {
         return false;
     }
-    lost_ = false;
     st_.portOpen = true;
     sender_.reopened();
     return true;

@@ -126,11 +126,9 @@ public:
     std::function<void()> onJobStopped;
     // The port's failure event.
     void portFailed(const QString& why);
-    bool portLost() const { return lost_; }
+    bool portLost() const { return sender_.lost(); }
     bool jobStopped() const { return guard_ && guard_->jobStopped(); }
-    // A write to the mech under way, for as long as the scope lives: a port lost meanwhile is reported
-    // with the warning that the mech may be half-written.
-    [[nodiscard]] plat::CountScope writing() { return plat::CountScope(writing_); }
+    [[nodiscard]] plat::CountScope writing() { return sender_.writing(); }
 
     // ---- Logon and EEPROM words ----
     // The port is there and open (it closes itself when the line is lost).
@@ -152,8 +150,6 @@ public:
 private:
     shared::OutageSender sender_; // says "port not open" once per outage
     plat::JobGuard* guard_ = nullptr;
-    bool lost_ = false;
-    int writing_ = 0;
     void lostPort(const QString& context, const std::exception& e);
     QString lostText() const;
     // Before a wait for the box: a job on a lost port says so once and stops.

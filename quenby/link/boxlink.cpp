@@ -100,7 +100,7 @@ bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
 {
     // A job that waits for the box while its port is lost (it started after the loss was
     // reported) says so once and stops; its sends before went nowhere, quietly.
-    if (done && lost_ && guard_ && guard_->jobRunning() && !jobStopped() && !(port_ && port_->isOpen()))
+    if (done && sender_.lost() && guard_ && guard_->jobRunning() && !jobStopped() && !(port_ && port_->isOpen()))
         lostPort(id::SendData, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
     st_.countdownMs = ms;
     while (st_.countdownMs > 0 && !(done && done()) && !jobStopped())
@@ -186,7 +186,6 @@ bool BoxLink::openPort(int portNumber, plat::OpenResult* why)
     }
     if (port_->isOpen()) {
         sender_.reopened();
-        lost_ = false;
     }
     return port_->isOpen();
 }
@@ -221,10 +220,9 @@ void BoxLink::portFailed(const QString& why)
 
 void BoxLink::lostPort(int textId, const std::exception& e)
 {
-    lost_ = true;
     st_.portOpen = false;
     // Sends outside a job stay quiet until the port is open again.
-    sender_.outageReported();
+    sender_.portLost();
     if (jobStopped())
         return;
     errors_.reportError(textId, e, lostText());
@@ -236,13 +234,7 @@ void BoxLink::lostPort(int textId, const std::exception& e)
 
 QString BoxLink::lostText() const
 {
-    QString t = QStringLiteral("\r\nThe connection to the programmer box on COM%1 was lost.")
-                    .arg(port_ ? port_->portNumber() : 0);
-    if (writing_ > 0)
-        t += QStringLiteral("\r\nThe mech may be half-written: write it again once the box is reconnected.");
-    else
-        t += QStringLiteral("\r\nReconnect the box, then start the job again from the main menu.");
-    return t;
+    return sender_.lostText(portNumber(), QStringLiteral(" from the main menu"));
 }
 
 // ---- receiving ---------------------------------------------------------------------------------

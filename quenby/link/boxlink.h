@@ -86,7 +86,7 @@ public:
     // so is the first wait for the box of a job started later; the job stops there: the rest of
     // it sends nothing, waits for nothing and shows nothing (the guard keeps it quiet), and
     // userAbort ends its loops. Sends outside that stay quiet until the port is opened again.
-    bool portLost() const { return lost_; }
+    bool portLost() const { return sender_.lost(); }
     // The receive side is handling what arrived (reports made meanwhile come from the box's
     // lines: the program shows each kind once per job).
     bool receiving() const { return inReceive_; }
@@ -97,9 +97,7 @@ public:
 
     // True while the running job has been stopped by a lost port.
     bool jobStopped() const { return guard_ && guard_->jobStopped(); }
-    // A write to the mech under way, for as long as the scope lives: a port lost meanwhile is reported
-    // with the warning that the mech may be half-written.
-    [[nodiscard]] plat::CountScope writing() { return plat::CountScope(writing_); }
+    [[nodiscard]] plat::CountScope writing() { return sender_.writing(); }
 
 private:
     // Inside a box opened by the receive side: moves what waits in the port into the backlog,
@@ -123,8 +121,6 @@ private:
     JobState& job_;
     plat::SerialPort* port_ = nullptr;
     plat::JobGuard* guard_ = nullptr;
-    bool lost_ = false;
-    int writing_ = 0;
     std::unique_ptr<LinkParsers> defaultParsers_;
     LinkParsers* parsers_ = nullptr;
     plat::View* mainView_ = nullptr;

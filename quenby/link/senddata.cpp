@@ -32,4 +32,14 @@ void OutageSender::send(plat::SerialPort* port, const QByteArray& s,
         notOpenShown_ = false;
 }
 
+QString OutageSender::lostText(int portNumber, const QString& restart) const
+{
+    QString t = QStringLiteral("\r\nThe connection to the programmer box on COM%1 was lost.").arg(portNumber);
+    if (writing_ > 0)
+        t += QStringLiteral("\r\nThe mech may be half-written: write it again once the box is reconnected.");
+    else
+        t += QStringLiteral("\r\nReconnect the box, then start the job again") + restart + QLatin1Char('.');
+    return t;
+}
+
 } // namespace shared

@@ -1,6 +1,7 @@
 #pragma once
 // Built into both programs: depends on the platform layer only.
 
+#include "platform/reentryguard.h"
 #include "platform/serialport.h"
 
 #include <QByteArray>
@@ -25,13 +26,23 @@ class OutageSender {
 public:
     void send(plat::SerialPort* port, const QByteArray& s, const std::function<void(const std::exception&)>& onError);
     // The port has been opened again: a later outage is reported anew.
-    void reopened() { notOpenShown_ = false; }
-    // The outage has been reported elsewhere (the port's own failure event): sends stay quiet
-    // until the port is open again.
-    void outageReported() { notOpenShown_ = true; }
+    void reopened() { notOpenShown_ = lost_ = false; }
+    // The port closed under the program, which has said so (once, through the link): sends
+    // stay quiet and the port counts as lost until it is opened again.
+    void portLost() { notOpenShown_ = lost_ = true; }
+    bool lost() const { return lost_; }
+
+    // A write to the mech under way, for as long as the scope lives: a port lost meanwhile is
+    // reported with the warning that the mech may be half-written.
+    [[nodiscard]] plat::CountScope writing() { return plat::CountScope(writing_); }
+    // The lines that follow the first report of a lost port on COM portNumber; `restart` says
+    // where a job is started again.
+    QString lostText(int portNumber, const QString& restart) const;
 
 private:
     bool notOpenShown_ = false;
+    bool lost_ = false;
+    int writing_ = 0;
 };
 
 } // namespace shared
