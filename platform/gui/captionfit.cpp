@@ -4,20 +4,14 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QHash>
 #include <QPointer>
+
+#include <optional>
 
 namespace plat {
 
 namespace {
-
-// What the window gave the control, and what fitting made of it: a geometry or font that is no
-// longer the fitted one was set anew by the window and becomes the design.
-const char* const kDesignRect = "plat_captionDesignRect";
-const char* const kFittedRect = "plat_captionFittedRect";
-const char* const kDesignFont = "plat_captionDesignFont";
-const char* const kFittedFont = "plat_captionFittedFont";
-const char* const kFitting = "plat_captionFitting";
-const char* const kKept = "plat_captionKept";
 
 constexpr qreal kSmallestPointSize = 6.0;
 
@@ -78,29 +72,52 @@ QSize room(const QWidget* w, const QRect& design)
     return {std::max(design.width(), right - design.left()), std::max(design.height(), bottom - design.top())};
 }
 
+// What the window gave a control, and what fitting made of it: a geometry or font that is no
+// longer the fitted one was set anew by the window and becomes the design. Kept beside the
+// widgets rather than as dynamic properties, whose look-up by name costs more than the fit.
+struct FitState {
+    bool kept = false;    // fitted on its own events
+    bool watched = false; // its events are filtered (kept, or the parent of one)
+    bool fitting = false;
+    std::optional<QRect> designRect, fittedRect;
+    std::optional<QFont> designFont, fittedFont;
+};
+
 template <class T>
-T designValue(const QWidget* w, const char* designKey, const char* fittedKey, const T& now)
+T designValue(const std::optional<T>& design, const std::optional<T>& fitted, const T& now)
 {
-    const QVariant fitted = w->property(fittedKey);
-    const QVariant design = w->property(designKey);
-    if (fitted.isValid() && design.isValid() && fitted.value<T>() == now)
-        return design.value<T>();
-    return now;
+    return fitted && design && *fitted == now ? *design : now;
 }
 
 class CaptionKeeper : public QObject {
 public:
+    FitState* find(const QObject* w)
+    {
+        const auto it = states_.find(w);
+        return it == states_.end() ? nullptr : &*it;
+    }
+    FitState& of(QObject* w)
+    {
+        auto it = states_.find(w);
+        if (it == states_.end()) {
+            it = states_.insert(w, FitState{});
+            QObject::connect(w, &QObject::destroyed, this, [this, w] { states_.remove(w); });
+        }
+        return *it;
+    }
+
     bool eventFilter(QObject* o, QEvent* e) override
     {
         auto* w = qobject_cast<QWidget*>(o);
-        if (!w)
+        const FitState* s = w ? find(w) : nullptr;
+        if (!s)
             return false;
         switch (e->type()) {
         case QEvent::Show:
         case QEvent::Resize:
         case QEvent::FontChange:
         case QEvent::StyleChange:
-            if (w->property(kKept).toBool())
+            if (s->kept)
                 fitCaption(w);
             if (e->type() == QEvent::Resize)
                 fitChildren(w);
@@ -116,12 +133,16 @@ public:
     }
 
 private:
-    static void fitChildren(QWidget* parent)
+    void fitChildren(QWidget* parent)
     {
         for (QObject* o : parent->children())
-            if (auto* c = qobject_cast<QWidget*>(o); c && c->property(kKept).toBool())
-                fitCaption(c);
+            if (auto* c = qobject_cast<QWidget*>(o)) {
+                if (const FitState* s = find(c); s && s->kept)
+                    fitCaption(c);
+            }
     }
+
+    QHash<const QObject*, FitState> states_;
 };
 
 CaptionKeeper& keeper()
@@ -136,29 +157,31 @@ void fitCaption(QWidget* w)
 {
     if (!w || !isCaptionControl(w) || w->isWindow() || !w->parentWidget())
         return;
-    if (w->property(kFitting).toBool())
+    FitState& s = keeper().of(w);
+    if (s.fitting)
         return;
     if (placedByLayout(w)) {
         // Fitted before it was put into a layout: the layout has the say now, at the design font.
-        const QFont font = designValue<QFont>(w, kDesignFont, kFittedFont, w->font());
+        const QFont font = designValue(s.designFont, s.fittedFont, w->font());
         if (w->font() != font)
             w->setFont(font);
         return;
     }
-    w->setProperty(kFitting, true);
+    s.fitting = true;
     struct Done {
         QPointer<QWidget> w;
         ~Done()
         {
             if (w)
-                w->setProperty(kFitting, false);
+                if (FitState* s = keeper().find(w))
+                    s->fitting = false;
         }
     } done{w};
 
-    const QRect design = designValue<QRect>(w, kDesignRect, kFittedRect, w->geometry());
-    const QFont designFont = designValue<QFont>(w, kDesignFont, kFittedFont, w->font());
-    w->setProperty(kDesignRect, design);
-    w->setProperty(kDesignFont, designFont);
+    const QRect design = designValue(s.designRect, s.fittedRect, w->geometry());
+    const QFont designFont = designValue(s.designFont, s.fittedFont, w->font());
+    s.designRect = design;
+    s.designFont = designFont;
 
     if (w->font() != designFont)
         w->setFont(designFont);
@@ -178,19 +201,30 @@ void fitCaption(QWidget* w)
             w->setFont(f);
         }
     }
-    w->setProperty(kFittedRect, w->geometry());
-    w->setProperty(kFittedFont, w->font());
+    // The setters above ran the filter, which may have fitted w again; the state is still w's.
+    FitState& after = keeper().of(w);
+    after.fittedRect = w->geometry();
+    after.fittedFont = w->font();
 }
 
 void keepCaptionFitted(QWidget* w)
 {
-    if (!w || !isCaptionControl(w) || w->isWindow() || w->property(kKept).toBool())
+    if (!w || !isCaptionControl(w) || w->isWindow())
         return;
-    w->setProperty(kKept, true);
-    w->installEventFilter(&keeper());
-    if (QWidget* parent = w->parentWidget(); parent && !parent->property(kKept).isValid()) {
-        parent->setProperty(kKept, false); // watched as a parent only
-        parent->installEventFilter(&keeper());
+    FitState& s = keeper().of(w);
+    if (s.kept)
+        return;
+    s.kept = true;
+    if (!s.watched) {
+        s.watched = true;
+        w->installEventFilter(&keeper());
+    }
+    if (QWidget* parent = w->parentWidget()) {
+        FitState& p = keeper().of(parent); // watched as a parent only, unless kept itself
+        if (!p.watched) {
+            p.watched = true;
+            parent->installEventFilter(&keeper());
+        }
     }
 }
 
