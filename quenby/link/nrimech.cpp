@@ -92,13 +92,8 @@ ReadState NriFamily::read()
     const std::vector<NriReadStep> plan = nriReadPlan(entry_, ctx_.params);
     // A line this model's read never fills would otherwise keep another mech's record, to be
     // saved and programmed as this one's.
-    std::array<bool, 29> filled{};
-    for (const NriReadStep& step : plan) {
-        if (step.line >= 1 && step.line <= 28)
-            filled[size_t(step.line)] = true;
-    }
     for (int n = 1; n <= 28; ++n) {
-        if (!filled[size_t(n)])
+        if (!nriReadFills(plan, n))
             tables.nriDataLines[size_t(n)].clear();
     }
 

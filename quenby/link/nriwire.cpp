@@ -136,6 +136,11 @@ int inhibitLine(int byte)
 
 } // namespace
 
+bool nriReadFills(const std::vector<NriReadStep>& plan, int n)
+{
+    return std::any_of(plan.begin(), plan.end(), [n](const NriReadStep& step) { return step.line == n; });
+}
+
 std::vector<NriReadStep> nriReadPlan(const MechEntry& entry, const ModelParams& params)
 {
     std::vector<NriReadStep> out;

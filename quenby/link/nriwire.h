@@ -51,6 +51,9 @@ struct NriReadStep {
 // been cancelled; a step that does not run leaves its line and fields as they were. Unknown
 // models read nothing.
 std::vector<NriReadStep> nriReadPlan(const MechEntry& entry, const ModelParams& params);
+// Whether a read of plan fills data line n (1..28); a line it never fills holds no record of
+// this model.
+bool nriReadFills(const std::vector<NriReadStep>& plan, int n);
 
 // Stores one reply (the reply text the send layer collected) into its line and fields. A short
 // reply is parsed as it stands: missing fields read 0. Nothing outside the tables is written.

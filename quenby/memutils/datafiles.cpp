@@ -148,11 +148,9 @@ QString nriLineFault(const MechEntry& e, const ModelParams& p, int n, const QStr
     if (e.kind == MechKind::NriNew) {
         if (n > std::clamp(e.nri.dataFileBlocks, 0, kNriRecords))
             return {};
-        const std::vector<NriReadStep> read = nriReadPlan(e, p);
-        const bool readFills = std::any_of(read.begin(), read.end(), [n](const NriReadStep& st) { return st.line == n; });
         // A record the model's read never fills is empty in the files the program writes.
         if (s.isEmpty())
-            return readFills ? rec + QStringLiteral("is empty") : QString();
+            return nriReadFills(nriReadPlan(e, p), n) ? rec + QStringLiteral("is empty") : QString();
         if (!evenLengthHex(s))
             return rec + QStringLiteral("is not even-length hex");
         const int length = newerRecordLength(e, p, n);
