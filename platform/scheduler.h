@@ -38,7 +38,21 @@ public:
     bool pumpUntil(const std::function<bool()>& pred, Millis timeoutMs);
 };
 
-// The real clock: Qt's event loop, QTimer and a monotonic QElapsedTimer.
+// Callbacks by due time; equal times run in the order they were scheduled.
+class CallbackQueue {
+public:
+    CallbackId add(qint64 due, std::function<void()> fn);
+    void remove(CallbackId id);
+    bool empty() const { return byDue_.empty(); }
+    qint64 firstDue() const { return byDue_.begin()->first.first; }
+    std::function<void()> takeFirst();
+
+private:
+    CallbackId nextId_ = 1;
+    std::map<std::pair<qint64, CallbackId>, std::function<void()>> byDue_;
+};
+
+// The real clock: Qt's event loop, woken by a timer descriptor on the monotonic clock.
 class RealScheduler : public Scheduler {
 public:
     RealScheduler();
@@ -78,10 +92,8 @@ private:
     QDateTime start_;
     Millis now_ = 0;
     Millis limit_ = 3600 * 1000;
-    CallbackId nextId_ = 1;
     std::size_t pumps_ = 0;
-    // Keyed by (due time, id): equal times run in the order they were scheduled.
-    std::map<std::pair<Millis, CallbackId>, std::function<void()>> queue_;
+    CallbackQueue queue_;
 };
 
 } // namespace plat
