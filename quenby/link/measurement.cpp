@@ -22,7 +22,7 @@ constexpr int Remap = 324;
 } // namespace
 
 Measurement::Measurement(MechContext& ctx, MeasureState& state)
-    : ctx_(ctx), m_(state), defaultWindow_(std::make_unique<CoinMeasureWindow>()), window_(defaultWindow_.get())
+    : ctx_(ctx), m_(state)
 {
 }
 
