@@ -219,8 +219,7 @@ Program::Program(plat::Services services)
         svc, texts, errors, *this, params, measure, [this] {
             return ReadingRanges{{rangeLow1, rangeLow2, rangeLow3}, {rangeHigh1, rangeHigh2, rangeHigh3}};
         }});
-    coinDefault_ = std::make_unique<ProgramCoinMeasure>(*this);
-    coinWindow_ = coinDefault_.get();
+    coinWindow_ = std::make_unique<ProgramCoinMeasure>(*this);
     memoryWindows_ = std::make_unique<ProgramMemoryWindows>(*this);
     promDataView_ = std::make_unique<ProgramPromDataView>(*this);
     progress_ = std::make_unique<ProgrammingWindow>(*programming_);
@@ -305,8 +304,7 @@ void Program::requestExit()
 
 void Program::setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w)
 {
-    coinStandIn_ = std::move(w);
-    coinWindow_ = coinStandIn_ ? coinStandIn_.get() : coinDefault_.get();
+    coinWindow_ = std::move(w);
     measurement_->setWindow(*coinWindow_);
 }
 

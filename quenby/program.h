@@ -175,9 +175,7 @@ private:
     std::unique_ptr<MechLogons> logons_;
     std::unique_ptr<MenuJobs> jobs_;
     std::unique_ptr<CoinMeasure> coinStats_;
-    std::unique_ptr<CoinMeasureWindow> coinDefault_;
-    std::unique_ptr<CoinMeasureWindow> coinStandIn_;
-    CoinMeasureWindow* coinWindow_ = nullptr;
+    std::unique_ptr<CoinMeasureWindow> coinWindow_;
     std::unique_ptr<MemoryWindows> memoryWindows_;
     std::unique_ptr<PromDataView> promDataView_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -1,9 +1,10 @@
 #pragma once
 // The interfaces through which the link, the pre-job check, the main menu and the memory jobs
-// reach the windows and family layers the program builds after them, so that each can be tested
-// with a stand-in. The program installs its own (program.cpp); a test replaces one with
-// Program::setCoinMeasure, setMemoryWindows, setJobs or setPromDataView. A method a stand-in does
-// not override does nothing (an opener: no window opened).
+// reach the windows and family layers built after them, so that each can be tested with a
+// stand-in. The program installs its own (program.cpp); a test puts a stand-in in their place
+// (Program::setJobs, setCoinMeasure, setMemoryWindows, setPromDataView, BoxLink::setParsers,
+// BoxCheck::setLogons). A method with a body is one a stand-in may leave out: it does nothing
+// there (an opener: no window opened).
 
 #include "quenby/link/linkstate.h"
 
@@ -48,7 +49,7 @@ public:
 class MechLogons {
 public:
     virtual ~MechLogons() = default;
-    // True when the mech answered; a logon that fails raises what the check reports.
+    // True when the mech answered; what a logon raises the check reports.
     virtual bool ccLogon() = 0;
     virtual void ccLogoff() = 0;
     virtual bool nriLogon() = 0;
