@@ -5,6 +5,8 @@
 //
 // Both programs' progress displays implement it, and tests record it.
 
+#include "platform/view.h"
+
 #include <QString>
 
 namespace plat {
@@ -31,12 +33,6 @@ public:
 protected:
     virtual void showStep(int step) = 0;
 };
-
-} // namespace plat
-
-#include "platform/view.h"
-
-namespace plat {
 
 // A label and a bar of a window, reached by name: the second program's progress display. It has
 // no title or segment of its own, so those say nothing there.

@@ -64,7 +64,6 @@ public:
         showInFront(p_.nriDataForm());
         return true;
     }
-    bool dataWindowsBuilt() const override { return true; }
     bool openFromLimitsEditor() override;
     bool eeProgramme() override { return quenby::eeProgramme(*p_.mech().forJob()); }
     bool NRIprogramme() override { return quenby::NRIprogramme(*p_.mech().forJob(), true); }
@@ -220,8 +219,7 @@ Program::Program(plat::Services services)
         svc, texts, errors, *this, params, measure, [this] {
             return ReadingRanges{{rangeLow1, rangeLow2, rangeLow3}, {rangeHigh1, rangeHigh2, rangeHigh3}};
         }});
-    coinDefault_ = std::make_unique<ProgramCoinMeasure>(*this);
-    coinWindow_ = coinDefault_.get();
+    coinWindow_ = std::make_unique<ProgramCoinMeasure>(*this);
     memoryWindows_ = std::make_unique<ProgramMemoryWindows>(*this);
     promDataView_ = std::make_unique<ProgramPromDataView>(*this);
     progress_ = std::make_unique<ProgrammingWindow>(*programming_);
@@ -239,8 +237,10 @@ Program::Program(plat::Services services)
                                                                 *cloneWindows_, fromPromWindow,
                                                                 [this] { return programFolder(); }});
     clone_ = std::make_unique<CloneWizard>(*cloneContext_);
-    setParsers(std::make_unique<ProgramParsers>(*this, mech_->makeParsers()));
-    setLogons(mech_->makeLogons());
+    parsers_ = std::make_unique<ProgramParsers>(*this, mech_->makeParsers());
+    link.setParsers(*parsers_);
+    logons_ = mech_->makeLogons();
+    check.setLogons(*logons_);
     setJobs(makeMainMenuJobs(*this));
     // Whatever ends the program closes the port and takes the windows off the screen first.
     std::weak_ptr<bool> alive = alive_;
@@ -302,23 +302,10 @@ void Program::requestExit()
     guard.requestExit([this] { endProgram(0); });
 }
 
-void Program::setParsers(std::unique_ptr<LinkParsers> p)
-{
-    parsers_ = std::move(p);
-    link.setParsers(*parsers_);
-}
-
 void Program::setCoinMeasure(std::unique_ptr<CoinMeasureWindow> w)
 {
-    coinStandIn_ = std::move(w);
-    coinWindow_ = coinStandIn_ ? coinStandIn_.get() : coinDefault_.get();
+    coinWindow_ = std::move(w);
     measurement_->setWindow(*coinWindow_);
-}
-
-void Program::setLogons(std::unique_ptr<MechLogons> l)
-{
-    logons_ = std::move(l);
-    check.setLogons(*logons_);
 }
 
 frmMain& Program::mainForm() { return main_->get(); }

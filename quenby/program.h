@@ -1,7 +1,7 @@
 #pragma once
 // The one program object of the first program: its services, link, texts, model parameters,
-// the shared state of its windows, the seams later jobs fill, and the windows themselves (built
-// on first use).
+// the shared state of its windows, the seams a test may fill with a stand-in, and the windows
+// themselves (built on first use).
 
 #include "platform/gui/controls.h"
 #include "platform/jobguard.h"
@@ -76,9 +76,7 @@ public:
     BoxLink link;
     BoxCheck check;
 
-    // The seams later jobs fill (see seams.h); replace one to fill it.
-    void setParsers(std::unique_ptr<LinkParsers> p);
-    void setLogons(std::unique_ptr<MechLogons> l);
+    // The seams (see seams.h); a test replaces one with its stand-in.
     void setJobs(std::unique_ptr<MenuJobs> j) { jobs_ = std::move(j); }
     MenuJobs& jobs() { return *jobs_; }
     // The coin measurement window's operations as the launchers, the line dispatcher and the
@@ -177,9 +175,7 @@ private:
     std::unique_ptr<MechLogons> logons_;
     std::unique_ptr<MenuJobs> jobs_;
     std::unique_ptr<CoinMeasure> coinStats_;
-    std::unique_ptr<CoinMeasureWindow> coinDefault_;
-    std::unique_ptr<CoinMeasureWindow> coinStandIn_;
-    CoinMeasureWindow* coinWindow_ = nullptr;
+    std::unique_ptr<CoinMeasureWindow> coinWindow_;
     std::unique_ptr<MemoryWindows> memoryWindows_;
     std::unique_ptr<PromDataView> promDataView_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

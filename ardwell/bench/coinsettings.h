@@ -1,7 +1,7 @@
 #pragma once
 // One coin's settings as the adjust panel shows them, read from and stored into the EEPROM
 // image. The window only binds its controls to CoinSettings: list choices are item indices,
-// text boxes are texts as typed (read with Val and rounded, as the boxes always were).
+// text boxes are texts as typed (read with Val and rounded).
 
 #include "ardwell/bench/wordmap.h"
 

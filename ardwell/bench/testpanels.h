@@ -143,8 +143,8 @@ public:
 
     // Runs one click of a test frame behind the window's exception barrier. The outermost runs
     // as a job, so EXIT and the close box wait for it; clicks that come while it waits run
-    // inside it, as they always have. A click while the panel sets a control itself, or while
-    // test mode is being left, does nothing.
+    // inside it. A click while the panel sets a control itself, or while test mode is being
+    // left, does nothing.
     void frameHandler(const QString& context, const std::function<void()>& fn);
     // "End Testing" (either) and "Exit": leaves test mode now, or as soon as the frame handlers
     // that wait have returned.

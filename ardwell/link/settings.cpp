@@ -11,9 +11,9 @@ namespace ardwell {
 
 namespace {
 
-// Reads comma-separated fields the way the settings record was always read: a field ends at a
-// comma or a line end, a quoted field keeps what is between its quotes, blanks around a field
-// are dropped, and a record may go on on the next line.
+// Reads comma-separated fields so that every settings record on a machine reads alike: a field
+// ends at a comma or a line end, a quoted field keeps what is between its quotes, blanks around a
+// field are dropped, and a record may go on on the next line.
 class FieldReader {
 public:
     explicit FieldReader(const QByteArray& b) : b_(b) {}

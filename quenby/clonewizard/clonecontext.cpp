@@ -8,7 +8,7 @@ namespace quenby {
 
 namespace {
 namespace id {
-constexpr int Gathering = 495;
+using textid::Gathering;
 } // namespace id
 } // namespace
 

@@ -32,9 +32,6 @@ QString coinsetFilePath(const QString& chosen);
 // Generic sets ("QZ..." in any case) carry a notice before they run; only the file name counts.
 bool isGenericCoinset(const QString& path);
 
-// Texts of the coin set error box.
-constexpr int kCoinsetErrorTitleId = 452; // "Coinset Error"
-
 constexpr int kMaxGatheredRecords = 100; // rows the coin set tables hold
 constexpr int kMaxCoinCount = 500;       // readings one record can hold
 constexpr int kMaxLineLength = 4095;     // characters of one line

@@ -39,7 +39,7 @@ constexpr int OverwriteTitle = 449;
 constexpr int Clearing = 450;
 constexpr int CoinsetErrorTitle = 452;
 constexpr int Gathered = 494;
-constexpr int Gathering = 495;
+using textid::Gathering;
 constexpr int OpenCoinset = 550;
 constexpr int OpenLog = 551;
 constexpr int NoticeFirst = 560;

@@ -160,9 +160,6 @@ bool MeasureFrame::CoinInitialise(int mode)
             if (!c.mars()) {
                 v.setVisible(QStringLiteral("frmPromSize"), false);
                 v.setVisible(QStringLiteral("frmPROMSegments"), false);
-                // Duplicating a CC or NRI mech programs it from a data file of the memory
-                // windows: offered once they are there.
-                v.setEnabled(QStringLiteral("chkduplicate"), c.windows.memoryWindows().dataWindowsBuilt());
             } else {
                 c.link.sendAndWait("M");
                 v.setEnabled(QStringLiteral("opt1K"), true);
@@ -174,8 +171,8 @@ bool MeasureFrame::CoinInitialise(int mode)
                 w_.wizards.fillSegmentList();
                 v.setVisible(QStringLiteral("frmPromSize"), true);
                 v.setVisible(QStringLiteral("frmPROMSegments"), true);
-                v.setEnabled(QStringLiteral("chkduplicate"), true);
             }
+            v.setEnabled(QStringLiteral("chkduplicate"), true);
             v.setEnabled(QStringLiteral("chkLog"), true);
             c.stats.updateStats(1);
             c.stats.stats.recordKind = kCoinRecord;

@@ -28,13 +28,9 @@ BoxCheck::BoxCheck(BoxLink& link, const plat::Services& services, const TextTabl
       svc_(services),
       texts_(texts),
       errors_(errors),
-      job_(job),
-      defaultLogons_(std::make_unique<MechLogons>()),
-      logons_(defaultLogons_.get())
+      job_(job)
 {
 }
-
-BoxCheck::~BoxCheck() = default;
 
 void BoxCheck::reportCheckError(const std::exception& e) const { errors_.reportError(kTextCheckError, e); }
 

@@ -4,8 +4,6 @@
 
 #include "quenby/link/boxlink.h"
 
-#include <memory>
-
 namespace quenby {
 
 class MechLogons;
@@ -14,11 +12,10 @@ class BoxCheck {
 public:
     BoxCheck(BoxLink& link, const plat::Services& services, const TextTable& texts,
              const ErrorReporter& errors, const JobState& job);
-    ~BoxCheck();
     BoxCheck(const BoxCheck&) = delete;
     BoxCheck& operator=(const BoxCheck&) = delete;
 
-    // The family layers' logons; the defaults say they are not built yet and fail.
+    // The family layers' logons; set before a check that logs on to a CC or NRI mech.
     void setLogons(MechLogons& logons) { logons_ = &logons; }
 
     // The pre-job check: escape burst, "M", "J", status; true when the box answered and, when
@@ -57,7 +54,6 @@ private:
     const TextTable& texts_;
     const ErrorReporter& errors_;
     const JobState& job_;
-    std::unique_ptr<MechLogons> defaultLogons_;
     MechLogons* logons_ = nullptr;
     bool foreign_ = false;
 };

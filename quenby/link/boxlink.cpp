@@ -39,9 +39,7 @@ BoxLink::BoxLink(const plat::Services& services, LinkState& state, const TextTab
       st_(state),
       texts_(texts),
       errors_(errors),
-      job_(job),
-      defaultParsers_(std::make_unique<LinkParsers>()),
-      parsers_(defaultParsers_.get())
+      job_(job)
 {
 }
 

@@ -47,7 +47,7 @@ public:
     plat::SerialPort* port() const { return port_; }
     LinkState& state() const { return st_; }
 
-    // Where dispatched lines and frames go; the defaults say they are not built yet.
+    // Where dispatched lines and frames go; set before the port delivers anything.
     void setParsers(LinkParsers& parsers) { parsers_ = &parsers; }
     // The main window, which shows the box version in "lblProgrammer"; none in link-only tests.
     void setMainView(plat::View* view) { mainView_ = view; }
@@ -121,7 +121,6 @@ private:
     JobState& job_;
     plat::SerialPort* port_ = nullptr;
     plat::JobGuard* guard_ = nullptr;
-    std::unique_ptr<LinkParsers> defaultParsers_;
     LinkParsers* parsers_ = nullptr;
     plat::View* mainView_ = nullptr;
     bool inReceive_ = false;

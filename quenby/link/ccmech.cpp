@@ -20,7 +20,7 @@ constexpr int kLogonRetryMs = 500;
 constexpr int kWordWaitMs = 2000;
 
 namespace id {
-constexpr int ErrorTitle = 102;
+using textid::ErrorTitle;
 constexpr int ReadCaption = 127;
 constexpr int ReadTitle = 128;
 constexpr int ReadError = 130;

@@ -4,6 +4,7 @@
 #include "platform/vbtext.h"
 #include "quenby/link/imagemap.h"
 #include "quenby/memutils/promimage.h"
+#include "quenby/shell/texts.h"
 
 #include <algorithm>
 
@@ -18,9 +19,8 @@ constexpr int kTimingPasses = 6;
 
 namespace id {
 constexpr int ReadTimedOut = 101;
-constexpr int ErrorTitle = 102;
-constexpr int CopySourceTitle = 102;
-constexpr int ReadError = 103;
+using textid::ErrorTitle;
+using textid::ReadError;
 constexpr int ProgrammingCaption = 104;
 constexpr int ProgrammingTitle = 105;
 constexpr int WriteError = 106;
@@ -150,7 +150,7 @@ void MarsPromFamily::copyPromToCoinTable()
     const QList<int> refused =
         copyMarsWindows(entry_, ctx_.mem.coins, ctx_.mem.images.oldImage, ctx_.mem.nri.mechCoinValues);
     for (int i = 0; i < refused.size(); ++i)
-        ctx_.message(ctx_.text(id::CopySource), plat::mb::OKOnly | plat::mb::Critical, id::CopySourceTitle);
+        ctx_.message(ctx_.text(id::CopySource), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
 }
 
 bool setupTimings(MechContext& ctx, const QString& model)

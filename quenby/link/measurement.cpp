@@ -12,7 +12,7 @@ namespace {
 namespace id {
 constexpr int ParseCc = 304;
 constexpr int Enabling = 312;
-constexpr int Stopping = 313; // the text reads as the coin data decoder's, as it always has
+constexpr int Stopping = 313; // shared with the G13 decoder, whose text it shows
 constexpr int CcCoinData = 314;
 constexpr int NriValues = 315;
 constexpr int CoinData = 323;
@@ -22,7 +22,7 @@ constexpr int Remap = 324;
 } // namespace
 
 Measurement::Measurement(MechContext& ctx, MeasureState& state)
-    : ctx_(ctx), m_(state), defaultWindow_(std::make_unique<CoinMeasureWindow>()), window_(defaultWindow_.get())
+    : ctx_(ctx), m_(state)
 {
 }
 

@@ -40,7 +40,7 @@ public:
     Measurement& operator=(const Measurement&) = delete;
 
     void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
-    // Where samples go; the default says the window is not built yet.
+    // Where samples go; set before the first measurement starts.
     void setWindow(CoinMeasureWindow& window) { window_ = &window; }
 
     // Starts the samples of the job's family for channel `coin` (the Sentinel and NRI loops run
@@ -74,7 +74,6 @@ private:
     MechContext& ctx_;
     MeasureState& m_;
     Hooks hooks_;
-    std::unique_ptr<CoinMeasureWindow> defaultWindow_;
     CoinMeasureWindow* window_ = nullptr;
 };
 

@@ -16,7 +16,7 @@ namespace quenby {
 namespace {
 
 namespace id {
-constexpr int ReadError = 103;
+using textid::ReadError;
 constexpr int WordReplyError = 303;
 } // namespace id
 

@@ -2,6 +2,7 @@
 
 #include "quenby/link/imagemap.h"
 #include "quenby/memutils/datafiles.h"
+#include "quenby/shell/texts.h"
 
 namespace quenby {
 
@@ -13,7 +14,7 @@ constexpr int kLogonTries = 4;
 constexpr int kLogonRetryMs = 500;
 
 namespace id {
-constexpr int ErrorTitle = 102;
+using textid::ErrorTitle;
 constexpr int ReadCaption = 131;
 constexpr int ReadTitle = 132;
 constexpr int NoCommunication = 133;

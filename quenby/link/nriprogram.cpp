@@ -1,11 +1,12 @@
 #include "quenby/link/nrimech.h"
+#include "quenby/shell/texts.h"
 
 namespace quenby {
 
 namespace {
 
 namespace id {
-constexpr int ErrorTitle = 102;
+using textid::ErrorTitle;
 constexpr int Caption = 137;
 constexpr int Title = 138;
 constexpr int NoCommunication = 139;

@@ -1,6 +1,7 @@
 #include "quenby/link/sentinelmech.h"
 
 #include "quenby/link/sentinelwire.h"
+#include "quenby/shell/texts.h"
 
 namespace quenby {
 
@@ -10,7 +11,7 @@ constexpr int kReplies = 2; // the echoed CR and the reply line
 constexpr int kReplyMs = 1000;
 
 namespace id {
-constexpr int ErrorTitle = 102;
+using textid::ErrorTitle;
 constexpr int Incompatible = 129;
 constexpr int WriteFailed = 309;
 constexpr int WriteFailedTitle = 310;

@@ -23,7 +23,7 @@ namespace {
 
 namespace id {
 constexpr int CloseError = 700;
-constexpr int ReadError = 706;
+constexpr int ReadError = textid::EeReadError;
 constexpr int DisplayError = 707;
 constexpr int LoadError = 721;
 constexpr int SetupError = 725;

@@ -17,8 +17,8 @@ namespace {
 
 namespace id {
 constexpr int CloseError = 900;
-constexpr int ProgrammeError = 914;
-constexpr int ReadError = 915;
+constexpr int ProgrammeError = textid::NriProgrammeError;
+constexpr int ReadError = textid::NriReadError;
 constexpr int DisplayError = 916;
 constexpr int LoadError = 921;
 constexpr int SetupError = 926;

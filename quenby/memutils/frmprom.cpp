@@ -144,8 +144,6 @@ void frmPROM::build()
             job(context, [this, fn] { (this->*fn)(); });
         });
     }
-    // The data windows open from here once they are there.
-    c_.setEnabled(QStringLiteral("cmdPROMutilities"), p_.memoryWindows().dataWindowsBuilt());
     render(true);
 }
 

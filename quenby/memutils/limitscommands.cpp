@@ -15,7 +15,7 @@ namespace {
 namespace id {
 constexpr int Unloading = 1200;
 constexpr int Changing = 1201;
-constexpr int LaunchingData = 1202;
+using textid::LaunchingData;
 constexpr int EditedUse = 1203;
 constexpr int EditedCancel = 1204;
 constexpr int EditedTitle = 1205;

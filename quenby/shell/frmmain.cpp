@@ -30,7 +30,7 @@ constexpr int WriteConfig = 832;
 constexpr int Timer2 = 833;
 constexpr int Timer3 = 834;
 constexpr int Sound = 835;
-constexpr int ClearingValtest = 210;
+using textid::ClearingValtest;
 } // namespace id
 
 // The job buttons and model lists a running job locks, in the order the launchers lock them.

@@ -21,7 +21,7 @@ namespace {
 
 namespace id {
 constexpr int SetUpTest = 121;
-constexpr int ClearingIndicators = 210;
+constexpr int ClearingIndicators = textid::ClearingValtest;
 constexpr int Closing = 1400;
 constexpr int Opening = 1401;
 constexpr int SetUpDisplay = 1405;

@@ -52,6 +52,19 @@ public:
     QString languageName = QStringLiteral("English");
 };
 
+// The text ids more than one file reports or titles under. A file keeps its own ids in a local
+// `id` namespace and takes these into it by name (`using textid::ErrorTitle;`).
+namespace textid {
+constexpr int ErrorTitle = 102;        // "Error": the mech families' boxes
+constexpr int ReadError = 103;         // reading a Mars PROM or a mech's memory
+constexpr int ClearingValtest = 210;   // the validator test window's indicators reset
+constexpr int Gathering = 495;         // a coin set run gathering coin drops
+constexpr int EeReadError = 706;       // the CC EEPROM window's read
+constexpr int NriProgrammeError = 914; // the NRI memory window's programming
+constexpr int NriReadError = 915;      // the NRI memory window's read
+constexpr int LaunchingData = 1202;    // the limits editor opening a data window
+} // namespace textid
+
 // The first line of the common error box: the id with one leading blank, a blank, the id's
 // text and a blank.
 QString errorHead(int id, const QString& text);

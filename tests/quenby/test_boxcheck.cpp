@@ -1,5 +1,4 @@
 // The pre-job check against the simulated box: command order, waits and outcomes.
-#include "platform/notbuilt.h"
 #include "platform/timer.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/seams.h"
@@ -154,21 +153,6 @@ TEST_F(CheckTest, LogonsDecideMechPresenceForCcAndNri)
     logons.nri = true;
     EXPECT_TRUE(check.checkBoxAndValidator(true));
     EXPECT_EQ(logons.resets, 1);
-}
-
-TEST_F(CheckTest, LogonNotBuiltYetIsReportedEveryTimeAndNamedOnce)
-{
-    plat::forgetNotBuiltReports();
-    job.mechFamily = "CC";
-    for (int i = 0; i < 2; ++i) {
-        ts.dialogs->answer(plat::mb::OK, " 126 Error Checking Validator Connected :  \r\nMech logon is not built yet - 5");
-        ts.dialogs->answer(plat::mb::OK, "Validator NOT DETECTED");
-        EXPECT_FALSE(check.checkBoxAndValidator(true));
-    }
-    EXPECT_TRUE(ts.dialogs->allAnswersUsed());
-    EXPECT_EQ(plat::notBuiltReports(), QStringList{"ccLogon"});
-    // Without the mech check no logon is tried.
-    EXPECT_TRUE(check.checkBoxAndValidator(false));
 }
 
 TEST_F(CheckTest, StartupSequenceWaitsForTheEmptyCommand)

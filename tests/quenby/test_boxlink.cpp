@@ -1,5 +1,4 @@
 // The serial link core: receive handler, line dispatcher, decoders, waits and send primitives.
-#include "platform/notbuilt.h"
 #include "platform/timer.h"
 #include "platform/view.h"
 #include "quenby/link/boxlink.h"
@@ -55,7 +54,6 @@ struct LinkTest : ::testing::Test {
 
     void SetUp() override
     {
-        plat::forgetNotBuiltReports();
         link.setPort(&port);
         port.open();
         timer1.setInterval(BoxLink::kTickMs);
@@ -459,16 +457,6 @@ TEST_F(LinkTest, MechBytesDuringABreakDoNotPrefixTheRestartLine)
     port.feed("*R\r");
     EXPECT_TRUE(st.boxRestarted);
     EXPECT_FALSE(st.passThrough);
-}
-
-TEST_F(LinkTest, UnfilledParsersSayNotBuiltYetOnceEach)
-{
-    quenby::LinkParsers unfilled;
-    link.setParsers(unfilled);
-    port.feed("V1\rV2\r*EV 1\rR00 12\rZ\r");
-    EXPECT_EQ(plat::notBuiltReports(), (QStringList{"parseCoinAccepted", "decodeMarsPromLine"}));
-    EXPECT_TRUE(st.promRowAck) << "the link's own rows still work";
-    EXPECT_TRUE(ts.dialogs->boxes().empty());
 }
 
 TEST_F(LinkTest, StartupPortOpensBreaksAndEscapes)

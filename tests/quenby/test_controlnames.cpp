@@ -1,7 +1,7 @@
 // Every control name the first program's code writes as a literal must be registered in the
 // window it names; otherwise the line that uses it fails only when it runs. The reference is the
 // windows' own registries: every window the program has is built offscreen and its names
-// collected, so windows added later are checked as they arrive.
+// collected, so no second list of names is kept.
 //
 // Which window a literal names: in frm<name>.cpp/.h, that window; in a logic file that renders
 // one window's panel, the window kRendersInto gives it; elsewhere, a call on a View named after
@@ -18,8 +18,8 @@ namespace {
 
 using Windows = std::map<QString, plat::ControlNames>;
 
-// Logic files that render into one window. Until that window is built the file is passed over;
-// from then on each of its literal names must be one of the window's controls.
+// Logic files that render into one window: each of their literal names must be one of that
+// window's controls.
 const std::map<QString, QString> kRendersInto = {
     {"statspanel.cpp", "frmCoinMeasure1"},
     {"coinmeasure.cpp", "frmCoinMeasure1"},
@@ -61,7 +61,7 @@ QStringList unregistered(const QString& fileName, const QString& source, const W
     if (const auto it = kRendersInto.find(fileName); it != kRendersInto.end()) {
         own = windowFor(windows, it->second);
         if (own.isEmpty())
-            return out; // its window comes later
+            out << fileName + ": renders into " + it->second + ", which the program does not have";
     }
 
     QSet<qsizetype> byView; // positions of literals already checked against a named window

@@ -1,7 +1,6 @@
 // The limits editor window: layout per model, pages, the grid the user edits, colours, the
 // estimate figures, the PROM type and the return from a validator test.
 #include "quenby/memutils/frmprom.h"
-#include "platform/notbuilt.h"
 #include "quenby/program.h"
 #include "tests/support/testservices.h"
 

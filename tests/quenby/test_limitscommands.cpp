@@ -364,11 +364,10 @@ TEST_F(EditorTest, AnEditCarriedByAPageChangeIsBurntWithTheChangeMarker)
     EXPECT_EQ(prom[128 + 111], 15);
 }
 
-// Memory windows that are there: the editor's utilities button opens the family's data window.
+// Memory windows that record how the editor's utilities button opened the family's data window.
 struct DataWindows : quenby::MemoryWindows {
     quenby::Program* p = nullptr;
     QStringList calls;
-    bool dataWindowsBuilt() const override { return true; }
     bool openFromLimitsEditor() override
     {
         calls << (p->fromPromWindow ? "opened from the editor" : "opened");
@@ -376,7 +375,7 @@ struct DataWindows : quenby::MemoryWindows {
     }
 };
 
-TEST_F(EditorTest, UtilitiesOpenTheFamilysDataWindowOnceTheWindowsAreThere)
+TEST_F(EditorTest, UtilitiesOpenTheFamilysDataWindow)
 {
     start("C120");
     auto windows = std::make_unique<DataWindows>();

@@ -1,7 +1,6 @@
 // The main menu after start-up: its resting state, the settings frame, and how its handlers and
 // job buttons are guarded.
 #include "platform/filefaults.h"
-#include "platform/notbuilt.h"
 #include "tests/quenby/program_fixture.h"
 
 #include <QImage>
@@ -20,7 +19,6 @@ struct MenuTest : quenby_tests::ProgramTest {
     void SetUp() override
     {
         ProgramTest::SetUp();
-        plat::forgetNotBuiltReports();
         settings(1);
         program().start();
         port->clearTranscript();

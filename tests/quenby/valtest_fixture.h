@@ -3,7 +3,6 @@
 // model plugged in, for the validator test and the job launchers: sounds recorded, the test
 // window's controls at hand, coins dropped through the box.
 
-#include "platform/notbuilt.h"
 #include "quenby/shell/frmvaltest.h"
 #include "sim/quenbymechs.h"
 #include "tests/quenby/program_fixture.h"
@@ -17,7 +16,6 @@ struct ValtestTest : ProgramTest {
     void SetUp() override
     {
         ProgramTest::SetUp();
-        plat::forgetNotBuiltReports();
         ts.writeFile("accept.wav", "RIFF");
         ts.writeFile("reject.wav", "RIFF");
     }
