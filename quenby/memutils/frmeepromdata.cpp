@@ -66,8 +66,6 @@ frmEEPROMdata::frmEEPROMdata(Program& program)
     Form_Load();
 }
 
-void frmEEPROMdata::trap(int textId, const std::function<void()>& fn) { p_.mech().ctx.trap(textId, fn); }
-
 void frmEEPROMdata::build()
 {
     setWindowTitle(QStringLiteral("EEPROM Utilities"));
@@ -148,8 +146,8 @@ void frmEEPROMdata::buildRoutingEditor()
 
 void frmEEPROMdata::Form_Load()
 {
-    trap(id::LoadError, [&] { hide(); });
-    trap(id::LoadError, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadError, [&] { hide(); });
+    p_.errors.trap(id::LoadError, [&] { setCaptions(); });
 }
 
 void frmEEPROMdata::setCaptions()
@@ -161,7 +159,7 @@ void frmEEPROMdata::setCaptions()
 
 void frmEEPROMdata::setup()
 {
-    trap(id::SetupError, [&] {
+    p_.errors.trap(id::SetupError, [&] {
         model_ = p_.mechModel;
         c_.setText(QStringLiteral("lblmechType"), model_);
         c_.setVisible(QStringLiteral("lblmechType"), true);
@@ -169,12 +167,12 @@ void frmEEPROMdata::setup()
         c_.setValue(QStringLiteral("cmbDisplay"), int(EepromView::Hex));
     });
     displayEEPROM();
-    trap(id::SetupError, [&] { c_.setEnabled(QStringLiteral("cmdProgramme"), true); });
+    p_.errors.trap(id::SetupError, [&] { c_.setEnabled(QStringLiteral("cmdProgramme"), true); });
 }
 
 void frmEEPROMdata::displayEEPROM()
 {
-    trap(id::DrawError, [&] {
+    p_.errors.trap(id::DrawError, [&] {
         const MechEntry entry = mechEntry(QStringLiteral("CC"), model_);
         const Image& readImage = p_.memory.images.readImage;
         const EepromPane pane =
@@ -192,14 +190,14 @@ std::unique_ptr<MechFamily> frmEEPROMdata::family()
     return p_.mech().forJob();
 }
 
-void frmEEPROMdata::cmbDisplay_Click() { trap(id::DisplayError, [&] { displayEEPROM(); }); }
+void frmEEPROMdata::cmbDisplay_Click() { p_.errors.trap(id::DisplayError, [&] { displayEEPROM(); }); }
 
 void frmEEPROMdata::cmdReadPROM_Click()
 {
-    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
+    p_.errors.trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
     readEepromCommand(*family());
     displayEEPROM();
-    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
+    p_.errors.trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
 }
 
 void frmEEPROMdata::cmdSave_Click() { saveEepromCommand(*family()); }
@@ -230,7 +228,7 @@ void frmEEPROMdata::mechProgrammed()
 
 void frmEEPROMdata::cmdBye_Click()
 {
-    trap(id::CloseError, [&] { hide(); });
+    p_.errors.trap(id::CloseError, [&] { hide(); });
     p_.leaveDataWindow(id::CloseError, true);
     p_.unloadEepromData();
 }

@@ -48,7 +48,6 @@ protected:
 private:
     void build();
     void buildRoutingEditor();
-    void trap(int textId, const std::function<void()>& fn);
     // The family of this window's model, as the job's.
     std::unique_ptr<MechFamily> family();
     // A programming job of this window wrote the mech.

@@ -46,8 +46,6 @@ frmNRIdata::frmNRIdata(Program& program)
     Form_Load();
 }
 
-void frmNRIdata::trap(int textId, const std::function<void()>& fn) { p_.mech().ctx.trap(textId, fn); }
-
 void frmNRIdata::build()
 {
     setWindowTitle(QStringLiteral("NRI Memory Utilities"));
@@ -83,8 +81,8 @@ void frmNRIdata::build()
 
 void frmNRIdata::Form_Load()
 {
-    trap(id::LoadError, [&] { hide(); });
-    trap(id::LoadError, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadError, [&] { hide(); });
+    p_.errors.trap(id::LoadError, [&] { setCaptions(); });
 }
 
 void frmNRIdata::setCaptions()
@@ -95,7 +93,7 @@ void frmNRIdata::setCaptions()
 
 void frmNRIdata::setup()
 {
-    trap(id::SetupError, [&] {
+    p_.errors.trap(id::SetupError, [&] {
         model_ = p_.mechModel;
         c_.setText(QStringLiteral("lblmechType"), model_);
         c_.setVisible(QStringLiteral("lblmechType"), true);
@@ -103,12 +101,12 @@ void frmNRIdata::setup()
         c_.setValue(QStringLiteral("cmbDisplay"), 0);
     });
     displayEEPROM();
-    trap(id::SetupError, [&] { c_.setEnabled(QStringLiteral("cmdProgramme"), true); });
+    p_.errors.trap(id::SetupError, [&] { c_.setEnabled(QStringLiteral("cmdProgramme"), true); });
 }
 
 void frmNRIdata::displayEEPROM()
 {
-    trap(id::DrawError, [&] {
+    p_.errors.trap(id::DrawError, [&] {
         c_.setVisible(QStringLiteral("lblPROM"), true);
         c_.setVisible(QStringLiteral("cmdProgramme"), true);
         const NriView view = nriViewAt(model_, c_.value(QStringLiteral("cmbDisplay")));
@@ -123,14 +121,14 @@ std::unique_ptr<MechFamily> frmNRIdata::family()
     return p_.mech().forJob();
 }
 
-void frmNRIdata::cmbDisplay_Click() { trap(id::DisplayError, [&] { displayEEPROM(); }); }
+void frmNRIdata::cmbDisplay_Click() { p_.errors.trap(id::DisplayError, [&] { displayEEPROM(); }); }
 
 void frmNRIdata::cmdReadPROM_Click()
 {
-    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
+    p_.errors.trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
     readNriCommand(*family());
     displayEEPROM();
-    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
+    p_.errors.trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
 }
 
 void frmNRIdata::cmdSave_Click() { saveNriCommand(*family()); }
@@ -141,14 +139,14 @@ void frmNRIdata::cmdProgramme_Click()
 {
     if (NRIprogramme()) {
         // What the mech holds now, read without a "J" and "W" of its own.
-        trap(id::ProgrammeError, [&] { family()->read(); });
+        p_.errors.trap(id::ProgrammeError, [&] { family()->read(); });
     }
     displayEEPROM();
 }
 
 void frmNRIdata::cmdBye_Click()
 {
-    trap(id::CloseError, [&] { hide(); });
+    p_.errors.trap(id::CloseError, [&] { hide(); });
     p_.leaveDataWindow(id::CloseError, true);
     p_.unloadNriData();
 }

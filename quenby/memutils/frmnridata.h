@@ -47,7 +47,6 @@ protected:
 
 private:
     void build();
-    void trap(int textId, const std::function<void()>& fn);
     std::unique_ptr<MechFamily> family();
 
     Program& p_;

@@ -76,8 +76,6 @@ frmPROMdata::frmPROMdata(Program& program)
     Form_Load();
 }
 
-void frmPROMdata::trap(int textId, const std::function<void()>& fn) { p_.mech().ctx.trap(textId, fn); }
-
 void frmPROMdata::build()
 {
     setWindowTitle(QStringLiteral("PROM Utilities"));
@@ -121,8 +119,8 @@ void frmPROMdata::build()
 
 void frmPROMdata::Form_Load()
 {
-    trap(id::LoadError, [&] { setCaptions(); });
-    trap(id::LoadError, [&] {
+    p_.errors.trap(id::LoadError, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadError, [&] {
         model_ = p_.mechModel;
         c_.setItems(QStringLiteral("cmbSize"), promSizeList());
         shownSize_ = promSizeText(p_.memory.promSize);
@@ -139,7 +137,7 @@ void frmPROMdata::setCaptions()
 
 void frmPROMdata::setupLists()
 {
-    trap(id::ListsError, [&] {
+    p_.errors.trap(id::ListsError, [&] {
         c_.setItems(QStringLiteral("cmbDisplay"), promViewList(mechEntry(QStringLiteral("Mars"), model_),
                                                                c_.text(QStringLiteral("cmbSize")), p_.texts));
         c_.setValue(QStringLiteral("cmbDisplay"), 0);
@@ -148,7 +146,7 @@ void frmPROMdata::setupLists()
 
 void frmPROMdata::setup(int fromPROM)
 {
-    trap(id::SetupError, [&] {
+    p_.errors.trap(id::SetupError, [&] {
         model_ = p_.mechModel;
         const bool fromEditor = fromPROM != 0;
         shownSize_ = fromEditor ? promSizeText(p_.memory.promSize) : promSizeText(0);
@@ -172,12 +170,12 @@ void frmPROMdata::takeShownSize()
 
 void frmPROMdata::cmbSize_Click()
 {
-    trap(id::SizeError, [&] { takeShownSize(); });
+    p_.errors.trap(id::SizeError, [&] { takeShownSize(); });
     setupLists();
     redraw();
 }
 
-void frmPROMdata::cmbDisplay_Click() { trap(id::DisplayError, [&] { redraw(); }); }
+void frmPROMdata::cmbDisplay_Click() { p_.errors.trap(id::DisplayError, [&] { redraw(); }); }
 
 void frmPROMdata::redraw()
 {
@@ -196,12 +194,12 @@ void frmPROMdata::cmdReadPROM_Click()
 
 void frmPROMdata::cmdBye_Click()
 {
-    trap(id::CloseError, [&] { hide(); });
+    p_.errors.trap(id::CloseError, [&] { hide(); });
     plat::View& mainView = p_.mainForm().controls();
-    trap(id::CloseError, [&] { mainView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
+    p_.errors.trap(id::CloseError, [&] { mainView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
     if (frmPROM* f = p_.promIfLoaded()) {
         plat::View& promView = f->controls();
-        trap(id::CloseError, [&] { promView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
+        p_.errors.trap(id::CloseError, [&] { promView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
     }
     p_.leaveDataWindow(id::CloseError, false);
     p_.unloadPromData();

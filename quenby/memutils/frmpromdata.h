@@ -60,7 +60,6 @@ protected:
 
 private:
     void build();
-    void trap(int textId, const std::function<void()>& fn);
     // The view's size into promSize.
     void takeShownSize();
 

@@ -188,18 +188,13 @@ void frmMain::connectJob(QPushButton* b, void (MenuJobs::*job)())
     connectButton(b, context, [this, context, job] { p_.guard.runJob(context, [this, job] { (p_.jobs().*job)(); }); });
 }
 
-void frmMain::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
-}
-
 void frmMain::fillMechLists()
 {
     const MechLists lists = mechLists();
     const std::pair<QComboBox*, const QStringList*> combos[] = {
         {cmbMarsMech, &lists.mars}, {cmbCCmech, &lists.cc}, {cmbNRImech, &lists.nri}};
     for (const auto& [c, items] : combos) {
-        trap(id::MechList, [&] {
+        p_.errors.trap(id::MechList, [&] {
             c->clear();
             c->addItems(*items);
             c->setCurrentIndex(0);
@@ -214,18 +209,18 @@ void frmMain::Form_Load()
     // 1. versionText is fixed at build time.
     // 2. One copy only, decided before any list is filled or the port is touched.
     if (p_.svc.env->anotherInstanceRunning()) {
-        trap(id::LoadMain, [&] {
+        p_.errors.trap(id::LoadMain, [&] {
             p_.svc.dialogs->msgBox(texts.getText(id::AlreadyRunning), plat::mb::Critical,
                                    texts.getText(id::AlreadyRunningTitle));
         });
         p_.endProgram(1);
     }
-    trap(id::LoadMain, [&] {
+    p_.errors.trap(id::LoadMain, [&] {
         fillPortList(ComboPort);
         ComboPort->setCurrentIndex(0);
     });
     fillMechLists();
-    trap(id::LoadMain, [&] { cmbMarsMech->setCurrentIndex(1); });
+    p_.errors.trap(id::LoadMain, [&] { cmbMarsMech->setCurrentIndex(1); });
     setWindowTitle(QStringLiteral("Quenby"));
     for (const char* shown : {"Picture1", "Image1", "LabelTitle", "tabManufacturer"})
         c_.setVisible(QString::fromLatin1(shown), true);
@@ -233,7 +228,7 @@ void frmMain::Form_Load()
         c_.setVisible(QString::fromLatin1(hidden), false);
     c_.setText(QStringLiteral("LabelTitle"), QStringLiteral("Halvard"));
     texts.textTableLoaded = false;
-    trap(id::LoadMain, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadMain, [&] { setCaptions(); });
     cmbLanguage->clear();
     cmbLanguage->addItems({QStringLiteral("English"), QStringLiteral("Deutsch"), QStringLiteral("Francais"),
                            QStringLiteral("Español")});
@@ -246,7 +241,7 @@ void frmMain::Form_Load()
     frmConfig->setVisible(true);
     cmdCancConfig->setEnabled(false);
     p_.configLoaded = false;
-    trap(id::LoadMain, [&] {
+    p_.errors.trap(id::LoadMain, [&] {
         const QString path = settingsPath(p_.programFolder());
         const bool exists = shared::fileExists(path, *p_.svc.dialogs, texts.fileExistsTexts(),
                                                [&](const std::exception& e) { p_.errors.reportError(id::LoadMain, e); });
@@ -261,10 +256,10 @@ void frmMain::Form_Load()
         p_.comPortNumber = rec->port;
         texts.languageName = rec->language;
         texts.loadLanguageFile(p_.programFolder(), *p_.svc.dialogs);
-        trap(id::LoadMain, [&] { setCaptions(); });
+        p_.errors.trap(id::LoadMain, [&] { setCaptions(); });
         p_.configLoaded = true;
     });
-    trap(id::LoadMain, [&] { ComboPort->setCurrentIndex(p_.comPortNumber - 1); });
+    p_.errors.trap(id::LoadMain, [&] { ComboPort->setCurrentIndex(p_.comPortNumber - 1); });
     p_.debugView = false;
     c_.setText(QStringLiteral("lblVersion"), p_.versionText);
     Timer1.setInterval(20);
@@ -366,7 +361,7 @@ void frmMain::makeSound(bool reject)
 
 void frmMain::parseCoinAccepted(const QString& line)
 {
-    trap(id::CoinAccepted, [&] {
+    p_.errors.trap(id::CoinAccepted, [&] {
         // The test window is touched only while it is loaded; the sound plays in any case.
         frmValtest* w = p_.valtestIfLoaded();
         QString variant;
@@ -391,7 +386,7 @@ void frmMain::parseCoinAccepted(const QString& line)
 
 void frmMain::parseG10CoinAccepted(const QByteArray& report)
 {
-    trap(id::G10CoinAccepted, [&] {
+    p_.errors.trap(id::G10CoinAccepted, [&] {
         const std::optional<CoinReport> r = decodeG10Report(report);
         if (!r)
             return; // a report without its coin byte shows nothing
@@ -408,17 +403,17 @@ void frmMain::parseG10CoinAccepted(const QByteArray& report)
 
 void frmMain::Timer2_Timer()
 {
-    trap(id::Timer2, [&] {
+    p_.errors.trap(id::Timer2, [&] {
         if (!highlightTick(highlightHold))
             return;
         if (frmValtest* w = p_.valtestIfLoaded())
-            trap(id::ClearingValtest, [&] { resetValtestIndicators(w->controls()); });
+            p_.errors.trap(id::ClearingValtest, [&] { resetValtestIndicators(w->controls()); });
     });
 }
 
 void frmMain::Timer3_Timer()
 {
-    trap(id::Timer3, [&] { p_.measurement().keepAliveTick(); });
+    p_.errors.trap(id::Timer3, [&] { p_.measurement().keepAliveTick(); });
 }
 
 void frmMain::cmdConfig_Click()
@@ -440,7 +435,7 @@ void frmMain::cmdSaveConfig_Click()
     if (!p_.state.portOpen)
         p_.comPortNumber = port;
     p_.texts.loadLanguageFile(p_.programFolder(), *p_.svc.dialogs);
-    trap(id::LoadMain, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadMain, [&] { setCaptions(); });
     frmConfig->setVisible(false);
     p_.configLoaded = true;
 }

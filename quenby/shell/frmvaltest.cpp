@@ -1,6 +1,5 @@
 #include "quenby/shell/frmvaltest.h"
 
-#include "platform/runtimeerror.h"
 #include "quenby/link/marsprom.h"
 #include "quenby/program.h"
 #include "quenby/shell/coinreports.h"
@@ -71,11 +70,6 @@ frmValtest::frmValtest(Program& program) : p_(program)
 {
     build();
     Form_Load();
-}
-
-void frmValtest::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
 }
 
 void frmValtest::build()
@@ -152,8 +146,8 @@ void frmValtest::restoreShownChoice()
 
 void frmValtest::Form_Load()
 {
-    trap(id::Opening, [&] { setCaptions(); });
-    trap(id::Opening, [&] { c_.setVisible(QStringLiteral("lblmechType"), true); });
+    p_.errors.trap(id::Opening, [&] { setCaptions(); });
+    p_.errors.trap(id::Opening, [&] { c_.setVisible(QStringLiteral("lblmechType"), true); });
 }
 
 void frmValtest::setCaptions()
@@ -202,7 +196,7 @@ void frmValtest::setupDisplay()
 {
     const JobState& job = p_;
     const LinkState& st = p_.state;
-    trap(id::SetUpDisplay, [&] {
+    p_.errors.trap(id::SetUpDisplay, [&] {
         hide();
         cmbG40->hide();
         for (int i = 0; i < kBinaryIndicators; ++i) {
@@ -212,13 +206,13 @@ void frmValtest::setupDisplay()
     });
     const ValtestModel m = valtestModel(job.mechFamily, job.mechModel, cmbG40->currentText());
     if (m.showsG40Variants) {
-        trap(id::SetUpDisplay, [&] {
+        p_.errors.trap(id::SetUpDisplay, [&] {
             cmbG40->show();
             c_.setVisible(QStringLiteral("lblmechType"), false);
         });
     }
     const ValtestChoice choice{cmbG40->currentText(), optBinary->isChecked(), st.boxVersion};
-    trap(id::SetUpDisplay, [&] {
+    p_.errors.trap(id::SetUpDisplay, [&] {
         for (int i = 0; i < kValtestLines; ++i)
             for (const char* name : {"lblCoin", "lblCount", "shpCoin"})
                 c_.setVisible(QString::fromLatin1(name), false, i);
@@ -226,14 +220,15 @@ void frmValtest::setupDisplay()
     // Only whether a line came matters, not what it says.
     bool answered = false;
     if (valtestProbes(job.mechFamily, job.mechModel, choice)) {
-        trap(id::SetUpDisplay, [&] {
+        p_.errors.trap(id::SetUpDisplay, [&] {
             p_.link.sendAndWait("*");
             answered = st.lineReceived;
         });
     }
     for (const BoxStep& step : valtestRestart(job.mechFamily, job.mechModel, choice.g40Variant))
-        trap(id::SetUpDisplay, [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
-    trap(id::SetUpDisplay, [&] {
+        p_.errors.trap(id::SetUpDisplay,
+                       [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
+    p_.errors.trap(id::SetUpDisplay, [&] {
         const ValtestLayout layout = valtestLayout(job.mechFamily, job.mechModel, choice, answered, p_.texts);
         // A layout without a "Rejected" line leaves none: an "R" then lights nothing.
         p_.rejectLine = layout.rejectLine;
@@ -242,7 +237,7 @@ void frmValtest::setupDisplay()
     shownBinary_ = choice.binarySelected;
     shownVariant_ = choice.g40Variant;
     clearValtestCounts(c_);
-    trap(id::SetUpDisplay, [&] {
+    p_.errors.trap(id::SetUpDisplay, [&] {
         const QScreen* s = screen();
         const QRect area = s ? s->availableGeometry() : QRect(0, 0, width(), height());
         move(centredIn(area, width(), height()).topLeft());
@@ -297,24 +292,24 @@ void frmValtest::cmdClearCount_Click() { clearValtestCounts(c_); }
 void frmValtest::cmdBack_Click()
 {
     JobState& job = p_;
-    trap(id::Closing, [&] {
+    p_.errors.trap(id::Closing, [&] {
         if (job.nriG10LineMode)
             p_.layers().resetProgrammerBox(); // ends the mech's serial mode
     });
     job.nriG10LineMode = false;
-    trap(id::Closing, [&] {
+    p_.errors.trap(id::Closing, [&] {
         hide();
         if (p_.valtestFromMain)
             p_.mainForm().show();
         else
             p_.memoryWindows().showPromWindow();
     });
-    trap(id::Closing, [&] {
+    p_.errors.trap(id::Closing, [&] {
         plat::View& mainView = p_.mainForm().controls();
         mainView.setEnabled(QStringLiteral("cmdValtest"), true);
         p_.memoryWindows().enablePromValtest();
     });
-    trap(id::Closing, [&] { p_.link.sendW(); });
+    p_.errors.trap(id::Closing, [&] { p_.link.sendW(); });
     p_.unloadValtest();
 }
 
@@ -332,9 +327,7 @@ void frmValtest::closeEvent(QCloseEvent* e)
 
 void openValidatorTest(Program& p, int openedFrom)
 {
-    const auto step = [&p](const std::function<void()>& fn) {
-        plat::trap(fn, [&](const std::exception& e) { p.errors.reportError(id::SetUpTest, e); });
-    };
+    const auto step = [&p](const std::function<void()>& fn) { p.errors.trap(id::SetUpTest, fn); };
     JobState& job = p;
     step([&] { p.mainForm().startupPort(); });
     p.valtestFromMain = openedFrom == 0;
@@ -343,8 +336,7 @@ void openValidatorTest(Program& p, int openedFrom)
     step([&] { p.link.sendJ(); });
     frmValtest& w = p.valtestForm();
     plat::View& valtestView = w.controls();
-    plat::trap([&] { resetValtestIndicators(valtestView); },
-               [&](const std::exception& e) { p.errors.reportError(id::ClearingIndicators, e); });
+    p.errors.trap(id::ClearingIndicators, [&] { resetValtestIndicators(valtestView); });
     clearValtestCounts(valtestView);
     step([&] { w.selectSingle(); });
     step([&] { valtestView.setText(QStringLiteral("lblmechType"), job.mechModel); });

@@ -54,7 +54,6 @@ private:
     // it is refused and the choice goes back to what the window shows.
     void userChoice(const QString& context, void (frmValtest::*handler)());
     void restoreShownChoice();
-    void trap(int textId, const std::function<void()>& fn);
 
     Program& p_;
     plat::NamedControls c_{QStringLiteral("frmValtest")};
