@@ -157,10 +157,10 @@ void frmMain::build()
     label(this, "Label4", 230, 370, 190, 24);
     label(this, "lblProgrammer", 430, 370, 80, 24);
 
-    connectButton(cmdConfig, QStringLiteral("frmMain.cmdConfig_Click : "), [this] { cmdConfig_Click(); });
-    connectButton(cmdCancConfig, QStringLiteral("frmMain.cmdCancConfig_Click : "), [this] { cmdCancConfig_Click(); });
-    connectButton(save, QStringLiteral("frmMain.cmdSaveConfig_Click : "), [this] { cmdSaveConfig_Click(); });
-    connectButton(exit, QStringLiteral("frmMain.cmdExit_Click : "), [this] { cmdExit_Click(); });
+    plat::onClick(p_.guard, cmdConfig, [this] { cmdConfig_Click(); });
+    plat::onClick(p_.guard, cmdCancConfig, [this] { cmdCancConfig_Click(); });
+    plat::onClick(p_.guard, save, [this] { cmdSaveConfig_Click(); });
+    plat::onClick(p_.guard, exit, [this] { cmdExit_Click(); });
     const std::pair<const char*, void (MenuJobs::*)()> jobs[] = {
         {"cmdMars", &MenuJobs::cmdMars_Click},
         {"cmdValtest", &MenuJobs::cmdValtest_Click},
@@ -173,19 +173,8 @@ void frmMain::build()
         {"cmdNRIprom", &MenuJobs::cmdNRIprom_Click},
     };
     for (const auto& [name, job] : jobs)
-        connectJob(c_.get<QPushButton>(QString::fromLatin1(name)), job);
-}
-
-void frmMain::connectButton(QPushButton* b, const QString& context, std::function<void()> fn)
-{
-    QObject::connect(b, &QPushButton::clicked, this,
-                     [this, context, fn = std::move(fn)] { p_.guard.handle(context, fn); });
-}
-
-void frmMain::connectJob(QPushButton* b, void (MenuJobs::*job)())
-{
-    const QString context = QStringLiteral("frmMain.%1_Click : ").arg(b->objectName());
-    connectButton(b, context, [this, context, job] { p_.guard.runJob(context, [this, job] { (p_.jobs().*job)(); }); });
+        plat::onClick(p_.guard, c_.get<QPushButton>(QString::fromLatin1(name)),
+                      plat::Job{[this, job] { (p_.jobs().*job)(); }});
 }
 
 void frmMain::fillMechLists()

@@ -78,8 +78,6 @@ protected:
 
 private:
     void build();
-    void connectButton(QPushButton* b, const QString& context, std::function<void()> fn);
-    void connectJob(QPushButton* b, void (MenuJobs::*job)());
     void fillMechLists();
 
     Program& p_;

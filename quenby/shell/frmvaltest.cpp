@@ -18,6 +18,8 @@ namespace quenby {
 
 namespace {
 
+using plat::place;
+
 namespace id {
 constexpr int SetUpTest = 121;
 constexpr int ClearingIndicators = 210;
@@ -59,11 +61,6 @@ constexpr int kBinaryCaptionTop = 3480;
 constexpr int kBinaryLampTop = 3720;
 const char* const kBinaryCaptions[kBinaryIndicators] = {"A5", "A4", "A3", "A2", "A1"};
 
-QRect px(int left, int top, int width, int height)
-{
-    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
-}
-
 } // namespace
 
 frmValtest::frmValtest(Program& program) : p_(program)
@@ -83,10 +80,10 @@ void frmValtest::build()
     }
     for (int i = 0; i < kBinaryIndicators; ++i) {
         auto* caption = c_.add(new QLabel(QString::fromLatin1(kBinaryCaptions[i]), this), QStringLiteral("lblBinCode"), i);
-        caption->setGeometry(px(kBinaryLeft + kBinaryStep * i, kBinaryCaptionTop, kLampWidth, kRowHeight));
+        place(caption, kBinaryLeft + kBinaryStep * i, kBinaryCaptionTop, kLampWidth, kRowHeight);
         caption->setAlignment(Qt::AlignCenter);
-        c_.add(new plat::Lamp(this, plat::Lamp::Shape::Circle), QStringLiteral("shpBinary"), i)
-            ->setGeometry(px(kBinaryLeft + kBinaryStep * i, kBinaryLampTop, kLampWidth, kRowHeight));
+        place(c_.add(new plat::Lamp(this, plat::Lamp::Shape::Circle), QStringLiteral("shpBinary"), i),
+                    kBinaryLeft + kBinaryStep * i, kBinaryLampTop, kLampWidth, kRowHeight);
     }
     for (int i = 0; i < 2; ++i)
         c_.add(new QLabel(this), QStringLiteral("lblCountText"), i);
@@ -95,9 +92,9 @@ void frmValtest::build()
     cmbG40 = c_.add(new QComboBox(this), QStringLiteral("cmbG40"));
     frmOptions = c_.add(new QGroupBox(this), QStringLiteral("frmOptions"));
     optSingle = c_.add(new QRadioButton(frmOptions), QStringLiteral("optSingle"));
-    optSingle->setGeometry(px(120, 300, 2000, kRowHeight));
+    place(optSingle, 120, 300, 2000, kRowHeight);
     optBinary = c_.add(new QRadioButton(frmOptions), QStringLiteral("optBinary"));
-    optBinary->setGeometry(px(120, 660, 2000, kRowHeight));
+    place(optBinary, 120, 660, 2000, kRowHeight);
     optSingle->setChecked(true);
     cmdClearCount = c_.add(new QPushButton(this), QStringLiteral("cmdClearCount"));
     cmdBack = c_.add(new QPushButton(this), QStringLiteral("cmdBack"));
@@ -108,33 +105,15 @@ void frmValtest::build()
     design.height = 4775;
     render(design);
 
-    // Only a user's choice runs these: code sets the controls with their signals blocked.
-    QObject::connect(optBinary, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            userChoice(QStringLiteral("frmValtest.optBinary_Click : "), &frmValtest::optBinary_Click);
-    });
-    QObject::connect(optSingle, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            userChoice(QStringLiteral("frmValtest.optSingle_Click : "), &frmValtest::optSingle_Click);
-    });
-    QObject::connect(cmbG40, &QComboBox::activated, this,
-                     [this](int) { userChoice(QStringLiteral("frmValtest.cmbG40_Click : "), &frmValtest::cmbG40_Click); });
-    QObject::connect(cmdClearCount, &QPushButton::clicked, this, [this] {
-        p_.guard.handle(QStringLiteral("frmValtest.cmdClearCount_Click : "), [this] { cmdClearCount_Click(); });
-    });
-    QObject::connect(cmdBack, &QPushButton::clicked, this, [this] {
-        p_.guard.handle(QStringLiteral("frmValtest.cmdBack_Click : "), [this] {
-            p_.guard.runJob(QStringLiteral("frmValtest.cmdBack_Click : "), [this] { cmdBack_Click(); });
-        });
-    });
-}
-
-void frmValtest::userChoice(const QString& context, void (frmValtest::*handler)())
-{
-    p_.guard.handle(context, [&] {
-        if (!p_.guard.runJob(context, [&] { (this->*handler)(); }))
-            restoreShownChoice();
-    });
+    // Only a user's choice runs these (code sets the controls with their signals blocked). A
+    // choice changes what the box reports, so it runs as a job; while another job waits it is
+    // refused and the choice goes back to what the window shows.
+    const auto refused = [this] { restoreShownChoice(); };
+    plat::onSet(p_.guard, optBinary, plat::Job{[this] { optBinary_Click(); }, refused});
+    plat::onSet(p_.guard, optSingle, plat::Job{[this] { optSingle_Click(); }, refused});
+    plat::onClick(p_.guard, cmbG40, plat::Job{[this] { cmbG40_Click(); }, refused});
+    plat::onClick(p_.guard, cmdClearCount, [this] { cmdClearCount_Click(); });
+    plat::onClick(p_.guard, cmdBack, plat::Job{[this] { cmdBack_Click(); }});
 }
 
 void frmValtest::restoreShownChoice()
@@ -169,27 +148,28 @@ void frmValtest::render(const ValtestLayout& layout)
 {
     for (int i = 0; i < int(layout.lines.size()) && i < kValtestLines; ++i) {
         const ValtestLine& line = layout.lines[size_t(i)];
-        c_.widget(QStringLiteral("lblCount"), i)->setGeometry(px(line.countLeft, line.top, kCountWidth, kRowHeight));
-        c_.widget(QStringLiteral("shpCoin"), i)->setGeometry(px(line.indicatorLeft, line.top, kLampWidth, kRowHeight));
-        c_.widget(QStringLiteral("lblCoin"), i)->setGeometry(px(line.captionLeft, line.top, kCaptionWidth, kRowHeight));
+        place(c_.widget(QStringLiteral("lblCount"), i), line.countLeft, line.top, kCountWidth, kRowHeight);
+        place(c_.widget(QStringLiteral("shpCoin"), i), line.indicatorLeft, line.top, kLampWidth, kRowHeight);
+        place(c_.widget(QStringLiteral("lblCoin"), i), line.captionLeft, line.top, kCaptionWidth, kRowHeight);
         c_.setText(QStringLiteral("lblCoin"), line.caption, i);
         for (const char* name : {"lblCount", "shpCoin", "lblCoin"})
             c_.setVisible(QString::fromLatin1(name), true, i);
     }
     const int panel = kPanelLeft + layout.panelShift;
     const int firstColumnX = layout.lines.empty() ? 2040 : layout.lines.front().countLeft;
-    c_.widget(QStringLiteral("lblCountText"), 0)->setGeometry(px(firstColumnX - 240, kCountHeadingY, 1200, kRowHeight));
-    c_.widget(QStringLiteral("lblCountText"), 1)->setGeometry(px(firstColumnX - 240 + layout.panelShift, kCountHeadingY, 1200, kRowHeight));
+    place(c_.widget(QStringLiteral("lblCountText"), 0), firstColumnX - 240, kCountHeadingY, 1200, kRowHeight);
+    place(c_.widget(QStringLiteral("lblCountText"), 1), firstColumnX - 240 + layout.panelShift, kCountHeadingY, 1200,
+          kRowHeight);
     c_.setVisible(QStringLiteral("lblCountText"), layout.wide, 1);
-    c_.widget(QStringLiteral("lblType"))->setGeometry(px(panel, 120, kPanelWidth, kRowHeight));
-    c_.widget(QStringLiteral("lblmechType"))->setGeometry(px(panel, 480, kPanelWidth, kRowHeight));
-    cmbG40->setGeometry(px(panel, 420, 1800, 330));
-    frmOptions->setGeometry(px(panel, kFrameTop, kPanelWidth, kFrameHeight));
+    place(c_.widget(QStringLiteral("lblType")), panel, 120, kPanelWidth, kRowHeight);
+    place(c_.widget(QStringLiteral("lblmechType")), panel, 480, kPanelWidth, kRowHeight);
+    place(cmbG40, panel, 420, 1800, 330);
+    place(frmOptions, panel, kFrameTop, kPanelWidth, kFrameHeight);
     frmOptions->setVisible(layout.binaryPossible);
     const int buttons = layout.binaryPossible ? kButtonsTopLower : kButtonsTop;
-    cmdClearCount->setGeometry(px(panel, buttons, kPanelWidth, kButtonHeight));
-    cmdBack->setGeometry(px(panel, buttons + kButtonGap, kPanelWidth, kButtonHeight));
-    setFixedSize(twipsToPixels(layout.width), twipsToPixels(layout.height));
+    place(cmdClearCount, panel, buttons, kPanelWidth, kButtonHeight);
+    place(cmdBack, panel, buttons + kButtonGap, kPanelWidth, kButtonHeight);
+    setFixedSize(plat::twipsToPixels(layout.width), plat::twipsToPixels(layout.height));
 }
 
 void frmValtest::setupDisplay()
@@ -318,9 +298,7 @@ void frmValtest::closeEvent(QCloseEvent* e)
     // The close box leaves the test as Back does (its "W", the end of G10 serial mode, the
     // menu's button); while another job waits it does nothing.
     e->ignore();
-    p_.guard.handle(QStringLiteral("frmValtest.Form_Unload : "), [this] {
-        p_.guard.runJob(QStringLiteral("frmValtest.cmdBack_Click : "), [this] { cmdBack_Click(); });
-    });
+    p_.guard.handleJob(QStringLiteral("frmValtest.cmdBack_Click : "), [this] { cmdBack_Click(); });
 }
 
 // ---- starting a test ----------------------------------------------------------------------------
