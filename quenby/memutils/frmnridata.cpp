@@ -1,12 +1,10 @@
 #include "quenby/memutils/frmnridata.h"
 
 #include "quenby/link/mechfamily.h"
-#include "quenby/memutils/frmpromdata.h"
 #include "quenby/memutils/memoryjobs.h"
 #include "quenby/memutils/nriviews.h"
 #include "quenby/program.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -38,9 +36,7 @@ constexpr int kButtonsTop = kPaneTop + kPaneHeight + 20;
 
 } // namespace
 
-frmNRIdata::frmNRIdata(Program& program)
-    : p_(program),
-      close_(program.guard, QStringLiteral("frmNRIdata.cmdBye_Click : "), [this] { cmdBye_Click(); })
+frmNRIdata::frmNRIdata(Program& program) : DataWindow(program, QStringLiteral("frmNRIdata"))
 {
     build();
     Form_Load();
@@ -59,8 +55,7 @@ void frmNRIdata::build()
     label("Label4", 15, 12, 90, 24);
     label("lblmechType", 110, 12, 120, 24);
     label("Label3", 250, 12, 70, 24);
-    cmbDisplay = c_.add(new QComboBox(this), QStringLiteral("cmbDisplay"));
-    cmbDisplay->setGeometry(325, 10, 200, 26);
+    addViewList(325);
     label("Label1", 15, 48, kPaneWidth, 22);
     styleMemoryPane(label("lblPROM", 15, kPaneTop, kPaneWidth, kPaneHeight));
 
@@ -71,12 +66,8 @@ void frmNRIdata::build()
         {"cmdProgramme", &frmNRIdata::cmdProgramme_Click, 415},
     };
     for (const auto& [name, handler, left] : buttons)
-        addJobButton(p_, c_, this, name, [this, handler] { (this->*handler)(); })
-            ->setGeometry(left, kButtonsTop, kButtonWidth, 32);
-    addCloseButton(p_, c_, this, close_)->setGeometry(kPaneWidth + 15 - kButtonWidth, kButtonsTop, kButtonWidth, 32);
-    QObject::connect(cmbDisplay, &QComboBox::activated, this, [this](int) {
-        p_.guard.handle(QStringLiteral("frmNRIdata.cmbDisplay_Click : "), [this] { cmbDisplay_Click(); });
-    });
+        addJobButton(name, [this, handler] { (this->*handler)(); })->setGeometry(left, kButtonsTop, kButtonWidth, 32);
+    addCloseButton()->setGeometry(kPaneWidth + 15 - kButtonWidth, kButtonsTop, kButtonWidth, 32);
 }
 
 void frmNRIdata::Form_Load()
@@ -149,12 +140,6 @@ void frmNRIdata::cmdBye_Click()
     p_.errors.trap(id::CloseError, [&] { hide(); });
     p_.leaveDataWindow(id::CloseError, true);
     p_.unloadNriData();
-}
-
-void frmNRIdata::closeEvent(QCloseEvent* e)
-{
-    e->ignore();
-    p_.guard.handle(QStringLiteral("frmNRIdata.Form_Unload : "), [this] { close_.request(); });
 }
 
 } // namespace quenby
