@@ -4,6 +4,8 @@
 // restart reporting, and where every line sits. The window places its controls from this plan;
 // positions are in twips, 15 to a pixel.
 
+#include "platform/view.h" // twipsToPixels, for the twips of these layouts
+
 #include <QByteArray>
 #include <QRect>
 #include <QString>

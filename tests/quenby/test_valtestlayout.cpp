@@ -1,6 +1,5 @@
 // The validator test's layout for every family and model, output mode, G40 variant, binary probe
 // result and box version.
-#include "platform/view.h"
 #include "quenby/shell/texts.h"
 #include "quenby/shell/valtestlayout.h"
 
