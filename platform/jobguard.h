@@ -78,10 +78,14 @@ public:
     // std::exception is reported with `context`. An exit asked for meanwhile runs afterwards.
     bool runJob(const QString& context, const std::function<void()>& job);
     bool runJob(const std::function<void()>& job) { return runJob(QString(), job); }
-    // A Qt event handler that runs a job: handle() around runJob(), both under `context`.
-    void handleJob(const QString& context, const std::function<void()>& job)
+    // A Qt event handler that runs a job: handle() around runJob(), both under `context`;
+    // `refused` runs when the job is refused.
+    void handleJob(const QString& context, const std::function<void()>& job, const std::function<void()>& refused = {})
     {
-        handle(context, [&] { runJob(context, job); });
+        handle(context, [&] {
+            if (!runJob(context, job) && refused)
+                refused();
+        });
     }
     bool jobRunning() const { return jobRunning_; }
     // The running job has lost what it works through (its port went away, which has been said

@@ -31,6 +31,13 @@ constexpr quint32 kWhite = 0xFFFFFF;
 constexpr quint32 kYellow = 0x00FFFF;
 constexpr quint32 kCyan = 0xFFFF00;
 
+// Whole pixels of a measure in twips (nearest), 15 twips to a pixel.
+constexpr int twipsToPixels(int twips)
+{
+    constexpr int kTwipsPerPixel = 15, kHalf = kTwipsPerPixel / 2;
+    return twips >= 0 ? (twips + kHalf) / kTwipsPerPixel : -((-twips + kHalf) / kTwipsPerPixel);
+}
+
 // Reports a name (index -1: not an array element) that the window `window` lacks. Each
 // window/name/index is reported once per process run.
 void reportUnknownControl(const QString& window, const QString& name, int index);

@@ -88,10 +88,7 @@ private:
         if (!p_.fromPromWindow)
             p_.mainForm().hide();
     }
-    void step(const std::function<void()>& fn)
-    {
-        plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(kEditorUtilitiesError, e); });
-    }
+    void step(const std::function<void()>& fn) { p_.errors.trap(kEditorUtilitiesError, fn); }
     static constexpr int kEditorUtilitiesError = 1202;
 
     Program& p_;
@@ -332,9 +329,7 @@ void Program::unloadNriData() { nriData_->unload(); }
 
 void Program::leaveDataWindow(int textId, bool setupMain)
 {
-    const auto step = [&](const std::function<void()>& fn) {
-        plat::trap(fn, [&](const std::exception& e) { errors.reportError(textId, e); });
-    };
+    const auto step = [&](const std::function<void()>& fn) { errors.trap(textId, fn); };
     if (setupMain)
         step([&] { mainForm().setupMainForm(); });
     // The limits editor comes back only when it is there: a Close never builds it.

@@ -197,6 +197,60 @@ void onClick(QCheckBox* box, std::function<void()> fn)
     QObject::connect(box, &QCheckBox::stateChanged, box, [fn = std::move(fn)](int) { fn(); });
 }
 
+namespace {
+
+// The registered names of the control and of its window.
+QString clickContext(const QWidget* control)
+{
+    return QStringLiteral("%1.%2_Click : ").arg(control->property("ctlWindow").toString(), control->objectName());
+}
+
+std::function<void()> guarded(JobGuard& guard, const QWidget* control, std::function<void()> handler)
+{
+    return [&guard, context = clickContext(control), handler = std::move(handler)] { guard.handle(context, handler); };
+}
+
+std::function<void()> guarded(JobGuard& guard, const QWidget* control, Job job)
+{
+    return [&guard, context = clickContext(control), job = std::move(job)] {
+        guard.handleJob(context, job.run, job.refused);
+    };
+}
+
+} // namespace
+
+void onClick(JobGuard& guard, QAbstractButton* control, std::function<void()> handler)
+{
+    QObject::connect(control, &QAbstractButton::clicked, control, guarded(guard, control, std::move(handler)));
+}
+
+void onClick(JobGuard& guard, QAbstractButton* control, Job job)
+{
+    QObject::connect(control, &QAbstractButton::clicked, control, guarded(guard, control, std::move(job)));
+}
+
+void onClick(JobGuard& guard, QComboBox* list, std::function<void()> handler)
+{
+    QObject::connect(list, &QComboBox::activated, list, guarded(guard, list, std::move(handler)));
+}
+
+void onClick(JobGuard& guard, QComboBox* list, Job job)
+{
+    QObject::connect(list, &QComboBox::activated, list, guarded(guard, list, std::move(job)));
+}
+
+void onSet(JobGuard& guard, QRadioButton* option, std::function<void()> handler)
+{
+    onClick(option, guarded(guard, option, std::move(handler)));
+}
+
+void onSet(JobGuard& guard, QRadioButton* option, Job job) { onClick(option, guarded(guard, option, std::move(job))); }
+
+void place(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
 void setOptionValue(QRadioButton* opt, bool on)
 {
     if (on || !opt->isChecked()) {

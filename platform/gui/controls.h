@@ -18,13 +18,18 @@
 #include <type_traits>
 #include <vector>
 
+class QAbstractButton;
 class QCheckBox;
+class QComboBox;
 class QRadioButton;
 
 namespace plat {
 
 QColor colorFromBgr(quint32 value);
 quint32 bgrFromColor(const QColor& c);
+
+// Places a control by its left, top, width and height in twips.
+void place(QWidget* w, int left, int top, int width, int height);
 
 // Sets the background colour and keeps the value as given, so backColor() returns it exactly.
 void setBackColor(QWidget* w, quint32 value);
@@ -59,6 +64,24 @@ void setCheckValue(QCheckBox* box, int value);
 // for a check box, on every change of its value.
 void onClick(QRadioButton* opt, std::function<void()> fn);
 void onClick(QCheckBox* box, std::function<void()> fn);
+
+// The one way a window wires a control to its handler: the handler runs through the program's
+// job guard under the context "<window>.<control>_Click : " of the names the window registered
+// (before the handler is wired).
+// onClick: the user's click of a button, option button or check box, or the user's choice from a
+// list; a value set from code runs nothing. onSet: whenever the option button becomes set, by the
+// user or by code that does not block its signals.
+// A Job runs as a job: refused while another job waits, and then `refused` runs.
+struct Job {
+    std::function<void()> run;
+    std::function<void()> refused = {};
+};
+void onClick(JobGuard& guard, QAbstractButton* control, std::function<void()> handler);
+void onClick(JobGuard& guard, QAbstractButton* control, Job job);
+void onClick(JobGuard& guard, QComboBox* list, std::function<void()> handler);
+void onClick(JobGuard& guard, QComboBox* list, Job job);
+void onSet(JobGuard& guard, QRadioButton* option, std::function<void()> handler);
+void onSet(JobGuard& guard, QRadioButton* option, Job job);
 // Sets an option button's value; clearing works even for the set button of a group, which Qt
 // alone refuses.
 void setOptionValue(QRadioButton* opt, bool on);

@@ -24,6 +24,7 @@ void NamedControls::addWidget(QWidget* w, const QString& name, int index)
     slot = w;
     if (!w->isWindow())
         w->setObjectName(name);
+    w->setProperty("ctlWindow", window_); // the first part of its handlers' context
     if (index >= 0)
         w->setProperty("ctlIndex", index);
     keepCaptionFitted(w);

@@ -1,6 +1,5 @@
 #include "quenby/clonewizard/clonecontext.h"
 
-#include "platform/runtimeerror.h"
 #include "quenby/shell/fileexists.h"
 #include "quenby/shell/texts.h"
 
@@ -13,16 +12,6 @@ using textid::Gathering;
 } // namespace
 
 QString CloneContext::text(int id) const { return texts.getText(id); }
-
-bool CloneContext::trap(int textId, const std::function<void()>& fn) const
-{
-    bool ok = true;
-    plat::trap(fn, [&](const std::exception& e) {
-        ok = false;
-        errors.reportError(textId, e);
-    });
-    return ok;
-}
 
 int CloneContext::message(const QString& body, int style, int titleId) const
 {

@@ -78,9 +78,6 @@ struct CloneContext {
     std::function<QString()> programFolder;
 
     QString text(int id) const;
-    // A run-time error in fn goes to the error reporter with textId; the caller carries on.
-    // False when fn raised one.
-    bool trap(int textId, const std::function<void()>& fn) const;
     int message(const QString& body, int style, int titleId) const;
     // Whether the ordinary file exists; a failing search is reported in its own boxes.
     bool fileExists(const QString& path) const;

@@ -21,14 +21,9 @@ CoinMeasure::CoinMeasure(Context ctx) : ctx_(std::move(ctx)) {}
 
 const LimitRules& CoinMeasure::rules() { return entry_.of(ctx_.job.mechFamily, ctx_.job.mechModel).limits; }
 
-void CoinMeasure::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { ctx_.errors.reportError(textId, e); });
-}
-
 void CoinMeasure::updateStats(int mode)
 {
-    trap(id::UpdateError, [&] {
+    ctx_.errors.trap(id::UpdateError, [&] {
         if (mode == 1) {
             resetStats(stats, paramCount());
             showReadingCaptions(clearedReadingCaptions(paramCount()));
@@ -55,14 +50,14 @@ void CoinMeasure::updateStats(int mode)
 
 void CoinMeasure::calcStats()
 {
-    trap(id::StatsError, [&] { quenby::calcStats(stats, paramCount(), rules()); });
+    ctx_.errors.trap(id::StatsError, [&] { quenby::calcStats(stats, paramCount(), rules()); });
 }
 
 void CoinMeasure::loadMeasurement(const QString& line)
 {
     std::array<qint32, 3> fields{};
     bool read = false;
-    trap(id::UpdateError, [&] {
+    ctx_.errors.trap(id::UpdateError, [&] {
         fields = readMeasurementLine(line);
         read = true;
     });
@@ -74,13 +69,13 @@ void CoinMeasure::loadMeasurement(const QString& line)
     updateStats(0);
     // The log holds the samples the statistics hold, as the other families' logs do.
     if (ctx_.measure.logEnabled && stats.readingsTaken > before)
-        trap(id::UpdateError,
-             [&] { writeLog({logReadingRow(ctx_.measure.currentReading, paramCount())}); });
+        ctx_.errors.trap(id::UpdateError,
+                     [&] { writeLog({logReadingRow(ctx_.measure.currentReading, paramCount())}); });
 }
 
 void CoinMeasure::updateDisplay(int mode)
 {
-    trap(id::DisplayError, [&] {
+    ctx_.errors.trap(id::DisplayError, [&] {
         shown_ = statsPanel(stats, paramCount(), mode, runActive, ctx_.measure.samplesLeft);
         if (panel_)
             showStatsPanel(*panel_, shown_, ctx_.texts);
@@ -90,13 +85,13 @@ void CoinMeasure::updateDisplay(int mode)
 bool CoinMeasure::eliminateFliers()
 {
     bool redrop = false;
-    trap(id::FlierError, [&] {
+    ctx_.errors.trap(id::FlierError, [&] {
         const FlierResult r = quenby::eliminateFliers(stats, paramCount(), flierTolerance, ctx_.texts);
         if (ctx_.measure.logEnabled && !r.logLines.isEmpty()) {
             QStringList rows;
             for (const QString& l : r.logLines)
                 rows << logFlierRow(l);
-            trap(id::FlierError, [&] { writeLog(rows); });
+            ctx_.errors.trap(id::FlierError, [&] { writeLog(rows); });
         }
         if (r.fliers == 0)
             return;

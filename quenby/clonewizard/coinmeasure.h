@@ -78,7 +78,6 @@ private:
     void showReadingCaptions(const QStringList& captions);
     void showCount(qint32 count);
     void writeLog(const QStringList& rows);
-    void trap(int textId, const std::function<void()>& fn);
     int paramCount() const { return ctx_.params.paramCount; }
 
     Context ctx_;

@@ -102,8 +102,6 @@ QString gatherPromptText()
                           "Press CANCEL to CLEAR this coin channel");
 }
 
-void CoinsetRun::trap(int textId, const std::function<void()>& fn) { w_.ctx.trap(textId, fn); }
-
 void CoinsetRun::log(const QStringList& rows)
 {
     MeasureState& m = w_.ctx.measure;
@@ -165,7 +163,7 @@ void CoinsetRun::cmdOpenCoinset_Click()
 
     if (!c.mars() && v.value(QStringLiteral("chkduplicate")) == 1) {
         bool ok = false;
-        trap(id::Gathering, [&] {
+        w_.ctx.errors.trap(id::Gathering, [&] {
             MemoryWindows& m = c.windows.memoryWindows();
             ok = c.entry().isNri() ? m.NRIprogramme() : m.eeProgramme();
         });
@@ -206,9 +204,9 @@ void CoinsetRun::cmdOpenCoinset_Click()
         return;
     }
 
-    trap(id::Gathering, [&] {
+    w_.ctx.errors.trap(id::Gathering, [&] {
         showPromLimits(v, c.params.paramCount, c.texts);
-        trap(id::Clearing, [&] { clearCoinsetTables(t); });
+        w_.ctx.errors.trap(id::Clearing, [&] { clearCoinsetTables(t); });
         c.windows.showMain(false);
         v.setText(QStringLiteral("frmCoinMeasure1"), path);
         c.stats.runActive = true;
@@ -241,13 +239,13 @@ void CoinsetRun::cmdOpenCoinset_Click()
         return;
     }
 
-    trap(id::Gathering, [&] {
+    w_.ctx.errors.trap(id::Gathering, [&] {
         v.setText(QStringLiteral("lblmechType"), h.model);
         c.job.mechModel = h.model;
         setMechParameters(c.params, c.job.mechFamily, h.model, c.texts);
     });
     w_.frame.CoinInitialise(1);
-    trap(id::Gathering, [&] {
+    w_.ctx.errors.trap(id::Gathering, [&] {
         v.setText(QStringLiteral("lblCoinsetTitle"), h.title);
         v.setText(QStringLiteral("lblRefCode"), h.refCode.left(5));
         v.setText(QStringLiteral("lblVersion"), h.version.left(3));
@@ -270,7 +268,7 @@ bool CoinsetRun::marsPromLine(const MarsPromLine& m)
     plat::View& v = w_.view();
     CoinTables& t = c.coins();
     bool ok = false;
-    trap(id::Gathering, [&] {
+    w_.ctx.errors.trap(id::Gathering, [&] {
         w_.wizards.selectPromSize(m.size2K);
         c.mem.promSize = m.size2K ? 1 : 0;
         std::array<int, 4> boxes{};
@@ -313,7 +311,7 @@ void CoinsetRun::runRecords(const CoinsetCheck& check)
     for (const CoinsetRecord& r : check.records) {
         if (w_.ctx.job.userAbort)
             break;
-        trap(id::Gathering, [&] { record(r); });
+        w_.ctx.errors.trap(id::Gathering, [&] { record(r); });
     }
 }
 
@@ -390,7 +388,7 @@ CoinsetRun::Gathered CoinsetRun::gatherCoinData(const QString& name, const QStri
     CloneContext& c = w_.ctx;
     plat::View& v = w_.view();
     Gathered out = Gathered::Stopped;
-    trap(id::Gathering, [&] {
+    w_.ctx.errors.trap(id::Gathering, [&] {
         const qint32 channel = coinnumber(name);
         v.setText(QStringLiteral("lblCoin"), name);
         v.setText(QStringLiteral("lblDescription"), description);

@@ -66,7 +66,6 @@ private:
     void record(const CoinsetRecord& r);
     bool marsPromLine(const MarsPromLine& m);
     void endRun(bool idlesOk);
-    void trap(int textId, const std::function<void()>& fn);
 
     CloneWizard& w_;
 };

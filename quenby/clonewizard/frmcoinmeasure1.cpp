@@ -19,6 +19,8 @@ namespace quenby {
 
 namespace {
 
+using plat::place;
+
 // Positions in twips that CoinInitialise leaves to the window.
 constexpr int kRow = 300;
 constexpr int kHeaderTop = 120;
@@ -31,11 +33,7 @@ constexpr int kButtonWidth = 2160;
 constexpr int kButtonHeight = 420;
 constexpr int kWindowHeight = 6540;
 constexpr int kWizardButtonLeft = 5400;
-
-void place(QWidget* w, int left, int top, int width, int height = kRow)
-{
-    w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
+const QString kBackContext = QStringLiteral("frmCoinMeasure1.cmdBack_Click : ");
 
 // The rows of a parameter's frame, top to bottom (the slug separation shares the source row).
 constexpr int kMeasRow = 240;
@@ -50,10 +48,6 @@ constexpr int kLimitsRow = 2040;
 
 frmCoinMeasure1::frmCoinMeasure1(Program& program) : p_(program) { build(); }
 
-void frmCoinMeasure1::handle(const QString& context, const std::function<void()>& fn) { p_.guard.handle(context, fn); }
-
-void frmCoinMeasure1::job(const QString& context, const std::function<void()>& fn) { p_.guard.handleJob(context, fn); }
-
 void frmCoinMeasure1::build()
 {
     c_.add(this, QStringLiteral("frmCoinMeasure1"));
@@ -61,7 +55,7 @@ void frmCoinMeasure1::build()
     buildMeasurements();
     buildWizards();
     buildChoices();
-    resize(twipsToPixels(8055 + 725), twipsToPixels(kWindowHeight));
+    resize(plat::twipsToPixels(8055 + 725), plat::twipsToPixels(kWindowHeight));
 }
 
 void frmCoinMeasure1::buildHeader()
@@ -71,20 +65,20 @@ void frmCoinMeasure1::buildHeader()
     const int width[] = {3360, 1320, 900, 1320, 3360, 1800};
     for (int i = 0; i < 6; ++i) {
         const int top = kHeaderTop + (i < 3 ? 0 : 600);
-        place(c_.add(new QLabel(this), QStringLiteral("lblHead"), i), left[i], top, width[i]);
+        place(c_.add(new QLabel(this), QStringLiteral("lblHead"), i), left[i], top, width[i], kRow);
         auto* value = c_.add(new QLabel(this), QString::fromLatin1(values[i]));
         value->setFrameShape(QFrame::Panel);
         value->setFrameShadow(QFrame::Sunken);
-        place(value, left[i], top + kRow, width[i]);
+        place(value, left[i], top + kRow, width[i], kRow);
     }
     auto* maker = c_.add(new QLabel(this), QStringLiteral("lblMfg"));
     maker->setAlignment(Qt::AlignCenter);
     place(maker, 7080, kHeaderTop, 1440, 2 * kRow);
-    place(c_.add(new QLabel(this), QStringLiteral("lblCoinNumber")), 120, kMeasureTop - kRow - 180, 2760);
+    place(c_.add(new QLabel(this), QStringLiteral("lblCoinNumber")), 120, kMeasureTop - kRow - 180, 2760, kRow);
     auto* number = c_.add(new QLabel(this), QStringLiteral("lblNumber"));
     number->setFrameShape(QFrame::Panel);
     number->setFrameShadow(QFrame::Sunken);
-    place(number, 2880, kMeasureTop - kRow - 180, 900);
+    place(number, 2880, kMeasureTop - kRow - 180, 900, kRow);
 }
 
 void frmCoinMeasure1::buildMeasurements()
@@ -93,27 +87,27 @@ void frmCoinMeasure1::buildMeasurements()
     place(frame, 120, kMeasureTop, 8055, kMeasureHeight);
     const int rows[] = {kMeasRow, kMeanRow, kSdRow, kLowHighRow};
     for (int i = 0; i < 4; ++i)
-        place(c_.add(new QLabel(frame), QStringLiteral("lblColumn"), i), 120, rows[i], 1400);
-    place(c_.add(new QLabel(frame), QStringLiteral("lblSource")), 120, kSourceRow, 1400);
-    place(c_.add(new QLabel(frame), QStringLiteral("lblOffset")), 120, kOffsetRow, 1400);
-    place(c_.add(new QLabel(frame), QStringLiteral("lblPromLimits")), 120, kLimitsRow, 1400);
+        place(c_.add(new QLabel(frame), QStringLiteral("lblColumn"), i), 120, rows[i], 1400, kRow);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblSource")), 120, kSourceRow, 1400, kRow);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblOffset")), 120, kOffsetRow, 1400, kRow);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblPromLimits")), 120, kLimitsRow, 1400, kRow);
     for (int p = 0; p < 6; ++p) {
         auto* g = c_.add(new QGroupBox(frame), QStringLiteral("frmParameter"), p);
         place(g, 1560 + 1680 * p, 0, kParameterWidth, kMeasureHeight - 120);
         const int half = kParameterWidth / 2;
-        place(c_.add(new QLabel(g), QStringLiteral("lblMeas"), p), 60, kMeasRow, kParameterWidth - 120);
-        place(c_.add(new QLabel(g), QStringLiteral("lblMean"), p), 60, kMeanRow, kParameterWidth - 120);
-        place(c_.add(new QLabel(g), QStringLiteral("lblSep"), p), 60, kSourceRow, kParameterWidth - 120);
+        place(c_.add(new QLabel(g), QStringLiteral("lblMeas"), p), 60, kMeasRow, kParameterWidth - 120, kRow);
+        place(c_.add(new QLabel(g), QStringLiteral("lblMean"), p), 60, kMeanRow, kParameterWidth - 120, kRow);
+        place(c_.add(new QLabel(g), QStringLiteral("lblSep"), p), 60, kSourceRow, kParameterWidth - 120, kRow);
         for (int k = 0; k < 2; ++k) {
             const int L = 2 * p + k;
             const int x = 60 + k * half;
-            place(c_.add(new QLabel(g), QStringLiteral("lblSD"), L), x, kSdRow, half - 60);
-            place(c_.add(new QLabel(g), QStringLiteral("lblLH"), L), x, kLowHighRow, half - 60);
-            place(c_.add(new QLabel(g), QStringLiteral("lblSrc"), L), x, kSourceRow, half - 60);
-            place(c_.add(new QLabel(g), QStringLiteral("lblAdjust"), L), x, kOffsetRow, half - 60);
+            place(c_.add(new QLabel(g), QStringLiteral("lblSD"), L), x, kSdRow, half - 60, kRow);
+            place(c_.add(new QLabel(g), QStringLiteral("lblLH"), L), x, kLowHighRow, half - 60, kRow);
+            place(c_.add(new QLabel(g), QStringLiteral("lblSrc"), L), x, kSourceRow, half - 60, kRow);
+            place(c_.add(new QLabel(g), QStringLiteral("lblAdjust"), L), x, kOffsetRow, half - 60, kRow);
             auto* limit = c_.add(new QLabel(g), QStringLiteral("lblLimits"), L);
             limit->setFrameShape(QFrame::Panel);
-            place(limit, x, kLimitsRow, half - 60);
+            place(limit, x, kLimitsRow, half - 60, kRow);
         }
     }
 }
@@ -123,20 +117,20 @@ void frmCoinMeasure1::buildWizards()
     auto* frame = c_.add(new QGroupBox(this), QStringLiteral("frmWizards"));
     place(frame, 120, kMeasureTop, 8055, kMeasureHeight);
     frame->hide();
-    place(c_.add(new QLabel(frame), QStringLiteral("lblWizardType")), 240, 360, 1680);
-    place(c_.add(new QLabel(frame), QStringLiteral("lblWizardMechType")), 2040, 360, 1800);
-    place(c_.add(new QLabel(frame), QStringLiteral("lblPROMseg")), 240, 960, 1680);
-    place(c_.add(new QLabel(frame), QStringLiteral("lblChannel")), 240, 1440, 1680);
-    place(c_.add(new QLabel(frame), QStringLiteral("lblInhibit")), 240, 1920, 1680);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblWizardType")), 240, 360, 1680, kRow);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblWizardMechType")), 2040, 360, 1800, kRow);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblPROMseg")), 240, 960, 1680, kRow);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblChannel")), 240, 1440, 1680, kRow);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblInhibit")), 240, 1920, 1680, kRow);
     auto* segment = c_.add(new QComboBox(frame), QStringLiteral("cmbSegment"));
-    place(segment, 2040, 960, 1440);
+    place(segment, 2040, 960, 1440, kRow);
     auto* coin = c_.add(new QComboBox(frame), QStringLiteral("cmbCoin"));
-    place(coin, 2040, 1440, 1440);
-    place(c_.add(new QComboBox(frame), QStringLiteral("cmbOutput")), 2040, 1440, 1440);
-    place(c_.add(new QComboBox(frame), QStringLiteral("cmbInhibit")), 2040, 1920, 1440);
-    place(c_.add(new QLabel(frame), QStringLiteral("lblValue1")), 240, 2400, 1680);
-    place(c_.add(new QLineEdit(frame), QStringLiteral("txtValue1")), 2040, 2400, 900);
-    place(c_.add(new QLabel(frame), QStringLiteral("lblWizardChoice")), kWizardButtonLeft, 240, 2520);
+    place(coin, 2040, 1440, 1440, kRow);
+    place(c_.add(new QComboBox(frame), QStringLiteral("cmbOutput")), 2040, 1440, 1440, kRow);
+    place(c_.add(new QComboBox(frame), QStringLiteral("cmbInhibit")), 2040, 1920, 1440, kRow);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblValue1")), 240, 2400, 1680, kRow);
+    place(c_.add(new QLineEdit(frame), QStringLiteral("txtValue1")), 2040, 2400, 900, kRow);
+    place(c_.add(new QLabel(frame), QStringLiteral("lblWizardChoice")), kWizardButtonLeft, 240, 2520, kRow);
     CloneWizard& w = p_.clone();
     const std::pair<const char*, void (Wizards::*)()> buttons[] = {
         {"cmdAddCoin", &Wizards::cmdAddCoin_Click},
@@ -149,51 +143,40 @@ void frmCoinMeasure1::buildWizards()
         auto* b = c_.add(new QPushButton(frame), QString::fromLatin1(name));
         place(b, kWizardButtonLeft, top, 2400, kButtonHeight);
         top += 480;
-        const QString context = QStringLiteral("frmCoinMeasure1.%1_Click : ").arg(QLatin1String(name));
-        QObject::connect(b, &QPushButton::clicked, this, [this, &w, context, fn = fn] {
-            job(context, [&w, fn] { (w.wizards.*fn)(); });
-        });
+        plat::onClick(p_.guard, b, plat::Job{[&w, fn = fn] { (w.wizards.*fn)(); }});
     }
-    QObject::connect(segment, &QComboBox::activated, this, [this, &w](int) {
-        handle(QStringLiteral("frmCoinMeasure1.cmbSegment_Click : "), [&w] { w.wizards.cmbSegment_Click(); });
-    });
-    QObject::connect(coin, &QComboBox::activated, this, [this, &w](int) {
-        handle(QStringLiteral("frmCoinMeasure1.cmbCoin_Click : "), [&w] { w.wizards.cmbCoin_Click(); });
-    });
+    plat::onClick(p_.guard, segment, [&w] { w.wizards.cmbSegment_Click(); });
+    plat::onClick(p_.guard, coin, [&w] { w.wizards.cmbCoin_Click(); });
 }
 
 void frmCoinMeasure1::buildChoices()
 {
     CloneWizard& w = p_.clone();
     auto* log = c_.add(new QCheckBox(this), QStringLiteral("chkLog"));
-    place(log, 120, kChoicesTop, 1800);
+    place(log, 120, kChoicesTop, 1800, kRow);
     auto* duplicate = c_.add(new QCheckBox(this), QStringLiteral("chkduplicate"));
-    place(duplicate, 120, kChoicesTop + 420, 2400);
+    place(duplicate, 120, kChoicesTop + 420, 2400, kRow);
     duplicate->hide();
 
     auto* size = c_.add(new QGroupBox(this), QStringLiteral("frmPromSize"));
     place(size, 2640, kChoicesTop - 120, 1560, 900);
     auto* oneK = c_.add(new QRadioButton(QStringLiteral("1K"), size), QStringLiteral("opt1K"));
-    place(oneK, 120, 300, 600);
+    place(oneK, 120, 300, 600, kRow);
     auto* twoK = c_.add(new QRadioButton(QStringLiteral("2K"), size), QStringLiteral("Opt2K"));
-    place(twoK, 780, 300, 600);
+    place(twoK, 780, 300, 600, kRow);
     oneK->setChecked(true);
-    QObject::connect(oneK, &QRadioButton::clicked, this, [this, &w] {
-        handle(QStringLiteral("frmCoinMeasure1.opt1K_Click : "), [&w] { w.wizards.opt1K_Click(); });
-    });
-    QObject::connect(twoK, &QRadioButton::clicked, this, [this, &w] {
-        handle(QStringLiteral("frmCoinMeasure1.Opt2K_Click : "), [&w] { w.wizards.Opt2K_Click(); });
-    });
+    plat::onClick(p_.guard, oneK, [&w] { w.wizards.opt1K_Click(); });
+    plat::onClick(p_.guard, twoK, [&w] { w.wizards.Opt2K_Click(); });
 
     auto* segments = c_.add(new QGroupBox(this), QStringLiteral("frmPROMSegments"));
     place(segments, 4320, kChoicesTop - 120, 2520, 900);
     for (int s = 0; s < 4; ++s) {
         auto* box = c_.add(new QCheckBox(QString::number(s + 1), segments), QStringLiteral("chkSeg"), s);
-        place(box, 120 + 600 * s, 300, 540);
-        QObject::connect(box, &QCheckBox::clicked, this, [this, &w, box, s] {
+        place(box, 120 + 600 * s, 300, 540, kRow);
+        plat::onClick(p_.guard, box, [&w, box, s] {
             // A greyed box a user clicks becomes a plain one.
             box->setTristate(false);
-            handle(QStringLiteral("frmCoinMeasure1.chkSeg_Click : "), [&w, s] { w.wizards.chkSeg_Click(s); });
+            w.wizards.chkSeg_Click(s);
         });
     }
 
@@ -201,27 +184,21 @@ void frmCoinMeasure1::buildChoices()
     for (const auto& [name, k] : buttons)
         place(c_.add(new QPushButton(this), QString::fromLatin1(name)), 120 + 2640 * k, kButtonsTop, kButtonWidth,
               kButtonHeight);
-    QObject::connect(c_.get<QPushButton>(QStringLiteral("cmdOpenCoinset")), &QPushButton::clicked, this, [this, &w] {
-        job(QStringLiteral("frmCoinMeasure1.cmdOpenCoinset_Click : "), [&w] { w.run.cmdOpenCoinset_Click(); });
-    });
-    QObject::connect(c_.get<QPushButton>(QStringLiteral("cmdSpecialUtilities")), &QPushButton::clicked, this,
-                     [this, &w] {
-                         job(QStringLiteral("frmCoinMeasure1.cmdSpecialUtilities_Click : "),
-                             [&w] { w.wizards.cmdSpecialUtilities_Click(); });
-                     });
-    QObject::connect(c_.get<QPushButton>(QStringLiteral("cmdBack")), &QPushButton::clicked, this,
-                     [this] { backOrCancel(); });
+    plat::onClick(p_.guard, c_.get<QPushButton>(QStringLiteral("cmdOpenCoinset")),
+                  plat::Job{[&w] { w.run.cmdOpenCoinset_Click(); }});
+    plat::onClick(p_.guard, c_.get<QPushButton>(QStringLiteral("cmdSpecialUtilities")),
+                  plat::Job{[&w] { w.wizards.cmdSpecialUtilities_Click(); }});
+    plat::onClick(p_.guard, c_.get<QPushButton>(QStringLiteral("cmdBack")), [this] { backOrCancel(); });
 }
 
 void frmCoinMeasure1::backOrCancel()
 {
     CloneWizard& w = p_.clone();
-    const QString context = QStringLiteral("frmCoinMeasure1.cmdBack_Click : ");
     // Cancel Operation answers while the run it stops waits; Back is a job of its own.
     if (p_.coinStats().runActive)
-        handle(context, [&w] { w.frame.cmdBack_Click(); });
+        w.frame.cmdBack_Click();
     else
-        job(context, [&w] { w.frame.cmdBack_Click(); });
+        p_.guard.runJob(kBackContext, [&w] { w.frame.cmdBack_Click(); });
 }
 
 void frmCoinMeasure1::closeEvent(QCloseEvent* e)
@@ -229,7 +206,7 @@ void frmCoinMeasure1::closeEvent(QCloseEvent* e)
     // The close box does what the Back / Cancel Operation button does, while that is enabled.
     e->ignore();
     if (c_.isEnabled(QStringLiteral("cmdBack")))
-        backOrCancel();
+        p_.guard.handle(kBackContext, [this] { backOrCancel(); });
 }
 
 void frmCoinMeasure1::layOut(const MeasureLayout& layout)
@@ -241,14 +218,14 @@ void frmCoinMeasure1::layOut(const MeasureLayout& layout)
     for (int p = 0; p < 6; ++p)
         place(c_.widget(QStringLiteral("frmParameter"), p), layout.parameterLeft[std::size_t(p)], 0, width,
               kMeasureHeight - 120);
-    resize(twipsToPixels(std::max(layout.windowWidth, 8055 + 725)), twipsToPixels(kWindowHeight));
+    resize(plat::twipsToPixels(std::max(layout.windowWidth, 8055 + 725)), plat::twipsToPixels(kWindowHeight));
 }
 
 void frmCoinMeasure1::layOutWizardPanel(const WizardPanel& panel)
 {
-    place(c_.widget(QStringLiteral("cmbCoin")), 2040, panel.coinListTop, 1440);
-    place(c_.widget(QStringLiteral("lblValue1")), 3600, panel.valueLabelTop, 1320);
-    place(c_.widget(QStringLiteral("txtValue1")), 4440, panel.valueBoxTop, 720);
+    place(c_.widget(QStringLiteral("cmbCoin")), 2040, panel.coinListTop, 1440, kRow);
+    place(c_.widget(QStringLiteral("lblValue1")), 3600, panel.valueLabelTop, 1320, kRow);
+    place(c_.widget(QStringLiteral("txtValue1")), 4440, panel.valueBoxTop, 720, kRow);
 }
 
 void frmCoinMeasure1::centre()

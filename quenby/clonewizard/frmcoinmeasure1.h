@@ -40,9 +40,6 @@ private:
     void buildMeasurements();
     void buildWizards();
     void buildChoices();
-    // A click that waits for the box runs as a job; while one waits it is refused.
-    void job(const QString& context, const std::function<void()>& fn);
-    void handle(const QString& context, const std::function<void()>& fn);
     void backOrCancel();
 
     Program& p_;

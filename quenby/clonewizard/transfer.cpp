@@ -77,13 +77,11 @@ MakerLabel makerLabel(const QString& family)
     return {};
 }
 
-void MeasureFrame::trap(int textId, const std::function<void()>& fn) { w_.ctx.trap(textId, fn); }
-
 void MeasureFrame::Form_Load()
 {
-    trap(id::Loading, [&] { setCaptions(); });
+    w_.ctx.errors.trap(id::Loading, [&] { setCaptions(); });
     CoinInitialise(0);
-    trap(id::Loading, [&] { w_.view().setVisible(QStringLiteral("chkduplicate"), true); });
+    w_.ctx.errors.trap(id::Loading, [&] { w_.view().setVisible(QStringLiteral("chkduplicate"), true); });
 }
 
 void MeasureFrame::setCaptions()
@@ -106,7 +104,7 @@ bool MeasureFrame::CoinInitialise(int mode)
 {
     CloneContext& c = w_.ctx;
     bool shown = false;
-    trap(id::Initialising, [&] {
+    w_.ctx.errors.trap(id::Initialising, [&] {
         plat::View& v = w_.view();
         const int pc = c.params.paramCount;
         v.setVisible(kWindow, false);
@@ -192,7 +190,7 @@ bool MeasureFrame::CoinInitialise(int mode)
 void MeasureFrame::cmdBack_Click()
 {
     CloneContext& c = w_.ctx;
-    trap(id::Unloading, [&] {
+    w_.ctx.errors.trap(id::Unloading, [&] {
         plat::View& v = w_.view();
         if (c.stats.runActive) {
             v.setEnabled(QStringLiteral("cmdBack"), false);
@@ -220,12 +218,12 @@ void MeasureFrame::PROMxfr()
     CoinTables& t = c.coins();
     const int pc = c.params.paramCount;
     c.job.measuring = false;
-    trap(id::Transferring, [&] { clearTransferTables(t); });
+    w_.ctx.errors.trap(id::Transferring, [&] { clearTransferTables(t); });
 
     // The page the editor opens on, before anything is mapped: a Mars transfer with no segment
     // ticked ticks the first, which is then laid out and mapped like any other.
     TransferPage page;
-    trap(id::Transferring, [&] {
+    w_.ctx.errors.trap(id::Transferring, [&] {
         page = transferPage(c.mars(), t.segmentSelected);
         if (page.selectFirstSegment) {
             w_.view().setValue(QStringLiteral("chkSeg"), 1, 0);
@@ -234,7 +232,7 @@ void MeasureFrame::PROMxfr()
     });
 
     LimitsEditor* editor = nullptr;
-    trap(id::Transferring, [&] {
+    w_.ctx.errors.trap(id::Transferring, [&] {
         editor = &c.windows.limitsEditor();
         editor->selectBipolarProm();
         c.job.mechModel = w_.view().text(QStringLiteral("lblmechType"));
@@ -244,7 +242,7 @@ void MeasureFrame::PROMxfr()
     });
     t.slugCount = 0;
 
-    trap(id::ParseRecords, [&] {
+    w_.ctx.errors.trap(id::ParseRecords, [&] {
         for (const MapNotice& n : mapCoinsToChannels(t, t.clone.recordRow, pc)) {
             if (n.kind == MapNotice::Kind::ChannelOutOfRange) {
                 c.errors.reportError(id::ParseRecords, plat::RuntimeError(plat::err::SubscriptOutOfRange,
@@ -256,7 +254,7 @@ void MeasureFrame::PROMxfr()
         }
     });
 
-    trap(id::Transferring, [&] {
+    w_.ctx.errors.trap(id::Transferring, [&] {
         const ReferenceReport report = applyReferenceLimits(t, t.clone.refs, pc);
         if (!report.missing.empty()) {
             const NoticeBox box = missingReferenceBox(report, c.texts);
@@ -284,7 +282,7 @@ void MeasureFrame::PROMxfr()
         c.limits.displayedSegment = 0;
     }
 
-    trap(id::Transferring, [&] {
+    w_.ctx.errors.trap(id::Transferring, [&] {
         if (!editor)
             return;
         LimitsPage& grid = editor->page();
@@ -296,18 +294,18 @@ void MeasureFrame::PROMxfr()
         editor->render();
         editor->clearColors();
     });
-    trap(id::Transferring, [&] {
+    w_.ctx.errors.trap(id::Transferring, [&] {
         QString ref = w_.view().text(QStringLiteral("lblRefCode"));
         QString version = w_.view().text(QStringLiteral("lblVersion"));
         addCoinsetRefToImage(ref, version, c.entry(), t.segmentSelected, c.mem.images.progImage);
     });
     c.limits.limitsEdited = false;
-    trap(id::Transferring, [&] {
+    w_.ctx.errors.trap(id::Transferring, [&] {
         if (editor)
             editor->selectSegment(c.limits.displayedSegment);
     });
-    trap(id::Transferring,
-         [&] { setPromChangeFlag(false, c.entry(), t.segmentSelected, c.mem.images.progImage); });
+    w_.ctx.errors.trap(id::Transferring,
+                       [&] { setPromChangeFlag(false, c.entry(), t.segmentSelected, c.mem.images.progImage); });
 }
 
 void MeasureFrame::copyMechData()
@@ -327,7 +325,7 @@ void MeasureFrame::copyMechData()
     if (c.mars())
         c.message(c.text(id::CopyProm) + QStringLiteral("\r\n\r\n") + c.text(id::SwitchesForCopy), plat::mb::OKCancel,
                   id::CopyPromTitle);
-    trap(id::Transferring, [&] {
+    w_.ctx.errors.trap(id::Transferring, [&] {
         c.link.sendJ();
         const ReadState read = readMechMemory(c.mech);
         // Kept channels take the windows of a complete read only: a read that stopped part way

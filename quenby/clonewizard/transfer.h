@@ -48,7 +48,6 @@ public:
 
 private:
     void copyMechData();
-    void trap(int textId, const std::function<void()>& fn);
 
     CloneWizard& w_;
 };

@@ -1,6 +1,5 @@
 #include "quenby/clonewizard/wizard.h"
 
-#include "platform/runtimeerror.h"
 #include "platform/vbtext.h"
 #include "platform/view.h"
 #include "quenby/clonewizard/clonewizard.h"
@@ -29,8 +28,6 @@ constexpr int CancelOperation = 472;
 constexpr int kWizardCoins = 20;
 } // namespace
 
-void Wizards::trap(int textId, const std::function<void()>& fn) { w_.ctx.trap(textId, fn); }
-
 std::array<int, 4> Wizards::segmentBoxes()
 {
     std::array<int, 4> boxes{};
@@ -44,7 +41,7 @@ std::array<int, 4> Wizards::segmentBoxes()
 void Wizards::cmdSpecialUtilities_Click()
 {
     CloneContext& c = w_.ctx;
-    trap(id::Wizard, [&] {
+    w_.ctx.errors.trap(id::Wizard, [&] {
         plat::View& v = w_.view();
         v.setText(QStringLiteral("lblWizardMechType"), c.job.mechModel);
         v.setVisible(QStringLiteral("frmMeasurements"), false);
@@ -69,14 +66,14 @@ void Wizards::cmdSpecialUtilities_Click()
         if (panel.select2K)
             selectPromSize(true);
     });
-    trap(id::Wizard, [&] { fillSegmentList(); });
-    trap(id::Wizard, [&] { fillChannelLists(); });
-    trap(id::Wizard, [&] { c.windows.showMain(false); });
+    w_.ctx.errors.trap(id::Wizard, [&] { fillSegmentList(); });
+    w_.ctx.errors.trap(id::Wizard, [&] { fillChannelLists(); });
+    w_.ctx.errors.trap(id::Wizard, [&] { c.windows.showMain(false); });
 }
 
 void Wizards::cmdCancelWizards_Click()
 {
-    trap(id::CancellingWizard, [&] {
+    w_.ctx.errors.trap(id::CancellingWizard, [&] {
         plat::View& v = w_.view();
         v.setVisible(QStringLiteral("frmWizards"), false);
         v.setVisible(QStringLiteral("frmMeasurements"), true);
@@ -104,7 +101,7 @@ void Wizards::startWizard(int mode)
 
 void Wizards::chkSeg_Click(int)
 {
-    trap(id::SegmentsChecked, [&] {
+    w_.ctx.errors.trap(id::SegmentsChecked, [&] {
         readSegmentChecks(segmentBoxes(), w_.ctx.coins().segmentSelected);
         fillChannelLists();
     });
@@ -142,12 +139,12 @@ void Wizards::sizeOption(bool twoK)
 
 void Wizards::opt1K_Click()
 {
-    trap(id::OneK, [&] { sizeOption(false); });
+    w_.ctx.errors.trap(id::OneK, [&] { sizeOption(false); });
 }
 
 void Wizards::Opt2K_Click()
 {
-    trap(id::TwoK, [&] { sizeOption(true); });
+    w_.ctx.errors.trap(id::TwoK, [&] { sizeOption(true); });
 }
 
 void Wizards::selectPromSize(bool twoK)
@@ -161,7 +158,7 @@ void Wizards::selectPromSize(bool twoK)
 
 void Wizards::fillSegmentList()
 {
-    trap(id::SegmentList, [&] {
+    w_.ctx.errors.trap(id::SegmentList, [&] {
         plat::View& v = w_.view();
         const WizardQuirks q = wizardQuirks(w_.ctx.job.mechFamily, w_.ctx.job.mechModel);
         const QStringList items = segmentList(segmentBoxes(), v.value(QStringLiteral("Opt2K")) == 1, q);
@@ -173,7 +170,7 @@ void Wizards::fillSegmentList()
 
 void Wizards::fillMarsCoinNames(const QString& segment)
 {
-    trap(id::CoinName, [&] {
+    w_.ctx.errors.trap(id::CoinName, [&] {
         const WizardQuirks q = wizardQuirks(w_.ctx.job.mechFamily, w_.ctx.job.mechModel);
         w_.view().setItems(QStringLiteral("cmbCoin"), coinList(q, segment, 0));
     });
@@ -181,7 +178,7 @@ void Wizards::fillMarsCoinNames(const QString& segment)
 
 void Wizards::fillChannelLists()
 {
-    trap(id::CoinList, [&] {
+    w_.ctx.errors.trap(id::CoinList, [&] {
         plat::View& v = w_.view();
         const WizardQuirks q = wizardQuirks(w_.ctx.job.mechFamily, w_.ctx.job.mechModel);
         v.setItems(QStringLiteral("cmbCoin"), {});
@@ -207,7 +204,7 @@ void Wizards::runWizard(int mode)
     CoinTables& t = c.coins();
     bool started = false;
     // A run-time error anywhere in the engine is reported and the closing steps follow.
-    const bool ran = c.trap(id::Wizard, [&] {
+    const bool ran = c.errors.trap(id::Wizard, [&] {
         plat::View& v = w_.view();
         t.nriXLoaded = false;
         t.routingLoaded = false;
@@ -352,7 +349,7 @@ void Wizards::closingSteps()
 {
     CloneContext& c = w_.ctx;
     plat::View& v = w_.view();
-    trap(id::Wizard, [&] {
+    w_.ctx.errors.trap(id::Wizard, [&] {
         c.link.sendW();
         v.setEnabled(QStringLiteral("cmdOpenCoinset"), true);
         v.setEnabled(QStringLiteral("cmdSpecialUtilities"), true);

@@ -47,7 +47,6 @@ private:
     void nriSettings(int mode, qint32 n);
     void passes(int mode, qint32 n, const QString& coinText);
     void closingSteps();
-    void trap(int textId, const std::function<void()>& fn);
 
     CloneWizard& w_;
 };

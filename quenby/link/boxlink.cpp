@@ -74,11 +74,6 @@ QString BoxLink::text(int id) const
     }
 }
 
-void BoxLink::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { errors_.reportError(textId, e); });
-}
-
 // ---- timing ------------------------------------------------------------------------------------
 
 void BoxLink::Timer1_Timer()
@@ -122,7 +117,7 @@ void BoxLink::sendData(const QByteArray& s)
 
 void BoxLink::sendAndWait(const QByteArray& s)
 {
-    trap(id::SendAndWait, [&] {
+    errors_.trap(id::SendAndWait, [&] {
         st_.lineReceived = false;
         sendData(s);
         waitFor(kReplyWaitMs, [this] { return st_.lineReceived; });
@@ -257,13 +252,13 @@ void BoxLink::Comm1_OnComm()
         }
         if (one.isEmpty())
             break;
-        trap(id::Reception, [&] { handleByte(quint8(one.at(0))); });
+        errors_.trap(id::Reception, [&] { handleByte(quint8(one.at(0))); });
     }
 }
 
 void BoxLink::holdBacklog()
 {
-    trap(id::Reception, [&] {
+    errors_.trap(id::Reception, [&] {
         while (port_ && port_->isOpen() && port_->bytesWaiting() > 0) {
             const QByteArray in = port_->read(port_->bytesWaiting());
             if (in.isEmpty())
@@ -307,7 +302,7 @@ void BoxLink::handlePassThroughByte(quint8 b)
 
 void BoxLink::processBoxLine(const QString& line)
 {
-    trap(id::Decoding, [&] {
+    errors_.trap(id::Decoding, [&] {
         const QChar first = line.isEmpty() ? QChar() : line.at(0);
         switch (first.unicode()) {
         case '*':
@@ -367,20 +362,20 @@ void BoxLink::processBoxLine(const QString& line)
 void BoxLink::parseIdles(const QString& line)
 {
     for (int i = 0; i < 3; ++i)
-        trap(id::Idles,
-             [&] { st_.idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
+        errors_.trap(id::Idles,
+                     [&] { st_.idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
 }
 
 void BoxLink::parsetimings(const QString& line)
 {
     ValidatorTimings& t = st_.validatorTimings;
-    trap(id::Timings, [&] { t.value1 = plat::val(plat::mid(line, 2, 5)); });
-    trap(id::Timings, [&] { t.value2 = plat::val(plat::mid(line, 8, 5)); });
-    trap(id::Timings, [&] { t.value3 = plat::val(plat::mid(line, 14, 5)); });
-    trap(id::Timings, [&] { t.value4 = plat::cLng(plat::val(plat::mid(line, 20, 5))); });
+    errors_.trap(id::Timings, [&] { t.value1 = plat::val(plat::mid(line, 2, 5)); });
+    errors_.trap(id::Timings, [&] { t.value2 = plat::val(plat::mid(line, 8, 5)); });
+    errors_.trap(id::Timings, [&] { t.value3 = plat::val(plat::mid(line, 14, 5)); });
+    errors_.trap(id::Timings, [&] { t.value4 = plat::cLng(plat::val(plat::mid(line, 20, 5))); });
     st_.boxVersion = plat::mid(line, 29, 5);
     if (mainView_)
-        trap(id::Timings, [&] { mainView_->setText(QStringLiteral("lblProgrammer"), st_.boxVersion); });
+        errors_.trap(id::Timings, [&] { mainView_->setText(QStringLiteral("lblProgrammer"), st_.boxVersion); });
 }
 
 } // namespace quenby

@@ -106,7 +106,6 @@ private:
     void handleByte(quint8 b);
     void handleLineByte(quint8 b);
     void handlePassThroughByte(quint8 b);
-    void trap(int textId, const std::function<void()>& fn);
     void portFailed(const QString& why);
     // The first sign of a lost port in this job (or, outside a job, of this outage): reported
     // under textId with what it means, and the running job stopped.

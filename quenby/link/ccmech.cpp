@@ -113,7 +113,7 @@ ReadState EepromFamily::read()
 {
     int wordsRead = 0;
     int stopText = id::ReadError;
-    ctx_.trap(id::ReadError, [&] {
+    ctx_.errors.trap(id::ReadError, [&] {
         prepareProgress(id::ReadCaption, id::ReadTitle);
         if (!openForRead(stopText))
             return;
@@ -134,7 +134,7 @@ bool EepromFamily::program()
     if (!readImageIsTheMech())
         return false;
     bool ok = false;
-    ctx_.trap(id::WriteError, [&] {
+    ctx_.errors.trap(id::WriteError, [&] {
         prepareProgress(id::WriteCaption, id::WriteTitle);
         if (!openForWrite())
             return;
@@ -242,7 +242,7 @@ qint32 CcWordFamily::readWord(int address)
 {
     qint32 result = -1;
     lastFailure_ = id::ReadWordError;
-    ctx_.trap(id::ReadWordError, [&] {
+    ctx_.errors.trap(id::ReadWordError, [&] {
         LinkState& st = ctx_.st();
         const int a = address & 0xFF;
         st.ccWordDone = false;
@@ -270,7 +270,7 @@ qint32 CcWordFamily::readWord(int address)
 bool CcWordFamily::writeWord(int address, qint32 value)
 {
     bool ok = false;
-    ctx_.trap(id::WriteWordError, [&] {
+    ctx_.errors.trap(id::WriteWordError, [&] {
         if (inImage(address) && ctx_.mem.images.readImage[size_t(address)] == value) {
             ok = true;
             return;

@@ -416,18 +416,18 @@ MarsPromReport buildMarsPromReport(int view, int promSize, const MechEntry& entr
 
 void mapCoinTableToProm(MechFamily& family, int segment)
 {
-    family.context().trap(id::MapError, [&] { family.mapCoinTableToProm(segment); });
+    family.context().errors.trap(id::MapError, [&] { family.mapCoinTableToProm(segment); });
 }
 
 void copyPromToCoinTable(MechFamily& family)
 {
-    family.context().trap(id::CopyError, [&] { family.copyPromToCoinTable(); });
+    family.context().errors.trap(id::CopyError, [&] { family.copyPromToCoinTable(); });
 }
 
 void mapCcRouting(MechFamily& family)
 {
     MechContext& ctx = family.context();
-    ctx.trap(id::RoutingError, [&] {
+    ctx.errors.trap(id::RoutingError, [&] {
         const QList<int> tooWide = mapCcRouting(family.entry(), ctx.mem.coins, ctx.mem.images);
         if (!tooWide.isEmpty())
             throw plat::RuntimeError(6, QStringLiteral("Overflow"));
@@ -437,7 +437,7 @@ void mapCcRouting(MechFamily& family)
 void formatMarsPromReport(MechFamily& family, PromDataView& view)
 {
     MechContext& ctx = family.context();
-    ctx.trap(id::ReportError, [&] {
+    ctx.errors.trap(id::ReportError, [&] {
         const std::optional<int> shown = view.showReportView();
         if (!shown)
             return;

@@ -38,7 +38,7 @@ constexpr int TimingsError = 220;
 
 void MarsPromFamily::decodeLine(MechContext& ctx, const QString& line)
 {
-    ctx.trap(id::DecodeError, [&] {
+    ctx.errors.trap(id::DecodeError, [&] {
         if (!decodeMarsPromLine(line, ctx.mem.promSize, ctx.mem.images.readImage, ctx.marsRead))
             throw plat::RuntimeError(plat::err::SubscriptOutOfRange, QStringLiteral("PROM line not placed: ") + line);
     });
@@ -49,7 +49,7 @@ ReadState MarsPromFamily::read()
     MemoryImages& images = ctx_.mem.images;
     ctx_.marsRead = {};
     std::fill(images.readImage.begin(), images.readImage.end() - 1, 0);
-    ctx_.trap(id::ReadError, [&] {
+    ctx_.errors.trap(id::ReadError, [&] {
         ctx_.link.sendAndWait("E");
         ctx_.link.sendData(ctx_.mem.promSize == 1 ? "K" : "A");
         // The box sends a line per 16 addresses; the receive side decodes each as it comes.
@@ -61,7 +61,7 @@ ReadState MarsPromFamily::read()
     const int missing = ctx_.marsRead.firstMissing(promSize);
     // A line lost whole says nothing of itself; a refused one has been reported already.
     if (ctx_.marsRead.topReached && ctx_.marsRead.refusedLines == 0 && missing >= 0) {
-        ctx_.trap(id::DecodeError, [missing] {
+        ctx_.errors.trap(id::DecodeError, [missing] {
             throw plat::RuntimeError(plat::err::SubscriptOutOfRange,
                                      QStringLiteral("PROM line missing: ") + plat::hex4(missing).right(3));
         });
@@ -77,7 +77,7 @@ bool MarsPromFamily::programRange(int first, int last)
 {
     plat::ProgressSink& progress = ctx_.progress;
     bool allAcknowledged = false;
-    ctx_.trap(id::WriteError, [&] {
+    ctx_.errors.trap(id::WriteError, [&] {
         progress.setCaption(ctx_.text(id::ProgrammingCaption));
         progress.setTitle(ctx_.text(id::ProgrammingTitle));
         progress.showSegment(true);
@@ -127,7 +127,7 @@ bool MarsPromFamily::program()
 std::optional<VerifyResult> MarsPromFamily::verify()
 {
     VerifyResult result;
-    ctx_.trap(id::VerifyFailed, [&] {
+    ctx_.errors.trap(id::VerifyFailed, [&] {
         readMechMemory(ctx_);
         const MemoryImages& images = ctx_.mem.images;
         result = comparePromSegments(images.readImage, images.holdsWholeMemoryOf(entry_.model), images.progImage,
@@ -158,7 +158,7 @@ bool setupTimings(MechContext& ctx, const QString& model)
     const MechEntry e = mechEntry(QStringLiteral("Mars"), model);
     const QByteArray t = marsTimingCommand(e);
     QByteArray readBack;
-    ctx.trap(id::TimingsError, [&] {
+    ctx.errors.trap(id::TimingsError, [&] {
         for (int pass = 1; pass <= kTimingPasses && readBack != t; ++pass) {
             if (e.mars.timingsNeedC02)
                 ctx.link.sendData("C02");

@@ -49,16 +49,16 @@ void Measurement::startMeasurement(int coin)
 {
     switch (plan().road) {
     case MeasureRoad::MarsLines:
-        trap(id::Enabling, [&] { ctx_.link.sendData(kMarsMeasureOn); });
+        ctx_.errors.trap(id::Enabling, [&] { ctx_.link.sendData(kMarsMeasureOn); });
         break;
     case MeasureRoad::CcFrames:
     case MeasureRoad::SentinelPoll:
         // Sampling starts whatever the logon said: a mech that did not answer sends nothing.
-        trap(id::Enabling, [&] { ctx_.layers.ccLogon(); });
+        ctx_.errors.trap(id::Enabling, [&] { ctx_.layers.ccLogon(); });
         requestCcMeasurement();
         break;
     case MeasureRoad::NriT:
-        trap(id::Enabling, [&] { ctx_.layers.nriLogon(); });
+        ctx_.errors.trap(id::Enabling, [&] { ctx_.layers.nriLogon(); });
         nriMeasureLoop(coin);
         break;
     case MeasureRoad::None:
@@ -70,14 +70,14 @@ void Measurement::stopMeasurement()
 {
     switch (plan().road) {
     case MeasureRoad::MarsLines:
-        trap(id::Stopping, [&] { ctx_.link.sendData(kMarsMeasureOff); });
+        ctx_.errors.trap(id::Stopping, [&] { ctx_.link.sendData(kMarsMeasureOff); });
         break;
     case MeasureRoad::CcFrames:
     case MeasureRoad::SentinelPoll:
-        trap(id::Stopping, [&] { ctx_.layers.ccLogoff(); }); // also stops Timer3
+        ctx_.errors.trap(id::Stopping, [&] { ctx_.layers.ccLogoff(); }); // also stops Timer3
         break;
     case MeasureRoad::NriT:
-        trap(id::Stopping, [&] { ctx_.layers.resetProgrammerBox(); });
+        ctx_.errors.trap(id::Stopping, [&] { ctx_.layers.resetProgrammerBox(); });
         break;
     case MeasureRoad::None:
         break;
@@ -95,7 +95,7 @@ void Measurement::requestCcMeasurement()
     }
     if (p.road != MeasureRoad::CcFrames)
         return;
-    trap(id::CcCoinData, [&] {
+    ctx_.errors.trap(id::CcCoinData, [&] {
         ctx_.link.sendData(p.request);
         if (p.armsKeepAlive) {
             m_.keepAliveCount = kKeepAliveFirst;
@@ -122,8 +122,8 @@ void Measurement::parseCcMeasureFrame(const CcFrame& frame, int lastIndex)
         for (int i = 0; i < s.valueCount; ++i)
             m_.currentReading[size_t(i)] = s.values[size_t(i)];
         if (m_.logEnabled)
-            trap(id::ParseCc, [&] { writeReadingRow(); });
-        trap(id::ParseCc, [&] { deliver(); });
+            ctx_.errors.trap(id::ParseCc, [&] { writeReadingRow(); });
+        ctx_.errors.trap(id::ParseCc, [&] { deliver(); });
         if (m_.samplesLeft > 0)
             requestCcMeasurement();
     } else {
@@ -137,7 +137,7 @@ void Measurement::sentinelPollLoop()
     bool ok = true;
     while (m_.samplesLeft >= 1 && !ctx_.job.userAbort && ok) {
         SentinelSample s;
-        trap(id::CcCoinData, [&] {
+        ctx_.errors.trap(id::CcCoinData, [&] {
             ok = ctx_.layers.sendSentinelCommand(kSentinelMeasureCommand, kSentinelMeasureReplies,
                                                   kSentinelMeasureTimeoutMs);
             s = parseSentinelReading(ctx_.st().mechReply, ctx_.params.paramCount);
@@ -149,7 +149,7 @@ void Measurement::sentinelPollLoop()
             break;
         if (s.valid) {
             if (m_.logEnabled)
-                trap(id::CcCoinData, [&] { writeReadingRow(); });
+                ctx_.errors.trap(id::CcCoinData, [&] { writeReadingRow(); });
             --m_.samplesLeft;
             deliver();
         } else if (s.rejectSound) {
@@ -168,10 +168,10 @@ void Measurement::nriMeasureLoop(int coin)
     while (m_.samplesLeft >= 1) {
         if (ctx_.job.userAbort || !ok) {
             sound.beep();
-            trap(id::NriValues, [&] { ctx_.layers.resetProgrammerBox(); });
+            ctx_.errors.trap(id::NriValues, [&] { ctx_.layers.resetProgrammerBox(); });
             return;
         }
-        trap(id::NriValues, [&] {
+        ctx_.errors.trap(id::NriValues, [&] {
             ctx_.link.sendData(kNriMeasureCommand);
             // No time-out: the user ends a wait with Back, and that sample still counts.
             ok = ctx_.layers.sendNriAndWait({}, -p.nriReplies);
@@ -184,19 +184,19 @@ void Measurement::nriMeasureLoop(int coin)
                 sound.beep();
         }
         if (m_.logEnabled && ok)
-            trap(id::NriValues, [&] { writeReadingRow(); });
+            ctx_.errors.trap(id::NriValues, [&] { writeReadingRow(); });
         --m_.samplesLeft;
         deliver();
     }
     sound.beep();
-    trap(id::NriValues, [&] { ctx_.layers.resetProgrammerBox(); });
+    ctx_.errors.trap(id::NriValues, [&] { ctx_.layers.resetProgrammerBox(); });
 }
 
 // ---- per-coin tables ----------------------------------------------------------------------------
 
 void Measurement::decodeNriCoinData(const QString& s)
 {
-    trap(id::CoinData, [&] {
+    ctx_.errors.trap(id::CoinData, [&] {
         CoinTables& coins = ctx_.mem.coins;
         CoinArray outputs{};
         for (int i = 0; i < coins.coinOutputs.size(); ++i)
@@ -211,7 +211,7 @@ void Measurement::decodeNriCoinData(const QString& s)
 
 void Measurement::remapCoinTables()
 {
-    trap(id::Remap, [&] {
+    ctx_.errors.trap(id::Remap, [&] {
         CoinTables& coins = ctx_.mem.coins;
         CheckedArray<qint32, 25> values = coins.coinValues;
         CoinArray outputs{};

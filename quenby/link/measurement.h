@@ -69,7 +69,6 @@ private:
     void sentinelPollLoop();
     void writeReadingRow();
     void deliver();
-    void trap(int textId, const std::function<void()>& fn) { ctx_.trap(textId, fn); }
 
     MechContext& ctx_;
     MeasureState& m_;

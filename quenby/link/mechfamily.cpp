@@ -1,6 +1,5 @@
 #include "quenby/link/mechfamily.h"
 
-#include "platform/runtimeerror.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/link/ccmech.h"
 #include "quenby/link/marsprom.h"
@@ -47,7 +46,7 @@ public:
     void decodeMarsPromLine(const QString& line) override { MarsPromFamily::decodeLine(ctx_, line); }
     void parseCcWordReply(const CcFrame& frame) override
     {
-        ctx_.trap(id::WordReplyError, [&] { CcWordFamily::parseWordReply(ctx_.st(), frame); });
+        ctx_.errors.trap(id::WordReplyError, [&] { CcWordFamily::parseWordReply(ctx_.st(), frame); });
     }
 
 private:
@@ -89,11 +88,6 @@ PassThroughHandler passThroughHandler(MechKind kind)
 // ---- context ------------------------------------------------------------------------------------
 
 QString MechContext::text(int id) const { return texts.getText(id); }
-
-void MechContext::trap(int textId, const std::function<void()>& fn) const
-{
-    plat::trap(fn, [&](const std::exception& e) { errors.reportError(textId, e); });
-}
 
 int MechContext::message(const QString& body, int style, int titleId) const
 {
@@ -139,7 +133,7 @@ ReadState readMechMemory(MechContext& ctx)
     std::fill(images.readImage.begin(), images.readImage.end() - 1, 0);
     images.lastRead = {};
     ReadState out;
-    ctx.trap(id::ReadError, [&] { out = jobFamily(ctx)->read(); });
+    ctx.errors.trap(id::ReadError, [&] { out = jobFamily(ctx)->read(); });
     return out;
 }
 

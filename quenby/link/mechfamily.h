@@ -19,6 +19,7 @@
 #include "quenby/link/mechlayers.h"
 #include "quenby/link/memorystate.h"
 #include "quenby/seams.h"
+#include "quenby/shell/texts.h"
 
 #include <QString>
 #include <functional>
@@ -64,8 +65,6 @@ struct MechContext {
 
     LinkState& st() const { return link.state(); }
     QString text(int id) const;
-    // A run-time error in fn goes to the error reporter with textId; the caller carries on.
-    void trap(int textId, const std::function<void()>& fn) const;
     int message(const QString& text, int style, int titleId) const;
     // The program folder's file of that name.
     QString folderFile(const QString& name) const;

@@ -1,6 +1,5 @@
 #include "quenby/link/mechlayers.h"
 
-#include "platform/runtimeerror.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/link/nriwire.h"
 #include "quenby/link/sentinelwire.h"
@@ -45,11 +44,6 @@ MechLayers::MechLayers(BoxLink& link, BoxCheck& check, const plat::Services& ser
                        const ErrorReporter& errors, JobState& job)
     : link_(link), check_(check), st_(link.state()), svc_(services), texts_(texts), errors_(errors), job_(job)
 {
-}
-
-void MechLayers::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { errors_.reportError(textId, e); });
 }
 
 void MechLayers::message(int textId, int style, int titleId)
@@ -195,7 +189,7 @@ bool MechLayers::nriIdentify()
 
 void MechLayers::sendNriCommand(const QByteArray& cmd)
 {
-    trap(id::NriSend, [&] {
+    errors_.trap(id::NriSend, [&] {
         if (newerNri() && cmd.size() >= 2) {
             link_.sendData(cmd.left(1));
             link_.waitFor(kAckWaitMs, [this] { return st_.replyAck; });
@@ -268,7 +262,7 @@ bool MechLayers::sendNriCommandWithData(const QByteArray& cmd, const QByteArray&
 bool MechLayers::sentinelLogon()
 {
     bool ok = false;
-    trap(id::I2cSetUp, [&] {
+    errors_.trap(id::I2cSetUp, [&] {
         st_.sentinelLoggedOn = false;
         sentinelIdent = QStringLiteral("I0.0");
         link_.clearInput();
@@ -296,7 +290,7 @@ bool MechLayers::sentinelLogon()
 
 void MechLayers::sentinelLogoff()
 {
-    trap(id::I2cEnd, [&] {
+    errors_.trap(id::I2cEnd, [&] {
         if (st_.sentinelLoggedOn) {
             st_.sentinelLoggedOn = false;
             sendSentinelCommand("\r#", 1, kSentinelReplyMs);
@@ -308,7 +302,7 @@ void MechLayers::sentinelLogoff()
 bool MechLayers::sendSentinelCommand(const QByteArray& cmd, int n, int timeoutMs)
 {
     bool result = false;
-    trap(id::I2cData, [&] {
+    errors_.trap(id::I2cData, [&] {
         st_.mechReply.clear();
         st_.sentinelReply.clear();
         st_.replyDone = false;

@@ -67,7 +67,6 @@ private:
     // No reply, acknowledgement or refusal yet.
     void clearReply();
     void message(int textId, int style, int titleId);
-    void trap(int textId, const std::function<void()>& fn);
 
     BoxLink& link_;
     BoxCheck& check_;

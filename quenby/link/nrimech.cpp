@@ -76,7 +76,7 @@ ReadState NriFamily::read()
 
     bool on = false;
     for (int attempt = 0; attempt < kLogonTries && !on; ++attempt) {
-        ctx_.trap(id::ReadError, [&] { on = ctx_.layers.nriLogon(); });
+        ctx_.errors.trap(id::ReadError, [&] { on = ctx_.layers.nriLogon(); });
         if (!on)
             ctx_.link.delayMs(kLogonRetryMs);
     }
@@ -102,7 +102,7 @@ ReadState NriFamily::read()
     bool unanswered = false;
     int bar = 0;
     for (const NriReadStep& step : plan) {
-        ctx_.trap(id::ReadError, [&] {
+        ctx_.errors.trap(id::ReadError, [&] {
             // After a cancel only the records every read needs are still asked for; a command
             // not sent leaves its line and fields as they were, to be saved or programmed later.
             const bool runs = step.alwaysSent || !job.userAbort;
@@ -132,11 +132,11 @@ ReadState NriFamily::read()
     tables.linesRead = out;
     if (out.complete) {
         // Through the check of a save: a scratch file that would not load is not written.
-        ctx_.trap(id::ReadError, [&] {
+        ctx_.errors.trap(id::ReadError, [&] {
             writeNriMemoryFile(ctx_.folderFile(scratchFileName(entry_.model)), tables, entry_, ctx_.params);
         });
     }
-    ctx_.trap(id::ReadError, [&] { ctx_.layers.resetProgrammerBox(); });
+    ctx_.errors.trap(id::ReadError, [&] { ctx_.layers.resetProgrammerBox(); });
     progress.hide();
     return out;
 }

@@ -49,7 +49,7 @@ bool runNriWriteSteps(MechContext& ctx, const NriProgramPlan& plan, int trapId)
         previousRan = runs;
         if (!runs)
             continue;
-        ctx.trap(trapId, [&] {
+        ctx.errors.trap(trapId, [&] {
             if (step.pauseBeforeMs > 0)
                 ctx.link.delayMs(step.pauseBeforeMs);
             if (step.progressBefore >= 0)
@@ -70,7 +70,7 @@ bool NriFamily::program()
 {
     bool programmed = false;
     const plat::CountScope writing = ctx_.link.writing();
-    ctx_.trap(id::ProgramError, [&] {
+    ctx_.errors.trap(id::ProgramError, [&] {
         // Every record is built before the mech is touched: one that cannot be encoded ends the
         // job here, with nothing written.
         const NriProgramPlan plan = nriProgramPlan(entry_, ctx_.params, nriProgramInput(ctx_.mem), ctx_.mem.nri,

@@ -36,7 +36,7 @@ void SentinelFamily::receiveByte(ReceiveSide& rx, quint8 b)
 qint32 SentinelFamily::readWord(int address)
 {
     qint32 result = -1;
-    ctx_.trap(id::ReadWordError, [&] {
+    ctx_.errors.trap(id::ReadWordError, [&] {
         LinkState& st = ctx_.st();
         st.ccWordDone = ctx_.layers.sendSentinelCommand(sentinelReadCommand(address), kReplies, kReplyMs);
         const SentinelWord w = parseSentinelWordReply(st.mechReply);
@@ -53,7 +53,7 @@ qint32 SentinelFamily::readWord(int address)
 bool SentinelFamily::writeWord(int address, qint32 value)
 {
     bool ok = false;
-    ctx_.trap(id::WriteWordError, [&] {
+    ctx_.errors.trap(id::WriteWordError, [&] {
         const int a = address & 63;
         if (ctx_.mem.images.readImage[size_t(a)] == value) {
             ok = true;

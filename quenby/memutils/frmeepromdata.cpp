@@ -4,12 +4,10 @@
 #include "quenby/link/catalogue.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/memutils/eepromviews.h"
-#include "quenby/memutils/frmpromdata.h"
 #include "quenby/memutils/memoryjobs.h"
 #include "quenby/memutils/routing435.h"
 #include "quenby/program.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -58,15 +56,11 @@ public:
 
 } // namespace
 
-frmEEPROMdata::frmEEPROMdata(Program& program)
-    : p_(program),
-      close_(program.guard, QStringLiteral("frmEEPROMdata.cmdBye_Click : "), [this] { cmdBye_Click(); })
+frmEEPROMdata::frmEEPROMdata(Program& program) : DataWindow(program, QStringLiteral("frmEEPROMdata"))
 {
     build();
     Form_Load();
 }
-
-void frmEEPROMdata::trap(int textId, const std::function<void()>& fn) { p_.mech().ctx.trap(textId, fn); }
 
 void frmEEPROMdata::build()
 {
@@ -81,8 +75,7 @@ void frmEEPROMdata::build()
     label(this, "Label4", 15, 12, 90, 24);
     label(this, "lblmechType", 110, 12, 120, 24);
     label(this, "Label3", 250, 12, 70, 24);
-    cmbDisplay = c_.add(new QComboBox(this), QStringLiteral("cmbDisplay"));
-    cmbDisplay->setGeometry(325, 10, 200, 26);
+    addViewList(325);
     label(this, "Label1", 15, 48, kPaneWidth, 22);
     auto* strip = c_.add(new CoinStrip(this), QStringLiteral("Label2"));
     strip->setGeometry(15, 72, kPaneWidth, 22);
@@ -98,14 +91,9 @@ void frmEEPROMdata::build()
         {"cmdRouting", &frmEEPROMdata::cmdRouting_Click, 455},
     };
     for (const auto& [name, handler, left] : buttons)
-        addJobButton(p_, c_, this, name, [this, handler] { (this->*handler)(); })
-            ->setGeometry(left, kButtonsTop, kButtonWidth, 32);
+        addJobButton(name, [this, handler] { (this->*handler)(); })->setGeometry(left, kButtonsTop, kButtonWidth, 32);
     c_.setVisible(QStringLiteral("cmdRouting"), false);
-    addCloseButton(p_, c_, this, close_)->setGeometry(kPaneWidth + 15 - kButtonWidth, kButtonsTop, kButtonWidth, 32);
-    // A user's choice only: filling the list from code runs nothing.
-    QObject::connect(cmbDisplay, &QComboBox::activated, this, [this](int) {
-        p_.guard.handle(QStringLiteral("frmEEPROMdata.cmbDisplay_Click : "), [this] { cmbDisplay_Click(); });
-    });
+    addCloseButton()->setGeometry(kPaneWidth + 15 - kButtonWidth, kButtonsTop, kButtonWidth, 32);
 }
 
 void frmEEPROMdata::buildRoutingEditor()
@@ -148,8 +136,8 @@ void frmEEPROMdata::buildRoutingEditor()
 
 void frmEEPROMdata::Form_Load()
 {
-    trap(id::LoadError, [&] { hide(); });
-    trap(id::LoadError, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadError, [&] { hide(); });
+    p_.errors.trap(id::LoadError, [&] { setCaptions(); });
 }
 
 void frmEEPROMdata::setCaptions()
@@ -161,7 +149,7 @@ void frmEEPROMdata::setCaptions()
 
 void frmEEPROMdata::setup()
 {
-    trap(id::SetupError, [&] {
+    p_.errors.trap(id::SetupError, [&] {
         model_ = p_.mechModel;
         c_.setText(QStringLiteral("lblmechType"), model_);
         c_.setVisible(QStringLiteral("lblmechType"), true);
@@ -169,12 +157,12 @@ void frmEEPROMdata::setup()
         c_.setValue(QStringLiteral("cmbDisplay"), int(EepromView::Hex));
     });
     displayEEPROM();
-    trap(id::SetupError, [&] { c_.setEnabled(QStringLiteral("cmdProgramme"), true); });
+    p_.errors.trap(id::SetupError, [&] { c_.setEnabled(QStringLiteral("cmdProgramme"), true); });
 }
 
 void frmEEPROMdata::displayEEPROM()
 {
-    trap(id::DrawError, [&] {
+    p_.errors.trap(id::DrawError, [&] {
         const MechEntry entry = mechEntry(QStringLiteral("CC"), model_);
         const Image& readImage = p_.memory.images.readImage;
         const EepromPane pane =
@@ -192,14 +180,14 @@ std::unique_ptr<MechFamily> frmEEPROMdata::family()
     return p_.mech().forJob();
 }
 
-void frmEEPROMdata::cmbDisplay_Click() { trap(id::DisplayError, [&] { displayEEPROM(); }); }
+void frmEEPROMdata::cmbDisplay_Click() { p_.errors.trap(id::DisplayError, [&] { displayEEPROM(); }); }
 
 void frmEEPROMdata::cmdReadPROM_Click()
 {
-    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
+    p_.errors.trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
     readEepromCommand(*family());
     displayEEPROM();
-    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
+    p_.errors.trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
 }
 
 void frmEEPROMdata::cmdSave_Click() { saveEepromCommand(*family()); }
@@ -230,16 +218,9 @@ void frmEEPROMdata::mechProgrammed()
 
 void frmEEPROMdata::cmdBye_Click()
 {
-    trap(id::CloseError, [&] { hide(); });
+    p_.errors.trap(id::CloseError, [&] { hide(); });
     p_.leaveDataWindow(id::CloseError, true);
     p_.unloadEepromData();
-}
-
-void frmEEPROMdata::closeEvent(QCloseEvent* e)
-{
-    // The close box is the Close button.
-    e->ignore();
-    p_.guard.handle(QStringLiteral("frmEEPROMdata.Form_Unload : "), [this] { close_.request(); });
 }
 
 } // namespace quenby

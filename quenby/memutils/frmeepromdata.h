@@ -6,21 +6,17 @@
 //
 // The window keeps the model it was set up for; its jobs run for that model.
 
-#include "platform/gui/namedcontrols.h"
-#include "quenby/memutils/closeafterjob.h"
+#include "quenby/memutils/frmpromdata.h"
 
-#include <QWidget>
 #include <memory>
 
-class QComboBox;
 class QGroupBox;
 
 namespace quenby {
 
 class MechFamily;
-class Program;
 
-class frmEEPROMdata : public QWidget {
+class frmEEPROMdata : public DataWindow {
 public:
     explicit frmEEPROMdata(Program& program);
 
@@ -31,35 +27,22 @@ public:
     void setup();
     void displayEEPROM();
 
-    void cmbDisplay_Click();
+    void cmbDisplay_Click() override;
     void cmdReadPROM_Click();
     void cmdSave_Click();
     void cmdProgramme_Click();
     void cmdRouting_Click();
-    void cmdBye_Click();
-
-    const QString& model() const { return model_; }
-    plat::NamedControls& controls() { return c_; }
-    const plat::NamedControls& controls() const { return c_; }
-
-protected:
-    void closeEvent(QCloseEvent* e) override;
+    void cmdBye_Click() override;
 
 private:
     void build();
     void buildRoutingEditor();
-    void trap(int textId, const std::function<void()>& fn);
     // The family of this window's model, as the job's.
     std::unique_ptr<MechFamily> family();
     // A programming job of this window wrote the mech.
     void mechProgrammed();
 
-    Program& p_;
-    plat::NamedControls c_{QStringLiteral("frmEEPROMdata")};
-    QComboBox* cmbDisplay = nullptr;
     QGroupBox* frm435 = nullptr;
-    QString model_;
-    CloseAfterJob close_;
 };
 
 } // namespace quenby

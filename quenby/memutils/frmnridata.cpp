@@ -1,12 +1,10 @@
 #include "quenby/memutils/frmnridata.h"
 
 #include "quenby/link/mechfamily.h"
-#include "quenby/memutils/frmpromdata.h"
 #include "quenby/memutils/memoryjobs.h"
 #include "quenby/memutils/nriviews.h"
 #include "quenby/program.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -38,15 +36,11 @@ constexpr int kButtonsTop = kPaneTop + kPaneHeight + 20;
 
 } // namespace
 
-frmNRIdata::frmNRIdata(Program& program)
-    : p_(program),
-      close_(program.guard, QStringLiteral("frmNRIdata.cmdBye_Click : "), [this] { cmdBye_Click(); })
+frmNRIdata::frmNRIdata(Program& program) : DataWindow(program, QStringLiteral("frmNRIdata"))
 {
     build();
     Form_Load();
 }
-
-void frmNRIdata::trap(int textId, const std::function<void()>& fn) { p_.mech().ctx.trap(textId, fn); }
 
 void frmNRIdata::build()
 {
@@ -61,8 +55,7 @@ void frmNRIdata::build()
     label("Label4", 15, 12, 90, 24);
     label("lblmechType", 110, 12, 120, 24);
     label("Label3", 250, 12, 70, 24);
-    cmbDisplay = c_.add(new QComboBox(this), QStringLiteral("cmbDisplay"));
-    cmbDisplay->setGeometry(325, 10, 200, 26);
+    addViewList(325);
     label("Label1", 15, 48, kPaneWidth, 22);
     styleMemoryPane(label("lblPROM", 15, kPaneTop, kPaneWidth, kPaneHeight));
 
@@ -73,18 +66,14 @@ void frmNRIdata::build()
         {"cmdProgramme", &frmNRIdata::cmdProgramme_Click, 415},
     };
     for (const auto& [name, handler, left] : buttons)
-        addJobButton(p_, c_, this, name, [this, handler] { (this->*handler)(); })
-            ->setGeometry(left, kButtonsTop, kButtonWidth, 32);
-    addCloseButton(p_, c_, this, close_)->setGeometry(kPaneWidth + 15 - kButtonWidth, kButtonsTop, kButtonWidth, 32);
-    QObject::connect(cmbDisplay, &QComboBox::activated, this, [this](int) {
-        p_.guard.handle(QStringLiteral("frmNRIdata.cmbDisplay_Click : "), [this] { cmbDisplay_Click(); });
-    });
+        addJobButton(name, [this, handler] { (this->*handler)(); })->setGeometry(left, kButtonsTop, kButtonWidth, 32);
+    addCloseButton()->setGeometry(kPaneWidth + 15 - kButtonWidth, kButtonsTop, kButtonWidth, 32);
 }
 
 void frmNRIdata::Form_Load()
 {
-    trap(id::LoadError, [&] { hide(); });
-    trap(id::LoadError, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadError, [&] { hide(); });
+    p_.errors.trap(id::LoadError, [&] { setCaptions(); });
 }
 
 void frmNRIdata::setCaptions()
@@ -95,7 +84,7 @@ void frmNRIdata::setCaptions()
 
 void frmNRIdata::setup()
 {
-    trap(id::SetupError, [&] {
+    p_.errors.trap(id::SetupError, [&] {
         model_ = p_.mechModel;
         c_.setText(QStringLiteral("lblmechType"), model_);
         c_.setVisible(QStringLiteral("lblmechType"), true);
@@ -103,12 +92,12 @@ void frmNRIdata::setup()
         c_.setValue(QStringLiteral("cmbDisplay"), 0);
     });
     displayEEPROM();
-    trap(id::SetupError, [&] { c_.setEnabled(QStringLiteral("cmdProgramme"), true); });
+    p_.errors.trap(id::SetupError, [&] { c_.setEnabled(QStringLiteral("cmdProgramme"), true); });
 }
 
 void frmNRIdata::displayEEPROM()
 {
-    trap(id::DrawError, [&] {
+    p_.errors.trap(id::DrawError, [&] {
         c_.setVisible(QStringLiteral("lblPROM"), true);
         c_.setVisible(QStringLiteral("cmdProgramme"), true);
         const NriView view = nriViewAt(model_, c_.value(QStringLiteral("cmbDisplay")));
@@ -123,14 +112,14 @@ std::unique_ptr<MechFamily> frmNRIdata::family()
     return p_.mech().forJob();
 }
 
-void frmNRIdata::cmbDisplay_Click() { trap(id::DisplayError, [&] { displayEEPROM(); }); }
+void frmNRIdata::cmbDisplay_Click() { p_.errors.trap(id::DisplayError, [&] { displayEEPROM(); }); }
 
 void frmNRIdata::cmdReadPROM_Click()
 {
-    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
+    p_.errors.trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), false); });
     readNriCommand(*family());
     displayEEPROM();
-    trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
+    p_.errors.trap(id::ReadError, [&] { c_.setEnabled(QStringLiteral("cmdReadPROM"), true); });
 }
 
 void frmNRIdata::cmdSave_Click() { saveNriCommand(*family()); }
@@ -141,22 +130,16 @@ void frmNRIdata::cmdProgramme_Click()
 {
     if (NRIprogramme()) {
         // What the mech holds now, read without a "J" and "W" of its own.
-        trap(id::ProgrammeError, [&] { family()->read(); });
+        p_.errors.trap(id::ProgrammeError, [&] { family()->read(); });
     }
     displayEEPROM();
 }
 
 void frmNRIdata::cmdBye_Click()
 {
-    trap(id::CloseError, [&] { hide(); });
+    p_.errors.trap(id::CloseError, [&] { hide(); });
     p_.leaveDataWindow(id::CloseError, true);
     p_.unloadNriData();
-}
-
-void frmNRIdata::closeEvent(QCloseEvent* e)
-{
-    e->ignore();
-    p_.guard.handle(QStringLiteral("frmNRIdata.Form_Unload : "), [this] { close_.request(); });
 }
 
 } // namespace quenby

@@ -6,20 +6,15 @@
 //
 // The window keeps the model it was set up for; its jobs run for that model.
 
-#include "platform/gui/namedcontrols.h"
-#include "quenby/memutils/closeafterjob.h"
+#include "quenby/memutils/frmpromdata.h"
 
-#include <QWidget>
 #include <memory>
-
-class QComboBox;
 
 namespace quenby {
 
 class MechFamily;
-class Program;
 
-class frmNRIdata : public QWidget {
+class frmNRIdata : public DataWindow {
 public:
     explicit frmNRIdata(Program& program);
 
@@ -30,31 +25,18 @@ public:
     void setup();
     void displayEEPROM();
 
-    void cmbDisplay_Click();
+    void cmbDisplay_Click() override;
     void cmdReadPROM_Click();
     void cmdSave_Click();
     void cmdProgramme_Click();
     // The mech programmed from a data file the user picks; true when written.
     bool NRIprogramme();
-    void cmdBye_Click();
-
-    const QString& model() const { return model_; }
-    plat::NamedControls& controls() { return c_; }
-    const plat::NamedControls& controls() const { return c_; }
-
-protected:
-    void closeEvent(QCloseEvent* e) override;
+    void cmdBye_Click() override;
 
 private:
     void build();
-    void trap(int textId, const std::function<void()>& fn);
     std::unique_ptr<MechFamily> family();
 
-    Program& p_;
-    plat::NamedControls c_{QStringLiteral("frmNRIdata")};
-    QComboBox* cmbDisplay = nullptr;
-    QString model_;
-    CloseAfterJob close_;
 };
 
 } // namespace quenby

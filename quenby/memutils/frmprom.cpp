@@ -15,6 +15,8 @@ namespace quenby {
 
 namespace {
 
+using plat::place;
+
 // Positions in twips that the layout leaves to the window.
 constexpr int kTopFrames = 120;
 constexpr int kTopFrameHeight = 780;
@@ -30,13 +32,6 @@ constexpr int kButtonsTop = 7080;
 constexpr int kButtonWidth = 2580;
 constexpr int kButtonHeight = 480;
 constexpr int kWindowHeight = 8400;
-
-int px(int twips) { return twipsToPixels(twips); }
-
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
 
 // Captions of the design: (text id, control, index).
 struct Caption {
@@ -76,10 +71,10 @@ void frmPROM::build()
         auto* o = c_.add(new QRadioButton(QString::number(i + 1), display), QStringLiteral("optSeg"), i);
         place(o, 120 + 840 * i, 360, 780, 300);
         optSeg.set(i, o);
-        plat::onClick(o, [this, i] {
+        plat::onSet(p_.guard, o, [this, i] {
             // Turning the page's option on while the page is drawn is not a click.
             if (!rendering_)
-                handle(QStringLiteral("frmPROM.optSeg_Click : "), [this, i] { optSeg_Click(i); });
+                optSeg_Click(i);
         });
     }
     QGroupBox* size = frame("frmPromSize", 5880, 1200);
@@ -90,8 +85,8 @@ void frmPROM::build()
     auto* bipolar = c_.add(new QRadioButton(promType), QStringLiteral("optBipolarPROM"));
     place(bipolar, 1740, 360, 1440, 300);
     bipolar->setChecked(true);
-    plat::onClick(bipolar, [this] { handle({}, [this] { p_.memory.bipolarProm = true; }); });
-    plat::onClick(ombrix, [this] { handle({}, [this] { p_.memory.bipolarProm = false; }); });
+    plat::onSet(p_.guard, bipolar, [this] { p_.memory.bipolarProm = true; });
+    plat::onSet(p_.guard, ombrix, [this] { p_.memory.bipolarProm = false; });
 
     auto* limits = c_.add(new QGroupBox(this), QStringLiteral("frmLimits"));
     auto label = [this, limits](const char* name, int index) {
@@ -107,7 +102,7 @@ void frmPROM::build()
         txtProm.set(k, e);
         QObject::connect(e, &QLineEdit::textChanged, this, [this, k] {
             if (!rendering_)
-                handle(QStringLiteral("frmPROM.txtProm_Change : "), [this, k] { txtProm_Change(k); });
+                p_.guard.handle(QStringLiteral("frmPROM.txtProm_Change : "), [this, k] { txtProm_Change(k); });
         });
     }
     for (int k = 0; k < kSlugCells; ++k) {
@@ -137,12 +132,8 @@ void frmPROM::build()
         const auto [name, fn] = buttons[k];
         auto* b = c_.add(new QPushButton(this), QString::fromLatin1(name));
         place(b, 480 + (k % 3) * 2640, kButtonsTop + (k / 3) * 600, kButtonWidth, kButtonHeight);
-        const QString context = QStringLiteral("frmPROM.%1_Click : ").arg(QLatin1String(name));
-        QObject::connect(b, &QPushButton::clicked, this, [this, context, fn] {
-            // Each command may wait for the box or change the windows a job works on: one at a
-            // time.
-            job(context, [this, fn] { (this->*fn)(); });
-        });
+        // Each command may wait for the box or change the windows a job works on: one at a time.
+        plat::onClick(p_.guard, b, plat::Job{[this, fn] { (this->*fn)(); }});
     }
     render(true);
 }
@@ -171,10 +162,6 @@ LimitsContext frmPROM::context()
     return {p_.memory.coins, p_.params, entry_.of(p_.mechFamily, p_.mechModel).limits, p_.texts, p_.errors,
             *p_.svc.dialogs,  p_.mechModel, p_.memory.promSize};
 }
-
-void frmPROM::handle(const QString& context, const std::function<void()>& fn) { p_.guard.handle(context, fn); }
-
-void frmPROM::job(const QString& context, const std::function<void()>& fn) { p_.guard.handleJob(context, fn); }
 
 // ---- the page -----------------------------------------------------------------------------------
 
@@ -251,7 +238,7 @@ void frmPROM::render(bool layout)
 void frmPROM::placeControls()
 {
     const LimitsPage& p = page_;
-    resize(px(std::max(p.windowWidth, 10710)), px(kWindowHeight));
+    resize(plat::twipsToPixels(std::max(p.windowWidth, 10710)), plat::twipsToPixels(kWindowHeight));
     place(c_.widget(QStringLiteral("frmLimits")), p.frameLeft, kLimitsTop, std::max(p.frameWidth, 9135), kLimitsHeight);
     for (int k = 0; k < 6; ++k)
         place(lblPtitle(k), p.paramTitleCentre[std::size_t(k)] - kTitleWidth / 2, 120, kTitleWidth, 300);
@@ -293,7 +280,7 @@ void frmPROM::closeEvent(QCloseEvent* e)
 {
     // The close box goes back to the coin measurement window, as Back does.
     e->ignore();
-    job(QStringLiteral("frmPROM.cmdBack1_Click : "), [this] { cmdBack1_Click(); });
+    p_.guard.handleJob(QStringLiteral("frmPROM.cmdBack1_Click : "), [this] { cmdBack1_Click(); });
 }
 
 } // namespace quenby

@@ -66,8 +66,6 @@ private:
     // The page into the controls; `layout` also places them.
     void render(bool layout);
     void placeControls();
-    void handle(const QString& context, const std::function<void()>& fn);
-    void job(const QString& context, const std::function<void()>& fn);
 
     Program& p_;
     plat::NamedControls c_{QStringLiteral("frmPROM")};

@@ -48,35 +48,43 @@ void styleMemoryPane(QLabel* pane)
     pane->setAutoFillBackground(true);
 }
 
-QPushButton* addJobButton(Program& p, plat::NamedControls& c, QWidget* window, const char* name,
-                          std::function<void()> handler)
+DataWindow::DataWindow(Program& program, const QString& name)
+    : p_(program), c_(name), close_(program.guard, name + QStringLiteral(".cmdBye_Click : "), [this] { cmdBye_Click(); })
 {
-    auto* b = c.add(new QPushButton(window), QString::fromLatin1(name));
-    const QString context = QStringLiteral("%1.%2_Click : ").arg(c.window(), QLatin1String(name));
-    QObject::connect(b, &QPushButton::clicked, window, [&p, context, handler = std::move(handler)] {
-        p.guard.handleJob(context, handler);
-    });
+}
+
+void DataWindow::closeEvent(QCloseEvent* e)
+{
+    e->ignore();
+    p_.guard.handle(c_.window() + QStringLiteral(".Form_Unload : "), [this] { close_.request(); });
+}
+
+void DataWindow::addViewList(int left)
+{
+    cmbDisplay = c_.add(new QComboBox(this), QStringLiteral("cmbDisplay"));
+    cmbDisplay->setGeometry(left, 10, 200, 26);
+    plat::onClick(p_.guard, cmbDisplay, [this] { cmbDisplay_Click(); });
+}
+
+QPushButton* DataWindow::addJobButton(const char* name, std::function<void()> handler)
+{
+    auto* b = c_.add(new QPushButton(this), QString::fromLatin1(name));
+    plat::onClick(p_.guard, b, plat::Job{std::move(handler)});
     return b;
 }
 
-QPushButton* addCloseButton(Program& p, plat::NamedControls& c, QWidget* window, CloseAfterJob& close)
+QPushButton* DataWindow::addCloseButton()
 {
-    auto* b = c.add(new QPushButton(window), QStringLiteral("cmdBye"));
-    const QString context = c.window() + QStringLiteral(".cmdBye_Click : ");
-    QObject::connect(b, &QPushButton::clicked, window,
-                     [&p, &close, context] { p.guard.handle(context, [&] { close.request(); }); });
+    auto* b = c_.add(new QPushButton(this), QStringLiteral("cmdBye"));
+    plat::onClick(p_.guard, b, [this] { close_.request(); });
     return b;
 }
 
-frmPROMdata::frmPROMdata(Program& program)
-    : p_(program),
-      close_(program.guard, QStringLiteral("frmPROMdata.cmdBye_Click : "), [this] { cmdBye_Click(); })
+frmPROMdata::frmPROMdata(Program& program) : DataWindow(program, QStringLiteral("frmPROMdata"))
 {
     build();
     Form_Load();
 }
-
-void frmPROMdata::trap(int textId, const std::function<void()>& fn) { p_.mech().ctx.trap(textId, fn); }
 
 void frmPROMdata::build()
 {
@@ -95,34 +103,24 @@ void frmPROMdata::build()
     cmbSize = c_.add(new QComboBox(this), QStringLiteral("cmbSize"));
     cmbSize->setGeometry(335, 10, 70, 26);
     label("Label3", 430, 12, 70, 24);
-    cmbDisplay = c_.add(new QComboBox(this), QStringLiteral("cmbDisplay"));
-    cmbDisplay->setGeometry(505, 10, 200, 26);
+    addViewList(505);
     label("Label1", 15, 80, kPaneWidth, 24);
     label("Label2", kPaneWidth + 35, 80, kPaneWidth, 24);
     pane("lblPROM", 15);
     pane("lblPROM2", kPaneWidth + 35);
-    addJobButton(p_, c_, this, "cmdReadPROM", [this] { cmdReadPROM_Click(); })
-        ->setGeometry(15, kPaneHeight + 125, 180, 32);
-    addCloseButton(p_, c_, this, close_)->setGeometry(2 * kPaneWidth + 35 - 180, kPaneHeight + 125, 180, 32);
+    addJobButton("cmdReadPROM", [this] { cmdReadPROM_Click(); })->setGeometry(15, kPaneHeight + 125, 180, 32);
+    addCloseButton()->setGeometry(2 * kPaneWidth + 35 - 180, kPaneHeight + 125, 180, 32);
 
-    // A user's choice only: filling or setting a list from code runs nothing.
-    QObject::connect(cmbSize, &QComboBox::activated, this, [this](int) {
-        const QString context = QStringLiteral("frmPROMdata.cmbSize_Click : ");
-        p_.guard.handle(context, [&] {
-            // The size cannot change under a read: a refused choice goes back to the size shown.
-            if (!p_.guard.runJob(context, [this] { cmbSize_Click(); }))
-                c_.setText(QStringLiteral("cmbSize"), shownSize_);
-        });
-    });
-    QObject::connect(cmbDisplay, &QComboBox::activated, this, [this](int) {
-        p_.guard.handle(QStringLiteral("frmPROMdata.cmbDisplay_Click : "), [this] { cmbDisplay_Click(); });
-    });
+    // A user's choice only: filling or setting a list from code runs nothing. The size cannot
+    // change under a read: a refused choice goes back to the size shown.
+    plat::onClick(p_.guard, cmbSize,
+                  plat::Job{[this] { cmbSize_Click(); }, [this] { c_.setText(QStringLiteral("cmbSize"), shownSize_); }});
 }
 
 void frmPROMdata::Form_Load()
 {
-    trap(id::LoadError, [&] { setCaptions(); });
-    trap(id::LoadError, [&] {
+    p_.errors.trap(id::LoadError, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadError, [&] {
         model_ = p_.mechModel;
         c_.setItems(QStringLiteral("cmbSize"), promSizeList());
         shownSize_ = promSizeText(p_.memory.promSize);
@@ -139,7 +137,7 @@ void frmPROMdata::setCaptions()
 
 void frmPROMdata::setupLists()
 {
-    trap(id::ListsError, [&] {
+    p_.errors.trap(id::ListsError, [&] {
         c_.setItems(QStringLiteral("cmbDisplay"), promViewList(mechEntry(QStringLiteral("Mars"), model_),
                                                                c_.text(QStringLiteral("cmbSize")), p_.texts));
         c_.setValue(QStringLiteral("cmbDisplay"), 0);
@@ -148,7 +146,7 @@ void frmPROMdata::setupLists()
 
 void frmPROMdata::setup(int fromPROM)
 {
-    trap(id::SetupError, [&] {
+    p_.errors.trap(id::SetupError, [&] {
         model_ = p_.mechModel;
         const bool fromEditor = fromPROM != 0;
         shownSize_ = fromEditor ? promSizeText(p_.memory.promSize) : promSizeText(0);
@@ -172,12 +170,12 @@ void frmPROMdata::takeShownSize()
 
 void frmPROMdata::cmbSize_Click()
 {
-    trap(id::SizeError, [&] { takeShownSize(); });
+    p_.errors.trap(id::SizeError, [&] { takeShownSize(); });
     setupLists();
     redraw();
 }
 
-void frmPROMdata::cmbDisplay_Click() { trap(id::DisplayError, [&] { redraw(); }); }
+void frmPROMdata::cmbDisplay_Click() { p_.errors.trap(id::DisplayError, [&] { redraw(); }); }
 
 void frmPROMdata::redraw()
 {
@@ -196,12 +194,12 @@ void frmPROMdata::cmdReadPROM_Click()
 
 void frmPROMdata::cmdBye_Click()
 {
-    trap(id::CloseError, [&] { hide(); });
+    p_.errors.trap(id::CloseError, [&] { hide(); });
     plat::View& mainView = p_.mainForm().controls();
-    trap(id::CloseError, [&] { mainView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
+    p_.errors.trap(id::CloseError, [&] { mainView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
     if (frmPROM* f = p_.promIfLoaded()) {
         plat::View& promView = f->controls();
-        trap(id::CloseError, [&] { promView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
+        p_.errors.trap(id::CloseError, [&] { promView.setEnabled(QStringLiteral("cmdPROMutilities"), true); });
     }
     p_.leaveDataWindow(id::CloseError, false);
     p_.unloadPromData();
@@ -217,13 +215,6 @@ void frmPROMdata::setPanes(const QString& read, const QString& toProgram)
 {
     c_.setText(QStringLiteral("lblPROM"), read);
     c_.setText(QStringLiteral("lblPROM2"), toProgram);
-}
-
-void frmPROMdata::closeEvent(QCloseEvent* e)
-{
-    // The close box is the Close button.
-    e->ignore();
-    p_.guard.handle(QStringLiteral("frmPROMdata.Form_Unload : "), [this] { close_.request(); });
 }
 
 } // namespace quenby

@@ -10,6 +10,7 @@
 #include "quenby/memutils/closeafterjob.h"
 
 #include <QWidget>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -19,16 +20,41 @@ namespace quenby {
 
 class Program;
 
-// What the three memory windows share. Their text panes: fixed-pitch system font, columns of
-// blanks kept, top left.
+// What the three memory windows (CC EEPROM, NRI memory, PROM data) share: the model they were
+// set up for, their view list, their job buttons, fixed-pitch panes, and their Close, which the
+// button and the close box alike run once no job waits. Their text panes: fixed-pitch system
+// font, columns of blanks kept, top left.
 void styleMemoryPane(QLabel* pane);
-// A button whose click runs `handler` as a job: refused while another job waits.
-QPushButton* addJobButton(Program& p, plat::NamedControls& c, QWidget* window, const char* name,
-                          std::function<void()> handler);
-// "Close Window", which waits for a running job (the close box does the same).
-QPushButton* addCloseButton(Program& p, plat::NamedControls& c, QWidget* window, CloseAfterJob& close);
 
-class frmPROMdata : public QWidget {
+class DataWindow : public QWidget {
+public:
+    virtual void cmbDisplay_Click() = 0;
+    virtual void cmdBye_Click() = 0;
+
+    const QString& model() const { return model_; }
+    plat::NamedControls& controls() { return c_; }
+    const plat::NamedControls& controls() const { return c_; }
+
+protected:
+    DataWindow(Program& program, const QString& name);
+    // The close box is the Close button.
+    void closeEvent(QCloseEvent* e) override;
+
+    // The list of views "cmbDisplay" at `left`; only a user's choice runs cmbDisplay_Click.
+    void addViewList(int left);
+    // A button whose click runs `handler` as a job: refused while another job waits.
+    QPushButton* addJobButton(const char* name, std::function<void()> handler);
+    // "Close Window".
+    QPushButton* addCloseButton();
+
+    Program& p_;
+    plat::NamedControls c_;
+    QComboBox* cmbDisplay = nullptr;
+    QString model_;
+    CloseAfterJob close_;
+};
+
+class frmPROMdata : public DataWindow {
 public:
     explicit frmPROMdata(Program& program);
 
@@ -41,9 +67,9 @@ public:
     void setup(int fromPROM);
 
     void cmbSize_Click();
-    void cmbDisplay_Click();
+    void cmbDisplay_Click() override;
     void cmdReadPROM_Click();
-    void cmdBye_Click();
+    void cmdBye_Click() override;
 
     // What the report needs of the view: the window shown, and the position chosen (-1: none).
     int showReportView();
@@ -51,26 +77,13 @@ public:
     // The report of the view's model and shown size, once.
     void redraw();
 
-    const QString& model() const { return model_; }
-    plat::NamedControls& controls() { return c_; }
-    const plat::NamedControls& controls() const { return c_; }
-
-protected:
-    void closeEvent(QCloseEvent* e) override;
-
 private:
     void build();
-    void trap(int textId, const std::function<void()>& fn);
     // The view's size into promSize.
     void takeShownSize();
 
-    Program& p_;
-    plat::NamedControls c_{QStringLiteral("frmPROMdata")};
     QComboBox* cmbSize = nullptr;
-    QComboBox* cmbDisplay = nullptr;
-    QString model_;
     QString shownSize_;
-    CloseAfterJob close_;
 };
 
 } // namespace quenby

@@ -89,8 +89,6 @@ void mapEepromImage(MechFamily& family, const CoinTables& tables)
         mapCcRouting(family);
 }
 
-void LimitsCommands::trap(int textId, const std::function<void()>& fn) { w_.ctx.trap(textId, fn); }
-
 void LimitsCommands::cmdChangeLimits_Click() { changeLimits(); }
 
 bool LimitsCommands::changeLimits()
@@ -98,7 +96,7 @@ bool LimitsCommands::changeLimits()
     CloneContext& c = w_.ctx;
     CoinTables& t = c.coins();
     bool stored = false;
-    trap(id::Changing, [&] {
+    w_.ctx.errors.trap(id::Changing, [&] {
         LimitsEditor& e = c.windows.limitsEditor();
         e.clearColors();
         const int page = plat::cInt(c.limits.displayedSegment);
@@ -130,7 +128,7 @@ bool LimitsCommands::changeLimits()
 void LimitsCommands::cmdRestore_Click()
 {
     CloneContext& c = w_.ctx;
-    trap(id::Restoring, [&] {
+    w_.ctx.errors.trap(id::Restoring, [&] {
         for (int coin = 1; coin <= 24; ++coin)
             for (int col = 1; col <= 6; ++col)
                 c.coins().coinLimitTable(coin, col) = 0;
@@ -144,7 +142,7 @@ void LimitsCommands::cmdProgPROM_Click()
 {
     CloneContext& c = w_.ctx;
     CoinTables& t = c.coins();
-    trap(id::Programming, [&] {
+    w_.ctx.errors.trap(id::Programming, [&] {
         if (c.limits.limitsEdited) {
             const QString text = c.text(id::EditedUse) + QStringLiteral("\r\n") + c.text(id::EditedCancel);
             if (c.message(text, plat::mb::OKCancel | plat::mb::Question, id::EditedTitle) != plat::mb::OK)
@@ -240,7 +238,7 @@ bool LimitsCommands::programMemory()
 void LimitsCommands::cmdPROMutilities_Click()
 {
     CloneContext& c = w_.ctx;
-    trap(id::LaunchingData, [&] {
+    w_.ctx.errors.trap(id::LaunchingData, [&] {
         c.link.sendJ();
         c.fromPromWindow = true;
         c.link.sendJ();
@@ -258,7 +256,7 @@ void LimitsCommands::cmdPROMutilities_Click()
 void LimitsCommands::cmdValtest_Click()
 {
     CloneContext& c = w_.ctx;
-    trap(id::LaunchingTest, [&] {
+    w_.ctx.errors.trap(id::LaunchingTest, [&] {
         LimitsEditor& e = c.windows.limitsEditor();
         e.page().validatorTestEnabled = false;
         e.render();
@@ -276,7 +274,7 @@ void LimitsCommands::cmdValtest_Click()
 void LimitsCommands::cmdBack1_Click()
 {
     CloneContext& c = w_.ctx;
-    trap(id::Unloading, [&] {
+    w_.ctx.errors.trap(id::Unloading, [&] {
         c.windows.limitsEditor().view().setVisible(QStringLiteral("frmPROM"), false);
         w_.frame.CoinInitialise(0);
         c.windows.showMain(false);

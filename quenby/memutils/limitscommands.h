@@ -82,7 +82,6 @@ private:
     // could not be read whole.
     std::optional<bool> programMars();
     bool programMemory();
-    void trap(int textId, const std::function<void()>& fn);
 
     CloneWizard& w_;
 };

@@ -21,12 +21,6 @@ auto& item(A& a, qint64 i)
     return a[std::size_t(i)];
 }
 
-template <class Fn>
-void trapped(const LimitsContext& ctx, int id, Fn&& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { ctx.errors.reportError(id, e); });
-}
-
 float clamp01(float x)
 {
     if (x > 1)
@@ -178,7 +172,7 @@ qint32 gridValue(const QString& text, qint32 cap)
 
 void setupfrmPROM(LimitsPage& page, LimitsState& state, const LimitsContext& ctx)
 {
-    trapped(ctx, 1234, [&] {
+    ctx.errors.trap(1234, [&] {
         LimitsPage p = page;
         const int pc = ctx.params.paramCount;
         const int cps = ctx.params.coinsPerSegment;
@@ -266,7 +260,7 @@ void setupfrmPROM(LimitsPage& page, LimitsState& state, const LimitsContext& ctx
 
 void clearColors(LimitsPage& page, const LimitsContext& ctx)
 {
-    trapped(ctx, 1222, [&] {
+    ctx.errors.trap(1222, [&] {
         page.cellColour.fill(plat::kWhite);
         page.slugColour.fill(plat::sysColor::ButtonFace);
     });
@@ -274,7 +268,7 @@ void clearColors(LimitsPage& page, const LimitsContext& ctx)
 
 void checkOverlaps(LimitsPage& page, int firstCoin, const LimitsContext& ctx)
 {
-    trapped(ctx, 1223, [&] {
+    ctx.errors.trap(1223, [&] {
         auto cells = page.cellColour;
         auto slugs = page.slugColour;
         const CoinTables& t = ctx.tables;
@@ -341,7 +335,7 @@ void checkOverlaps(LimitsPage& page, int firstCoin, const LimitsContext& ctx)
 
 void calcAcceptance(LimitsPage& page, LimitsState& state, int firstCoin, const LimitsContext& ctx)
 {
-    trapped(ctx, 1224, [&] {
+    ctx.errors.trap(1224, [&] {
         auto acceptance = state.estAcceptance;
         auto rejection = state.estRejection;
         const CoinTables& t = ctx.tables;
@@ -393,7 +387,7 @@ void calcAcceptance(LimitsPage& page, LimitsState& state, int firstCoin, const L
 
 void displayAcceptance(LimitsPage& page, const LimitsState& state, int firstCoin, const LimitsContext& ctx)
 {
-    trapped(ctx, 1225, [&] {
+    ctx.errors.trap(1225, [&] {
         auto acceptance = page.acceptance;
         auto rejection = page.rejection;
         const CoinTables& t = ctx.tables;
@@ -419,7 +413,7 @@ void displayAcceptance(LimitsPage& page, const LimitsState& state, int firstCoin
 bool applyGrid(const LimitsPage& page, const LimitsState& state, const LimitsContext& ctx)
 {
     bool stored = false;
-    trapped(ctx, 1201, [&] {
+    ctx.errors.trap(1201, [&] {
         struct Write {
             int coin, col;
             qint32 value;
@@ -446,7 +440,7 @@ bool applyGrid(const LimitsPage& page, const LimitsState& state, const LimitsCon
 void selectSegment(LimitsPage& page, LimitsState& state, int pageNumber, const LimitsContext& ctx,
                    const std::function<bool()>& applyEdits)
 {
-    trapped(ctx, 1239, [&] {
+    ctx.errors.trap(1239, [&] {
         if (state.limitsEdited) {
             ctx.dialogs.msgBox(ctx.texts.getText(1235), plat::mb::OKOnly | plat::mb::Information, ctx.texts.getText(1236));
             // Edits that could not be stored stay on their page, to be corrected or applied

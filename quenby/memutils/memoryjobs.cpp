@@ -99,9 +99,9 @@ bool programAndVerify(MechFamily& family)
 ReadState readBetweenJAndW(MechContext& ctx, int textId, const std::function<ReadState()>& read)
 {
     ReadState r;
-    ctx.trap(textId, [&] { ctx.link.sendJ(); });
-    ctx.trap(textId, [&] { r = read(); });
-    ctx.trap(textId, [&] { ctx.link.sendW(); });
+    ctx.errors.trap(textId, [&] { ctx.link.sendJ(); });
+    ctx.errors.trap(textId, [&] { r = read(); });
+    ctx.errors.trap(textId, [&] { ctx.link.sendW(); });
     return r;
 }
 
@@ -118,7 +118,7 @@ ReadState readEepromCommand(MechFamily& family)
 void saveEepromCommand(MechFamily& family)
 {
     MechContext& ctx = family.context();
-    ctx.trap(id::EeSaveError, [&] {
+    ctx.errors.trap(id::EeSaveError, [&] {
         const QString path =
             fileToSave(ctx, DataFileDialog::EepromSave, id::EeOverwrite, id::EeOverwriteTitle, id::EeSaveError);
         if (!path.isEmpty())
@@ -131,7 +131,7 @@ bool eeProgramme(MechFamily& family)
     MechContext& ctx = family.context();
     MemoryImages& images = ctx.mem.images;
     std::optional<Image> fileImage;
-    ctx.trap(id::EeProgrammeError, [&] {
+    ctx.errors.trap(id::EeProgrammeError, [&] {
         const QString path =
             fileToOpen(ctx, DataFileDialog::EepromOpen, id::EeInvalidFile, id::EeInvalidFileTitle, id::EeProgrammeError);
         if (path.isEmpty())
@@ -146,7 +146,7 @@ bool eeProgramme(MechFamily& family)
         return false;
 
     bool ok = false;
-    ctx.trap(id::EeProgrammeError, [&] {
+    ctx.errors.trap(id::EeProgrammeError, [&] {
         ctx.link.sendJ();
         // Words equal to readImage are skipped: it must hold this mech's whole memory (a coin set
         // run comes here with its images cleared).
@@ -156,7 +156,7 @@ bool eeProgramme(MechFamily& family)
         std::copy(fileImage->begin(), fileImage->end() - 1, images.progImage.begin());
         ok = programAndVerify(family);
     });
-    ctx.trap(id::EeProgrammeError, [&] { ctx.link.sendW(); });
+    ctx.errors.trap(id::EeProgrammeError, [&] { ctx.link.sendW(); });
     return ok;
 }
 
@@ -165,7 +165,7 @@ std::optional<bool> programmeRouting(MechFamily& family, const Routing435& field
     MechContext& ctx = family.context();
     MemoryImages& images = ctx.mem.images;
     std::optional<bool> ok;
-    ctx.trap(id::RoutingError, [&] {
+    ctx.errors.trap(id::RoutingError, [&] {
         const RoutingEncoding enc =
             encodeRouting435(fields, images.readImage, images.progImage, ctx.params.memorySize, family.entry());
         if (!enc.image) {
@@ -177,7 +177,7 @@ std::optional<bool> programmeRouting(MechFamily& family, const Routing435& field
         images.progImage = *enc.image;
         ok = false;
         ctx.link.sendJ();
-        ctx.trap(id::RoutingError, [&] { ok = programAndVerify(family); });
+        ctx.errors.trap(id::RoutingError, [&] { ok = programAndVerify(family); });
         ctx.link.sendW();
     });
     return ok;
@@ -193,7 +193,7 @@ ReadState readNriCommand(MechFamily& family)
 void saveNriCommand(MechFamily& family)
 {
     MechContext& ctx = family.context();
-    ctx.trap(id::NriSaveError, [&] {
+    ctx.errors.trap(id::NriSaveError, [&] {
         const QString path =
             fileToSave(ctx, DataFileDialog::NriSave, id::NriOverwrite, id::NriOverwriteTitle, id::NriSaveError);
         if (!path.isEmpty())
@@ -206,7 +206,7 @@ bool NRIprogramme(MechFamily& family, bool duplicating)
     MechContext& ctx = family.context();
     const MechEntry& entry = family.entry();
     std::optional<NriProgramPlan> plan;
-    ctx.trap(id::NriProgrammeError, [&] {
+    ctx.errors.trap(id::NriProgrammeError, [&] {
         const QString path =
             fileToOpen(ctx, DataFileDialog::NriOpen, id::NriInvalidFile, id::NriInvalidFileTitle, id::NriProgrammeError);
         if (path.isEmpty())
@@ -237,7 +237,7 @@ bool NRIprogramme(MechFamily& family, bool duplicating)
 
     plat::ProgressSink& progress = ctx.progress;
     bool ok = false;
-    ctx.trap(id::NriProgrammeError, [&] {
+    ctx.errors.trap(id::NriProgrammeError, [&] {
         progress.setCaption(ctx.text(id::NriWriteCaption));
         progress.setTitle(ctx.text(id::NriWriteTitle));
         progress.showSegment(false);
@@ -251,12 +251,12 @@ bool NRIprogramme(MechFamily& family, bool duplicating)
         // A model of neither group has no steps, and nothing written is no success.
         ok = runNriWriteSteps(ctx, *plan, id::NriProgrammeError) && !plan->steps.empty();
     });
-    ctx.trap(id::NriProgrammeError, [&] { progress.hide(); });
-    ctx.trap(id::NriProgrammeError, [&] { ctx.link.sendW(); });
+    ctx.errors.trap(id::NriProgrammeError, [&] { progress.hide(); });
+    ctx.errors.trap(id::NriProgrammeError, [&] { ctx.link.sendW(); });
     // A line that went down has been reported once: no box reset to fail on it again.
     if (ctx.st().portOpen)
-        ctx.trap(id::NriProgrammeError, [&] { ctx.layers.resetProgrammerBox(); });
-    ctx.trap(id::NriProgrammeError, [&] {
+        ctx.errors.trap(id::NriProgrammeError, [&] { ctx.layers.resetProgrammerBox(); });
+    ctx.errors.trap(id::NriProgrammeError, [&] {
         if (ok)
             ctx.message(ctx.text(id::NriWritten), plat::mb::OKOnly | plat::mb::Information, id::NriWrittenTitle);
         else

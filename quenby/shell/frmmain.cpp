@@ -157,10 +157,10 @@ void frmMain::build()
     label(this, "Label4", 230, 370, 190, 24);
     label(this, "lblProgrammer", 430, 370, 80, 24);
 
-    connectButton(cmdConfig, QStringLiteral("frmMain.cmdConfig_Click : "), [this] { cmdConfig_Click(); });
-    connectButton(cmdCancConfig, QStringLiteral("frmMain.cmdCancConfig_Click : "), [this] { cmdCancConfig_Click(); });
-    connectButton(save, QStringLiteral("frmMain.cmdSaveConfig_Click : "), [this] { cmdSaveConfig_Click(); });
-    connectButton(exit, QStringLiteral("frmMain.cmdExit_Click : "), [this] { cmdExit_Click(); });
+    plat::onClick(p_.guard, cmdConfig, [this] { cmdConfig_Click(); });
+    plat::onClick(p_.guard, cmdCancConfig, [this] { cmdCancConfig_Click(); });
+    plat::onClick(p_.guard, save, [this] { cmdSaveConfig_Click(); });
+    plat::onClick(p_.guard, exit, [this] { cmdExit_Click(); });
     const std::pair<const char*, void (MenuJobs::*)()> jobs[] = {
         {"cmdMars", &MenuJobs::cmdMars_Click},
         {"cmdValtest", &MenuJobs::cmdValtest_Click},
@@ -173,24 +173,8 @@ void frmMain::build()
         {"cmdNRIprom", &MenuJobs::cmdNRIprom_Click},
     };
     for (const auto& [name, job] : jobs)
-        connectJob(c_.get<QPushButton>(QString::fromLatin1(name)), job);
-}
-
-void frmMain::connectButton(QPushButton* b, const QString& context, std::function<void()> fn)
-{
-    QObject::connect(b, &QPushButton::clicked, this,
-                     [this, context, fn = std::move(fn)] { p_.guard.handle(context, fn); });
-}
-
-void frmMain::connectJob(QPushButton* b, void (MenuJobs::*job)())
-{
-    const QString context = QStringLiteral("frmMain.%1_Click : ").arg(b->objectName());
-    connectButton(b, context, [this, context, job] { p_.guard.runJob(context, [this, job] { (p_.jobs().*job)(); }); });
-}
-
-void frmMain::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
+        plat::onClick(p_.guard, c_.get<QPushButton>(QString::fromLatin1(name)),
+                      plat::Job{[this, job] { (p_.jobs().*job)(); }});
 }
 
 void frmMain::fillMechLists()
@@ -199,7 +183,7 @@ void frmMain::fillMechLists()
     const std::pair<QComboBox*, const QStringList*> combos[] = {
         {cmbMarsMech, &lists.mars}, {cmbCCmech, &lists.cc}, {cmbNRImech, &lists.nri}};
     for (const auto& [c, items] : combos) {
-        trap(id::MechList, [&] {
+        p_.errors.trap(id::MechList, [&] {
             c->clear();
             c->addItems(*items);
             c->setCurrentIndex(0);
@@ -214,18 +198,18 @@ void frmMain::Form_Load()
     // 1. versionText is fixed at build time.
     // 2. One copy only, decided before any list is filled or the port is touched.
     if (p_.svc.env->anotherInstanceRunning()) {
-        trap(id::LoadMain, [&] {
+        p_.errors.trap(id::LoadMain, [&] {
             p_.svc.dialogs->msgBox(texts.getText(id::AlreadyRunning), plat::mb::Critical,
                                    texts.getText(id::AlreadyRunningTitle));
         });
         p_.endProgram(1);
     }
-    trap(id::LoadMain, [&] {
+    p_.errors.trap(id::LoadMain, [&] {
         fillPortList(ComboPort);
         ComboPort->setCurrentIndex(0);
     });
     fillMechLists();
-    trap(id::LoadMain, [&] { cmbMarsMech->setCurrentIndex(1); });
+    p_.errors.trap(id::LoadMain, [&] { cmbMarsMech->setCurrentIndex(1); });
     setWindowTitle(QStringLiteral("Quenby"));
     for (const char* shown : {"Picture1", "Image1", "LabelTitle", "tabManufacturer"})
         c_.setVisible(QString::fromLatin1(shown), true);
@@ -233,7 +217,7 @@ void frmMain::Form_Load()
         c_.setVisible(QString::fromLatin1(hidden), false);
     c_.setText(QStringLiteral("LabelTitle"), QStringLiteral("Halvard"));
     texts.textTableLoaded = false;
-    trap(id::LoadMain, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadMain, [&] { setCaptions(); });
     cmbLanguage->clear();
     cmbLanguage->addItems({QStringLiteral("English"), QStringLiteral("Deutsch"), QStringLiteral("Francais"),
                            QStringLiteral("Español")});
@@ -246,7 +230,7 @@ void frmMain::Form_Load()
     frmConfig->setVisible(true);
     cmdCancConfig->setEnabled(false);
     p_.configLoaded = false;
-    trap(id::LoadMain, [&] {
+    p_.errors.trap(id::LoadMain, [&] {
         const QString path = settingsPath(p_.programFolder());
         const bool exists = shared::fileExists(path, *p_.svc.dialogs, texts.fileExistsTexts(),
                                                [&](const std::exception& e) { p_.errors.reportError(id::LoadMain, e); });
@@ -261,10 +245,10 @@ void frmMain::Form_Load()
         p_.comPortNumber = rec->port;
         texts.languageName = rec->language;
         texts.loadLanguageFile(p_.programFolder(), *p_.svc.dialogs);
-        trap(id::LoadMain, [&] { setCaptions(); });
+        p_.errors.trap(id::LoadMain, [&] { setCaptions(); });
         p_.configLoaded = true;
     });
-    trap(id::LoadMain, [&] { ComboPort->setCurrentIndex(p_.comPortNumber - 1); });
+    p_.errors.trap(id::LoadMain, [&] { ComboPort->setCurrentIndex(p_.comPortNumber - 1); });
     p_.debugView = false;
     c_.setText(QStringLiteral("lblVersion"), p_.versionText);
     Timer1.setInterval(20);
@@ -366,7 +350,7 @@ void frmMain::makeSound(bool reject)
 
 void frmMain::parseCoinAccepted(const QString& line)
 {
-    trap(id::CoinAccepted, [&] {
+    p_.errors.trap(id::CoinAccepted, [&] {
         // The test window is touched only while it is loaded; the sound plays in any case.
         frmValtest* w = p_.valtestIfLoaded();
         QString variant;
@@ -391,7 +375,7 @@ void frmMain::parseCoinAccepted(const QString& line)
 
 void frmMain::parseG10CoinAccepted(const QByteArray& report)
 {
-    trap(id::G10CoinAccepted, [&] {
+    p_.errors.trap(id::G10CoinAccepted, [&] {
         const std::optional<CoinReport> r = decodeG10Report(report);
         if (!r)
             return; // a report without its coin byte shows nothing
@@ -408,17 +392,17 @@ void frmMain::parseG10CoinAccepted(const QByteArray& report)
 
 void frmMain::Timer2_Timer()
 {
-    trap(id::Timer2, [&] {
+    p_.errors.trap(id::Timer2, [&] {
         if (!highlightTick(highlightHold))
             return;
         if (frmValtest* w = p_.valtestIfLoaded())
-            trap(id::ClearingValtest, [&] { resetValtestIndicators(w->controls()); });
+            p_.errors.trap(id::ClearingValtest, [&] { resetValtestIndicators(w->controls()); });
     });
 }
 
 void frmMain::Timer3_Timer()
 {
-    trap(id::Timer3, [&] { p_.measurement().keepAliveTick(); });
+    p_.errors.trap(id::Timer3, [&] { p_.measurement().keepAliveTick(); });
 }
 
 void frmMain::cmdConfig_Click()
@@ -440,7 +424,7 @@ void frmMain::cmdSaveConfig_Click()
     if (!p_.state.portOpen)
         p_.comPortNumber = port;
     p_.texts.loadLanguageFile(p_.programFolder(), *p_.svc.dialogs);
-    trap(id::LoadMain, [&] { setCaptions(); });
+    p_.errors.trap(id::LoadMain, [&] { setCaptions(); });
     frmConfig->setVisible(false);
     p_.configLoaded = true;
 }

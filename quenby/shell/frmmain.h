@@ -78,10 +78,7 @@ protected:
 
 private:
     void build();
-    void connectButton(QPushButton* b, const QString& context, std::function<void()> fn);
-    void connectJob(QPushButton* b, void (MenuJobs::*job)());
     void fillMechLists();
-    void trap(int textId, const std::function<void()>& fn);
 
     Program& p_;
     plat::NamedControls c_{QStringLiteral("frmMain")};

@@ -46,10 +46,7 @@ public:
 private:
     // One statement of a launcher: an error is reported with the launcher's text and the
     // launcher carries on.
-    void step(int textId, const std::function<void()>& fn)
-    {
-        plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
-    }
+    void step(int textId, const std::function<void()>& fn) { p_.errors.trap(textId, fn); }
     // Steps 1 to 3 of every job that needs the box: family and model, port, box check. False
     // when the check failed (the menu stays as it was).
     bool begin(int textId, const char* family, const char* modelList, bool checkMech);

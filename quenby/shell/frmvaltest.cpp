@@ -1,6 +1,5 @@
 #include "quenby/shell/frmvaltest.h"
 
-#include "platform/runtimeerror.h"
 #include "quenby/link/marsprom.h"
 #include "quenby/program.h"
 #include "quenby/shell/coinreports.h"
@@ -18,6 +17,8 @@
 namespace quenby {
 
 namespace {
+
+using plat::place;
 
 namespace id {
 constexpr int SetUpTest = 121;
@@ -60,22 +61,12 @@ constexpr int kBinaryCaptionTop = 3480;
 constexpr int kBinaryLampTop = 3720;
 const char* const kBinaryCaptions[kBinaryIndicators] = {"A5", "A4", "A3", "A2", "A1"};
 
-QRect px(int left, int top, int width, int height)
-{
-    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
-}
-
 } // namespace
 
 frmValtest::frmValtest(Program& program) : p_(program)
 {
     build();
     Form_Load();
-}
-
-void frmValtest::trap(int textId, const std::function<void()>& fn)
-{
-    plat::trap(fn, [&](const std::exception& e) { p_.errors.reportError(textId, e); });
 }
 
 void frmValtest::build()
@@ -89,10 +80,10 @@ void frmValtest::build()
     }
     for (int i = 0; i < kBinaryIndicators; ++i) {
         auto* caption = c_.add(new QLabel(QString::fromLatin1(kBinaryCaptions[i]), this), QStringLiteral("lblBinCode"), i);
-        caption->setGeometry(px(kBinaryLeft + kBinaryStep * i, kBinaryCaptionTop, kLampWidth, kRowHeight));
+        place(caption, kBinaryLeft + kBinaryStep * i, kBinaryCaptionTop, kLampWidth, kRowHeight);
         caption->setAlignment(Qt::AlignCenter);
-        c_.add(new plat::Lamp(this, plat::Lamp::Shape::Circle), QStringLiteral("shpBinary"), i)
-            ->setGeometry(px(kBinaryLeft + kBinaryStep * i, kBinaryLampTop, kLampWidth, kRowHeight));
+        place(c_.add(new plat::Lamp(this, plat::Lamp::Shape::Circle), QStringLiteral("shpBinary"), i),
+                    kBinaryLeft + kBinaryStep * i, kBinaryLampTop, kLampWidth, kRowHeight);
     }
     for (int i = 0; i < 2; ++i)
         c_.add(new QLabel(this), QStringLiteral("lblCountText"), i);
@@ -101,9 +92,9 @@ void frmValtest::build()
     cmbG40 = c_.add(new QComboBox(this), QStringLiteral("cmbG40"));
     frmOptions = c_.add(new QGroupBox(this), QStringLiteral("frmOptions"));
     optSingle = c_.add(new QRadioButton(frmOptions), QStringLiteral("optSingle"));
-    optSingle->setGeometry(px(120, 300, 2000, kRowHeight));
+    place(optSingle, 120, 300, 2000, kRowHeight);
     optBinary = c_.add(new QRadioButton(frmOptions), QStringLiteral("optBinary"));
-    optBinary->setGeometry(px(120, 660, 2000, kRowHeight));
+    place(optBinary, 120, 660, 2000, kRowHeight);
     optSingle->setChecked(true);
     cmdClearCount = c_.add(new QPushButton(this), QStringLiteral("cmdClearCount"));
     cmdBack = c_.add(new QPushButton(this), QStringLiteral("cmdBack"));
@@ -114,33 +105,15 @@ void frmValtest::build()
     design.height = 4775;
     render(design);
 
-    // Only a user's choice runs these: code sets the controls with their signals blocked.
-    QObject::connect(optBinary, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            userChoice(QStringLiteral("frmValtest.optBinary_Click : "), &frmValtest::optBinary_Click);
-    });
-    QObject::connect(optSingle, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            userChoice(QStringLiteral("frmValtest.optSingle_Click : "), &frmValtest::optSingle_Click);
-    });
-    QObject::connect(cmbG40, &QComboBox::activated, this,
-                     [this](int) { userChoice(QStringLiteral("frmValtest.cmbG40_Click : "), &frmValtest::cmbG40_Click); });
-    QObject::connect(cmdClearCount, &QPushButton::clicked, this, [this] {
-        p_.guard.handle(QStringLiteral("frmValtest.cmdClearCount_Click : "), [this] { cmdClearCount_Click(); });
-    });
-    QObject::connect(cmdBack, &QPushButton::clicked, this, [this] {
-        p_.guard.handle(QStringLiteral("frmValtest.cmdBack_Click : "), [this] {
-            p_.guard.runJob(QStringLiteral("frmValtest.cmdBack_Click : "), [this] { cmdBack_Click(); });
-        });
-    });
-}
-
-void frmValtest::userChoice(const QString& context, void (frmValtest::*handler)())
-{
-    p_.guard.handle(context, [&] {
-        if (!p_.guard.runJob(context, [&] { (this->*handler)(); }))
-            restoreShownChoice();
-    });
+    // Only a user's choice runs these (code sets the controls with their signals blocked). A
+    // choice changes what the box reports, so it runs as a job; while another job waits it is
+    // refused and the choice goes back to what the window shows.
+    const auto refused = [this] { restoreShownChoice(); };
+    plat::onSet(p_.guard, optBinary, plat::Job{[this] { optBinary_Click(); }, refused});
+    plat::onSet(p_.guard, optSingle, plat::Job{[this] { optSingle_Click(); }, refused});
+    plat::onClick(p_.guard, cmbG40, plat::Job{[this] { cmbG40_Click(); }, refused});
+    plat::onClick(p_.guard, cmdClearCount, [this] { cmdClearCount_Click(); });
+    plat::onClick(p_.guard, cmdBack, plat::Job{[this] { cmdBack_Click(); }});
 }
 
 void frmValtest::restoreShownChoice()
@@ -152,8 +125,8 @@ void frmValtest::restoreShownChoice()
 
 void frmValtest::Form_Load()
 {
-    trap(id::Opening, [&] { setCaptions(); });
-    trap(id::Opening, [&] { c_.setVisible(QStringLiteral("lblmechType"), true); });
+    p_.errors.trap(id::Opening, [&] { setCaptions(); });
+    p_.errors.trap(id::Opening, [&] { c_.setVisible(QStringLiteral("lblmechType"), true); });
 }
 
 void frmValtest::setCaptions()
@@ -175,34 +148,35 @@ void frmValtest::render(const ValtestLayout& layout)
 {
     for (int i = 0; i < int(layout.lines.size()) && i < kValtestLines; ++i) {
         const ValtestLine& line = layout.lines[size_t(i)];
-        c_.widget(QStringLiteral("lblCount"), i)->setGeometry(px(line.countLeft, line.top, kCountWidth, kRowHeight));
-        c_.widget(QStringLiteral("shpCoin"), i)->setGeometry(px(line.indicatorLeft, line.top, kLampWidth, kRowHeight));
-        c_.widget(QStringLiteral("lblCoin"), i)->setGeometry(px(line.captionLeft, line.top, kCaptionWidth, kRowHeight));
+        place(c_.widget(QStringLiteral("lblCount"), i), line.countLeft, line.top, kCountWidth, kRowHeight);
+        place(c_.widget(QStringLiteral("shpCoin"), i), line.indicatorLeft, line.top, kLampWidth, kRowHeight);
+        place(c_.widget(QStringLiteral("lblCoin"), i), line.captionLeft, line.top, kCaptionWidth, kRowHeight);
         c_.setText(QStringLiteral("lblCoin"), line.caption, i);
         for (const char* name : {"lblCount", "shpCoin", "lblCoin"})
             c_.setVisible(QString::fromLatin1(name), true, i);
     }
     const int panel = kPanelLeft + layout.panelShift;
     const int firstColumnX = layout.lines.empty() ? 2040 : layout.lines.front().countLeft;
-    c_.widget(QStringLiteral("lblCountText"), 0)->setGeometry(px(firstColumnX - 240, kCountHeadingY, 1200, kRowHeight));
-    c_.widget(QStringLiteral("lblCountText"), 1)->setGeometry(px(firstColumnX - 240 + layout.panelShift, kCountHeadingY, 1200, kRowHeight));
+    place(c_.widget(QStringLiteral("lblCountText"), 0), firstColumnX - 240, kCountHeadingY, 1200, kRowHeight);
+    place(c_.widget(QStringLiteral("lblCountText"), 1), firstColumnX - 240 + layout.panelShift, kCountHeadingY, 1200,
+          kRowHeight);
     c_.setVisible(QStringLiteral("lblCountText"), layout.wide, 1);
-    c_.widget(QStringLiteral("lblType"))->setGeometry(px(panel, 120, kPanelWidth, kRowHeight));
-    c_.widget(QStringLiteral("lblmechType"))->setGeometry(px(panel, 480, kPanelWidth, kRowHeight));
-    cmbG40->setGeometry(px(panel, 420, 1800, 330));
-    frmOptions->setGeometry(px(panel, kFrameTop, kPanelWidth, kFrameHeight));
+    place(c_.widget(QStringLiteral("lblType")), panel, 120, kPanelWidth, kRowHeight);
+    place(c_.widget(QStringLiteral("lblmechType")), panel, 480, kPanelWidth, kRowHeight);
+    place(cmbG40, panel, 420, 1800, 330);
+    place(frmOptions, panel, kFrameTop, kPanelWidth, kFrameHeight);
     frmOptions->setVisible(layout.binaryPossible);
     const int buttons = layout.binaryPossible ? kButtonsTopLower : kButtonsTop;
-    cmdClearCount->setGeometry(px(panel, buttons, kPanelWidth, kButtonHeight));
-    cmdBack->setGeometry(px(panel, buttons + kButtonGap, kPanelWidth, kButtonHeight));
-    setFixedSize(twipsToPixels(layout.width), twipsToPixels(layout.height));
+    place(cmdClearCount, panel, buttons, kPanelWidth, kButtonHeight);
+    place(cmdBack, panel, buttons + kButtonGap, kPanelWidth, kButtonHeight);
+    setFixedSize(plat::twipsToPixels(layout.width), plat::twipsToPixels(layout.height));
 }
 
 void frmValtest::setupDisplay()
 {
     const JobState& job = p_;
     const LinkState& st = p_.state;
-    trap(id::SetUpDisplay, [&] {
+    p_.errors.trap(id::SetUpDisplay, [&] {
         hide();
         cmbG40->hide();
         for (int i = 0; i < kBinaryIndicators; ++i) {
@@ -212,13 +186,13 @@ void frmValtest::setupDisplay()
     });
     const ValtestModel m = valtestModel(job.mechFamily, job.mechModel, cmbG40->currentText());
     if (m.showsG40Variants) {
-        trap(id::SetUpDisplay, [&] {
+        p_.errors.trap(id::SetUpDisplay, [&] {
             cmbG40->show();
             c_.setVisible(QStringLiteral("lblmechType"), false);
         });
     }
     const ValtestChoice choice{cmbG40->currentText(), optBinary->isChecked(), st.boxVersion};
-    trap(id::SetUpDisplay, [&] {
+    p_.errors.trap(id::SetUpDisplay, [&] {
         for (int i = 0; i < kValtestLines; ++i)
             for (const char* name : {"lblCoin", "lblCount", "shpCoin"})
                 c_.setVisible(QString::fromLatin1(name), false, i);
@@ -226,14 +200,15 @@ void frmValtest::setupDisplay()
     // Only whether a line came matters, not what it says.
     bool answered = false;
     if (valtestProbes(job.mechFamily, job.mechModel, choice)) {
-        trap(id::SetUpDisplay, [&] {
+        p_.errors.trap(id::SetUpDisplay, [&] {
             p_.link.sendAndWait("*");
             answered = st.lineReceived;
         });
     }
     for (const BoxStep& step : valtestRestart(job.mechFamily, job.mechModel, choice.g40Variant))
-        trap(id::SetUpDisplay, [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
-    trap(id::SetUpDisplay, [&] {
+        p_.errors.trap(id::SetUpDisplay,
+                       [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
+    p_.errors.trap(id::SetUpDisplay, [&] {
         const ValtestLayout layout = valtestLayout(job.mechFamily, job.mechModel, choice, answered, p_.texts);
         // A layout without a "Rejected" line leaves none: an "R" then lights nothing.
         p_.rejectLine = layout.rejectLine;
@@ -242,7 +217,7 @@ void frmValtest::setupDisplay()
     shownBinary_ = choice.binarySelected;
     shownVariant_ = choice.g40Variant;
     clearValtestCounts(c_);
-    trap(id::SetUpDisplay, [&] {
+    p_.errors.trap(id::SetUpDisplay, [&] {
         const QScreen* s = screen();
         const QRect area = s ? s->availableGeometry() : QRect(0, 0, width(), height());
         move(centredIn(area, width(), height()).topLeft());
@@ -297,24 +272,24 @@ void frmValtest::cmdClearCount_Click() { clearValtestCounts(c_); }
 void frmValtest::cmdBack_Click()
 {
     JobState& job = p_;
-    trap(id::Closing, [&] {
+    p_.errors.trap(id::Closing, [&] {
         if (job.nriG10LineMode)
             p_.layers().resetProgrammerBox(); // ends the mech's serial mode
     });
     job.nriG10LineMode = false;
-    trap(id::Closing, [&] {
+    p_.errors.trap(id::Closing, [&] {
         hide();
         if (p_.valtestFromMain)
             p_.mainForm().show();
         else
             p_.memoryWindows().showPromWindow();
     });
-    trap(id::Closing, [&] {
+    p_.errors.trap(id::Closing, [&] {
         plat::View& mainView = p_.mainForm().controls();
         mainView.setEnabled(QStringLiteral("cmdValtest"), true);
         p_.memoryWindows().enablePromValtest();
     });
-    trap(id::Closing, [&] { p_.link.sendW(); });
+    p_.errors.trap(id::Closing, [&] { p_.link.sendW(); });
     p_.unloadValtest();
 }
 
@@ -323,18 +298,14 @@ void frmValtest::closeEvent(QCloseEvent* e)
     // The close box leaves the test as Back does (its "W", the end of G10 serial mode, the
     // menu's button); while another job waits it does nothing.
     e->ignore();
-    p_.guard.handle(QStringLiteral("frmValtest.Form_Unload : "), [this] {
-        p_.guard.runJob(QStringLiteral("frmValtest.cmdBack_Click : "), [this] { cmdBack_Click(); });
-    });
+    p_.guard.handleJob(QStringLiteral("frmValtest.cmdBack_Click : "), [this] { cmdBack_Click(); });
 }
 
 // ---- starting a test ----------------------------------------------------------------------------
 
 void openValidatorTest(Program& p, int openedFrom)
 {
-    const auto step = [&p](const std::function<void()>& fn) {
-        plat::trap(fn, [&](const std::exception& e) { p.errors.reportError(id::SetUpTest, e); });
-    };
+    const auto step = [&p](const std::function<void()>& fn) { p.errors.trap(id::SetUpTest, fn); };
     JobState& job = p;
     step([&] { p.mainForm().startupPort(); });
     p.valtestFromMain = openedFrom == 0;
@@ -343,8 +314,7 @@ void openValidatorTest(Program& p, int openedFrom)
     step([&] { p.link.sendJ(); });
     frmValtest& w = p.valtestForm();
     plat::View& valtestView = w.controls();
-    plat::trap([&] { resetValtestIndicators(valtestView); },
-               [&](const std::exception& e) { p.errors.reportError(id::ClearingIndicators, e); });
+    p.errors.trap(id::ClearingIndicators, [&] { resetValtestIndicators(valtestView); });
     clearValtestCounts(valtestView);
     step([&] { w.selectSingle(); });
     step([&] { valtestView.setText(QStringLiteral("lblmechType"), job.mechModel); });

@@ -50,11 +50,7 @@ private:
     void setCaptions();
     // Places and captions the lines, sizes the window and moves the right-hand panel.
     void render(const ValtestLayout& layout);
-    // A user's choice that changes what the box reports runs as a job; while another job waits
-    // it is refused and the choice goes back to what the window shows.
-    void userChoice(const QString& context, void (frmValtest::*handler)());
     void restoreShownChoice();
-    void trap(int textId, const std::function<void()>& fn);
 
     Program& p_;
     plat::NamedControls c_{QStringLiteral("frmValtest")};

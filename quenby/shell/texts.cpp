@@ -811,6 +811,16 @@ QString ErrorReporter::title() const
     }
 }
 
+bool ErrorReporter::trap(int id, const std::function<void()>& fn) const
+{
+    bool ok = true;
+    plat::trap(fn, [&](const std::exception& e) {
+        ok = false;
+        reportError(id, e);
+    });
+    return ok;
+}
+
 void ErrorReporter::reportError(int id, const std::exception& e, const QString& more) const
 {
     if (repeatFilter_ && !repeatFilter_(id, plat::errInfo(e).number))

@@ -78,6 +78,9 @@ public:
 
     // `more` lines follow the error number.
     void reportError(int id, const std::exception& e, const QString& more = {}) const;
+    // An error trap: runs fn; a std::exception is reported by id and the caller carries on with
+    // its next statement. False when fn raised one.
+    bool trap(int id, const std::function<void()>& fn) const;
     // Asked before each report by id with the id and the error number; false leaves the
     // report unshown (a repeat of the same error from the same cause).
     void setRepeatFilter(std::function<bool(int id, int number)> filter) { repeatFilter_ = std::move(filter); }

@@ -171,12 +171,6 @@ std::vector<BoxStep> valtestRestart(const QString& family, const QString& model,
     return steps;
 }
 
-int twipsToPixels(int twips)
-{
-    const int half = kTwipsPerPixel / 2;
-    return twips >= 0 ? (twips + half) / kTwipsPerPixel : -((-twips + half) / kTwipsPerPixel);
-}
-
 QRect centredIn(const QRect& available, int w, int h)
 {
     // A window larger than the area keeps its title bar inside it.

@@ -4,6 +4,8 @@
 // restart reporting, and where every line sits. The window places its controls from this plan;
 // positions are in twips, 15 to a pixel.
 
+#include "platform/view.h" // twipsToPixels, for the twips of these layouts
+
 #include <QByteArray>
 #include <QRect>
 #include <QString>
@@ -18,7 +20,6 @@ class TextTable;
 
 inline constexpr int kValtestLines = 16;   // shpCoin, lblCoin, lblCount 0..15
 inline constexpr int kBinaryIndicators = 5; // shpBinary, lblBinCode 0..4: A5 .. A1
-inline constexpr int kTwipsPerPixel = 15;
 
 // Indicator fill colours, 0xBBGGRR.
 inline constexpr quint32 kLampIdle = 0xE0E0E0;
@@ -107,8 +108,6 @@ ValtestLayout valtestLayout(const QString& family, const QString& model, const V
 // then for "G40-0000" "C01" on variant "G40-x3xx" else "C08"; nothing for G10.
 std::vector<BoxStep> valtestRestart(const QString& family, const QString& model, const QString& g40Variant);
 
-// Whole pixels of a twips measure (nearest).
-int twipsToPixels(int twips);
 // A window of w x h centred in the available area (same unit for all); one larger than the
 // area starts at its top left corner, so its title bar stays reachable.
 QRect centredIn(const QRect& available, int w, int h);

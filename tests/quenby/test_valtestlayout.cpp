@@ -187,11 +187,11 @@ TEST(ValtestLayout, StartOfATestPerFamily)
 
 TEST(ValtestLayout, PixelsAndCentring)
 {
-    EXPECT_EQ(twipsToPixels(9180), 612);
-    EXPECT_EQ(twipsToPixels(4775), 318);
-    EXPECT_EQ(twipsToPixels(2000), 133);
-    EXPECT_EQ(twipsToPixels(7), 0);
-    EXPECT_EQ(twipsToPixels(8), 1);
+    EXPECT_EQ(plat::twipsToPixels(9180), 612);
+    EXPECT_EQ(plat::twipsToPixels(4775), 318);
+    EXPECT_EQ(plat::twipsToPixels(2000), 133);
+    EXPECT_EQ(plat::twipsToPixels(7), 0);
+    EXPECT_EQ(plat::twipsToPixels(8), 1);
     EXPECT_EQ(centredIn(QRect(0, 30, 1920, 1050), 612, 318), QRect(654, 396, 612, 318));
     // A window larger than the area keeps its title bar on the screen.
     EXPECT_EQ(centredIn(QRect(0, 20, 400, 300), 612, 318), QRect(0, 20, 612, 318));
