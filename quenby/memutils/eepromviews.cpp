@@ -1,6 +1,6 @@
 #include "quenby/memutils/eepromviews.h"
 
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/shell/texts.h"
 
 #include "platform/vbtext.h"

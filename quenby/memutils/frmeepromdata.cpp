@@ -1,7 +1,7 @@
 #include "quenby/memutils/frmeepromdata.h"
 
 #include "platform/gui/fonts.h"
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/memutils/eepromviews.h"
 #include "quenby/memutils/frmpromdata.h"
@@ -175,7 +175,7 @@ void frmEEPROMdata::setup()
 void frmEEPROMdata::displayEEPROM()
 {
     trap(id::DrawError, [&] {
-        const MechEntry entry = mechEntry(QStringLiteral("CC"), model_);
+        const MechEntry entry = mechEntry(Family::CC, model_);
         const Image& readImage = p_.memory.images.readImage;
         const EepromPane pane =
             eepromViewText(c_.value(QStringLiteral("cmbDisplay")), {entry, p_.params, readImage, p_.texts});
@@ -188,7 +188,7 @@ void frmEEPROMdata::displayEEPROM()
 
 std::unique_ptr<MechFamily> frmEEPROMdata::family()
 {
-    p_.beginJob(QStringLiteral("CC"), model_);
+    p_.beginJob(Family::CC, model_);
     return p_.mech().forJob();
 }
 

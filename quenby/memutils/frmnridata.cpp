@@ -119,7 +119,7 @@ void frmNRIdata::displayEEPROM()
 
 std::unique_ptr<MechFamily> frmNRIdata::family()
 {
-    p_.beginJob(QStringLiteral("NRI"), model_);
+    p_.beginJob(Family::NRI, model_);
     return p_.mech().forJob();
 }
 

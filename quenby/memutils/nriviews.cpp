@@ -1,6 +1,6 @@
 #include "quenby/memutils/nriviews.h"
 
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/shell/texts.h"
 
 #include "platform/vbtext.h"

@@ -1,6 +1,6 @@
 #include "quenby/shell/frmmain.h"
 
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/frmopening.h"
 #include "quenby/program.h"
 #include "quenby/shell/coinreports.h"
@@ -195,13 +195,12 @@ void frmMain::trap(int textId, const std::function<void()>& fn)
 
 void frmMain::fillMechLists()
 {
-    const MechLists lists = mechLists();
-    const std::pair<QComboBox*, const QStringList*> combos[] = {
-        {cmbMarsMech, &lists.mars}, {cmbCCmech, &lists.cc}, {cmbNRImech, &lists.nri}};
-    for (const auto& [c, items] : combos) {
+    const std::pair<QComboBox*, Family> combos[] = {
+        {cmbMarsMech, Family::Mars}, {cmbCCmech, Family::CC}, {cmbNRImech, Family::NRI}};
+    for (const auto& [c, family] : combos) {
         trap(id::MechList, [&] {
             c->clear();
-            c->addItems(*items);
+            c->addItems(modelList(family));
             c->setCurrentIndex(0);
         });
     }

@@ -124,7 +124,10 @@ void frmValtest::build()
             userChoice(QStringLiteral("frmValtest.optSingle_Click : "), &frmValtest::optSingle_Click);
     });
     QObject::connect(cmbG40, &QComboBox::activated, this,
-                     [this](int) { userChoice(QStringLiteral("frmValtest.cmbG40_Click : "), &frmValtest::cmbG40_Click); });
+                     [this](int index) {
+                         variant_ = kG40Variants.value(index);
+                         userChoice(QStringLiteral("frmValtest.cmbG40_Click : "), &frmValtest::cmbG40_Click);
+                     });
     QObject::connect(cmdClearCount, &QPushButton::clicked, this, [this] {
         p_.guard.handle(QStringLiteral("frmValtest.cmdClearCount_Click : "), [this] { cmdClearCount_Click(); });
     });
@@ -147,7 +150,16 @@ void frmValtest::restoreShownChoice()
 {
     const QSignalBlocker single(optSingle), binary(optBinary), variant(cmbG40);
     (shownBinary_ ? optBinary : optSingle)->setChecked(true);
-    c_.setText(QStringLiteral("cmbG40"), shownVariant_);
+    variant_ = shownVariant_;
+    c_.setText(QStringLiteral("cmbG40"), variant_);
+}
+
+void frmValtest::offerG40Variants()
+{
+    variant_ = kG40DefaultVariant;
+    c_.setVisible(QStringLiteral("cmbG40"), false);
+    c_.setItems(QStringLiteral("cmbG40"), kG40Variants);
+    c_.setText(QStringLiteral("cmbG40"), variant_);
 }
 
 void frmValtest::Form_Load()
@@ -210,14 +222,14 @@ void frmValtest::setupDisplay()
             c_.setVisible(QStringLiteral("lblBinCode"), false, i);
         }
     });
-    const ValtestModel m = valtestModel(job.mechFamily, job.mechModel, cmbG40->currentText());
-    if (m.showsG40Variants) {
+    const MechEntry entry = mechEntry(job.mechFamily, job.mechModel);
+    if (entry.valtest.showsG40Variants) {
         trap(id::SetUpDisplay, [&] {
             cmbG40->show();
             c_.setVisible(QStringLiteral("lblmechType"), false);
         });
     }
-    const ValtestChoice choice{cmbG40->currentText(), optBinary->isChecked(), st.boxVersion};
+    const ValtestChoice choice{variant_, optBinary->isChecked(), st.boxVersion};
     trap(id::SetUpDisplay, [&] {
         for (int i = 0; i < kValtestLines; ++i)
             for (const char* name : {"lblCoin", "lblCount", "shpCoin"})
@@ -225,16 +237,16 @@ void frmValtest::setupDisplay()
     });
     // Only whether a line came matters, not what it says.
     bool answered = false;
-    if (valtestProbes(job.mechFamily, job.mechModel, choice)) {
+    if (valtestProbes(entry, choice)) {
         trap(id::SetUpDisplay, [&] {
             p_.link.sendAndWait("*");
             answered = st.lineReceived;
         });
     }
-    for (const BoxStep& step : valtestRestart(job.mechFamily, job.mechModel, choice.g40Variant))
+    for (const BoxStep& step : valtestRestart(entry, choice.g40Variant))
         trap(id::SetUpDisplay, [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
     trap(id::SetUpDisplay, [&] {
-        const ValtestLayout layout = valtestLayout(job.mechFamily, job.mechModel, choice, answered, p_.texts);
+        const ValtestLayout layout = valtestLayout(entry, choice, answered, p_.texts);
         // A layout without a "Rejected" line leaves none: an "R" then lights nothing.
         p_.rejectLine = layout.rejectLine;
         render(layout);
@@ -264,7 +276,7 @@ void frmValtest::selectSingle()
 void frmValtest::optBinary_Click()
 {
     setupDisplay();
-    const ValtestModel m = valtestModel(p_.mechFamily, p_.mechModel, cmbG40->currentText());
+    const ValtestModel m = mechEntry(p_.mechFamily, p_.mechModel).valtest;
     if (!m.binaryReports)
         return;
     p_.link.sendAndWait("*");
@@ -280,7 +292,7 @@ void frmValtest::optBinary_Click()
 void frmValtest::optSingle_Click()
 {
     setupDisplay();
-    if (!valtestModel(p_.mechFamily, p_.mechModel, cmbG40->currentText()).binaryReports)
+    if (!mechEntry(p_.mechFamily, p_.mechModel).valtest.binaryReports)
         return;
     p_.link.sendAndWait("O");
     p_.link.sendData("C01");
@@ -336,6 +348,9 @@ void openValidatorTest(Program& p, int openedFrom)
         plat::trap(fn, [&](const std::exception& e) { p.errors.reportError(id::SetUpTest, e); });
     };
     JobState& job = p;
+    const MechEntry entry = mechEntry(job.mechFamily, job.mechModel);
+    if (entry.valtest.showsG40Variants)
+        step([&] { p.valtestForm().offerG40Variants(); });
     step([&] { p.mainForm().startupPort(); });
     p.valtestFromMain = openedFrom == 0;
     job.nriG10LineMode = false;
@@ -349,7 +364,7 @@ void openValidatorTest(Program& p, int openedFrom)
     step([&] { w.selectSingle(); });
     step([&] { valtestView.setText(QStringLiteral("lblmechType"), job.mechModel); });
 
-    const ValtestModel m = valtestModel(job.mechFamily, job.mechModel, valtestView.text(QStringLiteral("cmbG40")));
+    const ValtestModel& m = entry.valtest;
     bool logon = true;
     if (m.marsTimings) {
         step([&] { p.link.sendAndWait("V"); });

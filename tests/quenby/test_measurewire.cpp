@@ -17,7 +17,7 @@ namespace {
 
 MeasurePlan planOf(const QString& family, const QString& model)
 {
-    return measurePlan(mechEntry(family, model));
+    return measurePlan(mechEntry(quenby::familyNamed(family), model));
 }
 
 CcFrame frameOf(std::initializer_list<int> bytes)

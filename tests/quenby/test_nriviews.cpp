@@ -1,4 +1,4 @@
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/memutils/nriviews.h"
 #include "quenby/shell/texts.h"
 
@@ -12,7 +12,7 @@ namespace {
 struct Nri {
     explicit Nri(const QString& m) : model(m)
     {
-        setMechParameters(params, "NRI", model, texts);
+        setMechParameters(params, Family::NRI, model, texts);
         t.nriIdent = "070C1A";
         t.coinValueMultipleRead = 5;
     }
