@@ -79,6 +79,21 @@ struct MarsQuirks {
     bool cfdAfterStart = false;     // ME181: the box is sent "W", "CFD", "J" once it measures
 };
 
+// What an NRI model's data window shows besides its limits: a parameter or compensation map (with
+// its legend), and "Other Information" (the outputs with their heading and route column, coin
+// values, the G10 values and tubes).
+enum class NriMap { None, Parameters, Compensation };
+enum class NriLegend { None, Texts, G40 };
+enum class NriOther { Nothing, Outputs, Values, G10, G10Five };
+enum class NriRoute { None, Bits8421, RouteTwo };
+struct NriViews {
+    NriMap map = NriMap::None;
+    NriLegend legend = NriLegend::None;
+    NriOther other = NriOther::Nothing;
+    int outputsHeading = 0; // text id
+    NriRoute route = NriRoute::None;
+};
+
 struct NriQuirks {
     // Identification replies accepted after "I"; empty: any reply.
     QStringList identReplies;
@@ -99,6 +114,7 @@ struct NriQuirks {
     bool beepEachSample = false;
     bool measureByMap = false;
     bool remapsNriTables = false;
+    NriViews views;
 };
 
 // What the statistics, the overlap check and the estimate need to know of the family and model.
