@@ -1,8 +1,8 @@
 #pragma once
 // Every mech model in one table: the shape of its memory and measurements, how the box reaches
 // it, where a CC mech keeps its windows and checksum, how a Mars PROM is cut into segments, which
-// NRI records it has, how its samples are asked for, what the validator test shows and what the
-// wizards ask. A job looks its entry up from the family and model it starts with, and every
+// NRI records it has, how its samples are asked for, what the validator test shows, what the
+// wizards ask and what its data window's views show. A job looks its entry up from the family and model it starts with, and every
 // procedure after that reads the entry: nothing else compares model or family names.
 
 #include <QByteArray>
@@ -18,10 +18,11 @@ class TextTable;
 
 enum class Family { None, Mars, CC, NRI };
 
-// The family as the settings, a coin set's first line and the texts spell it ("Mars", "CC",
-// "NRI"; "" for None), and back (exact, case-sensitive; any other text is None).
+// The family as a coin set's first line and the texts spell it ("Mars", "CC", "NRI"; "" for
+// None), and back (exact, case-sensitive; any other text is None).
 QString familyName(Family family);
 Family familyNamed(const QString& name);
+
 enum class MechKind {
     Mars,     // socketed PROM, read and burnt by the box itself
     CcWord,   // CC EEPROM over the word protocol of raw byte frames
@@ -50,10 +51,10 @@ struct CcQuirks {
     const char* boxSelect = "C08"; // sent to the box before serial mode ("C00" / "C08")
     int limitBase = 9;             // window of channel c, parameter p: base + (c-1) + stride (p-1)
     int limitStride = 16;
-    int limitCopyOffset = 0;     // 220B keeps a second copy of every window 8 words further
+    int limitCopyOffset = 0;       // 220B keeps a second copy of every window 8 words further
     CcChecksum checksum = CcChecksum::KeepByteSum127;
     int checksumWord = 127;
-    int verifyLastWord = -1;     // last word a verify compares; -1: memorySize - 1
+    int verifyLastWord = -1;       // last word a verify compares; -1: memorySize - 1
     // Measurement frames ("?" start byte): the index of the last byte, and whether a frame of
     // that length only counts when its sum matches (else it grows by one byte, unchecked).
     int measureFrameLast = 4;

@@ -6,7 +6,6 @@
 #include "quenby/link/imagemap.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
-#include "quenby/shell/valtestlayout.h"
 
 namespace quenby {
 
