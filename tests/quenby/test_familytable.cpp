@@ -17,7 +17,7 @@ TEST(FamilyTable, NamesNobodyKnowsGetTheFallbacks)
     EXPECT_STREQ(mechEntry(Family::Mars, "nonsense").mars.timings, "Z030020150100");
     EXPECT_EQ(mechEntry(Family::Mars, "nonsense").mars.segmentWords, 128);
     for (const auto& [family, model] : {std::pair{"NRI", "g13-6000"}, std::pair{"Coins", "C120"}}) {
-        const MechEntry e = mechEntry(quenby::familyNamed(family), model);
+        const MechEntry e = mechEntry(familyNamed(family), model);
         EXPECT_EQ(e.kind, MechKind::Unknown);
         EXPECT_TRUE(e.interfaceCode.isEmpty());
         EXPECT_TRUE(e.nri.identReplies.isEmpty()); // any reply

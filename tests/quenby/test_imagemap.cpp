@@ -287,7 +287,7 @@ TEST(ReadBack, EveryModelRoundTripsWithSelfLinks)
     };
     for (const auto& [family, model] : models) {
         SCOPED_TRACE(model);
-        const MechEntry e = mechEntry(quenby::familyNamed(family), model);
+        const MechEntry e = mechEntry(familyNamed(family), model);
         const ModelParams params = paramsOf(family, model);
         const bool mars = e.kind == MechKind::Mars;
         const int channels = mars ? 6 * e.mars.maxSegments : params.coinCount;

@@ -168,10 +168,10 @@ TEST(WireFuzz, MechBytesOfEveryModelWhileTheBoxRelays)
     const QByteArray likely = QByteArray(";?\x05\x06\r%\x80", 7) + "0123";
     for (const auto& [family, model] : models) {
         SCOPED_TRACE(model);
-        const MechEntry e = mechEntry(quenby::familyNamed(family), model);
+        const MechEntry e = mechEntry(familyNamed(family), model);
         for (bool measuring : {false, true}) {
             JobState job;
-            job.mechFamily = quenby::familyNamed(family);
+            job.mechFamily = familyNamed(family);
             job.mechModel = model;
             job.measuring = measuring;
             job.nriG10LineMode = measuring && e.isNri();
