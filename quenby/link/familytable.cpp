@@ -23,7 +23,7 @@ MechEntry mars(MechEntry e)
     e.shape = {.paramCount = 3, .coinCount = 6, .coinsPerSegment = 6, .segmentCount = 4, .memorySize = 512,
                .firstNameId = 232};
     e.limits = {.mars = true, .limitCap = 4095, .pagesOn2K = e.mars.maxSegments};
-    e.valtest.lines = e.valtest.lines > 0 ? e.valtest.lines : 7;
+    e.valtest.lines = e.valtest.lines > 0 ? e.valtest.lines : 7; // unless the row names its own
     e.valtest.marsReject = e.valtest.marsTimings = true;
     e.wizard.mars = true;
     e.wizard.coinValue = e.wizard.twoSegmentsOnly;
@@ -34,7 +34,7 @@ MechEntry cc(MechEntry e)
 {
     e.family = Family::CC;
     e.valtest.binaryReports = true; // every CC "X" report is a binary code
-    if (e.valtest.startCommand.isEmpty())
+    if (e.valtest.startCommand.isEmpty()) // unless the row names its own
         e.valtest.startCommand = "C01";
     return e;
 }

@@ -40,13 +40,13 @@ struct BoxStep {
     bool operator==(const BoxStep&) const = default;
 };
 
-// What the entry's model does in the validator test; the G40 variant (cmbG40's text) decides
+// What the entry's model does in the validator test; the G40 variant chosen decides
 // binary output and the channel move of "G40-0000".
 ValtestModel valtestModel(const MechEntry& entry, const QString& g40Variant = {});
 
 // The window's state the layout reads besides the entry.
 struct ValtestChoice {
-    QString g40Variant;         // cmbG40's text ("G40-0000" only)
+    QString g40Variant;         // the variant chosen ("G40-0000" only)
     bool binarySelected = false; // optBinary is the selected option
     QString boxVersion;         // the box's status line version
 };
