@@ -368,11 +368,7 @@ void frmMain::parseCoinAccepted(const QString& line)
     trap(id::CoinAccepted, [&] {
         // The test window is touched only while it is loaded; the sound plays in any case.
         frmValtest* w = p_.valtestIfLoaded();
-        QString variant;
-        if (w) {
-            const plat::View& valtestView = w->controls();
-            variant = valtestView.text(QStringLiteral("cmbG40"));
-        }
+        const QString variant = w ? w->g40Variant() : QString();
         const CoinReport r = decodeCoinReport(line, {p_.mechFamily, p_.mechModel, variant, p_.rejectLine});
         if (w)
             showCoinReport(w->controls(), r);

@@ -34,6 +34,7 @@ public:
     void selectSingle();
     // cmbG40 filled with the G40 variants from code (no cmbG40_Click runs), the default chosen.
     void offerG40Variants();
+    const QString& g40Variant() const { return variant_; }
 
     void optBinary_Click();
     void optSingle_Click();
