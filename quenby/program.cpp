@@ -98,16 +98,16 @@ bool ProgramMemoryWindows::openFromLimitsEditor()
 {
     // The editor has sent its "J"s, read the mech where the family needs it and locked the menu's
     // button: the family's window, set up as opened from the editor.
-    const QString family = p_.mechFamily;
-    if (family != u"CC" && family != u"NRI" && family != u"Mars")
+    const Family family = p_.mechFamily;
+    if (family == Family::None)
         return false;
     // The data window's programming replaces progImage; the editor gets its own back on Close.
     if (!p_.dataWindows.editorImage)
         p_.dataWindows.editorImage = p_.memory.images.progImage;
-    if (family == u"CC") {
+    if (family == Family::CC) {
         step([&] { p_.eepromDataForm().setup(); });
         step([&] { p_.eepromDataForm().show(); });
-    } else if (family == u"NRI") {
+    } else if (family == Family::NRI) {
         step([&] { p_.nriDataForm().setup(); });
         step([&] { p_.nriDataForm().show(); });
     } else {
@@ -176,7 +176,6 @@ public:
         openValidatorTest(p_, 1);
         p_.valtestForm().show();
     }
-    plat::View& valtestView() override { return p_.valtestForm().controls(); }
     MemoryWindows& memoryWindows() override { return p_.memoryWindows(); }
 
 private:
@@ -348,7 +347,7 @@ void Program::leaveDataWindow(int textId, bool setupMain)
     if (fromPromWindow && dataWindows.editorImage) {
         // The CC window may have programmed the mech: the editor's image is built again over
         // what the mech holds now, so the editor's programming keeps what the window wrote.
-        if (mechFamily == u"CC")
+        if (mechFamily == Family::CC)
             step([&] { mapEepromImage(*mech().forJob(), memory.coins); });
         else
             memory.images.progImage = *dataWindows.editorImage;

@@ -11,7 +11,7 @@
 #include "quenby/clonewizard/coinmeasure.h"
 #include "quenby/link/boxcheck.h"
 #include "quenby/link/boxlink.h"
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/linkstate.h"
 #include "quenby/link/measurement.h"
 #include "quenby/link/mechfamily.h"

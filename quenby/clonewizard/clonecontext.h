@@ -51,10 +51,8 @@ public:
     // The limits editor (frmPROM), loaded on first use, and its unloading.
     virtual LimitsEditor& limitsEditor() = 0;
     virtual void unloadLimitsEditor() = 0;
-    // The validator test opened from the limits editor (openValidatorTest(1)) and shown, and its
-    // controls.
+    // The validator test opened from the limits editor (openValidatorTest(1)) and shown.
     virtual void openValidatorTestFromEditor() = 0;
-    virtual plat::View& valtestView() = 0;
     // The memory utilities' windows.
     virtual MemoryWindows& memoryWindows() = 0;
 };
@@ -84,7 +82,7 @@ struct CloneContext {
     // The job's family, chosen by its family and model now.
     std::unique_ptr<MechFamily> family() const;
     const MechEntry& entry() const;
-    bool mars() const { return job.mechFamily == u"Mars"; }
+    bool mars() const { return job.mechFamily == Family::Mars; }
     CoinTables& coins() const { return mem.coins; }
     CloneState& clone() const { return mem.coins.clone; }
 

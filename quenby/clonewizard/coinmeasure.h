@@ -9,7 +9,6 @@
 #include "quenby/clonewizard/fliers.h"
 #include "quenby/clonewizard/samplestats.h"
 #include "quenby/clonewizard/statspanel.h"
-#include "quenby/link/catalogue.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/linkstate.h"
 #include "quenby/link/measurement.h"

@@ -4,7 +4,6 @@
 #include "platform/textfile.h"
 #include "platform/vbtext.h"
 #include "quenby/clonewizard/wizardlists.h"
-#include "quenby/link/catalogue.h"
 #include "quenby/link/familytable.h"
 #include "quenby/shell/general.h"
 #include "quenby/shell/texts.h"
@@ -21,9 +20,9 @@ bool isHexDigit(QChar c) { return plat::hexDigit(c) >= 0; }
 
 // The slug of an S record names its channel on the models that read a measurement through the
 // coin's own parameter map: the slug is measured through that channel's map.
-bool slugNamesChannel(const QString& family, const QString& model)
+bool slugNamesChannel(Family family, const QString& model)
 {
-    return wizardQuirks(family, model).paramSlots.has_value();
+    return mechEntry(family, model).wizard.paramSlots.has_value();
 }
 
 enum class Number { Ok, NotNumber, TooLarge };
@@ -99,7 +98,7 @@ const DataKey* dataKey(const QString& key)
 
 class Checker {
 public:
-    Checker(const QString& fileName, const QStringList& lines, const QString& mechFamily, const TextTable& texts)
+    Checker(const QString& fileName, const QStringList& lines, Family mechFamily, const TextTable& texts)
         : fileName_(fileNameOf(fileName)), lines_(lines), family_(mechFamily), texts_(texts)
     {
     }
@@ -131,7 +130,7 @@ public:
                 fail(CoinsetFault::Truncated, 2, 0, {}, {}, tx(578));
             lineLength(1);
             std::optional<MarsPromLine> mars;
-            if (family_ == u"Mars")
+            if (family_ == Family::Mars)
                 mars = promLine(lines_[1]);
 
             std::vector<CoinsetRecord> records;
@@ -223,18 +222,14 @@ private:
 
     bool headerAccepted(const CoinsetHeader& h) const
     {
-        if (h.family != family_)
-            return false;
-        const MechLists lists = mechLists();
-        const QStringList& models = family_ == u"Mars" ? lists.mars : family_ == u"CC" ? lists.cc : lists.nri;
-        return isInList(h.model, models);
+        return familyNamed(h.family) == family_ && isInList(h.model, modelList(family_));
     }
 
     void modelSetUp(const QString& model)
     {
         setMechParameters(params_, family_, model, texts_);
         model_ = model;
-        maxChannel_ = family_ == u"Mars" ? mechEntry(family_, model).mars.maxSegments * 6 : params_.coinCount;
+        maxChannel_ = family_ == Family::Mars ? mechEntry(family_, model).mars.maxSegments * 6 : params_.coinCount;
     }
 
     // Fields past `expected` may only be empty (a trailing comma).
@@ -464,7 +459,7 @@ private:
 
     QString fileName_;
     const QStringList& lines_;
-    QString family_;
+    Family family_;
     const TextTable& texts_;
     QString model_;
     ModelParams params_;
@@ -521,19 +516,19 @@ QString coinsetVerdictText(const CoinsetVerdict& v, const TextTable& texts)
     return text + v.detail;
 }
 
-CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily,
+CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, Family mechFamily,
                           const TextTable& texts)
 {
     return Checker(fileName, lines, mechFamily, texts).run();
 }
 
-CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily)
+CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, Family mechFamily)
 {
     static const TextTable english;
     return checkCoinset(fileName, lines, mechFamily, english);
 }
 
-CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily, const TextTable& texts)
+CoinsetCheck readCoinsetFile(const QString& path, Family mechFamily, const TextTable& texts)
 {
     const plat::TextLines text = plat::readLines(path);
     if (!text.ok) {
@@ -546,7 +541,7 @@ CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily, con
     return checkCoinset(path, text.lines, mechFamily, texts);
 }
 
-CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily)
+CoinsetCheck readCoinsetFile(const QString& path, Family mechFamily)
 {
     static const TextTable english;
     return readCoinsetFile(path, mechFamily, english);

@@ -5,6 +5,7 @@
 // and field; never part of a file.
 
 #include "quenby/clonewizard/samplestats.h"
+#include "quenby/link/familytable.h"
 
 #include <QString>
 #include <QStringList>
@@ -157,12 +158,12 @@ struct CoinsetCheck {
 // Checks the lines of a coin set for a job of mechFamily (model from the file's line 1, which must
 // be in the family's model list). fileName names the file in a verdict, whose texts come from
 // `texts` (the built-in English without it).
-CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily,
+CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, Family mechFamily,
                           const TextTable& texts);
-CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, const QString& mechFamily);
+CoinsetCheck checkCoinset(const QString& fileName, const QStringList& lines, Family mechFamily);
 // Reads the file (Windows-1252, CR LF or LF) and checks it; a file that cannot be read is Invalid.
-CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily, const TextTable& texts);
-CoinsetCheck readCoinsetFile(const QString& path, const QString& mechFamily);
+CoinsetCheck readCoinsetFile(const QString& path, Family mechFamily, const TextTable& texts);
+CoinsetCheck readCoinsetFile(const QString& path, Family mechFamily);
 
 // What the checker asks of NRI coin data ("G13-6000P" and its kin) for a model of paramCount
 // parameters and coinCount coins: hex digits wherever the decoder reads a digit or a pair, and

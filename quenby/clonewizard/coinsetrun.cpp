@@ -223,7 +223,7 @@ void CoinsetRun::cmdOpenCoinset_Click()
     if (!check.accepted()) {
         c.message(c.text(id::InvalidType) + (check.notText ? c.text(id::NotACoinset) : h.model),
                   plat::mb::OKOnly | plat::mb::Exclamation, id::WarningTitle);
-        if (!check.notText && h.family != c.job.mechFamily)
+        if (!check.notText && familyNamed(h.family) != c.job.mechFamily)
             c.message(c.text(id::InvalidMaker) + h.family, plat::mb::OKOnly | plat::mb::Exclamation, id::WarningTitle);
         c.job.measuring = false;
         c.stats.runActive = false;

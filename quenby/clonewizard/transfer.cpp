@@ -66,14 +66,18 @@ MeasureLayout measureLayout(int paramCount)
     return l;
 }
 
-MakerLabel makerLabel(const QString& family)
+MakerLabel makerLabel(Family family)
 {
-    if (family == u"Mars")
+    switch (family) {
+    case Family::Mars:
         return {QStringLiteral("Mars"), 0xFF0000};
-    if (family == u"CC")
+    case Family::CC:
         return {QStringLiteral("Coin Controls"), 0xFF00};
-    if (family == u"NRI")
+    case Family::NRI:
         return {QStringLiteral("NRI"), 0xFF};
+    case Family::None:
+        break;
+    }
     return {};
 }
 
@@ -235,7 +239,6 @@ void MeasureFrame::PROMxfr()
     w_.ctx.errors.trap(id::Transferring, [&] {
         editor = &c.windows.limitsEditor();
         editor->selectBipolarProm();
-        c.job.mechModel = w_.view().text(QStringLiteral("lblmechType"));
         editor->view().setVisible(QStringLiteral("frmPROM"), true);
         w_.view().setVisible(kWindow, false);
         editor->setupfrmPROM();

@@ -4,6 +4,8 @@
 // and wizard, which turns the gathered records into coinLimitTable, keeps what the mech already
 // holds, builds progImage and opens the limits editor on it.
 
+#include "quenby/link/familytable.h"
+
 #include <QString>
 #include <array>
 #include <functional>
@@ -26,7 +28,7 @@ struct MakerLabel {
     QString caption;
     quint32 backColour = 0;
 };
-MakerLabel makerLabel(const QString& family);
+MakerLabel makerLabel(Family family);
 
 class MeasureFrame {
 public:

@@ -50,7 +50,7 @@ void Wizards::cmdSpecialUtilities_Click()
             v.setEnabled(QStringLiteral("chkSeg"), false, s);
         for (const char* name : {"opt1K", "Opt2K", "cmdBack", "cmdOpenCoinset", "cmdSpecialUtilities"})
             v.setEnabled(QString::fromLatin1(name), false);
-        const WizardQuirks q = wizardQuirks(c.job.mechFamily, c.job.mechModel);
+        const WizardQuirks q = c.entry().wizard;
         const WizardPanel panel = wizardPanel(q, c.texts);
         v.setText(QStringLiteral("lblPROMseg"), panel.rowLabel);
         v.setVisible(QStringLiteral("cmbSegment"), panel.segmentListVisible);
@@ -112,7 +112,7 @@ void Wizards::cmbSegment_Click() { fillChannelLists(); }
 void Wizards::cmbCoin_Click()
 {
     plat::View& v = w_.view();
-    const WizardQuirks q = wizardQuirks(w_.ctx.job.mechFamily, w_.ctx.job.mechModel);
+    const WizardQuirks q = w_.ctx.entry().wizard;
     const std::optional<int> line = presetLineIndex(q, v.text(QStringLiteral("cmbCoin")));
     if (!line)
         return;
@@ -160,7 +160,7 @@ void Wizards::fillSegmentList()
 {
     w_.ctx.errors.trap(id::SegmentList, [&] {
         plat::View& v = w_.view();
-        const WizardQuirks q = wizardQuirks(w_.ctx.job.mechFamily, w_.ctx.job.mechModel);
+        const WizardQuirks q = w_.ctx.entry().wizard;
         const QStringList items = segmentList(segmentBoxes(), v.value(QStringLiteral("Opt2K")) == 1, q);
         v.setItems(QStringLiteral("cmbSegment"), items);
         if (!items.isEmpty())
@@ -171,7 +171,7 @@ void Wizards::fillSegmentList()
 void Wizards::fillMarsCoinNames(const QString& segment)
 {
     w_.ctx.errors.trap(id::CoinName, [&] {
-        const WizardQuirks q = wizardQuirks(w_.ctx.job.mechFamily, w_.ctx.job.mechModel);
+        const WizardQuirks q = w_.ctx.entry().wizard;
         w_.view().setItems(QStringLiteral("cmbCoin"), coinList(q, segment, 0));
     });
 }
@@ -180,7 +180,7 @@ void Wizards::fillChannelLists()
 {
     w_.ctx.errors.trap(id::CoinList, [&] {
         plat::View& v = w_.view();
-        const WizardQuirks q = wizardQuirks(w_.ctx.job.mechFamily, w_.ctx.job.mechModel);
+        const WizardQuirks q = w_.ctx.entry().wizard;
         v.setItems(QStringLiteral("cmbCoin"), {});
         if (q.mars)
             fillMarsCoinNames(v.text(QStringLiteral("cmbSegment")));
@@ -243,7 +243,7 @@ void Wizards::runWizard(int mode)
         c.link.sendJ();
         started = true;
 
-        const WizardQuirks q = wizardQuirks(c.job.mechFamily, c.job.mechModel);
+        const WizardQuirks q = c.entry().wizard;
         const qint32 n = coinnumber(coinText);
         t.coinValueMultiple = 1;
         if (q.twoSegmentsOnly && mode == kAddCoin)
@@ -295,7 +295,7 @@ void Wizards::nriSettings(int mode, qint32 n)
     const ReadState read = readMechMemory(c.mech);
     t.coinValueMultiple = c.mem.nri.coinValueMultipleRead;
     c.measurement.remapCoinTables();
-    const WizardQuirks q = wizardQuirks(c.job.mechFamily, c.job.mechModel);
+    const WizardQuirks q = c.entry().wizard;
     if (q.paramSlots)
         for (int p = 1; p <= 6; ++p)
             c.mem.nriCoin.nriCoinParams.at(std::size_t(n)).at(std::size_t(p)) = (*q.paramSlots)[std::size_t(p - 1)];

@@ -7,46 +7,6 @@
 
 namespace quenby {
 
-namespace {
-
-struct ModelQuirk {
-    const char* family;
-    const char* model;
-    bool twoSegmentsOnly;
-    bool nriLines;
-    std::array<qint32, 6> paramSlots; // all 0: the model's own map stays
-    bool tubeValues;
-};
-
-constexpr ModelQuirk kQuirks[] = {
-    {"Mars", "ME181", true, false, {}, false},
-    {"NRI", "G13-6000", false, true, {4, 1, 2, 0, 5, 6}, false},
-    {"NRI", "G40-0000", false, true, {0, 1, 3, 6, 8, 10}, false},
-    {"NRI", "G18-3000", false, true, {}, false},
-    {"NRI", "G10-4000", false, false, {}, true},
-    {"NRI", "G10-4000/5", false, false, {}, true},
-};
-
-} // namespace
-
-WizardQuirks wizardQuirks(const QString& family, const QString& model)
-{
-    WizardQuirks q;
-    q.mars = family == u"Mars";
-    q.coinValue = family == u"NRI";
-    for (const ModelQuirk& k : kQuirks) {
-        if (family != QLatin1String(k.family) || model != QLatin1String(k.model))
-            continue;
-        q.twoSegmentsOnly = k.twoSegmentsOnly;
-        q.coinValue = q.coinValue || k.twoSegmentsOnly;
-        q.nriLines = k.nriLines;
-        if (k.paramSlots != std::array<qint32, 6>{})
-            q.paramSlots = k.paramSlots;
-        q.tubeValues = k.tubeValues;
-    }
-    return q;
-}
-
 WizardPanel wizardPanel(const WizardQuirks& q, const TextTable& texts)
 {
     WizardPanel w;

@@ -5,6 +5,7 @@
 
 #include "quenby/clonewizard/cointables.h"
 #include "quenby/clonewizard/samplestats.h"
+#include "quenby/link/familytable.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,19 +16,6 @@
 namespace quenby {
 
 class TextTable;
-
-// What the wizards do differently per model; looked up once when the panel opens.
-struct WizardQuirks {
-    bool mars = false;
-    bool twoSegmentsOnly = false; // "ME181": two 256-nibble segments, coin values asked for
-    bool coinValue = false;       // the coin value box is shown
-    bool nriLines = false;        // output and inhibit lines chosen with the coin
-    // Where each measured parameter sits in the measurement reply, set for the chosen coin; the
-    // models that have it read every measurement, slugs included, through a coin's map.
-    std::optional<std::array<qint32, 6>> paramSlots;
-    bool tubeValues = false; // coin values 13..16 are the mech's own (lowest value, tubes)
-};
-WizardQuirks wizardQuirks(const QString& family, const QString& model);
 
 // The wizard panel laid out for the family and model (twips).
 struct WizardPanel {

@@ -94,7 +94,7 @@ bool BoxCheck::logon(bool (MechLogons::*fn)())
 
 bool BoxCheck::checkBoxAndValidator(bool checkMech)
 {
-    const bool mars = job_.mechFamily == QLatin1String("Mars");
+    const bool mars = job_.mechFamily == Family::Mars;
     auto statusSeen = [this] { return st_.statusSeen; };
     const LineCount before = lineCount();
     plat::trap([&] {
@@ -131,12 +131,12 @@ bool BoxCheck::checkBoxAndValidator(bool checkMech)
             svc_.env->endProgram(0);
         return false;
     }
-    if (checkMech && job_.mechFamily == QLatin1String("CC")) {
+    if (checkMech && job_.mechFamily == Family::CC) {
         st_.mechPresent = logon(&MechLogons::ccLogon);
         if (st_.mechPresent)
             plat::trap([this] { logons_->ccLogoff(); }, [this](const std::exception& e) { reportCheckError(e); });
     }
-    if (checkMech && job_.mechFamily == QLatin1String("NRI")) {
+    if (checkMech && job_.mechFamily == Family::NRI) {
         st_.mechPresent = logon(&MechLogons::nriLogon);
         if (st_.mechPresent)
             plat::trap([this] { logons_->resetProgrammerBox(); },

@@ -10,7 +10,6 @@
 
 #include "platform/runtimeerror.h"
 #include "quenby/clonewizard/cointables.h"
-#include "quenby/link/catalogue.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/images.h"
 #include "quenby/link/nritables.h"

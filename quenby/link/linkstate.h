@@ -4,6 +4,8 @@
 // instance lives in the program object; the link and every window read and write it directly,
 // as one thread does.
 
+#include "quenby/link/familytable.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -12,7 +14,7 @@ namespace quenby {
 
 // What the job launchers and job windows set and the receive side reads.
 struct JobState {
-    QString mechFamily; // "CC", "NRI" or "Mars"
+    Family mechFamily = Family::None;
     QString mechModel;
     bool nriG10LineMode = false; // the NRI G10 validator test runs
     bool measuring = false;      // a coin measurement runs
@@ -22,7 +24,7 @@ struct JobState {
 
     // What a job launcher does first: the family and model of the job, and no cancel left over
     // from an earlier one.
-    void beginJob(const QString& family, const QString& model)
+    void beginJob(Family family, const QString& model)
     {
         mechFamily = family;
         mechModel = model;

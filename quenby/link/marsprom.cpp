@@ -155,7 +155,7 @@ void MarsPromFamily::copyPromToCoinTable()
 
 bool setupTimings(MechContext& ctx, const QString& model)
 {
-    const MechEntry e = mechEntry(QStringLiteral("Mars"), model);
+    const MechEntry e = mechEntry(Family::Mars, model);
     const QByteArray t = marsTimingCommand(e);
     QByteArray readBack;
     ctx.errors.trap(id::TimingsError, [&] {

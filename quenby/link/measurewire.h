@@ -5,7 +5,6 @@
 // mech's own memory supplies.
 
 #include "quenby/clonewizard/cointables.h"
-#include "quenby/link/catalogue.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/linkstate.h"
 #include "quenby/link/nritables.h"

@@ -12,7 +12,6 @@
 #include "platform/progresssink.h"
 #include "platform/services.h"
 #include "quenby/link/boxlink.h"
-#include "quenby/link/catalogue.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/images.h"
 #include "quenby/link/marswire.h"

@@ -95,7 +95,7 @@ bool MechLayers::sendCcStart()
 
 bool MechLayers::ccLogon()
 {
-    const MechEntry e = mechEntry(QStringLiteral("CC"), job_.mechModel);
+    const MechEntry e = mechEntry(Family::CC, job_.mechModel);
     if (e.kind == MechKind::Sentinel) {
         link_.sendData("C00");
         return sentinelLogon();
@@ -110,7 +110,7 @@ bool MechLayers::ccLogon()
 
 void MechLayers::ccLogoff()
 {
-    if (mechEntry(QStringLiteral("CC"), job_.mechModel).kind == MechKind::Sentinel) {
+    if (mechEntry(Family::CC, job_.mechModel).kind == MechKind::Sentinel) {
         sentinelLogoff();
     } else {
         st_.ccAck = false;
@@ -126,7 +126,7 @@ void MechLayers::ccLogoff()
 
 bool MechLayers::nriLogon()
 {
-    const MechEntry e = mechEntry(QStringLiteral("NRI"), job_.mechModel);
+    const MechEntry e = mechEntry(Family::NRI, job_.mechModel);
     link_.sendData("C00");
     bool ok = sendSerialModeCommand(e.interfaceCode);
     link_.delayMs(kLogonPauseMs);
@@ -155,11 +155,11 @@ void MechLayers::g18Probe()
         ~Restore()
         {
             job.mechModel = model;
-            job.mechFamily = QStringLiteral("NRI");
+            job.mechFamily = Family::NRI;
         }
     } restore{job_, job_.mechModel};
     job_.mechModel = QStringLiteral("Sentinel");
-    job_.mechFamily = QStringLiteral("CC");
+    job_.mechFamily = Family::CC;
     if (sentinelLogon())
         sentinelLogoff();
     if (sentinelIdentNeedsG18Warning(sentinelIdent))

@@ -3,7 +3,6 @@
 // tables, and the records that programming writes back. Both are built as plain step lists that
 // the job walks through the NRI send layer, so what is sent can be checked before anything is.
 
-#include "quenby/link/catalogue.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/nritables.h"
 

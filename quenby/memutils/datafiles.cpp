@@ -1,6 +1,6 @@
 #include "quenby/memutils/datafiles.h"
 
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/ccwire.h"
 #include "quenby/memutils/nridatafile.h"
 #include "quenby/shell/texts.h"

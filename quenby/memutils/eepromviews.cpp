@@ -1,6 +1,6 @@
 #include "quenby/memutils/eepromviews.h"
 
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/shell/texts.h"
 
 #include "platform/vbtext.h"
@@ -13,30 +13,6 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 constexpr int kNameColumns = 12;
-
-// What "Other Information" shows for each model; any model not named has nothing more to show.
-enum class OtherLayout { Nothing, RoutingEditor, Routes450, SentinelSorts, C120Outputs };
-
-struct OtherRow {
-    const char* model;
-    OtherLayout layout;
-};
-
-constexpr OtherRow kOther[] = {
-    {"435", OtherLayout::RoutingEditor},
-    {"450", OtherLayout::Routes450},
-    {"Sentinel", OtherLayout::SentinelSorts},
-    {"C120", OtherLayout::C120Outputs},
-};
-
-OtherLayout otherLayout(const QString& model)
-{
-    for (const OtherRow& r : kOther) {
-        if (model == QLatin1String(r.model))
-            return r.layout;
-    }
-    return OtherLayout::Nothing;
-}
 
 // Words a view names but the image does not hold read as 0.
 qint32 word(const Image& image, qint64 address) { return inImage(address) ? image[size_t(address)] : 0; }
@@ -161,13 +137,15 @@ QString c120Outputs(const EepromViewInput& in)
 
 EepromPane otherView(const EepromViewInput& in)
 {
-    switch (otherLayout(in.entry.model)) {
-    case OtherLayout::RoutingEditor: return {QStringLiteral("  "), true};
-    case OtherLayout::Routes450: return {routes450(in)};
-    case OtherLayout::SentinelSorts: return {sentinelSorts(in)};
-    case OtherLayout::C120Outputs: return {c120Outputs(in)};
-    case OtherLayout::Nothing: break;
+    // What a model keeps besides its windows: the words a coin set's routes or outputs write.
+    switch (in.entry.cc.routing) {
+    case CcRouting::Words435: return {QStringLiteral("  "), true}; // the routing editor shows them
+    case CcRouting::Words450: return {routes450(in)};
+    case CcRouting::Sentinel: return {sentinelSorts(in)};
+    case CcRouting::None: break;
     }
+    if (in.entry.cc.c120Outputs)
+        return {c120Outputs(in)};
     return {kCrLf + kCrLf + plat::space(30) + in.texts.getText(735)};
 }
 

@@ -1,7 +1,7 @@
 #include "quenby/memutils/frmeepromdata.h"
 
 #include "platform/gui/fonts.h"
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/memutils/eepromviews.h"
 #include "quenby/memutils/memoryjobs.h"
@@ -163,7 +163,7 @@ void frmEEPROMdata::setup()
 void frmEEPROMdata::displayEEPROM()
 {
     p_.errors.trap(id::DrawError, [&] {
-        const MechEntry entry = mechEntry(QStringLiteral("CC"), model_);
+        const MechEntry entry = mechEntry(Family::CC, model_);
         const Image& readImage = p_.memory.images.readImage;
         const EepromPane pane =
             eepromViewText(c_.value(QStringLiteral("cmbDisplay")), {entry, p_.params, readImage, p_.texts});
@@ -176,7 +176,7 @@ void frmEEPROMdata::displayEEPROM()
 
 std::unique_ptr<MechFamily> frmEEPROMdata::family()
 {
-    p_.beginJob(QStringLiteral("CC"), model_);
+    p_.beginJob(Family::CC, model_);
     return p_.mech().forJob();
 }
 

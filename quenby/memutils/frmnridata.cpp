@@ -88,7 +88,7 @@ void frmNRIdata::setup()
         model_ = p_.mechModel;
         c_.setText(QStringLiteral("lblmechType"), model_);
         c_.setVisible(QStringLiteral("lblmechType"), true);
-        c_.setItems(QStringLiteral("cmbDisplay"), nriViewList(model_, p_.texts));
+        c_.setItems(QStringLiteral("cmbDisplay"), nriViewList(mechEntry(Family::NRI, model_), p_.texts));
         c_.setValue(QStringLiteral("cmbDisplay"), 0);
     });
     displayEEPROM();
@@ -100,15 +100,16 @@ void frmNRIdata::displayEEPROM()
     p_.errors.trap(id::DrawError, [&] {
         c_.setVisible(QStringLiteral("lblPROM"), true);
         c_.setVisible(QStringLiteral("cmdProgramme"), true);
-        const NriView view = nriViewAt(model_, c_.value(QStringLiteral("cmbDisplay")));
-        c_.setText(QStringLiteral("lblPROM"), nriViewText(view, {p_.memory.nri, p_.params, model_, p_.texts}));
+        const MechEntry entry = mechEntry(Family::NRI, model_);
+        const NriView view = nriViewAt(entry, c_.value(QStringLiteral("cmbDisplay")));
+        c_.setText(QStringLiteral("lblPROM"), nriViewText(view, {p_.memory.nri, p_.params, entry, p_.texts}));
         show();
     });
 }
 
 std::unique_ptr<MechFamily> frmNRIdata::family()
 {
-    p_.beginJob(QStringLiteral("NRI"), model_);
+    p_.beginJob(Family::NRI, model_);
     return p_.mech().forJob();
 }
 

@@ -138,7 +138,7 @@ void frmPROMdata::setCaptions()
 void frmPROMdata::setupLists()
 {
     p_.errors.trap(id::ListsError, [&] {
-        c_.setItems(QStringLiteral("cmbDisplay"), promViewList(mechEntry(QStringLiteral("Mars"), model_),
+        c_.setItems(QStringLiteral("cmbDisplay"), promViewList(mechEntry(Family::Mars, model_),
                                                                c_.text(QStringLiteral("cmbSize")), p_.texts));
         c_.setValue(QStringLiteral("cmbDisplay"), 0);
     });
@@ -180,14 +180,14 @@ void frmPROMdata::cmbDisplay_Click() { p_.errors.trap(id::DisplayError, [&] { re
 void frmPROMdata::redraw()
 {
     takeShownSize();
-    const std::unique_ptr<MechFamily> family = makeMechFamily(p_.mech().ctx, mechEntry(QStringLiteral("Mars"), model_));
+    const std::unique_ptr<MechFamily> family = makeMechFamily(p_.mech().ctx, mechEntry(Family::Mars, model_));
     formatMarsPromReport(*family, p_.promDataView());
 }
 
 void frmPROMdata::cmdReadPROM_Click()
 {
     // A read of this view's PROM, whatever family and size the last job left behind.
-    p_.beginJob(QStringLiteral("Mars"), model_);
+    p_.beginJob(Family::Mars, model_);
     takeShownSize();
     readPromCommand(*p_.mech().forJob(), p_.promDataView());
 }

@@ -6,7 +6,6 @@
 #include "quenby/link/imagemap.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
-#include "quenby/shell/valtestlayout.h"
 
 namespace quenby {
 
@@ -261,12 +260,6 @@ void LimitsCommands::cmdValtest_Click()
         e.page().validatorTestEnabled = false;
         e.render();
         c.windows.mainView().setEnabled(QStringLiteral("cmdValtest"), false);
-        if (c.entry().isNri() && c.job.mechModel == u"G40-0000") {
-            plat::View& valtestView = c.windows.valtestView();
-            valtestView.setVisible(QStringLiteral("cmbG40"), false);
-            valtestView.setItems(QStringLiteral("cmbG40"), kG40Variants);
-            valtestView.setText(QStringLiteral("cmbG40"), kG40DefaultVariant);
-        }
         c.windows.openValidatorTestFromEditor();
     });
 }

@@ -2,7 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/vbtext.h"
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/shell/texts.h"
 
 #include <algorithm>

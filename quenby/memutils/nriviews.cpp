@@ -1,6 +1,6 @@
 #include "quenby/memutils/nriviews.h"
 
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/shell/texts.h"
 
 #include "platform/vbtext.h"
@@ -14,46 +14,11 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 constexpr int kNameColumns = 12;
 
-enum class MapKind { None, Parameters, Compensation };
-enum class OtherKind { Nothing, Outputs, Values, G10, G10Five };
-enum class RouteColumn { None, Bits8421, RouteTwo };
-enum class Legend { None, Texts, G40 };
-
-// What each model's views show; a model not named has only Limits and the adjustment date.
-struct NriLayout {
-    const char* model;
-    MapKind map;
-    Legend legend;
-    OtherKind other;
-    int outputsHeading; // text id of the Outputs heading
-    RouteColumn route;
-};
-
-constexpr NriLayout kLayouts[] = {
-    {"G13-6000", MapKind::Parameters, Legend::Texts, OtherKind::Outputs, 942, RouteColumn::None},
-    {"G40-0000", MapKind::Parameters, Legend::G40, OtherKind::Outputs, 977, RouteColumn::Bits8421},
-    {"G18-3000", MapKind::Compensation, Legend::None, OtherKind::Outputs, 977, RouteColumn::RouteTwo},
-    {"G13-0000", MapKind::None, Legend::None, OtherKind::Values, 0, RouteColumn::None},
-    {"G18-0000", MapKind::None, Legend::None, OtherKind::Values, 0, RouteColumn::None},
-    {"G10-4000", MapKind::None, Legend::None, OtherKind::G10, 0, RouteColumn::None},
-    {"G10-4000/5", MapKind::None, Legend::None, OtherKind::G10Five, 0, RouteColumn::None},
-};
-constexpr NriLayout kUnknown = {"", MapKind::None, Legend::None, OtherKind::Nothing, 0, RouteColumn::None};
-
 // The G40's legend is the same in every language.
 const QString kG40Legend[2] = {
     QStringLiteral("00=nfa  01=bod  02=hfp  03=lft  04=hfa  05=mas  06=gro  07=gru"),
     QStringLiteral("08=slf  09=m09  10=lsa  11=lsb  12=m12  13=m13  14=m14  15=m15"),
 };
-
-const NriLayout& layoutOf(const QString& model)
-{
-    for (const NriLayout& l : kLayouts) {
-        if (model == QLatin1String(l.model))
-            return l;
-    }
-    return kUnknown;
-}
 
 QString fmt(qint64 n, const char* pattern) { return plat::format(double(n), QString::fromLatin1(pattern)); }
 
@@ -84,12 +49,12 @@ QString limitsView(const NriViewInput& in)
     return text + kCrLf;
 }
 
-QString mapView(const NriViewInput& in, const NriLayout& layout)
+QString mapView(const NriViewInput& in, const NriViews& layout)
 {
     const int params = paramsOf(in.params);
     const QString indent = plat::space((6 - params) * 6);
     QString text = indent + plat::space(7);
-    if (layout.map == MapKind::Parameters) {
+    if (layout.map == NriMap::Parameters) {
         for (int p = 1; p <= params; ++p)
             text += plat::space(2) + in.texts.getText(928) + fmt(p, "0");
     } else {
@@ -108,9 +73,9 @@ QString mapView(const NriViewInput& in, const NriLayout& layout)
     }
     text += kCrLf;
 
-    if (layout.legend == Legend::Texts)
+    if (layout.legend == NriLegend::Texts)
         text += plat::space(14) + in.texts.getText(936) + kCrLf + plat::space(14) + in.texts.getText(937);
-    else if (layout.legend == Legend::G40)
+    else if (layout.legend == NriLegend::G40)
         text += plat::space(14) + kG40Legend[0] + kCrLf + plat::space(14) + kG40Legend[1];
 
     const auto& comp = in.tables.nriCompensation;
@@ -137,7 +102,7 @@ QString bits(int value, std::initializer_list<int> weights)
     return out;
 }
 
-QString outputsView(const NriViewInput& in, const NriLayout& layout)
+QString outputsView(const NriViewInput& in, const NriViews& layout)
 {
     const NriReadTables& t = in.tables;
     QString text = plat::space(25) + in.texts.getText(layout.outputsHeading) + kCrLf;
@@ -147,9 +112,9 @@ QString outputsView(const NriViewInput& in, const NriLayout& layout)
         text += plat::space(15) + coin + fmt(c, "00") + plat::space(5) + plat::space(2) +
                 plat::hex2(t.nriCoinX0F[size_t(c)]) + plat::space(9) + fmt(out & 63, "   0           ") +
                 fmt(t.mechCoinValues[size_t(c)], " 0000") + fmt(((out & 192) >> 6) + 1, "      0");
-        if (layout.route == RouteColumn::Bits8421)
+        if (layout.route == NriRoute::Bits8421)
             text += plat::space(7) + bits(routeDigit(t, c), {8, 4, 2, 1});
-        else if (layout.route == RouteColumn::RouteTwo)
+        else if (layout.route == NriRoute::RouteTwo)
             text += plat::space(7) + (routeDigit(t, c) == 2 ? QStringLiteral("  1") : QStringLiteral("  0"));
         text += kCrLf;
     }
@@ -212,51 +177,51 @@ QString lastAdjustment(const NriViewInput& in)
            fmt(hexLead(plat::mid(id, 3, 2)), "00") + u'/' + fmt(hexLead(plat::right(id, 2)), "00");
 }
 
-QString otherView(const NriViewInput& in, const NriLayout& layout)
+QString otherView(const NriViewInput& in, const NriViews& layout)
 {
     QString text;
     switch (layout.other) {
-    case OtherKind::Outputs: text = outputsView(in, layout); break;
-    case OtherKind::Values:
+    case NriOther::Outputs: text = outputsView(in, layout); break;
+    case NriOther::Values:
         text = valuesView(in, 955, 956) + kCrLf + plat::space(30) + in.texts.getText(957) +
                fmt(in.tables.coinValueMultipleRead, "000") + kCrLf;
         break;
-    case OtherKind::G10: text = valuesView(in, 945, 946) + tubeBlock(in); break;
-    case OtherKind::G10Five: text = g10FiveView(in); break;
-    case OtherKind::Nothing: break;
+    case NriOther::G10: text = valuesView(in, 945, 946) + tubeBlock(in); break;
+    case NriOther::G10Five: text = g10FiveView(in); break;
+    case NriOther::Nothing: break;
     }
     return text + lastAdjustment(in);
 }
 
 } // namespace
 
-QStringList nriViewList(const QString& model, const TextTable& texts)
+QStringList nriViewList(const MechEntry& entry, const TextTable& texts)
 {
     QStringList list{texts.getText(922)};
-    const MapKind map = layoutOf(model).map;
-    if (map == MapKind::Parameters)
+    const NriMap map = entry.nri.views.map;
+    if (map == NriMap::Parameters)
         list << texts.getText(923);
-    else if (map == MapKind::Compensation)
+    else if (map == NriMap::Compensation)
         list << texts.getText(924);
     list << texts.getText(925);
     return list;
 }
 
-NriView nriViewAt(const QString& model, int listIndex)
+NriView nriViewAt(const MechEntry& entry, int listIndex)
 {
     if (listIndex == 0)
         return NriView::Limits;
-    if (listIndex == 1 && layoutOf(model).map != MapKind::None)
+    if (listIndex == 1 && entry.nri.views.map != NriMap::None)
         return NriView::Map;
     return NriView::Other;
 }
 
 QString nriViewText(NriView view, const NriViewInput& in)
 {
-    const NriLayout& layout = layoutOf(in.model);
+    const NriViews& layout = in.entry.nri.views;
     switch (view) {
     case NriView::Limits: return limitsView(in);
-    case NriView::Map: return layout.map != MapKind::None ? mapView(in, layout) : otherView(in, layout);
+    case NriView::Map: return layout.map != NriMap::None ? mapView(in, layout) : otherView(in, layout);
     case NriView::Other: break;
     }
     return otherView(in, layout);

@@ -11,22 +11,23 @@
 namespace quenby {
 
 class TextTable;
+struct MechEntry;
 struct ModelParams;
 
 enum class NriView { Limits, Map, Other };
 
 // The view list of a model: "Limits"; "Parameter Map" ("G13-6000", "G40-0000") or
 // "Compensation Map" ("G18-3000"); "Other Information".
-QStringList nriViewList(const QString& model, const TextTable& texts);
+QStringList nriViewList(const MechEntry& entry, const TextTable& texts);
 
 // The view at a list position: 0 Limits; 1 the map on a model that has one; anything else
 // (none chosen included) Other Information.
-NriView nriViewAt(const QString& model, int listIndex);
+NriView nriViewAt(const MechEntry& entry, int listIndex);
 
 struct NriViewInput {
     const NriReadTables& tables;
     const ModelParams& params;
-    const QString& model;
+    const MechEntry& entry;
     const TextTable& texts;
 };
 

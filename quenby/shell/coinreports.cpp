@@ -51,7 +51,7 @@ CoinReport decodeCoinReport(const QString& line, const ReportContext& context)
     }
     if (line.size() < 3)
         return r;
-    const ValtestModel m = valtestModel(context.family, context.model, context.g40Variant);
+    const ValtestModel m = valtestModel(mechEntry(context.family, context.model), context.g40Variant);
     const QChar c = line.at(2);
     if (c >= u'A' && c <= u'I') {
         int i = c.unicode() - u'A';

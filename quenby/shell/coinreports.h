@@ -45,7 +45,7 @@ struct CoinReport {
 
 // What the report decoders need of the running test.
 struct ReportContext {
-    QString family;
+    Family family = Family::None;
     QString model;
     QString g40Variant;  // cmbG40's text
     qint32 rejectLine = 0; // 1-based "Rejected" line of the layout; 0 = none

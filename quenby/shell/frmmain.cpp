@@ -1,6 +1,6 @@
 #include "quenby/shell/frmmain.h"
 
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/frmopening.h"
 #include "quenby/program.h"
 #include "quenby/shell/coinreports.h"
@@ -179,13 +179,12 @@ void frmMain::build()
 
 void frmMain::fillMechLists()
 {
-    const MechLists lists = mechLists();
-    const std::pair<QComboBox*, const QStringList*> combos[] = {
-        {cmbMarsMech, &lists.mars}, {cmbCCmech, &lists.cc}, {cmbNRImech, &lists.nri}};
-    for (const auto& [c, items] : combos) {
+    const std::pair<QComboBox*, Family> combos[] = {
+        {cmbMarsMech, Family::Mars}, {cmbCCmech, Family::CC}, {cmbNRImech, Family::NRI}};
+    for (const auto& [c, family] : combos) {
         p_.errors.trap(id::MechList, [&] {
             c->clear();
-            c->addItems(*items);
+            c->addItems(modelList(family));
             c->setCurrentIndex(0);
         });
     }
@@ -353,11 +352,7 @@ void frmMain::parseCoinAccepted(const QString& line)
     p_.errors.trap(id::CoinAccepted, [&] {
         // The test window is touched only while it is loaded; the sound plays in any case.
         frmValtest* w = p_.valtestIfLoaded();
-        QString variant;
-        if (w) {
-            const plat::View& valtestView = w->controls();
-            variant = valtestView.text(QStringLiteral("cmbG40"));
-        }
+        const QString variant = w ? w->g40Variant() : QString();
         const CoinReport r = decodeCoinReport(line, {p_.mechFamily, p_.mechModel, variant, p_.rejectLine});
         if (w)
             showCoinReport(w->controls(), r);

@@ -2,7 +2,7 @@
 // job, brings port and box into a known state, checks the box (and for Mars cloning the mech),
 // locks the menu, sets the model's parameters, reads the mech's memory where the job needs it and
 // opens the job's window. A window that is not there yet ends the job with the menu unlocked.
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/memutils/promimage.h"
 #include "quenby/program.h"
 #include "quenby/shell/coinreports.h"
@@ -33,15 +33,15 @@ class MainMenuJobs : public MenuJobs {
 public:
     explicit MainMenuJobs(Program& p) : p_(p) {}
 
-    void cmdMars_Click() override { cloning(id::MarsProg, "Mars", "cmbMarsMech", true, id::DuplicateSegments); }
-    void cmdCCprog_Click() override { cloning(id::CcProg, "CC", "cmbCCmech", false, id::CloneCoinMech); }
-    void cmdNRIprog_Click() override { cloning(id::NriProg, "NRI", "cmbNRImech", false, id::CloneCoinMech); }
+    void cmdMars_Click() override { cloning(id::MarsProg, Family::Mars, "cmbMarsMech", true, id::DuplicateSegments); }
+    void cmdCCprog_Click() override { cloning(id::CcProg, Family::CC, "cmbCCmech", false, id::CloneCoinMech); }
+    void cmdNRIprog_Click() override { cloning(id::NriProg, Family::NRI, "cmbNRImech", false, id::CloneCoinMech); }
     void cmdCCprom_Click() override;
     void cmdNRIprom_Click() override;
     void cmdPROMutilities_Click() override;
-    void cmdValtest_Click() override { validatorTest(id::MarsValtest, "Mars", "cmbMarsMech"); }
-    void cmdCCValTest_Click() override { validatorTest(id::CcValtest, "CC", "cmbCCmech"); }
-    void cmdNRIvaltest_Click() override { validatorTest(id::NriValtest, "NRI", "cmbNRImech"); }
+    void cmdValtest_Click() override { validatorTest(id::MarsValtest, Family::Mars, "cmbMarsMech"); }
+    void cmdCCValTest_Click() override { validatorTest(id::CcValtest, Family::CC, "cmbCCmech"); }
+    void cmdNRIvaltest_Click() override { validatorTest(id::NriValtest, Family::NRI, "cmbNRImech"); }
 
 private:
     // One statement of a launcher: an error is reported with the launcher's text and the
@@ -49,27 +49,27 @@ private:
     void step(int textId, const std::function<void()>& fn) { p_.errors.trap(textId, fn); }
     // Steps 1 to 3 of every job that needs the box: family and model, port, box check. False
     // when the check failed (the menu stays as it was).
-    bool begin(int textId, const char* family, const char* modelList, bool checkMech);
+    bool begin(int textId, Family family, const char* modelList, bool checkMech);
     // Steps 4 and 5: the menu locked, the model's parameters set.
     void lockAndSetParameters(int textId);
-    void cloning(int textId, const char* family, const char* modelList, bool checkMech, int captionId);
+    void cloning(int textId, Family family, const char* modelList, bool checkMech, int captionId);
     // "EEPROM Utilities", "Memory Utilities": the mech's memory read, then its window.
-    void memoryUtility(int textId, const char* family, const char* modelList, const std::function<void()>& read,
+    void memoryUtility(int textId, Family family, const char* modelList, const std::function<void()>& read,
                        bool (MemoryWindows::*open)());
-    void validatorTest(int textId, const char* family, const char* modelList);
+    void validatorTest(int textId, Family family, const char* modelList);
     // The job window did not open: the menu as after a job.
     void noWindow() { p_.mainForm().setupMainForm(); }
 
     Program& p_;
 };
 
-bool MainMenuJobs::begin(int textId, const char* family, const char* modelList, bool checkMech)
+bool MainMenuJobs::begin(int textId, Family family, const char* modelList, bool checkMech)
 {
     plat::View& mainView = p_.mainForm().controls();
     step(textId, [&] {
-        p_.beginJob(QString::fromLatin1(family), mainView.text(QString::fromLatin1(modelList)));
+        p_.beginJob(family, mainView.text(QString::fromLatin1(modelList)));
     });
-    if (p_.mechFamily == u"NRI")
+    if (p_.mechFamily == Family::NRI)
         p_.nriG10LineMode = false;
     step(textId, [&] { p_.mainForm().startupPort(); });
     bool ok = false;
@@ -83,7 +83,7 @@ void MainMenuJobs::lockAndSetParameters(int textId)
     step(textId, [&] { setMechParameters(p_.params, p_.mechFamily, p_.mechModel, p_.texts); });
 }
 
-void MainMenuJobs::cloning(int textId, const char* family, const char* modelList, bool checkMech, int captionId)
+void MainMenuJobs::cloning(int textId, Family family, const char* modelList, bool checkMech, int captionId)
 {
     if (!begin(textId, family, modelList, checkMech))
         return;
@@ -97,7 +97,7 @@ void MainMenuJobs::cloning(int textId, const char* family, const char* modelList
         noWindow();
 }
 
-void MainMenuJobs::memoryUtility(int textId, const char* family, const char* modelList,
+void MainMenuJobs::memoryUtility(int textId, Family family, const char* modelList,
                                  const std::function<void()>& read, bool (MemoryWindows::*open)())
 {
     if (!begin(textId, family, modelList, false))
@@ -115,18 +115,20 @@ void MainMenuJobs::memoryUtility(int textId, const char* family, const char* mod
 
 void MainMenuJobs::cmdCCprom_Click()
 {
-    memoryUtility(id::CcProm, "CC", "cmbCCmech", [&] { readMechMemory(p_.mech().ctx); }, &MemoryWindows::openEepromData);
+    memoryUtility(id::CcProm, Family::CC, "cmbCCmech", [&] { readMechMemory(p_.mech().ctx); },
+                  &MemoryWindows::openEepromData);
 }
 
 void MainMenuJobs::cmdNRIprom_Click()
 {
     // The NRI read fills the NRI tables; the images keep what they hold.
-    memoryUtility(id::NriProm, "NRI", "cmbNRImech", [&] { p_.mech().forJob()->read(); }, &MemoryWindows::openNriData);
+    memoryUtility(id::NriProm, Family::NRI, "cmbNRImech", [&] { p_.mech().forJob()->read(); },
+                  &MemoryWindows::openNriData);
 }
 
 void MainMenuJobs::cmdPROMutilities_Click()
 {
-    if (!begin(id::PromUtilities, "Mars", "cmbMarsMech", false))
+    if (!begin(id::PromUtilities, Family::Mars, "cmbMarsMech", false))
         return;
     // Only its own button is locked, and the model's parameters stay as they are.
     step(id::PromUtilities, [&] { p_.link.sendJ(); });
@@ -144,26 +146,17 @@ void MainMenuJobs::cmdPROMutilities_Click()
         noWindow();
 }
 
-void MainMenuJobs::validatorTest(int textId, const char* family, const char* modelList)
+void MainMenuJobs::validatorTest(int textId, Family family, const char* modelList)
 {
     plat::View& mainView = p_.mainForm().controls();
     step(textId, [&] {
-        p_.beginJob(QString::fromLatin1(family), mainView.text(QString::fromLatin1(modelList)));
+        p_.beginJob(family, mainView.text(QString::fromLatin1(modelList)));
     });
-    if (valtestModel(p_.mechFamily, p_.mechModel).showsG40Variants) {
-        // Filled from code: no cmbG40_Click runs.
-        plat::View& valtestView = p_.valtestForm().controls();
-        step(textId, [&] {
-            valtestView.setVisible(QStringLiteral("cmbG40"), false);
-            valtestView.setItems(QStringLiteral("cmbG40"), kG40Variants);
-            valtestView.setText(QStringLiteral("cmbG40"), kG40DefaultVariant);
-        });
-    }
     step(textId, [&] { openValidatorTest(p_, 0); });
     // Only a Mars test has just read the status line (its timings check asks for it); for CC and
     // NRI mechPresent is whatever the last status line said, perhaps of a socket long since
     // empty, and says nothing of the mech now plugged in.
-    if (p_.mechFamily == u"Mars" && !p_.state.mechPresent && !p_.debugView) {
+    if (p_.mechFamily == Family::Mars && !p_.state.mechPresent && !p_.debugView) {
         // No mech: the test that openValidatorTest started is left as Back leaves it, so nothing
         // stays open, reporting or in serial mode.
         if (frmValtest* w = p_.valtestIfLoaded())
@@ -172,7 +165,7 @@ void MainMenuJobs::validatorTest(int textId, const char* family, const char* mod
     }
     step(textId, [&] { mainView.setEnabled(QStringLiteral("cmdValtest"), false); });
     step(textId, [&] { p_.valtestForm().show(); });
-    if (valtestModel(p_.mechFamily, p_.mechModel).me181Pulse) {
+    if (mechEntry(p_.mechFamily, p_.mechModel).valtest.me181Pulse) {
         step(textId, [&] { p_.link.sendData(kMe181PulseOn); });
         step(textId, [&] { p_.link.delayMs(kMe181PulseMs); });
         step(textId, [&] { p_.link.sendData(kMe181PulseOff); });

@@ -111,7 +111,10 @@ void frmValtest::build()
     const auto refused = [this] { restoreShownChoice(); };
     plat::onSet(p_.guard, optBinary, plat::Job{[this] { optBinary_Click(); }, refused});
     plat::onSet(p_.guard, optSingle, plat::Job{[this] { optSingle_Click(); }, refused});
-    plat::onClick(p_.guard, cmbG40, plat::Job{[this] { cmbG40_Click(); }, refused});
+    plat::onClick(p_.guard, cmbG40, plat::Job{[this] {
+                                   variant_ = kG40Variants.value(cmbG40->currentIndex());
+                                   cmbG40_Click();
+                               }, refused});
     plat::onClick(p_.guard, cmdClearCount, [this] { cmdClearCount_Click(); });
     plat::onClick(p_.guard, cmdBack, plat::Job{[this] { cmdBack_Click(); }});
 }
@@ -120,7 +123,16 @@ void frmValtest::restoreShownChoice()
 {
     const QSignalBlocker single(optSingle), binary(optBinary), variant(cmbG40);
     (shownBinary_ ? optBinary : optSingle)->setChecked(true);
-    c_.setText(QStringLiteral("cmbG40"), shownVariant_);
+    variant_ = shownVariant_;
+    c_.setText(QStringLiteral("cmbG40"), variant_);
+}
+
+void frmValtest::offerG40Variants()
+{
+    variant_ = kG40DefaultVariant;
+    c_.setVisible(QStringLiteral("cmbG40"), false);
+    c_.setItems(QStringLiteral("cmbG40"), kG40Variants);
+    c_.setText(QStringLiteral("cmbG40"), variant_);
 }
 
 void frmValtest::Form_Load()
@@ -184,14 +196,14 @@ void frmValtest::setupDisplay()
             c_.setVisible(QStringLiteral("lblBinCode"), false, i);
         }
     });
-    const ValtestModel m = valtestModel(job.mechFamily, job.mechModel, cmbG40->currentText());
-    if (m.showsG40Variants) {
+    const MechEntry entry = mechEntry(job.mechFamily, job.mechModel);
+    if (entry.valtest.showsG40Variants) {
         p_.errors.trap(id::SetUpDisplay, [&] {
             cmbG40->show();
             c_.setVisible(QStringLiteral("lblmechType"), false);
         });
     }
-    const ValtestChoice choice{cmbG40->currentText(), optBinary->isChecked(), st.boxVersion};
+    const ValtestChoice choice{variant_, optBinary->isChecked(), st.boxVersion};
     p_.errors.trap(id::SetUpDisplay, [&] {
         for (int i = 0; i < kValtestLines; ++i)
             for (const char* name : {"lblCoin", "lblCount", "shpCoin"})
@@ -199,17 +211,16 @@ void frmValtest::setupDisplay()
     });
     // Only whether a line came matters, not what it says.
     bool answered = false;
-    if (valtestProbes(job.mechFamily, job.mechModel, choice)) {
+    if (valtestProbes(entry, choice)) {
         p_.errors.trap(id::SetUpDisplay, [&] {
             p_.link.sendAndWait("*");
             answered = st.lineReceived;
         });
     }
-    for (const BoxStep& step : valtestRestart(job.mechFamily, job.mechModel, choice.g40Variant))
-        p_.errors.trap(id::SetUpDisplay,
-                       [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
+    for (const BoxStep& step : valtestRestart(entry, choice.g40Variant))
+        p_.errors.trap(id::SetUpDisplay, [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
     p_.errors.trap(id::SetUpDisplay, [&] {
-        const ValtestLayout layout = valtestLayout(job.mechFamily, job.mechModel, choice, answered, p_.texts);
+        const ValtestLayout layout = valtestLayout(entry, choice, answered, p_.texts);
         // A layout without a "Rejected" line leaves none: an "R" then lights nothing.
         p_.rejectLine = layout.rejectLine;
         render(layout);
@@ -239,7 +250,7 @@ void frmValtest::selectSingle()
 void frmValtest::optBinary_Click()
 {
     setupDisplay();
-    const ValtestModel m = valtestModel(p_.mechFamily, p_.mechModel, cmbG40->currentText());
+    const ValtestModel m = mechEntry(p_.mechFamily, p_.mechModel).valtest;
     if (!m.binaryReports)
         return;
     p_.link.sendAndWait("*");
@@ -255,7 +266,7 @@ void frmValtest::optBinary_Click()
 void frmValtest::optSingle_Click()
 {
     setupDisplay();
-    if (!valtestModel(p_.mechFamily, p_.mechModel, cmbG40->currentText()).binaryReports)
+    if (!mechEntry(p_.mechFamily, p_.mechModel).valtest.binaryReports)
         return;
     p_.link.sendAndWait("O");
     p_.link.sendData("C01");
@@ -307,6 +318,9 @@ void openValidatorTest(Program& p, int openedFrom)
 {
     const auto step = [&p](const std::function<void()>& fn) { p.errors.trap(id::SetUpTest, fn); };
     JobState& job = p;
+    const MechEntry entry = mechEntry(job.mechFamily, job.mechModel);
+    if (entry.valtest.showsG40Variants)
+        step([&] { p.valtestForm().offerG40Variants(); });
     step([&] { p.mainForm().startupPort(); });
     p.valtestFromMain = openedFrom == 0;
     job.nriG10LineMode = false;
@@ -319,7 +333,7 @@ void openValidatorTest(Program& p, int openedFrom)
     step([&] { w.selectSingle(); });
     step([&] { valtestView.setText(QStringLiteral("lblmechType"), job.mechModel); });
 
-    const ValtestModel m = valtestModel(job.mechFamily, job.mechModel, valtestView.text(QStringLiteral("cmbG40")));
+    const ValtestModel& m = entry.valtest;
     bool logon = true;
     if (m.marsTimings) {
         step([&] { p.link.sendAndWait("V"); });

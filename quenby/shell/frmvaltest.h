@@ -32,6 +32,9 @@ public:
     // Selects Single output from code, as a test's start does: on a window in its design state
     // (Single already selected) nothing runs; otherwise optSingle_Click.
     void selectSingle();
+    // cmbG40 filled with the G40 variants from code (no cmbG40_Click runs), the default chosen.
+    void offerG40Variants();
+    const QString& g40Variant() const { return variant_; }
 
     void optBinary_Click();
     void optSingle_Click();
@@ -60,6 +63,7 @@ private:
     QRadioButton* optBinary = nullptr;
     QPushButton* cmdClearCount = nullptr;
     QPushButton* cmdBack = nullptr;
+    QString variant_; // the G40 variant chosen, the one cmbG40 shows
     // What the last layout was built for: a refused choice returns to it.
     bool shownBinary_ = false;
     QString shownVariant_;

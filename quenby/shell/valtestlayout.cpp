@@ -28,11 +28,6 @@ constexpr int kNarrowWidth = 5910;
 constexpr int kWideWidth = 9180;
 constexpr int kHeight = 4775;
 
-bool startsWith3(const QString& model, const char* prefix)
-{
-    return model.left(3) == QLatin1String(prefix);
-}
-
 bool binaryG40Variant(const QString& variant)
 {
     return variant == u"G40-x3xx" || variant == u"G40-x4xx";
@@ -40,75 +35,27 @@ bool binaryG40Variant(const QString& variant)
 
 } // namespace
 
-ValtestModel valtestModel(const QString& family, const QString& model, const QString& g40Variant)
+ValtestModel valtestModel(const MechEntry& entry, const QString& g40Variant)
 {
-    ValtestModel m;
-    if (family == u"Mars") {
-        m.known = true;
-        m.lines = model == u"MS1000" ? 10 : 7;
-        m.marsReject = true;
-        m.marsTimings = true;
-        m.me181Pulse = model == u"ME181";
-        return m;
-    }
-    if (family == u"CC") {
-        m.binaryReports = true; // every CC "X" report is a binary code
-        m.startCommand = model == u"450" ? "C09" : "C01";
-        m.movesMiddleChannels = model == u"450";
-        m.removeLoomFirst = model == u"435";
-        struct Row {
-            const char* model;
-            int lines, binaryLines;
-        };
-        static constexpr Row kRows[] = {
-            {"C120", 6, 0}, {"Sentinel", 4, 0}, {"220B", 4, 8}, {"335", 5, 16}, {"435", 5, 16}, {"450", 6, 0},
-        };
-        for (const Row& r : kRows) {
-            if (model == QLatin1String(r.model)) {
-                m.known = true;
-                m.lines = r.lines;
-                m.binaryLines = r.binaryLines;
-            }
-        }
-        return m;
-    }
-    if (family == u"NRI") {
-        const bool g10 = startsWith3(model, "G10");
-        const bool g18or40 = startsWith3(model, "G18") || startsWith3(model, "G40");
-        m.g10Logon = g10;
-        if (!g10)
-            m.startCommand = g18or40 ? "C08" : "C00";
-        m.movesMiddleChannels = g18or40;
-        if (model == u"G40-0000") {
-            m.known = true;
-            m.showsG40Variants = true;
-            m.binaryReports = true;
-            const bool binary = binaryG40Variant(g40Variant);
-            m.lines = binary ? 5 : 6;
-            m.binaryLines = binary ? 16 : 0;
-            m.movesMiddleChannels = !binary;
-        } else if (model == u"G10-4000" || model == u"G10-4000/5") {
-            m.known = true;
-            m.lines = 12;
-            m.numbered = true;
-            m.tubes = true;
-        } else if (model == u"G13-0000" || model == u"G13-6000" || model == u"G18-0000" || model == u"G18-3000") {
-            m.known = true;
-            m.lines = 6;
-        }
+    ValtestModel m = entry.valtest;
+    if (m.showsG40Variants) {
+        const bool binary = binaryG40Variant(g40Variant);
+        m.lines = binary ? 5 : 6;
+        m.binaryLines = binary ? 16 : 0;
+        m.movesMiddleChannels = !binary;
     }
     return m;
 }
 
-bool valtestProbes(const QString& family, const QString& model, const ValtestChoice& choice)
+bool valtestProbes(const MechEntry& entry, const ValtestChoice& choice)
 {
-    return valtestModel(family, model, choice.g40Variant).binaryLines > 0;
+    return valtestModel(entry, choice.g40Variant).binaryLines > 0;
 }
 
-ValtestLayout valtestLayout(const QString& family, const QString& model, const ValtestChoice& choice,
-                            bool probeAnswered, const TextTable& texts)
+ValtestLayout valtestLayout(const MechEntry& entry, const ValtestChoice& choice, bool probeAnswered,
+                            const TextTable& texts)
 {
-    const ValtestModel m = valtestModel(family, model, choice.g40Variant);
+    const ValtestModel m = valtestModel(entry, choice.g40Variant);
     ValtestLayout out;
     out.showG40Variants = m.showsG40Variants;
 
@@ -159,14 +106,14 @@ ValtestLayout valtestLayout(const QString& family, const QString& model, const V
     return out;
 }
 
-std::vector<BoxStep> valtestRestart(const QString& family, const QString& model, const QString& g40Variant)
+std::vector<BoxStep> valtestRestart(const MechEntry& entry, const QString& g40Variant)
 {
-    if (family == u"Mars")
+    if (entry.valtest.marsTimings)
         return {{"V", true}};
-    if (startsWith3(model, "G10"))
+    if (entry.valtest.g10Logon)
         return {};
     std::vector<BoxStep> steps{{"O", true}};
-    if (model == u"G40-0000")
+    if (entry.valtest.showsG40Variants)
         steps.push_back({g40Variant == u"G40-x3xx" ? "C01" : "C08", false});
     return steps;
 }

@@ -4,6 +4,7 @@
 // restart reporting, and where every line sits. The window places its controls from this plan;
 // positions are in twips, 15 to a pixel.
 
+#include "quenby/link/familytable.h"
 #include "platform/view.h" // twipsToPixels, for the twips of these layouts
 
 #include <QByteArray>
@@ -39,37 +40,13 @@ struct BoxStep {
     bool operator==(const BoxStep&) const = default;
 };
 
-// What a family and model does in the validator test.
-struct ValtestModel {
-    bool known = false;       // a family and model the test knows; others show no lines
-    int lines = 0;            // Single mode
-    int binaryLines = 0;      // Binary mode; 0 when the mech has no binary output
-    bool numbered = false;    // captions "Coin 01".. whatever the mode (G10)
-    bool tubes = false;       // lines 9..12 are "Tube L", "Tube M", "Tube R", "Cashbox"
-    bool marsReject = false;  // the last line is "Rejected" on a box at or above V1.91
-    // Starting a test: Mars asks "V" and sets its timings; G10 logs on into serial mode;
-    // the others send startCommand.
-    bool marsTimings = false;
-    bool g10Logon = false;
-    QByteArray startCommand;
-    bool showsG40Variants = false; // cmbG40 in place of the model label
-    // Reports: "X" codes drive the binary indicators (CC, "G40-0000") rather than one line
-    // per bit; channel letters B, C, D show on lines 3, 4, 2 ("450", "G18...", "G40..."
-    // other than the binary G40 variants); "ME181" pulses "C01"/"C00" after an accepted coin.
-    bool binaryReports = false;
-    bool movesMiddleChannels = false;
-    bool me181Pulse = false;
-    // Switching output mode: the loom message before Binary ("435").
-    bool removeLoomFirst = false;
-};
+// What the entry's model does in the validator test; the G40 variant chosen decides
+// binary output and the channel move of "G40-0000".
+ValtestModel valtestModel(const MechEntry& entry, const QString& g40Variant = {});
 
-// The row of a family and model (exact, case-sensitive, as the tabs list them); the G40
-// variant (cmbG40's text) decides binary output and the channel move of "G40-0000".
-ValtestModel valtestModel(const QString& family, const QString& model, const QString& g40Variant = {});
-
-// The window's state the layout reads besides family and model.
+// The window's state the layout reads besides the entry.
 struct ValtestChoice {
-    QString g40Variant;         // cmbG40's text ("G40-0000" only)
+    QString g40Variant;         // the variant chosen ("G40-0000" only)
     bool binarySelected = false; // optBinary is the selected option
     QString boxVersion;         // the box's status line version
 };
@@ -97,16 +74,16 @@ struct ValtestLayout {
 
 // Before the layout: whether it sends the binary probe "*" (binary output possible for this
 // model and variant). The answer's content is not looked at, only whether a line came.
-bool valtestProbes(const QString& family, const QString& model, const ValtestChoice& choice);
+bool valtestProbes(const MechEntry& entry, const ValtestChoice& choice);
 
 // The layout once the probe (if any) is over; probeAnswered is ignored when there was none.
 // Captions come from the text table in its current language and may throw to the caller's trap.
-ValtestLayout valtestLayout(const QString& family, const QString& model, const ValtestChoice& choice,
-                            bool probeAnswered, const TextTable& texts);
+ValtestLayout valtestLayout(const MechEntry& entry, const ValtestChoice& choice, bool probeAnswered,
+                            const TextTable& texts);
 
 // The commands that restart reporting after every layout: Mars "V"; the others "O" (waited),
 // then for "G40-0000" "C01" on variant "G40-x3xx" else "C08"; nothing for G10.
-std::vector<BoxStep> valtestRestart(const QString& family, const QString& model, const QString& g40Variant);
+std::vector<BoxStep> valtestRestart(const MechEntry& entry, const QString& g40Variant);
 
 // A window of w x h centred in the available area (same unit for all); one larger than the
 // area starts at its top left corner, so its title bar stays reachable.

@@ -28,7 +28,7 @@
 #include "quenby/clonewizard/clonewizard.h"
 #include "quenby/clonewizard/coinmeasure.h"
 #include "quenby/link/boxcheck.h"
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/imagemap.h"
 #include "quenby/link/marsprom.h"
 #include "quenby/link/mechfamily.h"
@@ -79,7 +79,7 @@ void memoryJobs()
                  for (int col = 1; col <= 8; ++col)
                      r.mem.coins.coinLimitTable(c, col) = 20 * col + c;
          },
-         [](MechRig& r) { quenby::NriFamily(r.ctx(), quenby::mechEntry("NRI", "G13-0000")).program(); }},
+         [](MechRig& r) { quenby::NriFamily(r.ctx(), quenby::mechEntry(quenby::Family::NRI, "G13-0000")).program(); }},
         {"Mars 2K read", "Mars", "ME111", [](MechRig& r) { r.mem.promSize = 1; }, read},
         {"Mars segment burnt", "Mars", "ME111",
          [](MechRig& r) {
@@ -88,7 +88,7 @@ void memoryJobs()
                  r.mem.images.progImage[size_t(a)] = a % 16;
              r.mem.currentSegment = 1;
          },
-         [](MechRig& r) { quenby::MarsPromFamily(r.ctx(), quenby::mechEntry("Mars", "ME111")).programRange(0, 127); }},
+         [](MechRig& r) { quenby::MarsPromFamily(r.ctx(), quenby::mechEntry(quenby::Family::Mars, "ME111")).programRange(0, 127); }},
     };
     for (const Job& j : jobs)
         benchJob(j);
@@ -213,8 +213,8 @@ void pageChange435(bench::OkDialogs& dialogs, bench::Silent& sound)
     sim::QuenbyBox box;
     sim::SimPort* port = nullptr;
     quenby::Program p(services(sched, dialogs, sound, env, box, &port));
-    p.beginJob("CC", "435");
-    quenby::setMechParameters(p.params, "CC", "435", p.texts);
+    p.beginJob(quenby::Family::CC, "435");
+    quenby::setMechParameters(p.params, quenby::Family::CC, "435", p.texts);
     quenby::CoinTables& t = p.memory.coins;
     for (int c = 1; c <= 16; ++c) {
         for (int col = 1; col <= 10; col += 2) {
@@ -382,9 +382,9 @@ plat::Millis timeSamples(plat::Scheduler& s, const char* family, const char* mod
     b.box = &r.box;
     b.s = &s;
     p.setCoinMeasure(std::move(w));
-    p.beginJob(QString::fromLatin1(family), QString::fromLatin1(model));
+    p.beginJob(quenby::familyNamed(QString::fromLatin1(family)), QString::fromLatin1(model));
     quenby::setMechParameters(p.params, p.mechFamily, p.mechModel, p.texts);
-    if (p.mechFamily == u"Mars")
+    if (p.mechFamily == quenby::Family::Mars)
         p.link.sendAndWait("M"); // the box sends sample lines rather than reports after "M"
     p.measure.samplesLeft = n;
     const plat::Millis t0 = s.nowMs();
@@ -456,8 +456,8 @@ struct CloneRig {
         m.Timer1.setInterval(20);
         m.Timer1.setEnabled(true);
         p->link.openPort(1);
-        p->beginJob(family, model);
-        quenby::setMechParameters(p->params, family, model, p->texts);
+        p->beginJob(quenby::familyNamed(family), model);
+        quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
         if (dropCoins) {
             coins = std::make_unique<sim::QuenbyDemoCoins>(s, box);
             coins->setOrder(sim::QuenbyDemoCoins::sampleSetOrder(model));
@@ -469,12 +469,12 @@ struct CloneRig {
     void editorWithWindows()
     {
         quenby::CoinTables& t = p->memory.coins;
-        const bool mars = p->mechFamily == u"Mars";
+        const bool mars = p->mechFamily == quenby::Family::Mars;
         if (mars) {
             p->memory.promSize = 1;
             t.segmentSelected(0) = t.segmentSelected(1) = true;
             p->memory.bipolarProm = true;
-        } else if (p->mechFamily == u"CC") {
+        } else if (p->mechFamily == quenby::Family::CC) {
             quenby::readMechMemory(p->mech().ctx);
         }
         for (int c = 1; c <= 12; ++c)

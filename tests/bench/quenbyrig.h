@@ -5,7 +5,7 @@
 
 #include "platform/timer.h"
 #include "quenby/link/boxcheck.h"
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/shell/texts.h"
 #include "sim/quenbybox.h"
@@ -81,8 +81,8 @@ struct MechRig {
         timer1.onTick = [this] { link.Timer1_Timer(); };
         timer1.setEnabled(true);
         check.openChosenPort(1);
-        job.beginJob(family, model);
-        quenby::setMechParameters(params, family, model, texts);
+        job.beginJob(quenby::familyNamed(family), model);
+        quenby::setMechParameters(params, quenby::familyNamed(family), model, texts);
         box.swapMech(model);
     }
     quenby::MechContext& ctx() { return families.ctx; }

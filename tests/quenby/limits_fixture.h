@@ -3,7 +3,7 @@
 // boxes it shows.
 
 #include "platform/dialogs.h"
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/memutils/limitsgrid.h"
 #include "quenby/shell/texts.h"
 
@@ -45,8 +45,8 @@ struct Stat {
 struct Editor {
     Editor(const QString& family, const QString& model) : model(model)
     {
-        quenby::setMechParameters(params, family, model, texts);
-        rules = quenby::mechEntry(family, model).limits;
+        quenby::setMechParameters(params, quenby::familyNamed(family), model, texts);
+        rules = quenby::mechEntry(quenby::familyNamed(family), model).limits;
     }
     Editor(const Editor&) = delete; // the reporter refers to this editor's texts and boxes
     Editor& operator=(const Editor&) = delete;

@@ -6,7 +6,7 @@
 #include "platform/progresssink.h"
 #include "platform/timer.h"
 #include "quenby/link/boxcheck.h"
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/shell/texts.h"
 #include "sim/quenbybox.h"
@@ -105,8 +105,8 @@ struct MechTest : ::testing::Test {
     // empty).
     sim::QuenbyMech* startJob(const QString& family, const QString& model, std::unique_ptr<sim::QuenbyMech> mech = {})
     {
-        job.beginJob(family, model);
-        quenby::setMechParameters(params, family, model, texts);
+        job.beginJob(quenby::familyNamed(family), model);
+        quenby::setMechParameters(params, job.mechFamily, model, texts);
         if (mech)
             return box.plugOwned(std::move(mech));
         box.plug(nullptr);

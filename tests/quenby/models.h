@@ -1,7 +1,7 @@
 #pragma once
 // A model's parameters as a job sets them, for the tests of one layer without a job.
 
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/shell/texts.h"
 
 namespace quenby_tests {
@@ -9,7 +9,7 @@ namespace quenby_tests {
 inline quenby::ModelParams paramsOf(const QString& family, const QString& model)
 {
     quenby::ModelParams p;
-    quenby::setMechParameters(p, family, model, quenby::TextTable());
+    quenby::setMechParameters(p, quenby::familyNamed(family), model, quenby::TextTable());
     return p;
 }
 

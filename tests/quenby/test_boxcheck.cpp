@@ -41,7 +41,7 @@ struct CheckTest : ::testing::Test {
 
 TEST_F(CheckTest, MarsMe181SendsWCfdJBeforeTheStatusRequest)
 {
-    job.mechFamily = "Mars";
+    job.mechFamily = quenby::Family::Mars;
     job.mechModel = "ME181";
     EXPECT_TRUE(check.checkBoxAndValidator(true));
     EXPECT_EQ(port.sentWithBreaks(), kEsc25 + "MJWCFDJSW");
@@ -58,7 +58,7 @@ TEST_F(CheckTest, MarsMe181SendsWCfdJBeforeTheStatusRequest)
 
 TEST_F(CheckTest, OtherMarsModelsWaitWithoutTheExtraCommands)
 {
-    job.mechFamily = "Mars";
+    job.mechFamily = quenby::Family::Mars;
     job.mechModel = "MS1000";
     EXPECT_TRUE(check.checkBoxAndValidator(false));
     EXPECT_EQ(port.sentWithBreaks(), kEsc25 + "MJSW");
@@ -66,7 +66,7 @@ TEST_F(CheckTest, OtherMarsModelsWaitWithoutTheExtraCommands)
 
 TEST_F(CheckTest, MarsMechMissingAsksAgainAfterASecondThenGivesUp)
 {
-    job.mechFamily = "Mars";
+    job.mechFamily = quenby::Family::Mars;
     job.mechModel = "ME111";
     box.mechConnected = false;
     ts.dialogs->answer(plat::mb::OK);
@@ -84,7 +84,7 @@ TEST_F(CheckTest, MarsMechMissingAsksAgainAfterASecondThenGivesUp)
 
 TEST_F(CheckTest, MarsWithoutMechCheckIgnoresAMissingMech)
 {
-    job.mechFamily = "Mars";
+    job.mechFamily = quenby::Family::Mars;
     job.mechModel = "ME111";
     box.mechConnected = false;
     EXPECT_TRUE(check.checkBoxAndValidator(false));
@@ -94,7 +94,7 @@ TEST_F(CheckTest, MarsWithoutMechCheckIgnoresAMissingMech)
 
 TEST_F(CheckTest, MarsBoxAnsweringOnlyTheSecondRequestPasses)
 {
-    job.mechFamily = "Mars";
+    job.mechFamily = quenby::Family::Mars;
     job.mechModel = "ME111";
     box.setFault(sim::QuenbyBox::Fault::StatusUnanswered, sim::When::first(1));
     EXPECT_TRUE(check.checkBoxAndValidator(true));
@@ -105,7 +105,7 @@ TEST_F(CheckTest, CcAndNriEndAfterTheStatusWithoutW)
 {
     for (const char* family : {"CC", "NRI"}) {
         port.clearTranscript();
-        job.mechFamily = family;
+        job.mechFamily = quenby::familyNamed(family);
         job.mechModel = "x";
         EXPECT_TRUE(check.checkBoxAndValidator(false)) << family;
         EXPECT_EQ(port.sentWithBreaks(), kEsc25 + "MJS") << family;
@@ -114,7 +114,7 @@ TEST_F(CheckTest, CcAndNriEndAfterTheStatusWithoutW)
 
 TEST_F(CheckTest, SilentBoxOkReturnsFalseAndCancelEnds)
 {
-    job.mechFamily = "CC";
+    job.mechFamily = quenby::Family::CC;
     box.silent = true;
     ts.dialogs->answer(plat::mb::OK, "No Response from Programmer Box");
     EXPECT_FALSE(check.checkBoxAndValidator(false));
@@ -141,11 +141,11 @@ TEST_F(CheckTest, LogonsDecideMechPresenceForCcAndNri)
     check.setLogons(logons);
     box.mechConnected = false; // the status line does not count for these families
 
-    job.mechFamily = "CC";
+    job.mechFamily = quenby::Family::CC;
     EXPECT_TRUE(check.checkBoxAndValidator(true));
     EXPECT_EQ(logons.logoffs, 1);
 
-    job.mechFamily = "NRI";
+    job.mechFamily = quenby::Family::NRI;
     ts.dialogs->answer(plat::mb::OK, "Validator NOT DETECTED");
     EXPECT_FALSE(check.checkBoxAndValidator(true));
     EXPECT_EQ(logons.resets, 0) << "no box reset after a failed logon";

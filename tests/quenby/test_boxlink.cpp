@@ -65,7 +65,7 @@ struct LinkTest : ::testing::Test {
 
     void serialMode(const QString& family, const QString& model)
     {
-        job.mechFamily = family;
+        job.mechFamily = quenby::familyNamed(family);
         job.mechModel = model;
         port.feed("*S\r");
         ASSERT_TRUE(st.passThrough);

@@ -31,8 +31,8 @@ QByteArray readRequest(int a)
 }
 
 struct CcTest : MechTest {
-    CcWordFamily cc() { return CcWordFamily(ctx(), quenby::mechEntry("CC", job.mechModel)); }
-    SentinelFamily sentinel() { return SentinelFamily(ctx(), quenby::mechEntry("CC", "Sentinel")); }
+    CcWordFamily cc() { return CcWordFamily(ctx(), quenby::mechEntry(quenby::Family::CC, job.mechModel)); }
+    SentinelFamily sentinel() { return SentinelFamily(ctx(), quenby::mechEntry(quenby::Family::CC, "Sentinel")); }
     QByteArray dump(const QString& model) const { return ts.readFile(model + "temp.txt"); }
     int boxCount() const { return int(dialogs.boxes().size()); }
 };
@@ -155,7 +155,7 @@ TEST_F(CcProgramTest, OneWordEditWritesTheWordAndTheChecksumWord)
 {
     readMech("C120");
     mem.images.progImage[0x10] = 0x1234;
-    quenby::fixCcEepromChecksum(quenby::mechEntry("CC", "C120"), mem.images.readImage, mem.images.progImage);
+    quenby::fixCcEepromChecksum(quenby::mechEntry(quenby::Family::CC, "C120"), mem.images.readImage, mem.images.progImage);
     EXPECT_TRUE(cc().program());
     EXPECT_EQ(mech->addressesWritten(), (QList<int>{0x10, 127}));
     EXPECT_TRUE(sent().contains(QByteArray("\x7A\x10\x12\x34\xD0", 5)));

@@ -53,7 +53,7 @@ TEST(CcWire, WordFrames)
 
 TEST(CcWire, Word127KeepsTheByteSumAfterEdits)
 {
-    const MechEntry c120 = mechEntry("CC", "C120");
+    const MechEntry c120 = mechEntry(Family::CC, "C120");
     const Image read = sampleImage();
     Image prog = read;
     fixCcEepromChecksum(c120, read, prog);
@@ -72,7 +72,7 @@ TEST(CcWire, Word127KeepsTheByteSumAfterEdits)
     // Words past 127 of a 435 do not count.
     Image prog435 = read;
     prog435[200] = 0x4444;
-    fixCcEepromChecksum(mechEntry("CC", "435"), read, prog435);
+    fixCcEepromChecksum(mechEntry(Family::CC, "435"), read, prog435);
     EXPECT_EQ(prog435[127], 0x5A33);
 }
 
@@ -95,12 +95,12 @@ TEST(CcWire, SentinelWord63)
     // The Sentinel rule sets word 63 and leaves 127 alone.
     Image prog = sum1FF;
     prog[127] = 77;
-    fixCcEepromChecksum(mechEntry("CC", "Sentinel"), sum200, prog);
+    fixCcEepromChecksum(mechEntry(Family::CC, "Sentinel"), sum200, prog);
     EXPECT_EQ(prog[63], 1);
     EXPECT_EQ(prog[127], 77);
     // No rule for a Mars image.
     Image mars = sum1FF;
-    fixCcEepromChecksum(mechEntry("Mars", "ME111"), sum200, mars);
+    fixCcEepromChecksum(mechEntry(Family::Mars, "ME111"), sum200, mars);
     EXPECT_EQ(mars, sum1FF);
 }
 

@@ -52,7 +52,7 @@ TEST_F(CloneFuzz, RefusedSetsEndInOneBoxWithNothingSentOrTouched)
     for (int round = 0; round < 400 && refused < 40; ++round) {
         const auto& [file, family] = sets[round % 2];
         const QStringList lines = mutated(plat::readLines(coinSet(file)).lines, rng);
-        if (quenby::checkCoinset("f.cst", lines, family).outcome != quenby::CoinsetCheck::Outcome::Invalid)
+        if (quenby::checkCoinset("f.cst", lines, quenby::familyNamed(family)).outcome != quenby::CoinsetCheck::Outcome::Invalid)
             continue;
         ++refused;
         SCOPED_TRACE(lines.join(" | ").left(300).toStdString());

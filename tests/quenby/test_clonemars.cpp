@@ -3,7 +3,7 @@
 // burn of a new PROM and its verification. The PROM's nibbles are checked against
 // clone_vectors.py.
 #include "quenby/clonewizard/clonewizard.h"
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/memutils/frmprom.h"
 #include "sim/marssocket.h"
 #include "sim/quenbydemo.h"
@@ -230,8 +230,8 @@ TEST_F(ProgramTest, DemoCloneOfTheSampleSetHasApartWindowsAndAcceptsEveryCoin)
     p->mainForm().Timer1.setInterval(20);
     p->mainForm().Timer1.setEnabled(true);
     p->link.openPort(1);
-    p->beginJob("Mars", "ME111");
-    quenby::setMechParameters(p->params, "Mars", "ME111", p->texts);
+    p->beginJob(quenby::Family::Mars, "ME111");
+    quenby::setMechParameters(p->params, quenby::Family::Mars, "ME111", p->texts);
     p->coinMeasure().CoinInitialise(0);
     p->clone().run.cmdOpenCoinset_Click();
     coins.stop();

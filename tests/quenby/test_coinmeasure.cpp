@@ -246,10 +246,10 @@ TEST(CoinMeasureFuzz, MeasurementLinesNeverCrashOrStoreOutsideTheTable)
     TextTable texts;
     ErrorReporter errors(texts, boxes);
     JobState job;
-    job.beginJob("Mars", "MS1000");
+    job.beginJob(Family::Mars, "MS1000");
     job.measuring = true;
     ModelParams params;
-    setMechParameters(params, "Mars", "MS1000", texts);
+    setMechParameters(params, Family::Mars, "MS1000", texts);
     MeasureState measure;
     measure.samplesLeft = 100000;
     CoinMeasure cm({svc, texts, errors, job, params, measure, [] { return ReadingRanges{}; }});

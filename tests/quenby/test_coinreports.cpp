@@ -49,7 +49,7 @@ Shown shown(const CoinReport& r)
 Shown report(const QString& line, const QString& family, const QString& model, qint32 rejectLine = 0,
              const QString& variant = {})
 {
-    return shown(decodeCoinReport(line, {family, model, variant, rejectLine}));
+    return shown(decodeCoinReport(line, {familyNamed(family), model, variant, rejectLine}));
 }
 
 std::ostream& operator<<(std::ostream& os, const Shown& s)
@@ -83,10 +83,10 @@ TEST(CoinReports, ChannelLettersLightAndCountTheirLine)
 
 TEST(CoinReports, Me181PulsesAfterAnAcceptedCoinOnly)
 {
-    EXPECT_TRUE(decodeCoinReport("V A", {"Mars", "ME181", "", 7}).me181Pulse);
-    EXPECT_FALSE(decodeCoinReport("V R", {"Mars", "ME181", "", 7}).me181Pulse);
-    EXPECT_FALSE(decodeCoinReport("V X01", {"Mars", "ME181", "", 7}).me181Pulse);
-    EXPECT_FALSE(decodeCoinReport("V A", {"Mars", "ME111", "", 7}).me181Pulse);
+    EXPECT_TRUE(decodeCoinReport("V A", {Family::Mars, "ME181", "", 7}).me181Pulse);
+    EXPECT_FALSE(decodeCoinReport("V R", {Family::Mars, "ME181", "", 7}).me181Pulse);
+    EXPECT_FALSE(decodeCoinReport("V X01", {Family::Mars, "ME181", "", 7}).me181Pulse);
+    EXPECT_FALSE(decodeCoinReport("V A", {Family::Mars, "ME111", "", 7}).me181Pulse);
 }
 
 TEST(CoinReports, RejectsShowOnlyOnTheRejectLine)
@@ -166,7 +166,7 @@ TEST(CoinReports, FuzzedLinesAndG10Reports)
             bytes += k % 2 ? alphabet[int(rng() % unsigned(alphabet.size()))] : char(rng() % 256);
         const auto& m = models[k % 4];
         const qint32 rejectLine = qint32(rng() % 40) - 10;
-        const CoinReport r = decodeCoinReport(QString::fromLatin1(bytes), {m[0], m[1], "G40-x4xx", rejectLine});
+        const CoinReport r = decodeCoinReport(QString::fromLatin1(bytes), {familyNamed(m[0]), m[1], "G40-x4xx", rejectLine});
         for (int line : r.counted)
             ASSERT_TRUE(line >= 1 && line <= kValtestLines);
         ASSERT_LE(r.counted.size(), 1u);

@@ -57,7 +57,7 @@ QStringList ccSet(const QString& model, const QStringList& records)
 
 CoinsetCheck check(const QStringList& lines, const QString& family = "Mars")
 {
-    return checkCoinset("/home/tech/CoinSets/set.cst", lines, family);
+    return checkCoinset("/home/tech/CoinSets/set.cst", lines, familyNamed(family));
 }
 
 // The verdict of a set that must be refused; fails the test when it is not.
@@ -379,8 +379,8 @@ TEST(CoinsetFile, FileOnDiskAndOneThatCannotBeRead)
     const QString dir = QDir::tempPath() + "/coinset_" + QString::number(QCoreApplication::applicationPid());
     ASSERT_TRUE(QDir().mkpath(dir));
     ASSERT_TRUE(plat::writeLines(dir + "/set.cst", marsSet()));
-    EXPECT_EQ(readCoinsetFile(dir + "/set.cst", "Mars").outcome, Outcome::Accepted);
-    const CoinsetCheck missing = readCoinsetFile(dir + "/none.cst", "Mars");
+    EXPECT_EQ(readCoinsetFile(dir + "/set.cst", Family::Mars).outcome, Outcome::Accepted);
+    const CoinsetCheck missing = readCoinsetFile(dir + "/none.cst", Family::Mars);
     EXPECT_EQ(missing.outcome, Outcome::Invalid);
     EXPECT_EQ(missing.verdict.fault, CoinsetFault::Unreadable);
     EXPECT_EQ(missing.verdict.fileName, "none.cst");
@@ -469,7 +469,7 @@ TEST(CoinsetFile, FuzzedSetsAreWholeOrRefused)
                 bytes += char(rng() % 256);
             lines = plat::splitLines(bytes);
         }
-        const CoinsetCheck c = checkCoinset("fuzz.cst", lines, families[which]);
+        const CoinsetCheck c = checkCoinset("fuzz.cst", lines, familyNamed(families[which]));
         if (c.outcome == Outcome::Invalid) {
             ASSERT_TRUE(c.records.empty());
             ASSERT_FALSE(c.mars);
@@ -516,7 +516,7 @@ TEST(CoinsetFile, EverySampleSetIsAcceptedForItsFamily)
     ASSERT_EQ(files.size(), 11);
     for (const QString& f : files) {
         const QString family = plat::readLines(dir.filePath(f)).lines.value(0).section(',', 0, 0).remove('"').section('.', 0, 0);
-        const CoinsetCheck c = readCoinsetFile(dir.filePath(f), family);
+        const CoinsetCheck c = readCoinsetFile(dir.filePath(f), familyNamed(family));
         EXPECT_EQ(c.outcome, Outcome::Accepted) << f.toStdString() << ": "
                                                 << coinsetVerdictText(c.verdict, TextTable()).toStdString();
         EXPECT_FALSE(c.records.empty()) << f.toStdString();
@@ -536,7 +536,7 @@ TEST(CoinsetFile, VerdictsSpeakTheLanguageLoaded)
     german.textTable[586] = "Toleranz von Parameter %1";
     german.textTable[583] = "Eine Zahl fehlt.";
     const QStringList lines = {"\"CC.C120\",\"t\",\"r\",\"v\"", "\"-\"", "CD,5p,Coin 01,15,3,0,3,0,x,3,0,3,0,10,3,0,3,0,10"};
-    const CoinsetCheck c = checkCoinset("set.cst", lines, "CC", german);
+    const CoinsetCheck c = checkCoinset("set.cst", lines, Family::CC, german);
     ASSERT_EQ(c.outcome, Outcome::Invalid);
     EXPECT_EQ(coinsetVerdictText(c.verdict, german).toStdString(),
               "Datei: set.cst\r\nZeile 3, Feld 9 (Toleranz von Parameter 1): \"x\"\r\nEine Zahl fehlt.");

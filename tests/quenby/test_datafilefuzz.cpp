@@ -1,7 +1,7 @@
 // Data files the program wrote read back as they were; files cut short, with a byte changed or
 // made of noise are read exactly or refused once, with a reason that fits the error box.
 
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/ccwire.h"
 #include "quenby/memutils/datafiles.h"
 #include "quenby/memutils/nridatafile.h"
@@ -139,7 +139,7 @@ TEST(DataFileRoundTrip, NriTextsSaveLoadSave)
         writeNriDataFile(first, lines);
         const FileVerdict<NriFileRecords> v = readNriDataFile(first);
         ASSERT_TRUE(v.ok()) << v.refusal.description().toStdString();
-        const auto back = nriLinesToProgramme(*v.value, mechEntry("NRI", "X99"), ModelParams{}, {}, false);
+        const auto back = nriLinesToProgramme(*v.value, mechEntry(Family::NRI, "X99"), ModelParams{}, {}, false);
         ASSERT_TRUE(back.ok());
         for (int n = 1; n <= 28; ++n)
             EXPECT_EQ((*back.value)[size_t(n)], lines[size_t(n)]) << n;
@@ -167,7 +167,7 @@ TEST(DataFileRoundTrip, ScratchDumpsLoad)
     ASSERT_TRUE(nri.ok());
     ModelParams p;
     p.coinCount = 12;
-    const auto toSend = nriLinesToProgramme(*nri.value, mechEntry("NRI", "G10-4000/5"), p, {}, false);
+    const auto toSend = nriLinesToProgramme(*nri.value, mechEntry(Family::NRI, "G10-4000/5"), p, {}, false);
     ASSERT_TRUE(toSend.ok()) << toSend.refusal.description().toStdString();
     EXPECT_EQ(*toSend.value, lines);
 }
@@ -252,6 +252,6 @@ TEST(DataFileFuzz, NriReader)
             continue;
         // What was read is checked against a model of each kind without harm.
         for (const char* model : {"G13-6000", "G10-4000", "G10-4000/5"})
-            expectOneVerdict(nriLinesToProgramme(*v.value, mechEntry("NRI", model), ModelParams{}, {}, run % 3 == 0), noise);
+            expectOneVerdict(nriLinesToProgramme(*v.value, mechEntry(Family::NRI, model), ModelParams{}, {}, run % 3 == 0), noise);
     }
 }

@@ -1,4 +1,4 @@
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/link/ccwire.h"
 #include "quenby/memutils/datafiles.h"
 #include "quenby/memutils/nridatafile.h"
@@ -262,7 +262,7 @@ TEST(NriDataFile, RefusesMalformedRecords)
 
 TEST(NriDataFile, FileRecordsOverTheMechsOwnLines)
 {
-    const MechEntry g13 = mechEntry("NRI", "G13-6000");
+    const MechEntry g13 = mechEntry(Family::NRI, "G13-6000");
     const ModelParams p = paramsOf("NRI", "G13-6000");
     const std::array<QString, 33> current = typicalLines("G13-6000");
     const QByteArray limits4(24, '4');
@@ -286,7 +286,7 @@ TEST(NriDataFile, FileRecordsOverTheMechsOwnLines)
 TEST(NriDataFile, LinesMustHaveTheFormTheModelIsSent)
 {
     const std::array<QString, 33> current = typicalLines("G13-6000");
-    const MechEntry g13 = mechEntry("NRI", "G13-6000");
+    const MechEntry g13 = mechEntry(Family::NRI, "G13-6000");
     const ModelParams p13 = paramsOf("NRI", "G13-6000");
     const QByteArray limits = "0a1B" + QByteArray(20, '0'); // a coin's six windows, four digits each
     EXPECT_EQ(refusalOf(nriLinesToProgramme(recordsOf("\r\n5,\"ABC\"\r\n"), g13, p13, current, true)),
@@ -302,14 +302,14 @@ TEST(NriDataFile, LinesMustHaveTheFormTheModelIsSent)
     // Only the blocks a model is sent are looked at.
     std::array<QString, 33> tail = typicalLines("G18-3000");
     tail[27] = "odd";
-    EXPECT_TRUE(nriLinesToProgramme(recordsOf("1,\"00\"\r\n"), mechEntry("NRI", "G18-3000"),
+    EXPECT_TRUE(nriLinesToProgramme(recordsOf("1,\"00\"\r\n"), mechEntry(Family::NRI, "G18-3000"),
                                     paramsOf("NRI", "G18-3000"), tail, true).ok());
     tail = current;
     tail[27] = "odd";
     EXPECT_FALSE(nriLinesToProgramme(recordsOf("1,\"00\"\r\n"), g13, p13, tail, true).ok());
     tail = typicalLines("G10-4000/5");
     tail[23] = "not sent";
-    EXPECT_TRUE(nriLinesToProgramme(recordsOf("1,\"00\"\r\n"), mechEntry("NRI", "G10-4000/5"),
+    EXPECT_TRUE(nriLinesToProgramme(recordsOf("1,\"00\"\r\n"), mechEntry(Family::NRI, "G10-4000/5"),
                                     paramsOf("NRI", "G10-4000/5"), tail, true).ok());
 
     // Older models: each coin line is 24 digits; the value line (after the G10 header) and the
@@ -319,7 +319,7 @@ TEST(NriDataFile, LinesMustHaveTheFormTheModelIsSent)
         old[size_t(c)] = "030040050060010020030040";
     old[9] = "HEADER....." + QString("0005").repeated(12);
     old[10] = "07/12/26";
-    const MechEntry g10 = mechEntry("NRI", "G10-4000");
+    const MechEntry g10 = mechEntry(Family::NRI, "G10-4000");
     const ModelParams p10 = paramsOf("NRI", "G10-4000");
     EXPECT_TRUE(nriLinesToProgramme(recordsOf("10,\"31/01/27\"\r\n"), g10, p10, old, true).ok());
     EXPECT_EQ(refusalOf(nriLinesToProgramme(recordsOf("9,\"x\"\r\n"), g10, p10, old, true)),
@@ -330,7 +330,7 @@ TEST(NriDataFile, LinesMustHaveTheFormTheModelIsSent)
               (Refused{1, 13, "line 1: record 8 is not 24 digits"}));
 
     // A model of neither kind is sent nothing, so nothing is checked.
-    EXPECT_TRUE(nriLinesToProgramme(recordsOf("1,\"?\"\r\n"), mechEntry("NRI", "X99"), ModelParams{}, {}, true).ok());
+    EXPECT_TRUE(nriLinesToProgramme(recordsOf("1,\"?\"\r\n"), mechEntry(Family::NRI, "X99"), ModelParams{}, {}, true).ok());
 }
 
 TEST(NriFileProgramming, NewerModelsBlockByBlock)
@@ -338,7 +338,7 @@ TEST(NriFileProgramming, NewerModelsBlockByBlock)
     const std::array<QString, 33> lines = hexLines();
     const std::pair<const char*, int> models[] = {{"G13-6000", 28}, {"G40-0000", 28}, {"G18-3000", 26}, {"G10-4000/5", 22}};
     for (const auto& [model, blocks] : models) {
-        const NriProgramPlan plan = nriFileProgramPlan(mechEntry("NRI", model), paramsOf("NRI", model), lines);
+        const NriProgramPlan plan = nriFileProgramPlan(mechEntry(Family::NRI, model), paramsOf("NRI", model), lines);
         ASSERT_TRUE(plan.ok());
         ASSERT_EQ(int(plan.steps.size()), blocks) << model;
         const NriWriteStep& last = plan.steps.back();
@@ -348,7 +348,7 @@ TEST(NriFileProgramming, NewerModelsBlockByBlock)
         EXPECT_EQ(last.pauseAfterMs, 500);
         EXPECT_TRUE(last.skipOnceFailed);
     }
-    const NriProgramPlan g13 = nriFileProgramPlan(mechEntry("NRI", "G13-6000"), paramsOf("NRI", "G13-6000"), lines);
+    const NriProgramPlan g13 = nriFileProgramPlan(mechEntry(Family::NRI, "G13-6000"), paramsOf("NRI", "G13-6000"), lines);
     EXPECT_EQ(g13.steps[0].command, "Z00");
     EXPECT_EQ(g13.steps[0].data, "01A0");
     EXPECT_EQ(g13.steps[27].command, "Z1B");
@@ -356,8 +356,8 @@ TEST(NriFileProgramming, NewerModelsBlockByBlock)
 
     std::array<QString, 33> odd = lines;
     odd[6] = "ABC";
-    EXPECT_EQ(nriFileProgramPlan(mechEntry("NRI", "G13-6000"), paramsOf("NRI", "G13-6000"), odd).refusedCommand, "Z05");
-    EXPECT_TRUE(nriFileProgramPlan(mechEntry("NRI", "X99"), ModelParams{}, lines).steps.empty());
+    EXPECT_EQ(nriFileProgramPlan(mechEntry(Family::NRI, "G13-6000"), paramsOf("NRI", "G13-6000"), odd).refusedCommand, "Z05");
+    EXPECT_TRUE(nriFileProgramPlan(mechEntry(Family::NRI, "X99"), ModelParams{}, lines).steps.empty());
 }
 
 TEST(NriFileProgramming, OlderModelsRecordByRecord)
@@ -369,7 +369,7 @@ TEST(NriFileProgramming, OlderModelsRecordByRecord)
     lines[9] = "X9";
     lines[10] = "07/12/26";
 
-    const NriProgramPlan g10 = nriFileProgramPlan(mechEntry("NRI", "G10-4000"), paramsOf("NRI", "G10-4000"), lines);
+    const NriProgramPlan g10 = nriFileProgramPlan(mechEntry(Family::NRI, "G10-4000"), paramsOf("NRI", "G10-4000"), lines);
     ASSERT_EQ(g10.steps.size(), 10u);
     std::vector<int> bar;
     for (int i = 0; i < 8; ++i) {
@@ -389,7 +389,7 @@ TEST(NriFileProgramming, OlderModelsRecordByRecord)
 
     lines[7] = "X7";
     lines[8] = "08/01/30";
-    const NriProgramPlan g13 = nriFileProgramPlan(mechEntry("NRI", "G13-0000"), paramsOf("NRI", "G13-0000"), lines);
+    const NriProgramPlan g13 = nriFileProgramPlan(mechEntry(Family::NRI, "G13-0000"), paramsOf("NRI", "G13-0000"), lines);
     ASSERT_EQ(g13.steps.size(), 8u);
     EXPECT_EQ(g13.steps[5].progressBefore, 11); // six coins end the bar at 11 of 16
     EXPECT_EQ(g13.steps[6].command, "B");

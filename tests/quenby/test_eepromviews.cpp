@@ -1,4 +1,4 @@
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/memutils/eepromviews.h"
 #include "quenby/shell/texts.h"
 
@@ -10,9 +10,9 @@ namespace {
 
 // A CC mech of one model as the window sees it after a read.
 struct Cc {
-    explicit Cc(const QString& model, const QString& family = "CC") : entry(mechEntry(family, model))
+    explicit Cc(const QString& model, const QString& family = "CC") : entry(mechEntry(familyNamed(family), model))
     {
-        setMechParameters(params, family, model, texts);
+        setMechParameters(params, entry.family, model, texts);
     }
     EepromPane pane(EepromView v) const { return eepromViewText(int(v), {entry, params, img, texts}); }
     QStringList lines(EepromView v) const { return pane(v).text.split("\r\n"); }

@@ -12,7 +12,7 @@ using namespace quenby;
 
 namespace {
 
-const LimitRules kCc = mechEntry("CC", "335").limits;
+const LimitRules kCc = mechEntry(Family::CC, "335").limits;
 const TextTable kTexts;
 
 RecordStats withReadings(const std::vector<std::vector<qint32>>& rows)
@@ -208,7 +208,7 @@ RecordStats panelRecord()
     RecordStats s = withReadings({{812, 640, 1204}, {815, 633, 1199}, {809, 641, 1210}});
     s.limitOffset = {0, -12, 5, 0, 0, 3, -3, 0, 0, 0, 0, 0, 0};
     s.slugOffset = {0, 4, -2, 0, 0, 0, 0};
-    calcStats(s, 3, mechEntry("Mars", "").limits);
+    calcStats(s, 3, mechEntry(Family::Mars, "").limits);
     return s;
 }
 

@@ -1,6 +1,6 @@
 // The CC EEPROM window from its launcher on the simulated box: the views of what was read, the
 // 435's routing editor, saving and programming from data files, and leaving it.
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/memutils/promimage.h"
 #include "sim/ccmech.h"
 #include "sim/sentinelmech.h"
@@ -371,8 +371,8 @@ struct DuplicateCcTest : EepromWindowTest {
     void blankMechInARun(const QString& model)
     {
         start(model);
-        p->beginJob("CC", model);
-        quenby::setMechParameters(p->params, "CC", model, p->texts);
+        p->beginJob(quenby::Family::CC, model);
+        quenby::setMechParameters(p->params, quenby::Family::CC, model, p->texts);
         box.swapMech(model, true);
         quenby::clearImageBuffers(p->memory.images);
         clearSent();

@@ -1,7 +1,7 @@
 // The NRI memory window from its launcher on the simulated box: the views of every model,
 // reading again, saving, programming from a file with the fresh read after it, leaving it, and
 // the duplicating coin set run's programming.
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "sim/nrimech.h"
 #include "tests/quenby/memwindow_fixture.h"
 
@@ -170,13 +170,13 @@ TEST_F(NriWindowTest, CloseAndTheCloseBoxLeaveAlikeWithW)
 TEST_F(NriWindowTest, TheDuplicatingRunProgrammesABlankMechFromAWholeFileOnly)
 {
     start("G13-6000");
-    p->beginJob("NRI", "G13-6000");
-    quenby::setMechParameters(p->params, "NRI", "G13-6000", p->texts);
+    p->beginJob(quenby::Family::NRI, "G13-6000");
+    quenby::setMechParameters(p->params, quenby::Family::NRI, "G13-6000", p->texts);
     box.swapMech("G13-6000", true);
     // Lines of this very model and mech, read before: still no ground for a partial file.
     run("cmbNRImech", "G13-6000", "cmdNRIprom");
     press(nri(), "cmdBye");
-    p->beginJob("NRI", "G13-6000");
+    p->beginJob(quenby::Family::NRI, "G13-6000");
     clearSent();
     writeCoinSet("part.txt", "5,\"0A14\"\r\n");
     ts.dialogs->answerFile(coinSet("part.txt"));

@@ -20,8 +20,8 @@ struct PromWindow : ::testing::Test {
 
     frmPROM& job(const QString& family, const QString& model, int promSize = 0)
     {
-        p->beginJob(family, model);
-        setMechParameters(p->params, family, model, p->texts);
+        p->beginJob(familyNamed(family), model);
+        setMechParameters(p->params, familyNamed(family), model, p->texts);
         p->memory.promSize = promSize;
         return p->promForm();
     }

@@ -112,7 +112,7 @@ TEST(CcMapping, EveryModelsWindowWordsOverTheReadImage)
     };
     for (const Layout& l : layouts) {
         SCOPED_TRACE(l.model);
-        const MechEntry e = mechEntry("CC", l.model);
+        const MechEntry e = mechEntry(Family::CC, l.model);
         const ModelParams params = paramsOf("CC", l.model);
         CoinTables t;
         MemoryImages m;
@@ -151,7 +151,7 @@ TEST(CcMapping, ClampedInTheTableAndTheWordAnd220BCopies)
     t.coinLimitTable(3, 3) = 300; // channel 3, parameter 2
     t.coinLimitTable(3, 4) = -4;
     t.coinLimitTable(3, 2) = 77;
-    mapCcImage(mechEntry("CC", "220B"), params, t, m);
+    mapCcImage(mechEntry(Family::CC, "220B"), params, t, m);
     EXPECT_EQ(t.coinLimitTable(3, 3), 255);
     EXPECT_EQ(t.coinLimitTable(3, 4), 0);
     EXPECT_EQ(words(m.progImage, {27, 35, 11, 19}), (V{0x00FF, 0x00FF, 0x4D00, 0x4D00}));
@@ -159,7 +159,7 @@ TEST(CcMapping, ClampedInTheTableAndTheWordAnd220BCopies)
 
 TEST(CcMapping, C120OutputRecordsOfBothLayouts)
 {
-    const MechEntry e = mechEntry("CC", "C120");
+    const MechEntry e = mechEntry(Family::CC, "C120");
     const ModelParams params = paramsOf("CC", "C120");
     auto mapped = [&](bool layoutM, const V& values, bool loaded = true) {
         CoinTables t;
@@ -185,7 +185,7 @@ TEST(CcMapping, C120OutputRecordsOfBothLayouts)
     MemoryImages m;
     t.c120OutputsLoaded = true;
     t.coinOutputs(0) = 1;
-    mapCcImage(mechEntry("CC", "335"), paramsOf("CC", "335"), t, m);
+    mapCcImage(mechEntry(Family::CC, "335"), paramsOf("CC", "335"), t, m);
     EXPECT_EQ(m.progImage[82], 0);
 }
 
@@ -204,7 +204,7 @@ TEST(CcMapping, C120OutputBytes)
 
 TEST(CcRouting, SentinelCounterCheckWordAndChecksumAfterIt)
 {
-    const MechEntry e = mechEntry("CC", "Sentinel");
+    const MechEntry e = mechEntry(Family::CC, "Sentinel");
     const ModelParams params = paramsOf("CC", "Sentinel");
     auto routed = [&](qint32 w53, qint32 r0, qint32 r1) {
         CoinTables t;
@@ -229,7 +229,7 @@ TEST(CcRouting, SentinelCounterCheckWordAndChecksumAfterIt)
 
 TEST(CcRouting, The435And450WordsAndAValueTooWide)
 {
-    const MechEntry e = mechEntry("CC", "435");
+    const MechEntry e = mechEntry(Family::CC, "435");
     const ModelParams params = paramsOf("CC", "435");
     auto routed = [&](qint32 r21, QList<int>* tooWide) {
         CoinTables t;
@@ -264,15 +264,15 @@ TEST(CcRouting, The435And450WordsAndAValueTooWide)
     t.routingTable(0) = 0xA;
     t.routingTable(1) = 0xB;
     t.routingTable(2) = 0x10000;
-    EXPECT_EQ(mapCcRouting(mechEntry("CC", "450"), t, m), QList<int>{2});
+    EXPECT_EQ(mapCcRouting(mechEntry(Family::CC, "450"), t, m), QList<int>{2});
     EXPECT_EQ(words(m.progImage, {121, 122, 123}), (V{0xA, 0xB, 0}));
 
     // Without a route record, or on a model without routing words, nothing is written.
     MemoryImages none;
     t.routingLoaded = false;
-    mapCcRouting(mechEntry("CC", "450"), t, none);
+    mapCcRouting(mechEntry(Family::CC, "450"), t, none);
     t.routingLoaded = true;
-    mapCcRouting(mechEntry("CC", "335"), t, none);
+    mapCcRouting(mechEntry(Family::CC, "335"), t, none);
     EXPECT_EQ(none.progImage, Image{});
 }
 
@@ -287,7 +287,7 @@ TEST(ReadBack, EveryModelRoundTripsWithSelfLinks)
     };
     for (const auto& [family, model] : models) {
         SCOPED_TRACE(model);
-        const MechEntry e = mechEntry(family, model);
+        const MechEntry e = mechEntry(familyNamed(family), model);
         const ModelParams params = paramsOf(family, model);
         const bool mars = e.kind == MechKind::Mars;
         const int channels = mars ? 6 * e.mars.maxSegments : params.coinCount;
@@ -336,7 +336,7 @@ TEST(ReadBack, EveryModelRoundTripsWithSelfLinks)
 
 TEST(ReadBack, Me181ChannelTakesTheValueOfThePositionItKeeps)
 {
-    const MechEntry e = mechEntry("Mars", "ME181");
+    const MechEntry e = mechEntry(Family::Mars, "ME181");
     CoinTables t;
     Image old{};
     std::array<qint32, 25> values{};
@@ -368,7 +368,7 @@ TEST(ReadBack, CcWordsOutsideTheLimitsAreCopiedAsRead)
     Image read{};
     read[9 + 1] = 0x12345; // 335 channel 2, parameter 1
     t.coinLink(5) = 2;
-    copyCcWindows(mechEntry("CC", "335"), paramsOf("CC", "335"), t, read);
+    copyCcWindows(mechEntry(Family::CC, "335"), paramsOf("CC", "335"), t, read);
     EXPECT_EQ(t.coinLimitTable(5, 1), 0x45);
     EXPECT_EQ(t.coinLimitTable(5, 2), 0x123);
 }
@@ -383,9 +383,9 @@ TEST(ReadBack, WildLinksRaiseBeforeAnythingChanges)
         mem.images.readImage[9] = 0x0102;
         mem.images.oldImage.fill(1);
         const CoinTables before = t;
-        EXPECT_EQ(testing_support::errNumber([&] { copyCcWindows(mechEntry("CC", "335"), paramsOf("CC", "335"), t, mem.images.readImage); }), 9);
-        EXPECT_EQ(testing_support::errNumber([&] { copyMarsWindows(mechEntry("Mars", "MS1000"), t, mem.images.oldImage, mem.nri.mechCoinValues); }), 9);
-        EXPECT_EQ(testing_support::errNumber([&] { copyNriWindows(mechEntry("NRI", "G13-6000"), paramsOf("NRI", "G13-6000"), t, mem.nri, mem.nriCoin); }), 9);
+        EXPECT_EQ(testing_support::errNumber([&] { copyCcWindows(mechEntry(Family::CC, "335"), paramsOf("CC", "335"), t, mem.images.readImage); }), 9);
+        EXPECT_EQ(testing_support::errNumber([&] { copyMarsWindows(mechEntry(Family::Mars, "MS1000"), t, mem.images.oldImage, mem.nri.mechCoinValues); }), 9);
+        EXPECT_EQ(testing_support::errNumber([&] { copyNriWindows(mechEntry(Family::NRI, "G13-6000"), paramsOf("NRI", "G13-6000"), t, mem.nri, mem.nriCoin); }), 9);
         EXPECT_EQ(t, before);
     }
 }
@@ -402,7 +402,7 @@ TEST(MarsPromReport, DumpRowsOfEitherHalf)
     CoinTables t;
     CoinArray values{};
     const TextTable texts;
-    const MechEntry e = mechEntry("Mars", "MS1000");
+    const MechEntry e = mechEntry(Family::Mars, "MS1000");
     const MarsPromReport low = buildMarsPromReport(DataAddr0, 1, e, m, t, values, texts);
     const QStringList rows = low.read.split("\r\n");
     ASSERT_EQ(rows.size(), 17);
@@ -432,7 +432,7 @@ TEST(MarsPromReport, LimitRowsDecodeIntoTheReadTable)
         m.readImage[std::size_t(384 + 76 + 30 + k)] = 15;
     t.coinLimitTable(14, 1) = 291;
     t.coinLimitTable(24, 6) = 7;
-    const MarsPromReport r = buildMarsPromReport(LimitsSegs34, 1, mechEntry("Mars", "MS1000"), m, t, values, texts);
+    const MarsPromReport r = buildMarsPromReport(LimitsSegs34, 1, mechEntry(Family::Mars, "MS1000"), m, t, values, texts);
     const QStringList read = r.read.split("\r\n");
     const QStringList prog = r.toProgram.split("\r\n");
     ASSERT_EQ(read.size(), 15);
@@ -460,7 +460,7 @@ TEST(MarsPromReport, Me181LimitsAndValues)
     m.readImage[128 + 1] = 9;          // A1 low limit of parameter 1
     m.readImage[384 + 1 + 6 + 3] = 4; // B2 high limit of parameter 1
     CoinArray values{};
-    const MarsPromReport r = buildMarsPromReport(LimitsSegs12, 1, mechEntry("Mars", "ME181"), m, t, values, TextTable());
+    const MarsPromReport r = buildMarsPromReport(LimitsSegs12, 1, mechEntry(Family::Mars, "ME181"), m, t, values, TextTable());
     const QStringList rows = r.read.split("\r\n");
     ASSERT_EQ(rows.size(), 17);
     EXPECT_EQ(rows[2], "A1   0009 0000 0000 0000 0000 0000 ");

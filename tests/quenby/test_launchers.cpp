@@ -118,7 +118,7 @@ TEST_F(LauncherTest, MarsProgramMechChecksTheMechLocksTheMenuAndOpensItsWindow)
     EXPECT_TRUE(seen.enabled.isEmpty());
     EXPECT_EQ(seen.caption, "Duplicate Segments");
     EXPECT_EQ(seen.paramCount, 3) << "the parameters are set before the window";
-    EXPECT_EQ(p->mechFamily, "Mars");
+    EXPECT_EQ(p->mechFamily, quenby::Family::Mars);
     EXPECT_EQ(p->mechModel, "MS1400");
     EXPECT_FALSE(menuUnlocked()) << "the window unlocks it on its way back";
     EXPECT_TRUE(ts.dialogs->boxes().empty());
@@ -134,7 +134,7 @@ TEST_F(LauncherTest, MarsProgramMechWithoutAMechStopsAtTheCheck)
     EXPECT_EQ(seen.opened, 0);
     EXPECT_TRUE(order.disabled.isEmpty());
     EXPECT_TRUE(menuUnlocked());
-    EXPECT_EQ(p->mechFamily, "Mars") << "set first, and kept";
+    EXPECT_EQ(p->mechFamily, quenby::Family::Mars) << "set first, and kept";
 }
 
 TEST_F(LauncherTest, CcProgramMechOpensTheMeasurementWindowLaidOutForTheModel)

@@ -21,7 +21,7 @@ struct MarsTest : MechTest {
         socket->insert(std::move(prom));
         return socket;
     }
-    MarsPromFamily mars() { return MarsPromFamily(ctx(), quenby::mechEntry("Mars", job.mechModel)); }
+    MarsPromFamily mars() { return MarsPromFamily(ctx(), quenby::mechEntry(quenby::Family::Mars, job.mechModel)); }
     // A progImage of nibbles that differ from address to address.
     void pattern()
     {

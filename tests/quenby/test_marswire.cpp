@@ -139,7 +139,7 @@ TEST(MarsPromRows, OneAddressAndAnEmptyRange)
 
 TEST(MarsTimings, CommandsAndTheirReadBack)
 {
-    EXPECT_EQ(marsTimingCommand(mechEntry("Mars", "ME111")), "Z030020150100");
+    EXPECT_EQ(marsTimingCommand(mechEntry(Family::Mars, "ME111")), "Z030020150100");
     EXPECT_EQ(marsTimingReadBack(30, 20, 150, 100), "Z030020150100");
     // A value the box stored differently never compares equal to what was sent.
     EXPECT_EQ(marsTimingReadBack(1500, 2, 0, 99), "Z1500002000099");

@@ -38,8 +38,8 @@ struct MeasureTest : ValtestTest {
         s->p = p.get();
         stats = s.get();
         p->setCoinMeasure(std::move(s));
-        p->beginJob(family, model);
-        quenby::setMechParameters(p->params, family, model, p->texts);
+        p->beginJob(quenby::familyNamed(family), model);
+        quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
     }
     // One record of n samples, as the coin set run gathers it.
     void gather(int coin, int n)
@@ -363,8 +363,8 @@ struct RecordTest : MeasureTest {
     void beginRecord(const QString& family, const QString& model, int coins)
     {
         start(model);
-        p->beginJob(family, model);
-        quenby::setMechParameters(p->params, family, model, p->texts);
+        p->beginJob(quenby::familyNamed(family), model);
+        quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
         cm().updateStats(1);
         cm().stats.limitSource.fill(quenby::limitsrc::Mean);
         cm().runActive = true;

@@ -17,7 +17,7 @@ namespace {
 
 MeasurePlan planOf(const QString& family, const QString& model)
 {
-    return measurePlan(mechEntry(family, model));
+    return measurePlan(mechEntry(familyNamed(family), model));
 }
 
 CcFrame frameOf(std::initializer_list<int> bytes)
@@ -62,7 +62,7 @@ TEST(MeasureWire, PlanPerFamilyAndModel)
     EXPECT_EQ(describe("CC", "450"), "2 7f1f9e");
     EXPECT_EQ(describe("CC", "220B"), "2 ffff armed repeats");
     EXPECT_EQ(describe("CC", "335"), "2 ffff armed repeats");
-    // A CC model the catalogue does not know is asked like the older ones, but never again.
+    // A CC model the table does not list is asked like the older ones, but never again.
     EXPECT_EQ(describe("CC", "999"), "2 ffff armed");
     EXPECT_EQ(describe("CC", "Sentinel"), "3 ");
     EXPECT_EQ(describe("NRI", "G13-0000"), "4  x4 decimal beep");

@@ -178,7 +178,7 @@ TEST_F(MechTest, G18ProbeWarnsOfAnOldInterfaceAndRestoresTheJob)
     EXPECT_EQ(sent(), "C00" + kEsc25 + "$05I" + kReset + kEsc25 + "$06\r#TKI\r#" + kReset);
     EXPECT_EQ(dialogs.boxes()[0].title, "G18 Warning");
     EXPECT_EQ(dialogs.boxes()[0].style, plat::mb::Information);
-    EXPECT_EQ(job.mechFamily, "NRI");
+    EXPECT_EQ(job.mechFamily, quenby::Family::NRI);
     EXPECT_EQ(job.mechModel, "G18-3000");
     EXPECT_EQ(layers().sentinelIdent, "I1.0");
 
@@ -194,7 +194,7 @@ TEST_F(MechTest, G18ProbeRestoresTheJobWhenAnErrorPassesThrough)
     box.sentinelInterface().ident = "I0.9";
     dialogs.answerWith([](const testing_support::BoxRecord&) -> int { throw plat::RuntimeError(7, "Out of memory"); });
     EXPECT_THROW(layers().nriLogon(), plat::RuntimeError);
-    EXPECT_EQ(job.mechFamily, "NRI");
+    EXPECT_EQ(job.mechFamily, quenby::Family::NRI);
     EXPECT_EQ(job.mechModel, "G18-0000");
 }
 

@@ -24,8 +24,8 @@ struct MemoryProgramTest : quenby_tests::ProgramTest {
     template <class M>
     M* plug(const QString& family, const QString& model)
     {
-        p->beginJob(family, model);
-        quenby::setMechParameters(p->params, family, model, p->texts);
+        p->beginJob(quenby::familyNamed(family), model);
+        quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
         return static_cast<M*>(box.swapMech(model));
     }
     plat::NamedControls& progressC() { return p->programmingForm().controls(); }
@@ -36,7 +36,7 @@ TEST_F(MemoryProgramTest, ProgressWindowShowsTheBurnAndIsUnloadedAfterIt)
     auto* socket = plug<sim::MarsSocket>("Mars", "ME111");
     socket->insert(sim::MarsProm::blank(512, sim::MarsProm::Kind::Ombrix));
     p->memory.currentSegment = 2;
-    quenby::MarsPromFamily mars(p->mech().ctx, quenby::mechEntry("Mars", "ME111"));
+    quenby::MarsPromFamily mars(p->mech().ctx, quenby::mechEntry(quenby::Family::Mars, "ME111"));
     QStringList seen;
     ts.sched->callAfter(10, [&] {
         plat::NamedControls& c = progressC();

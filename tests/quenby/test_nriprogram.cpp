@@ -19,7 +19,7 @@ struct NriProgramTest : MechTest {
         mech = plugNew<NriMech>("NRI", model);
         return mech;
     }
-    bool program() { return quenby::NriFamily(ctx(), quenby::mechEntry("NRI", job.mechModel)).program(); }
+    bool program() { return quenby::NriFamily(ctx(), quenby::mechEntry(quenby::Family::NRI, job.mechModel)).program(); }
 
     // Windows, values, outputs, inhibit lines and parameter maps for every coin of a newer model.
     void fillNewer()

@@ -1,4 +1,4 @@
-#include "quenby/link/catalogue.h"
+#include "quenby/link/familytable.h"
 #include "quenby/memutils/nriviews.h"
 #include "quenby/shell/texts.h"
 
@@ -12,11 +12,11 @@ namespace {
 struct Nri {
     explicit Nri(const QString& m) : model(m)
     {
-        setMechParameters(params, "NRI", model, texts);
+        setMechParameters(params, Family::NRI, model, texts);
         t.nriIdent = "070C1A";
         t.coinValueMultipleRead = 5;
     }
-    QString text(NriView v) const { return nriViewText(v, {t, params, model, texts}); }
+    QString text(NriView v) const { return nriViewText(v, {t, params, mechEntry(Family::NRI, model), texts}); }
     QStringList lines(NriView v) const { return text(v).split("\r\n"); }
 
     QString model;
@@ -36,17 +36,17 @@ TEST(NriViews, ListsOfTheSevenModels)
     const TextTable texts;
     const QStringList withParams{"Limits", "Parameter Map", "Other Information"};
     const QStringList plain{"Limits", "Other Information"};
-    EXPECT_EQ(nriViewList("G13-6000", texts), withParams);
-    EXPECT_EQ(nriViewList("G40-0000", texts), withParams);
-    EXPECT_EQ(nriViewList("G18-3000", texts), (QStringList{"Limits", "Compensation Map", "Other Information"}));
+    EXPECT_EQ(nriViewList(mechEntry(Family::NRI, "G13-6000"), texts), withParams);
+    EXPECT_EQ(nriViewList(mechEntry(Family::NRI, "G40-0000"), texts), withParams);
+    EXPECT_EQ(nriViewList(mechEntry(Family::NRI, "G18-3000"), texts), (QStringList{"Limits", "Compensation Map", "Other Information"}));
     for (const char* m : {"G13-0000", "G18-0000", "G10-4000", "G10-4000/5", "X99"})
-        EXPECT_EQ(nriViewList(m, texts), plain) << m;
+        EXPECT_EQ(nriViewList(mechEntry(Family::NRI, m), texts), plain) << m;
 
-    EXPECT_EQ(nriViewAt("G13-0000", 1), NriView::Other);
-    EXPECT_EQ(nriViewAt("G18-3000", 1), NriView::Map);
-    EXPECT_EQ(nriViewAt("G18-3000", 0), NriView::Limits);
-    EXPECT_EQ(nriViewAt("G40-0000", -1), NriView::Other);
-    EXPECT_EQ(nriViewAt("G40-0000", 2), NriView::Other);
+    EXPECT_EQ(nriViewAt(mechEntry(Family::NRI, "G13-0000"), 1), NriView::Other);
+    EXPECT_EQ(nriViewAt(mechEntry(Family::NRI, "G18-3000"), 1), NriView::Map);
+    EXPECT_EQ(nriViewAt(mechEntry(Family::NRI, "G18-3000"), 0), NriView::Limits);
+    EXPECT_EQ(nriViewAt(mechEntry(Family::NRI, "G40-0000"), -1), NriView::Other);
+    EXPECT_EQ(nriViewAt(mechEntry(Family::NRI, "G40-0000"), 2), NriView::Other);
 }
 
 TEST(NriViews, LimitsHeadingStandsOverItsColumns)

@@ -32,7 +32,7 @@ QByteArrayList commandsOf(const NriProgramPlan& plan)
 }
 
 struct Model {
-    explicit Model(const QString& name) : entry(mechEntry("NRI", name)), params(paramsOf("NRI", name)) {}
+    explicit Model(const QString& name) : entry(mechEntry(Family::NRI, name)), params(paramsOf("NRI", name)) {}
     MechEntry entry;
     ModelParams params;
     std::vector<NriReadStep> plan() const { return nriReadPlan(entry, params); }
@@ -295,9 +295,9 @@ TEST(NriProgramming, ValuesThatCannotBeEncodedRefuseTheWholeJob)
         EXPECT_EQ(Model(c.model).program(in, last).refusedCommand, c.refused) << c.model;
     }
     // Dates two digits cannot hold.
-    EXPECT_EQ(nriProgramPlan(mechEntry("NRI", "G13-0000"), paramsOf("NRI", "G13-0000"), {}, {}, QDate(2100, 1, 1))
+    EXPECT_EQ(nriProgramPlan(mechEntry(Family::NRI, "G13-0000"), paramsOf("NRI", "G13-0000"), {}, {}, QDate(2100, 1, 1))
                   .refusedCommand, "E");
-    EXPECT_EQ(nriProgramPlan(mechEntry("NRI", "G13-6000"), paramsOf("NRI", "G13-6000"), {}, {}, QDate(1999, 1, 1))
+    EXPECT_EQ(nriProgramPlan(mechEntry(Family::NRI, "G13-6000"), paramsOf("NRI", "G13-6000"), {}, {}, QDate(1999, 1, 1))
                   .refusedCommand, "Z02");
 }
 

@@ -14,9 +14,9 @@ using namespace quenby;
 
 namespace {
 
-const MechEntry kMars = mechEntry("Mars", "MS111");
-const MechEntry kMe181 = mechEntry("Mars", "ME181");
-const MechEntry kCc = mechEntry("CC", "C120");
+const MechEntry kMars = mechEntry(Family::Mars, "MS111");
+const MechEntry kMe181 = mechEntry(Family::Mars, "ME181");
+const MechEntry kCc = mechEntry(Family::CC, "C120");
 
 SegmentSelection selected(std::initializer_list<int> segments)
 {

@@ -7,7 +7,7 @@ using namespace quenby;
 
 namespace {
 
-const MechEntry k435 = mechEntry("CC", "435");
+const MechEntry k435 = mechEntry(Family::CC, "435");
 
 // The image of memwindow_vectors.py.
 Image readImage435()

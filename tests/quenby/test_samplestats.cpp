@@ -14,9 +14,9 @@ using testing_support::errNumber;
 
 namespace {
 
-const LimitRules kMars = mechEntry("Mars", "MS1000").limits;
-const LimitRules kCc = mechEntry("CC", "335").limits;
-const LimitRules kCc435 = mechEntry("CC", "435").limits;
+const LimitRules kMars = mechEntry(Family::Mars, "MS1000").limits;
+const LimitRules kCc = mechEntry(Family::CC, "335").limits;
+const LimitRules kCc435 = mechEntry(Family::CC, "435").limits;
 
 std::array<qint32, 11> reading(std::initializer_list<qint32> values)
 {

@@ -474,7 +474,7 @@ TEST_F(ValtestTest, ASecondJobIsRefusedWhileTheTestStartsAndAChoiceGoesBack)
     click(mainC(), "cmdCCValTest");
     EXPECT_EQ(refusedAt, 1);
     EXPECT_EQ(vt().value("optSingle"), 1);
-    EXPECT_EQ(p->mechFamily, "CC") << "the Mars job never started";
+    EXPECT_EQ(p->mechFamily, quenby::Family::CC) << "the Mars job never started";
     EXPECT_TRUE(testOpen());
 }
 

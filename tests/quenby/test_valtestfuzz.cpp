@@ -110,8 +110,8 @@ TEST_F(FuzzTest, NoiseFromEveryMeasuringMech)
         auto w = std::make_unique<Counting>();
         w->p = p.get();
         p->setCoinMeasure(std::move(w));
-        p->beginJob(family, model);
-        quenby::setMechParameters(p->params, family, model, p->texts);
+        p->beginJob(quenby::familyNamed(family), model);
+        quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
         // Random frames and replies, a real coin now and then, until the user ends the record.
         int rounds = 0;
         std::function<void()> noise = [&] {

@@ -32,7 +32,7 @@ QString captionsOf(const ValtestLayout& l)
 
 ValtestLayout layoutOf(const Case& c, const TextTable& texts = TextTable())
 {
-    return valtestLayout(c.family, c.model, {c.variant, c.binary, c.version}, c.probeAnswered, texts);
+    return valtestLayout(mechEntry(familyNamed(c.family), c.model), {c.variant, c.binary, c.version}, c.probeAnswered, texts);
 }
 
 const char* const kNumbered16 = "Coin 01|Coin 02|Coin 03|Coin 04|Coin 05|Coin 06|Coin 07|Coin 08|"
@@ -144,19 +144,19 @@ TEST(ValtestLayout, CaptionsFollowTheLanguage)
 
 TEST(ValtestLayout, ProbeAndRestartCommands)
 {
-    EXPECT_TRUE(valtestProbes("CC", "220B", {}));
-    EXPECT_TRUE(valtestProbes("NRI", "G40-0000", {"G40-x3xx", false, ""}));
-    EXPECT_FALSE(valtestProbes("NRI", "G40-0000", {"G40-x5xx", false, ""}));
-    EXPECT_FALSE(valtestProbes("CC", "C120", {}));
-    EXPECT_FALSE(valtestProbes("Mars", "ME111", {}));
+    EXPECT_TRUE(valtestProbes(mechEntry(Family::CC, "220B"), {}));
+    EXPECT_TRUE(valtestProbes(mechEntry(Family::NRI, "G40-0000"), {"G40-x3xx", false, ""}));
+    EXPECT_FALSE(valtestProbes(mechEntry(Family::NRI, "G40-0000"), {"G40-x5xx", false, ""}));
+    EXPECT_FALSE(valtestProbes(mechEntry(Family::CC, "C120"), {}));
+    EXPECT_FALSE(valtestProbes(mechEntry(Family::Mars, "ME111"), {}));
 
     using Steps = std::vector<BoxStep>;
-    EXPECT_EQ(valtestRestart("Mars", "ME181", ""), (Steps{{"V", true}}));
-    EXPECT_EQ(valtestRestart("CC", "335", ""), (Steps{{"O", true}}));
-    EXPECT_EQ(valtestRestart("NRI", "G18-3000", ""), (Steps{{"O", true}}));
-    EXPECT_EQ(valtestRestart("NRI", "G40-0000", "G40-x3xx"), (Steps{{"O", true}, {"C01", false}}));
-    EXPECT_EQ(valtestRestart("NRI", "G40-0000", "G40-x4xx"), (Steps{{"O", true}, {"C08", false}}));
-    EXPECT_EQ(valtestRestart("NRI", "G10-4000/5", ""), Steps{});
+    EXPECT_EQ(valtestRestart(mechEntry(Family::Mars, "ME181"), ""), (Steps{{"V", true}}));
+    EXPECT_EQ(valtestRestart(mechEntry(Family::CC, "335"), ""), (Steps{{"O", true}}));
+    EXPECT_EQ(valtestRestart(mechEntry(Family::NRI, "G18-3000"), ""), (Steps{{"O", true}}));
+    EXPECT_EQ(valtestRestart(mechEntry(Family::NRI, "G40-0000"), "G40-x3xx"), (Steps{{"O", true}, {"C01", false}}));
+    EXPECT_EQ(valtestRestart(mechEntry(Family::NRI, "G40-0000"), "G40-x4xx"), (Steps{{"O", true}, {"C08", false}}));
+    EXPECT_EQ(valtestRestart(mechEntry(Family::NRI, "G10-4000/5"), ""), Steps{});
 }
 
 TEST(ValtestLayout, StartOfATestPerFamily)
@@ -176,13 +176,13 @@ TEST(ValtestLayout, StartOfATestPerFamily)
     };
     for (const Start& s : starts) {
         SCOPED_TRACE(s.model);
-        const ValtestModel m = valtestModel(s.family, s.model);
+        const ValtestModel m = valtestModel(mechEntry(familyNamed(s.family), s.model));
         EXPECT_EQ(m.startCommand, QByteArray(s.command));
         EXPECT_EQ(m.marsTimings, s.timings);
         EXPECT_EQ(m.g10Logon, s.logon);
     }
-    EXPECT_TRUE(valtestModel("CC", "435").removeLoomFirst);
-    EXPECT_FALSE(valtestModel("CC", "335").removeLoomFirst);
+    EXPECT_TRUE(valtestModel(mechEntry(Family::CC, "435")).removeLoomFirst);
+    EXPECT_FALSE(valtestModel(mechEntry(Family::CC, "335")).removeLoomFirst);
 }
 
 TEST(ValtestLayout, PixelsAndCentring)

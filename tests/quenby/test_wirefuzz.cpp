@@ -93,7 +93,7 @@ TEST(WireFuzz, NriRecordsOfEveryModel)
     std::mt19937 rng(13);
     for (const char* model : {"G13-6000", "G13-0000", "G18-3000", "G18-0000", "G10-4000", "G10-4000/5", "G40-0000"}) {
         SCOPED_TRACE(model);
-        const MechEntry e = mechEntry("NRI", model);
+        const MechEntry e = mechEntry(Family::NRI, model);
         const ModelParams p = paramsOf("NRI", model);
         Guarded<NriReadTables> t;
         for (int round = 0; round < 300; ++round) {
@@ -110,7 +110,7 @@ TEST(WireFuzz, NriRecordsOfEveryModel)
 
 TEST(WireFuzz, TruncatedNriRecordsReadTheirMissingFieldsAsZero)
 {
-    const MechEntry e = mechEntry("NRI", "G13-6000");
+    const MechEntry e = mechEntry(Family::NRI, "G13-6000");
     const ModelParams p = paramsOf("NRI", "G13-6000");
     const auto plan = nriReadPlan(e, p);
     const NriReadStep& coin1 = plan[3];
@@ -168,10 +168,10 @@ TEST(WireFuzz, MechBytesOfEveryModelWhileTheBoxRelays)
     const QByteArray likely = QByteArray(";?\x05\x06\r%\x80", 7) + "0123";
     for (const auto& [family, model] : models) {
         SCOPED_TRACE(model);
-        const MechEntry e = mechEntry(family, model);
+        const MechEntry e = mechEntry(familyNamed(family), model);
         for (bool measuring : {false, true}) {
             JobState job;
-            job.mechFamily = family;
+            job.mechFamily = familyNamed(family);
             job.mechModel = model;
             job.measuring = measuring;
             job.nriG10LineMode = measuring && e.isNri();

@@ -11,7 +11,7 @@ namespace {
 
 const TextTable kTexts;
 
-WizardQuirks q(const char* family, const char* model) { return wizardQuirks(family, model); }
+WizardQuirks q(const char* family, const char* model) { return mechEntry(familyNamed(family), model).wizard; }
 
 std::vector<qint32> links(const CheckedArray<qint32, 25>& l)
 {
@@ -158,7 +158,7 @@ TEST(WizardPasses, TextsAndWhatIsStored)
 // fifth parameter of a CC 435 by its own rule in each pass.
 TEST(WizardPasses, SettingsGiveTheWizardsLimits)
 {
-    const LimitRules cc435 = mechEntry("CC", "435").limits;
+    const LimitRules cc435 = mechEntry(Family::CC, "435").limits;
     for (const bool slugPass : {false, true}) {
         RecordStats s;
         resetStats(s, 5);
@@ -182,7 +182,7 @@ TEST(WizardPasses, SettingsGiveTheWizardsLimits)
     }
     RecordStats other;
     std::array<qint32, 7> tol{};
-    applyPassSettings(other, tol, 5, mechEntry("CC", "335").limits, false);
+    applyPassSettings(other, tol, 5, mechEntry(Family::CC, "335").limits, false);
     EXPECT_EQ(other.limitSource[8], limitsrc::TwoSd);
     EXPECT_EQ(other.limitOffset[10], 2);
 }
