@@ -286,14 +286,14 @@ bool CoinsetRun::marsPromLine(const MarsPromLine& m)
         readMarsIdles(c);
         const LinkState& st = c.link.state();
         if (!c.job.userAbort)
-            log({logIdlesRow({st.idleValues[0], st.idleValues[1], st.idleValues[2]})});
-        ok = st.idleSeen && m.idleInRange({st.idleValues[0], st.idleValues[1], st.idleValues[2]});
+            log({logIdlesRow(st.idleValues)});
+        ok = st.idleSeen && m.idleInRange(st.idleValues);
         if (ok)
             return;
         QString text = c.text(id::IdlesOut) + QStringLiteral("\r\n\r\n") + QStringLiteral("Idles:       ") +
                        QStringLiteral("Readings:    ");
-        for (int i = 0; i < 3; ++i)
-            text += plat::str(st.idleValues[std::size_t(i)]) + QString(13, u' ');
+        for (qint32 idle : st.idleValues)
+            text += plat::str(idle) + QString(13, u' ');
         text += QStringLiteral("\r\n") + c.text(id::IdlesLimits);
         for (int k = 1; k <= 6; ++k) {
             if (k % 2 == 1)

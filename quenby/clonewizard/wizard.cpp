@@ -262,7 +262,7 @@ void Wizards::runWizard(int mode)
         if (c.mars() && c.measure.logEnabled) {
             readMarsIdles(c);
             const LinkState& st = c.link.state();
-            w_.run.log({logIdlesRow({st.idleValues[0], st.idleValues[1], st.idleValues[2]})});
+            w_.run.log({logIdlesRow(st.idleValues)});
         }
 
         t.clone.recordRow = 0;

@@ -368,7 +368,7 @@ void BoxLink::processBoxLine(const QString& line)
 
 void BoxLink::parseIdles(const QString& line)
 {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < int(st_.idleValues.size()); ++i)
         trap(id::Idles,
              [&] { st_.idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
 }

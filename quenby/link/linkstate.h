@@ -58,7 +58,7 @@ struct LinkState {
     int linesReceived = 0;
     int statusLines = 0;
     bool promRowAck = false;
-    std::array<qint32, 4> idleValues{}; // entries 0..2 used
+    std::array<qint32, 3> idleValues{};
     bool idleSeen = false;              // an idle line ("Y") arrived
     ValidatorTimings validatorTimings;
     QString boxVersion;

@@ -232,7 +232,7 @@ TEST_F(RunTest, AnUnansweredIdleRequestFailsTheCheck)
     writeCoinSet("idle.cst", marsSet({kFixedCd.arg("Coin", "A1").arg(1000).arg(1100)}, "0,700,0,1200,0,2300"));
     answerFile(coinSet("idle.cst"));
     // Values left from an earlier answer would pass; without an answer nothing does.
-    p->state.idleValues = {500, 500, 500, 0};
+    p->state.idleValues = {500, 500, 500};
     box.setFault(sim::QuenbyBox::Fault::IdleUnanswered, sim::When::always());
     answer(plat::mb::OK, "Readings:     0              0              0");
     press(w(), "cmdOpenCoinset");

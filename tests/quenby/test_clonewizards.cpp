@@ -129,7 +129,7 @@ TEST_F(WizardTest, AMarsWizardLogsNoIdlesLeftFromAnEarlierAnswer)
     auto& socket = mech<sim::MarsSocket>();
     w().setValue("chkLog", 1);
     answerFile(coinSet("wiz"));
-    p->state.idleValues = {500, 500, 500, 0};
+    p->state.idleValues = {500, 500, 500};
     box.setFault(sim::QuenbyBox::Fault::IdleUnanswered, sim::When::always());
     answer(plat::mb::OK, "Insert Old PROM to COPY");
     answerAfter(plat::mb::OK, [&] { socket.remove(); }, "Remove OLD PROM");
