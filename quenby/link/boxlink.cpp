@@ -108,6 +108,37 @@ bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
     return done && done();
 }
 
+ReplyOutcome BoxLink::sendCcAndAwaitAck(const QByteArray& request, int ms, bool refusalEnds)
+{
+    replies_.ccAck = false;
+    replies_.ccNak = false;
+    sendData(request);
+    waitFor(ms, [&] { return replies_.ccAck || (refusalEnds && replies_.ccNak); });
+    if (replies_.ccAck)
+        return ReplyOutcome::Arrived;
+    return replies_.ccNak && refusalEnds ? ReplyOutcome::Refused : ReplyOutcome::TimedOut;
+}
+
+WordReply BoxLink::sendCcAndAwaitWord(const QByteArray& request, int ms)
+{
+    replies_.ccWordDone = false;
+    // The verdict of an earlier frame is no part of this word's.
+    replies_.ccWordError = false;
+    sendData(request);
+    if (!waitFor(ms, [this] { return replies_.ccWordDone; }))
+        return {};
+    if (replies_.ccWordError)
+        return {ReplyOutcome::CheckFailed, -1};
+    return {ReplyOutcome::Arrived, replies_.ccWordValue};
+}
+
+void BoxLink::ccWordHandled(bool checkFailed, qint32 word)
+{
+    replies_.ccWordError = checkFailed;
+    replies_.ccWordValue = word;
+    replies_.ccWordDone = true;
+}
+
 // ---- sending -----------------------------------------------------------------------------------
 
 void BoxLink::sendData(const QByteArray& s)
@@ -303,7 +334,7 @@ void BoxLink::handlePassThroughByte(quint8 b)
 {
     // Mech bytes are read the way the job's family and model read them.
     const MechEntry& entry = entry_.of(job_.mechFamily, job_.mechModel);
-    ReceiveSide rx{st_, job_, *parsers_, entry};
+    ReceiveSide rx{st_, replies_, job_, *parsers_, entry};
     passThroughHandler(entry.kind)(rx, b);
 }
 

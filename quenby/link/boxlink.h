@@ -25,6 +25,15 @@ class TextTable;
 class ErrorReporter;
 class LinkParsers;
 
+// How a wait for the mech ended.
+enum class ReplyOutcome { Arrived, Refused, CheckFailed, TimedOut };
+
+// A CC word as the mech answered it; the value is -1 unless the word arrived.
+struct WordReply {
+    ReplyOutcome outcome = ReplyOutcome::TimedOut;
+    qint32 value = -1;
+};
+
 class BoxLink {
 public:
     static constexpr int kTickMs = 20;
@@ -46,6 +55,7 @@ public:
     void setPort(plat::SerialPort* port, plat::JobGuard* guard = nullptr);
     plat::SerialPort* port() const { return port_; }
     LinkState& state() const { return st_; }
+    const MechReplies& replies() const { return replies_; }
 
     // Where dispatched lines and frames go; the defaults say they are not built yet.
     void setParsers(LinkParsers& parsers) { parsers_ = &parsers; }
@@ -73,6 +83,17 @@ public:
 
     // Sets countdownMs and pumps until done() or the countdown has run out. Returns done().
     bool waitFor(int ms, const std::function<bool()>& done = {});
+
+    // ---- CC mechs in serial mode ----
+    // Sends request and waits up to ms for the mech's 05 (Arrived); its 06 (Refused) ends the wait
+    // only when refusalEnds.
+    ReplyOutcome sendCcAndAwaitAck(const QByteArray& request, int ms, bool refusalEnds = false);
+    // Sends a word request and waits up to ms for the word frame.
+    WordReply sendCcAndAwaitWord(const QByteArray& request, int ms);
+    // A CC word frame handed to its parser: its check and word.
+    void ccWordHandled(bool checkFailed, qint32 word);
+    // A CC measurement frame handed to its parser.
+    void ccMeasureHandled() { replies_.ccWordDone = true; }
     // Break on, ms on the countdown, break off; the box is back in line mode (passThrough off).
     void sendBreak(int ms);
     void sendBreak100() { sendBreak(100); }
@@ -116,6 +137,7 @@ private:
 
     plat::Services svc_;
     LinkState& st_;
+    MechReplies replies_;
     const TextTable& texts_;
     const ErrorReporter& errors_;
     JobState& job_;

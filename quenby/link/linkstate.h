@@ -43,6 +43,18 @@ struct ValidatorTimings {
     qint32 value4 = 0;
 };
 
+// What the mech answered while the box relayed its bytes. The link keeps it: the receive side
+// records what arrives, and each of the link's waits clears what it waits for before it sends.
+struct MechReplies {
+    bool ccAck = false;
+    bool ccNak = false;
+    // A CC word or measurement frame was handled; a word's check failed, and the word (-1 after
+    // a failed check).
+    bool ccWordDone = false;
+    bool ccWordError = false;
+    qint32 ccWordValue = -1;
+};
+
 struct LinkState {
     bool portOpen = false;
     int countdownMs = 0;   // the one countdown of waits and time-outs
@@ -67,12 +79,6 @@ struct LinkState {
     qint32 repliesExpected = 0;
     bool replyDone = false;
     QByteArray mechReply;
-    bool ccAck = false;
-    bool ccNak = false;
-    // The CC word reply: handled, its check failed, and the word (-1 after a failed check).
-    bool ccWordDone = false;
-    bool ccWordError = false;
-    qint32 ccWordValue = -1;
     QByteArray sentinelReply;
     bool sentinelLoggedOn = false; // set by the Sentinel logon; cleared by the receive side on "%"
 };

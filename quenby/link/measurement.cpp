@@ -118,7 +118,6 @@ void Measurement::parseCcMeasureFrame(const CcFrame& frame, int lastIndex)
 {
     const CcMeasureSample s = decodeCcMeasureFrame(frame, lastIndex);
     if (s.sumOk) {
-        ctx_.st().ccWordError = false;
         for (int i = 0; i < s.valueCount; ++i)
             m_.currentReading[size_t(i)] = s.values[size_t(i)];
         if (m_.logEnabled)
@@ -129,7 +128,7 @@ void Measurement::parseCcMeasureFrame(const CcFrame& frame, int lastIndex)
     } else {
         requestCcMeasurement(); // dropped; the mech is asked again
     }
-    ctx_.st().ccWordDone = true;
+    ctx_.link.ccMeasureHandled();
 }
 
 void Measurement::sentinelPollLoop()

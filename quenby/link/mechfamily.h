@@ -32,6 +32,7 @@ class BoxCheck;
 // What a family's byte handler works on while the box relays mech bytes.
 struct ReceiveSide {
     LinkState& st;
+    MechReplies& replies;
     const JobState& job;
     LinkParsers& parsers;
     const MechEntry& entry;

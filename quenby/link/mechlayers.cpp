@@ -94,9 +94,7 @@ void MechLayers::resetProgrammerBox()
 
 bool MechLayers::sendCcStart()
 {
-    st_.ccAck = false;
-    link_.sendData("xx");
-    return link_.waitFor(kAckWaitMs, [this] { return st_.ccAck; });
+    return link_.sendCcAndAwaitAck("xx", kAckWaitMs) == ReplyOutcome::Arrived;
 }
 
 bool MechLayers::ccLogon()
@@ -119,9 +117,7 @@ void MechLayers::ccLogoff()
     if (mechEntry(QStringLiteral("CC"), job_.mechModel).kind == MechKind::Sentinel) {
         sentinelLogoff();
     } else {
-        st_.ccAck = false;
-        link_.sendData("yy");
-        link_.waitFor(kAckWaitMs, [this] { return st_.ccAck; });
+        link_.sendCcAndAwaitAck("yy", kAckWaitMs);
         resetProgrammerBox();
     }
     if (hooks_.stopKeepAlive)

@@ -36,14 +36,12 @@ qint32 SentinelFamily::readWord(int address)
 {
     qint32 result = -1;
     ctx_.trap(id::ReadWordError, [&] {
-        LinkState& st = ctx_.st();
-        st.ccWordDone = ctx_.layers.sendSentinelCommand(sentinelReadCommand(address), kReplies, kReplyMs);
-        const SentinelWord w = parseSentinelWordReply(st.mechReply);
+        ctx_.layers.sendSentinelCommand(sentinelReadCommand(address), kReplies, kReplyMs);
+        const SentinelWord w = parseSentinelWordReply(ctx_.st().mechReply);
         if (w.ok) {
             result = w.value;
             return;
         }
-        st.ccWordDone = false;
         ctx_.message(ctx_.text(id::NoAck), plat::mb::OKOnly | plat::mb::Critical, id::NoAckTitle);
     });
     return result;

@@ -272,15 +272,15 @@ TEST_F(LinkTest, CcBytesOutsideAFrame)
 {
     serialMode("CC", "C120");
     port.feed("\x05xyz");
-    EXPECT_TRUE(st.ccAck);
+    EXPECT_TRUE(link.replies().ccAck);
     EXPECT_EQ(st.ccFrame.count, 0) << "other bytes are dropped";
     port.feed("\x06");
-    EXPECT_TRUE(st.ccNak);
+    EXPECT_TRUE(link.replies().ccNak);
     EXPECT_EQ(parsers.measureRequests, 0);
-    st.ccNak = false;
+    link.sendCcAndAwaitAck({}, 0); // no 05 or 06 seen
     job.measuring = true;
     port.feed("\x06");
-    EXPECT_FALSE(st.ccNak);
+    EXPECT_FALSE(link.replies().ccNak);
     EXPECT_EQ(parsers.measureRequests, 1);
 }
 
@@ -288,8 +288,8 @@ TEST_F(LinkTest, CcWordFrameAndAckBytesInsideFrames)
 {
     serialMode("CC", "335");
     port.feed(";\x05\x06");
-    EXPECT_FALSE(st.ccAck) << "0x05 inside a frame is data";
-    EXPECT_FALSE(st.ccNak);
+    EXPECT_FALSE(link.replies().ccAck) << "0x05 inside a frame is data";
+    EXPECT_FALSE(link.replies().ccNak);
     port.feed("\x46");
     ASSERT_EQ(parsers.frames.size(), 1u);
     EXPECT_EQ(parsers.frames[0].second, -1);

@@ -106,7 +106,7 @@ TEST_F(MeasureTest, C120FramesAreSamplesUntilTheRecordIsComplete)
     ASSERT_EQ(stats->samples.size(), 2u);
     EXPECT_EQ(sample(0, 5), (std::vector<int>{10, 20, 30, 40, 50}));
     EXPECT_EQ(sample(1, 5), (std::vector<int>{11, 21, 31, 41, 51}));
-    EXPECT_TRUE(p->state.ccWordDone);
+    EXPECT_TRUE(p->link.replies().ccWordDone);
     EXPECT_FALSE(p->mainForm().Timer3.enabled()) << "no keep-alive for a C120";
 }
 

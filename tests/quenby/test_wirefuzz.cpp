@@ -177,7 +177,8 @@ TEST(WireFuzz, MechBytesOfEveryModelWhileTheBoxRelays)
             job.nriG10LineMode = measuring && e.isNri();
             Guarded<LinkState> st;
             FrameCheck parsers;
-            ReceiveSide rx{st.value, job, parsers, e};
+            MechReplies replies;
+            ReceiveSide rx{st.value, replies, job, parsers, e};
             const PassThroughHandler handle = passThroughHandler(e.kind);
             for (int k = 0; k < 20000; ++k) {
                 const QByteArray b = k % 2 ? randomBytes(rng, 1) : randomBytes(rng, 1, likely);
