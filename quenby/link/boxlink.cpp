@@ -259,7 +259,7 @@ void BoxLink::lostPort(int textId, const std::exception& e)
     errors_.reportError(textId, e, lostText());
     if (guard_ && guard_->jobRunning()) {
         guard_->stopJob();
-        job_.userAbort = true;
+        job_.stop();
     }
 }
 

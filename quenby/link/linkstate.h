@@ -28,6 +28,26 @@ struct JobState {
         mechModel = model;
         userAbort = false;
     }
+    // Back, Cancel, a refused entry or a lost port: the running job stops at its next look.
+    void stop() { userAbort = true; }
+
+    // The only setters of measuring and of a job's start and end: each holds for its scope and
+    // leaves its flag clear however the scope ends, an exception included.
+    template <bool JobState::*Flag, bool During>
+    class Scope {
+    public:
+        explicit Scope(JobState& job) : job_(job) { job_.*Flag = During; }
+        ~Scope() { job_.*Flag = false; }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        JobState& job_;
+    };
+    // A coin measurement runs: "M" lines and the CC mech's requests are the measurement's.
+    using Measuring = Scope<&JobState::measuring, true>;
+    // A job of the coin measurement window: no cancel left over when it begins or when it ends.
+    using Run = Scope<&JobState::userAbort, false>;
 };
 
 // A CC frame being assembled in serial mode; slot 0 holds the start byte; count 0 = none open.

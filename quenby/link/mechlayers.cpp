@@ -76,7 +76,6 @@ bool MechLayers::sendSerialModeCommand(const QByteArray& code)
 void MechLayers::resetProgrammerBox()
 {
     st_.boxRestarted = false;
-    st_.passThrough = false;
     link_.clearInput();
     // A CC frame cut short by the reset would swallow the first bytes of the next logon.
     st_.ccFrame.count = 0;
