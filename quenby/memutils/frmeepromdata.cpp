@@ -162,7 +162,7 @@ void frmEEPROMdata::setCaptions()
 void frmEEPROMdata::setup()
 {
     trap(id::SetupError, [&] {
-        model_ = p_.mechModel;
+        model_ = p_.job.mechModel;
         c_.setText(QStringLiteral("lblmechType"), model_);
         c_.setVisible(QStringLiteral("lblmechType"), true);
         c_.setItems(QStringLiteral("cmbDisplay"), eepromViewList(p_.texts));
@@ -188,7 +188,7 @@ void frmEEPROMdata::displayEEPROM()
 
 std::unique_ptr<MechFamily> frmEEPROMdata::family()
 {
-    p_.beginJob(QStringLiteral("CC"), model_);
+    p_.job.beginJob(QStringLiteral("CC"), model_);
     return p_.mech().forJob();
 }
 

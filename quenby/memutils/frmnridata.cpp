@@ -96,7 +96,7 @@ void frmNRIdata::setCaptions()
 void frmNRIdata::setup()
 {
     trap(id::SetupError, [&] {
-        model_ = p_.mechModel;
+        model_ = p_.job.mechModel;
         c_.setText(QStringLiteral("lblmechType"), model_);
         c_.setVisible(QStringLiteral("lblmechType"), true);
         c_.setItems(QStringLiteral("cmbDisplay"), nriViewList(model_, p_.texts));
@@ -119,7 +119,7 @@ void frmNRIdata::displayEEPROM()
 
 std::unique_ptr<MechFamily> frmNRIdata::family()
 {
-    p_.beginJob(QStringLiteral("NRI"), model_);
+    p_.job.beginJob(QStringLiteral("NRI"), model_);
     return p_.mech().forJob();
 }
 

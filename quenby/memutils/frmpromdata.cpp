@@ -123,7 +123,7 @@ void frmPROMdata::Form_Load()
 {
     trap(id::LoadError, [&] { setCaptions(); });
     trap(id::LoadError, [&] {
-        model_ = p_.mechModel;
+        model_ = p_.job.mechModel;
         c_.setItems(QStringLiteral("cmbSize"), promSizeList());
         shownSize_ = promSizeText(p_.memory.promSize);
         c_.setText(QStringLiteral("cmbSize"), shownSize_);
@@ -149,7 +149,7 @@ void frmPROMdata::setupLists()
 void frmPROMdata::setup(int fromPROM)
 {
     trap(id::SetupError, [&] {
-        model_ = p_.mechModel;
+        model_ = p_.job.mechModel;
         const bool fromEditor = fromPROM != 0;
         shownSize_ = fromEditor ? promSizeText(p_.memory.promSize) : promSizeText(0);
         c_.setEnabled(QStringLiteral("cmbSize"), !fromEditor);
@@ -189,7 +189,7 @@ void frmPROMdata::redraw()
 void frmPROMdata::cmdReadPROM_Click()
 {
     // A read of this view's PROM, whatever family and size the last job left behind.
-    p_.beginJob(QStringLiteral("Mars"), model_);
+    p_.job.beginJob(QStringLiteral("Mars"), model_);
     takeShownSize();
     readPromCommand(*p_.mech().forJob(), p_.promDataView());
 }

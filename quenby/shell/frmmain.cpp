@@ -374,7 +374,7 @@ void frmMain::parseCoinAccepted(const QString& line)
             const plat::View& valtestView = w->controls();
             variant = valtestView.text(QStringLiteral("cmbG40"));
         }
-        const CoinReport r = decodeCoinReport(line, {p_.mechFamily, p_.mechModel, variant, p_.rejectLine});
+        const CoinReport r = decodeCoinReport(line, {p_.job.mechFamily, p_.job.mechModel, variant, p_.rejectLine});
         if (w)
             showCoinReport(w->controls(), r);
         if (r.restartHold)

@@ -70,10 +70,10 @@ bool MainMenuJobs::begin(int textId, const char* family, const char* modelList, 
 {
     plat::View& mainView = p_.mainForm().controls();
     step(textId, [&] {
-        p_.beginJob(QString::fromLatin1(family), mainView.text(QString::fromLatin1(modelList)));
+        p_.job.beginJob(QString::fromLatin1(family), mainView.text(QString::fromLatin1(modelList)));
     });
-    if (p_.mechFamily == u"NRI")
-        p_.nriG10LineMode = false;
+    if (p_.job.mechFamily == u"NRI")
+        p_.job.nriG10LineMode = false;
     step(textId, [&] { p_.mainForm().startupPort(); });
     bool ok = false;
     step(textId, [&] { ok = p_.check.checkBoxAndValidator(checkMech); });
@@ -83,7 +83,7 @@ bool MainMenuJobs::begin(int textId, const char* family, const char* modelList, 
 void MainMenuJobs::lockAndSetParameters(int textId)
 {
     step(textId, [&] { p_.mainForm().lockMenu(); });
-    step(textId, [&] { setMechParameters(p_.params, p_.mechFamily, p_.mechModel, p_.texts); });
+    step(textId, [&] { setMechParameters(p_.params, p_.job.mechFamily, p_.job.mechModel, p_.texts); });
 }
 
 void MainMenuJobs::cloning(int textId, const char* family, const char* modelList, bool checkMech, int captionId)
@@ -151,9 +151,9 @@ void MainMenuJobs::validatorTest(int textId, const char* family, const char* mod
 {
     plat::View& mainView = p_.mainForm().controls();
     step(textId, [&] {
-        p_.beginJob(QString::fromLatin1(family), mainView.text(QString::fromLatin1(modelList)));
+        p_.job.beginJob(QString::fromLatin1(family), mainView.text(QString::fromLatin1(modelList)));
     });
-    if (valtestModel(p_.mechFamily, p_.mechModel).showsG40Variants) {
+    if (valtestModel(p_.job.mechFamily, p_.job.mechModel).showsG40Variants) {
         // Filled from code: no cmbG40_Click runs.
         plat::View& valtestView = p_.valtestForm().controls();
         step(textId, [&] {
@@ -166,7 +166,7 @@ void MainMenuJobs::validatorTest(int textId, const char* family, const char* mod
     // Only a Mars test has just read the status line (its timings check asks for it); for CC and
     // NRI mechPresent is whatever the last status line said, perhaps of a socket long since
     // empty, and says nothing of the mech now plugged in.
-    if (p_.mechFamily == u"Mars" && !p_.state.mechPresent && !p_.debugView) {
+    if (p_.job.mechFamily == u"Mars" && !p_.state.mechPresent && !p_.debugView) {
         // No mech: the test that openValidatorTest started is left as Back leaves it, so nothing
         // stays open, reporting or in serial mode.
         if (frmValtest* w = p_.valtestIfLoaded())
@@ -175,7 +175,7 @@ void MainMenuJobs::validatorTest(int textId, const char* family, const char* mod
     }
     step(textId, [&] { mainView.setEnabled(QStringLiteral("cmdValtest"), false); });
     step(textId, [&] { p_.valtestForm().show(); });
-    if (valtestModel(p_.mechFamily, p_.mechModel).me181Pulse) {
+    if (valtestModel(p_.job.mechFamily, p_.job.mechModel).me181Pulse) {
         step(textId, [&] { p_.link.sendData(kMe181PulseOn); });
         step(textId, [&] { p_.link.delayMs(kMe181PulseMs); });
         step(textId, [&] { p_.link.sendData(kMe181PulseOff); });

@@ -200,7 +200,7 @@ void frmValtest::render(const ValtestLayout& layout)
 
 void frmValtest::setupDisplay()
 {
-    const JobState& job = p_;
+    const JobState& job = p_.job;
     const LinkState& st = p_.state;
     trap(id::SetUpDisplay, [&] {
         hide();
@@ -264,7 +264,7 @@ void frmValtest::selectSingle()
 void frmValtest::optBinary_Click()
 {
     setupDisplay();
-    const ValtestModel m = valtestModel(p_.mechFamily, p_.mechModel, cmbG40->currentText());
+    const ValtestModel m = valtestModel(p_.job.mechFamily, p_.job.mechModel, cmbG40->currentText());
     if (!m.binaryReports)
         return;
     p_.link.sendAndWait("*");
@@ -280,7 +280,7 @@ void frmValtest::optBinary_Click()
 void frmValtest::optSingle_Click()
 {
     setupDisplay();
-    if (!valtestModel(p_.mechFamily, p_.mechModel, cmbG40->currentText()).binaryReports)
+    if (!valtestModel(p_.job.mechFamily, p_.job.mechModel, cmbG40->currentText()).binaryReports)
         return;
     p_.link.sendAndWait("O");
     p_.link.sendData("C01");
@@ -296,7 +296,7 @@ void frmValtest::cmdClearCount_Click() { clearValtestCounts(c_); }
 
 void frmValtest::cmdBack_Click()
 {
-    JobState& job = p_;
+    JobState& job = p_.job;
     trap(id::Closing, [&] {
         if (job.nriG10LineMode)
             p_.layers().resetProgrammerBox(); // ends the mech's serial mode
@@ -335,7 +335,7 @@ void openValidatorTest(Program& p, int openedFrom)
     const auto step = [&p](const std::function<void()>& fn) {
         plat::trap(fn, [&](const std::exception& e) { p.errors.reportError(id::SetUpTest, e); });
     };
-    JobState& job = p;
+    JobState& job = p.job;
     step([&] { p.mainForm().startupPort(); });
     p.valtestFromMain = openedFrom == 0;
     job.nriG10LineMode = false;

@@ -371,7 +371,7 @@ struct DuplicateCcTest : EepromWindowTest {
     void blankMechInARun(const QString& model)
     {
         start(model);
-        p->beginJob("CC", model);
+        p->job.beginJob("CC", model);
         quenby::setMechParameters(p->params, "CC", model, p->texts);
         box.swapMech(model, true);
         quenby::clearImageBuffers(p->memory.images);

@@ -21,7 +21,7 @@ struct PromWindow : ::testing::Test {
 
     frmPROM& job(const QString& family, const QString& model, int promSize = 0)
     {
-        p->beginJob(family, model);
+        p->job.beginJob(family, model);
         setMechParameters(p->params, family, model, p->texts);
         p->memory.promSize = promSize;
         return p->promForm();

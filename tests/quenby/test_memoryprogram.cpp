@@ -26,7 +26,7 @@ struct MemoryProgramTest : quenby_tests::ProgramTest {
     template <class M>
     M* plug(const QString& family, const QString& model)
     {
-        p->beginJob(family, model);
+        p->job.beginJob(family, model);
         quenby::setMechParameters(p->params, family, model, p->texts);
         return static_cast<M*>(box.swapMech(model));
     }
