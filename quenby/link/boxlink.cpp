@@ -139,6 +139,60 @@ void BoxLink::ccWordHandled(bool checkFailed, qint32 word)
     replies_.ccWordDone = true;
 }
 
+void BoxLink::expectReplies(int n)
+{
+    replies_.replyAck = false;
+    replies_.replyError = false;
+    replies_.replyDone = false;
+    replies_.mechReply.clear();
+    replies_.sentinelReply.clear();
+    replies_.repliesExpected = n;
+}
+
+bool BoxLink::awaitAck(int ms)
+{
+    return waitFor(ms, [this] { return replies_.replyAck; });
+}
+
+ReplyOutcome BoxLink::sendAndAwaitAck(const QByteArray& data, int ms)
+{
+    expectReplies(replies_.repliesExpected);
+    sendData(data);
+    awaitAck(ms);
+    if (replies_.replyError)
+        return ReplyOutcome::Refused;
+    return replies_.replyAck ? ReplyOutcome::Arrived : ReplyOutcome::TimedOut;
+}
+
+ReplyOutcome BoxLink::awaitReplies(std::optional<int> ms)
+{
+    auto done = [this] { return replies_.replyDone || job_.userAbort; };
+    if (ms) {
+        waitFor(*ms, done);
+    } else {
+        while (!done())
+            svc_.sched->pump();
+    }
+    if (replies_.replyDone)
+        return ReplyOutcome::Arrived;
+    return job_.userAbort ? ReplyOutcome::Stopped : ReplyOutcome::TimedOut;
+}
+
+void BoxLink::sendEchoed(char c, int ms)
+{
+    replies_.mechReply.clear();
+    replies_.sentinelReply.clear();
+    sendData(QByteArray(1, c));
+    waitFor(ms, [&] { return replies_.sentinelReply.startsWith(c) || job_.userAbort; });
+}
+
+void BoxLink::takeSentinelReply(bool whole)
+{
+    const QByteArray& r = replies_.sentinelReply;
+    replies_.mechReply = r.isEmpty() ? QByteArray() : whole ? r : r.mid(1);
+    replies_.replyDone = false;
+}
+
 // ---- sending -----------------------------------------------------------------------------------
 
 void BoxLink::sendData(const QByteArray& s)

@@ -18,6 +18,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace quenby {
 
@@ -26,7 +27,7 @@ class ErrorReporter;
 class LinkParsers;
 
 // How a wait for the mech ended.
-enum class ReplyOutcome { Arrived, Refused, CheckFailed, TimedOut };
+enum class ReplyOutcome { Arrived, Refused, CheckFailed, TimedOut, Stopped };
 
 // A CC word as the mech answered it; the value is -1 unless the word arrived.
 struct WordReply {
@@ -94,6 +95,23 @@ public:
     void ccWordHandled(bool checkFailed, qint32 word);
     // A CC measurement frame handed to its parser.
     void ccMeasureHandled() { replies_.ccWordDone = true; }
+
+    // ---- NRI and Sentinel mechs in serial mode ----
+    // No reply, acknowledgement or refusal yet, and n replies awaited.
+    void expectReplies(int n);
+    // Waits up to ms for the mech's acknowledgement; true when it came.
+    bool awaitAck(int ms);
+    // With nothing received yet, sends data and waits up to ms for its acknowledgement; a refusal
+    // counts even when an acknowledgement came as well.
+    ReplyOutcome sendAndAwaitAck(const QByteArray& data, int ms);
+    // Waits up to ms (none: without time-out) for the replies awaited, or a stop.
+    ReplyOutcome awaitReplies(std::optional<int> ms);
+    // Sends one character of a Sentinel command and waits up to ms for its echo (or a stop).
+    void sendEchoed(char c, int ms);
+    // The Sentinel's reply becomes the reply: whole, or without the echo of the command's last
+    // character.
+    void takeSentinelReply(bool whole);
+    void setSentinelLoggedOn(bool on) { replies_.sentinelLoggedOn = on; }
     // Break on, ms on the countdown, break off; the box is back in line mode (passThrough off).
     void sendBreak(int ms);
     void sendBreak100() { sendBreak(100); }

@@ -73,6 +73,15 @@ struct MechReplies {
     bool ccWordDone = false;
     bool ccWordError = false;
     qint32 ccWordValue = -1;
+    // NRI and Sentinel: the acknowledgement (0x06) and refusal ("?") of a command, the CRs still
+    // awaited and whether they came, and the reply.
+    bool replyAck = false;
+    bool replyError = false;
+    qint32 repliesExpected = 0;
+    bool replyDone = false;
+    QByteArray mechReply;
+    QByteArray sentinelReply;
+    bool sentinelLoggedOn = false; // set by the Sentinel logon; cleared by the receive side on "%"
 };
 
 struct LinkState {
@@ -94,13 +103,6 @@ struct LinkState {
     bool idleSeen = false;              // an idle line ("Y") arrived
     ValidatorTimings validatorTimings;
     QString boxVersion;
-    bool replyAck = false;
-    bool replyError = false;
-    qint32 repliesExpected = 0;
-    bool replyDone = false;
-    QByteArray mechReply;
-    QByteArray sentinelReply;
-    bool sentinelLoggedOn = false; // set by the Sentinel logon; cleared by the receive side on "%"
 };
 
 } // namespace quenby

@@ -139,7 +139,7 @@ void Measurement::sentinelPollLoop()
         trap(id::CcCoinData, [&] {
             ok = ctx_.layers.sendSentinelCommand(kSentinelMeasureCommand, kSentinelMeasureReplies,
                                                   kSentinelMeasureTimeoutMs);
-            s = parseSentinelReading(ctx_.st().mechReply, ctx_.params.paramCount);
+            s = parseSentinelReading(ctx_.link.replies().mechReply, ctx_.params.paramCount);
             m_.currentReading = s.values;
         });
         // A poll the mech did not finish answering is no sample, whatever part of it arrived;
@@ -174,7 +174,7 @@ void Measurement::nriMeasureLoop(int coin)
             ctx_.link.sendData(kNriMeasureCommand);
             // No time-out: the user ends a wait with Back, and that sample still counts.
             ok = ctx_.layers.sendNriAndWait({}, -p.nriReplies);
-            m_.currentReading = parseNriMeasureReply(ctx_.st().mechReply, p, ctx_.params.paramCount, coin,
+            m_.currentReading = parseNriMeasureReply(ctx_.link.replies().mechReply, p, ctx_.params.paramCount, coin,
                                                      ctx_.mem.nriCoin);
         });
         if (p.nriLayout == NriReplyLayout::Decimal) {

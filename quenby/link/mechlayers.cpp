@@ -6,6 +6,8 @@
 #include "quenby/link/sentinelwire.h"
 #include "quenby/shell/texts.h"
 
+#include <algorithm>
+
 namespace quenby {
 
 namespace {
@@ -175,17 +177,16 @@ bool MechLayers::nriIdentify()
         link_.delayMs(e.nri.identPauseMs);
     link_.clearInput();
     sendNriAndWait("I", 1);
-    link_.waitFor(kReplyWaitMs, [this] { return st_.replyDone; });
-    bool result = st_.replyDone;
-    if (st_.replyDone) {
-        const QString reply = QString::fromLatin1(st_.mechReply);
-        if (!e.nri.identReplies.isEmpty() && !e.nri.identReplies.contains(reply))
-            result = false;
+    const MechReplies& r = link_.replies();
+    const bool result = link_.waitFor(kReplyWaitMs, [&r] { return r.replyDone; });
+    if (result) {
+        const QString reply = QString::fromLatin1(r.mechReply);
         // The settings file keeps the last identification reply, matching or not.
         if (hooks_.saveSettings)
             hooks_.saveSettings();
+        return e.nri.identReplies.isEmpty() || e.nri.identReplies.contains(reply);
     }
-    return result;
+    return false;
 }
 
 void MechLayers::sendNriCommand(const QByteArray& cmd)
@@ -193,7 +194,7 @@ void MechLayers::sendNriCommand(const QByteArray& cmd)
     trap(id::NriSend, [&] {
         if (newerNri() && cmd.size() >= 2) {
             link_.sendData(cmd.left(1));
-            link_.waitFor(kAckWaitMs, [this] { return st_.replyAck; });
+            link_.awaitAck(kAckWaitMs);
             link_.sendData(cmd.mid(1));
         } else {
             link_.sendData(cmd);
@@ -201,41 +202,23 @@ void MechLayers::sendNriCommand(const QByteArray& cmd)
     });
 }
 
-void MechLayers::clearReply()
-{
-    st_.replyAck = false;
-    st_.replyError = false;
-    st_.mechReply.clear();
-    st_.replyDone = false;
-}
-
 bool MechLayers::sendNriAndWait(const QByteArray& cmd, int n)
 {
-    clearReply();
-    st_.repliesExpected = n < 0 ? -n : n;
+    link_.expectReplies(n < 0 ? -n : n);
     if (!cmd.isEmpty())
         sendNriCommand(cmd);
-    auto done = [this] { return st_.replyDone || job_.userAbort; };
-    if (n < 0) {
-        while (!done())
-            svc_.sched->pump();
-    } else {
-        link_.waitFor(n * kReplyWaitMs, done);
-    }
-    return st_.replyDone;
+    return link_.awaitReplies(n < 0 ? std::nullopt : std::optional(n * kReplyWaitMs)) == ReplyOutcome::Arrived;
 }
 
 bool MechLayers::sendNriCommandWithData(const QByteArray& cmd, const QByteArray& data)
 {
-    clearReply();
-    st_.repliesExpected = 1;
+    link_.expectReplies(1);
     if (!newerNri()) {
         link_.sendData(cmd);
         for (char c : data) {
             link_.sendData(QByteArray(1, c));
             link_.delayMs(kOldNriCharGapMs);
         }
-        st_.replyAck = true;
         return true;
     }
     // Data that cannot go as whole pieces would lose its last character unseen: nothing of it
@@ -243,19 +226,12 @@ bool MechLayers::sendNriCommandWithData(const QByteArray& cmd, const QByteArray&
     const auto pieces = nriDataPieces(data);
     if (!pieces)
         return false;
-    auto acked = [this] { return st_.replyAck; };
     sendNriCommand(cmd);
-    if (!link_.waitFor(kAckWaitMs, acked))
+    if (!link_.awaitAck(kAckWaitMs))
         return false;
-    for (const QByteArray& piece : *pieces) {
-        clearReply();
-        link_.sendData(piece);
-        link_.waitFor(kAckWaitMs, acked);
-        // A piece the mech refused ("?") is refused even when an acknowledgement came as well.
-        if (!st_.replyAck || st_.replyError)
-            return false;
-    }
-    return true;
+    return std::ranges::all_of(*pieces, [this](const QByteArray& piece) {
+        return link_.sendAndAwaitAck(piece, kAckWaitMs) == ReplyOutcome::Arrived;
+    });
 }
 
 // ---- Sentinel -----------------------------------------------------------------------------------
@@ -264,7 +240,7 @@ bool MechLayers::sentinelLogon()
 {
     bool ok = false;
     trap(id::I2cSetUp, [&] {
-        st_.sentinelLoggedOn = false;
+        link_.setSentinelLoggedOn(false);
         sentinelIdent = QStringLiteral("I0.0");
         link_.clearInput();
         ok = sendSerialModeCommand("$06");
@@ -277,14 +253,14 @@ bool MechLayers::sentinelLogon()
             ok = sendSentinelCommand("TKI", 1, kSentinelReplyMs);
         if (!ok)
             return;
-        const SentinelIdent ident = parseSentinelIdent(st_.mechReply);
+        const SentinelIdent ident = parseSentinelIdent(link_.replies().mechReply);
         sentinelIdent = ident.ident;
         if (ident.i2cStuck) {
             ok = false;
             message(id::I2cStuck, plat::mb::OKOnly | plat::mb::Critical, id::I2cStuckTitle);
             return;
         }
-        st_.sentinelLoggedOn = true;
+        link_.setSentinelLoggedOn(true);
     });
     return ok;
 }
@@ -292,8 +268,8 @@ bool MechLayers::sentinelLogon()
 void MechLayers::sentinelLogoff()
 {
     trap(id::I2cEnd, [&] {
-        if (st_.sentinelLoggedOn) {
-            st_.sentinelLoggedOn = false;
+        if (link_.replies().sentinelLoggedOn) {
+            link_.setSentinelLoggedOn(false);
             sendSentinelCommand("\r#", 1, kSentinelReplyMs);
         }
         resetProgrammerBox();
@@ -304,27 +280,12 @@ bool MechLayers::sendSentinelCommand(const QByteArray& cmd, int n, int timeoutMs
 {
     bool result = false;
     trap(id::I2cData, [&] {
-        st_.mechReply.clear();
-        st_.sentinelReply.clear();
-        st_.replyDone = false;
-        st_.repliesExpected = n;
-        for (char c : cmd) {
-            st_.mechReply.clear();
-            st_.sentinelReply.clear();
-            link_.sendData(QByteArray(1, c));
-            // A missing echo is no error: the next character follows after 200 ms.
-            link_.waitFor(kSentinelEchoMs,
-                          [&] { return (!st_.sentinelReply.isEmpty() && st_.sentinelReply.at(0) == c) || job_.userAbort; });
-        }
-        link_.waitFor(timeoutMs, [this] { return st_.replyDone || job_.userAbort; });
-        result = st_.replyDone;
-        if (st_.sentinelReply.isEmpty())
-            st_.mechReply.clear();
-        else if (cmd == "TKI")
-            st_.mechReply = st_.sentinelReply;
-        else
-            st_.mechReply = st_.sentinelReply.mid(1); // without the echo of the last character
-        st_.replyDone = false;
+        link_.expectReplies(n);
+        // A missing echo is no error: the next character follows after 200 ms.
+        for (char c : cmd)
+            link_.sendEchoed(c, kSentinelEchoMs);
+        result = link_.awaitReplies(timeoutMs) == ReplyOutcome::Arrived;
+        link_.takeSentinelReply(cmd == "TKI");
     });
     return result;
 }

@@ -64,8 +64,6 @@ private:
     MechEntry entry() const { return mechEntry(job_.mechFamily, job_.mechModel); }
     bool newerNri() const { return entry().kind == MechKind::NriNew; }
     void g18Probe();
-    // No reply, acknowledgement or refusal yet.
-    void clearReply();
     void message(int textId, int style, int titleId);
     void trap(int textId, const std::function<void()>& fn);
 

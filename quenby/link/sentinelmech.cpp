@@ -24,7 +24,7 @@ constexpr int WriteWordError = 333;
 
 void SentinelFamily::receiveByte(ReceiveSide& rx, quint8 b)
 {
-    LinkState& st = rx.st;
+    MechReplies& st = rx.replies;
     if (b == '%')
         st.sentinelLoggedOn = false;
     st.sentinelReply.append(char(b));
@@ -37,7 +37,7 @@ qint32 SentinelFamily::readWord(int address)
     qint32 result = -1;
     ctx_.trap(id::ReadWordError, [&] {
         ctx_.layers.sendSentinelCommand(sentinelReadCommand(address), kReplies, kReplyMs);
-        const SentinelWord w = parseSentinelWordReply(ctx_.st().mechReply);
+        const SentinelWord w = parseSentinelWordReply(ctx_.link.replies().mechReply);
         if (w.ok) {
             result = w.value;
             return;

@@ -337,7 +337,7 @@ void frmMain::setCaptions()
 
 void frmMain::writeConfig(int port, const QString& language)
 {
-    if (auto err = writeSettings(p_.programFolder(), port, language, p_.state.mechReply))
+    if (auto err = writeSettings(p_.programFolder(), port, language, p_.link.replies().mechReply))
         p_.errors.reportError(id::WriteConfig, *err);
     cmdCancConfig->setEnabled(true);
 }

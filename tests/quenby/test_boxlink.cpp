@@ -218,25 +218,25 @@ TEST_F(LinkTest, PassThroughAssemblesNoLines)
     EXPECT_FALSE(st.lineReceived);
     EXPECT_FALSE(st.statusSeen);
     EXPECT_TRUE(st.lineBuffer.isEmpty());
-    EXPECT_TRUE(st.mechReply.isEmpty());
+    EXPECT_TRUE(link.replies().mechReply.isEmpty());
     EXPECT_TRUE(parsers.accepted.isEmpty());
 }
 
 TEST_F(LinkTest, NriRepliesAcksAndErrors)
 {
     serialMode("NRI", "G13-6000");
-    st.repliesExpected = 2;
+    link.expectReplies(2);
     port.feed("\x06" "12\r");
-    EXPECT_TRUE(st.replyAck);
-    EXPECT_EQ(st.repliesExpected, 1);
-    EXPECT_FALSE(st.replyDone);
+    EXPECT_TRUE(link.replies().replyAck);
+    EXPECT_EQ(link.replies().repliesExpected, 1);
+    EXPECT_FALSE(link.replies().replyDone);
     port.feed("3?\r");
-    EXPECT_TRUE(st.replyDone);
-    EXPECT_TRUE(st.replyError);
-    EXPECT_EQ(st.mechReply, "123?") << "neither 0x06 nor CR is stored";
+    EXPECT_TRUE(link.replies().replyDone);
+    EXPECT_TRUE(link.replies().replyError);
+    EXPECT_EQ(link.replies().mechReply, "123?") << "neither 0x06 nor CR is stored";
     port.feed("\r");
-    EXPECT_EQ(st.repliesExpected, -1);
-    EXPECT_TRUE(st.replyDone);
+    EXPECT_EQ(link.replies().repliesExpected, -1);
+    EXPECT_TRUE(link.replies().replyDone);
 }
 
 TEST_F(LinkTest, NriG10ReportsGoToTheirParserWhole)
@@ -248,23 +248,23 @@ TEST_F(LinkTest, NriG10ReportsGoToTheirParserWhole)
     ASSERT_EQ(parsers.g10Reports.size(), 2);
     EXPECT_EQ(parsers.g10Reports[0], "A\x06" "1");
     EXPECT_EQ(parsers.g10Reports[1], "2") << "each report is handed on once, then forgotten";
-    EXPECT_FALSE(st.replyAck);
+    EXPECT_FALSE(link.replies().replyAck);
     // A report without its coin byte, and a second CR, hand nothing on.
     port.feed(QByteArray(1, char(0x80)) + "\r" + QByteArray(1, char(0x80)) + "\x19\r\r");
     ASSERT_EQ(parsers.g10Reports.size(), 3);
     EXPECT_EQ(parsers.g10Reports[2], "\x19");
-    EXPECT_TRUE(st.mechReply.isEmpty());
+    EXPECT_TRUE(link.replies().mechReply.isEmpty());
 }
 
 TEST_F(LinkTest, SentinelKeepsEveryByte)
 {
     serialMode("CC", "Sentinel");
-    st.sentinelLoggedOn = true;
-    st.repliesExpected = 1;
+    link.setSentinelLoggedOn(true);
+    link.expectReplies(1);
     port.feed("#TK\r%");
-    EXPECT_EQ(st.sentinelReply, "#TK\r%");
-    EXPECT_TRUE(st.replyDone);
-    EXPECT_FALSE(st.sentinelLoggedOn);
+    EXPECT_EQ(link.replies().sentinelReply, "#TK\r%");
+    EXPECT_TRUE(link.replies().replyDone);
+    EXPECT_FALSE(link.replies().sentinelLoggedOn);
     EXPECT_TRUE(parsers.frames.empty());
 }
 
