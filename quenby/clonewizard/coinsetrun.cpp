@@ -88,9 +88,7 @@ void readMarsIdles(CloneContext& c)
 {
     if (c.entry().mars.idlePauseMs > 0)
         c.link.delayMs(c.entry().mars.idlePauseMs);
-    LinkState& st = c.link.state();
-    st.idleValues = {};
-    st.idleSeen = false;
+    c.link.expectLine(BoxLine::Idle);
     c.link.sendAndWait("Y");
 }
 
@@ -285,7 +283,7 @@ bool CoinsetRun::marsPromLine(const MarsPromLine& m)
         const LinkState& st = c.link.state();
         if (!c.job.userAbort)
             log({logIdlesRow(st.idleValues)});
-        ok = st.idleSeen && m.idleInRange(st.idleValues);
+        ok = c.link.lineSeen(BoxLine::Idle) && m.idleInRange(st.idleValues);
         if (ok)
             return;
         QString text = c.text(id::IdlesOut) + QStringLiteral("\r\n\r\n") + QStringLiteral("Idles:       ") +

@@ -207,13 +207,26 @@ void BoxLink::sendData(const QByteArray& s)
     sender_.send(port_, s, [this](const std::exception& e) { errors_.reportError(id::SendData, e); });
 }
 
-void BoxLink::sendAndWait(const QByteArray& s)
+bool BoxLink::sendAndWait(const QByteArray& s)
 {
     trap(id::SendAndWait, [&] {
-        st_.lineReceived = false;
+        expectLine(BoxLine::Any);
         sendData(s);
-        waitFor(kReplyWaitMs, [this] { return st_.lineReceived; });
+        awaitLine(BoxLine::Any, kReplyWaitMs);
     });
+    return lineSeen(BoxLine::Any);
+}
+
+void BoxLink::expectLine(BoxLine line)
+{
+    seen_[size_t(line)] = false;
+    if (line == BoxLine::Idle)
+        st_.idleValues = {};
+}
+
+bool BoxLink::awaitLine(BoxLine line, int ms)
+{
+    return waitFor(ms, [this, line] { return lineSeen(line); });
 }
 
 void BoxLink::clearInput()
@@ -379,7 +392,7 @@ void BoxLink::handleLineByte(quint8 b)
         return;
     const QString line = st_.lineBuffer;
     st_.lineBuffer.clear();
-    st_.lineReceived = true;
+    seen_[size_t(BoxLine::Any)] = true;
     ++st_.linesReceived;
     processBoxLine(line);
 }
@@ -407,7 +420,7 @@ void BoxLink::processBoxLine(const QString& line)
                 st_.ccFrame.count = 0;
             }
             if (plat::mid(line, 2, 1) == QLatin1String("R"))
-                st_.boxRestarted = true;
+                seen_[size_t(BoxLine::Restarted)] = true;
             break;
         case 'M':
             if (job_.measuring)
@@ -417,25 +430,25 @@ void BoxLink::processBoxLine(const QString& line)
             parsers_->parseCoinAccepted(line);
             break;
         case 'Y':
-            st_.idleSeen = true;
+            seen_[size_t(BoxLine::Idle)] = true;
             parseIdles(line);
             break;
         case 'R':
             parsers_->decodeMarsPromLine(line);
             break;
         case 'Z':
-            st_.promRowAck = true;
+            seen_[size_t(BoxLine::PromRow)] = true;
             break;
         case 'C':
             st_.mechPresent = true;
             parsetimings(line);
-            st_.statusSeen = true;
+            seen_[size_t(BoxLine::Status)] = true;
             ++st_.statusLines;
             break;
         case 'N':
             st_.mechPresent = false;
             parsetimings(line);
-            st_.statusSeen = true;
+            seen_[size_t(BoxLine::Status)] = true;
             ++st_.statusLines;
             break;
         case 'B':

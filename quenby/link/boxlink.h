@@ -26,6 +26,10 @@ class TextTable;
 class ErrorReporter;
 class LinkParsers;
 
+// The box's lines a job waits for: any line, a status line ("C", "N"), a PROM row's
+// acknowledgement ("Z"), the restart line ("*R") and the idle readings ("Y").
+enum class BoxLine { Any, Status, PromRow, Restarted, Idle, Count };
+
 // How a wait for the mech ended.
 enum class ReplyOutcome { Arrived, Refused, CheckFailed, TimedOut, Stopped };
 
@@ -67,7 +71,8 @@ public:
     void Timer1_Timer();
     void delayMs(int ms);
     void sendData(const QByteArray& s);
-    void sendAndWait(const QByteArray& s);
+    // Sends s and waits up to kReplyWaitMs for a line; true when one came.
+    bool sendAndWait(const QByteArray& s);
     void clearInput();
     void sendJ();
     void sendW();
@@ -84,6 +89,10 @@ public:
 
     // Sets countdownMs and pumps until done() or the countdown has run out. Returns done().
     bool waitFor(int ms, const std::function<bool()>& done = {});
+    // Forgets that such a line came (the idle readings too); waits up to ms for it; whether it came.
+    void expectLine(BoxLine line);
+    bool awaitLine(BoxLine line, int ms);
+    bool lineSeen(BoxLine line) const { return seen_[size_t(line)]; }
 
     // ---- CC mechs in serial mode ----
     // Sends request and waits up to ms for the mech's 05 (Arrived); its 06 (Refused) ends the wait
@@ -156,6 +165,7 @@ private:
     plat::Services svc_;
     LinkState& st_;
     MechReplies replies_;
+    std::array<bool, size_t(BoxLine::Count)> seen_{};
     const TextTable& texts_;
     const ErrorReporter& errors_;
     JobState& job_;

@@ -90,17 +90,12 @@ struct LinkState {
     int delayCountMs = 0;  // the countdown of delayMs
     QString lineBuffer;    // the text line being assembled in line mode
     CcFrame ccFrame;
-    bool lineReceived = false;
     bool passThrough = false; // the box relays raw mech bytes (serial mode)
-    bool boxRestarted = false;
     bool mechPresent = false;
-    bool statusSeen = false;
     // Lines dispatched and status lines among them, counted for the box check.
     int linesReceived = 0;
     int statusLines = 0;
-    bool promRowAck = false;
     std::array<qint32, 3> idleValues{};
-    bool idleSeen = false;              // an idle line ("Y") arrived
     ValidatorTimings validatorTimings;
     QString boxVersion;
 };

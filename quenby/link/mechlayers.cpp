@@ -77,14 +77,14 @@ bool MechLayers::sendSerialModeCommand(const QByteArray& code)
 
 void MechLayers::resetProgrammerBox()
 {
-    st_.boxRestarted = false;
+    link_.expectLine(BoxLine::Restarted);
     link_.clearInput();
     // A CC frame cut short by the reset would swallow the first bytes of the next logon.
     st_.ccFrame.count = 0;
     link_.sendBreak(kResetBreakMs);
-    link_.waitFor(kRestartWaitMs, [this] { return st_.boxRestarted; });
+    link_.awaitLine(BoxLine::Restarted, kRestartWaitMs);
     link_.sendEscapes(kResetEscapes);
-    if (st_.boxRestarted)
+    if (link_.lineSeen(BoxLine::Restarted))
         return;
     if (check_.checkBoxAndValidator(false))
         return;

@@ -226,13 +226,11 @@ void frmValtest::setupDisplay()
     // Only whether a line came matters, not what it says.
     bool answered = false;
     if (valtestProbes(job.mechFamily, job.mechModel, choice)) {
-        trap(id::SetUpDisplay, [&] {
-            p_.link.sendAndWait("*");
-            answered = st.lineReceived;
-        });
+        trap(id::SetUpDisplay, [&] { answered = p_.link.sendAndWait("*"); });
     }
     for (const BoxStep& step : valtestRestart(job.mechFamily, job.mechModel, choice.g40Variant))
-        trap(id::SetUpDisplay, [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
+        trap(id::SetUpDisplay,
+             [&] { step.waits ? void(p_.link.sendAndWait(step.bytes)) : p_.link.sendData(step.bytes); });
     trap(id::SetUpDisplay, [&] {
         const ValtestLayout layout = valtestLayout(job.mechFamily, job.mechModel, choice, answered, p_.texts);
         // A layout without a "Rejected" line leaves none: an "R" then lights nothing.

@@ -56,7 +56,7 @@ TEST_F(MechTest, BoxResetHoldsTheBreak150msAndWaitsForTheRestartLine)
     EXPECT_GE(held, 140);
     EXPECT_LE(held, 160);
     EXPECT_FALSE(st.passThrough);
-    EXPECT_TRUE(st.boxRestarted);
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Restarted));
     EXPECT_FALSE(box.inSerialMode());
 }
 
