@@ -79,8 +79,6 @@ void MechLayers::resetProgrammerBox()
 {
     link_.expectLine(BoxLine::Restarted);
     link_.clearInput();
-    // A CC frame cut short by the reset would swallow the first bytes of the next logon.
-    st_.ccFrame.count = 0;
     link_.sendBreak(kResetBreakMs);
     link_.awaitLine(BoxLine::Restarted, kRestartWaitMs);
     link_.sendEscapes(kResetEscapes);
