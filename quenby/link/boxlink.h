@@ -3,8 +3,8 @@
 // primitives, the receive handler (text lines in line mode, raw mech bytes in serial mode) and
 // the dispatcher that hands each box line to the flag or parser that consumes it.
 //
-// One instance owned by the program object. Its flags live in the program's LinkState, which the
-// waiting procedures of every window poll while they pump.
+// One instance owned by the program object. What the box and the mech answered is the link's own:
+// a job asks it to expect a reply, send and wait, and gets what arrived or why nothing did.
 
 #include "platform/jobguard.h"
 #include "platform/reentryguard.h"

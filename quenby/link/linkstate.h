@@ -1,8 +1,8 @@
 #pragma once
-// The first program's link state: the flags the receive handler sets and the waiting procedures
-// poll, the countdowns the 20 ms tick runs down, and the buffers of both receive modes. One
-// instance lives in the program object; the link and every window read and write it directly,
-// as one thread does.
+// The first program's link state: what the box reported, the countdowns the 20 ms tick runs
+// down, and the buffers of both receive modes. One instance lives in the program object; the
+// link writes it and every window reads it, as one thread does. The replies a job waits for are
+// the link's own (MechReplies, boxlink.h).
 
 #include <QByteArray>
 #include <QString>
