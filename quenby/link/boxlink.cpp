@@ -113,10 +113,8 @@ ReplyOutcome BoxLink::sendCcAndAwaitAck(const QByteArray& request, int ms, bool 
     replies_.ccAck = false;
     replies_.ccNak = false;
     sendData(request);
-    waitFor(ms, [&] { return replies_.ccAck || (refusalEnds && replies_.ccNak); });
-    if (replies_.ccAck)
-        return ReplyOutcome::Arrived;
-    return replies_.ccNak && refusalEnds ? ReplyOutcome::Refused : ReplyOutcome::TimedOut;
+    const bool ended = waitFor(ms, [&] { return replies_.ccAck || (refusalEnds && replies_.ccNak); });
+    return replies_.ccAck ? ReplyOutcome::Arrived : ended ? ReplyOutcome::Refused : ReplyOutcome::TimedOut;
 }
 
 WordReply BoxLink::sendCcAndAwaitWord(const QByteArray& request, int ms)
@@ -126,10 +124,8 @@ WordReply BoxLink::sendCcAndAwaitWord(const QByteArray& request, int ms)
     replies_.ccWordError = false;
     sendData(request);
     if (!waitFor(ms, [this] { return replies_.ccWordDone; }))
-        return {};
-    if (replies_.ccWordError)
-        return {ReplyOutcome::CheckFailed, -1};
-    return {ReplyOutcome::Arrived, replies_.ccWordValue};
+        return {ReplyOutcome::TimedOut};
+    return replies_.ccWordError ? WordReply{ReplyOutcome::CheckFailed} : WordReply{.value = replies_.ccWordValue};
 }
 
 void BoxLink::ccWordHandled(bool checkFailed, qint32 word)
@@ -159,23 +155,19 @@ ReplyOutcome BoxLink::sendAndAwaitAck(const QByteArray& data, int ms)
     expectReplies(replies_.repliesExpected);
     sendData(data);
     awaitAck(ms);
-    if (replies_.replyError)
-        return ReplyOutcome::Refused;
-    return replies_.replyAck ? ReplyOutcome::Arrived : ReplyOutcome::TimedOut;
+    return replies_.replyError ? ReplyOutcome::Refused
+                               : replies_.replyAck ? ReplyOutcome::Arrived : ReplyOutcome::TimedOut;
 }
 
 ReplyOutcome BoxLink::awaitReplies(std::optional<int> ms)
 {
     auto done = [this] { return replies_.replyDone || job_.userAbort; };
-    if (ms) {
+    if (ms)
         waitFor(*ms, done);
-    } else {
-        while (!done())
-            svc_.sched->pump();
-    }
-    if (replies_.replyDone)
-        return ReplyOutcome::Arrived;
-    return job_.userAbort ? ReplyOutcome::Stopped : ReplyOutcome::TimedOut;
+    while (!ms && !done())
+        svc_.sched->pump();
+    return replies_.replyDone ? ReplyOutcome::Arrived
+                              : job_.userAbort ? ReplyOutcome::Stopped : ReplyOutcome::TimedOut;
 }
 
 void BoxLink::sendEchoed(char c, int ms)

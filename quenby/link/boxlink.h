@@ -35,7 +35,7 @@ enum class ReplyOutcome { Arrived, Refused, CheckFailed, TimedOut, Stopped };
 
 // A CC word as the mech answered it; the value is -1 unless the word arrived.
 struct WordReply {
-    ReplyOutcome outcome = ReplyOutcome::TimedOut;
+    ReplyOutcome outcome = ReplyOutcome::Arrived;
     qint32 value = -1;
 };
 
@@ -95,14 +95,12 @@ public:
     bool lineSeen(BoxLine line) const { return seen_[size_t(line)]; }
 
     // ---- CC mechs in serial mode ----
-    // Sends request and waits up to ms for the mech's 05 (Arrived); its 06 (Refused) ends the wait
-    // only when refusalEnds.
+    // Sends request and waits up to ms for the mech's 05; its 06 ends the wait when refusalEnds.
     ReplyOutcome sendCcAndAwaitAck(const QByteArray& request, int ms, bool refusalEnds = false);
     // Sends a word request and waits up to ms for the word frame.
     WordReply sendCcAndAwaitWord(const QByteArray& request, int ms);
-    // A CC word frame handed to its parser: its check and word.
+    // A CC word frame (its check and word), or a measurement frame, handed to its parser.
     void ccWordHandled(bool checkFailed, qint32 word);
-    // A CC measurement frame handed to its parser.
     void ccMeasureHandled() { replies_.ccWordDone = true; }
 
     // ---- NRI and Sentinel mechs in serial mode ----
@@ -110,15 +108,13 @@ public:
     void expectReplies(int n);
     // Waits up to ms for the mech's acknowledgement; true when it came.
     bool awaitAck(int ms);
-    // With nothing received yet, sends data and waits up to ms for its acknowledgement; a refusal
-    // counts even when an acknowledgement came as well.
+    // Sends data afresh and waits up to ms for its acknowledgement; a refusal overrides one.
     ReplyOutcome sendAndAwaitAck(const QByteArray& data, int ms);
     // Waits up to ms (none: without time-out) for the replies awaited, or a stop.
     ReplyOutcome awaitReplies(std::optional<int> ms);
     // Sends one character of a Sentinel command and waits up to ms for its echo (or a stop).
     void sendEchoed(char c, int ms);
-    // The Sentinel's reply becomes the reply: whole, or without the echo of the command's last
-    // character.
+    // The Sentinel's reply becomes the reply: whole, or without the echo of the last character.
     void takeSentinelReply(bool whole);
     void setSentinelLoggedOn(bool on) { replies_.sentinelLoggedOn = on; }
     // Break on, ms on the countdown, break off; the box is back in line mode (passThrough off).

@@ -1,8 +1,7 @@
 #pragma once
 // The first program's link state: what the box reported, the countdowns the 20 ms tick runs
-// down, and the buffers of both receive modes. One instance lives in the program object; the
-// link writes it and every window reads it, as one thread does. The replies a job waits for are
-// the link's own (MechReplies, boxlink.h).
+// down, and the buffers of both receive modes. One instance lives in the program object, read by
+// every window as one thread does; the replies a job waits for are the link's own (boxlink.h).
 
 #include <QByteArray>
 #include <QString>
@@ -39,7 +38,6 @@ struct JobState {
         explicit Scope(JobState& job) : job_(job) { job_.*Flag = During; }
         ~Scope() { job_.*Flag = false; }
         Scope(const Scope&) = delete;
-        Scope& operator=(const Scope&) = delete;
 
     private:
         JobState& job_;
@@ -63,18 +61,16 @@ struct ValidatorTimings {
     qint32 value4 = 0;
 };
 
-// What the mech answered while the box relayed its bytes. The link keeps it: the receive side
-// records what arrives, and each of the link's waits clears what it waits for before it sends.
+// What the mech answered while the box relayed its bytes: the link's receive side records it,
+// and each of the link's waits clears what it waits for before it sends.
 struct MechReplies {
     bool ccAck = false;
     bool ccNak = false;
-    // A CC word or measurement frame was handled; a word's check failed, and the word (-1 after
-    // a failed check).
+    // A CC word or measurement frame handled; a word's check failed; the word (-1 after a failure).
     bool ccWordDone = false;
     bool ccWordError = false;
     qint32 ccWordValue = -1;
-    // NRI and Sentinel: the acknowledgement (0x06) and refusal ("?") of a command, the CRs still
-    // awaited and whether they came, and the reply.
+    // NRI and Sentinel: a command's 0x06 and "?", the CRs still awaited and whether they came.
     bool replyAck = false;
     bool replyError = false;
     qint32 repliesExpected = 0;

@@ -45,7 +45,7 @@ constexpr int NriSend = 334;
 
 MechLayers::MechLayers(BoxLink& link, BoxCheck& check, const plat::Services& services, const TextTable& texts,
                        const ErrorReporter& errors, JobState& job)
-    : link_(link), check_(check), st_(link.state()), svc_(services), texts_(texts), errors_(errors), job_(job)
+    : link_(link), check_(check), svc_(services), texts_(texts), errors_(errors), job_(job)
 {
 }
 
@@ -66,10 +66,10 @@ bool MechLayers::sendSerialModeCommand(const QByteArray& code)
     for (int attempt = 0; attempt < kSerialModeTries; ++attempt) {
         link_.sendEscapes();
         link_.sendData(code);
-        if (link_.waitFor(kSerialModeWaitMs, [this] { return st_.passThrough; }))
+        if (link_.waitFor(kSerialModeWaitMs, [this] { return link_.state().passThrough; }))
             break;
     }
-    if (st_.passThrough)
+    if (link_.state().passThrough)
         return true;
     message(id::SerialModeNotSetUp, plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
     return false;

@@ -69,7 +69,6 @@ private:
 
     BoxLink& link_;
     BoxCheck& check_;
-    LinkState& st_;
     plat::Services svc_;
     const TextTable& texts_;
     const ErrorReporter& errors_;
