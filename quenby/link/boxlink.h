@@ -120,6 +120,8 @@ public:
     // Break on, ms on the countdown, break off; the box is back in line mode (passThrough off).
     void sendBreak(int ms);
     void sendBreak100() { sendBreak(100); }
+    // The menu's resting state: whatever a job left, the box is taken to be in line mode.
+    void assumeLineMode() { st_.passThrough = false; }
 
     // Opens the port if it is not open yet (9600,N,8,1); true when it is open afterwards.
     bool openPort(int portNumber, plat::OpenResult* why = nullptr);

@@ -297,7 +297,7 @@ void frmMain::setupMainForm()
     frmConfig->raise();
     for (const char* name : kMenuControls)
         c_.setEnabled(QString::fromLatin1(name), true);
-    p_.state.passThrough = false;
+    p_.link.assumeLineMode();
     p_.memory.promSize = 0;
     p_.rangeLow1 = 2;
     p_.rangeHigh1 = 3000;
