@@ -5,6 +5,7 @@
 #include "platform/textfile.h"
 #include "platform/timer.h"
 #include "platform/vbtext.h"
+#include "quenby/link/ccwire.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
@@ -128,10 +129,11 @@ WordReply BoxLink::sendCcAndAwaitWord(const QByteArray& request, int ms)
     return replies_.ccWordError ? WordReply{ReplyOutcome::CheckFailed} : WordReply{.value = replies_.ccWordValue};
 }
 
-void BoxLink::ccWordHandled(bool checkFailed, qint32 word)
+void BoxLink::ccWordHandled(const CcFrame& frame)
 {
-    replies_.ccWordError = checkFailed;
-    replies_.ccWordValue = word;
+    const CcWordReply reply = parseCcWordReply(std::span<const qint32>(frame.slot.data(), 4));
+    replies_.ccWordError = reply.error;
+    replies_.ccWordValue = reply.value;
     replies_.ccWordDone = true;
 }
 

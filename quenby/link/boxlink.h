@@ -99,8 +99,8 @@ public:
     ReplyOutcome sendCcAndAwaitAck(const QByteArray& request, int ms, bool refusalEnds = false);
     // Sends a word request and waits up to ms for the word frame.
     WordReply sendCcAndAwaitWord(const QByteArray& request, int ms);
-    // A CC word frame (its check and word), or a measurement frame, handed to its parser.
-    void ccWordHandled(bool checkFailed, qint32 word);
+    // A CC word frame, or a measurement frame, handed to its parser.
+    void ccWordHandled(const CcFrame& frame);
     void ccMeasureHandled() { replies_.ccWordDone = true; }
 
     // ---- NRI and Sentinel mechs in serial mode ----

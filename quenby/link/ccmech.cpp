@@ -7,7 +7,6 @@
 #include "quenby/shell/texts.h"
 
 #include <algorithm>
-#include <span>
 
 namespace quenby {
 
@@ -228,12 +227,6 @@ void CcWordFamily::receiveByte(ReceiveSide& rx, quint8 b)
     } else if (f.count >= last + 2) {
         handOver(last + 1, false);
     }
-}
-
-void CcWordFamily::parseWordReply(BoxLink& link, const CcFrame& frame)
-{
-    const CcWordReply reply = parseCcWordReply(std::span<const qint32>(frame.slot.data(), 4));
-    link.ccWordHandled(reply.error, reply.value);
 }
 
 qint32 CcWordFamily::readWord(int address)

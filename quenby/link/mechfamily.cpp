@@ -47,7 +47,7 @@ public:
     void decodeMarsPromLine(const QString& line) override { MarsPromFamily::decodeLine(ctx_, line); }
     void parseCcWordReply(const CcFrame& frame) override
     {
-        ctx_.trap(id::WordReplyError, [&] { CcWordFamily::parseWordReply(ctx_.link, frame); });
+        ctx_.trap(id::WordReplyError, [&] { ctx_.link.ccWordHandled(frame); });
     }
 
 private:
