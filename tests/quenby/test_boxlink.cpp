@@ -12,7 +12,6 @@
 
 namespace {
 
-using quenby::BoxLine;
 using quenby::BoxLink;
 using quenby::CcFrame;
 using testing_support::TestServices;
@@ -88,11 +87,11 @@ struct LinkTest : ::testing::Test {
 TEST_F(LinkTest, LineModeAssemblesPrintableBytesOnly)
 {
     port.feed("\r");
-    EXPECT_FALSE(link.lineSeen(BoxLine::Any)) << "a CR with nothing assembled dispatches nothing";
+    EXPECT_FALSE(link.lineSeen(quenby::BoxLine::Any)) << "a CR with nothing assembled dispatches nothing";
     port.feed(QByteArray("V1\n2\x01\x7f") + char(0xE9) + "3");
     EXPECT_EQ(st.lineBuffer, QString::fromUtf8("V12\x7f\xC3\xA9") + "3");
     port.feed("\r");
-    EXPECT_TRUE(link.lineSeen(BoxLine::Any));
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Any));
     EXPECT_TRUE(st.lineBuffer.isEmpty());
     EXPECT_EQ(parsers.accepted, QStringList{QString::fromUtf8("V12\x7f\xC3\xA9") + "3"});
 }
@@ -111,17 +110,17 @@ TEST_F(LinkTest, StarLines)
     EXPECT_EQ(parsers.accepted, QStringList{"*EV 3,1"}) << "the whole line, star included";
     EXPECT_FALSE(st.passThrough);
     port.feed("*R\r");
-    EXPECT_TRUE(link.lineSeen(BoxLine::Restarted));
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Restarted));
     EXPECT_FALSE(st.passThrough);
     port.feed("*S\r");
     EXPECT_TRUE(st.passThrough);
-    EXPECT_TRUE(link.lineSeen(BoxLine::Any));
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Any));
 }
 
 TEST_F(LinkTest, StatusLinesSetPresenceTimingsAndVersion)
 {
     port.feed("C 1.50, 2.25,13.75,  2.5,3F,QB2.1\r");
-    EXPECT_TRUE(link.lineSeen(BoxLine::Status));
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Status));
     EXPECT_TRUE(st.mechPresent);
     EXPECT_DOUBLE_EQ(st.validatorTimings.value1, 1.5);
     EXPECT_DOUBLE_EQ(st.validatorTimings.value2, 2.25);
@@ -130,9 +129,9 @@ TEST_F(LinkTest, StatusLinesSetPresenceTimingsAndVersion)
     EXPECT_EQ(st.boxVersion, "QB2.1");
     EXPECT_EQ(mainView.text(QStringLiteral("lblProgrammer")), "QB2.1");
 
-    link.expectLine(BoxLine::Status);
+    link.expectLine(quenby::BoxLine::Status);
     port.feed("N  3.5\r");
-    EXPECT_TRUE(link.lineSeen(BoxLine::Status));
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Status));
     EXPECT_FALSE(st.mechPresent);
     EXPECT_DOUBLE_EQ(st.validatorTimings.value1, 3.5);
     EXPECT_DOUBLE_EQ(st.validatorTimings.value2, 0);
@@ -168,15 +167,15 @@ TEST_F(LinkTest, OtherLineTypes)
     EXPECT_EQ(parsers.measured, QStringList{"M 100,200,300"});
     port.feed("R00 1234\rZ\r");
     EXPECT_EQ(parsers.promLines, QStringList{"R00 1234"});
-    EXPECT_TRUE(link.lineSeen(BoxLine::PromRow));
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::PromRow));
 }
 
 TEST_F(LinkTest, IgnoredLinesChangeNothing)
 {
     for (const char* line : {"T00\r", "D12\r", "Q\r", "x\r", "?\r"}) {
         port.feed(line);
-        EXPECT_FALSE(link.lineSeen(BoxLine::Status) || st.mechPresent || st.passThrough ||
-                     link.lineSeen(BoxLine::Restarted) || link.lineSeen(BoxLine::PromRow))
+        EXPECT_FALSE(link.lineSeen(quenby::BoxLine::Status) || st.mechPresent || st.passThrough ||
+                     link.lineSeen(quenby::BoxLine::Restarted) || link.lineSeen(quenby::BoxLine::PromRow))
             << line;
     }
     EXPECT_TRUE(parsers.accepted.isEmpty() && parsers.measured.isEmpty() && parsers.promLines.isEmpty());
@@ -199,12 +198,12 @@ TEST_F(LinkTest, BytesArrivingUnderTheBatteryBoxWaitForTheOuterHandler)
     bool statusSeenWhileBoxUp = true;
     ts.dialogs->answerWith([&](const testing_support::BoxRecord&) {
         port.feed("C 1.00, 2.00, 3.00,    4,00,QB2.1\r"); // the box's own loop raises the event
-        statusSeenWhileBoxUp = link.lineSeen(BoxLine::Status);
+        statusSeenWhileBoxUp = link.lineSeen(quenby::BoxLine::Status);
         return plat::mb::OK;
     });
     port.feed("B\rV9\r");
     EXPECT_FALSE(statusSeenWhileBoxUp) << "the handler re-entered itself";
-    EXPECT_TRUE(link.lineSeen(BoxLine::Status)) << "the bytes are read after the box";
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Status)) << "the bytes are read after the box";
     EXPECT_EQ(parsers.accepted, QStringList{"V9"});
     EXPECT_EQ(ts.dialogs->boxes().size(), 1u);
 }
@@ -214,10 +213,10 @@ TEST_F(LinkTest, BytesArrivingUnderTheBatteryBoxWaitForTheOuterHandler)
 TEST_F(LinkTest, PassThroughAssemblesNoLines)
 {
     serialMode("Mars", "ME111");
-    link.expectLine(BoxLine::Any);
+    link.expectLine(quenby::BoxLine::Any);
     port.feed("C 1.00\rV1\r*R\r");
-    EXPECT_FALSE(link.lineSeen(BoxLine::Any));
-    EXPECT_FALSE(link.lineSeen(BoxLine::Status));
+    EXPECT_FALSE(link.lineSeen(quenby::BoxLine::Any));
+    EXPECT_FALSE(link.lineSeen(quenby::BoxLine::Status));
     EXPECT_TRUE(st.lineBuffer.isEmpty());
     EXPECT_TRUE(link.replies().mechReply.isEmpty());
     EXPECT_TRUE(parsers.accepted.isEmpty());
@@ -458,7 +457,7 @@ TEST_F(LinkTest, MechBytesDuringABreakDoNotPrefixTheRestartLine)
     EXPECT_EQ(port.sent, "<BRK+><BRK->");
     EXPECT_TRUE(st.lineBuffer.isEmpty());
     port.feed("*R\r");
-    EXPECT_TRUE(link.lineSeen(BoxLine::Restarted));
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Restarted));
     EXPECT_FALSE(st.passThrough);
 }
 
@@ -468,7 +467,7 @@ TEST_F(LinkTest, UnfilledParsersSayNotBuiltYetOnceEach)
     link.setParsers(unfilled);
     port.feed("V1\rV2\r*EV 1\rR00 12\rZ\r");
     EXPECT_EQ(plat::notBuiltReports(), (QStringList{"parseCoinAccepted", "decodeMarsPromLine"}));
-    EXPECT_TRUE(link.lineSeen(BoxLine::PromRow)) << "the link's own rows still work";
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::PromRow)) << "the link's own rows still work";
     EXPECT_TRUE(ts.dialogs->boxes().empty());
 }
 

@@ -171,8 +171,7 @@ TEST(WireFuzz, MechBytesOfEveryModelWhileTheBoxRelays)
         const MechEntry e = mechEntry(family, model);
         for (bool measuring : {false, true}) {
             JobState job;
-            job.mechFamily = family;
-            job.mechModel = model;
+            job.beginJob(family, model);
             job.measuring = measuring;
             job.nriG10LineMode = measuring && e.isNri();
             Guarded<LinkState> st;
