@@ -98,7 +98,7 @@ bool ProgramMemoryWindows::openFromLimitsEditor()
 {
     // The editor has sent its "J"s, read the mech where the family needs it and locked the menu's
     // button: the family's window, set up as opened from the editor.
-    const Family family = p_.mechFamily;
+    const Family family = p_.job.mechFamily;
     if (family == Family::None)
         return false;
     // The data window's programming replaces progImage; the editor gets its own back on Close.
@@ -193,8 +193,8 @@ Program::Program(plat::Services services)
       errors(texts, *svc.dialogs),
       guard(*svc.sched, [this](const QString& context, const std::exception& e) { errors.reportContext(context, e); }),
       port(svc.makePort ? svc.makePort() : nullptr),
-      link(svc, state, texts, errors, *this),
-      check(link, svc, texts, errors, *this)
+      link(svc, state, texts, errors, job),
+      check(link, svc, texts, errors, job)
 {
     jobDialogs_.setGuard(&guard);
     // A report the box's lines raise (a flood of garbage raises one per line) is shown once a job.
@@ -212,14 +212,14 @@ Program::Program(plat::Services services)
     nriData_ = addWindow<frmNRIdata>(QStringLiteral("frmNRIdata"));
     coinMeasure_ = addWindow<frmCoinMeasure1>(QStringLiteral("frmCoinMeasure1"));
     coinStats_ = std::make_unique<CoinMeasure>(CoinMeasure::Context{
-        svc, texts, errors, *this, params, measure, [this] {
+        svc, texts, errors, job, params, measure, [this] {
             return ReadingRanges{{rangeLow1, rangeLow2, rangeLow3}, {rangeHigh1, rangeHigh2, rangeHigh3}};
         }});
     coinWindow_ = std::make_unique<ProgramCoinMeasure>(*this);
     memoryWindows_ = std::make_unique<ProgramMemoryWindows>(*this);
     promDataView_ = std::make_unique<ProgramPromDataView>(*this);
     progress_ = std::make_unique<ProgrammingWindow>(*programming_);
-    mech_ = std::make_unique<MechFamilies>(link, check, svc, texts, errors, *this, params, memory, *progress_,
+    mech_ = std::make_unique<MechFamilies>(link, check, svc, texts, errors, job, params, memory, *progress_,
                                            [this] { return programFolder(); });
     mech_->layers.setHooks({[this] { mainForm().writeShownConfig(); },
                             [this] { mainForm().Timer3.setEnabled(false); }});
@@ -228,7 +228,7 @@ Program::Program(plat::Services services)
                             [this](bool reject) { mainForm().makeSound(reject); }});
     measurement_->setWindow(*coinWindow_);
     cloneWindows_ = std::make_unique<ProgramCloneWindows>(*this);
-    cloneContext_ = std::make_unique<CloneContext>(CloneContext{svc, texts, errors, *this, params, link, mech_->ctx,
+    cloneContext_ = std::make_unique<CloneContext>(CloneContext{svc, texts, errors, job, params, link, mech_->ctx,
                                                                 *measurement_, measure, memory, limits, *coinStats_,
                                                                 *cloneWindows_, fromPromWindow,
                                                                 [this] { return programFolder(); }});
@@ -347,7 +347,7 @@ void Program::leaveDataWindow(int textId, bool setupMain)
     if (fromPromWindow && dataWindows.editorImage) {
         // The CC window may have programmed the mech: the editor's image is built again over
         // what the mech holds now, so the editor's programming keeps what the window wrote.
-        if (mechFamily == Family::CC)
+        if (job.mechFamily == Family::CC)
             step([&] { mapEepromImage(*mech().forJob(), memory.coins); });
         else
             memory.images.progImage = *dataWindows.editorImage;

@@ -45,7 +45,7 @@ class frmPROM;
 class frmPROMdata;
 class frmValtest;
 
-class Program : public JobState {
+class Program {
 public:
     explicit Program(plat::Services services);
     ~Program();
@@ -71,6 +71,8 @@ public:
     // Every Qt handler of the program runs through it; job buttons through its runJob.
     plat::JobGuard guard;
     ModelParams params;
+    // The family and model of the running job, and whether it measures or has been stopped.
+    JobState job;
     LinkState state;
     std::unique_ptr<plat::SerialPort> port;
     BoxLink link;

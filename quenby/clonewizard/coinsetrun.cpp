@@ -88,9 +88,7 @@ void readMarsIdles(CloneContext& c)
 {
     if (c.entry().mars.idlePauseMs > 0)
         c.link.delayMs(c.entry().mars.idlePauseMs);
-    LinkState& st = c.link.state();
-    st.idleValues = {};
-    st.idleSeen = false;
+    c.link.expectLine(BoxLine::Idle);
     c.link.sendAndWait("Y");
 }
 
@@ -154,8 +152,7 @@ void CoinsetRun::cmdOpenCoinset_Click()
     CloneContext& c = w_.ctx;
     CoinTables& t = c.coins();
     plat::View& v = w_.view();
-    c.job.userAbort = false;
-    c.job.measuring = false;
+    const JobState::Run run(c.job);
     t.clone.wizardRun = false;
     // Before the duplicate programming: it skips the words the mech already holds, so it must
     // read this mech rather than trust the images of the last one.
@@ -225,7 +222,6 @@ void CoinsetRun::cmdOpenCoinset_Click()
                   plat::mb::OKOnly | plat::mb::Exclamation, id::WarningTitle);
         if (!check.notText && familyNamed(h.family) != c.job.mechFamily)
             c.message(c.text(id::InvalidMaker) + h.family, plat::mb::OKOnly | plat::mb::Exclamation, id::WarningTitle);
-        c.job.measuring = false;
         c.stats.runActive = false;
         c.measure.logEnabled = false;
         // The job's model stays what the window shows, for a wizard or run that follows.
@@ -284,14 +280,14 @@ bool CoinsetRun::marsPromLine(const MarsPromLine& m)
         readMarsIdles(c);
         const LinkState& st = c.link.state();
         if (!c.job.userAbort)
-            log({logIdlesRow({st.idleValues[0], st.idleValues[1], st.idleValues[2]})});
-        ok = st.idleSeen && m.idleInRange({st.idleValues[0], st.idleValues[1], st.idleValues[2]});
+            log({logIdlesRow(st.idleValues)});
+        ok = c.link.lineSeen(BoxLine::Idle) && m.idleInRange(st.idleValues);
         if (ok)
             return;
         QString text = c.text(id::IdlesOut) + QStringLiteral("\r\n\r\n") + QStringLiteral("Idles:       ") +
                        QStringLiteral("Readings:    ");
-        for (int i = 0; i < 3; ++i)
-            text += plat::str(st.idleValues[std::size_t(i)]) + QString(13, u' ');
+        for (qint32 idle : st.idleValues)
+            text += plat::str(idle) + QString(13, u' ');
         text += QStringLiteral("\r\n") + c.text(id::IdlesLimits);
         for (int k = 1; k <= 6; ++k) {
             if (k % 2 == 1)
@@ -321,7 +317,6 @@ void CoinsetRun::record(const CoinsetRecord& r)
     CoinTables& t = c.coins();
     RecordStats& s = c.stats.stats;
     const int pc = c.params.paramCount;
-    c.job.measuring = false;
     s.recordKind = kCoinRecord;
     c.stats.updateStats(1);
     applyRecordSettings(r, s, c.stats.flierTolerance, pc);
@@ -401,7 +396,6 @@ CoinsetRun::Gathered CoinsetRun::gatherCoinData(const QString& name, const QStri
             log(logRecordRows(description, name, c.params.paramNames, c.params.paramCount));
         }
         if (c.job.userAbort || answer != plat::mb::Yes) {
-            c.job.measuring = false;
             c.measure.samplesLeft = 0;
             out = c.job.userAbort ? Gathered::Stopped : answer == plat::mb::No ? Gathered::Kept : Gathered::Cleared;
             return;
@@ -422,12 +416,13 @@ void CoinsetRun::gatherSamples(int channel)
     bool again = true;
     while (again) {
         c.measurement.startMeasurement(channel);
-        c.job.measuring = true;
-        while (c.measure.samplesLeft >= 1 && !c.job.userAbort)
-            c.svc.sched->pump();
-        c.measure.samplesLeft = 0;
-        c.measurement.stopMeasurement();
-        c.job.measuring = false;
+        {
+            const JobState::Measuring measuring(c.job);
+            while (c.measure.samplesLeft >= 1 && !c.job.userAbort)
+                c.svc.sched->pump();
+            c.measure.samplesLeft = 0;
+            c.measurement.stopMeasurement();
+        }
         again = !c.job.userAbort && c.stats.eliminateFliers() && !c.job.userAbort;
     }
 }
@@ -475,7 +470,6 @@ void CoinsetRun::endRun(bool transfer)
     c.stats.runActive = false;
     c.stats.stats.recordKind = kCoinRecord;
     c.stats.updateDisplay(1);
-    c.job.measuring = false;
     if (!transfer && !c.job.userAbort) {
         // The window stays open, idle: its Back leads to the main window again.
         v.setText(QStringLiteral("cmdBack"), c.text(id::BackToMain));
@@ -484,8 +478,6 @@ void CoinsetRun::endRun(bool transfer)
     if (c.job.userAbort) {
         w_.frame.CoinInitialise(0);
         c.stats.runActive = false;
-        // Left set, it would end the next job's first wait at once.
-        c.job.userAbort = false;
     }
 }
 

@@ -182,7 +182,6 @@ bool MeasureFrame::CoinInitialise(int mode)
         c.stats.updateDisplay(1);
         if (mode == 0) {
             c.stats.runActive = false;
-            c.job.measuring = false;
         }
         c.windows.centreMeasureWindow();
         v.setVisible(kWindow, true);
@@ -198,7 +197,7 @@ void MeasureFrame::cmdBack_Click()
         plat::View& v = w_.view();
         if (c.stats.runActive) {
             v.setEnabled(QStringLiteral("cmdBack"), false);
-            c.job.userAbort = true;
+            c.job.stop();
             for (int s = 0; s < 4; ++s)
                 v.setEnabled(QStringLiteral("chkSeg"), true, s);
             v.setEnabled(QStringLiteral("opt1K"), true);
@@ -210,7 +209,6 @@ void MeasureFrame::cmdBack_Click()
         c.windows.showMain(true);
         c.stats.runActive = false;
         c.windows.setupMainForm();
-        c.job.measuring = false;
         c.measure.logEnabled = false;
         c.windows.unloadMeasureWindow();
     });
@@ -221,7 +219,6 @@ void MeasureFrame::PROMxfr()
     CloneContext& c = w_.ctx;
     CoinTables& t = c.coins();
     const int pc = c.params.paramCount;
-    c.job.measuring = false;
     w_.ctx.errors.trap(id::Transferring, [&] { clearTransferTables(t); });
 
     // The page the editor opens on, before anything is mapped: a Mars transfer with no segment

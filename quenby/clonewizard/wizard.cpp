@@ -202,13 +202,13 @@ void Wizards::runWizard(int mode)
 {
     CloneContext& c = w_.ctx;
     CoinTables& t = c.coins();
+    const JobState::Run run(c.job);
     bool started = false;
     // A run-time error anywhere in the engine is reported and the closing steps follow.
     const bool ran = c.errors.trap(id::Wizard, [&] {
         plat::View& v = w_.view();
         t.nriXLoaded = false;
         t.routingLoaded = false;
-        c.job.userAbort = false;
         t.clone.oldImageTaken = false;
         const QString coinText = v.text(QStringLiteral("cmbCoin"));
         v.setText(QStringLiteral("lblCoin"), coinText);
@@ -220,7 +220,6 @@ void Wizards::runWizard(int mode)
         }
         v.setVisible(QStringLiteral("frmMeasurements"), true);
         v.setVisible(QStringLiteral("frmWizards"), false);
-        c.job.measuring = false;
         clearImageBuffers(c.mem.images);
         c.measure.logEnabled = false;
         if (v.value(QStringLiteral("chkLog")) == 1) {
@@ -259,7 +258,7 @@ void Wizards::runWizard(int mode)
         if (c.mars() && c.measure.logEnabled) {
             readMarsIdles(c);
             const LinkState& st = c.link.state();
-            w_.run.log({logIdlesRow({st.idleValues[0], st.idleValues[1], st.idleValues[2]})});
+            w_.run.log({logIdlesRow(st.idleValues)});
         }
 
         t.clone.recordRow = 0;
@@ -305,7 +304,7 @@ void Wizards::nriSettings(int mode, qint32 n)
     t.coinValues(n) = plat::cLng(plat::val(v.text(QStringLiteral("txtValue1"))));
     if (mode == kAddCoin) {
         if (const std::optional<QString> refused = coinValueRefusal(t.coinValues(n), t.coinValueMultiple, c.texts)) {
-            c.job.userAbort = true;
+            c.job.stop();
             c.message(*refused, plat::mb::OKOnly | plat::mb::Critical, kCoinValueTitleId);
         }
     }
@@ -322,7 +321,6 @@ void Wizards::passes(int mode, qint32 n, const QString& coinText)
     plat::View& v = w_.view();
     const int pc = c.params.paramCount;
     for (int pass = 1; pass <= wizardPassCount(mode) && !c.job.userAbort; ++pass) {
-        c.job.measuring = false;
         c.stats.updateStats(1);
         c.measure.samplesLeft = kWizardCoins;
         v.setText(QStringLiteral("lblNumber"), plat::str(kWizardCoins));
@@ -357,11 +355,9 @@ void Wizards::closingSteps()
     c.stats.runActive = false;
     c.stats.updateDisplay(1);
     c.measure.logEnabled = false;
-    c.job.measuring = false;
     if (c.job.userAbort) {
         w_.frame.CoinInitialise(0);
         c.stats.runActive = false;
-        c.job.userAbort = false;
     }
 }
 

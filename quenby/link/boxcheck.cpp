@@ -75,14 +75,14 @@ bool BoxCheck::checkBoxResponds()
             link_.sendJ();
             link_.sendAndWait("M");
             link_.sendJ();
-            st_.statusSeen = false;
+            link_.expectLine(BoxLine::Status);
             link_.sendAndWait(""); // nothing sent: only the reply wait
             link_.sendAndWait("S");
-            link_.waitFor(kStatusWaitMs, [this] { return st_.statusSeen; });
+            link_.awaitLine(BoxLine::Status, kStatusWaitMs);
         },
         [this](const std::exception& e) { reportCheckError(e); });
     judgeLines(before);
-    return st_.statusSeen && !foreign_;
+    return link_.lineSeen(BoxLine::Status) && !foreign_;
 }
 
 bool BoxCheck::logon(bool (MechLogons::*fn)())
@@ -95,7 +95,6 @@ bool BoxCheck::logon(bool (MechLogons::*fn)())
 bool BoxCheck::checkBoxAndValidator(bool checkMech)
 {
     const bool mars = job_.mechFamily == Family::Mars;
-    auto statusSeen = [this] { return st_.statusSeen; };
     const LineCount before = lineCount();
     plat::trap([&] {
         link_.sendEscapes();
@@ -106,21 +105,21 @@ bool BoxCheck::checkBoxAndValidator(bool checkMech)
                 link_.sendCfd();
             link_.waitFor(kMarsSettleMs);
         }
-        st_.statusSeen = false;
+        link_.expectLine(BoxLine::Status);
         link_.sendAndWait("S");
-        link_.waitFor(kStatusWaitMs, statusSeen);
+        link_.awaitLine(BoxLine::Status, kStatusWaitMs);
         if (mars) {
-            if (!(st_.statusSeen && (!checkMech || st_.mechPresent))) {
+            if (!(link_.lineSeen(BoxLine::Status) && (!checkMech || st_.mechPresent))) {
                 link_.waitFor(kMarsRetryMs);
                 link_.sendAndWait("S");
-                link_.waitFor(kStatusWaitMs, statusSeen);
+                link_.awaitLine(BoxLine::Status, kStatusWaitMs);
             }
             link_.sendW();
         }
     }, [this](const std::exception& e) { reportCheckError(e); });
 
     judgeLines(before);
-    if (!st_.statusSeen || foreign_) {
+    if (!link_.lineSeen(BoxLine::Status) || foreign_) {
         QString text = texts_.getText(kTextNoResponse);
         if (foreign_)
             text += QStringLiteral("\r\n\r\n") + foreignDeviceText();

@@ -5,6 +5,7 @@
 #include "platform/textfile.h"
 #include "platform/timer.h"
 #include "platform/vbtext.h"
+#include "quenby/link/ccwire.h"
 #include "quenby/link/mechfamily.h"
 #include "quenby/seams.h"
 #include "quenby/shell/texts.h"
@@ -101,6 +102,84 @@ bool BoxLink::waitFor(int ms, const std::function<bool()>& done)
     return done && done();
 }
 
+ReplyOutcome BoxLink::sendCcAndAwaitAck(const QByteArray& request, int ms, bool refusalEnds)
+{
+    replies_.ccAck = false;
+    replies_.ccNak = false;
+    sendData(request);
+    const bool ended = waitFor(ms, [&] { return replies_.ccAck || (refusalEnds && replies_.ccNak); });
+    return replies_.ccAck ? ReplyOutcome::Arrived : ended ? ReplyOutcome::Refused : ReplyOutcome::TimedOut;
+}
+
+WordReply BoxLink::sendCcAndAwaitWord(const QByteArray& request, int ms)
+{
+    replies_.ccWordDone = false;
+    // The verdict of an earlier frame is no part of this word's.
+    replies_.ccWordError = false;
+    sendData(request);
+    if (!waitFor(ms, [this] { return replies_.ccWordDone; }))
+        return {ReplyOutcome::TimedOut};
+    return replies_.ccWordError ? WordReply{ReplyOutcome::CheckFailed} : WordReply{.value = replies_.ccWordValue};
+}
+
+void BoxLink::ccWordHandled(const CcFrame& frame)
+{
+    const CcWordReply reply = parseCcWordReply(std::span<const qint32>(frame.slot.data(), 4));
+    replies_.ccWordError = reply.error;
+    replies_.ccWordValue = reply.value;
+    replies_.ccWordDone = true;
+}
+
+void BoxLink::expectReplies(int n)
+{
+    replies_.replyAck = false;
+    replies_.replyError = false;
+    replies_.replyDone = false;
+    replies_.mechReply.clear();
+    replies_.sentinelReply.clear();
+    replies_.repliesExpected = n;
+}
+
+bool BoxLink::awaitAck(int ms)
+{
+    return waitFor(ms, [this] { return replies_.replyAck; });
+}
+
+ReplyOutcome BoxLink::sendAndAwaitAck(const QByteArray& data, int ms)
+{
+    expectReplies(replies_.repliesExpected);
+    sendData(data);
+    awaitAck(ms);
+    return replies_.replyError ? ReplyOutcome::Refused
+                               : replies_.replyAck ? ReplyOutcome::Arrived : ReplyOutcome::TimedOut;
+}
+
+ReplyOutcome BoxLink::awaitReplies(std::optional<int> ms)
+{
+    auto done = [this] { return replies_.replyDone || job_.userAbort; };
+    if (ms)
+        waitFor(*ms, done);
+    while (!ms && !done())
+        svc_.sched->pump();
+    return replies_.replyDone ? ReplyOutcome::Arrived
+                              : job_.userAbort ? ReplyOutcome::Stopped : ReplyOutcome::TimedOut;
+}
+
+void BoxLink::sendEchoed(char c, int ms)
+{
+    replies_.mechReply.clear();
+    replies_.sentinelReply.clear();
+    sendData(QByteArray(1, c));
+    waitFor(ms, [&] { return replies_.sentinelReply.startsWith(c) || job_.userAbort; });
+}
+
+void BoxLink::takeSentinelReply(bool whole)
+{
+    const QByteArray& r = replies_.sentinelReply;
+    replies_.mechReply = r.isEmpty() ? QByteArray() : whole ? r : r.mid(1);
+    replies_.replyDone = false;
+}
+
 // ---- sending -----------------------------------------------------------------------------------
 
 void BoxLink::sendData(const QByteArray& s)
@@ -115,13 +194,26 @@ void BoxLink::sendData(const QByteArray& s)
     sender_.send(port_, s, [this](const std::exception& e) { errors_.reportError(id::SendData, e); });
 }
 
-void BoxLink::sendAndWait(const QByteArray& s)
+bool BoxLink::sendAndWait(const QByteArray& s)
 {
-    errors_.trap(id::SendAndWait, [&] {
-        st_.lineReceived = false;
+    trap(id::SendAndWait, [&] {
+        expectLine(BoxLine::Any);
         sendData(s);
-        waitFor(kReplyWaitMs, [this] { return st_.lineReceived; });
+        awaitLine(BoxLine::Any, kReplyWaitMs);
     });
+    return lineSeen(BoxLine::Any);
+}
+
+void BoxLink::expectLine(BoxLine line)
+{
+    seen_[size_t(line)] = false;
+    if (line == BoxLine::Idle)
+        st_.idleValues = {};
+}
+
+bool BoxLink::awaitLine(BoxLine line, int ms)
+{
+    return waitFor(ms, [this, line] { return lineSeen(line); });
 }
 
 void BoxLink::clearInput()
@@ -221,7 +313,7 @@ void BoxLink::lostPort(int textId, const std::exception& e)
     errors_.reportError(textId, e, lostText());
     if (guard_ && guard_->jobRunning()) {
         guard_->stopJob();
-        job_.userAbort = true;
+        job_.stop();
     }
 }
 
@@ -287,7 +379,7 @@ void BoxLink::handleLineByte(quint8 b)
         return;
     const QString line = st_.lineBuffer;
     st_.lineBuffer.clear();
-    st_.lineReceived = true;
+    seen_[size_t(BoxLine::Any)] = true;
     ++st_.linesReceived;
     processBoxLine(line);
 }
@@ -296,7 +388,7 @@ void BoxLink::handlePassThroughByte(quint8 b)
 {
     // Mech bytes are read the way the job's family and model read them.
     const MechEntry& entry = entry_.of(job_.mechFamily, job_.mechModel);
-    ReceiveSide rx{st_, job_, *parsers_, entry};
+    ReceiveSide rx{st_, replies_, job_, *parsers_, entry};
     passThroughHandler(entry.kind)(rx, b);
 }
 
@@ -315,7 +407,7 @@ void BoxLink::processBoxLine(const QString& line)
                 st_.ccFrame.count = 0;
             }
             if (plat::mid(line, 2, 1) == QLatin1String("R"))
-                st_.boxRestarted = true;
+                seen_[size_t(BoxLine::Restarted)] = true;
             break;
         case 'M':
             if (job_.measuring)
@@ -325,25 +417,25 @@ void BoxLink::processBoxLine(const QString& line)
             parsers_->parseCoinAccepted(line);
             break;
         case 'Y':
-            st_.idleSeen = true;
+            seen_[size_t(BoxLine::Idle)] = true;
             parseIdles(line);
             break;
         case 'R':
             parsers_->decodeMarsPromLine(line);
             break;
         case 'Z':
-            st_.promRowAck = true;
+            seen_[size_t(BoxLine::PromRow)] = true;
             break;
         case 'C':
             st_.mechPresent = true;
             parsetimings(line);
-            st_.statusSeen = true;
+            seen_[size_t(BoxLine::Status)] = true;
             ++st_.statusLines;
             break;
         case 'N':
             st_.mechPresent = false;
             parsetimings(line);
-            st_.statusSeen = true;
+            seen_[size_t(BoxLine::Status)] = true;
             ++st_.statusLines;
             break;
         case 'B':
@@ -361,9 +453,9 @@ void BoxLink::processBoxLine(const QString& line)
 
 void BoxLink::parseIdles(const QString& line)
 {
-    for (int i = 0; i < 3; ++i)
-        errors_.trap(id::Idles,
-                     [&] { st_.idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
+    for (int i = 0; i < int(st_.idleValues.size()); ++i)
+        trap(id::Idles,
+             [&] { st_.idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
 }
 
 void BoxLink::parsetimings(const QString& line)

@@ -3,8 +3,8 @@
 // primitives, the receive handler (text lines in line mode, raw mech bytes in serial mode) and
 // the dispatcher that hands each box line to the flag or parser that consumes it.
 //
-// One instance owned by the program object. Its flags live in the program's LinkState, which the
-// waiting procedures of every window poll while they pump.
+// One instance owned by the program object. What the box and the mech answered is the link's own:
+// a job asks it to expect a reply, send and wait, and gets what arrived or why nothing did.
 
 #include "platform/jobguard.h"
 #include "platform/reentryguard.h"
@@ -18,12 +18,26 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace quenby {
 
 class TextTable;
 class ErrorReporter;
 class LinkParsers;
+
+// The box's lines a job waits for: any line, a status line ("C", "N"), a PROM row's
+// acknowledgement ("Z"), the restart line ("*R") and the idle readings ("Y").
+enum class BoxLine { Any, Status, PromRow, Restarted, Idle, Count };
+
+// How a wait for the mech ended.
+enum class ReplyOutcome { Arrived, Refused, CheckFailed, TimedOut, Stopped };
+
+// A CC word as the mech answered it; the value is -1 unless the word arrived.
+struct WordReply {
+    ReplyOutcome outcome = ReplyOutcome::Arrived;
+    qint32 value = -1;
+};
 
 class BoxLink {
 public:
@@ -46,6 +60,7 @@ public:
     void setPort(plat::SerialPort* port, plat::JobGuard* guard = nullptr);
     plat::SerialPort* port() const { return port_; }
     LinkState& state() const { return st_; }
+    const MechReplies& replies() const { return replies_; }
 
     // Where dispatched lines and frames go; set before the port delivers anything.
     void setParsers(LinkParsers& parsers) { parsers_ = &parsers; }
@@ -56,7 +71,8 @@ public:
     void Timer1_Timer();
     void delayMs(int ms);
     void sendData(const QByteArray& s);
-    void sendAndWait(const QByteArray& s);
+    // Sends s and waits up to kReplyWaitMs for a line; true when one came.
+    bool sendAndWait(const QByteArray& s);
     void clearInput();
     void sendJ();
     void sendW();
@@ -73,9 +89,39 @@ public:
 
     // Sets countdownMs and pumps until done() or the countdown has run out. Returns done().
     bool waitFor(int ms, const std::function<bool()>& done = {});
+    // Forgets that such a line came (the idle readings too); waits up to ms for it; whether it came.
+    void expectLine(BoxLine line);
+    bool awaitLine(BoxLine line, int ms);
+    bool lineSeen(BoxLine line) const { return seen_[size_t(line)]; }
+
+    // ---- CC mechs in serial mode ----
+    // Sends request and waits up to ms for the mech's 05; its 06 ends the wait when refusalEnds.
+    ReplyOutcome sendCcAndAwaitAck(const QByteArray& request, int ms, bool refusalEnds = false);
+    // Sends a word request and waits up to ms for the word frame.
+    WordReply sendCcAndAwaitWord(const QByteArray& request, int ms);
+    // A CC word frame, or a measurement frame, handed to its parser.
+    void ccWordHandled(const CcFrame& frame);
+    void ccMeasureHandled() { replies_.ccWordDone = true; }
+
+    // ---- NRI and Sentinel mechs in serial mode ----
+    // No reply, acknowledgement or refusal yet, and n replies awaited.
+    void expectReplies(int n);
+    // Waits up to ms for the mech's acknowledgement; true when it came.
+    bool awaitAck(int ms);
+    // Sends data afresh and waits up to ms for its acknowledgement; a refusal overrides one.
+    ReplyOutcome sendAndAwaitAck(const QByteArray& data, int ms);
+    // Waits up to ms (none: without time-out) for the replies awaited, or a stop.
+    ReplyOutcome awaitReplies(std::optional<int> ms);
+    // Sends one character of a Sentinel command and waits up to ms for its echo (or a stop).
+    void sendEchoed(char c, int ms);
+    // The Sentinel's reply becomes the reply: whole, or without the echo of the last character.
+    void takeSentinelReply(bool whole);
+    void setSentinelLoggedOn(bool on) { replies_.sentinelLoggedOn = on; }
     // Break on, ms on the countdown, break off; the box is back in line mode (passThrough off).
     void sendBreak(int ms);
     void sendBreak100() { sendBreak(100); }
+    // The menu's resting state: whatever a job left, the box is taken to be in line mode.
+    void assumeLineMode() { st_.passThrough = false; }
 
     // Opens the port if it is not open yet (9600,N,8,1); true when it is open afterwards.
     bool openPort(int portNumber, plat::OpenResult* why = nullptr);
@@ -115,6 +161,8 @@ private:
 
     plat::Services svc_;
     LinkState& st_;
+    MechReplies replies_;
+    std::array<bool, size_t(BoxLine::Count)> seen_{};
     const TextTable& texts_;
     const ErrorReporter& errors_;
     JobState& job_;

@@ -7,7 +7,6 @@
 #include "quenby/shell/texts.h"
 
 #include <algorithm>
-#include <span>
 
 namespace quenby {
 
@@ -183,12 +182,12 @@ void CcWordFamily::receiveByte(ReceiveSide& rx, quint8 b)
     CcFrame& f = st.ccFrame;
     if (f.count == 0) {
         if (b == kAck) {
-            st.ccAck = true;
+            rx.replies.ccAck = true;
         } else if (b == kNak) {
             if (rx.job.measuring)
                 rx.parsers.requestCcMeasurement();
             else
-                st.ccNak = true;
+                rx.replies.ccNak = true;
         } else if (b == ';' || b == '?') {
             f.slot[0] = b;
             f.count = 1;
@@ -230,37 +229,21 @@ void CcWordFamily::receiveByte(ReceiveSide& rx, quint8 b)
     }
 }
 
-void CcWordFamily::parseWordReply(LinkState& st, const CcFrame& frame)
-{
-    const CcWordReply reply = parseCcWordReply(std::span<const qint32>(frame.slot.data(), 4));
-    st.ccWordError = reply.error;
-    st.ccWordValue = reply.value;
-    st.ccWordDone = true;
-}
-
 qint32 CcWordFamily::readWord(int address)
 {
     qint32 result = -1;
     lastFailure_ = id::ReadWordError;
     ctx_.errors.trap(id::ReadWordError, [&] {
-        LinkState& st = ctx_.st();
         const int a = address & 0xFF;
-        st.ccWordDone = false;
-        // The verdict of an earlier frame is no part of this word's.
-        st.ccWordError = false;
-        ctx_.link.sendData(ccReadRequest(a));
-        ctx_.link.waitFor(kWordWaitMs, [&st] { return st.ccWordDone; });
-        result = st.ccWordValue;
+        const WordReply reply = ctx_.link.sendCcAndAwaitWord(ccReadRequest(a), kWordWaitMs);
+        result = reply.value;
         lastFailure_ = 0;
-        if (!st.ccWordDone) {
+        if (reply.outcome == ReplyOutcome::TimedOut) {
             ctx_.message(ctx_.text(id::WordTimeout), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
-            result = -1;
             lastFailure_ = id::WordTimeout;
-        }
-        if (st.ccWordError) {
+        } else if (reply.outcome == ReplyOutcome::CheckFailed) {
             ctx_.message(ctx_.text(id::WordChecksum) + QString::number(a), plat::mb::OKOnly | plat::mb::Critical,
                          id::ErrorTitle);
-            result = -1;
             lastFailure_ = id::WordChecksum;
         }
     });
@@ -275,12 +258,7 @@ bool CcWordFamily::writeWord(int address, qint32 value)
             ok = true;
             return;
         }
-        LinkState& st = ctx_.st();
-        st.ccAck = false;
-        st.ccNak = false;
-        ctx_.link.sendData(ccWriteRequest(address, value));
-        ctx_.link.waitFor(kWordWaitMs, [&st] { return st.ccAck || st.ccNak; });
-        ok = st.ccAck;
+        ok = ctx_.link.sendCcAndAwaitAck(ccWriteRequest(address, value), kWordWaitMs, true) == ReplyOutcome::Arrived;
     });
     return ok;
 }

@@ -83,8 +83,6 @@ public:
     // The receive side's handler of CC bytes: 05 and 06 outside a frame, frames from ";" or "?"
     // to their model's length.
     static void receiveByte(ReceiveSide& rx, quint8 b);
-    // A word frame: sets ccWordValue, ccWordError and ccWordDone.
-    static void parseWordReply(LinkState& st, const CcFrame& frame);
 
 protected:
     // Up to three logons; the read goes on even when none took (its first word says so).

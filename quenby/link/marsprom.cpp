@@ -89,17 +89,16 @@ bool MarsPromFamily::programRange(int first, int last)
                                      QStringLiteral("No nibble at PROM address ") + QString::number(*rows.badAddress));
         }
         const int repeats = ctx_.mem.bipolarProm ? kBipolarBurns : 1;
-        LinkState& st = ctx_.st();
         allAcknowledged = true;
         for (const PromRow& row : rows.rows) {
             for (int r = 0; r < repeats; ++r) {
-                st.promRowAck = false;
+                ctx_.link.expectLine(BoxLine::PromRow);
                 ctx_.link.sendData(row.bytes);
                 progress.show();
                 progress.setSegment(QString::number(ctx_.mem.currentSegment));
                 progress.setStep(row.progress);
                 // A row whose "Z" does not come is not sent again: the verify finds it.
-                if (!ctx_.link.waitFor(kRowAckMs, [&st] { return st.promRowAck; }))
+                if (!ctx_.link.awaitLine(BoxLine::PromRow, kRowAckMs))
                     allAcknowledged = false;
             }
         }

@@ -118,7 +118,6 @@ void Measurement::parseCcMeasureFrame(const CcFrame& frame, int lastIndex)
 {
     const CcMeasureSample s = decodeCcMeasureFrame(frame, lastIndex);
     if (s.sumOk) {
-        ctx_.st().ccWordError = false;
         for (int i = 0; i < s.valueCount; ++i)
             m_.currentReading[size_t(i)] = s.values[size_t(i)];
         if (m_.logEnabled)
@@ -129,7 +128,7 @@ void Measurement::parseCcMeasureFrame(const CcFrame& frame, int lastIndex)
     } else {
         requestCcMeasurement(); // dropped; the mech is asked again
     }
-    ctx_.st().ccWordDone = true;
+    ctx_.link.ccMeasureHandled();
 }
 
 void Measurement::sentinelPollLoop()
@@ -140,7 +139,7 @@ void Measurement::sentinelPollLoop()
         ctx_.errors.trap(id::CcCoinData, [&] {
             ok = ctx_.layers.sendSentinelCommand(kSentinelMeasureCommand, kSentinelMeasureReplies,
                                                   kSentinelMeasureTimeoutMs);
-            s = parseSentinelReading(ctx_.st().mechReply, ctx_.params.paramCount);
+            s = parseSentinelReading(ctx_.link.replies().mechReply, ctx_.params.paramCount);
             m_.currentReading = s.values;
         });
         // A poll the mech did not finish answering is no sample, whatever part of it arrived;
@@ -175,7 +174,7 @@ void Measurement::nriMeasureLoop(int coin)
             ctx_.link.sendData(kNriMeasureCommand);
             // No time-out: the user ends a wait with Back, and that sample still counts.
             ok = ctx_.layers.sendNriAndWait({}, -p.nriReplies);
-            m_.currentReading = parseNriMeasureReply(ctx_.st().mechReply, p, ctx_.params.paramCount, coin,
+            m_.currentReading = parseNriMeasureReply(ctx_.link.replies().mechReply, p, ctx_.params.paramCount, coin,
                                                      ctx_.mem.nriCoin);
         });
         if (p.nriLayout == NriReplyLayout::Decimal) {

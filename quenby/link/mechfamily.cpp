@@ -46,7 +46,7 @@ public:
     void decodeMarsPromLine(const QString& line) override { MarsPromFamily::decodeLine(ctx_, line); }
     void parseCcWordReply(const CcFrame& frame) override
     {
-        ctx_.errors.trap(id::WordReplyError, [&] { CcWordFamily::parseWordReply(ctx_.st(), frame); });
+        ctx_.errors.trap(id::WordReplyError, [&] { ctx_.link.ccWordHandled(frame); });
     }
 
 private:

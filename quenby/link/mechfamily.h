@@ -32,17 +32,18 @@ class BoxCheck;
 // What a family's byte handler works on while the box relays mech bytes.
 struct ReceiveSide {
     LinkState& st;
+    MechReplies& replies;
     const JobState& job;
     LinkParsers& parsers;
     const MechEntry& entry;
 };
 using PassThroughHandler = void (*)(ReceiveSide& rx, quint8 b);
 // A CR from the mech ends one of the replies its sender awaits (NRI and Sentinel).
-inline void countReplyEnd(LinkState& st)
+inline void countReplyEnd(MechReplies& r)
 {
-    --st.repliesExpected;
-    if (st.repliesExpected <= 0)
-        st.replyDone = true;
+    --r.repliesExpected;
+    if (r.repliesExpected <= 0)
+        r.replyDone = true;
 }
 // The byte handler of a family kind. The receive side looks it up for every byte by the job's
 // family and model, since the G18 probe switches them within a job.

@@ -5,6 +5,8 @@
 #include "quenby/link/sentinelwire.h"
 #include "quenby/shell/texts.h"
 
+#include <algorithm>
+
 namespace quenby {
 
 namespace {
@@ -42,7 +44,7 @@ constexpr int NriSend = 334;
 
 MechLayers::MechLayers(BoxLink& link, BoxCheck& check, const plat::Services& services, const TextTable& texts,
                        const ErrorReporter& errors, JobState& job)
-    : link_(link), check_(check), st_(link.state()), svc_(services), texts_(texts), errors_(errors), job_(job)
+    : link_(link), check_(check), svc_(services), texts_(texts), errors_(errors), job_(job)
 {
 }
 
@@ -58,10 +60,10 @@ bool MechLayers::sendSerialModeCommand(const QByteArray& code)
     for (int attempt = 0; attempt < kSerialModeTries; ++attempt) {
         link_.sendEscapes();
         link_.sendData(code);
-        if (link_.waitFor(kSerialModeWaitMs, [this] { return st_.passThrough; }))
+        if (link_.waitFor(kSerialModeWaitMs, [this] { return link_.state().passThrough; }))
             break;
     }
-    if (st_.passThrough)
+    if (link_.state().passThrough)
         return true;
     message(id::SerialModeNotSetUp, plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
     return false;
@@ -69,15 +71,12 @@ bool MechLayers::sendSerialModeCommand(const QByteArray& code)
 
 void MechLayers::resetProgrammerBox()
 {
-    st_.boxRestarted = false;
-    st_.passThrough = false;
+    link_.expectLine(BoxLine::Restarted);
     link_.clearInput();
-    // A CC frame cut short by the reset would swallow the first bytes of the next logon.
-    st_.ccFrame.count = 0;
     link_.sendBreak(kResetBreakMs);
-    link_.waitFor(kRestartWaitMs, [this] { return st_.boxRestarted; });
+    link_.awaitLine(BoxLine::Restarted, kRestartWaitMs);
     link_.sendEscapes(kResetEscapes);
-    if (st_.boxRestarted)
+    if (link_.lineSeen(BoxLine::Restarted))
         return;
     if (check_.checkBoxAndValidator(false))
         return;
@@ -88,9 +87,7 @@ void MechLayers::resetProgrammerBox()
 
 bool MechLayers::sendCcStart()
 {
-    st_.ccAck = false;
-    link_.sendData("xx");
-    return link_.waitFor(kAckWaitMs, [this] { return st_.ccAck; });
+    return link_.sendCcAndAwaitAck("xx", kAckWaitMs) == ReplyOutcome::Arrived;
 }
 
 bool MechLayers::ccLogon()
@@ -113,9 +110,7 @@ void MechLayers::ccLogoff()
     if (mechEntry(Family::CC, job_.mechModel).kind == MechKind::Sentinel) {
         sentinelLogoff();
     } else {
-        st_.ccAck = false;
-        link_.sendData("yy");
-        link_.waitFor(kAckWaitMs, [this] { return st_.ccAck; });
+        link_.sendCcAndAwaitAck("yy", kAckWaitMs);
         resetProgrammerBox();
     }
     if (hooks_.stopKeepAlive)
@@ -174,17 +169,16 @@ bool MechLayers::nriIdentify()
         link_.delayMs(e.nri.identPauseMs);
     link_.clearInput();
     sendNriAndWait("I", 1);
-    link_.waitFor(kReplyWaitMs, [this] { return st_.replyDone; });
-    bool result = st_.replyDone;
-    if (st_.replyDone) {
-        const QString reply = QString::fromLatin1(st_.mechReply);
-        if (!e.nri.identReplies.isEmpty() && !e.nri.identReplies.contains(reply))
-            result = false;
+    const MechReplies& r = link_.replies();
+    const bool result = link_.waitFor(kReplyWaitMs, [&r] { return r.replyDone; });
+    if (result) {
+        const QString reply = QString::fromLatin1(r.mechReply);
         // The settings file keeps the last identification reply, matching or not.
         if (hooks_.saveSettings)
             hooks_.saveSettings();
+        return e.nri.identReplies.isEmpty() || e.nri.identReplies.contains(reply);
     }
-    return result;
+    return false;
 }
 
 void MechLayers::sendNriCommand(const QByteArray& cmd)
@@ -192,7 +186,7 @@ void MechLayers::sendNriCommand(const QByteArray& cmd)
     errors_.trap(id::NriSend, [&] {
         if (newerNri() && cmd.size() >= 2) {
             link_.sendData(cmd.left(1));
-            link_.waitFor(kAckWaitMs, [this] { return st_.replyAck; });
+            link_.awaitAck(kAckWaitMs);
             link_.sendData(cmd.mid(1));
         } else {
             link_.sendData(cmd);
@@ -200,41 +194,23 @@ void MechLayers::sendNriCommand(const QByteArray& cmd)
     });
 }
 
-void MechLayers::clearReply()
-{
-    st_.replyAck = false;
-    st_.replyError = false;
-    st_.mechReply.clear();
-    st_.replyDone = false;
-}
-
 bool MechLayers::sendNriAndWait(const QByteArray& cmd, int n)
 {
-    clearReply();
-    st_.repliesExpected = n < 0 ? -n : n;
+    link_.expectReplies(n < 0 ? -n : n);
     if (!cmd.isEmpty())
         sendNriCommand(cmd);
-    auto done = [this] { return st_.replyDone || job_.userAbort; };
-    if (n < 0) {
-        while (!done())
-            svc_.sched->pump();
-    } else {
-        link_.waitFor(n * kReplyWaitMs, done);
-    }
-    return st_.replyDone;
+    return link_.awaitReplies(n < 0 ? std::nullopt : std::optional(n * kReplyWaitMs)) == ReplyOutcome::Arrived;
 }
 
 bool MechLayers::sendNriCommandWithData(const QByteArray& cmd, const QByteArray& data)
 {
-    clearReply();
-    st_.repliesExpected = 1;
+    link_.expectReplies(1);
     if (!newerNri()) {
         link_.sendData(cmd);
         for (char c : data) {
             link_.sendData(QByteArray(1, c));
             link_.delayMs(kOldNriCharGapMs);
         }
-        st_.replyAck = true;
         return true;
     }
     // Data that cannot go as whole pieces would lose its last character unseen: nothing of it
@@ -242,19 +218,12 @@ bool MechLayers::sendNriCommandWithData(const QByteArray& cmd, const QByteArray&
     const auto pieces = nriDataPieces(data);
     if (!pieces)
         return false;
-    auto acked = [this] { return st_.replyAck; };
     sendNriCommand(cmd);
-    if (!link_.waitFor(kAckWaitMs, acked))
+    if (!link_.awaitAck(kAckWaitMs))
         return false;
-    for (const QByteArray& piece : *pieces) {
-        clearReply();
-        link_.sendData(piece);
-        link_.waitFor(kAckWaitMs, acked);
-        // A piece the mech refused ("?") is refused even when an acknowledgement came as well.
-        if (!st_.replyAck || st_.replyError)
-            return false;
-    }
-    return true;
+    return std::ranges::all_of(*pieces, [this](const QByteArray& piece) {
+        return link_.sendAndAwaitAck(piece, kAckWaitMs) == ReplyOutcome::Arrived;
+    });
 }
 
 // ---- Sentinel -----------------------------------------------------------------------------------
@@ -262,8 +231,8 @@ bool MechLayers::sendNriCommandWithData(const QByteArray& cmd, const QByteArray&
 bool MechLayers::sentinelLogon()
 {
     bool ok = false;
-    errors_.trap(id::I2cSetUp, [&] {
-        st_.sentinelLoggedOn = false;
+    trap(id::I2cSetUp, [&] {
+        link_.setSentinelLoggedOn(false);
         sentinelIdent = QStringLiteral("I0.0");
         link_.clearInput();
         ok = sendSerialModeCommand("$06");
@@ -276,23 +245,23 @@ bool MechLayers::sentinelLogon()
             ok = sendSentinelCommand("TKI", 1, kSentinelReplyMs);
         if (!ok)
             return;
-        const SentinelIdent ident = parseSentinelIdent(st_.mechReply);
+        const SentinelIdent ident = parseSentinelIdent(link_.replies().mechReply);
         sentinelIdent = ident.ident;
         if (ident.i2cStuck) {
             ok = false;
             message(id::I2cStuck, plat::mb::OKOnly | plat::mb::Critical, id::I2cStuckTitle);
             return;
         }
-        st_.sentinelLoggedOn = true;
+        link_.setSentinelLoggedOn(true);
     });
     return ok;
 }
 
 void MechLayers::sentinelLogoff()
 {
-    errors_.trap(id::I2cEnd, [&] {
-        if (st_.sentinelLoggedOn) {
-            st_.sentinelLoggedOn = false;
+    trap(id::I2cEnd, [&] {
+        if (link_.replies().sentinelLoggedOn) {
+            link_.setSentinelLoggedOn(false);
             sendSentinelCommand("\r#", 1, kSentinelReplyMs);
         }
         resetProgrammerBox();
@@ -302,28 +271,13 @@ void MechLayers::sentinelLogoff()
 bool MechLayers::sendSentinelCommand(const QByteArray& cmd, int n, int timeoutMs)
 {
     bool result = false;
-    errors_.trap(id::I2cData, [&] {
-        st_.mechReply.clear();
-        st_.sentinelReply.clear();
-        st_.replyDone = false;
-        st_.repliesExpected = n;
-        for (char c : cmd) {
-            st_.mechReply.clear();
-            st_.sentinelReply.clear();
-            link_.sendData(QByteArray(1, c));
-            // A missing echo is no error: the next character follows after 200 ms.
-            link_.waitFor(kSentinelEchoMs,
-                          [&] { return (!st_.sentinelReply.isEmpty() && st_.sentinelReply.at(0) == c) || job_.userAbort; });
-        }
-        link_.waitFor(timeoutMs, [this] { return st_.replyDone || job_.userAbort; });
-        result = st_.replyDone;
-        if (st_.sentinelReply.isEmpty())
-            st_.mechReply.clear();
-        else if (cmd == "TKI")
-            st_.mechReply = st_.sentinelReply;
-        else
-            st_.mechReply = st_.sentinelReply.mid(1); // without the echo of the last character
-        st_.replyDone = false;
+    trap(id::I2cData, [&] {
+        link_.expectReplies(n);
+        // A missing echo is no error: the next character follows after 200 ms.
+        for (char c : cmd)
+            link_.sendEchoed(c, kSentinelEchoMs);
+        result = link_.awaitReplies(timeoutMs) == ReplyOutcome::Arrived;
+        link_.takeSentinelReply(cmd == "TKI");
     });
     return result;
 }

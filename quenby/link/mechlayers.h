@@ -64,13 +64,10 @@ private:
     MechEntry entry() const { return mechEntry(job_.mechFamily, job_.mechModel); }
     bool newerNri() const { return entry().kind == MechKind::NriNew; }
     void g18Probe();
-    // No reply, acknowledgement or refusal yet.
-    void clearReply();
     void message(int textId, int style, int titleId);
 
     BoxLink& link_;
     BoxCheck& check_;
-    LinkState& st_;
     plat::Services svc_;
     const TextTable& texts_;
     const ErrorReporter& errors_;

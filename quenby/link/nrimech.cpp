@@ -25,7 +25,7 @@ constexpr int ReadError = 136;
 
 void NriFamily::receiveByte(ReceiveSide& rx, quint8 b)
 {
-    LinkState& st = rx.st;
+    MechReplies& st = rx.replies;
     if (rx.job.nriG10LineMode) {
         if (b == kG10ReportStart) {
             st.mechReply.clear();
@@ -110,7 +110,7 @@ ReadState NriFamily::read()
                 // A reply that did not come in time is stored as it stands (missing fields read
                 // 0), and the read is not whole.
                 const bool replied = ctx_.layers.sendNriAndWait(step.command, step.replies);
-                storeNriReply(step, ctx_.st().mechReply, entry_, ctx_.params, tables);
+                storeNriReply(step, ctx_.link.replies().mechReply, entry_, ctx_.params, tables);
                 if (!replied && !job.userAbort && !unanswered) {
                     unanswered = true;
                     if (out.stopAddress < 0)

@@ -25,7 +25,7 @@ constexpr int WriteWordError = 333;
 
 void SentinelFamily::receiveByte(ReceiveSide& rx, quint8 b)
 {
-    LinkState& st = rx.st;
+    MechReplies& st = rx.replies;
     if (b == '%')
         st.sentinelLoggedOn = false;
     st.sentinelReply.append(char(b));
@@ -37,14 +37,12 @@ qint32 SentinelFamily::readWord(int address)
 {
     qint32 result = -1;
     ctx_.errors.trap(id::ReadWordError, [&] {
-        LinkState& st = ctx_.st();
-        st.ccWordDone = ctx_.layers.sendSentinelCommand(sentinelReadCommand(address), kReplies, kReplyMs);
-        const SentinelWord w = parseSentinelWordReply(st.mechReply);
+        ctx_.layers.sendSentinelCommand(sentinelReadCommand(address), kReplies, kReplyMs);
+        const SentinelWord w = parseSentinelWordReply(ctx_.link.replies().mechReply);
         if (w.ok) {
             result = w.value;
             return;
         }
-        st.ccWordDone = false;
         ctx_.message(ctx_.text(id::NoAck), plat::mb::OKOnly | plat::mb::Critical, id::NoAckTitle);
     });
     return result;

@@ -150,7 +150,7 @@ void frmEEPROMdata::setCaptions()
 void frmEEPROMdata::setup()
 {
     p_.errors.trap(id::SetupError, [&] {
-        model_ = p_.mechModel;
+        model_ = p_.job.mechModel;
         c_.setText(QStringLiteral("lblmechType"), model_);
         c_.setVisible(QStringLiteral("lblmechType"), true);
         c_.setItems(QStringLiteral("cmbDisplay"), eepromViewList(p_.texts));
@@ -176,7 +176,7 @@ void frmEEPROMdata::displayEEPROM()
 
 std::unique_ptr<MechFamily> frmEEPROMdata::family()
 {
-    p_.beginJob(Family::CC, model_);
+    p_.job.beginJob(Family::CC, model_);
     return p_.mech().forJob();
 }
 

@@ -85,7 +85,7 @@ void frmNRIdata::setCaptions()
 void frmNRIdata::setup()
 {
     p_.errors.trap(id::SetupError, [&] {
-        model_ = p_.mechModel;
+        model_ = p_.job.mechModel;
         c_.setText(QStringLiteral("lblmechType"), model_);
         c_.setVisible(QStringLiteral("lblmechType"), true);
         c_.setItems(QStringLiteral("cmbDisplay"), nriViewList(mechEntry(Family::NRI, model_), p_.texts));
@@ -109,7 +109,7 @@ void frmNRIdata::displayEEPROM()
 
 std::unique_ptr<MechFamily> frmNRIdata::family()
 {
-    p_.beginJob(Family::NRI, model_);
+    p_.job.beginJob(Family::NRI, model_);
     return p_.mech().forJob();
 }
 

@@ -159,8 +159,8 @@ void frmPROM::setCaptions()
 
 LimitsContext frmPROM::context()
 {
-    return {p_.memory.coins, p_.params, entry_.of(p_.mechFamily, p_.mechModel).limits, p_.texts, p_.errors,
-            *p_.svc.dialogs,  p_.mechModel, p_.memory.promSize};
+    return {p_.memory.coins, p_.params, entry_.of(p_.job.mechFamily, p_.job.mechModel).limits, p_.texts, p_.errors,
+            *p_.svc.dialogs,  p_.job.mechModel, p_.memory.promSize};
 }
 
 // ---- the page -----------------------------------------------------------------------------------

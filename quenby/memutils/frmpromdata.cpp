@@ -121,7 +121,7 @@ void frmPROMdata::Form_Load()
 {
     p_.errors.trap(id::LoadError, [&] { setCaptions(); });
     p_.errors.trap(id::LoadError, [&] {
-        model_ = p_.mechModel;
+        model_ = p_.job.mechModel;
         c_.setItems(QStringLiteral("cmbSize"), promSizeList());
         shownSize_ = promSizeText(p_.memory.promSize);
         c_.setText(QStringLiteral("cmbSize"), shownSize_);
@@ -147,7 +147,7 @@ void frmPROMdata::setupLists()
 void frmPROMdata::setup(int fromPROM)
 {
     p_.errors.trap(id::SetupError, [&] {
-        model_ = p_.mechModel;
+        model_ = p_.job.mechModel;
         const bool fromEditor = fromPROM != 0;
         shownSize_ = fromEditor ? promSizeText(p_.memory.promSize) : promSizeText(0);
         c_.setEnabled(QStringLiteral("cmbSize"), !fromEditor);
@@ -187,7 +187,7 @@ void frmPROMdata::redraw()
 void frmPROMdata::cmdReadPROM_Click()
 {
     // A read of this view's PROM, whatever family and size the last job left behind.
-    p_.beginJob(Family::Mars, model_);
+    p_.job.beginJob(Family::Mars, model_);
     takeShownSize();
     readPromCommand(*p_.mech().forJob(), p_.promDataView());
 }

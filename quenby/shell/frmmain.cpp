@@ -280,7 +280,7 @@ void frmMain::setupMainForm()
     frmConfig->raise();
     for (const char* name : kMenuControls)
         c_.setEnabled(QString::fromLatin1(name), true);
-    p_.state.passThrough = false;
+    p_.link.assumeLineMode();
     p_.memory.promSize = 0;
     p_.rangeLow1 = 2;
     p_.rangeHigh1 = 3000;
@@ -320,7 +320,7 @@ void frmMain::setCaptions()
 
 void frmMain::writeConfig(int port, const QString& language)
 {
-    if (auto err = writeSettings(p_.programFolder(), port, language, p_.state.mechReply))
+    if (auto err = writeSettings(p_.programFolder(), port, language, p_.link.replies().mechReply))
         p_.errors.reportError(id::WriteConfig, *err);
     cmdCancConfig->setEnabled(true);
 }
@@ -353,7 +353,7 @@ void frmMain::parseCoinAccepted(const QString& line)
         // The test window is touched only while it is loaded; the sound plays in any case.
         frmValtest* w = p_.valtestIfLoaded();
         const QString variant = w ? w->g40Variant() : QString();
-        const CoinReport r = decodeCoinReport(line, {p_.mechFamily, p_.mechModel, variant, p_.rejectLine});
+        const CoinReport r = decodeCoinReport(line, {p_.job.mechFamily, p_.job.mechModel, variant, p_.rejectLine});
         if (w)
             showCoinReport(w->controls(), r);
         if (r.restartHold)

@@ -67,10 +67,10 @@ bool MainMenuJobs::begin(int textId, Family family, const char* modelList, bool 
 {
     plat::View& mainView = p_.mainForm().controls();
     step(textId, [&] {
-        p_.beginJob(family, mainView.text(QString::fromLatin1(modelList)));
+        p_.job.beginJob(family, mainView.text(QString::fromLatin1(modelList)));
     });
-    if (p_.mechFamily == Family::NRI)
-        p_.nriG10LineMode = false;
+    if (p_.job.mechFamily == Family::NRI)
+        p_.job.nriG10LineMode = false;
     step(textId, [&] { p_.mainForm().startupPort(); });
     bool ok = false;
     step(textId, [&] { ok = p_.check.checkBoxAndValidator(checkMech); });
@@ -80,7 +80,7 @@ bool MainMenuJobs::begin(int textId, Family family, const char* modelList, bool 
 void MainMenuJobs::lockAndSetParameters(int textId)
 {
     step(textId, [&] { p_.mainForm().lockMenu(); });
-    step(textId, [&] { setMechParameters(p_.params, p_.mechFamily, p_.mechModel, p_.texts); });
+    step(textId, [&] { setMechParameters(p_.params, p_.job.mechFamily, p_.job.mechModel, p_.texts); });
 }
 
 void MainMenuJobs::cloning(int textId, Family family, const char* modelList, bool checkMech, int captionId)
@@ -150,13 +150,13 @@ void MainMenuJobs::validatorTest(int textId, Family family, const char* modelLis
 {
     plat::View& mainView = p_.mainForm().controls();
     step(textId, [&] {
-        p_.beginJob(family, mainView.text(QString::fromLatin1(modelList)));
+        p_.job.beginJob(family, mainView.text(QString::fromLatin1(modelList)));
     });
     step(textId, [&] { openValidatorTest(p_, 0); });
     // Only a Mars test has just read the status line (its timings check asks for it); for CC and
     // NRI mechPresent is whatever the last status line said, perhaps of a socket long since
     // empty, and says nothing of the mech now plugged in.
-    if (p_.mechFamily == Family::Mars && !p_.state.mechPresent && !p_.debugView) {
+    if (p_.job.mechFamily == Family::Mars && !p_.state.mechPresent && !p_.debugView) {
         // No mech: the test that openValidatorTest started is left as Back leaves it, so nothing
         // stays open, reporting or in serial mode.
         if (frmValtest* w = p_.valtestIfLoaded())
@@ -165,7 +165,7 @@ void MainMenuJobs::validatorTest(int textId, Family family, const char* modelLis
     }
     step(textId, [&] { mainView.setEnabled(QStringLiteral("cmdValtest"), false); });
     step(textId, [&] { p_.valtestForm().show(); });
-    if (mechEntry(p_.mechFamily, p_.mechModel).valtest.me181Pulse) {
+    if (mechEntry(p_.job.mechFamily, p_.job.mechModel).valtest.me181Pulse) {
         step(textId, [&] { p_.link.sendData(kMe181PulseOn); });
         step(textId, [&] { p_.link.delayMs(kMe181PulseMs); });
         step(textId, [&] { p_.link.sendData(kMe181PulseOff); });

@@ -186,7 +186,7 @@ void frmValtest::render(const ValtestLayout& layout)
 
 void frmValtest::setupDisplay()
 {
-    const JobState& job = p_;
+    const JobState& job = p_.job;
     const LinkState& st = p_.state;
     p_.errors.trap(id::SetUpDisplay, [&] {
         hide();
@@ -212,13 +212,11 @@ void frmValtest::setupDisplay()
     // Only whether a line came matters, not what it says.
     bool answered = false;
     if (valtestProbes(entry, choice)) {
-        p_.errors.trap(id::SetUpDisplay, [&] {
-            p_.link.sendAndWait("*");
-            answered = st.lineReceived;
-        });
+        p_.errors.trap(id::SetUpDisplay, [&] { answered = p_.link.sendAndWait("*"); });
     }
     for (const BoxStep& step : valtestRestart(entry, choice.g40Variant))
-        p_.errors.trap(id::SetUpDisplay, [&] { step.waits ? p_.link.sendAndWait(step.bytes) : p_.link.sendData(step.bytes); });
+        p_.errors.trap(id::SetUpDisplay, 
+                       [&] { step.waits ? void(p_.link.sendAndWait(step.bytes)) : p_.link.sendData(step.bytes); });
     p_.errors.trap(id::SetUpDisplay, [&] {
         const ValtestLayout layout = valtestLayout(entry, choice, answered, p_.texts);
         // A layout without a "Rejected" line leaves none: an "R" then lights nothing.
@@ -250,7 +248,7 @@ void frmValtest::selectSingle()
 void frmValtest::optBinary_Click()
 {
     setupDisplay();
-    const ValtestModel m = mechEntry(p_.mechFamily, p_.mechModel).valtest;
+    const ValtestModel m = mechEntry(p_.job.mechFamily, p_.job.mechModel).valtest;
     if (!m.binaryReports)
         return;
     p_.link.sendAndWait("*");
@@ -266,7 +264,7 @@ void frmValtest::optBinary_Click()
 void frmValtest::optSingle_Click()
 {
     setupDisplay();
-    if (!mechEntry(p_.mechFamily, p_.mechModel).valtest.binaryReports)
+    if (!mechEntry(p_.job.mechFamily, p_.job.mechModel).valtest.binaryReports)
         return;
     p_.link.sendAndWait("O");
     p_.link.sendData("C01");
@@ -282,7 +280,7 @@ void frmValtest::cmdClearCount_Click() { clearValtestCounts(c_); }
 
 void frmValtest::cmdBack_Click()
 {
-    JobState& job = p_;
+    JobState& job = p_.job;
     p_.errors.trap(id::Closing, [&] {
         if (job.nriG10LineMode)
             p_.layers().resetProgrammerBox(); // ends the mech's serial mode
@@ -317,7 +315,7 @@ void frmValtest::closeEvent(QCloseEvent* e)
 void openValidatorTest(Program& p, int openedFrom)
 {
     const auto step = [&p](const std::function<void()>& fn) { p.errors.trap(id::SetUpTest, fn); };
-    JobState& job = p;
+    JobState& job = p.job;
     const MechEntry entry = mechEntry(job.mechFamily, job.mechModel);
     if (entry.valtest.showsG40Variants)
         step([&] { p.valtestForm().offerG40Variants(); });

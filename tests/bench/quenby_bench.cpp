@@ -213,7 +213,7 @@ void pageChange435(bench::OkDialogs& dialogs, bench::Silent& sound)
     sim::QuenbyBox box;
     sim::SimPort* port = nullptr;
     quenby::Program p(services(sched, dialogs, sound, env, box, &port));
-    p.beginJob(quenby::Family::CC, "435");
+    p.job.beginJob(quenby::Family::CC, "435");
     quenby::setMechParameters(p.params, quenby::Family::CC, "435", p.texts);
     quenby::CoinTables& t = p.memory.coins;
     for (int c = 1; c <= 16; ++c) {
@@ -360,7 +360,7 @@ struct BackToBack : quenby::CoinMeasureWindow {
     void updateStats(int) override
     {
         ++got;
-        if (p->measuring)
+        if (p->job.measuring)
             --p->measure.samplesLeft;
         next();
     }
@@ -382,20 +382,20 @@ plat::Millis timeSamples(plat::Scheduler& s, const char* family, const char* mod
     b.box = &r.box;
     b.s = &s;
     p.setCoinMeasure(std::move(w));
-    p.beginJob(quenby::familyNamed(QString::fromLatin1(family)), QString::fromLatin1(model));
-    quenby::setMechParameters(p.params, p.mechFamily, p.mechModel, p.texts);
-    if (p.mechFamily == quenby::Family::Mars)
+    p.job.beginJob(quenby::familyNamed(QString::fromLatin1(family)), QString::fromLatin1(model));
+    quenby::setMechParameters(p.params, p.job.mechFamily, p.job.mechModel, p.texts);
+    if (p.job.mechFamily == quenby::Family::Mars)
         p.link.sendAndWait("M"); // the box sends sample lines rather than reports after "M"
     p.measure.samplesLeft = n;
     const plat::Millis t0 = s.nowMs();
     b.next(); // the first coin, as soon as the mech takes it
     p.measurement().startMeasurement(1);
-    p.measuring = true;
+    p.job.measuring = true;
     while (p.measure.samplesLeft >= 1)
         s.pump();
     const plat::Millis took = s.nowMs() - t0;
     p.measurement().stopMeasurement();
-    p.measuring = false;
+    p.job.measuring = false;
     if (b.got < n)
         std::printf("  (%s: %d of %d samples)\n", model, b.got, n);
     return took;
@@ -456,7 +456,7 @@ struct CloneRig {
         m.Timer1.setInterval(20);
         m.Timer1.setEnabled(true);
         p->link.openPort(1);
-        p->beginJob(quenby::familyNamed(family), model);
+        p->job.beginJob(quenby::familyNamed(family), model);
         quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
         if (dropCoins) {
             coins = std::make_unique<sim::QuenbyDemoCoins>(s, box);
@@ -469,12 +469,12 @@ struct CloneRig {
     void editorWithWindows()
     {
         quenby::CoinTables& t = p->memory.coins;
-        const bool mars = p->mechFamily == quenby::Family::Mars;
+        const bool mars = p->job.mechFamily == quenby::Family::Mars;
         if (mars) {
             p->memory.promSize = 1;
             t.segmentSelected(0) = t.segmentSelected(1) = true;
             p->memory.bipolarProm = true;
-        } else if (p->mechFamily == quenby::Family::CC) {
+        } else if (p->job.mechFamily == quenby::Family::CC) {
             quenby::readMechMemory(p->mech().ctx);
         }
         for (int c = 1; c <= 12; ++c)

@@ -85,11 +85,11 @@ struct LinkTest : ::testing::Test {
 TEST_F(LinkTest, LineModeAssemblesPrintableBytesOnly)
 {
     port.feed("\r");
-    EXPECT_FALSE(st.lineReceived) << "a CR with nothing assembled dispatches nothing";
+    EXPECT_FALSE(link.lineSeen(quenby::BoxLine::Any)) << "a CR with nothing assembled dispatches nothing";
     port.feed(QByteArray("V1\n2\x01\x7f") + char(0xE9) + "3");
     EXPECT_EQ(st.lineBuffer, QString::fromUtf8("V12\x7f\xC3\xA9") + "3");
     port.feed("\r");
-    EXPECT_TRUE(st.lineReceived);
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Any));
     EXPECT_TRUE(st.lineBuffer.isEmpty());
     EXPECT_EQ(parsers.accepted, QStringList{QString::fromUtf8("V12\x7f\xC3\xA9") + "3"});
 }
@@ -108,17 +108,17 @@ TEST_F(LinkTest, StarLines)
     EXPECT_EQ(parsers.accepted, QStringList{"*EV 3,1"}) << "the whole line, star included";
     EXPECT_FALSE(st.passThrough);
     port.feed("*R\r");
-    EXPECT_TRUE(st.boxRestarted);
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Restarted));
     EXPECT_FALSE(st.passThrough);
     port.feed("*S\r");
     EXPECT_TRUE(st.passThrough);
-    EXPECT_TRUE(st.lineReceived);
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Any));
 }
 
 TEST_F(LinkTest, StatusLinesSetPresenceTimingsAndVersion)
 {
     port.feed("C 1.50, 2.25,13.75,  2.5,3F,QB2.1\r");
-    EXPECT_TRUE(st.statusSeen);
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Status));
     EXPECT_TRUE(st.mechPresent);
     EXPECT_DOUBLE_EQ(st.validatorTimings.value1, 1.5);
     EXPECT_DOUBLE_EQ(st.validatorTimings.value2, 2.25);
@@ -127,9 +127,9 @@ TEST_F(LinkTest, StatusLinesSetPresenceTimingsAndVersion)
     EXPECT_EQ(st.boxVersion, "QB2.1");
     EXPECT_EQ(mainView.text(QStringLiteral("lblProgrammer")), "QB2.1");
 
-    st.statusSeen = false;
+    link.expectLine(quenby::BoxLine::Status);
     port.feed("N  3.5\r");
-    EXPECT_TRUE(st.statusSeen);
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Status));
     EXPECT_FALSE(st.mechPresent);
     EXPECT_DOUBLE_EQ(st.validatorTimings.value1, 3.5);
     EXPECT_DOUBLE_EQ(st.validatorTimings.value2, 0);
@@ -165,15 +165,15 @@ TEST_F(LinkTest, OtherLineTypes)
     EXPECT_EQ(parsers.measured, QStringList{"M 100,200,300"});
     port.feed("R00 1234\rZ\r");
     EXPECT_EQ(parsers.promLines, QStringList{"R00 1234"});
-    EXPECT_TRUE(st.promRowAck);
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::PromRow));
 }
 
 TEST_F(LinkTest, IgnoredLinesChangeNothing)
 {
     for (const char* line : {"T00\r", "D12\r", "Q\r", "x\r", "?\r"}) {
         port.feed(line);
-        EXPECT_FALSE(st.statusSeen || st.mechPresent || st.passThrough || st.boxRestarted ||
-                     st.promRowAck)
+        EXPECT_FALSE(link.lineSeen(quenby::BoxLine::Status) || st.mechPresent || st.passThrough ||
+                     link.lineSeen(quenby::BoxLine::Restarted) || link.lineSeen(quenby::BoxLine::PromRow))
             << line;
     }
     EXPECT_TRUE(parsers.accepted.isEmpty() && parsers.measured.isEmpty() && parsers.promLines.isEmpty());
@@ -196,12 +196,12 @@ TEST_F(LinkTest, BytesArrivingUnderTheBatteryBoxWaitForTheOuterHandler)
     bool statusSeenWhileBoxUp = true;
     ts.dialogs->answerWith([&](const testing_support::BoxRecord&) {
         port.feed("C 1.00, 2.00, 3.00,    4,00,QB2.1\r"); // the box's own loop raises the event
-        statusSeenWhileBoxUp = st.statusSeen;
+        statusSeenWhileBoxUp = link.lineSeen(quenby::BoxLine::Status);
         return plat::mb::OK;
     });
     port.feed("B\rV9\r");
     EXPECT_FALSE(statusSeenWhileBoxUp) << "the handler re-entered itself";
-    EXPECT_TRUE(st.statusSeen) << "the bytes are read after the box";
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Status)) << "the bytes are read after the box";
     EXPECT_EQ(parsers.accepted, QStringList{"V9"});
     EXPECT_EQ(ts.dialogs->boxes().size(), 1u);
 }
@@ -211,30 +211,30 @@ TEST_F(LinkTest, BytesArrivingUnderTheBatteryBoxWaitForTheOuterHandler)
 TEST_F(LinkTest, PassThroughAssemblesNoLines)
 {
     serialMode("Mars", "ME111");
-    st.lineReceived = false;
+    link.expectLine(quenby::BoxLine::Any);
     port.feed("C 1.00\rV1\r*R\r");
-    EXPECT_FALSE(st.lineReceived);
-    EXPECT_FALSE(st.statusSeen);
+    EXPECT_FALSE(link.lineSeen(quenby::BoxLine::Any));
+    EXPECT_FALSE(link.lineSeen(quenby::BoxLine::Status));
     EXPECT_TRUE(st.lineBuffer.isEmpty());
-    EXPECT_TRUE(st.mechReply.isEmpty());
+    EXPECT_TRUE(link.replies().mechReply.isEmpty());
     EXPECT_TRUE(parsers.accepted.isEmpty());
 }
 
 TEST_F(LinkTest, NriRepliesAcksAndErrors)
 {
     serialMode("NRI", "G13-6000");
-    st.repliesExpected = 2;
+    link.expectReplies(2);
     port.feed("\x06" "12\r");
-    EXPECT_TRUE(st.replyAck);
-    EXPECT_EQ(st.repliesExpected, 1);
-    EXPECT_FALSE(st.replyDone);
+    EXPECT_TRUE(link.replies().replyAck);
+    EXPECT_EQ(link.replies().repliesExpected, 1);
+    EXPECT_FALSE(link.replies().replyDone);
     port.feed("3?\r");
-    EXPECT_TRUE(st.replyDone);
-    EXPECT_TRUE(st.replyError);
-    EXPECT_EQ(st.mechReply, "123?") << "neither 0x06 nor CR is stored";
+    EXPECT_TRUE(link.replies().replyDone);
+    EXPECT_TRUE(link.replies().replyError);
+    EXPECT_EQ(link.replies().mechReply, "123?") << "neither 0x06 nor CR is stored";
     port.feed("\r");
-    EXPECT_EQ(st.repliesExpected, -1);
-    EXPECT_TRUE(st.replyDone);
+    EXPECT_EQ(link.replies().repliesExpected, -1);
+    EXPECT_TRUE(link.replies().replyDone);
 }
 
 TEST_F(LinkTest, NriG10ReportsGoToTheirParserWhole)
@@ -246,23 +246,23 @@ TEST_F(LinkTest, NriG10ReportsGoToTheirParserWhole)
     ASSERT_EQ(parsers.g10Reports.size(), 2);
     EXPECT_EQ(parsers.g10Reports[0], "A\x06" "1");
     EXPECT_EQ(parsers.g10Reports[1], "2") << "each report is handed on once, then forgotten";
-    EXPECT_FALSE(st.replyAck);
+    EXPECT_FALSE(link.replies().replyAck);
     // A report without its coin byte, and a second CR, hand nothing on.
     port.feed(QByteArray(1, char(0x80)) + "\r" + QByteArray(1, char(0x80)) + "\x19\r\r");
     ASSERT_EQ(parsers.g10Reports.size(), 3);
     EXPECT_EQ(parsers.g10Reports[2], "\x19");
-    EXPECT_TRUE(st.mechReply.isEmpty());
+    EXPECT_TRUE(link.replies().mechReply.isEmpty());
 }
 
 TEST_F(LinkTest, SentinelKeepsEveryByte)
 {
     serialMode("CC", "Sentinel");
-    st.sentinelLoggedOn = true;
-    st.repliesExpected = 1;
+    link.setSentinelLoggedOn(true);
+    link.expectReplies(1);
     port.feed("#TK\r%");
-    EXPECT_EQ(st.sentinelReply, "#TK\r%");
-    EXPECT_TRUE(st.replyDone);
-    EXPECT_FALSE(st.sentinelLoggedOn);
+    EXPECT_EQ(link.replies().sentinelReply, "#TK\r%");
+    EXPECT_TRUE(link.replies().replyDone);
+    EXPECT_FALSE(link.replies().sentinelLoggedOn);
     EXPECT_TRUE(parsers.frames.empty());
 }
 
@@ -270,15 +270,15 @@ TEST_F(LinkTest, CcBytesOutsideAFrame)
 {
     serialMode("CC", "C120");
     port.feed("\x05xyz");
-    EXPECT_TRUE(st.ccAck);
+    EXPECT_TRUE(link.replies().ccAck);
     EXPECT_EQ(st.ccFrame.count, 0) << "other bytes are dropped";
     port.feed("\x06");
-    EXPECT_TRUE(st.ccNak);
+    EXPECT_TRUE(link.replies().ccNak);
     EXPECT_EQ(parsers.measureRequests, 0);
-    st.ccNak = false;
+    link.sendCcAndAwaitAck({}, 0); // no 05 or 06 seen
     job.measuring = true;
     port.feed("\x06");
-    EXPECT_FALSE(st.ccNak);
+    EXPECT_FALSE(link.replies().ccNak);
     EXPECT_EQ(parsers.measureRequests, 1);
 }
 
@@ -286,8 +286,8 @@ TEST_F(LinkTest, CcWordFrameAndAckBytesInsideFrames)
 {
     serialMode("CC", "335");
     port.feed(";\x05\x06");
-    EXPECT_FALSE(st.ccAck) << "0x05 inside a frame is data";
-    EXPECT_FALSE(st.ccNak);
+    EXPECT_FALSE(link.replies().ccAck) << "0x05 inside a frame is data";
+    EXPECT_FALSE(link.replies().ccNak);
     port.feed("\x46");
     ASSERT_EQ(parsers.frames.size(), 1u);
     EXPECT_EQ(parsers.frames[0].second, -1);
@@ -455,7 +455,7 @@ TEST_F(LinkTest, MechBytesDuringABreakDoNotPrefixTheRestartLine)
     EXPECT_EQ(port.sent, "<BRK+><BRK->");
     EXPECT_TRUE(st.lineBuffer.isEmpty());
     port.feed("*R\r");
-    EXPECT_TRUE(st.boxRestarted);
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Restarted));
     EXPECT_FALSE(st.passThrough);
 }
 

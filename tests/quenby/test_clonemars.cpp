@@ -72,7 +72,7 @@ TEST_F(MarsClone, Me111SetIsGatheredCopiedBurntAndVerified)
     EXPECT_TRUE(editorShown());
     EXPECT_FALSE(measureShown());
     EXPECT_FALSE(p->coinStats().runActive);
-    EXPECT_FALSE(p->userAbort);
+    EXPECT_FALSE(p->job.userAbort);
 
     // The editor opens on segment 1: A1..F1, six limits each, the measured windows and the
     // reference-derived E1; the slug panel shows the slug's window.
@@ -230,7 +230,7 @@ TEST_F(ProgramTest, DemoCloneOfTheSampleSetHasApartWindowsAndAcceptsEveryCoin)
     p->mainForm().Timer1.setInterval(20);
     p->mainForm().Timer1.setEnabled(true);
     p->link.openPort(1);
-    p->beginJob(quenby::Family::Mars, "ME111");
+    p->job.beginJob(quenby::Family::Mars, "ME111");
     quenby::setMechParameters(p->params, quenby::Family::Mars, "ME111", p->texts);
     p->coinMeasure().CoinInitialise(0);
     p->clone().run.cmdOpenCoinset_Click();

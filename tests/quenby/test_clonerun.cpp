@@ -144,7 +144,7 @@ TEST_F(RunTest, AnotherFamilysSetShowsBothMessagesSendsJAndRestoresTheModel)
     press(w(), "cmdOpenCoinset");
     EXPECT_EQ(boxesShown(), 3);
     // A wizard after a refused header works on the job's model.
-    EXPECT_EQ(p->mechModel, "ME111");
+    EXPECT_EQ(p->job.mechModel, "ME111");
 }
 
 TEST_F(RunTest, BinaryFileIsNamedNotACoinSetInOneWarning)
@@ -232,7 +232,7 @@ TEST_F(RunTest, AnUnansweredIdleRequestFailsTheCheck)
     writeCoinSet("idle.cst", marsSet({kFixedCd.arg("Coin", "A1").arg(1000).arg(1100)}, "0,700,0,1200,0,2300"));
     answerFile(coinSet("idle.cst"));
     // Values left from an earlier answer would pass; without an answer nothing does.
-    p->state.idleValues = {500, 500, 500, 0};
+    p->state.idleValues = {500, 500, 500};
     box.setFault(sim::QuenbyBox::Fault::IdleUnanswered, sim::When::always());
     answer(plat::mb::OK, "Readings:     0              0              0");
     press(w(), "cmdOpenCoinset");
@@ -362,7 +362,7 @@ TEST_F(RunTest, CancelOperationStopsTheRunStoresNothingAndLeavesTheWindowIdle)
     EXPECT_FALSE(editorShown());
     EXPECT_TRUE(measureShown());
     EXPECT_EQ(p->memory.coins.clone.recordRow, 0);
-    EXPECT_FALSE(p->userAbort) << "left set, it would end the next job's first wait";
+    EXPECT_FALSE(p->job.userAbort) << "left set, it would end the next job's first wait";
     EXPECT_FALSE(p->coinStats().runActive);
     EXPECT_TRUE(w().isEnabled("cmdBack"));
     EXPECT_EQ(w().text("cmdBack"), "Back to Main Window");

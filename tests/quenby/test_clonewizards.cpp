@@ -129,7 +129,7 @@ TEST_F(WizardTest, AMarsWizardLogsNoIdlesLeftFromAnEarlierAnswer)
     auto& socket = mech<sim::MarsSocket>();
     w().setValue("chkLog", 1);
     answerFile(coinSet("wiz"));
-    p->state.idleValues = {500, 500, 500, 0};
+    p->state.idleValues = {500, 500, 500};
     box.setFault(sim::QuenbyBox::Fault::IdleUnanswered, sim::When::always());
     answer(plat::mb::OK, "Insert Old PROM to COPY");
     answerAfter(plat::mb::OK, [&] { socket.remove(); }, "Remove OLD PROM");
@@ -181,7 +181,7 @@ TEST_F(WizardTest, NriCoinValueNotAMultipleIsRefusedAndNothingIsAskedFor)
     EXPECT_FALSE(editorShown());
     EXPECT_TRUE(measureShown());
     EXPECT_TRUE(w().isVisible("frmMeasurements"));
-    EXPECT_FALSE(p->userAbort);
+    EXPECT_FALSE(p->job.userAbort);
     EXPECT_FALSE(mech<sim::NriMech>().commandsSeen().contains("T")) << "no coin asked for";
     EXPECT_TRUE(sent().endsWith("W"));
     EXPECT_EQ(p->memory.coins.coinValues(1), 12) << "the value box sets the channel in every wizard";
@@ -238,7 +238,7 @@ TEST_F(WizardTest, CancelInTheSlugPassKeepsNothingOfItAndTransfersNothing)
     EXPECT_TRUE(w().isVisible("frmMeasurements"));
     EXPECT_EQ(w().text("cmdBack"), "Back to Main Window");
     EXPECT_TRUE(w().isEnabled("cmdBack"));
-    EXPECT_FALSE(p->userAbort);
+    EXPECT_FALSE(p->job.userAbort);
     EXPECT_TRUE(sent().contains("NIW")) << sent().constData();
     EXPECT_EQ(box.commands().count("E"), 0) << "no PROM read";
 }

@@ -371,7 +371,7 @@ struct DuplicateCcTest : EepromWindowTest {
     void blankMechInARun(const QString& model)
     {
         start(model);
-        p->beginJob(quenby::Family::CC, model);
+        p->job.beginJob(quenby::Family::CC, model);
         quenby::setMechParameters(p->params, quenby::Family::CC, model, p->texts);
         box.swapMech(model, true);
         quenby::clearImageBuffers(p->memory.images);

@@ -170,13 +170,13 @@ TEST_F(NriWindowTest, CloseAndTheCloseBoxLeaveAlikeWithW)
 TEST_F(NriWindowTest, TheDuplicatingRunProgrammesABlankMechFromAWholeFileOnly)
 {
     start("G13-6000");
-    p->beginJob(quenby::Family::NRI, "G13-6000");
+    p->job.beginJob(quenby::Family::NRI, "G13-6000");
     quenby::setMechParameters(p->params, quenby::Family::NRI, "G13-6000", p->texts);
     box.swapMech("G13-6000", true);
     // Lines of this very model and mech, read before: still no ground for a partial file.
     run("cmbNRImech", "G13-6000", "cmdNRIprom");
     press(nri(), "cmdBye");
-    p->beginJob(quenby::Family::NRI, "G13-6000");
+    p->job.beginJob(quenby::Family::NRI, "G13-6000");
     clearSent();
     writeCoinSet("part.txt", "5,\"0A14\"\r\n");
     ts.dialogs->answerFile(coinSet("part.txt"));

@@ -20,7 +20,7 @@ struct PromWindow : ::testing::Test {
 
     frmPROM& job(const QString& family, const QString& model, int promSize = 0)
     {
-        p->beginJob(familyNamed(family), model);
+        p->job.beginJob(familyNamed(family), model);
         setMechParameters(p->params, familyNamed(family), model, p->texts);
         p->memory.promSize = promSize;
         return p->promForm();

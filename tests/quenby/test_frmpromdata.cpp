@@ -91,12 +91,12 @@ TEST_F(PromViewTest, ReadPromReadsTheViewsModelAtTheSizeItShows)
     open("ME111");
     choose(prom(), "cmbSize", 1);
     // Meanwhile another job of the menu behind it, and a window's Close that reset the size.
-    p->beginJob(quenby::Family::CC, "C120");
+    p->job.beginJob(quenby::Family::CC, "C120");
     p->memory.promSize = 0;
     press(prom(), "cmdReadPROM");
     EXPECT_EQ(sentSince(), "JEKW") << "a 2K read between J and W";
-    EXPECT_EQ(p->mechFamily, quenby::Family::Mars);
-    EXPECT_EQ(p->mechModel, "ME111");
+    EXPECT_EQ(p->job.mechFamily, quenby::Family::Mars);
+    EXPECT_EQ(p->job.mechModel, "ME111");
     EXPECT_EQ(p->memory.images.readImage[300], socket().nibble(300));
     EXPECT_EQ(view->shows, 3);
 }

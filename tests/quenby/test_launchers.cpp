@@ -118,8 +118,8 @@ TEST_F(LauncherTest, MarsProgramMechChecksTheMechLocksTheMenuAndOpensItsWindow)
     EXPECT_TRUE(seen.enabled.isEmpty());
     EXPECT_EQ(seen.caption, "Duplicate Segments");
     EXPECT_EQ(seen.paramCount, 3) << "the parameters are set before the window";
-    EXPECT_EQ(p->mechFamily, quenby::Family::Mars);
-    EXPECT_EQ(p->mechModel, "MS1400");
+    EXPECT_EQ(p->job.mechFamily, quenby::Family::Mars);
+    EXPECT_EQ(p->job.mechModel, "MS1400");
     EXPECT_FALSE(menuUnlocked()) << "the window unlocks it on its way back";
     EXPECT_TRUE(ts.dialogs->boxes().empty());
 }
@@ -134,7 +134,7 @@ TEST_F(LauncherTest, MarsProgramMechWithoutAMechStopsAtTheCheck)
     EXPECT_EQ(seen.opened, 0);
     EXPECT_TRUE(order.disabled.isEmpty());
     EXPECT_TRUE(menuUnlocked());
-    EXPECT_EQ(p->mechFamily, quenby::Family::Mars) << "set first, and kept";
+    EXPECT_EQ(p->job.mechFamily, quenby::Family::Mars) << "set first, and kept";
 }
 
 TEST_F(LauncherTest, CcProgramMechOpensTheMeasurementWindowLaidOutForTheModel)
@@ -168,9 +168,9 @@ TEST_F(LauncherTest, NriProgramMechEndsTheG10LineModeFlag)
 {
     start("G13-6000");
     standInWindows();
-    p->nriG10LineMode = true;
+    p->job.nriG10LineMode = true;
     run("cmbNRImech", "G13-6000", "cmdNRIprog");
-    EXPECT_FALSE(p->nriG10LineMode);
+    EXPECT_FALSE(p->job.nriG10LineMode);
     EXPECT_EQ(seen.caption, "Clone Coin Mech");
     EXPECT_EQ(seen.paramCount, 6);
 }

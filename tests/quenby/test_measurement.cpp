@@ -21,7 +21,7 @@ struct StandInStats : quenby::CoinMeasureWindow {
     {
         ASSERT_EQ(mode, 0);
         samples.push_back(p->measure.currentReading);
-        if (p->measuring)
+        if (p->job.measuring)
             --p->measure.samplesLeft;
     }
     void loadMeasurement(const QString& line) override { lines << line; }
@@ -38,7 +38,7 @@ struct MeasureTest : ValtestTest {
         s->p = p.get();
         stats = s.get();
         p->setCoinMeasure(std::move(s));
-        p->beginJob(quenby::familyNamed(family), model);
+        p->job.beginJob(quenby::familyNamed(family), model);
         quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
     }
     // One record of n samples, as the coin set run gathers it.
@@ -46,11 +46,11 @@ struct MeasureTest : ValtestTest {
     {
         p->measure.samplesLeft = n;
         p->measurement().startMeasurement(coin);
-        p->measuring = true;
-        while (p->measure.samplesLeft >= 1 && !p->userAbort)
+        p->job.measuring = true;
+        while (p->measure.samplesLeft >= 1 && !p->job.userAbort)
             ts.sched->pump();
         p->measurement().stopMeasurement();
-        p->measuring = false;
+        p->job.measuring = false;
     }
     // Coins at these times from now, with these readings.
     void coinsAt(std::vector<std::pair<plat::Millis, QList<int>>> coins, int channel = 1)
@@ -84,11 +84,11 @@ TEST_F(MeasureTest, MarsSampleLinesReachTheWindowOnlyWhileMeasuring)
     clearSent();
     p->measure.samplesLeft = 1;
     p->measurement().startMeasurement(1);
-    p->measuring = true;
+    p->job.measuring = true;
     box.queueReading({812, 640, 1204});
     drop(1);
     p->measurement().stopMeasurement();
-    p->measuring = false;
+    p->job.measuring = false;
     EXPECT_EQ(sent(), "NI");
     EXPECT_EQ(stats->lines, QStringList{"M   812   640  1204"});
 }
@@ -106,7 +106,7 @@ TEST_F(MeasureTest, C120FramesAreSamplesUntilTheRecordIsComplete)
     ASSERT_EQ(stats->samples.size(), 2u);
     EXPECT_EQ(sample(0, 5), (std::vector<int>{10, 20, 30, 40, 50}));
     EXPECT_EQ(sample(1, 5), (std::vector<int>{11, 21, 31, 41, 51}));
-    EXPECT_TRUE(p->state.ccWordDone);
+    EXPECT_TRUE(p->link.replies().ccWordDone);
     EXPECT_FALSE(p->mainForm().Timer3.enabled()) << "no keep-alive for a C120";
 }
 
@@ -152,7 +152,7 @@ TEST_F(MeasureTest, The220BIsKeptArmedBy11And6SecondRepeatsUntilNoSampleIsWanted
     const QByteArray ffff = bytes({0xFF, 0xFF});
     p->measure.samplesLeft = 1;
     p->measurement().startMeasurement(1);
-    p->measuring = true;
+    p->job.measuring = true;
     EXPECT_TRUE(p->mainForm().Timer3.enabled());
     wait(24000);
     auto t = sentAt(ffff);
@@ -162,7 +162,7 @@ TEST_F(MeasureTest, The220BIsKeptArmedBy11And6SecondRepeatsUntilNoSampleIsWanted
     wait(13000);
     EXPECT_EQ(sentAt(ffff).size(), 4u) << "none once no sample is wanted";
     p->measurement().stopMeasurement();
-    p->measuring = false;
+    p->job.measuring = false;
     EXPECT_FALSE(p->mainForm().Timer3.enabled());
 }
 
@@ -172,7 +172,7 @@ TEST_F(MeasureTest, A335FrameAfterTheLastSampleIsDeliveredWithoutANewRequest)
     coinsAt({{500, {61, 130, 97}}});
     p->measure.samplesLeft = 1;
     p->measurement().startMeasurement(1);
-    p->measuring = true;
+    p->job.measuring = true;
     wait(600);
     EXPECT_EQ(p->measure.samplesLeft, 0);
     // The mech answers once more although nothing is wanted.
@@ -226,7 +226,7 @@ TEST_F(MeasureTest, AHangUpMidSamplingIsReportedAndTheUserCanStillEndTheRecord)
     begin("CC", "C120");
     coinsAt({{500, {10, 20, 30, 40, 50}}, {1500, {11, 21, 31, 41, 51}}});
     at(ts.sched->nowMs() + 1000, [&] { box.setFault(sim::QuenbyBox::Fault::HangUpOnByteOut, When::first(3)); });
-    at(ts.sched->nowMs() + 5000, [&] { p->userAbort = true; }); // Back on the measurement window
+    at(ts.sched->nowMs() + 5000, [&] { p->job.userAbort = true; }); // Back on the measurement window
     ts.dialogs->answer(plat::mb::OK, " 809 Error in COM port reception routine : ");
     // Logging off finds no box: the box check's question, then the reset's own message.
     ts.dialogs->answer(plat::mb::OK, "No Response from Programmer Box");
@@ -310,7 +310,7 @@ TEST_F(MeasureTest, AnAbortedNriWaitStillDeliversItsSample)
 {
     begin("NRI", "G18-3000");
     mech<sim::NriMech>().setFault(sim::NriMech::Fault::SilentAfterT, When::always());
-    at(ts.sched->nowMs() + 60000, [&] { p->userAbort = true; });
+    at(ts.sched->nowMs() + 60000, [&] { p->job.userAbort = true; });
     p->measure.samplesLeft = 5;
     p->measurement().startMeasurement(1);
     EXPECT_GE(ts.sched->nowMs(), 60000) << "no time-out of its own";
@@ -363,7 +363,7 @@ struct RecordTest : MeasureTest {
     void beginRecord(const QString& family, const QString& model, int coins)
     {
         start(model);
-        p->beginJob(quenby::familyNamed(family), model);
+        p->job.beginJob(quenby::familyNamed(family), model);
         quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
         cm().updateStats(1);
         cm().stats.limitSource.fill(quenby::limitsrc::Mean);
@@ -401,7 +401,7 @@ TEST_F(RecordTest, MarsLinesCountOnlyWhileARunIsUnderWay)
     p->link.sendAndWait("M");
     coinsAt({{1000, {1000, 1500, 2000}}});
     p->measurement().startMeasurement(1);
-    p->measuring = true;
+    p->job.measuring = true;
     p->link.waitFor(3000);
     EXPECT_EQ(cm().stats.readingsTaken, 1);
     EXPECT_EQ(p->measure.samplesLeft, 2) << "no run: the reading is shown, not counted";

@@ -56,7 +56,7 @@ TEST_F(MechTest, BoxResetHoldsTheBreak150msAndWaitsForTheRestartLine)
     EXPECT_GE(held, 140);
     EXPECT_LE(held, 160);
     EXPECT_FALSE(st.passThrough);
-    EXPECT_TRUE(st.boxRestarted);
+    EXPECT_TRUE(link.lineSeen(quenby::BoxLine::Restarted));
     EXPECT_FALSE(box.inSerialMode());
 }
 
@@ -152,7 +152,7 @@ TEST_F(MechTest, G10With5OnlyOnTheSecondInterfaceIsFoundThere)
     startJob("NRI", "G10-4000/5", std::make_unique<sim::NriMech>("G10-4000/5", "$25"));
     EXPECT_TRUE(layers().nriLogon());
     EXPECT_EQ(sent(), "C00" + kEsc25 + "$23I" + kReset + kEsc25 + "$25I");
-    EXPECT_EQ(st.mechReply, "03");
+    EXPECT_EQ(link.replies().mechReply, "03");
     EXPECT_EQ(settingsSaved, 1); // "$23" had nothing to answer "I"
 }
 
@@ -162,7 +162,7 @@ TEST_F(MechTest, WrongIdentificationFailsButIsSavedUnansweredIsNot)
     mech->setFault(sim::NriMech::Fault::WrongIdent, When::first(1));
     EXPECT_FALSE(layers().nriLogon());
     EXPECT_EQ(settingsSaved, 1);
-    EXPECT_EQ(st.mechReply, "99");
+    EXPECT_EQ(link.replies().mechReply, "99");
     layers().resetProgrammerBox();
     mech->setFault(sim::NriMech::Fault::IdentUnanswered, When::first(1));
     EXPECT_FALSE(layers().nriLogon());
@@ -205,7 +205,7 @@ TEST_F(MechTest, StuckI2cLinesAreReportedAndTheLogonFails)
     dialogs.answer(plat::mb::OK, "Hardware error : I2C Clock and Data lines stuck");
     EXPECT_FALSE(layers().ccLogon());
     EXPECT_EQ(layers().sentinelIdent, "STCK");
-    EXPECT_FALSE(st.sentinelLoggedOn);
+    EXPECT_FALSE(link.replies().sentinelLoggedOn);
     EXPECT_EQ(dialogs.boxes()[0].title, "Error");
     // Without a logon the logoff only resets the box.
     port.clearTranscript();
@@ -287,7 +287,7 @@ TEST_F(MechTest, NewerNriCommandGoesOnWithoutItsFirstAcknowledgement)
     const plat::Millis waited = sentAt("03")[0] - sentAt("X")[0];
     EXPECT_GE(waited, 480);
     EXPECT_LE(waited, 500);
-    EXPECT_EQ(st.mechReply, mech->record(3));
+    EXPECT_EQ(link.replies().mechReply, mech->record(3));
 }
 
 TEST_F(MechTest, NewerNriDataGoesInAcknowledgedPieces)
@@ -311,7 +311,7 @@ TEST_F(MechTest, NewerNriDataGoesInAcknowledgedPieces)
     // A refused piece ends the write.
     mech->setRecordFault(4, sim::NriMech::RecordFault::PieceRefused);
     EXPECT_FALSE(layers().sendNriCommandWithData("Z04", mech->record(4)));
-    EXPECT_TRUE(st.replyError);
+    EXPECT_TRUE(link.replies().replyError);
 }
 
 TEST_F(MechTest, APieceAnsweredWithARefusalFailsEvenWhenAcknowledgedToo)
@@ -358,7 +358,7 @@ TEST_F(MechTest, SentinelCharactersWaitForTheirEchoButGoOnWithoutIt)
     for (plat::Millis g : gaps(sentAt("0")))
         EXPECT_GE(g, 200);
     EXPECT_EQ(sent(), "M00800102\r");
-    EXPECT_TRUE(st.mechReply.startsWith("ZR")); // the reply without its first character
+    EXPECT_TRUE(link.replies().mechReply.startsWith("ZR")); // the reply without its first character
 }
 
 TEST_F(MechTest, APercentFromTheSentinelEndsItsLogon)
@@ -368,7 +368,7 @@ TEST_F(MechTest, APercentFromTheSentinelEndsItsLogon)
     mech->setFault(sim::SentinelMech::Fault::UnaskedPercent, When::first(1));
     EXPECT_TRUE(layers().sendSentinelCommand("M00800102\r", 2, 1000));
     sched.advance(50);
-    EXPECT_FALSE(st.sentinelLoggedOn);
+    EXPECT_FALSE(link.replies().sentinelLoggedOn);
     port.clearTranscript();
     layers().ccLogoff();
     EXPECT_EQ(sent(), kReset); // nothing to close

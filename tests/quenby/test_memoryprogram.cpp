@@ -24,7 +24,7 @@ struct MemoryProgramTest : quenby_tests::ProgramTest {
     template <class M>
     M* plug(const QString& family, const QString& model)
     {
-        p->beginJob(quenby::familyNamed(family), model);
+        p->job.beginJob(quenby::familyNamed(family), model);
         quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
         return static_cast<M*>(box.swapMech(model));
     }

@@ -282,7 +282,7 @@ TEST_F(ValtestTest, G10LogsOnShowsTubesAndGoesBackThroughTheBoxReset)
 {
     runOn("G10-4000/5", "cmbNRImech", "cmdNRIvaltest");
     EXPECT_EQ(sent(), kOpening + "C00" + kEsc25 + "$23" + "I");
-    EXPECT_TRUE(p->nriG10LineMode);
+    EXPECT_TRUE(p->job.nriG10LineMode);
     EXPECT_EQ(captions(), (QStringList{"Coin 01", "Coin 02", "Coin 03", "Coin 04", "Coin 05", "Coin 06", "Coin 07",
                                        "Coin 08", "Tube L", "Tube M", "Tube R", "Cashbox"}));
     EXPECT_TRUE(vt().isVisible("lblCountText", 1));
@@ -295,7 +295,7 @@ TEST_F(ValtestTest, G10LogsOnShowsTubesAndGoesBackThroughTheBoxReset)
     clearSent();
     click(vt(), "cmdBack");
     EXPECT_EQ(sent(), kBreak + kEsc20 + "W");
-    EXPECT_FALSE(p->nriG10LineMode);
+    EXPECT_FALSE(p->job.nriG10LineMode);
     EXPECT_FALSE(box.inSerialMode());
 }
 
@@ -306,7 +306,7 @@ TEST_F(ValtestTest, G10WrongIdentificationBeepsAndLeavesTheWindowOpen)
     run("cmbNRImech", "G10-4000/5", "cmdNRIvaltest");
     EXPECT_EQ(ts.sound->beeps, 1);
     EXPECT_TRUE(testOpen());
-    EXPECT_TRUE(p->nriG10LineMode) << "line mode stays on until Back";
+    EXPECT_TRUE(p->job.nriG10LineMode) << "line mode stays on until Back";
     EXPECT_FALSE(sent().endsWith("JN"));
     EXPECT_TRUE(sent().contains("$25")) << "the second interface was tried";
 }
@@ -409,7 +409,7 @@ TEST_F(ValtestTest, CloseBoxLeavesAsBackDoes)
     EXPECT_EQ(sent(), kBreak + kEsc20 + "W");
     EXPECT_FALSE(p->valtestIfLoaded());
     EXPECT_TRUE(mainC().isEnabled("cmdValtest"));
-    EXPECT_FALSE(p->nriG10LineMode);
+    EXPECT_FALSE(p->job.nriG10LineMode);
 }
 
 TEST_F(ValtestTest, ClearCountsAndAnotherTabReusingTheOpenWindow)
@@ -474,7 +474,7 @@ TEST_F(ValtestTest, ASecondJobIsRefusedWhileTheTestStartsAndAChoiceGoesBack)
     click(mainC(), "cmdCCValTest");
     EXPECT_EQ(refusedAt, 1);
     EXPECT_EQ(vt().value("optSingle"), 1);
-    EXPECT_EQ(p->mechFamily, quenby::Family::CC) << "the Mars job never started";
+    EXPECT_EQ(p->job.mechFamily, quenby::Family::CC) << "the Mars job never started";
     EXPECT_TRUE(testOpen());
 }
 

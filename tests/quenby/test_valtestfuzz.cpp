@@ -76,7 +76,7 @@ TEST_F(FuzzTest, ReportLinesDuringOpenTestsOfEachFamily)
 TEST_F(FuzzTest, G10ReportsRandomAndTruncated)
 {
     runOn("G10-4000/5", "cmbNRImech", "cmdNRIvaltest");
-    ASSERT_TRUE(p->nriG10LineMode);
+    ASSERT_TRUE(p->job.nriG10LineMode);
     for (int i = 0; i < 400; ++i) {
         QByteArray r(1, char(0x80));
         const int n = any(0, 4);
@@ -97,7 +97,7 @@ TEST_F(FuzzTest, NoiseFromEveryMeasuringMech)
         quenby::Program* p = nullptr;
         void updateStats(int) override
         {
-            if (p->measuring)
+            if (p->job.measuring)
                 --p->measure.samplesLeft;
         }
     };
@@ -110,13 +110,13 @@ TEST_F(FuzzTest, NoiseFromEveryMeasuringMech)
         auto w = std::make_unique<Counting>();
         w->p = p.get();
         p->setCoinMeasure(std::move(w));
-        p->beginJob(quenby::familyNamed(family), model);
+        p->job.beginJob(quenby::familyNamed(family), model);
         quenby::setMechParameters(p->params, quenby::familyNamed(family), model, p->texts);
         // Random frames and replies, a real coin now and then, until the user ends the record.
         int rounds = 0;
         std::function<void()> noise = [&] {
             if (++rounds > 80) {
-                p->userAbort = true;
+                p->job.userAbort = true;
                 return;
             }
             QByteArray r(1, any(0, 1) ? '?' : char(any(0, 255)));
@@ -132,11 +132,11 @@ TEST_F(FuzzTest, NoiseFromEveryMeasuringMech)
         p->measure.samplesLeft = 1000;
         p->measurement().startMeasurement(1); // the Sentinel and NRI loops run in here
         const int roundsBeforeReturn = rounds;
-        p->measuring = true;
-        while (!p->userAbort)
+        p->job.measuring = true;
+        while (!p->job.userAbort)
             ts.sched->pump();
         p->measurement().stopMeasurement();
-        p->measuring = false;
+        p->job.measuring = false;
         // The noise never ends a measuring loop: it returns only when the user ends the record.
         if (QByteArray(family) == "NRI" || QByteArray(model) == "Sentinel") {
             EXPECT_GT(roundsBeforeReturn, 80);

@@ -171,13 +171,13 @@ TEST(WireFuzz, MechBytesOfEveryModelWhileTheBoxRelays)
         const MechEntry e = mechEntry(familyNamed(family), model);
         for (bool measuring : {false, true}) {
             JobState job;
-            job.mechFamily = familyNamed(family);
-            job.mechModel = model;
+            job.beginJob(familyNamed(family), model);
             job.measuring = measuring;
             job.nriG10LineMode = measuring && e.isNri();
             Guarded<LinkState> st;
             FrameCheck parsers;
-            ReceiveSide rx{st.value, job, parsers, e};
+            MechReplies replies;
+            ReceiveSide rx{st.value, replies, job, parsers, e};
             const PassThroughHandler handle = passThroughHandler(e.kind);
             for (int k = 0; k < 20000; ++k) {
                 const QByteArray b = k % 2 ? randomBytes(rng, 1) : randomBytes(rng, 1, likely);
