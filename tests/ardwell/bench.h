@@ -15,17 +15,17 @@
 
 namespace ardwell_test {
 
-// Mech jobs whose steps a test scripts; a step left unscripted keeps its default.
+// Mech jobs whose steps a test scripts; a step left unscripted does nothing.
 struct ScriptedJobs : ardwell::MechJobs {
     std::function<void()> programme, adjust, test, serial, write;
     std::function<void(bool)> enable;
 
-    void programmeJob() override { programme ? programme() : MechJobs::programmeJob(); }
-    void adjustJob() override { adjust ? adjust() : MechJobs::adjustJob(); }
-    void testJob() override { test ? test() : MechJobs::testJob(); }
-    void readMechSerialNumber() override { serial ? serial() : MechJobs::readMechSerialNumber(); }
-    void enableProgrammeControls(bool on) override { enable ? enable(on) : MechJobs::enableProgrammeControls(on); }
-    void cmdProg_Click() override { write ? write() : MechJobs::cmdProg_Click(); }
+    void programmeJob() override { if (programme) programme(); }
+    void adjustJob() override { if (adjust) adjust(); }
+    void testJob() override { if (test) test(); }
+    void readMechSerialNumber() override { if (serial) serial(); }
+    void enableProgrammeControls(bool on) override { if (enable) enable(on); }
+    void cmdProg_Click() override { if (write) write(); }
 };
 
 struct Bench {

@@ -1,7 +1,6 @@
-// The main window as a whole: its controls by name, the guard around its handlers, the jobs
-// that are not built yet, and what odd input does (and must not do) to it.
+// The main window as a whole: its controls by name, the guard around its handlers, and what odd
+// input does (and must not do) to it.
 #include "ardwell/link/controlnames.h"
-#include "ardwell/link/mechjobs.h"
 #include "platform/gui/qtserialport.h"
 #include "tests/ardwell/bench.h"
 
@@ -13,7 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include "platform/notbuilt.h"
 
 #include <gtest/gtest.h>
 
@@ -173,23 +171,6 @@ TEST(WindowHandlers, AFailingJobIsReportedWithItsContextAndTheWindowGoesOn)
     b.ts.dialogs->answer(mb::OK);
     b.click("cmdProgramme");
     EXPECT_EQ(runs, 2);
-    EXPECT_FALSE(b.program->guard().jobRunning());
-}
-
-TEST(WindowHandlers, AJobNotBuiltYetSaysSoOnceAndDoesNothing)
-{
-    Bench b;
-    ASSERT_TRUE(b.startWithBox());
-    b.program->setJobs(std::make_unique<MechJobs>()); // every job left at its default
-    plat::forgetNotBuiltReports();
-    const auto before = b.sent().size();
-    auto* test = b.win().controls().get<QPushButton>("cmdTest");
-    test->click();
-    test->click();
-    EXPECT_EQ(b.program->jobs().missing(), QStringList{"testJob"});
-    EXPECT_EQ(plat::notBuiltReports(), QStringList{"frmMain.testJob"});
-    EXPECT_EQ(b.sent().mid(before), QByteArray());
-    EXPECT_TRUE(b.view().isEnabled("cmdTest"));
     EXPECT_FALSE(b.program->guard().jobRunning());
 }
 
