@@ -77,6 +77,8 @@ void updateLatestResults(BenchState& b, int mode)
         b.sdUpper = {};
         b.parameterLowest = {};
         b.parameterHighest = {};
+        // Elements 1..8, one past the 0..7 that hold the limits: element 0 keeps the last coin's
+        // HFT low limit. Harmless, as calculateLimits sets all eight before anything reads them.
         for (int i = 1; i <= 8; ++i)
             b.windowLimits[i] = 0;
         return;

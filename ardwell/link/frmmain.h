@@ -3,9 +3,8 @@
 // that the jobs show one at a time, the lamps the parser and the timers drive, and the window's
 // life from start-up to shut-down.
 //
-// Controls are registered by name (and index, for control arrays) in controls(), exactly the
-// names of frmMainControlNames(); the link and bench code reach them only through it, as a
-// plat::View. The window's code is split by concern: start-up and shut-down (frmmain.cpp), the
+// Controls are registered by name (and index, for control arrays) in controls(); the link and
+// bench code reach them only through it, as a plat::View. The window's code is split by concern: start-up and shut-down (frmmain.cpp), the
 // controls (frmmaincontrols.cpp), model selection and lists (frmmainmodels.cpp), timers and
 // lamps (frmmaintimers.cpp).
 //
@@ -15,7 +14,6 @@
 // nothing unloads the window under it.
 
 #include "ardwell/bench/models.h"
-#include "ardwell/link/controlnames.h"
 #include "platform/gui/namedcontrols.h"
 #include "platform/services.h"
 #include "platform/timer.h"
@@ -172,7 +170,7 @@ private:
     plat::Services svc_;
     LinkState& st_;
     plat::JobGuard& guard_;
-    plat::NamedControls controls_{kMainWindowName};
+    plat::NamedControls controls_{QStringLiteral("frmMain")};
     plat::View& v_ = controls_;
 
     plat::Timer timer1_;

@@ -15,6 +15,17 @@
 
 namespace ardwell_test {
 
+// A MemoryView that knows exactly the main window's controls: the registry of a window built
+// offscreen, so logic tested without the window renders only into names the window has.
+inline plat::MemoryView mainWindowMemoryView()
+{
+    static const plat::ControlNames names = [] {
+        testing_support::TestServices ts;
+        return ardwell::Program(ts.services()).window().controls().names();
+    }();
+    return plat::MemoryView(names, QStringLiteral("frmMain"));
+}
+
 // Mech jobs whose steps a test scripts; a step left unscripted does nothing.
 struct ScriptedJobs : ardwell::MechJobs {
     std::function<void()> programme, adjust, test, serial, write;
