@@ -116,7 +116,7 @@ void frmMain::Form_Load(const QString& commandLine)
         });
 
         bool settingsRead = false;
-        Model model = Model::M330;
+        Model model = kDesignModel;
         trap(ctx::FormLoad, [&] {
             const QString path = configPath(svc_.env->programFolder());
             if (!link().fileExists(path))
@@ -153,7 +153,7 @@ void frmMain::Form_Load(const QString& commandLine)
             v_.setValue(QStringLiteral("cmbCoinCount"), 2);
             v_.setText(QStringLiteral("lblCoinCount"), QString());
             v_.setValue(QStringLiteral("chkLogging"), 0);
-            setWindowTitle(windowCaption(windowTitle_, Model::M330));
+            setWindowTitle(windowCaption(windowTitle_, kDesignModel));
         });
         trap(ctx::FormLoad, [&] { v_.setValue(optionName(model), 1); });
 

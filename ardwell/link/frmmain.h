@@ -112,11 +112,6 @@ public:
 
     // ---- Model selection and lists ----
     Model currentModel() const;
-    void opt126_Click();
-    void opt330_Click();
-    void opt340_Click();
-    void opt560_Click();
-    void optPCA_Click();
     void buildLists();
     void calcBinary();
 

@@ -55,7 +55,7 @@ void frmMain::buildControls()
     v_.setVisible(QStringLiteral("lblSN"), false);
     v_.setVisible(QStringLiteral("lblSerNo"), false);
 
-    setWindowTitle(windowCaption(windowTitle_, Model::M330));
+    setWindowTitle(windowCaption(windowTitle_, kDesignModel));
 }
 
 void frmMain::buildHead(QBoxLayout* top)
@@ -93,19 +93,14 @@ void frmMain::buildSelection(QBoxLayout* top)
     {
         auto* f = m.frame(this, QStringLiteral("frmConfig"), QStringLiteral("Configuration"));
         auto* g = new QGridLayout(f);
-        const std::pair<Model, void (frmMain::*)()> options[] = {
-            {Model::M126, &frmMain::opt126_Click}, {Model::M330, &frmMain::opt330_Click},
-            {Model::M340, &frmMain::opt340_Click}, {Model::M560, &frmMain::opt560_Click},
-            {Model::PCA, &frmMain::optPCA_Click},
-        };
         int col = 0;
-        for (const auto& [model, click] : options) {
-            const QString n = optionName(model);
-            auto* o = m.option(f, n, modelText(model));
+        for (const ModelEntry& e : models()) {
+            const QString n = optionName(e.model);
+            auto* o = m.option(f, n, modelText(e.model));
             g->addWidget(o, 0, col++);
-            if (model == Model::M330)
-                o->setChecked(true); // the design's model: set before its handler is wired
-            plat::onClick(o, handler(QStringLiteral("Error in %1_Click : ").arg(n), [this, fn = click] { (this->*fn)(); }));
+            if (e.model == kDesignModel)
+                o->setChecked(true); // set before its handler is wired
+            plat::onClick(o, handler(QStringLiteral("Error in %1_Click : ").arg(n), [this, m = e.model] { modelChosen(m); }));
         }
 
         g->addWidget(caption(f, QStringLiteral("COM Port")), 1, 0);

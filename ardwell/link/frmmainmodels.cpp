@@ -8,19 +8,13 @@ Model frmMain::currentModel() const { return ardwell::currentModel(controls_); }
 
 void frmMain::modelChosen(Model m)
 {
-    const BusAddresses a = busAddresses(m);
+    const ModelEntry& e = modelEntry(m);
     setWindowTitle(windowCaption(windowTitle_, m));
-    if (rebuildsLists(m))
+    if (e.rebuildsLists)
         buildLists();
-    v_.setText(QStringLiteral("txtSource"), a.source);
-    v_.setText(QStringLiteral("txtDestination"), a.destination);
+    v_.setText(QStringLiteral("txtSource"), QString::fromLatin1(e.source));
+    v_.setText(QStringLiteral("txtDestination"), QString::fromLatin1(e.destination));
 }
-
-void frmMain::opt126_Click() { modelChosen(Model::M126); }
-void frmMain::opt330_Click() { modelChosen(Model::M330); }
-void frmMain::opt340_Click() { modelChosen(Model::M340); }
-void frmMain::opt560_Click() { modelChosen(Model::M560); }
-void frmMain::optPCA_Click() { modelChosen(Model::PCA); }
 
 void frmMain::buildLists()
 {
