@@ -3,6 +3,7 @@
 // and clip a longer text, so no text (a line of noise from the box) can stretch the window.
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/frmmaker.h"
+#include "ardwell/program.h"
 
 #include "platform/jobguard.h"
 
@@ -55,7 +56,7 @@ void frmMain::buildControls()
     v_.setVisible(QStringLiteral("lblSN"), false);
     v_.setVisible(QStringLiteral("lblSerNo"), false);
 
-    setWindowTitle(windowCaption(windowTitle_, kDesignModel));
+    setWindowTitle(windowCaption(kWindowTitle, kDesignModel));
 }
 
 void frmMain::buildHead(QBoxLayout* top)
@@ -100,7 +101,7 @@ void frmMain::buildSelection(QBoxLayout* top)
             g->addWidget(o, 0, col++);
             if (e.model == kDesignModel)
                 o->setChecked(true); // set before its handler is wired
-            plat::onClick(o, handler(QStringLiteral("Error in %1_Click : ").arg(n), [this, m = e.model] { modelChosen(m); }));
+            plat::onClick(o, handler(QStringLiteral("Error in %1_Click : ").arg(n), [this, m = e.model] { p_.mainForm().modelChosen(m); }));
         }
 
         g->addWidget(caption(f, QStringLiteral("COM Port")), 1, 0);
