@@ -52,7 +52,7 @@ const ModelEntry& modelEntry(Model m)
     for (const ModelEntry& e : kModels)
         if (e.model == m)
             return e;
-    return modelEntry(kDesignModel); // a model that is none of these has always counted as it
+    return modelEntry(kDesignModel); // a value outside the enumeration counts as the design model
 }
 
 std::span<const ModelEntry> models() { return kModels; }

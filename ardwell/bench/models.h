@@ -34,25 +34,25 @@ struct WordRange {
 
 // The programme panel's row of coin lamps in frmProgrammed, and the 340's coin value box.
 struct ProgrammeLayout {
-    int lampCount = 12;      // lamps shown
-    int frameLeft = 1800;    // frmProgrammed.Left
-    int frameWidth = 4815;   // frmProgrammed.Width
+    int lampCount = 12;          // lamps shown
+    int frameLeft = 1800;        // frmProgrammed.Left
+    int frameWidth = 4815;       // frmProgrammed.Width
     bool coinValueShown = false; // txtCoinValueP and its scaling factor, kept up to date
 };
 
 // Everything that sets one model apart. The code reads these fields and never compares models.
 struct ModelEntry {
     Model model;
-    const char* text;          // "126" ... "PCA"
-    const char* source;        // bus addresses every mech frame carries
+    const char* text;        // "126" ... "PCA"
+    const char* source;      // bus addresses every mech frame carries
     const char* destination;
-    int listedChannels;        // coin channels in the panels' lists
-    int coins;                 // coins the mech has (a PCA has 16 though it lists 12)
-    int eepromTop;             // last word of the mech's EEPROM
-    int programmeTop;          // last word the programme button writes (leaving adjust: eepromTop)
-    int serialWord;            // first of the two serial number words
-    int recordBase;            // word of the first coin window record
-    bool rebuildsLists = false;        // a PCA keeps whatever lists the previous model left
+    int listedChannels;      // coin channels in the panels' lists
+    int coins;               // coins the mech has (a PCA has 16 though it lists 12)
+    int eepromTop;           // last word of the mech's EEPROM
+    int programmeTop;        // last word the programme button writes (leaving adjust: eepromTop)
+    int serialWord;          // first of the two serial number words
+    int recordBase;          // word of the first coin window record
+    bool rebuildsLists = false; // choosing the model rebuilds the panels' lists (a PCA keeps them)
     CoinFormat coinFormat;
     // Words a configuration copy takes from an image file; what lies between stays the mech's
     // own, its serial number and window records among them.
@@ -62,15 +62,15 @@ struct ModelEntry {
     bool fixedScaling = false;
     std::span<const int> windowLevels; // the levels tried, widest first
     ProgrammeLayout programme;
-    bool discrimFrameShown = false;    // frmOld, "Discrim Module Type", on the programme panel
+    bool discrimFrameShown = false; // frmOld, "Discrim Module Type", on the programme panel
     // "Test Coin Mech": the frame, its caption, and the line that powers the mech directly
     // (none: the power command with its pause).
     TestFrame testFrame;
     const char* testCaption;
     const char* directPowerLine = nullptr;
-    bool interfacesChoosable = false;  // frmTest's interface options enabled
-    bool upperTestRows = false;        // frmPCAtest's rows 13..16 shown
-    bool binaryTestMode = false;       // frmTest's "Binary Mode"
+    bool interfacesChoosable = false; // frmTest's interface options enabled
+    bool upperTestRows = false;       // frmPCAtest's rows 13..16 shown
+    bool binaryTestMode = false;      // frmTest's "Binary Mode"
     // link
 };
 const ModelEntry& modelEntry(Model m);
