@@ -85,9 +85,9 @@ std::optional<Model> modelFromText(const QString& text)
 
 Model modelFromSettings(const QString& text) { return modelFromText(text).value_or(kDesignModel); }
 
-QString windowCaption(const QString& title, Model m)
+QString windowCaption(Model m)
 {
-    return title + QString(25, QLatin1Char(' ')) + QStringLiteral("Model : ") + modelText(m);
+    return QStringLiteral("Ardwell") + QString(25, QLatin1Char(' ')) + QStringLiteral("Model : ") + modelText(m);
 }
 
 QString channelItem(int n) { return QStringLiteral("Channel ") + QString::number(n); }

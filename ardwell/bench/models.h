@@ -89,8 +89,8 @@ Model currentModel(const plat::View& v);
 // As the settings file reads it: any unknown text, the empty one included, is model 330.
 Model modelFromSettings(const QString& text);
 
-// title & 25 blanks & "Model : " & model.
-QString windowCaption(const QString& title, Model m);
+// "Ardwell" & 25 blanks & "Model : " & model.
+QString windowCaption(Model m);
 
 // "Channel 1" ... "Channel 16".
 QString channelItem(int n);

@@ -56,7 +56,7 @@ void frmMain::buildControls()
     v_.setVisible(QStringLiteral("lblSN"), false);
     v_.setVisible(QStringLiteral("lblSerNo"), false);
 
-    setWindowTitle(windowCaption(kWindowTitle, kDesignModel));
+    setWindowTitle(windowCaption(kDesignModel));
 }
 
 void frmMain::buildHead(QBoxLayout* top)

@@ -111,7 +111,7 @@ void MainForm::load(const QString& commandLine)
         v_.setValue(QStringLiteral("cmbCoinCount"), 2);
         v_.setText(QStringLiteral("lblCoinCount"), QString());
         v_.setValue(QStringLiteral("chkLogging"), 0);
-        v_.setText(QStringLiteral("frmMain"), windowCaption(kWindowTitle, kDesignModel));
+        v_.setText(QStringLiteral("frmMain"), windowCaption(kDesignModel));
     });
     step(ctx::FormLoad, [&] { v_.setValue(optionName(model), 1); });
 
@@ -139,7 +139,7 @@ void MainForm::load(const QString& commandLine)
 void MainForm::modelChosen(Model m)
 {
     const ModelEntry& e = modelEntry(m);
-    v_.setText(QStringLiteral("frmMain"), windowCaption(kWindowTitle, m));
+    v_.setText(QStringLiteral("frmMain"), windowCaption(m));
     if (e.rebuildsLists)
         buildLists();
     v_.setText(QStringLiteral("txtSource"), QString::fromLatin1(e.source));

@@ -25,8 +25,6 @@ inline const QString FormLoad = QStringLiteral("Error Main Form Load routine : "
 inline const QString ExitAndWrite = QStringLiteral("Error Exiting Sub Mode routine : ");
 } // namespace ctx
 
-inline const QString kWindowTitle = QStringLiteral("Ardwell");
-
 // The panels the jobs show, one at a time.
 inline constexpr const char* kJobPanels[] = {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test"};
 
