@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     plat::Services services;
     if (!simulated.isEmpty() && simulated != "0") {
         const auto model = ardwell::modelFromText(QString::fromLocal8Bit(simulated));
-        mech = std::make_unique<sim::ArdwellMech>(ardwell::modelText(model.value_or(ardwell::Model::M330)));
+        mech = std::make_unique<sim::ArdwellMech>(ardwell::modelText(model.value_or(ardwell::kDesignModel)));
         box = std::make_unique<sim::ArdwellBox>(real.sched, *mech);
         box->keepRecentRecords(); // nothing reads them here, and a working day would pile them up
         box->startRandomDrops(1000, 2000);

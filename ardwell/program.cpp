@@ -3,6 +3,7 @@
 #include "ardwell/bench/coinbench.h"
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/link.h"
+#include "ardwell/link/mainform.h"
 #include "ardwell/link/mechjobs.h"
 #include "platform/serialport.h"
 
@@ -22,6 +23,7 @@ Program::Program(const plat::Services& services, QString commandLine)
     window_ = std::make_unique<frmMain>(*this);
     link_ = std::make_unique<Link>(svc_, window_->controls(), state_);
     link_->setGuard(&guard_);
+    mainForm_ = std::make_unique<MainForm>(window_->controls(), *link_, state_, svc_);
     // A job stopped by a lost port leaves its coin waits at once.
     link_->onJobStopped = [this] { bench_.abortFlag = true; };
     coinBench_ = std::make_unique<CoinBench>(*link_, bench_, testPanel_, window_->timer3(), guard_, svc_);

@@ -22,6 +22,7 @@ namespace ardwell {
 class CoinBench;
 class frmMain;
 class Link;
+class MainForm;
 class MechJobs;
 
 class Program {
@@ -40,6 +41,8 @@ public:
     const plat::Services& services() const { return svc_; }
     frmMain& window() { return *window_; }
     Link& link() { return *link_; }
+    // The main window's start-up, model choice and leaving of programme mode.
+    MainForm& mainForm() { return *mainForm_; }
     LinkState& state() { return state_; }
     // Every Qt handler and every job of the program runs through it.
     plat::JobGuard& guard() { return guard_; }
@@ -69,6 +72,7 @@ private:
     plat::JobGuard guard_;
     std::unique_ptr<frmMain> window_;
     std::unique_ptr<Link> link_;
+    std::unique_ptr<MainForm> mainForm_;
     std::unique_ptr<CoinBench> coinBench_;
     std::unique_ptr<MechJobs> otherJobs_;
     std::shared_ptr<plat::SerialPort> port_;

@@ -49,24 +49,25 @@ QString percentText(int percent) { return plat::str(percent) + QLatin1Char('%');
 
 void applyAdjustLayout(plat::View& v, Model m)
 {
-    const bool m340 = m == Model::M340, m560 = m == Model::M560, m126 = m == Model::M126;
+    const CoinFormat f = modelEntry(m).coinFormat;
+    const bool credit = f == CoinFormat::Credit340, route = f == CoinFormat::Route560, bco = f == CoinFormat::Bco126;
     for (const char* c : k340Only)
-        v.setVisible(n(c), m340);
+        v.setVisible(n(c), credit);
     v.setVisible(QStringLiteral("cmbDefaultRoute"), false);
     v.setVisible(QStringLiteral("lblDefaultRoute"), false);
     v.setEnabled(QStringLiteral("cmbRoute"), true);
     for (int k = 0; k <= 3; ++k) {
-        v.setVisible(QStringLiteral("lblB"), m340, k);
-        v.setVisible(QStringLiteral("txtB"), m340, k);
+        v.setVisible(QStringLiteral("lblB"), credit, k);
+        v.setVisible(QStringLiteral("txtB"), credit, k);
     }
-    v.setVisible(QStringLiteral("lblinhline"), !m340);
-    v.setText(QStringLiteral("lblinhline"), m560 ? QStringLiteral("Coin Route") : QStringLiteral("Inhibit Line"));
+    v.setVisible(QStringLiteral("lblinhline"), !credit);
+    v.setText(QStringLiteral("lblinhline"), route ? QStringLiteral("Coin Route") : QStringLiteral("Inhibit Line"));
     for (const char* c : {"lblOutput", "cmbOutput", "cmbInhibitLine", "lblBinary", "txtBinary"})
-        v.setVisible(n(c), !m340 && !m560);
+        v.setVisible(n(c), !credit && !route);
     for (const char* c : {"lblPlug", "cmbPlugDecode", "lblRoute", "cmbDefaultRoute", "lblDefaultRoute"})
-        v.setVisible(n(c), m126);
-    v.setVisible(QStringLiteral("cmbRoute"), m126 || m560);
-    v.setEnabled(QStringLiteral("cmbRoute"), !m560);
+        v.setVisible(n(c), bco);
+    v.setVisible(QStringLiteral("cmbRoute"), bco || route);
+    v.setEnabled(QStringLiteral("cmbRoute"), !route);
 }
 
 CoinSettings settingsFromView(const plat::View& v)
@@ -97,15 +98,15 @@ CoinSettings settingsFromView(const plat::View& v)
 void settingsToView(plat::View& v, Model m, const CoinSettings& s)
 {
     v.setValue(QStringLiteral("chkEnable"), s.enabled ? 1 : 0);
-    switch (m) {
-    case Model::M330:
+    switch (modelEntry(m).coinFormat) {
+    case CoinFormat::Lines330:
         v.setText(QStringLiteral("txtBinary"), s.binaryText);
         v.setValue(QStringLiteral("cmbOutput"), s.outputIndex);
         v.setEnabled(QStringLiteral("txtBinary"), s.binaryEnabled);
         v.setValue(QStringLiteral("cmbInhibitLine"), s.inhibitLineIndex);
         break;
-    case Model::M560: v.setValue(QStringLiteral("cmbRoute"), s.routeIndex); break;
-    case Model::M340: {
+    case CoinFormat::Route560: v.setValue(QStringLiteral("cmbRoute"), s.routeIndex); break;
+    case CoinFormat::Credit340: {
         v.setText(QStringLiteral("txtCoinValue"), s.coinValue);
         v.setText(QStringLiteral("txtCSF"), s.scalingFactor);
         v.setText(QStringLiteral("txtgameprice"), s.gamePrice);
@@ -124,7 +125,7 @@ void settingsToView(plat::View& v, Model m, const CoinSettings& s)
         v.setText(QStringLiteral("txtCMV"), s.coinMeterValue);
         break;
     }
-    case Model::M126:
+    case CoinFormat::Bco126:
         v.setText(QStringLiteral("txtBinary"), s.binaryText);
         v.setValue(QStringLiteral("cmbOutput"), s.outputIndex);
         v.setValue(QStringLiteral("cmbInhibitLine"), s.inhibitLineIndex);
@@ -132,7 +133,7 @@ void settingsToView(plat::View& v, Model m, const CoinSettings& s)
         v.setValue(QStringLiteral("cmbPlugDecode"), s.plugIndex);
         v.setValue(QStringLiteral("cmbDefaultRoute"), s.defaultRouteIndex);
         break;
-    case Model::PCA: break;
+    case CoinFormat::None: break;
     }
 }
 
@@ -188,7 +189,7 @@ void AdjustPanel::encodeEeprom()
             // window as read, never the window already scaled.
             encodeCoin(st_.eepromImage, m, coinNumberOf(bench_.pendingAdjustCoin), s, bench_.heldWindow,
                        bench_.windowPercent, [&](const std::exception& e) { link_.showError(kEncodeContext, e); });
-            if (m == Model::M330)
+            if (modelEntry(m).coinFormat == CoinFormat::Lines330)
                 view().setText(QStringLiteral("txtBinary"), s.binaryText); // the code of the chosen line
         },
         [&](const std::exception& e) { link_.showError(kEncodeContext, e); });
@@ -217,7 +218,7 @@ void AdjustPanel::cmdAdjust_Click()
     v.setValue(QStringLiteral("cmbChangeCoin"), 0);
     cmbChangeCoin_Click();
     setControlsEnabled(true);
-    v.setEnabled(QStringLiteral("cmbRoute"), m != Model::M560);
+    v.setEnabled(QStringLiteral("cmbRoute"), modelEntry(m).coinFormat != CoinFormat::Route560);
     v.setVisible(QStringLiteral("frmAdjust"), true);
     v.setVisible(QStringLiteral("frmMain1"), false);
 }

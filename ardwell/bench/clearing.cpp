@@ -10,16 +10,6 @@ namespace ardwell {
 
 namespace {
 
-struct Range {
-    int first;
-    int last;
-};
-
-// Words taken from the file. What lies between them stays the connected mech's own: its serial
-// number (126: 2, 3; others: 3, 4) and its window records among them.
-constexpr Range kCopied126[] = {{0, 1}, {4, 11}, {25, 30}, {215, kLoadTop}};
-constexpr Range kCopiedOthers[] = {{0, 2}, {5, 14}, {28, 33}, {112, kLoadTop}};
-
 // The words an edit touches, each with the value it had before: a word written twice, or written
 // back to what it held, is listed only when its value in the end differs.
 class Edit {
@@ -73,7 +63,7 @@ ChangedWords clearOneChannel(EepromImage& image, Model m, int coin)
 ChangedWords clearAllChannels(EepromImage& image, Model m)
 {
     Edit edit(image);
-    const int pairs = listChannelCount(m) / 2;
+    const int pairs = modelEntry(m).listedChannels / 2;
     const int first = recordBase(m);
     for (int w = first; w < first + kRecordBytes * pairs; ++w)
         edit.set(w, 0);
@@ -83,13 +73,9 @@ ChangedWords clearAllChannels(EepromImage& image, Model m)
 
 bool copiesWord(Model m, int address)
 {
-    if (m == Model::PCA)
-        return false;
-    const auto inside = [address](const auto& ranges) {
-        return std::any_of(std::begin(ranges), std::end(ranges),
-                           [address](const Range& r) { return address >= r.first && address <= r.last; });
-    };
-    return m == Model::M126 ? inside(kCopied126) : inside(kCopiedOthers);
+    const auto words = modelEntry(m).copiedWords;
+    return std::any_of(words.begin(), words.end(),
+                       [address](const WordRange& r) { return address >= r.first && address <= r.last; });
 }
 
 ChangedWords copyConfiguration(EepromImage& image, Model m, const QStringList& lines)

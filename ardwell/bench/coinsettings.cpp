@@ -55,9 +55,9 @@ void decode126(const EepromImage& img, int idx, CoinSettings& s)
     s.defaultRouteIndex = defaultRouteIndex(img[239]);
 }
 
-void encode330(EepromImage& img, int idx, CoinSettings& s)
+void encode330(EepromImage& img, Model m, int idx, CoinSettings& s)
 {
-    if (const auto code = binaryCodeOf(modelLists(Model::M330).output.items.value(s.outputIndex)))
+    if (const auto code = binaryCodeOf(modelLists(m).output.items.value(s.outputIndex)))
         s.binaryText = *code;
     const int v = int(plat::val(QStringLiteral("&h") + plat::right(s.binaryText, 2)));
     setCoinByte(img, 120 + idx / 2, idx, v);
@@ -123,12 +123,12 @@ bool decodeCoin(const EepromImage& image, Model m, int coin, CoinSettings& s, He
         return false;
     const int idx = coin - 1;
     s.enabled = !coinBit(image[0], idx);
-    switch (m) {
-    case Model::M330: decode330(image, idx, s); break;
-    case Model::M560: s.routeIndex = route560Index(coinByte(image, 122 + idx / 2, idx) & 127); break;
-    case Model::M340: decode340(image, idx, s); break;
-    case Model::M126: decode126(image, idx, s); break;
-    case Model::PCA: break;
+    switch (modelEntry(m).coinFormat) {
+    case CoinFormat::Lines330: decode330(image, idx, s); break;
+    case CoinFormat::Route560: s.routeIndex = route560Index(coinByte(image, 122 + idx / 2, idx) & 127); break;
+    case CoinFormat::Credit340: decode340(image, idx, s); break;
+    case CoinFormat::Bco126: decode126(image, idx, s); break;
+    case CoinFormat::None: break;
     }
     const RecordBytes r = readRecord(image, m, idx);
     held.levelSign = r[2];
@@ -143,15 +143,15 @@ void encodeCoin(EepromImage& image, Model m, int coin, CoinSettings& s, HeldWind
         return;
     const int idx = coin - 1;
     int w0 = withCoinBit(image[0], idx, !s.enabled);
-    if (m != Model::M126)
+    if (modelEntry(m).listedChannels < kMaxCoins)
         w0 |= 0x00F0; // channels 13..16 (bits 12..15 of the swapped word) always inhibited
     image[0] = w0;
-    switch (m) {
-    case Model::M330: encode330(image, idx, s); break;
-    case Model::M560: setCoinByte(image, 122 + idx / 2, idx, route560Byte(s.routeIndex)); break;
-    case Model::M340: encode340(image, idx, s, fieldError); break;
-    case Model::M126: encode126(image, idx, s); break;
-    case Model::PCA: break;
+    switch (modelEntry(m).coinFormat) {
+    case CoinFormat::Lines330: encode330(image, m, idx, s); break;
+    case CoinFormat::Route560: setCoinByte(image, 122 + idx / 2, idx, route560Byte(s.routeIndex)); break;
+    case CoinFormat::Credit340: encode340(image, idx, s, fieldError); break;
+    case CoinFormat::Bco126: encode126(image, idx, s); break;
+    case CoinFormat::None: break;
     }
     if (!recordFits(m, idx))
         return;
@@ -189,8 +189,8 @@ int scalingFactor(const EepromImage& image) { return word16(image[113]) >> 8; }
 
 void setCoinValueByte(EepromImage& image, int coinIndex, qint64 value)
 {
-    if (!coinValid(Model::M340, coinIndex + 1))
-        return;
+    if (coinIndex < 0 || coinIndex >= 12)
+        return; // the 340's 12 channels have a value byte each
     setCoinByte(image, 121 + coinIndex / 2, coinIndex, int(std::clamp<qint64>(value, 0, 255)));
 }
 

@@ -87,7 +87,7 @@ void frmMain::buildProgrammeFrame(QBoxLayout* top)
         lamp->setGeometry(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width), twipsToPixels(r.height));
     }
     l->addWidget(holder);
-    placeProgrammedFrame(programmeLayout(Model::M330).frameLeft, programmeLayout(Model::M330).frameWidth);
+    placeProgrammedFrame(programmeLayout(kDesignModel).frameLeft, programmeLayout(kDesignModel).frameWidth);
 
     row = new QHBoxLayout;
     row->addWidget(m.check(f, QStringLiteral("chkLogging"), QStringLiteral("Log Results")));

@@ -77,6 +77,8 @@ void updateLatestResults(BenchState& b, int mode)
         b.sdUpper = {};
         b.parameterLowest = {};
         b.parameterHighest = {};
+        // Elements 1..8, one past the 0..7 that hold the limits: element 0 keeps the last coin's
+        // HFT low limit. Harmless, as calculateLimits sets all eight before anything reads them.
         for (int i = 1; i <= 8; ++i)
             b.windowLimits[i] = 0;
         return;
@@ -98,7 +100,7 @@ void scaleMeasurements(BenchState& b, const LearningOptions& o, int level, const
     for (const RawReading& raw : b.rawReadings) {
         const qint64 r1 = raw[0], r2 = raw[1], r3 = raw[2], r5 = raw[4], r6 = raw[5], r7 = raw[6];
         ScaledReading s{};
-        if (o.model == Model::M126) {
+        if (modelEntry(o.model).fixedScaling) {
             s[0] = roundWhole(double(235 * (r1 + r2)) / 512);
             s[1] = roundWhole(double(606 * r3) / 512);
         } else {
@@ -165,16 +167,9 @@ bool checkCoinWindows(BenchState& b, const LearningOptions& o, int level, const 
     return b.parameterRange[3] < 256;
 }
 
-std::vector<int> levelsToTry(Model m)
-{
-    if (m == Model::M126)
-        return {4, 3, 2, 1};
-    return {7, 4, 3, 2, 1};
-}
-
 int searchWindowLevel(BenchState& b, const LearningOptions& o, const LogSink& log)
 {
-    for (int level : levelsToTry(o.model)) {
+    for (int level : modelEntry(o.model).windowLevels) {
         b.windowLevel = level;
         if (checkCoinWindows(b, o, level, log))
             break;
@@ -195,7 +190,7 @@ void calculateLimits(BenchState& b, const LearningOptions& o, const LogSink& log
 
     // HFT reaches 10 further up than down, and 3.3 % of the mean further still.
     limits(0, m(0) - f * sL(0) - 0.5 - 10, m(0) + f * sU(0) + 0.5 + 10 + 10 + 0.033 * m(0));
-    if (o.model != Model::M126)
+    if (!modelEntry(o.model).fixedScaling)
         limits(1, m(1) - f * sL(1) - 0.5 - 10 - 0.033 * m(1), m(1) + f * sU(1) + 0.5 + 10);
     else if (o.coinType == CoinType::BiMetallic)
         limits(1, m(1) - 3.0 * sL(1) - 0.5 - 10 + 0.033 * m(1), m(1) + 3.0 * sU(1) + 0.5 + 10 + 0.033 * m(1));

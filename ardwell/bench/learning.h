@@ -18,7 +18,7 @@ enum class Performance { Standard, Tight, VeryTight };     // optWindow1, optWin
 enum class CoinType { Standard, BiMetallic, BiMetallic2 }; // optStandard, OptbiMetallic, optBimetallic2
 
 struct LearningOptions {
-    Model model = Model::M330;
+    Model model = kDesignModel;
     DiscrimType discrim = DiscrimType::Type1;
     Performance performance = Performance::Standard;
     CoinType coinType = CoinType::Standard;
@@ -46,8 +46,6 @@ void scaleMeasurements(BenchState& b, const LearningOptions& o, int level, const
 void calculateStats(BenchState& b, const LogSink& log = {});
 // Scales at level and takes the statistics; true when the LFA range is below 256.
 bool checkCoinWindows(BenchState& b, const LearningOptions& o, int level, const LogSink& log = {});
-// The levels tried, widest first: 4, 3, 2, 1 on a 126; 7, 4, 3, 2, 1 otherwise.
-std::vector<int> levelsToTry(Model m);
 // Tries the levels until one fits; leaves windowLevel (1 when none fits) and its statistics.
 int searchWindowLevel(BenchState& b, const LearningOptions& o, const LogSink& log = {});
 void calculateLimits(BenchState& b, const LearningOptions& o, const LogSink& log = {});

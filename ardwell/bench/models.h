@@ -1,11 +1,12 @@
 #pragma once
-// The five mech models and what follows from the choice of one: the window caption, the two
-// bus addresses every mech frame carries, and the selection lists of the adjust and programme
+// The five mech models and what follows from the choice of one: the one table of everything that
+// sets a model apart, the window caption, and the selection lists of the adjust and programme
 // panels. Pure data; the window applies it to its controls.
 
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <span>
 
 namespace plat {
 class View;
@@ -15,21 +16,67 @@ namespace ardwell {
 
 enum class Model { M126, M330, M340, M560, PCA };
 
-// What sets the models apart where it is a number or a text; the functions below and the word
-// map read it, so a model's quirk is an entry here rather than a comparison of its name.
+// The model the window is designed with; a settings text that names no model counts as it.
+constexpr Model kDesignModel = Model::M330;
+
+// How a model keeps each coin's settings beside its window, and so what the adjust panel shows:
+// the 330's output and inhibit lines, the 340's credit settings, the 560's coin route, the
+// 126's BCO code, routing and plug; a PCA keeps none.
+enum class CoinFormat { Lines330, Credit340, Route560, Bco126, None };
+
+// The three test frames: frm340test, frmTest and frmPCAtest.
+enum class TestFrame { Test340, Test330, TestPCA };
+
+struct WordRange {
+    int first;
+    int last;
+};
+
+// The programme panel's row of coin lamps in frmProgrammed, and the 340's coin value box.
+struct ProgrammeLayout {
+    int lampCount = 12;          // lamps shown
+    int frameLeft = 1800;        // frmProgrammed.Left
+    int frameWidth = 4815;       // frmProgrammed.Width
+    bool coinValueShown = false; // txtCoinValueP and its scaling factor, kept up to date
+};
+
+// Everything that sets one model apart. The code reads these fields and never compares models.
 struct ModelEntry {
     Model model;
-    const char* text;          // "126" ... "PCA"
-    const char* source;        // bus addresses every mech frame carries
+    const char* text;        // "126" ... "PCA"
+    const char* source;      // bus addresses every mech frame carries
     const char* destination;
-    int listedChannels;        // coin channels in the panels' lists
-    int coins;                 // coins the mech has (a PCA has 16 though it lists 12)
-    int eepromTop;             // last word of the mech's EEPROM
-    int serialWord;            // first of the two serial number words
-    int recordBase;            // word of the first coin window record
-    bool rebuildsLists;        // a PCA keeps whatever lists the previous model left
+    int listedChannels;      // coin channels in the panels' lists
+    int coins;               // coins the mech has (a PCA has 16 though it lists 12)
+    int eepromTop;           // last word of the mech's EEPROM
+    int programmeTop;        // last word the programme button writes (leaving adjust: eepromTop)
+    int serialWord;          // first of the two serial number words
+    int recordBase;          // word of the first coin window record
+    bool rebuildsLists = false; // choosing the model rebuilds the panels' lists (a PCA keeps them)
+    CoinFormat coinFormat;
+    // Words a configuration copy takes from an image file; what lies between stays the mech's
+    // own, its serial number and window records among them.
+    std::span<const WordRange> copiedWords = {};
+    // Learning: HFT and HFD scaled by fixed factors whatever discrim module is chosen, and a
+    // bi-metallic coin's HFD window moved up; otherwise the discrim module's factors.
+    bool fixedScaling = false;
+    std::span<const int> windowLevels; // the levels tried, widest first
+    ProgrammeLayout programme;
+    bool discrimFrameShown = false; // frmOld, "Discrim Module Type", on the programme panel
+    // "Test Coin Mech": the frame, its caption, and the line that powers the mech directly
+    // (none: the power command with its pause).
+    TestFrame testFrame;
+    const char* testCaption;
+    const char* directPowerLine = nullptr;
+    bool interfacesChoosable = false; // frmTest's interface options enabled
+    bool upperTestRows = false;       // frmPCAtest's rows 13..16 shown
+    bool binaryTestMode = false;      // frmTest's "Binary Mode"
+    // link
 };
 const ModelEntry& modelEntry(Model m);
+inline ProgrammeLayout programmeLayout(Model m) { return modelEntry(m).programme; }
+// Every model, in the order of the window's option buttons.
+std::span<const ModelEntry> models();
 
 // "126", "330", "340", "560" or "PCA".
 QString modelText(Model m);
@@ -42,20 +89,9 @@ Model currentModel(const plat::View& v);
 // As the settings file reads it: any unknown text, the empty one included, is model 330.
 Model modelFromSettings(const QString& text);
 
-struct BusAddresses {
-    QString source;
-    QString destination;
-};
-BusAddresses busAddresses(Model m);
+// "Ardwell" & 25 blanks & "Model : " & model.
+QString windowCaption(Model m);
 
-// title & 25 blanks & "Model : " & model.
-QString windowCaption(const QString& title, Model m);
-
-// PCA keeps whatever lists the previous model left.
-bool rebuildsLists(Model m);
-
-// Coin channels in the channel lists: 16 for model 126, 12 otherwise.
-int listChannelCount(Model m);
 // "Channel 1" ... "Channel 16".
 QString channelItem(int n);
 

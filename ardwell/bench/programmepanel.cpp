@@ -24,22 +24,6 @@ const QString kClearContext = QStringLiteral("Error Clearing Coin Windows routin
 
 } // namespace
 
-ProgrammeLayout programmeLayout(Model m)
-{
-    ProgrammeLayout l;
-    if (m == Model::M330 || m == Model::M340 || m == Model::M560) {
-        l.lampCount = 12;
-        l.frameLeft = 1800;
-        l.frameWidth = 4815;
-        l.coinValueShown = m == Model::M340;
-    } else {
-        l.lampCount = 16;
-        l.frameLeft = 1200;
-        l.frameWidth = 6255;
-    }
-    return l;
-}
-
 TwipsRect coinLampRect(int i) { return {360 + 360 * i, 600, 135, 135}; }
 
 TwipsRect coinLampLabelRect(int i) { return {240 + 360 * i, 240, 375, 255}; }
@@ -117,10 +101,10 @@ void ProgrammePanel::updateCoinWindows()
         [&] {
             const Model m = model();
             // The lamps of the listed channels: a PCA shows 16 but colours 1..12.
-            for (int idx = 0; idx < listChannelCount(m); ++idx)
+            for (int idx = 0; idx < modelEntry(m).listedChannels; ++idx)
                 view().setFill(QStringLiteral("shpCoinWindow"),
                                recordProgrammed(st_.eepromImage, m, idx) ? kRed : kWhite, idx);
-            if (m == Model::M340)
+            if (programmeLayout(m).coinValueShown)
                 showCoinValue();
         },
         [&](const std::exception& e) { link_.showError(kWindowsContext, e); });
@@ -137,7 +121,7 @@ void ProgrammePanel::showCoinValue()
 
 void ProgrammePanel::cmbCoinNumber_Click()
 {
-    if (model() == Model::M340)
+    if (programmeLayout(model()).coinValueShown)
         showCoinValue();
 }
 
@@ -220,7 +204,7 @@ void ProgrammePanel::cmdProgramme_Click()
             for (const char* f : {"frmTest", "frmPCAtest", "frm340test", "frmMain1", "frmAdjust", "cmdCancelOp"})
                 v.setVisible(QString::fromLatin1(f), false);
             v.setVisible(QStringLiteral("frmProgramme"), true);
-            v.setVisible(QStringLiteral("frmOld"), model() == Model::M126);
+            v.setVisible(QStringLiteral("frmOld"), modelEntry(model()).discrimFrameShown);
             v.setVisible(QStringLiteral("cmdExitProgramme"), true);
             v.setValue(QStringLiteral("cmbCoinNumber"), 0);
             cmbCoinNumber_Click();

@@ -28,14 +28,6 @@ struct LinkState;
 constexpr int kTwipsPerPixel = 15;
 constexpr int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
 
-struct ProgrammeLayout {
-    int lampCount = 12;      // lamps shown
-    int frameLeft = 1800;    // frmProgrammed.Left
-    int frameWidth = 4815;   // frmProgrammed.Width
-    bool coinValueShown = false;
-};
-ProgrammeLayout programmeLayout(Model m);
-
 struct TwipsRect {
     int left = 0, top = 0, width = 0, height = 0;
 };

@@ -90,7 +90,7 @@ TestLayout displayTestSettings(Model m, TestInterface i)
     case TestInterface::DualPolarity:
         for (int k = 0; k < 6; ++k)
             l.inhibitVisible[k] = true;
-        l.binaryVisible = m == Model::M126;
+        l.binaryVisible = modelEntry(m).binaryTestMode;
         break;
     case TestInterface::Creditor340:
         l.coinVisible.fill(false);
@@ -101,32 +101,17 @@ TestLayout displayTestSettings(Model m, TestInterface i)
 
 TestEntry testEntry(Model m)
 {
+    const ModelEntry& me = modelEntry(m);
     TestEntry e;
-    switch (m) {
-    case Model::M340:
-        e.frame = TestFrame::Test340;
-        e.caption = QStringLiteral("340 Test Mode");
-        e.test340Active = true;
-        break;
-    case Model::M330:
-    case Model::M126:
-        e.frame = TestFrame::Test330;
-        e.caption = QStringLiteral("Test Coin Mech");
-        // A 126 has one interface: every option greyed, "Dual Polarity" selected all the same.
-        if (m == Model::M330) {
-            e.optionEnabled[int(TestInterface::TenWay)] = true;
-            e.optionEnabled[int(TestInterface::SixteenWay)] = true;
-            e.optionEnabled[int(TestInterface::DualPolarity)] = true;
-        }
-        break;
-    case Model::M560:
-    case Model::PCA:
-        e.frame = TestFrame::TestPCA;
-        e.caption = m == Model::PCA ? QStringLiteral("PCA Test") : QStringLiteral("560 Test");
-        e.directPowerLine = m == Model::PCA ? QByteArray("W\r") : QByteArray("Z\r");
-        e.upperRowsVisible = m == Model::PCA;
-        break;
-    }
+    e.frame = me.testFrame;
+    e.caption = QString::fromLatin1(me.testCaption);
+    e.test340Active = me.testFrame == TestFrame::Test340;
+    e.directPowerLine = me.directPowerLine;
+    // "340 Creditor" is never chosen here. A 126 has one interface: every option greyed, "Dual
+    // Polarity" selected all the same.
+    for (TestInterface i : {TestInterface::TenWay, TestInterface::SixteenWay, TestInterface::DualPolarity})
+        e.optionEnabled[std::size_t(i)] = me.interfacesChoosable;
+    e.upperRowsVisible = me.upperTestRows;
     return e;
 }
 
@@ -252,7 +237,7 @@ void TestPanels::enter330()
     step([&] {
         for (TestInterface i : kInterfaces)
             v.setEnabled(interfaceOption(i), e.optionEnabled[std::size_t(i)]);
-        v.setVisible(QStringLiteral("chkBinary"), m == Model::M126);
+        v.setVisible(QStringLiteral("chkBinary"), modelEntry(m).binaryTestMode);
         // Every entry lays the frame out and sends the mask for "Dual Polarity", also when the
         // option is still set from the last test and selecting it changes nothing.
         setQuietly(interfaceOption(kEntryInterface), 1);

@@ -26,7 +26,6 @@ namespace ardwell {
 class Link;
 
 // The three test frames: frm340test (340), frmTest (330, 126), frmPCAtest (560, PCA).
-enum class TestFrame { Test340, Test330, TestPCA };
 QString frameName(TestFrame f);
 
 // The options of frmTest's "Interface" frame, in this order: "10 way Ribbon", "16 way Ribbon",

@@ -153,7 +153,7 @@ void EepromJob::programmeMechCommand(int mode)
             const Model m = model();
             st_.eepromImage[wordAfterSerial(m)] = 0;
             // Mode 0 on a 126 leaves its words above 214 as they are.
-            writeEepromRange(0, m == Model::M126 && mode != 1 ? 214 : eepromTop(m));
+            writeEepromRange(0, mode == 1 ? eepromTop(m) : modelEntry(m).programmeTop);
             // A write that stopped leaves the mech short of the changes: they stay pending.
             if (!st_.writeError)
                 st_.imageModified = false;

@@ -1,5 +1,5 @@
-// The main window's life: building it, start-up (Form_Load), the port list, the job buttons,
-// leaving programme mode and shut-down.
+// The main window's life: building it, start-up (Form_Load), model choice, the port list, the
+// job buttons, leaving programme mode and shut-down.
 #include "ardwell/link/frmmain.h"
 
 #include "ardwell/bench/benchstate.h"
@@ -17,11 +17,6 @@
 #include <QCloseEvent>
 
 namespace ardwell {
-
-QString versionText(int major, int minor, int revision)
-{
-    return QStringLiteral("V%1.%2%3").arg(major).arg(minor).arg(revision);
-}
 
 frmMain::frmMain(Program& program, QWidget* parent)
     : QWidget(parent), p_(program), svc_(program.services()), st_(program.state()), guard_(program.guard()),
@@ -64,119 +59,17 @@ void frmMain::cmdTest_Click()
 }
 
 // ---------------------------------------------------------------------------------------------
-// Start-up
+// Start-up and model choice
+
+Model frmMain::currentModel() const { return ardwell::currentModel(controls_); }
+
+void frmMain::calcBinary() { p_.mainForm().calcBinary(); }
 
 void frmMain::Form_Load(const QString& commandLine)
 {
     // The second copy was refused by the program object before this window showed.
-    // The box dialogue below waits; EXIT and the close box wait for it to end.
-    guard_.runJob(ctx::FormLoad, [&] {
-        trap(ctx::FormLoad, [&] {
-            v_.setEnabled(QStringLiteral("cmdProgramme"), false);
-            v_.setEnabled(QStringLiteral("cmdAdjust"), false);
-            v_.setEnabled(QStringLiteral("cmdTest"), false);
-            st_.lampCountdown = 0;
-            windowTitle_ = QStringLiteral("Ardwell");
-            v_.setText(QStringLiteral("lblSWversion"), versionText(kVersionMajor, kVersionMinor, kVersionRevision));
-        });
-        trap(ctx::FormLoad, [&] {
-            st_.test340Active = false;
-            st_.mechSerialNumber.clear();
-            v_.setVisible(QStringLiteral("frmMain1"), true);
-            for (const char* f : kJobPanels)
-                v_.setVisible(QString::fromLatin1(f), false);
-            st_.boxAnswered = false;
-            st_.boxVersionReceived = false;
-        });
-        trap(ctx::FormLoad, [&] {
-            // The coin data log is offered only to a program started with the trace word.
-            const QString firstWord = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
-            traceWordGiven_ = firstWord == QLatin1String("KOLVAR_TRACE_604913");
-            v_.setVisible(QStringLiteral("chkLogging"), traceWordGiven_);
-        });
-        trap(ctx::FormLoad, [&] {
-            v_.setVisible(QStringLiteral("lblProgress"), false);
-            v_.setVisible(QStringLiteral("prgProg"), false);
-            st_.imageModified = false;
-            formLoading_ = true;
-            QStringList ports;
-            for (int i = kMinPort; i <= kMaxPort; ++i)
-                ports << QString::number(i);
-            v_.setItems(QStringLiteral("cmbPort"), ports);
-            v_.setValue(QStringLiteral("cmbPort"), 0);
-        });
-        trap(ctx::FormLoad, [&] {
-            buildLists();
-            st_.mechLoggedOn = false;
-            v_.setText(QStringLiteral("txtSource"), QStringLiteral("61"));
-            v_.setText(QStringLiteral("txtDestination"), QStringLiteral("FF"));
-            v_.setText(QStringLiteral("txtStartAddress"), QStringLiteral("00"));
-            v_.setText(QStringLiteral("TxtEndAddress"), QStringLiteral("FF"));
-            st_.commPortNumber = 1;
-        });
-
-        bool settingsRead = false;
-        Model model = Model::M330;
-        trap(ctx::FormLoad, [&] {
-            const QString path = configPath(svc_.env->programFolder());
-            if (!link().fileExists(path))
-                return;
-            const ConfigRecord rec = readConfig(path);
-            if (rec.state == ConfigRecord::State::Unreadable)
-                throw plat::pathFileAccessError();
-            if (!rec.read())
-                return;
-            settingsRead = true;
-            st_.commPortNumber = rec.port;
-            v_.setText(QStringLiteral("cmbPort"), QString::number(rec.port));
-            model = rec.model;
-            if (rec.modelFieldMissing)
-                throw plat::RuntimeError(62, QStringLiteral("Input past end of file"));
-        });
-        formLoading_ = false;
-
-        if (settingsRead) {
-            st_.portOpen = false;
-            link().startupPort();
-        }
-
-        trap(ctx::FormLoad, [&] {
-            for (int i = 0; i < 8; ++i)
-                v_.setText(QStringLiteral("lblTestCount"), QStringLiteral("0"), i);
-            st_.lampCountdown = 0;
-            for (int i = 0; i < 16; ++i)
-                v_.setText(QStringLiteral("lblAccCoin"), QStringLiteral("Coin") + QString::number(i + 1), i);
-            resetLamps();
-            clearCountLabels();
-        });
-        trap(ctx::FormLoad, [&] {
-            v_.setValue(QStringLiteral("cmbCoinCount"), 2);
-            v_.setText(QStringLiteral("lblCoinCount"), QString());
-            v_.setValue(QStringLiteral("chkLogging"), 0);
-            setWindowTitle(windowCaption(windowTitle_, Model::M330));
-        });
-        trap(ctx::FormLoad, [&] { v_.setValue(optionName(model), 1); });
-
-        trap(ctx::FormLoad, [&] {
-            if (!st_.portOpen)
-                return;
-            link().boxCmdBar();
-            link().boxCmdPercent();
-            link().boxCmdBar();
-            if (link().identifyBox()) {
-                v_.setEnabled(QStringLiteral("cmdProgramme"), true);
-                v_.setEnabled(QStringLiteral("cmdAdjust"), true);
-                v_.setEnabled(QStringLiteral("cmdTest"), true);
-                link().boxCmdBar();
-                link().boxCmdIdentify();
-            } else {
-                svc_.dialogs->msgBox(QStringLiteral("Ardwell box not communicating\r\n\r\n"
-                                                    "Check cables, connections, power and COM port setting"),
-                                     plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
-            }
-        });
-        st_.imageModified = false;
-    });
+    // The box dialogue the start-up may show waits; EXIT and the close box wait for it to end.
+    guard_.runJob(ctx::FormLoad, [&] { p_.mainForm().load(commandLine); });
 }
 
 void frmMain::cmbPort_Click()
@@ -186,7 +79,7 @@ void frmMain::cmbPort_Click()
         if (t.isEmpty())
             return; // the list is being refilled
         st_.commPortNumber = plat::cLng(plat::val(t));
-        if (!formLoading_)
+        if (!p_.mainForm().loading())
             svc_.dialogs->msgBox(QStringLiteral("COM Port changed\r\n\r\nPlease Exit and Restart Ardwell"),
                                  plat::mb::OKOnly, QString());
     });
@@ -235,39 +128,7 @@ void frmMain::Form_Unload()
     svc_.env->endProgram(0);
 }
 
-void frmMain::ExitAndWrite()
-{
-    trap(ctx::ExitAndWrite, [&] {
-        st_.commsError = false;
-        st_.writeError = false;
-        link().sendData("%\r");
-        link().boxCmdPercent();
-    });
-    trap(ctx::ExitAndWrite, [&] {
-        if (!st_.imageModified)
-            return;
-        const int answer = svc_.dialogs->msgBox(QStringLiteral("Write New Data To Coin Mech"),
-                                                plat::mb::YesNo | plat::mb::Exclamation,
-                                                QStringLiteral("Confirm Action"));
-        if (answer != plat::mb::Yes)
-            return;
-        p_.jobs().readMechSerialNumber();
-        p_.jobs().enableProgrammeControls(false);
-        p_.jobs().cmdProg_Click();
-    });
-    trap(ctx::ExitAndWrite, [&] {
-        // A write that stopped is as much a failure as a read reply that failed its checks.
-        if (!st_.commsError && !st_.writeError) {
-            st_.imageModified = false;
-            v_.setVisible(QStringLiteral("frmProgramme"), false);
-            v_.setVisible(QStringLiteral("frmMain1"), true);
-        } else {
-            // The write failed: the changes stay pending in programme mode.
-            st_.imageModified = true;
-            p_.jobs().enableProgrammeControls(true);
-        }
-    });
-}
+void frmMain::ExitAndWrite() { p_.mainForm().exitAndWrite(p_.jobs()); }
 
 void frmMain::cmdExitProgramme_Click()
 {

@@ -3,19 +3,17 @@
 // that the jobs show one at a time, the lamps the parser and the timers drive, and the window's
 // life from start-up to shut-down.
 //
-// Controls are registered by name (and index, for control arrays) in controls(), exactly the
-// names of frmMainControlNames(); the link and bench code reach them only through it, as a
-// plat::View. The window's code is split by concern: start-up and shut-down (frmmain.cpp), the
-// controls (frmmaincontrols.cpp), model selection and lists (frmmainmodels.cpp), timers and
-// lamps (frmmaintimers.cpp).
+// Controls are registered by name (and index, for control arrays) in controls(); the link and
+// bench code reach them only through it, as a plat::View. The window's code is split by concern:
+// start-up, model choice and shut-down (frmmain.cpp, their steps in MainForm), the controls
+// (frmmaincontrols.cpp), timers and lamps (frmmaintimers.cpp).
 //
 // Every Qt handler runs through the program's job guard (an exception is reported with the
 // handler's context and never leaves it). Jobs that wait for the box run as guarded jobs: while
 // one runs another is refused, and "EXIT" or the close box are put off until it returns, so
 // nothing unloads the window under it.
 
-#include "ardwell/bench/models.h"
-#include "ardwell/link/controlnames.h"
+#include "ardwell/link/mainform.h"
 #include "platform/gui/namedcontrols.h"
 #include "platform/services.h"
 #include "platform/timer.h"
@@ -41,10 +39,8 @@ struct LinkState;
 // The context texts the window's handlers report their errors with. Handlers that have no
 // error trap of their own name themselves.
 namespace ctx {
-inline const QString FormLoad = QStringLiteral("Error Main Form Load routine : ");
 inline const QString FormUnload = QStringLiteral("Error Form Unload routine : ");
 inline const QString Exit = QStringLiteral("Error Exit routine : ");
-inline const QString ExitAndWrite = QStringLiteral("Error Exiting Sub Mode routine : ");
 inline const QString PortCombo = QStringLiteral("Error Port Combo routine : ");
 inline const QString LaunchProgramme = QStringLiteral("Error Launching Programme routine : ");
 inline const QString LaunchTest = QStringLiteral("Error Launching Test routine : ");
@@ -72,19 +68,9 @@ inline const QString Timer3 = QStringLiteral("Error in Timer3_Timer : ");
 inline const QString Timer5 = QStringLiteral("Error in Timer5_Timer : ");
 } // namespace ctx
 
-// The panels the jobs show, one at a time.
-inline constexpr const char* kJobPanels[] = {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test"};
-
-// "V" & major & "." & minor & revision: 3.0.0 gives "V3.00".
-QString versionText(int major, int minor, int revision);
-
 class frmMain : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kVersionMajor = 3;
-    static constexpr int kVersionMinor = 0;
-    static constexpr int kVersionRevision = 0;
-
     explicit frmMain(Program& program, QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -114,12 +100,6 @@ public:
 
     // ---- Model selection and lists ----
     Model currentModel() const;
-    void opt126_Click();
-    void opt330_Click();
-    void opt340_Click();
-    void opt560_Click();
-    void optPCA_Click();
-    void buildLists();
     void calcBinary();
 
     // ---- Timers and lamps ----
@@ -133,9 +113,6 @@ public:
     plat::Timer& timer2() { return timer2_; }
     plat::Timer& timer3() { return timer3_; }
     plat::Timer& timer5() { return timer5_; }
-
-    // The first command-line word was the trace word: "Log Results" is offered.
-    bool traceWordGiven() const { return traceWordGiven_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -161,7 +138,6 @@ private:
     // waits), with the context that names the control.
     std::function<void()> frameClick(const QString& control, std::function<void()> fn);
     std::function<void()> leaveClick(const QString& control);
-    void modelChosen(Model m);
     // Runs fn; a std::exception goes to the common error box with this context, and the caller
     // goes on (plat::ProgramEnded is not one and passes through).
     void trap(const QString& context, const std::function<void()>& fn);
@@ -172,17 +148,13 @@ private:
     plat::Services svc_;
     LinkState& st_;
     plat::JobGuard& guard_;
-    plat::NamedControls controls_{kMainWindowName};
+    plat::NamedControls controls_{QStringLiteral("frmMain")};
     plat::View& v_ = controls_;
 
     plat::Timer timer1_;
     plat::Timer timer2_;
     plat::Timer timer3_;
     plat::Timer timer5_;
-
-    QString windowTitle_ = QStringLiteral("Ardwell");
-    bool formLoading_ = false;
-    bool traceWordGiven_ = false;
 };
 
 } // namespace ardwell

@@ -3,6 +3,7 @@
 // and clip a longer text, so no text (a line of noise from the box) can stretch the window.
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/frmmaker.h"
+#include "ardwell/program.h"
 
 #include "platform/jobguard.h"
 
@@ -55,7 +56,7 @@ void frmMain::buildControls()
     v_.setVisible(QStringLiteral("lblSN"), false);
     v_.setVisible(QStringLiteral("lblSerNo"), false);
 
-    setWindowTitle(windowCaption(windowTitle_, Model::M330));
+    setWindowTitle(windowCaption(kDesignModel));
 }
 
 void frmMain::buildHead(QBoxLayout* top)
@@ -93,19 +94,14 @@ void frmMain::buildSelection(QBoxLayout* top)
     {
         auto* f = m.frame(this, QStringLiteral("frmConfig"), QStringLiteral("Configuration"));
         auto* g = new QGridLayout(f);
-        const std::pair<Model, void (frmMain::*)()> options[] = {
-            {Model::M126, &frmMain::opt126_Click}, {Model::M330, &frmMain::opt330_Click},
-            {Model::M340, &frmMain::opt340_Click}, {Model::M560, &frmMain::opt560_Click},
-            {Model::PCA, &frmMain::optPCA_Click},
-        };
         int col = 0;
-        for (const auto& [model, click] : options) {
-            const QString n = optionName(model);
-            auto* o = m.option(f, n, modelText(model));
+        for (const ModelEntry& e : models()) {
+            const QString n = optionName(e.model);
+            auto* o = m.option(f, n, modelText(e.model));
             g->addWidget(o, 0, col++);
-            if (model == Model::M330)
-                o->setChecked(true); // the design's model: set before its handler is wired
-            plat::onClick(o, handler(QStringLiteral("Error in %1_Click : ").arg(n), [this, fn = click] { (this->*fn)(); }));
+            if (e.model == kDesignModel)
+                o->setChecked(true); // set before its handler is wired
+            plat::onClick(o, handler(QStringLiteral("Error in %1_Click : ").arg(n), [this, m = e.model] { p_.mainForm().modelChosen(m); }));
         }
 
         g->addWidget(caption(f, QStringLiteral("COM Port")), 1, 0);

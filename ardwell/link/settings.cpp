@@ -4,7 +4,7 @@
 #include "platform/vbtext.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <optional>
 
 namespace ardwell {
@@ -120,27 +120,16 @@ ConfigRecord parseConfig(const QByteArray& bytes)
 
 ConfigRecord readConfig(const QString& path)
 {
-    QFile f(path);
-    if (!f.exists()) {
-        ConfigRecord rec;
-        rec.state = ConfigRecord::State::Missing;
+    ConfigRecord rec;
+    if (!QFileInfo::exists(path))
         return rec;
-    }
-    if (!f.open(QIODevice::ReadOnly)) {
-        ConfigRecord rec;
+    const plat::TextLines t = plat::readLines(path);
+    if (!t.ok) {
         rec.state = ConfigRecord::State::Unreadable;
-        rec.error = f.errorString();
+        rec.error = t.error;
         return rec;
     }
-    // A settings file is one short line; a huge file is not ours to load whole.
-    const QByteArray bytes = f.read(64 * 1024);
-    if (f.error() != QFileDevice::NoError) {
-        ConfigRecord rec;
-        rec.state = ConfigRecord::State::Unreadable;
-        rec.error = f.errorString();
-        return rec;
-    }
-    return parseConfig(bytes);
+    return parseConfig(plat::toCp1252(t.lines.join(u'\n')));
 }
 
 bool writeConfig(const QString& path, int port, Model model, QString* error)

@@ -19,7 +19,7 @@ struct ConfigRecord {
     State state = State::Missing;
     int port = 1;          // 1..20; anything outside becomes 1
     QString modelText;     // as the file holds it
-    Model model = Model::M330;
+    Model model = kDesignModel;
     // The record ended after the port: the port counts, the model is 330.
     bool modelFieldMissing = false;
     QString error;         // why an existing file could not be read

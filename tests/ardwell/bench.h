@@ -15,17 +15,28 @@
 
 namespace ardwell_test {
 
-// Mech jobs whose steps a test scripts; a step left unscripted keeps its default.
+// A MemoryView that knows exactly the main window's controls: the registry of a window built
+// offscreen, so logic tested without the window renders only into names the window has.
+inline plat::MemoryView mainWindowMemoryView()
+{
+    static const plat::ControlNames names = [] {
+        testing_support::TestServices ts;
+        return ardwell::Program(ts.services()).window().controls().names();
+    }();
+    return plat::MemoryView(names, QStringLiteral("frmMain"));
+}
+
+// Mech jobs whose steps a test scripts; a step left unscripted does nothing.
 struct ScriptedJobs : ardwell::MechJobs {
     std::function<void()> programme, adjust, test, serial, write;
     std::function<void(bool)> enable;
 
-    void programmeJob() override { programme ? programme() : MechJobs::programmeJob(); }
-    void adjustJob() override { adjust ? adjust() : MechJobs::adjustJob(); }
-    void testJob() override { test ? test() : MechJobs::testJob(); }
-    void readMechSerialNumber() override { serial ? serial() : MechJobs::readMechSerialNumber(); }
-    void enableProgrammeControls(bool on) override { enable ? enable(on) : MechJobs::enableProgrammeControls(on); }
-    void cmdProg_Click() override { write ? write() : MechJobs::cmdProg_Click(); }
+    void programmeJob() override { if (programme) programme(); }
+    void adjustJob() override { if (adjust) adjust(); }
+    void testJob() override { if (test) test(); }
+    void readMechSerialNumber() override { if (serial) serial(); }
+    void enableProgrammeControls(bool on) override { if (enable) enable(on); }
+    void cmdProg_Click() override { if (write) write(); }
 };
 
 struct Bench {

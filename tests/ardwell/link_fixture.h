@@ -4,11 +4,11 @@
 // small scripted device for exchanges the simulated box does not produce.
 
 #include "ardwell/bench/lamps.h"
-#include "ardwell/link/controlnames.h"
 #include "ardwell/link/link.h"
 #include "platform/timer.h"
 #include "sim/ardwellbox.h"
 #include "sim/simport.h"
+#include "tests/ardwell/bench.h"
 #include "tests/support/testservices.h"
 
 #include <QList>
@@ -80,7 +80,7 @@ struct Rig {
     QByteArray sent() const { return port->sentWithBreaks(); }
 
     testing_support::TestServices ts;
-    plat::MemoryView view = ardwell::mainWindowMemoryView();
+    plat::MemoryView view = mainWindowMemoryView();
     ardwell::LinkState st;
     ardwell::Link link{ts.services(), view, st};
     ScriptedBox scripted;

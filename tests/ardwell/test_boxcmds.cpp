@@ -6,6 +6,7 @@
 
 using namespace ardwell;
 using ardwell_test::Rig;
+using ardwell_test::mainWindowMemoryView;
 
 TEST(BoxFormatting, ByteSwapAndClamp)
 {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace ardwell;
+using ardwell_test::mainWindowMemoryView;
 
 TEST(ReplyCountdown, TwentyOffPerTickRestingAtZero)
 {

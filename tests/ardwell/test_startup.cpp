@@ -223,14 +223,14 @@ TEST(StartUp, TheTraceWordOffersTheLogSwitch)
 {
     Bench b;
     ASSERT_TRUE(b.start("KOLVAR_TRACE_604913 more words"));
-    EXPECT_TRUE(b.win().traceWordGiven());
+    EXPECT_TRUE(b.program->mainForm().traceWordGiven());
     EXPECT_TRUE(b.view().isVisible("chkLogging"));
     EXPECT_EQ(b.view().value("chkLogging"), 0);
 
     // Only as the first word.
     Bench c;
     ASSERT_TRUE(c.start("  other KOLVAR_TRACE_604913"));
-    EXPECT_FALSE(c.win().traceWordGiven());
+    EXPECT_FALSE(c.program->mainForm().traceWordGiven());
     EXPECT_FALSE(c.view().isVisible("chkLogging"));
 }
 

@@ -16,7 +16,6 @@
 #include "ardwell/bench/coinbench.h"
 #include "ardwell/bench/lamps.h"
 #include "ardwell/bench/testpanels.h"
-#include "ardwell/link/controlnames.h"
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/link.h"
 #include "ardwell/program.h"
@@ -39,7 +38,8 @@ struct Rig {
     bench::OkDialogs dialogs;
     bench::Silent sound;
     bench::Env env;
-    plat::MemoryView view = ardwell::mainWindowMemoryView();
+    plat::MemoryView view{ardwell::Program(bench::services(sched, dialogs, sound, env)).window().controls().names(),
+                          QStringLiteral("frmMain")};
     ardwell::LinkState st;
     sim::ArdwellMech mech{"330"};
     sim::ArdwellBox box{sched, mech};

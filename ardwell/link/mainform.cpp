@@ -1,0 +1,221 @@
+#include "ardwell/link/mainform.h"
+
+#include "ardwell/bench/lamps.h"
+#include "ardwell/link/link.h"
+#include "ardwell/link/linkstate.h"
+#include "ardwell/link/mechjobs.h"
+#include "ardwell/link/settings.h"
+#include "platform/dialogs.h"
+#include "platform/runtimeerror.h"
+#include "platform/view.h"
+
+namespace ardwell {
+
+namespace {
+
+// Version 3.0.0, shown as "V" & major & "." & minor & revision.
+const QString kVersion = QStringLiteral("V3.00");
+
+} // namespace
+
+MainForm::MainForm(plat::View& view, Link& link, LinkState& st, const plat::Services& services)
+    : v_(view), link_(link), st_(st), svc_(services)
+{
+}
+
+void MainForm::step(const QString& context, const std::function<void()>& fn)
+{
+    plat::trap(fn, [&](const std::exception& e) { showError(*svc_.dialogs, context, e); });
+}
+
+void MainForm::load(const QString& commandLine)
+{
+    step(ctx::FormLoad, [&] {
+        v_.setEnabled(QStringLiteral("cmdProgramme"), false);
+        v_.setEnabled(QStringLiteral("cmdAdjust"), false);
+        v_.setEnabled(QStringLiteral("cmdTest"), false);
+        st_.lampCountdown = 0;
+        v_.setText(QStringLiteral("lblSWversion"), kVersion);
+    });
+    step(ctx::FormLoad, [&] {
+        st_.test340Active = false;
+        st_.mechSerialNumber.clear();
+        v_.setVisible(QStringLiteral("frmMain1"), true);
+        for (const char* f : kJobPanels)
+            v_.setVisible(QString::fromLatin1(f), false);
+        st_.boxAnswered = false;
+        st_.boxVersionReceived = false;
+    });
+    step(ctx::FormLoad, [&] {
+        // The coin data log is offered only to a program started with the trace word.
+        const QString firstWord = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+        traceWordGiven_ = firstWord == QLatin1String("KOLVAR_TRACE_604913");
+        v_.setVisible(QStringLiteral("chkLogging"), traceWordGiven_);
+    });
+    step(ctx::FormLoad, [&] {
+        v_.setVisible(QStringLiteral("lblProgress"), false);
+        v_.setVisible(QStringLiteral("prgProg"), false);
+        st_.imageModified = false;
+        loading_ = true;
+        QStringList ports;
+        for (int i = kMinPort; i <= kMaxPort; ++i)
+            ports << QString::number(i);
+        v_.setItems(QStringLiteral("cmbPort"), ports);
+        v_.setValue(QStringLiteral("cmbPort"), 0);
+    });
+    step(ctx::FormLoad, [&] {
+        buildLists();
+        st_.mechLoggedOn = false;
+        v_.setText(QStringLiteral("txtSource"), QStringLiteral("61"));
+        v_.setText(QStringLiteral("txtDestination"), QStringLiteral("FF"));
+        v_.setText(QStringLiteral("txtStartAddress"), QStringLiteral("00"));
+        v_.setText(QStringLiteral("TxtEndAddress"), QStringLiteral("FF"));
+        st_.commPortNumber = 1;
+    });
+
+    bool settingsRead = false;
+    Model model = kDesignModel;
+    step(ctx::FormLoad, [&] {
+        const QString path = configPath(svc_.env->programFolder());
+        if (!link_.fileExists(path))
+            return;
+        const ConfigRecord rec = readConfig(path);
+        if (rec.state == ConfigRecord::State::Unreadable)
+            throw plat::pathFileAccessError();
+        if (!rec.read())
+            return;
+        settingsRead = true;
+        st_.commPortNumber = rec.port;
+        v_.setText(QStringLiteral("cmbPort"), QString::number(rec.port));
+        model = rec.model;
+        if (rec.modelFieldMissing)
+            throw plat::RuntimeError(62, QStringLiteral("Input past end of file"));
+    });
+    loading_ = false;
+
+    if (settingsRead) {
+        st_.portOpen = false;
+        link_.startupPort();
+    }
+
+    step(ctx::FormLoad, [&] {
+        for (int i = 0; i < 8; ++i)
+            v_.setText(QStringLiteral("lblTestCount"), QStringLiteral("0"), i);
+        st_.lampCountdown = 0;
+        for (int i = 0; i < 16; ++i)
+            v_.setText(QStringLiteral("lblAccCoin"), QStringLiteral("Coin") + QString::number(i + 1), i);
+        resetLamps(v_);
+        clearCountLabels(v_);
+    });
+    step(ctx::FormLoad, [&] {
+        v_.setValue(QStringLiteral("cmbCoinCount"), 2);
+        v_.setText(QStringLiteral("lblCoinCount"), QString());
+        v_.setValue(QStringLiteral("chkLogging"), 0);
+        v_.setText(QStringLiteral("frmMain"), windowCaption(kDesignModel));
+    });
+    step(ctx::FormLoad, [&] { v_.setValue(optionName(model), 1); });
+
+    step(ctx::FormLoad, [&] {
+        if (!st_.portOpen)
+            return;
+        link_.boxCmdBar();
+        link_.boxCmdPercent();
+        link_.boxCmdBar();
+        if (link_.identifyBox()) {
+            v_.setEnabled(QStringLiteral("cmdProgramme"), true);
+            v_.setEnabled(QStringLiteral("cmdAdjust"), true);
+            v_.setEnabled(QStringLiteral("cmdTest"), true);
+            link_.boxCmdBar();
+            link_.boxCmdIdentify();
+        } else {
+            svc_.dialogs->msgBox(QStringLiteral("Ardwell box not communicating\r\n\r\n"
+                                                "Check cables, connections, power and COM port setting"),
+                                 plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+        }
+    });
+    st_.imageModified = false;
+}
+
+void MainForm::modelChosen(Model m)
+{
+    const ModelEntry& e = modelEntry(m);
+    v_.setText(QStringLiteral("frmMain"), windowCaption(m));
+    if (e.rebuildsLists)
+        buildLists();
+    v_.setText(QStringLiteral("txtSource"), QString::fromLatin1(e.source));
+    v_.setText(QStringLiteral("txtDestination"), QString::fromLatin1(e.destination));
+}
+
+void MainForm::buildLists()
+{
+    step(QStringLiteral("Error Building Lists routine : "), [&] {
+        const ModelLists l = modelLists(currentModel(v_));
+        auto fill = [this](const QString& name, const ListItems& list, bool select = true) {
+            v_.setItems(name, list.items);
+            if (select)
+                v_.setValue(name, list.shown);
+        };
+        fill(QStringLiteral("cmbCoinNumber"), l.coinNumber);
+        fill(QStringLiteral("cmbChangeCoin"), l.changeCoin, false);
+        fill(QStringLiteral("cmbInhibitLine"), l.inhibitLine);
+        fill(QStringLiteral("cmbOutput"), l.output);
+        fill(QStringLiteral("cmbPlugDecode"), l.plugDecode);
+        fill(QStringLiteral("cmbRoute"), l.route);
+        if (l.recalcBinary)
+            calcBinary();
+        v_.setVisible(QStringLiteral("txtBinary"), l.binaryVisible);
+        v_.setVisible(QStringLiteral("lblBinary"), l.binaryVisible);
+        v_.setVisible(QStringLiteral("cmbPlugDecode"), l.plugVisible);
+        v_.setVisible(QStringLiteral("lblPlug"), l.plugVisible);
+        v_.setVisible(QStringLiteral("cmbRoute"), l.routeVisible);
+        v_.setVisible(QStringLiteral("lblRoute"), l.routeLabelVisible);
+        v_.setText(QStringLiteral("lblBinary"), l.binaryLabel);
+        v_.setText(QStringLiteral("lblinhline"), l.inhibitLabel);
+        v_.setValue(QStringLiteral("cmbChangeCoin"), l.changeCoin.shown);
+        fill(QStringLiteral("cmbDefaultRoute"), l.defaultRoute);
+    });
+}
+
+void MainForm::calcBinary()
+{
+    step(QStringLiteral("Error Calc-Binary routine : "), [&] {
+        if (const auto code = binaryCodeOf(v_.text(QStringLiteral("cmbOutput"))))
+            v_.setText(QStringLiteral("txtBinary"), *code);
+    });
+}
+
+void MainForm::exitAndWrite(MechJobs& jobs)
+{
+    step(ctx::ExitAndWrite, [&] {
+        st_.commsError = false;
+        st_.writeError = false;
+        link_.sendData("%\r");
+        link_.boxCmdPercent();
+    });
+    step(ctx::ExitAndWrite, [&] {
+        if (!st_.imageModified)
+            return;
+        const int answer = svc_.dialogs->msgBox(QStringLiteral("Write New Data To Coin Mech"),
+                                                plat::mb::YesNo | plat::mb::Exclamation,
+                                                QStringLiteral("Confirm Action"));
+        if (answer != plat::mb::Yes)
+            return;
+        jobs.readMechSerialNumber();
+        jobs.enableProgrammeControls(false);
+        jobs.cmdProg_Click();
+    });
+    step(ctx::ExitAndWrite, [&] {
+        // A write that stopped is as much a failure as a read reply that failed its checks.
+        if (!st_.commsError && !st_.writeError) {
+            st_.imageModified = false;
+            v_.setVisible(QStringLiteral("frmProgramme"), false);
+            v_.setVisible(QStringLiteral("frmMain1"), true);
+        } else {
+            // The write failed: the changes stay pending in programme mode.
+            st_.imageModified = true;
+            jobs.enableProgrammeControls(true);
+        }
+    });
+}
+
+} // namespace ardwell

@@ -1,0 +1,66 @@
+#pragma once
+// The main window's start-up (Form_Load), its model choice and lists, and the write on leaving
+// programme mode (ExitAndWrite), worked on the window's controls through plat::View: the window
+// calls them and keeps only its widgets. Each step reports its own failure with its routine's
+// context, and the next step runs all the same.
+
+#include "ardwell/bench/models.h"
+#include "platform/services.h"
+
+#include <QString>
+#include <functional>
+
+namespace plat {
+class View;
+}
+
+namespace ardwell {
+
+class Link;
+class MechJobs;
+struct LinkState;
+
+namespace ctx {
+inline const QString FormLoad = QStringLiteral("Error Main Form Load routine : ");
+inline const QString ExitAndWrite = QStringLiteral("Error Exiting Sub Mode routine : ");
+} // namespace ctx
+
+// The panels the jobs show, one at a time.
+inline constexpr const char* kJobPanels[] = {"frmAdjust", "frmProgramme", "frmTest", "frmPCAtest", "frm340test"};
+
+class MainForm {
+public:
+    MainForm(plat::View& view, Link& link, LinkState& st, const plat::Services& services);
+
+    // commandLine: the arguments after the program name, joined by blanks. Reads the settings,
+    // opens their port and asks the box who it is; the job buttons are enabled when it answers.
+    void load(const QString& commandLine);
+    // While load fills the port list and sets the port read from the settings.
+    bool loading() const { return loading_; }
+    // The first command-line word was the trace word: "Log Results" is offered.
+    bool traceWordGiven() const { return traceWordGiven_; }
+
+    // A model's option button was set: the caption, the bus addresses and (unless the model
+    // keeps them) the lists of the panels.
+    void modelChosen(Model m);
+    void buildLists();
+    // The hex code box follows the output line chosen.
+    void calcBinary();
+
+    // Leaving programme mode: the box back to idle and, when the user agrees, a modified image
+    // written through the programme panel's steps. A failed write leaves the changes pending in
+    // programme mode.
+    void exitAndWrite(MechJobs& jobs);
+
+private:
+    void step(const QString& context, const std::function<void()>& fn);
+
+    plat::View& v_;
+    Link& link_;
+    LinkState& st_;
+    plat::Services svc_;
+    bool loading_ = false;
+    bool traceWordGiven_ = false;
+};
+
+} // namespace ardwell
