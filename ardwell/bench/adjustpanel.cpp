@@ -169,7 +169,7 @@ void AdjustPanel::decodeEeprom()
             const Model m = model();
             CoinSettings s = settingsFromView(view());
             // The blank item (and any text that names no coin of the model) shows nothing.
-            if (decodeCoin(st_.eepromImage, m, coinNumberOf(view().text(QStringLiteral("cmbChangeCoin"))), s,
+            if (decodeCoin(job_.image, m, coinNumberOf(view().text(QStringLiteral("cmbChangeCoin"))), s,
                            bench_.heldWindow))
                 settingsToView(view(), m, s);
         },
@@ -186,7 +186,7 @@ void AdjustPanel::encodeEeprom()
             CoinSettings s = settingsFromView(view());
             // The held window goes in as a copy: a second store of the same coin scales the
             // window as read, never the window already scaled.
-            encodeCoin(st_.eepromImage, m, coinNumberOf(bench_.pendingAdjustCoin), s, bench_.heldWindow,
+            encodeCoin(job_.image, m, coinNumberOf(bench_.pendingAdjustCoin), s, bench_.heldWindow,
                        bench_.windowPercent, [&](const std::exception& e) { link_.showError(kEncodeContext, e); });
             if (m == Model::M330)
                 view().setText(QStringLiteral("txtBinary"), s.binaryText); // the code of the chosen line
@@ -208,8 +208,8 @@ void AdjustPanel::cmdAdjust_Click()
         link_.mechPower(false);
         return;
     }
-    st_.mechSerialNumber = serialNumber(st_.eepromImage, m);
-    job_.autosaveEeprom(st_.mechSerialNumber);
+    job_.mechSerialNumber = serialNumber(job_.image, m);
+    job_.autosaveEeprom(job_.mechSerialNumber);
     bench_.pendingAdjustCoin.clear();
     bench_.windowPercent = 100;
     showPercent();
@@ -266,8 +266,7 @@ void AdjustPanel::cmdExitAdjust_Click()
     if (!bench_.pendingAdjustCoin.isEmpty())
         encodeEeprom();
     job_.readMechSerialNumber();
-    job_.programmeMechCommand(1);
-    if (!st_.commsError && !st_.writeError) {
+    if (job_.programmeMechCommand(1) == WriteResult::Written && !st_.commsError) {
         v.setVisible(QStringLiteral("lblSerNo"), false);
         v.setVisible(QStringLiteral("lblSN"), false);
         v.setVisible(QStringLiteral("frmMain1"), true);
@@ -309,7 +308,7 @@ void AdjustPanel::cmdSave_Click()
                 box(QStringLiteral("Overwrite Existing File"), plat::mb::OKCancel | plat::mb::Exclamation,
                     QStringLiteral("Warning")) != plat::mb::OK)
                 return;
-            writeImageFile(path, st_.eepromImage);
+            writeImageFile(path, job_.image);
         },
         [&](const std::exception& e) { link_.showError(kSaveContext, e); });
 }
@@ -352,7 +351,7 @@ void AdjustPanel::loadFromFile(const QString& outcome, const std::function<void(
                 return;
             apply(*lines);
             // A load takes the file's serial number words, a copy keeps the connected mech's own.
-            st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
+            job_.mechSerialNumber = serialNumber(job_.image, model());
             decodeEeprom();
         },
         [&](const std::exception& e) { link_.showError(kLoadContext, e); });
@@ -361,13 +360,13 @@ void AdjustPanel::loadFromFile(const QString& outcome, const std::function<void(
 void AdjustPanel::cmdLoad_Click()
 {
     loadFromFile(QStringLiteral("Nothing loaded"),
-                 [this](const QStringList& lines) { loadImageLines(st_.eepromImage, lines); });
+                 [this](const QStringList& lines) { loadImageLines(job_.image, lines); });
 }
 
 void AdjustPanel::cmdCopyConfig_Click()
 {
     loadFromFile(QStringLiteral("Nothing copied"),
-                 [this](const QStringList& lines) { copyConfiguration(st_.eepromImage, model(), lines); });
+                 [this](const QStringList& lines) { copyConfiguration(job_.image, model(), lines); });
 }
 
 } // namespace ardwell

@@ -4,6 +4,7 @@
 #include "ardwell/bench/coinlog.h"
 #include "ardwell/bench/programmepanel.h"
 #include "ardwell/bench/windowpack.h"
+#include "ardwell/link/eepromjob.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
 #include "platform/dialogs.h"
@@ -98,13 +99,13 @@ void ProgrammePanel::learnAndProgramme()
     const LearningOptions o = learningOptions(view());
     searchWindowLevel(bench_, o, logSink());
     calculateLimits(bench_, o, logSink());
-    st_.imageModified = true;
+    job_.imageModified = true;
     box(QStringLiteral("Data Gathered"), plat::mb::OKOnly, kCoinData);
     logPath_.clear();
 
     plat::trap(
         [&] {
-            const WindowPackResult r = programmeCoinWindow(st_.eepromImage, model(),
+            const WindowPackResult r = programmeCoinWindow(job_.image, model(),
                                                            view().text(QStringLiteral("cmbCoinNumber")), bench_);
             for (const QString& w : r.widthWarnings)
                 box(w, plat::mb::OKOnly | plat::mb::Information, QStringLiteral("Warning"));

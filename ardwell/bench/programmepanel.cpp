@@ -119,7 +119,7 @@ void ProgrammePanel::updateCoinWindows()
             // The lamps of the listed channels: a PCA shows 16 but colours 1..12.
             for (int idx = 0; idx < listChannelCount(m); ++idx)
                 view().setFill(QStringLiteral("shpCoinWindow"),
-                               recordProgrammed(st_.eepromImage, m, idx) ? kRed : kWhite, idx);
+                               recordProgrammed(job_.image, m, idx) ? kRed : kWhite, idx);
             if (m == Model::M340)
                 showCoinValue();
         },
@@ -131,8 +131,8 @@ void ProgrammePanel::showCoinValue()
     const int idx = view().value(QStringLiteral("cmbCoinNumber"));
     if (idx < 0)
         return; // no channel chosen: nothing to show
-    view().setText(QStringLiteral("txtCoinValueP"), QString::number(coinValueByte(st_.eepromImage, idx)));
-    view().setText(QStringLiteral("lblSFP"), QString::number(scalingFactor(st_.eepromImage)));
+    view().setText(QStringLiteral("txtCoinValueP"), QString::number(coinValueByte(job_.image, idx)));
+    view().setText(QStringLiteral("lblSFP"), QString::number(scalingFactor(job_.image)));
 }
 
 void ProgrammePanel::cmbCoinNumber_Click()
@@ -145,8 +145,8 @@ void ProgrammePanel::txtCoinValueP_Change()
 {
     const int idx = view().value(QStringLiteral("cmbCoinNumber"));
     // Kept to the byte: 999 stores 255, a negative or empty box 0.
-    setCoinValueByte(st_.eepromImage, idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
-    st_.imageModified = true;
+    setCoinValueByte(job_.image, idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
+    job_.imageModified = true;
 }
 
 // ---- Clearing windows ----
@@ -162,8 +162,8 @@ void ProgrammePanel::cmdClearOne_Click()
                 return; // no channel chosen: nothing to clear, nothing to ask
             if (box(*question, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
-            clearOneChannel(st_.eepromImage, m, coin);
-            st_.imageModified = true;
+            clearOneChannel(job_.image, m, coin);
+            job_.imageModified = true;
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });
@@ -175,8 +175,8 @@ void ProgrammePanel::cmdClearWindows_Click()
         [&] {
             if (box(kClearAllQuestion, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
-            clearAllChannels(st_.eepromImage, model());
-            st_.imageModified = true;
+            clearAllChannels(job_.image, model());
+            job_.imageModified = true;
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });
@@ -213,8 +213,8 @@ void ProgrammePanel::cmdProgramme_Click()
     }
     plat::trap(
         [&] {
-            st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
-            job_.autosaveEeprom(st_.mechSerialNumber);
+            job_.mechSerialNumber = serialNumber(job_.image, model());
+            job_.autosaveEeprom(job_.mechSerialNumber);
             updateCoinWindows();
             enableProgrammeControls(true);
             for (const char* f : {"frmTest", "frmPCAtest", "frm340test", "frmMain1", "frmAdjust", "cmdCancelOp"})
@@ -227,7 +227,7 @@ void ProgrammePanel::cmdProgramme_Click()
             v.setValue(QStringLiteral("cmbCoinCount"), 2);
             v.setValue(QStringLiteral("optStandard"), 1);
             v.setValue(QStringLiteral("optWindow1"), 1);
-            st_.imageModified = false;
+            job_.imageModified = false;
         },
         [&](const std::exception& e) { link_.showError(kLaunchContext, e); });
 }
@@ -241,9 +241,9 @@ void ProgrammePanel::cmdProg_Click()
     view().setEnabled(valueBox, false);
     plat::trap(
         [&] {
-            job_.programmeMechCommand(0);
+            const WriteResult result = job_.programmeMechCommand(0);
             link_.mechPower(false);
-            if (st_.commsError || st_.writeError)
+            if (st_.commsError || result == WriteResult::Failed)
                 return; // the panel stays as it is, the changes pending
             link_.enableMainButtons(true);
             view().setVisible(QStringLiteral("lblSerNo"), false);

@@ -54,6 +54,7 @@ QString EepromJob::notVerifiedText() { return QStringLiteral("Verify Failed : Co
 EepromJob::EepromJob(Link& link, const plat::Services& services, plat::ProgressSink& progress)
     : link_(link), st_(link.state()), svc_(services), progress_(progress)
 {
+    link_.onWord = [this](int address, int word) { image[std::size_t(address)] = word; };
 }
 
 Model EepromJob::model() const { return currentModel(link_.view()); }
@@ -72,7 +73,7 @@ void EepromJob::progress(int a, int first, int last)
 int EepromJob::readRangeWord(int a, int first, int last)
 {
     progress(a, first, last);
-    const int w = link_.readMemoryRetry(a);
+    const int w = link_.readMemoryRetry(a).word;
     if (w < 0)
         box(QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a),
             plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
@@ -93,7 +94,7 @@ bool EepromJob::readMechEeprom()
                 ok = false;
             // A word that could not be read would be backed up, shown and written back as FFFF.
             for (int a = 0; a <= top; ++a)
-                if (st_.eepromImage[a] < 0)
+                if (image[a] < 0)
                     ok = false;
             link_.boxCmdPercent();
         },
@@ -116,12 +117,12 @@ bool EepromJob::readEepromRange(int first, int last)
             for (int a = first; a <= last; ++a) {
                 const int w = readRangeWord(a, first, last);
                 if (w >= 0)
-                    st_.eepromImage[a] = w;
+                    image[a] = w;
                 else if (portLost())
                     break; // the words after it stay as they were; the read counts as failed
             }
             progress_.hide();
-            st_.imageModified = false;
+            imageModified = false;
             ok = true;
         },
         [&](const std::exception& e) { link_.showError(ctx::ReadRange, e); });
@@ -136,55 +137,55 @@ void EepromJob::readMechSerialNumber()
             // Unread until read again: a re-read that cannot log on must not leave the words
             // of another mech's file to be written back as this mech's serial number.
             for (int a = kSerialFirst; a <= kSerialLast; ++a)
-                st_.eepromImage[a] = -1;
+                image[a] = -1;
             readEepromRange(kSerialFirst, kSerialLast);
             link_.boxCmdPercent();
-            st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
+            mechSerialNumber = serialNumber(image, model());
         },
         [&](const std::exception& e) { link_.showError(ctx::ReadSerial, e); });
 }
 
-void EepromJob::programmeMechCommand(int mode)
+WriteResult EepromJob::programmeMechCommand(int mode)
 {
+    WriteResult result = WriteResult::Failed;
     plat::trap(
         [&] {
             link_.boxCmdPercent();
             link_.boxCmdPercent();
             const Model m = model();
-            st_.eepromImage[wordAfterSerial(m)] = 0;
+            image[wordAfterSerial(m)] = 0;
             // Mode 0 on a 126 leaves its words above 214 as they are.
-            writeEepromRange(0, m == Model::M126 && mode != 1 ? 214 : eepromTop(m));
+            result = writeEepromRange(0, m == Model::M126 && mode != 1 ? 214 : eepromTop(m));
             // A write that stopped leaves the mech short of the changes: they stay pending.
-            if (!st_.writeError)
-                st_.imageModified = false;
+            if (result == WriteResult::Written)
+                imageModified = false;
         },
         [&](const std::exception& e) { link_.showError(ctx::Programme, e); });
+    return result;
 }
 
-void EepromJob::writeEepromRange(int first, int last)
+WriteResult EepromJob::writeEepromRange(int first, int last)
 {
+    WriteResult result = WriteResult::Failed;
     plat::trap(
         [&] {
-            first = std::clamp(first, 0, LinkState::kImageTop);
-            last = std::clamp(last, 0, LinkState::kImageTop);
+            first = std::clamp(first, 0, kImageTop);
+            last = std::clamp(last, 0, kImageTop);
             for (int a = first; a <= last; ++a) {
-                if (st_.eepromImage[a] < 0) {
+                if (image[a] < 0) {
                     box(unreadWordText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
-                    st_.writeError = true;
                     return;
                 }
             }
 
-            const int word0 = st_.eepromImage[0];
+            const int word0 = image[0];
             link_.readMemory(0);
-            st_.eepromImage[0] = word0;
+            image[0] = word0;
 
             link_.boxCmdAmp();
             link_.logon();
-            if (!st_.mechLoggedOn) {
-                st_.writeError = true;
+            if (!st_.mechLoggedOn)
                 return;
-            }
             startProgress(progress_, QStringLiteral("Writing EEPROM"));
             bool stopped = false;
             {
@@ -192,39 +193,39 @@ void EepromJob::writeEepromRange(int first, int last)
                 const plat::CountScope writing = link_.writing();
                 for (int a = first; a <= last && !stopped; ++a) {
                     progress(a, first, last);
-                    bool written = false;
-                    for (int attempt = 0; attempt < kWriteTries && !written; ++attempt) {
-                        written = link_.writeMemory(a, st_.eepromImage[a]);
-                        if (!written && portLost())
+                    WriteReply reply = WriteReply::NoReply;
+                    for (int attempt = 0; attempt < kWriteTries && reply != WriteReply::Written; ++attempt) {
+                        reply = link_.writeMemory(a, image[a]);
+                        if (reply != WriteReply::Written && portLost())
                             break;
                     }
-                    if (written)
+                    if (reply == WriteReply::Written)
                         continue;
-                    if (st_.writeError)
+                    if (reply == WriteReply::Refused)
                         box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a), plat::mb::Critical | plat::mb::OKOnly,
                             QStringLiteral("Error"));
                     box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a),
                         plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
-                    // Unanswered tries leave no flag of their own; the run still did not write.
-                    st_.writeError = true;
                     stopped = true;
                 }
             }
             progress_.hide();
-            if (!stopped && !st_.writeError)
-                verifyEepromRange(0, eepromTop(model()));
+            if (!stopped)
+                result = verifyEepromRange(0, eepromTop(model()));
         },
         [&](const std::exception& e) { link_.showError(ctx::WriteRange, e); });
+    return lastWrite_ = result;
 }
 
-void EepromJob::verifyEepromRange(int first, int last)
+WriteResult EepromJob::verifyEepromRange(int first, int last)
 {
+    WriteResult result = WriteResult::Written;
     std::array<int, kShadowWords> shadow{};
     bool taken = false;
     auto restore = [&] {
         // The image is what the user wants in the mech; the read-back only checks it.
         if (taken)
-            std::copy(shadow.begin(), shadow.end(), st_.eepromImage.begin());
+            std::copy(shadow.begin(), shadow.end(), image.begin());
         taken = false;
     };
     plat::trap(
@@ -234,15 +235,15 @@ void EepromJob::verifyEepromRange(int first, int last)
             link_.logon();
             if (!st_.mechLoggedOn) {
                 // Nothing was checked: the run failed, and its changes stay pending.
-                st_.writeError = true;
+                result = WriteResult::Failed;
                 box(notVerifiedText(), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
                 return;
             }
             first = std::clamp(first, 0, kShadowWords - 1);
             last = std::clamp(last, 0, kShadowWords - 1);
-            std::copy(st_.eepromImage.begin(), st_.eepromImage.begin() + kShadowWords, shadow.begin());
+            std::copy(image.begin(), image.begin() + kShadowWords, shadow.begin());
             taken = true;
-            std::fill(st_.eepromImage.begin(), st_.eepromImage.begin() + kShadowWords, -1);
+            std::fill(image.begin(), image.begin() + kShadowWords, -1);
             startProgress(progress_, QStringLiteral("Checking EEPROM"));
             int errors = 0;
             for (int a = first; a <= last; ++a) {
@@ -270,6 +271,7 @@ void EepromJob::verifyEepromRange(int first, int last)
             restore();
             link_.showError(ctx::Verify, e);
         });
+    return result;
 }
 
 void EepromJob::autosaveEeprom(const QString& serial)
@@ -293,7 +295,7 @@ void EepromJob::autosaveEeprom(const QString& serial)
             const QString path = backupPath(svc_.env->programFolder(), serial);
             if (link_.fileExists(path))
                 return; // the backup keeps the first image ever read from this mech
-            writeImageFile(path, st_.eepromImage);
+            writeImageFile(path, image);
         },
         [&](const std::exception& e) { link_.showError(ctx::Autosave, e); });
 }

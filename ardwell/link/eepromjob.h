@@ -3,10 +3,12 @@
 // serial number, writing the model's write range with retries, verifying the whole EEPROM, and
 // the first-seen backup of every mech read.
 //
-// Words whose read failed hold -1 in the image. Such a word is never written back: a partial
-// image fails the read (no backup is made of it) and a write refuses it before it logs on.
+// The job owns the image: the link hands it every word the mech sends, late ones too. Words whose
+// read failed hold -1. Such a word is never written back: a partial image fails the read (no
+// backup is made of it) and a write refuses it before it logs on.
 
 #include "ardwell/bench/models.h"
+#include "ardwell/link/frames.h"
 #include "platform/progresssink.h"
 #include "platform/services.h"
 
@@ -17,6 +19,9 @@ namespace ardwell {
 class Link;
 struct LinkState;
 
+// How a write run ended: every word written and the mech read back, or not.
+enum class WriteResult { Written, Failed };
+
 // The word after the serial number, set to 0 before every write: 4 on a 126, else 5.
 int wordAfterSerial(Model m);
 
@@ -25,6 +30,10 @@ public:
     EepromJob(Link& link, const plat::Services& services, plat::ProgressSink& progress);
 
     Model model() const;
+
+    EepromImage image{};
+    bool imageModified = false; // edits not yet written
+    QString mechSerialNumber;   // of the mech last read
 
     // "&", the model's whole range, "%". False when the logon failed, a reply failed its checks
     // or a word of the range could not be read.
@@ -37,13 +46,16 @@ public:
     // Clears the word after the serial number and writes the model's write range: mode 1 the
     // whole EEPROM, mode 0 words 0..214 of a 126. A run that stopped, or went unverified, keeps
     // imageModified.
-    void programmeMechCommand(int mode);
+    WriteResult programmeMechCommand(int mode);
     // Writes first..last with up to 200 tries a word, then verifies the model's whole range.
-    // writeError is set when the run did not write every word or could not verify them.
-    void writeEepromRange(int first, int last);
+    // Failed when the run did not write every word or could not verify them; lastWrite() keeps
+    // it for whoever asks after the click.
+    WriteResult writeEepromRange(int first, int last);
+    WriteResult lastWrite() const { return lastWrite_; }
     // Reads first..last back and compares them with the image; the image is the same after.
-    // A verify that cannot log on sets writeError: a write that was not checked has failed.
-    void verifyEepromRange(int first, int last);
+    // A verify that cannot log on fails: a write that was not checked has failed. Words that
+    // differ are shown one by one and do not fail the run.
+    WriteResult verifyEepromRange(int first, int last);
     // Shows the serial's backup name and writes Backup/<name>.txt unless that file exists. A
     // Backup folder that cannot be made is reported, and the job goes on without a backup.
     void autosaveEeprom(const QString& serial);
@@ -65,6 +77,7 @@ private:
     LinkState& st_;
     plat::Services svc_;
     plat::ProgressSink& progress_;
+    WriteResult lastWrite_ = WriteResult::Written;
 };
 
 } // namespace ardwell

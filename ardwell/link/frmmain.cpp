@@ -3,6 +3,7 @@
 #include "ardwell/link/frmmain.h"
 
 #include "ardwell/bench/benchstate.h"
+#include "ardwell/bench/coinbench.h"
 #include "ardwell/bench/testpanels.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
@@ -81,7 +82,7 @@ void frmMain::Form_Load(const QString& commandLine)
         });
         trap(ctx::FormLoad, [&] {
             st_.test340Active = false;
-            st_.mechSerialNumber.clear();
+            p_.coinBench().eeprom().mechSerialNumber.clear();
             v_.setVisible(QStringLiteral("frmMain1"), true);
             for (const char* f : kJobPanels)
                 v_.setVisible(QString::fromLatin1(f), false);
@@ -97,7 +98,7 @@ void frmMain::Form_Load(const QString& commandLine)
         trap(ctx::FormLoad, [&] {
             v_.setVisible(QStringLiteral("lblProgress"), false);
             v_.setVisible(QStringLiteral("prgProg"), false);
-            st_.imageModified = false;
+            p_.coinBench().eeprom().imageModified = false;
             formLoading_ = true;
             QStringList ports;
             for (int i = kMinPort; i <= kMaxPort; ++i)
@@ -175,7 +176,7 @@ void frmMain::Form_Load(const QString& commandLine)
                                      plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
             }
         });
-        st_.imageModified = false;
+        p_.coinBench().eeprom().imageModified = false;
     });
 }
 
@@ -237,14 +238,14 @@ void frmMain::Form_Unload()
 
 void frmMain::ExitAndWrite()
 {
+    bool written = true;
     trap(ctx::ExitAndWrite, [&] {
         st_.commsError = false;
-        st_.writeError = false;
         link().sendData("%\r");
         link().boxCmdPercent();
     });
     trap(ctx::ExitAndWrite, [&] {
-        if (!st_.imageModified)
+        if (!p_.coinBench().eeprom().imageModified)
             return;
         const int answer = svc_.dialogs->msgBox(QStringLiteral("Write New Data To Coin Mech"),
                                                 plat::mb::YesNo | plat::mb::Exclamation,
@@ -254,16 +255,17 @@ void frmMain::ExitAndWrite()
         p_.jobs().readMechSerialNumber();
         p_.jobs().enableProgrammeControls(false);
         p_.jobs().cmdProg_Click();
+        written = p_.coinBench().eeprom().lastWrite() == WriteResult::Written;
     });
     trap(ctx::ExitAndWrite, [&] {
         // A write that stopped is as much a failure as a read reply that failed its checks.
-        if (!st_.commsError && !st_.writeError) {
-            st_.imageModified = false;
+        if (!st_.commsError && written) {
+            p_.coinBench().eeprom().imageModified = false;
             v_.setVisible(QStringLiteral("frmProgramme"), false);
             v_.setVisible(QStringLiteral("frmMain1"), true);
         } else {
             // The write failed: the changes stay pending in programme mode.
-            st_.imageModified = true;
+            p_.coinBench().eeprom().imageModified = true;
             p_.jobs().enableProgrammeControls(true);
         }
     });

@@ -42,6 +42,22 @@ void showError(plat::Dialogs& dialogs, const QString& context, const std::except
 // lblRejectedReason's text for a reject reason code ("Unknown Reason" for codes not listed).
 QString rejectReasonText(int code);
 
+// What a memory read brought back: the word, or why none came.
+struct WordReply {
+    enum class Status {
+        Word,
+        NotSent,  // the address has no word in the image, or the read failed before it was sent
+        NotTaken, // the box did not take the frame
+        BadReply, // a reply failed its checks
+        NoReply,  // nothing for this word within 2 s (a reply for another word may have come)
+    };
+    Status status = Status::NotSent;
+    int word = -1; // -1 unless status is Word
+};
+
+// What the mech said to a memory write.
+enum class WriteReply { Written, Refused, NoReply };
+
 class Link {
 public:
     Link(const plat::Services& services, plat::View& view, LinkState& state);
@@ -134,9 +150,12 @@ public:
     // The port is there and open (it closes itself when the line is lost).
     bool portUsable() const;
     void logon();
-    int readMemory(int address);
-    int readMemoryRetry(int address);
-    bool writeMemory(int address, int value);
+    // Every word the mech sends goes here as it comes, late ones and those of other addresses
+    // too; a read first hands over its address with -1 (asked for, not read).
+    std::function<void(int address, int word)> onWord;
+    WordReply readMemory(int address);
+    WordReply readMemoryRetry(int address);
+    WriteReply writeMemory(int address, int value);
     void decodeMechMemory(const QString& payloadDigits);
     bool requestCoinData1();
     bool requestCoinData2();
@@ -182,6 +201,8 @@ private:
     LinkState& st_;
     plat::SerialPort* port_ = nullptr;
     bool inReceive_ = false;
+    int wantedAddress_ = -1; // the word readMemory waits for, and what came for it
+    int wantedWord_ = -1;
     std::function<bool(const QString&)> dirProbe_;
     std::function<bool(const QString&)> fileProbe_;
 };

@@ -11,8 +11,6 @@
 namespace ardwell {
 
 struct LinkState {
-    static constexpr int kImageTop = 4096; // eepromImage has elements 0..4096
-
     // Port (startupPort; commPortNumber comes from the settings and the port list).
     bool portOpen = false;
     int commPortNumber = 1;
@@ -30,7 +28,7 @@ struct LinkState {
     bool mechLoggedOn = false;
     bool memoryReplied = false;
     bool commsError = false; // a memory read reply failed its checks
-    bool writeError = false; // the mech refused a frame
+    bool writeRefused = false; // the mech refused a frame
 
     QString boxStatusText;
     QString boxVersionText;
@@ -47,12 +45,6 @@ struct LinkState {
     int statusLampCountdown = 0; // 500 ms ticks until the status lamps are cleared
     bool test340Active = false;
 
-    // One 16-bit mech word per element; -1 marks a word asked for and not (yet) read.
-    std::array<int, kImageTop + 1> eepromImage{};
-
-    // EEPROM job state: edits not yet written, and the current mech's serial number.
-    bool imageModified = false;
-    QString mechSerialNumber;
 };
 
 } // namespace ardwell

@@ -194,7 +194,7 @@ void Link::parseDataStream(const QString& line)
         } else if (header == "04") {
             st_.mechAcknowledged = true;
         } else if (header == "E4") {
-            st_.writeError = true;
+            st_.writeRefused = true;
         } else if (header == "B4") {
             decodeMechMemory(midText(line, 7, 10));
         } else if (header == "24") {

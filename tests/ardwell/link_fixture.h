@@ -63,6 +63,7 @@ struct Rig {
             port = std::make_unique<sim::SimPort>(*ts.sched, scripted);
         }
         port->onReceive = [this] { link.Comm1_OnComm(); };
+        link.onWord = [this](int a, int w) { image[std::size_t(a)] = w; };
         link.setPort(port.get());
         port->open();
         st.portOpen = true;
@@ -83,6 +84,7 @@ struct Rig {
     plat::MemoryView view = ardwell::mainWindowMemoryView();
     ardwell::LinkState st;
     ardwell::Link link{ts.services(), view, st};
+    ardwell::EepromImage image{};
     ScriptedBox scripted;
     std::unique_ptr<sim::ArdwellMech> mech;
     std::unique_ptr<sim::ArdwellBox> box;

@@ -35,7 +35,7 @@ struct Road : Bench {
     ardwell::ProgrammePanel& programme() { return coinBench().programme(); }
     ardwell::AdjustPanel& adjust() { return coinBench().adjust(); }
     ardwell::BenchState& bench() { return program->bench(); }
-    int& word(int a) { return st().eepromImage[std::size_t(a)]; }
+    int& word(int a) { return job().image[std::size_t(a)]; }
 
     // "Program Coin Mech" against the mech; true when the programme panel opened.
     bool enterProgramme()

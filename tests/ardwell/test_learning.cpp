@@ -1,6 +1,7 @@
 #include "ardwell/bench/coinlog.h"
 #include "ardwell/bench/learning.h"
 #include "ardwell/bench/windowpack.h"
+#include "ardwell/link/linkstate.h"
 
 #include <gtest/gtest.h>
 

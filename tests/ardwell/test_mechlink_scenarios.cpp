@@ -307,13 +307,13 @@ TEST(WaitEdges, AWriteAcknowledgedJustInsideItsSecond)
     ASSERT_TRUE(rig.st.mechLoggedOn);
     rig.box->setMechLatencyMs(950);
     plat::Millis t0 = rig.now();
-    EXPECT_TRUE(rig.link.writeMemory(20, 0x2020));
+    EXPECT_EQ(rig.link.writeMemory(20, 0x2020), ardwell::WriteReply::Written);
     EXPECT_GE(rig.now() - t0, 950);
     EXPECT_LT(rig.now() - t0, 1040);
 
     rig.box->setMechLatencyMs(1010);
     t0 = rig.now();
-    EXPECT_FALSE(rig.link.writeMemory(21, 0x2121));
+    EXPECT_NE(rig.link.writeMemory(21, 0x2121), ardwell::WriteReply::Written);
     EXPECT_EQ(rig.mech->word(21), 0x2121) << "stored, but acknowledged too late";
 }
 
@@ -326,16 +326,16 @@ TEST(WaitEdges, AReadReplyJustInsideItsTwoSeconds)
     rig.mech->setWord(8, 0x0808);
     rig.box->setMechLatencyMs(1960);
     plat::Millis t0 = rig.now();
-    EXPECT_EQ(rig.link.readMemory(7), 0x0707);
+    EXPECT_EQ(rig.link.readMemory(7).word, 0x0707);
     EXPECT_GE(rig.now() - t0, 1990);
     EXPECT_LT(rig.now() - t0, 2040);
 
     rig.box->setMechLatencyMs(2000);
     t0 = rig.now();
-    EXPECT_EQ(rig.link.readMemory(8), -1);
+    EXPECT_EQ(rig.link.readMemory(8).word, -1);
     EXPECT_GE(rig.now() - t0, 2000);
     rig.ts.sched->advance(100);
-    EXPECT_EQ(rig.st.eepromImage[8], 0x0808) << "the late reply is still stored when it comes";
+    EXPECT_EQ(rig.image[8], 0x0808) << "the late reply is still stored when it comes";
 }
 
 TEST(WaitEdges, ALogonReplyJustInsideItsThreeSeconds)
@@ -376,9 +376,9 @@ TEST(HighAddresses, RequestLinesOnTheWire)
 {
     Rig rig("330", false);
     rig.st.mechKey = MechKey{0x3C, 0x9E};
-    EXPECT_EQ(rig.link.readMemory(0x123), -1) << "nobody answers";
+    EXPECT_EQ(rig.link.readMemory(0x123).word, -1) << "nobody answers";
     rig.st.mechKey = MechKey{0x7A, 0x21};
-    EXPECT_FALSE(rig.link.writeMemory(0x100, 0xBEEF));
+    EXPECT_NE(rig.link.writeMemory(0x100, 0xBEEF), ardwell::WriteReply::Written);
     EXPECT_EQ(rig.sent(), "FF619464A8916F\rFF61D45C896CB8C7FC\r");
 }
 
@@ -390,12 +390,12 @@ TEST(HighAddresses, AReadReplyForAddress256IsACommsError)
         rig.scripted.say("X");
         rig.scripted.say("61FFB4648BCE955F3B", 20);
     };
-    rig.st.eepromImage[0] = 0x55;
+    rig.image[0] = 0x55;
     const plat::Millis t0 = rig.now();
-    EXPECT_EQ(rig.link.readMemory(0), -1);
+    EXPECT_EQ(rig.link.readMemory(0).word, -1);
     EXPECT_TRUE(rig.st.commsError);
     EXPECT_FALSE(rig.st.memoryReplied);
     EXPECT_LT(rig.now() - t0, 200) << "the error ends the wait";
-    EXPECT_EQ(rig.st.eepromImage[0], -1);
-    EXPECT_EQ(rig.st.eepromImage[256], 0) << "nothing stored at the reply's address";
+    EXPECT_EQ(rig.image[0], -1);
+    EXPECT_EQ(rig.image[256], 0) << "nothing stored at the reply's address";
 }

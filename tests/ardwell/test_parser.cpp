@@ -267,7 +267,7 @@ TEST_F(ParserTest, LogonRepliesAndOtherMechFrames)
     feed(rig, "210104DA\r");
     EXPECT_TRUE(st.mechAcknowledged);
     feed(rig, "2101E4FA\r");
-    EXPECT_TRUE(st.writeError);
+    EXPECT_TRUE(st.writeRefused);
     feed(rig, event("7700")); // unknown event: not answered
     EXPECT_EQ(rig.sent(), QByteArray());
 }
@@ -275,18 +275,18 @@ TEST_F(ParserTest, LogonRepliesAndOtherMechFrames)
 TEST_F(ParserTest, MemoryReadRepliesAreCheckedBeforeTheyAreStored)
 {
     st.mechKey = {0x3C, 0x9E};
-    st.eepromImage[16] = -1;
+    rig.image[16] = -1;
     feed(rig, "FF61B4656AB4D5F300\r"); // address 16, value 1234 (cipher_vectors.py)
     EXPECT_TRUE(st.memoryReplied);
     EXPECT_FALSE(st.commsError);
-    EXPECT_EQ(st.eepromImage[16], 0x1234);
+    EXPECT_EQ(rig.image[16], 0x1234);
 
     st.memoryReplied = false;
-    st.eepromImage[16] = -1;
+    rig.image[16] = -1;
     feed(rig, "FF61B4656AB4D5F400\r"); // check byte off by one
     EXPECT_TRUE(st.commsError);
     EXPECT_FALSE(st.memoryReplied);
-    EXPECT_EQ(st.eepromImage[16], -1);
+    EXPECT_EQ(rig.image[16], -1);
 
     // A good check byte but an address past the mech's 256 words.
     CipherBlock b;
@@ -299,7 +299,7 @@ TEST_F(ParserTest, MemoryReadRepliesAreCheckedBeforeTheyAreStored)
     st.commsError = false;
     feed(rig, line + "00\r");
     EXPECT_TRUE(st.commsError);
-    EXPECT_EQ(st.eepromImage[256], 0);
+    EXPECT_EQ(rig.image[256], 0);
 }
 
 TEST_F(ParserTest, ABoxShownInsideTheHandlerDoesNotLetItRunAgain)

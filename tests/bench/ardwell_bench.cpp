@@ -103,7 +103,7 @@ JobTimes programmeAndWrite(plat::Scheduler& sched, const QString& model)
     t0 = sched.nowMs();
     rig.program->coinBench().programme().cmdProg_Click();
     t.writeMs = double(sched.nowMs() - t0);
-    t.ok = !rig.program->state().writeError;
+    t.ok = rig.program->coinBench().eeprom().lastWrite() == ardwell::WriteResult::Written;
     return t;
 }
 
@@ -243,7 +243,7 @@ int main(int argc, char** argv)
         t.start();
         int bad = 0;
         for (int a = 0; a < kReads; ++a)
-            if (r.link->readMemory(a) < 0)
+            if (r.link->readMemory(a).word < 0)
                 ++bad;
         const double perRead = double(t.elapsed()) / kReads;
         // Request: 7 bytes as 14 hex digits + CR; the box's "X" + CR; reply: 9 bytes as 18 digits + CR.
