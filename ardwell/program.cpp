@@ -1,6 +1,7 @@
 #include "ardwell/program.h"
 
 #include "ardwell/bench/coinbench.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/mechjobs.h"
@@ -20,11 +21,14 @@ Program::Program(const plat::Services& services, QString commandLine)
 {
     jobDialogs_.setGuard(&guard_);
     window_ = std::make_unique<frmMain>(*this);
-    link_ = std::make_unique<Link>(svc_, window_->controls(), state_);
+    plat::View& view = window_->controls();
+    link_ = std::make_unique<Link>(svc_, state_);
     link_->setGuard(&guard_);
+    link_->target = [&view] { return mechTarget(view); };
+    link_->onPanelEvent = [this, &view](const PanelEvent& e) { showPanelEvent(e, view, testPanel_, *link_); };
     // A job stopped by a lost port leaves its coin waits at once.
     link_->onJobStopped = [this] { bench_.abortFlag = true; };
-    coinBench_ = std::make_unique<CoinBench>(*link_, bench_, testPanel_, window_->timer3(), guard_, svc_);
+    coinBench_ = std::make_unique<CoinBench>(*link_, view, bench_, testPanel_, window_->timer3(), guard_, svc_);
     frmMain* w = window_.get();
     coinBench_->programme().placeProgrammedFrame = [w](int left, int width) { w->placeProgrammedFrame(left, width); };
 }

@@ -2,6 +2,7 @@
 
 #include "ardwell/bench/clearing.h"
 #include "ardwell/bench/wordmap.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/link/eepromjob.h"
 #include "ardwell/link/imagefile.h"
 #include "ardwell/link/link.h"
@@ -136,14 +137,13 @@ void settingsToView(plat::View& v, Model m, const CoinSettings& s)
     }
 }
 
-AdjustPanel::AdjustPanel(Link& link, EepromJob& job, BenchState& bench, const plat::Services& services)
-    : link_(link), job_(job), st_(link.state()), bench_(bench), svc_(services)
+AdjustPanel::AdjustPanel(Link& link, plat::View& view, EepromJob& job, BenchState& bench,
+                          const plat::Services& services)
+    : link_(link), view_(view), job_(job), st_(link.state()), bench_(bench), svc_(services)
 {
 }
 
-plat::View& AdjustPanel::view() { return link_.view(); }
-
-Model AdjustPanel::model() const { return currentModel(link_.view()); }
+Model AdjustPanel::model() const { return currentModel(view_); }
 
 int AdjustPanel::box(const QString& text, int style, const QString& title)
 {
@@ -201,10 +201,10 @@ void AdjustPanel::cmdAdjust_Click()
     plat::View& v = view();
     const Model m = model();
     applyAdjustLayout(v, m);
-    link_.enableMainButtons(false);
+    enableMainButtons(view(), false);
     link_.mechPower(true);
     if (!job_.readMechEeprom()) {
-        link_.enableMainButtons(true);
+        enableMainButtons(view(), true);
         link_.mechPower(false);
         return;
     }
@@ -272,7 +272,7 @@ void AdjustPanel::cmdExitAdjust_Click()
         v.setVisible(QStringLiteral("frmMain1"), true);
         v.setVisible(QStringLiteral("frmAdjust"), false);
         link_.mechPower(false);
-        link_.enableMainButtons(true);
+        enableMainButtons(view(), true);
         return;
     }
     v.setVisible(QStringLiteral("frmAdjust"), true);
@@ -288,7 +288,7 @@ void AdjustPanel::cmdCancelAdjust_Click()
     for (const char* c : {"frmAdjust", "lblSN", "lblSerNo"})
         v.setVisible(n(c), false);
     v.setVisible(QStringLiteral("frmMain1"), true);
-    link_.enableMainButtons(true);
+    enableMainButtons(view(), true);
     link_.mechPower(false);
 }
 

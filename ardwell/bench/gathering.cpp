@@ -4,6 +4,7 @@
 #include "ardwell/bench/coinlog.h"
 #include "ardwell/bench/programmepanel.h"
 #include "ardwell/bench/windowpack.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/link/eepromjob.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
@@ -169,12 +170,12 @@ void ProgrammePanel::cmdCoinData_Click()
             }
 
             for (;;) {
-                link_.hopperPulse();
-                st_.coinDataReceived = false;
-                link_.waitSeconds(kCoinWaitSeconds, [&] { return st_.coinDataReceived || bench_.abortFlag; });
-                const bool coin = st_.coinDataReceived;
+                link_.hopperPulse(view().value(QStringLiteral("chkHopper")) == 1);
+                reports_.coinDataReceived = false;
+                link_.waitSeconds(kCoinWaitSeconds, [&] { return reports_.coinDataReceived || bench_.abortFlag; });
+                const bool coin = reports_.coinDataReceived;
                 if (coin && bench_.coinsToGather >= 1 && !bench_.abortFlag) {
-                    calcResults(bench_, st_.coinReading, st_.coinBaseline, logSink());
+                    calcResults(bench_, reports_.coinReading, reports_.coinBaseline, logSink());
                     updateLatestResults(bench_, 0);
                     v.setText(QStringLiteral("lblCoinCount"), plat::str(bench_.coinsToGather));
                     link_.makeSound(false);

@@ -9,9 +9,9 @@ namespace {
 constexpr ModelEntry kModels[] = {
     {Model::M126, "126", "61", "FF", 16, 16, 255, 2, 31, true},
     {Model::M330, "330", "61", "FF", 12, 12, 127, 3, 34, true},
-    {Model::M340, "340", "61", "FF", 12, 12, 127, 3, 34, true},
+    {Model::M340, "340", "61", "FF", 12, 12, 127, 3, 34, true, "{", "{"},
     {Model::M560, "560", "21", "01", 12, 12, 127, 3, 34, true},
-    {Model::PCA, "PCA", "20", "00", 12, 16, 127, 3, 34, false},
+    {Model::PCA, "PCA", "20", "00", 12, 16, 127, 3, 34, false, "$", "?", "W\r"},
 };
 
 } // namespace

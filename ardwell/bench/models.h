@@ -28,6 +28,11 @@ struct ModelEntry {
     int serialWord;            // first of the two serial number words
     int recordBase;            // word of the first coin window record
     bool rebuildsLists;        // a PCA keeps whatever lists the previous model left
+
+    // ---- The box's commands that follow the model ----
+    const char* outputCommand = "$"; // boxCmdDollar: the box's normal output mode
+    const char* binaryCommand = "?"; // boxCmdQuery: its binary output mode
+    const char* powerOnLine = "Z\r"; // mechPower(true)
 };
 const ModelEntry& modelEntry(Model m);
 

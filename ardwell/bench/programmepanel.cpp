@@ -3,6 +3,7 @@
 #include "ardwell/bench/clearing.h"
 #include "ardwell/bench/coinsettings.h"
 #include "ardwell/bench/wordmap.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/link/eepromjob.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
@@ -71,14 +72,13 @@ LearningOptions learningOptions(const plat::View& v)
     return o;
 }
 
-ProgrammePanel::ProgrammePanel(Link& link, EepromJob& job, BenchState& bench, const plat::Services& services)
-    : link_(link), job_(job), st_(link.state()), bench_(bench), svc_(services)
+ProgrammePanel::ProgrammePanel(Link& link, plat::View& view, EepromJob& job, BenchState& bench, TestPanelState& reports,
+                                const plat::Services& services)
+    : link_(link), view_(view), job_(job), st_(link.state()), bench_(bench), reports_(reports), svc_(services)
 {
 }
 
-plat::View& ProgrammePanel::view() { return link_.view(); }
-
-Model ProgrammePanel::model() const { return currentModel(link_.view()); }
+Model ProgrammePanel::model() const { return currentModel(view_); }
 
 int ProgrammePanel::box(const QString& text, int style, const QString& title)
 {
@@ -190,7 +190,7 @@ void ProgrammePanel::cmdProgramme_Click()
     bool ok = false;
     plat::trap(
         [&] {
-            link_.enableMainButtons(false);
+            enableMainButtons(view(), false);
             setupProgrammePanel();
             v.setValue(QStringLiteral("optWindow1"), 1);
             enableProgrammeControls(false);
@@ -205,7 +205,7 @@ void ProgrammePanel::cmdProgramme_Click()
                     QStringLiteral("Error"));
                 v.setVisible(QStringLiteral("lblProgress"), false);
                 v.setVisible(QStringLiteral("prgProg"), false);
-                link_.enableMainButtons(true);
+                enableMainButtons(view(), true);
                 link_.mechPower(false);
             },
             [&](const std::exception& e) { link_.showError(kLaunchContext, e); });
@@ -245,7 +245,7 @@ void ProgrammePanel::cmdProg_Click()
             link_.mechPower(false);
             if (st_.commsError || result == WriteResult::Failed)
                 return; // the panel stays as it is, the changes pending
-            link_.enableMainButtons(true);
+            enableMainButtons(view(), true);
             view().setVisible(QStringLiteral("lblSerNo"), false);
             view().setVisible(QStringLiteral("lblSN"), false);
             view().setVisible(QStringLiteral("frmMain1"), true);

@@ -51,13 +51,13 @@ QString EepromJob::unreadWordText(int address)
 
 QString EepromJob::notVerifiedText() { return QStringLiteral("Verify Failed : Coin mech not verified"); }
 
-EepromJob::EepromJob(Link& link, const plat::Services& services, plat::ProgressSink& progress)
-    : link_(link), st_(link.state()), svc_(services), progress_(progress)
+EepromJob::EepromJob(Link& link, plat::View& view, const plat::Services& services, plat::ProgressSink& progress)
+    : link_(link), view_(view), st_(link.state()), svc_(services), progress_(progress)
 {
     link_.onWord = [this](int address, int word) { image[std::size_t(address)] = word; };
 }
 
-Model EepromJob::model() const { return currentModel(link_.view()); }
+Model EepromJob::model() const { return currentModel(view_); }
 
 int EepromJob::box(const QString& text, int style, const QString& title)
 {
@@ -79,8 +79,6 @@ int EepromJob::readRangeWord(int a, int first, int last)
             plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
     return w;
 }
-
-bool EepromJob::portLost() const { return !link_.portUsable(); }
 
 bool EepromJob::readMechEeprom()
 {
@@ -118,8 +116,8 @@ bool EepromJob::readEepromRange(int first, int last)
                 const int w = readRangeWord(a, first, last);
                 if (w >= 0)
                     image[a] = w;
-                else if (portLost())
-                    break; // the words after it stay as they were; the read counts as failed
+                else if (!link_.portUsable())
+                    break; // the port went away: the words after stay as they were, the read fails
             }
             progress_.hide();
             imageModified = false;
@@ -196,7 +194,7 @@ WriteResult EepromJob::writeEepromRange(int first, int last)
                     WriteReply reply = WriteReply::NoReply;
                     for (int attempt = 0; attempt < kWriteTries && reply != WriteReply::Written; ++attempt) {
                         reply = link_.writeMemory(a, image[a]);
-                        if (reply != WriteReply::Written && portLost())
+                        if (reply != WriteReply::Written && !link_.portUsable())
                             break;
                     }
                     if (reply == WriteReply::Written)
@@ -255,7 +253,7 @@ WriteResult EepromJob::verifyEepromRange(int first, int last)
                     if (answer == plat::mb::Cancel)
                         break;
                 }
-                if (w < 0 && portLost())
+                if (w < 0 && !link_.portUsable())
                     break;
             }
             restore();
@@ -289,9 +287,9 @@ void EepromJob::autosaveEeprom(const QString& serial)
                     plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
                 return;
             }
-            link_.view().setText(QStringLiteral("lblSerNo"), backupName(serial));
-            link_.view().setVisible(QStringLiteral("lblSerNo"), true);
-            link_.view().setVisible(QStringLiteral("lblSN"), true);
+            view_.setText(QStringLiteral("lblSerNo"), backupName(serial));
+            view_.setVisible(QStringLiteral("lblSerNo"), true);
+            view_.setVisible(QStringLiteral("lblSN"), true);
             const QString path = backupPath(svc_.env->programFolder(), serial);
             if (link_.fileExists(path))
                 return; // the backup keeps the first image ever read from this mech

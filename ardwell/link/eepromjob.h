@@ -27,7 +27,7 @@ int wordAfterSerial(Model m);
 
 class EepromJob {
 public:
-    EepromJob(Link& link, const plat::Services& services, plat::ProgressSink& progress);
+    EepromJob(Link& link, plat::View& view, const plat::Services& services, plat::ProgressSink& progress);
 
     Model model() const;
 
@@ -70,10 +70,9 @@ private:
     // Word a of the range first..last, read with the link's retries; a word that could not be
     // read is reported and gives -1.
     int readRangeWord(int a, int first, int last);
-    // The port went away during a range: the range stops at its current word.
-    bool portLost() const;
 
     Link& link_;
+    plat::View& view_;
     LinkState& st_;
     plat::Services svc_;
     plat::ProgressSink& progress_;

@@ -4,6 +4,7 @@
 
 #include "ardwell/bench/benchstate.h"
 #include "ardwell/bench/coinbench.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/bench/testpanels.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
@@ -76,12 +77,12 @@ void frmMain::Form_Load(const QString& commandLine)
             v_.setEnabled(QStringLiteral("cmdProgramme"), false);
             v_.setEnabled(QStringLiteral("cmdAdjust"), false);
             v_.setEnabled(QStringLiteral("cmdTest"), false);
-            st_.lampCountdown = 0;
+            p_.testPanel().lampCountdown = 0;
             windowTitle_ = QStringLiteral("Ardwell");
             v_.setText(QStringLiteral("lblSWversion"), versionText(kVersionMajor, kVersionMinor, kVersionRevision));
         });
         trap(ctx::FormLoad, [&] {
-            st_.test340Active = false;
+            p_.testPanel().test340Active = false;
             p_.coinBench().eeprom().mechSerialNumber.clear();
             v_.setVisible(QStringLiteral("frmMain1"), true);
             for (const char* f : kJobPanels)
@@ -144,11 +145,11 @@ void frmMain::Form_Load(const QString& commandLine)
         trap(ctx::FormLoad, [&] {
             for (int i = 0; i < 8; ++i)
                 v_.setText(QStringLiteral("lblTestCount"), QStringLiteral("0"), i);
-            st_.lampCountdown = 0;
+            p_.testPanel().lampCountdown = 0;
             for (int i = 0; i < 16; ++i)
                 v_.setText(QStringLiteral("lblAccCoin"), QStringLiteral("Coin") + QString::number(i + 1), i);
-            resetLamps();
-            clearCountLabels();
+            ardwell::resetLamps(v_);
+            ardwell::clearCountLabels(v_);
         });
         trap(ctx::FormLoad, [&] {
             v_.setValue(QStringLiteral("cmbCoinCount"), 2);
@@ -276,7 +277,7 @@ void frmMain::cmdExitProgramme_Click()
     guard_.runJob(ctx::ExitProgramme, [&] {
         ExitAndWrite();
         link().mechPower(false);
-        link().enableMainButtons(true);
+        enableMainButtons(v_, true);
         v_.setVisible(QStringLiteral("lblSerNo"), false);
         v_.setVisible(QStringLiteral("lblSN"), false);
         v_.setVisible(QStringLiteral("frmMain1"), true);

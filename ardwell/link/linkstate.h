@@ -1,12 +1,11 @@
 #pragma once
-// The second program's link state: the flags the parser sets and the waits poll, the one
-// millisecond countdown, the EEPROM image and the measurement and test values. One instance
-// lives in the program object; everything reads and writes it directly, as one thread does.
+// The second program's link state: the port, the flags the parser sets and the waits poll, the
+// one millisecond countdown (the window's Timer2 runs it down) and the line being assembled.
+// One instance lives in the program object; the link writes it.
 
 #include "ardwell/link/cipher.h"
 
 #include <QString>
-#include <array>
 
 namespace ardwell {
 
@@ -35,16 +34,6 @@ struct LinkState {
     QString serialLineBuffer; // the line being assembled
 
     MechKey mechKey; // from the last logon reply
-
-    // Measurement values of a coin (elements 1..7 and 1..5) and test-panel state.
-    std::array<int, 8> coinReading{};
-    std::array<int, 6> coinBaseline{};
-    bool coinDataReceived = false;
-    int lastAcceptedCoin = 0;    // 1-based, 0 = none
-    int lampCountdown = 0;       // 100 ms ticks until the coin lamps are reset
-    int statusLampCountdown = 0; // 500 ms ticks until the status lamps are cleared
-    bool test340Active = false;
-
 };
 
 } // namespace ardwell

@@ -63,8 +63,7 @@ WordReply Link::readMemory(int address)
         return reply;
     }
     trap(context, [&] {
-        if (onWord)
-            onWord(address, -1);
+        onWord(address, -1);
         wantedAddress_ = address;
         wantedWord_ = -1;
         const Frame f = memoryFrame(hdr::MemoryRead, {address / 256, address & 255});
@@ -143,8 +142,7 @@ void Link::decodeMechMemory(const QString& payloadDigits)
             return;
         }
         const int word = block.plainBytes[3] * 256 + block.plainBytes[4];
-        if (onWord)
-            onWord(address, word);
+        onWord(address, word);
         if (address == wantedAddress_)
             wantedWord_ = word;
         st_.memoryReplied = true;

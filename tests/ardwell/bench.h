@@ -2,9 +2,8 @@
 // A program on virtual time in front of the simulated box and mech, for scenario tests.
 
 #include "ardwell/bench/coinbench.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/link/frmmain.h"
-#include "ardwell/link/link.h"
-#include "ardwell/link/mechjobs.h"
 #include "ardwell/program.h"
 #include "sim/ardwellbox.h"
 #include "sim/simport.h"

@@ -5,7 +5,6 @@
 
 #include "ardwell/bench/lamps.h"
 #include "ardwell/link/controlnames.h"
-#include "ardwell/link/link.h"
 #include "platform/timer.h"
 #include "sim/ardwellbox.h"
 #include "sim/simport.h"
@@ -64,6 +63,8 @@ struct Rig {
         }
         port->onReceive = [this] { link.Comm1_OnComm(); };
         link.onWord = [this](int a, int w) { image[std::size_t(a)] = w; };
+        link.target = [this] { return ardwell::mechTarget(view); };
+        link.onPanelEvent = [this](const ardwell::PanelEvent& e) { ardwell::showPanelEvent(e, view, panel, link); };
         link.setPort(port.get());
         port->open();
         st.portOpen = true;
@@ -83,8 +84,9 @@ struct Rig {
     testing_support::TestServices ts;
     plat::MemoryView view = ardwell::mainWindowMemoryView();
     ardwell::LinkState st;
-    ardwell::Link link{ts.services(), view, st};
+    ardwell::Link link{ts.services(), st};
     ardwell::EepromImage image{};
+    ardwell::TestPanelState panel;
     ScriptedBox scripted;
     std::unique_ptr<sim::ArdwellMech> mech;
     std::unique_ptr<sim::ArdwellBox> box;

@@ -2,7 +2,6 @@
 // A started program with its box answering, for scenarios of the programme road: entering
 // programme and adjust mode, gathering coins, writing and verifying, image files.
 
-#include "ardwell/bench/coinbench.h"
 #include "tests/ardwell/bench.h"
 
 #include <QDir>

@@ -1,7 +1,6 @@
 #include "ardwell/bench/coinlog.h"
 #include "ardwell/bench/learning.h"
 #include "ardwell/bench/windowpack.h"
-#include "ardwell/link/linkstate.h"
 
 #include <gtest/gtest.h>
 
@@ -172,10 +171,9 @@ TEST(Learning, WorkedCaseOfTwentyEqualCoins)
     const LearningOptions o = options(c);
     updateLatestResults(b, 1);
     b.coinsToGather = 20;
-    LinkState link;
-    link.coinReading = {0, 1000, 1100, 800, 300, 400, 350, 150};
+    const std::array<int, 8> reading{0, 1000, 1100, 800, 300, 400, 350, 150};
     for (int i = 0; i < 20; ++i) {
-        calcResults(b, link.coinReading, link.coinBaseline);
+        calcResults(b, reading, {});
         updateLatestResults(b, 0);
     }
     EXPECT_EQ(b.coinsToGather, 0);

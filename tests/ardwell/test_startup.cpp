@@ -346,7 +346,7 @@ TEST(JobGuard, FinishProgrammingReturnsToTheMainSelection)
 {
     Bench b;
     ASSERT_TRUE(b.startWithBox());
-    b.program->link().enableMainButtons(false);
+    ardwell::enableMainButtons(b.view(), false);
     b.view().setVisible("frmProgramme", true);
     b.view().setVisible("frmMain1", false);
     const auto before = b.sent().size();
