@@ -22,9 +22,8 @@ Program::Program(const plat::Services& services, QString commandLine)
     jobDialogs_.setGuard(&guard_);
     window_ = std::make_unique<frmMain>(*this);
     plat::View& view = window_->controls();
-    link_ = std::make_unique<Link>(svc_, state_);
+    link_ = std::make_unique<Link>(svc_, state_, [&view] { return mechTarget(view); });
     link_->setGuard(&guard_);
-    link_->target = [&view] { return mechTarget(view); };
     link_->onPanelEvent = [this, &view](const PanelEvent& e) { showPanelEvent(e, view, testPanel_, *link_); };
     // A job stopped by a lost port leaves its coin waits at once.
     link_->onJobStopped = [this] { bench_.abortFlag = true; };

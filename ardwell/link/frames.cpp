@@ -56,7 +56,7 @@ Frame Link::mechFrame(int header, std::span<const int> data) const
 {
     if (data.size() + 3 >= std::size_t(Frame::kMaxBytes))
         throw plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range");
-    const MechTarget to = target();
+    const MechTarget to = target_();
     Frame f;
     f.bytes[0] = to.destination;
     f.bytes[1] = to.source;

@@ -31,8 +31,8 @@ void showError(plat::Dialogs& dialogs, const QString& context, const std::except
     dialogs.msgBox(body, plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
 }
 
-Link::Link(const plat::Services& services, LinkState& state)
-    : svc_(services), st_(state)
+Link::Link(const plat::Services& services, LinkState& state, std::function<MechTarget()> target)
+    : svc_(services), st_(state), target_(std::move(target))
 {
 }
 
@@ -201,8 +201,8 @@ void Link::boxCommand(const char* text)
 void Link::boxCmdPercent() { boxCommand("%"); }
 void Link::boxCmdBar() { boxCommand("|"); }
 void Link::boxCmdAmp() { boxCommand("&"); }
-void Link::boxCmdDollar() { boxCommand(modelEntry(target().model).outputCommand); }
-void Link::boxCmdQuery() { boxCommand(modelEntry(target().model).binaryCommand); }
+void Link::boxCmdDollar() { boxCommand(modelEntry(target_().model).outputCommand); }
+void Link::boxCmdQuery() { boxCommand(modelEntry(target_().model).binaryCommand); }
 
 void Link::boxCmdIdentify()
 {
@@ -225,7 +225,7 @@ void Link::mechPower(bool on)
 {
     boxCmdPercent();
     if (on)
-        sendData(modelEntry(target().model).powerOnLine);
+        sendData(modelEntry(target_().model).powerOnLine);
     else
         sendData("R\r");
     delayMs(200);

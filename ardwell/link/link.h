@@ -8,7 +8,7 @@
 // (Comm1_OnComm, which the program object wires to the port's onReceive) and the timers run
 // inside it. Millisecond waits count on LinkState::replyTimeoutMs, which the window's 20 ms timer
 // counts down; whole-second waits use the scheduler's monotonic clock. It knows no window: what
-// it needs of one it asks through `target`, and what the box reports for the test panels it
+// it needs of one it asks through its target function, and what the box reports for the test panels it
 // hands to `onPanelEvent`.
 
 #include "ardwell/bench/models.h"
@@ -77,7 +77,8 @@ enum class WriteReply { Written, Refused, NoReply };
 
 class Link {
 public:
-    Link(const plat::Services& services, LinkState& state);
+    Link(const plat::Services& services, LinkState& state,
+         std::function<MechTarget()> target = [] { return MechTarget{}; });
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
@@ -86,7 +87,6 @@ public:
     void setPort(plat::SerialPort* port) { port_ = port; }
     plat::SerialPort* port() const { return port_; }
     LinkState& state() { return st_; }
-    std::function<MechTarget()> target = [] { return MechTarget{}; };
     std::function<void(const PanelEvent&)> onPanelEvent = [](const PanelEvent&) {};
 
     // ---- Serial primitives and box commands ----
@@ -207,6 +207,7 @@ private:
 
     plat::Services svc_;
     LinkState& st_;
+    std::function<MechTarget()> target_;
     plat::SerialPort* port_ = nullptr;
     bool inReceive_ = false;
     int wantedAddress_ = -1; // the word readMemory waits for, and what came for it

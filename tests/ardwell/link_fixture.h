@@ -63,7 +63,6 @@ struct Rig {
         }
         port->onReceive = [this] { link.Comm1_OnComm(); };
         link.onWord = [this](int a, int w) { image[std::size_t(a)] = w; };
-        link.target = [this] { return ardwell::mechTarget(view); };
         link.onPanelEvent = [this](const ardwell::PanelEvent& e) { ardwell::showPanelEvent(e, view, panel, link); };
         link.setPort(port.get());
         port->open();
@@ -84,7 +83,7 @@ struct Rig {
     testing_support::TestServices ts;
     plat::MemoryView view = ardwell::mainWindowMemoryView();
     ardwell::LinkState st;
-    ardwell::Link link{ts.services(), st};
+    ardwell::Link link{ts.services(), st, [this] { return ardwell::mechTarget(view); }};
     ardwell::EepromImage image{};
     ardwell::TestPanelState panel;
     ScriptedBox scripted;

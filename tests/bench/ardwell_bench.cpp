@@ -53,8 +53,7 @@ struct Rig {
         view.setValue("opt330", 1);
         view.setText("txtSource", "61");
         view.setText("txtDestination", "FF");
-        link = std::make_unique<ardwell::Link>(svc, st);
-        link->target = [this] { return ardwell::mechTarget(view); };
+        link = std::make_unique<ardwell::Link>(svc, st, [this] { return ardwell::mechTarget(view); });
         link->setPort(&port);
         port.onReceive = [this] { link->Comm1_OnComm(); };
         port.open();
