@@ -208,8 +208,7 @@ void AdjustPanel::cmdAdjust_Click()
         link_.mechPower(false);
         return;
     }
-    job_.mechSerialNumber = serialNumber(job_.image, m);
-    job_.autosaveEeprom(job_.mechSerialNumber);
+    job_.autosaveEeprom();
     bench_.pendingAdjustCoin.clear();
     bench_.windowPercent = 100;
     showPercent();

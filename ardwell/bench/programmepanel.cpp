@@ -213,8 +213,7 @@ void ProgrammePanel::cmdProgramme_Click()
     }
     plat::trap(
         [&] {
-            job_.mechSerialNumber = serialNumber(job_.image, model());
-            job_.autosaveEeprom(job_.mechSerialNumber);
+            job_.autosaveEeprom();
             updateCoinWindows();
             enableProgrammeControls(true);
             for (const char* f : {"frmTest", "frmPCAtest", "frm340test", "frmMain1", "frmAdjust", "cmdCancelOp"})

@@ -75,8 +75,7 @@ int EepromJob::readRangeWord(int a, int first, int last)
     progress(a, first, last);
     const int w = link_.readMemoryRetry(a).word;
     if (w < 0)
-        box(QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a),
-            plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+        box(QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a));
     return w;
 }
 
@@ -171,7 +170,7 @@ WriteResult EepromJob::writeEepromRange(int first, int last)
             last = std::clamp(last, 0, kImageTop);
             for (int a = first; a <= last; ++a) {
                 if (image[a] < 0) {
-                    box(unreadWordText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                    box(unreadWordText(a));
                     return;
                 }
             }
@@ -200,10 +199,8 @@ WriteResult EepromJob::writeEepromRange(int first, int last)
                     if (reply == WriteReply::Written)
                         continue;
                     if (reply == WriteReply::Refused)
-                        box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a), plat::mb::Critical | plat::mb::OKOnly,
-                            QStringLiteral("Error"));
-                    box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a),
-                        plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                        box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a));
+                    box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a));
                     stopped = true;
                 }
             }
@@ -234,7 +231,7 @@ WriteResult EepromJob::verifyEepromRange(int first, int last)
             if (!st_.mechLoggedOn) {
                 // Nothing was checked: the run failed, and its changes stay pending.
                 result = WriteResult::Failed;
-                box(notVerifiedText(), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                box(notVerifiedText());
                 return;
             }
             first = std::clamp(first, 0, kShadowWords - 1);
@@ -261,8 +258,7 @@ WriteResult EepromJob::verifyEepromRange(int first, int last)
             if (errors == 0)
                 box(QStringLiteral("Verify OK"), plat::mb::Information | plat::mb::OKOnly, QStringLiteral("Verify"));
             else
-                box(QStringLiteral("Verify Failed : ") + plat::str(errors) + QStringLiteral(" Errors"),
-                    plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                box(QStringLiteral("Verify Failed : ") + plat::str(errors) + QStringLiteral(" Errors"));
             link_.boxCmdPercent();
         },
         [&](const std::exception& e) {
@@ -272,8 +268,9 @@ WriteResult EepromJob::verifyEepromRange(int first, int last)
     return result;
 }
 
-void EepromJob::autosaveEeprom(const QString& serial)
+void EepromJob::autosaveEeprom()
 {
+    mechSerialNumber = serialNumber(image, model());
     plat::trap(
         [&] {
             const QString folder = QDir(svc_.env->programFolder()).filePath(QStringLiteral("Backup"));
@@ -287,10 +284,10 @@ void EepromJob::autosaveEeprom(const QString& serial)
                     plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
                 return;
             }
-            view_.setText(QStringLiteral("lblSerNo"), backupName(serial));
+            view_.setText(QStringLiteral("lblSerNo"), backupName(mechSerialNumber));
             view_.setVisible(QStringLiteral("lblSerNo"), true);
             view_.setVisible(QStringLiteral("lblSN"), true);
-            const QString path = backupPath(svc_.env->programFolder(), serial);
+            const QString path = backupPath(svc_.env->programFolder(), mechSerialNumber);
             if (link_.fileExists(path))
                 return; // the backup keeps the first image ever read from this mech
             writeImageFile(path, image);

@@ -9,6 +9,7 @@
 
 #include "ardwell/bench/models.h"
 #include "ardwell/link/frames.h"
+#include "platform/dialogs.h"
 #include "platform/progresssink.h"
 #include "platform/services.h"
 
@@ -56,16 +57,18 @@ public:
     // A verify that cannot log on fails: a write that was not checked has failed. Words that
     // differ are shown one by one and do not fail the run.
     WriteResult verifyEepromRange(int first, int last);
-    // Shows the serial's backup name and writes Backup/<name>.txt unless that file exists. A
-    // Backup folder that cannot be made is reported, and the job goes on without a backup.
-    void autosaveEeprom(const QString& serial);
+    // Takes mechSerialNumber from the image, shows its backup name and writes Backup/<name>.txt
+    // unless that file exists. A Backup folder that cannot be made is reported, and the job goes
+    // on without a backup.
+    void autosaveEeprom();
 
     // Messages of the job, exactly as shown.
     static QString unreadWordText(int address);
     static QString notVerifiedText();
 
 private:
-    int box(const QString& text, int style, const QString& title);
+    int box(const QString& text, int style = plat::mb::Critical | plat::mb::OKOnly,
+            const QString& title = QStringLiteral("Error"));
     void progress(int a, int first, int last);
     // Word a of the range first..last, read with the link's retries; a word that could not be
     // read is reported and gives -1.
