@@ -171,9 +171,8 @@ TEST(Learning, WorkedCaseOfTwentyEqualCoins)
     const LearningOptions o = options(c);
     updateLatestResults(b, 1);
     b.coinsToGather = 20;
-    const std::array<int, 8> reading{0, 1000, 1100, 800, 300, 400, 350, 150};
     for (int i = 0; i < 20; ++i) {
-        calcResults(b, reading, {});
+        calcResults(b, {0, 1000, 1100, 800, 300, 400, 350, 150}, {});
         updateLatestResults(b, 0);
     }
     EXPECT_EQ(b.coinsToGather, 0);
