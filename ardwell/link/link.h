@@ -7,9 +7,9 @@
 // plat::Dialogs and waits through the Scheduler: every wait pumps, so the receive handler
 // (Comm1_OnComm, which the program object wires to the port's onReceive) and the timers run
 // inside it. Millisecond waits count on LinkState::replyTimeoutMs, which the window's 20 ms timer
-// counts down; whole-second waits use the scheduler's monotonic clock. It knows no window: what
-// it needs of one it asks through its target function, and what the box reports for the test panels it
-// hands to `onPanelEvent`.
+// counts down; whole-second waits use the scheduler's monotonic clock. It knows no window: it
+// asks for the mech's target through the function it is made with, and hands what the box
+// reports for the test panels to onPanelEvent.
 
 #include "ardwell/bench/models.h"
 #include "ardwell/link/frames.h"
