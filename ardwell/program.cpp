@@ -20,9 +20,9 @@ Program::Program(const plat::Services& services, QString commandLine)
       guard_(*services.sched, [this](const QString& context, const std::exception& e) { showError(context, e); })
 {
     jobDialogs_.setGuard(&guard_);
+    link_ = std::make_unique<Link>(svc_, [this] { return mechTarget(window_->controls()); });
     window_ = std::make_unique<frmMain>(*this);
     plat::View& view = window_->controls();
-    link_ = std::make_unique<Link>(svc_, state_, [&view] { return mechTarget(view); });
     link_->setGuard(&guard_);
     link_->onPanelEvent = [this, &view](const PanelEvent& e) { showPanelEvent(e, view, testPanel_, *link_); };
     // A job stopped by a lost port leaves its coin waits at once.
@@ -40,6 +40,8 @@ Program::~Program()
         port_->close();
     }
 }
+
+LinkState& Program::state() { return link_->state(); }
 
 MechJobs& Program::jobs() { return otherJobs_ ? *otherJobs_ : *coinBench_; }
 

@@ -31,8 +31,8 @@ void showError(plat::Dialogs& dialogs, const QString& context, const std::except
     dialogs.msgBox(body, plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
 }
 
-Link::Link(const plat::Services& services, LinkState& state, std::function<MechTarget()> target)
-    : svc_(services), st_(state), target_(std::move(target))
+Link::Link(const plat::Services& services, std::function<MechTarget()> target)
+    : svc_(services), target_(std::move(target))
 {
 }
 

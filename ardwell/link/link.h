@@ -3,11 +3,11 @@
 // box commands and waits, mech frames, the receive handler and line parser, logon and EEPROM
 // word access, and the mech commands of the test panels.
 //
-// One Link per program object. It works on the LinkState it is given, shows boxes through
-// plat::Dialogs and waits through the Scheduler: every wait pumps, so the receive handler
-// (Comm1_OnComm, which the program object wires to the port's onReceive) and the timers run
-// inside it. Millisecond waits count on LinkState::replyTimeoutMs, which the window's 20 ms timer
-// counts down; whole-second waits use the scheduler's monotonic clock. It knows no window: it
+// One Link per program object. It keeps the LinkState, shows boxes through plat::Dialogs and
+// waits through the Scheduler: every wait pumps, so the receive handler (Comm1_OnComm, which the
+// program object wires to the port's onReceive) and the timers run inside it. Millisecond waits
+// count on LinkState::replyTimeoutMs, which the window's 20 ms timer counts down; whole-second
+// waits use the scheduler's monotonic clock. It knows no window: it
 // asks for the mech's target through the function it is made with, and hands what the box
 // reports for the test panels to onPanelEvent.
 
@@ -77,8 +77,7 @@ enum class WriteReply { Written, Refused, NoReply };
 
 class Link {
 public:
-    Link(const plat::Services& services, LinkState& state,
-         std::function<MechTarget()> target = [] { return MechTarget{}; });
+    explicit Link(const plat::Services& services, std::function<MechTarget()> target = [] { return MechTarget{}; });
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
@@ -206,7 +205,7 @@ private:
     void parseEvent(const QString& line);
 
     plat::Services svc_;
-    LinkState& st_;
+    LinkState st_;
     std::function<MechTarget()> target_;
     plat::SerialPort* port_ = nullptr;
     bool inReceive_ = false;

@@ -1,7 +1,7 @@
 #pragma once
 // The second program's link state: the port, the flags the parser sets and the waits poll, the
 // one millisecond countdown (the window's Timer2 runs it down) and the line being assembled.
-// One instance lives in the program object.
+// The link keeps the one instance.
 
 #include "ardwell/link/cipher.h"
 

@@ -82,8 +82,8 @@ struct Rig {
 
     testing_support::TestServices ts;
     plat::MemoryView view = ardwell::mainWindowMemoryView();
-    ardwell::LinkState st;
-    ardwell::Link link{ts.services(), st, [this] { return ardwell::mechTarget(view); }};
+    ardwell::Link link{ts.services(), [this] { return ardwell::mechTarget(view); }};
+    ardwell::LinkState& st = link.state();
     ardwell::EepromImage image{};
     ardwell::TestPanelState panel;
     ScriptedBox scripted;

@@ -237,8 +237,7 @@ TEST(WholeSecondWait, LastsItsFullTimeAcrossMidnight)
 {
     testing_support::TestServices ts;
     ts.sched = std::make_unique<plat::VirtualScheduler>(QDateTime(QDate(2026, 3, 1), QTime(23, 59, 59, 600)));
-    LinkState st;
-    Link link(ts.services(), st);
+    Link link(ts.services());
     const plat::Millis t0 = ts.sched->nowMs();
     EXPECT_FALSE(link.waitSeconds(3, [] { return false; }));
     EXPECT_EQ(ts.sched->nowMs() - t0, 3000);

@@ -40,7 +40,6 @@ struct Rig {
     bench::Silent sound;
     bench::Env env;
     plat::MemoryView view = ardwell::mainWindowMemoryView();
-    ardwell::LinkState st;
     sim::ArdwellMech mech{"330"};
     sim::ArdwellBox box{sched, mech};
     sim::SimPort port{sched, box};
@@ -53,12 +52,12 @@ struct Rig {
         view.setValue("opt330", 1);
         view.setText("txtSource", "61");
         view.setText("txtDestination", "FF");
-        link = std::make_unique<ardwell::Link>(svc, st, [this] { return ardwell::mechTarget(view); });
+        link = std::make_unique<ardwell::Link>(svc, [this] { return ardwell::mechTarget(view); });
         link->setPort(&port);
         port.onReceive = [this] { link->Comm1_OnComm(); };
         port.open();
-        st.portOpen = true;
-        ardwell::runReplyCountdown(timer2, st.replyTimeoutMs);
+        link->state().portOpen = true;
+        ardwell::runReplyCountdown(timer2, link->state().replyTimeoutMs);
     }
 };
 
@@ -234,7 +233,7 @@ int main(int argc, char** argv)
     {
         Rig r;
         r.link->logon();
-        if (!r.st.mechLoggedOn) {
+        if (!r.link->state().mechLoggedOn) {
             std::printf("logon failed\n");
             return 1;
         }
