@@ -1,6 +1,7 @@
 #include "ardwell/program.h"
 
 #include "ardwell/bench/coinbench.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/link/frmmain.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/mainform.h"
@@ -20,13 +21,15 @@ Program::Program(const plat::Services& services, QString commandLine)
       guard_(*services.sched, [this](const QString& context, const std::exception& e) { showError(context, e); })
 {
     jobDialogs_.setGuard(&guard_);
+    link_ = std::make_unique<Link>(svc_, [this] { return mechTarget(window_->controls()); });
     window_ = std::make_unique<frmMain>(*this);
-    link_ = std::make_unique<Link>(svc_, window_->controls(), state_);
+    plat::View& view = window_->controls();
     link_->setGuard(&guard_);
-    mainForm_ = std::make_unique<MainForm>(window_->controls(), *link_, state_, svc_);
+    link_->onPanelEvent = [this, &view](const PanelEvent& e) { showPanelEvent(e, view, testPanel_, *link_); };
     // A job stopped by a lost port leaves its coin waits at once.
     link_->onJobStopped = [this] { bench_.abortFlag = true; };
-    coinBench_ = std::make_unique<CoinBench>(*link_, bench_, testPanel_, window_->timer3(), guard_, svc_);
+    coinBench_ = std::make_unique<CoinBench>(*link_, view, bench_, testPanel_, window_->timer3(), guard_, svc_);
+    mainForm_ = std::make_unique<MainForm>(view, *link_, testPanel_, coinBench_->eeprom(), svc_);
     frmMain* w = window_.get();
     coinBench_->programme().placeProgrammedFrame = [w](int left, int width) { w->placeProgrammedFrame(left, width); };
 }
@@ -39,6 +42,8 @@ Program::~Program()
         port_->close();
     }
 }
+
+LinkState& Program::state() { return link_->state(); }
 
 MechJobs& Program::jobs() { return otherJobs_ ? *otherJobs_ : *coinBench_; }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The second program as one object: its services, link state, job guard, mech jobs, window, link
+// The second program as one object: its services, job guard, mech jobs, window, link
 // and serial port. Everything the program keeps lives here, so each run (and each test) starts
 // clean.
 
@@ -43,7 +43,7 @@ public:
     Link& link() { return *link_; }
     // The main window's start-up, model choice and leaving of programme mode.
     MainForm& mainForm() { return *mainForm_; }
-    LinkState& state() { return state_; }
+    LinkState& state();
     // Every Qt handler and every job of the program runs through it.
     plat::JobGuard& guard() { return guard_; }
     // The coin bench's state: readings, learned window, the run's cancel flag, the adjust panel.
@@ -66,7 +66,6 @@ private:
     plat::JobDialogs jobDialogs_;
     plat::Services svc_;
     QString commandLine_;
-    LinkState state_;
     BenchState bench_;
     TestPanelState testPanel_;
     plat::JobGuard guard_;

@@ -2,6 +2,7 @@
 
 #include "ardwell/bench/clearing.h"
 #include "ardwell/bench/wordmap.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/link/eepromjob.h"
 #include "ardwell/link/imagefile.h"
 #include "ardwell/link/link.h"
@@ -137,14 +138,13 @@ void settingsToView(plat::View& v, Model m, const CoinSettings& s)
     }
 }
 
-AdjustPanel::AdjustPanel(Link& link, EepromJob& job, BenchState& bench, const plat::Services& services)
-    : link_(link), job_(job), st_(link.state()), bench_(bench), svc_(services)
+AdjustPanel::AdjustPanel(Link& link, plat::View& view, EepromJob& job, BenchState& bench,
+                          const plat::Services& services)
+    : link_(link), view_(view), job_(job), st_(link.state()), bench_(bench), svc_(services)
 {
 }
 
-plat::View& AdjustPanel::view() { return link_.view(); }
-
-Model AdjustPanel::model() const { return currentModel(link_.view()); }
+Model AdjustPanel::model() const { return currentModel(view_); }
 
 int AdjustPanel::box(const QString& text, int style, const QString& title)
 {
@@ -170,7 +170,7 @@ void AdjustPanel::decodeEeprom()
             const Model m = model();
             CoinSettings s = settingsFromView(view());
             // The blank item (and any text that names no coin of the model) shows nothing.
-            if (decodeCoin(st_.eepromImage, m, coinNumberOf(view().text(QStringLiteral("cmbChangeCoin"))), s,
+            if (decodeCoin(job_.image, m, coinNumberOf(view().text(QStringLiteral("cmbChangeCoin"))), s,
                            bench_.heldWindow))
                 settingsToView(view(), m, s);
         },
@@ -187,7 +187,7 @@ void AdjustPanel::encodeEeprom()
             CoinSettings s = settingsFromView(view());
             // The held window goes in as a copy: a second store of the same coin scales the
             // window as read, never the window already scaled.
-            encodeCoin(st_.eepromImage, m, coinNumberOf(bench_.pendingAdjustCoin), s, bench_.heldWindow,
+            encodeCoin(job_.image, m, coinNumberOf(bench_.pendingAdjustCoin), s, bench_.heldWindow,
                        bench_.windowPercent, [&](const std::exception& e) { link_.showError(kEncodeContext, e); });
             if (modelEntry(m).coinFormat == CoinFormat::Lines330)
                 view().setText(QStringLiteral("txtBinary"), s.binaryText); // the code of the chosen line
@@ -202,15 +202,14 @@ void AdjustPanel::cmdAdjust_Click()
     plat::View& v = view();
     const Model m = model();
     applyAdjustLayout(v, m);
-    link_.enableMainButtons(false);
+    enableMainButtons(view(), false);
     link_.mechPower(true);
     if (!job_.readMechEeprom()) {
-        link_.enableMainButtons(true);
+        enableMainButtons(view(), true);
         link_.mechPower(false);
         return;
     }
-    st_.mechSerialNumber = serialNumber(st_.eepromImage, m);
-    job_.autosaveEeprom(st_.mechSerialNumber);
+    job_.autosaveEeprom();
     bench_.pendingAdjustCoin.clear();
     bench_.windowPercent = 100;
     showPercent();
@@ -267,14 +266,13 @@ void AdjustPanel::cmdExitAdjust_Click()
     if (!bench_.pendingAdjustCoin.isEmpty())
         encodeEeprom();
     job_.readMechSerialNumber();
-    job_.programmeMechCommand(1);
-    if (!st_.commsError && !st_.writeError) {
+    if (job_.programmeMechCommand(1) == WriteResult::Written && !st_.commsError) {
         v.setVisible(QStringLiteral("lblSerNo"), false);
         v.setVisible(QStringLiteral("lblSN"), false);
         v.setVisible(QStringLiteral("frmMain1"), true);
         v.setVisible(QStringLiteral("frmAdjust"), false);
         link_.mechPower(false);
-        link_.enableMainButtons(true);
+        enableMainButtons(view(), true);
         return;
     }
     v.setVisible(QStringLiteral("frmAdjust"), true);
@@ -290,7 +288,7 @@ void AdjustPanel::cmdCancelAdjust_Click()
     for (const char* c : {"frmAdjust", "lblSN", "lblSerNo"})
         v.setVisible(n(c), false);
     v.setVisible(QStringLiteral("frmMain1"), true);
-    link_.enableMainButtons(true);
+    enableMainButtons(view(), true);
     link_.mechPower(false);
 }
 
@@ -310,7 +308,7 @@ void AdjustPanel::cmdSave_Click()
                 box(QStringLiteral("Overwrite Existing File"), plat::mb::OKCancel | plat::mb::Exclamation,
                     QStringLiteral("Warning")) != plat::mb::OK)
                 return;
-            writeImageFile(path, st_.eepromImage);
+            writeImageFile(path, job_.image);
         },
         [&](const std::exception& e) { link_.showError(kSaveContext, e); });
 }
@@ -353,7 +351,7 @@ void AdjustPanel::loadFromFile(const QString& outcome, const std::function<void(
                 return;
             apply(*lines);
             // A load takes the file's serial number words, a copy keeps the connected mech's own.
-            st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
+            job_.mechSerialNumber = serialNumber(job_.image, model());
             decodeEeprom();
         },
         [&](const std::exception& e) { link_.showError(kLoadContext, e); });
@@ -362,13 +360,13 @@ void AdjustPanel::loadFromFile(const QString& outcome, const std::function<void(
 void AdjustPanel::cmdLoad_Click()
 {
     loadFromFile(QStringLiteral("Nothing loaded"),
-                 [this](const QStringList& lines) { loadImageLines(st_.eepromImage, lines); });
+                 [this](const QStringList& lines) { loadImageLines(job_.image, lines); });
 }
 
 void AdjustPanel::cmdCopyConfig_Click()
 {
     loadFromFile(QStringLiteral("Nothing copied"),
-                 [this](const QStringList& lines) { copyConfiguration(st_.eepromImage, model(), lines); });
+                 [this](const QStringList& lines) { copyConfiguration(job_.image, model(), lines); });
 }
 
 } // namespace ardwell

@@ -42,7 +42,8 @@ void settingsToView(plat::View& v, Model m, const CoinSettings& s);
 
 class AdjustPanel {
 public:
-    AdjustPanel(Link& link, EepromJob& job, BenchState& bench, const plat::Services& services);
+    AdjustPanel(Link& link, plat::View& view, EepromJob& job, BenchState& bench,
+                const plat::Services& services);
 
     // "Adjust Settings".
     void cmdAdjust_Click();
@@ -67,7 +68,7 @@ public:
     void encodeEeprom();
 
 private:
-    plat::View& view();
+    plat::View& view() { return view_; }
     Model model() const;
     int box(const QString& text, int style, const QString& title);
     void markPending();
@@ -81,6 +82,7 @@ private:
     void loadFromFile(const QString& outcome, const std::function<void(const QStringList&)>& apply);
 
     Link& link_;
+    plat::View& view_;
     EepromJob& job_;
     LinkState& st_;
     BenchState& bench_;

@@ -4,11 +4,11 @@
 
 namespace ardwell {
 
-CoinBench::CoinBench(Link& link, BenchState& bench, TestPanelState& tests, plat::Timer& timer3,
+CoinBench::CoinBench(Link& link, plat::View& view, BenchState& bench, TestPanelState& tests, plat::Timer& timer3,
                      plat::JobGuard& guard, const plat::Services& services)
-    : progress_(link.view(), QStringLiteral("lblProgress"), QStringLiteral("prgProg")),
-      job_(link, services, progress_), programme_(link, job_, bench, services), adjust_(link, job_, bench, services),
-      tests_(link, tests, timer3, guard, services)
+    : progress_(view, QStringLiteral("lblProgress"), QStringLiteral("prgProg")),
+      job_(link, view, services, progress_), programme_(link, view, job_, bench, tests, services),
+      adjust_(link, view, job_, bench, services), tests_(link, view, tests, timer3, guard, services)
 {
 }
 

@@ -14,10 +14,10 @@ namespace ardwell {
 
 class CoinBench : public MechJobs {
 public:
-    // timer3: the window's hopper timer; guard: the program's job guard, which the test frames'
-    // clicks run through.
-    CoinBench(Link& link, BenchState& bench, TestPanelState& tests, plat::Timer& timer3, plat::JobGuard& guard,
-              const plat::Services& services);
+    // view: the window's controls; timer3: its hopper timer; guard: the program's job guard,
+    // which the test frames' clicks run through.
+    CoinBench(Link& link, plat::View& view, BenchState& bench, TestPanelState& tests, plat::Timer& timer3,
+              plat::JobGuard& guard, const plat::Services& services);
 
     void programmeJob() override { programme_.cmdProgramme_Click(); }
     void adjustJob() override { adjust_.cmdAdjust_Click(); }

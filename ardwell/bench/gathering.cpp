@@ -4,6 +4,8 @@
 #include "ardwell/bench/coinlog.h"
 #include "ardwell/bench/programmepanel.h"
 #include "ardwell/bench/windowpack.h"
+#include "ardwell/bench/lamps.h"
+#include "ardwell/link/eepromjob.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
 #include "platform/dialogs.h"
@@ -98,13 +100,13 @@ void ProgrammePanel::learnAndProgramme()
     const LearningOptions o = learningOptions(view());
     searchWindowLevel(bench_, o, logSink());
     calculateLimits(bench_, o, logSink());
-    st_.imageModified = true;
+    job_.imageModified = true;
     box(QStringLiteral("Data Gathered"), plat::mb::OKOnly, kCoinData);
     logPath_.clear();
 
     plat::trap(
         [&] {
-            const WindowPackResult r = programmeCoinWindow(st_.eepromImage, model(),
+            const WindowPackResult r = programmeCoinWindow(job_.image, model(),
                                                            view().text(QStringLiteral("cmbCoinNumber")), bench_);
             for (const QString& w : r.widthWarnings)
                 box(w, plat::mb::OKOnly | plat::mb::Information, QStringLiteral("Warning"));
@@ -168,12 +170,12 @@ void ProgrammePanel::cmdCoinData_Click()
             }
 
             for (;;) {
-                link_.hopperPulse();
-                st_.coinDataReceived = false;
-                link_.waitSeconds(kCoinWaitSeconds, [&] { return st_.coinDataReceived || bench_.abortFlag; });
-                const bool coin = st_.coinDataReceived;
+                link_.hopperPulse(view().value(QStringLiteral("chkHopper")) == 1);
+                reports_.coinDataReceived = false;
+                link_.waitSeconds(kCoinWaitSeconds, [&] { return reports_.coinDataReceived || bench_.abortFlag; });
+                const bool coin = reports_.coinDataReceived;
                 if (coin && bench_.coinsToGather >= 1 && !bench_.abortFlag) {
-                    calcResults(bench_, st_.coinReading, st_.coinBaseline, logSink());
+                    calcResults(bench_, reports_.coinReading, reports_.coinBaseline, logSink());
                     updateLatestResults(bench_, 0);
                     v.setText(QStringLiteral("lblCoinCount"), plat::str(bench_.coinsToGather));
                     link_.makeSound(false);

@@ -33,7 +33,7 @@ std::optional<int> coinCountOf(const QString& text);
 inline constexpr char kCoinCountMessage[] = "Number of coins must be 1 to 100";
 
 // The newest coin's seven values: readings 1..4 less their own baselines, readings 5..7 less
-// baseline 5 (arrays indexed as LinkState's, from 1). Written to the log (record 2).
+// baseline 5 (arrays indexed as TestPanelState's, from 1). Written to the log (record 2).
 void calcResults(BenchState& b, const std::array<int, 8>& coinReading, const std::array<int, 6>& coinBaseline,
                  const LogSink& log = {});
 

@@ -32,7 +32,7 @@ constexpr ModelEntry kModels[] = {
      .rebuildsLists = true, .coinFormat = CoinFormat::Credit340, .copiedWords = kCopiedOthers,
      .windowLevels = kLevelsOthers,
      .programme = {.lampCount = 12, .frameLeft = 1800, .frameWidth = 4815, .coinValueShown = true},
-     .testFrame = TestFrame::Test340, .testCaption = "340 Test Mode"},
+     .testFrame = TestFrame::Test340, .testCaption = "340 Test Mode", .outputCommand = "{", .binaryCommand = "{"},
     {.model = Model::M560, .text = "560", .source = "21", .destination = "01",
      .listedChannels = 12, .coins = 12, .eepromTop = 127, .programmeTop = 127, .serialWord = 3, .recordBase = 34,
      .rebuildsLists = true, .coinFormat = CoinFormat::Route560, .copiedWords = kCopiedOthers,
@@ -42,7 +42,8 @@ constexpr ModelEntry kModels[] = {
      .listedChannels = 12, .coins = 16, .eepromTop = 127, .programmeTop = 127, .serialWord = 3, .recordBase = 34,
      .coinFormat = CoinFormat::None,
      .windowLevels = kLevelsOthers, .programme = kSixteenLamps,
-     .testFrame = TestFrame::TestPCA, .testCaption = "PCA Test", .directPowerLine = "W\r", .upperTestRows = true},
+     .testFrame = TestFrame::TestPCA, .testCaption = "PCA Test", .directPowerLine = "W\r", .upperTestRows = true,
+     .powerOnLine = "W\r"},
 };
 
 } // namespace

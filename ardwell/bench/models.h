@@ -71,7 +71,11 @@ struct ModelEntry {
     bool interfacesChoosable = false; // frmTest's interface options enabled
     bool upperTestRows = false;       // frmPCAtest's rows 13..16 shown
     bool binaryTestMode = false;      // frmTest's "Binary Mode"
-    // link
+
+    // ---- The box's commands that follow the model ----
+    const char* outputCommand = "$"; // boxCmdDollar: the box's normal output mode
+    const char* binaryCommand = "?"; // boxCmdQuery: its binary output mode
+    const char* powerOnLine = "Z\r"; // mechPower(true)
 };
 const ModelEntry& modelEntry(Model m);
 inline ProgrammeLayout programmeLayout(Model m) { return modelEntry(m).programme; }

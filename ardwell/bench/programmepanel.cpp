@@ -3,6 +3,7 @@
 #include "ardwell/bench/clearing.h"
 #include "ardwell/bench/coinsettings.h"
 #include "ardwell/bench/wordmap.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/link/eepromjob.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
@@ -55,14 +56,13 @@ LearningOptions learningOptions(const plat::View& v)
     return o;
 }
 
-ProgrammePanel::ProgrammePanel(Link& link, EepromJob& job, BenchState& bench, const plat::Services& services)
-    : link_(link), job_(job), st_(link.state()), bench_(bench), svc_(services)
+ProgrammePanel::ProgrammePanel(Link& link, plat::View& view, EepromJob& job, BenchState& bench, TestPanelState& reports,
+                                const plat::Services& services)
+    : link_(link), view_(view), job_(job), st_(link.state()), bench_(bench), reports_(reports), svc_(services)
 {
 }
 
-plat::View& ProgrammePanel::view() { return link_.view(); }
-
-Model ProgrammePanel::model() const { return currentModel(link_.view()); }
+Model ProgrammePanel::model() const { return currentModel(view_); }
 
 int ProgrammePanel::box(const QString& text, int style, const QString& title)
 {
@@ -103,7 +103,7 @@ void ProgrammePanel::updateCoinWindows()
             // The lamps of the listed channels: a PCA shows 16 but colours 1..12.
             for (int idx = 0; idx < modelEntry(m).listedChannels; ++idx)
                 view().setFill(QStringLiteral("shpCoinWindow"),
-                               recordProgrammed(st_.eepromImage, m, idx) ? kRed : kWhite, idx);
+                               recordProgrammed(job_.image, m, idx) ? kRed : kWhite, idx);
             if (programmeLayout(m).coinValueShown)
                 showCoinValue();
         },
@@ -115,8 +115,8 @@ void ProgrammePanel::showCoinValue()
     const int idx = view().value(QStringLiteral("cmbCoinNumber"));
     if (idx < 0)
         return; // no channel chosen: nothing to show
-    view().setText(QStringLiteral("txtCoinValueP"), QString::number(coinValueByte(st_.eepromImage, idx)));
-    view().setText(QStringLiteral("lblSFP"), QString::number(scalingFactor(st_.eepromImage)));
+    view().setText(QStringLiteral("txtCoinValueP"), QString::number(coinValueByte(job_.image, idx)));
+    view().setText(QStringLiteral("lblSFP"), QString::number(scalingFactor(job_.image)));
 }
 
 void ProgrammePanel::cmbCoinNumber_Click()
@@ -129,8 +129,8 @@ void ProgrammePanel::txtCoinValueP_Change()
 {
     const int idx = view().value(QStringLiteral("cmbCoinNumber"));
     // Kept to the byte: 999 stores 255, a negative or empty box 0.
-    setCoinValueByte(st_.eepromImage, idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
-    st_.imageModified = true;
+    setCoinValueByte(job_.image, idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
+    job_.imageModified = true;
 }
 
 // ---- Clearing windows ----
@@ -146,8 +146,8 @@ void ProgrammePanel::cmdClearOne_Click()
                 return; // no channel chosen: nothing to clear, nothing to ask
             if (box(*question, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
-            clearOneChannel(st_.eepromImage, m, coin);
-            st_.imageModified = true;
+            clearOneChannel(job_.image, m, coin);
+            job_.imageModified = true;
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });
@@ -159,8 +159,8 @@ void ProgrammePanel::cmdClearWindows_Click()
         [&] {
             if (box(kClearAllQuestion, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
-            clearAllChannels(st_.eepromImage, model());
-            st_.imageModified = true;
+            clearAllChannels(job_.image, model());
+            job_.imageModified = true;
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });
@@ -174,7 +174,7 @@ void ProgrammePanel::cmdProgramme_Click()
     bool ok = false;
     plat::trap(
         [&] {
-            link_.enableMainButtons(false);
+            enableMainButtons(view(), false);
             setupProgrammePanel();
             v.setValue(QStringLiteral("optWindow1"), 1);
             enableProgrammeControls(false);
@@ -189,7 +189,7 @@ void ProgrammePanel::cmdProgramme_Click()
                     QStringLiteral("Error"));
                 v.setVisible(QStringLiteral("lblProgress"), false);
                 v.setVisible(QStringLiteral("prgProg"), false);
-                link_.enableMainButtons(true);
+                enableMainButtons(view(), true);
                 link_.mechPower(false);
             },
             [&](const std::exception& e) { link_.showError(kLaunchContext, e); });
@@ -197,8 +197,7 @@ void ProgrammePanel::cmdProgramme_Click()
     }
     plat::trap(
         [&] {
-            st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
-            job_.autosaveEeprom(st_.mechSerialNumber);
+            job_.autosaveEeprom();
             updateCoinWindows();
             enableProgrammeControls(true);
             for (const char* f : {"frmTest", "frmPCAtest", "frm340test", "frmMain1", "frmAdjust", "cmdCancelOp"})
@@ -211,7 +210,7 @@ void ProgrammePanel::cmdProgramme_Click()
             v.setValue(QStringLiteral("cmbCoinCount"), 2);
             v.setValue(QStringLiteral("optStandard"), 1);
             v.setValue(QStringLiteral("optWindow1"), 1);
-            st_.imageModified = false;
+            job_.imageModified = false;
         },
         [&](const std::exception& e) { link_.showError(kLaunchContext, e); });
 }
@@ -225,11 +224,11 @@ void ProgrammePanel::cmdProg_Click()
     view().setEnabled(valueBox, false);
     plat::trap(
         [&] {
-            job_.programmeMechCommand(0);
+            const WriteResult result = job_.programmeMechCommand(0);
             link_.mechPower(false);
-            if (st_.commsError || st_.writeError)
+            if (st_.commsError || result == WriteResult::Failed)
                 return; // the panel stays as it is, the changes pending
-            link_.enableMainButtons(true);
+            enableMainButtons(view(), true);
             view().setVisible(QStringLiteral("lblSerNo"), false);
             view().setVisible(QStringLiteral("lblSN"), false);
             view().setVisible(QStringLiteral("frmMain1"), true);

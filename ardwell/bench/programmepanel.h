@@ -22,6 +22,7 @@ namespace ardwell {
 
 class EepromJob;
 class Link;
+struct TestPanelState;
 struct LinkState;
 
 // ---- Layout of the programme panel, in twips (15 to a pixel) ----
@@ -40,7 +41,8 @@ LearningOptions learningOptions(const plat::View& v);
 
 class ProgrammePanel {
 public:
-    ProgrammePanel(Link& link, EepromJob& job, BenchState& bench, const plat::Services& services);
+    ProgrammePanel(Link& link, plat::View& view, EepromJob& job, BenchState& bench, TestPanelState& reports,
+                   const plat::Services& services);
 
     // Tells the window where frmProgrammed goes (twips).
     std::function<void(int leftTwips, int widthTwips)> placeProgrammedFrame;
@@ -71,7 +73,7 @@ public:
     const QString& logPath() const { return logPath_; }
 
 private:
-    plat::View& view();
+    plat::View& view() { return view_; }
     Model model() const;
     int box(const QString& text, int style, const QString& title);
     // Asks for the coin data log and creates it. False when the run is not to start (the dialog
@@ -84,9 +86,11 @@ private:
     void learnAndProgramme();
 
     Link& link_;
+    plat::View& view_;
     EepromJob& job_;
     LinkState& st_;
     BenchState& bench_;
+    TestPanelState& reports_; // the coin readings the box reports
     plat::Services svc_;
     QString logPath_;
 };

@@ -145,32 +145,23 @@ void HopperRun::stop()
 
 MechPrepared prepareMech(Link& link)
 {
-    // Each command leaves its outcome in mechAcknowledged; cleared first so that a command that
-    // fails before its first try is not credited with the previous one's answer.
-    const auto answered = [&link](void (Link::*command)()) {
-        link.state().mechAcknowledged = false;
-        (link.*command)();
-        return link.state().mechAcknowledged;
-    };
-    MechPrepared p;
-    p.reInitialise = answered(&Link::reInitialiseMech);
-    p.hiiEnable = answered(&Link::hiiEnable);
-    p.hiiEnableAll = answered(&Link::hiiEnableAll);
-    p.hiiAcceptAll = answered(&Link::hiiAcceptAll);
-    return p;
+    return {.reInitialise = link.reInitialiseMech(),
+            .hiiEnable = link.hiiEnable(),
+            .hiiEnableAll = link.hiiEnableAll(),
+            .hiiAcceptAll = link.hiiAcceptAll()};
 }
 
 // ---- The frames' handlers ----
 
-TestPanels::TestPanels(Link& link, TestPanelState& state, plat::Timer& timer3, plat::JobGuard& guard,
-                       const plat::Services& services)
-    : link_(link), st_(state), timer3_(timer3), guard_(guard), svc_(services)
+TestPanels::TestPanels(Link& link, plat::View& view, TestPanelState& state, plat::Timer& timer3,
+                       plat::JobGuard& guard, const plat::Services& services)
+    : link_(link), view_(view), st_(state), timer3_(timer3), guard_(guard), svc_(services)
 {
 }
 
-plat::View& TestPanels::view() { return link_.view(); }
+Model TestPanels::model() const { return currentModel(view_); }
 
-Model TestPanels::model() const { return currentModel(link_.view()); }
+void TestPanels::sendOutputMask() { link_.sendOutputMask(outputMask(view_)); }
 
 void TestPanels::setQuietly(const QString& control, int value, int index)
 {
@@ -191,15 +182,15 @@ MechPrepared TestPanels::cmdTest_Click()
     MechPrepared prepared;
     Model m = Model::M330;
     step([&] {
-        link_.state().test340Active = false;
+        st_.test340Active = false;
         m = model();
     });
     switch (testEntry(m).frame) {
     case TestFrame::Test340:
         step([&] {
-            link_.enableMainButtons(false);
+            enableMainButtons(view(), false);
             link_.mechPower(true);
-            link_.state().test340Active = true;
+            st_.test340Active = true;
             link_.boxCmdDollar();
         });
         step([&] { enterFrame(TestFrame::Test340); });
@@ -227,7 +218,7 @@ void TestPanels::enter330()
     const Model m = model();
     const TestEntry e = testEntry(m);
     step([&] {
-        link_.enableMainButtons(false);
+        enableMainButtons(view(), false);
         link_.mechPower(true);
     });
     step([&] {
@@ -251,9 +242,9 @@ void TestPanels::enter330()
     });
     step([&] { enterFrame(TestFrame::Test330); });
     step([&] {
-        link_.sendOutputMask();
+        sendOutputMask();
         link_.boxCmdDollar();
-        link_.sendOutputMask();
+        sendOutputMask();
     });
 }
 
@@ -265,7 +256,7 @@ MechPrepared TestPanels::enterPca(Model m)
     step([&] {
         v.setText(QStringLiteral("frmPCAtest"), e.caption);
         v.setText(QStringLiteral("lblRejectedReason"), QString());
-        link_.enableMainButtons(false);
+        enableMainButtons(view(), false);
         for (int i = 0; i < kPcaRows; ++i) {
             if (i >= 12) {
                 v.setVisible(QStringLiteral("lblAccCoin"), e.upperRowsVisible, i);
@@ -351,25 +342,25 @@ void TestPanels::interfaceClick(TestInterface i)
 {
     displayTestSettings();
     if (sendsMask(i))
-        link_.sendOutputMask();
+        sendOutputMask();
 }
 
 void TestPanels::chkInhibit_Click(int index)
 {
     Q_UNUSED(index); // the mask is built from every box
-    link_.sendOutputMask();
+    sendOutputMask();
 }
 
-void TestPanels::chkAllInhibit_Click() { link_.sendOutputMask(); }
+void TestPanels::chkAllInhibit_Click() { sendOutputMask(); }
 
 void TestPanels::chkBinary_Click()
 {
-    link_.sendOutputMask();
+    sendOutputMask();
     if (view().value(QStringLiteral("chkBinary")) == 1)
         link_.boxCmdQuery();
     else
         link_.boxCmdDollar();
-    link_.sendOutputMask();
+    sendOutputMask();
 }
 
 void TestPanels::startTimer3()
@@ -412,7 +403,7 @@ void TestPanels::cmdStartHopper_Click()
 void TestPanels::Timer3_Timer()
 {
     if (st_.hopper.tick())
-        link_.hopperPulse(QStringLiteral("chkHopper2"));
+        link_.hopperPulse(view().value(QStringLiteral("chkHopper2")) == 1);
     if (!st_.hopper.running())
         stopHopper();
 }
@@ -474,9 +465,9 @@ void TestPanels::leaveTestMode()
     stopHopper();
     for (const char* frame : kTestFrames)
         v.setVisible(n(frame), false);
-    link_.state().test340Active = false;
+    st_.test340Active = false;
     link_.boxCmdPercent();
-    link_.enableMainButtons(true);
+    enableMainButtons(view(), true);
     link_.mechPower(false);
     v.setVisible(QStringLiteral("frmMain1"), true);
 }

@@ -2,8 +2,8 @@
 // The coin bench's test frames: which frame a model's test opens and how it looks on entry, how
 // the 330/126 frame's interface options lay it out, the hopper test's count and run, the
 // preparation of a 560 or PCA mech for the live test, and the frames' handlers (TestPanels).
-// The layouts are plain data applied through the window's View; the output mask itself is the
-// link's (Link::outputMask, from the same controls).
+// The layouts are plain data applied through the window's View; the output mask is read from the
+// same controls (outputMask in lamps.h).
 
 #include "ardwell/bench/models.h"
 #include "platform/services.h"
@@ -117,9 +117,18 @@ MechPrepared prepareMech(Link& link);
 
 // ---- The frames' handlers ----
 
-// What the test frames keep between their handlers; one instance lives in the program object
-// beside LinkState (which keeps test340Active for the parser).
+// What the test frames keep between their handlers and what the box's reports leave for them;
+// one instance lives in the program object.
 struct TestPanelState {
+    // A coin's measurement values (elements 1..7 and 1..5), for the gathering run too.
+    std::array<int, 8> coinReading{};
+    std::array<int, 6> coinBaseline{};
+    bool coinDataReceived = false;
+    int lastAcceptedCoin = 0;    // 1-based, 0 = none
+    int lampCountdown = 0;       // 100 ms ticks until the coin lamps are reset
+    int statusLampCountdown = 0; // 500 ms ticks until the status lamps are cleared
+    bool test340Active = false;  // "@" lines light the 340 frame
+
     HopperRun hopper;              // its hopperCount: pulses still to send
     int handlersRunning = 0;       // frame handlers on the stack, nested ones counted too
     bool leavePending = false;     // "End Testing" or "Exit" came while a frame handler waited
@@ -129,10 +138,10 @@ struct TestPanelState {
 };
 
 // The handlers of the three test frames (the window wires its controls to them), working on the
-// window through the link's View. Timer3 is the window's 2000 ms hopper timer.
+// window through its View. Timer3 is the window's 2000 ms hopper timer.
 class TestPanels {
 public:
-    TestPanels(Link& link, TestPanelState& state, plat::Timer& timer3, plat::JobGuard& guard,
+    TestPanels(Link& link, plat::View& view, TestPanelState& state, plat::Timer& timer3, plat::JobGuard& guard,
                const plat::Services& services);
 
     // "Test Coin Mech": powers the mech and opens the model's frame. For a 560 or PCA it returns
@@ -175,8 +184,10 @@ public:
     void stopHopper();
 
 private:
-    plat::View& view();
+    plat::View& view() { return view_; }
     Model model() const;
+    // The output mask of the frame's controls to the box.
+    void sendOutputMask();
     void step(const std::function<void()>& fn);
     void startTimer3();
     void enterFrame(TestFrame f);
@@ -189,6 +200,7 @@ private:
     void setQuietly(const QString& control, int value, int index = -1);
 
     Link& link_;
+    plat::View& view_;
     TestPanelState& st_;
     plat::Timer& timer3_;
     plat::JobGuard& guard_;

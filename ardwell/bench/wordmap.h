@@ -7,15 +7,13 @@
 // the inhibit-line words) are stored byte-swapped: coin idx is bit idx of the swapped word.
 
 #include "ardwell/bench/models.h"
-#include "ardwell/link/linkstate.h"
+#include "ardwell/link/frames.h"
 
 #include <QString>
 #include <array>
 #include <optional>
 
 namespace ardwell {
-
-using EepromImage = decltype(LinkState::eepromImage);
 
 constexpr int kMaxCoins = 16;
 constexpr int kRecordBytes = 13;

@@ -51,12 +51,13 @@ QString EepromJob::unreadWordText(int address)
 
 QString EepromJob::notVerifiedText() { return QStringLiteral("Verify Failed : Coin mech not verified"); }
 
-EepromJob::EepromJob(Link& link, const plat::Services& services, plat::ProgressSink& progress)
-    : link_(link), st_(link.state()), svc_(services), progress_(progress)
+EepromJob::EepromJob(Link& link, plat::View& view, const plat::Services& services, plat::ProgressSink& progress)
+    : link_(link), view_(view), st_(link.state()), svc_(services), progress_(progress)
 {
+    link_.onWord = [this](int address, int word) { image[std::size_t(address)] = word; };
 }
 
-Model EepromJob::model() const { return currentModel(link_.view()); }
+Model EepromJob::model() const { return currentModel(view_); }
 
 int EepromJob::box(const QString& text, int style, const QString& title)
 {
@@ -72,14 +73,11 @@ void EepromJob::progress(int a, int first, int last)
 int EepromJob::readRangeWord(int a, int first, int last)
 {
     progress(a, first, last);
-    const int w = link_.readMemoryRetry(a);
+    const int w = link_.readMemoryRetry(a).word;
     if (w < 0)
-        box(QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a),
-            plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+        box(QStringLiteral("Too many retries reading Memory address ") + plat::hex4(a));
     return w;
 }
-
-bool EepromJob::portLost() const { return !link_.portUsable(); }
 
 bool EepromJob::readMechEeprom()
 {
@@ -93,7 +91,7 @@ bool EepromJob::readMechEeprom()
                 ok = false;
             // A word that could not be read would be backed up, shown and written back as FFFF.
             for (int a = 0; a <= top; ++a)
-                if (st_.eepromImage[a] < 0)
+                if (image[a] < 0)
                     ok = false;
             link_.boxCmdPercent();
         },
@@ -116,12 +114,12 @@ bool EepromJob::readEepromRange(int first, int last)
             for (int a = first; a <= last; ++a) {
                 const int w = readRangeWord(a, first, last);
                 if (w >= 0)
-                    st_.eepromImage[a] = w;
-                else if (portLost())
-                    break; // the words after it stay as they were; the read counts as failed
+                    image[a] = w;
+                else if (!link_.portUsable())
+                    break; // the port went away: the words after stay as they were, the read fails
             }
             progress_.hide();
-            st_.imageModified = false;
+            imageModified = false;
             ok = true;
         },
         [&](const std::exception& e) { link_.showError(ctx::ReadRange, e); });
@@ -136,55 +134,55 @@ void EepromJob::readMechSerialNumber()
             // Unread until read again: a re-read that cannot log on must not leave the words
             // of another mech's file to be written back as this mech's serial number.
             for (int a = kSerialFirst; a <= kSerialLast; ++a)
-                st_.eepromImage[a] = -1;
+                image[a] = -1;
             readEepromRange(kSerialFirst, kSerialLast);
             link_.boxCmdPercent();
-            st_.mechSerialNumber = serialNumber(st_.eepromImage, model());
+            mechSerialNumber = serialNumber(image, model());
         },
         [&](const std::exception& e) { link_.showError(ctx::ReadSerial, e); });
 }
 
-void EepromJob::programmeMechCommand(int mode)
+WriteResult EepromJob::programmeMechCommand(int mode)
 {
+    WriteResult result = WriteResult::Failed;
     plat::trap(
         [&] {
             link_.boxCmdPercent();
             link_.boxCmdPercent();
             const Model m = model();
-            st_.eepromImage[wordAfterSerial(m)] = 0;
+            image[wordAfterSerial(m)] = 0;
             // Mode 0 on a 126 leaves its words above 214 as they are.
-            writeEepromRange(0, mode == 1 ? eepromTop(m) : modelEntry(m).programmeTop);
+            result = writeEepromRange(0, mode == 1 ? eepromTop(m) : modelEntry(m).programmeTop);
             // A write that stopped leaves the mech short of the changes: they stay pending.
-            if (!st_.writeError)
-                st_.imageModified = false;
+            if (result == WriteResult::Written)
+                imageModified = false;
         },
         [&](const std::exception& e) { link_.showError(ctx::Programme, e); });
+    return result;
 }
 
-void EepromJob::writeEepromRange(int first, int last)
+WriteResult EepromJob::writeEepromRange(int first, int last)
 {
+    WriteResult result = WriteResult::Failed;
     plat::trap(
         [&] {
-            first = std::clamp(first, 0, LinkState::kImageTop);
-            last = std::clamp(last, 0, LinkState::kImageTop);
+            first = std::clamp(first, 0, kImageTop);
+            last = std::clamp(last, 0, kImageTop);
             for (int a = first; a <= last; ++a) {
-                if (st_.eepromImage[a] < 0) {
-                    box(unreadWordText(a), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
-                    st_.writeError = true;
+                if (image[a] < 0) {
+                    box(unreadWordText(a));
                     return;
                 }
             }
 
-            const int word0 = st_.eepromImage[0];
+            const int word0 = image[0];
             link_.readMemory(0);
-            st_.eepromImage[0] = word0;
+            image[0] = word0;
 
             link_.boxCmdAmp();
             link_.logon();
-            if (!st_.mechLoggedOn) {
-                st_.writeError = true;
+            if (!st_.mechLoggedOn)
                 return;
-            }
             startProgress(progress_, QStringLiteral("Writing EEPROM"));
             bool stopped = false;
             {
@@ -192,39 +190,37 @@ void EepromJob::writeEepromRange(int first, int last)
                 const plat::CountScope writing = link_.writing();
                 for (int a = first; a <= last && !stopped; ++a) {
                     progress(a, first, last);
-                    bool written = false;
-                    for (int attempt = 0; attempt < kWriteTries && !written; ++attempt) {
-                        written = link_.writeMemory(a, st_.eepromImage[a]);
-                        if (!written && portLost())
+                    WriteReply reply = WriteReply::NoReply;
+                    for (int attempt = 0; attempt < kWriteTries && reply != WriteReply::Written; ++attempt) {
+                        reply = link_.writeMemory(a, image[a]);
+                        if (reply != WriteReply::Written && !link_.portUsable())
                             break;
                     }
-                    if (written)
+                    if (reply == WriteReply::Written)
                         continue;
-                    if (st_.writeError)
-                        box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a), plat::mb::Critical | plat::mb::OKOnly,
-                            QStringLiteral("Error"));
-                    box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a),
-                        plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
-                    // Unanswered tries leave no flag of their own; the run still did not write.
-                    st_.writeError = true;
+                    if (reply == WriteReply::Refused)
+                        box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a));
+                    box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a));
                     stopped = true;
                 }
             }
             progress_.hide();
-            if (!stopped && !st_.writeError)
-                verifyEepromRange(0, eepromTop(model()));
+            if (!stopped)
+                result = verifyEepromRange(0, eepromTop(model()));
         },
         [&](const std::exception& e) { link_.showError(ctx::WriteRange, e); });
+    return lastWrite_ = result;
 }
 
-void EepromJob::verifyEepromRange(int first, int last)
+WriteResult EepromJob::verifyEepromRange(int first, int last)
 {
+    WriteResult result = WriteResult::Written;
     std::array<int, kShadowWords> shadow{};
     bool taken = false;
     auto restore = [&] {
         // The image is what the user wants in the mech; the read-back only checks it.
         if (taken)
-            std::copy(shadow.begin(), shadow.end(), st_.eepromImage.begin());
+            std::copy(shadow.begin(), shadow.end(), image.begin());
         taken = false;
     };
     plat::trap(
@@ -234,15 +230,15 @@ void EepromJob::verifyEepromRange(int first, int last)
             link_.logon();
             if (!st_.mechLoggedOn) {
                 // Nothing was checked: the run failed, and its changes stay pending.
-                st_.writeError = true;
-                box(notVerifiedText(), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                result = WriteResult::Failed;
+                box(notVerifiedText());
                 return;
             }
             first = std::clamp(first, 0, kShadowWords - 1);
             last = std::clamp(last, 0, kShadowWords - 1);
-            std::copy(st_.eepromImage.begin(), st_.eepromImage.begin() + kShadowWords, shadow.begin());
+            std::copy(image.begin(), image.begin() + kShadowWords, shadow.begin());
             taken = true;
-            std::fill(st_.eepromImage.begin(), st_.eepromImage.begin() + kShadowWords, -1);
+            std::fill(image.begin(), image.begin() + kShadowWords, -1);
             startProgress(progress_, QStringLiteral("Checking EEPROM"));
             int errors = 0;
             for (int a = first; a <= last; ++a) {
@@ -254,7 +250,7 @@ void EepromJob::verifyEepromRange(int first, int last)
                     if (answer == plat::mb::Cancel)
                         break;
                 }
-                if (w < 0 && portLost())
+                if (w < 0 && !link_.portUsable())
                     break;
             }
             restore();
@@ -262,18 +258,19 @@ void EepromJob::verifyEepromRange(int first, int last)
             if (errors == 0)
                 box(QStringLiteral("Verify OK"), plat::mb::Information | plat::mb::OKOnly, QStringLiteral("Verify"));
             else
-                box(QStringLiteral("Verify Failed : ") + plat::str(errors) + QStringLiteral(" Errors"),
-                    plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
+                box(QStringLiteral("Verify Failed : ") + plat::str(errors) + QStringLiteral(" Errors"));
             link_.boxCmdPercent();
         },
         [&](const std::exception& e) {
             restore();
             link_.showError(ctx::Verify, e);
         });
+    return result;
 }
 
-void EepromJob::autosaveEeprom(const QString& serial)
+void EepromJob::autosaveEeprom()
 {
+    mechSerialNumber = serialNumber(image, model());
     plat::trap(
         [&] {
             const QString folder = QDir(svc_.env->programFolder()).filePath(QStringLiteral("Backup"));
@@ -287,13 +284,13 @@ void EepromJob::autosaveEeprom(const QString& serial)
                     plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
                 return;
             }
-            link_.view().setText(QStringLiteral("lblSerNo"), backupName(serial));
-            link_.view().setVisible(QStringLiteral("lblSerNo"), true);
-            link_.view().setVisible(QStringLiteral("lblSN"), true);
-            const QString path = backupPath(svc_.env->programFolder(), serial);
+            view_.setText(QStringLiteral("lblSerNo"), backupName(mechSerialNumber));
+            view_.setVisible(QStringLiteral("lblSerNo"), true);
+            view_.setVisible(QStringLiteral("lblSN"), true);
+            const QString path = backupPath(svc_.env->programFolder(), mechSerialNumber);
             if (link_.fileExists(path))
                 return; // the backup keeps the first image ever read from this mech
-            writeImageFile(path, st_.eepromImage);
+            writeImageFile(path, image);
         },
         [&](const std::exception& e) { link_.showError(ctx::Autosave, e); });
 }

@@ -56,9 +56,10 @@ Frame Link::mechFrame(int header, std::span<const int> data) const
 {
     if (data.size() + 3 >= std::size_t(Frame::kMaxBytes))
         throw plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range");
+    const MechTarget to = target_();
     Frame f;
-    f.bytes[0] = destinationAddress();
-    f.bytes[1] = sourceAddress();
+    f.bytes[0] = to.destination;
+    f.bytes[1] = to.source;
     f.bytes[2] = header;
     f.length = 3;
     for (int b : data)

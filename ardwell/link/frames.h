@@ -13,6 +13,11 @@
 
 namespace ardwell {
 
+// The mech's EEPROM as the program holds it: one 16-bit word per element 0..kImageTop; -1 marks
+// a word asked for and not (yet) read.
+constexpr int kImageTop = 4096;
+using EepromImage = std::array<int, kImageTop + 1>;
+
 // Frame headers.
 namespace hdr {
 constexpr int Command = 0x24;       // to the mech: command; from the mech: event

@@ -3,6 +3,8 @@
 #include "ardwell/link/frmmain.h"
 
 #include "ardwell/bench/benchstate.h"
+#include "ardwell/bench/coinbench.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/bench/testpanels.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
@@ -135,7 +137,7 @@ void frmMain::cmdExitProgramme_Click()
     guard_.runJob(ctx::ExitProgramme, [&] {
         ExitAndWrite();
         link().mechPower(false);
-        link().enableMainButtons(true);
+        enableMainButtons(v_, true);
         v_.setVisible(QStringLiteral("lblSerNo"), false);
         v_.setVisible(QStringLiteral("lblSN"), false);
         v_.setVisible(QStringLiteral("frmMain1"), true);

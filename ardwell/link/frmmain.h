@@ -107,8 +107,6 @@ public:
     void Timer2_Timer();
     void Timer3_Timer();
     void Timer5_Timer();
-    void resetLamps();
-    void clearCountLabels();
     plat::Timer& timer1() { return timer1_; }
     plat::Timer& timer2() { return timer2_; }
     plat::Timer& timer3() { return timer3_; }

@@ -6,6 +6,7 @@
 #include "ardwell/bench/lamps.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
+#include "ardwell/program.h"
 #include "platform/jobguard.h"
 
 namespace ardwell {
@@ -35,12 +36,7 @@ void frmMain::setUpTimers()
 
 void frmMain::Timer1_Timer()
 {
-    trap(ctx::Timer1, [&] {
-        if (plat::countDown(st_.statusLampCountdown, 1)) {
-            link().clearStatusLamps();
-            link().clearTestLamps();
-        }
-    });
+    trap(ctx::Timer1, [&] { statusLampTick(v_, p_.testPanel()); });
 }
 
 void frmMain::Timer2_Timer()
@@ -52,12 +48,7 @@ void frmMain::Timer3_Timer() { testPanels().Timer3_Timer(); }
 
 void frmMain::Timer5_Timer()
 {
-    if (plat::countDown(st_.lampCountdown, 1))
-        resetLamps();
+    coinLampTick(v_, p_.testPanel());
 }
-
-void frmMain::resetLamps() { ardwell::resetLamps(v_); }
-
-void frmMain::clearCountLabels() { ardwell::clearCountLabels(v_); }
 
 } // namespace ardwell

@@ -9,10 +9,6 @@
 
 namespace ardwell {
 
-namespace {
-constexpr quint32 kWhite = 0xFFFFFF;
-}
-
 qint64 byteSwap(qint64 w)
 {
     return (w & 255) * 256 + (w & 0xFF00) / 256;
@@ -35,8 +31,8 @@ void showError(plat::Dialogs& dialogs, const QString& context, const std::except
     dialogs.msgBox(body, plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
 }
 
-Link::Link(const plat::Services& services, plat::View& view, LinkState& state)
-    : svc_(services), view_(view), st_(state)
+Link::Link(const plat::Services& services, std::function<MechTarget()> target)
+    : svc_(services), target_(std::move(target))
 {
 }
 
@@ -45,21 +41,6 @@ void Link::showError(const QString& context, const std::exception& e) { ardwell:
 void Link::trap(const QString& context, const std::function<void()>& fn)
 {
     plat::trap(fn, [&](const std::exception& e) { showError(context, e); });
-}
-
-bool Link::isSet(const char* option) const
-{
-    return view_.value(QString::fromLatin1(option)) != 0;
-}
-
-int Link::destinationAddress() const
-{
-    return int(hexValue(view_.text("txtDestination")));
-}
-
-int Link::sourceAddress() const
-{
-    return int(hexValue(view_.text("txtSource")));
 }
 
 // ---- Port and waits ----
@@ -220,8 +201,8 @@ void Link::boxCommand(const char* text)
 void Link::boxCmdPercent() { boxCommand("%"); }
 void Link::boxCmdBar() { boxCommand("|"); }
 void Link::boxCmdAmp() { boxCommand("&"); }
-void Link::boxCmdDollar() { boxCommand(isSet("opt340") ? "{" : "$"); }
-void Link::boxCmdQuery() { boxCommand(isSet("opt340") ? "{" : "?"); }
+void Link::boxCmdDollar() { boxCommand(modelEntry(target_().model).outputCommand); }
+void Link::boxCmdQuery() { boxCommand(modelEntry(target_().model).binaryCommand); }
 
 void Link::boxCmdIdentify()
 {
@@ -244,64 +225,23 @@ void Link::mechPower(bool on)
 {
     boxCmdPercent();
     if (on)
-        sendData(isSet("optPCA") ? "W\r" : "Z\r");
+        sendData(modelEntry(target_().model).powerOnLine);
     else
         sendData("R\r");
     delayMs(200);
 }
 
-void Link::hopperPulse(const QString& driveBox)
+void Link::hopperPulse(bool driveTicked)
 {
-    if (view_.value(driveBox) == 1) {
+    if (driveTicked) {
         sendData("+\r");
         svc_.sound->beep();
     }
 }
 
-int Link::outputMask() const
+void Link::sendOutputMask(int mask)
 {
-    const bool binaryLayout = isSet("opt126") || (isSet("opt330") && isSet("optDualPolarity"));
-    int m = 0;
-    if (isSet("opt16way") || binaryLayout) {
-        for (int k = 0; k <= 5; ++k) {
-            if (view_.value("chkInhibit", k) != 0)
-                m += 1 << k;
-        }
-        if (isSet("opt16way") && view_.value("chkAllInhibit") != 0)
-            m += 64;
-        if (view_.value("chkBinary") == 0 && binaryLayout)
-            m += 64;
-    } else if (isSet("opt10way")) {
-        m = view_.value("chkAllInhibit") != 0 ? 5 : 0;
-    }
-    return m;
-}
-
-void Link::sendOutputMask()
-{
-    sendAndWait("#" + hex2(255 - outputMask()).toLatin1() + '\r');
-}
-
-void Link::clearStatusLamps()
-{
-    for (int i = 0; i <= 7; ++i)
-        view_.setFill("shpCoin", kWhite, i);
-}
-
-void Link::clearTestLamps()
-{
-    for (int i = 0; i <= 3; ++i)
-        view_.setFill("shpPlayer", kWhite, i);
-    view_.setFill("shpCoinMeter", kWhite);
-    view_.setFill("shpPLAMP", kWhite);
-}
-
-void Link::enableMainButtons(bool b)
-{
-    view_.setEnabled("cmdAdjust", b);
-    view_.setEnabled("cmdProgramme", b);
-    view_.setEnabled("cmdTest", b);
-    view_.setVisible("frmConfig", b);
+    sendAndWait("#" + hex2(255 - mask).toLatin1() + '\r');
 }
 
 // ---- Files and sounds ----

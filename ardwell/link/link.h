@@ -3,20 +3,21 @@
 // box commands and waits, mech frames, the receive handler and line parser, logon and EEPROM
 // word access, and the mech commands of the test panels.
 //
-// One Link per program object. It works on the LinkState it is given and on the window through
-// View (controls by name), shows boxes through plat::Dialogs and waits through the Scheduler:
-// every wait pumps, so the receive handler (Comm1_OnComm, which the program object wires to the
-// port's onReceive) and the timers run inside it. Millisecond waits count on
-// LinkState::replyTimeoutMs, which the window's 20 ms timer counts down; whole-second waits use
-// the scheduler's monotonic clock.
+// One Link per program object. It keeps the LinkState, shows boxes through plat::Dialogs and
+// waits through the Scheduler: every wait pumps, so the receive handler (Comm1_OnComm, which the
+// program object wires to the port's onReceive) and the timers run inside it. Millisecond waits
+// count on LinkState::replyTimeoutMs, which the window's 20 ms timer counts down; whole-second
+// waits use the scheduler's monotonic clock. It knows no window: it
+// asks for the mech's target through the function it is made with, and hands what the box
+// reports for the test panels to onPanelEvent.
 
+#include "ardwell/bench/models.h"
 #include "ardwell/link/frames.h"
 #include "ardwell/link/linkstate.h"
 #include "platform/jobguard.h"
 #include "platform/reentryguard.h"
 #include "platform/services.h"
 #include "platform/vbtext.h"
-#include "platform/view.h"
 #include "quenby/link/senddata.h"
 
 #include <QByteArray>
@@ -25,6 +26,7 @@
 #include <functional>
 #include <initializer_list>
 #include <span>
+#include <variant>
 
 namespace ardwell {
 
@@ -39,12 +41,43 @@ qint64 clampToRange(qint64& value, qint64& max);
 // the first 50 characters of the description, " - " and the number.
 // `more` lines follow the error number.
 void showError(plat::Dialogs& dialogs, const QString& context, const std::exception& e, const QString& more = {});
-// lblRejectedReason's text for a reject reason code ("Unknown Reason" for codes not listed).
-QString rejectReasonText(int code);
+
+// What the link asks of the window when it needs it: the bus addresses typed in txtDestination
+// and txtSource, and the model chosen.
+struct MechTarget {
+    int destination = 0;
+    int source = 0;
+    Model model = Model::M330;
+};
+
+// What a line from the box tells the test panels. The link has answered the mech before the
+// panels see it.
+namespace panel {
+struct Debug { QString line; };          // "*": shown as it came
+struct Identified { QString text; };     // both identification lines, as the version label shows them
+struct StatusInputs { int status = 0; }; // "@": the status byte
+struct Accepted { int coin = 0; };       // the channel as sent, 0-based; any value
+struct Rejected { int reason = 0; };
+struct Routed { int route = 0; };
+struct Reference { int index = 0; int value = 0; };      // baseline value, index as sent (0-based)
+struct Measured { int index = 0; int a = 0; int b = 0; }; // index 1-based, A and B decoded
+} // namespace panel
+using PanelEvent = std::variant<panel::Debug, panel::Identified, panel::StatusInputs, panel::Accepted,
+                                panel::Rejected, panel::Routed, panel::Reference, panel::Measured>;
+
+// What a memory read brought back: the word, or why none came (NotSent: no such word, or the
+// frame could not be made; NoReply: nothing for this word in 2 s, a reply for another may have).
+struct WordReply {
+    enum class Status { Word, NotSent, NotTaken, BadReply, NoReply } status = Status::NotSent;
+    int word = -1; // -1 unless status is Word
+};
+
+// What the mech said to a memory write.
+enum class WriteReply { Written, Refused, NoReply };
 
 class Link {
 public:
-    Link(const plat::Services& services, plat::View& view, LinkState& state);
+    explicit Link(const plat::Services& services, std::function<MechTarget()> target = [] { return MechTarget{}; });
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
@@ -53,7 +86,7 @@ public:
     void setPort(plat::SerialPort* port) { port_ = port; }
     plat::SerialPort* port() const { return port_; }
     LinkState& state() { return st_; }
-    plat::View& view() { return view_; }
+    std::function<void(const PanelEvent&)> onPanelEvent = [](const PanelEvent&) {};
 
     // ---- Serial primitives and box commands ----
     // Opens the port on commPortNumber at "9600,N,8,1" (always reopened); port errors 8002 and
@@ -70,21 +103,17 @@ public:
     void boxCmdPercent();  // "%"
     void boxCmdBar();      // "|"
     void boxCmdAmp();      // "&"
-    void boxCmdDollar();   // "$", or "{" for model 340
-    void boxCmdQuery();    // "?", or "{" for model 340
+    void boxCmdDollar();   // the model's normal output command ("$")
+    void boxCmdQuery();    // the model's binary output command ("?")
     void boxCmdIdentify(); // "S" then "V"
     bool identifyBox();    // "S" up to 5 times until the box answers ">"
     void mechPower(bool on);
     // One hopper pulse ("+") with the system beep, when the "Hopper Drive" box that governs it
     // is ticked: the programme panel's chkHopper for coin data gathering, the test frame's
     // chkHopper2 for the hopper test.
-    void hopperPulse(const QString& driveBox = QStringLiteral("chkHopper"));
-    void sendOutputMask();
-    // The mask sendOutputMask would send, from the test panel's options and check boxes.
-    int outputMask() const;
-    void clearStatusLamps();
-    void clearTestLamps();
-    void enableMainButtons(bool b);
+    void hopperPulse(bool driveTicked);
+    // "#" and 255 - mask as two hex digits.
+    void sendOutputMask(int mask);
     // True for an existing folder. Never ends the program: errors are reported, result False.
     bool dirExists(const QString& path);
     // The folder search behind dirExists; throws plat::RuntimeError as the system's does (tests).
@@ -97,9 +126,6 @@ public:
 
     // Waits up to n whole seconds (pumping at least once) until done() is true; returns done().
     bool waitSeconds(int n, const std::function<bool()>& done);
-    // Bus addresses read afresh from txtDestination / txtSource.
-    int destinationAddress() const;
-    int sourceAddress() const;
 
     // ---- Mech frames ----
     // Writes the frame line and waits up to 1 s for the box's "X"; returns boxAcknowledged.
@@ -109,11 +135,11 @@ public:
 
     // ---- Receive handler and parser ----
     static inline const QString kCommsContext = QStringLiteral("Error Comms routine : ");
+    static inline const QString kParseContext = QStringLiteral("Error Parsing Data stream routine : ");
     void Comm1_OnComm();
     // Characters kept of one line; more before its CR are dropped (line noise, a flood).
     static constexpr int kLineBufferCap = 512;
     void parseDataStream(const QString& line);
-    void countStatusInputs(int status);
 
     // ---- The port going away ----
     // The port closed under the program (its failure event, or a send that found it closed)
@@ -134,18 +160,21 @@ public:
     // The port is there and open (it closes itself when the line is lost).
     bool portUsable() const;
     void logon();
-    int readMemory(int address);
-    int readMemoryRetry(int address);
-    bool writeMemory(int address, int value);
+    // Every word the mech sends goes here as it comes, late ones and those of other addresses
+    // too; a read first hands over its address with -1 (asked for, not read).
+    std::function<void(int address, int word)> onWord = [](int, int) {};
+    WordReply readMemory(int address);
+    WordReply readMemoryRetry(int address);
+    WriteReply writeMemory(int address, int value);
     void decodeMechMemory(const QString& payloadDigits);
     bool requestCoinData1();
     bool requestCoinData2();
 
-    // ---- Mech commands of the 560/PCA test panel ----
-    void reInitialiseMech();
-    void hiiEnable();
-    void hiiEnableAll();
-    void hiiAcceptAll();
+    // ---- Mech commands of the 560/PCA test panel: true when the mech answered ----
+    bool reInitialiseMech();
+    bool hiiEnable();
+    bool hiiEnableAll();
+    bool hiiAcceptAll();
 
 private:
     shared::OutageSender sender_; // says "port not open" once per outage
@@ -158,7 +187,6 @@ private:
     bool reopenLostPort();
     void writePort(const QByteArray& bytes, const QString& errorContext);
     void boxCommand(const char* text);
-    bool isSet(const char* option) const;
     // A frame to the mech at the bus addresses the window shows: the header, the data and the
     // checksum.
     Frame mechFrame(int header, std::span<const int> data) const;
@@ -171,17 +199,18 @@ private:
     // Runs fn; a std::exception goes to showError(context) and the caller goes on.
     void trap(const QString& context, const std::function<void()>& fn);
     bool requestCoinData(int second, const QString& context);
-    void mechCommand(std::initializer_list<int> command, qint64 pauseMs, const QString& message,
+    bool mechCommand(std::initializer_list<int> command, qint64 pauseMs, const QString& message,
                      const QString& context);
+    // An event frame: answered, and what it reports handed to the panels.
     void parseEvent(const QString& line);
-    void showBoxIdentification();
-    void countUp(const QString& label, int index, bool blankForZero);
 
     plat::Services svc_;
-    plat::View& view_;
-    LinkState& st_;
+    LinkState st_;
+    std::function<MechTarget()> target_;
     plat::SerialPort* port_ = nullptr;
     bool inReceive_ = false;
+    int wantedAddress_ = -1; // the word readMemory waits for, and what came for it
+    int wantedWord_ = -1;
     std::function<bool(const QString&)> dirProbe_;
     std::function<bool(const QString&)> fileProbe_;
 };

@@ -1,18 +1,15 @@
 #pragma once
-// The second program's link state: the flags the parser sets and the waits poll, the one
-// millisecond countdown, the EEPROM image and the measurement and test values. One instance
-// lives in the program object; everything reads and writes it directly, as one thread does.
+// The second program's link state: the port, the flags the parser sets and the waits poll, the
+// one millisecond countdown (the window's Timer2 runs it down) and the line being assembled.
+// The link keeps the one instance.
 
 #include "ardwell/link/cipher.h"
 
 #include <QString>
-#include <array>
 
 namespace ardwell {
 
 struct LinkState {
-    static constexpr int kImageTop = 4096; // eepromImage has elements 0..4096
-
     // Port (startupPort; commPortNumber comes from the settings and the port list).
     bool portOpen = false;
     int commPortNumber = 1;
@@ -30,29 +27,13 @@ struct LinkState {
     bool mechLoggedOn = false;
     bool memoryReplied = false;
     bool commsError = false; // a memory read reply failed its checks
-    bool writeError = false; // the mech refused a frame
+    bool writeRefused = false; // the mech refused a frame
 
     QString boxStatusText;
     QString boxVersionText;
     QString serialLineBuffer; // the line being assembled
 
     MechKey mechKey; // from the last logon reply
-
-    // Measurement values of a coin (elements 1..7 and 1..5) and test-panel state.
-    std::array<int, 8> coinReading{};
-    std::array<int, 6> coinBaseline{};
-    bool coinDataReceived = false;
-    int lastAcceptedCoin = 0;    // 1-based, 0 = none
-    int lampCountdown = 0;       // 100 ms ticks until the coin lamps are reset
-    int statusLampCountdown = 0; // 500 ms ticks until the status lamps are cleared
-    bool test340Active = false;
-
-    // One 16-bit mech word per element; -1 marks a word asked for and not (yet) read.
-    std::array<int, kImageTop + 1> eepromImage{};
-
-    // EEPROM job state: edits not yet written, and the current mech's serial number.
-    bool imageModified = false;
-    QString mechSerialNumber;
 };
 
 } // namespace ardwell

@@ -53,64 +53,72 @@ void Link::logon()
     });
 }
 
-int Link::readMemory(int address)
+WordReply Link::readMemory(int address)
 {
     const QString context = "Error Read Memory routine : ";
-    int result = -1;
-    if (address < 0 || address > LinkState::kImageTop) {
+    WordReply reply;
+    if (address < 0 || address > kImageTop) {
         // Nothing to store the word in: report, and never pass the failure off as a word.
         showError(context, plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range"));
-        return -1;
+        return reply;
     }
     trap(context, [&] {
-        st_.eepromImage[address] = -1;
+        onWord(address, -1);
+        wantedAddress_ = address;
+        wantedWord_ = -1;
         const Frame f = memoryFrame(hdr::MemoryRead, {address / 256, address & 255});
         st_.memoryReplied = false;
         st_.commsError = false;
-        if (!sendDataBlock(f))
+        if (!sendDataBlock(f)) {
+            reply.status = WordReply::Status::NotTaken;
             return;
+        }
         waitSeconds(2, [this] { return st_.memoryReplied || st_.commsError; });
-        if (st_.memoryReplied)
-            result = st_.eepromImage[address];
+        if (st_.memoryReplied && wantedWord_ >= 0)
+            reply = {WordReply::Status::Word, wantedWord_};
+        else
+            reply.status = st_.commsError ? WordReply::Status::BadReply : WordReply::Status::NoReply;
     });
-    return result;
+    return reply;
 }
 
-int Link::readMemoryRetry(int address)
+WordReply Link::readMemoryRetry(int address)
 {
-    int result = -1;
+    WordReply reply;
     for (int logons = 0; logons < kMaxLogons; ++logons) {
         for (int i = 0; i < kReadsPerCycle; ++i) {
-            result = readMemory(address);
-            if (result >= 0)
+            reply = readMemory(address);
+            if (reply.word >= 0)
                 break;
             // On a port that has gone, every try and logon would fail after its full wait:
             // hours for one word. The caller reports the word and stops its range.
             if (!portUsable())
-                return result;
+                return reply;
         }
-        if (result >= 0 && !st_.commsError)
+        if (reply.word >= 0 && !st_.commsError)
             break;
         logon(); // a cycle without a good reply: log on afresh and try another
     }
-    return result;
+    return reply;
 }
 
-bool Link::writeMemory(int address, int value)
+WriteReply Link::writeMemory(int address, int value)
 {
-    bool ok = false;
+    WriteReply reply = WriteReply::NoReply;
     trap("Error Write Memory routine : ", [&] {
         const Frame f = memoryFrame(hdr::MemoryWrite, {address / 256, address & 255, value / 256, value & 255});
         st_.boxAcknowledged = false;
-        st_.writeError = false;
+        st_.writeRefused = false;
         st_.mechAcknowledged = false;
         if (!sendDataBlock(f))
             return;
         waitSeconds(1, [this] { return st_.boxAcknowledged; });
-        waitSeconds(1, [this] { return st_.mechAcknowledged || st_.writeError; });
-        ok = st_.mechAcknowledged;
+        waitSeconds(1, [this] { return st_.mechAcknowledged || st_.writeRefused; });
+        reply = st_.mechAcknowledged ? WriteReply::Written
+                : st_.writeRefused   ? WriteReply::Refused
+                                     : WriteReply::NoReply;
     });
-    return ok;
+    return reply;
 }
 
 void Link::decodeMechMemory(const QString& payloadDigits)
@@ -133,7 +141,10 @@ void Link::decodeMechMemory(const QString& payloadDigits)
             st_.commsError = true;
             return;
         }
-        st_.eepromImage[address] = block.plainBytes[3] * 256 + block.plainBytes[4];
+        const int word = block.plainBytes[3] * 256 + block.plainBytes[4];
+        onWord(address, word);
+        if (address == wantedAddress_)
+            wantedWord_ = word;
         st_.memoryReplied = true;
     });
 }

@@ -1,6 +1,8 @@
 #include "ardwell/link/mainform.h"
 
 #include "ardwell/bench/lamps.h"
+#include "ardwell/bench/testpanels.h"
+#include "ardwell/link/eepromjob.h"
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
 #include "ardwell/link/mechjobs.h"
@@ -18,8 +20,9 @@ const QString kVersion = QStringLiteral("V3.00");
 
 } // namespace
 
-MainForm::MainForm(plat::View& view, Link& link, LinkState& st, const plat::Services& services)
-    : v_(view), link_(link), st_(st), svc_(services)
+MainForm::MainForm(plat::View& view, Link& link, TestPanelState& panel, EepromJob& eeprom,
+                   const plat::Services& services)
+    : v_(view), link_(link), st_(link.state()), panel_(panel), eeprom_(eeprom), svc_(services)
 {
 }
 
@@ -34,12 +37,12 @@ void MainForm::load(const QString& commandLine)
         v_.setEnabled(QStringLiteral("cmdProgramme"), false);
         v_.setEnabled(QStringLiteral("cmdAdjust"), false);
         v_.setEnabled(QStringLiteral("cmdTest"), false);
-        st_.lampCountdown = 0;
+        panel_.lampCountdown = 0;
         v_.setText(QStringLiteral("lblSWversion"), kVersion);
     });
     step(ctx::FormLoad, [&] {
-        st_.test340Active = false;
-        st_.mechSerialNumber.clear();
+        panel_.test340Active = false;
+        eeprom_.mechSerialNumber.clear();
         v_.setVisible(QStringLiteral("frmMain1"), true);
         for (const char* f : kJobPanels)
             v_.setVisible(QString::fromLatin1(f), false);
@@ -55,7 +58,7 @@ void MainForm::load(const QString& commandLine)
     step(ctx::FormLoad, [&] {
         v_.setVisible(QStringLiteral("lblProgress"), false);
         v_.setVisible(QStringLiteral("prgProg"), false);
-        st_.imageModified = false;
+        eeprom_.imageModified = false;
         loading_ = true;
         QStringList ports;
         for (int i = kMinPort; i <= kMaxPort; ++i)
@@ -101,7 +104,7 @@ void MainForm::load(const QString& commandLine)
     step(ctx::FormLoad, [&] {
         for (int i = 0; i < 8; ++i)
             v_.setText(QStringLiteral("lblTestCount"), QStringLiteral("0"), i);
-        st_.lampCountdown = 0;
+        panel_.lampCountdown = 0;
         for (int i = 0; i < 16; ++i)
             v_.setText(QStringLiteral("lblAccCoin"), QStringLiteral("Coin") + QString::number(i + 1), i);
         resetLamps(v_);
@@ -133,7 +136,7 @@ void MainForm::load(const QString& commandLine)
                                  plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
         }
     });
-    st_.imageModified = false;
+    eeprom_.imageModified = false;
 }
 
 void MainForm::modelChosen(Model m)
@@ -186,14 +189,14 @@ void MainForm::calcBinary()
 
 void MainForm::exitAndWrite(MechJobs& jobs)
 {
+    bool written = true;
     step(ctx::ExitAndWrite, [&] {
         st_.commsError = false;
-        st_.writeError = false;
         link_.sendData("%\r");
         link_.boxCmdPercent();
     });
     step(ctx::ExitAndWrite, [&] {
-        if (!st_.imageModified)
+        if (!eeprom_.imageModified)
             return;
         const int answer = svc_.dialogs->msgBox(QStringLiteral("Write New Data To Coin Mech"),
                                                 plat::mb::YesNo | plat::mb::Exclamation,
@@ -203,16 +206,17 @@ void MainForm::exitAndWrite(MechJobs& jobs)
         jobs.readMechSerialNumber();
         jobs.enableProgrammeControls(false);
         jobs.cmdProg_Click();
+        written = eeprom_.lastWrite() == WriteResult::Written;
     });
     step(ctx::ExitAndWrite, [&] {
         // A write that stopped is as much a failure as a read reply that failed its checks.
-        if (!st_.commsError && !st_.writeError) {
-            st_.imageModified = false;
+        if (!st_.commsError && written) {
+            eeprom_.imageModified = false;
             v_.setVisible(QStringLiteral("frmProgramme"), false);
             v_.setVisible(QStringLiteral("frmMain1"), true);
         } else {
             // The write failed: the changes stay pending in programme mode.
-            st_.imageModified = true;
+            eeprom_.imageModified = true;
             jobs.enableProgrammeControls(true);
         }
     });

@@ -16,9 +16,11 @@ class View;
 
 namespace ardwell {
 
+class EepromJob;
 class Link;
 class MechJobs;
 struct LinkState;
+struct TestPanelState;
 
 namespace ctx {
 inline const QString FormLoad = QStringLiteral("Error Main Form Load routine : ");
@@ -30,7 +32,7 @@ inline constexpr const char* kJobPanels[] = {"frmAdjust", "frmProgramme", "frmTe
 
 class MainForm {
 public:
-    MainForm(plat::View& view, Link& link, LinkState& st, const plat::Services& services);
+    MainForm(plat::View& view, Link& link, TestPanelState& panel, EepromJob& eeprom, const plat::Services& services);
 
     // commandLine: the arguments after the program name, joined by blanks. Reads the settings,
     // opens their port and asks the box who it is; the job buttons are enabled when it answers.
@@ -58,6 +60,8 @@ private:
     plat::View& v_;
     Link& link_;
     LinkState& st_;
+    TestPanelState& panel_;
+    EepromJob& eeprom_;
     plat::Services svc_;
     bool loading_ = false;
     bool traceWordGiven_ = false;

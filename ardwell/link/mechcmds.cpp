@@ -8,9 +8,10 @@ constexpr int kTries = 6;
 const QString kHiiMessage = QStringLiteral("No Response from Coin Mech to HII Enable");
 } // namespace
 
-void Link::mechCommand(std::initializer_list<int> command, qint64 pauseMs, const QString& message,
+bool Link::mechCommand(std::initializer_list<int> command, qint64 pauseMs, const QString& message,
                        const QString& context)
 {
+    bool answered = false;
     trap(context, [&] {
         int tries = 0;
         do {
@@ -25,17 +26,19 @@ void Link::mechCommand(std::initializer_list<int> command, qint64 pauseMs, const
         } while (!st_.mechAcknowledged && tries < kTries);
         if (!st_.mechAcknowledged)
             svc_.dialogs->msgBox(message, plat::mb::Critical | plat::mb::OKOnly, "Error");
+        answered = st_.mechAcknowledged;
     });
+    return answered;
 }
 
-void Link::reInitialiseMech()
+bool Link::reInitialiseMech()
 {
-    mechCommand({0x6F, 0x00}, 200, "No Response from Coin Mech to ReInitialise Command",
+    return mechCommand({0x6F, 0x00}, 200, "No Response from Coin Mech to ReInitialise Command",
                 "Error ReInitialise routine : ");
 }
 
-void Link::hiiEnable() { mechCommand({0x64, 0x8E}, 300, kHiiMessage, "Error HII Enable routine : "); }
-void Link::hiiEnableAll() { mechCommand({0x64, 0x0F}, 300, kHiiMessage, "Error HII Enable ALL routine : "); }
-void Link::hiiAcceptAll() { mechCommand({0x70, 0x00, 0x00, 0x00}, 300, kHiiMessage, "Error HII Accept ALL routine : "); }
+bool Link::hiiEnable() { return mechCommand({0x64, 0x8E}, 300, kHiiMessage, "Error HII Enable routine : "); }
+bool Link::hiiEnableAll() { return mechCommand({0x64, 0x0F}, 300, kHiiMessage, "Error HII Enable ALL routine : "); }
+bool Link::hiiAcceptAll() { return mechCommand({0x70, 0x00, 0x00, 0x00}, 300, kHiiMessage, "Error HII Accept ALL routine : "); }
 
 } // namespace ardwell

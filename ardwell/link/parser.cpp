@@ -1,23 +1,16 @@
 #include "ardwell/link/link.h"
 
 #include "platform/reentryguard.h"
-#include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 
 #include <QRegularExpression>
 
-#include <array>
-#include <optional>
 #include <cmath>
+#include <optional>
 
 namespace ardwell {
 
 namespace {
-
-constexpr quint32 kGreen = 0x00FF00;
-constexpr quint32 kRed = 0x0000FF;
-constexpr quint32 kWhite = 0xFFFFFF;
-const QString kParseContext = QStringLiteral("Error Parsing Data stream routine : ");
 
 // Characters counted from 1; never fails past the end.
 QString midText(const QString& s, int start, int len)
@@ -47,57 +40,7 @@ std::optional<QString> boxIdentification(const QString& status, const QString& v
     return status + " " + version;
 }
 
-template <std::size_t N>
-void storeAt(std::array<int, N>& a, int index, int value)
-{
-    if (index < 0 || index >= int(N))
-        throw plat::RuntimeError(plat::err::SubscriptOutOfRange, "Subscript out of range");
-    a[std::size_t(index)] = value;
-}
-
-// The leading number of a caption (blank or no number counts 0), as a counter label holds it.
-qint64 leadingNumber(const QString& caption)
-{
-    const QString t = caption.trimmed();
-    int i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '-' || t[i] == '+'))
-        negative = t[i++] == '-';
-    qint64 v = 0;
-    for (; i < t.size() && t[i].isDigit() && v < 1'000'000'000'000LL; ++i)
-        v = v * 10 + t[i].digitValue();
-    return negative ? -v : v;
-}
-
 } // namespace
-
-QString rejectReasonText(int code)
-{
-    static const char* const kReasons[] = {
-        "Known Slug",
-        "Unknown payment",
-        "Fraud Attempt",
-        "Post validation error",
-        "Master Inhibit active",
-        "Reserved 5",
-        "Reserved 6",
-        "Reserved 7",
-        "Slug Defence",
-        "Totaliser Credit Error",
-        "Power fail",
-        "Coin Inhibited - software",
-        "Coin Inhibited - hardware",
-    };
-    if (code >= 0 && code < int(std::size(kReasons)))
-        return QString::fromLatin1(kReasons[code]);
-    return QStringLiteral("Unknown Reason");
-}
-
-void Link::countUp(const QString& label, int index, bool blankForZero)
-{
-    const qint64 v = leadingNumber(view_.text(label, index)) + 1;
-    view_.setText(label, (v == 0 && blankForZero) ? QString() : QString::number(v), index);
-}
 
 void Link::Comm1_OnComm()
 {
@@ -133,50 +76,24 @@ void Link::Comm1_OnComm()
     }
 }
 
-void Link::showBoxIdentification()
-{
-    // Noise in place of an identification line leaves the label as it was.
-    if (const std::optional<QString> text = boxIdentification(st_.boxStatusText, st_.boxVersionText))
-        view_.setText("lblHWversion", *text);
-}
-
 void Link::parseDataStream(const QString& line)
 {
     if (line.isEmpty())
         return;
     const QChar first = line[0];
     if (first == '*') {
-        view_.setText("lbldebug", line);
+        onPanelEvent(panel::Debug{line});
     } else if (first == '@') {
-        int status = hexAt(line, 2, 2);
-        if (st_.test340Active) {
-            countStatusInputs(status);
-        } else {
-            clearStatusLamps();
-            status &= 63;
-            for (int k = 0; k <= 5; ++k) {
-                if (status & (1 << k)) {
-                    view_.setFill("shpCoin", kGreen, k);
-                    countUp("lblTestCount", k, false);
-                }
-            }
-            if (status != 0) {
-                st_.statusLampCountdown = 4;
-                makeSound(false);
-            }
-        }
+        onPanelEvent(panel::StatusInputs{hexAt(line, 2, 2)});
     } else if (first == '%') {
         // box housekeeping: nothing to show
-    } else if (first == '>') {
-        st_.boxAnswered = true;
-        st_.boxStatusText = line.mid(1);
-        if (st_.boxVersionReceived)
-            showBoxIdentification();
-    } else if (first == '<') {
-        st_.boxVersionReceived = true;
-        st_.boxVersionText = line.mid(1);
-        if (st_.boxAnswered)
-            showBoxIdentification();
+    } else if (first == '>' || first == '<') {
+        (first == '>' ? st_.boxAnswered : st_.boxVersionReceived) = true;
+        (first == '>' ? st_.boxStatusText : st_.boxVersionText) = line.mid(1);
+        // Noise in place of an identification line leaves the label as it was.
+        const std::optional<QString> text = boxIdentification(st_.boxStatusText, st_.boxVersionText);
+        if (st_.boxAnswered && st_.boxVersionReceived && text)
+            onPanelEvent(panel::Identified{*text});
     } else if (line.size() < 8) {
         if (first == 'X')
             st_.boxAcknowledged = true;
@@ -194,7 +111,7 @@ void Link::parseDataStream(const QString& line)
         } else if (header == "04") {
             st_.mechAcknowledged = true;
         } else if (header == "E4") {
-            st_.writeError = true;
+            st_.writeRefused = true;
         } else if (header == "B4") {
             decodeMechMemory(midText(line, 7, 10));
         } else if (header == "24") {
@@ -206,77 +123,23 @@ void Link::parseDataStream(const QString& line)
 void Link::parseEvent(const QString& line)
 {
     const QString code = midText(line, 7, 2);
-    if (code == "01") { // coin accepted
-        const int c = hexAt(line, 9, 2);
-        makeSound(false);
-        sendMessageUnderstood();
-        view_.setText("lblRejectedReason", QString());
-        st_.lastAcceptedCoin = 0;
-        if (c >= 0 && c <= 15) {
-            st_.lastAcceptedCoin = c + 1;
-            view_.setFill("shpLamp", kGreen, c);
-            countUp("lblAccCount", c, true);
-            st_.lampCountdown = 12;
-        }
-    } else if (code == "05") { // coin rejected
-        const int r = hexAt(line, 9, 2);
-        st_.lastAcceptedCoin = 0;
-        makeSound(true);
-        sendMessageUnderstood();
-        view_.setFill("shpRejected", kRed);
-        countUp("lblRejectCount", -1, true);
-        view_.setText("lblRejectedReason", rejectReasonText(r));
-        st_.lampCountdown = 20;
-    } else if (code == "03") { // coin routed
-        const int r = hexAt(line, 9, 2);
-        sendMessageUnderstood();
-        if (st_.lastAcceptedCoin >= 1 && st_.lastAcceptedCoin <= 16)
-            view_.setText("lblRouted", r < 7 ? QString::number(r + 1) : QStringLiteral("Def"),
-                          st_.lastAcceptedCoin - 1);
-        st_.lastAcceptedCoin = 0;
-    } else if (code == "0E") { // reference value
-        const int j = hexAt(line, 9, 2);
-        const int v = signed16(hexAt(line, 11, 4));
-        trap(kParseContext, [&] { storeAt(st_.coinBaseline, j + 1, v); });
-        sendMessageUnderstood();
-    } else if (code == "09") { // measurement: 4-bit index, 14-bit signed A, 14-bit B
-        const int n = hexAt(line, 9, 1) + 1;
-        const int a = int(std::floor(signed16(hexAt(line, 10, 4)) / 4.0));
-        const int b = hexAt(line, 13, 4) & 0x3FFF;
-        trap(kParseContext, [&] { storeAt(st_.coinReading, n, a); });
-        trap(kParseContext, [&] {
-            if (n == 5)
-                storeAt(st_.coinReading, 7, b);
-            else if (n == 6)
-                storeAt(st_.coinBaseline, 5, b);
-            else
-                storeAt(st_.coinBaseline, n, b);
-        });
-        sendMessageUnderstood();
-        if (n == 6)
-            st_.coinDataReceived = true;
-    }
-}
-
-void Link::countStatusInputs(int status)
-{
-    for (int k = 0; k <= 3; ++k) {
-        if (status & (1 << k)) {
-            view_.setFill("shpPlayer", kGreen, k);
-            countUp("lblPlayerCount", k, false);
-        }
-    }
-    if (status & 16) {
-        view_.setFill("shpCoinMeter", kGreen);
-        countUp("lblMeterCount", -1, false);
-    }
-    view_.setFill("shpELAMP", (status & 32) ? kGreen : kWhite);
-    view_.setFill("shpPLAMP", (status & 64) ? kGreen : kWhite);
-    if (status & 31) {
-        if (status & 15)
-            makeSound(false);
-        st_.statusLampCountdown = 4;
-    }
+    const int value = hexAt(line, 9, 2);
+    PanelEvent e;
+    if (code == "01") // coin accepted
+        e = panel::Accepted{value};
+    else if (code == "05") // coin rejected
+        e = panel::Rejected{value};
+    else if (code == "03") // coin routed
+        e = panel::Routed{value};
+    else if (code == "0E") // reference value
+        e = panel::Reference{value, signed16(hexAt(line, 11, 4))};
+    else if (code == "09") // measurement: 4-bit index, 14-bit signed A, 14-bit B
+        e = panel::Measured{hexAt(line, 9, 1) + 1, int(std::floor(signed16(hexAt(line, 10, 4)) / 4.0)),
+                            hexAt(line, 13, 4) & 0x3FFF};
+    else
+        return; // other events are not answered
+    onPanelEvent(e);
+    sendMessageUnderstood();
 }
 
 } // namespace ardwell

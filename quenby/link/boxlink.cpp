@@ -196,7 +196,7 @@ void BoxLink::sendData(const QByteArray& s)
 
 bool BoxLink::sendAndWait(const QByteArray& s)
 {
-    trap(id::SendAndWait, [&] {
+    errors_.trap(id::SendAndWait, [&] {
         expectLine(BoxLine::Any);
         sendData(s);
         awaitLine(BoxLine::Any, kReplyWaitMs);
@@ -454,8 +454,8 @@ void BoxLink::processBoxLine(const QString& line)
 void BoxLink::parseIdles(const QString& line)
 {
     for (int i = 0; i < int(st_.idleValues.size()); ++i)
-        trap(id::Idles,
-             [&] { st_.idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
+        errors_.trap(id::Idles,
+                     [&] { st_.idleValues[size_t(i)] = plat::cLng(plat::val(plat::mid(line, 6 * i + 3, 5))); });
 }
 
 void BoxLink::parsetimings(const QString& line)

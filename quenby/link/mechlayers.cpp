@@ -231,7 +231,7 @@ bool MechLayers::sendNriCommandWithData(const QByteArray& cmd, const QByteArray&
 bool MechLayers::sentinelLogon()
 {
     bool ok = false;
-    trap(id::I2cSetUp, [&] {
+    errors_.trap(id::I2cSetUp, [&] {
         link_.setSentinelLoggedOn(false);
         sentinelIdent = QStringLiteral("I0.0");
         link_.clearInput();
@@ -259,7 +259,7 @@ bool MechLayers::sentinelLogon()
 
 void MechLayers::sentinelLogoff()
 {
-    trap(id::I2cEnd, [&] {
+    errors_.trap(id::I2cEnd, [&] {
         if (link_.replies().sentinelLoggedOn) {
             link_.setSentinelLoggedOn(false);
             sendSentinelCommand("\r#", 1, kSentinelReplyMs);
@@ -271,7 +271,7 @@ void MechLayers::sentinelLogoff()
 bool MechLayers::sendSentinelCommand(const QByteArray& cmd, int n, int timeoutMs)
 {
     bool result = false;
-    trap(id::I2cData, [&] {
+    errors_.trap(id::I2cData, [&] {
         link_.expectReplies(n);
         // A missing echo is no error: the next character follows after 200 ms.
         for (char c : cmd)

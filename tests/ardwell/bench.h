@@ -1,9 +1,9 @@
 #pragma once
 // A program on virtual time in front of the simulated box and mech, for scenario tests.
 
+#include "ardwell/bench/coinbench.h"
+#include "ardwell/bench/lamps.h"
 #include "ardwell/link/frmmain.h"
-#include "ardwell/link/link.h"
-#include "ardwell/link/mechjobs.h"
 #include "ardwell/program.h"
 #include "sim/ardwellbox.h"
 #include "sim/simport.h"
@@ -75,6 +75,7 @@ struct Bench {
     // The user clicks a button (element `index` of a control array).
     void click(const QString& name, int index = -1) { win().controls().get<QAbstractButton>(name, index)->click(); }
     ardwell::LinkState& st() { return program->state(); }
+    ardwell::EepromJob& job() { return program->coinBench().eeprom(); }
     // Replaces the program's mech jobs by scripted ones (after start()).
     ScriptedJobs& scriptJobs()
     {

@@ -63,6 +63,8 @@ struct Rig {
             port = std::make_unique<sim::SimPort>(*ts.sched, scripted);
         }
         port->onReceive = [this] { link.Comm1_OnComm(); };
+        link.onWord = [this](int a, int w) { image[std::size_t(a)] = w; };
+        link.onPanelEvent = [this](const ardwell::PanelEvent& e) { ardwell::showPanelEvent(e, view, panel, link); };
         link.setPort(port.get());
         port->open();
         st.portOpen = true;
@@ -80,9 +82,11 @@ struct Rig {
     QByteArray sent() const { return port->sentWithBreaks(); }
 
     testing_support::TestServices ts;
-    plat::MemoryView view = mainWindowMemoryView();
-    ardwell::LinkState st;
-    ardwell::Link link{ts.services(), view, st};
+    plat::MemoryView view = ardwell_test::mainWindowMemoryView();
+    ardwell::Link link{ts.services(), [this] { return ardwell::mechTarget(view); }};
+    ardwell::LinkState& st = link.state();
+    ardwell::EepromImage image{};
+    ardwell::TestPanelState panel;
     ScriptedBox scripted;
     std::unique_ptr<sim::ArdwellMech> mech;
     std::unique_ptr<sim::ArdwellBox> box;

@@ -2,7 +2,6 @@
 // A started program with its box answering, for scenarios of the programme road: entering
 // programme and adjust mode, gathering coins, writing and verifying, image files.
 
-#include "ardwell/bench/coinbench.h"
 #include "tests/ardwell/bench.h"
 
 #include <QDir>
@@ -35,7 +34,7 @@ struct Road : Bench {
     ardwell::ProgrammePanel& programme() { return coinBench().programme(); }
     ardwell::AdjustPanel& adjust() { return coinBench().adjust(); }
     ardwell::BenchState& bench() { return program->bench(); }
-    int& word(int a) { return st().eepromImage[std::size_t(a)]; }
+    int& word(int a) { return job().image[std::size_t(a)]; }
 
     // "Program Coin Mech" against the mech; true when the programme panel opened.
     bool enterProgramme()

@@ -193,11 +193,11 @@ TEST(AdjustWrite, CancelWritesNothingAndKeepsWhatWasStored)
     ASSERT_TRUE(r.enterAdjust());
     r.click("cmdLoosen");
     choose(r, "cmbChangeCoin", 1);
-    const auto image = r.st().eepromImage;
+    const auto image = r.job().image;
     r.mech.clearReceived();
     r.click("cmdCancelAdjust");
     EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
-    EXPECT_EQ(r.st().eepromImage, image);
+    EXPECT_EQ(r.job().image, image);
     EXPECT_TRUE(r.bench().abortFlag);
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
     EXPECT_FALSE(r.view().isVisible("frmAdjust"));
@@ -241,7 +241,7 @@ TEST(AdjustWrite, ASerialReReadThatCannotLogOnWritesNothing)
     r.writeLines("other.txt", other);
     r.ts.dialogs->answerFile(r.ts.folder() + "/other.txt");
     r.click("cmdLoad");
-    ASSERT_EQ(r.st().mechSerialNumber, "0BADF00D");
+    ASSERT_EQ(r.job().mechSerialNumber, "0BADF00D");
 
     const std::vector<quint16> before = r.mech.words();
     r.mech.clearReceived();
@@ -255,7 +255,7 @@ TEST(AdjustWrite, ASerialReReadThatCannotLogOnWritesNothing)
     EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
     EXPECT_EQ(r.mech.words(), before);
     EXPECT_EQ(r.mech.word(3), 0x0012);
-    EXPECT_TRUE(r.st().writeError);
+    EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
     EXPECT_TRUE(r.view().isVisible("frmAdjust"));
     EXPECT_TRUE(r.view().isEnabled("cmdExitAdjust"));
 }
@@ -337,11 +337,11 @@ TEST(AdjustFiles, LoadTakesAWholeImageAndShowsTheLoadedCoin)
     EXPECT_EQ(r.word(0), 0xFFFF);
     EXPECT_EQ(r.word(34), r.mech.word(34));
     EXPECT_EQ(r.word(300), 0);
-    EXPECT_EQ(r.st().mechSerialNumber, "0033CAFE");
+    EXPECT_EQ(r.job().mechSerialNumber, "0033CAFE");
     EXPECT_EQ(r.view().text("cmbOutput"), "D");
     EXPECT_EQ(r.view().text("txtBinary"), "08");
     EXPECT_EQ(r.view().value("chkEnable"), 0);
-    EXPECT_FALSE(r.st().imageModified);
+    EXPECT_FALSE(r.job().imageModified);
 
     r.ts.dialogs->answerFile(r.ts.folder() + "/missing.dat");
     r.ts.dialogs->answer(mb::OK, "Invalid Filename");
@@ -352,19 +352,19 @@ TEST(AdjustFiles, LoadTakesAWholeImageAndShowsTheLoadedCoin)
     // What the panel saves, it loads.
     r.ts.dialogs->answerFile(r.ts.folder() + "/saved");
     r.click("cmdSave");
-    const auto saved = r.st().eepromImage;
+    const auto saved = r.job().image;
     r.word(0) = 0;
     r.ts.dialogs->answerFile(r.ts.folder() + "/saved.txt");
     r.click("cmdLoad");
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u);
-    EXPECT_EQ(r.st().eepromImage, saved);
+    EXPECT_EQ(r.job().image, saved);
 }
 
 TEST(AdjustFiles, AFileThatIsNoWholeImageIsRefusedAndTheImageStays)
 {
     Road r("126");
     ASSERT_TRUE(r.enterAdjust());
-    const auto image = r.st().eepromImage;
+    const auto image = r.job().image;
     const QString folder = QDir::toNativeSeparators(r.ts.folder());
     const QStringList whole = r.mechLines(256);
     const auto lines = [](const QStringList& l) { return (l.join("\r\n") + "\r\n").toLatin1(); };
@@ -406,8 +406,8 @@ TEST(AdjustFiles, AFileThatIsNoWholeImageIsRefusedAndTheImageStays)
     EXPECT_TRUE(refused("huge.txt", QByteArray(kHugeFileBytes, '\n'), "cmdCopyConfig")
                     .endsWith("\r\n\r\nLarger than any EEPROM image file (over 64 KB)\r\n\r\nNothing copied"));
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 6u);
-    EXPECT_EQ(r.st().eepromImage, image);
-    EXPECT_EQ(r.st().mechSerialNumber, "0012ABCD");
+    EXPECT_EQ(r.job().image, image);
+    EXPECT_EQ(r.job().mechSerialNumber, "0012ABCD");
     EXPECT_TRUE(r.view().isVisible("frmAdjust"));
 }
 
@@ -484,12 +484,12 @@ TEST(ProgrammePanelCoinValue, A340ShowsTheValueAndStoresOnlyWhatTheUserTypes)
     EXPECT_EQ(r.view().text("lblSFP"), "5");
     choose(r, "cmbCoinNumber", 1);
     EXPECT_EQ(r.view().text("txtCoinValueP"), "10");
-    EXPECT_FALSE(r.st().imageModified); // showing a value changes nothing
+    EXPECT_FALSE(r.job().imageModified); // showing a value changes nothing
 
     type(r, "txtCoinValueP", "25");
     EXPECT_EQ(r.word(121) & 0xFF, 25);
     EXPECT_EQ(r.word(121) >> 8, 5);
-    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_TRUE(r.job().imageModified);
     type(r, "txtCoinValueP", "999");
     EXPECT_EQ(r.word(121) & 0xFF, 255);
     type(r, "txtCoinValueP", "-3");

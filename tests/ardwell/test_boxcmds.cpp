@@ -58,7 +58,7 @@ TEST(BoxCommands, OutputMaskWaitsTheFullSecondWhenAnEarlierFrameWasTaken)
     Rig rig;
     rig.st.boxAcknowledged = true;
     const plat::Millis t0 = rig.now();
-    rig.link.sendOutputMask();
+    rig.link.sendOutputMask(outputMask(rig.view));
     EXPECT_GT(rig.now() - t0, 980);
     EXPECT_EQ(rig.box->lastOutputMask(), 0xFF);
 }
@@ -67,12 +67,12 @@ TEST(BoxCommands, OutputMaskFromTheTestPanel)
 {
     Rig rig("126");
     plat::MemoryView& v = rig.view;
-    EXPECT_EQ(rig.link.outputMask(), 64); // binary layout, binary mode off
+    EXPECT_EQ(outputMask(rig.view), 64); // binary layout, binary mode off
     v.setValue("chkBinary", 1);
     v.setValue("chkInhibit", 1, 0);
     v.setValue("chkInhibit", 1, 2);
-    EXPECT_EQ(rig.link.outputMask(), 5);
-    rig.link.sendOutputMask();
+    EXPECT_EQ(outputMask(rig.view), 5);
+    rig.link.sendOutputMask(outputMask(rig.view));
     EXPECT_TRUE(rig.sent().endsWith("#FA\r"));
 
     // Both additions of 64 at once.
@@ -82,16 +82,16 @@ TEST(BoxCommands, OutputMaskFromTheTestPanel)
     for (int k = 0; k < 6; ++k)
         v.setValue("chkInhibit", 1, k);
     v.setValue("chkInhibit", 1, 6); // not part of the mask
-    EXPECT_EQ(rig.link.outputMask(), 191);
+    EXPECT_EQ(outputMask(rig.view), 191);
 
     ardwell_test::selectModel(v, "330");
     v.setValue("opt16way", 0);
     v.setValue("opt10way", 1);
-    EXPECT_EQ(rig.link.outputMask(), 5);
+    EXPECT_EQ(outputMask(rig.view), 5);
     v.setValue("opt10way", 0);
-    EXPECT_EQ(rig.link.outputMask(), 0);
+    EXPECT_EQ(outputMask(rig.view), 0);
     v.setValue("optDualPolarity", 1);
-    EXPECT_EQ(rig.link.outputMask(), 63 + 64);
+    EXPECT_EQ(outputMask(rig.view), 63 + 64);
 }
 
 TEST(BoxCommands, IdentifyBoxAsksUpToFiveTimes)
@@ -129,9 +129,9 @@ TEST(BoxCommands, MechPowerAndModelDependentCommands)
     m340.link.boxCmdDollar();
     m340.link.boxCmdQuery();
     m340.view.setValue("chkHopper", 1);
-    m340.link.hopperPulse();
+    m340.link.hopperPulse(m340.view.value("chkHopper") == 1);
     m340.view.setValue("chkHopper", 0);
-    m340.link.hopperPulse();
+    m340.link.hopperPulse(m340.view.value("chkHopper") == 1);
     EXPECT_EQ(m340.sent(), QByteArray("%\rZ\r{\r{\r+\r"));
     EXPECT_EQ(m340.ts.sound->beeps, 1);
 }
@@ -238,9 +238,7 @@ TEST(WholeSecondWait, LastsItsFullTimeAcrossMidnight)
 {
     testing_support::TestServices ts;
     ts.sched = std::make_unique<plat::VirtualScheduler>(QDateTime(QDate(2026, 3, 1), QTime(23, 59, 59, 600)));
-    plat::MemoryView view = mainWindowMemoryView();
-    LinkState st;
-    Link link(ts.services(), view, st);
+    Link link(ts.services());
     const plat::Millis t0 = ts.sched->nowMs();
     EXPECT_FALSE(link.waitSeconds(3, [] { return false; }));
     EXPECT_EQ(ts.sched->nowMs() - t0, 3000);

@@ -246,7 +246,7 @@ TEST(CopyConfiguration, RandomAndTruncatedFilesChangeOnlyCopiedWords)
             ASSERT_EQ(differences(before, *image), changed);
             for (int a : changed)
                 ASSERT_TRUE(copiesWord(m, a)) << a;
-            for (int a = 0; a <= LinkState::kImageTop; ++a)
+            for (int a = 0; a <= kImageTop; ++a)
                 ASSERT_TRUE((*image)[a] >= 0 && (*image)[a] <= 0xFFFF) << a;
         }
     }

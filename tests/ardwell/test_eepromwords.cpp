@@ -29,8 +29,8 @@ struct LoggedOn : ::testing::Test {
 TEST_F(LoggedOn, ReadsAWord)
 {
     rig.mech->setWord(5, 0xA55A);
-    EXPECT_EQ(rig.link.readMemory(5), 0xA55A);
-    EXPECT_EQ(rig.st.eepromImage[5], 0xA55A);
+    EXPECT_EQ(rig.link.readMemory(5).word, 0xA55A);
+    EXPECT_EQ(rig.image[5], 0xA55A);
     ASSERT_EQ(rig.mech->addressesRead(), QList<int>{5});
     EXPECT_TRUE(rig.mech->received().back().payloadOk);
 }
@@ -38,30 +38,30 @@ TEST_F(LoggedOn, ReadsAWord)
 TEST_F(LoggedOn, AReplyForAnotherAddressStoresThatWordOnly)
 {
     rig.mech->setWord(6, 0x0606);
-    rig.st.eepromImage[5] = 77;
+    rig.image[5] = 77;
     rig.mech->setFault(sim::ArdwellMech::Fault::WrongAddress, sim::When::first(1));
-    EXPECT_EQ(rig.link.readMemory(5), -1);
-    EXPECT_EQ(rig.st.eepromImage[5], -1);
-    EXPECT_EQ(rig.st.eepromImage[6], 0x0606);
+    EXPECT_EQ(rig.link.readMemory(5).word, -1);
+    EXPECT_EQ(rig.image[5], -1);
+    EXPECT_EQ(rig.image[6], 0x0606);
 }
 
 TEST_F(LoggedOn, ABadCheckByteEndsTheWaitAtOnce)
 {
     rig.mech->setFault(sim::ArdwellMech::Fault::BadCheckByte, sim::When::first(1));
-    rig.st.eepromImage[9] = 0;
+    rig.image[9] = 0;
     const plat::Millis t0 = rig.now();
-    EXPECT_EQ(rig.link.readMemory(9), -1);
+    EXPECT_EQ(rig.link.readMemory(9).word, -1);
     EXPECT_TRUE(rig.st.commsError);
     EXPECT_LT(rig.now() - t0, 300);
-    EXPECT_EQ(rig.st.eepromImage[9], -1);
+    EXPECT_EQ(rig.image[9], -1);
 }
 
 TEST_F(LoggedOn, AnAddressOutsideTheImageIsReportedNotSent)
 {
     rig.ts.dialogs->answer(plat::mb::OK, "Error Read Memory routine : ");
     rig.ts.dialogs->answer(plat::mb::OK, "Subscript out of range - 9");
-    EXPECT_EQ(rig.link.readMemory(4097), -1);
-    EXPECT_EQ(rig.link.readMemory(-1), -1);
+    EXPECT_EQ(rig.link.readMemory(4097).word, -1);
+    EXPECT_EQ(rig.link.readMemory(-1).word, -1);
     EXPECT_EQ(framesWithHeader("94"), 0);
 }
 
@@ -71,7 +71,7 @@ TEST_F(LoggedOn, RetriesThenLogsOnAgainAndReads)
     // 30 reads go unanswered, then the first logon request of the new logon.
     rig.mech->setFault(sim::ArdwellMech::Fault::Silent, sim::When::first(31));
     const MechKey before = rig.st.mechKey;
-    EXPECT_EQ(rig.link.readMemoryRetry(3), 0x1234);
+    EXPECT_EQ(rig.link.readMemoryRetry(3).word, 0x1234);
     EXPECT_EQ(framesWithHeader("94"), 31);
     EXPECT_EQ(rig.sent().count("%\rR\r"), 1); // one failed logon attempt
     EXPECT_TRUE(rig.st.mechLoggedOn);
@@ -84,25 +84,25 @@ TEST_F(LoggedOn, ABoxThatTakesNothingGivesUpAfterThirtyCycles)
     rig.ts.sched->setLimitMs(4 * 3600 * 1000);
     for (int i = 0; i < 30; ++i)
         rig.ts.dialogs->answer(plat::mb::OK, "Failed to connect to Coin mech");
-    EXPECT_LT(rig.link.readMemoryRetry(3), 0);
+    EXPECT_LT(rig.link.readMemoryRetry(3).word, 0);
     EXPECT_EQ(framesWithHeader("94"), 900);
     EXPECT_EQ(rig.ts.dialogs->boxes().size(), 30u);
 }
 
 TEST_F(LoggedOn, WritesAWordAndSeesRefusals)
 {
-    EXPECT_TRUE(rig.link.writeMemory(10, 0xBEEF));
+    EXPECT_EQ(rig.link.writeMemory(10, 0xBEEF), ardwell::WriteReply::Written);
     EXPECT_EQ(rig.mech->word(10), 0xBEEF);
 
     rig.mech->setFault(sim::ArdwellMech::Fault::RefuseWrite, sim::When::first(1));
     const plat::Millis t0 = rig.now();
-    EXPECT_FALSE(rig.link.writeMemory(11, 0x0001));
-    EXPECT_TRUE(rig.st.writeError);
+    EXPECT_NE(rig.link.writeMemory(11, 0x0001), ardwell::WriteReply::Written);
+    EXPECT_TRUE(rig.st.writeRefused);
     EXPECT_LT(rig.now() - t0, 500);
     EXPECT_NE(rig.mech->word(11), 0x0001);
 
     rig.box->setFault(sim::ArdwellBox::Fault::FrameNotTaken, sim::When::first(1));
-    EXPECT_FALSE(rig.link.writeMemory(12, 0x0002));
+    EXPECT_NE(rig.link.writeMemory(12, 0x0002), ardwell::WriteReply::Written);
     EXPECT_EQ(framesWithHeader("D4"), 3);
 }
 

@@ -111,7 +111,7 @@ TEST(WindowTimers, StatusLampGoesOutOnTheFourthTick)
     b.box.sendStatus(0x05);
     ASSERT_TRUE(b.ts.sched->pumpUntil([&] { return w.fill("shpCoin", 0) != kLampWhite; }, 1000));
     EXPECT_EQ(w.fill("shpCoin", 2), 0xFF00u);
-    EXPECT_EQ(b.st().statusLampCountdown, 4);
+    EXPECT_EQ(b.program->testPanel().statusLampCountdown, 4);
     const plat::Millis lit = timeUntil(b, [&] { return w.fill("shpCoin", 0) == kLampWhite; });
     EXPECT_GT(lit, 1500);
     EXPECT_LE(lit, 2000);

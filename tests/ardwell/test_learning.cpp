@@ -171,10 +171,8 @@ TEST(Learning, WorkedCaseOfTwentyEqualCoins)
     const LearningOptions o = options(c);
     updateLatestResults(b, 1);
     b.coinsToGather = 20;
-    LinkState link;
-    link.coinReading = {0, 1000, 1100, 800, 300, 400, 350, 150};
     for (int i = 0; i < 20; ++i) {
-        calcResults(b, link.coinReading, link.coinBaseline);
+        calcResults(b, {0, 1000, 1100, 800, 300, 400, 350, 150}, {});
         updateLatestResults(b, 0);
     }
     EXPECT_EQ(b.coinsToGather, 0);

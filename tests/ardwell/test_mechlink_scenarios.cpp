@@ -67,7 +67,7 @@ TEST(MechCommandLines, EachModelsAddressesAndChecksum)
 {
     struct Case {
         const char* model;
-        void (Link::*command)();
+        bool (Link::*command)();
         QByteArray line;
     };
     const Case cases[] = {
@@ -166,14 +166,14 @@ TEST_F(Scenario, AnAcceptedAndRoutedCoin)
     EXPECT_EQ(view.fill("shpLamp", 2), kGreen);
     EXPECT_EQ(view.text("lblAccCount", 2), "1");
     EXPECT_EQ(view.text("lblRouted", 2), "Def");
-    EXPECT_EQ(st.lastAcceptedCoin, 0) << "the route event consumed it";
-    EXPECT_EQ(st.lampCountdown, 12);
+    EXPECT_EQ(rig.panel.lastAcceptedCoin, 0) << "the route event consumed it";
+    EXPECT_EQ(rig.panel.lampCountdown, 12);
     EXPECT_EQ(rig.sent(), "012104DA\r012104DA\r") << "one message understood per event";
     EXPECT_EQ(rig.mech->acknowledgements(), 2);
 
     ASSERT_TRUE(rig.mech->acceptCoin(15));
     settle();
-    EXPECT_EQ(st.lastAcceptedCoin, 16);
+    EXPECT_EQ(rig.panel.lastAcceptedCoin, 16);
     EXPECT_EQ(view.fill("shpLamp", 15), kGreen);
     EXPECT_EQ(rig.mech->acknowledgements(), 3);
 }
@@ -187,8 +187,8 @@ TEST_F(Scenario, ARejectedCoinShowsItsReason)
     EXPECT_EQ(view.fill("shpRejected"), kRed);
     EXPECT_EQ(view.text("lblRejectCount"), "2");
     EXPECT_EQ(view.text("lblRejectedReason"), "Unknown Reason");
-    EXPECT_EQ(st.lastAcceptedCoin, 0);
-    EXPECT_EQ(st.lampCountdown, 20);
+    EXPECT_EQ(rig.panel.lastAcceptedCoin, 0);
+    EXPECT_EQ(rig.panel.lampCountdown, 20);
     ASSERT_EQ(rig.ts.sound->played.size(), 3u);
     EXPECT_TRUE(rig.ts.sound->played[1].endsWith("reject.wav"));
     EXPECT_EQ(rig.mech->acknowledgements(), 3);
@@ -198,11 +198,11 @@ TEST_F(Scenario, OneCoinsDataFillsReadingsAndReferences)
 {
     ASSERT_TRUE(rig.mech->sendCoinData({-8192, 8191, -1, 100, 5, 6, 16383}, {4095, 16383, 0, 12, 34}));
     settle(500);
-    EXPECT_EQ((std::vector<int>(st.coinReading.begin() + 1, st.coinReading.end())),
+    EXPECT_EQ((std::vector<int>(rig.panel.coinReading.begin() + 1, rig.panel.coinReading.end())),
               (std::vector<int>{-8192, 8191, -1, 100, 5, 6, 16383}));
-    EXPECT_EQ((std::vector<int>(st.coinBaseline.begin() + 1, st.coinBaseline.end())),
+    EXPECT_EQ((std::vector<int>(rig.panel.coinBaseline.begin() + 1, rig.panel.coinBaseline.end())),
               (std::vector<int>{4095, 16383, 0, 12, 34}));
-    EXPECT_TRUE(st.coinDataReceived);
+    EXPECT_TRUE(rig.panel.coinDataReceived);
     EXPECT_EQ(rig.mech->acknowledgements(), 6);
 }
 
@@ -212,10 +212,10 @@ TEST_F(Scenario, ReferenceValuesAreSignedSixteenBits)
     ASSERT_TRUE(rig.mech->sendReference(4, 0x7FFF));
     ASSERT_TRUE(rig.mech->sendReference(2, -32768));
     settle();
-    EXPECT_EQ(st.coinBaseline[1], -1);
-    EXPECT_EQ(st.coinBaseline[3], -32768);
-    EXPECT_EQ(st.coinBaseline[5], 32767);
-    EXPECT_FALSE(st.coinDataReceived);
+    EXPECT_EQ(rig.panel.coinBaseline[1], -1);
+    EXPECT_EQ(rig.panel.coinBaseline[3], -32768);
+    EXPECT_EQ(rig.panel.coinBaseline[5], 32767);
+    EXPECT_FALSE(rig.panel.coinDataReceived);
     EXPECT_EQ(rig.mech->acknowledgements(), 3);
 }
 
@@ -243,7 +243,7 @@ TEST_F(Scenario, NoEventsWhileTheBoxDoesNotRelay)
     rig.link.boxCmdPercent();
     EXPECT_FALSE(rig.mech->acceptCoin(1));
     settle();
-    EXPECT_EQ(st.lastAcceptedCoin, 0);
+    EXPECT_EQ(rig.panel.lastAcceptedCoin, 0);
     EXPECT_EQ(rig.sent(), "%\r");
 }
 
@@ -307,13 +307,13 @@ TEST(WaitEdges, AWriteAcknowledgedJustInsideItsSecond)
     ASSERT_TRUE(rig.st.mechLoggedOn);
     rig.box->setMechLatencyMs(950);
     plat::Millis t0 = rig.now();
-    EXPECT_TRUE(rig.link.writeMemory(20, 0x2020));
+    EXPECT_EQ(rig.link.writeMemory(20, 0x2020), ardwell::WriteReply::Written);
     EXPECT_GE(rig.now() - t0, 950);
     EXPECT_LT(rig.now() - t0, 1040);
 
     rig.box->setMechLatencyMs(1010);
     t0 = rig.now();
-    EXPECT_FALSE(rig.link.writeMemory(21, 0x2121));
+    EXPECT_NE(rig.link.writeMemory(21, 0x2121), ardwell::WriteReply::Written);
     EXPECT_EQ(rig.mech->word(21), 0x2121) << "stored, but acknowledged too late";
 }
 
@@ -326,16 +326,16 @@ TEST(WaitEdges, AReadReplyJustInsideItsTwoSeconds)
     rig.mech->setWord(8, 0x0808);
     rig.box->setMechLatencyMs(1960);
     plat::Millis t0 = rig.now();
-    EXPECT_EQ(rig.link.readMemory(7), 0x0707);
+    EXPECT_EQ(rig.link.readMemory(7).word, 0x0707);
     EXPECT_GE(rig.now() - t0, 1990);
     EXPECT_LT(rig.now() - t0, 2040);
 
     rig.box->setMechLatencyMs(2000);
     t0 = rig.now();
-    EXPECT_EQ(rig.link.readMemory(8), -1);
+    EXPECT_EQ(rig.link.readMemory(8).word, -1);
     EXPECT_GE(rig.now() - t0, 2000);
     rig.ts.sched->advance(100);
-    EXPECT_EQ(rig.st.eepromImage[8], 0x0808) << "the late reply is still stored when it comes";
+    EXPECT_EQ(rig.image[8], 0x0808) << "the late reply is still stored when it comes";
 }
 
 TEST(WaitEdges, ALogonReplyJustInsideItsThreeSeconds)
@@ -376,9 +376,9 @@ TEST(HighAddresses, RequestLinesOnTheWire)
 {
     Rig rig("330", false);
     rig.st.mechKey = MechKey{0x3C, 0x9E};
-    EXPECT_EQ(rig.link.readMemory(0x123), -1) << "nobody answers";
+    EXPECT_EQ(rig.link.readMemory(0x123).word, -1) << "nobody answers";
     rig.st.mechKey = MechKey{0x7A, 0x21};
-    EXPECT_FALSE(rig.link.writeMemory(0x100, 0xBEEF));
+    EXPECT_NE(rig.link.writeMemory(0x100, 0xBEEF), ardwell::WriteReply::Written);
     EXPECT_EQ(rig.sent(), "FF619464A8916F\rFF61D45C896CB8C7FC\r");
 }
 
@@ -390,12 +390,12 @@ TEST(HighAddresses, AReadReplyForAddress256IsACommsError)
         rig.scripted.say("X");
         rig.scripted.say("61FFB4648BCE955F3B", 20);
     };
-    rig.st.eepromImage[0] = 0x55;
+    rig.image[0] = 0x55;
     const plat::Millis t0 = rig.now();
-    EXPECT_EQ(rig.link.readMemory(0), -1);
+    EXPECT_EQ(rig.link.readMemory(0).word, -1);
     EXPECT_TRUE(rig.st.commsError);
     EXPECT_FALSE(rig.st.memoryReplied);
     EXPECT_LT(rig.now() - t0, 200) << "the error ends the wait";
-    EXPECT_EQ(rig.st.eepromImage[0], -1);
-    EXPECT_EQ(rig.st.eepromImage[256], 0) << "nothing stored at the reply's address";
+    EXPECT_EQ(rig.image[0], -1);
+    EXPECT_EQ(rig.image[256], 0) << "nothing stored at the reply's address";
 }

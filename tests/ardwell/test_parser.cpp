@@ -103,17 +103,17 @@ TEST_F(ParserTest, DebugAndHousekeepingLines)
 TEST_F(ParserTest, AcceptedThenRoutedCoin)
 {
     feed(rig, event("0102"));
-    EXPECT_EQ(st.lastAcceptedCoin, 3);
+    EXPECT_EQ(rig.panel.lastAcceptedCoin, 3);
     EXPECT_EQ(view.fill("shpLamp", 2), kGreen);
     EXPECT_EQ(view.text("lblAccCount", 2), "1");
-    EXPECT_EQ(st.lampCountdown, 12);
+    EXPECT_EQ(rig.panel.lampCountdown, 12);
     ASSERT_EQ(rig.ts.sound->played.size(), 1u);
     EXPECT_TRUE(rig.ts.sound->played[0].endsWith("accept.wav"));
     EXPECT_EQ(rig.sent(), kUnderstood560);
 
     feed(rig, event("0307"));
     EXPECT_EQ(view.text("lblRouted", 2), "Def");
-    EXPECT_EQ(st.lastAcceptedCoin, 0);
+    EXPECT_EQ(rig.panel.lastAcceptedCoin, 0);
 
     feed(rig, event("0102"));
     feed(rig, event("0300"));
@@ -134,21 +134,21 @@ TEST_F(ParserTest, AcceptedCoinOutsideTheLampsIsAnsweredOnly)
 {
     view.setText("lblRejectedReason", "Fraud Attempt");
     feed(rig, event("0110"));
-    EXPECT_EQ(st.lastAcceptedCoin, 0);
-    EXPECT_EQ(st.lampCountdown, 0);
+    EXPECT_EQ(rig.panel.lastAcceptedCoin, 0);
+    EXPECT_EQ(rig.panel.lampCountdown, 0);
     EXPECT_TRUE(view.text("lblRejectedReason").isEmpty());
     EXPECT_EQ(rig.sent(), kUnderstood560);
 }
 
 TEST_F(ParserTest, RejectedCoinsShowTheirReasons)
 {
-    st.lastAcceptedCoin = 4;
+    rig.panel.lastAcceptedCoin = 4;
     feed(rig, event("0500"));
     EXPECT_EQ(view.text("lblRejectedReason"), "Known Slug");
     EXPECT_EQ(view.fill("shpRejected"), kRed);
     EXPECT_EQ(view.text("lblRejectCount"), "1");
-    EXPECT_EQ(st.lampCountdown, 20);
-    EXPECT_EQ(st.lastAcceptedCoin, 0);
+    EXPECT_EQ(rig.panel.lampCountdown, 20);
+    EXPECT_EQ(rig.panel.lastAcceptedCoin, 0);
     EXPECT_TRUE(rig.ts.sound->played.back().endsWith("reject.wav"));
 
     feed(rig, event("050C"));
@@ -163,41 +163,41 @@ TEST_F(ParserTest, RejectedCoinsShowTheirReasons)
 TEST_F(ParserTest, MeasurementFramesUnpackSignedAAndUnsignedB)
 {
     feed(rig, event("0908000FFF"));
-    EXPECT_EQ(st.coinReading[1], -8192);
-    EXPECT_EQ(st.coinBaseline[1], 4095);
+    EXPECT_EQ(rig.panel.coinReading[1], -8192);
+    EXPECT_EQ(rig.panel.coinBaseline[1], 4095);
     feed(rig, event("0907FFFFFF"));
-    EXPECT_EQ(st.coinReading[1], 8191);
-    EXPECT_EQ(st.coinBaseline[1], 16383);
+    EXPECT_EQ(rig.panel.coinReading[1], 8191);
+    EXPECT_EQ(rig.panel.coinBaseline[1], 16383);
     feed(rig, event("093FFFFFFF")); // A = -1 (rounded down), index 3 -> n = 4
-    EXPECT_EQ(st.coinReading[4], -1);
-    EXPECT_EQ(st.coinBaseline[4], 16383);
-    EXPECT_FALSE(st.coinDataReceived);
+    EXPECT_EQ(rig.panel.coinReading[4], -1);
+    EXPECT_EQ(rig.panel.coinBaseline[4], 16383);
+    EXPECT_FALSE(rig.panel.coinDataReceived);
 }
 
 TEST_F(ParserTest, OnlyTheSixthMeasurementFrameCompletesACoin)
 {
     // Index 5 first: the flag follows that frame whatever the order.
     feed(rig, event("0950004008"));
-    EXPECT_TRUE(st.coinDataReceived);
-    EXPECT_EQ(st.coinReading[6], 1);
-    EXPECT_EQ(st.coinBaseline[5], 8);
-    st.coinDataReceived = false;
+    EXPECT_TRUE(rig.panel.coinDataReceived);
+    EXPECT_EQ(rig.panel.coinReading[6], 1);
+    EXPECT_EQ(rig.panel.coinBaseline[5], 8);
+    rig.panel.coinDataReceived = false;
     for (const char* f : {"0900004001", "0910008002", "092000C003", "0930010004", "0940014005"}) {
         feed(rig, event(f));
-        EXPECT_FALSE(st.coinDataReceived) << f;
+        EXPECT_FALSE(rig.panel.coinDataReceived) << f;
     }
-    EXPECT_EQ(st.coinReading[5], 5);
-    EXPECT_EQ(st.coinReading[7], 5); // B of the fifth frame
-    EXPECT_EQ(st.coinBaseline[3], 3);
+    EXPECT_EQ(rig.panel.coinReading[5], 5);
+    EXPECT_EQ(rig.panel.coinReading[7], 5); // B of the fifth frame
+    EXPECT_EQ(rig.panel.coinBaseline[3], 3);
     EXPECT_EQ(rig.sent().count(kUnderstood560), 6);
 }
 
 TEST_F(ParserTest, ReferenceValuesAndValuesThatDoNotFit)
 {
     feed(rig, event("0E00FFFF"));
-    EXPECT_EQ(st.coinBaseline[1], -1);
+    EXPECT_EQ(rig.panel.coinBaseline[1], -1);
     feed(rig, event("0E047FFF"));
-    EXPECT_EQ(st.coinBaseline[5], 32767);
+    EXPECT_EQ(rig.panel.coinBaseline[5], 32767);
 
     // Index 5 has no element: reported, nothing stored, still answered.
     rig.ts.dialogs->answer(plat::mb::OK, "Error Parsing Data stream routine : ");
@@ -207,7 +207,7 @@ TEST_F(ParserTest, ReferenceValuesAndValuesThatDoNotFit)
     // Measurement index 6: A fits element 7, B does not; index 7: neither does.
     rig.ts.dialogs->answer(plat::mb::OK);
     feed(rig, event("0960008000"));
-    EXPECT_EQ(st.coinReading[7], 2);
+    EXPECT_EQ(rig.panel.coinReading[7], 2);
     rig.ts.dialogs->answer(plat::mb::OK);
     rig.ts.dialogs->answer(plat::mb::OK);
     feed(rig, event("0970008000"));
@@ -224,16 +224,16 @@ TEST_F(ParserTest, StatusLinesOutsideAndInsideThe340Test)
     EXPECT_EQ(view.fill("shpCoin", 6), kWhite);
     EXPECT_EQ(view.text("lblTestCount", 0), "1");
     EXPECT_TRUE(view.text("lblTestCount", 6).isEmpty());
-    EXPECT_EQ(st.statusLampCountdown, 4);
+    EXPECT_EQ(rig.panel.statusLampCountdown, 4);
     EXPECT_EQ(rig.ts.sound->played.size(), 1u);
 
-    st.statusLampCountdown = 0;
+    rig.panel.statusLampCountdown = 0;
     feed(rig, "@40\r"); // only the masked-off bit: lamps cleared, no countdown, no sound
     EXPECT_EQ(view.fill("shpCoin", 0), kWhite);
-    EXPECT_EQ(st.statusLampCountdown, 0);
+    EXPECT_EQ(rig.panel.statusLampCountdown, 0);
     EXPECT_EQ(rig.ts.sound->played.size(), 1u);
 
-    st.test340Active = true;
+    rig.panel.test340Active = true;
     view.setFill("shpELAMP", kGreen);
     feed(rig, "@41\r");
     EXPECT_EQ(view.fill("shpPlayer", 0), kGreen);
@@ -241,15 +241,15 @@ TEST_F(ParserTest, StatusLinesOutsideAndInsideThe340Test)
     EXPECT_EQ(view.fill("shpELAMP"), kWhite);
     EXPECT_EQ(view.text("lblPlayerCount", 0), "1");
     EXPECT_EQ(view.text("lblTestCount", 0), "1");
-    EXPECT_EQ(st.statusLampCountdown, 4);
+    EXPECT_EQ(rig.panel.statusLampCountdown, 4);
     EXPECT_EQ(rig.ts.sound->played.size(), 2u);
 
-    st.statusLampCountdown = 0;
+    rig.panel.statusLampCountdown = 0;
     view.setText("lblMeterCount", "41");
     feed(rig, "@30\r"); // coin meter and ELAMP: counted, no sound
     EXPECT_EQ(view.text("lblMeterCount"), "42");
     EXPECT_EQ(view.fill("shpELAMP"), kGreen);
-    EXPECT_EQ(st.statusLampCountdown, 4);
+    EXPECT_EQ(rig.panel.statusLampCountdown, 4);
     EXPECT_EQ(rig.ts.sound->played.size(), 2u);
 }
 
@@ -267,7 +267,7 @@ TEST_F(ParserTest, LogonRepliesAndOtherMechFrames)
     feed(rig, "210104DA\r");
     EXPECT_TRUE(st.mechAcknowledged);
     feed(rig, "2101E4FA\r");
-    EXPECT_TRUE(st.writeError);
+    EXPECT_TRUE(st.writeRefused);
     feed(rig, event("7700")); // unknown event: not answered
     EXPECT_EQ(rig.sent(), QByteArray());
 }
@@ -275,18 +275,18 @@ TEST_F(ParserTest, LogonRepliesAndOtherMechFrames)
 TEST_F(ParserTest, MemoryReadRepliesAreCheckedBeforeTheyAreStored)
 {
     st.mechKey = {0x3C, 0x9E};
-    st.eepromImage[16] = -1;
+    rig.image[16] = -1;
     feed(rig, "FF61B4656AB4D5F300\r"); // address 16, value 1234 (cipher_vectors.py)
     EXPECT_TRUE(st.memoryReplied);
     EXPECT_FALSE(st.commsError);
-    EXPECT_EQ(st.eepromImage[16], 0x1234);
+    EXPECT_EQ(rig.image[16], 0x1234);
 
     st.memoryReplied = false;
-    st.eepromImage[16] = -1;
+    rig.image[16] = -1;
     feed(rig, "FF61B4656AB4D5F400\r"); // check byte off by one
     EXPECT_TRUE(st.commsError);
     EXPECT_FALSE(st.memoryReplied);
-    EXPECT_EQ(st.eepromImage[16], -1);
+    EXPECT_EQ(rig.image[16], -1);
 
     // A good check byte but an address past the mech's 256 words.
     CipherBlock b;
@@ -299,7 +299,7 @@ TEST_F(ParserTest, MemoryReadRepliesAreCheckedBeforeTheyAreStored)
     st.commsError = false;
     feed(rig, line + "00\r");
     EXPECT_TRUE(st.commsError);
-    EXPECT_EQ(st.eepromImage[256], 0);
+    EXPECT_EQ(rig.image[256], 0);
 }
 
 TEST_F(ParserTest, ABoxShownInsideTheHandlerDoesNotLetItRunAgain)

@@ -40,7 +40,7 @@ TEST(ProgrammeEntry, A330IsReadBackedUpAndShownWithItsLamps)
     EXPECT_TRUE(r.ts.dialogs->boxes().empty());
 
     // The serial number 0012ABCD is shown by its backup name, and backed up under it.
-    EXPECT_EQ(r.st().mechSerialNumber, "0012ABCD");
+    EXPECT_EQ(r.job().mechSerialNumber, "0012ABCD");
     EXPECT_EQ(r.view().text("lblSerNo"), "1200xx23629");
     EXPECT_TRUE(r.view().isVisible("lblSerNo"));
     EXPECT_TRUE(r.view().isVisible("lblSN"));
@@ -75,7 +75,7 @@ TEST(ProgrammeEntry, A330IsReadBackedUpAndShownWithItsLamps)
     EXPECT_EQ(v.value("optStandard"), 1);
     EXPECT_EQ(v.value("optWindow1"), 1);
     EXPECT_EQ(v.value("optNormal"), 1);
-    EXPECT_FALSE(r.st().imageModified);
+    EXPECT_FALSE(r.job().imageModified);
     EXPECT_TRUE(r.mech.powered());
 
     // A second entry with the same mech leaves its backup alone, whatever the mech holds now.
@@ -92,7 +92,7 @@ TEST(ProgrammeEntry, A126ReadsAllItsWordsAndShowsSixteenLampsAndTheModuleType)
     Road r("126");
     ASSERT_TRUE(r.enterProgramme());
     EXPECT_EQ(r.mech.addressesRead(), range(0, 255));
-    EXPECT_EQ(r.st().mechSerialNumber, "0012ABCD"); // words 2 and 3 on a 126
+    EXPECT_EQ(r.job().mechSerialNumber, "0012ABCD"); // words 2 and 3 on a 126
     EXPECT_EQ(r.fileLines("Backup/1200xx23629.txt"), r.mechLines(256));
     EXPECT_TRUE(r.view().isVisible("frmOld"));
     for (int i = 0; i < 16; ++i)
@@ -175,7 +175,7 @@ TEST(ProgrammeWrite, A330WritesWords0To127WithWord5ClearedAndVerifies)
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     r.word(40) = 0x1234;
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     r.click("cmdProg");
@@ -191,7 +191,7 @@ TEST(ProgrammeWrite, A330WritesWords0To127WithWord5ClearedAndVerifies)
     const auto& box = r.ts.dialogs->boxes().back();
     EXPECT_EQ(box.title, "Verify");
     EXPECT_EQ(box.style, mb::Information | mb::OKOnly);
-    EXPECT_FALSE(r.st().imageModified);
+    EXPECT_FALSE(r.job().imageModified);
     EXPECT_TRUE(onMainSelection(r));
     EXPECT_FALSE(r.view().isVisible("frmProgramme"));
     EXPECT_FALSE(r.view().isVisible("lblSerNo"));
@@ -206,7 +206,7 @@ TEST(ProgrammeWrite, AVerifyThatCannotLogOnKeepsTheChangesAndSaysSo)
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     r.word(40) = 0x1234;
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.mech.clearReceived();
     // The write's logon and its 128 words are answered; from the verify's logon on, nothing is.
     r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(130));
@@ -220,8 +220,8 @@ TEST(ProgrammeWrite, AVerifyThatCannotLogOnKeepsTheChangesAndSaysSo)
     EXPECT_EQ(r.ts.dialogs->boxes()[1].title, "Error");
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
     EXPECT_TRUE(r.mech.addressesRead().isEmpty());
-    EXPECT_TRUE(r.st().writeError);
-    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
+    EXPECT_TRUE(r.job().imageModified);
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
     EXPECT_FALSE(onMainSelection(r));
     EXPECT_EQ(r.word(40), 0x1234);
@@ -256,7 +256,7 @@ TEST(ProgrammeWrite, AWordRefusedEveryTimeStopsTheRunAndKeepsTheChanges)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.mech.clearReceived();
     r.mech.refuseWritesAt(10);
     r.ts.dialogs->answer(mb::OK, "Error Writing EEPROM :000A");
@@ -266,8 +266,8 @@ TEST(ProgrammeWrite, AWordRefusedEveryTimeStopsTheRunAndKeepsTheChanges)
     EXPECT_EQ(r.mech.addressesWritten().count(10), 200);
     EXPECT_EQ(r.mech.addressesWritten().count(11), 0);
     EXPECT_TRUE(r.mech.addressesRead().isEmpty()); // no verify
-    EXPECT_TRUE(r.st().writeError);
-    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
+    EXPECT_TRUE(r.job().imageModified);
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
     EXPECT_FALSE(r.view().isVisible("frmMain1"));
 }
@@ -276,15 +276,15 @@ TEST(ProgrammeWrite, AWordNeverAnsweredIsAFailedRunToo)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.mech.clearReceived();
     // The mech hears the logon and the first three writes, then nothing.
     r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(5));
     r.ts.dialogs->answer(mb::OK, "Too many retries on Memory Write to Address 0003");
     r.programme().cmdProg_Click();
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u);
-    EXPECT_TRUE(r.st().writeError);
-    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
+    EXPECT_TRUE(r.job().imageModified);
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
 }
 
@@ -341,7 +341,7 @@ TEST(ProgrammeWrite, APortHungUpMidWriteEndsTheRunAndKeepsProgrammeMode)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.mech.clearReceived();
     r.ts.sched->callAfter(2000, [&] {
         r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
@@ -352,8 +352,8 @@ TEST(ProgrammeWrite, APortHungUpMidWriteEndsTheRunAndKeepsProgrammeMode)
     r.click("cmdProg");
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_LT(r.ts.sched->nowMs() - t0, 10000);
-    EXPECT_TRUE(r.st().writeError);
-    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
+    EXPECT_TRUE(r.job().imageModified);
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
 }
 
@@ -364,7 +364,7 @@ TEST(ProgrammeExit, FinishWithChangesAsksAndYesReadsTheSerialThenWrites)
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     r.word(50) = 0x5050;
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.word(3) = 0x7777; // the serial number written back is the one just read from the mech
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
@@ -377,7 +377,7 @@ TEST(ProgrammeExit, FinishWithChangesAsksAndYesReadsTheSerialThenWrites)
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
     EXPECT_EQ(r.mech.word(50), 0x5050);
     EXPECT_EQ(r.mech.word(3), 0x0012);
-    EXPECT_FALSE(r.st().imageModified);
+    EXPECT_FALSE(r.job().imageModified);
     EXPECT_TRUE(onMainSelection(r));
     EXPECT_FALSE(r.view().isVisible("frmProgramme"));
     EXPECT_FALSE(r.mech.powered());
@@ -388,13 +388,13 @@ TEST(ProgrammeExit, NoWritesNothing)
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     r.word(50) = 0x5050;
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::No, "Write New Data To Coin Mech");
     r.win().cmdExitProgramme_Click();
     EXPECT_TRUE(r.mech.received().empty());
     EXPECT_NE(r.mech.word(50), 0x5050);
-    EXPECT_FALSE(r.st().imageModified);
+    EXPECT_FALSE(r.job().imageModified);
     EXPECT_TRUE(onMainSelection(r));
 }
 
@@ -402,13 +402,13 @@ TEST(ProgrammeExit, AFailedWriteOnTheWayOutKeepsProgrammeModeAndTheChanges)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.mech.refuseWritesAt(0);
     r.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
     r.ts.dialogs->answer(mb::OK, "Error Writing EEPROM :0000");
     r.ts.dialogs->answer(mb::OK, "Too many retries");
     r.win().ExitAndWrite();
-    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_TRUE(r.job().imageModified);
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
     EXPECT_TRUE(r.view().isEnabled("cmdCoinData"));
     EXPECT_TRUE(r.view().isEnabled("cmdProg"));
@@ -418,7 +418,7 @@ TEST(ProgrammeExit, SerialWordsThatCannotBeReadAreNeverWrittenBack)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.mech.setFault(sim::ArdwellMech::Fault::BadCheckByte, sim::When::always());
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
@@ -428,8 +428,8 @@ TEST(ProgrammeExit, SerialWordsThatCannotBeReadAreNeverWrittenBack)
     r.win().ExitAndWrite();
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
-    EXPECT_TRUE(r.st().writeError);
-    EXPECT_TRUE(r.st().imageModified);
+    EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
+    EXPECT_TRUE(r.job().imageModified);
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
 }
 
@@ -437,7 +437,7 @@ TEST(ProgrammeExit, TheCloseBoxOffersTheWriteBeforeTheSettingsAreSaved)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.st().imageModified = true;
+    r.job().imageModified = true;
     r.ts.dialogs->answer(mb::No, "Write New Data To Coin Mech");
     EXPECT_THROW(r.win().requestClose(), plat::ProgramEnded);
     EXPECT_EQ(r.ts.readFile("config.txt"), QByteArray("3,\"330\"\r\n"));

@@ -255,7 +255,7 @@ TEST(ShutDown, ClosingWithUnwrittenChangesAsksFirstAndNoWritesNothing)
     ASSERT_TRUE(b.startWithBox());
     int writes = 0;
     b.scriptJobs().write = [&] { ++writes; };
-    b.st().imageModified = true;
+    b.job().imageModified = true;
     b.ts.dialogs->answerWith([&](const testing_support::BoxRecord& r) {
         EXPECT_EQ(r.text, "Write New Data To Coin Mech");
         EXPECT_EQ(r.title, "Confirm Action");
@@ -279,19 +279,19 @@ TEST(ShutDown, YesWritesThroughTheProgrammeSteps)
     jobs.serial = [&] { steps << "serial"; };
     jobs.enable = [&](bool on) { steps << (on ? "enable" : "disable"); };
     jobs.write = [&] { steps << "write"; };
-    b.st().imageModified = true;
+    b.job().imageModified = true;
     b.view().setVisible("frmProgramme", true);
     b.view().setVisible("frmMain1", false);
     b.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
     b.win().ExitAndWrite();
     EXPECT_EQ(steps, QStringList({"serial", "disable", "write"}));
-    EXPECT_FALSE(b.st().imageModified);
+    EXPECT_FALSE(b.job().imageModified);
     EXPECT_FALSE(b.view().isVisible("frmProgramme"));
     EXPECT_TRUE(b.view().isVisible("frmMain1"));
 
     // A failed read during the write keeps programme mode open with the changes pending.
     steps.clear();
-    b.st().imageModified = true;
+    b.job().imageModified = true;
     b.view().setVisible("frmProgramme", true);
     jobs.write = [&] {
         steps << "write";
@@ -300,7 +300,7 @@ TEST(ShutDown, YesWritesThroughTheProgrammeSteps)
     b.ts.dialogs->answer(mb::Yes);
     b.win().ExitAndWrite();
     EXPECT_EQ(steps, QStringList({"serial", "disable", "write", "enable"}));
-    EXPECT_TRUE(b.st().imageModified);
+    EXPECT_TRUE(b.job().imageModified);
     EXPECT_TRUE(b.view().isVisible("frmProgramme"));
 }
 
@@ -346,7 +346,7 @@ TEST(JobGuard, FinishProgrammingReturnsToTheMainSelection)
 {
     Bench b;
     ASSERT_TRUE(b.startWithBox());
-    b.program->link().enableMainButtons(false);
+    ardwell::enableMainButtons(b.view(), false);
     b.view().setVisible("frmProgramme", true);
     b.view().setVisible("frmMain1", false);
     const auto before = b.sent().size();

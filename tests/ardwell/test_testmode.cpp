@@ -84,7 +84,7 @@ TEST(TestEntry, A330OpensItsFrameAndEachOptionLaysItOutAndSendsTheMask)
     }
     EXPECT_TRUE(t.mech.powered());
     EXPECT_EQ(t.box.outputMode(), '$');
-    EXPECT_FALSE(t.st().test340Active);
+    EXPECT_FALSE(t.program->testPanel().test340Active);
 
     EXPECT_EQ(t.during([&] { t.click("opt10way"); }), QStringList{"#FF"});
     EXPECT_FALSE(v.isVisible("chkInhibit", 0));
@@ -171,7 +171,7 @@ TEST(TestFrame340, CreditPlayersMeterDispenseAndExit)
     auto& v = t.view();
     EXPECT_TRUE(v.isVisible("frm340test"));
     EXPECT_FALSE(v.isVisible("frmTest"));
-    EXPECT_TRUE(t.st().test340Active);
+    EXPECT_TRUE(t.program->testPanel().test340Active);
     t.mech.dropCoin(sim::Coin4); // meter, then two games for players 1 and 2
     t.pass(300);
     EXPECT_EQ(v.text("lblMeterCount"), "1");
@@ -196,7 +196,7 @@ TEST(TestFrame340, CreditPlayersMeterDispenseAndExit)
     EXPECT_EQ(v.text("lblMeterCount"), "0");
 
     EXPECT_EQ(t.during([&] { t.click("cmdExit340"); }), kLeaving);
-    EXPECT_FALSE(t.st().test340Active);
+    EXPECT_FALSE(t.program->testPanel().test340Active);
     EXPECT_FALSE(v.isVisible("frm340test"));
     EXPECT_TRUE(t.mainButtonsOn());
     // Out of the 340 frame a status line is the 330/126 frame's again.

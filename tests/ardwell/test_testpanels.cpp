@@ -29,7 +29,7 @@ void choose(plat::View& v, TestInterface chosen)
 QByteArray maskLine(Rig& rig)
 {
     const qsizetype before = rig.sent().size();
-    rig.link.sendOutputMask();
+    rig.link.sendOutputMask(ardwell::outputMask(rig.view));
     return rig.sent().mid(before);
 }
 

@@ -93,21 +93,21 @@ TEST(WindowControls, TheOutputMaskAndHopperPulseReadTheWindow)
     v.setValue("opt10way", 1);
     v.setValue("chkAllInhibit", 1);
     auto before = b.sent().size();
-    link.sendOutputMask();
+    link.sendOutputMask(ardwell::outputMask(v));
     EXPECT_EQ(b.sent().mid(before), QByteArray("#FA\r"));
     // 16-way ribbon, inhibits 1 and 3, all inhibited: 64 + 4 + 1.
     v.setValue("opt16way", 1);
     v.setValue("chkInhibit", 1, 0);
     v.setValue("chkInhibit", 1, 2);
     before = b.sent().size();
-    link.sendOutputMask();
+    link.sendOutputMask(ardwell::outputMask(v));
     EXPECT_EQ(b.sent().mid(before), QByteArray("#BA\r"));
 
     before = b.sent().size();
-    link.hopperPulse();
+    link.hopperPulse(v.value("chkHopper") == 1);
     EXPECT_EQ(b.sent().mid(before), QByteArray());
     v.setValue("chkHopper", 1);
-    link.hopperPulse();
+    link.hopperPulse(v.value("chkHopper") == 1);
     EXPECT_EQ(b.sent().mid(before), QByteArray("+\r"));
     EXPECT_EQ(b.ts.sound->beeps, 1);
 }

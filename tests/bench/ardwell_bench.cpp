@@ -40,7 +40,6 @@ struct Rig {
     bench::Env env;
     plat::MemoryView view{ardwell::Program(bench::services(sched, dialogs, sound, env)).window().controls().names(),
                           QStringLiteral("frmMain")};
-    ardwell::LinkState st;
     sim::ArdwellMech mech{"330"};
     sim::ArdwellBox box{sched, mech};
     sim::SimPort port{sched, box};
@@ -53,12 +52,12 @@ struct Rig {
         view.setValue("opt330", 1);
         view.setText("txtSource", "61");
         view.setText("txtDestination", "FF");
-        link = std::make_unique<ardwell::Link>(svc, view, st);
+        link = std::make_unique<ardwell::Link>(svc, [this] { return ardwell::mechTarget(view); });
         link->setPort(&port);
         port.onReceive = [this] { link->Comm1_OnComm(); };
         port.open();
-        st.portOpen = true;
-        ardwell::runReplyCountdown(timer2, st.replyTimeoutMs);
+        link->state().portOpen = true;
+        ardwell::runReplyCountdown(timer2, link->state().replyTimeoutMs);
     }
 };
 
@@ -103,7 +102,7 @@ JobTimes programmeAndWrite(plat::Scheduler& sched, const QString& model)
     t0 = sched.nowMs();
     rig.program->coinBench().programme().cmdProg_Click();
     t.writeMs = double(sched.nowMs() - t0);
-    t.ok = !rig.program->state().writeError;
+    t.ok = rig.program->coinBench().eeprom().lastWrite() == ardwell::WriteResult::Written;
     return t;
 }
 
@@ -234,7 +233,7 @@ int main(int argc, char** argv)
     {
         Rig r;
         r.link->logon();
-        if (!r.st.mechLoggedOn) {
+        if (!r.link->state().mechLoggedOn) {
             std::printf("logon failed\n");
             return 1;
         }
@@ -243,7 +242,7 @@ int main(int argc, char** argv)
         t.start();
         int bad = 0;
         for (int a = 0; a < kReads; ++a)
-            if (r.link->readMemory(a) < 0)
+            if (r.link->readMemory(a).word < 0)
                 ++bad;
         const double perRead = double(t.elapsed()) / kReads;
         // Request: 7 bytes as 14 hex digits + CR; the box's "X" + CR; reply: 9 bytes as 18 digits + CR.
