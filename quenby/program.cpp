@@ -88,8 +88,7 @@ private:
         if (!p_.fromPromWindow)
             p_.mainForm().hide();
     }
-    void step(const std::function<void()>& fn) { p_.errors.trap(kEditorUtilitiesError, fn); }
-    static constexpr int kEditorUtilitiesError = 1202;
+    void step(const std::function<void()>& fn) { p_.errors.trap(textid::LaunchingData, fn); }
 
     Program& p_;
 };

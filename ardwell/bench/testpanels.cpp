@@ -180,7 +180,7 @@ void TestPanels::step(const std::function<void()>& fn)
 MechPrepared TestPanels::cmdTest_Click()
 {
     MechPrepared prepared;
-    Model m = Model::M330;
+    Model m = kDesignModel;
     step([&] {
         st_.test340Active = false;
         m = model();

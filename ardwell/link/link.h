@@ -47,7 +47,7 @@ void showError(plat::Dialogs& dialogs, const QString& context, const std::except
 struct MechTarget {
     int destination = 0;
     int source = 0;
-    Model model = Model::M330;
+    Model model = kDesignModel;
 };
 
 // What a line from the box tells the test panels. The link has answered the mech before the

@@ -1,7 +1,7 @@
 // The nine job buttons of the main window's family tabs. Each records the family and model of its
 // job, brings port and box into a known state, checks the box (and for Mars cloning the mech),
 // locks the menu, sets the model's parameters, reads the mech's memory where the job needs it and
-// opens the job's window. A window that is not there yet ends the job with the menu unlocked.
+// opens the job's window. A window that does not open ends the job with the menu unlocked.
 #include "quenby/link/familytable.h"
 #include "quenby/memutils/promimage.h"
 #include "quenby/program.h"
