@@ -242,9 +242,7 @@ Program::Program(plat::Services services)
     svc.env->atEnd([this, alive] {
         if (alive.expired())
             return;
-        if (port && port->isOpen())
-            port->close();
-        state.portOpen = false;
+        link.closePort();
         if (auto* f = main_->ifLoaded())
             f->stopTimers();
         // The main window goes last.

@@ -39,7 +39,7 @@ bool BoxCheck::openChosenPort(int portNumber)
     if (st_.portOpen)
         return false;
     // A port that does not exist or is busy simply stays closed.
-    plat::trap([&] { st_.portOpen = link_.openPort(portNumber < 1 ? 1 : portNumber); }, [](const std::exception&) {});
+    plat::trap([&] { link_.openPort(portNumber < 1 ? 1 : portNumber); }, [](const std::exception&) {});
     return st_.portOpen;
 }
 
@@ -131,12 +131,12 @@ bool BoxCheck::checkBoxAndValidator(bool checkMech)
         return false;
     }
     if (checkMech && job_.mechFamily == Family::CC) {
-        st_.mechPresent = logon(&MechLogons::ccLogon);
+        link_.setMechPresent(logon(&MechLogons::ccLogon));
         if (st_.mechPresent)
             plat::trap([this] { logons_->ccLogoff(); }, [this](const std::exception& e) { reportCheckError(e); });
     }
     if (checkMech && job_.mechFamily == Family::NRI) {
-        st_.mechPresent = logon(&MechLogons::nriLogon);
+        link_.setMechPresent(logon(&MechLogons::nriLogon));
         if (st_.mechPresent)
             plat::trap([this] { logons_->resetProgrammerBox(); },
                        [this](const std::exception& e) { reportCheckError(e); });

@@ -269,19 +269,25 @@ bool BoxLink::openPort(int portNumber, plat::OpenResult* why)
         if (why)
             *why = r;
     }
-    if (port_->isOpen()) {
-        sender_.reopened();
-    }
-    return port_->isOpen();
+    if (!port_->isOpen())
+        return false;
+    sender_.reopened();
+    st_.portOpen = true;
+    return true;
+}
+
+void BoxLink::closePort()
+{
+    if (port_ && port_->isOpen())
+        port_->close();
+    st_.portOpen = false;
 }
 
 void BoxLink::startupPort(int portNumber)
 {
     if (!st_.portOpen) {
         plat::OpenResult why = plat::OpenResult::Ok;
-        if (openPort(portNumber, &why)) {
-            st_.portOpen = true;
-        } else {
+        if (!openPort(portNumber, &why)) {
             const int number = plat::serialErrorNumber(why);
             if (number >= 8000 && number <= 8020) {
                 svc_.dialogs->msgBox(text(id::PortInit) + "\r\n" + text(id::PortOpenAlready1) +

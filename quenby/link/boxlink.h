@@ -123,8 +123,15 @@ public:
     // The menu's resting state: whatever a job left, the box is taken to be in line mode.
     void assumeLineMode() { st_.passThrough = false; }
 
-    // Opens the port if it is not open yet (9600,N,8,1); true when it is open afterwards.
+    // Opens the port if it is not open yet (9600,N,8,1); true when it is open afterwards, and
+    // then portOpen says so.
     bool openPort(int portNumber, plat::OpenResult* why = nullptr);
+    // The port closed (when open) and portOpen cleared: the port chosen anew, the program ending.
+    void closePort();
+    // portOpen cleared with the port left as it is, so the next open looks at the port again.
+    void forgetPortOpen() { st_.portOpen = false; }
+    // What the pre-job check's logon found; status lines say it too.
+    void setMechPresent(bool present) { st_.mechPresent = present; }
 
     // ---- the port going away ----
     // The port closed under the program (its failure event, or a send that found it closed)

@@ -98,7 +98,7 @@ void frmOpening::Form_Load()
         c_.setVisible(QString::fromLatin1(hidden), false);
     show();
     p_.boxFound = false;
-    p_.state.portOpen = false;
+    p_.link.forgetPortOpen();
     tryConnect();
     if (p_.state.portOpen && p_.boxFound)
         hide();
@@ -108,8 +108,7 @@ void frmOpening::tryConnect()
 {
     setButtons(false);
     if (!p_.state.portOpen) {
-        p_.state.portOpen = p_.check.openChosenPort(chosenPort());
-        if (!p_.state.portOpen) {
+        if (!p_.check.openChosenPort(chosenPort())) {
             setStatus(kPortNotOpen);
             setButtons(true);
             return;
@@ -136,7 +135,7 @@ void frmOpening::cmdRetry_Click()
 {
     setStatus({});
     p_.boxFound = false;
-    p_.state.portOpen = false;
+    p_.link.forgetPortOpen();
     tryConnect();
     if (p_.state.portOpen && p_.boxFound) {
         p_.mainForm().show();
@@ -152,10 +151,8 @@ void frmOpening::cmdCancel_Click()
 
 void frmOpening::ComboPort_Click()
 {
-    if (p_.port && p_.port->isOpen())
-        p_.port->close();
+    p_.link.closePort();
     p_.mainForm().showPortChoice(ComboPort->currentIndex());
-    p_.state.portOpen = false;
     p_.mainForm().writeConfig(ComboPort->currentIndex() + 1, p_.texts.languageName);
 }
 

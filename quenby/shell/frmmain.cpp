@@ -224,7 +224,7 @@ void frmMain::Form_Load()
     texts.languageName = cmbLanguage->currentText();
     p_.comPortNumber = 1;
     p_.memory.coins.coinValueMultiple = 1;
-    p_.state.portOpen = false;
+    p_.link.forgetPortOpen();
 
     frmConfig->setVisible(true);
     cmdCancConfig->setEnabled(false);
