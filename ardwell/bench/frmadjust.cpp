@@ -103,23 +103,18 @@ void frmMain::buildAdjustFrame(QBoxLayout* top)
     l->addLayout(side);
 
     // The lists' handlers run on the user's choice; the panel runs them itself when it sets a list.
-    auto on = [&](QComboBox* c, const QString& context, void (AdjustPanel::*fn)()) {
-        const auto h = handler(context, [this, fn] { (adjustPanel()->*fn)(); });
-        connect(c, &QComboBox::activated, this, [h](int) { h(); });
-    };
-    on(coin, ctx::ChangeCoin, &AdjustPanel::cmbChangeCoin_Click);
-    on(output, ctx::Output, &AdjustPanel::cmbOutput_Click);
-    on(route, ctx::Route, &AdjustPanel::cmbRoute_Change);
-    on(defaultRoute, ctx::DefaultRoute, &AdjustPanel::cmbDefaultRoute_Change);
-    connect(loosen, &QPushButton::clicked, this, handler(ctx::Loosen, [this] { adjustPanel()->cmdLoosen_Click(); }));
-    connect(tighten, &QPushButton::clicked, this, handler(ctx::Tighten, [this] { adjustPanel()->CmdTighten_Click(); }));
+    plat::onClick(guard_, coin, [this] { adjustPanel()->cmbChangeCoin_Click(); }, ctx::ChangeCoin);
+    plat::onClick(guard_, output, [this] { adjustPanel()->cmbOutput_Click(); }, ctx::Output);
+    plat::onClick(guard_, route, [this] { adjustPanel()->cmbRoute_Change(); }, ctx::Route);
+    plat::onClick(guard_, defaultRoute, [this] { adjustPanel()->cmbDefaultRoute_Change(); }, ctx::DefaultRoute);
+    plat::onClick(guard_, loosen, [this] { adjustPanel()->cmdLoosen_Click(); }, ctx::Loosen);
+    plat::onClick(guard_, tighten, [this] { adjustPanel()->CmdTighten_Click(); }, ctx::Tighten);
     // Writing waits for the mech; files change the image: none of them while a job runs.
-    connect(write, &QPushButton::clicked, this, jobHandler(ctx::ExitAdjust, [this] { adjustPanel()->cmdExitAdjust_Click(); }));
-    connect(cancel, &QPushButton::clicked, this,
-            jobHandler(ctx::CancelAdjust, [this] { adjustPanel()->cmdCancelAdjust_Click(); }));
-    connect(save, &QPushButton::clicked, this, jobHandler(ctx::Save, [this] { adjustPanel()->cmdSave_Click(); }));
-    connect(load, &QPushButton::clicked, this, jobHandler(ctx::Load, [this] { adjustPanel()->cmdLoad_Click(); }));
-    connect(copy, &QPushButton::clicked, this, jobHandler(ctx::Load, [this] { adjustPanel()->cmdCopyConfig_Click(); }));
+    plat::onClick(guard_, write, plat::Job{[this] { adjustPanel()->cmdExitAdjust_Click(); }}, ctx::ExitAdjust);
+    plat::onClick(guard_, cancel, plat::Job{[this] { adjustPanel()->cmdCancelAdjust_Click(); }}, ctx::CancelAdjust);
+    plat::onClick(guard_, save, plat::Job{[this] { adjustPanel()->cmdSave_Click(); }}, ctx::Save);
+    plat::onClick(guard_, load, plat::Job{[this] { adjustPanel()->cmdLoad_Click(); }}, ctx::Load);
+    plat::onClick(guard_, copy, plat::Job{[this] { adjustPanel()->cmdCopyConfig_Click(); }}, ctx::Load);
 
     top->addWidget(f);
 }

@@ -112,25 +112,20 @@ void frmMain::buildProgrammeFrame(QBoxLayout* top)
     l->addLayout(buttons);
     cancel->hide();
 
-    connect(start, &QPushButton::clicked, this, jobHandler(ctx::CoinData, [this] {
-                p_.coinBench().programme().cmdCoinData_Click();
-            }));
+    plat::onClick(guard_, start, plat::Job{[this] { p_.coinBench().programme().cmdCoinData_Click(); }}, ctx::CoinData);
     // CANCEL works while the run waits: it only sets the flag the waits look at.
-    connect(cancel, &QPushButton::clicked, this, handler(ctx::CancelOp, [this] {
-                p_.coinBench().programme().cmdCancelOp_Click();
-            }));
-    connect(write, &QPushButton::clicked, this, jobHandler(ctx::ProgButton, [this] { p_.jobs().cmdProg_Click(); }));
-    connect(fin, &QPushButton::clicked, this, handler(ctx::ExitProgramme, [this] { cmdExitProgramme_Click(); }));
+    plat::onClick(guard_, cancel, [this] { p_.coinBench().programme().cmdCancelOp_Click(); }, ctx::CancelOp);
+    plat::onClick(guard_, write, plat::Job{[this] { p_.jobs().cmdProg_Click(); }}, ctx::ProgButton);
+    plat::onClick(guard_, fin, [this] { cmdExitProgramme_Click(); }, ctx::ExitProgramme);
     // The clearing buttons change the image: not while a job (a coin data run) works on it.
-    connect(clearOne, &QPushButton::clicked, this,
-            jobHandler(ctx::ClearWindows, [this] { p_.coinBench().programme().cmdClearOne_Click(); }));
-    connect(clearAll, &QPushButton::clicked, this,
-            jobHandler(ctx::ClearWindows, [this] { p_.coinBench().programme().cmdClearWindows_Click(); }));
-    const auto channelChosen = handler(ctx::CoinNumber, [this] { p_.coinBench().programme().cmbCoinNumber_Click(); });
-    connect(channel, &QComboBox::activated, this, [channelChosen](int) { channelChosen(); });
+    plat::onClick(guard_, clearOne, plat::Job{[this] { p_.coinBench().programme().cmdClearOne_Click(); }},
+                  ctx::ClearWindows);
+    plat::onClick(guard_, clearAll, plat::Job{[this] { p_.coinBench().programme().cmdClearWindows_Click(); }},
+                  ctx::ClearWindows);
+    plat::onClick(guard_, channel, [this] { p_.coinBench().programme().cmbCoinNumber_Click(); }, ctx::CoinNumber);
     // Only the user's edits store a value: showing one changes nothing.
-    const auto edited = handler(ctx::CoinValue, [this] { p_.coinBench().programme().txtCoinValueP_Change(); });
-    connect(value, &QLineEdit::textEdited, this, [edited](const QString&) { edited(); });
+    connect(value, &QLineEdit::textEdited, this,
+            [this] { guard_.handle(ctx::CoinValue, [this] { p_.coinBench().programme().txtCoinValueP_Change(); }); });
 
     top->addWidget(f);
 }

@@ -7,8 +7,10 @@
 #include "ardwell/program.h"
 #include "platform/jobguard.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace ardwell {
@@ -17,23 +19,29 @@ using namespace frmui;
 
 namespace {
 
-QString clickContext(const QString& control) { return QStringLiteral("Error in %1_Click : ").arg(control); }
+// A test frame's control wired to the test panels under the context that names it: fn runs
+// through their barrier; a control without fn leaves test mode. Option buttons and check boxes
+// answer a value set from code too.
+void onFrameClick(plat::JobGuard& guard, Program& p, QAbstractButton* c, std::function<void()> fn = {})
+{
+    const QString context = QStringLiteral("Error in %1_Click : ").arg(c->objectName());
+    auto run = [&p, context, fn = std::move(fn)] {
+        if (fn)
+            p.coinBench().tests().frameHandler(context, fn);
+        else
+            p.coinBench().tests().leaveHandler(context);
+    };
+    if (auto* o = qobject_cast<QRadioButton*>(c))
+        plat::onSet(guard, o, std::move(run), context);
+    else if (auto* box = qobject_cast<QCheckBox*>(c))
+        plat::onSet(guard, box, std::move(run), context);
+    else
+        plat::onClick(guard, c, std::move(run), context);
+}
 
 } // namespace
 
 TestPanels& frmMain::testPanels() { return p_.coinBench().tests(); }
-
-std::function<void()> frmMain::frameClick(const QString& control, std::function<void()> fn)
-{
-    const QString context = clickContext(control);
-    return handler(context, [this, context, fn = std::move(fn)] { testPanels().frameHandler(context, fn); });
-}
-
-std::function<void()> frmMain::leaveClick(const QString& control)
-{
-    const QString context = clickContext(control);
-    return handler(context, [this, context] { testPanels().leaveHandler(context); });
-}
 
 void frmMain::buildTestFrame(QBoxLayout* top)
 {
@@ -68,7 +76,7 @@ void frmMain::buildTestFrame(QBoxLayout* top)
         const QString name = interfaceOption(i);
         auto* o = m.option(itf, name, QString::fromLatin1(text));
         l->addWidget(o);
-        plat::onClick(o, frameClick(name, [this, i = i] { testPanels().interfaceClick(i); }));
+        onFrameClick(guard_, p_, o, [this, i = i] { testPanels().interfaceClick(i); });
     }
     side->addWidget(itf);
     auto* drive = m.check(f, QStringLiteral("chkHopper2"), QStringLiteral("Hopper Drive"));
@@ -86,15 +94,13 @@ void frmMain::buildTestFrame(QBoxLayout* top)
 
     const plat::ControlArray<QCheckBox> inhibits = controls_.array<QCheckBox>(QStringLiteral("chkInhibit"));
     for (int i : inhibits.indexes())
-        plat::onClick(inhibits[i], frameClick(QStringLiteral("chkInhibit"), [this, i] { testPanels().chkInhibit_Click(i); }));
-    plat::onClick(all, frameClick(QStringLiteral("chkAllInhibit"), [this] { testPanels().chkAllInhibit_Click(); }));
-    plat::onClick(binary, frameClick(QStringLiteral("chkBinary"), [this] { testPanels().chkBinary_Click(); }));
-    plat::onClick(drive, frameClick(QStringLiteral("chkHopper2"), [this] { testPanels().chkHopper2_Click(); }));
-    connect(start, &QPushButton::clicked, this,
-            frameClick(QStringLiteral("cmdStartHopper"), [this] { testPanels().cmdStartHopper_Click(); }));
-    connect(clear, &QPushButton::clicked, this,
-            frameClick(QStringLiteral("cmdClearCoinCount"), [this] { testPanels().cmdClearCoinCount_Click(); }));
-    connect(finish, &QPushButton::clicked, this, leaveClick(QStringLiteral("cmdFinishTest")));
+        onFrameClick(guard_, p_, inhibits[i], [this, i] { testPanels().chkInhibit_Click(i); });
+    onFrameClick(guard_, p_, all, [this] { testPanels().chkAllInhibit_Click(); });
+    onFrameClick(guard_, p_, binary, [this] { testPanels().chkBinary_Click(); });
+    onFrameClick(guard_, p_, drive, [this] { testPanels().chkHopper2_Click(); });
+    onFrameClick(guard_, p_, start, [this] { testPanels().cmdStartHopper_Click(); });
+    onFrameClick(guard_, p_, clear, [this] { testPanels().cmdClearCoinCount_Click(); });
+    onFrameClick(guard_, p_, finish);
     top->addWidget(f);
 }
 
@@ -120,9 +126,8 @@ void frmMain::buildPcaTestFrame(QBoxLayout* top)
     auto* finish = m.button(f, QStringLiteral("cmdFinishTest"), QStringLiteral("End Testing"), 1);
     g->addWidget(clear, 10, 0, 1, 2);
     g->addWidget(finish, 10, 4, 1, 2);
-    connect(clear, &QPushButton::clicked, this,
-            frameClick(QStringLiteral("cmdClearCounts"), [this] { testPanels().cmdClearCounts_Click(); }));
-    connect(finish, &QPushButton::clicked, this, leaveClick(QStringLiteral("cmdFinishTest")));
+    onFrameClick(guard_, p_, clear, [this] { testPanels().cmdClearCounts_Click(); });
+    onFrameClick(guard_, p_, finish);
     top->addWidget(f);
 }
 
@@ -154,13 +159,10 @@ void frmMain::build340TestFrame(QBoxLayout* top)
 
     const plat::ControlArray<QPushButton> dispense = controls_.array<QPushButton>(QStringLiteral("cmdDispense"));
     for (int i : dispense.indexes())
-        connect(dispense[i], &QPushButton::clicked, this,
-                frameClick(QStringLiteral("cmdDispense"), [this, i] { testPanels().cmdDispense_Click(i); }));
-    connect(credit, &QPushButton::clicked, this,
-            frameClick(QStringLiteral("cmdExtCredit"), [this] { testPanels().cmdExtCredit_Click(); }));
-    connect(clear, &QPushButton::clicked, this,
-            frameClick(QStringLiteral("cmdClear340"), [this] { testPanels().cmdClear340_Click(); }));
-    connect(exit, &QPushButton::clicked, this, leaveClick(QStringLiteral("cmdExit340")));
+        onFrameClick(guard_, p_, dispense[i], [this, i] { testPanels().cmdDispense_Click(i); });
+    onFrameClick(guard_, p_, credit, [this] { testPanels().cmdExtCredit_Click(); });
+    onFrameClick(guard_, p_, clear, [this] { testPanels().cmdClear340_Click(); });
+    onFrameClick(guard_, p_, exit);
     top->addWidget(f);
 }
 

@@ -126,16 +126,8 @@ private:
     void build340TestFrame(QBoxLayout* top);
     void buildFoot(QBoxLayout* top);
     void setUpTimers();
-    // A Qt handler body, run through the job guard with the handler's context.
-    std::function<void()> handler(const QString& context, std::function<void()> fn);
-    // The same for a handler that waits for the box: refused while another job runs.
-    std::function<void()> jobHandler(const QString& context, std::function<void()> fn);
     AdjustPanel* adjustPanel();
     TestPanels& testPanels();
-    // A test frame's click, run through the test panels (which put leaving off while another
-    // waits), with the context that names the control.
-    std::function<void()> frameClick(const QString& control, std::function<void()> fn);
-    std::function<void()> leaveClick(const QString& control);
     // Runs fn; a std::exception goes to the common error box with this context, and the caller
     // goes on (plat::ProgramEnded is not one and passes through).
     void trap(const QString& context, const std::function<void()>& fn);

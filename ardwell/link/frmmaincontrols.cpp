@@ -23,16 +23,6 @@ namespace ardwell {
 
 using namespace frmui;
 
-std::function<void()> frmMain::handler(const QString& context, std::function<void()> fn)
-{
-    return [this, context, fn = std::move(fn)] { guard_.handle(context, fn); };
-}
-
-std::function<void()> frmMain::jobHandler(const QString& context, std::function<void()> fn)
-{
-    return [this, context, fn = std::move(fn)] { guard_.handleJob(context, fn); };
-}
-
 void frmMain::buildControls()
 {
     controls_.add(this, QStringLiteral("frmMain"));
@@ -83,12 +73,9 @@ void frmMain::buildSelection(QBoxLayout* top)
         l->addWidget(prog);
         l->addWidget(adj);
         l->addWidget(test);
-        connect(prog, &QPushButton::clicked, this,
-                handler(ctx::LaunchProgramme, [this] { cmdProgramme_Click(); }));
-        connect(adj, &QPushButton::clicked, this,
-                handler(ctx::Adjust, [this] { cmdAdjust_Click(); }));
-        connect(test, &QPushButton::clicked, this,
-                handler(ctx::LaunchTest, [this] { cmdTest_Click(); }));
+        plat::onClick(guard_, prog, [this] { cmdProgramme_Click(); }, ctx::LaunchProgramme);
+        plat::onClick(guard_, adj, [this] { cmdAdjust_Click(); }, ctx::Adjust);
+        plat::onClick(guard_, test, [this] { cmdTest_Click(); }, ctx::LaunchTest);
         row->addWidget(f);
     }
     {
@@ -101,14 +88,16 @@ void frmMain::buildSelection(QBoxLayout* top)
             g->addWidget(o, 0, col++);
             if (e.model == kDesignModel)
                 o->setChecked(true); // set before its handler is wired
-            plat::onClick(o, handler(QStringLiteral("Error in %1_Click : ").arg(n), [this, m = e.model] { p_.mainForm().modelChosen(m); }));
+            plat::onSet(guard_, o, [this, m = e.model] { p_.mainForm().modelChosen(m); },
+                        QStringLiteral("Error in %1_Click : ").arg(n));
         }
 
         g->addWidget(caption(f, QStringLiteral("COM Port")), 1, 0);
         auto* port = m.combo(f, QStringLiteral("cmbPort"));
         g->addWidget(port, 1, 1);
-        const auto portClick = handler(ctx::PortCombo, [this] { cmbPort_Click(); });
-        connect(port, &QComboBox::currentIndexChanged, this, [portClick](int) { portClick(); });
+        // Also when the port is chosen from code: the handler tells the start-up's choice apart.
+        connect(port, &QComboBox::currentIndexChanged, this,
+                [this] { guard_.handle(ctx::PortCombo, [this] { cmbPort_Click(); }); });
 
         g->addWidget(caption(f, QStringLiteral("Source")), 2, 0);
         auto* src = m.edit(f, QStringLiteral("txtSource"), QStringLiteral("61"));
@@ -139,8 +128,7 @@ void frmMain::buildFoot(QBoxLayout* top)
     bar->setRange(0, 16); // a range runs in sixteen steps
     foot->addWidget(bar, 1);
     auto* exit = m.button(this, QStringLiteral("cmdExit"), QStringLiteral("EXIT"));
-    connect(exit, &QPushButton::clicked, this,
-            handler(ctx::Exit, [this] { cmdExit_Click(); }));
+    plat::onClick(guard_, exit, [this] { cmdExit_Click(); }, ctx::Exit);
     foot->addWidget(exit);
     top->addLayout(foot);
 }

@@ -25,12 +25,14 @@ void frmMain::setUpTimers()
     };
     for (const auto& t : timers) {
         t.timer.setInterval(t.interval);
-        t.timer.onTick = handler(t.context, [this, tick = t.tick] { (this->*tick)(); });
+        t.timer.onTick = [this, &context = t.context, tick = t.tick] {
+            guard_.handle(context, [this, tick] { (this->*tick)(); });
+        };
         t.timer.setEnabled(true);
     }
     // The hopper test's timer waits, off, until "Hopper Drive" or "Start Hopper" starts it.
     timer3_.setInterval(kHopperTickMs);
-    timer3_.onTick = handler(ctx::Timer3, [this] { Timer3_Timer(); });
+    timer3_.onTick = [this] { guard_.handle(ctx::Timer3, [this] { Timer3_Timer(); }); };
     timer3_.setEnabled(false);
 }
 

@@ -199,52 +199,65 @@ void onClick(QCheckBox* box, std::function<void()> fn)
 
 namespace {
 
-// The registered names of the control and of its window.
-QString clickContext(const QWidget* control)
+// The given context, or the registered names of the control and of its window.
+QString clickContext(const QWidget* control, const QString& context)
 {
+    if (!context.isEmpty())
+        return context;
     return QStringLiteral("%1.%2_Click : ").arg(control->property("ctlWindow").toString(), control->objectName());
 }
 
-std::function<void()> guarded(JobGuard& guard, const QWidget* control, std::function<void()> handler)
+std::function<void()> guarded(JobGuard& guard, const QWidget* control, std::function<void()> handler,
+                              const QString& context)
 {
-    return [&guard, context = clickContext(control), handler = std::move(handler)] { guard.handle(context, handler); };
+    return [&guard, context = clickContext(control, context), handler = std::move(handler)] {
+        guard.handle(context, handler);
+    };
 }
 
-std::function<void()> guarded(JobGuard& guard, const QWidget* control, Job job)
+std::function<void()> guarded(JobGuard& guard, const QWidget* control, Job job, const QString& context)
 {
-    return [&guard, context = clickContext(control), job = std::move(job)] {
+    return [&guard, context = clickContext(control, context), job = std::move(job)] {
         guard.handleJob(context, job.run, job.refused);
     };
 }
 
 } // namespace
 
-void onClick(JobGuard& guard, QAbstractButton* control, std::function<void()> handler)
+void onClick(JobGuard& guard, QAbstractButton* control, std::function<void()> handler, const QString& context)
 {
-    QObject::connect(control, &QAbstractButton::clicked, control, guarded(guard, control, std::move(handler)));
+    QObject::connect(control, &QAbstractButton::clicked, control, guarded(guard, control, std::move(handler), context));
 }
 
-void onClick(JobGuard& guard, QAbstractButton* control, Job job)
+void onClick(JobGuard& guard, QAbstractButton* control, Job job, const QString& context)
 {
-    QObject::connect(control, &QAbstractButton::clicked, control, guarded(guard, control, std::move(job)));
+    QObject::connect(control, &QAbstractButton::clicked, control, guarded(guard, control, std::move(job), context));
 }
 
-void onClick(JobGuard& guard, QComboBox* list, std::function<void()> handler)
+void onClick(JobGuard& guard, QComboBox* list, std::function<void()> handler, const QString& context)
 {
-    QObject::connect(list, &QComboBox::activated, list, guarded(guard, list, std::move(handler)));
+    QObject::connect(list, &QComboBox::activated, list, guarded(guard, list, std::move(handler), context));
 }
 
-void onClick(JobGuard& guard, QComboBox* list, Job job)
+void onClick(JobGuard& guard, QComboBox* list, Job job, const QString& context)
 {
-    QObject::connect(list, &QComboBox::activated, list, guarded(guard, list, std::move(job)));
+    QObject::connect(list, &QComboBox::activated, list, guarded(guard, list, std::move(job), context));
 }
 
-void onSet(JobGuard& guard, QRadioButton* option, std::function<void()> handler)
+void onSet(JobGuard& guard, QRadioButton* option, std::function<void()> handler, const QString& context)
 {
-    onClick(option, guarded(guard, option, std::move(handler)));
+    onClick(option, guarded(guard, option, std::move(handler), context));
 }
 
-void onSet(JobGuard& guard, QRadioButton* option, Job job) { onClick(option, guarded(guard, option, std::move(job))); }
+void onSet(JobGuard& guard, QRadioButton* option, Job job, const QString& context)
+{
+    onClick(option, guarded(guard, option, std::move(job), context));
+}
+
+void onSet(JobGuard& guard, QCheckBox* box, std::function<void()> handler, const QString& context)
+{
+    onClick(box, guarded(guard, box, std::move(handler), context));
+}
 
 void place(QWidget* w, int left, int top, int width, int height)
 {

@@ -60,28 +60,29 @@ private:
 int checkValue(const QCheckBox* box);
 void setCheckValue(QCheckBox* box, int value);
 
-// Click handlers: for an option button, run whenever it becomes set, by the user or by code;
-// for a check box, on every change of its value.
+// Unguarded click handlers, beneath onSet: for an option button, run whenever it becomes set, by
+// the user or by code; for a check box, on every change of its value.
 void onClick(QRadioButton* opt, std::function<void()> fn);
 void onClick(QCheckBox* box, std::function<void()> fn);
 
 // The one way a window wires a control to its handler: the handler runs through the program's
-// job guard under the context "<window>.<control>_Click : " of the names the window registered
-// (before the handler is wired).
+// job guard under `context`, by default "<window>.<control>_Click : " of the names the window
+// registered (before the handler is wired).
 // onClick: the user's click of a button, option button or check box, or the user's choice from a
-// list; a value set from code runs nothing. onSet: whenever the option button becomes set, by the
-// user or by code that does not block its signals.
+// list; a value set from code runs nothing. onSet: whenever the option button becomes set, or the
+// check box's value changes, by the user or by code that does not block its signals.
 // A Job runs as a job: refused while another job waits, and then `refused` runs.
 struct Job {
     std::function<void()> run;
     std::function<void()> refused = {};
 };
-void onClick(JobGuard& guard, QAbstractButton* control, std::function<void()> handler);
-void onClick(JobGuard& guard, QAbstractButton* control, Job job);
-void onClick(JobGuard& guard, QComboBox* list, std::function<void()> handler);
-void onClick(JobGuard& guard, QComboBox* list, Job job);
-void onSet(JobGuard& guard, QRadioButton* option, std::function<void()> handler);
-void onSet(JobGuard& guard, QRadioButton* option, Job job);
+void onClick(JobGuard& guard, QAbstractButton* control, std::function<void()> handler, const QString& context = {});
+void onClick(JobGuard& guard, QAbstractButton* control, Job job, const QString& context = {});
+void onClick(JobGuard& guard, QComboBox* list, std::function<void()> handler, const QString& context = {});
+void onClick(JobGuard& guard, QComboBox* list, Job job, const QString& context = {});
+void onSet(JobGuard& guard, QRadioButton* option, std::function<void()> handler, const QString& context = {});
+void onSet(JobGuard& guard, QRadioButton* option, Job job, const QString& context = {});
+void onSet(JobGuard& guard, QCheckBox* box, std::function<void()> handler, const QString& context = {});
 // Sets an option button's value; clearing works even for the set button of a group, which Qt
 // alone refuses.
 void setOptionValue(QRadioButton* opt, bool on);
