@@ -37,12 +37,12 @@ constexpr ModelEntry kModels[] = {
      .listedChannels = 12, .coins = 12, .eepromTop = 127, .programmeTop = 127, .serialWord = 3, .recordBase = 34,
      .rebuildsLists = true, .coinFormat = CoinFormat::Route560, .copiedWords = kCopiedOthers,
      .windowLevels = kLevelsOthers, .programme = kTwelveLamps,
-     .testFrame = TestFrame::TestPCA, .testCaption = "560 Test", .directPowerLine = "Z\r"},
+     .testFrame = TestFrame::TestPCA, .testCaption = "560 Test"},
     {.model = Model::PCA, .text = "PCA", .source = "20", .destination = "00",
      .listedChannels = 12, .coins = 16, .eepromTop = 127, .programmeTop = 127, .serialWord = 3, .recordBase = 34,
      .coinFormat = CoinFormat::None,
      .windowLevels = kLevelsOthers, .programme = kSixteenLamps,
-     .testFrame = TestFrame::TestPCA, .testCaption = "PCA Test", .directPowerLine = "W\r", .upperTestRows = true,
+     .testFrame = TestFrame::TestPCA, .testCaption = "PCA Test", .upperTestRows = true,
      .powerOnLine = "W\r"},
 };
 

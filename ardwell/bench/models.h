@@ -63,11 +63,10 @@ struct ModelEntry {
     std::span<const int> windowLevels; // the levels tried, widest first
     ProgrammeLayout programme;
     bool discrimFrameShown = false; // frmOld, "Discrim Module Type", on the programme panel
-    // "Test Coin Mech": the frame, its caption, and the line that powers the mech directly
-    // (none: the power command with its pause).
+    // "Test Coin Mech": the frame and its caption. The PCA frame (560 and PCA) powers the mech
+    // with powerOnLine alone, without the power command's "%" and pause.
     TestFrame testFrame;
     const char* testCaption;
-    const char* directPowerLine = nullptr;
     bool interfacesChoosable = false; // frmTest's interface options enabled
     bool upperTestRows = false;       // frmPCAtest's rows 13..16 shown
     bool binaryTestMode = false;      // frmTest's "Binary Mode"

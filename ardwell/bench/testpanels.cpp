@@ -106,7 +106,8 @@ TestEntry testEntry(Model m)
     e.frame = me.testFrame;
     e.caption = QString::fromLatin1(me.testCaption);
     e.test340Active = me.testFrame == TestFrame::Test340;
-    e.directPowerLine = me.directPowerLine;
+    if (me.testFrame == TestFrame::TestPCA)
+        e.directPowerLine = me.powerOnLine;
     // "340 Creditor" is never chosen here. A 126 has one interface: every option greyed, "Dual
     // Polarity" selected all the same.
     for (TestInterface i : {TestInterface::TenWay, TestInterface::SixteenWay, TestInterface::DualPolarity})
