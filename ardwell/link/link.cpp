@@ -1,9 +1,9 @@
 #include "ardwell/link/link.h"
 
+#include "platform/fileexists.h"
+#include "platform/makesound.h"
 #include "platform/runtimeerror.h"
-#include "quenby/link/senddata.h"
-#include "quenby/shell/fileexists.h"
-#include "quenby/shell/makesound.h"
+#include "platform/senddata.h"
 
 #include <QFileInfo>
 

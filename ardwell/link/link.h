@@ -16,9 +16,9 @@
 #include "ardwell/link/linkstate.h"
 #include "platform/jobguard.h"
 #include "platform/reentryguard.h"
+#include "platform/senddata.h"
 #include "platform/services.h"
 #include "platform/vbtext.h"
-#include "quenby/link/senddata.h"
 
 #include <QByteArray>
 #include <QString>

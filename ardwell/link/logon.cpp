@@ -2,7 +2,7 @@
 #include "ardwell/link/link.h"
 
 #include "platform/runtimeerror.h"
-#include "quenby/link/senddata.h"
+#include "platform/senddata.h"
 
 namespace ardwell {
 

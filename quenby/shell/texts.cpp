@@ -1,10 +1,10 @@
 #include "quenby/shell/texts.h"
 
 #include "platform/dialogs.h"
+#include "platform/fileexists.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 #include "platform/vbtext.h"
-#include "quenby/shell/fileexists.h"
 #include "quenby/shell/general.h"
 
 #include <QDir>
