@@ -322,9 +322,13 @@ void MeasureFrame::copyMechData()
         s.mechReadMissing = false;
         return;
     }
-    if (c.mars())
-        c.message(c.text(id::CopyProm) + QStringLiteral("\r\n\r\n") + c.text(id::SwitchesForCopy), plat::mb::OKCancel,
-                  id::CopyPromTitle);
+    if (c.mars() && c.message(c.text(id::CopyProm) + QStringLiteral("\r\n\r\n") + c.text(id::SwitchesForCopy),
+                              plat::mb::OKCancel, id::CopyPromTitle) != plat::mb::OK) {
+        // Whatever sits in the socket is not the old PROM the user was asked for: nothing is read
+        // or copied, and the channels that keep its windows wait for a Restore Limits that does.
+        s.mechReadMissing = true;
+        return;
+    }
     w_.ctx.errors.trap(id::Transferring, [&] {
         c.link.sendJ();
         const ReadState read = readMechMemory(c.mech);

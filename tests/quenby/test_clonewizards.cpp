@@ -123,6 +123,27 @@ TEST_F(WizardTest, MarsEditLimitsBurnsTheMechsWindowsWithWizAndOne)
     EXPECT_EQ(prom[128], 0) << "one segment on a 1K PROM";
 }
 
+// Cancel at the copy prompt: the PROM in the socket is not the old one (here a blank), so nothing
+// is read from it, and a PROM of empty windows is not burnt on the strength of it.
+TEST_F(WizardTest, MarsEditLimitsCancelledAtTheCopyPromptReadsNothingAndBurnsNothing)
+{
+    panel("ME111", "cmbMarsMech", "cmdMars");
+    auto& socket = mech<sim::MarsSocket>();
+    socket.remove();
+    socket.insert(MarsProm::blank(256));
+    answer(plat::mb::Cancel, "Insert Old PROM to COPY");
+    press(w(), "cmdEdit");
+    ASSERT_TRUE(editorShown());
+    EXPECT_EQ(socket.reads(), 0);
+    EXPECT_FALSE(sent().contains("JE")) << sent().constData();
+    clearSent();
+    answer(plat::mb::OK, "Press Restore Limits to read the mech again before programming.");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(sent(), "");
+    EXPECT_TRUE(socket.rowsBurnt().isEmpty());
+    EXPECT_FALSE(ed().isEnabled("cmdValtest"));
+}
+
 TEST_F(WizardTest, AMarsWizardLogsNoIdlesLeftFromAnEarlierAnswer)
 {
     panel("ME111", "cmbMarsMech", "cmdMars");
