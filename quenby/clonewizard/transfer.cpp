@@ -308,6 +308,18 @@ void MeasureFrame::PROMxfr()
                        [&] { setPromChangeFlag(false, c.entry(), t.segmentSelected, c.mem.images.progImage); });
 }
 
+bool MeasureFrame::holdsWholeRead() const
+{
+    CloneContext& c = w_.ctx;
+    // A Mars copy comes from oldImage, which only a complete read fills; CC copies readImage, NRI
+    // the read tables.
+    if (c.mars())
+        return true;
+    if (c.entry().isNri())
+        return c.mem.nri.linesAreTheMechsOf(c.job.mechModel);
+    return c.mem.images.holdsWholeMemoryOf(c.job.mechModel);
+}
+
 void MeasureFrame::copyMechData()
 {
     CloneContext& c = w_.ctx;
@@ -317,6 +329,10 @@ void MeasureFrame::copyMechData()
         return;
     }
     std::unique_ptr<MechFamily> family = c.family();
+    // The copy comes from a whole read of the mech in the box: a memory window opened from the
+    // editor may have read it again since, and stopped part way.
+    if (s.oldImageTaken && !holdsWholeRead())
+        s.oldImageTaken = false;
     if (s.oldImageTaken) {
         copyPromToCoinTable(*family);
         s.mechReadMissing = false;

@@ -2,6 +2,7 @@
 // CC and a Mars mech carried through programming, the links of Add/Replace Coin, the NRI coin
 // value check and line choices, the 435's fifth parameter, Slug Fix, and the wizard stopped in
 // its slug pass or before it began.
+#include "quenby/memutils/frmeepromdata.h"
 #include "sim/ccmech.h"
 #include "sim/marssocket.h"
 #include "sim/nrimech.h"
@@ -142,6 +143,28 @@ TEST_F(WizardTest, MarsEditLimitsCancelledAtTheCopyPromptReadsNothingAndBurnsNot
     EXPECT_EQ(sent(), "");
     EXPECT_TRUE(socket.rowsBurnt().isEmpty());
     EXPECT_FALSE(ed().isEnabled("cmdValtest"));
+}
+
+// The wizard's copy of the mech's windows comes from a whole read of it: after the editor's EEPROM
+// window read the mech only in part, Restore Limits reads it again rather than copy the zeros.
+TEST_F(WizardTest, CcEditLimitsRestoredAfterACutReadCopiesFromAWholeRead)
+{
+    panel("C120", "cmbCCmech", "cmdCCprog");
+    auto& mech = this->mech<sim::CcMech>();
+    const std::vector<quint16> before = mech.words();
+    press(w(), "cmdEdit");
+    ASSERT_TRUE(editorShown());
+    mech.setFault(sim::CcMech::Fault::Silent, sim::When::from(21));
+    answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    press(ed(), "cmdPROMutilities");
+    mech.setFault(sim::CcMech::Fault::Silent, sim::When::never());
+    ASSERT_FALSE(p->memory.images.holdsWholeMemoryOf("C120"));
+    press(p->eepromDataForm().controls(), "cmdBye");
+    press(ed(), "cmdRestore");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(mech.addressesWritten(), QList<int>{});
+    EXPECT_EQ(mech.words(), before);
 }
 
 TEST_F(WizardTest, AMarsWizardLogsNoIdlesLeftFromAnEarlierAnswer)
