@@ -130,6 +130,7 @@ TEST_F(WizardTest, MarsEditLimitsCancelledAtTheCopyPromptReadsNothingAndBurnsNot
 {
     panel("ME111", "cmbMarsMech", "cmdMars");
     auto& socket = mech<sim::MarsSocket>();
+    const MarsProm old = *socket.prom();
     socket.remove();
     socket.insert(MarsProm::blank(256));
     answer(plat::mb::Cancel, "Insert Old PROM to COPY");
@@ -143,6 +144,19 @@ TEST_F(WizardTest, MarsEditLimitsCancelledAtTheCopyPromptReadsNothingAndBurnsNot
     EXPECT_EQ(sent(), "");
     EXPECT_TRUE(socket.rowsBurnt().isEmpty());
     EXPECT_FALSE(ed().isEnabled("cmdValtest"));
+
+    // Restore Limits asks again; the old PROM copied this time is what the new one gets.
+    answerAfter(plat::mb::OK, [&] {
+        socket.remove();
+        socket.insert(old);
+    }, "Insert Old PROM to COPY");
+    answerAfter(plat::mb::OK, [&] { socket.remove(); }, "Remove OLD PROM");
+    press(ed(), "cmdRestore");
+    answerAfter(plat::mb::OK, [&] { socket.insert(MarsProm::blank(256)); }, "Insert 1K Bipolar PROM");
+    answer(plat::mb::OK, "Verify PROM OK");
+    press(ed(), "cmdProgPROM");
+    const std::vector<quint8>& prom = socket.prom()->nibbles;
+    EXPECT_TRUE(std::equal(prom.begin(), prom.begin() + 109, old.nibbles.begin()));
 }
 
 // The wizard's copy of the mech's windows comes from a whole read of it: after the editor's EEPROM
