@@ -33,6 +33,7 @@ constexpr int Programming = 1219;
 constexpr int Restoring = 1220;
 constexpr int LaunchingTest = 1221;
 constexpr int NoSegmentOnProm = 1246;
+constexpr int NothingBurnt = 1247;
 constexpr int ReadMissing = 573;
 constexpr int ReadAgain = 574;
 constexpr int ReadMissingTitle = 575;
@@ -183,7 +184,8 @@ std::optional<bool> LimitsCommands::programMars()
     for (int s = 0; s <= last; ++s)
         burnsARow = burnsARow || t.segmentSelected(s);
     if (!burnsARow) {
-        c.message(c.text(id::NoSegmentOnProm).arg(size), plat::mb::OKOnly | plat::mb::Exclamation, id::NotBlankTitle);
+        c.message(c.text(id::NoSegmentOnProm) + size + c.text(id::NothingBurnt), plat::mb::OKOnly | plat::mb::Exclamation,
+                  id::NotBlankTitle);
         return std::nullopt;
     }
     const bool bipolar = c.mem.bipolarProm;
