@@ -228,9 +228,11 @@ WriteResult EepromJob::writeEepromRange(int first, int last)
                 progress(a, first, last);
                 WriteReply reply = WriteReply::NoReply;
                 for (int attempt = 0; attempt < kWriteTries && reply != WriteReply::Written; ++attempt) {
-                    if (attempt > 0) // a mech that stopped answering shows as such, not as a frozen bar
-                        progress_.setCaption(QStringLiteral("Retrying Memory Write to Address ") + plat::hex4(a) +
-                                             QStringLiteral(" : try ") + QString::number(attempt + 1));
+                    // A mech that stopped answering shows as such, not as a frozen bar (the
+                    // caption fits the progress label at the last try).
+                    if (attempt > 0)
+                        progress_.setCaption(QStringLiteral("Retry ") + plat::hex4(a) + QStringLiteral(", try ") +
+                                             QString::number(attempt + 1));
                     reply = link_.writeMemory(a, image[a]);
                     if (reply != WriteReply::Written && !link_.portUsable())
                         break;

@@ -190,7 +190,7 @@ TEST(PendingChanges, AWriteThatGivesUpAfterItsFirstWordSaysTheMechMayBeHalfWritt
     r.click("cmdProg");
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_EQ(r.mech.addressesWritten().count(20), 200);
-    EXPECT_EQ(captions, QStringList({"Retrying Memory Write to Address 0014 : try 3"}));
+    EXPECT_EQ(captions, QStringList({"Retry 0014, try 3"}));
     EXPECT_TRUE(r.job().imageModified());
 }
 
