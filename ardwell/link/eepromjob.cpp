@@ -243,7 +243,10 @@ WriteResult EepromJob::writeEepromRange(int first, int last)
                 }
                 if (reply == WriteReply::Refused)
                     box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a));
-                box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a) + halfWrittenText());
+                // Words went in before this one, or this one went unanswered and may have too.
+                const bool touched = a > first || reply == WriteReply::NoReply;
+                box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a) +
+                    (touched ? halfWrittenText() : QString()));
                 stopped = true;
             }
             progress_.hide();

@@ -60,6 +60,8 @@ TEST(PendingChanges, AFailedFinishStaysInProgrammeModeAndExitNeverWritesThemInto
     r.ts.dialogs->answer(mb::OK, kKept);
     r.click("cmdExitProgramme");
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    // Its first word refused: nothing went in, so nothing is said of a half-written mech.
+    EXPECT_EQ(r.ts.dialogs->boxes().at(3).text, "Too many retries on Memory Write to Address 0000");
     EXPECT_TRUE(inProgrammeMode(r));
     EXPECT_TRUE(r.job().imageModified());
 
