@@ -107,6 +107,21 @@ TEST(PendingChanges, WriteDataReReadsTheSerialAndWritesOnlyTheMechTheChangesWere
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
 }
 
+TEST(PendingChanges, WriteToMechRefusesAnotherMechAndKeepsThePanel)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    const std::vector<quint16> other = swapInOtherMech(r);
+    r.ts.dialogs->answer(mb::OK, kOtherMech + "0034EF56\r\n\r\nNothing written");
+    r.click("cmdExitAdjust");
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
+    EXPECT_EQ(r.mech.words(), other);
+    EXPECT_TRUE(r.view().isVisible("frmAdjust"));
+    EXPECT_TRUE(r.view().isEnabled("cmdExitAdjust"));
+    EXPECT_EQ(r.job().mechSerialNumber, "0012ABCD");
+}
+
 TEST(PendingChanges, AVerifyMismatchOnWriteToMechOrOnFinishKeepsThePanelAndTheChanges)
 {
     Road a("330");
