@@ -265,7 +265,7 @@ void AdjustPanel::cmdExitAdjust_Click()
     setControlsEnabled(false);
     if (!bench_.pendingAdjustCoin.isEmpty())
         encodeEeprom();
-    job_.readMechSerialNumber();
+    // The write re-reads the mech's serial number first.
     if (job_.programmeMechCommand(1) == WriteResult::Written && !st_.commsError) {
         v.setVisible(QStringLiteral("lblSerNo"), false);
         v.setVisible(QStringLiteral("lblSN"), false);
@@ -284,6 +284,7 @@ void AdjustPanel::cmdCancelAdjust_Click()
 {
     plat::View& v = view();
     bench_.abortFlag = true;
+    job_.dropChanges();
     setControlsEnabled(false);
     for (const char* c : {"frmAdjust", "lblSN", "lblSerNo"})
         v.setVisible(n(c), false);

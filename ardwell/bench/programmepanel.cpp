@@ -130,7 +130,7 @@ void ProgrammePanel::txtCoinValueP_Change()
     const int idx = view().value(QStringLiteral("cmbCoinNumber"));
     // Kept to the byte: 999 stores 255, a negative or empty box 0.
     setCoinValueByte(job_.image, idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
-    job_.imageModified = true;
+    job_.markModified();
 }
 
 // ---- Clearing windows ----
@@ -147,7 +147,7 @@ void ProgrammePanel::cmdClearOne_Click()
             if (box(*question, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
             clearOneChannel(job_.image, m, coin);
-            job_.imageModified = true;
+            job_.markModified();
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });
@@ -160,7 +160,7 @@ void ProgrammePanel::cmdClearWindows_Click()
             if (box(kClearAllQuestion, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
             clearAllChannels(job_.image, model());
-            job_.imageModified = true;
+            job_.markModified();
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });
@@ -210,7 +210,6 @@ void ProgrammePanel::cmdProgramme_Click()
             v.setValue(QStringLiteral("cmbCoinCount"), 2);
             v.setValue(QStringLiteral("optStandard"), 1);
             v.setValue(QStringLiteral("optWindow1"), 1);
-            job_.imageModified = false;
         },
         [&](const std::exception& e) { link_.showError(kLaunchContext, e); });
 }

@@ -133,7 +133,7 @@ TEST(AdjustWrite, WriteAtOnceStoresChannel1UnchangedAndWritesTheWholeEeprom)
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     r.click("cmdExitAdjust");
-    EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({2, 3, 4}));
+    EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({3, 4, 0}));
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
     std::vector<quint16> want = before;
     want[5] = 0;
@@ -245,10 +245,10 @@ TEST(AdjustWrite, ASerialReReadThatCannotLogOnWritesNothing)
 
     const std::vector<quint16> before = r.mech.words();
     r.mech.clearReceived();
-    // The re-read of words 2..4 finds no mech (its nine logon attempts); the write's would.
+    // The re-read of words 3 and 4 finds no mech (its nine logon attempts); the write's would.
     r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::first(9));
     r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
-    r.ts.dialogs->answer(mb::OK, "Memory address 0002 was not read from the Coin mech\r\n\r\nNothing written");
+    r.ts.dialogs->answer(mb::OK, "Memory address 0003 was not read from the Coin mech\r\n\r\nNothing written");
     r.click("cmdExitAdjust");
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
@@ -341,7 +341,7 @@ TEST(AdjustFiles, LoadTakesAWholeImageAndShowsTheLoadedCoin)
     EXPECT_EQ(r.view().text("cmbOutput"), "D");
     EXPECT_EQ(r.view().text("txtBinary"), "08");
     EXPECT_EQ(r.view().value("chkEnable"), 0);
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
 
     r.ts.dialogs->answerFile(r.ts.folder() + "/missing.dat");
     r.ts.dialogs->answer(mb::OK, "Invalid Filename");
@@ -484,12 +484,12 @@ TEST(ProgrammePanelCoinValue, A340ShowsTheValueAndStoresOnlyWhatTheUserTypes)
     EXPECT_EQ(r.view().text("lblSFP"), "5");
     choose(r, "cmbCoinNumber", 1);
     EXPECT_EQ(r.view().text("txtCoinValueP"), "10");
-    EXPECT_FALSE(r.job().imageModified); // showing a value changes nothing
+    EXPECT_FALSE(r.job().imageModified()); // showing a value changes nothing
 
     type(r, "txtCoinValueP", "25");
     EXPECT_EQ(r.word(121) & 0xFF, 25);
     EXPECT_EQ(r.word(121) >> 8, 5);
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     type(r, "txtCoinValueP", "999");
     EXPECT_EQ(r.word(121) & 0xFF, 255);
     type(r, "txtCoinValueP", "-3");

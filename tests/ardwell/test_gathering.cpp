@@ -71,7 +71,7 @@ TEST(Gathering, TwentyEqualCoinsOnA126AreLearnedWrittenAndVerified)
     EXPECT_EQ(r.bench().windowLevel, 4);
     EXPECT_EQ(r.bench().windowLimits[0], 953);
     EXPECT_EQ(r.bench().windowLimits[7], 358);
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_EQ(r.view().text("cmbCoinNumber"), "Channel 2");
     EXPECT_EQ(r.view().text("lblCoinCount"), " 0");
     EXPECT_EQ(r.view().fill("shpCoinWindow", 0), 0x0000FFu);
@@ -83,7 +83,7 @@ TEST(Gathering, TwentyEqualCoinsOnA126AreLearnedWrittenAndVerified)
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(r.mech.word(31 + i) >> 8, kWorkedRecord[i]) << i;
     EXPECT_EQ(r.mech.word(0) & 0x0100, 0); // channel 1 enabled
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
 }
 
 TEST(Gathering, HopperCoinsOfEachModelFallInsideTheWindowLearnedFromThem)
@@ -205,7 +205,7 @@ TEST(Gathering, ACoinWithAZeroValueIsNotCounted)
     EXPECT_EQ(r.bench().readingCount(), 2);
     EXPECT_EQ(r.view().text("lblCoinCount"), " 1");
     EXPECT_EQ(r.view().text("cmbCoinNumber"), "Channel 1"); // no window learned
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
 }
 
 TEST(Gathering, NoCoinForSixtySecondsIsATimeout)
@@ -237,7 +237,7 @@ TEST(Gathering, CancelEndsTheWaitAtOnceWithoutAMessage)
     startRun(r);
     EXPECT_LT(r.ts.sched->nowMs() - t0, 7000);
     EXPECT_TRUE(r.ts.dialogs->boxes().empty());
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
     EXPECT_TRUE(controlsBack(r));
 }
 
@@ -304,7 +304,7 @@ TEST(Gathering, ACountTheRunCannotHoldIsRefusedBeforeAnythingIsSent)
         r.ts.dialogs->answer(mb::OK, "Number of coins must be 1 to 100");
         startRun(r);
         EXPECT_EQ(r.sent().size(), from) << count;
-        EXPECT_FALSE(r.job().imageModified);
+        EXPECT_FALSE(r.job().imageModified());
     }
     EXPECT_EQ(r.ts.dialogs->boxes().back().title, "Coin Data");
     EXPECT_TRUE(controlsBack(r));
@@ -353,7 +353,7 @@ TEST(Gathering, ALogThatCannotBeCreatedIsSaidOnceAndTheRunGoesOnWithoutIt)
     EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Warning");
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(r.word(31 + i) >> 8, kWorkedRecord[i]) << i;
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_FALSE(QDir(r.ts.folder() + "/gone").exists());
     EXPECT_TRUE(controlsBack(r));
 }
