@@ -63,9 +63,10 @@ public:
     // keeping its serial number and its coin windows; the panel shows the result.
     void cmdCopyConfig_Click();
 
-    // The coin named by cmbChangeCoin into the panel, and the panel into the pending coin.
+    // The coin named by cmbChangeCoin into the panel, and the panel into the pending coin
+    // (false when a field could not be stored: reported, and the image keeps its old value).
     void decodeEeprom();
-    void encodeEeprom();
+    bool encodeEeprom();
 
 private:
     plat::View& view() { return view_; }
