@@ -118,3 +118,15 @@ TEST_F(LoggedOn, CoinDataRequests)
     EXPECT_FALSE(rig.link.requestCoinData1());
     EXPECT_GE(rig.now() - t0, 2000); // the box wait, then a further second
 }
+
+TEST_F(LoggedOn, AReplyWhoseFrameChecksumIsWrongIsNoWordThoughItsPayloadPasses)
+{
+    rig.mech->setWord(9, 0x1234);
+    rig.mech->setFault(sim::ArdwellMech::Fault::ReplyCorrupted, sim::When::first(1));
+    rig.image[9] = 0;
+    EXPECT_EQ(rig.link.readMemory(9).word, -1);
+    EXPECT_TRUE(rig.st.commsError);
+    EXPECT_EQ(rig.image[9], -1);
+    EXPECT_EQ(rig.link.readMemory(9).word, 0x1234);
+    EXPECT_EQ(rig.image[9], 0x1234);
+}

@@ -276,14 +276,14 @@ TEST_F(ParserTest, MemoryReadRepliesAreCheckedBeforeTheyAreStored)
 {
     st.mechKey = {0x3C, 0x9E};
     rig.image[16] = -1;
-    feed(rig, "FF61B4656AB4D5F300\r"); // address 16, value 1234 (cipher_vectors.py)
+    feed(rig, "FF61B4656AB4D5F3A1\r"); // address 16, value 1234 (cipher_vectors.py)
     EXPECT_TRUE(st.memoryReplied);
     EXPECT_FALSE(st.commsError);
     EXPECT_EQ(rig.image[16], 0x1234);
 
     st.memoryReplied = false;
     rig.image[16] = -1;
-    feed(rig, "FF61B4656AB4D5F400\r"); // check byte off by one
+    feed(rig, "FF61B4656AB4D5F4A0\r"); // check byte off by one
     EXPECT_TRUE(st.commsError);
     EXPECT_FALSE(st.memoryReplied);
     EXPECT_EQ(rig.image[16], -1);
@@ -296,10 +296,24 @@ TEST_F(ParserTest, MemoryReadRepliesAreCheckedBeforeTheyAreStored)
     QByteArray line = "FF61B4";
     for (int i = 1; i <= 5; ++i)
         line += hex2(b.cipherBytes[i]).toLatin1();
+    int sum = 0xFF + 0x61 + 0xB4;
+    for (int i = 1; i <= 5; ++i)
+        sum += b.cipherBytes[i];
     st.commsError = false;
-    feed(rig, line + "00\r");
+    feed(rig, line + hex2(-sum & 255).toLatin1() + "\r");
     EXPECT_TRUE(st.commsError);
     EXPECT_EQ(rig.image[256], 0);
+
+    // The word's frame with its checksum wrong, or cut short: taken for no word.
+    for (const char* bad : {"FF61B4656AB4D5F3A2\r", "FF61B4656AB4D5F3\r", "FF61B4656AB4D5F3A100\r"}) {
+        st.commsError = false;
+        st.memoryReplied = false;
+        rig.image[16] = -1;
+        feed(rig, bad);
+        EXPECT_TRUE(st.commsError) << bad;
+        EXPECT_FALSE(st.memoryReplied) << bad;
+        EXPECT_EQ(rig.image[16], -1) << bad;
+    }
 }
 
 TEST_F(ParserTest, ABoxShownInsideTheHandlerDoesNotLetItRunAgain)
