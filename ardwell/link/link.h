@@ -211,6 +211,10 @@ private:
     bool inReceive_ = false;
     int wantedAddress_ = -1; // the word readMemory waits for, and what came for it
     int wantedWord_ = -1;
+    // The last read whose wait ended unanswered, and the key its request went out under: its
+    // reply may still come, after a logon has changed the key.
+    int unansweredAddress_ = -1;
+    MechKey unansweredKey_;
     std::function<bool(const QString&)> dirProbe_;
     std::function<bool(const QString&)> fileProbe_;
 };
