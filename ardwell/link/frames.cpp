@@ -107,6 +107,7 @@ bool Link::sendDataBlock(const Frame& f)
 
 void Link::sendMessageUnderstood()
 {
+    eventAnswered_ = true;
     const QString context = "Error Send message understood routine : ";
     trap(context, [&] {
         const Frame f = mechFrame(hdr::Understood, {});

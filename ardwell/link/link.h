@@ -130,7 +130,9 @@ public:
     // ---- Mech frames ----
     // Writes the frame line and waits up to 1 s for the box's "X"; returns boxAcknowledged.
     bool sendDataBlock(const Frame& f);
-    // Sends destination, source, 04 and the checksum; no wait.
+    // Sends destination, source, 04 and the checksum; no wait. The panels answer a coin event
+    // themselves, between its sound and its lamps; an event they leave unanswered is answered
+    // once they are done with it.
     void sendMessageUnderstood();
 
     // ---- Receive handler and parser ----
@@ -215,6 +217,7 @@ private:
     // reply may still come, after a logon has changed the key.
     int unansweredAddress_ = -1;
     MechKey unansweredKey_;
+    bool eventAnswered_ = false; // the event being shown has had its message understood
     std::function<bool(const QString&)> dirProbe_;
     std::function<bool(const QString&)> fileProbe_;
 };

@@ -146,8 +146,10 @@ void Link::parseEvent(const QString& line)
                             hexAt(line, 13, 4) & 0x3FFF};
     else
         return; // other events are not answered
+    eventAnswered_ = false;
     onPanelEvent(e);
-    sendMessageUnderstood();
+    if (!eventAnswered_)
+        sendMessageUnderstood();
 }
 
 } // namespace ardwell

@@ -122,6 +122,43 @@ TEST_F(ParserTest, AcceptedThenRoutedCoin)
     EXPECT_EQ(rig.sent(), kUnderstood560 + kUnderstood560 + kUnderstood560 + kUnderstood560);
 }
 
+TEST_F(ParserTest, ACoinEventIsAnsweredAfterItsSoundAndBeforeItsLamps)
+{
+    // The panel's view, noting for each lamp, counter or label it draws how many sounds had
+    // played and how many answers had gone out by then.
+    struct Noting : plat::MemoryView {
+        explicit Noting(const plat::MemoryView& v) : plat::MemoryView(v) {}
+        std::function<void(const QString&)> note;
+        void setText(const QString& c, const QString& t, int i = -1) override
+        {
+            note(c);
+            plat::MemoryView::setText(c, t, i);
+        }
+        void setFill(const QString& c, quint32 v, int i = -1) override
+        {
+            note(c);
+            plat::MemoryView::setFill(c, v, i);
+        }
+    };
+    Noting panel(ardwell_test::mainWindowMemoryView());
+    QStringList drawn;
+    panel.note = [&](const QString& c) {
+        drawn << QStringLiteral("%1 after %2 sounds, %3 answers")
+                     .arg(c)
+                     .arg(rig.ts.sound->played.size())
+                     .arg(rig.sent().count("012104DA"));
+    };
+    rig.link.onPanelEvent = [&](const PanelEvent& e) { showPanelEvent(e, panel, rig.panel, rig.link); };
+    feed(rig, event("0102"));
+    feed(rig, event("0301"));
+    feed(rig, event("0500"));
+    EXPECT_EQ(drawn, (QStringList{"lblRejectedReason after 1 sounds, 1 answers", "shpLamp after 1 sounds, 1 answers",
+                                  "lblAccCount after 1 sounds, 1 answers", "lblRouted after 1 sounds, 2 answers",
+                                  "shpRejected after 2 sounds, 3 answers", "lblRejectCount after 2 sounds, 3 answers",
+                                  "lblRejectedReason after 2 sounds, 3 answers"}));
+    EXPECT_EQ(rig.sent(), kUnderstood560 + kUnderstood560 + kUnderstood560);
+}
+
 TEST_F(ParserTest, RouteWithoutAcceptChangesNoLabelButIsAnswered)
 {
     feed(rig, event("0303"));
