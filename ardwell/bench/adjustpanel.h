@@ -66,9 +66,10 @@ public:
     // and 3 on a 126), so every copied word reaches the mech as copied.
     void cmdCopyConfig_Click();
 
-    // The coin named by cmbChangeCoin into the panel, and the panel into the pending coin.
+    // The coin named by cmbChangeCoin into the panel, and the panel into the pending coin
+    // (false when a field could not be stored: reported, and the image keeps its old value).
     void decodeEeprom();
-    void encodeEeprom();
+    bool encodeEeprom();
 
 private:
     plat::View& view() { return view_; }

@@ -75,6 +75,13 @@ void ProgrammePanel::setupProgrammePanel()
 {
     plat::View& v = view();
     const ProgrammeLayout l = programmeLayout(model());
+    // A module type counts only for the model whose panel shows it: chosen for a 126, it would
+    // scale another model's HFD window where the user cannot see it.
+    if (!modelEntry(model()).discrimFrameShown) {
+        for (const char* o : {"optOld", "optOld2", "optOld3"})
+            v.setValue(QString::fromLatin1(o), 0);
+        v.setValue(QStringLiteral("optNormal"), 1);
+    }
     for (const char* f : {"txtCoinValueP", "lblCV", "lblSFP", "lblSF"})
         v.setVisible(QString::fromLatin1(f), l.coinValueShown);
     if (placeProgrammedFrame)

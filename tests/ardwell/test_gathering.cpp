@@ -436,3 +436,43 @@ TEST(Gathering, NoiseInTheCoinFramesNeverReachesPastTheTables)
     for (int a = 128; a <= 512; ++a)
         EXPECT_EQ(r.word(a), 0) << a;
 }
+
+TEST(Gathering, AModuleTypeChosenForA126IsNotAppliedToA330)
+{
+    Road r("330");
+    // Type "2" chosen while a 126 was on the bench: its frame shows for a 126 only.
+    r.view().setValue("opt126", 1);
+    r.view().setValue("optOld", 1);
+    r.view().setValue("opt330", 1);
+    ASSERT_TRUE(r.enterProgramme());
+    EXPECT_FALSE(r.view().isVisible("frmOld"));
+    EXPECT_EQ(r.view().value("optNormal"), 1);
+    r.view().setText("cmbCoinCount", "10");
+    r.dropCoins(coins(10));
+    r.ts.dialogs->answer(mb::OK, "Data Gathered");
+    startRun(r);
+    // HFD is 7/8 of 800: the window holds 700, as the mech measures the coin.
+    EXPECT_EQ(r.bench().windowLimits[2], 666);
+    EXPECT_EQ(r.bench().windowLimits[3], 710);
+}
+
+TEST(Gathering, ARedropCancelledAfterATimeOutEndsAsATimeOut)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    r.view().setText("cmbCoinCount", "20");
+    std::vector<Raw> drop = coins(15);
+    drop[3] = flier(2);
+    drop[8] = flier(0);
+    r.dropCoins(drop);
+    const auto image = r.job().image;
+    r.ts.dialogs->answer(mb::Cancel, " 2 Coin Fliers detected\r\nNeed to redrop  5 Coins");
+    r.ts.dialogs->answer(mb::OK, "Data Gathering Timeout");
+    startRun(r);
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
+    EXPECT_EQ(r.job().image, image);
+    EXPECT_FALSE(r.job().imageModified());
+    EXPECT_EQ(r.view().text("cmbCoinNumber"), "Channel 1");
+    EXPECT_TRUE(controlsBack(r));
+}

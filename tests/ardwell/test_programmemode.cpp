@@ -170,6 +170,20 @@ TEST(ProgrammeEntry, ABackupFolderThatCannotBeMadeIsSaidOnceAndTheEntryGoesOn)
 
 // ---- Writing and verifying ----
 
+TEST(ProgrammeEntry, AReplyCorruptedPastItsPayloadCheckIsAskedForAgain)
+{
+    Road r("330");
+    const std::vector<quint16> words = r.mech.words();
+    r.mech.setFault(sim::ArdwellMech::Fault::ReplyCorrupted, sim::When::first(1));
+    ASSERT_TRUE(r.enterProgramme());
+    EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({0, 0, 1}));
+    for (int a = 0; a < 128; ++a)
+        ASSERT_EQ(r.word(a), words[std::size_t(a)]) << a;
+    r.ts.dialogs->answer(mb::OK, "Verify OK");
+    r.click("cmdProg");
+    EXPECT_EQ(r.mech.word(0), words[0]);
+}
+
 TEST(ProgrammeWrite, A330WritesWords0To127WithWord5ClearedAndVerifies)
 {
     Road r("330");
