@@ -24,8 +24,9 @@ public:
     // address.
     bool program() override;
     // "J", the mech read back, "W", then readImage against progImage over the words the model
-    // verifies (a 435 stops at word 200); "EEPROM Verified OK" or "EEPROM Verify FAIL". A read
-    // that stopped early fails whatever its words hold.
+    // verifies (a 435 stops at word 200) and every word the last programming set out to change;
+    // "EEPROM Verified OK" or "EEPROM Verify FAIL". A read that stopped early fails whatever its
+    // words hold.
     std::optional<VerifyResult> verify() override;
     // Every limit word, and the C120 output words (a record that cannot be written is reported
     // under 157 and the rest is mapped).

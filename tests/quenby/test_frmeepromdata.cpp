@@ -302,8 +302,22 @@ TEST_F(EepromWindowTest, The435sVerifyStopsAtWord200)
     ts.dialogs->answer(plat::mb::OK, "EEPROM Verified OK");
     press(ee(), "cmdRouting");
     EXPECT_EQ(cc().word(204) >> 8, 3);
-    EXPECT_EQ(cc().word(228), 0x0242) << "written, though no verify compares it";
+    EXPECT_EQ(cc().word(228), 0x0242) << "written, and compared though above word 200";
     EXPECT_EQ(ee().text("txtPlugDefault"), "A");
+}
+
+TEST_F(EepromWindowTest, The435sVerifyComparesTheWordsItWroteAboveWord200)
+{
+    open("435");
+    cc().driftHighWords = true;
+    cc().writeDoesNotStickAt(228);
+    choose(ee(), "cmbDisplay", 2);
+    ee().setText("txtSort", "d", 63);
+    ee().setText("txtPlugDefault", "A");
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite EEPROM");
+    ts.dialogs->answer(plat::mb::OK, "EEPROM Verify FAIL");
+    press(ee(), "cmdRouting");
+    EXPECT_NE(cc().word(228), 0x0242);
 }
 
 TEST_F(EepromWindowTest, ABadFileIsRefusedWithOneReportBeforeAnythingIsSent)
