@@ -188,7 +188,12 @@ void EepromFamily::mapCoinTableToProm(int)
 
 void EepromFamily::copyPromToCoinTable()
 {
-    copyCcWindows(entry_, ctx_.params, ctx_.mem.coins, ctx_.mem.images.readImage);
+    // The kept channels take the windows of the mech's last whole read: readImage when it holds
+    // one, else oldImage, which the transfer took whole (a verify or a window's read cut since
+    // then leaves zeros in readImage).
+    const MemoryImages& images = ctx_.mem.images;
+    const Image& source = images.holdsWholeMemoryOf(entry_.model) ? images.readImage : images.oldImage;
+    copyCcWindows(entry_, ctx_.params, ctx_.mem.coins, source);
 }
 
 // ---- word protocol ------------------------------------------------------------------------------

@@ -151,6 +151,22 @@ TEST_F(EditorUtilitiesTest, AnEditAfterACutVerifyIsProgrammedOverTheWholeMemory)
     EXPECT_NE(cc.words(), before) << "the edit went in";
 }
 
+TEST_F(EditorUtilitiesTest, RestoreAfterACutVerifyKeepsTheWindowsOfTheWholeRead)
+{
+    editor("C120", "cmbCCmech", "cmdCCprog");
+    auto& cc = mech<sim::CcMech>();
+    const std::vector<quint16> before = cc.words();
+    cc.setFault(sim::CcMech::Fault::Silent, When::from(11));
+    answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    answer(plat::mb::OK, "EEPROM Verify FAIL");
+    press(ed(), "cmdProgPROM");
+    cc.setFault(sim::CcMech::Fault::Silent, When::never());
+    press(ed(), "cmdRestore");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(cc.words(), before) << "every channel keeps the windows the mech held";
+}
+
 TEST_F(EditorUtilitiesTest, TheNriWindowReadsTheMechAndReturnsToTheEditor)
 {
     editor("G13-6000", "cmbNRImech", "cmdNRIprog");
