@@ -196,3 +196,22 @@ TEST_F(NriWindowTest, TheDuplicatingRunProgrammesABlankMechFromAWholeFileOnly)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NriWindowTest, AHangUpWhileProgrammingFromAFileSaysTheMechMayBeHalfWritten)
+{
+    open("G13-6000", true);
+    writeCoinSet("typical.txt", nriFileOf(NriMech("G13-6000")));
+    ts.dialogs->answerFile(coinSet("typical.txt"));
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite Memory");
+    box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, sim::When::from(80)); // in the fourth record
+    ts.dialogs->answer(plat::mb::OK, "the programmer box hung up - 8018\r\n\r\n"
+                                     "The connection to the programmer box on COM1 was lost.\r\n"
+                                     "The mech may be half-written: write it again once the box is reconnected.");
+    press(nri(), "cmdProgramme");
+    EXPECT_EQ(nm().writesStored(), 3);
+    EXPECT_EQ(ts.dialogs->boxes().size(), 2u) << ts.dialogs->texts().join("|").toStdString();
+}
+
+} // namespace
