@@ -141,7 +141,8 @@ int newerRecordLength(const MechEntry& e, const ModelParams& p, int n)
     }
 }
 
-// Why line n cannot go to this model as its record, or empty when it can (or is not sent).
+} // namespace
+
 QString nriLineFault(const MechEntry& e, const ModelParams& p, int n, const QString& s)
 {
     const QString rec = QStringLiteral("record %1 ").arg(n);
@@ -178,8 +179,6 @@ QString nriLineFault(const MechEntry& e, const ModelParams& p, int n, const QStr
         return oldDate(s) ? QString() : rec + QStringLiteral("is not a dd/mm/yy date");
     return {};
 }
-
-} // namespace
 
 // ---- names ----
 
