@@ -312,7 +312,7 @@ void writeNriMemoryFile(const QString& path, const NriReadTables& nri, const Mec
         else if (read.stopTextId != 0)
             why = QStringLiteral("no logon to the mech: nothing saved");
         else if (read.stopAddress > 0)
-            why = QStringLiteral("record %1 was not read: nothing saved").arg(read.stopAddress);
+            why = QStringLiteral("record %1 was not read whole: nothing saved").arg(read.stopAddress);
         else
             why = QStringLiteral("the read did not finish: nothing saved");
         throw plat::RuntimeError(5, why);
