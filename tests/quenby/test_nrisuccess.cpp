@@ -44,4 +44,38 @@ TEST_F(NriSuccessTest, ARecordThatComesBackShortIsNoWholeReadAndIsNotProgrammed)
     EXPECT_EQ(nm().record(3), before);
 }
 
+TEST_F(NriSuccessTest, RestoreAfterAPartialReadReadsTheMechAgainAndNeverProgramsWhatWasNotRead)
+{
+    editLimits();
+    const QByteArray coin2 = nm().record(5);
+    nm().setRecordFault(5, NriMech::RecordFault::NoReply);
+    press(ed(), "cmdPROMutilities");
+    quenby::frmNRIdata* window = p->nriDataIfLoaded();
+    ASSERT_TRUE(window);
+    press(window->controls(), "cmdBye");
+    ASSERT_TRUE(editorShown());
+
+    // Programming over the read that stopped is refused, and so it is after a Restore that
+    // reads the mech again and still misses coin 2.
+    answer(plat::mb::OK, kReadMissing);
+    press(ed(), "cmdProgPROM");
+    clearSent();
+    press(ed(), "cmdRestore");
+    EXPECT_TRUE(sent().contains("X05")) << "the mech read again";
+    EXPECT_TRUE(p->memory.coins.clone.mechReadMissing);
+    clearSent();
+    answer(plat::mb::OK, kReadMissing);
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(sent(), "");
+    EXPECT_EQ(nm().record(5), coin2);
+
+    // Once coin 2 answers, Restore gives it its own windows again and they are programmed.
+    nm().setRecordFault(5, NriMech::RecordFault::None);
+    press(ed(), "cmdRestore");
+    EXPECT_FALSE(p->memory.coins.clone.mechReadMissing);
+    answer(plat::mb::OK, "NRI Memory Programmed OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(nm().record(5), coin2);
+}
+
 } // namespace
