@@ -78,4 +78,27 @@ TEST_F(NriSuccessTest, RestoreAfterAPartialReadReadsTheMechAgainAndNeverPrograms
     EXPECT_EQ(nm().record(5), coin2);
 }
 
+TEST_F(NriSuccessTest, OutputsAndInhibitsTheWindowWroteSurviveTheEditorsProgramming)
+{
+    editLimits();
+    press(ed(), "cmdPROMutilities");
+    quenby::frmNRIdata* window = p->nriDataIfLoaded();
+    ASSERT_TRUE(window);
+    NriMech file("G13-6000");
+    file.setRecord(0x0F, "0102030405060708090A0B0C");
+    file.setRecord(0x12, "200408102001020408102001");
+    writeCoinSet("new.txt", nriFileOf(file));
+    answerFile(coinSet("new.txt"));
+    answer(plat::mb::OK, "Confirm overwrite Memory");
+    answer(plat::mb::OK, "Data Written OK");
+    press(window->controls(), "cmdProgramme");
+    press(window->controls(), "cmdBye");
+    ASSERT_TRUE(editorShown());
+
+    answer(plat::mb::OK, "NRI Memory Programmed OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(nm().record(0x0F), "0102030405060708090A0B0C");
+    EXPECT_EQ(nm().record(0x12), "200408102001020408102001");
+}
+
 } // namespace
