@@ -101,4 +101,25 @@ TEST_F(NriSuccessTest, OutputsAndInhibitsTheWindowWroteSurviveTheEditorsProgramm
     EXPECT_EQ(nm().record(0x12), "200408102001020408102001");
 }
 
+TEST_F(NriSuccessTest, APageChangeWhileTheEditorProgramsIsRefusedAndTheEditStaysPending)
+{
+    editLimits();
+    const plat::Millis t0 = ts.sched->nowMs();
+    at(t0 + 1000, [this] {
+        ed().get<QLineEdit>("txtProm", 0)->setText("77");
+        ed().get<QRadioButton>("optSeg", 1)->click();
+    });
+    answer(plat::mb::OK, "NRI Memory Programmed OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(ed().value("optSeg", 0), 1) << "the page shown stays";
+    EXPECT_TRUE(p->limits.limitsEdited) << "the edit is not in the mech";
+    EXPECT_NE(p->memory.coins.coinLimitTable(1, 1), 77);
+
+    // The next programming asks about it and writes it.
+    answer(plat::mb::OK, "Limits edited - OK to use new values");
+    answer(plat::mb::OK, "NRI Memory Programmed OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(nm().record(3).mid(2, 2), "4D") << "coin 1's first low limit, 77";
+}
+
 } // namespace
