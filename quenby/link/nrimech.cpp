@@ -1,6 +1,7 @@
 #include "quenby/link/nrimech.h"
 
 #include "quenby/link/imagemap.h"
+#include "quenby/link/measurewire.h"
 #include "quenby/memutils/datafiles.h"
 #include "quenby/shell/texts.h"
 
@@ -65,6 +66,20 @@ void NriFamily::copyPromToCoinTable()
     copyNriWindows(entry_, ctx_.params, ctx_.mem.coins, ctx_.mem.nri, ctx_.mem.nriCoin);
 }
 
+bool retakeKeptNriCoinData(const MechEntry& entry, const ModelParams& params, MemoryState& mem)
+{
+    if (!mem.nri.linesAreTheMechsOf(entry.model))
+        return false;
+    CoinTables& t = mem.coins;
+    CoinArray outputs{};
+    for (int c = 0; c < t.coinOutputs.size(); ++c)
+        outputs[std::size_t(c)] = t.coinOutputs(c);
+    remapCoinTables(measurePlan(entry), params, t.coinLink, mem.nri, t.coinValues, outputs, mem.nriCoin);
+    for (int c = 0; c < t.coinOutputs.size(); ++c)
+        t.coinOutputs(c) = outputs[std::size_t(c)];
+    return true;
+}
+
 ReadState NriFamily::read()
 {
     ReadState out{false, entry_.model, 0, -1};
@@ -73,6 +88,12 @@ ReadState NriFamily::read()
     tables.linesFileModel.clear();
     plat::ProgressSink& progress = ctx_.progress;
     prepareProgress(id::ReadCaption, id::ReadTitle);
+
+    const std::vector<NriReadStep> plan = nriReadPlan(entry_, ctx_.params);
+    // Until its reply is stored whole, each line of this read holds no record of the mech in the
+    // box.
+    for (int n = 1; n <= 28; ++n)
+        tables.lineNotRead[size_t(n)] = nriReadFills(plan, n);
 
     bool on = false;
     for (int attempt = 0; attempt < kLogonTries && !on; ++attempt) {
@@ -90,7 +111,6 @@ ReadState NriFamily::read()
     }
     progress.show();
 
-    const std::vector<NriReadStep> plan = nriReadPlan(entry_, ctx_.params);
     // A line this model's read never fills would otherwise keep another mech's record, to be
     // saved and programmed as this one's.
     for (int n = 1; n <= 28; ++n) {
@@ -111,6 +131,9 @@ ReadState NriFamily::read()
                 // 0), and the read is not whole.
                 const bool replied = ctx_.layers.sendNriAndWait(step.command, step.replies);
                 storeNriReply(step, ctx_.link.replies().mechReply, entry_, ctx_.params, tables);
+                if (replied && step.line >= 1 && step.line <= 28)
+                    tables.lineNotRead[size_t(step.line)] =
+                        !nriLineFault(entry_, ctx_.params, step.line, tables.nriDataLines[size_t(step.line)]).isEmpty();
                 if (!replied && !job.userAbort && !unanswered) {
                     unanswered = true;
                     if (out.stopAddress < 0)
@@ -129,6 +152,14 @@ ReadState NriFamily::read()
         });
     }
     out.complete = !job.userAbort && !unanswered;
+    // A reply of the wrong length was answered, but its missing fields read 0: the record is not
+    // the mech's, and the read is not whole.
+    for (int n = 1; n <= 28 && out.complete; ++n) {
+        if (tables.lineNotRead[size_t(n)]) {
+            out.complete = false;
+            out.stopAddress = n;
+        }
+    }
     tables.linesRead = out;
     if (out.complete) {
         // Through the check of a save: a scratch file that would not load is not written.

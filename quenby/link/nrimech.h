@@ -18,13 +18,16 @@ public:
     // lines the model's read never fills emptied, every record of the model into the NRI tables
     // and data lines, the scratch data file, the box reset. A cancel (userAbort) sends nothing
     // more and leaves what was not read as it was; a reply that never came is stored as it stands.
+    // So does a reply that is not a record of the model (of the wrong length, say); every line
+    // the read was to fill and did not is marked in lineNotRead.
     // Either leaves the read incomplete, and an incomplete read writes no scratch file; a whole
     // one writes it as "Save to File" would (refused under 136, naming the record, when a line
     // would not load again).
     ReadState read() override;
     // Every record built from the job's tables before the logon (text 142 and nothing sent when
-    // one cannot be encoded), one logon (texts 139 to 141), the records, the box reset, and
-    // "NRI Memory Programmed OK" or "Error Programming NRI Memory".
+    // one cannot be encoded), one logon (texts 139 to 141), the records, each record read back,
+    // the box reset, and "NRI Memory Programmed OK", or "Error Programming NRI Memory" (with the
+    // record that does not read back as written, when one does not).
     bool program() override;
     std::optional<VerifyResult> verify() override { return std::nullopt; }
     // Its memory is built from the NRI tables: the windows go back there only.
@@ -44,6 +47,20 @@ private:
 // model's refused block, none of the blocks after it). A step that raises is reported under
 // trapId and the next one runs. False when a step was not acknowledged.
 bool runNriWriteSteps(MechContext& ctx, const NriProgramPlan& plan, int trapId);
+
+// The records a plan wrote, read back while the mech is still logged on: the first one that
+// does not hold what was sent (or gave no whole answer), named; none when every one does. A
+// write is only a success once this says so: an acknowledgement (and on the older models
+// nothing at all) does not show that the record was stored.
+std::optional<QString> nriRecordNotHeld(MechContext& ctx, const MechEntry& entry, const NriProgramPlan& plan);
+
+// The line that tells the technician which record failed.
+QString nriRecordNotHeldText(const QString& record);
+
+// The kept channels' values, output codes, inhibits and parameter maps taken again from the NRI
+// tables when they hold a whole read of the model (a memory window wrote the mech and read it
+// back); their windows stay as the job has them. False, and nothing changed, otherwise.
+bool retakeKeptNriCoinData(const MechEntry& entry, const ModelParams& params, MemoryState& mem);
 
 // What NRI programming reads from the program's tables.
 NriProgramInput nriProgramInput(const MemoryState& mem);

@@ -152,10 +152,26 @@ bool LimitsCommands::changeLimits()
     return stored;
 }
 
+namespace {
+
+// Whether what the last read of a CC or NRI mech left is the whole memory of the job's model:
+// a memory window's read since the transfer may have stopped part way.
+bool lastReadWhole(const CloneContext& c)
+{
+    return c.entry().isNri() ? c.mem.nri.linesAreTheMechsOf(c.job.mechModel)
+                             : c.mem.images.holdsWholeMemoryOf(c.job.mechModel);
+}
+
+} // namespace
+
 void LimitsCommands::cmdRestore_Click()
 {
     CloneContext& c = w_.ctx;
     w_.ctx.errors.trap(id::Restoring, [&] {
+        // The kept channels take the mech's windows from a whole read only: after a read that
+        // stopped part way the transfer reads the mech again.
+        if (!c.mars() && !lastReadWhole(c))
+            c.clone().oldImageTaken = false;
         for (int coin = 1; coin <= 24; ++coin)
             for (int col = 1; col <= 6; ++col)
                 c.coins().coinLimitTable(coin, col) = 0;
@@ -180,7 +196,9 @@ void LimitsCommands::cmdProgPROM_Click()
         }
         // Channels that keep the mech's windows have none after a read that stopped part way:
         // programming them would wipe those coins from the mech.
-        if (t.clone.mechReadMissing) {
+        // An NRI mech's records are built with the routes and header its last read returned: a
+        // read that stopped part way (a memory window's) has none to give.
+        if (t.clone.mechReadMissing || (c.entry().isNri() && !lastReadWhole(c))) {
             c.message(c.text(id::ReadMissing) + QStringLiteral("\r\n\r\n") + c.text(id::ReadAgain),
                       plat::mb::OKOnly | plat::mb::Exclamation, id::ReadMissingTitle);
             return;

@@ -303,3 +303,30 @@ TEST_F(EditorUtilitiesTest, CloneCoinMechRefusesAPartialNriFileAndTheRunStops)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditorUtilitiesTest, RestoreAfterTheEepromWindowsReadStoppedReadsTheMechAgain)
+{
+    editor("C120", "cmbCCmech", "cmdCCprog");
+    auto& cc = mech<sim::CcMech>();
+    const quenby::Image editorImage = p->memory.images.progImage;
+    cc.setFault(sim::CcMech::Fault::BadCheckByte, sim::When::always());
+    answer(plat::mb::OK); // the read's own report of the bad word
+    press(ed(), "cmdPROMutilities");
+    quenby::frmEEPROMdata* ee = p->eepromDataIfLoaded();
+    if (ee)
+        press(ee->controls(), "cmdBye");
+    ASSERT_TRUE(editorShown());
+    ASSERT_FALSE(p->memory.images.holdsWholeMemoryOf("C120"));
+
+    cc.setFault(sim::CcMech::Fault::BadCheckByte, sim::When::never());
+    clearSent();
+    press(ed(), "cmdRestore");
+    EXPECT_FALSE(sent().isEmpty()) << "the mech read again";
+    EXPECT_TRUE(p->memory.images.holdsWholeMemoryOf("C120"));
+    const quenby::Image& image = p->memory.images.progImage;
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 127, editorImage.begin())) << "the mech's own windows";
+}
+
+} // namespace

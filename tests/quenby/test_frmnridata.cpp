@@ -128,12 +128,11 @@ TEST_F(NriWindowTest, AReplyWithAControlByteIsSavedNowhere)
 {
     start("G13-6000");
     mech<NriMech>().setRecord(0x14, QByteArray("3434\x07" "343434", 11));
-    ts.dialogs->answer(plat::mb::OK, "record 21 holds a control character: nothing saved");
+    // Not a record of the model: the read is not whole, and writes no scratch file.
     run("cmbNRImech", "G13-6000", "cmdNRIprom");
-    EXPECT_TRUE(ts.dialogs->boxes().back().text.startsWith(" 136 Error Reading NRI Memory Address : "));
     EXPECT_FALSE(ts.fileExists("G13-6000temp.txt"));
     ts.dialogs->answerFile(coinSet("saved.txt"));
-    ts.dialogs->answer(plat::mb::OK, "record 21 holds a control character: nothing saved");
+    ts.dialogs->answer(plat::mb::OK, "record 21 was not read whole: nothing saved");
     press(nri(), "cmdSave");
     EXPECT_TRUE(ts.dialogs->boxes().back().text.startsWith(" 920 Error Programming NRI data file : "));
     EXPECT_FALSE(ts.fileExists("CoinSets/saved.txt"));
@@ -193,6 +192,86 @@ TEST_F(NriWindowTest, TheDuplicatingRunProgrammesABlankMechFromAWholeFileOnly)
     for (int r = 0; r < 28; ++r)
         EXPECT_EQ(nm().record(r), typical.record(r)) << r;
     EXPECT_FALSE(p->nriDataIfLoaded()) << "no window for it";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NriWindowTest, AHangUpWhileProgrammingFromAFileSaysTheMechMayBeHalfWritten)
+{
+    open("G13-6000", true);
+    writeCoinSet("typical.txt", nriFileOf(NriMech("G13-6000")));
+    ts.dialogs->answerFile(coinSet("typical.txt"));
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite Memory");
+    box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, sim::When::from(80)); // in the fourth record
+    ts.dialogs->answer(plat::mb::OK, "the programmer box hung up - 8018\r\n\r\n"
+                                     "The connection to the programmer box on COM1 was lost.\r\n"
+                                     "The mech may be half-written: write it again once the box is reconnected.");
+    press(nri(), "cmdProgramme");
+    EXPECT_EQ(nm().writesStored(), 3);
+    EXPECT_EQ(ts.dialogs->boxes().size(), 2u) << ts.dialogs->texts().join("|").toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NriWindowTest, APartialFileAfterAMechSwapKeepsTheRecordsOfTheMechInTheBox)
+{
+    open("G13-6000"); // mech A read
+    box.swapMech("G13-6000", true); // mech B, blank, with the window still open
+    const NriMech blank("G13-6000", {}, true);
+    writeCoinSet("part.txt", "5,\"0A140A140A140A140A140A14\"\r\n");
+    ts.dialogs->answerFile(coinSet("part.txt"));
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite Memory");
+    ts.dialogs->answer(plat::mb::OK, "Data Written OK");
+    press(nri(), "cmdProgramme");
+    EXPECT_EQ(nm().record(4), "0A140A140A140A140A140A14");
+    for (int r = 0; r < 28; ++r) {
+        if (r != 4) {
+            EXPECT_EQ(nm().record(r), blank.record(r)) << "record " << r << " is B's own, not A's";
+        }
+    }
+}
+
+TEST_F(NriWindowTest, ACancelledFileLeavesTheMechsLinesToSave)
+{
+    open("G13-6000");
+    NriMech other("G13-6000");
+    other.setRecord(4, "0A140A140A140A140A140A14");
+    writeCoinSet("other.txt", nriFileOf(other));
+    ts.dialogs->answerFile(coinSet("other.txt"));
+    ts.dialogs->answer(plat::mb::Cancel, "Confirm overwrite Memory");
+    press(nri(), "cmdProgramme");
+    ts.dialogs->answerFile(coinSet("saved.txt"));
+    press(nri(), "cmdSave");
+    EXPECT_EQ(readCoinSet("saved.txt"), nriFileOf(nm())) << "what the window shows";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NriWindowTest, AReadCutByALostPortShowsWhatItDidNotReadAsNotReadAndSavesNothing)
+{
+    open("G13-6000"); // mech A read whole
+    box.swapMech("G13-6000", true); // mech B, blank
+    box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, sim::When::from(50)); // a few records in
+    ts.dialogs->answer(plat::mb::OK, "The connection to the programmer box on COM1 was lost.");
+    press(nri(), "cmdReadPROM");
+    const QStringList rows = nri().text("lblPROM").split("\r\n");
+    ASSERT_GT(rows.size(), 12);
+    EXPECT_TRUE(rows[1].contains("Coin 01      000 000")) << "B's coin 1, read: " << rows[1].toStdString();
+    EXPECT_TRUE(rows[12].contains("Coin 12      --- ---")) << "not A's coin 12: " << rows[12].toStdString();
+    choose(nri(), "cmbDisplay", 2);
+    EXPECT_TRUE(nri().text("lblPROM").contains("Last Adjustment:  00/00/00")) << "record 02 was read";
+    EXPECT_TRUE(nri().text("lblPROM").contains("--")) << "the outputs were not";
+
+    ts.dialogs->answerFile(coinSet("saved.txt"));
+    ts.dialogs->answer(plat::mb::OK, "nothing saved");
+    press(nri(), "cmdSave");
+    EXPECT_FALSE(ts.fileExists("CoinSets/saved.txt"));
 }
 
 } // namespace

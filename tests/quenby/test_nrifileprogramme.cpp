@@ -125,12 +125,24 @@ TEST_F(NriFileTest, ABlockUnacknowledgedOrAcknowledgedLateFails)
     EXPECT_EQ(blocksSeen().back(), "Z03") << "600 ms is past the 500 a piece may take";
 }
 
-TEST_F(NriFileTest, AnOlderMechIsAlwaysWrittenOkForItAnswersNothing)
+TEST_F(NriFileTest, ARecordTheMechDidNotStoreIsNotWrittenOk)
 {
-    prepare("G13-0000", nriFile(olderLines("G13-0000", 6)));
+    // A newer mech that acknowledges every piece of record 00 and keeps its old text.
+    prepare("G13-6000", nriFile(newerLines("G13-6000")));
+    mech->setFault(NriMech::Fault::WriteNotStored, When::first(1));
+    dialogs.answer(plat::mb::OK, "Error Writing Data\r\nThe mech's record 00 does not read back as it was written.");
+    EXPECT_FALSE(programme());
+    EXPECT_EQ(blocksSeen().size(), 28) << "every record was acknowledged";
+
+    // An older mech, which acknowledges nothing, that lost a character of coin 1's record.
+    // The typical memory holds other windows than the file's, so coin 1's old record is not it.
+    auto lines = olderLines("G13-0000", 6);
+    lines[1] = "111111111111222222222222";
+    prepare("G13-0000", nriFile(lines));
     mech->setFault(NriMech::Fault::LostCharacter, When::first(1));
-    dialogs.answer(plat::mb::OK, "Data Written OK");
-    EXPECT_TRUE(programme());
+    dialogs.answer(plat::mb::OK, "Error Writing Data\r\nThe mech's record D (coin 1) does not read back as it was "
+                                 "written.");
+    EXPECT_FALSE(programme());
     EXPECT_EQ(mech->writesRejected(), 1) << "coin 1's record lost a character and was not stored";
 }
 
@@ -195,13 +207,14 @@ TEST_F(NriFileTest, TheG13_0000ClosesWithB)
     EXPECT_EQ(progress.steps.back(), 11) << "6 coins end at 11 of 16";
 }
 
-TEST_F(NriFileTest, CancelSendsNotEvenJButTheLinesStay)
+TEST_F(NriFileTest, CancelSendsNotEvenJAndTakesNothingOfTheFile)
 {
     const auto lines = newerLines("G13-6000");
+    mem.nri.nriDataLines[5] = "read";
     prepare("G13-6000", nriFile(lines), false);
     EXPECT_FALSE(programme());
     EXPECT_TRUE(sent().isEmpty());
-    EXPECT_EQ(mem.nri.nriDataLines[5], QString::fromLatin1(lines[5])) << "a save writes the file's lines";
+    EXPECT_EQ(mem.nri.nriDataLines[5], "read") << "a save writes what the window shows";
 }
 
 TEST_F(NriFileTest, FilesRefusedBeforeAnythingIsSent)
@@ -298,7 +311,7 @@ TEST_F(NriFileTest, AFileOfSomeRecordsKeepsTheOthersOnlyWhenTheyAreThisMechs)
     dialogs.answerFile(ts.folder() + "/CoinSets/mem.txt");
     dialogs.answer(plat::mb::Cancel, "Confirm overwrite Memory");
     EXPECT_FALSE(programme(false));
-    EXPECT_FALSE(mem.nri.linesAreTheMechsOf("G13-6000")) << "the lines are the file's now";
+    EXPECT_TRUE(mem.nri.linesAreTheMechsOf("G13-6000")) << "a cancelled file takes nothing";
     EXPECT_TRUE(sent().isEmpty());
 }
 
