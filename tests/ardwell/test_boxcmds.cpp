@@ -22,7 +22,7 @@ TEST(BoxFormatting, ByteSwapAndClamp)
     EXPECT_EQ(v, 200);
 }
 
-TEST(BoxFormatting, ErrorBoxKeepsFiftyCharactersOfTheDescription)
+TEST(BoxFormatting, ErrorBoxKeepsTheWholeDescription)
 {
     testing_support::TestServices ts;
     ts.dialogs->answer(plat::mb::OK);
@@ -33,7 +33,7 @@ TEST(BoxFormatting, ErrorBoxKeepsFiftyCharactersOfTheDescription)
     EXPECT_EQ(ts.dialogs->boxes()[0].text, "Error Hex2 routine :  \r\nOverflow - 6");
     EXPECT_EQ(ts.dialogs->boxes()[0].title, "Error detected");
     EXPECT_EQ(ts.dialogs->boxes()[0].style, plat::mb::Critical | plat::mb::OKOnly);
-    EXPECT_EQ(ts.dialogs->boxes()[1].text, "C :  \r\n" + QString(50, 'd') + " - 75");
+    EXPECT_EQ(ts.dialogs->boxes()[1].text, "C :  \r\n" + QString(60, 'd') + " - 75") << "never cut";
 }
 
 TEST(BoxCommands, SendAndWaitEndsOnAReplyLineOrAfterASecond)
