@@ -185,6 +185,19 @@ TEST(StartupPort, PortErrorsOfferOkOrCancel)
     EXPECT_FALSE(other.st.portOpen);
 }
 
+TEST(StartupPort, ADeviceThatIsNoSerialPortIsNamedInTheBox)
+{
+    Rig rig;
+    rig.port->close();
+    rig.st.commPortNumber = 5;
+    rig.port->setOpenFailure(plat::OpenResult::NoSuchDevice, "not a serial device");
+    rig.ts.dialogs->answer(plat::mb::OK);
+    rig.link.startupPort();
+    ASSERT_EQ(rig.ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(rig.ts.dialogs->boxes()[0].text,
+              "Invalid port number\r\n\r\nCOM5 (sim:COM5) cannot be opened: not a serial device");
+}
+
 TEST(FolderCheck, ReportsFailuresWithoutEndingTheProgram)
 {
     Rig rig;
