@@ -61,6 +61,7 @@ void Link::startupPort()
         port_->setSettings("9600,N,8,1");
         const plat::OpenResult r = st_.commPortNumber < 1 ? plat::OpenResult::NoSuchDevice : port_->open();
         if (r == plat::OpenResult::Ok && port_->isOpen()) {
+            reopenFailure_.clear();
             st_.portOpen = true;
             sender_.reopened();
             return;
@@ -122,7 +123,9 @@ void Link::lostPort(const QString& context, const std::exception& e)
     sender_.portLost();
     if (jobStopped())
         return;
-    ardwell::showError(*svc_.dialogs, context, e, lostText());
+    // A job that tried the port again says which device would not open, and why.
+    ardwell::showError(*svc_.dialogs, context, e,
+                       reopenFailure_.isEmpty() ? lostText() : lostText() + QStringLiteral("\r\n") + reopenFailure_);
     if (guard_ && guard_->jobRunning()) {
         guard_->stopJob();
         if (onJobStopped)
@@ -141,11 +144,14 @@ bool Link::reopenLostPort()
         return false;
     try {
         port_->setSettings("9600,N,8,1");
-        if (port_->open() != plat::OpenResult::Ok || !port_->isOpen())
+        if (port_->open() != plat::OpenResult::Ok || !port_->isOpen()) {
+            reopenFailure_ = plat::portOpenFailure(*port_);
             return false;
+        }
     } catch (const std::exception&) {
         return false;
     }
+    reopenFailure_.clear();
     st_.portOpen = true;
     sender_.reopened();
     return true;

@@ -75,6 +75,8 @@ TEST(PortLost, ALostPortInTheTestFrameIsSaidAtOnce)
     r.ts.dialogs->answer(mb::OK, "Error Sending Data 2 :  \r\nOperation valid only when the port is open - 8018");
     r.click("cmdTest");
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 3u);
+    EXPECT_TRUE(r.ts.dialogs->boxes()[2].text.endsWith("again.\r\nCOM3 (sim:COM3) cannot be opened: no such device"))
+        << "the job that tried the port again names its device and why";
     EXPECT_FALSE(r.view().isVisible("frmTest"));
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
 }
