@@ -61,6 +61,7 @@ void Link::startupPort()
         port_->setSettings("9600,N,8,1");
         const plat::OpenResult r = st_.commPortNumber < 1 ? plat::OpenResult::NoSuchDevice : port_->open();
         if (r == plat::OpenResult::Ok && port_->isOpen()) {
+            reopenFailure_.clear();
             st_.portOpen = true;
             sender_.reopened();
             return;
@@ -73,6 +74,11 @@ void Link::startupPort()
             text = "COM Port in Use";
         else
             return; // other open errors: no message, the port stays closed
+        // Which device was tried and why it failed: "Invalid port number" alone does not tell a
+        // missing device from one that is no serial port.
+        text += QStringLiteral("\r\n\r\n") + (st_.commPortNumber < 1
+                                                     ? QStringLiteral("COM%1 is no port").arg(st_.commPortNumber)
+                                                     : plat::portOpenFailure(*port_));
         const int answer = svc_.dialogs->msgBox(
             text, plat::mb::OKCancel | plat::mb::Critical | plat::mb::SystemModal, "Error");
         st_.portOpen = false;
@@ -119,7 +125,9 @@ void Link::lostPort(const QString& context, const std::exception& e)
     sender_.portLost();
     if (jobStopped())
         return;
-    ardwell::showError(*svc_.dialogs, context, e, lostText());
+    // A job that tried the port again says which device would not open, and why.
+    ardwell::showError(*svc_.dialogs, context, e,
+                       reopenFailure_.isEmpty() ? lostText() : lostText() + QStringLiteral("\r\n") + reopenFailure_);
     if (guard_ && guard_->jobRunning()) {
         guard_->stopJob();
         if (onJobStopped)
@@ -138,11 +146,14 @@ bool Link::reopenLostPort()
         return false;
     try {
         port_->setSettings("9600,N,8,1");
-        if (port_->open() != plat::OpenResult::Ok || !port_->isOpen())
+        if (port_->open() != plat::OpenResult::Ok || !port_->isOpen()) {
+            reopenFailure_ = plat::portOpenFailure(*port_);
             return false;
+        }
     } catch (const std::exception&) {
         return false;
     }
+    reopenFailure_.clear();
     st_.portOpen = true;
     sender_.reopened();
     return true;

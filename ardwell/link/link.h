@@ -187,6 +187,7 @@ private:
     void stopIfLost(const QString& context);
     // The port opened again as startupPort opens it, without its boxes; true when it is open.
     bool reopenLostPort();
+    QString reopenFailure_; // why the last reopenLostPort found no port (none once it opened one)
     void writePort(const QByteArray& bytes, const QString& errorContext);
     void boxCommand(const char* text);
     // A frame to the mech at the bus addresses the window shows: the header, the data and the
