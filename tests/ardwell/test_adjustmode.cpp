@@ -131,9 +131,11 @@ TEST(AdjustWrite, WriteAtOnceStoresChannel1UnchangedAndWritesTheWholeEeprom)
     ASSERT_TRUE(r.enterAdjust());
     const std::vector<quint16> before = r.mech.words();
     r.mech.clearReceived();
+    const int logons = r.mech.logons();
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     r.click("cmdExitAdjust");
     EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({3, 4, 0}));
+    EXPECT_EQ(r.mech.logons(), logons + 2); // the write's, which re-reads the serial number, and the verify's
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
     std::vector<quint16> want = before;
     want[5] = 0;
