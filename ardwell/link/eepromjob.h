@@ -73,7 +73,8 @@ public:
 
     // Edits not yet written and verified.
     bool imageModified() const { return modified_; }
-    // After a panel's edit of the image.
+    // A coin data run that learned a window: pending from then on, whether or not its record
+    // can be stored. Every other edit is one of the named ones above.
     void markModified() { modified_ = true; }
     // The user chose not to write the changes (or none can be there): nothing is pending.
     void dropChanges() { modified_ = false; }
