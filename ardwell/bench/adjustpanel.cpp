@@ -170,7 +170,7 @@ void AdjustPanel::decodeEeprom()
             const Model m = model();
             CoinSettings s = settingsFromView(view());
             // The blank item (and any text that names no coin of the model) shows nothing.
-            if (decodeCoin(job_.image, m, coinNumberOf(view().text(QStringLiteral("cmbChangeCoin"))), s,
+            if (decodeCoin(job_.image(), m, coinNumberOf(view().text(QStringLiteral("cmbChangeCoin"))), s,
                            bench_.heldWindow))
                 settingsToView(view(), m, s);
         },
@@ -192,8 +192,8 @@ bool AdjustPanel::encodeEeprom()
             CoinSettings s = settingsFromView(view());
             // The held window goes in as a copy: a second store of the same coin scales the
             // window as read, never the window already scaled.
-            encodeCoin(job_.image, m, coinNumberOf(bench_.pendingAdjustCoin), s, bench_.heldWindow,
-                       bench_.windowPercent, failed);
+            job_.storeCoinSettings(coinNumberOf(bench_.pendingAdjustCoin), s, bench_.heldWindow,
+                                   bench_.windowPercent, failed);
             if (modelEntry(m).coinFormat == CoinFormat::Lines330)
                 view().setText(QStringLiteral("txtBinary"), s.binaryText); // the code of the chosen line
         },
@@ -319,7 +319,7 @@ void AdjustPanel::cmdSave_Click()
                 svc_.dialogs->askRisky(QStringLiteral("Overwrite Existing File"),
                                        plat::mb::OKCancel | plat::mb::Exclamation, QStringLiteral("Warning")) != plat::mb::OK)
                 return;
-            writeImageFile(path, job_.image);
+            writeImageFile(path, job_.image());
         },
         [&](const std::exception& e) { link_.showError(kSaveContext, e); });
 }
@@ -365,8 +365,6 @@ void AdjustPanel::loadFromFile(const QString& outcome, const std::function<void(
             // loosened is loosened already.
             bench_.windowPercent = 100;
             showPercent();
-            // A load takes the file's serial number words, a copy keeps the connected mech's own.
-            job_.mechSerialNumber = serialNumber(job_.image, model());
             decodeEeprom();
         },
         [&](const std::exception& e) { link_.showError(kLoadContext, e); });
@@ -375,13 +373,13 @@ void AdjustPanel::loadFromFile(const QString& outcome, const std::function<void(
 void AdjustPanel::cmdLoad_Click()
 {
     loadFromFile(QStringLiteral("Nothing loaded"),
-                 [this](const QStringList& lines) { loadImageLines(job_.image, lines); });
+                 [this](const QStringList& lines) { job_.loadFile(lines); });
 }
 
 void AdjustPanel::cmdCopyConfig_Click()
 {
     loadFromFile(QStringLiteral("Nothing copied"),
-                 [this](const QStringList& lines) { copyConfiguration(job_.image, model(), lines); });
+                 [this](const QStringList& lines) { job_.copySettingsFrom(lines); });
 }
 
 } // namespace ardwell

@@ -106,8 +106,7 @@ void ProgrammePanel::learnAndProgramme()
 
     plat::trap(
         [&] {
-            const WindowPackResult r = programmeCoinWindow(job_.image, model(),
-                                                           view().text(QStringLiteral("cmbCoinNumber")), bench_);
+            const WindowPackResult r = job_.storeLearnedWindow(view().text(QStringLiteral("cmbCoinNumber")), bench_);
             for (const QString& w : r.widthWarnings)
                 box(w, plat::mb::OKOnly | plat::mb::Information, QStringLiteral("Warning"));
             if (!r.stored())

@@ -110,7 +110,7 @@ void ProgrammePanel::updateCoinWindows()
             // The lamps of the listed channels: a PCA shows 16 but colours 1..12.
             for (int idx = 0; idx < modelEntry(m).listedChannels; ++idx)
                 view().setFill(QStringLiteral("shpCoinWindow"),
-                               recordProgrammed(job_.image, m, idx) ? kRed : kWhite, idx);
+                               recordProgrammed(job_.image(), m, idx) ? kRed : kWhite, idx);
             if (programmeLayout(m).coinValueShown)
                 showCoinValue();
         },
@@ -122,8 +122,8 @@ void ProgrammePanel::showCoinValue()
     const int idx = view().value(QStringLiteral("cmbCoinNumber"));
     if (idx < 0)
         return; // no channel chosen: nothing to show
-    view().setText(QStringLiteral("txtCoinValueP"), QString::number(coinValueByte(job_.image, idx)));
-    view().setText(QStringLiteral("lblSFP"), QString::number(scalingFactor(job_.image)));
+    view().setText(QStringLiteral("txtCoinValueP"), QString::number(coinValueByte(job_.image(), idx)));
+    view().setText(QStringLiteral("lblSFP"), QString::number(scalingFactor(job_.image())));
 }
 
 void ProgrammePanel::cmbCoinNumber_Click()
@@ -136,8 +136,7 @@ void ProgrammePanel::txtCoinValueP_Change()
 {
     const int idx = view().value(QStringLiteral("cmbCoinNumber"));
     // Kept to the byte: 999 stores 255, a negative or empty box 0.
-    setCoinValueByte(job_.image, idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
-    job_.markModified();
+    job_.storeCoinValue(idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
 }
 
 // ---- Clearing windows ----
@@ -153,8 +152,7 @@ void ProgrammePanel::cmdClearOne_Click()
                 return; // no channel chosen: nothing to clear, nothing to ask
             if (box(*question, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
-            clearOneChannel(job_.image, m, coin);
-            job_.markModified();
+            job_.clearWindow(coin);
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });
@@ -166,8 +164,7 @@ void ProgrammePanel::cmdClearWindows_Click()
         [&] {
             if (box(kClearAllQuestion, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
-            clearAllChannels(job_.image, model());
-            job_.markModified();
+            job_.clearAllWindows();
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });

@@ -30,7 +30,6 @@ constexpr int kShadowWords = 512; // words 0..511 are compared against and put b
 namespace ctx {
 const QString ReadMech = QStringLiteral("Error Reading Mech command routine : ");
 const QString ReadRange = QStringLiteral("Error Reading Mech Memory routine : ");
-const QString ReadSerial = QStringLiteral("Error Reading Mech serial number command routine : ");
 const QString Programme = QStringLiteral("Error Programming Mech command routine : ");
 const QString WriteRange = QStringLiteral("Error Programming Mech memory routine : ");
 const QString Verify = QStringLiteral("Error Verifying EEPROM routine : ");
@@ -65,10 +64,50 @@ QString EepromJob::halfWrittenText()
 EepromJob::EepromJob(Link& link, plat::View& view, const plat::Services& services, plat::ProgressSink& progress)
     : link_(link), view_(view), st_(link.state()), svc_(services), progress_(progress)
 {
-    link_.onWord = [this](int address, int word) { image[std::size_t(address)] = word; };
+    link_.onWord = [this](int address, int word) { image_[std::size_t(address)] = word; };
 }
 
 Model EepromJob::model() const { return currentModel(view_); }
+
+void EepromJob::storeCoinValue(int coinIndex, qint64 value)
+{
+    setCoinValueByte(image_, coinIndex, value);
+    modified_ = true;
+}
+
+void EepromJob::clearWindow(int coin)
+{
+    clearOneChannel(image_, model(), coin);
+    modified_ = true;
+}
+
+void EepromJob::clearAllWindows()
+{
+    clearAllChannels(image_, model());
+    modified_ = true;
+}
+
+WindowPackResult EepromJob::storeLearnedWindow(const QString& channelItem, const BenchState& b)
+{
+    const WindowPackResult r = programmeCoinWindow(image_, model(), channelItem, b);
+    if (r.stored())
+        modified_ = true;
+    return r;
+}
+
+void EepromJob::storeCoinSettings(int coin, CoinSettings& s, HeldWindow held, int percent,
+                                  const std::function<void(const std::exception&)>& fieldError)
+{
+    encodeCoin(image_, model(), coin, s, held, percent, fieldError);
+}
+
+void EepromJob::loadFile(const QStringList& lines)
+{
+    loadImageLines(image_, lines);
+    mechSerialNumber_ = serialNumber(image_, model());
+}
+
+void EepromJob::copySettingsFrom(const QStringList& lines) { copyConfiguration(image_, model(), lines); }
 
 int EepromJob::box(const QString& text, int style, const QString& title)
 {
@@ -96,7 +135,7 @@ bool EepromJob::readMechEeprom()
     plat::trap(
         [&] {
             // Whatever the image held (another mech, a loaded file) is not this mech's.
-            image.fill(0);
+            image_.fill(0);
             modified_ = false;
             readFrom_.clear();
             link_.boxCmdAmp();
@@ -106,11 +145,11 @@ bool EepromJob::readMechEeprom()
                 ok = false;
             // A word that could not be read would be backed up, shown and written back as FFFF.
             for (int a = 0; a <= top; ++a)
-                if (image[a] < 0)
+                if (image_[a] < 0)
                     ok = false;
             link_.boxCmdPercent();
             if (ok)
-                readFrom_ = serialNumber(image, model());
+                readFrom_ = serialNumber(image_, model());
         },
         [&](const std::exception& e) { link_.showError(ctx::ReadMech, e); });
     return ok;
@@ -131,7 +170,7 @@ bool EepromJob::readEepromRange(int first, int last)
             for (int a = first; a <= last; ++a) {
                 const int w = readRangeWord(a, first, last);
                 if (w >= 0)
-                    image[a] = w;
+                    image_[a] = w;
                 else if (!link_.portUsable())
                     break; // the port went away: the words after stay as they were, the read fails
             }
@@ -142,21 +181,36 @@ bool EepromJob::readEepromRange(int first, int last)
     return ok;
 }
 
-void EepromJob::readMechSerialNumber()
+bool EepromJob::checkOwnMech()
 {
-    plat::trap(
-        [&] {
-            link_.boxCmdAmp();
-            // Unread until read again: a re-read that cannot log on must not leave the words
-            // of another mech's file to be written back as this mech's serial number. Only the
-            // serial number's own words: the word before it is a setting a copy may carry.
-            const int first = serialWord(model());
-            image[first] = image[first + 1] = -1;
-            readEepromRange(first, first + 1);
-            link_.boxCmdPercent();
-            mechSerialNumber = serialNumber(image, model());
-        },
-        [&](const std::exception& e) { link_.showError(ctx::ReadSerial, e); });
+    const Model m = model();
+    const int sw = serialWord(m);
+    const std::array<int, 2> pendingSerial{image_[sw], image_[sw + 1]};
+    // Unread until read again: words the mech does not give must not stay the pending ones, to
+    // be taken for this mech's serial number. Only the serial number's own words: the word
+    // before it is a setting a copy may carry.
+    image_[sw] = image_[sw + 1] = -1;
+    startProgress(progress_, QStringLiteral("Reading EEPROM"));
+    for (int a = sw; a <= sw + 1; ++a) {
+        const int w = readRangeWord(a, sw, sw + 1);
+        if (w >= 0)
+            image_[a] = w;
+        else if (!link_.portUsable())
+            break;
+    }
+    progress_.hide();
+    const QString inBox = serialNumber(image_, m);
+    const int unread = image_[sw] < 0 ? sw : image_[sw + 1] < 0 ? sw + 1 : -1;
+    if (unread < 0 && inBox == readFrom_) {
+        mechSerialNumber_ = inBox;
+        return true;
+    }
+    // The changes stay as they were, for the mech they belong to.
+    box(unread >= 0 ? unreadWordText(unread) : otherMechText(readFrom_, inBox));
+    image_[sw] = pendingSerial[0];
+    image_[sw + 1] = pendingSerial[1];
+    mechSerialNumber_ = serialNumber(image_, m);
+    return false;
 }
 
 WriteResult EepromJob::programmeMechCommand(int mode)
@@ -164,26 +218,11 @@ WriteResult EepromJob::programmeMechCommand(int mode)
     WriteResult result = WriteResult::Failed;
     plat::trap(
         [&] {
+            link_.boxCmdPercent();
+            link_.boxCmdPercent();
             const Model m = model();
-            const int sw = serialWord(m);
-            const std::array<int, 2> pendingSerial{image[sw], image[sw + 1]};
-            readMechSerialNumber();
-            link_.boxCmdPercent();
-            link_.boxCmdPercent();
-            const QString inBox = serialNumber(image, m);
-            const int unread = image[sw] < 0 ? sw : image[sw + 1] < 0 ? sw + 1 : -1;
-            if (unread >= 0 || inBox != readFrom_) {
-                // The changes stay as they were, for the mech they belong to.
-                box(unread >= 0 ? unreadWordText(unread) : otherMechText(readFrom_, inBox));
-                image[sw] = pendingSerial[0];
-                image[sw + 1] = pendingSerial[1];
-                mechSerialNumber = serialNumber(image, m);
-                lastWrite_ = WriteResult::Failed;
-                return;
-            }
-            image[wordAfterSerial(m)] = 0;
             // Mode 0 on a 126 leaves its words above 214 as they are.
-            result = writeEepromRange(0, mode == 1 ? eepromTop(m) : modelEntry(m).programmeTop);
+            result = writeEepromRange(0, mode == 1 ? eepromTop(m) : modelEntry(m).programmeTop, true);
             // A write that stopped or went unverified leaves the mech short of the changes:
             // they stay pending.
             if (result == WriteResult::Written)
@@ -196,7 +235,7 @@ WriteResult EepromJob::programmeMechCommand(int mode)
     return result;
 }
 
-WriteResult EepromJob::writeEepromRange(int first, int last)
+WriteResult EepromJob::writeEepromRange(int first, int last, bool ownMech)
 {
     WriteResult result = WriteResult::Failed;
     plat::trap(
@@ -204,20 +243,31 @@ WriteResult EepromJob::writeEepromRange(int first, int last)
             first = std::clamp(first, 0, kImageTop);
             last = std::clamp(last, 0, kImageTop);
             for (int a = first; a <= last; ++a) {
-                if (image[a] < 0) {
+                if (image_[a] < 0) {
                     box(unreadWordText(a));
                     return;
                 }
             }
 
-            const int word0 = image[0];
+            const int word0 = image_[0];
             link_.readMemory(0);
-            image[0] = word0;
+            image_[0] = word0;
 
             link_.boxCmdAmp();
             link_.logon();
-            if (!st_.mechLoggedOn)
+            if (!st_.mechLoggedOn) {
+                if (ownMech)
+                    box(unreadWordText(serialWord(model())));
                 return;
+            }
+            // The serial number is read under the write's own logon: one logon for the run.
+            if (ownMech) {
+                if (!checkOwnMech()) {
+                    link_.boxCmdPercent();
+                    return;
+                }
+                image_[wordAfterSerial(model())] = 0;
+            }
             const QString caption = QStringLiteral("Writing EEPROM");
             startProgress(progress_, caption);
             // A port lost before the run is written and read back leaves the mech half-written or
@@ -233,7 +283,7 @@ WriteResult EepromJob::writeEepromRange(int first, int last)
                     if (attempt > 0)
                         progress_.setCaption(QStringLiteral("Retry ") + plat::hex4(a) + QStringLiteral(", try ") +
                                              QString::number(attempt + 1));
-                    reply = link_.writeMemory(a, image[a]);
+                    reply = link_.writeMemory(a, image_[a]);
                     if (reply != WriteReply::Written && !link_.portUsable())
                         break;
                 }
@@ -265,7 +315,7 @@ WriteResult EepromJob::verifyEepromRange(int first, int last)
     auto restore = [&] {
         // The image is what the user wants in the mech; the read-back only checks it.
         if (taken)
-            std::copy(shadow.begin(), shadow.end(), image.begin());
+            std::copy(shadow.begin(), shadow.end(), image_.begin());
         taken = false;
     };
     plat::trap(
@@ -280,9 +330,9 @@ WriteResult EepromJob::verifyEepromRange(int first, int last)
             }
             first = std::clamp(first, 0, kShadowWords - 1);
             last = std::clamp(last, 0, kShadowWords - 1);
-            std::copy(image.begin(), image.begin() + kShadowWords, shadow.begin());
+            std::copy(image_.begin(), image_.begin() + kShadowWords, shadow.begin());
             taken = true;
-            std::fill(image.begin(), image.begin() + kShadowWords, -1);
+            std::fill(image_.begin(), image_.begin() + kShadowWords, -1);
             startProgress(progress_, QStringLiteral("Checking EEPROM"));
             int errors = 0;
             for (int a = first; a <= last; ++a) {
@@ -318,7 +368,7 @@ WriteResult EepromJob::verifyEepromRange(int first, int last)
 
 void EepromJob::autosaveEeprom()
 {
-    mechSerialNumber = serialNumber(image, model());
+    mechSerialNumber_ = serialNumber(image_, model());
     plat::trap(
         [&] {
             const QString folder = QDir(svc_.env->programFolder()).filePath(QStringLiteral("Backup"));
@@ -332,13 +382,13 @@ void EepromJob::autosaveEeprom()
                     plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
                 return;
             }
-            view_.setText(QStringLiteral("lblSerNo"), backupName(mechSerialNumber));
+            view_.setText(QStringLiteral("lblSerNo"), backupName(mechSerialNumber_));
             view_.setVisible(QStringLiteral("lblSerNo"), true);
             view_.setVisible(QStringLiteral("lblSN"), true);
-            const QString path = backupPath(svc_.env->programFolder(), mechSerialNumber);
+            const QString path = backupPath(svc_.env->programFolder(), mechSerialNumber_);
             if (link_.fileExists(path) && isWholeBackup(path))
                 return; // the backup keeps the first image ever read from this mech
-            writeImageFile(path, image);
+            writeImageFile(path, image_);
         },
         [&](const std::exception& e) { link_.showError(ctx::Autosave, e); });
 }

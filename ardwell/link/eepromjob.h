@@ -9,15 +9,21 @@
 //
 // Edits to the image are pending until a write has put them into the mech and read them back.
 // They belong to the mech the image was read from: every write re-reads the mech's serial number
-// first and refuses to put them into another mech. Only the job says whether changes are pending.
+// first and refuses to put them into another mech. Only the job changes the image, the serial
+// number and whether changes are pending: the panels read the image and ask for named edits.
 
+#include "ardwell/bench/clearing.h"
+#include "ardwell/bench/coinsettings.h"
 #include "ardwell/bench/models.h"
+#include "ardwell/bench/windowpack.h"
 #include "ardwell/link/frames.h"
 #include "platform/dialogs.h"
 #include "platform/progresssink.h"
 #include "platform/services.h"
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 namespace ardwell {
 
@@ -36,12 +42,39 @@ public:
 
     Model model() const;
 
-    EepromImage image{};
-    QString mechSerialNumber; // of the mech last read
+    const EepromImage& image() const { return image_; }
+    // Of the mech last read, or of the file the adjust panel loaded last.
+    const QString& mechSerialNumber() const { return mechSerialNumber_; }
+    // A program that starts knows no mech.
+    void forgetSerialNumber() { mechSerialNumber_.clear(); }
+
+    // Edits of the programme panel: each is pending until a write has verified it.
+    // The 340's coin value byte of channel coinIndex (0-based), kept to 0..255.
+    void storeCoinValue(int coinIndex, qint64 value);
+    // One coin's window cleared and the coin inhibited; every window of the model cleared.
+    void clearWindow(int coin);
+    void clearAllWindows();
+    // The window learned from the gathered coins, into the record of the channel the item names.
+    WindowPackResult storeLearnedWindow(const QString& channelItem, const BenchState& b);
+
+    // Edits of the adjust panel: its "Write to Mech" writes them, its "Cancel Changes" drops
+    // them, and none of them asks to be written on the way out of programme mode.
+    // One coin's settings (a field that cannot be stored is reported through fieldError and
+    // keeps its old value).
+    void storeCoinSettings(int coin, CoinSettings& s, HeldWindow held, int percent,
+                           const std::function<void(const std::exception&)>& fieldError);
+    // A whole image file's words, its serial number words too (which the write reads again).
+    void loadFile(const QStringList& lines);
+    // The settings words of an image file; the serial number and the windows stay this mech's.
+    void copySettingsFrom(const QStringList& lines);
+
+    // Sets word a as a mech state would have it, nothing else; for tests only.
+    void setWordForTest(int a, int word) { image_[std::size_t(a)] = word; }
 
     // Edits not yet written and verified.
     bool imageModified() const { return modified_; }
-    // After a panel's edit of the image.
+    // A coin data run that learned a window: pending from then on, whether or not its record
+    // can be stored. Every other edit is one of the named ones above.
     void markModified() { modified_ = true; }
     // The user chose not to write the changes (or none can be there): nothing is pending.
     void dropChanges() { modified_ = false; }
@@ -55,19 +88,17 @@ public:
     bool readMechEeprom();
     // Reads first..last (each taken to 0..255) into the image; false only when the logon failed.
     bool readEepromRange(int first, int last);
-    // Re-reads the model's two serial number words (3 and 4; 2 and 3 on a 126) into the image and
-    // takes mechSerialNumber from them. Words it could not read hold -1 afterwards.
-    void readMechSerialNumber();
-    // Re-reads the serial number, and refuses (a box, nothing sent to the mech's memory) when a
-    // word of it cannot be read or it is not the serial number of the mech the image was read
-    // from; then clears the word after the serial number and writes the model's write range:
-    // mode 1 the whole EEPROM, mode 0 words 0..214 of a 126. Only a run written and verified
-    // clears the pending changes.
+    // Writes the model's write range, mode 1 the whole EEPROM, mode 0 words 0..214 of a 126.
+    // Under the write's own logon it first re-reads the serial number's two words (3 and 4; 2
+    // and 3 on a 126) and refuses (a box, nothing written) when one cannot be read or they are
+    // not the serial number of the mech the image was read from; then it clears the word after
+    // the serial number and writes. Only a run written and verified clears the pending changes.
     WriteResult programmeMechCommand(int mode);
     // Writes first..last with up to 200 tries a word, then verifies the model's whole range.
-    // Failed when the run did not write every word or could not verify them; lastWrite() keeps
-    // it for whoever asks after the click.
-    WriteResult writeEepromRange(int first, int last);
+    // Failed when the run did not write every word or could not verify them (or, with ownMech,
+    // the mech in the box is not the one the image was read from); lastWrite() keeps it for
+    // whoever asks after the click.
+    WriteResult writeEepromRange(int first, int last, bool ownMech = false);
     WriteResult lastWrite() const { return lastWrite_; }
     // Reads first..last back and compares them with the image; the image is the same after.
     // Written only when every word was read back as meant: a word that differs, a word that
@@ -92,12 +123,17 @@ private:
     // Word a of the range first..last, read with the link's retries; a word that could not be
     // read is reported and gives -1.
     int readRangeWord(int a, int first, int last);
+    // With the mech logged on: re-reads the serial number's words into the image. False, with a
+    // box and the pending serial number words back, when the mech is not the image's own.
+    bool checkOwnMech();
 
     Link& link_;
     plat::View& view_;
     LinkState& st_;
     plat::Services svc_;
     plat::ProgressSink& progress_;
+    EepromImage image_{};
+    QString mechSerialNumber_;
     WriteResult lastWrite_ = WriteResult::Written;
     bool modified_ = false;
     QString readFrom_;

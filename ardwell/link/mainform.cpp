@@ -42,7 +42,7 @@ void MainForm::load(const QString& commandLine)
     });
     step(ctx::FormLoad, [&] {
         panel_.test340Active = false;
-        eeprom_.mechSerialNumber.clear();
+        eeprom_.forgetSerialNumber();
         v_.setVisible(QStringLiteral("frmMain1"), true);
         for (const char* f : kJobPanels)
             v_.setVisible(QString::fromLatin1(f), false);

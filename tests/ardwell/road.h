@@ -34,7 +34,9 @@ struct Road : Bench {
     ardwell::ProgrammePanel& programme() { return coinBench().programme(); }
     ardwell::AdjustPanel& adjust() { return coinBench().adjust(); }
     ardwell::BenchState& bench() { return program->bench(); }
-    int& word(int a) { return job().image[std::size_t(a)]; }
+    int word(int a) { return job().image()[std::size_t(a)]; }
+    // Sets a word of the image as a mech state would have it.
+    void setWord(int a, int w) { job().setWordForTest(a, w); }
 
     // "Program Coin Mech" against the mech; true when the programme panel opened.
     bool enterProgramme()

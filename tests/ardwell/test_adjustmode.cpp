@@ -131,9 +131,11 @@ TEST(AdjustWrite, WriteAtOnceStoresChannel1UnchangedAndWritesTheWholeEeprom)
     ASSERT_TRUE(r.enterAdjust());
     const std::vector<quint16> before = r.mech.words();
     r.mech.clearReceived();
+    const int logons = r.mech.logons();
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     r.click("cmdExitAdjust");
     EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({3, 4, 0}));
+    EXPECT_EQ(r.mech.logons(), logons + 2); // the write's, which re-reads the serial number, and the verify's
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
     std::vector<quint16> want = before;
     want[5] = 0;
@@ -193,11 +195,11 @@ TEST(AdjustWrite, CancelWritesNothingAndKeepsWhatWasStored)
     ASSERT_TRUE(r.enterAdjust());
     r.click("cmdLoosen");
     choose(r, "cmbChangeCoin", 1);
-    const auto image = r.job().image;
+    const auto image = r.job().image();
     r.mech.clearReceived();
     r.click("cmdCancelAdjust");
     EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
-    EXPECT_EQ(r.job().image, image);
+    EXPECT_EQ(r.job().image(), image);
     EXPECT_TRUE(r.bench().abortFlag);
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
     EXPECT_FALSE(r.view().isVisible("frmAdjust"));
@@ -318,7 +320,7 @@ TEST(AdjustWrite, ASerialReReadThatCannotLogOnWritesNothing)
     r.writeLines("other.txt", other);
     r.ts.dialogs->answerFile(r.ts.folder() + "/other.txt");
     r.click("cmdLoad");
-    ASSERT_EQ(r.job().mechSerialNumber, "0BADF00D");
+    ASSERT_EQ(r.job().mechSerialNumber(), "0BADF00D");
 
     const std::vector<quint16> before = r.mech.words();
     r.mech.clearReceived();
@@ -406,7 +408,7 @@ TEST(AdjustFiles, LoadTakesAWholeImageAndShowsTheLoadedCoin)
     lines[0x78] = "  0078 0800\t"; // channel 1's output byte: line D
     lines.insert(1, "");             // an empty line is no word
     r.writeLines("image", lines);
-    r.word(300) = 0x3333;
+    r.setWord(300, 0x3333);
     r.ts.dialogs->answerFile(r.ts.folder() + "/image");
     r.click("cmdLoad");
     EXPECT_TRUE(r.ts.dialogs->boxes().empty());
@@ -414,7 +416,7 @@ TEST(AdjustFiles, LoadTakesAWholeImageAndShowsTheLoadedCoin)
     EXPECT_EQ(r.word(0), 0xFFFF);
     EXPECT_EQ(r.word(34), r.mech.word(34));
     EXPECT_EQ(r.word(300), 0);
-    EXPECT_EQ(r.job().mechSerialNumber, "0033CAFE");
+    EXPECT_EQ(r.job().mechSerialNumber(), "0033CAFE");
     EXPECT_EQ(r.view().text("cmbOutput"), "D");
     EXPECT_EQ(r.view().text("txtBinary"), "08");
     EXPECT_EQ(r.view().value("chkEnable"), 0);
@@ -429,19 +431,19 @@ TEST(AdjustFiles, LoadTakesAWholeImageAndShowsTheLoadedCoin)
     // What the panel saves, it loads.
     r.ts.dialogs->answerFile(r.ts.folder() + "/saved");
     r.click("cmdSave");
-    const auto saved = r.job().image;
-    r.word(0) = 0;
+    const auto saved = r.job().image();
+    r.setWord(0, 0);
     r.ts.dialogs->answerFile(r.ts.folder() + "/saved.txt");
     r.click("cmdLoad");
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u);
-    EXPECT_EQ(r.job().image, saved);
+    EXPECT_EQ(r.job().image(), saved);
 }
 
 TEST(AdjustFiles, AFileThatIsNoWholeImageIsRefusedAndTheImageStays)
 {
     Road r("126");
     ASSERT_TRUE(r.enterAdjust());
-    const auto image = r.job().image;
+    const auto image = r.job().image();
     const QString folder = QDir::toNativeSeparators(r.ts.folder());
     const QStringList whole = r.mechLines(256);
     const auto lines = [](const QStringList& l) { return (l.join("\r\n") + "\r\n").toLatin1(); };
@@ -483,8 +485,8 @@ TEST(AdjustFiles, AFileThatIsNoWholeImageIsRefusedAndTheImageStays)
     EXPECT_TRUE(refused("huge.txt", QByteArray(kHugeFileBytes, '\n'), "cmdCopyConfig")
                     .endsWith("\r\n\r\nLarger than any EEPROM image file (over 64 KB)\r\n\r\nNothing copied"));
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 6u);
-    EXPECT_EQ(r.job().image, image);
-    EXPECT_EQ(r.job().mechSerialNumber, "0012ABCD");
+    EXPECT_EQ(r.job().image(), image);
+    EXPECT_EQ(r.job().mechSerialNumber(), "0012ABCD");
     EXPECT_TRUE(r.view().isVisible("frmAdjust"));
 }
 
@@ -523,14 +525,14 @@ TEST(ProgrammePanelLamps, TheRecordHeaderColoursTheLamps)
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     for (int a = 31; a <= 137; ++a)
-        r.word(a) = 0;
-    r.word(34) = 0x4400;
+        r.setWord(a, 0);
+    r.setWord(34, 0x4400);
     r.programme().updateCoinWindows();
     EXPECT_EQ(r.view().fill("shpCoinWindow", 0), 0x0000FFu);
     EXPECT_EQ(r.view().fill("shpCoinWindow", 1), 0xFFFFFFu);
     // Bytes past the header do not count.
-    r.word(34) = 0;
-    r.word(37) = 0xFFFF;
+    r.setWord(34, 0);
+    r.setWord(37, 0xFFFF);
     r.programme().updateCoinWindows();
     EXPECT_EQ(r.view().fill("shpCoinWindow", 0), 0xFFFFFFu);
 
@@ -538,7 +540,7 @@ TEST(ProgrammePanelLamps, TheRecordHeaderColoursTheLamps)
     Road p("PCA");
     ASSERT_TRUE(p.enterProgramme());
     p.view().setFill("shpCoinWindow", 0x00FF00, 14);
-    p.word(34 + 13 * 7) = 0x4444;
+    p.setWord(34 + 13 * 7, 0x4444);
     p.programme().updateCoinWindows();
     EXPECT_TRUE(p.view().isVisible("shpCoinWindow", 15));
     EXPECT_EQ(p.view().fill("shpCoinWindow", 14), 0x00FF00u);

@@ -16,7 +16,7 @@ constexpr quint32 kRed = 0x0000FF, kWhite = 0xFFFFFF;
 
 std::vector<int> imageWords(Road& r, int count)
 {
-    return std::vector<int>(r.job().image.begin(), r.job().image.begin() + count);
+    return std::vector<int>(r.job().image().begin(), r.job().image().begin() + count);
 }
 
 // Words the copy takes from the file, written out apart from the code's own table.
@@ -110,7 +110,7 @@ TEST(CopyConfiguration, AnotherMechsFileFromADottedFolderThenWriteToMech)
     for (int a = 0; a < 128; ++a)
         EXPECT_EQ(r.word(a), copied330(a) ? other[std::size_t(a)] : mine[std::size_t(a)]) << a;
     EXPECT_NE(other[0], mine[0]);
-    EXPECT_EQ(r.job().mechSerialNumber, "0012ABCD");
+    EXPECT_EQ(r.job().mechSerialNumber(), "0012ABCD");
     EXPECT_FALSE(r.job().imageModified());
     for (const char* c : {"cmbOutput", "cmbInhibitLine", "txtBinary"})
         EXPECT_EQ(r.view().text(c), ref.view().text(c)) << c;

@@ -50,7 +50,7 @@ TEST(Gathering, TwentyEqualCoinsOnA126AreLearnedWrittenAndVerified)
     ASSERT_TRUE(r.enterProgramme());
     r.ts.writeFile("accept.wav", "RIFF");
     r.mech.setWord(31, 0x00AA); // channel 2's byte of the first record word stays
-    r.word(31) = 0x00AA;
+    r.setWord(31, 0x00AA);
     r.dropCoins(coins(20));
     const auto from = r.sent().size();
     r.ts.dialogs->answer(mb::OK, "Data Gathered");
@@ -285,12 +285,12 @@ TEST(Gathering, APcaChannel15IsRefusedAfterTheDataIsGathered)
     r.view().setValue("cmbCoinNumber", 14);
     r.view().setText("cmbCoinCount", "1");
     r.dropCoins(coins(1));
-    const auto image = r.job().image;
+    const auto image = r.job().image();
     r.ts.dialogs->answer(mb::OK, "Data Gathered");
     r.ts.dialogs->answer(mb::OK, "Invalid coin number selected");
     startRun(r);
     EXPECT_EQ(r.ts.dialogs->boxes()[1].style, mb::Critical | mb::OKOnly | mb::SystemModal);
-    EXPECT_EQ(r.job().image, image);
+    EXPECT_EQ(r.job().image(), image);
     EXPECT_EQ(r.view().text("cmbCoinNumber"), "Channel 16");
 }
 
@@ -465,13 +465,13 @@ TEST(Gathering, ARedropCancelledAfterATimeOutEndsAsATimeOut)
     drop[3] = flier(2);
     drop[8] = flier(0);
     r.dropCoins(drop);
-    const auto image = r.job().image;
+    const auto image = r.job().image();
     r.ts.dialogs->answer(mb::Cancel, " 2 Coin Fliers detected\r\nNeed to redrop  5 Coins");
     r.ts.dialogs->answer(mb::OK, "Data Gathering Timeout");
     startRun(r);
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
-    EXPECT_EQ(r.job().image, image);
+    EXPECT_EQ(r.job().image(), image);
     EXPECT_FALSE(r.job().imageModified());
     EXPECT_EQ(r.view().text("cmbCoinNumber"), "Channel 1");
     EXPECT_TRUE(controlsBack(r));

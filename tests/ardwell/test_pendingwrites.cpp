@@ -119,7 +119,7 @@ TEST(PendingChanges, WriteToMechRefusesAnotherMechAndKeepsThePanel)
     EXPECT_EQ(r.mech.words(), other);
     EXPECT_TRUE(r.view().isVisible("frmAdjust"));
     EXPECT_TRUE(r.view().isEnabled("cmdExitAdjust"));
-    EXPECT_EQ(r.job().mechSerialNumber, "0012ABCD");
+    EXPECT_EQ(r.job().mechSerialNumber(), "0012ABCD");
 }
 
 TEST(PendingChanges, AVerifyMismatchOnWriteToMechOrOnFinishKeepsThePanelAndTheChanges)

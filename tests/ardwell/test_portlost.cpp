@@ -21,8 +21,8 @@ TEST(PortLost, AWriteCutShortSaysTheMechMayBeHalfWrittenAndIsWrittenAgainOnceRec
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     const int old0 = r.mech.word(0);
-    r.word(0) = old0 ^ 0x0101;
-    r.word(100) = r.mech.word(100) ^ 0x0202;
+    r.setWord(0, old0 ^ 0x0101);
+    r.setWord(100, r.mech.word(100) ^ 0x0202);
     r.job().markModified();
     r.ts.sched->callAfter(2000, [&] { unplug(r); });
     r.ts.dialogs->answer(mb::OK, kLost + "The mech may be half-written: write it again once the box is reconnected.");

@@ -41,7 +41,7 @@ TEST(ProgrammeEntry, A330IsReadBackedUpAndShownWithItsLamps)
     EXPECT_TRUE(r.ts.dialogs->boxes().empty());
 
     // The serial number 0012ABCD is shown by its backup name, and backed up under it.
-    EXPECT_EQ(r.job().mechSerialNumber, "0012ABCD");
+    EXPECT_EQ(r.job().mechSerialNumber(), "0012ABCD");
     EXPECT_EQ(r.view().text("lblSerNo"), "1200xx23629");
     EXPECT_TRUE(r.view().isVisible("lblSerNo"));
     EXPECT_TRUE(r.view().isVisible("lblSN"));
@@ -93,7 +93,7 @@ TEST(ProgrammeEntry, A126ReadsAllItsWordsAndShowsSixteenLampsAndTheModuleType)
     Road r("126");
     ASSERT_TRUE(r.enterProgramme());
     EXPECT_EQ(r.mech.addressesRead(), range(0, 255));
-    EXPECT_EQ(r.job().mechSerialNumber, "0012ABCD"); // words 2 and 3 on a 126
+    EXPECT_EQ(r.job().mechSerialNumber(), "0012ABCD"); // words 2 and 3 on a 126
     EXPECT_EQ(r.fileLines("Backup/1200xx23629.txt"), r.mechLines(256));
     EXPECT_TRUE(r.view().isVisible("frmOld"));
     for (int i = 0; i < 16; ++i)
@@ -189,15 +189,15 @@ TEST(ProgrammeWrite, A330WritesWords0To127WithWord5ClearedAndVerifies)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.word(40) = 0x1234;
+    r.setWord(40, 0x1234);
     r.job().markModified();
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     r.click("cmdProg");
 
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
-    // The serial number's words re-read; the write's first read of word 0 goes out after "%",
-    // which the box does not relay; then the verify's reads.
+    // The write's first read of word 0 goes out after "%", which the box does not relay; under
+    // the write's logon the serial number's words are re-read; then the verify's reads.
     EXPECT_TRUE(r.sent().contains("%\r%\r" + QByteArray("FF6194")));
     EXPECT_EQ(r.mech.addressesRead(), QList<int>({3, 4}) + range(0, 127));
     EXPECT_EQ(r.mech.word(5), 0);
@@ -220,12 +220,12 @@ TEST(ProgrammeWrite, AVerifyThatCannotLogOnKeepsTheChangesAndSaysSo)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.word(40) = 0x1234;
+    r.setWord(40, 0x1234);
     r.job().markModified();
     r.mech.clearReceived();
-    // The serial re-read (a logon, two words), the write's logon and its 128 words are answered;
+    // The write's logon, its re-read of the two serial words and its 128 words are answered;
     // from the verify's logon on, nothing is.
-    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(133));
+    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(132));
     r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
     r.ts.dialogs->answer(mb::OK, "Verify Failed : Coin mech not verified");
     r.click("cmdProg");
@@ -294,8 +294,8 @@ TEST(ProgrammeWrite, AWordNeverAnsweredIsAFailedRunToo)
     ASSERT_TRUE(r.enterProgramme());
     r.job().markModified();
     r.mech.clearReceived();
-    // The mech hears the serial re-read, the logon and the first three writes, then nothing.
-    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(8));
+    // The mech hears the logon, the serial re-read and the first three writes, then nothing.
+    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(7));
     r.ts.dialogs->answer(mb::OK, "Too many retries on Memory Write to Address 0003");
     r.programme().cmdProg_Click();
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u);
@@ -308,7 +308,7 @@ TEST(ProgrammeWrite, AValueThatDoesNotStickIsOneVerifyErrorAndTheImageKeepsWhatW
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.word(20) = 0x2020;
+    r.setWord(20, 0x2020);
     r.job().markModified();
     r.mech.storeDifferentValueAt(20, 0x2021);
     r.ts.dialogs->answer(mb::OK, "Verify Error Address : 0014");
@@ -332,7 +332,7 @@ TEST(ProgrammeWrite, TwoWordsThatDoNotStickAreCountedWithTwoBlanks)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.word(20) = 0x2020;
+    r.setWord(20, 0x2020);
     r.mech.storeDifferentValueAt(20, 0x2021);
     r.mech.setUnreadableWord(90);
     r.ts.dialogs->answer(mb::OK, "Verify Error Address : 0014");
@@ -350,7 +350,7 @@ TEST(ProgrammeWrite, CancelAtAVerifyBoxEndsTheCheck)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.word(20) = 0x2020;
+    r.setWord(20, 0x2020);
     r.mech.storeDifferentValueAt(20, 0x2021);
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::Cancel, "Verify Error Address : 0014");
@@ -390,9 +390,9 @@ TEST(ProgrammeExit, FinishWithChangesAsksAndYesReadsTheSerialThenWrites)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.word(50) = 0x5050;
+    r.setWord(50, 0x5050);
     r.job().markModified();
-    r.word(3) = 0x7777; // the serial number written back is the one just read from the mech
+    r.setWord(3, 0x7777); // the serial number written back is the one just read from the mech
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
     r.ts.dialogs->answer(mb::OK, "Verify OK");
@@ -414,7 +414,7 @@ TEST(ProgrammeExit, NoWritesNothing)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.word(50) = 0x5050;
+    r.setWord(50, 0x5050);
     r.job().markModified();
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::No, "Write New Data To Coin Mech");
