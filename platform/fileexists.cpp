@@ -33,8 +33,11 @@ bool fileExists(const QString& path, plat::Dialogs& dialogs, const FileExistsTex
             } catch (const std::exception& e) {
                 const plat::ErrInfo info = plat::errInfo(e);
                 if (info.number == plat::err::DiskNotReady) {
-                    const int answer = dialogs.msgBox(texts.diskNotReady,
-                                                      plat::mb::Exclamation | plat::mb::OKCancel, QString());
+                    // OK searches again: a stopped job, whose boxes nobody sees, must not go
+                    // round for as long as the drive stays not ready, so it is asked as a
+                    // question whose unseen answer is Cancel.
+                    const int answer = dialogs.askRisky(texts.diskNotReady,
+                                                        plat::mb::Exclamation | plat::mb::OKCancel, QString());
                     if (answer == plat::mb::OK)
                         continue;
                     return false;

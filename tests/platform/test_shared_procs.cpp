@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 #include "platform/fileexists.h"
+#include "platform/jobguard.h"
 #include "platform/makesound.h"
 #include "platform/runtimeerror.h"
 #include "platform/senddata.h"
@@ -95,6 +96,29 @@ TEST_F(FileExistsFixture, DriveNotReadyOffersRetry)
     ts.dialogs->answer(plat::mb::Cancel, texts.diskNotReady);
     EXPECT_FALSE(shared::fileExists("A:/x", *ts.dialogs, texts, trap.fn(), notReadyTwice));
     EXPECT_EQ(calls, 1);
+}
+
+// A stopped job's boxes are answered unseen: an OK there must not send it round the retry for as
+// long as the drive stays not ready.
+TEST_F(FileExistsFixture, AStoppedJobDoesNotRetryADriveThatIsNotReady)
+{
+    int calls = 0;
+    const shared::FileProbe notReadyLong = [&](const QString&) {
+        if (++calls <= 1000)
+            throw plat::RuntimeError(plat::err::DiskNotReady, "Disk not ready");
+        return true;
+    };
+    plat::JobGuard guard(*ts.sched, [](const QString&, const std::exception&) {});
+    plat::JobDialogs dialogs(ts.dialogs.get());
+    dialogs.setGuard(&guard);
+    bool found = true;
+    guard.runJob([&] {
+        guard.stopJob();
+        found = shared::fileExists("A:/x", dialogs, texts, trap.fn(), notReadyLong);
+    });
+    EXPECT_FALSE(found);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(ts.dialogs->boxes().empty());
 }
 
 TEST_F(FileExistsFixture, OtherErrorsAreShownAndGiveFalse)
