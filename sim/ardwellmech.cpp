@@ -260,22 +260,6 @@ void ArdwellMech::handleRead(MechFrameRecord& rec, std::uint8_t from)
     if (faults_.strikes(Fault::BadCheckByte))
         ++check;
     plain.append(char(check));
-    if (faults_.strikes(Fault::ReplyGarbled) && socket_.frame) {
-        // Bytes changed on the way so that the payload still checks: only the frame's checksum,
-        // computed over what was sent, tells.
-        const QByteArray sent = frame(from, bus_, hdr::ReadReply, encipher(plain, keys_));
-        for (int flip = 1; flip < 256; ++flip) {
-            QByteArray other = plain.left(4);
-            other[3] = char(other[3] ^ flip);
-            other.append(char(zeroSumByte(other)));
-            QByteArray f = frame(from, bus_, hdr::ReadReply, encipher(other, keys_));
-            if (f.back() != sent.back()) {
-                f[f.size() - 1] = sent.back();
-                socket_.frame(f);
-                return;
-            }
-        }
-    }
     reply(from, hdr::ReadReply, encipher(plain, keys_));
 }
 

@@ -160,7 +160,6 @@ public:
         EventTruncated,   // events: only the first four bytes go out
         EventUnknownCode, // events: the code becomes 2A
         CoinIndexAbove15, // accepted-coin events: the coin index goes out 16 higher
-        ReplyGarbled,     // read replies: another word whose check byte passes, the frame checksum wrong
         Count_
     };
     void setFault(Fault fault, When when) { faults_.set(fault, when); }
