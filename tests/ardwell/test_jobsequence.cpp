@@ -375,9 +375,14 @@ struct Sequence {
         const bool verified = sawBox("Verify OK");
         if (verified) {
             checkVerified(road);
-            for (const QString& t : boxTexts())
+            // What goes wrong once the run is verified (the port lost as the mech is switched
+            // off) does not take back what was verified.
+            for (const QString& t : boxTexts()) {
+                if (t.startsWith("Verify OK"))
+                    break;
                 EXPECT_FALSE(t.contains("Error") || t.startsWith("Verify Failed"))
                     << road.toStdString() << ": \"" << t.toStdString() << "\", then Verify OK";
+            }
             owner = -1;
             edited = false;
             claims.clear();
