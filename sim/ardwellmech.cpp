@@ -260,7 +260,37 @@ void ArdwellMech::handleRead(MechFrameRecord& rec, std::uint8_t from)
     if (faults_.strikes(Fault::BadCheckByte))
         ++check;
     plain.append(char(check));
-    reply(from, hdr::ReadReply, encipher(plain, keys_));
+    QByteArray f = frame(from, bus_, hdr::ReadReply, encipher(plain, keys_));
+    if (faults_.strikes(Fault::ReplyCorrupted))
+        corruptReply(f);
+    if (socket_.frame)
+        socket_.frame(f);
+}
+
+// Noise on the line that the payload check cannot see: the word's low cipher byte changed and
+// the check byte's chosen so that the deciphered payload still sums to zero. Only the frame
+// checksum, kept from the true frame, no longer fits.
+void ArdwellMech::corruptReply(QByteArray& f) const
+{
+    constexpr int kData = 3, kLength = 5;
+    const QByteArray original = f.mid(kData, kLength);
+    auto sum = [](const QByteArray& b) {
+        int s = 0;
+        for (char c : b)
+            s += std::uint8_t(c);
+        return s & 255;
+    };
+    for (int d = 1; d < 256; ++d) {
+        QByteArray c = original;
+        c[3] = char(std::uint8_t(c[3]) ^ d);
+        for (int v = 0; v < 256; ++v) {
+            c[4] = char(v);
+            if (sumsToZero(decipher(c, keys_)) && sum(c) != sum(original)) {
+                f.replace(kData, kLength, c);
+                return;
+            }
+        }
+    }
 }
 
 void ArdwellMech::handleWrite(MechFrameRecord& rec, std::uint8_t from)

@@ -160,6 +160,8 @@ public:
         EventTruncated,   // events: only the first four bytes go out
         EventUnknownCode, // events: the code becomes 2A
         CoinIndexAbove15, // accepted-coin events: the coin index goes out 16 higher
+        ReplyCorrupted,   // read replies: the word's cipher bytes changed so that the payload
+                          // still passes its check byte, the frame checksum left as it was
         Count_
     };
     void setFault(Fault fault, When when) { faults_.set(fault, when); }
@@ -188,6 +190,7 @@ private:
     void handleLogon(const QByteArray& data, std::uint8_t from);
     void handleRead(MechFrameRecord& rec, std::uint8_t from);
     void handleWrite(MechFrameRecord& rec, std::uint8_t from);
+    void corruptReply(QByteArray& frame) const;
     std::uint8_t nextRandom();
     bool canSend() const;
     void pumpOutbox();

@@ -177,8 +177,13 @@ void AdjustPanel::decodeEeprom()
         [&](const std::exception& e) { link_.showError(kDecodeContext, e); });
 }
 
-void AdjustPanel::encodeEeprom()
+bool AdjustPanel::encodeEeprom()
 {
+    bool stored = true;
+    const auto failed = [&](const std::exception& e) {
+        stored = false;
+        link_.showError(kEncodeContext, e);
+    };
     plat::trap(
         [&] {
             if (bench_.pendingAdjustCoin.isEmpty())
@@ -188,11 +193,12 @@ void AdjustPanel::encodeEeprom()
             // The held window goes in as a copy: a second store of the same coin scales the
             // window as read, never the window already scaled.
             encodeCoin(job_.image, m, coinNumberOf(bench_.pendingAdjustCoin), s, bench_.heldWindow,
-                       bench_.windowPercent, [&](const std::exception& e) { link_.showError(kEncodeContext, e); });
+                       bench_.windowPercent, failed);
             if (modelEntry(m).coinFormat == CoinFormat::Lines330)
                 view().setText(QStringLiteral("txtBinary"), s.binaryText); // the code of the chosen line
         },
-        [&](const std::exception& e) { link_.showError(kEncodeContext, e); });
+        failed);
+    return stored;
 }
 
 // ---- Entering and leaving ----
@@ -263,9 +269,13 @@ void AdjustPanel::cmdExitAdjust_Click()
     plat::View& v = view();
     st_.commsError = false;
     setControlsEnabled(false);
-    if (!bench_.pendingAdjustCoin.isEmpty())
-        encodeEeprom();
-    job_.readMechSerialNumber();
+    // A value the image cannot hold would leave its old value to be written and verified:
+    // nothing goes to the mech until the panel holds what can be stored.
+    if (!encodeEeprom()) {
+        setControlsEnabled(true);
+        return;
+    }
+    // The write re-reads the mech's serial number first.
     if (job_.programmeMechCommand(1) == WriteResult::Written && !st_.commsError) {
         v.setVisible(QStringLiteral("lblSerNo"), false);
         v.setVisible(QStringLiteral("lblSN"), false);
@@ -284,6 +294,7 @@ void AdjustPanel::cmdCancelAdjust_Click()
 {
     plat::View& v = view();
     bench_.abortFlag = true;
+    job_.dropChanges();
     setControlsEnabled(false);
     for (const char* c : {"frmAdjust", "lblSN", "lblSerNo"})
         v.setVisible(n(c), false);
@@ -350,6 +361,10 @@ void AdjustPanel::loadFromFile(const QString& outcome, const std::function<void(
             if (!lines)
                 return;
             apply(*lines);
+            // The file's windows replace the ones the percentage was to scale; a window saved
+            // loosened is loosened already.
+            bench_.windowPercent = 100;
+            showPercent();
             // A load takes the file's serial number words, a copy keeps the connected mech's own.
             job_.mechSerialNumber = serialNumber(job_.image, model());
             decodeEeprom();

@@ -60,12 +60,16 @@ public:
     void cmdSave_Click();
     void cmdLoad_Click();
     // "Copy Configuration": the settings words of a saved image file into this mech's image,
-    // keeping its serial number and its coin windows; the panel shows the result.
+    // keeping its serial number and its coin windows; the panel shows the result. A copy carries
+    // words 0..2, 5..14, 28..33 and 112 up of a 330, 340 or 560; 0..1, 4..11, 25..30 and 215 up
+    // of a 126; nothing of a PCA. The write re-reads only the serial number's words (3 and 4; 2
+    // and 3 on a 126), so every copied word reaches the mech as copied.
     void cmdCopyConfig_Click();
 
-    // The coin named by cmbChangeCoin into the panel, and the panel into the pending coin.
+    // The coin named by cmbChangeCoin into the panel, and the panel into the pending coin
+    // (false when a field could not be stored: reported, and the image keeps its old value).
     void decodeEeprom();
-    void encodeEeprom();
+    bool encodeEeprom();
 
 private:
     plat::View& view() { return view_; }

@@ -22,7 +22,6 @@ public:
     void programmeJob() override { programme_.cmdProgramme_Click(); }
     void adjustJob() override { adjust_.cmdAdjust_Click(); }
     void testJob() override { tests_.cmdTest_Click(); }
-    void readMechSerialNumber() override { job_.readMechSerialNumber(); }
     void enableProgrammeControls(bool enabled) override { programme_.enableProgrammeControls(enabled); }
     void cmdProg_Click() override { programme_.cmdProg_Click(); }
 

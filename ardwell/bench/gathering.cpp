@@ -100,7 +100,7 @@ void ProgrammePanel::learnAndProgramme()
     const LearningOptions o = learningOptions(view());
     searchWindowLevel(bench_, o, logSink());
     calculateLimits(bench_, o, logSink());
-    job_.imageModified = true;
+    job_.markModified();
     box(QStringLiteral("Data Gathered"), plat::mb::OKOnly, kCoinData);
     logPath_.clear();
 
@@ -149,6 +149,13 @@ void ProgrammePanel::cmdCoinData_Click()
             v.setVisible(QStringLiteral("cmdCancelOp"), true);
             v.setVisible(QStringLiteral("cmdExitProgramme"), false);
             bench_.fliersLimit = {15, 15, 10, 10, 20, 20, 20};
+            if (!st_.mechLoggedOn) {
+                // The mech was powered down (a write that failed) or the port lost since the
+                // panel opened: it is powered and logged on again before it is asked for data.
+                link_.logon();
+                if (!st_.mechLoggedOn)
+                    return; // the logon has said so
+            }
 
             for (int request = 1; request <= 2; ++request) {
                 st_.boxAcknowledged = false;

@@ -175,8 +175,11 @@ void showPanelEvent(const PanelEvent& e, plat::View& v, TestPanelState& st, Link
             [&](const panel::StatusInputs& s) {
                 st.test340Active ? show340Inputs(s.status, v, st, link) : showStatus(s.status, v, st, link);
             },
+            // A coin event is answered once its sound has played (the mech sends nothing more
+            // until then) and before its lamps are drawn.
             [&](const panel::Accepted& a) {
                 link.makeSound(false);
+                link.sendMessageUnderstood();
                 v.setText("lblRejectedReason", QString());
                 st.lastAcceptedCoin = 0;
                 if (a.coin >= 0 && a.coin <= 15) {
@@ -189,12 +192,14 @@ void showPanelEvent(const PanelEvent& e, plat::View& v, TestPanelState& st, Link
             [&](const panel::Rejected& r) {
                 st.lastAcceptedCoin = 0;
                 link.makeSound(true);
+                link.sendMessageUnderstood();
                 v.setFill("shpRejected", kRed);
                 countUp(v, "lblRejectCount", -1, true);
                 v.setText("lblRejectedReason", rejectReasonText(r.reason));
                 st.lampCountdown = 20;
             },
             [&](const panel::Routed& r) {
+                link.sendMessageUnderstood();
                 if (st.lastAcceptedCoin >= 1 && st.lastAcceptedCoin <= 16)
                     v.setText("lblRouted", r.route < 7 ? QString::number(r.route + 1) : QStringLiteral("Def"),
                               st.lastAcceptedCoin - 1);

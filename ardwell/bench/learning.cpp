@@ -284,7 +284,8 @@ bool applyFlierElimination(BenchState& b, const FlierProposal& p, bool accepted)
     if (p.noReadings)
         return false;
     if (p.ask() && !accepted) {
-        b.coinsToGather = 0;
+        // Skipping the elimination keeps every reading; coins the run timed out waiting for
+        // are still missing, and a window is never learned from fewer coins than were asked.
         return false;
     }
     b.rawReadings = p.remaining;

@@ -75,6 +75,13 @@ void ProgrammePanel::setupProgrammePanel()
 {
     plat::View& v = view();
     const ProgrammeLayout l = programmeLayout(model());
+    // A module type counts only for the model whose panel shows it: chosen for a 126, it would
+    // scale another model's HFD window where the user cannot see it.
+    if (!modelEntry(model()).discrimFrameShown) {
+        for (const char* o : {"optOld", "optOld2", "optOld3"})
+            v.setValue(QString::fromLatin1(o), 0);
+        v.setValue(QStringLiteral("optNormal"), 1);
+    }
     for (const char* f : {"txtCoinValueP", "lblCV", "lblSFP", "lblSF"})
         v.setVisible(QString::fromLatin1(f), l.coinValueShown);
     if (placeProgrammedFrame)
@@ -130,7 +137,7 @@ void ProgrammePanel::txtCoinValueP_Change()
     const int idx = view().value(QStringLiteral("cmbCoinNumber"));
     // Kept to the byte: 999 stores 255, a negative or empty box 0.
     setCoinValueByte(job_.image, idx, fieldNumber(view().text(QStringLiteral("txtCoinValueP")), 255));
-    job_.imageModified = true;
+    job_.markModified();
 }
 
 // ---- Clearing windows ----
@@ -147,7 +154,7 @@ void ProgrammePanel::cmdClearOne_Click()
             if (box(*question, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
             clearOneChannel(job_.image, m, coin);
-            job_.imageModified = true;
+            job_.markModified();
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });
@@ -160,7 +167,7 @@ void ProgrammePanel::cmdClearWindows_Click()
             if (box(kClearAllQuestion, plat::mb::OKCancel | plat::mb::Exclamation, kConfirmTitle) != plat::mb::OK)
                 return;
             clearAllChannels(job_.image, model());
-            job_.imageModified = true;
+            job_.markModified();
             updateCoinWindows();
         },
         [&](const std::exception& e) { link_.showError(kClearContext, e); });
@@ -210,7 +217,6 @@ void ProgrammePanel::cmdProgramme_Click()
             v.setValue(QStringLiteral("cmbCoinCount"), 2);
             v.setValue(QStringLiteral("optStandard"), 1);
             v.setValue(QStringLiteral("optWindow1"), 1);
-            job_.imageModified = false;
         },
         [&](const std::exception& e) { link_.showError(kLaunchContext, e); });
 }

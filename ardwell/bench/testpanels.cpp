@@ -230,6 +230,9 @@ void TestPanels::enter330()
         for (TestInterface i : kInterfaces)
             v.setEnabled(interfaceOption(i), e.optionEnabled[std::size_t(i)]);
         v.setVisible(QStringLiteral("chkBinary"), modelEntry(m).binaryTestMode);
+        // Ticked for a 126, the hidden box would drop the mask's bit of every other model.
+        if (!modelEntry(m).binaryTestMode)
+            setQuietly(QStringLiteral("chkBinary"), 0);
         // Every entry lays the frame out and sends the mask for "Dual Polarity", also when the
         // option is still set from the last test and selecting it changes nothing.
         setQuietly(interfaceOption(kEntryInterface), 1);

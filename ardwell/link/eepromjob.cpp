@@ -26,8 +26,6 @@ void startProgress(plat::ProgressSink& p, const QString& caption)
 
 constexpr int kWriteTries = 200;
 constexpr int kShadowWords = 512; // words 0..511 are compared against and put back
-constexpr int kSerialFirst = 2;   // the words re-read for the serial number before a write
-constexpr int kSerialLast = 4;
 
 namespace ctx {
 const QString ReadMech = QStringLiteral("Error Reading Mech command routine : ");
@@ -50,6 +48,19 @@ QString EepromJob::unreadWordText(int address)
 }
 
 QString EepromJob::notVerifiedText() { return QStringLiteral("Verify Failed : Coin mech not verified"); }
+
+QString EepromJob::otherMechText(const QString& readFrom, const QString& inBox)
+{
+    return QStringLiteral("The Coin mech in the box is not the one these changes were read from\r\n\r\n"
+                          "Serial number of the changes: ") +
+           readFrom + QStringLiteral("\r\nSerial number of this Coin mech: ") + inBox +
+           QStringLiteral("\r\n\r\nNothing written");
+}
+
+QString EepromJob::halfWrittenText()
+{
+    return QStringLiteral("\r\n\r\nThe Coin mech may be half-written: write it again");
+}
 
 EepromJob::EepromJob(Link& link, plat::View& view, const plat::Services& services, plat::ProgressSink& progress)
     : link_(link), view_(view), st_(link.state()), svc_(services), progress_(progress)
@@ -84,6 +95,10 @@ bool EepromJob::readMechEeprom()
     bool ok = false;
     plat::trap(
         [&] {
+            // Whatever the image held (another mech, a loaded file) is not this mech's.
+            image.fill(0);
+            modified_ = false;
+            readFrom_.clear();
             link_.boxCmdAmp();
             const int top = eepromTop(model());
             ok = readEepromRange(0, top);
@@ -94,6 +109,8 @@ bool EepromJob::readMechEeprom()
                 if (image[a] < 0)
                     ok = false;
             link_.boxCmdPercent();
+            if (ok)
+                readFrom_ = serialNumber(image, model());
         },
         [&](const std::exception& e) { link_.showError(ctx::ReadMech, e); });
     return ok;
@@ -119,7 +136,6 @@ bool EepromJob::readEepromRange(int first, int last)
                     break; // the port went away: the words after stay as they were, the read fails
             }
             progress_.hide();
-            imageModified = false;
             ok = true;
         },
         [&](const std::exception& e) { link_.showError(ctx::ReadRange, e); });
@@ -132,10 +148,11 @@ void EepromJob::readMechSerialNumber()
         [&] {
             link_.boxCmdAmp();
             // Unread until read again: a re-read that cannot log on must not leave the words
-            // of another mech's file to be written back as this mech's serial number.
-            for (int a = kSerialFirst; a <= kSerialLast; ++a)
-                image[a] = -1;
-            readEepromRange(kSerialFirst, kSerialLast);
+            // of another mech's file to be written back as this mech's serial number. Only the
+            // serial number's own words: the word before it is a setting a copy may carry.
+            const int first = serialWord(model());
+            image[first] = image[first + 1] = -1;
+            readEepromRange(first, first + 1);
             link_.boxCmdPercent();
             mechSerialNumber = serialNumber(image, model());
         },
@@ -147,17 +164,35 @@ WriteResult EepromJob::programmeMechCommand(int mode)
     WriteResult result = WriteResult::Failed;
     plat::trap(
         [&] {
-            link_.boxCmdPercent();
-            link_.boxCmdPercent();
             const Model m = model();
+            const int sw = serialWord(m);
+            const std::array<int, 2> pendingSerial{image[sw], image[sw + 1]};
+            readMechSerialNumber();
+            link_.boxCmdPercent();
+            link_.boxCmdPercent();
+            const QString inBox = serialNumber(image, m);
+            const int unread = image[sw] < 0 ? sw : image[sw + 1] < 0 ? sw + 1 : -1;
+            if (unread >= 0 || inBox != readFrom_) {
+                // The changes stay as they were, for the mech they belong to.
+                box(unread >= 0 ? unreadWordText(unread) : otherMechText(readFrom_, inBox));
+                image[sw] = pendingSerial[0];
+                image[sw + 1] = pendingSerial[1];
+                mechSerialNumber = serialNumber(image, m);
+                lastWrite_ = WriteResult::Failed;
+                return;
+            }
             image[wordAfterSerial(m)] = 0;
             // Mode 0 on a 126 leaves its words above 214 as they are.
             result = writeEepromRange(0, mode == 1 ? eepromTop(m) : modelEntry(m).programmeTop);
-            // A write that stopped leaves the mech short of the changes: they stay pending.
+            // A write that stopped or went unverified leaves the mech short of the changes:
+            // they stay pending.
             if (result == WriteResult::Written)
-                imageModified = false;
+                modified_ = false;
         },
-        [&](const std::exception& e) { link_.showError(ctx::Programme, e); });
+        [&](const std::exception& e) {
+            lastWrite_ = WriteResult::Failed;
+            link_.showError(ctx::Programme, e);
+        });
     return result;
 }
 
@@ -183,26 +218,36 @@ WriteResult EepromJob::writeEepromRange(int first, int last)
             link_.logon();
             if (!st_.mechLoggedOn)
                 return;
-            startProgress(progress_, QStringLiteral("Writing EEPROM"));
+            const QString caption = QStringLiteral("Writing EEPROM");
+            startProgress(progress_, caption);
+            // A port lost before the run is written and read back leaves the mech half-written or
+            // unverified, and says so.
+            const plat::CountScope writing = link_.writing();
             bool stopped = false;
-            {
-                // A port lost before the run is through leaves the mech half-written, and says so.
-                const plat::CountScope writing = link_.writing();
-                for (int a = first; a <= last && !stopped; ++a) {
-                    progress(a, first, last);
-                    WriteReply reply = WriteReply::NoReply;
-                    for (int attempt = 0; attempt < kWriteTries && reply != WriteReply::Written; ++attempt) {
-                        reply = link_.writeMemory(a, image[a]);
-                        if (reply != WriteReply::Written && !link_.portUsable())
-                            break;
-                    }
-                    if (reply == WriteReply::Written)
-                        continue;
-                    if (reply == WriteReply::Refused)
-                        box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a));
-                    box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a));
-                    stopped = true;
+            for (int a = first; a <= last && !stopped; ++a) {
+                progress(a, first, last);
+                WriteReply reply = WriteReply::NoReply;
+                for (int attempt = 0; attempt < kWriteTries && reply != WriteReply::Written; ++attempt) {
+                    // A mech that stopped answering shows as such, not as a frozen bar (the
+                    // caption fits the progress label at the last try).
+                    if (attempt > 0)
+                        progress_.setCaption(QStringLiteral("Retry ") + plat::hex4(a) + QStringLiteral(", try ") +
+                                             QString::number(attempt + 1));
+                    reply = link_.writeMemory(a, image[a]);
+                    if (reply != WriteReply::Written && !link_.portUsable())
+                        break;
                 }
+                if (reply == WriteReply::Written) {
+                    progress_.setCaption(caption);
+                    continue;
+                }
+                if (reply == WriteReply::Refused)
+                    box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a));
+                // Words went in before this one, or this one went unanswered and may have too.
+                const bool touched = a > first || reply == WriteReply::NoReply;
+                box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a) +
+                    (touched ? halfWrittenText() : QString()));
+                stopped = true;
             }
             progress_.hide();
             if (!stopped)
@@ -214,7 +259,7 @@ WriteResult EepromJob::writeEepromRange(int first, int last)
 
 WriteResult EepromJob::verifyEepromRange(int first, int last)
 {
-    WriteResult result = WriteResult::Written;
+    WriteResult result = WriteResult::Failed;
     std::array<int, kShadowWords> shadow{};
     bool taken = false;
     auto restore = [&] {
@@ -230,7 +275,6 @@ WriteResult EepromJob::verifyEepromRange(int first, int last)
             link_.logon();
             if (!st_.mechLoggedOn) {
                 // Nothing was checked: the run failed, and its changes stay pending.
-                result = WriteResult::Failed;
                 box(notVerifiedText());
                 return;
             }
@@ -255,10 +299,14 @@ WriteResult EepromJob::verifyEepromRange(int first, int last)
             }
             restore();
             progress_.hide();
-            if (errors == 0)
+            if (errors == 0) {
+                result = WriteResult::Written;
                 box(QStringLiteral("Verify OK"), plat::mb::Information | plat::mb::OKOnly, QStringLiteral("Verify"));
-            else
-                box(QStringLiteral("Verify Failed : ") + plat::str(errors) + QStringLiteral(" Errors"));
+            } else {
+                box(QStringLiteral("Verify Failed : ") + plat::str(errors) +
+                    QStringLiteral(" Errors\r\n\r\nThe Coin mech does not hold the changes: they are kept, "
+                                   "write them again"));
+            }
             link_.boxCmdPercent();
         },
         [&](const std::exception& e) {

@@ -37,6 +37,20 @@ QByteArray frameLine(const Frame& f)
     return line;
 }
 
+bool wholeFrame(const QString& line, int bytes)
+{
+    if (bytes < 1 || line.size() != 2 * bytes)
+        return false;
+    int sum = 0;
+    for (int i = 0; i < line.size(); i += 2) {
+        const int hi = plat::hexDigit(line[i]), lo = plat::hexDigit(line[i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        sum += 16 * hi + lo;
+    }
+    return (sum & 255) == 0;
+}
+
 qint64 hexValue(const QString& text)
 {
     qint64 v = 0;
@@ -93,6 +107,7 @@ bool Link::sendDataBlock(const Frame& f)
 
 void Link::sendMessageUnderstood()
 {
+    eventAnswered_ = true;
     const QString context = "Error Send message understood routine : ";
     trap(context, [&] {
         const Frame f = mechFrame(hdr::Understood, {});

@@ -43,6 +43,10 @@ Frame makeFrame(std::initializer_list<int> bytesBeforeChecksum);
 // The line sent to the box: hex2 of bytes 0..length, then CR.
 QByteArray frameLine(const Frame& f);
 
+// A reply line that is one whole frame of `bytes` bytes (checksum included): exactly that many
+// hex digit pairs, summing to 0 modulo 256.
+bool wholeFrame(const QString& line, int bytes);
+
 // Value of the leading hex digits of a text (either case); 0 when it begins with none.
 qint64 hexValue(const QString& text);
 

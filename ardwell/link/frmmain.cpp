@@ -20,6 +20,13 @@
 
 namespace ardwell {
 
+namespace {
+const QString kChangesKeptText =
+    QStringLiteral("The changes were not written to the Coin mech\r\n\r\n"
+                   "Programme mode stays open with the changes pending: write them again, "
+                   "or Finish Programming and answer No to drop them");
+} // namespace
+
 frmMain::frmMain(Program& program, QWidget* parent)
     : QWidget(parent), p_(program), svc_(program.services()), st_(program.state()), guard_(program.guard()),
       timer1_(*svc_.sched), timer2_(*svc_.sched), timer3_(*svc_.sched), timer5_(*svc_.sched)
@@ -130,12 +137,17 @@ void frmMain::Form_Unload()
     svc_.env->endProgram(0);
 }
 
-void frmMain::ExitAndWrite() { p_.mainForm().exitAndWrite(p_.jobs()); }
+bool frmMain::ExitAndWrite() { return p_.mainForm().exitAndWrite(p_.jobs()); }
 
 void frmMain::cmdExitProgramme_Click()
 {
     guard_.runJob(ctx::ExitProgramme, [&] {
-        ExitAndWrite();
+        if (!ExitAndWrite()) {
+            // Changes for this mech would wait unseen behind the main selection, for any mech.
+            svc_.dialogs->msgBox(kChangesKeptText, plat::mb::Exclamation | plat::mb::OKOnly,
+                                 QStringLiteral("Finish Programming"));
+            return;
+        }
         link().mechPower(false);
         enableMainButtons(v_, true);
         v_.setVisible(QStringLiteral("lblSerNo"), false);

@@ -87,7 +87,9 @@ public:
     // The close box; the same as "EXIT".
     void requestClose();
     void Form_Unload();
-    void ExitAndWrite();
+    // False when changes are still pending after it (their write failed).
+    bool ExitAndWrite();
+    // "Finish Programming": back to the main selection, unless the changes could not be written.
     void cmdExitProgramme_Click();
 
     // The job buttons run the program's mech jobs as guarded jobs.

@@ -1,9 +1,9 @@
 #include "ardwell/link/link.h"
 
+#include "platform/fileexists.h"
+#include "platform/makesound.h"
 #include "platform/runtimeerror.h"
-#include "quenby/link/senddata.h"
-#include "quenby/shell/fileexists.h"
-#include "quenby/shell/makesound.h"
+#include "platform/senddata.h"
 
 #include <QFileInfo>
 
@@ -113,6 +113,8 @@ void Link::portFailed(const QString& why)
 void Link::lostPort(const QString& context, const std::exception& e)
 {
     st_.portOpen = false;
+    // The box may come back with the mech unpowered: its logon is not to be counted on.
+    st_.mechLoggedOn = false;
     // Sends outside a job stay quiet until the port is open again.
     sender_.portLost();
     if (jobStopped())
@@ -226,8 +228,10 @@ void Link::mechPower(bool on)
     boxCmdPercent();
     if (on)
         sendData(modelEntry(target_().model).powerOnLine);
-    else
+    else {
         sendData("R\r");
+        st_.mechLoggedOn = false; // a mech powered down has forgotten its logon
+    }
     delayMs(200);
 }
 

@@ -16,9 +16,9 @@
 #include "ardwell/link/linkstate.h"
 #include "platform/jobguard.h"
 #include "platform/reentryguard.h"
+#include "platform/senddata.h"
 #include "platform/services.h"
 #include "platform/vbtext.h"
-#include "quenby/link/senddata.h"
 
 #include <QByteArray>
 #include <QString>
@@ -130,7 +130,9 @@ public:
     // ---- Mech frames ----
     // Writes the frame line and waits up to 1 s for the box's "X"; returns boxAcknowledged.
     bool sendDataBlock(const Frame& f);
-    // Sends destination, source, 04 and the checksum; no wait.
+    // Sends destination, source, 04 and the checksum; no wait. The panels answer a coin event
+    // themselves, between its sound and its lamps; an event they leave unanswered is answered
+    // once they are done with it.
     void sendMessageUnderstood();
 
     // ---- Receive handler and parser ----
@@ -211,6 +213,11 @@ private:
     bool inReceive_ = false;
     int wantedAddress_ = -1; // the word readMemory waits for, and what came for it
     int wantedWord_ = -1;
+    // The last read whose wait ended unanswered, and the key its request went out under: its
+    // reply may still come, after a logon has changed the key.
+    int unansweredAddress_ = -1;
+    MechKey unansweredKey_;
+    bool eventAnswered_ = false; // the event being shown has had its message understood
     std::function<bool(const QString&)> dirProbe_;
     std::function<bool(const QString&)> fileProbe_;
 };

@@ -2,7 +2,7 @@
 #include "ardwell/link/link.h"
 
 #include "platform/runtimeerror.h"
-#include "quenby/link/senddata.h"
+#include "platform/senddata.h"
 
 namespace ardwell {
 
@@ -73,11 +73,16 @@ WordReply Link::readMemory(int address)
             reply.status = WordReply::Status::NotTaken;
             return;
         }
+        const MechKey key = st_.mechKey;
         waitSeconds(2, [this] { return st_.memoryReplied || st_.commsError; });
         if (st_.memoryReplied && wantedWord_ >= 0)
             reply = {WordReply::Status::Word, wantedWord_};
         else
             reply.status = st_.commsError ? WordReply::Status::BadReply : WordReply::Status::NoReply;
+        if (reply.status == WordReply::Status::NoReply) {
+            unansweredAddress_ = address;
+            unansweredKey_ = key;
+        }
     });
     return reply;
 }
@@ -121,6 +126,20 @@ WriteReply Link::writeMemory(int address, int value)
     return reply;
 }
 
+namespace {
+
+// The payload deciphered under a key, and whether its check byte holds.
+bool decipherPayload(CipherBlock& block, const MechKey& key)
+{
+    decipherBlock(block, key);
+    int sum = 0;
+    for (int i = 1; i <= 5; ++i)
+        sum += block.plainBytes[i];
+    return (sum & 255) == 0;
+}
+
+} // namespace
+
 void Link::decodeMechMemory(const QString& payloadDigits)
 {
     trap("Error decoding mech memory routine : ", [&] {
@@ -128,11 +147,18 @@ void Link::decodeMechMemory(const QString& payloadDigits)
         for (int i = 1; i <= 5; ++i)
             block.cipherBytes[i] = int(hexValue(payloadDigits.mid(2 * i - 2, 2)));
         block.blockLength = 5;
-        decipherBlock(block, st_.mechKey);
-        int sum = 0;
-        for (int i = 1; i <= 5; ++i)
-            sum += block.plainBytes[i];
-        if ((sum & 255) != 0) {
+        if (unansweredAddress_ >= 0 &&
+            (unansweredKey_.m1 != st_.mechKey.m1 || unansweredKey_.m2 != st_.mechKey.m2)) {
+            // The answer to a read given up before the last logon, enciphered under the key of
+            // its day: under today's key it would read as noise, now and then as a word.
+            CipherBlock late = block;
+            if (decipherPayload(late, unansweredKey_) &&
+                late.plainBytes[1] * 256 + late.plainBytes[2] == unansweredAddress_) {
+                unansweredAddress_ = -1;
+                return;
+            }
+        }
+        if (!decipherPayload(block, st_.mechKey)) {
             st_.commsError = true;
             return;
         }

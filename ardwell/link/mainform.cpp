@@ -58,7 +58,7 @@ void MainForm::load(const QString& commandLine)
     step(ctx::FormLoad, [&] {
         v_.setVisible(QStringLiteral("lblProgress"), false);
         v_.setVisible(QStringLiteral("prgProg"), false);
-        eeprom_.imageModified = false;
+        eeprom_.dropChanges();
         loading_ = true;
         QStringList ports;
         for (int i = kMinPort; i <= kMaxPort; ++i)
@@ -136,7 +136,7 @@ void MainForm::load(const QString& commandLine)
                                  plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error"));
         }
     });
-    eeprom_.imageModified = false;
+    eeprom_.dropChanges();
 }
 
 void MainForm::modelChosen(Model m)
@@ -187,39 +187,42 @@ void MainForm::calcBinary()
     });
 }
 
-void MainForm::exitAndWrite(MechJobs& jobs)
+bool MainForm::exitAndWrite(MechJobs& jobs)
 {
     bool written = true;
+    bool left = true;
     step(ctx::ExitAndWrite, [&] {
         st_.commsError = false;
         link_.sendData("%\r");
         link_.boxCmdPercent();
     });
     step(ctx::ExitAndWrite, [&] {
-        if (!eeprom_.imageModified)
+        if (!eeprom_.imageModified())
             return;
         const int answer = svc_.dialogs->msgBox(QStringLiteral("Write New Data To Coin Mech"),
                                                 plat::mb::YesNo | plat::mb::Exclamation,
                                                 QStringLiteral("Confirm Action"));
-        if (answer != plat::mb::Yes)
+        if (answer != plat::mb::Yes) {
+            eeprom_.dropChanges();
             return;
-        jobs.readMechSerialNumber();
+        }
+        // The write re-reads the serial number first: the changes go only into their own mech.
         jobs.enableProgrammeControls(false);
         jobs.cmdProg_Click();
         written = eeprom_.lastWrite() == WriteResult::Written;
     });
     step(ctx::ExitAndWrite, [&] {
         // A write that stopped is as much a failure as a read reply that failed its checks.
-        if (!st_.commsError && written) {
-            eeprom_.imageModified = false;
+        if (!st_.commsError && written && !eeprom_.imageModified()) {
             v_.setVisible(QStringLiteral("frmProgramme"), false);
             v_.setVisible(QStringLiteral("frmMain1"), true);
         } else {
-            // The write failed: the changes stay pending in programme mode.
-            eeprom_.imageModified = true;
+            // The write failed: the changes stay pending in programme mode (the job keeps them).
+            left = false;
             jobs.enableProgrammeControls(true);
         }
     });
+    return left;
 }
 
 } // namespace ardwell

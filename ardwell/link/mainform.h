@@ -50,9 +50,9 @@ public:
     void calcBinary();
 
     // Leaving programme mode: the box back to idle and, when the user agrees, a modified image
-    // written through the programme panel's steps. A failed write leaves the changes pending in
-    // programme mode.
-    void exitAndWrite(MechJobs& jobs);
+    // written through the programme panel's steps (No drops the changes). False when the
+    // changes are still pending: the write failed, and programme mode stays open.
+    bool exitAndWrite(MechJobs& jobs);
 
 private:
     void step(const QString& context, const std::function<void()>& fn);

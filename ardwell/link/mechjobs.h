@@ -15,7 +15,6 @@ public:
     virtual void testJob() = 0;
 
     // The programme panel's steps that writing the image on the way out runs.
-    virtual void readMechSerialNumber() = 0;
     virtual void enableProgrammeControls(bool enabled) = 0;
     virtual void cmdProg_Click() = 0;
 };

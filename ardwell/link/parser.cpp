@@ -23,6 +23,9 @@ int hexAt(const QString& line, int start, int len)
     return int(hexValue(midText(line, start, len)));
 }
 
+// Addresses, header, the five enciphered payload bytes and the checksum.
+constexpr int kReadReplyBytes = 9;
+
 int signed16(int v)
 {
     v &= 0xFFFF;
@@ -113,7 +116,12 @@ void Link::parseDataStream(const QString& line)
         } else if (header == "E4") {
             st_.writeRefused = true;
         } else if (header == "B4") {
-            decodeMechMemory(midText(line, 7, 10));
+            // The payload check misses one corruption in 256: a word is taken only from a
+            // frame whose checksum holds too.
+            if (wholeFrame(line, kReadReplyBytes))
+                decodeMechMemory(midText(line, 7, 10));
+            else
+                st_.commsError = true;
         } else if (header == "24") {
             parseEvent(line);
         }
@@ -138,8 +146,10 @@ void Link::parseEvent(const QString& line)
                             hexAt(line, 13, 4) & 0x3FFF};
     else
         return; // other events are not answered
+    eventAnswered_ = false;
     onPanelEvent(e);
-    sendMessageUnderstood();
+    if (!eventAnswered_)
+        sendMessageUnderstood();
 }
 
 } // namespace ardwell

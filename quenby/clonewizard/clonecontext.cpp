@@ -1,6 +1,6 @@
 #include "quenby/clonewizard/clonecontext.h"
 
-#include "quenby/shell/fileexists.h"
+#include "platform/fileexists.h"
 #include "quenby/shell/texts.h"
 
 namespace quenby {

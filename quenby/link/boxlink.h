@@ -8,11 +8,11 @@
 
 #include "platform/jobguard.h"
 #include "platform/reentryguard.h"
+#include "platform/senddata.h"
 #include "platform/services.h"
 #include "platform/view.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/linkstate.h"
-#include "quenby/link/senddata.h"
 
 #include <QByteArray>
 #include <QString>

@@ -32,6 +32,8 @@ constexpr int SwitchTitle = 1218;
 constexpr int Programming = 1219;
 constexpr int Restoring = 1220;
 constexpr int LaunchingTest = 1221;
+constexpr int NoSegmentOnProm = 1246;
+constexpr int NothingBurnt = 1247;
 constexpr int ReadMissing = 573;
 constexpr int ReadAgain = 574;
 constexpr int ReadMissingTitle = 575;
@@ -176,6 +178,16 @@ std::optional<bool> LimitsCommands::programMars()
     CoinTables& t = c.coins();
     const QString size = c.mem.promSize == 1 ? QStringLiteral("2K") : QStringLiteral("1K");
     const int last = lastSegment(c.mem.promSize, c.entry());
+    // A job that burns no row verifies nothing and would pass a blank PROM as the clone: it is
+    // refused before a PROM is asked for.
+    bool burnsARow = false;
+    for (int s = 0; s <= last; ++s)
+        burnsARow = burnsARow || t.segmentSelected(s);
+    if (!burnsARow) {
+        c.message(c.text(id::NoSegmentOnProm) + size + c.text(id::NothingBurnt), plat::mb::OKOnly | plat::mb::Exclamation,
+                  id::NotBlankTitle);
+        return std::nullopt;
+    }
     const bool bipolar = c.mem.bipolarProm;
     int answer = plat::mb::Cancel;
     if (!bipolar) {

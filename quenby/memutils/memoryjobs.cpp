@@ -1,10 +1,10 @@
 #include "quenby/memutils/memoryjobs.h"
 
 #include "platform/dialogs.h"
+#include "platform/fileexists.h"
 #include "quenby/link/imagemap.h"
 #include "quenby/link/nrimech.h"
 #include "quenby/memutils/datafiles.h"
-#include "quenby/shell/fileexists.h"
 #include "quenby/shell/texts.h"
 
 namespace quenby {

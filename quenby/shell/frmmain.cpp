@@ -1,12 +1,12 @@
 #include "quenby/shell/frmmain.h"
 
+#include "platform/fileexists.h"
+#include "platform/makesound.h"
 #include "quenby/link/familytable.h"
 #include "quenby/link/frmopening.h"
 #include "quenby/program.h"
 #include "quenby/shell/coinreports.h"
-#include "quenby/shell/fileexists.h"
 #include "quenby/shell/frmvaltest.h"
-#include "quenby/shell/makesound.h"
 #include "quenby/shell/settings.h"
 
 #include <QCloseEvent>

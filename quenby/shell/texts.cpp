@@ -1,10 +1,10 @@
 #include "quenby/shell/texts.h"
 
 #include "platform/dialogs.h"
+#include "platform/fileexists.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 #include "platform/vbtext.h"
-#include "quenby/shell/fileexists.h"
 #include "quenby/shell/general.h"
 
 #include <QDir>
@@ -543,6 +543,8 @@ constexpr BuiltIn kEnglish[] = {
     {1237, "Coin "},
     {1238, "Coin "},
     {1239, "Error Selecting PROM Segments : "},
+    {1246, "No PROM segment chosen for programming lies on a "},
+    {1247, " PROM: nothing would be burnt."},
     {1250, "Limits"},
     {1251, "Thickness"},
     {1252, "Thickness"},

@@ -2,7 +2,7 @@
 // Every user-visible text of the program is looked up by number: English from the built-in
 // table, other languages from a language file in the program folder.
 
-#include "quenby/shell/fileexists.h"
+#include "platform/fileexists.h"
 
 #include <QList>
 #include <QString>

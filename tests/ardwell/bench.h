@@ -28,13 +28,12 @@ inline plat::MemoryView mainWindowMemoryView()
 
 // Mech jobs whose steps a test scripts; a step left unscripted does nothing.
 struct ScriptedJobs : ardwell::MechJobs {
-    std::function<void()> programme, adjust, test, serial, write;
+    std::function<void()> programme, adjust, test, write;
     std::function<void(bool)> enable;
 
     void programmeJob() override { if (programme) programme(); }
     void adjustJob() override { if (adjust) adjust(); }
     void testJob() override { if (test) test(); }
-    void readMechSerialNumber() override { if (serial) serial(); }
     void enableProgrammeControls(bool on) override { if (enable) enable(on); }
     void cmdProg_Click() override { if (write) write(); }
 };

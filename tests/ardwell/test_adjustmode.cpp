@@ -133,7 +133,7 @@ TEST(AdjustWrite, WriteAtOnceStoresChannel1UnchangedAndWritesTheWholeEeprom)
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     r.click("cmdExitAdjust");
-    EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({2, 3, 4}));
+    EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({3, 4, 0}));
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
     std::vector<quint16> want = before;
     want[5] = 0;
@@ -230,6 +230,83 @@ TEST(AdjustWrite, AFailedWriteKeepsThePanelAndASecondTryScalesOnce)
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
 }
 
+TEST(AdjustWrite, AFileTakenInAfterALoosenIsWrittenAsTheFileHoldsIt)
+{
+    const QList<int> at106{45, 196, 82, 146, 84, 17, 98, 194, 54, 69};
+    for (const char* take : {"cmdCopyConfig", "cmdLoad"}) {
+        SCOPED_TRACE(take);
+        Road r("330");
+        ASSERT_TRUE(r.enterAdjust());
+        for (int i = 0; i < 3; ++i)
+            r.click("cmdLoosen");
+        r.ts.dialogs->answerFile(r.ts.folder() + "/loose.txt");
+        r.click("cmdSave");
+        ASSERT_EQ(r.fileLines("loose.txt")[46], "002E 45" + r.fileLines("loose.txt")[46].mid(7));
+        r.ts.dialogs->answerFile(r.ts.folder() + "/loose.txt");
+        r.click(take);
+        EXPECT_EQ(r.view().text("lblWindow"), " 100%");
+        r.ts.dialogs->answer(mb::OK, "Verify OK");
+        r.click("cmdExitAdjust");
+        EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+        QList<int> mech;
+        for (int a = 37; a < 47; ++a)
+            mech << (r.mech.word(a) >> 8);
+        EXPECT_EQ(mech, at106); // widths 69, 84, 44, 69: scaled once
+    }
+
+    // A failed write with the window loosened, then a copy of the mech's own saved image: the
+    // copy keeps the windows, the one loosened among them.
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    r.writeLines("own.txt", r.mechLines(256));
+    for (int i = 0; i < 3; ++i)
+        r.click("cmdLoosen");
+    r.mech.refuseWritesAt(0);
+    r.ts.dialogs->answer(mb::OK, "Error Writing EEPROM :0000");
+    r.ts.dialogs->answer(mb::OK, "Too many retries on Memory Write to Address 0000");
+    r.click("cmdExitAdjust");
+    ASSERT_TRUE(r.view().isVisible("frmAdjust"));
+    r.mech.refuseWritesAt(-1);
+    const std::vector<quint16> before = r.mech.words();
+    r.ts.dialogs->answerFile(r.ts.folder() + "/own.txt");
+    r.click("cmdCopyConfig");
+    r.ts.dialogs->answer(mb::OK, "Verify OK");
+    r.click("cmdExitAdjust");
+    QList<int> mech;
+    for (int a = 37; a < 47; ++a)
+        mech << (r.mech.word(a) >> 8);
+    EXPECT_EQ(mech, at106);
+    EXPECT_EQ(r.mech.word(12), before[12]);
+}
+
+TEST(AdjustWrite, AValueThatCannotBeStoredStopsTheWriteBeforeAnythingIsSent)
+{
+    Road r("340");
+    ASSERT_TRUE(r.enterAdjust());
+    type(r, "txtgameprice", "1e999");
+    r.mech.clearReceived();
+    const std::vector<quint16> before = r.mech.words();
+    r.ts.dialogs->answer(mb::OK, "Error Encoding EEPROM routine :  \r\nOverflow - 6");
+    r.click("cmdExitAdjust");
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u);
+    EXPECT_TRUE(r.mech.received().empty());
+    EXPECT_EQ(r.mech.words(), before);
+    EXPECT_TRUE(r.view().isVisible("frmAdjust"));
+    EXPECT_FALSE(r.view().isVisible("frmMain1"));
+    EXPECT_TRUE(r.mech.powered());
+    for (const char* c : {"cmdExitAdjust", "cmdCancelAdjust", "cmbChangeCoin"})
+        EXPECT_TRUE(r.view().isEnabled(c)) << c;
+    EXPECT_EQ(r.view().text("txtgameprice"), "1e999");
+
+    // Mended, the value goes in with the rest.
+    type(r, "txtgameprice", "250");
+    r.ts.dialogs->answer(mb::OK, "Verify OK");
+    r.click("cmdExitAdjust");
+    EXPECT_EQ(r.mech.word(114), 250);
+    EXPECT_TRUE(r.view().isVisible("frmMain1"));
+}
+
 TEST(AdjustWrite, ASerialReReadThatCannotLogOnWritesNothing)
 {
     Road r("330");
@@ -245,10 +322,10 @@ TEST(AdjustWrite, ASerialReReadThatCannotLogOnWritesNothing)
 
     const std::vector<quint16> before = r.mech.words();
     r.mech.clearReceived();
-    // The re-read of words 2..4 finds no mech (its nine logon attempts); the write's would.
+    // The re-read of words 3 and 4 finds no mech (its nine logon attempts); the write's would.
     r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::first(9));
     r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
-    r.ts.dialogs->answer(mb::OK, "Memory address 0002 was not read from the Coin mech\r\n\r\nNothing written");
+    r.ts.dialogs->answer(mb::OK, "Memory address 0003 was not read from the Coin mech\r\n\r\nNothing written");
     r.click("cmdExitAdjust");
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
@@ -341,7 +418,7 @@ TEST(AdjustFiles, LoadTakesAWholeImageAndShowsTheLoadedCoin)
     EXPECT_EQ(r.view().text("cmbOutput"), "D");
     EXPECT_EQ(r.view().text("txtBinary"), "08");
     EXPECT_EQ(r.view().value("chkEnable"), 0);
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
 
     r.ts.dialogs->answerFile(r.ts.folder() + "/missing.dat");
     r.ts.dialogs->answer(mb::OK, "Invalid Filename");
@@ -484,12 +561,12 @@ TEST(ProgrammePanelCoinValue, A340ShowsTheValueAndStoresOnlyWhatTheUserTypes)
     EXPECT_EQ(r.view().text("lblSFP"), "5");
     choose(r, "cmbCoinNumber", 1);
     EXPECT_EQ(r.view().text("txtCoinValueP"), "10");
-    EXPECT_FALSE(r.job().imageModified); // showing a value changes nothing
+    EXPECT_FALSE(r.job().imageModified()); // showing a value changes nothing
 
     type(r, "txtCoinValueP", "25");
     EXPECT_EQ(r.word(121) & 0xFF, 25);
     EXPECT_EQ(r.word(121) >> 8, 5);
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     type(r, "txtCoinValueP", "999");
     EXPECT_EQ(r.word(121) & 0xFF, 255);
     type(r, "txtCoinValueP", "-3");

@@ -118,3 +118,46 @@ TEST_F(LoggedOn, CoinDataRequests)
     EXPECT_FALSE(rig.link.requestCoinData1());
     EXPECT_GE(rig.now() - t0, 2000); // the box wait, then a further second
 }
+
+TEST_F(LoggedOn, AReplyWhoseFrameChecksumIsWrongIsNoWordThoughItsPayloadPasses)
+{
+    rig.mech->setWord(9, 0x1234);
+    rig.mech->setFault(sim::ArdwellMech::Fault::ReplyCorrupted, sim::When::first(1));
+    rig.image[9] = 0;
+    EXPECT_EQ(rig.link.readMemory(9).word, -1);
+    EXPECT_TRUE(rig.st.commsError);
+    EXPECT_EQ(rig.image[9], -1);
+    EXPECT_EQ(rig.link.readMemory(9).word, 0x1234);
+    EXPECT_EQ(rig.image[9], 0x1234);
+}
+
+TEST_F(LoggedOn, AReplyGivenUpOnBeforeALogonIsNotTakenUnderTheNewKey)
+{
+    namespace link = sim::ardwelllink;
+    rig.mech->setWord(9, 0x4242);
+    rig.mech->setUnreadableWord(9, sim::When::first(1));
+    const link::Keys old = rig.mech->keys();
+    EXPECT_EQ(rig.link.readMemory(9).word, -1); // given up: the mech's answer is still on its way
+
+    // That answer, 4242 under the old keys, after a logon whose keys make it read as a good
+    // payload for word 9 once more; meanwhile the word has changed.
+    QByteArray plain;
+    plain.append(char(0)).append(char(9)).append(char(0x42)).append(char(0x42));
+    plain.append(char(link::zeroSumByte(plain)));
+    const QByteArray c = link::encipher(plain, old);
+    link::Keys next = old;
+    bool found = false;
+    for (int k = 1; k < 0x10000 && !found; ++k) {
+        next.m1 = std::uint8_t(k >> 8);
+        next.m2 = std::uint8_t(k & 255);
+        found = (next.m1 != old.m1 || next.m2 != old.m2) && link::decipher(c, next) == plain;
+    }
+    ASSERT_TRUE(found);
+    rig.mech->setWord(9, 0x1111);
+    rig.st.mechKey = {next.m1, next.m2};
+    rig.ts.sched->callAfter(1, [&] {
+        rig.port->reply(link::toLine(link::frame(rig.mech->hostAddress(), rig.mech->busAddress(), link::hdr::ReadReply, c)), 0);
+    });
+    EXPECT_NE(rig.link.readMemory(9).word, 0x4242);
+    EXPECT_NE(rig.image[9], 0x4242);
+}

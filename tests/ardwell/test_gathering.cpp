@@ -71,7 +71,7 @@ TEST(Gathering, TwentyEqualCoinsOnA126AreLearnedWrittenAndVerified)
     EXPECT_EQ(r.bench().windowLevel, 4);
     EXPECT_EQ(r.bench().windowLimits[0], 953);
     EXPECT_EQ(r.bench().windowLimits[7], 358);
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_EQ(r.view().text("cmbCoinNumber"), "Channel 2");
     EXPECT_EQ(r.view().text("lblCoinCount"), " 0");
     EXPECT_EQ(r.view().fill("shpCoinWindow", 0), 0x0000FFu);
@@ -83,7 +83,7 @@ TEST(Gathering, TwentyEqualCoinsOnA126AreLearnedWrittenAndVerified)
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(r.mech.word(31 + i) >> 8, kWorkedRecord[i]) << i;
     EXPECT_EQ(r.mech.word(0) & 0x0100, 0); // channel 1 enabled
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
 }
 
 TEST(Gathering, HopperCoinsOfEachModelFallInsideTheWindowLearnedFromThem)
@@ -205,7 +205,7 @@ TEST(Gathering, ACoinWithAZeroValueIsNotCounted)
     EXPECT_EQ(r.bench().readingCount(), 2);
     EXPECT_EQ(r.view().text("lblCoinCount"), " 1");
     EXPECT_EQ(r.view().text("cmbCoinNumber"), "Channel 1"); // no window learned
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
 }
 
 TEST(Gathering, NoCoinForSixtySecondsIsATimeout)
@@ -237,7 +237,7 @@ TEST(Gathering, CancelEndsTheWaitAtOnceWithoutAMessage)
     startRun(r);
     EXPECT_LT(r.ts.sched->nowMs() - t0, 7000);
     EXPECT_TRUE(r.ts.dialogs->boxes().empty());
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
     EXPECT_TRUE(controlsBack(r));
 }
 
@@ -304,7 +304,7 @@ TEST(Gathering, ACountTheRunCannotHoldIsRefusedBeforeAnythingIsSent)
         r.ts.dialogs->answer(mb::OK, "Number of coins must be 1 to 100");
         startRun(r);
         EXPECT_EQ(r.sent().size(), from) << count;
-        EXPECT_FALSE(r.job().imageModified);
+        EXPECT_FALSE(r.job().imageModified());
     }
     EXPECT_EQ(r.ts.dialogs->boxes().back().title, "Coin Data");
     EXPECT_TRUE(controlsBack(r));
@@ -353,7 +353,7 @@ TEST(Gathering, ALogThatCannotBeCreatedIsSaidOnceAndTheRunGoesOnWithoutIt)
     EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Warning");
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(r.word(31 + i) >> 8, kWorkedRecord[i]) << i;
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_FALSE(QDir(r.ts.folder() + "/gone").exists());
     EXPECT_TRUE(controlsBack(r));
 }
@@ -435,4 +435,44 @@ TEST(Gathering, NoiseInTheCoinFramesNeverReachesPastTheTables)
     EXPECT_TRUE(controlsBack(r));
     for (int a = 128; a <= 512; ++a)
         EXPECT_EQ(r.word(a), 0) << a;
+}
+
+TEST(Gathering, AModuleTypeChosenForA126IsNotAppliedToA330)
+{
+    Road r("330");
+    // Type "2" chosen while a 126 was on the bench: its frame shows for a 126 only.
+    r.view().setValue("opt126", 1);
+    r.view().setValue("optOld", 1);
+    r.view().setValue("opt330", 1);
+    ASSERT_TRUE(r.enterProgramme());
+    EXPECT_FALSE(r.view().isVisible("frmOld"));
+    EXPECT_EQ(r.view().value("optNormal"), 1);
+    r.view().setText("cmbCoinCount", "10");
+    r.dropCoins(coins(10));
+    r.ts.dialogs->answer(mb::OK, "Data Gathered");
+    startRun(r);
+    // HFD is 7/8 of 800: the window holds 700, as the mech measures the coin.
+    EXPECT_EQ(r.bench().windowLimits[2], 666);
+    EXPECT_EQ(r.bench().windowLimits[3], 710);
+}
+
+TEST(Gathering, ARedropCancelledAfterATimeOutEndsAsATimeOut)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    r.view().setText("cmbCoinCount", "20");
+    std::vector<Raw> drop = coins(15);
+    drop[3] = flier(2);
+    drop[8] = flier(0);
+    r.dropCoins(drop);
+    const auto image = r.job().image;
+    r.ts.dialogs->answer(mb::Cancel, " 2 Coin Fliers detected\r\nNeed to redrop  5 Coins");
+    r.ts.dialogs->answer(mb::OK, "Data Gathering Timeout");
+    startRun(r);
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
+    EXPECT_EQ(r.job().image, image);
+    EXPECT_FALSE(r.job().imageModified());
+    EXPECT_EQ(r.view().text("cmbCoinNumber"), "Channel 1");
+    EXPECT_TRUE(controlsBack(r));
 }

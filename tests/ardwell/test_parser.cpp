@@ -122,6 +122,43 @@ TEST_F(ParserTest, AcceptedThenRoutedCoin)
     EXPECT_EQ(rig.sent(), kUnderstood560 + kUnderstood560 + kUnderstood560 + kUnderstood560);
 }
 
+TEST_F(ParserTest, ACoinEventIsAnsweredAfterItsSoundAndBeforeItsLamps)
+{
+    // The panel's view, noting for each lamp, counter or label it draws how many sounds had
+    // played and how many answers had gone out by then.
+    struct Noting : plat::MemoryView {
+        explicit Noting(const plat::MemoryView& v) : plat::MemoryView(v) {}
+        std::function<void(const QString&)> note;
+        void setText(const QString& c, const QString& t, int i = -1) override
+        {
+            note(c);
+            plat::MemoryView::setText(c, t, i);
+        }
+        void setFill(const QString& c, quint32 v, int i = -1) override
+        {
+            note(c);
+            plat::MemoryView::setFill(c, v, i);
+        }
+    };
+    Noting panel(ardwell_test::mainWindowMemoryView());
+    QStringList drawn;
+    panel.note = [&](const QString& c) {
+        drawn << QStringLiteral("%1 after %2 sounds, %3 answers")
+                     .arg(c)
+                     .arg(rig.ts.sound->played.size())
+                     .arg(rig.sent().count("012104DA"));
+    };
+    rig.link.onPanelEvent = [&](const PanelEvent& e) { showPanelEvent(e, panel, rig.panel, rig.link); };
+    feed(rig, event("0102"));
+    feed(rig, event("0301"));
+    feed(rig, event("0500"));
+    EXPECT_EQ(drawn, (QStringList{"lblRejectedReason after 1 sounds, 1 answers", "shpLamp after 1 sounds, 1 answers",
+                                  "lblAccCount after 1 sounds, 1 answers", "lblRouted after 1 sounds, 2 answers",
+                                  "shpRejected after 2 sounds, 3 answers", "lblRejectCount after 2 sounds, 3 answers",
+                                  "lblRejectedReason after 2 sounds, 3 answers"}));
+    EXPECT_EQ(rig.sent(), kUnderstood560 + kUnderstood560 + kUnderstood560);
+}
+
 TEST_F(ParserTest, RouteWithoutAcceptChangesNoLabelButIsAnswered)
 {
     feed(rig, event("0303"));
@@ -276,14 +313,14 @@ TEST_F(ParserTest, MemoryReadRepliesAreCheckedBeforeTheyAreStored)
 {
     st.mechKey = {0x3C, 0x9E};
     rig.image[16] = -1;
-    feed(rig, "FF61B4656AB4D5F300\r"); // address 16, value 1234 (cipher_vectors.py)
+    feed(rig, "FF61B4656AB4D5F3A1\r"); // address 16, value 1234 (cipher_vectors.py)
     EXPECT_TRUE(st.memoryReplied);
     EXPECT_FALSE(st.commsError);
     EXPECT_EQ(rig.image[16], 0x1234);
 
     st.memoryReplied = false;
     rig.image[16] = -1;
-    feed(rig, "FF61B4656AB4D5F400\r"); // check byte off by one
+    feed(rig, "FF61B4656AB4D5F4A0\r"); // check byte off by one
     EXPECT_TRUE(st.commsError);
     EXPECT_FALSE(st.memoryReplied);
     EXPECT_EQ(rig.image[16], -1);
@@ -296,10 +333,24 @@ TEST_F(ParserTest, MemoryReadRepliesAreCheckedBeforeTheyAreStored)
     QByteArray line = "FF61B4";
     for (int i = 1; i <= 5; ++i)
         line += hex2(b.cipherBytes[i]).toLatin1();
+    int sum = 0xFF + 0x61 + 0xB4;
+    for (int i = 1; i <= 5; ++i)
+        sum += b.cipherBytes[i];
     st.commsError = false;
-    feed(rig, line + "00\r");
+    feed(rig, line + hex2(-sum & 255).toLatin1() + "\r");
     EXPECT_TRUE(st.commsError);
     EXPECT_EQ(rig.image[256], 0);
+
+    // The word's frame with its checksum wrong, or cut short: taken for no word.
+    for (const char* bad : {"FF61B4656AB4D5F3A2\r", "FF61B4656AB4D5F3\r", "FF61B4656AB4D5F3A100\r"}) {
+        st.commsError = false;
+        st.memoryReplied = false;
+        rig.image[16] = -1;
+        feed(rig, bad);
+        EXPECT_TRUE(st.commsError) << bad;
+        EXPECT_FALSE(st.memoryReplied) << bad;
+        EXPECT_EQ(rig.image[16], -1) << bad;
+    }
 }
 
 TEST_F(ParserTest, ABoxShownInsideTheHandlerDoesNotLetItRunAgain)

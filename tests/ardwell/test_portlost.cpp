@@ -23,7 +23,7 @@ TEST(PortLost, AWriteCutShortSaysTheMechMayBeHalfWrittenAndIsWrittenAgainOnceRec
     const int old0 = r.mech.word(0);
     r.word(0) = old0 ^ 0x0101;
     r.word(100) = r.mech.word(100) ^ 0x0202;
-    r.job().imageModified = true;
+    r.job().markModified();
     r.ts.sched->callAfter(2000, [&] { unplug(r); });
     r.ts.dialogs->answer(mb::OK, kLost + "The mech may be half-written: write it again once the box is reconnected.");
     const plat::Millis t0 = r.ts.sched->nowMs();
@@ -32,7 +32,7 @@ TEST(PortLost, AWriteCutShortSaysTheMechMayBeHalfWrittenAndIsWrittenAgainOnceRec
     EXPECT_LT(r.ts.sched->nowMs() - t0, 3000) << "the job ends at the loss";
     EXPECT_EQ(r.mech.word(0), old0 ^ 0x0101) << "word 0 was written before the loss";
     EXPECT_NE(r.mech.word(100), r.word(100));
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
     EXPECT_TRUE(r.view().isEnabled("cmdProg"));
 

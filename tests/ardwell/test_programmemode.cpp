@@ -75,7 +75,7 @@ TEST(ProgrammeEntry, A330IsReadBackedUpAndShownWithItsLamps)
     EXPECT_EQ(v.value("optStandard"), 1);
     EXPECT_EQ(v.value("optWindow1"), 1);
     EXPECT_EQ(v.value("optNormal"), 1);
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
     EXPECT_TRUE(r.mech.powered());
 
     // A second entry with the same mech leaves its backup alone, whatever the mech holds now.
@@ -170,28 +170,42 @@ TEST(ProgrammeEntry, ABackupFolderThatCannotBeMadeIsSaidOnceAndTheEntryGoesOn)
 
 // ---- Writing and verifying ----
 
+TEST(ProgrammeEntry, AReplyCorruptedPastItsPayloadCheckIsAskedForAgain)
+{
+    Road r("330");
+    const std::vector<quint16> words = r.mech.words();
+    r.mech.setFault(sim::ArdwellMech::Fault::ReplyCorrupted, sim::When::first(1));
+    ASSERT_TRUE(r.enterProgramme());
+    EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({0, 0, 1}));
+    for (int a = 0; a < 128; ++a)
+        ASSERT_EQ(r.word(a), words[std::size_t(a)]) << a;
+    r.ts.dialogs->answer(mb::OK, "Verify OK");
+    r.click("cmdProg");
+    EXPECT_EQ(r.mech.word(0), words[0]);
+}
+
 TEST(ProgrammeWrite, A330WritesWords0To127WithWord5ClearedAndVerifies)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     r.word(40) = 0x1234;
-    r.job().imageModified = true;
+    r.job().markModified();
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     r.click("cmdProg");
 
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
-    // The write's first read of word 0 goes out after "%", which the box does not relay; then
-    // the verify's reads.
+    // The serial number's words re-read; the write's first read of word 0 goes out after "%",
+    // which the box does not relay; then the verify's reads.
     EXPECT_TRUE(r.sent().contains("%\r%\r" + QByteArray("FF6194")));
-    EXPECT_EQ(r.mech.addressesRead(), range(0, 127));
+    EXPECT_EQ(r.mech.addressesRead(), QList<int>({3, 4}) + range(0, 127));
     EXPECT_EQ(r.mech.word(5), 0);
     EXPECT_EQ(r.mech.word(40), 0x1234);
     EXPECT_EQ(r.mech.word(3), 0x0012);
     const auto& box = r.ts.dialogs->boxes().back();
     EXPECT_EQ(box.title, "Verify");
     EXPECT_EQ(box.style, mb::Information | mb::OKOnly);
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
     EXPECT_TRUE(onMainSelection(r));
     EXPECT_FALSE(r.view().isVisible("frmProgramme"));
     EXPECT_FALSE(r.view().isVisible("lblSerNo"));
@@ -206,10 +220,11 @@ TEST(ProgrammeWrite, AVerifyThatCannotLogOnKeepsTheChangesAndSaysSo)
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     r.word(40) = 0x1234;
-    r.job().imageModified = true;
+    r.job().markModified();
     r.mech.clearReceived();
-    // The write's logon and its 128 words are answered; from the verify's logon on, nothing is.
-    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(130));
+    // The serial re-read (a logon, two words), the write's logon and its 128 words are answered;
+    // from the verify's logon on, nothing is.
+    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(133));
     r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
     r.ts.dialogs->answer(mb::OK, "Verify Failed : Coin mech not verified");
     r.click("cmdProg");
@@ -219,9 +234,9 @@ TEST(ProgrammeWrite, AVerifyThatCannotLogOnKeepsTheChangesAndSaysSo)
     EXPECT_EQ(r.ts.dialogs->boxes()[1].style, mb::Critical | mb::OKOnly);
     EXPECT_EQ(r.ts.dialogs->boxes()[1].title, "Error");
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
-    EXPECT_TRUE(r.mech.addressesRead().isEmpty());
+    EXPECT_EQ(r.mech.addressesRead(), QList<int>({3, 4})); // the serial number's, before the write
     EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
     EXPECT_FALSE(onMainSelection(r));
     EXPECT_EQ(r.word(40), 0x1234);
@@ -235,7 +250,7 @@ TEST(ProgrammeWrite, A126ButtonWritesWords0To214AndVerifiesAll256)
     r.ts.dialogs->answer(mb::OK, "Verify OK");
     r.programme().cmdProg_Click();
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 214));
-    EXPECT_EQ(r.mech.addressesRead(), range(0, 255));
+    EXPECT_EQ(r.mech.addressesRead(), QList<int>({2, 3}) + range(0, 255));
     EXPECT_EQ(r.mech.word(4), 0);
 }
 
@@ -256,7 +271,7 @@ TEST(ProgrammeWrite, AWordRefusedEveryTimeStopsTheRunAndKeepsTheChanges)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.job().imageModified = true;
+    r.job().markModified();
     r.mech.clearReceived();
     r.mech.refuseWritesAt(10);
     r.ts.dialogs->answer(mb::OK, "Error Writing EEPROM :000A");
@@ -265,9 +280,9 @@ TEST(ProgrammeWrite, AWordRefusedEveryTimeStopsTheRunAndKeepsTheChanges)
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
     EXPECT_EQ(r.mech.addressesWritten().count(10), 200);
     EXPECT_EQ(r.mech.addressesWritten().count(11), 0);
-    EXPECT_TRUE(r.mech.addressesRead().isEmpty()); // no verify
+    EXPECT_EQ(r.mech.addressesRead(), QList<int>({3, 4})); // the serial number's; no verify
     EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
     EXPECT_FALSE(r.view().isVisible("frmMain1"));
 }
@@ -276,15 +291,15 @@ TEST(ProgrammeWrite, AWordNeverAnsweredIsAFailedRunToo)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.job().imageModified = true;
+    r.job().markModified();
     r.mech.clearReceived();
-    // The mech hears the logon and the first three writes, then nothing.
-    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(5));
+    // The mech hears the serial re-read, the logon and the first three writes, then nothing.
+    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(8));
     r.ts.dialogs->answer(mb::OK, "Too many retries on Memory Write to Address 0003");
     r.programme().cmdProg_Click();
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u);
     EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
 }
 
@@ -293,15 +308,21 @@ TEST(ProgrammeWrite, AValueThatDoesNotStickIsOneVerifyErrorAndTheImageKeepsWhatW
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     r.word(20) = 0x2020;
+    r.job().markModified();
     r.mech.storeDifferentValueAt(20, 0x2021);
     r.ts.dialogs->answer(mb::OK, "Verify Error Address : 0014");
     r.ts.dialogs->answer(mb::OK);
-    r.programme().cmdProg_Click();
+    r.click("cmdProg");
     ASSERT_EQ(r.ts.dialogs->boxes().size(), 2u);
     EXPECT_EQ(r.ts.dialogs->boxes()[0].style, mb::Critical | mb::OKCancel);
-    EXPECT_EQ(r.ts.dialogs->boxes()[1].text, "Verify Failed :  1 Errors");
-    // A mismatch sets no flag: back in the main selection, the image as meant for a retry.
-    EXPECT_TRUE(onMainSelection(r));
+    EXPECT_EQ(r.ts.dialogs->boxes()[1].text, "Verify Failed :  1 Errors\r\n\r\nThe Coin mech does not hold the "
+                                             "changes: they are kept, write them again");
+    // The run is not written: the panel stays with the changes pending, the image as meant.
+    EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
+    EXPECT_TRUE(r.job().imageModified());
+    EXPECT_TRUE(r.view().isVisible("frmProgramme"));
+    EXPECT_TRUE(r.view().isEnabled("cmdProg"));
+    EXPECT_FALSE(onMainSelection(r));
     EXPECT_EQ(r.word(20), 0x2020);
     EXPECT_EQ(r.word(200), 0);
 }
@@ -320,6 +341,8 @@ TEST(ProgrammeWrite, TwoWordsThatDoNotStickAreCountedWithTwoBlanks)
     r.programme().cmdProg_Click();
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_EQ(r.word(90), r.mech.word(90)); // the image keeps what was written
+    EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
+    EXPECT_TRUE(r.view().isVisible("frmProgramme"));
 }
 
 TEST(ProgrammeWrite, CancelAtAVerifyBoxEndsTheCheck)
@@ -332,16 +355,19 @@ TEST(ProgrammeWrite, CancelAtAVerifyBoxEndsTheCheck)
     r.ts.dialogs->answer(mb::Cancel, "Verify Error Address : 0014");
     r.ts.dialogs->answer(mb::OK, "Verify Failed :  1 Errors");
     r.programme().cmdProg_Click();
-    EXPECT_EQ(r.mech.addressesRead(), range(0, 20));
+    EXPECT_EQ(r.mech.addressesRead(), QList<int>({3, 4}) + range(0, 20));
     EXPECT_EQ(r.word(21), r.mech.word(21));
     EXPECT_EQ(r.word(20), 0x2020);
+    // A check cut short has not verified the run.
+    EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
+    EXPECT_TRUE(r.view().isVisible("frmProgramme"));
 }
 
 TEST(ProgrammeWrite, APortHungUpMidWriteEndsTheRunAndKeepsProgrammeMode)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.job().imageModified = true;
+    r.job().markModified();
     r.mech.clearReceived();
     r.ts.sched->callAfter(2000, [&] {
         r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
@@ -353,7 +379,7 @@ TEST(ProgrammeWrite, APortHungUpMidWriteEndsTheRunAndKeepsProgrammeMode)
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_LT(r.ts.sched->nowMs() - t0, 10000);
     EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
 }
 
@@ -364,7 +390,7 @@ TEST(ProgrammeExit, FinishWithChangesAsksAndYesReadsTheSerialThenWrites)
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     r.word(50) = 0x5050;
-    r.job().imageModified = true;
+    r.job().markModified();
     r.word(3) = 0x7777; // the serial number written back is the one just read from the mech
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
@@ -373,11 +399,11 @@ TEST(ProgrammeExit, FinishWithChangesAsksAndYesReadsTheSerialThenWrites)
     r.click("cmdExitProgramme");
     EXPECT_EQ(r.ts.dialogs->boxes()[0].style, mb::YesNo | mb::Exclamation);
     EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Confirm Action");
-    EXPECT_EQ(r.mech.addressesRead().mid(0, 4), QList<int>({2, 3, 4, 0}));
+    EXPECT_EQ(r.mech.addressesRead().mid(0, 3), QList<int>({3, 4, 0}));
     EXPECT_EQ(r.mech.addressesWritten(), range(0, 127));
     EXPECT_EQ(r.mech.word(50), 0x5050);
     EXPECT_EQ(r.mech.word(3), 0x0012);
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
     EXPECT_TRUE(onMainSelection(r));
     EXPECT_FALSE(r.view().isVisible("frmProgramme"));
     EXPECT_FALSE(r.mech.powered());
@@ -388,13 +414,13 @@ TEST(ProgrammeExit, NoWritesNothing)
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
     r.word(50) = 0x5050;
-    r.job().imageModified = true;
+    r.job().markModified();
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::No, "Write New Data To Coin Mech");
     r.win().cmdExitProgramme_Click();
     EXPECT_TRUE(r.mech.received().empty());
     EXPECT_NE(r.mech.word(50), 0x5050);
-    EXPECT_FALSE(r.job().imageModified);
+    EXPECT_FALSE(r.job().imageModified());
     EXPECT_TRUE(onMainSelection(r));
 }
 
@@ -402,13 +428,13 @@ TEST(ProgrammeExit, AFailedWriteOnTheWayOutKeepsProgrammeModeAndTheChanges)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.job().imageModified = true;
+    r.job().markModified();
     r.mech.refuseWritesAt(0);
     r.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
     r.ts.dialogs->answer(mb::OK, "Error Writing EEPROM :0000");
     r.ts.dialogs->answer(mb::OK, "Too many retries");
     r.win().ExitAndWrite();
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
     EXPECT_TRUE(r.view().isEnabled("cmdCoinData"));
     EXPECT_TRUE(r.view().isEnabled("cmdProg"));
@@ -418,18 +444,18 @@ TEST(ProgrammeExit, SerialWordsThatCannotBeReadAreNeverWrittenBack)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.job().imageModified = true;
+    r.job().markModified();
     r.mech.setFault(sim::ArdwellMech::Fault::BadCheckByte, sim::When::always());
     r.mech.clearReceived();
     r.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
-    for (const char* a : {"0002", "0003", "0004"})
+    for (const char* a : {"0003", "0004"})
         r.ts.dialogs->answer(mb::OK, QString("Too many retries reading Memory address ") + a);
-    r.ts.dialogs->answer(mb::OK, "Memory address 0002 was not read from the Coin mech\r\n\r\nNothing written");
+    r.ts.dialogs->answer(mb::OK, "Memory address 0003 was not read from the Coin mech\r\n\r\nNothing written");
     r.win().ExitAndWrite();
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
     EXPECT_EQ(r.job().lastWrite(), ardwell::WriteResult::Failed);
-    EXPECT_TRUE(r.job().imageModified);
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_TRUE(r.view().isVisible("frmProgramme"));
 }
 
@@ -437,7 +463,7 @@ TEST(ProgrammeExit, TheCloseBoxOffersTheWriteBeforeTheSettingsAreSaved)
 {
     Road r("330");
     ASSERT_TRUE(r.enterProgramme());
-    r.job().imageModified = true;
+    r.job().markModified();
     r.ts.dialogs->answer(mb::No, "Write New Data To Coin Mech");
     EXPECT_THROW(r.win().requestClose(), plat::ProgramEnded);
     EXPECT_EQ(r.ts.readFile("config.txt"), QByteArray("3,\"330\"\r\n"));

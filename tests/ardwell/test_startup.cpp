@@ -255,7 +255,7 @@ TEST(ShutDown, ClosingWithUnwrittenChangesAsksFirstAndNoWritesNothing)
     ASSERT_TRUE(b.startWithBox());
     int writes = 0;
     b.scriptJobs().write = [&] { ++writes; };
-    b.job().imageModified = true;
+    b.job().markModified();
     b.ts.dialogs->answerWith([&](const testing_support::BoxRecord& r) {
         EXPECT_EQ(r.text, "Write New Data To Coin Mech");
         EXPECT_EQ(r.title, "Confirm Action");
@@ -276,22 +276,25 @@ TEST(ShutDown, YesWritesThroughTheProgrammeSteps)
     ASSERT_TRUE(b.startWithBox());
     QStringList steps;
     auto& jobs = b.scriptJobs();
-    jobs.serial = [&] { steps << "serial"; };
     jobs.enable = [&](bool on) { steps << (on ? "enable" : "disable"); };
-    jobs.write = [&] { steps << "write"; };
-    b.job().imageModified = true;
+    // The write (which re-reads the serial number itself) verified: nothing is pending after it.
+    jobs.write = [&] {
+        steps << "write";
+        b.job().dropChanges();
+    };
+    b.job().markModified();
     b.view().setVisible("frmProgramme", true);
     b.view().setVisible("frmMain1", false);
     b.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
     b.win().ExitAndWrite();
-    EXPECT_EQ(steps, QStringList({"serial", "disable", "write"}));
-    EXPECT_FALSE(b.job().imageModified);
+    EXPECT_EQ(steps, QStringList({"disable", "write"}));
+    EXPECT_FALSE(b.job().imageModified());
     EXPECT_FALSE(b.view().isVisible("frmProgramme"));
     EXPECT_TRUE(b.view().isVisible("frmMain1"));
 
     // A failed read during the write keeps programme mode open with the changes pending.
     steps.clear();
-    b.job().imageModified = true;
+    b.job().markModified();
     b.view().setVisible("frmProgramme", true);
     jobs.write = [&] {
         steps << "write";
@@ -299,8 +302,8 @@ TEST(ShutDown, YesWritesThroughTheProgrammeSteps)
     };
     b.ts.dialogs->answer(mb::Yes);
     b.win().ExitAndWrite();
-    EXPECT_EQ(steps, QStringList({"serial", "disable", "write", "enable"}));
-    EXPECT_TRUE(b.job().imageModified);
+    EXPECT_EQ(steps, QStringList({"disable", "write", "enable"}));
+    EXPECT_TRUE(b.job().imageModified());
     EXPECT_TRUE(b.view().isVisible("frmProgramme"));
 }
 

@@ -128,6 +128,20 @@ TEST(TestEntry, A126GreysTheInterfaceAndBinaryModeSwitchesTheBoxBothWays)
     EXPECT_EQ(t.box.outputMode(), '$');
 }
 
+TEST(TestEntry, BinaryModeLeftOnForA126IsOffForA330WhoseFrameHidesIt)
+{
+    Tester t("330");
+    auto& v = t.view();
+    v.setValue("opt126", 1);
+    t.enter();
+    EXPECT_EQ(t.during([&] { t.click("chkBinary"); }), (QStringList{"#FF", "?", "#FF"}));
+    EXPECT_EQ(t.during([&] { t.click("cmdFinishTest", 0); }), kLeaving);
+    v.setValue("opt330", 1);
+    EXPECT_EQ(t.enter(), (QStringList{"%", "Z", "#BF", "#BF", "$", "#BF"}));
+    EXPECT_FALSE(v.isVisible("chkBinary"));
+    EXPECT_EQ(v.value("chkBinary"), 0);
+}
+
 TEST(TestFrame330, OutputLinesLightAndCountTheirCoinsAndTheMaskHoldsACoin)
 {
     Tester t("330");

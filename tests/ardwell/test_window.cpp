@@ -140,6 +140,21 @@ TEST(WindowControls, EveryControlNameInTheSourcesIsRegistered)
         EXPECT_TRUE(seen.contains(n)) << n;
 }
 
+// Code both programs use lives in platform/: neither program builds in the other's files.
+TEST(WindowControls, NoSourceIncludesTheFirstProgram)
+{
+    QStringList offenders;
+    QDirIterator it(QStringLiteral(ARDWELL_SOURCE_DIR), {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        if (f.readAll().contains("#include \"quenby/"))
+            offenders << QFileInfo(path).fileName();
+    }
+    EXPECT_TRUE(offenders.isEmpty()) << offenders.join(", ").toStdString();
+}
+
 // ---- The guard around every handler ----
 
 TEST(WindowHandlers, AFailingJobIsReportedWithItsContextAndTheWindowGoesOn)

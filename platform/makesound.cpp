@@ -1,4 +1,4 @@
-#include "quenby/shell/makesound.h"
+#include "platform/makesound.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "quenby/link/senddata.h"
+#include "platform/senddata.h"
 
 #include "platform/runtimeerror.h"
 

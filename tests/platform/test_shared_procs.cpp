@@ -1,8 +1,8 @@
 #include "platform/dialogs.h"
+#include "platform/fileexists.h"
+#include "platform/makesound.h"
 #include "platform/runtimeerror.h"
-#include "quenby/link/senddata.h"
-#include "quenby/shell/fileexists.h"
-#include "quenby/shell/makesound.h"
+#include "platform/senddata.h"
 #include "tests/support/fakeport.h"
 #include "tests/support/testservices.h"
 

@@ -1,4 +1,4 @@
-#include "quenby/shell/fileexists.h"
+#include "platform/fileexists.h"
 
 #include "platform/dialogs.h"
 #include "platform/runtimeerror.h"
