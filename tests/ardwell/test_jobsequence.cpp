@@ -16,7 +16,6 @@
 
 #include <QComboBox>
 #include <gtest/gtest.h>
-#include <optional>
 #include <random>
 #include <set>
 
@@ -38,27 +37,18 @@ quint16 byteMask(int idx) { return idx % 2 == 0 ? 0xFF00 : 0x00FF; }
 
 enum class Mode { Main, Programme, Adjust, Test };
 
-// Roads the sequences play. Each was taken wrongly by the program once; one left out is left out
-// for a reason stated where it is set. ARDWELL_SEQ_ALL=1 plays every one.
-// The simulated mech's fault of a read reply whose payload still checks while its frame checksum
-// does not, where the mech has it.
-template <typename Fault>
-constexpr std::optional<Fault> garbledReply()
-{
-    if constexpr (requires { Fault::ReplyCorrupted; })
-        return Fault::ReplyCorrupted;
-    else
-        return std::nullopt;
-}
-
+// Roads the sequences play; ARDWELL_SEQ_ALL=1 plays every one, also those left out for a reason
+// stated where they are.
 struct Roads {
-    bool otherMech = false;     // a swapped mech under pending changes, files of other mechs, and
+    bool otherMech = true;      // a swapped mech under pending changes, files of other mechs, and
                                 // backups checked past the mech's own words
-    bool writeFaults = false;   // the mech's faults and a lost port during the jobs
-    bool fileOverScale = false; // a file taken into the adjust panel over a scaled window, and
+    bool writeFaults = true;    // the mech's faults and a lost port during the jobs
+    bool fileOverScale = true;  // a file taken into the adjust panel over a scaled window, and
                                 // values the 340's words cannot hold
-    bool garbled = false;       // read replies that only their frame checksum shows to be wrong
-    bool wideSerials = false;   // serial numbers beyond 999,999,999
+    bool garbled = true;        // read replies that only their frame checksum shows to be wrong
+    // Serial numbers beyond 999,999,999: two of them can share a backup name, so one mech's
+    // first backup is another's.
+    bool wideSerials = false;
 
     static Roads played()
     {
@@ -68,15 +58,6 @@ struct Roads {
         return r;
     }
 };
-
-template <typename Job>
-bool changesPending(const Job& job)
-{
-    if constexpr (requires { job.imageModified(); })
-        return job.imageModified();
-    else
-        return job.imageModified;
-}
 
 // What the pending changes must do to a channel once written.
 struct Claim {
@@ -114,8 +95,7 @@ struct Sequence {
     const ardwell_test::MechUnit& unitInBox() { return rig.units[std::size_t(rig.current())]; }
     QString model() { return unitInBox().model; }
     ardwell::EepromJob& job() { return rig.job(); }
-    // Whether the program holds changes not yet written, asked as the job lets it be asked.
-    bool pending() { return changesPending(job()); }
+    bool pending() { return job().imageModified(); }
 
     // ---- Units and the box ----
 
@@ -299,7 +279,7 @@ struct Sequence {
     {
         sim::ArdwellMech& m = rig.mechInBox();
         const int top = m.wordCount() - 1;
-        switch (pick(0, roads.garbled && garbledReply<sim::ArdwellMech::Fault>() ? 5 : 4)) {
+        switch (pick(0, roads.garbled ? 5 : 4)) {
         case 0: {
             const int a = pick(0, top);
             m.storeDifferentValueAt(a, quint16(pick(0, 0xFFFF)));
@@ -333,7 +313,7 @@ struct Sequence {
         default: {
             // One read reply garbled, a while into the next job.
             const int ms = pick(0, 3000);
-            rig.ts.sched->callAfter(ms, [&m] { m.setFault(*garbledReply<sim::ArdwellMech::Fault>(), sim::When::first(1)); });
+            rig.ts.sched->callAfter(ms, [&m] { m.setFault(sim::ArdwellMech::Fault::ReplyCorrupted, sim::When::first(1)); });
             return QString("a read reply garbled %1 ms on").arg(ms);
         }
         }
