@@ -559,11 +559,16 @@ struct Sequence {
         }
         return r;
     }
+    // Coins of one run, one every `every` ms while the mech can send them; those of a run that
+    // ended before they were sent are taken back.
+    int dropRun = 0;
     void dropLater(std::deque<Raw> coins, plat::Millis every)
     {
         if (coins.empty())
             return;
-        rig.ts.sched->callAfter(every, [this, coins, every]() mutable {
+        rig.ts.sched->callAfter(every, [this, coins, every, run = dropRun]() mutable {
+            if (run != dropRun)
+                return;
             std::array<int, 7> reading{};
             for (int k = 0; k < 7; ++k)
                 reading[std::size_t(k)] = coins.front()[std::size_t(k)] + kBaseline[std::size_t(k <= 3 ? k : 4)];
@@ -597,6 +602,7 @@ struct Sequence {
                 return cancelFliers ? mb::Cancel : mb::OK;
             return ardwell_test::PolicyDialogs::defaultAnswer(style);
         };
+        ++dropRun;
         dropLater(coins, 1500);
         run(QString("Start Coin Drop: channel %1, %2 of kind %3 asked, %4 dropped, %5 fliers%6")
                 .arg(idx + 1)
@@ -607,6 +613,7 @@ struct Sequence {
                 .arg(cancelFliers ? ", Cancel at the flier box" : ""),
             [&] { rig.click("cmdCoinData"); });
         rig.ts.sched->advance(3000); // coins still on their way go nowhere
+        ++dropRun;
         claims.erase(idx);
         if (!sawBox("Data Gathered"))
             return; // nothing learned, nothing changed
