@@ -74,8 +74,11 @@ std::optional<I2cReply> SentinelMech::answer(const QByteArray& line)
         read_ << a;
         if (faults_.strikes(Fault::NoZzrOnRead))
             return I2cReply{"ERR", {}, answerMs};
-        const int w = words_[size_t(a)];
-        return I2cReply{"ZZR" + hex2(w & 255) + hex2(a) + hex2(w >> 8), {}, answerMs};
+        if (faults_.strikes(Fault::ShortReadReply))
+            return I2cReply{"ZZR" + hex2(words_[size_t(a)] & 255), {}, answerMs};
+        const int from = faults_.strikes(Fault::ReadReplyOfWordBefore) ? (a + 63) % 64 : a;
+        const int w = words_[size_t(from)];
+        return I2cReply{"ZZR" + hex2(w & 255) + hex2(from) + hex2(w >> 8), {}, answerMs};
     }
     if (line.startsWith("W00")) {
         const int code = hexPair(line, 3);

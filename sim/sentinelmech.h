@@ -41,6 +41,8 @@ public:
         LastWriteUnanswered, // "W0000" (counted) not answered
         UnaskedPercent,      // command lines (counted) followed by a "%"
         SilentPoll,          // measurement polls (counted) not answered
+        ShortReadReply,      // reads (counted) answered "ZZR" and the low byte only
+        ReadReplyOfWordBefore, // reads (counted) answered with the word before, as for its address
         Count_
     };
     void setFault(Fault fault, When when) { faults_.set(fault, when); }

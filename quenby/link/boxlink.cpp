@@ -137,6 +137,7 @@ void BoxLink::expectReplies(int n)
     replies_.replyDone = false;
     replies_.mechReply.clear();
     replies_.sentinelReply.clear();
+    replies_.sentinelReplyEnds = 0;
     replies_.repliesExpected = n;
 }
 
@@ -169,6 +170,7 @@ void BoxLink::sendEchoed(char c, int ms)
 {
     replies_.mechReply.clear();
     replies_.sentinelReply.clear();
+    replies_.sentinelReplyEnds = 0;
     sendData(QByteArray(1, c));
     waitFor(ms, [&] { return replies_.sentinelReply.startsWith(c) || job_.userAbort; });
 }

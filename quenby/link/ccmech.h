@@ -24,8 +24,9 @@ public:
     // address.
     bool program() override;
     // "J", the mech read back, "W", then readImage against progImage over the words the model
-    // verifies (a 435 stops at word 200); "EEPROM Verified OK" or "EEPROM Verify FAIL". A read
-    // that stopped early fails whatever its words hold.
+    // verifies (a 435 stops at word 200) and every word the last programming set out to change;
+    // "EEPROM Verified OK" or "EEPROM Verify FAIL". A read that stopped early fails whatever its
+    // words hold.
     std::optional<VerifyResult> verify() override;
     // Every limit word, and the C120 output words (a record that cannot be written is reported
     // under 157 and the rest is mapped).
@@ -66,7 +67,8 @@ protected:
     // The scratch dump of readImage, every word of the model; a failure raises for the read's trap.
     void writeDump();
     // Writing skips the words readImage holds already, so it needs the mech's whole content as
-    // read from this model; otherwise text 311 and nothing is written.
+    // read from this model, and an image not built over a read in part; otherwise text 311 and
+    // nothing is written.
     bool readImageIsTheMech();
     // Where a read ended: the whole memory, or the word and text it stopped with.
     ReadState finishRead(int wordsRead, int stopTextId);

@@ -14,4 +14,15 @@ std::vector<WordDifference> differingWords(const Image& read, const Image& expec
     return out;
 }
 
+std::vector<WordDifference> differingWords(const Image& read, const Image& expected, int first, int last,
+                                           const std::vector<int>& also)
+{
+    std::vector<WordDifference> out = differingWords(read, expected, first, last);
+    for (int a : also) {
+        if (a > last && inImage(a) && read[size_t(a)] != expected[size_t(a)])
+            out.push_back({a, read[size_t(a)], expected[size_t(a)]});
+    }
+    return out;
+}
+
 } // namespace quenby

@@ -31,6 +31,13 @@ struct MemoryImages {
     Image progImage{};
     Image oldImage{};
     ReadState lastRead;
+    // The words the last programming of an EEPROM set out to change (progImage against
+    // readImage), in ascending order: its verify compares each of them, beyond the words the
+    // model always compares too.
+    std::vector<int> wordsProgrammed;
+    // progImage was built from the coin tables over a readImage that held no whole read of the
+    // model: the words the read did not reach are 0 in it, and the mech does not hold them.
+    bool progOverPartRead = false;
     ReadLimitTable readLimitTable{};
 
     void readCompleted(const QString& model) { lastRead = {true, model, 0, -1}; }
@@ -56,6 +63,9 @@ struct WordDifference {
 // Every address of first..last (clipped to the image) where `read` differs from `expected`,
 // in ascending order.
 std::vector<WordDifference> differingWords(const Image& read, const Image& expected, int first, int last);
+// The same over first..last and the addresses of `also` beyond last, in ascending order.
+std::vector<WordDifference> differingWords(const Image& read, const Image& expected, int first, int last,
+                                           const std::vector<int>& also);
 
 // A verify is OK only when the read-back completed and no word differs: words a read did not
 // reach are 0 and can match an image that holds 0 there.

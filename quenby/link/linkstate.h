@@ -79,6 +79,9 @@ struct MechReplies {
     bool replyDone = false;
     QByteArray mechReply;
     QByteArray sentinelReply;
+    // The CRs in sentinelReply: a Sentinel command's replies are counted in what came after the
+    // echo of its last character, so a CR of another command's reply, or a stray one, is not.
+    qint32 sentinelReplyEnds = 0;
     bool sentinelLoggedOn = false; // set by the Sentinel logon; cleared by the receive side on "%"
 };
 

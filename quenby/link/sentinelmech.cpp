@@ -29,8 +29,11 @@ void SentinelFamily::receiveByte(ReceiveSide& rx, quint8 b)
     if (b == '%')
         st.sentinelLoggedOn = false;
     st.sentinelReply.append(char(b));
-    if (b == '\r')
-        countReplyEnd(st);
+    // Only the CRs of what was collected since the last echoed character count: each echo clears
+    // it, so a reply that arrives late, or a stray CR, cannot end the next command's wait early
+    // and put every later reply one behind its command.
+    if (b == '\r' && ++st.sentinelReplyEnds >= st.repliesExpected)
+        st.replyDone = true;
 }
 
 qint32 SentinelFamily::readWord(int address)
@@ -38,7 +41,7 @@ qint32 SentinelFamily::readWord(int address)
     qint32 result = -1;
     ctx_.errors.trap(id::ReadWordError, [&] {
         ctx_.layers.sendSentinelCommand(sentinelReadCommand(address), kReplies, kReplyMs);
-        const SentinelWord w = parseSentinelWordReply(ctx_.link.replies().mechReply);
+        const SentinelWord w = parseSentinelWordReply(ctx_.link.replies().mechReply, address);
         if (w.ok) {
             result = w.value;
             return;

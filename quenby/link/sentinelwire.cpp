@@ -3,6 +3,8 @@
 #include "platform/vbtext.h"
 #include "quenby/link/wirefields.h"
 
+#include <cctype>
+
 namespace quenby {
 
 namespace {
@@ -33,9 +35,14 @@ qint32 sentinelChecksumWord(const Image& image)
     return 256 - s;
 }
 
-SentinelWord parseSentinelWordReply(const QByteArray& reply)
+SentinelWord parseSentinelWordReply(const QByteArray& reply, int address)
 {
-    if (!reply.startsWith("ZZR"))
+    if (!reply.startsWith("ZZR") || reply.size() < 9)
+        return {};
+    for (int i = 3; i < 9; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(reply[i])))
+            return {};
+    if ((hexField(reply, 6, 2) & 63) != (address & 63))
         return {};
     return {true, hexField(reply, 4, 2) + 256 * hexField(reply, 8, 2)};
 }

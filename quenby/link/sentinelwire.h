@@ -21,12 +21,14 @@ std::array<QByteArray, 4> sentinelWriteCommands(int address, qint32 value);
 qint32 sentinelChecksumWord(const Image& image);
 
 struct SentinelWord {
-    bool ok = false;    // the reply began "ZZR"
+    bool ok = false;    // a whole reply for the word asked for
     qint32 value = -1;  // low + 256 x high; -1 when not ok
 };
 // A read reply (the text after the echo): "ZZR", the low byte's hex pair at characters 4..5, the
-// high byte's at 8..9. Missing or non-hex characters read as 0.
-SentinelWord parseSentinelWordReply(const QByteArray& reply);
+// word's address at 6..7, the high byte's at 8..9. A reply cut short, with a pair that is not
+// hex, or naming another word than `address` (its low 6 bits) is no word: a late or broken reply
+// would otherwise be stored as this word.
+SentinelWord parseSentinelWordReply(const QByteArray& reply, int address);
 
 struct SentinelIdent {
     bool i2cStuck = false; // the reply began "E": the interface's clock and data lines are stuck

@@ -37,6 +37,7 @@ constexpr int NothingBurnt = 1247;
 constexpr int ReadMissing = 573;
 constexpr int ReadAgain = 574;
 constexpr int ReadMissingTitle = 575;
+constexpr int EditorKeepsImage = 737;
 } // namespace id
 
 constexpr int kBurnPauseMs = 200;
@@ -88,6 +89,31 @@ void mapEepromImage(MechFamily& family, const CoinTables& tables)
     // transfer wrote go in again.
     if (tables.clone.routingMapped)
         mapCcRouting(family);
+}
+
+void rebuildCcEditorImage(MechFamily& family, const Image& editorImage)
+{
+    MechContext& ctx = family.context();
+    MemoryImages& images = ctx.mem.images;
+    CloneState& clone = ctx.mem.coins.clone;
+    const QString& model = family.entry().model;
+    // Words the read did not reach are 0 in readImage: an image built over them would write
+    // zeros into the mech and verify them as written.
+    if (!images.holdsWholeMemoryOf(model) && ctx.st().portOpen && !ctx.link.jobStopped()) {
+        ctx.link.sendJ();
+        readMechMemory(ctx);
+    }
+    if (images.holdsWholeMemoryOf(model)) {
+        mapEepromImage(family, ctx.mem.coins);
+        // This is what the mech holds now: the windows its channels keep come from it.
+        std::copy(images.readImage.begin(), images.readImage.end() - 1, images.oldImage.begin());
+        return;
+    }
+    images.progImage = editorImage;
+    clone.oldImageTaken = false;
+    clone.mechReadMissing = true;
+    ctx.message(ctx.text(id::EditorKeepsImage) + QStringLiteral("\r\n\r\n") + ctx.text(id::ReadAgain),
+                plat::mb::OKOnly | plat::mb::Exclamation, id::ReadMissingTitle);
 }
 
 void LimitsCommands::cmdChangeLimits_Click() { changeLimits(); }
@@ -238,6 +264,13 @@ bool LimitsCommands::programMemory()
     if (c.entry().isNri()) {
         ok = family->program();
     } else {
+        // Writing skips the words readImage holds: a read cut since the image was built (a
+        // memory window's, a verify's) left it in part, so the mech is read again; an image
+        // built over such a read is built again over the whole one.
+        if (!c.mem.images.holdsWholeMemoryOf(c.entry().model))
+            readMechMemory(c.mech);
+        if (c.mem.images.progOverPartRead && c.mem.images.holdsWholeMemoryOf(c.entry().model))
+            mapEepromImage(*family, c.coins());
         family->program();
         const std::optional<VerifyResult> verified = family->verify();
         ok = verified && verified->ok();
@@ -260,7 +293,12 @@ void LimitsCommands::cmdPROMutilities_Click()
             readMechMemory(c.mech);
             mainView.setEnabled(c.entry().isNri() ? QStringLiteral("cmdNRIprom") : QStringLiteral("cmdCCprom"), false);
         }
-        c.windows.memoryWindows().openFromLimitsEditor();
+        if (c.windows.memoryWindows().openFromLimitsEditor())
+            return;
+        // No window on a memory read in part: the editor stays as it was, the box leaves J.
+        if (!c.mars())
+            mainView.setEnabled(c.entry().isNri() ? QStringLiteral("cmdNRIprom") : QStringLiteral("cmdCCprom"), true);
+        c.link.sendW();
     });
 }
 

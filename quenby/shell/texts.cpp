@@ -371,6 +371,7 @@ constexpr BuiltIn kEnglish[] = {
     {734, "New C120 Output"},
     {735, "No other Information available"},
     {736, "Error Displaying EEPROM Data : "},
+    {737, "The mech's memory could not be read completely, so the limits editor keeps the image it had."},
     {750, "DATA READ FROM EEPROM"},
     {751, "C435 Ancilliary Settings"},
     {752, "Path"},

@@ -330,6 +330,21 @@ TEST_F(CcTest, SentinelReplyWithoutZzrEndsTheRead)
     EXPECT_TRUE(sent().endsWith(kSentinelLogoff));
 }
 
+TEST_F(CcTest, ASentinelReplyCutShortOrForAnotherWordEndsTheRead)
+{
+    using F = sim::SentinelMech::Fault;
+    for (const F fault : {F::ShortReadReply, F::ReadReplyOfWordBefore}) {
+        auto* mech = plugNew<sim::SentinelMech>("CC", "Sentinel");
+        mech->setFault(fault, When::from(8));
+        dialogs.answer(plat::mb::OK, "No ACK reading Coin Mech EEPROM");
+        const quenby::ReadState r = quenby::readMechMemory(ctx());
+        EXPECT_FALSE(r.complete) << int(fault);
+        EXPECT_EQ(r.stopTextId, 330);
+        EXPECT_EQ(r.stopAddress, 7);
+        EXPECT_EQ(mem.images.readImage[7], 0) << "word 7 is not what came";
+    }
+}
+
 TEST_F(CcTest, SentinelInterfaceThatDoesNotAnswerReadsNothing)
 {
     startJob("CC", "Sentinel");

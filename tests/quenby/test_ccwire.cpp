@@ -128,12 +128,12 @@ TEST(SentinelWire, CommandsForAddressFive)
 
 TEST(SentinelWire, WordReplies)
 {
-    EXPECT_EQ(parseSentinelWordReply("ZZR34xy12\r").value, 0x1234);
-    EXPECT_EQ(parseSentinelWordReply("ZZR3").value, 3); // the rest is missing and reads 0
-    EXPECT_TRUE(parseSentinelWordReply("ZZR3").ok);
-    EXPECT_FALSE(parseSentinelWordReply("ZZ").ok);
-    EXPECT_EQ(parseSentinelWordReply("ZZ").value, -1);
-    EXPECT_FALSE(parseSentinelWordReply("\rZZR3412").ok);
+    EXPECT_EQ(parseSentinelWordReply("ZZR340512\r", 5).value, 0x1234);
+    EXPECT_EQ(parseSentinelWordReply("ZZR340512\r", 69).value, 0x1234); // 6 bits of address
+    for (const char* other : {"ZZR3", "ZZR3405", "ZZR34051", "ZZR34xy12", "ZZR340612", "ZZ", "\rZZR340512"}) {
+        EXPECT_FALSE(parseSentinelWordReply(other, 5).ok) << other;
+        EXPECT_EQ(parseSentinelWordReply(other, 5).value, -1) << other;
+    }
 }
 
 TEST(SentinelWire, IdentAndTheG18Warning)
