@@ -42,6 +42,10 @@ public:
     virtual ~Dialogs() = default;
     // Shows a modal box; returns one of the mb result numbers.
     virtual int msgBox(const QString& text, int style, const QString& title) = 0;
+    // A question whose OK or Yes overwrites or destroys something (an existing file or log, a
+    // mech's memory). Shown as msgBox shows it; answered unseen (JobDialogs), it gets the answer
+    // that leaves everything as it was: No or Cancel.
+    virtual int askRisky(const QString& text, int style, const QString& title) { return msgBox(text, style, title); }
     // File dialogs; an empty text when the user cancels.
     virtual QString openFileName(const QString& title, const QString& filter, const QString& initialDir) = 0;
     virtual QString saveFileName(const QString& title, const QString& filter, const QString& initialDir) = 0;

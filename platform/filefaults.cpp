@@ -25,6 +25,8 @@ void FileFaults::unreadable(const QString& path) { unreadable_ << canonical(path
 
 void FileFaults::noNewFiles(const QString& folder) { noNewFiles_ << canonical(folder); }
 
+void FileFaults::diskFull(const QString& folder) { diskFull_ << canonical(folder); }
+
 bool FileFaults::listedBy(QStringList FileFaults::*list, const QString& path)
 {
     if (live().empty())
@@ -39,5 +41,10 @@ bool FileFaults::listedBy(QStringList FileFaults::*list, const QString& path)
 bool FileFaults::readRefused(const QString& path) { return listedBy(&FileFaults::unreadable_, path); }
 
 bool FileFaults::newFileRefused(const QString& folder) { return listedBy(&FileFaults::noNewFiles_, folder); }
+
+bool FileFaults::flushRefused(const QString& path)
+{
+    return listedBy(&FileFaults::diskFull_, QFileInfo(path).absolutePath());
+}
 
 } // namespace plat

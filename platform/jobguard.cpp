@@ -134,6 +134,22 @@ int JobDialogs::msgBox(const QString& text, int style, const QString& title)
     }
 }
 
+int JobDialogs::askRisky(const QString& text, int style, const QString& title)
+{
+    if (!quiet())
+        return shown_->askRisky(text, style, title);
+    switch (mb::buttonsOf(style)) {
+    case mb::YesNo:
+        return mb::No;
+    case mb::AbortRetryIgnore:
+        return mb::Abort;
+    case mb::OKOnly:
+        return mb::OK;
+    default:
+        return mb::Cancel;
+    }
+}
+
 QString JobDialogs::openFileName(const QString& title, const QString& filter, const QString& initialDir)
 {
     return quiet() ? QString() : shown_->openFileName(title, filter, initialDir);

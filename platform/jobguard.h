@@ -129,8 +129,9 @@ private:
 // The program's dialogs as its handlers reach them: while the running job is stopped nothing more
 // of it is shown. Its boxes are answered unseen with the answer that neither ends the program nor
 // throws work away (OK, Yes; Cancel where the box offers to retry or to stop, Abort of
-// Abort/Retry/Ignore); the job's own failure path then ends it. Its file dialogs count as
-// cancelled.
+// Abort/Retry/Ignore); the job's own failure path then ends it. A question asked with askRisky
+// (one whose OK or Yes would overwrite or destroy) is answered No or Cancel instead. Its file
+// dialogs count as cancelled.
 class JobDialogs : public Dialogs {
 public:
     explicit JobDialogs(Dialogs* shown) : shown_(shown) {}
@@ -138,6 +139,7 @@ public:
     void setGuard(const JobGuard* guard) { guard_ = guard; }
 
     int msgBox(const QString& text, int style, const QString& title) override;
+    int askRisky(const QString& text, int style, const QString& title) override;
     QString openFileName(const QString& title, const QString& filter, const QString& initialDir) override;
     QString saveFileName(const QString& title, const QString& filter, const QString& initialDir) override;
 

@@ -32,11 +32,12 @@ inline ErrInfo errInfo(const std::exception& e)
 }
 
 // The body of an error box, the same in both programs: the head (context or text id and text),
-// CR LF, the first 50 characters of the description, " - " and the error number.
+// CR LF, the description, " - " and the error number. The description is shown whole: one cut
+// short loses the file or the reason it names.
 inline QString errorBoxBody(const QString& head, const std::exception& e)
 {
     const ErrInfo info = errInfo(e);
-    return head + QStringLiteral("\r\n") + info.description.left(50) + QStringLiteral(" - ") +
+    return head + QStringLiteral("\r\n") + info.description + QStringLiteral(" - ") +
            QString::number(info.number);
 }
 

@@ -12,6 +12,8 @@
 #include <map>
 #include <memory>
 
+struct itimerspec;
+
 namespace plat {
 
 using Millis = qint64;
@@ -52,10 +54,18 @@ private:
     std::map<std::pair<qint64, CallbackId>, std::function<void()>> byDue_;
 };
 
-// The real clock: Qt's event loop, woken by a timer descriptor on the monotonic clock.
+// The system calls behind the real clock's timer descriptor (tests put failing ones in).
+struct ClockCalls {
+    int (*create)(int clockId, int flags) = nullptr;                            // timerfd_create
+    int (*settime)(int fd, int flags, const itimerspec* value, itimerspec* old) = nullptr; // timerfd_settime
+};
+
+// The real clock: Qt's event loop, woken by a timer descriptor on the monotonic clock. A clock
+// that cannot be made or set raises std::system_error (from the constructor, callAfter, cancel
+// or pump) rather than leave a wait that never ends.
 class RealScheduler : public Scheduler {
 public:
-    RealScheduler();
+    explicit RealScheduler(ClockCalls calls = {});
     ~RealScheduler() override;
     Millis nowMs() const override;
     QDateTime wallClock() const override;

@@ -17,4 +17,13 @@ int serialErrorNumber(OpenResult r)
     return 8000;
 }
 
+QString portOpenFailure(const SerialPort& port)
+{
+    const QString device = port.deviceName().isEmpty() ? QStringLiteral("no device") : port.deviceName();
+    QString text = QStringLiteral("COM%1 (%2) cannot be opened").arg(port.portNumber()).arg(device);
+    if (!port.errorText().isEmpty())
+        text += QStringLiteral(": ") + port.errorText();
+    return text;
+}
+
 } // namespace plat

@@ -22,6 +22,11 @@ constexpr int kErrInvalidPortNumber = 8002;
 constexpr int kErrPortAlreadyOpen = 8005;
 int serialErrorNumber(OpenResult r);
 
+class SerialPort;
+// What a box says of a port that would not open: the port, its device and why, in the words
+// of this failure (for example "COM2 (/dev/null) cannot be opened: not a serial device").
+QString portOpenFailure(const SerialPort& port);
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -36,6 +41,8 @@ public:
     virtual bool isOpen() const = 0;
     // Text of the last open or I/O error, for messages and standard error.
     virtual QString errorText() const = 0;
+    // The device the port number stands for, as the user would look for it.
+    virtual QString deviceName() const = 0;
 
     virtual void setBreak(bool on) = 0;
     virtual void write(const QByteArray& bytes) = 0;

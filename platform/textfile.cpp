@@ -4,6 +4,7 @@
 #include "platform/runtimeerror.h"
 #include "platform/vbtext.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -115,22 +116,71 @@ QByteArray joinLines(const QStringList& lines)
     return out;
 }
 
-void setError(QString* error, const QString& text)
+void setError(QString* error, const QString& path, const QString& reason)
 {
     if (error)
-        *error = text;
+        *error = QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
 }
 
-// Writes straight into the file, without a temporary one; a failure part way leaves it short,
-// which the caller reports.
-bool writeDirect(const QString& path, QIODevice::OpenMode mode, const QByteArray& bytes, QString* error)
+// The file device holds written bytes in its buffer; a full disk is found only when they go
+// out. They go out here, before a temporary file may replace the old one, and the file's size
+// says whether every byte arrived (the file ends up at least endSize long).
+bool writeWhole(QFileDevice& f, const QString& path, const QByteArray& bytes, qint64 endSize, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | mode) || f.write(bytes) != bytes.size() || !f.flush()) {
-        setError(error, f.errorString());
+    // Unbuffered, the write itself goes to the disk.
+    const bool buffered = !(f.openMode() & QIODevice::Unbuffered);
+    if (FileFaults::flushRefused(path) && !buffered) {
+        setError(error, path, QStringLiteral("No space left on device"));
+        return false;
+    }
+    if (f.write(bytes) != bytes.size()) {
+        setError(error, path, f.errorString());
+        return false;
+    }
+    if (FileFaults::flushRefused(path)) {
+        setError(error, path, QStringLiteral("No space left on device"));
+        return false;
+    }
+    if (!f.flush() || f.error() != QFileDevice::NoError) {
+        setError(error, path, f.errorString());
+        return false;
+    }
+    if (f.size() < endSize) {
+        setError(error, path, QStringLiteral("the disk took only part of the file"));
         return false;
     }
     return true;
+}
+
+// Writes over the file's own bytes, without a temporary file, and cuts what the new contents do
+// not reach: bytes that fit where the old ones were need no new room on the disk.
+bool writeInPlace(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QFile f(path);
+    // A file the user may write but not read can only be emptied first.
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Unbuffered) &&
+        !f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        setError(error, path, f.errorString());
+        return false;
+    }
+    if (!writeWhole(f, path, bytes, bytes.size(), error))
+        return false;
+    if (!f.resize(bytes.size())) {
+        setError(error, path, f.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Adds to the end of the file; a failure part way leaves it short, which the caller reports.
+bool writeAppended(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        setError(error, path, f.errorString());
+        return false;
+    }
+    return writeWhole(f, path, bytes, f.size() + bytes.size(), error);
 }
 
 } // namespace
@@ -143,31 +193,34 @@ bool writeLines(const QString& path, const QStringList& lines, QString* error)
         QSaveFile f(path);
         f.setDirectWriteFallback(false);
         if (f.open(QIODevice::WriteOnly)) {
-            if (f.write(bytes) == bytes.size() && f.commit())
+            if (!writeWhole(f, path, bytes, bytes.size(), error)) {
+                f.cancelWriting();
+                return false;
+            }
+            if (f.commit())
                 return true;
-            setError(error, f.errorString());
-            f.cancelWriting();
+            setError(error, path, f.errorString());
             return false;
         }
         // Any other reason than a folder closed to new files (no such folder, disk full) is
         // not mended by writing in place.
         if (!QFileInfo(folder).isDir() || QFileInfo(folder).isWritable()) {
-            setError(error, f.errorString());
+            setError(error, path, f.errorString());
             return false;
         }
     }
     // A file the user may write in a folder where he may not create one (a shared program
     // folder): replace its contents in place, without the temporary file.
     if (!QFileInfo::exists(path)) {
-        setError(error, QStringLiteral("The folder does not allow a new file"));
+        setError(error, path, QStringLiteral("The folder does not allow a new file"));
         return false;
     }
-    return writeDirect(path, QIODevice::Truncate, bytes, error);
+    return writeInPlace(path, bytes, error);
 }
 
 bool appendLines(const QString& path, const QStringList& lines, QString* error)
 {
-    return writeDirect(path, QIODevice::Append, joinLines(lines), error);
+    return writeAppended(path, joinLines(lines), error);
 }
 
 CsvRecord& CsvRecord::text(const QString& s)

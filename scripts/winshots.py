@@ -7,7 +7,8 @@ Needs only xwininfo and the Python standard library.
 
     winshots.py FBFILE OUTDIR SECONDS [STOPPID]
 
-Stops after SECONDS, or earlier when the process STOPPID has ended. DEMO_SHOT_GAP (seconds, 0
+Stops after SECONDS, or earlier when the process STOPPID has ended; after MAX_SHOTS pictures it
+takes no more but still waits, so the program runs its whole time. DEMO_SHOT_GAP (seconds, 0
 by default) keeps a window that changes all the time (a progress bar) from using up the pictures:
 a window is pictured again only that long after its last picture; a new window at once.
 """
@@ -103,8 +104,10 @@ def main():
     taken = {}
     shots = []
     deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline and alive(stop_pid) and len(shots) < MAX_SHOTS:
+    while time.monotonic() < deadline and alive(stop_pid):
         time.sleep(0.4)
+        if len(shots) >= MAX_SHOTS:
+            continue
         try:
             screen = read_screen(fbfile)
         except (OSError, ValueError, struct.error):

@@ -20,7 +20,9 @@ plat::OpenResult SimPort::open()
     if (open_)
         return plat::OpenResult::InUseOrNoPermission;
     if (openResult_ != plat::OpenResult::Ok) {
-        errorText_ = openResult_ == plat::OpenResult::NoSuchDevice ? "no such device" : "device busy";
+        errorText_ = !openWhy_.isEmpty()                                ? openWhy_
+                     : openResult_ == plat::OpenResult::NoSuchDevice ? "no such device"
+                                                                     : "device busy";
         return openResult_;
     }
     open_ = true;

@@ -60,6 +60,7 @@ public:
     void close() override;
     bool isOpen() const override { return open_; }
     QString errorText() const override { return errorText_; }
+    QString deviceName() const override { return QStringLiteral("sim:COM%1").arg(portNumber_); }
     void setBreak(bool on) override;
     void write(const QByteArray& bytes) override;
     int bytesWaiting() const override { return int(inbox_.size()); }
@@ -76,6 +77,12 @@ public:
 
     // Fault knobs of the port itself.
     void setOpenResult(plat::OpenResult r) { openResult_ = r; }
+    // The next opens fail with r and say why (as a real device that is no serial port would).
+    void setOpenFailure(plat::OpenResult r, const QString& why)
+    {
+        openResult_ = r;
+        openWhy_ = why;
+    }
     // Simulates the peer hanging up: the port closes and reports once.
     void hangUp(const QString& why);
 
@@ -95,6 +102,7 @@ private:
     bool breakOn_ = false;
     QString errorText_;
     plat::OpenResult openResult_ = plat::OpenResult::Ok;
+    QString openWhy_;
     QByteArray inbox_;
     // Sub-millisecond wire time is kept in microseconds so long bursts add up correctly.
     qint64 outFreeAtUs_ = 0;

@@ -316,8 +316,8 @@ void AdjustPanel::cmdSave_Click()
                 return;
             const QString path = imageSavePath(chosen);
             if (link_.fileExists(path) &&
-                box(QStringLiteral("Overwrite Existing File"), plat::mb::OKCancel | plat::mb::Exclamation,
-                    QStringLiteral("Warning")) != plat::mb::OK)
+                svc_.dialogs->askRisky(QStringLiteral("Overwrite Existing File"),
+                                       plat::mb::OKCancel | plat::mb::Exclamation, QStringLiteral("Warning")) != plat::mb::OK)
                 return;
             writeImageFile(path, job_.image);
         },

@@ -41,8 +41,8 @@ bool ProgrammePanel::openLogFile()
             if (!path)
                 return; // cancelled: the run does not start
             if (link_.fileExists(*path) &&
-                box(QStringLiteral("Overwrite Existing File"), plat::mb::OKCancel | plat::mb::Exclamation,
-                    QStringLiteral("Warning")) != plat::mb::OK)
+                svc_.dialogs->askRisky(QStringLiteral("Overwrite Existing File"),
+                                       plat::mb::OKCancel | plat::mb::Exclamation, QStringLiteral("Warning")) != plat::mb::OK)
                 return;
             open = true;
             // A log that cannot be made costs the run its log, not the run: said once, the

@@ -336,7 +336,7 @@ void EepromJob::autosaveEeprom()
             view_.setVisible(QStringLiteral("lblSerNo"), true);
             view_.setVisible(QStringLiteral("lblSN"), true);
             const QString path = backupPath(svc_.env->programFolder(), mechSerialNumber);
-            if (link_.fileExists(path))
+            if (link_.fileExists(path) && isWholeBackup(path))
                 return; // the backup keeps the first image ever read from this mech
             writeImageFile(path, image);
         },

@@ -131,7 +131,7 @@ void frmMain::Form_Unload()
     trap(ctx::FormUnload, [&] {
         QString why;
         if (!writeConfig(configPath(svc_.env->programFolder()), st_.commPortNumber, currentModel(), &why))
-            throw plat::pathFileAccessError();
+            throw plat::RuntimeError(plat::err::PathFileAccess, why);
     });
     hide();
     svc_.env->endProgram(0);

@@ -53,8 +53,9 @@ QStringList imageFileLines(std::span<const int> image)
 
 void writeImageFile(const QString& path, std::span<const int> image)
 {
-    if (!plat::writeLines(path, imageFileLines(image)))
-        throw plat::pathFileAccessError();
+    QString why;
+    if (!plat::writeLines(path, imageFileLines(image), &why))
+        throw plat::RuntimeError(plat::err::PathFileAccess, why);
 }
 
 ImageLine decodeImageLine(const QString& line)
@@ -130,7 +131,13 @@ QString imageLoadPath(const QString& chosen) { return plat::withExtension(chosen
 QString backupName(const QString& serial)
 {
     // More than eight digits: the last eight count.
-    const qint64 n = qint32(quint32(hexValue(serial)));
+    const quint32 bits = quint32(hexValue(serial));
+    const qint64 n = qint32(bits);
+    // The digits below stand for one serial each only from 0 to 999,999,999: above that, or read
+    // as negative, the last digit of the first group runs past 9 and names repeat. Such a serial
+    // is named by its eight hex digits, which no name of the other form can be.
+    if (n < 0 || n >= 1'000'000'000)
+        return QStringLiteral("%1").arg(bits, 8, 16, QLatin1Char('0')).toUpper();
     const qint64 q1 = floorDiv(n, 100000);
     const qint64 low = n - 100000 * q1;
     const qint64 q2 = floorDiv(q1, 100);
@@ -144,6 +151,12 @@ QString backupName(const QString& serial)
 QString backupPath(const QString& programFolder, const QString& serial)
 {
     return QDir(programFolder).filePath(QStringLiteral("Backup/") + backupName(serial) + QStringLiteral(".txt"));
+}
+
+bool isWholeBackup(const QString& path)
+{
+    const plat::TextLines file = plat::readLines(path);
+    return file.ok && !checkImageLines(file.lines, kImageFileWords - 1);
 }
 
 } // namespace ardwell

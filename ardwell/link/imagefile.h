@@ -61,9 +61,14 @@ QString imageLoadPath(const QString& chosen);
 
 // The backup name of a serial number (eight hex digits), also what the user is shown as the
 // mech's serial: 12345678 gives 5403xx19896. Reads the serial's leading hex digits as a signed
-// 32-bit number (an empty serial as 0).
+// 32-bit number (an empty serial as 0). A serial whose number lies outside 0..999,999,999, where
+// that form would repeat the name of another, is named by its eight hex digits (4994F9A0).
 QString backupName(const QString& serial);
 // The backup's path: folder/Backup/<backup name>.txt.
 QString backupPath(const QString& programFolder, const QString& serial);
+// Whether the file holds a whole image (every word 0..255): only such a backup keeps the first
+// image read from its mech. One left empty or short by a full disk, or one that cannot be
+// read, is written again.
+bool isWholeBackup(const QString& path);
 
 } // namespace ardwell

@@ -73,6 +73,11 @@ void Link::startupPort()
             text = "COM Port in Use";
         else
             return; // other open errors: no message, the port stays closed
+        // Which device was tried and why it failed: "Invalid port number" alone does not tell a
+        // missing device from one that is no serial port.
+        text += QStringLiteral("\r\n\r\n") + (st_.commPortNumber < 1
+                                                     ? QStringLiteral("COM%1 is no port").arg(st_.commPortNumber)
+                                                     : plat::portOpenFailure(*port_));
         const int answer = svc_.dialogs->msgBox(
             text, plat::mb::OKCancel | plat::mb::Critical | plat::mb::SystemModal, "Error");
         st_.portOpen = false;

@@ -199,7 +199,7 @@ bool MainForm::exitAndWrite(MechJobs& jobs)
     step(ctx::ExitAndWrite, [&] {
         if (!eeprom_.imageModified())
             return;
-        const int answer = svc_.dialogs->msgBox(QStringLiteral("Write New Data To Coin Mech"),
+        const int answer = svc_.dialogs->askRisky(QStringLiteral("Write New Data To Coin Mech"),
                                                 plat::mb::YesNo | plat::mb::Exclamation,
                                                 QStringLiteral("Confirm Action"));
         if (answer != plat::mb::Yes) {

@@ -181,6 +181,7 @@ OpenResult QtSerialPort::open()
                     QStringLiteral("the line settings \"%1\" cannot be applied (%2)").arg(settings_, why));
     }
     errorText_.clear();
+    openDevice_ = device;
     return OpenResult::Ok;
 }
 
@@ -192,8 +193,12 @@ void QtSerialPort::onError(int error)
         return;
     // Stop listening at once: a hung-up device stays readable and would report again and again.
     failing_ = true;
-    const QString why = port_->errorString().isEmpty() ? QStringLiteral("the device hung up")
-                                                       : port_->errorString();
+    // The port's own error text is the system's last error, which a read that found the line
+    // closed never set: it names an earlier, unrelated failure ("File exists"). What happened is
+    // found out afresh instead.
+    const QString& device = openDevice_;
+    const QString why = QFileInfo::exists(device) ? QStringLiteral("the device %1 hung up").arg(device)
+                                                  : QStringLiteral("the device %1 is gone").arg(device);
     errorText_ = why;
     // Not from inside the port's own notification: close on the next turn of the event loop.
     QMetaObject::invokeMethod(

@@ -37,6 +37,7 @@ public:
     void close() override;
     bool isOpen() const override;
     QString errorText() const override { return errorText_; }
+    QString deviceName() const override { return devicePath(); }
 
     void setBreak(bool on) override;
     void write(const QByteArray& bytes) override;
@@ -55,6 +56,7 @@ private:
     int portNumber_ = 1;
     QString settings_ = QStringLiteral("9600,N,8,1");
     QString errorText_;
+    QString openDevice_; // the device the open port is
     std::unique_ptr<QSerialPort> port_;
     bool failing_ = false;
     quint64 session_ = 0;

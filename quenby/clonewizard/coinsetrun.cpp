@@ -105,7 +105,8 @@ bool CoinsetRun::openLogFile()
     if (path.isEmpty())
         return false;
     if (c.fileExists(path) &&
-        c.message(c.text(id::Overwrite), plat::mb::OKCancel | plat::mb::Exclamation, id::OverwriteTitle) != plat::mb::OK)
+        c.svc.dialogs->askRisky(c.text(id::Overwrite), plat::mb::OKCancel | plat::mb::Exclamation,
+                                c.text(id::OverwriteTitle)) != plat::mb::OK)
         return false;
     QString why;
     if (!plat::writeLines(path, {}, &why)) {

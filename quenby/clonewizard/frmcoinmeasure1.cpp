@@ -224,8 +224,10 @@ void frmCoinMeasure1::layOut(const MeasureLayout& layout)
 void frmCoinMeasure1::layOutWizardPanel(const WizardPanel& panel)
 {
     place(c_.widget(QStringLiteral("cmbCoin")), 2040, panel.coinListTop, 1440, kRow);
+    // The value box goes under its caption: beside it, it would cover the caption's end ("Coin
+    // Valu"), and further right it would run into the wizard buttons.
     place(c_.widget(QStringLiteral("lblValue1")), 3600, panel.valueLabelTop, 1320, kRow);
-    place(c_.widget(QStringLiteral("txtValue1")), 4440, panel.valueBoxTop, 720, kRow);
+    place(c_.widget(QStringLiteral("txtValue1")), 3600, panel.valueLabelTop + kRow + 60, 720, kRow);
 }
 
 void frmCoinMeasure1::centre()

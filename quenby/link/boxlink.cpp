@@ -20,15 +20,12 @@ const QString kPortSettings = QStringLiteral("9600,N,8,1");
 namespace id {
 constexpr int SendData = 206;
 constexpr int SendAndWait = 207;
-constexpr int ErrorDetectedTitle = 208;
 constexpr int Reception = 809;
 constexpr int BatteryLow = 816;
 constexpr int Warning = 817;
 constexpr int Decoding = 818;
 constexpr int Idles = 820;
 constexpr int PortInit = 823;
-constexpr int PortOpenAlready1 = 824;
-constexpr int PortOpenAlready2 = 825;
 constexpr int ErrorTitle = 826;
 constexpr int Timings = 830;
 } // namespace id
@@ -278,6 +275,22 @@ bool BoxLink::openPort(int portNumber, plat::OpenResult* why)
     return true;
 }
 
+void BoxLink::portNotOpened(int portNumber)
+{
+    if (jobStopped())
+        return;
+    // The program stays: the box may be plugged in and the job started again. Nothing of this
+    // job goes to the port, so this is its one report.
+    const QString why = port_ ? plat::portOpenFailure(*port_)
+                              : QStringLiteral("COM%1 cannot be opened: no serial port").arg(portNumber);
+    svc_.dialogs->msgBox(text(id::PortInit) + QStringLiteral("\r\n") + why, plat::mb::Critical, text(id::ErrorTitle));
+    sender_.portLost();
+    if (guard_ && guard_->jobRunning()) {
+        guard_->stopJob();
+        job_.stop();
+    }
+}
+
 void BoxLink::closePort()
 {
     if (port_ && port_->isOpen())
@@ -290,15 +303,8 @@ void BoxLink::startupPort(int portNumber)
     if (!st_.portOpen) {
         plat::OpenResult why = plat::OpenResult::Ok;
         if (!openPort(portNumber, &why)) {
-            const int number = plat::serialErrorNumber(why);
-            if (number >= 8000 && number <= 8020) {
-                svc_.dialogs->msgBox(text(id::PortInit) + "\r\n" + text(id::PortOpenAlready1) +
-                                         QString::number(portNumber) + text(id::PortOpenAlready2),
-                                     plat::mb::Critical, text(id::ErrorTitle));
-                svc_.env->endProgram(1);
-            }
-            svc_.dialogs->msgBox(text(id::PortInit), plat::mb::Critical | plat::mb::SystemModal,
-                                 text(id::ErrorDetectedTitle));
+            portNotOpened(portNumber);
+            return;
         }
     }
     sendBreak(kBreakMs);

@@ -83,8 +83,8 @@ public:
     void processBoxLine(const QString& line);
     void parseIdles(const QString& line);
     void parsetimings(const QString& line);
-    // Opens the port as `portNumber` when not open, then break 100 ms and 25 escapes. A refused
-    // port ends the program after its message.
+    // Opens the port as `portNumber` when not open, then break 100 ms and 25 escapes. A port that
+    // will not open is said once, naming its device and why, and stops the running job.
     void startupPort(int portNumber);
 
     // Sets countdownMs and pumps until done() or the countdown has run out. Returns done().
@@ -163,6 +163,7 @@ private:
     // The first sign of a lost port in this job (or, outside a job, of this outage): reported
     // under textId with what it means, and the running job stopped.
     void lostPort(int textId, const std::exception& e);
+    void portNotOpened(int portNumber);
     QString lostText() const;
     QString text(int id) const;
 

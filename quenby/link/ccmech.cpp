@@ -49,8 +49,10 @@ void EepromFamily::writeDump()
 {
     QString why;
     const QString path = ctx_.folderFile(scratchFileName(entry_.model));
+    // Reported under the read's own text: say that the read itself was whole.
     if (!plat::writeLines(path, eepromDataLines(ctx_.mem.images.readImage, words()), &why))
-        throw plat::RuntimeError(plat::err::PathFileAccess, why);
+        throw plat::RuntimeError(plat::err::PathFileAccess,
+                                 QStringLiteral("The memory was read whole, but its copy could not be saved: ") + why);
 }
 
 bool EepromFamily::readImageIsTheMech()

@@ -218,10 +218,11 @@ std::optional<bool> LimitsCommands::programMars()
     int answer = plat::mb::Cancel;
     if (!bipolar) {
         c.link.sendAndWait("E");
-        answer = c.message(c.text(id::InsertOmbrix), plat::mb::OKCancel, id::LoadOmbrix);
+        answer = c.svc.dialogs->askRisky(c.text(id::InsertOmbrix), plat::mb::OKCancel, c.text(id::LoadOmbrix));
     } else {
         for (;;) {
-            answer = c.message(c.text(id::Insert) + size + c.text(id::Bipolar), plat::mb::OKCancel, id::LoadProm);
+            answer = c.svc.dialogs->askRisky(c.text(id::Insert) + size + c.text(id::Bipolar), plat::mb::OKCancel,
+                                             c.text(id::LoadProm));
             if (answer != plat::mb::OK)
                 break;
             c.link.sendJ();
@@ -234,9 +235,10 @@ std::optional<bool> LimitsCommands::programMars()
             }
             if (firstNonBlankSegment(c.mem.images.readImage, t.segmentSelected, last, c.entry()) < 0)
                 break;
-            answer = c.message(c.text(id::NotBlank) + QStringLiteral("\r\n\r\n") + c.text(id::ProgramAnyway) +
-                                   QStringLiteral("\r\n") + c.text(id::CancelAbort),
-                               plat::mb::OKCancel, id::NotBlankTitle);
+            answer = c.svc.dialogs->askRisky(c.text(id::NotBlank) + QStringLiteral("\r\n\r\n") +
+                                                 c.text(id::ProgramAnyway) + QStringLiteral("\r\n") +
+                                                 c.text(id::CancelAbort),
+                                             plat::mb::OKCancel, c.text(id::NotBlankTitle));
             if (answer == plat::mb::OK)
                 break;
         }

@@ -59,7 +59,8 @@ QString fileToSave(const MechContext& ctx, DataFileDialog dialog, int overwriteI
     if (path.isEmpty())
         return {};
     if (dataFileExists(ctx, path, trapId)
-        && ctx.message(ctx.text(overwriteId), plat::mb::OKCancel | plat::mb::Exclamation, titleId) != plat::mb::OK)
+        && ctx.svc.dialogs->askRisky(ctx.text(overwriteId), plat::mb::OKCancel | plat::mb::Exclamation,
+                                     ctx.text(titleId)) != plat::mb::OK)
         return {};
     return path;
 }
@@ -80,7 +81,8 @@ QString fileToOpen(const MechContext& ctx, DataFileDialog dialog, int invalidId,
 
 bool confirmed(const MechContext& ctx, int textId, int titleId)
 {
-    return ctx.message(ctx.text(textId), plat::mb::OKCancel | plat::mb::Question, titleId) == plat::mb::OK;
+    return ctx.svc.dialogs->askRisky(ctx.text(textId), plat::mb::OKCancel | plat::mb::Question, ctx.text(titleId)) ==
+           plat::mb::OK;
 }
 
 // progImage written and read back; true when the read-back holds it. The verify runs whether or

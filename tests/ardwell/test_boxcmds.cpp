@@ -22,7 +22,7 @@ TEST(BoxFormatting, ByteSwapAndClamp)
     EXPECT_EQ(v, 200);
 }
 
-TEST(BoxFormatting, ErrorBoxKeepsFiftyCharactersOfTheDescription)
+TEST(BoxFormatting, ErrorBoxKeepsTheWholeDescription)
 {
     testing_support::TestServices ts;
     ts.dialogs->answer(plat::mb::OK);
@@ -33,7 +33,7 @@ TEST(BoxFormatting, ErrorBoxKeepsFiftyCharactersOfTheDescription)
     EXPECT_EQ(ts.dialogs->boxes()[0].text, "Error Hex2 routine :  \r\nOverflow - 6");
     EXPECT_EQ(ts.dialogs->boxes()[0].title, "Error detected");
     EXPECT_EQ(ts.dialogs->boxes()[0].style, plat::mb::Critical | plat::mb::OKOnly);
-    EXPECT_EQ(ts.dialogs->boxes()[1].text, "C :  \r\n" + QString(50, 'd') + " - 75");
+    EXPECT_EQ(ts.dialogs->boxes()[1].text, "C :  \r\n" + QString(60, 'd') + " - 75") << "never cut";
 }
 
 TEST(BoxCommands, SendAndWaitEndsOnAReplyLineOrAfterASecond)
@@ -183,6 +183,19 @@ TEST(StartupPort, PortErrorsOfferOkOrCancel)
     other.port->setOpenResult(plat::OpenResult::OtherError);
     other.link.startupPort(); // no box
     EXPECT_FALSE(other.st.portOpen);
+}
+
+TEST(StartupPort, ADeviceThatIsNoSerialPortIsNamedInTheBox)
+{
+    Rig rig;
+    rig.port->close();
+    rig.st.commPortNumber = 5;
+    rig.port->setOpenFailure(plat::OpenResult::NoSuchDevice, "not a serial device");
+    rig.ts.dialogs->answer(plat::mb::OK);
+    rig.link.startupPort();
+    ASSERT_EQ(rig.ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(rig.ts.dialogs->boxes()[0].text,
+              "Invalid port number\r\n\r\nCOM5 (sim:COM5) cannot be opened: not a serial device");
 }
 
 TEST(FolderCheck, ReportsFailuresWithoutEndingTheProgram)

@@ -112,12 +112,13 @@ TEST(ImageFile, NameRulesLookAtTheFileNameOnly)
 TEST(ImageFile, BackupNames)
 {
     const std::pair<const char*, const char*> table[] = {
-        {"12345678", "5403xx19896"}, {"00000001", "0000xx00001"}, {"7FFFFFFF", "7461xx83647"},
-        {"80000000", "2528xx16352"}, {"FFFFFFFF", "9989xx99999"}, {"FA0A1F00", "-0001xx00000"},
-        {"", "0000xx00000"},         {"3B9ACA00", "0010xx00000"}, {"3B9AC9FF", "9999xx99999"},
-        {"7f6e5d4c", "7951xx39276"},
-        // From 3B9ACA00 on, names repeat those of lower serials; existing backups carry them.
-        {"00989680", "0010xx00000"},
+        {"12345678", "5403xx19896"}, {"00000001", "0000xx00001"}, {"7FFFFFFF", "7FFFFFFF"},
+        {"", "0000xx00000"}, {"3B9AC9FF", "9999xx99999"}, {"00989680", "0010xx00000"},
+        {"0E92C620", "4542xx00000"},
+        // From 3B9ACA00 (1,000,000,000) on, and below 0, the digits would repeat a lower
+        // serial's name (4994F9A0 that of 0E92C620): the serial's own hex digits instead.
+        {"4994F9A0", "4994F9A0"}, {"3B9ACA00", "3B9ACA00"}, {"7f6e5d4c", "7F6E5D4C"},
+        {"80000000", "80000000"}, {"FFFFFFFF", "FFFFFFFF"}, {"FA0A1F00", "FA0A1F00"},
     };
     for (const auto& [serial, name] : table)
         EXPECT_EQ(backupName(serial), name) << serial;

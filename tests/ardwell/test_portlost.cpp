@@ -80,3 +80,31 @@ TEST(PortLost, ALostPortInTheTestFrameIsSaidAtOnce)
 }
 
 } // namespace
+
+TEST(PortLost, AFileChosenAfterTheLossIsNeverOverwrittenUnasked)
+{
+    // Save to File: the port goes while the save dialog is up, and the file chosen exists.
+    Road r("330");
+    ASSERT_TRUE(r.enterAdjust());
+    r.ts.writeFile("kept.txt", "old\r\n");
+    r.ts.sched->callAfter(100, [&] { unplug(r); });
+    r.ts.dialogs->answerFileAfter(r.ts.folder() + "/kept.txt", 500);
+    r.ts.dialogs->answer(mb::OK, "was lost");
+    r.click("cmdSave");
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(r.ts.readFile("kept.txt"), QByteArray("old\r\n"));
+}
+
+TEST(PortLost, ALogChosenAfterTheLossIsNeverOverwrittenUnasked)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    r.view().setValue("chkLogging", 1);
+    r.ts.writeFile("run.csv", "old\r\n");
+    r.ts.sched->callAfter(100, [&] { unplug(r); });
+    r.ts.dialogs->answerFileAfter(r.ts.folder() + "/run.csv", 500);
+    r.ts.dialogs->answer(mb::OK, "was lost");
+    r.click("cmdCoinData");
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(r.ts.readFile("run.csv"), QByteArray("old\r\n"));
+}

@@ -1,6 +1,7 @@
 // Programme mode end to end on the simulated box: entering it (the whole EEPROM read, the
 // serial number, the first-seen backup, the panel per model), writing and verifying with the
 // mech's faults, and leaving it with or without writing.
+#include "platform/filefaults.h"
 #include "tests/ardwell/road.h"
 
 
@@ -467,4 +468,44 @@ TEST(ProgrammeExit, TheCloseBoxOffersTheWriteBeforeTheSettingsAreSaved)
     r.ts.dialogs->answer(mb::No, "Write New Data To Coin Mech");
     EXPECT_THROW(r.win().requestClose(), plat::ProgramEnded);
     EXPECT_EQ(r.ts.readFile("config.txt"), QByteArray("3,\"330\"\r\n"));
+}
+
+TEST(ProgrammeEntry, ABackupTheDiskCouldNotTakeIsSaidAndWrittenAtTheNextEntry)
+{
+    Road r("330");
+    QDir(r.ts.folder()).mkdir("Backup");
+    const QString backup = r.ts.folder() + "/Backup/1200xx23629.txt";
+    {
+        plat::FileFaults faults;
+        faults.diskFull(r.ts.folder() + "/Backup");
+        r.ts.dialogs->answer(mb::OK, "Error Autosave EEPROM routine :  \r\n" + QDir::toNativeSeparators(backup) +
+                                         ": No space left on device - 75");
+        ASSERT_TRUE(r.enterProgramme());
+        EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+        EXPECT_FALSE(QFile::exists(backup)) << "no empty backup left behind";
+        r.win().cmdExitProgramme_Click();
+    }
+    // A backup left empty (by an older program on a full disk) is no backup either.
+    r.ts.writeFile("Backup/1200xx23629.txt", "");
+    ASSERT_TRUE(r.enterProgramme());
+    EXPECT_EQ(r.fileLines("Backup/1200xx23629.txt").mid(0, 128), r.mechLines(128));
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u);
+}
+
+TEST(ProgrammeEntry, TwoMechsWhoseSerialsWouldShareADigitNameEachGetTheirOwnBackup)
+{
+    Road r("330");
+    r.mech.setWord(3, 0x0E92);
+    r.mech.setWord(4, 0xC620);
+    ASSERT_TRUE(r.enterProgramme());
+    EXPECT_EQ(r.view().text("lblSerNo"), "4542xx00000");
+    r.win().cmdExitProgramme_Click();
+
+    r.mech.setWord(3, 0x4994);
+    r.mech.setWord(4, 0xF9A0);
+    r.mech.setWord(20, 0x2222);
+    ASSERT_TRUE(r.enterProgramme());
+    EXPECT_EQ(r.view().text("lblSerNo"), "4994F9A0");
+    EXPECT_EQ(r.fileLines("Backup/4994F9A0.txt").mid(0, 128), r.mechLines(128));
+    EXPECT_EQ(r.fileLines("Backup/4542xx00000.txt")[3], "0003 0E92");
 }

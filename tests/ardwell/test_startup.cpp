@@ -1,3 +1,4 @@
+#include "platform/filefaults.h"
 #include "tests/ardwell/bench.h"
 
 #include <QDir>
@@ -361,4 +362,18 @@ TEST(JobGuard, FinishProgrammingReturnsToTheMainSelection)
     EXPECT_FALSE(b.view().isVisible("frmProgramme"));
     EXPECT_FALSE(b.view().isVisible("lblSerNo"));
     EXPECT_FALSE(b.view().isVisible("lblSN"));
+}
+
+TEST(ShutDown, SettingsThatCannotBeSavedNameTheirFile)
+{
+    Bench b;
+    ASSERT_TRUE(b.startWithBox());
+    QFile::remove(b.ts.folder() + "/config.txt");
+    plat::FileFaults faults;
+    faults.noNewFiles(b.ts.folder());
+    b.ts.dialogs->answer(mb::OK, "Error Form Unload routine :  \r\n" +
+                                     QDir::toNativeSeparators(b.ts.folder() + "/config.txt") +
+                                     ": The folder does not allow a new file - 75");
+    EXPECT_THROW(b.win().requestClose(), plat::ProgramEnded);
+    EXPECT_EQ(b.ts.dialogs->boxes().size(), 1u);
 }

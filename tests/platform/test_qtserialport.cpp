@@ -158,7 +158,11 @@ TEST_F(OnAPty, BytesBothWaysOverAPseudoTerminalAndAHangUpReportedOnce)
     port.setSettings("9600,N,8,1");
     int receives = 0, failures = 0;
     port.onReceive = [&] { ++receives; };
-    port.onFailure = [&](const QString&) { ++failures; };
+    QString why;
+    port.onFailure = [&](const QString& w) {
+        ++failures;
+        why = w;
+    };
     ASSERT_EQ(port.open(), OpenResult::Ok) << port.errorText().toStdString();
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.devicePath(), QFileInfo(pty.slave).canonicalFilePath());
@@ -196,6 +200,7 @@ TEST_F(OnAPty, BytesBothWaysOverAPseudoTerminalAndAHangUpReportedOnce)
     EXPECT_EQ(failures, 0);
 
     // The box goes away: one failure, the port closed, and no busy loop afterwards.
+    errno = EEXIST;
     pty.hangUp();
     receives = 0;
     int pumps = 0;
@@ -208,6 +213,10 @@ TEST_F(OnAPty, BytesBothWaysOverAPseudoTerminalAndAHangUpReportedOnce)
     }
     sched.cancel(wake);
     EXPECT_EQ(failures, 1);
+    // Said in the words of this failure (the pseudo-terminal's device goes with its master),
+    // never an earlier error's left in errno.
+    EXPECT_EQ(why, "the device " + pty.slave + " is gone");
+    EXPECT_EQ(port.errorText(), why);
     EXPECT_FALSE(port.isOpen());
     EXPECT_LE(receives, 2);
     EXPECT_LT(pumps, 50);

@@ -2,7 +2,10 @@
 #include "platform/timer.h"
 
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <stdexcept>
+#include <sys/timerfd.h>
+#include <system_error>
 
 using plat::Timer;
 using plat::VirtualScheduler;
@@ -98,4 +101,39 @@ TEST(CountDown, DropsByItsStepRestsAtZeroAndSaysWhenItGotThere)
     qint32 negative = -3;
     EXPECT_FALSE(plat::countDown(negative, 1));
     EXPECT_EQ(negative, 0);
+}
+
+namespace {
+bool settimeFails = false;
+int failingCreate(int, int)
+{
+    errno = EMFILE;
+    return -1;
+}
+int switchableSettime(int fd, int flags, const itimerspec* value, itimerspec* old)
+{
+    if (settimeFails) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::timerfd_settime(fd, flags, value, old);
+}
+} // namespace
+
+TEST(RealScheduler, AClockThatCannotBeMadeOrSetSaysSoInsteadOfWaitingForEver)
+{
+    try {
+        plat::RealScheduler s(plat::ClockCalls{failingCreate, nullptr});
+        ADD_FAILURE() << "no error";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("The program's clock cannot start (timerfd_create)", 0), 0u) << e.what();
+    }
+
+    plat::RealScheduler s(plat::ClockCalls{nullptr, switchableSettime});
+    settimeFails = true;
+    bool ran = false;
+    EXPECT_THROW(s.callAfter(5, [&] { ran = true; }), std::system_error);
+    EXPECT_THROW(s.pump(), std::system_error) << "a pump would sleep past the callback";
+    settimeFails = false;
+    EXPECT_TRUE(s.pumpUntil([&] { return ran; }, 2000)) << "set again once the system lets it";
 }

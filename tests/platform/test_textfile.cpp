@@ -101,6 +101,37 @@ TEST(TextFile, FolderThatRefusesNewFilesIsWrittenInPlace)
     EXPECT_FALSE(QFile::exists(dir.filePath("other.txt")));
 }
 
+TEST(TextFile, AFullDiskFailsTheSaveNamingTheFileAndKeepsTheOldOneByteForByte)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.txt");
+    ASSERT_TRUE(writeLines(path, {"1,\"English\""}));
+    const QByteArray before = fileBytes(path);
+    FileFaults faults;
+    faults.diskFull(dir.path());
+    const QString why = QDir::toNativeSeparators(path) + ": No space left on device";
+
+    // Through a temporary file: the old file stays, the temporary one is gone.
+    QString error;
+    EXPECT_FALSE(writeLines(path, {"2,\"Deutsch\""}, &error));
+    EXPECT_EQ(error, why);
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"config.txt"});
+    // A new file is not left behind empty.
+    EXPECT_FALSE(writeLines(dir.filePath("new.txt"), {"x"}, &error));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"config.txt"});
+
+    // In place (a folder closed to new files) and appended: the failure is said all the same.
+    faults.noNewFiles(dir.path());
+    error.clear();
+    EXPECT_FALSE(writeLines(path, {"2,\"Deutsch\""}, &error));
+    EXPECT_EQ(error, why);
+    EXPECT_EQ(fileBytes(path), before);
+    error.clear();
+    EXPECT_FALSE(appendLines(path, {"more"}, &error));
+    EXPECT_EQ(error, why);
+}
+
 TEST(TextFile, UnreadableFileFailsWithAccessError)
 {
     QTemporaryDir dir;

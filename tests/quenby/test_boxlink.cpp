@@ -480,15 +480,16 @@ TEST_F(LinkTest, StartupPortOpensBreaksAndEscapes)
     EXPECT_EQ(port.sent, "<BRK+><BRK->" + QByteArray(25, 0x1B));
 }
 
-TEST_F(LinkTest, StartupPortRefusedEndsTheProgram)
+TEST_F(LinkTest, StartupPortRefusedIsSaidNamingTheDeviceAndTheProgramStays)
 {
     port.close();
     port.refuse = plat::OpenResult::InUseOrNoPermission;
     ts.dialogs->answer(plat::mb::OK);
-    EXPECT_THROW(link.startupPort(4), plat::ProgramEnded);
+    EXPECT_NO_THROW(link.startupPort(4));
+    EXPECT_EQ(ts.env->endCount, 0);
     ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
     EXPECT_EQ(ts.dialogs->boxes()[0].text,
-              "Error Initialising the selected COM port : \r\nWindows has port COM4 open already");
+              "Error Initialising the selected COM port : \r\nCOM4 (/dev/fake4) cannot be opened: Permission denied");
     EXPECT_EQ(ts.dialogs->boxes()[0].title, "Error");
     EXPECT_EQ(ts.dialogs->boxes()[0].style, plat::mb::Critical);
     EXPECT_TRUE(port.sent.isEmpty());

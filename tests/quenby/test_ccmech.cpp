@@ -255,6 +255,10 @@ TEST_F(CcTest, ADumpThatCannotBeWrittenIsReportedAndLeavesNoFile)
     faults.noNewFiles(ts.folder());
     dialogs.answer(plat::mb::OK, " 130 Error Reading EEPROM Address : ");
     EXPECT_TRUE(quenby::readMechMemory(ctx()).complete);
+    // The read was whole: the box says that only its copy failed, and which file that is.
+    EXPECT_EQ(dialogs.boxes().back().text.section("\r\n", 1),
+              "The memory was read whole, but its copy could not be saved: " +
+                  QDir::toNativeSeparators(ts.folder() + "/C120temp.txt") + ": The folder does not allow a new file - 75");
     EXPECT_FALSE(ts.fileExists("C120temp.txt"));
     EXPECT_EQ(QDir(ts.folder()).entryList(QDir::Files), QStringList());
 }

@@ -439,3 +439,34 @@ TEST(StartupRealTime, SimulatedBoxOnTheRealScheduler)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StartupTest, AJobThatFindsNoPortSaysSoOnceAndTheProgramWaitsForTheBox)
+{
+    settings(2);
+    program().start();
+    ASSERT_TRUE(port->isOpen());
+    ts.dialogs->answer(plat::mb::OK, "was lost");
+    port->setOpenFailure(plat::OpenResult::NoSuchDevice, "no such device");
+    port->hangUp("peer hung up");
+    ts.sched->advance(100);
+
+    // Not reconnected: one box naming the port, its device and why, and the menu stays.
+    ts.dialogs->answer(plat::mb::OK);
+    click(mainC(), "cmdMars");
+    ASSERT_EQ(ts.dialogs->boxes().size(), 2u) << ts.dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(ts.dialogs->boxes()[1].text,
+              "Error Initialising the selected COM port : \r\nCOM2 (sim:COM2) cannot be opened: no such device");
+    EXPECT_EQ(ts.env->endCount, 0);
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(mainC().isEnabled("cmdMars"));
+
+    // The box back: the next job opens the port again.
+    port->setOpenFailure(plat::OpenResult::Ok, {});
+    click(mainC(), "cmdMars");
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_TRUE(p->state.portOpen);
+}
+
+} // namespace

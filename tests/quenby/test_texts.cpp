@@ -257,7 +257,7 @@ TEST(ErrorMessage, CommonLayout)
     EXPECT_EQ(body(832, "Error Writing Config Default File : ", 75, "Path/File access error"),
               " 832 Error Writing Config Default File :  \r\nPath/File access error - 75");
     const QString eighty = QString(50, u'a') + QString(30, u'b');
-    EXPECT_EQ(body(206, "x", 8018, eighty), " 206 x \r\n" + QString(50, u'a') + " - 8018");
+    EXPECT_EQ(body(206, "x", 8018, eighty), " 206 x \r\n" + eighty + " - 8018") << "a description is never cut";
     EXPECT_EQ(body(-3, "", 5, ""), "-3  \r\n - 5");
 }
 

@@ -26,7 +26,8 @@ public:
     }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
-    QString errorText() const override { return {}; }
+    QString errorText() const override { return refuse == plat::OpenResult::Ok ? QString() : refuseWhy; }
+    QString deviceName() const override { return QStringLiteral("/dev/fake%1").arg(number); }
     void setBreak(bool on) override { sent += on ? "<BRK+>" : "<BRK->"; }
     void write(const QByteArray& bytes) override
     {
@@ -64,6 +65,7 @@ public:
     bool opened = false;
     bool failWrites = false;
     plat::OpenResult refuse = plat::OpenResult::Ok;
+    QString refuseWhy = QStringLiteral("Permission denied");
     QByteArray inbox;
     QByteArray sent;
 };

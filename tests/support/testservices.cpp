@@ -55,28 +55,31 @@ void ScriptedDialogs::answer(int result, const QString& expectText)
 
 void ScriptedDialogs::answerWith(std::function<int(const BoxRecord&)> fn) { queue_.push_back(std::move(fn)); }
 
+QString ScriptedDialogs::nextFile(const char* kind, const QString& title)
+{
+    if (files_.empty()) {
+        ADD_FAILURE() << "unexpected " << kind << " dialog: " << title.toStdString();
+        return {};
+    }
+    const FileAnswer f = files_.front();
+    files_.pop_front();
+    if (f.openMs > 0) {
+        const plat::Millis end = sched_.nowMs() + f.openMs;
+        sched_.pumpUntil([&] { return sched_.nowMs() >= end; }, f.openMs);
+    }
+    return f.path;
+}
+
 QString ScriptedDialogs::openFileName(const QString& title, const QString& filter, const QString& initialDir)
 {
     fileDialogs.push_back("open|" + title + "|" + filter + "|" + initialDir);
-    if (files_.empty()) {
-        ADD_FAILURE() << "unexpected open dialog: " << title.toStdString();
-        return {};
-    }
-    QString f = files_.front();
-    files_.pop_front();
-    return f;
+    return nextFile("open", title);
 }
 
 QString ScriptedDialogs::saveFileName(const QString& title, const QString& filter, const QString& initialDir)
 {
     fileDialogs.push_back("save|" + title + "|" + filter + "|" + initialDir);
-    if (files_.empty()) {
-        ADD_FAILURE() << "unexpected save dialog: " << title.toStdString();
-        return {};
-    }
-    QString f = files_.front();
-    files_.pop_front();
-    return f;
+    return nextFile("save", title);
 }
 
 QStringList ScriptedDialogs::texts() const

@@ -36,7 +36,10 @@ public:
     void answer(int result, const QString& expectText = {});
     // Queue an action run while the next box is up (the box then answers with its result).
     void answerWith(std::function<int(const BoxRecord&)> fn);
-    void answerFile(const QString& path) { files_.push_back(path); }
+    void answerFile(const QString& path) { files_.push_back({path, 0}); }
+    // The next file dialog stays up for openMs of the clock (which runs on meanwhile, as under a
+    // real dialog), then answers path.
+    void answerFileAfter(const QString& path, plat::Millis openMs) { files_.push_back({path, openMs}); }
 
     const std::vector<BoxRecord>& boxes() const { return boxes_; }
     QStringList texts() const;
@@ -47,7 +50,12 @@ public:
 private:
     plat::Scheduler& sched_;
     std::deque<std::function<int(const BoxRecord&)>> queue_;
-    std::deque<QString> files_;
+    struct FileAnswer {
+        QString path;
+        plat::Millis openMs = 0;
+    };
+    QString nextFile(const char* kind, const QString& title);
+    std::deque<FileAnswer> files_;
     std::vector<BoxRecord> boxes_;
     int unexpected_ = 0;
 };

@@ -1,6 +1,6 @@
 // Every window of both programs, opened on the simulated box as a user opens it, at whatever font
-// the machine has: no caption of a label or button needs more room than its control has, and no
-// control runs past the frame or window it sits in.
+// the machine has: no caption of a label or button needs more room than its control has, no
+// control runs past the frame or window it sits in, and no other control lies over a caption.
 #include "quenby/link/frmopening.h"
 #include "quenby/memutils/frmprogramming.h"
 #include "quenby/shell/frmmain.h"
@@ -9,12 +9,72 @@
 #include "tests/quenby/clone_fixture.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// A control the user reads or works (not a frame that holds others).
+bool isControl(QWidget* w)
+{
+    return qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+           qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+           qobject_cast<QProgressBar*>(w) || qobject_cast<QAbstractScrollArea*>(w);
+}
+
+QRect rectIn(QWidget* window, QWidget* w) { return {w->mapTo(window, QPoint(0, 0)), w->size()}; }
+
+// Whether o is drawn over w: of the two branches below the widget that holds both, o's comes
+// later among its siblings (raise() moves a widget to the end).
+bool drawnOver(QWidget* o, QWidget* w)
+{
+    for (QWidget* a = w; a->parentWidget(); a = a->parentWidget()) {
+        QWidget* common = a->parentWidget();
+        if (!common->isAncestorOf(o))
+            continue;
+        QWidget* b = o;
+        while (b->parentWidget() != common)
+            b = b->parentWidget();
+        const QObjectList& order = common->children();
+        return order.indexOf(b) > order.indexOf(a);
+    }
+    return false;
+}
+
+// Whether w lies wholly under a filled frame drawn over it (a page that covers another while it
+// is shown): nothing of it can be seen, so it covers no caption and has none to show.
+bool hidden(QWidget* window, QWidget* w)
+{
+    for (QWidget* o : window->findChildren<QWidget*>())
+        if (o->autoFillBackground() && o->isVisibleTo(window) && !o->isAncestorOf(w) && !w->isAncestorOf(o) &&
+            o != w && rectIn(window, o).contains(rectIn(window, w)) && drawnOver(o, w))
+            return true;
+    return false;
+}
+
+// The shown control lying over part of w, when one does.
+QWidget* coverOf(QWidget* window, QWidget* w)
+{
+    if (hidden(window, w))
+        return nullptr;
+    const QRect mine = rectIn(window, w);
+    for (QWidget* o : window->findChildren<QWidget*>()) {
+        if (o == w || !o->isVisibleTo(window) || !isControl(o) || o->isAncestorOf(w) || w->isAncestorOf(o) ||
+            hidden(window, o))
+            continue;
+        if (mine.intersects(rectIn(window, o)))
+            return o;
+    }
+    return nullptr;
+}
 
 // One line for each shown label or button of the window whose caption is cut.
 QStringList cutCaptions(QWidget* window, const QString& when)
@@ -46,6 +106,8 @@ QStringList cutCaptions(QWidget* window, const QString& when)
         }
         if (text.isEmpty())
             continue;
+        if (QWidget* o = coverOf(window, w))
+            say(w, text, QStringLiteral("lies under %1").arg(o->objectName()));
         if (need.width() > w->width() || need.height() > w->height())
             say(w, text,
                 QStringLiteral("needs %1x%2, has %3x%4").arg(need.width()).arg(need.height()).arg(w->width()).arg(w->height()));
@@ -101,6 +163,21 @@ TEST(Captions, EveryWindowOfBothProgramsFitsItsCaptions)
         ASSERT_TRUE(q.editorShown());
         q.check(q.p->promIfLoaded(), "limits editor");
         q.check(&q.p->programmingForm(), "progress");
+        q.TearDown();
+        cut += q.cut;
+    }
+    const std::pair<QString, std::pair<const char*, const char*>> wizardRoads[] = {
+        {"ME181", {"cmbMarsMech", "cmdMars"}},
+        {"G13-6000", {"cmbNRImech", "cmdNRIprog"}},
+    };
+    for (const auto& [model, road] : wizardRoads) {
+        // The wizards panel where it offers the coin value box.
+        Quenby q;
+        q.SetUp();
+        q.start(model);
+        q.run(road.first, model, road.second);
+        q.press(q.w(), "cmdSpecialUtilities");
+        q.check(q.p->coinMeasureIfLoaded(), model + " wizards");
         q.TearDown();
         cut += q.cut;
     }
