@@ -37,28 +37,6 @@ quint16 byteMask(int idx) { return idx % 2 == 0 ? 0xFF00 : 0x00FF; }
 
 enum class Mode { Main, Programme, Adjust, Test };
 
-// Roads the sequences play; ARDWELL_SEQ_ALL=1 plays every one, also those left out for a reason
-// stated where they are.
-struct Roads {
-    bool otherMech = true;      // a swapped mech under pending changes, files of other mechs, and
-                                // backups checked past the mech's own words
-    bool writeFaults = true;    // the mech's faults and a lost port during the jobs
-    bool fileOverScale = true;  // a file taken into the adjust panel over a scaled window, and
-                                // values the 340's words cannot hold
-    bool garbled = true;        // read replies that only their frame checksum shows to be wrong
-    // Serial numbers beyond 999,999,999: two of them can share a backup name, so one mech's
-    // first backup is another's.
-    bool wideSerials = false;
-
-    static Roads played()
-    {
-        Roads r;
-        if (qEnvironmentVariableIntValue("ARDWELL_SEQ_ALL") != 0)
-            r = {true, true, true, true, true};
-        return r;
-    }
-};
-
 // What the pending changes must do to a channel once written.
 struct Claim {
     enum Kind { Cleared, Learned } kind = Cleared;
@@ -84,7 +62,6 @@ struct Sequence {
     int percent = 100;   // the adjust panel's, for the coin shown
     bool edited = false; // the user changed something since the read
 
-    Roads roads = Roads::played();
 
     int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     bool chance(double p) { return std::uniform_real_distribution<double>(0, 1)(rng) < p; }
@@ -103,7 +80,7 @@ struct Sequence {
     {
         // Serials as workshops mostly see them, below 999,999,999, now and then beyond; each
         // unit its own.
-        const bool beyond = roads.wideSerials && chance(0.1);
+        const bool beyond = chance(0.1);
         for (;;) {
             const quint32 s = beyond ? quint32(rng()) : quint32(pick(1, 999'999'998));
             bool used = false;
@@ -270,8 +247,7 @@ struct Sequence {
 
     void fault()
     {
-        if (roads.writeFaults)
-            log("fault: " + armFault());
+        log("fault: " + armFault());
         armed = true;
     }
     bool armed = false; // a fault waits for the next job
@@ -279,7 +255,7 @@ struct Sequence {
     {
         sim::ArdwellMech& m = rig.mechInBox();
         const int top = m.wordCount() - 1;
-        switch (pick(0, roads.garbled ? 5 : 4)) {
+        switch (pick(0, 5)) {
         case 0: {
             const int a = pick(0, top);
             m.storeDifferentValueAt(a, quint16(pick(0, 0xFFFF)));
@@ -391,10 +367,9 @@ struct Sequence {
         ASSERT_TRUE(rig.ts.fileExists(name)) << name.toStdString();
         const auto& words = rig.mechInBox().words();
         const QStringList lines = QString::fromLatin1(rig.ts.readFile(name)).split("\r\n", Qt::SkipEmptyParts);
-        // Words past the mech's own: what an earlier mech or file left in the image must not be
-        // listed as this mech's (checked on every road once that is mended).
-        const int upTo = roads.otherMech ? int(lines.size()) : std::min(int(lines.size()), int(words.size()));
-        for (int a = 0; a < upTo; ++a) {
+        // Past the mech's own words too: what an earlier mech or file left in the image is not
+        // this mech's.
+        for (int a = 0; a < int(lines.size()); ++a) {
             const QString want = QString("%1 %2")
                                      .arg(a, 4, 16, QChar('0'))
                                      .arg(a < int(words.size()) ? words[std::size_t(a)] : 0, 4, 16, QChar('0'))
@@ -697,7 +672,7 @@ struct Sequence {
         const char* boxes[] = {"txtCoinValue", "txtCSF", "txtgameprice", "txtCMV", "txtExtCredit"};
         const QString values[] = {QString::number(pick(0, 255)), "2.5", "", "1e999", "-1", "abc", "70000"};
         const QString box = boxes[pick(0, 4)];
-        const QString value = values[pick(0, roads.fileOverScale ? 6 : 1)];
+        const QString value = values[pick(0, 6)];
         dialogs().policy = nullptr;
         run(QString("type \"%1\" into %2").arg(value, box), [&] { view().setText(box, value); });
     }
@@ -759,8 +734,6 @@ struct Sequence {
                 expect[std::size_t(a)] = file[std::size_t(a)];
             }
         }
-        if (!roads.otherMech)
-            known[2] = 0; // re-read with the serial number before the write, whatever the model
         if (!copy) {
             claims.clear();
             imageWidth.clear();
@@ -801,12 +774,9 @@ struct Sequence {
         armed = false;
         const Mode m = modeShown();
         const int r = pick(0, 99);
-        const bool clean = !pending();
         if (m == Mode::Main) {
-            if (r < 12) {
-                if (roads.otherMech || clean)
-                    swapMech(true);
-            }
+            if (r < 12)
+                swapMech(true);
             else if (r < 42)
                 enterProgramme();
             else if (r < 67)
@@ -820,10 +790,8 @@ struct Sequence {
             else
                 fault();
         } else if (m == Mode::Programme) {
-            if (r < 6) {
-                if (roads.otherMech)
-                    swapMech(false);
-            }
+            if (r < 6)
+                swapMech(false);
             else if (r < 18)
                 clearOne();
             else if (r < 23)
@@ -839,10 +807,8 @@ struct Sequence {
             else
                 exitProgram();
         } else if (m == Mode::Adjust) {
-            if (r < 4) {
-                if (roads.otherMech)
-                    swapMech(false);
-            }
+            if (r < 4)
+                swapMech(false);
             else if (r < 20)
                 changeCoin();
             else if (r < 34)
@@ -851,10 +817,8 @@ struct Sequence {
                 typeSetting();
             else if (r < 48)
                 save();
-            else if (r < 58) {
-                if (roads.fileOverScale || percent == 100)
-                    loadOrCopy();
-            }
+            else if (r < 58)
+                loadOrCopy();
             else if (r < 66)
                 fault();
             else if (r < 88)
