@@ -36,7 +36,6 @@ constexpr int Complete = 418;
 constexpr int CompleteTitle = 419;
 constexpr int Overwrite = 448;
 constexpr int OverwriteTitle = 449;
-constexpr int Clearing = 450;
 constexpr int CoinsetErrorTitle = 452;
 constexpr int Gathered = 494;
 using textid::Gathering;
@@ -55,25 +54,6 @@ void lockChoices(plat::View& v, bool locked)
 }
 
 } // namespace
-
-void clearCoinsetTables(CoinTables& t)
-{
-    // A CO record or a wizard sets it again; a run without them reads no old memory.
-    t.clone.keepExistingData = false;
-    for (int c = 1; c <= 24; ++c) {
-        t.coinLink(c) = 0;
-        t.coinRecordIndex(c, 0) = 0;
-        for (int k = 1; k <= 6; ++k)
-            t.coinLimitTable(c, k) = 0;
-    }
-    // The means go with the recipes: a reference coin not gathered in this run has none.
-    t.clone.refs.clear();
-    for (int i = 0; i <= 24; ++i) {
-        t.routingTable(i) = 0;
-        t.coinValues(i) = 0;
-    }
-    t.clone.recordRow = 0;
-}
 
 void startMarsMeasuring(CloneContext& c, const QString& model)
 {
@@ -150,10 +130,9 @@ bool CoinsetRun::checkFile(const QString& path, CoinsetCheck& check)
 void CoinsetRun::cmdOpenCoinset_Click()
 {
     CloneContext& c = w_.ctx;
-    CoinTables& t = c.coins();
     plat::View& v = w_.view();
     const JobState::Run run(c.job);
-    t.clone.wizardRun = false;
+    c.mem.startMechJob();
     // Before the duplicate programming: it skips the words the mech already holds, so it must
     // read this mech rather than trust the images of the last one.
     clearImageBuffers(c.mem.images);
@@ -168,7 +147,6 @@ void CoinsetRun::cmdOpenCoinset_Click()
             return;
     }
 
-    t.clone.oldImageTaken = false;
     c.measure.logEnabled = v.value(QStringLiteral("chkLog")) == 1;
     const QString chosen = c.svc.dialogs->openFileName(c.text(id::OpenCoinset), QStringLiteral("*.cst"),
                                                        coinSetsFolder(c.programFolder()));
@@ -183,10 +161,6 @@ void CoinsetRun::cmdOpenCoinset_Click()
     CoinsetCheck check;
     if (!checkFile(path, check))
         return;
-
-    t.nriXLoaded = false;
-    t.routingLoaded = false;
-    t.c120OutputsLoaded = false;
 
     if (isGenericCoinset(path)) {
         QString notice = c.text(id::NoticeFirst) + QStringLiteral("\r\n\r\n");
@@ -203,7 +177,6 @@ void CoinsetRun::cmdOpenCoinset_Click()
 
     w_.ctx.errors.trap(id::Gathering, [&] {
         showPromLimits(v, c.params.paramCount, c.texts);
-        w_.ctx.errors.trap(id::Clearing, [&] { clearCoinsetTables(t); });
         c.windows.showMain(false);
         v.setText(QStringLiteral("frmCoinMeasure1"), path);
         c.stats.runActive = true;

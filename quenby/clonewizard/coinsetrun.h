@@ -14,11 +14,6 @@ namespace quenby {
 class CloneWizard;
 struct CloneContext;
 
-// Zeroes the coin set tables before a run or wizard: the flag that channels keep the mech's
-// data, per channel the link, the record count and the windows of columns 1..6, the reference
-// recipes and means, the route table, the coin values and the next record row.
-void clearCoinsetTables(CoinTables& t);
-
 // A Mars run or wizard begins: the model's timings, the box into measuring ("M", "I"), and on the
 // models that need it "W", "CFD" and "J" as well.
 void startMarsMeasuring(CloneContext& c, const QString& model);

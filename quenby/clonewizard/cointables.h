@@ -117,7 +117,11 @@ struct CloneState {
     bool operator==(const CloneState&) const = default;
 };
 
-struct CoinTables {
+// Everything a job learns of the mech it works on and of the coin set or wizard it runs: the
+// tables a run or wizard fills and the transfer, the image mapping and the limits editor read.
+// A job on a mech starts from a fresh one (CoinTables::startJob), so a table or flag declared
+// here can never carry one mech's windows, outputs or routing into the next.
+struct MechCoinTables {
     // Channels 1..24 by columns 1..12: column 2p-1 the low, 2p the high limit of parameter p;
     // 0 = not set. A Mars channel is segment x 6 + position 1..6.
     CheckedTable<qint32, 25, 13> coinLimitTable;
@@ -125,8 +129,6 @@ struct CoinTables {
     // -k keeps them and still counts as measured.
     CheckedArray<qint32, 25> coinLink;
     CheckedArray<qint32, 25> coinValues;
-    // Elements 0..3: PROM segments or EEPROM pages chosen for programming.
-    CheckedArray<bool, 5> segmentSelected;
     // One row per gathered record: column 0 mode (1 coin, 2 slug, 3 reference), column 1 the
     // channel, columns 2p and 2p+1 the low and high limit of parameter p.
     CheckedTable<qint32, 101, 26> coinsetRecords;
@@ -154,6 +156,17 @@ struct CoinTables {
     bool c120OutputsLoaded = false;
     bool c120LayoutM = false;
     CloneState clone;
+
+    bool operator==(const MechCoinTables&) const = default;
+};
+
+struct CoinTables : MechCoinTables {
+    // Elements 0..3: PROM segments or EEPROM pages chosen for programming. The window's check
+    // boxes hold the choice, which outlives a job.
+    CheckedArray<bool, 5> segmentSelected;
+
+    // Every table and flag of the mech and the job back to its start-up value.
+    void startJob() { static_cast<MechCoinTables&>(*this) = MechCoinTables{}; }
 
     bool operator==(const CoinTables&) const = default;
 };

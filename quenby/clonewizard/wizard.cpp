@@ -207,9 +207,7 @@ void Wizards::runWizard(int mode)
     // A run-time error anywhere in the engine is reported and the closing steps follow.
     const bool ran = c.errors.trap(id::Wizard, [&] {
         plat::View& v = w_.view();
-        t.nriXLoaded = false;
-        t.routingLoaded = false;
-        t.clone.oldImageTaken = false;
+        c.mem.startMechJob();
         const QString coinText = v.text(QStringLiteral("cmbCoin"));
         v.setText(QStringLiteral("lblCoin"), coinText);
         c.mem.promSize = v.value(QStringLiteral("Opt2K")) == 1 ? 1 : 0;
@@ -231,7 +229,6 @@ void Wizards::runWizard(int mode)
         }
 
         showPromLimits(v, c.params.paramCount, c.texts);
-        clearCoinsetTables(t);
         v.setText(QStringLiteral("frmCoinMeasure1"), c.text(id::WizardCaption));
         v.setEnabled(QStringLiteral("cmdBack"), true);
         v.setText(QStringLiteral("cmdBack"), c.text(id::CancelOperation));

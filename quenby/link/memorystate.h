@@ -19,6 +19,15 @@ struct MemoryState {
     // The PROM being burnt is bipolar: every row goes three times. The limits editor's PROM type
     // option sets it.
     bool bipolarProm = false;
+
+    // Every road that begins work on a mech (a coin set run, a wizard, a job of the main menu)
+    // starts here: nothing one mech or job left in the coin set and per-coin tables reaches
+    // the next. The images and the NRI read tables say themselves which read they hold.
+    void startMechJob()
+    {
+        coins.startJob();
+        nriCoin = {};
+    }
 };
 
 } // namespace quenby

@@ -129,6 +129,14 @@ ReadState NriFamily::read()
         });
     }
     out.complete = !job.userAbort && !unanswered;
+    // A reply of the wrong length was answered, but its missing fields read 0: the record is not
+    // the mech's, and the read is not whole.
+    for (int n = 1; n <= 28 && out.complete; ++n) {
+        if (nriReadFills(plan, n) && !nriLineFault(entry_, ctx_.params, n, tables.nriDataLines[size_t(n)]).isEmpty()) {
+            out.complete = false;
+            out.stopAddress = n;
+        }
+    }
     tables.linesRead = out;
     if (out.complete) {
         // Through the check of a save: a scratch file that would not load is not written.

@@ -45,6 +45,15 @@ private:
 // trapId and the next one runs. False when a step was not acknowledged.
 bool runNriWriteSteps(MechContext& ctx, const NriProgramPlan& plan, int trapId);
 
+// The records a plan wrote, read back while the mech is still logged on: the first one that
+// does not hold what was sent (or gave no whole answer), named; none when every one does. A
+// write is only a success once this says so: an acknowledgement (and on the older models
+// nothing at all) does not show that the record was stored.
+std::optional<QString> nriRecordNotHeld(MechContext& ctx, const MechEntry& entry, const NriProgramPlan& plan);
+
+// The line that tells the technician which record failed.
+QString nriRecordNotHeldText(const QString& record);
+
 // What NRI programming reads from the program's tables.
 NriProgramInput nriProgramInput(const MemoryState& mem);
 

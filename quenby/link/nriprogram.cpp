@@ -66,6 +66,21 @@ bool runNriWriteSteps(MechContext& ctx, const NriProgramPlan& plan, int trapId)
     return !failed;
 }
 
+std::optional<QString> nriRecordNotHeld(MechContext& ctx, const MechEntry& entry, const NriProgramPlan& plan)
+{
+    for (const NriReadBack& check : nriReadBackPlan(entry, plan)) {
+        const bool answered = ctx.layers.sendNriAndWait(check.command, check.replies);
+        if (!answered || !nriReadBackHolds(check, ctx.link.replies().mechReply))
+            return check.record;
+    }
+    return std::nullopt;
+}
+
+QString nriRecordNotHeldText(const QString& record)
+{
+    return QStringLiteral("The mech's %1 does not read back as it was written.").arg(record);
+}
+
 bool NriFamily::program()
 {
     bool programmed = false;
@@ -86,12 +101,17 @@ bool NriFamily::program()
         }
         ctx_.progress.show();
         programmed = runNriWriteSteps(ctx_, plan, id::ProgramError);
+        std::optional<QString> notHeld;
+        if (programmed)
+            ctx_.errors.trap(id::ProgramError, [&] { notHeld = nriRecordNotHeld(ctx_, entry_, plan); });
+        programmed = programmed && !notHeld;
         ctx_.layers.resetProgrammerBox();
         ctx_.progress.hide();
         if (programmed)
             ctx_.message(ctx_.text(id::Programmed), plat::mb::OKOnly | plat::mb::Information, id::ProgrammedTitle);
         else
-            ctx_.message(ctx_.text(id::Failed), plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+            ctx_.message(ctx_.text(id::Failed) + (notHeld ? QStringLiteral("\r\n") + nriRecordNotHeldText(*notHeld) : QString()),
+                         plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
     });
     ctx_.progress.hide();
     return programmed;

@@ -493,6 +493,52 @@ bool nriWriteStepRuns(const NriWriteStep& step, bool failed, bool previousRan)
     return !(step.skipOnceFailed && failed);
 }
 
+std::vector<NriReadBack> nriReadBackPlan(const MechEntry& entry, const NriProgramPlan& plan)
+{
+    std::vector<NriReadBack> out;
+    for (const NriWriteStep& step : plan.steps) {
+        NriReadBack b;
+        const QByteArray& d = step.data;
+        // A record sent without data (one the model's read never fills) was not written.
+        if (entry.kind == MechKind::NriNew && step.command.size() == 3 && step.command.startsWith('Z') && !d.isEmpty()) {
+            b.command = "X" + step.command.mid(1);
+            b.expected = d;
+            b.record = QStringLiteral("record ") + QString::fromLatin1(step.command.mid(1));
+        } else if (entry.kind == MechKind::NriOld && step.command == "D" && !d.isEmpty()) {
+            // The coin digit, then the high and the low limits, each group ended by CR.
+            b.command = "V" + d.left(1);
+            b.replies = 8;
+            b.expected = QByteArray(d.mid(1)).replace('\r', QByteArray());
+            b.record = QStringLiteral("record D (coin %1)").arg(QString::fromLatin1(d.left(1)));
+        } else if (entry.kind == MechKind::NriOld && step.command == "B") {
+            b.command = "Y";
+            b.replies = 7;
+            b.expected = QByteArray(d).replace('\r', QByteArray());
+            b.record = QStringLiteral("record B");
+        } else if (entry.kind == MechKind::NriOld && step.command == "F") {
+            b.command = "X";
+            b.expected = d.endsWith("::\r") ? d.chopped(3) : d;
+            b.record = QStringLiteral("record F");
+        } else if (entry.kind == MechKind::NriOld && step.command == "E") {
+            // The date as dd/mm/yy where the "Z" line keeps it.
+            b.command = "Z";
+            b.expected = QByteArray(d).replace('\r', QByteArray());
+            b.from = 28;
+            b.record = QStringLiteral("record E");
+        } else {
+            continue;
+        }
+        out.push_back(b);
+    }
+    return out;
+}
+
+bool nriReadBackHolds(const NriReadBack& check, const QByteArray& reply)
+{
+    return reply.mid(check.from, check.expected.size()) == check.expected &&
+           (check.from > 0 || reply.size() == check.expected.size());
+}
+
 std::optional<std::vector<QByteArray>> nriDataPieces(const QByteArray& data)
 {
     if (data.size() % 2 != 0)

@@ -104,6 +104,29 @@ NriProgramPlan nriProgramPlan(const MechEntry& entry, const ModelParams& params,
 
 bool nriWriteStepRuns(const NriWriteStep& step, bool failed, bool previousRan);
 
+// ---- reading back what was written ----
+
+// One record read back after programming: the command that reads it, the replies it gives and
+// the text the mech must answer from position `from` (0-based) on for the record to hold what
+// was sent.
+struct NriReadBack {
+    QByteArray command;
+    int replies = 1;
+    QByteArray expected;
+    int from = 0;
+    QString record; // the record as the technician is told of it: "record 0F", "record D (coin 3)"
+};
+
+// The reads that show whether the mech holds what a plan wrote, one per record written, in the
+// plan's order. Newer models: "X" with the record's number, its data as sent (a record sent
+// without data is not read). Older models:
+// "V" + coin with the coin's 24 digits, "Y" with the multiplier and values, "X" with the G10
+// value line, "Z" with the date at position 29.
+std::vector<NriReadBack> nriReadBackPlan(const MechEntry& entry, const NriProgramPlan& plan);
+
+// Whether a reply to a read-back is the text that was written.
+bool nriReadBackHolds(const NriReadBack& check, const QByteArray& reply);
+
 // The two-character pieces new models take data in, each acknowledged on its own. Data of odd
 // length cannot be sent whole and gives nothing.
 std::optional<std::vector<QByteArray>> nriDataPieces(const QByteArray& data);

@@ -141,7 +141,8 @@ int newerRecordLength(const MechEntry& e, const ModelParams& p, int n)
     }
 }
 
-// Why line n cannot go to this model as its record, or empty when it can (or is not sent).
+} // namespace
+
 QString nriLineFault(const MechEntry& e, const ModelParams& p, int n, const QString& s)
 {
     const QString rec = QStringLiteral("record %1 ").arg(n);
@@ -178,8 +179,6 @@ QString nriLineFault(const MechEntry& e, const ModelParams& p, int n, const QStr
         return oldDate(s) ? QString() : rec + QStringLiteral("is not a dd/mm/yy date");
     return {};
 }
-
-} // namespace
 
 // ---- names ----
 
@@ -313,7 +312,7 @@ void writeNriMemoryFile(const QString& path, const NriReadTables& nri, const Mec
         else if (read.stopTextId != 0)
             why = QStringLiteral("no logon to the mech: nothing saved");
         else if (read.stopAddress > 0)
-            why = QStringLiteral("record %1 was not read: nothing saved").arg(read.stopAddress);
+            why = QStringLiteral("record %1 was not read whole: nothing saved").arg(read.stopAddress);
         else
             why = QStringLiteral("the read did not finish: nothing saved");
         throw plat::RuntimeError(5, why);

@@ -124,6 +124,11 @@ FileVerdict<std::array<QString, 33>> nriLinesToProgramme(const NriFileRecords& f
                                                          const std::array<QString, 33>& current,
                                                          bool currentIsThisMech);
 
+// Why data line n (1..28) is not a record of this model as programming sends it or its read
+// returns it (empty, not even-length hex, not the record's length, not the older models' digits),
+// naming the record; empty when it is one (or is never sent).
+QString nriLineFault(const MechEntry& entry, const ModelParams& params, int n, const QString& line);
+
 // "Save to File" of the NRI memory window: lines 1..28 written whole or not at all. Refused
 // with plat::RuntimeError (5) unless the lines are a whole memory of this model (a complete read
 // of it, or a file checked for it), and (13, naming the record) when a line is one the file

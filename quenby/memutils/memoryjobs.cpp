@@ -237,6 +237,7 @@ bool NRIprogramme(MechFamily& family, bool duplicating)
 
     plat::ProgressSink& progress = ctx.progress;
     bool ok = false;
+    std::optional<QString> notHeld;
     ctx.errors.trap(id::NriProgrammeError, [&] {
         progress.setCaption(ctx.text(id::NriWriteCaption));
         progress.setTitle(ctx.text(id::NriWriteTitle));
@@ -248,8 +249,13 @@ bool NRIprogramme(MechFamily& family, bool duplicating)
         if (!ctx.layers.nriLogon())
             return;
         progress.show();
+        // From the first record sent, a job cut short may leave the mech half-written.
+        const plat::CountScope writing = ctx.link.writing();
         // A model of neither group has no steps, and nothing written is no success.
         ok = runNriWriteSteps(ctx, *plan, id::NriProgrammeError) && !plan->steps.empty();
+        if (ok)
+            notHeld = nriRecordNotHeld(ctx, entry, *plan);
+        ok = ok && !notHeld;
     });
     ctx.errors.trap(id::NriProgrammeError, [&] { progress.hide(); });
     ctx.errors.trap(id::NriProgrammeError, [&] { ctx.link.sendW(); });
@@ -260,7 +266,9 @@ bool NRIprogramme(MechFamily& family, bool duplicating)
         if (ok)
             ctx.message(ctx.text(id::NriWritten), plat::mb::OKOnly | plat::mb::Information, id::NriWrittenTitle);
         else
-            ctx.message(ctx.text(id::NriNotWritten), plat::mb::OKOnly | plat::mb::Critical, id::NriNotWrittenTitle);
+            ctx.message(ctx.text(id::NriNotWritten) +
+                            (notHeld ? QStringLiteral("\r\n") + nriRecordNotHeldText(*notHeld) : QString()),
+                        plat::mb::OKOnly | plat::mb::Critical, id::NriNotWrittenTitle);
     });
     return ok;
 }

@@ -69,6 +69,7 @@ bool MainMenuJobs::begin(int textId, Family family, const char* modelList, bool 
     step(textId, [&] {
         p_.job.beginJob(family, mainView.text(QString::fromLatin1(modelList)));
     });
+    p_.memory.startMechJob();
     if (p_.job.mechFamily == Family::NRI)
         p_.job.nriG10LineMode = false;
     step(textId, [&] { p_.mainForm().startupPort(); });

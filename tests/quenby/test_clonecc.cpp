@@ -143,6 +143,38 @@ TEST_F(CcClone, TheC120SetWithItsOutputRecordIsProgrammedAndVerified)
     EXPECT_FALSE(ed().text("lblSlugLimits", 0).isEmpty());
 }
 
+// A new job on another mech starts clean: what the first set carried (the C120 output record) is
+// no part of an Edit Limits on the second, which keeps every word of it.
+TEST_F(CcClone, EditLimitsOnTheNextMechKeepsItsOutputsAfterASetWithAnOutputRecord)
+{
+    open("C120");
+    answerFile(coinSet("C120.cst"));
+    const QStringList names = {"5p", "10p", "20p", "50p", QString::fromUtf8("£1"), QString::fromUtf8("£2")};
+    for (int c = 1; c <= 6; ++c)
+        gatherYes(names[c - 1], around(ccBase(c, 3), 9 + c), c);
+    gatherYes("Slugs and washers", around({200, 210, 220}, 10));
+    answer(plat::mb::OK, "Data Gathering Complete");
+    press(w(), "cmdOpenCoinset");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    ASSERT_EQ(cc->word(110), 1027);
+    press(ed(), "cmdBack1");
+    press(w(), "cmdBack");
+
+    auto* b = dynamic_cast<sim::CcMech*>(box.swapMech("C120", false));
+    for (int a = 109; a <= 114; ++a)
+        b->setWord(a, quint16(0x0A0B + a));
+    const std::vector<quint16> held = b->words();
+    run("cmbCCmech", "C120", "cmdCCprog");
+    press(w(), "cmdSpecialUtilities");
+    press(w(), "cmdEdit");
+    ASSERT_TRUE(editorShown());
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(b->addressesWritten(), QList<int>{});
+    EXPECT_EQ(b->words(), held);
+}
+
 TEST_F(CcClone, ChangeLimitsKeepsTheSetsRoutingAndTheChecksum)
 {
     open("435");

@@ -71,7 +71,8 @@ TEST_F(NriClone, TheG136000SetIsReadOnceProgrammedAndDated)
     for (const auto& [r, text] : records)
         EXPECT_EQ(nri->record(r).toStdString(), text) << r;
     EXPECT_FALSE(nri->commandsSeen().contains("Z11")) << "a G13-6000 has no route record to write";
-    EXPECT_EQ(nri->commandsSeen().filter(QRegularExpression("^X")).size(), 28) << "no read-back";
+    EXPECT_EQ(nri->commandsSeen().filter(QRegularExpression("^X")).size(), 28 + 18)
+        << "the one read, then each record written read back";
 }
 
 TEST_F(NriClone, TheOlderG130000TakesPacedDecimalRecordsAndTheDate)

@@ -128,12 +128,11 @@ TEST_F(NriWindowTest, AReplyWithAControlByteIsSavedNowhere)
 {
     start("G13-6000");
     mech<NriMech>().setRecord(0x14, QByteArray("3434\x07" "343434", 11));
-    ts.dialogs->answer(plat::mb::OK, "record 21 holds a control character: nothing saved");
+    // Not a record of the model: the read is not whole, and writes no scratch file.
     run("cmbNRImech", "G13-6000", "cmdNRIprom");
-    EXPECT_TRUE(ts.dialogs->boxes().back().text.startsWith(" 136 Error Reading NRI Memory Address : "));
     EXPECT_FALSE(ts.fileExists("G13-6000temp.txt"));
     ts.dialogs->answerFile(coinSet("saved.txt"));
-    ts.dialogs->answer(plat::mb::OK, "record 21 holds a control character: nothing saved");
+    ts.dialogs->answer(plat::mb::OK, "record 21 was not read whole: nothing saved");
     press(nri(), "cmdSave");
     EXPECT_TRUE(ts.dialogs->boxes().back().text.startsWith(" 920 Error Programming NRI data file : "));
     EXPECT_FALSE(ts.fileExists("CoinSets/saved.txt"));
@@ -193,6 +192,25 @@ TEST_F(NriWindowTest, TheDuplicatingRunProgrammesABlankMechFromAWholeFileOnly)
     for (int r = 0; r < 28; ++r)
         EXPECT_EQ(nm().record(r), typical.record(r)) << r;
     EXPECT_FALSE(p->nriDataIfLoaded()) << "no window for it";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NriWindowTest, AHangUpWhileProgrammingFromAFileSaysTheMechMayBeHalfWritten)
+{
+    open("G13-6000", true);
+    writeCoinSet("typical.txt", nriFileOf(NriMech("G13-6000")));
+    ts.dialogs->answerFile(coinSet("typical.txt"));
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite Memory");
+    box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, sim::When::from(80)); // in the fourth record
+    ts.dialogs->answer(plat::mb::OK, "the programmer box hung up - 8018\r\n\r\n"
+                                     "The connection to the programmer box on COM1 was lost.\r\n"
+                                     "The mech may be half-written: write it again once the box is reconnected.");
+    press(nri(), "cmdProgramme");
+    EXPECT_EQ(nm().writesStored(), 3);
+    EXPECT_EQ(ts.dialogs->boxes().size(), 2u) << ts.dialogs->texts().join("|").toStdString();
 }
 
 } // namespace

@@ -125,12 +125,24 @@ TEST_F(NriFileTest, ABlockUnacknowledgedOrAcknowledgedLateFails)
     EXPECT_EQ(blocksSeen().back(), "Z03") << "600 ms is past the 500 a piece may take";
 }
 
-TEST_F(NriFileTest, AnOlderMechIsAlwaysWrittenOkForItAnswersNothing)
+TEST_F(NriFileTest, ARecordTheMechDidNotStoreIsNotWrittenOk)
 {
-    prepare("G13-0000", nriFile(olderLines("G13-0000", 6)));
+    // A newer mech that acknowledges every piece of record 00 and keeps its old text.
+    prepare("G13-6000", nriFile(newerLines("G13-6000")));
+    mech->setFault(NriMech::Fault::WriteNotStored, When::first(1));
+    dialogs.answer(plat::mb::OK, "Error Writing Data\r\nThe mech's record 00 does not read back as it was written.");
+    EXPECT_FALSE(programme());
+    EXPECT_EQ(blocksSeen().size(), 28) << "every record was acknowledged";
+
+    // An older mech, which acknowledges nothing, that lost a character of coin 1's record.
+    // The typical memory holds other windows than the file's, so coin 1's old record is not it.
+    auto lines = olderLines("G13-0000", 6);
+    lines[1] = "111111111111222222222222";
+    prepare("G13-0000", nriFile(lines));
     mech->setFault(NriMech::Fault::LostCharacter, When::first(1));
-    dialogs.answer(plat::mb::OK, "Data Written OK");
-    EXPECT_TRUE(programme());
+    dialogs.answer(plat::mb::OK, "Error Writing Data\r\nThe mech's record D (coin 1) does not read back as it was "
+                                 "written.");
+    EXPECT_FALSE(programme());
     EXPECT_EQ(mech->writesRejected(), 1) << "coin 1's record lost a character and was not stored";
 }
 

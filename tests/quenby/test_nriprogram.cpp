@@ -49,8 +49,11 @@ TEST_F(NriProgramTest, NewerModelGetsItsRecordsAndTodaysDate)
     fillNewer();
     dialogs.answer(plat::mb::OK, "NRI Memory Programmed OK");
     EXPECT_TRUE(program());
-    EXPECT_EQ(mech->commandsSeen(), (QStringList{"I", "Z03", "Z04", "Z05", "Z06", "Z07", "Z08", "Z09", "Z0A", "Z0B",
-                                                 "Z0C", "Z0D", "Z0E", "Z02", "Z0F", "Z10", "Z12", "Z13"}));
+    EXPECT_EQ(mech->commandsSeen().mid(0, 18), (QStringList{"I", "Z03", "Z04", "Z05", "Z06", "Z07", "Z08", "Z09", "Z0A",
+                                                          "Z0B", "Z0C", "Z0D", "Z0E", "Z02", "Z0F", "Z10", "Z12", "Z13"}));
+    // Then every record written is read back before the box is reset.
+    EXPECT_EQ(mech->commandsSeen().mid(18), (QStringList{"X03", "X04", "X05", "X06", "X07", "X08", "X09", "X0A", "X0B",
+                                                       "X0C", "X0D", "X0E", "X02", "X0F", "X10", "X12", "X13"}));
     EXPECT_EQ(mech->record(2), "070C1A"); // 7 December 2026
     EXPECT_TRUE(mech->record(3).startsWith("1E0A"));
     EXPECT_EQ(mech->record(4), "200C3E165C207A2A9834B63E");
@@ -78,7 +81,7 @@ TEST_F(NriProgramTest, PausesBetweenTheRecords)
     c.nriRouting(0) = "120312031203";
     dialogs.answer(plat::mb::OK, "NRI Memory Programmed OK");
     EXPECT_TRUE(program());
-    EXPECT_EQ(mech->commandsSeen().mid(13), (QStringList{"Z02", "Z0F", "Z10", "Z12", "Z13", "Z11"}));
+    EXPECT_EQ(mech->commandsSeen().mid(13, 6), (QStringList{"Z02", "Z0F", "Z10", "Z12", "Z13", "Z11"}));
     EXPECT_EQ(mech->record(0x11), "120312031203"); // the coin set's route record
     // After the last coin: 100 ms, then 100 ms more before the date; 200 ms before record 0F.
     const auto zs = sentAt("Z");
@@ -97,7 +100,7 @@ TEST_F(NriProgramTest, CompensationValuesOnlyFromACoinSetThatHasThem)
     mem.nri.nriInfoLines[0] = "999999999999";
     dialogs.answer(plat::mb::OK, "NRI Memory Programmed OK");
     EXPECT_TRUE(program());
-    EXPECT_EQ(mech->commandsSeen().mid(14), (QStringList{"Z0F", "Z10", "Z12", "Z13", "Z19", "Z11"}));
+    EXPECT_EQ(mech->commandsSeen().mid(14, 6), (QStringList{"Z0F", "Z10", "Z12", "Z13", "Z19", "Z11"}));
     EXPECT_EQ(mech->record(0x19), "101112131415");
     EXPECT_EQ(mech->record(0x11), "999999999999"); // written back as last read
 }
@@ -114,7 +117,7 @@ TEST_F(NriProgramTest, G10With5WritesValuesAndRoutesBehindItsHeader)
     c.nriRouting(1) = "222222222222";
     dialogs.answer(plat::mb::OK, "NRI Memory Programmed OK");
     EXPECT_TRUE(program());
-    EXPECT_EQ(mech->commandsSeen().mid(13), (QStringList{"Z02", "Z0F", "Z10", "Z11"}));
+    EXPECT_EQ(mech->commandsSeen().mid(13, 4), (QStringList{"Z02", "Z0F", "Z10", "Z11"}));
     EXPECT_EQ(mech->record(0x0F), "0A1B2C3D" "0013001400150016" "00500010001500200025003000350040");
     EXPECT_EQ(mech->record(0x10), "111111111111");
     EXPECT_EQ(mech->record(0x11), "222222222222");
@@ -215,7 +218,7 @@ TEST_F(NriProgramTest, OlderModelGetsPacedRecordsAndTheDate)
     const QByteArray written = sent();
     EXPECT_TRUE(written.startsWith("C00" + kEsc25 + "$01I" + "D1030040050060\r010020030040\rD2000"));
     EXPECT_TRUE(written.contains("B005000200100050020010\r"));
-    EXPECT_TRUE(written.endsWith("E07/12/26\r" + kReset));
+    EXPECT_TRUE(written.endsWith("E07/12/26\rV1V2V3V4V5V6YZ" + kReset)) << "each record read back";
     EXPECT_EQ(mech->oldRecord("V1"), "030040050060010020030040");
     EXPECT_EQ(mech->oldRecord("Y"), "005000200100050020010");
     EXPECT_TRUE(mech->oldRecord("Z").endsWith("07/12/26"));
@@ -226,15 +229,19 @@ TEST_F(NriProgramTest, OlderModelGetsPacedRecordsAndTheDate)
     EXPECT_LE(d[1] - d[0], 28 * 60 + 320);
 }
 
-TEST_F(NriProgramTest, OlderModelSaysProgrammedEvenWhenItLostCharacters)
+TEST_F(NriProgramTest, AnOlderMechThatLostACharacterIsNotProgrammedOk)
 {
-    plug("G10-4000");
-    mem.nri.nriG10Header = "G10HDR00001";
-    mech->setFault(NriMech::Fault::LostCharacter, When::always());
-    dialogs.answer(plat::mb::OK, "NRI Memory Programmed OK");
-    EXPECT_TRUE(program());
-    EXPECT_EQ(mech->writesStored(), 0);
-    EXPECT_TRUE(sent().contains("FG10HDR00001" + QByteArray(48, '0') + "::\r"));
+    for (const char* model : {"G13-0000", "G10-4000"}) {
+        plug(model);
+        mem.nri.nriG10Header = "G10HDR00001";
+        c.coinValueMultiple = 5;
+        mech->setFault(NriMech::Fault::LostCharacter, When::first(1)); // coin 1's record is not stored
+        dialogs.answer(plat::mb::OK, "Error Programming NRI Memory\r\nThe mech's record D (coin 1) does not read "
+                                     "back as it was written.");
+        EXPECT_FALSE(program()) << model;
+        EXPECT_EQ(mech->writesRejected(), 1) << model;
+        EXPECT_TRUE(sent().endsWith(kReset)) << model;
+    }
 }
 
 } // namespace
