@@ -2,7 +2,8 @@
 // them and the simulated mechs' faults. Whenever a success text is shown, the mech in the box
 // must hold what the job's own inputs (the technician's edits, the file, the coin set) meant it
 // to hold, and nothing of a mech that was in the box before it. A failing day prints its steps;
-// QUENBY_SEQ_SEED=n replays day n alone, QUENBY_SEQ_SEEDS=n runs n days.
+// QUENBY_SEQ_SEED=n replays day n alone; QUENBY_SEQ_SEEDS=n runs n days (from QUENBY_SEQ_FIRST),
+// QUENBY_SEQ_JOBS=n gives each day n jobs.
 #include "quenby/memutils/frmeepromdata.h"
 #include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmprom.h"
@@ -10,7 +11,9 @@
 #include "quenby/link/familytable.h"
 #include "sim/ccimages.h"
 #include "sim/ccmech.h"
+#include "sim/marssocket.h"
 #include "sim/nrimech.h"
+#include "sim/sentinelmech.h"
 #include "tests/quenby/datafiles.h"
 #include "tests/quenby/jobsequence.h"
 
@@ -30,17 +33,20 @@ QByteArray hex2(int v) { return QByteArray::number(v & 0xFF, 16).rightJustified(
 // What a mech held when it came into the box: CC words or NRI records.
 struct Memory {
     std::vector<quint16> words;
-    std::map<int, QByteArray> records;
+    std::map<QString, QByteArray> records; // newer NRI by number ("03"), older by key ("V1", "Z")
+    std::vector<quint8> nibbles;           // a Mars PROM
 };
+QString recordKey(int r) { return QStringLiteral("%1").arg(r, 2, 16, QChar('0')).toUpper(); }
 
 // What a job meant the mech to hold: every word or record named here, the free ones aside.
 struct Intent {
     QString job;
     Memory meant;
-    std::set<int> free;
+    std::set<int> free;          // words
+    std::set<QString> freeRecords; // records
     // Records that must hold these texts somewhere on a 4-character boundary (an edited window
     // in an NRI record whose parameter order is the mech's).
-    std::map<int, QList<QByteArray>> holding;
+    std::map<QString, QList<QByteArray>> holding;
 };
 
 class Day {
@@ -73,11 +79,11 @@ public:
             if (j > 0 && chance(35))
                 swap(pickModel());
             injectFault();
-            switch (envKind_ >= 0 ? envKind_ : roll(4)) {
+            ++jobNo_;
+            switch (roll(3)) {
             case 0: memoryWindow(); break;
             case 1: editLimits(); break;
-            case 2: coinSetRun(); break;
-            default: memoryWindow(); break;
+            default: coinSetRun(); break;
             }
             home();
         }
@@ -94,15 +100,59 @@ private:
     void log(const QString& s) { steps_ << s; }
 
     // ---- mechs -----------------------------------------------------------------------------
+    enum class Kind { CcWord, Sentinel, NriNewer, NriOlder, Mars };
     static const QStringList& models()
     {
-        static const QStringList m{"C120", "435", "G13-6000"};
+        static const QStringList m{"C120", "435", "Sentinel", "G13-6000", "G18-3000", "G13-0000", "ME111"};
         return m;
     }
     QString pickModel() { return models()[roll(int(models().size()))]; }
-    bool isCc() const { return model_ != QLatin1String("G13-6000"); }
+    Kind kind() const
+    {
+        if (model_ == QLatin1String("Sentinel"))
+            return Kind::Sentinel;
+        if (model_ == QLatin1String("ME111"))
+            return Kind::Mars;
+        if (model_.startsWith('G'))
+            return model_ == QLatin1String("G13-0000") ? Kind::NriOlder : Kind::NriNewer;
+        return Kind::CcWord;
+    }
+    bool isCc() const { return kind() == Kind::CcWord || kind() == Kind::Sentinel; }
+    bool isNri() const { return kind() == Kind::NriNewer || kind() == Kind::NriOlder; }
+    QString family() const { return isCc() ? "CC" : isNri() ? "NRI" : "Mars"; }
+    int params() const { return w_.box.plugged()->paramCount(); }
     sim::CcMech& cc() { return *dynamic_cast<sim::CcMech*>(w_.box.plugged()); }
+    sim::SentinelMech& sentinel() { return *dynamic_cast<sim::SentinelMech*>(w_.box.plugged()); }
     sim::NriMech& nri() { return *dynamic_cast<sim::NriMech*>(w_.box.plugged()); }
+    sim::MarsSocket& socket() { return *dynamic_cast<sim::MarsSocket*>(w_.box.plugged()); }
+
+    // The CC words, whichever protocol the mech talks; the checksum word is the mech's own.
+    std::vector<quint16> words() { return kind() == Kind::Sentinel ? sentinel().words() : cc().words(); }
+    void setWord(int a, quint16 v)
+    {
+        if (kind() == Kind::Sentinel)
+            sentinel().setWord(a, v);
+        else
+            cc().setWord(a, v);
+    }
+    int sumWord() const { return kind() == Kind::Sentinel ? 63 : 127; }
+    QByteArray record(const QString& key)
+    {
+        return kind() == Kind::NriNewer ? nri().record(key.toInt(nullptr, 16)) : nri().oldRecord(key.toLatin1());
+    }
+    void setRecord(const QString& key, const QByteArray& t)
+    {
+        if (kind() == Kind::NriNewer)
+            nri().setRecord(key.toInt(nullptr, 16), t);
+        else
+            nri().setOldRecord(key.toLatin1(), t);
+    }
+    // The records that carry a coin's windows: newer 03..0E, older V1..V6.
+    QString windowRecord(int coin) const
+    {
+        return kind() == Kind::NriNewer ? recordKey(0x02 + coin) : "V" + QString::number(coin);
+    }
+    int nriCoins() const { return kind() == Kind::NriNewer ? 12 : 6; }
 
     // A new mech of the model, its windows moved by its number so that no two mechs of the day
     // share a window word or record.
@@ -111,6 +161,7 @@ private:
         model_ = model;
         const int id = ++mechNo_;
         w_.box.swapMech(model, false);
+        pollFault_ = false;
         const int d = 2 * id;
         if (isCc()) {
             const sim::CcLayout l = sim::ccLayout(model);
@@ -118,29 +169,47 @@ private:
                 const auto ws = sim::typicalCcWindows(model, c);
                 for (int p = 1; p <= l.params; ++p) {
                     const int lo = std::min(ws[p - 1].first + d, 250), hi = std::min(ws[p - 1].second + d, 255);
-                    cc().setWord(sim::ccWindowWord(l, c, p), quint16(hi << 8 | lo));
+                    setWord(sim::ccWindowWord(l, c, p), quint16(hi << 8 | lo));
                 }
             }
-        } else {
-            for (int r = 0x03; r <= 0x0E; ++r) {
-                const QByteArray t = nri().record(r);
+        } else if (isNri()) {
+            const int width = kind() == Kind::NriNewer ? 2 : 3;
+            for (int c = 1; c <= nriCoins(); ++c) {
+                const QByteArray t = record(windowRecord(c));
                 QByteArray moved;
-                for (int i = 0; i + 1 < t.size(); i += 2)
-                    moved += hex2(std::min(t.mid(i, 2).toInt(nullptr, 16) + d, 255));
-                nri().setRecord(r, moved);
+                for (int i = 0; i + width <= t.size(); i += width) {
+                    const int v = std::min(t.mid(i, width).toInt(nullptr, width == 2 ? 16 : 10) + d, 255);
+                    moved += width == 2 ? hex2(v) : QByteArray::number(v).rightJustified(3, '0');
+                }
+                setRecord(windowRecord(c), moved);
             }
         }
         held_.push_back({id, model, memory()});
         log(QStringLiteral("swap: mech #%1, %2").arg(id).arg(model));
     }
+    QStringList recordKeys() const
+    {
+        QStringList keys;
+        if (kind() == Kind::NriNewer) {
+            for (int r = 0; r < 28; ++r)
+                keys << recordKey(r);
+        } else {
+            for (int c = 1; c <= 6; ++c)
+                keys << "V" + QString::number(c);
+            keys << "Y" << "Z";
+        }
+        return keys;
+    }
     Memory memory()
     {
         Memory m;
         if (isCc()) {
-            m.words = cc().words();
-        } else {
-            for (int r = 0; r < 28; ++r)
-                m.records[r] = nri().record(r);
+            m.words = words();
+        } else if (isNri()) {
+            for (const QString& k : recordKeys())
+                m.records[k] = record(k);
+        } else if (socket().hasProm()) {
+            m.nibbles = socket().prom()->nibbles;
         }
         return m;
     }
@@ -152,10 +221,13 @@ private:
         if (chance(15)) {
             const int at = between(40, 4000);
             w_.box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, sim::When::from(at));
+            portFault_ = true;
             log(QStringLiteral("fault: the port is lost at byte %1 from the program").arg(at));
             return;
         }
-        if (isCc()) {
+        const int k = between(1, 300);
+        switch (kind()) {
+        case Kind::CcWord: {
             const sim::CcLayout l = sim::ccLayout(model_);
             switch (roll(3)) {
             case 0: {
@@ -164,38 +236,86 @@ private:
                 log(QStringLiteral("fault: word %1 does not stick").arg(a));
                 break;
             }
-            case 1: {
-                const int k = between(1, 400);
+            case 1:
                 cc().setFault(sim::CcMech::Fault::Silent, sim::When::from(k));
                 log(QStringLiteral("fault: silent from word request %1 on").arg(k));
                 break;
-            }
-            default: {
-                const int k = between(1, 400);
+            default:
                 cc().setFault(sim::CcMech::Fault::BadCheckByte, sim::When::first(k));
                 log(QStringLiteral("fault: bad check byte on the first %1 word replies").arg(k));
                 break;
             }
-            }
             return;
         }
-        switch (roll(3)) {
-        case 0:
-            nri().setFault(sim::NriMech::Fault::WriteNotStored, sim::When::first(1));
-            log("fault: the next record written is acknowledged but not stored");
-            break;
-        case 1: {
-            const int r = between(0x03, 0x10);
-            nri().setRecordFault(r, chance(50) ? sim::NriMech::RecordFault::ShortReply : sim::NriMech::RecordFault::NoReply);
-            log(QStringLiteral("fault: record %1 answers short or not at all").arg(r, 2, 16, QChar('0')));
-            break;
-        }
-        default: {
-            const int r = between(0x03, 0x10);
-            nri().setRecordFault(r, sim::NriMech::RecordFault::PieceRefused);
-            log(QStringLiteral("fault: record %1 refuses its writes").arg(r, 2, 16, QChar('0')));
-            break;
-        }
+        case Kind::Sentinel:
+            switch (roll(4)) {
+            case 0:
+                sentinel().setFault(sim::SentinelMech::Fault::ShortReadReply, sim::When::from(between(1, 80)));
+                log("fault: word replies cut short from some read on");
+                break;
+            case 1:
+                sentinel().setFault(sim::SentinelMech::Fault::ReadReplyOfWordBefore, sim::When::first(1));
+                log("fault: the next word reply is the word before's");
+                break;
+            case 2:
+                sentinel().setFault(sim::SentinelMech::Fault::LastWriteUnanswered, sim::When::first(1));
+                log("fault: the next write's last command is not answered");
+                break;
+            default:
+                sentinel().setFault(sim::SentinelMech::Fault::SilentPoll, sim::When::first(between(1, 3)));
+                pollFault_ = true;
+                log("fault: the next polls are not answered");
+                break;
+            }
+            return;
+        case Kind::NriNewer:
+            switch (roll(3)) {
+            case 0:
+                nri().setFault(sim::NriMech::Fault::WriteNotStored, sim::When::first(1));
+                log("fault: the next record written is acknowledged but not stored");
+                break;
+            case 1: {
+                const int r = between(0x03, 0x10);
+                nri().setRecordFault(r, chance(50) ? sim::NriMech::RecordFault::ShortReply
+                                                   : sim::NriMech::RecordFault::NoReply);
+                log("fault: record " + recordKey(r) + " answers short or not at all");
+                break;
+            }
+            default: {
+                const int r = between(0x03, 0x10);
+                nri().setRecordFault(r, sim::NriMech::RecordFault::PieceRefused);
+                log("fault: record " + recordKey(r) + " refuses its writes");
+                break;
+            }
+            }
+            return;
+        case Kind::NriOlder:
+            if (chance(50)) {
+                nri().setFault(sim::NriMech::Fault::LostCharacter, sim::When::first(1));
+                log("fault: the next data character is lost");
+            } else {
+                nri().setFault(sim::NriMech::Fault::FewerLines, sim::When::first(1));
+                log("fault: the next answer of several lines loses its last");
+            }
+            return;
+        case Kind::Mars:
+            switch (roll(3)) {
+            case 0: {
+                const int a = between(0, 255);
+                socket().nibbleDoesNotStickAt(a);
+                log(QStringLiteral("fault: nibble %1 does not stick").arg(a));
+                break;
+            }
+            case 1:
+                socket().setFault(sim::MarsSocket::Fault::TopLineLost, sim::When::first(1));
+                log("fault: the next read loses its last line");
+                break;
+            default:
+                socket().setFault(sim::MarsSocket::Fault::GarbledLine, sim::When::first(1));
+                log("fault: the next read line is garbled");
+                break;
+            }
+            return;
         }
     }
 
@@ -207,11 +327,9 @@ private:
         int a = plat::mb::OK;
         if (s.title.startsWith(QLatin1String("Data Gather: "))) {
             a = plat::mb::Yes;
-            for (int i = 0; i < 3; ++i)
-                w_.ts.sched->callAfter(1500 * (i + 1), [this] {
-                    w_.box.queueReading(QList<int>(isCc() ? sim::ccLayout(model_).params : 6, 100));
-                    w_.box.dropCoin(1);
-                });
+            gatherCoins(3);
+        } else if (text.contains(QLatin1String("Need to redrop"))) {
+            gatherCoins(text.section(QLatin1String("Need to redrop "), 1).section(' ', 0, 0).toInt());
         } else if (buttons == plat::mb::OKCancel) {
             a = cancels_ && chance(20) ? plat::mb::Cancel : plat::mb::OK;
         } else if (buttons == plat::mb::YesNo || buttons == plat::mb::YesNoCancel) {
@@ -222,10 +340,52 @@ private:
             a = plat::mb::Abort;
         }
         log(QStringLiteral("  box [%1] %2 -> %3").arg(s.title, text.left(90)).arg(a));
+        if (kind() == Kind::Mars && a != plat::mb::Cancel) {
+            if (text.contains(QLatin1String("Remove OLD PROM from Socket"))) {
+                socket().remove();
+            } else if (text.contains(QLatin1String("Insert 1K Bipolar PROM")) ||
+                       text.contains(QLatin1String("Insert 2K Bipolar PROM"))) {
+                socket().insert(sim::MarsProm::blank(text.contains(QLatin1String("1K")) ? 256 : 512));
+            } else if (text.contains(QLatin1String("Insert Ombrix"))) {
+                socket().insert(sim::MarsProm::blank(512, sim::MarsProm::Kind::Ombrix));
+            }
+        }
         for (const QString& ok : successTexts())
             if (text.contains(ok))
                 checkSuccess(ok);
         return a;
+    }
+
+    // Coins through the mech while a record gathers, now and then a stray CR on the line between
+    // two of them; a gathering that still waits a minute later is cancelled.
+    void gatherCoins(int coins)
+    {
+        const int job = jobNo_;
+        const int values = params();
+        for (int i = 0; i < coins; ++i)
+            w_.ts.sched->callAfter(1500 * (i + 1), [this, job, values] {
+                if (jobNo_ != job)
+                    return;
+                w_.box.queueReading(QList<int>(values, 100));
+                w_.box.dropCoin(1);
+            });
+        if (chance(30)) {
+            const plat::Millis at = between(1600, 4400);
+            log(QStringLiteral("  a stray CR on the line %1 ms after the prompt").arg(at));
+            w_.ts.sched->callAfter(at, [this, job] {
+                if (jobNo_ == job && w_.port && w_.port->isOpen())
+                    w_.port->reply("\r", 0);
+            });
+        }
+        w_.ts.sched->callAfter(60000, [this, job] {
+            auto* m = w_.p->coinMeasureIfLoaded();
+            if (jobNo_ != job || !w_.p->coinStats().runActive || !shown(m))
+                return;
+            if (!pollFault_ && !portFault_)
+                failures_ << "the coins were dropped, yet the gathering still waited a minute later";
+            log("  Cancel Operation");
+            m->controls().get<QPushButton>("cmdBack")->click();
+        });
     }
 
     void checkSuccess(const QString& text)
@@ -248,11 +408,10 @@ private:
                 return QStringLiteral(" (mech #%1's word)").arg(h.id);
         return {};
     }
-    QString foreign(int record, const QByteArray& value) const
+    QString foreign(const QString& key, const QByteArray& value) const
     {
         for (const Held& h : held_)
-            if (h.id != mechNo_ && h.model == model_ && h.memory.records.count(record) &&
-                h.memory.records.at(record) == value)
+            if (h.id != mechNo_ && h.model == model_ && h.memory.records.count(key) && h.memory.records.at(key) == value)
                 return QStringLiteral(" (mech #%1's record)").arg(h.id);
         return {};
     }
@@ -261,32 +420,47 @@ private:
     {
         QStringList out;
         if (isCc()) {
+            const auto held = words();
             const auto& meant = in.meant.words;
-            for (int a = 0; a < int(meant.size()) && a < cc().wordCount(); ++a)
-                if (!in.free.count(a) && cc().word(a) != meant[size_t(a)])
+            for (int a = 0; a < int(meant.size()) && a < int(held.size()); ++a)
+                if (!in.free.count(a) && held[size_t(a)] != meant[size_t(a)])
                     out << QStringLiteral("word %1 = %2, meant %3%4")
                                .arg(a)
-                               .arg(cc().word(a), 4, 16, QChar('0'))
+                               .arg(held[size_t(a)], 4, 16, QChar('0'))
                                .arg(meant[size_t(a)], 4, 16, QChar('0'))
-                               .arg(foreign(a, cc().word(a)));
-        } else {
-            for (const auto& [r, text] : in.meant.records)
-                if (!in.free.count(r) && nri().record(r) != text)
+                               .arg(foreign(a, held[size_t(a)]));
+        } else if (isNri()) {
+            for (const auto& [key, text] : in.meant.records)
+                if (!in.freeRecords.count(key) && record(key) != text)
                     out << QStringLiteral("record %1 = %2, meant %3%4")
-                               .arg(r, 2, 16, QChar('0'))
-                               .arg(QString::fromLatin1(nri().record(r)), QString::fromLatin1(text))
-                               .arg(foreign(r, nri().record(r)));
-            for (const auto& [r, texts] : in.holding) {
-                const QByteArray held = nri().record(r);
+                               .arg(key, QString::fromLatin1(record(key)), QString::fromLatin1(text))
+                               .arg(foreign(key, record(key)));
+            for (const auto& [key, texts] : in.holding) {
+                const QByteArray held = record(key);
                 for (const QByteArray& t : texts) {
                     bool found = false;
                     for (int i = 0; i + t.size() <= held.size() && !found; i += 4)
                         found = held.mid(i, t.size()) == t;
                     if (!found)
                         out << QStringLiteral("record %1 = %2, lacks the edit %3")
-                                   .arg(r, 2, 16, QChar('0'))
-                                   .arg(QString::fromLatin1(held), QString::fromLatin1(t));
+                                   .arg(key, QString::fromLatin1(held), QString::fromLatin1(t));
                 }
+            }
+        } else {
+            if (!socket().hasProm()) {
+                out << "no PROM in the socket";
+                return out;
+            }
+            const auto& held = socket().prom()->nibbles;
+            const auto& meant = in.meant.nibbles;
+            for (size_t a = 0; a < held.size() && a < meant.size() && out.size() < 8; ++a) {
+                // The change marker and the coin set reference are the job's own; words 109 and
+                // 110 keep what the image holds, and a segment the job did not work on what the
+                // new PROM held: the copy or nothing, never a value another job left.
+                const size_t w = a % 128;
+                if (w >= 111 || held[a] == meant[a] || ((w == 109 || w == 110 || a >= 128) && held[a] == 0))
+                    continue;
+                out << QStringLiteral("nibble %1 = %2, meant %3").arg(a).arg(held[a]).arg(meant[a]);
             }
         }
         return out;
@@ -295,8 +469,12 @@ private:
     // ---- windows ---------------------------------------------------------------------------
     plat::NamedControls& mainC() { return w_.p->mainForm().controls(); }
     bool shown(QWidget* wd) const { return wd && wd->isVisible(); }
-    void launch(const char* list, const char* button)
+    void launch(bool programMech)
     {
+        const char* list = isCc() ? "cmbCCmech" : isNri() ? "cmbNRImech" : "cmbMarsMech";
+        const char* button = isCc()    ? (programMech ? "cmdCCprog" : "cmdCCprom")
+                             : isNri() ? (programMech ? "cmdNRIprog" : "cmdNRIprom")
+                                       : "cmdMars";
         mainC().setText(list, model_);
         w_.press(mainC(), button);
     }
@@ -311,6 +489,8 @@ private:
                 w_.press(e->controls(), "cmdBye");
             } else if (auto* n = w_.p->nriDataIfLoaded(); shown(n)) {
                 w_.press(n->controls(), "cmdBye");
+            } else if (auto* v = w_.p->promDataIfLoaded(); shown(v)) {
+                w_.press(v->controls(), "cmdBye");
             } else if (auto* ed = w_.p->promIfLoaded(); shown(ed)) {
                 w_.press(ed->controls(), "cmdBack1");
             } else if (auto* m = w_.p->coinMeasureIfLoaded(); shown(m)) {
@@ -327,11 +507,10 @@ private:
     // The family's memory window: read, maybe programme from a file, maybe save.
     void memoryWindow()
     {
+        if (kind() == Kind::Mars || kind() == Kind::NriOlder)
+            return editLimits();
         log("job: memory window on the " + model_);
-        if (isCc())
-            launch("cmbCCmech", "cmdCCprom");
-        else
-            launch("cmbNRImech", "cmdNRIprom");
+        launch(false);
         QWidget* win = isCc() ? static_cast<QWidget*>(w_.p->eepromDataIfLoaded())
                               : static_cast<QWidget*>(w_.p->nriDataIfLoaded());
         if (!shown(win))
@@ -351,52 +530,48 @@ private:
         }
     }
 
+    QByteArray randomRecord(int length)
+    {
+        QByteArray t;
+        for (int i = 0; i < length / 2; ++i)
+            t += hex2(between(0, 255));
+        return t;
+    }
+
     void programmeFromFile(plat::NamedControls& c)
     {
         Intent in;
         in.meant = memory();
         QByteArray file;
         if (isCc()) {
-            std::vector<quint16> words = in.meant.words;
-            for (int k = between(1, 4); k > 0; --k) {
-                const int a = between(0, 126);
-                words[size_t(a)] = quint16(next());
-            }
-            in.meant.words = words;
-            in.free = {127};
-            file = eepromFile(words);
+            std::vector<quint16> ws = in.meant.words;
+            for (int k = between(1, 4); k > 0; --k)
+                ws[size_t(between(0, sumWord() - 1))] = quint16(next());
+            in.meant.words = ws;
+            in.free = {sumWord()};
+            file = eepromFile(ws);
         } else if (chance(50)) {
             std::vector<QByteArray> lines(29);
-            for (int r = 0; r < 28; ++r)
-                lines[size_t(r + 1)] = in.meant.records[r];
             for (int k = between(1, 3); k > 0; --k) {
-                const int r = between(0x03, 0x0E);
-                QByteArray t;
-                for (int i = 0; i < lines[size_t(r + 1)].size() / 2; ++i)
-                    t += hex2(between(0, 255));
-                lines[size_t(r + 1)] = t;
-                in.meant.records[r] = t;
+                const QString key = recordKey(between(0x03, 0x0E));
+                in.meant.records[key] = randomRecord(int(in.meant.records[key].size()));
             }
+            for (int r = 0; r < 28; ++r)
+                lines[size_t(r + 1)] = in.meant.records[recordKey(r)];
             file = nriFile(lines);
         } else {
+            // Only the records changed go into the file; the others must stay the mech's.
             for (int k = between(1, 3); k > 0; --k) {
                 const int r = between(0x03, 0x0E);
-                QByteArray t;
-                for (int i = 0; i < in.meant.records[r].size() / 2; ++i)
-                    t += hex2(between(0, 255));
-                in.meant.records[r] = t;
+                in.meant.records[recordKey(r)] = randomRecord(int(in.meant.records[recordKey(r)].size()));
+                file += QByteArray::number(r + 1) + ",\"" + in.meant.records[recordKey(r)] + "\"\r\n";
             }
-            // Only the records changed go into the file; the others must stay the mech's.
-            const Memory now = memory();
-            for (const auto& [r, t] : in.meant.records)
-                if (now.records.at(r) != t)
-                    file += QByteArray::number(r + 1) + ",\"" + t + "\"\r\n";
         }
         const QString name = QStringLiteral("f%1.txt").arg(++files_);
         w_.write(name, file);
         nextOpen_ = w_.path(name);
         in.job = "Programme from File " + name;
-        log("  Programme from File " + name + ":\n" + QString::fromLatin1(file).trimmed().replace("\r\n", " | "));
+        log("  Programme from File " + name + ": " + QString::fromLatin1(file).trimmed().replace("\r\n", " | "));
         intent_ = in;
         cancels_ = true;
         w_.press(c, "cmdProgramme");
@@ -418,10 +593,14 @@ private:
         if (isCc()) {
             meant = eepromFile(held.words);
         } else {
-            std::vector<QByteArray> lines(29);
-            for (int r = 0; r < 28; ++r)
-                lines[size_t(r + 1)] = held.records.at(r);
-            meant = nriFile(lines);
+            // A record the window did not read is saved empty, never as another's.
+            const QList<QByteArray> lines = saved.split('\n');
+            std::vector<QByteArray> records(29);
+            for (int r = 0; r < 28; ++r) {
+                const bool empty = r < lines.size() && lines[r].trimmed().endsWith(",\"\"");
+                records[size_t(r + 1)] = empty ? QByteArray() : held.records.at(recordKey(r));
+            }
+            meant = nriFile(records);
         }
         if (saved != meant)
             failures_ << "the file saved differs from the mech in the box:\n    saved " +
@@ -435,13 +614,15 @@ private:
     };
     std::vector<Edit> edit(plat::NamedControls& ed)
     {
-        const quenby::ModelShape& shape = quenby::mechEntry(quenby::familyNamed(isCc() ? "CC" : "NRI"), model_).shape;
-        const int params = shape.paramCount, rows = shape.coinsPerSegment;
         std::vector<Edit> out;
+        if (kind() == Kind::Mars)
+            return out;
+        const quenby::ModelShape& shape = quenby::mechEntry(quenby::familyNamed(family()), model_).shape;
+        const int ps = shape.paramCount, rows = shape.coinsPerSegment;
         for (int k = roll(4); k > 0; --k) {
-            Edit e{roll(rows), roll(params), between(20, 120), 0};
+            Edit e{roll(rows), roll(ps), between(20, 120), 0};
             e.hi = e.lo + between(4, 40);
-            const int cell = e.row * 2 * params + 2 * e.param;
+            const int cell = e.row * 2 * ps + 2 * e.param;
             ed.setText("txtProm", QString::number(e.lo), cell);
             ed.setText("txtProm", QString::number(e.hi), cell + 1);
             log(QStringLiteral("  edit channel %1 parameter %2: %3..%4").arg(e.row + 1).arg(e.param + 1).arg(e.lo).arg(e.hi));
@@ -461,7 +642,7 @@ private:
             log("  Change Limits");
             w_.press(ed, "cmdChangeLimits");
         }
-        if (chance(25)) {
+        if (chance(25) && ed.isEnabled("optSeg", 1) && ed.isVisible("optSeg", 1)) {
             log("  page 2 and back");
             ed.get<QRadioButton>("optSeg", 1)->click();
             w_.wait(20);
@@ -478,9 +659,13 @@ private:
                 if (isCc()) {
                     const int a = sim::ccWindowWord(sim::ccLayout(model_), e.row + 1, e.param + 1);
                     in.meant.words[size_t(a)] = quint16(e.hi << 8 | e.lo);
+                } else if (kind() == Kind::NriNewer) {
+                    in.freeRecords.insert(windowRecord(e.row + 1));
+                    in.holding[windowRecord(e.row + 1)] << hex2(e.hi) + hex2(e.lo);
                 } else {
-                    in.free.insert(0x03 + e.row);
-                    in.holding[0x03 + e.row] << hex2(e.hi) + hex2(e.lo);
+                    QByteArray& r = in.meant.records[windowRecord(e.row + 1)];
+                    r.replace(3 * e.param, 3, QByteArray::number(e.hi).rightJustified(3, '0'));
+                    r.replace(12 + 3 * e.param, 3, QByteArray::number(e.lo).rightJustified(3, '0'));
                 }
             }
         } else if (in.job.startsWith(QLatin1String("coin set"))) {
@@ -495,6 +680,17 @@ private:
         intent_.reset();
     }
 
+    // What an editor job may change besides the windows: the checksum word, the date record.
+    void editorFree(Intent& in) const
+    {
+        if (isCc())
+            in.free = {sumWord()};
+        else if (kind() == Kind::NriNewer)
+            in.freeRecords = {recordKey(0x02)};
+        else
+            in.freeRecords = {QStringLiteral("Z")};
+    }
+
     // Edit Limits from the wizards: the mech read, edited, programmed.
     void editLimits()
     {
@@ -502,14 +698,8 @@ private:
         Intent in;
         in.job = "Edit Limits";
         in.meant = memory();
-        if (isCc())
-            in.free = {127};
-        else
-            in.free = {0x02}; // the programming date
-        if (isCc())
-            launch("cmbCCmech", "cmdCCprog");
-        else
-            launch("cmbNRImech", "cmdNRIprog");
+        editorFree(in);
+        launch(true);
         auto* m = w_.p->coinMeasureIfLoaded();
         if (!shown(m))
             return;
@@ -519,21 +709,20 @@ private:
         cancels_ = false;
         if (!shown(w_.p->promIfLoaded()))
             return;
-        const auto edits = edit(w_.p->promForm().controls());
-        programEditor(in, edits);
+        programEditor(in, edit(w_.p->promForm().controls()));
     }
 
     // A coin set of one coin with fixed windows, gathered and programmed.
     void coinSetRun()
     {
-        if (model_ == QLatin1String("435"))
+        if (model_ == QLatin1String("435") || kind() == Kind::Mars)
             return editLimits();
         log("job: coin set run on the " + model_);
-        const int params = isCc() ? sim::ccLayout(model_).params : 6;
-        QByteArray set = isCc() ? "\"CC." + model_.toLatin1() + "\",\"r\",\"R\",\"1\"\r\n\"-\"\r\nCD,a,Coin 01,3"
-                                : "\"NRI." + model_.toLatin1() + "\",\"r\",\"R\",\"1\"\r\n\"-\"\r\nCD,a,Coin 01,3";
+        const int ps = params();
+        QByteArray set = "\"" + family().toLatin1() + "." + model_.toLatin1() + "\",\"r\",\"R\",\"1\"\r\n\"-\"\r\n"
+                         "CD,a,Coin 01,3";
         std::vector<std::pair<int, int>> fixed;
-        for (int p = 0; p < params; ++p) {
+        for (int p = 0; p < ps; ++p) {
             const int lo = between(10, 100), hi = lo + between(5, 60);
             fixed.push_back({lo, hi});
             set += ",F," + QByteArray::number(lo) + ",F," + QByteArray::number(hi) + ",10";
@@ -545,26 +734,35 @@ private:
         Intent in;
         in.job = "coin set " + name;
         in.meant = memory();
+        editorFree(in);
         if (isCc()) {
-            in.free = {127};
             const sim::CcLayout l = sim::ccLayout(model_);
             for (int c = 1; c <= l.channels; ++c)
                 for (int p = 1; p <= l.params; ++p)
                     in.meant.words[size_t(sim::ccWindowWord(l, c, p))] =
                         c == 1 ? quint16(fixed[size_t(p - 1)].second << 8 | fixed[size_t(p - 1)].first) : 0;
-        } else {
-            in.free = {0x02, 0x0F, 0x10, 0x12, 0x13, 0x19};
+        } else if (kind() == Kind::NriNewer) {
+            // Coin values, outputs, inhibits and the parameter map follow the set.
+            for (int r : {0x0F, 0x10, 0x11, 0x12, 0x13, 0x19})
+                in.freeRecords.insert(recordKey(r));
             QByteArray r3;
             for (const auto& [lo, hi] : fixed)
                 r3 += hex2(hi) + hex2(lo);
-            in.meant.records[0x03] = r3;
-            for (int r = 0x04; r <= 0x0E; ++r)
-                in.meant.records[r] = QByteArray(24, '0');
+            in.meant.records[windowRecord(1)] = r3;
+            for (int c = 2; c <= nriCoins(); ++c)
+                in.meant.records[windowRecord(c)] = QByteArray(4 * ps, '0');
+        } else {
+            in.freeRecords.insert(QStringLiteral("Y"));
+            QByteArray highs, lows;
+            for (const auto& [lo, hi] : fixed) {
+                highs += QByteArray::number(hi).rightJustified(3, '0');
+                lows += QByteArray::number(lo).rightJustified(3, '0');
+            }
+            in.meant.records[windowRecord(1)] = highs + lows;
+            for (int c = 2; c <= nriCoins(); ++c)
+                in.meant.records[windowRecord(c)] = QByteArray(6 * ps, '0');
         }
-        if (isCc())
-            launch("cmbCCmech", "cmdCCprog");
-        else
-            launch("cmbNRImech", "cmdNRIprog");
+        launch(true);
         auto* m = w_.p->coinMeasureIfLoaded();
         if (!shown(m))
             return;
@@ -574,8 +772,7 @@ private:
         cancels_ = false;
         if (!shown(w_.p->promIfLoaded()))
             return;
-        const auto edits = edit(w_.p->promForm().controls());
-        programEditor(in, edits);
+        programEditor(in, edit(w_.p->promForm().controls()));
     }
 
     struct Held {
@@ -590,11 +787,13 @@ private:
     QStringList failures_;
     QString model_;
     int mechNo_ = 0;
+    int jobNo_ = 0;
     int files_ = 0;
+    bool pollFault_ = false;
+    bool portFault_ = false;
     std::vector<Held> held_;
     std::optional<Intent> intent_;
     bool cancels_ = false;
-    int envKind_ = qEnvironmentVariableIsSet("QUENBY_SEQ_KIND") ? qEnvironmentVariableIntValue("QUENBY_SEQ_KIND") : -1;
     QString nextOpen_, nextSave_;
 };
 
@@ -608,7 +807,7 @@ int envInt(const char* name, int fallback)
 TEST(JobSequence, EverySuccessShownIsTrueOfTheMechInTheBox)
 {
     const int only = envInt("QUENBY_SEQ_SEED", -1);
-    const int first = only >= 0 ? only : 1;
+    const int first = only >= 0 ? only : envInt("QUENBY_SEQ_FIRST", 1);
     const int count = only >= 0 ? 1 : envInt("QUENBY_SEQ_SEEDS", 60);
     NoPainting noPainting;
     qApp->installEventFilter(&noPainting);
