@@ -54,6 +54,9 @@ public:
     }
     bool openEepromData() override
     {
+        // A read that stopped part way (a word unanswered, a lost port) is no picture of the mech.
+        if (!p_.memory.images.holdsWholeMemoryOf(p_.job.mechModel))
+            return false;
         p_.eepromDataForm().setup();
         showInFront(p_.eepromDataForm());
         return true;
@@ -99,6 +102,8 @@ bool ProgramMemoryWindows::openFromLimitsEditor()
     // button: the family's window, set up as opened from the editor.
     const Family family = p_.job.mechFamily;
     if (family == Family::None)
+        return false;
+    if (family == Family::CC && !p_.memory.images.holdsWholeMemoryOf(p_.job.mechModel))
         return false;
     // The data window's programming replaces progImage; the editor gets its own back on Close.
     if (!p_.dataWindows.editorImage)
@@ -345,7 +350,7 @@ void Program::leaveDataWindow(int textId, bool setupMain)
         // The CC window may have programmed the mech: the editor's image is built again over
         // what the mech holds now, so the editor's programming keeps what the window wrote.
         if (job.mechFamily == Family::CC)
-            step([&] { mapEepromImage(*mech().forJob(), memory.coins); });
+            step([&] { rebuildCcEditorImage(*mech().forJob(), *dataWindows.editorImage); });
         else
             memory.images.progImage = *dataWindows.editorImage;
     }

@@ -172,6 +172,10 @@ void CcMech::readWord(int a)
     int check = (0x3B + high + low) & 255;
     if (faults_.strikes(Fault::BadCheckByte))
         check = (check + 1) & 255;
+    if (faults_.strikes(Fault::HalfWordReply)) {
+        send(bytes({0x3B, high}));
+        return;
+    }
     send(bytes({0x3B, high, low, check}));
 }
 

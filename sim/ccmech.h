@@ -53,6 +53,7 @@ public:
         LogonUnanswered,        // "xx" (counted) gets no 0x05 and no logon
         Silent,                 // word requests (reads and writes, counted) get no answer
         BadCheckByte,           // word replies (counted) carry check byte + 1
+        HalfWordReply,          // word replies (counted) stop after ";" and the high byte
         StrayAtLogoff,          // logoffs (counted) send strayAtLogoff before the 0x05
         Busy,                   // measurement requests (counted) answered 0x06, not armed
         KeepAliveIgnored,       // 0xFF 0xFF requests (counted) ignored

@@ -308,6 +308,18 @@ void MeasureFrame::PROMxfr()
                        [&] { setPromChangeFlag(false, c.entry(), t.segmentSelected, c.mem.images.progImage); });
 }
 
+bool MeasureFrame::holdsWholeRead() const
+{
+    CloneContext& c = w_.ctx;
+    // A Mars copy comes from oldImage, which only a complete read fills; CC copies readImage, NRI
+    // the read tables.
+    if (c.mars())
+        return true;
+    if (c.entry().isNri())
+        return c.mem.nri.linesAreTheMechsOf(c.job.mechModel);
+    return c.mem.images.holdsWholeMemoryOf(c.job.mechModel);
+}
+
 void MeasureFrame::copyMechData()
 {
     CloneContext& c = w_.ctx;
@@ -317,14 +329,22 @@ void MeasureFrame::copyMechData()
         return;
     }
     std::unique_ptr<MechFamily> family = c.family();
+    // The copy comes from a whole read of the mech in the box: a memory window opened from the
+    // editor may have read it again since, and stopped part way.
+    if (s.oldImageTaken && !holdsWholeRead())
+        s.oldImageTaken = false;
     if (s.oldImageTaken) {
         copyPromToCoinTable(*family);
         s.mechReadMissing = false;
         return;
     }
-    if (c.mars())
-        c.message(c.text(id::CopyProm) + QStringLiteral("\r\n\r\n") + c.text(id::SwitchesForCopy), plat::mb::OKCancel,
-                  id::CopyPromTitle);
+    if (c.mars() && c.message(c.text(id::CopyProm) + QStringLiteral("\r\n\r\n") + c.text(id::SwitchesForCopy),
+                              plat::mb::OKCancel, id::CopyPromTitle) != plat::mb::OK) {
+        // Whatever sits in the socket is not the old PROM the user was asked for: nothing is read
+        // or copied, and the channels that keep its windows wait for a Restore Limits that does.
+        s.mechReadMissing = true;
+        return;
+    }
     w_.ctx.errors.trap(id::Transferring, [&] {
         c.link.sendJ();
         const ReadState read = readMechMemory(c.mech);

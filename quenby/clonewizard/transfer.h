@@ -50,6 +50,9 @@ public:
 
 private:
     void copyMechData();
+    // The images or tables a kept channel's windows are copied from hold a whole read of the
+    // job's model.
+    bool holdsWholeRead() const;
 
     CloneWizard& w_;
 };

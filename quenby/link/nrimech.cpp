@@ -1,6 +1,7 @@
 #include "quenby/link/nrimech.h"
 
 #include "quenby/link/imagemap.h"
+#include "quenby/link/measurewire.h"
 #include "quenby/memutils/datafiles.h"
 #include "quenby/shell/texts.h"
 
@@ -63,6 +64,20 @@ void NriFamily::reportNoLogon(int firstTextId)
 void NriFamily::copyPromToCoinTable()
 {
     copyNriWindows(entry_, ctx_.params, ctx_.mem.coins, ctx_.mem.nri, ctx_.mem.nriCoin);
+}
+
+bool retakeKeptNriCoinData(const MechEntry& entry, const ModelParams& params, MemoryState& mem)
+{
+    if (!mem.nri.linesAreTheMechsOf(entry.model))
+        return false;
+    CoinTables& t = mem.coins;
+    CoinArray outputs{};
+    for (int c = 0; c < t.coinOutputs.size(); ++c)
+        outputs[std::size_t(c)] = t.coinOutputs(c);
+    remapCoinTables(measurePlan(entry), params, t.coinLink, mem.nri, t.coinValues, outputs, mem.nriCoin);
+    for (int c = 0; c < t.coinOutputs.size(); ++c)
+        t.coinOutputs(c) = outputs[std::size_t(c)];
+    return true;
 }
 
 ReadState NriFamily::read()

@@ -54,6 +54,11 @@ std::optional<QString> nriRecordNotHeld(MechContext& ctx, const MechEntry& entry
 // The line that tells the technician which record failed.
 QString nriRecordNotHeldText(const QString& record);
 
+// The kept channels' values, output codes, inhibits and parameter maps taken again from the NRI
+// tables when they hold a whole read of the model (a memory window wrote the mech and read it
+// back); their windows stay as the job has them. False, and nothing changed, otherwise.
+bool retakeKeptNriCoinData(const MechEntry& entry, const ModelParams& params, MemoryState& mem);
+
 // What NRI programming reads from the program's tables.
 NriProgramInput nriProgramInput(const MemoryState& mem);
 

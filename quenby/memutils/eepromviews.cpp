@@ -17,6 +17,8 @@ constexpr int kNameColumns = 12;
 // Words a view names but the image does not hold read as 0.
 qint32 word(const Image& image, qint64 address) { return inImage(address) ? image[size_t(address)] : 0; }
 
+bool wasRead(const EepromViewInput& in, qint64 address) { return address >= 0 && address < in.wordsRead; }
+
 int nibble(qint32 value, int n) { return (value >> (4 * n)) & 15; }
 
 QString coinNumber(int c) { return plat::format(c, QStringLiteral("00")); }
@@ -28,7 +30,8 @@ QString hexView(const EepromViewInput& in)
     for (int r = 0; r < rows; ++r) {
         text += plat::hexU(r) + QStringLiteral("0 ");
         for (int c = 0; c < 16; ++c)
-            text += plat::hex4(in.readImage[size_t(16 * r + c)]) + u' ';
+            text += (wasRead(in, 16 * r + c) ? plat::hex4(in.readImage[size_t(16 * r + c)]) : QStringLiteral("----")) +
+                    u' ';
         text += kCrLf + QStringLiteral("   ");
     }
     return text + kCrLf;
@@ -53,8 +56,12 @@ QString limitsView(const EepromViewInput& in)
     for (int c = 1; c <= coins; ++c) {
         text += indent + coin + coinNumber(c) + QStringLiteral("     ");
         for (int p = 1; p <= params; ++p) {
-            const qint32 w = word(in.readImage, qint64(cc.limitBase) + (c - 1) + qint64(cc.limitStride) * (p - 1));
-            text += plat::format(w & 255, QStringLiteral(" 000 ")) + plat::format(w / 256, QStringLiteral("000    "));
+            const qint64 address = qint64(cc.limitBase) + (c - 1) + qint64(cc.limitStride) * (p - 1);
+            const qint32 w = word(in.readImage, address);
+            if (!wasRead(in, address))
+                text += QStringLiteral(" --- ---    ");
+            else
+                text += plat::format(w & 255, QStringLiteral(" 000 ")) + plat::format(w / 256, QStringLiteral("000    "));
         }
         text += kCrLf;
     }
@@ -68,8 +75,10 @@ QString routes450(const EepromViewInput& in)
     const QString route = in.texts.getText(728);
     for (int c = 1; c <= std::clamp(in.params.coinCount, 0, 24); ++c) {
         // Route of coin c: nibble (c - 1) mod 4 of word 121 + (c - 1) \ 4, nibble 0 the lowest.
-        const int r = nibble(word(in.readImage, 121 + (c - 1) / 4), (c - 1) % 4);
-        text += kCrLf + plat::space(30) + coin + coinNumber(c) + plat::space(10) + route + QChar(u'A' + r);
+        const int a = 121 + (c - 1) / 4;
+        const int r = nibble(word(in.readImage, a), (c - 1) % 4);
+        text += kCrLf + plat::space(30) + coin + coinNumber(c) + plat::space(10) + route +
+                (wasRead(in, a) ? QChar(u'A' + r) : QChar(u'-'));
     }
     return text;
 }
@@ -95,8 +104,10 @@ QString sentinelSorts(const EepromViewInput& in)
     const QString route = in.texts.getText(731);
     for (int c = 1; c <= std::clamp(in.params.coinCount, 0, 24); ++c) {
         // Sort of coin c in words 54, 55, the most significant nibble first.
-        const int s = nibble(word(in.readImage, 54 + (c - 1) / 4), 3 - (c - 1) % 4);
-        text += kCrLf + plat::space(30) + coin + coinNumber(c) + plat::space(10) + route + sortName(s);
+        const int a = 54 + (c - 1) / 4;
+        const int s = nibble(word(in.readImage, a), 3 - (c - 1) % 4);
+        text += kCrLf + plat::space(30) + coin + coinNumber(c) + plat::space(10) + route +
+                (wasRead(in, a) ? sortName(s) : QStringLiteral("-"));
     }
     return text;
 }
@@ -122,14 +133,20 @@ int byteOf(const Image& image, int first, int k)
     return k % 2 == 0 ? (w & 255) : ((w >> 8) & 255);
 }
 
+// The output name of byte k from `first` on, or a dash when its word was not read.
+QString outputOf(const EepromViewInput& in, int first, int k)
+{
+    return wasRead(in, first + k / 2) ? outputName(byteOf(in.readImage, first, k)) : QStringLiteral("-");
+}
+
 QString c120Outputs(const EepromViewInput& in)
 {
     QString text = plat::space(35) + in.texts.getText(732) + kCrLf + kCrLf + plat::space(36) +
                    in.texts.getText(733) + plat::space(5) + in.texts.getText(734);
     const QString coin = in.texts.getText(1233);
     for (int c = 1; c <= std::clamp(in.params.coinCount, 0, 24); ++c) {
-        const QString first = outputName(byteOf(in.readImage, 109, c - 1)).leftJustified(6);
-        const QString second = outputName(byteOf(in.readImage, 82, c));
+        const QString first = outputOf(in, 109, c - 1).leftJustified(6);
+        const QString second = outputOf(in, 82, c);
         text += kCrLf + plat::space(20) + coin + coinNumber(c) + plat::space(15) + first + plat::space(15) + second;
     }
     return text;
@@ -139,7 +156,12 @@ EepromPane otherView(const EepromViewInput& in)
 {
     // What a model keeps besides its windows: the words a coin set's routes or outputs write.
     switch (in.entry.cc.routing) {
-    case CcRouting::Words435: return {QStringLiteral("  "), true}; // the routing editor shows them
+    case CcRouting::Words435:
+        // The editor decodes and encodes the routing over the words read: a read in part offers
+        // only what it read.
+        if (in.wordsRead < std::clamp(in.params.memorySize, 0, kImageTop + 1))
+            return {hexView(in)};
+        return {QStringLiteral("  "), true}; // the routing editor shows them
     case CcRouting::Words450: return {routes450(in)};
     case CcRouting::Sentinel: return {sentinelSorts(in)};
     case CcRouting::None: break;

@@ -29,6 +29,9 @@ struct EepromViewInput {
     const ModelParams& params;
     const Image& readImage;
     const TextTable& texts;
+    // The words 0 .. wordsRead - 1 came from the mech; a read that stopped part way left the
+    // others 0 in readImage, and they show as not read ("----"), never as a value.
+    int wordsRead = kImageTop + 1;
 };
 
 struct EepromPane {
@@ -40,7 +43,8 @@ struct EepromPane {
 
 // The pane for the list position chosen; a position outside the list gives two blanks. Views 1
 // and 2 of a family other than CC give two blanks. A parameter name longer than its 12 columns
-// is cut to them, so every name stays over its limits.
+// is cut to them, so every name stays over its limits. A value from a word not read shows as
+// dashes; the 435's routing editor is not offered over a read that stopped part way.
 EepromPane eepromViewText(int listIndex, const EepromViewInput& in);
 
 // The pane into frmEEPROMdata: lblPROM with "Programme from File", or the routing editor frm435

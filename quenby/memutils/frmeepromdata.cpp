@@ -164,9 +164,17 @@ void frmEEPROMdata::displayEEPROM()
 {
     p_.errors.trap(id::DrawError, [&] {
         const MechEntry entry = mechEntry(Family::CC, model_);
-        const Image& readImage = p_.memory.images.readImage;
-        const EepromPane pane =
-            eepromViewText(c_.value(QStringLiteral("cmbDisplay")), {entry, p_.params, readImage, p_.texts});
+        const MemoryImages& images = p_.memory.images;
+        const Image& readImage = images.readImage;
+        // How far the last read of this model reached: a read cut by a time-out or a lost port
+        // leaves the rest of readImage 0, which is not what the mech holds.
+        int wordsRead = 0;
+        if (images.holdsWholeMemoryOf(model_))
+            wordsRead = kImageTop + 1;
+        else if (images.lastRead.model == model_)
+            wordsRead = std::max(images.lastRead.stopAddress, 0);
+        const EepromPane pane = eepromViewText(c_.value(QStringLiteral("cmbDisplay")),
+                                               {entry, p_.params, readImage, p_.texts, wordsRead});
         showEepromPane(c_, pane);
         if (pane.routingEditor)
             showRouting435(c_, decodeRouting435(readImage));

@@ -1,6 +1,7 @@
 #include "quenby/memutils/frmnridata.h"
 
 #include "quenby/link/mechfamily.h"
+#include "quenby/link/nrimech.h"
 #include "quenby/memutils/memoryjobs.h"
 #include "quenby/memutils/nriviews.h"
 #include "quenby/program.h"
@@ -139,6 +140,10 @@ void frmNRIdata::cmdProgramme_Click()
 void frmNRIdata::cmdBye_Click()
 {
     p_.errors.trap(id::CloseError, [&] { hide(); });
+    // Back to the limits editor: what this window wrote into the kept channels' records is what
+    // the editor's programming writes back, as the mech holds it now.
+    if (p_.fromPromWindow)
+        p_.errors.trap(id::CloseError, [&] { retakeKeptNriCoinData(mechEntry(Family::NRI, model_), p_.params, p_.memory); });
     p_.leaveDataWindow(id::CloseError, true);
     p_.unloadNriData();
 }

@@ -73,8 +73,15 @@ void frmPROM::build()
         optSeg.set(i, o);
         plat::onSet(p_.guard, o, [this, i] {
             // Turning the page's option on while the page is drawn is not a click.
-            if (!rendering_)
-                optSeg_Click(i);
+            if (rendering_)
+                return;
+            // A page change applies the edits of the page shown; while a job runs (programming
+            // has built its records already) it is refused, and the edits stay pending.
+            if (p_.guard.jobRunning()) {
+                render();
+                return;
+            }
+            optSeg_Click(i);
         });
     }
     QGroupBox* size = frame("frmPromSize", 5880, 1200);

@@ -32,9 +32,12 @@ constexpr int SwitchTitle = 1218;
 constexpr int Programming = 1219;
 constexpr int Restoring = 1220;
 constexpr int LaunchingTest = 1221;
+constexpr int NoSegmentOnProm = 1246;
+constexpr int NothingBurnt = 1247;
 constexpr int ReadMissing = 573;
 constexpr int ReadAgain = 574;
 constexpr int ReadMissingTitle = 575;
+constexpr int EditorKeepsImage = 737;
 } // namespace id
 
 constexpr int kBurnPauseMs = 200;
@@ -88,6 +91,31 @@ void mapEepromImage(MechFamily& family, const CoinTables& tables)
         mapCcRouting(family);
 }
 
+void rebuildCcEditorImage(MechFamily& family, const Image& editorImage)
+{
+    MechContext& ctx = family.context();
+    MemoryImages& images = ctx.mem.images;
+    CloneState& clone = ctx.mem.coins.clone;
+    const QString& model = family.entry().model;
+    // Words the read did not reach are 0 in readImage: an image built over them would write
+    // zeros into the mech and verify them as written.
+    if (!images.holdsWholeMemoryOf(model) && ctx.st().portOpen && !ctx.link.jobStopped()) {
+        ctx.link.sendJ();
+        readMechMemory(ctx);
+    }
+    if (images.holdsWholeMemoryOf(model)) {
+        mapEepromImage(family, ctx.mem.coins);
+        // This is what the mech holds now: the windows its channels keep come from it.
+        std::copy(images.readImage.begin(), images.readImage.end() - 1, images.oldImage.begin());
+        return;
+    }
+    images.progImage = editorImage;
+    clone.oldImageTaken = false;
+    clone.mechReadMissing = true;
+    ctx.message(ctx.text(id::EditorKeepsImage) + QStringLiteral("\r\n\r\n") + ctx.text(id::ReadAgain),
+                plat::mb::OKOnly | plat::mb::Exclamation, id::ReadMissingTitle);
+}
+
 void LimitsCommands::cmdChangeLimits_Click() { changeLimits(); }
 
 bool LimitsCommands::changeLimits()
@@ -124,10 +152,26 @@ bool LimitsCommands::changeLimits()
     return stored;
 }
 
+namespace {
+
+// Whether what the last read of a CC or NRI mech left is the whole memory of the job's model:
+// a memory window's read since the transfer may have stopped part way.
+bool lastReadWhole(const CloneContext& c)
+{
+    return c.entry().isNri() ? c.mem.nri.linesAreTheMechsOf(c.job.mechModel)
+                             : c.mem.images.holdsWholeMemoryOf(c.job.mechModel);
+}
+
+} // namespace
+
 void LimitsCommands::cmdRestore_Click()
 {
     CloneContext& c = w_.ctx;
     w_.ctx.errors.trap(id::Restoring, [&] {
+        // The kept channels take the mech's windows from a whole read only: after a read that
+        // stopped part way the transfer reads the mech again.
+        if (!c.mars() && !lastReadWhole(c))
+            c.clone().oldImageTaken = false;
         for (int coin = 1; coin <= 24; ++coin)
             for (int col = 1; col <= 6; ++col)
                 c.coins().coinLimitTable(coin, col) = 0;
@@ -152,7 +196,9 @@ void LimitsCommands::cmdProgPROM_Click()
         }
         // Channels that keep the mech's windows have none after a read that stopped part way:
         // programming them would wipe those coins from the mech.
-        if (t.clone.mechReadMissing) {
+        // An NRI mech's records are built with the routes and header its last read returned: a
+        // read that stopped part way (a memory window's) has none to give.
+        if (t.clone.mechReadMissing || (c.entry().isNri() && !lastReadWhole(c))) {
             c.message(c.text(id::ReadMissing) + QStringLiteral("\r\n\r\n") + c.text(id::ReadAgain),
                       plat::mb::OKOnly | plat::mb::Exclamation, id::ReadMissingTitle);
             return;
@@ -176,6 +222,16 @@ std::optional<bool> LimitsCommands::programMars()
     CoinTables& t = c.coins();
     const QString size = c.mem.promSize == 1 ? QStringLiteral("2K") : QStringLiteral("1K");
     const int last = lastSegment(c.mem.promSize, c.entry());
+    // A job that burns no row verifies nothing and would pass a blank PROM as the clone: it is
+    // refused before a PROM is asked for.
+    bool burnsARow = false;
+    for (int s = 0; s <= last; ++s)
+        burnsARow = burnsARow || t.segmentSelected(s);
+    if (!burnsARow) {
+        c.message(c.text(id::NoSegmentOnProm) + size + c.text(id::NothingBurnt), plat::mb::OKOnly | plat::mb::Exclamation,
+                  id::NotBlankTitle);
+        return std::nullopt;
+    }
     const bool bipolar = c.mem.bipolarProm;
     int answer = plat::mb::Cancel;
     if (!bipolar) {
@@ -226,6 +282,10 @@ bool LimitsCommands::programMemory()
     if (c.entry().isNri()) {
         ok = family->program();
     } else {
+        // The image was built over a whole read; a memory window's read cut since then left
+        // readImage in part, and writing skips the words it holds: the mech is read again.
+        if (!c.mem.images.holdsWholeMemoryOf(c.entry().model))
+            readMechMemory(c.mech);
         family->program();
         const std::optional<VerifyResult> verified = family->verify();
         ok = verified && verified->ok();
@@ -248,7 +308,12 @@ void LimitsCommands::cmdPROMutilities_Click()
             readMechMemory(c.mech);
             mainView.setEnabled(c.entry().isNri() ? QStringLiteral("cmdNRIprom") : QStringLiteral("cmdCCprom"), false);
         }
-        c.windows.memoryWindows().openFromLimitsEditor();
+        if (c.windows.memoryWindows().openFromLimitsEditor())
+            return;
+        // No window on a memory read in part: the editor stays as it was, the box leaves J.
+        if (!c.mars())
+            mainView.setEnabled(c.entry().isNri() ? QStringLiteral("cmdNRIprom") : QStringLiteral("cmdCCprom"), true);
+        c.link.sendW();
     });
 }
 

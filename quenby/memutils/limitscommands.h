@@ -61,6 +61,12 @@ void mapMarsImage(MechFamily& family, const CoinTables& tables, Image& progImage
 // coin set's CC routing words when the transfer wrote them.
 void mapEepromImage(MechFamily& family, const CoinTables& tables);
 
+// A CC EEPROM window opened from the limits editor closes: the editor's image is built again over
+// the whole memory the mech holds now (read again when the window's last read did not give it),
+// so the editor's programming keeps what the window wrote. When no whole read can be had the
+// editor gets its own image back, and programs nothing until Restore Limits has read the mech.
+void rebuildCcEditorImage(MechFamily& family, const Image& editorImage);
+
 class LimitsCommands {
 public:
     explicit LimitsCommands(CloneWizard& w) : w_(w) {}

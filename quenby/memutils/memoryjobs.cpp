@@ -7,6 +7,9 @@
 #include "quenby/shell/fileexists.h"
 #include "quenby/shell/texts.h"
 
+#include <algorithm>
+#include <tuple>
+
 namespace quenby {
 
 namespace {
@@ -201,11 +204,44 @@ void saveNriCommand(MechFamily& family)
     });
 }
 
+namespace {
+
+// The file's lines checked over `current` and the plan that sends them; a refusal raised.
+std::pair<std::array<QString, 33>, NriProgramPlan> nriFileLinesAndPlan(const MechContext& ctx, const MechEntry& entry,
+                                                                       const NriFileRecords& file,
+                                                                       const std::array<QString, 33>& current,
+                                                                       bool currentIsThisMech)
+{
+    const FileVerdict<std::array<QString, 33>> lines =
+        nriLinesToProgramme(file, entry, ctx.params, current, currentIsThisMech);
+    if (!lines.ok())
+        throw lines.refusal.error();
+    NriProgramPlan p = nriFileProgramPlan(entry, ctx.params, *lines.value);
+    if (!p.ok())
+        throw FileRefusal{0, QStringLiteral("%1 cannot be sent whole").arg(QString::fromLatin1(p.refusedCommand)),
+                          fileerr::kMalformed}
+            .error();
+    return {*lines.value, std::move(p)};
+}
+
+void takeNriFileLines(MechContext& ctx, const MechEntry& entry, const std::array<QString, 33>& lines)
+{
+    // The file's lines stay after the job, whatever became of it: a save writes them.
+    NriReadTables& nri = ctx.mem.nri;
+    nri.nriDataLines = lines;
+    nri.linesRead = {};
+    nri.linesFileModel = entry.model;
+}
+
+} // namespace
+
 bool NRIprogramme(MechFamily& family, bool duplicating)
 {
     MechContext& ctx = family.context();
     const MechEntry& entry = family.entry();
     std::optional<NriProgramPlan> plan;
+    std::optional<NriFileRecords> records;
+    std::array<QString, 33> lines;
     ctx.errors.trap(id::NriProgrammeError, [&] {
         const QString path =
             fileToOpen(ctx, DataFileDialog::NriOpen, id::NriInvalidFile, id::NriInvalidFileTitle, id::NriProgrammeError);
@@ -214,36 +250,46 @@ bool NRIprogramme(MechFamily& family, bool duplicating)
         const FileVerdict<NriFileRecords> file = readNriDataFile(path);
         if (!file.ok())
             throw file.refusal.error();
-        NriReadTables& nri = ctx.mem.nri;
+        const NriReadTables& nri = ctx.mem.nri;
         const bool theMechs = !duplicating && nri.linesAreTheMechsOf(entry.model);
-        const FileVerdict<std::array<QString, 33>> lines =
-            nriLinesToProgramme(*file.value, entry, ctx.params, nri.nriDataLines, theMechs);
-        if (!lines.ok())
-            throw lines.refusal.error();
-        NriProgramPlan p = nriFileProgramPlan(entry, ctx.params, *lines.value);
-        if (!p.ok())
-            throw FileRefusal{0, QStringLiteral("%1 cannot be sent whole").arg(QString::fromLatin1(p.refusedCommand)),
-                              fileerr::kMalformed}
-                .error();
-        // The file's lines stay, whatever the user answers next: a save writes them.
-        nri.nriDataLines = *lines.value;
-        nri.linesRead = {};
-        nri.linesFileModel = entry.model;
-        if (confirmed(ctx, id::NriConfirm, id::NriConfirmTitle))
-            plan = std::move(p);
+        auto [l, p] = nriFileLinesAndPlan(ctx, entry, *file.value, nri.nriDataLines, theMechs);
+        // A cancelled file takes nothing: the lines stay what the window shows.
+        if (!confirmed(ctx, id::NriConfirm, id::NriConfirmTitle))
+            return;
+        records = *file.value;
+        lines = std::move(l);
+        plan = std::move(p);
     });
     if (!plan)
         return false;
+    const bool partial = std::any_of(records->text.begin() + 1, records->text.end(),
+                                     [](const std::optional<QString>& t) { return !t; });
 
     plat::ProgressSink& progress = ctx.progress;
     bool ok = false;
+    bool notRead = false;
     std::optional<QString> notHeld;
     ctx.errors.trap(id::NriProgrammeError, [&] {
-        progress.setCaption(ctx.text(id::NriWriteCaption));
-        progress.setTitle(ctx.text(id::NriWriteTitle));
-        progress.showSegment(false);
-        progress.setStep(0);
+        const auto prepare = [&] {
+            progress.setCaption(ctx.text(id::NriWriteCaption));
+            progress.setTitle(ctx.text(id::NriWriteTitle));
+            progress.showSegment(false);
+            progress.setStep(0);
+        };
+        prepare();
         ctx.link.sendJ();
+        if (partial) {
+            // The records the file does not name are written back as the mech in the box holds
+            // them now: the read they were checked against may be of another mech put in since.
+            const ReadState read = family.read();
+            if (!read.complete) {
+                notRead = true;
+                return;
+            }
+            std::tie(lines, *plan) = nriFileLinesAndPlan(ctx, entry, *records, ctx.mem.nri.nriDataLines, true);
+            prepare();
+        }
+        takeNriFileLines(ctx, entry, lines);
         // A mech that does not answer ends the job as a failed write does, so the box leaves
         // serial mode and the user is told.
         if (!ctx.layers.nriLogon())
@@ -267,7 +313,9 @@ bool NRIprogramme(MechFamily& family, bool duplicating)
             ctx.message(ctx.text(id::NriWritten), plat::mb::OKOnly | plat::mb::Information, id::NriWrittenTitle);
         else
             ctx.message(ctx.text(id::NriNotWritten) +
-                            (notHeld ? QStringLiteral("\r\n") + nriRecordNotHeldText(*notHeld) : QString()),
+                            (notHeld ? QStringLiteral("\r\n") + nriRecordNotHeldText(*notHeld) : QString()) +
+                            (notRead ? QStringLiteral("\r\nThe mech could not be read whole: nothing written.")
+                                     : QString()),
                         plat::mb::OKOnly | plat::mb::Critical, id::NriNotWrittenTitle);
     });
     return ok;

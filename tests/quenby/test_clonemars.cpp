@@ -189,6 +189,27 @@ TEST_F(MarsClone, Me181SetIsBurntInItsTwoSegmentsWithItsCoinValues)
     EXPECT_TRUE(ed().isEnabled("cmdValtest"));
 }
 
+// A 1K PROM has segments 1 and 2 only: a set that ticks 3 and 4 would burn no row, and a blank
+// PROM read back blank would pass for a clone.
+TEST_F(MarsClone, ASetWhoseSegmentsAreNotOnThePromIsRefusedBeforeAnythingIsBurnt)
+{
+    open();
+    writeCoinSet("far.cst", "\"Mars.ME111\",\"t\",\"R\",\"1\"\r\n"
+                            "\"1K\",0,0,1,1,400,700,900,1200,1800,2300\r\n"
+                            "CD,5p,A3,3,F,100,F,200,10,F,300,F,400,10,F,500,F,600,10\r\n");
+    answerFile(coinSet("far.cst"));
+    gatherYes("5p", around({900, 1500, 2000}, 3));
+    answer(plat::mb::OK, "Data Gathering Complete");
+    press(w(), "cmdOpenCoinset");
+    ASSERT_TRUE(editorShown());
+    clearSent();
+    answer(plat::mb::OK, "No PROM segment chosen for programming lies on a 1K PROM: nothing would be burnt.");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(sent(), "");
+    EXPECT_TRUE(socket->rowsBurnt().isEmpty());
+    EXPECT_FALSE(ed().isEnabled("cmdValtest"));
+}
+
 } // namespace
 
 namespace {

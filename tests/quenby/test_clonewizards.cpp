@@ -2,6 +2,7 @@
 // CC and a Mars mech carried through programming, the links of Add/Replace Coin, the NRI coin
 // value check and line choices, the 435's fifth parameter, Slug Fix, and the wizard stopped in
 // its slug pass or before it began.
+#include "quenby/memutils/frmeepromdata.h"
 #include "sim/ccmech.h"
 #include "sim/marssocket.h"
 #include "sim/nrimech.h"
@@ -121,6 +122,63 @@ TEST_F(WizardTest, MarsEditLimitsBurnsTheMechsWindowsWithWizAndOne)
     EXPECT_EQ(std::vector<quint8>(prom.begin() + 112, prom.begin() + 118), (std::vector<quint8>{5, 7, 4, 9, 5, 10}));
     EXPECT_EQ(std::vector<quint8>(prom.begin() + 122, prom.begin() + 124), (std::vector<quint8>{3, 1}));
     EXPECT_EQ(prom[128], 0) << "one segment on a 1K PROM";
+}
+
+// Cancel at the copy prompt: the PROM in the socket is not the old one (here a blank), so nothing
+// is read from it, and a PROM of empty windows is not burnt on the strength of it.
+TEST_F(WizardTest, MarsEditLimitsCancelledAtTheCopyPromptReadsNothingAndBurnsNothing)
+{
+    panel("ME111", "cmbMarsMech", "cmdMars");
+    auto& socket = mech<sim::MarsSocket>();
+    const MarsProm old = *socket.prom();
+    socket.remove();
+    socket.insert(MarsProm::blank(256));
+    answer(plat::mb::Cancel, "Insert Old PROM to COPY");
+    press(w(), "cmdEdit");
+    ASSERT_TRUE(editorShown());
+    EXPECT_EQ(socket.reads(), 0);
+    EXPECT_FALSE(sent().contains("JE")) << sent().constData();
+    clearSent();
+    answer(plat::mb::OK, "Press Restore Limits to read the mech again before programming.");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(sent(), "");
+    EXPECT_TRUE(socket.rowsBurnt().isEmpty());
+    EXPECT_FALSE(ed().isEnabled("cmdValtest"));
+
+    // Restore Limits asks again; the old PROM copied this time is what the new one gets.
+    answerAfter(plat::mb::OK, [&] {
+        socket.remove();
+        socket.insert(old);
+    }, "Insert Old PROM to COPY");
+    answerAfter(plat::mb::OK, [&] { socket.remove(); }, "Remove OLD PROM");
+    press(ed(), "cmdRestore");
+    answerAfter(plat::mb::OK, [&] { socket.insert(MarsProm::blank(256)); }, "Insert 1K Bipolar PROM");
+    answer(plat::mb::OK, "Verify PROM OK");
+    press(ed(), "cmdProgPROM");
+    const std::vector<quint8>& prom = socket.prom()->nibbles;
+    EXPECT_TRUE(std::equal(prom.begin(), prom.begin() + 109, old.nibbles.begin()));
+}
+
+// The wizard's copy of the mech's windows comes from a whole read of it: after the editor's EEPROM
+// window read the mech only in part, Restore Limits reads it again rather than copy the zeros.
+TEST_F(WizardTest, CcEditLimitsRestoredAfterACutReadCopiesFromAWholeRead)
+{
+    panel("C120", "cmbCCmech", "cmdCCprog");
+    auto& mech = this->mech<sim::CcMech>();
+    const std::vector<quint16> before = mech.words();
+    press(w(), "cmdEdit");
+    ASSERT_TRUE(editorShown());
+    mech.setFault(sim::CcMech::Fault::Silent, sim::When::from(21));
+    answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    press(ed(), "cmdPROMutilities");
+    mech.setFault(sim::CcMech::Fault::Silent, sim::When::never());
+    ASSERT_FALSE(p->memory.images.holdsWholeMemoryOf("C120"));
+    press(p->eepromDataForm().controls(), "cmdBye");
+    press(ed(), "cmdRestore");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(mech.addressesWritten(), QList<int>{});
+    EXPECT_EQ(mech.words(), before);
 }
 
 TEST_F(WizardTest, AMarsWizardLogsNoIdlesLeftFromAnEarlierAnswer)

@@ -10,12 +10,14 @@
 #include "sim/nrimech.h"
 #include "tests/quenby/clone_fixture.h"
 #include "tests/quenby/datafiles.h"
+#include "tests/quenby/memwindow_fixture.h"
 
 #include <QComboBox>
 
 namespace {
 
 using namespace quenby_tests;
+using sim::When;
 
 struct EditorUtilitiesTest : CloneTest {
     // The limits editor of an Edit Limits wizard on the family's measurement window.
@@ -62,6 +64,70 @@ TEST_F(EditorUtilitiesTest, TheEepromWindowReturnsToTheEditorWithTheEditorsImage
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 127, editorImage.begin())) << "the editor's windows";
     EXPECT_TRUE(editorShown());
     EXPECT_FALSE(main().isVisible());
+}
+
+TEST_F(EditorUtilitiesTest, AnEepromWindowWhoseReadWasCutGivesTheEditorNoImageOverIt)
+{
+    editor("C120", "cmbCCmech", "cmdCCprog");
+    auto& cc = mech<sim::CcMech>();
+    const std::vector<quint16> before = cc.words();
+    press(ed(), "cmdPROMutilities");
+    quenby::frmEEPROMdata* ee = p->eepromDataIfLoaded();
+    ASSERT_TRUE(ee && ee->isVisible());
+    // The window's own read stops at word 60; the Close reads the mech again, whole this time.
+    cc.setFault(sim::CcMech::Fault::Silent, When::from(61));
+    answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    press(ee->controls(), "cmdReadPROM");
+    cc.setFault(sim::CcMech::Fault::Silent, When::never());
+    clearSent();
+    press(ee->controls(), "cmdBye");
+    EXPECT_TRUE(sent().startsWith("J")) << "read again";
+    EXPECT_TRUE(sent().endsWith("W"));
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(cc.words(), before) << "the mech keeps every word the editor did not change";
+
+    // The Close's read is cut as well: the editor keeps its own image and programs nothing until
+    // Restore Limits has read the mech whole.
+    press(ed(), "cmdPROMutilities");
+    ee = p->eepromDataIfLoaded();
+    ASSERT_TRUE(ee && ee->isVisible());
+    cc.setFault(sim::CcMech::Fault::Silent, When::from(61));
+    answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    press(ee->controls(), "cmdReadPROM");
+    answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    answer(plat::mb::OK, "Press Restore Limits to read the mech again before programming.");
+    press(ee->controls(), "cmdBye");
+    cc.setFault(sim::CcMech::Fault::Silent, When::never());
+    EXPECT_TRUE(editorShown());
+    answer(plat::mb::OK, "Press Restore Limits to read the mech again before programming.");
+    clearSent();
+    press(ed(), "cmdProgPROM");
+    EXPECT_TRUE(MemoryWindowTest::writeFrames(sent()).isEmpty());
+    press(ed(), "cmdRestore");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(cc.words(), before);
+}
+
+TEST_F(EditorUtilitiesTest, AnEepromReadCutAtOpeningOpensNoWindowOverTheEditor)
+{
+    editor("435", "cmbCCmech", "cmdCCprog");
+    auto& cc = mech<sim::CcMech>();
+    const std::vector<quint16> before = cc.words();
+    const quenby::Image editorImage = p->memory.images.progImage;
+    cc.setFault(sim::CcMech::Fault::Silent, When::from(51));
+    answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    press(ed(), "cmdPROMutilities");
+    cc.setFault(sim::CcMech::Fault::Silent, When::never());
+    EXPECT_FALSE(p->eepromDataIfLoaded() && p->eepromDataIfLoaded()->isVisible()) << "no window on words 0-49";
+    EXPECT_TRUE(sent().endsWith("W"));
+    EXPECT_TRUE(editorShown());
+    EXPECT_EQ(p->memory.images.progImage, editorImage);
+    EXPECT_TRUE(mainC().isEnabled("cmdCCprom"));
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(cc.words(), before);
 }
 
 TEST_F(EditorUtilitiesTest, TheNriWindowReadsTheMechAndReturnsToTheEditor)
@@ -197,6 +263,33 @@ TEST_F(EditorUtilitiesTest, CloneCoinMechRefusesAPartialNriFileAndTheRunStops)
     press(w(), "cmdOpenCoinset");
     EXPECT_EQ(mech<sim::NriMech>().record(4), typical.record(4));
     EXPECT_FALSE(p->nriDataIfLoaded()) << "no window for it";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorUtilitiesTest, RestoreAfterTheEepromWindowsReadStoppedReadsTheMechAgain)
+{
+    editor("C120", "cmbCCmech", "cmdCCprog");
+    auto& cc = mech<sim::CcMech>();
+    const quenby::Image editorImage = p->memory.images.progImage;
+    cc.setFault(sim::CcMech::Fault::BadCheckByte, sim::When::always());
+    answer(plat::mb::OK); // the read's own report of the bad word
+    press(ed(), "cmdPROMutilities");
+    quenby::frmEEPROMdata* ee = p->eepromDataIfLoaded();
+    if (ee)
+        press(ee->controls(), "cmdBye");
+    ASSERT_TRUE(editorShown());
+    ASSERT_FALSE(p->memory.images.holdsWholeMemoryOf("C120"));
+
+    cc.setFault(sim::CcMech::Fault::BadCheckByte, sim::When::never());
+    clearSent();
+    press(ed(), "cmdRestore");
+    EXPECT_FALSE(sent().isEmpty()) << "the mech read again";
+    EXPECT_TRUE(p->memory.images.holdsWholeMemoryOf("C120"));
+    const quenby::Image& image = p->memory.images.progImage;
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 127, editorImage.begin())) << "the mech's own windows";
 }
 
 } // namespace

@@ -229,6 +229,47 @@ TEST_F(EepromWindowTest, AReadThatStoppedIsNotSaved)
     EXPECT_TRUE(ee().isEnabled("cmdReadPROM"));
 }
 
+TEST_F(EepromWindowTest, AReadCutShortShowsOnlyTheWordsItReadAndOpensNoWindow)
+{
+    // From the main menu: a 435 that sends 2 of the 4 bytes of word 50 opens no window.
+    start("435");
+    const std::vector<quint16> w = cc().words();
+    cc().setFault(CcFault::HalfWordReply, When::from(51));
+    ts.dialogs->answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    run("cmbCCmech", "435", "cmdCCprom");
+    EXPECT_FALSE(shown(p->eepromDataIfLoaded()));
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(mainC().isEnabled("cmdCCprom"));
+
+    // In the window, its own read cut the same way: the words from 50 on are not read, and no
+    // view shows a value for them.
+    cc().setFault(CcFault::HalfWordReply, When::never());
+    run("cmbCCmech", "435", "cmdCCprom");
+    ASSERT_TRUE(shown(p->eepromDataIfLoaded()));
+    cc().setFault(CcFault::HalfWordReply, When::from(51));
+    ts.dialogs->answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    press(ee(), "cmdReadPROM");
+    const QString hex = ee().text("lblPROM");
+    EXPECT_TRUE(hex.contains("30 " + hex4(w[48]) + " " + hex4(w[49]) + " ---- ----")) << hex.toStdString();
+    EXPECT_EQ(hex.count("----"), 256 - 50);
+    choose(ee(), "cmbDisplay", 1);
+    EXPECT_TRUE(ee().text("lblPROM").contains(" --- ---    ")) << "windows of parameter 3 on";
+    choose(ee(), "cmbDisplay", 2);
+    EXPECT_FALSE(ee().isVisible("frm435")) << "no routing decoded from words not read";
+    EXPECT_EQ(ee().text("lblPROM"), hex);
+}
+
+TEST_F(EepromWindowTest, AReadCutByALostPortShowsOnlyTheWordsItRead)
+{
+    open("C120");
+    box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, When::from(100));
+    ts.dialogs->answer(plat::mb::OK, " 809 Error in COM port reception routine : ");
+    press(ee(), "cmdReadPROM");
+    const QString hex = ee().text("lblPROM");
+    EXPECT_GT(hex.count("----"), 64) << hex.toStdString();
+    EXPECT_FALSE(hex.contains("0000 0000 0000 0000")) << hex.toStdString();
+}
+
 // ---- programming from a file ----
 
 TEST_F(EepromWindowTest, OneChangedWordIsTheOneFrameWrittenAndVerified)

@@ -214,3 +214,39 @@ TEST_F(NriWindowTest, AHangUpWhileProgrammingFromAFileSaysTheMechMayBeHalfWritte
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NriWindowTest, APartialFileAfterAMechSwapKeepsTheRecordsOfTheMechInTheBox)
+{
+    open("G13-6000"); // mech A read
+    box.swapMech("G13-6000", true); // mech B, blank, with the window still open
+    const NriMech blank("G13-6000", {}, true);
+    writeCoinSet("part.txt", "5,\"0A140A140A140A140A140A14\"\r\n");
+    ts.dialogs->answerFile(coinSet("part.txt"));
+    ts.dialogs->answer(plat::mb::OK, "Confirm overwrite Memory");
+    ts.dialogs->answer(plat::mb::OK, "Data Written OK");
+    press(nri(), "cmdProgramme");
+    EXPECT_EQ(nm().record(4), "0A140A140A140A140A140A14");
+    for (int r = 0; r < 28; ++r) {
+        if (r != 4) {
+            EXPECT_EQ(nm().record(r), blank.record(r)) << "record " << r << " is B's own, not A's";
+        }
+    }
+}
+
+TEST_F(NriWindowTest, ACancelledFileLeavesTheMechsLinesToSave)
+{
+    open("G13-6000");
+    NriMech other("G13-6000");
+    other.setRecord(4, "0A140A140A140A140A140A14");
+    writeCoinSet("other.txt", nriFileOf(other));
+    ts.dialogs->answerFile(coinSet("other.txt"));
+    ts.dialogs->answer(plat::mb::Cancel, "Confirm overwrite Memory");
+    press(nri(), "cmdProgramme");
+    ts.dialogs->answerFile(coinSet("saved.txt"));
+    press(nri(), "cmdSave");
+    EXPECT_EQ(readCoinSet("saved.txt"), nriFileOf(nm())) << "what the window shows";
+}
+
+} // namespace

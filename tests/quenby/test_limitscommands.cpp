@@ -307,14 +307,16 @@ TEST_F(EditorTest, CloseBoxesDoWhatBackDoes)
     EXPECT_TRUE(main().isVisible());
 }
 
-TEST_F(EditorTest, NoSegmentSelectedWritesNoRowAndVerifiesOk)
+TEST_F(EditorTest, NoSegmentSelectedIsRefusedBeforeAPromIsAskedFor)
 {
     openMars();
     editMars();
     p->memory.coins.segmentSelected(0) = false;
-    burnBlank();
+    answer(plat::mb::OK, "No PROM segment chosen for programming lies on a 1K PROM: nothing would be burnt.");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(sent(), "");
     EXPECT_TRUE(socket->rowsBurnt().isEmpty());
-    EXPECT_TRUE(ed().isEnabled("cmdValtest"));
+    EXPECT_FALSE(ed().isEnabled("cmdValtest"));
 }
 
 TEST_F(EditorTest, ATransferShowsTheFirstPageSoChangeLimitsAppliesItToItsOwnCoins)
