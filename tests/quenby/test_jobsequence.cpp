@@ -511,6 +511,7 @@ private:
             return editLimits();
         log("job: memory window on the " + model_);
         launch(false);
+        fileShown_.reset();
         QWidget* win = isCc() ? static_cast<QWidget*>(w_.p->eepromDataIfLoaded())
                               : static_cast<QWidget*>(w_.p->nriDataIfLoaded());
         if (!shown(win))
@@ -522,6 +523,7 @@ private:
             case 1: saveToFile(c); break;
             default:
                 log("  Read");
+                fileShown_.reset();
                 w_.press(c, "cmdReadPROM");
                 break;
             }
@@ -574,9 +576,15 @@ private:
         log("  Programme from File " + name + ": " + QString::fromLatin1(file).trimmed().replace("\r\n", " | "));
         intent_ = in;
         cancels_ = true;
+        const size_t before = w_.dialogs.shown.size();
         w_.press(c, "cmdProgramme");
         cancels_ = false;
         intent_.reset();
+        // After a write that failed the window shows, and saves, the file it was writing.
+        fileShown_.reset();
+        for (size_t i = before; i < w_.dialogs.shown.size(); ++i)
+            if (w_.dialogs.shown[i].text.contains(QLatin1String("Error Writing Data")))
+                fileShown_ = in.meant.records;
     }
 
     void saveToFile(plat::NamedControls& c)
@@ -597,8 +605,12 @@ private:
             const QList<QByteArray> lines = saved.split('\n');
             std::vector<QByteArray> records(29);
             for (int r = 0; r < 28; ++r) {
-                const bool empty = r < lines.size() && lines[r].trimmed().endsWith(",\"\"");
-                records[size_t(r + 1)] = empty ? QByteArray() : held.records.at(recordKey(r));
+                const QByteArray line = r < lines.size() ? lines[r].trimmed() : QByteArray();
+                const bool empty = line.endsWith(",\"\"");
+                const bool file = fileShown_ && line.endsWith(",\"" + fileShown_->at(recordKey(r)) + "\"");
+                records[size_t(r + 1)] = empty  ? QByteArray()
+                                         : file ? fileShown_->at(recordKey(r))
+                                                : held.records.at(recordKey(r));
             }
             meant = nriFile(records);
         }
@@ -793,6 +805,7 @@ private:
     bool portFault_ = false;
     std::vector<Held> held_;
     std::optional<Intent> intent_;
+    std::optional<std::map<QString, QByteArray>> fileShown_;
     bool cancels_ = false;
     QString nextOpen_, nextSave_;
 };
