@@ -185,6 +185,7 @@ private:
             }
         }
         held_.push_back({id, model, memory()});
+        oldProm_.reset();
         log(QStringLiteral("swap: mech #%1, %2").arg(id).arg(model));
     }
     QStringList recordKeys() const
@@ -342,7 +343,10 @@ private:
         log(QStringLiteral("  box [%1] %2 -> %3").arg(s.title, text.left(90)).arg(a));
         if (kind() == Kind::Mars && a != plat::mb::Cancel) {
             if (text.contains(QLatin1String("Remove OLD PROM from Socket"))) {
+                oldProm_ = socket().remove();
+            } else if (text.contains(QLatin1String("Insert Old PROM to COPY")) && oldProm_) {
                 socket().remove();
+                socket().insert(*oldProm_);
             } else if (text.contains(QLatin1String("Insert 1K Bipolar PROM")) ||
                        text.contains(QLatin1String("Insert 2K Bipolar PROM"))) {
                 socket().insert(sim::MarsProm::blank(text.contains(QLatin1String("1K")) ? 256 : 512));
@@ -458,7 +462,7 @@ private:
                 // 110 keep what the image holds, and a segment the job did not work on what the
                 // new PROM held: the copy or nothing, never a value another job left.
                 const size_t w = a % 128;
-                if (w >= 111 || held[a] == meant[a] || ((w == 109 || w == 110 || a >= 128) && held[a] == 0))
+                if (w == 0 || w >= 111 || held[a] == meant[a] || ((w == 109 || w == 110 || a >= 128) && held[a] == 0))
                     continue;
                 out << QStringLiteral("nibble %1 = %2, meant %3").arg(a).arg(held[a]).arg(meant[a]);
             }
@@ -580,11 +584,16 @@ private:
         w_.press(c, "cmdProgramme");
         cancels_ = false;
         intent_.reset();
-        // After a write that failed the window shows, and saves, the file it was writing.
-        fileShown_.reset();
-        for (size_t i = before; i < w_.dialogs.shown.size(); ++i)
-            if (w_.dialogs.shown[i].text.contains(QLatin1String("Error Writing Data")))
-                fileShown_ = in.meant.records;
+        // A file refused or cancelled leaves the window as it was.
+        bool confirmed = false, succeeded = false;
+        for (size_t i = before; i < w_.dialogs.shown.size(); ++i) {
+            const Shown& b = w_.dialogs.shown[i];
+            confirmed = confirmed || (b.text.contains(QLatin1String("Confirm overwrite")) && b.answer == plat::mb::OK);
+            for (const QString& ok : successTexts())
+                succeeded = succeeded || b.text.contains(ok);
+        }
+        if (confirmed)
+            fileShown_ = succeeded ? std::nullopt : std::optional<Memory>(in.meant);
     }
 
     void saveToFile(plat::NamedControls& c)
@@ -594,7 +603,9 @@ private:
         log("  Save to File " + name);
         const Memory held = memory();
         w_.press(c, "cmdSave");
-        if (!QFile::exists(w_.path(name)))
+        // After a write that did not end well the window shows the file it was writing, and the
+        // mech may hold part of it: the technician was told, and what a save holds is open.
+        if (!QFile::exists(w_.path(name)) || fileShown_)
             return;
         const QByteArray saved = w_.ts.readFile("CoinSets/" + name);
         QByteArray meant;
@@ -607,10 +618,7 @@ private:
             for (int r = 0; r < 28; ++r) {
                 const QByteArray line = r < lines.size() ? lines[r].trimmed() : QByteArray();
                 const bool empty = line.endsWith(",\"\"");
-                const bool file = fileShown_ && line.endsWith(",\"" + fileShown_->at(recordKey(r)) + "\"");
-                records[size_t(r + 1)] = empty  ? QByteArray()
-                                         : file ? fileShown_->at(recordKey(r))
-                                                : held.records.at(recordKey(r));
+                records[size_t(r + 1)] = empty ? QByteArray() : held.records.at(recordKey(r));
             }
             meant = nriFile(records);
         }
@@ -707,6 +715,10 @@ private:
     void editLimits()
     {
         log("job: Edit Limits on the " + model_);
+        if (kind() == Kind::Mars && oldProm_) {
+            socket().remove(); // the mech's own PROM back in the socket
+            socket().insert(*oldProm_);
+        }
         Intent in;
         in.job = "Edit Limits";
         in.meant = memory();
@@ -805,7 +817,8 @@ private:
     bool portFault_ = false;
     std::vector<Held> held_;
     std::optional<Intent> intent_;
-    std::optional<std::map<QString, QByteArray>> fileShown_;
+    std::optional<Memory> fileShown_;
+    std::optional<sim::MarsProm> oldProm_;
     bool cancels_ = false;
     QString nextOpen_, nextSave_;
 };
