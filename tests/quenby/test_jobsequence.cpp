@@ -36,7 +36,6 @@ struct Memory {
     std::map<QString, QByteArray> records; // newer NRI by number ("03"), older by key ("V1", "Z")
     std::vector<quint8> nibbles;           // a Mars PROM
 };
-QString recordKey(int r) { return QStringLiteral("%1").arg(r, 2, 16, QChar('0')).toUpper(); }
 
 // What a job meant the mech to hold: every word or record named here, the free ones aside.
 struct Intent {
@@ -51,10 +50,10 @@ struct Intent {
 
 class Day {
 public:
-    Day(Workshop& w, quint32 seed) : w_(w), rng_(seed * 2654435761u + 0x9E3779B9u)
+    Day(Workshop& w, quint32 seed) : w_(w), dice_{seed * 2654435761u + 0x9E3779B9u}
     {
-        if (rng_ == 0)
-            rng_ = 1;
+        if (dice_.state == 0)
+            dice_.state = 1;
         w_.dialogs.onBox = [this](const Shown& s) { return answer(s); };
         w_.dialogs.onOpen = [this](const QString& title) {
             const QString f = nextOpen_;
@@ -93,10 +92,10 @@ public:
 
 private:
     // ---- dice ------------------------------------------------------------------------------
-    quint32 next() { return sim::xorshift32(rng_); }
-    int roll(int n) { return int(next() % quint32(n)); }
-    bool chance(int percent) { return roll(100) < percent; }
-    int between(int lo, int hi) { return lo + roll(hi - lo + 1); }
+    quint32 next() { return dice_.next(); }
+    int roll(int n) { return dice_.roll(n); }
+    bool chance(int percent) { return dice_.chance(percent); }
+    int between(int lo, int hi) { return dice_.between(lo, hi); }
     void log(const QString& s) { steps_ << s; }
 
     // ---- mechs -----------------------------------------------------------------------------
@@ -217,107 +216,9 @@ private:
 
     void injectFault()
     {
-        if (!chance(30))
-            return;
-        if (chance(15)) {
-            const int at = between(40, 4000);
-            w_.box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, sim::When::from(at));
-            portFault_ = true;
-            log(QStringLiteral("fault: the port is lost at byte %1 from the program").arg(at));
-            return;
-        }
-        const int k = between(1, 300);
-        switch (kind()) {
-        case Kind::CcWord: {
-            const sim::CcLayout l = sim::ccLayout(model_);
-            switch (roll(3)) {
-            case 0: {
-                const int a = sim::ccWindowWord(l, between(1, std::min(l.channels, 8)), between(1, l.params));
-                cc().writeDoesNotStickAt(a);
-                log(QStringLiteral("fault: word %1 does not stick").arg(a));
-                break;
-            }
-            case 1:
-                cc().setFault(sim::CcMech::Fault::Silent, sim::When::from(k));
-                log(QStringLiteral("fault: silent from word request %1 on").arg(k));
-                break;
-            default:
-                cc().setFault(sim::CcMech::Fault::BadCheckByte, sim::When::first(k));
-                log(QStringLiteral("fault: bad check byte on the first %1 word replies").arg(k));
-                break;
-            }
-            return;
-        }
-        case Kind::Sentinel:
-            switch (roll(4)) {
-            case 0:
-                sentinel().setFault(sim::SentinelMech::Fault::ShortReadReply, sim::When::from(between(1, 80)));
-                log("fault: word replies cut short from some read on");
-                break;
-            case 1:
-                sentinel().setFault(sim::SentinelMech::Fault::ReadReplyOfWordBefore, sim::When::first(1));
-                log("fault: the next word reply is the word before's");
-                break;
-            case 2:
-                sentinel().setFault(sim::SentinelMech::Fault::LastWriteUnanswered, sim::When::first(1));
-                log("fault: the next write's last command is not answered");
-                break;
-            default:
-                sentinel().setFault(sim::SentinelMech::Fault::SilentPoll, sim::When::first(between(1, 3)));
-                pollFault_ = true;
-                log("fault: the next polls are not answered");
-                break;
-            }
-            return;
-        case Kind::NriNewer:
-            switch (roll(3)) {
-            case 0:
-                nri().setFault(sim::NriMech::Fault::WriteNotStored, sim::When::first(1));
-                log("fault: the next record written is acknowledged but not stored");
-                break;
-            case 1: {
-                const int r = between(0x03, 0x10);
-                nri().setRecordFault(r, chance(50) ? sim::NriMech::RecordFault::ShortReply
-                                                   : sim::NriMech::RecordFault::NoReply);
-                log("fault: record " + recordKey(r) + " answers short or not at all");
-                break;
-            }
-            default: {
-                const int r = between(0x03, 0x10);
-                nri().setRecordFault(r, sim::NriMech::RecordFault::PieceRefused);
-                log("fault: record " + recordKey(r) + " refuses its writes");
-                break;
-            }
-            }
-            return;
-        case Kind::NriOlder:
-            if (chance(50)) {
-                nri().setFault(sim::NriMech::Fault::LostCharacter, sim::When::first(1));
-                log("fault: the next data character is lost");
-            } else {
-                nri().setFault(sim::NriMech::Fault::FewerLines, sim::When::first(1));
-                log("fault: the next answer of several lines loses its last");
-            }
-            return;
-        case Kind::Mars:
-            switch (roll(3)) {
-            case 0: {
-                const int a = between(0, 255);
-                socket().nibbleDoesNotStickAt(a);
-                log(QStringLiteral("fault: nibble %1 does not stick").arg(a));
-                break;
-            }
-            case 1:
-                socket().setFault(sim::MarsSocket::Fault::TopLineLost, sim::When::first(1));
-                log("fault: the next read loses its last line");
-                break;
-            default:
-                socket().setFault(sim::MarsSocket::Fault::GarbledLine, sim::When::first(1));
-                log("fault: the next read line is garbled");
-                break;
-            }
-            return;
-        }
+        const QString what = quenby_tests::injectFault(dice_, w_.box, portFault_, pollFault_);
+        if (!what.isEmpty())
+            log(what);
     }
 
     // ---- boxes -----------------------------------------------------------------------------
@@ -515,6 +416,12 @@ private:
             return editLimits();
         log("job: memory window on the " + model_);
         launch(false);
+        useMemoryWindow();
+    }
+
+    // Read, programme from a file or save in the family's memory window, if it opened.
+    void useMemoryWindow()
+    {
         fileShown_.reset();
         QWidget* win = isCc() ? static_cast<QWidget*>(w_.p->eepromDataIfLoaded())
                               : static_cast<QWidget*>(w_.p->nriDataIfLoaded());
@@ -658,6 +565,35 @@ private:
     {
         plat::NamedControls& ed = w_.p->promForm().controls();
         bool restored = false;
+        if (chance(30) && (isCc() || kind() == Kind::NriNewer)) {
+            // The memory window from the editor: what it writes stays, but for the windows,
+            // which are the editor's.
+            log("  PROM Utilities");
+            w_.press(ed, "cmdPROMutilities");
+            useMemoryWindow();
+            QWidget* win = isCc() ? static_cast<QWidget*>(w_.p->eepromDataIfLoaded())
+                                  : static_cast<QWidget*>(w_.p->nriDataIfLoaded());
+            if (shown(win)) {
+                log("  Close");
+                w_.press(isCc() ? w_.p->eepromDataForm().controls() : w_.p->nriDataForm().controls(), "cmdBye");
+            }
+            if (!shown(w_.p->promIfLoaded()))
+                return;
+            Memory now = memory();
+            if (isCc()) {
+                const sim::CcLayout l = sim::ccLayout(model_);
+                for (int ch = 1; ch <= l.channels; ++ch)
+                    for (int p = 1; p <= l.params; ++p) {
+                        const size_t a = size_t(sim::ccWindowWord(l, ch, p));
+                        now.words[a] = in.meant.words[a];
+                    }
+            } else {
+                for (int coin = 1; coin <= nriCoins(); ++coin)
+                    now.records[windowRecord(coin)] = in.meant.records[windowRecord(coin)];
+            }
+            in.meant = now;
+            in.job += " over what its memory window wrote";
+        }
         if (chance(25)) {
             log("  Change Limits");
             w_.press(ed, "cmdChangeLimits");
@@ -671,8 +607,12 @@ private:
         }
         if (chance(20)) {
             log("  Restore Limits");
+            // Restore gives back the windows the mech holds now, whatever its window wrote.
+            const Memory now = memory();
             w_.press(ed, "cmdRestore");
             restored = true;
+            if (!in.job.startsWith(QLatin1String("coin set")))
+                in.meant = now;
         }
         if (!restored) {
             for (const Edit& e : edits) {
@@ -806,7 +746,7 @@ private:
     };
 
     Workshop& w_;
-    quint32 rng_;
+    Dice dice_;
     QStringList steps_;
     QStringList failures_;
     QString model_;
