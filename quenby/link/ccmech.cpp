@@ -55,11 +55,19 @@ void EepromFamily::writeDump()
 
 bool EepromFamily::readImageIsTheMech()
 {
-    if (ctx_.mem.images.holdsWholeMemoryOf(entry_.model))
-        return true;
-    ctx_.errors.reportError(id::WriteError,
-                            plat::RuntimeError(5, QStringLiteral("The mech's memory has not been read in full")));
-    return false;
+    const MemoryImages& images = ctx_.mem.images;
+    if (!images.holdsWholeMemoryOf(entry_.model)) {
+        ctx_.errors.reportError(id::WriteError,
+                                plat::RuntimeError(5, QStringLiteral("The mech's memory has not been read in full")));
+        return false;
+    }
+    if (images.progOverPartRead) {
+        ctx_.errors.reportError(
+            id::WriteError,
+            plat::RuntimeError(5, QStringLiteral("The image to write was built over a read of part of the mech's memory")));
+        return false;
+    }
+    return true;
 }
 
 int EepromFamily::readAllWords(int& stopText)
@@ -172,6 +180,7 @@ std::optional<VerifyResult> EepromFamily::verify()
 
 void EepromFamily::mapCoinTableToProm(int)
 {
+    ctx_.mem.images.progOverPartRead = !ctx_.mem.images.holdsWholeMemoryOf(entry_.model);
     const CcMapResult r = mapCcImage(entry_, ctx_.params, ctx_.mem.coins, ctx_.mem.images);
     if (r.outputsError)
         ctx_.errors.reportError(id::OutputsError, *r.outputsError);
@@ -179,7 +188,12 @@ void EepromFamily::mapCoinTableToProm(int)
 
 void EepromFamily::copyPromToCoinTable()
 {
-    copyCcWindows(entry_, ctx_.params, ctx_.mem.coins, ctx_.mem.images.readImage);
+    // The kept channels take the windows of the mech's last whole read: readImage when it holds
+    // one, else oldImage, which the transfer took whole (a verify or a window's read cut since
+    // then leaves zeros in readImage).
+    const MemoryImages& images = ctx_.mem.images;
+    const Image& source = images.holdsWholeMemoryOf(entry_.model) ? images.readImage : images.oldImage;
+    copyCcWindows(entry_, ctx_.params, ctx_.mem.coins, source);
 }
 
 // ---- word protocol ------------------------------------------------------------------------------

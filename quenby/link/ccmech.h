@@ -67,7 +67,8 @@ protected:
     // The scratch dump of readImage, every word of the model; a failure raises for the read's trap.
     void writeDump();
     // Writing skips the words readImage holds already, so it needs the mech's whole content as
-    // read from this model; otherwise text 311 and nothing is written.
+    // read from this model, and an image not built over a read in part; otherwise text 311 and
+    // nothing is written.
     bool readImageIsTheMech();
     // Where a read ended: the whole memory, or the word and text it stopped with.
     ReadState finishRead(int wordsRead, int stopTextId);

@@ -35,6 +35,9 @@ struct MemoryImages {
     // readImage), in ascending order: its verify compares each of them, beyond the words the
     // model always compares too.
     std::vector<int> wordsProgrammed;
+    // progImage was built from the coin tables over a readImage that held no whole read of the
+    // model: the words the read did not reach are 0 in it, and the mech does not hold them.
+    bool progOverPartRead = false;
     ReadLimitTable readLimitTable{};
 
     void readCompleted(const QString& model) { lastRead = {true, model, 0, -1}; }

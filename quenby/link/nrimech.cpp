@@ -89,6 +89,12 @@ ReadState NriFamily::read()
     plat::ProgressSink& progress = ctx_.progress;
     prepareProgress(id::ReadCaption, id::ReadTitle);
 
+    const std::vector<NriReadStep> plan = nriReadPlan(entry_, ctx_.params);
+    // Until its reply is stored whole, each line of this read holds no record of the mech in the
+    // box.
+    for (int n = 1; n <= 28; ++n)
+        tables.lineNotRead[size_t(n)] = nriReadFills(plan, n);
+
     bool on = false;
     for (int attempt = 0; attempt < kLogonTries && !on; ++attempt) {
         ctx_.errors.trap(id::ReadError, [&] { on = ctx_.layers.nriLogon(); });
@@ -105,7 +111,6 @@ ReadState NriFamily::read()
     }
     progress.show();
 
-    const std::vector<NriReadStep> plan = nriReadPlan(entry_, ctx_.params);
     // A line this model's read never fills would otherwise keep another mech's record, to be
     // saved and programmed as this one's.
     for (int n = 1; n <= 28; ++n) {
@@ -126,6 +131,9 @@ ReadState NriFamily::read()
                 // 0), and the read is not whole.
                 const bool replied = ctx_.layers.sendNriAndWait(step.command, step.replies);
                 storeNriReply(step, ctx_.link.replies().mechReply, entry_, ctx_.params, tables);
+                if (replied && step.line >= 1 && step.line <= 28)
+                    tables.lineNotRead[size_t(step.line)] =
+                        !nriLineFault(entry_, ctx_.params, step.line, tables.nriDataLines[size_t(step.line)]).isEmpty();
                 if (!replied && !job.userAbort && !unanswered) {
                     unanswered = true;
                     if (out.stopAddress < 0)
@@ -147,7 +155,7 @@ ReadState NriFamily::read()
     // A reply of the wrong length was answered, but its missing fields read 0: the record is not
     // the mech's, and the read is not whole.
     for (int n = 1; n <= 28 && out.complete; ++n) {
-        if (nriReadFills(plan, n) && !nriLineFault(entry_, ctx_.params, n, tables.nriDataLines[size_t(n)]).isEmpty()) {
+        if (tables.lineNotRead[size_t(n)]) {
             out.complete = false;
             out.stopAddress = n;
         }

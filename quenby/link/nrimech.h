@@ -18,13 +18,16 @@ public:
     // lines the model's read never fills emptied, every record of the model into the NRI tables
     // and data lines, the scratch data file, the box reset. A cancel (userAbort) sends nothing
     // more and leaves what was not read as it was; a reply that never came is stored as it stands.
+    // So does a reply that is not a record of the model (of the wrong length, say); every line
+    // the read was to fill and did not is marked in lineNotRead.
     // Either leaves the read incomplete, and an incomplete read writes no scratch file; a whole
     // one writes it as "Save to File" would (refused under 136, naming the record, when a line
     // would not load again).
     ReadState read() override;
     // Every record built from the job's tables before the logon (text 142 and nothing sent when
-    // one cannot be encoded), one logon (texts 139 to 141), the records, the box reset, and
-    // "NRI Memory Programmed OK" or "Error Programming NRI Memory".
+    // one cannot be encoded), one logon (texts 139 to 141), the records, each record read back,
+    // the box reset, and "NRI Memory Programmed OK", or "Error Programming NRI Memory" (with the
+    // record that does not read back as written, when one does not).
     bool program() override;
     std::optional<VerifyResult> verify() override { return std::nullopt; }
     // Its memory is built from the NRI tables: the windows go back there only.

@@ -35,6 +35,10 @@ struct NriReadTables {
     // The model a data file was checked for when its lines were taken into nriDataLines; a read
     // since clears it.
     QString linesFileModel;
+    // Per line: the last read was to fill it and did not (it stopped, was cancelled or the reply
+    // was not the record's), so the line and its fields still hold what they held before, of
+    // whichever mech that was.
+    std::array<bool, 33> lineNotRead{};
 
     bool linesAreTheMechsOf(const QString& model) const
     {

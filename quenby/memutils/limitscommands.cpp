@@ -282,10 +282,13 @@ bool LimitsCommands::programMemory()
     if (c.entry().isNri()) {
         ok = family->program();
     } else {
-        // The image was built over a whole read; a memory window's read cut since then left
-        // readImage in part, and writing skips the words it holds: the mech is read again.
+        // Writing skips the words readImage holds: a read cut since the image was built (a
+        // memory window's, a verify's) left it in part, so the mech is read again; an image
+        // built over such a read is built again over the whole one.
         if (!c.mem.images.holdsWholeMemoryOf(c.entry().model))
             readMechMemory(c.mech);
+        if (c.mem.images.progOverPartRead && c.mem.images.holdsWholeMemoryOf(c.entry().model))
+            mapEepromImage(*family, c.coins());
         family->program();
         const std::optional<VerifyResult> verified = family->verify();
         ok = verified && verified->ok();

@@ -157,6 +157,7 @@ bool eeProgramme(MechFamily& family)
             return;
         // The file's words as they stand, 0 beyond them: no checksum of our own.
         std::copy(fileImage->begin(), fileImage->end() - 1, images.progImage.begin());
+        images.progOverPartRead = false;
         ok = programAndVerify(family);
     });
     ctx.errors.trap(id::EeProgrammeError, [&] { ctx.link.sendW(); });
@@ -178,6 +179,7 @@ std::optional<bool> programmeRouting(MechFamily& family, const Routing435& field
         if (!confirmed(ctx, id::RoutingConfirm, id::RoutingConfirmTitle))
             return;
         images.progImage = *enc.image;
+        images.progOverPartRead = !images.holdsWholeMemoryOf(family.entry().model);
         ok = false;
         ctx.link.sendJ();
         ctx.errors.trap(id::RoutingError, [&] { ok = programAndVerify(family); });

@@ -60,9 +60,12 @@ void saveNriCommand(MechFamily& family);
 
 // "Programme from File" (also the duplicating coin set run): the open dialog, the file checked
 // whole (a file that names only some records keeps the other lines only when they are what the
-// last read found in this mech, never when duplicating), the lines taken into nriDataLines, the
-// confirmation, "J", the logon, every block or record of the model, then always: progress
-// hidden, "W", the box reset and "Data Written OK" or "Error Writing Data". True when written.
+// last read found in this mech, never when duplicating), the confirmation (Cancel takes nothing
+// of the file), "J"; a file of some records only then reads the mech again and keeps the other
+// lines as the mech in the box holds them (nothing written when that read is not whole); the
+// lines taken into nriDataLines, the logon, every block or record of the model, each read back,
+// then always: progress hidden, "W", the box reset and "Data Written OK" or "Error Writing Data"
+// (naming the record that does not read back as written). True when written and read back.
 // Errors under 914.
 bool NRIprogramme(MechFamily& family, bool duplicating);
 

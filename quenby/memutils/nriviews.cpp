@@ -1,6 +1,7 @@
 #include "quenby/memutils/nriviews.h"
 
 #include "quenby/link/familytable.h"
+#include "quenby/link/nriwire.h"
 #include "quenby/shell/texts.h"
 
 #include "platform/vbtext.h"
@@ -27,6 +28,35 @@ int coinsOf(const ModelParams& p) { return std::clamp(p.coinCount, 0, 24); }
 
 QString nameOf(const ModelParams& p, int k) { return p.paramNames[k].left(kNameColumns); }
 
+// Whether the fields a read fills with one of `fills` (for that coin or index, when given) were not
+// read by the last read: they hold what an earlier read (of whichever mech) left.
+bool unread(const NriViewInput& in, std::initializer_list<NriFill> fills, int coin = -1, int index = -1)
+{
+    for (const NriReadStep& step : nriReadPlan(in.entry, in.params)) {
+        if (std::find(fills.begin(), fills.end(), step.fill) == fills.end())
+            continue;
+        if ((coin >= 0 && step.coin != coin) || (index >= 0 && step.index != index))
+            continue;
+        if (step.line >= 1 && step.line <= 28 && in.tables.lineNotRead[size_t(step.line)])
+            return true;
+    }
+    return false;
+}
+
+// A field as shown, or in the same columns a dash for every character when it was not read.
+QString shown(bool notRead, const QString& field)
+{
+    if (!notRead)
+        return field;
+    QString out = field;
+    for (QChar& ch : out)
+        if (ch != u' ')
+            ch = u'-';
+    return out;
+}
+
+constexpr std::initializer_list<NriFill> kValueFills = {NriFill::Values, NriFill::OldValues, NriFill::G10Values};
+
 QString limitsView(const NriViewInput& in)
 {
     const int params = paramsOf(in.params);
@@ -40,9 +70,11 @@ QString limitsView(const NriViewInput& in)
     const QString coin = in.texts.getText(927);
     for (int c = 1; c <= coinsOf(in.params); ++c) {
         text += indent + coin + fmt(c, "00") + plat::space(5);
+        const bool notRead = unread(in, {NriFill::NewLimits, NriFill::OldLimits}, c);
         for (int p = 1; p <= params; ++p) {
             const auto& row = in.tables.nriLimitTable[size_t(c)];
-            text += fmt(row[size_t(2 * p - 1)], " 000 ") + fmt(row[size_t(2 * p)], "000    ");
+            text += shown(notRead, fmt(row[size_t(2 * p - 1)], " 000 ") + fmt(row[size_t(2 * p)], "000")) +
+                    plat::space(4);
         }
         text += kCrLf;
     }
@@ -67,8 +99,10 @@ QString mapView(const NriViewInput& in, const NriViews& layout)
     const QString coin = in.texts.getText(935);
     for (int c = 1; c <= coinsOf(in.params); ++c) {
         text += indent + coin + fmt(c, "00") + plat::space(7);
+        const bool notRead = unread(in, {NriFill::ParamMap});
         for (int p = 1; p <= params; ++p)
-            text += fmt(in.tables.nriParamTable[size_t(c)][size_t(p)], p < params ? " 00          " : " 00");
+            text += shown(notRead, fmt(in.tables.nriParamTable[size_t(c)][size_t(p)], " 00")) +
+                    (p < params ? plat::space(10) : QString());
         text += kCrLf;
     }
     text += kCrLf;
@@ -80,8 +114,9 @@ QString mapView(const NriViewInput& in, const NriViews& layout)
 
     const auto& comp = in.tables.nriCompensation;
     text += kCrLf + kCrLf + plat::space(20);
+    const bool compNotRead = unread(in, {NriFill::Compensation});
     for (int k = 0; k < 4; ++k)
-        text += in.texts.getText(938 + k) + fmt(comp[size_t(k)], "000");
+        text += in.texts.getText(938 + k) + shown(compNotRead, fmt(comp[size_t(k)], "000"));
     return text;
 }
 
@@ -107,35 +142,46 @@ QString outputsView(const NriViewInput& in, const NriViews& layout)
     const NriReadTables& t = in.tables;
     QString text = plat::space(25) + in.texts.getText(layout.outputsHeading) + kCrLf;
     const QString coin = in.texts.getText(943);
+    const bool outputsNotRead = unread(in, {NriFill::Outputs});
+    const bool inhibitsNotRead = unread(in, {NriFill::Inhibits});
+    const bool valuesNotRead = unread(in, kValueFills);
+    const bool routeNotRead = unread(in, {NriFill::Route}, -1, 0);
     for (int c = 1; c <= coinsOf(in.params); ++c) {
         const qint32 out = t.nriCoinOutput[size_t(c)];
         text += plat::space(15) + coin + fmt(c, "00") + plat::space(5) + plat::space(2) +
-                plat::hex2(t.nriCoinX0F[size_t(c)]) + plat::space(9) + fmt(out & 63, "   0           ") +
-                fmt(t.mechCoinValues[size_t(c)], " 0000") + fmt(((out & 192) >> 6) + 1, "      0");
+                shown(outputsNotRead, plat::hex2(t.nriCoinX0F[size_t(c)])) + plat::space(9) +
+                shown(inhibitsNotRead, fmt(out & 63, "   0")) + plat::space(11) +
+                shown(valuesNotRead, fmt(t.mechCoinValues[size_t(c)], " 0000")) +
+                shown(inhibitsNotRead, fmt(((out & 192) >> 6) + 1, "      0"));
         if (layout.route == NriRoute::Bits8421)
-            text += plat::space(7) + bits(routeDigit(t, c), {8, 4, 2, 1});
+            text += plat::space(7) + shown(routeNotRead, bits(routeDigit(t, c), {8, 4, 2, 1}));
         else if (layout.route == NriRoute::RouteTwo)
-            text += plat::space(7) + (routeDigit(t, c) == 2 ? QStringLiteral("  1") : QStringLiteral("  0"));
+            text += plat::space(7) +
+                    shown(routeNotRead, routeDigit(t, c) == 2 ? QStringLiteral("  1") : QStringLiteral("  0"));
         text += kCrLf;
     }
-    return text + kCrLf + plat::space(30) + in.texts.getText(944) + fmt(t.coinValueMultipleRead, "000") + kCrLf;
+    return text + kCrLf + plat::space(30) + in.texts.getText(944) +
+           shown(valuesNotRead, fmt(t.coinValueMultipleRead, "000")) + kCrLf;
 }
 
 QString valuesView(const NriViewInput& in, int headingId, int coinId)
 {
     QString text = plat::space(47) + in.texts.getText(headingId) + kCrLf;
     const QString coin = in.texts.getText(coinId);
+    const bool notRead = unread(in, kValueFills);
     for (int c = 1; c <= coinsOf(in.params); ++c)
         text += plat::space(30) + coin + fmt(c, "00") + plat::space(10) +
-                fmt(in.tables.mechCoinValues[size_t(c)], " 0000") + kCrLf;
+                shown(notRead, fmt(in.tables.mechCoinValues[size_t(c)], " 0000")) + kCrLf;
     return text;
 }
 
 QString tubeBlock(const NriViewInput& in)
 {
     QString text = kCrLf;
+    const bool notRead = unread(in, kValueFills);
     for (int k = 0; k < 4; ++k)
-        text += plat::space(30) + in.texts.getText(951 + k) + fmt(in.tables.mechCoinValues[size_t(13 + k)], "0000") + kCrLf;
+        text += plat::space(30) + in.texts.getText(951 + k) +
+                shown(notRead, fmt(in.tables.mechCoinValues[size_t(13 + k)], "0000")) + kCrLf;
     return text;
 }
 
@@ -145,13 +191,17 @@ QString g10FiveView(const NriViewInput& in)
     QString text = plat::space(36) + in.texts.getText(947) + plat::space(7) + in.texts.getText(948) + plat::space(5) +
                    in.texts.getText(949) + kCrLf;
     const QString coin = in.texts.getText(950);
+    const bool valuesNotRead = unread(in, kValueFills);
+    const bool routeNotRead = unread(in, {NriFill::Route}, -1, 0);
+    const bool mapNotRead = unread(in, {NriFill::Route}, -1, 1);
     for (int c = 1; c <= coinsOf(in.params); ++c) {
         text += plat::space(20) + coin + fmt(c, "00") + plat::space(10) +
-                (c <= 8 ? fmt(t.mechCoinValues[size_t(c)], " 0000") : QStringLiteral(" XXXX")) + plat::space(7) +
-                bits(routeDigit(t, c), {4, 2, 1});
+                (c <= 8 ? shown(valuesNotRead, fmt(t.mechCoinValues[size_t(c)], " 0000")) : QStringLiteral(" XXXX")) +
+                plat::space(7) + shown(routeNotRead, bits(routeDigit(t, c), {4, 2, 1}));
         // Coins 9 and up carry their map number, two characters each in the second route record.
         if (c >= 9)
-            text += plat::space(5) + plat::str(plat::val(plat::mid(t.nriInfoLines[1], (c - 9) * 2 + 1, 2)));
+            text += plat::space(5) +
+                    shown(mapNotRead, plat::str(plat::val(plat::mid(t.nriInfoLines[1], (c - 9) * 2 + 1, 2))));
         text += kCrLf;
     }
     return text + tubeBlock(in);
@@ -173,8 +223,10 @@ int hexLead(const QString& s)
 QString lastAdjustment(const NriViewInput& in)
 {
     const QString& id = in.tables.nriIdent;
-    return kCrLf + plat::space(30) + in.texts.getText(958) + fmt(hexLead(plat::mid(id, 1, 2)), "00") + u'/' +
-           fmt(hexLead(plat::mid(id, 3, 2)), "00") + u'/' + fmt(hexLead(plat::right(id, 2)), "00");
+    return kCrLf + plat::space(30) + in.texts.getText(958) +
+           shown(unread(in, {NriFill::Ident, NriFill::OldDate}),
+                 fmt(hexLead(plat::mid(id, 1, 2)), "00") + u'/' + fmt(hexLead(plat::mid(id, 3, 2)), "00") + u'/' +
+                     fmt(hexLead(plat::right(id, 2)), "00"));
 }
 
 QString otherView(const NriViewInput& in, const NriViews& layout)
@@ -184,7 +236,7 @@ QString otherView(const NriViewInput& in, const NriViews& layout)
     case NriOther::Outputs: text = outputsView(in, layout); break;
     case NriOther::Values:
         text = valuesView(in, 955, 956) + kCrLf + plat::space(30) + in.texts.getText(957) +
-               fmt(in.tables.coinValueMultipleRead, "000") + kCrLf;
+               shown(unread(in, kValueFills), fmt(in.tables.coinValueMultipleRead, "000")) + kCrLf;
         break;
     case NriOther::G10: text = valuesView(in, 945, 946) + tubeBlock(in); break;
     case NriOther::G10Five: text = g10FiveView(in); break;

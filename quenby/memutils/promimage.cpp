@@ -48,6 +48,7 @@ void clearImageBuffers(MemoryImages& images)
         images.progImage[i] = 0;
     }
     images.lastRead = {};
+    images.progOverPartRead = false;
 }
 
 void readSegmentChecks(const std::array<int, 4>& chkSeg, SegmentSelection& segmentSelected)

@@ -130,6 +130,43 @@ TEST_F(EditorUtilitiesTest, AnEepromReadCutAtOpeningOpensNoWindowOverTheEditor)
     EXPECT_EQ(cc.words(), before);
 }
 
+TEST_F(EditorUtilitiesTest, AnEditAfterACutVerifyIsProgrammedOverTheWholeMemory)
+{
+    editor("C120", "cmbCCmech", "cmdCCprog");
+    auto& cc = mech<sim::CcMech>();
+    const std::vector<quint16> before = cc.words();
+    // The verify's read-back stops at word 60: readImage holds words 0-59 only.
+    cc.setFault(sim::CcMech::Fault::Silent, When::from(61));
+    answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    answer(plat::mb::OK, "EEPROM Verify FAIL");
+    press(ed(), "cmdProgPROM");
+    cc.setFault(sim::CcMech::Fault::Silent, When::never());
+    ed().setText("txtProm", "11", 0);
+    press(ed(), "cmdChangeLimits");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    for (int a = 60; a < 127; ++a)
+        EXPECT_EQ(cc.word(a), before[size_t(a)]) << "word " << a;
+    EXPECT_TRUE(cc.byteSumOk());
+    EXPECT_NE(cc.words(), before) << "the edit went in";
+}
+
+TEST_F(EditorUtilitiesTest, RestoreAfterACutVerifyKeepsTheWindowsOfTheWholeRead)
+{
+    editor("C120", "cmbCCmech", "cmdCCprog");
+    auto& cc = mech<sim::CcMech>();
+    const std::vector<quint16> before = cc.words();
+    cc.setFault(sim::CcMech::Fault::Silent, When::from(11));
+    answer(plat::mb::OK, "Timeout reading Coin Mech EEPROM");
+    answer(plat::mb::OK, "EEPROM Verify FAIL");
+    press(ed(), "cmdProgPROM");
+    cc.setFault(sim::CcMech::Fault::Silent, When::never());
+    press(ed(), "cmdRestore");
+    answer(plat::mb::OK, "EEPROM Verified OK");
+    press(ed(), "cmdProgPROM");
+    EXPECT_EQ(cc.words(), before) << "every channel keeps the windows the mech held";
+}
+
 TEST_F(EditorUtilitiesTest, TheNriWindowReadsTheMechAndReturnsToTheEditor)
 {
     editor("G13-6000", "cmbNRImech", "cmdNRIprog");

@@ -250,3 +250,28 @@ TEST_F(NriWindowTest, ACancelledFileLeavesTheMechsLinesToSave)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NriWindowTest, AReadCutByALostPortShowsWhatItDidNotReadAsNotReadAndSavesNothing)
+{
+    open("G13-6000"); // mech A read whole
+    box.swapMech("G13-6000", true); // mech B, blank
+    box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, sim::When::from(50)); // a few records in
+    ts.dialogs->answer(plat::mb::OK, "The connection to the programmer box on COM1 was lost.");
+    press(nri(), "cmdReadPROM");
+    const QStringList rows = nri().text("lblPROM").split("\r\n");
+    ASSERT_GT(rows.size(), 12);
+    EXPECT_TRUE(rows[1].contains("Coin 01      000 000")) << "B's coin 1, read: " << rows[1].toStdString();
+    EXPECT_TRUE(rows[12].contains("Coin 12      --- ---")) << "not A's coin 12: " << rows[12].toStdString();
+    choose(nri(), "cmbDisplay", 2);
+    EXPECT_TRUE(nri().text("lblPROM").contains("Last Adjustment:  00/00/00")) << "record 02 was read";
+    EXPECT_TRUE(nri().text("lblPROM").contains("--")) << "the outputs were not";
+
+    ts.dialogs->answerFile(coinSet("saved.txt"));
+    ts.dialogs->answer(plat::mb::OK, "nothing saved");
+    press(nri(), "cmdSave");
+    EXPECT_FALSE(ts.fileExists("CoinSets/saved.txt"));
+}
+
+} // namespace
