@@ -1,9 +1,9 @@
 // Seeded workshop days: random sequences of the first program's jobs over mechs swapped between
 // them and the simulated mechs' faults. Whenever a success text is shown, the mech in the box
 // must hold what the job's own inputs (the technician's edits, the file, the coin set) meant it
-// to hold, and nothing of a mech that was in the box before it. A failing day prints its steps;
-// QUENBY_SEQ_SEED=n replays day n alone; QUENBY_SEQ_SEEDS=n runs n days (from QUENBY_SEQ_FIRST),
-// QUENBY_SEQ_JOBS=n gives each day n jobs.
+// to hold, and nothing of a mech that was in the box before it. A failing day prints its steps.
+// QUENBY_SEQ_SEED=n replays day n alone (in the first shard), QUENBY_SEQ_SEEDS=n runs n days from
+// QUENBY_SEQ_FIRST (1), QUENBY_SEQ_JOBS=n gives each day n jobs (5).
 #include "quenby/memutils/frmeepromdata.h"
 #include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmprom.h"
@@ -770,15 +770,20 @@ int envInt(const char* name, int fallback)
     return ok ? v : fallback;
 }
 
-TEST(JobSequence, EverySuccessShownIsTrueOfTheMechInTheBox)
+// The days are dealt round four shards, each its own test, so that ctest runs them side by side.
+constexpr int kShards = 4;
+struct JobSequence : ::testing::TestWithParam<int> {};
+
+TEST_P(JobSequence, EverySuccessShownIsTrueOfTheMechInTheBox)
 {
+    const int shard = GetParam();
     const int only = envInt("QUENBY_SEQ_SEED", -1);
     const int first = only >= 0 ? only : envInt("QUENBY_SEQ_FIRST", 1);
-    const int count = only >= 0 ? 1 : envInt("QUENBY_SEQ_SEEDS", 60);
+    const int count = only >= 0 ? 1 : envInt("QUENBY_SEQ_SEEDS", 48);
     NoPainting noPainting;
     qApp->installEventFilter(&noPainting);
     int failed = 0;
-    for (int seed = first; seed < first + count; ++seed) {
+    for (int seed = first + shard; seed < first + count; seed += kShards) {
         Workshop w;
         Day day(w, quint32(seed));
         day.run(envInt("QUENBY_SEQ_JOBS", 5));
@@ -793,5 +798,7 @@ TEST(JobSequence, EverySuccessShownIsTrueOfTheMechInTheBox)
             ADD_FAILURE() << "day " << seed << ": " << day.failures().first().section('\n', 0, 1).toStdString();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Days, JobSequence, ::testing::Range(0, kShards));
 
 } // namespace
