@@ -110,7 +110,8 @@ bool NriFamily::program()
         if (programmed)
             ctx_.message(ctx_.text(id::Programmed), plat::mb::OKOnly | plat::mb::Information, id::ProgrammedTitle);
         else
-            ctx_.message(ctx_.text(id::Failed) + (notHeld ? QStringLiteral("\r\n") + nriRecordNotHeldText(*notHeld) : QString()),
+            ctx_.message(ctx_.text(id::Failed) +
+                             (notHeld ? QStringLiteral("\r\n") + nriRecordNotHeldText(*notHeld) : QString()),
                          plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
     });
     ctx_.progress.hide();

@@ -500,7 +500,8 @@ std::vector<NriReadBack> nriReadBackPlan(const MechEntry& entry, const NriProgra
         NriReadBack b;
         const QByteArray& d = step.data;
         // A record sent without data (one the model's read never fills) was not written.
-        if (entry.kind == MechKind::NriNew && step.command.size() == 3 && step.command.startsWith('Z') && !d.isEmpty()) {
+        const bool newerRecord = step.command.size() == 3 && step.command.startsWith('Z');
+        if (entry.kind == MechKind::NriNew && newerRecord && !d.isEmpty()) {
             b.command = "X" + step.command.mid(1);
             b.expected = d;
             b.record = QStringLiteral("record ") + QString::fromLatin1(step.command.mid(1));

@@ -143,7 +143,8 @@ void frmNRIdata::cmdBye_Click()
     // Back to the limits editor: what this window wrote into the kept channels' records is what
     // the editor's programming writes back, as the mech holds it now.
     if (p_.fromPromWindow)
-        p_.errors.trap(id::CloseError, [&] { retakeKeptNriCoinData(mechEntry(Family::NRI, model_), p_.params, p_.memory); });
+        p_.errors.trap(id::CloseError,
+                       [&] { retakeKeptNriCoinData(mechEntry(Family::NRI, model_), p_.params, p_.memory); });
     p_.leaveDataWindow(id::CloseError, true);
     p_.unloadNriData();
 }

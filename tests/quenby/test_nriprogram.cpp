@@ -49,8 +49,9 @@ TEST_F(NriProgramTest, NewerModelGetsItsRecordsAndTodaysDate)
     fillNewer();
     dialogs.answer(plat::mb::OK, "NRI Memory Programmed OK");
     EXPECT_TRUE(program());
-    EXPECT_EQ(mech->commandsSeen().mid(0, 18), (QStringList{"I", "Z03", "Z04", "Z05", "Z06", "Z07", "Z08", "Z09", "Z0A",
-                                                          "Z0B", "Z0C", "Z0D", "Z0E", "Z02", "Z0F", "Z10", "Z12", "Z13"}));
+    EXPECT_EQ(mech->commandsSeen().mid(0, 18), (QStringList{"I", "Z03", "Z04", "Z05", "Z06", "Z07", "Z08", "Z09",
+                                                          "Z0A", "Z0B", "Z0C", "Z0D", "Z0E", "Z02", "Z0F", "Z10",
+                                                          "Z12", "Z13"}));
     // Then every record written is read back before the box is reset.
     EXPECT_EQ(mech->commandsSeen().mid(18), (QStringList{"X03", "X04", "X05", "X06", "X07", "X08", "X09", "X0A", "X0B",
                                                        "X0C", "X0D", "X0E", "X02", "X0F", "X10", "X12", "X13"}));
