@@ -22,6 +22,9 @@
 #include <QEvent>
 #include <QPushButton>
 #include <functional>
+#include <map>
+#include <set>
+#include <vector>
 #include <memory>
 
 namespace quenby_tests {
@@ -105,6 +108,26 @@ struct Workshop {
     }
     QString path(const QString& name) const { return ts.folder() + "/CoinSets/" + name; }
     void write(const QString& name, const QByteArray& bytes) const { ts.writeFile("CoinSets/" + name, bytes); }
+};
+
+inline QByteArray hex2(int v) { return QByteArray::number(v & 0xFF, 16).rightJustified(2, '0').toUpper(); }
+
+// What a mech held when it came into the box: CC words, NRI records or a Mars PROM.
+struct Memory {
+    std::vector<quint16> words;
+    std::map<QString, QByteArray> records; // newer NRI by number ("03"), older by key ("V1", "Z")
+    std::vector<quint8> nibbles;           // a Mars PROM
+};
+
+// What a job meant the mech to hold: every word or record named here, the free ones aside.
+struct Intent {
+    QString job;
+    Memory meant;
+    std::set<int> free;          // words
+    std::set<QString> freeRecords; // records
+    // Records that must hold these texts somewhere on a 4-character boundary (an edited window
+    // in an NRI record whose parameter order is the mech's).
+    std::map<QString, QList<QByteArray>> holding;
 };
 
 // The day's dice: xorshift, so that a seed gives the same day everywhere.

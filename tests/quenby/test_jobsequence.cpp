@@ -28,26 +28,6 @@ namespace {
 using namespace quenby_tests;
 using Shown = DayDialogs::Shown;
 
-QByteArray hex2(int v) { return QByteArray::number(v & 0xFF, 16).rightJustified(2, '0').toUpper(); }
-
-// What a mech held when it came into the box: CC words or NRI records.
-struct Memory {
-    std::vector<quint16> words;
-    std::map<QString, QByteArray> records; // newer NRI by number ("03"), older by key ("V1", "Z")
-    std::vector<quint8> nibbles;           // a Mars PROM
-};
-
-// What a job meant the mech to hold: every word or record named here, the free ones aside.
-struct Intent {
-    QString job;
-    Memory meant;
-    std::set<int> free;          // words
-    std::set<QString> freeRecords; // records
-    // Records that must hold these texts somewhere on a 4-character boundary (an edited window
-    // in an NRI record whose parameter order is the mech's).
-    std::map<QString, QList<QByteArray>> holding;
-};
-
 class Day {
 public:
     Day(Workshop& w, quint32 seed) : w_(w), dice_{seed * 2654435761u + 0x9E3779B9u}
@@ -282,6 +262,20 @@ private:
                     w_.port->reply("\r", 0);
             });
         }
+        // A reading a stray byte cost is dropped again, as a technician would once the count
+        // stands still.
+        w_.ts.sched->callAfter(20000, [this, job, values] {
+            if (jobNo_ != job || !w_.p->coinStats().runActive)
+                return;
+            log("  two more coins, the count standing still");
+            for (int i = 0; i < 2; ++i)
+                w_.ts.sched->callAfter(1500 * (i + 1), [this, job, values] {
+                    if (jobNo_ != job)
+                        return;
+                    w_.box.queueReading(QList<int>(values, 100));
+                    w_.box.dropCoin(1);
+                });
+        });
         w_.ts.sched->callAfter(60000, [this, job] {
             auto* m = w_.p->coinMeasureIfLoaded();
             if (jobNo_ != job || !w_.p->coinStats().runActive || !shown(m))
