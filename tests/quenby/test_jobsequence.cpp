@@ -3,7 +3,8 @@
 // must hold what the job's own inputs (the technician's edits, the file, the coin set) meant it
 // to hold, and nothing of a mech that was in the box before it. A failing day prints its steps.
 // QUENBY_SEQ_SEED=n replays day n alone (in the first shard), QUENBY_SEQ_SEEDS=n runs n days from
-// QUENBY_SEQ_FIRST (1), QUENBY_SEQ_JOBS=n gives each day n jobs (5).
+// QUENBY_SEQ_FIRST (1; 200 days by default, 64 in the sanitizer build), QUENBY_SEQ_JOBS=n gives
+// each day n jobs (5).
 #include "quenby/memutils/frmeepromdata.h"
 #include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmprom.h"
@@ -764,8 +765,13 @@ int envInt(const char* name, int fallback)
     return ok ? v : fallback;
 }
 
-// The days are dealt round four shards, each its own test, so that ctest runs them side by side.
-constexpr int kShards = 4;
+// The days are dealt round eight shards, each its own test, so that ctest runs them side by side.
+constexpr int kShards = 8;
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kDays = 64; // the sanitizer build runs every job many times slower
+#else
+constexpr int kDays = 200;
+#endif
 struct JobSequence : ::testing::TestWithParam<int> {};
 
 TEST_P(JobSequence, EverySuccessShownIsTrueOfTheMechInTheBox)
@@ -773,7 +779,7 @@ TEST_P(JobSequence, EverySuccessShownIsTrueOfTheMechInTheBox)
     const int shard = GetParam();
     const int only = envInt("QUENBY_SEQ_SEED", -1);
     const int first = only >= 0 ? only : envInt("QUENBY_SEQ_FIRST", 1);
-    const int count = only >= 0 ? 1 : envInt("QUENBY_SEQ_SEEDS", 48);
+    const int count = only >= 0 ? 1 : envInt("QUENBY_SEQ_SEEDS", kDays);
     NoPainting noPainting;
     qApp->installEventFilter(&noPainting);
     int failed = 0;
