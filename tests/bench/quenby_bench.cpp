@@ -474,7 +474,8 @@ struct CloneRig {
             p->memory.promSize = 1;
             t.segmentSelected(0) = t.segmentSelected(1) = true;
             p->memory.bipolarProm = true;
-        } else if (p->job.mechFamily == quenby::Family::CC) {
+        } else {
+            // As the transfer leaves it: the editor programs only over a whole read of the mech.
             quenby::readMechMemory(p->mech().ctx);
         }
         for (int c = 1; c <= 12; ++c)
