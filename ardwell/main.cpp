@@ -18,9 +18,13 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <cstdio>
 #include <memory>
+#include <system_error>
 
-int main(int argc, char** argv)
+namespace {
+
+int runProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
     plat::RealServices real(QStringLiteral("ardwell"), QStringLiteral("ARDWELL_HOME"));
@@ -55,4 +59,17 @@ int main(int argc, char** argv)
                                                   std::move(hooks), QStringLiteral("ARDWELL_DEMO_STEPS"));
     }
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A program whose clock cannot run would wait for ever: it ends at once, saying why.
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::system_error& e) {
+        std::fprintf(stderr, "ardwell: %s\n", e.what());
+        return 1;
+    }
 }

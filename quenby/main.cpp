@@ -33,6 +33,7 @@
 #include <QTabWidget>
 #include <cstdio>
 #include <stdexcept>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -83,7 +84,9 @@ QAbstractButton* frontButton(quenby::Program& program, const QString& name)
 
 } // namespace
 
-int main(int argc, char** argv)
+namespace {
+
+int runProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
     // The program ends through its own end (Exit, Cancel, close box), never by a last window.
@@ -141,4 +144,17 @@ int main(int argc, char** argv)
     }
     program.start();
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A program whose clock cannot run would wait for ever: it ends at once, saying why.
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::system_error& e) {
+        std::fprintf(stderr, "quenby: %s\n", e.what());
+        return 1;
+    }
 }
