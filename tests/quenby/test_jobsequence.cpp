@@ -2,9 +2,8 @@
 // them and the simulated mechs' faults. Whenever a success text is shown, the mech in the box
 // must hold what the job's own inputs (the technician's edits, the file, the coin set) meant it
 // to hold, and nothing of a mech that was in the box before it. A failing day prints its steps.
-// QUENBY_SEQ_SEED=n replays day n alone (in the first shard), QUENBY_SEQ_SEEDS=n runs n days from
-// QUENBY_SEQ_FIRST (1; 200 days by default, 64 in the sanitizer build), QUENBY_SEQ_JOBS=n gives
-// each day n jobs (5).
+// QUENBY_SEQ_SEED=n replays day n alone (in the first shard), QUENBY_SEQ_SEEDS=n runs n days (200,
+// 64 under the sanitizer) from QUENBY_SEQ_FIRST (1), QUENBY_SEQ_JOBS=n gives each day n jobs (5).
 #include "quenby/memutils/frmeepromdata.h"
 #include "quenby/memutils/frmnridata.h"
 #include "quenby/memutils/frmprom.h"
