@@ -228,4 +228,12 @@ inline QString injectFault(Dice& d, sim::QuenbyBox& box, bool& portFault, bool& 
     return {};
 }
 
+// An environment variable's whole number, or the fallback when it is unset or not a number.
+inline int envInt(const char* name, int fallback)
+{
+    bool ok = false;
+    const int v = qEnvironmentVariableIntValue(name, &ok);
+    return ok ? v : fallback;
+}
+
 } // namespace quenby_tests

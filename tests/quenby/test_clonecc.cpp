@@ -23,6 +23,17 @@ struct CcClone : CloneTest {
         cc = &mech<sim::CcMech>();
         before = cc->words();
     }
+    // C120.cst gathered whole (six coins and the slugs) up to the limits editor.
+    void runC120Set()
+    {
+        answerFile(coinSet("C120.cst"));
+        const QStringList names = {"5p", "10p", "20p", "50p", QString::fromUtf8("£1"), QString::fromUtf8("£2")};
+        for (int c = 1; c <= 6; ++c)
+            gatherYes(names[c - 1], around(ccBase(c, 3), 9 + c), c);
+        gatherYes("Slugs and washers", around({200, 210, 220}, 10));
+        answer(plat::mb::OK, "Data Gathering Complete");
+        press(w(), "cmdOpenCoinset");
+    }
     // The words of the mech that differ from what it held, but for those listed.
     QList<int> otherChanges(const QSet<int>& expected) const
     {
@@ -113,13 +124,7 @@ TEST_F(CcClone, The435SetWithItsRoutingIsProgrammedAndVerified)
 TEST_F(CcClone, TheC120SetWithItsOutputRecordIsProgrammedAndVerified)
 {
     open("C120");
-    answerFile(coinSet("C120.cst"));
-    const QStringList names = {"5p", "10p", "20p", "50p", QString::fromUtf8("£1"), QString::fromUtf8("£2")};
-    for (int c = 1; c <= 6; ++c)
-        gatherYes(names[c - 1], around(ccBase(c, 3), 9 + c), c);
-    gatherYes("Slugs and washers", around({200, 210, 220}, 10));
-    answer(plat::mb::OK, "Data Gathering Complete");
-    press(w(), "cmdOpenCoinset");
+    runC120Set();
     ASSERT_TRUE(editorShown());
     answer(plat::mb::OK, "EEPROM Verified OK");
     press(ed(), "cmdProgPROM");
@@ -148,13 +153,7 @@ TEST_F(CcClone, TheC120SetWithItsOutputRecordIsProgrammedAndVerified)
 TEST_F(CcClone, EditLimitsOnTheNextMechKeepsItsOutputsAfterASetWithAnOutputRecord)
 {
     open("C120");
-    answerFile(coinSet("C120.cst"));
-    const QStringList names = {"5p", "10p", "20p", "50p", QString::fromUtf8("£1"), QString::fromUtf8("£2")};
-    for (int c = 1; c <= 6; ++c)
-        gatherYes(names[c - 1], around(ccBase(c, 3), 9 + c), c);
-    gatherYes("Slugs and washers", around({200, 210, 220}, 10));
-    answer(plat::mb::OK, "Data Gathering Complete");
-    press(w(), "cmdOpenCoinset");
+    runC120Set();
     answer(plat::mb::OK, "EEPROM Verified OK");
     press(ed(), "cmdProgPROM");
     ASSERT_EQ(cc->word(110), 1027);

@@ -757,13 +757,6 @@ private:
     QString nextOpen_, nextSave_;
 };
 
-int envInt(const char* name, int fallback)
-{
-    bool ok = false;
-    const int v = qEnvironmentVariableIntValue(name, &ok);
-    return ok ? v : fallback;
-}
-
 // The days are dealt round eight shards, each its own test, so that ctest runs them side by side.
 constexpr int kShards = 8;
 #if defined(__SANITIZE_ADDRESS__)
