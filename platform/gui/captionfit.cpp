@@ -20,6 +20,15 @@ bool isCaptionControl(const QWidget* w)
     return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w);
 }
 
+// Cuts a caption that is longer than can be shown before anything measures it.
+void cutLongCaption(QWidget* w)
+{
+    if (auto* l = qobject_cast<QLabel*>(w); l && l->text().size() > kLongestShownText)
+        l->setText(shownText(l->text()));
+    else if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->text().size() > kLongestShownText)
+        b->setText(shownText(b->text()));
+}
+
 bool holds(const QLayout* l, const QWidget* w)
 {
     for (int i = 0; i < l->count(); ++i) {
@@ -157,6 +166,7 @@ void fitCaption(QWidget* w)
 {
     if (!w || !isCaptionControl(w) || w->isWindow() || !w->parentWidget())
         return;
+    cutLongCaption(w);
     FitState& s = keeper().of(w);
     if (s.fitting)
         return;
