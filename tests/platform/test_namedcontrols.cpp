@@ -155,6 +155,34 @@ TEST(NamedControls, ACaptionSetAroundTheRegistryIsCutWhenItIsFitted)
     EXPECT_EQ(status->text(), QString(4096, u'w'));
 }
 
+TEST(NamedControls, ACaptionFittedSmallerIsNotFittedAgainWhileNothingChanges)
+{
+    // A caption that needs a smaller font in a shown window: each refit went back to the design
+    // font and down again, which asked the window to lay out once more, without end.
+    QWidget window;
+    window.resize(300, 200);
+    NamedControls c(QStringLiteral("frmTest"));
+    auto* button = c.add(new Measured<QPushButton>(&window), QStringLiteral("cmdGo"));
+    button->setGeometry(10, 10, 100, 24);
+    c.add(new QPushButton(&window), QStringLiteral("cmdNext"))->setGeometry(112, 10, 100, 24);
+    window.show();
+    QApplication::processEvents();
+    c.setText(QStringLiteral("cmdGo"), QStringLiteral("Programmer Version Number"));
+    QApplication::processEvents();
+    const QFont fitted = button->font();
+    ASSERT_LT(fitted.pointSizeF(), window.font().pointSizeF()) << "the caption needs a smaller font";
+    const qint64 settled = button->laidOut;
+    for (int pass = 0; pass < 5; ++pass)
+        QApplication::processEvents();
+    EXPECT_EQ(button->laidOut, settled);
+    EXPECT_EQ(button->font(), fitted);
+
+    // A new caption is fitted anew.
+    c.setText(QStringLiteral("cmdGo"), QStringLiteral("Exit"));
+    QApplication::processEvents();
+    EXPECT_EQ(button->font().pointSizeF(), window.font().pointSizeF());
+}
+
 TEST(MessageBoxes, AHugeTextIsShownCut)
 {
     QtDialogs d;
