@@ -113,6 +113,9 @@ def main():
         except (OSError, ValueError, struct.error):
             continue
         for wid, title, x, y, w, h in windows():
+            # Several windows may change within one look: the cap counts each picture.
+            if len(shots) >= MAX_SHOTS:
+                break
             cw, ch, rows = crop_rgb(screen, x, y, w, h)
             if cw == 0 or ch == 0:
                 continue

@@ -20,6 +20,15 @@ bool isCaptionControl(const QWidget* w)
     return qobject_cast<const QLabel*>(w) || qobject_cast<const QAbstractButton*>(w);
 }
 
+// Cuts a caption that is longer than can be shown before anything measures it.
+void cutLongCaption(QWidget* w)
+{
+    if (auto* l = qobject_cast<QLabel*>(w); l && l->text().size() > kLongestShownText)
+        l->setText(shownText(l->text()));
+    else if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->text().size() > kLongestShownText)
+        b->setText(shownText(b->text()));
+}
+
 bool holds(const QLayout* l, const QWidget* w)
 {
     for (int i = 0; i < l->count(); ++i) {
@@ -34,6 +43,21 @@ bool placedByLayout(const QWidget* w)
 {
     const QWidget* parent = w->parentWidget();
     return parent && parent->layout() && holds(parent->layout(), w);
+}
+
+QString captionText(const QWidget* w)
+{
+    if (auto* l = qobject_cast<const QLabel*>(w))
+        return l->text();
+    if (auto* b = qobject_cast<const QAbstractButton*>(w))
+        return b->text();
+    return {};
+}
+
+bool wraps(const QWidget* w)
+{
+    auto* l = qobject_cast<const QLabel*>(w);
+    return l && l->wordWrap();
 }
 
 // The room the caption needs at the control's present width.
@@ -81,6 +105,12 @@ struct FitState {
     bool fitting = false;
     std::optional<QRect> designRect, fittedRect;
     std::optional<QFont> designFont, fittedFont;
+    // What the last fit was made for. A refit for the same could only come to the same, and on
+    // its way it would change the font back and forth, which asks the parent to lay out again.
+    QString fittedText;
+    QSize fittedRoom;
+    bool fittedWrap = false;
+    bool fittedStyle = false; // false once the style changed
 };
 
 template <class T>
@@ -113,10 +143,12 @@ public:
         if (!s)
             return false;
         switch (e->type()) {
+        case QEvent::StyleChange:
+            of(w).fittedStyle = false;
+            [[fallthrough]];
         case QEvent::Show:
         case QEvent::Resize:
         case QEvent::FontChange:
-        case QEvent::StyleChange:
             if (s->kept)
                 fitCaption(w);
             if (e->type() == QEvent::Resize)
@@ -157,6 +189,7 @@ void fitCaption(QWidget* w)
 {
     if (!w || !isCaptionControl(w) || w->isWindow() || !w->parentWidget())
         return;
+    cutLongCaption(w);
     FitState& s = keeper().of(w);
     if (s.fitting)
         return;
@@ -180,6 +213,11 @@ void fitCaption(QWidget* w)
 
     const QRect design = designValue(s.designRect, s.fittedRect, w->geometry());
     const QFont designFont = designValue(s.designFont, s.fittedFont, w->font());
+    const QString text = captionText(w);
+    const QSize most = room(w, design);
+    if (s.fittedStyle && s.fittedRect == w->geometry() && s.fittedFont == w->font() && s.designRect == design &&
+        s.designFont == designFont && s.fittedText == text && s.fittedRoom == most && s.fittedWrap == wraps(w))
+        return;
     s.designRect = design;
     s.designFont = designFont;
 
@@ -188,7 +226,6 @@ void fitCaption(QWidget* w)
     if (w->geometry() != design)
         w->setGeometry(design);
     if (!fits(w)) {
-        const QSize most = room(w, design);
         QSize n = needed(w);
         w->resize(std::clamp(n.width(), design.width(), most.width()), design.height());
         n = needed(w); // a wrapped caption needs less height once wider
@@ -205,6 +242,10 @@ void fitCaption(QWidget* w)
     FitState& after = keeper().of(w);
     after.fittedRect = w->geometry();
     after.fittedFont = w->font();
+    after.fittedText = text;
+    after.fittedRoom = most;
+    after.fittedWrap = wraps(w);
+    after.fittedStyle = true;
 }
 
 void keepCaptionFitted(QWidget* w)

@@ -64,19 +64,42 @@ void NamedControls::unsupported(const QString& what, const QString& control, int
                qPrintable(window_));
 }
 
+namespace {
+
+// A text too long to show is shown cut (see kLongestShownText); the whole of it stays with the
+// control, so the program reads back what it set.
+const char* const kWholeText = "ctlWholeText";
+
+QString holdWhole(QWidget* w, const QString& text)
+{
+    const QString shown = shownText(text);
+    w->setProperty(kWholeText, shown.size() < text.size() ? QVariant(text) : QVariant());
+    return shown;
+}
+
+QString wholeOf(const QWidget* w, const QString& shown)
+{
+    const QVariant whole = w->property(kWholeText);
+    if (whole.isValid() && shown.size() == kLongestShownText && shownText(whole.toString()) == shown)
+        return whole.toString();
+    return shown;
+}
+
+} // namespace
+
 void NamedControls::setText(const QString& control, const QString& text, int index)
 {
     QWidget* w = widget(control, index);
     if (!w)
         return;
     if (w->isWindow())
-        return w->setWindowTitle(text);
+        return w->setWindowTitle(holdWhole(w, text));
     if (auto* l = qobject_cast<QLabel*>(w)) {
-        l->setText(text);
+        l->setText(holdWhole(w, text));
         return fitCaption(l);
     }
     if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        b->setText(text);
+        b->setText(holdWhole(w, text));
         return fitCaption(b);
     }
     if (auto* e = qobject_cast<QLineEdit*>(w))
@@ -84,9 +107,10 @@ void NamedControls::setText(const QString& control, const QString& text, int ind
     if (auto* e = qobject_cast<QTextEdit*>(w))
         return e->setPlainText(text);
     if (auto* g = qobject_cast<QGroupBox*>(w))
-        return g->setTitle(text);
+        return g->setTitle(holdWhole(w, text));
     if (auto* c = qobject_cast<QComboBox*>(w)) {
-        const int i = c->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        // Its items are held as shown.
+        const int i = c->findText(shownText(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (i >= 0)
             c->setCurrentIndex(i);
         else if (c->isEditable())
@@ -103,17 +127,17 @@ QString NamedControls::text(const QString& control, int index) const
     if (!w)
         return {};
     if (w->isWindow())
-        return w->windowTitle();
+        return wholeOf(w, w->windowTitle());
     if (auto* l = qobject_cast<QLabel*>(w))
-        return l->text();
+        return wholeOf(w, l->text());
     if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return b->text();
+        return wholeOf(w, b->text());
     if (auto* e = qobject_cast<QLineEdit*>(w))
         return e->text();
     if (auto* e = qobject_cast<QTextEdit*>(w))
         return e->toPlainText();
     if (auto* g = qobject_cast<QGroupBox*>(w))
-        return g->title();
+        return wholeOf(w, g->title());
     if (auto* c = qobject_cast<QComboBox*>(w))
         return c->currentText();
     unsupported(QStringLiteral("Text"), control, index);
@@ -227,14 +251,16 @@ void NamedControls::setItems(const QString& control, const QStringList& items, i
         // Filling a list from code runs no click: the signals stay quiet while it changes.
         const bool blocked = c->blockSignals(true);
         c->clear();
-        c->addItems(items);
+        for (const QString& item : items)
+            c->addItem(shownText(item));
         c->blockSignals(blocked);
         return;
     }
     if (auto* l = qobject_cast<QListWidget*>(w)) {
         const bool blocked = l->blockSignals(true);
         l->clear();
-        l->addItems(items);
+        for (const QString& item : items)
+            l->addItem(shownText(item));
         l->blockSignals(blocked);
         return;
     }

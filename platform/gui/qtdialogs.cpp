@@ -1,5 +1,7 @@
 #include "platform/gui/qtdialogs.h"
 
+#include "platform/gui/captionfit.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -106,7 +108,7 @@ int closeBoxResult(int style)
 
 int QtDialogs::msgBox(const QString& text, int style, const QString& title)
 {
-    QMessageBox box(iconFor(style), title, text, QMessageBox::NoButton, dialogParent());
+    QMessageBox box(iconFor(style), shownText(title), shownText(text), QMessageBox::NoButton, dialogParent());
     box.setTextFormat(Qt::PlainText); // texts such as "<5" are not markup
     const auto defs = buttonsFor(style);
     std::vector<QAbstractButton*> buttons;

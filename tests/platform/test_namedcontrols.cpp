@@ -1,11 +1,17 @@
 #include "platform/gui/namedcontrols.h"
+#include "platform/gui/qtdialogs.h"
 #include "platform/jobguard.h"
 #include "tests/support/testservices.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -55,6 +61,142 @@ TEST(NamedControls, AnUnknownNameIsReportedNeverIgnored)
         { EXPECT_EQ(errNumber([&] { c.get<QLabel>(QStringLiteral("cmdGo")); }), 424); }, "unknown control cmdGo");
     // A known name of another kind is not an object of the kind asked for.
     EXPECT_EQ(errNumber([&] { c.get<QCheckBox>(QStringLiteral("lblTitle")); }), 424);
+}
+
+namespace {
+
+// A caption control that counts how many characters its size queries had to lay out.
+template <class Base>
+class Measured : public Base {
+public:
+    using Base::Base;
+    QSize sizeHint() const override
+    {
+        laidOut += Base::text().size();
+        return Base::sizeHint();
+    }
+    int heightForWidth(int width) const override
+    {
+        laidOut += Base::text().size();
+        return Base::heightForWidth(width);
+    }
+    mutable qint64 laidOut = 0;
+};
+
+} // namespace
+
+TEST(NamedControls, AHugeTextCostsWhatTheControlCanShowAndReadsBackWhole)
+{
+    // A damaged file's line: 900,000 letters without a blank, given to captions that must grow
+    // and shrink their font to fit, to a frame's title and to a list.
+    const QString huge(900000, u'w');
+    QWidget window;
+    window.resize(600, 400);
+    NamedControls c(QStringLiteral("frmTest"));
+    auto* button = c.add(new Measured<QPushButton>(&window), QStringLiteral("cmdGo"));
+    button->setGeometry(10, 10, 120, 40);
+    auto* wrapped = c.add(new Measured<QLabel>(&window), QStringLiteral("lblStatus"));
+    wrapped->setGeometry(10, 60, 300, 40);
+    wrapped->setWordWrap(true);
+    auto* frame = c.add(new QGroupBox(&window), QStringLiteral("frmCoin"));
+    frame->setGeometry(10, 200, 300, 60);
+    auto* list = c.add(new QComboBox(&window), QStringLiteral("cmbDisplay"));
+    list->setGeometry(10, 300, 150, 24);
+    window.show();
+    QApplication::processEvents();
+
+    c.setText(QStringLiteral("cmdGo"), huge);
+    c.setText(QStringLiteral("lblStatus"), huge);
+    c.setText(QStringLiteral("frmCoin"), huge);
+    c.setItems(QStringLiteral("cmbDisplay"), {QStringLiteral("Hex"), huge});
+    c.setText(QStringLiteral("cmbDisplay"), huge);
+    QApplication::processEvents();
+    QApplication::processEvents();
+
+    // However long the text, the fits lay out no more than the first 4,096 characters each time.
+    EXPECT_LE(button->laidOut, 32 * 4096);
+    EXPECT_LE(wrapped->laidOut, 32 * 4096);
+    EXPECT_EQ(button->text(), huge.left(4096));
+    EXPECT_EQ(wrapped->text(), huge.left(4096));
+    EXPECT_EQ(frame->title(), huge.left(4096));
+    EXPECT_EQ(list->itemText(1), huge.left(4096));
+    EXPECT_EQ(list->currentIndex(), 1) << "the list still finds the item by the whole text";
+    // The program reads back what it set.
+    EXPECT_EQ(c.text(QStringLiteral("cmdGo")), huge);
+    EXPECT_EQ(c.text(QStringLiteral("lblStatus")), huge);
+    EXPECT_EQ(c.text(QStringLiteral("frmCoin")), huge);
+
+    // A text of exactly 4,096 is shown whole, and a short text set afterwards is the caption again.
+    const QString most(4096, u'x');
+    c.setText(QStringLiteral("cmdGo"), most);
+    EXPECT_EQ(button->text(), most);
+    EXPECT_EQ(c.text(QStringLiteral("cmdGo")), most);
+    c.setText(QStringLiteral("cmdGo"), QStringLiteral("Exit"));
+    EXPECT_EQ(button->text(), "Exit");
+    EXPECT_EQ(c.text(QStringLiteral("cmdGo")), "Exit");
+}
+
+TEST(NamedControls, ACaptionSetAroundTheRegistryIsCutWhenItIsFitted)
+{
+    // Window code may set a caption through its own pointer; the fit still measures no more
+    // than what can be shown.
+    QWidget window;
+    window.resize(600, 400);
+    NamedControls c(QStringLiteral("frmTest"));
+    auto* status = c.add(new Measured<QLabel>(&window), QStringLiteral("LabelStatus"));
+    status->setGeometry(10, 10, 300, 60);
+    status->setWordWrap(true);
+    window.show();
+    QApplication::processEvents();
+    status->setText(QString(900000, u'w'));
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_LE(status->laidOut, 32 * 4096);
+    EXPECT_EQ(status->text(), QString(4096, u'w'));
+}
+
+TEST(NamedControls, ACaptionFittedSmallerIsNotFittedAgainWhileNothingChanges)
+{
+    // A caption that needs a smaller font in a shown window: each refit went back to the design
+    // font and down again, which asked the window to lay out once more, without end.
+    QWidget window;
+    window.resize(300, 200);
+    NamedControls c(QStringLiteral("frmTest"));
+    auto* button = c.add(new Measured<QPushButton>(&window), QStringLiteral("cmdGo"));
+    button->setGeometry(10, 10, 100, 24);
+    c.add(new QPushButton(&window), QStringLiteral("cmdNext"))->setGeometry(112, 10, 100, 24);
+    window.show();
+    QApplication::processEvents();
+    c.setText(QStringLiteral("cmdGo"), QStringLiteral("Programmer Version Number"));
+    QApplication::processEvents();
+    const QFont fitted = button->font();
+    ASSERT_LT(fitted.pointSizeF(), window.font().pointSizeF()) << "the caption needs a smaller font";
+    const qint64 settled = button->laidOut;
+    for (int pass = 0; pass < 5; ++pass)
+        QApplication::processEvents();
+    EXPECT_EQ(button->laidOut, settled);
+    EXPECT_EQ(button->font(), fitted);
+
+    // A new caption is fitted anew.
+    c.setText(QStringLiteral("cmdGo"), QStringLiteral("Exit"));
+    QApplication::processEvents();
+    EXPECT_EQ(button->font().pointSizeF(), window.font().pointSizeF());
+}
+
+TEST(MessageBoxes, AHugeTextIsShownCut)
+{
+    QtDialogs d;
+    QString shownText, shownTitle;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shownText = box->text();
+        shownTitle = box->windowTitle();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(d.msgBox(QString(900000, u'w'), mb::OKOnly, QString(900000, u't')), mb::OK);
+    EXPECT_EQ(shownText, QString(4096, u'w'));
+    EXPECT_EQ(shownTitle, QString(4096, u't'));
 }
 
 TEST(MemoryView, KnowsExactlyTheNamesItIsGiven)
