@@ -122,6 +122,27 @@ void setError(QString* error, const QString& path, const QString& reason)
         *error = QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
 }
 
+// One write to the file as the system does it: a disk that fills part-way takes what fits and
+// returns the short count without a reason. A refusal's reason goes to *reason.
+qint64 diskWrite(QFileDevice& f, const QString& path, const char* data, qint64 size, QString* reason)
+{
+    const bool buffered = !(f.openMode() & QIODevice::Unbuffered);
+    if (const std::optional<qint64> room = FileFaults::roomLeft(path); room && !buffered) {
+        // Bytes that land on the file's own need no room.
+        const qint64 at = (f.openMode() & QIODevice::Append) ? f.size() : f.pos();
+        const qint64 fits = std::max<qint64>(0, *room + f.size() - at);
+        if (fits == 0) {
+            *reason = QStringLiteral("No space left on device");
+            return -1;
+        }
+        size = std::min(size, fits);
+    }
+    const qint64 n = f.write(data, size);
+    if (n < 0)
+        *reason = f.errorString();
+    return n;
+}
+
 // The file device holds written bytes in its buffer; a full disk is found only when they go
 // out. They go out here, before a temporary file may replace the old one, and the file's size
 // says whether every byte arrived (the file ends up at least endSize long).
@@ -133,11 +154,13 @@ bool writeWhole(QFileDevice& f, const QString& path, const QByteArray& bytes, qi
         setError(error, path, QStringLiteral("No space left on device"));
         return false;
     }
-    if (f.write(bytes) != bytes.size()) {
-        setError(error, path, f.errorString());
+    QString reason;
+    if (diskWrite(f, path, bytes.constData(), bytes.size(), &reason) != bytes.size()) {
+        setError(error, path, reason.isEmpty() ? f.errorString() : reason);
         return false;
     }
-    if (FileFaults::flushRefused(path)) {
+    const std::optional<qint64> room = buffered ? FileFaults::roomLeft(path) : std::nullopt;
+    if (FileFaults::flushRefused(path) || (room && *room < bytes.size())) {
         setError(error, path, QStringLiteral("No space left on device"));
         return false;
     }
