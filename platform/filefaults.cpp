@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <vector>
 
 namespace plat {
@@ -27,6 +28,8 @@ void FileFaults::noNewFiles(const QString& folder) { noNewFiles_ << canonical(fo
 
 void FileFaults::diskFull(const QString& folder) { diskFull_ << canonical(folder); }
 
+void FileFaults::diskRoom(const QString& folder, qint64 bytes) { diskRoom_.append({canonical(folder), bytes}); }
+
 bool FileFaults::listedBy(QStringList FileFaults::*list, const QString& path)
 {
     if (live().empty())
@@ -45,6 +48,26 @@ bool FileFaults::newFileRefused(const QString& folder) { return listedBy(&FileFa
 bool FileFaults::flushRefused(const QString& path)
 {
     return listedBy(&FileFaults::diskFull_, QFileInfo(path).absolutePath());
+}
+
+std::optional<qint64> FileFaults::roomLeft(const QString& path)
+{
+    if (live().empty())
+        return std::nullopt;
+    const QString folder = canonical(QFileInfo(path).absolutePath());
+    std::optional<qint64> room;
+    for (const FileFaults* f : live()) {
+        for (const auto& [listed, bytes] : f->diskRoom_) {
+            if (listed != folder)
+                continue;
+            qint64 used = 0;
+            for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+                used += file.size();
+            const qint64 left = std::max<qint64>(0, bytes - used);
+            room = room ? std::min(*room, left) : left;
+        }
+    }
+    return room;
 }
 
 } // namespace plat

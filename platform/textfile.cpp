@@ -122,6 +122,27 @@ void setError(QString* error, const QString& path, const QString& reason)
         *error = QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
 }
 
+// One write to the file as the system does it: a disk that fills part-way takes what fits and
+// returns the short count without a reason. A refusal's reason goes to *reason.
+qint64 diskWrite(QFileDevice& f, const QString& path, const char* data, qint64 size, QString* reason)
+{
+    const bool buffered = !(f.openMode() & QIODevice::Unbuffered);
+    if (const std::optional<qint64> room = FileFaults::roomLeft(path); room && !buffered) {
+        // Bytes that land on the file's own need no room.
+        const qint64 at = (f.openMode() & QIODevice::Append) ? f.size() : f.pos();
+        const qint64 fits = std::max<qint64>(0, *room + f.size() - at);
+        if (fits == 0) {
+            *reason = QStringLiteral("No space left on device");
+            return -1;
+        }
+        size = std::min(size, fits);
+    }
+    const qint64 n = f.write(data, size);
+    if (n < 0)
+        *reason = f.errorString();
+    return n;
+}
+
 // The file device holds written bytes in its buffer; a full disk is found only when they go
 // out. They go out here, before a temporary file may replace the old one, and the file's size
 // says whether every byte arrived (the file ends up at least endSize long).
@@ -133,15 +154,31 @@ bool writeWhole(QFileDevice& f, const QString& path, const QByteArray& bytes, qi
         setError(error, path, QStringLiteral("No space left on device"));
         return false;
     }
-    if (f.write(bytes) != bytes.size()) {
-        setError(error, path, f.errorString());
-        return false;
+    // A write the disk cut short gave no reason: the rest is offered again, and either goes
+    // out or is refused with the system's reason.
+    for (qint64 done = 0; done < bytes.size();) {
+        QString reason;
+        const qint64 n = diskWrite(f, path, bytes.constData() + done, bytes.size() - done, &reason);
+        if (n <= 0) {
+            setError(error, path, reason.isEmpty() ? f.errorString() : reason);
+            return false;
+        }
+        done += n;
     }
-    if (FileFaults::flushRefused(path)) {
+    const std::optional<qint64> room = buffered ? FileFaults::roomLeft(path) : std::nullopt;
+    if (FileFaults::flushRefused(path) || (room && *room < bytes.size())) {
         setError(error, path, QStringLiteral("No space left on device"));
         return false;
     }
-    if (!f.flush() || f.error() != QFileDevice::NoError) {
+    if (!f.flush()) {
+        // The same for the buffer: a flush cut short says "Unknown error", the next one why.
+        if (!f.flush()) {
+            setError(error, path, f.errorString());
+            return false;
+        }
+        f.unsetError();
+    }
+    if (f.error() != QFileDevice::NoError) {
         setError(error, path, f.errorString());
         return false;
     }
@@ -163,16 +200,25 @@ bool writeInPlace(const QString& path, const QByteArray& bytes, QString* error)
         setError(error, path, f.errorString());
         return false;
     }
-    if (!writeWhole(f, path, bytes, bytes.size(), error))
-        return false;
-    if (!f.resize(bytes.size())) {
+    // The old contents go back if the disk fills part way; a file that cannot be read was
+    // emptied on opening and has none to give back.
+    const QByteArray old = f.isReadable() ? f.readAll() : QByteArray();
+    if (!f.seek(0)) {
         setError(error, path, f.errorString());
         return false;
     }
-    return true;
+    if (writeWhole(f, path, bytes, bytes.size(), error)) {
+        if (f.resize(bytes.size()))
+            return true;
+        setError(error, path, f.errorString());
+    }
+    if (f.seek(0) && f.write(old) == old.size())
+        f.resize(old.size());
+    return false;
 }
 
-// Adds to the end of the file; a failure part way leaves it short, which the caller reports.
+// Adds to the end of the file, all of the bytes or none: a disk that fills part way would leave
+// a record cut, so the file goes back to its length before.
 bool writeAppended(const QString& path, const QByteArray& bytes, QString* error)
 {
     QFile f(path);
@@ -180,7 +226,11 @@ bool writeAppended(const QString& path, const QByteArray& bytes, QString* error)
         setError(error, path, f.errorString());
         return false;
     }
-    return writeWhole(f, path, bytes, f.size() + bytes.size(), error);
+    const qint64 before = f.size();
+    if (writeWhole(f, path, bytes, before + bytes.size(), error))
+        return true;
+    f.resize(before);
+    return false;
 }
 
 } // namespace

@@ -34,6 +34,8 @@ TextLines readLines(const QString& path);
 // file itself may be written, the file is written in place instead. Returns false (and the
 // reason) on failure.
 bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+// Adds the lines to the end of the file, all of them or none: a failure part way leaves the
+// file as it was. The reason names the file and what the system said.
 bool appendLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 
 // path with the extension of its file name (from the file name's last ".", never a folder's)

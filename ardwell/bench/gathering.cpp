@@ -64,10 +64,11 @@ void ProgrammePanel::writeLog(const QString& record)
 {
     if (logPath_.isEmpty())
         return;
-    if (!plat::appendLines(logPath_, {record})) {
-        // Said once; the run goes on without its log.
+    QString why;
+    if (!plat::appendLines(logPath_, {record}, &why)) {
+        // Said once, with the file and the system's reason; the run goes on without its log.
         logPath_.clear();
-        link_.showError(kRunContext, plat::pathFileAccessError());
+        link_.showError(kRunContext, plat::RuntimeError(plat::err::PathFileAccess, why));
     }
 }
 

@@ -1,6 +1,5 @@
 #include "quenby/clonewizard/coinmeasure.h"
 
-#include "platform/textfile.h"
 #include "platform/vbtext.h"
 #include "platform/view.h"
 #include "quenby/clonewizard/measurelog.h"
@@ -118,11 +117,6 @@ void CoinMeasure::showCount(qint32 count)
         panel_->setText(QStringLiteral("lblNumber"), shown_.number);
 }
 
-void CoinMeasure::writeLog(const QStringList& rows)
-{
-    QString why;
-    if (!plat::appendLines(ctx_.measure.logPath, rows, &why))
-        throw plat::RuntimeError(plat::err::PathFileAccess, why);
-}
+void CoinMeasure::writeLog(const QStringList& rows) { appendLogRows(ctx_.measure, rows); }
 
 } // namespace quenby

@@ -85,12 +85,7 @@ void CoinsetRun::log(const QStringList& rows)
     MeasureState& m = w_.ctx.measure;
     if (!m.logEnabled)
         return;
-    QString why;
-    if (plat::appendLines(m.logPath, rows, &why))
-        return;
-    // Reported once: the run goes on without its log rather than stopping at every row.
-    m.logEnabled = false;
-    w_.ctx.errors.reportError(id::Gathering, plat::RuntimeError(plat::err::PathFileAccess, why));
+    w_.ctx.errors.trap(id::Gathering, [&] { appendLogRows(m, rows); });
 }
 
 void CoinsetRun::logCoinStats() { log(logStatsRows(w_.ctx.stats.stats, w_.ctx.params.paramCount)); }

@@ -1,7 +1,9 @@
 #include "quenby/clonewizard/measurelog.h"
 
+#include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 #include "platform/vbtext.h"
+#include "quenby/link/measurement.h"
 
 namespace quenby {
 
@@ -21,6 +23,17 @@ QString statsRow(const QString& label, const std::array<float, 7>& values, int p
 }
 
 } // namespace
+
+void appendLogRows(MeasureState& m, const QStringList& rows)
+{
+    QString why;
+    if (plat::appendLines(m.logPath, rows, &why))
+        return;
+    // Every writer of the log (the run, the statistics, each family's samples) sees it closed,
+    // so the run goes on without it instead of stopping at each row.
+    m.logEnabled = false;
+    throw plat::RuntimeError(plat::err::PathFileAccess, why);
+}
 
 QString logFilePath(const QString& chosen)
 {

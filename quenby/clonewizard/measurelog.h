@@ -12,6 +12,12 @@
 
 namespace quenby {
 
+struct MeasureState;
+
+// Appends rows to the log a run or wizard opened. A log that stops taking them is put back to
+// its last whole row and closed for the rest of the run: its reason (75) is raised this once.
+void appendLogRows(MeasureState& m, const QStringList& rows);
+
 // The log file for the name chosen in the save dialog: every extension of the file name (never
 // of a folder) stripped and ".csv" appended. Empty when the dialog was cancelled or the name
 // has nothing left before its extensions, so that no file is opened.

@@ -1,7 +1,6 @@
 #include "quenby/link/measurement.h"
 
 #include "platform/runtimeerror.h"
-#include "platform/textfile.h"
 #include "quenby/clonewizard/measurelog.h"
 #include "quenby/seams.h"
 
@@ -30,12 +29,7 @@ MeasurePlan Measurement::plan() const { return measurePlan(mechEntry(ctx_.job.me
 
 void Measurement::deliver() { window_->updateStats(0); }
 
-void Measurement::writeReadingRow()
-{
-    QString why;
-    if (!plat::appendLines(m_.logPath, {logReadingRow(m_.currentReading, ctx_.params.paramCount)}, &why))
-        throw plat::RuntimeError(plat::err::PathFileAccess, why);
-}
+void Measurement::writeReadingRow() { appendLogRows(m_, {logReadingRow(m_.currentReading, ctx_.params.paramCount)}); }
 
 void Measurement::playSound(int reject)
 {

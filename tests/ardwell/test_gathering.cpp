@@ -1,6 +1,7 @@
 // Coin data gathering runs of the programme panel on the simulated box, on virtual time: coins
 // dropped through the mech, fliers and redrops, the level search, the record packed into the
 // image, the log, and the ways a run ends early.
+#include "platform/filefaults.h"
 #include "tests/ardwell/road.h"
 
 
@@ -368,13 +369,42 @@ TEST(Gathering, ALogWriteThatFailsMidRunIsSaidOnceAndTheRunGoesOn)
         QDir(r.ts.folder()).mkdir("run.csv");
     });
     r.ts.dialogs->answerFile(r.ts.folder() + "/run.csv");
-    r.ts.dialogs->answer(mb::OK, "Error Collecting Coin Data routine :  \r\nPath/File access error - 75");
+    r.ts.dialogs->answer(mb::OK, "Error Collecting Coin Data routine :  \r\n" +
+                                     QDir::toNativeSeparators(r.ts.folder() + "/run.csv") + ": Is a directory - 75");
     r.ts.dialogs->answer(mb::OK, "Data Gathered");
     startRun(r);
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u);
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(r.word(31 + i) >> 8, kWorkedRecord[i]) << i;
+    EXPECT_TRUE(controlsBack(r));
+}
+
+TEST(Gathering, ALogOnADiskThatFillsIsSaidOnceKeepsItsWholeRecordsAndTheRunGoesOn)
+{
+    Road r("126", "KOLVAR_TRACE_604913");
+    ASSERT_TRUE(loggedRunOfThree(r));
+    // The log the user agrees to replace, alone on a disk that fills in the second coin's record.
+    r.ts.writeFile("logs/run.csv", QByteArray(6000, 'x'));
+    const QByteArray kept = "\"HFTA\",\"HFTB\",\"HFD\",\"LFF\",\"LF P1\",\"LF P2\",\"LF Trough\"\r\n"
+                            "1000,1100,800,300,400,350,150,\"\"\r\n";
+    plat::FileFaults faults;
+    faults.diskRoom(r.ts.folder() + "/logs", kept.size() + 12);
+    const QString log = r.ts.folder() + "/logs/run.csv";
+    const QString full = "Error Collecting Coin Data routine :  \r\n" + QDir::toNativeSeparators(log) +
+                         ": No space left on device - 75";
+    r.ts.dialogs->answerFile(log);
+    r.ts.dialogs->answer(mb::OK, "Overwrite Existing File");
+    r.ts.dialogs->answer(mb::OK, full);
+    r.ts.dialogs->answer(mb::OK, "Data Gathered");
+    startRun(r);
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    ASSERT_EQ(r.ts.dialogs->boxes().size(), 3u);
+    EXPECT_EQ(r.ts.dialogs->boxes()[1].text.toStdString(), full.toStdString());
+    EXPECT_EQ(r.ts.readFile("logs/run.csv").toStdString(), kept.toStdString()) << "no record left cut";
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(r.word(31 + i) >> 8, kWorkedRecord[i]) << i;
+    EXPECT_TRUE(r.job().imageModified());
     EXPECT_TRUE(controlsBack(r));
 }
 

@@ -132,6 +132,42 @@ TEST(TextFile, AFullDiskFailsTheSaveNamingTheFileAndKeepsTheOldOneByteForByte)
     EXPECT_EQ(error, why);
 }
 
+TEST(TextFile, ADiskThatFillsPartWayTakesNoneOfTheRowsAndSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("run.csv");
+    ASSERT_TRUE(writeLines(path, {"\"Idles\",1,2,3"}));
+    const QByteArray before = fileBytes(path);
+    FileFaults faults;
+    faults.diskRoom(dir.path(), before.size() + 10); // half of the next two rows fits
+    const QString why = QDir::toNativeSeparators(path) + ": No space left on device";
+
+    QString error;
+    EXPECT_FALSE(appendLines(path, {"\"\",812", "\"\",640"}, &error));
+    EXPECT_EQ(error, why);
+    EXPECT_EQ(fileBytes(path), before) << "no row is left cut";
+
+    // The room the cut row took is given back: a row that fits goes in whole.
+    EXPECT_TRUE(appendLines(path, {"\"\""}, &error));
+    EXPECT_EQ(fileBytes(path), before + "\"\"\r\n");
+}
+
+TEST(TextFile, AFileWrittenInPlaceOnADiskThatFillsKeepsItsOldContents)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.txt");
+    ASSERT_TRUE(writeLines(path, {"1,\"English\""}));
+    const QByteArray before = fileBytes(path);
+    FileFaults faults;
+    faults.noNewFiles(dir.path());
+    faults.diskRoom(dir.path(), before.size() + 4);
+
+    QString error;
+    EXPECT_FALSE(writeLines(path, {"1,\"English\",\"COM12\""}, &error));
+    EXPECT_EQ(error, QDir::toNativeSeparators(path) + ": No space left on device");
+    EXPECT_EQ(fileBytes(path), before);
+}
+
 TEST(TextFile, UnreadableFileFailsWithAccessError)
 {
     QTemporaryDir dir;

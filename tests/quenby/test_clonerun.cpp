@@ -3,6 +3,7 @@
 // that widen, too many records for a channel or the slugs, reference-derived windows, the user's
 // cancel, a box that hangs up, and every broken sample set refused with one box before anything
 // is sent.
+#include "platform/filefaults.h"
 #include "platform/textfile.h"
 #include "sim/marssocket.h"
 #include "tests/quenby/clone_fixture.h"
@@ -386,6 +387,50 @@ TEST_F(RunTest, HangUpMidGatheringIsReportedOnceAndTheRunWaitsForCancel)
     EXPECT_EQ(boxesShown(), 2) << "no gathered, complete or transfer box";
     EXPECT_FALSE(editorShown());
     EXPECT_FALSE(p->coinStats().runActive);
+}
+
+TEST_F(RunTest, ALogOnADiskThatFillsIsSaidOnceKeepsItsWholeRowsAndTheRunGoesOn)
+{
+    openMars();
+    writeCoinSet("two.cst", marsSet({kFixedCd.arg("5p", "A1").arg(1000).arg(1100),
+                                     kFixedCd.arg("10p", "B1").arg(1200).arg(1300)}));
+    // The log the user agrees to replace, alone on a disk that fills in the second coin's row.
+    ts.writeFile("Logs/run.csv", QByteArray(6000, 'x'));
+    const QByteArray kept = "\"Test set\",\"TS001\",\"T01\"\r\n"
+                            "\"2K\",1,1,0,0\r\n"
+                            "\"\"\r\n"
+                            "\"Idles\",512,1024,2048\r\n"
+                            "\"5p\",\"A1\"\r\n"
+                            "\"\",\"Thickness\",\"\",\"Diameter\",\"\",\"Material\",\"\",\"\"\r\n"
+                            "\"\",1000,\"\",1500,\"\",2000,\"\",\"\"\r\n";
+    plat::FileFaults faults;
+    faults.diskRoom(ts.folder() + "/Logs", kept.size() + 10);
+    const QString log = ts.folder() + "/Logs/run.csv";
+    const QString full = " 402 Error Updating latest results :  \r\n" + QDir::toNativeSeparators(log) +
+                         ": No space left on device - 75";
+
+    w().setValue("chkLog", 1);
+    answerFile(coinSet("two.cst"));
+    answerFile(log);
+    answer(plat::mb::OK, "Overwrite Existing File");
+    ts.dialogs->answerWith([this](const testing_support::BoxRecord&) {
+        dropLater(kThree);
+        return plat::mb::Yes;
+    });
+    answer(plat::mb::OK, full);
+    answer(plat::mb::OK, "Gathered Coin 5p");
+    gatherYes("10p", kThree);
+    complete(false);
+    press(w(), "cmdOpenCoinset");
+
+    EXPECT_TRUE(ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(boxTitles(), (QStringList{"Warning", "Data Gather: 5p", "Error detected", "", "Data Gather: 10p", "",
+                                        "Complete"}));
+    EXPECT_EQ(ts.dialogs->boxes()[2].text.toStdString(), full.toStdString());
+    EXPECT_EQ(ts.readFile("Logs/run.csv").toStdString(), kept.toStdString()) << "no row left cut";
+    EXPECT_EQ(window(1), (std::vector<qint32>{1000, 1100, 1500, 1600, 2000, 2100}));
+    EXPECT_EQ(window(2), (std::vector<qint32>{1200, 1300, 1500, 1600, 2000, 2100}));
+    EXPECT_TRUE(editorShown());
 }
 
 TEST_F(RunTest, EveryBrokenSampleSetIsRefusedWithOneBoxBeforeAnythingIsSent)

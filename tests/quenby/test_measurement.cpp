@@ -8,6 +8,8 @@
 #include "tests/quenby/datafiles.h"
 #include "tests/quenby/valtest_fixture.h"
 
+#include <QDir>
+
 namespace {
 
 using namespace quenby_tests;
@@ -328,6 +330,23 @@ TEST_F(MeasureTest, NewerNriAnswersInHexPairs)
     ASSERT_EQ(stats->samples.size(), 1u);
     EXPECT_EQ(sample(0, 6), (std::vector<int>{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}));
     EXPECT_EQ(ts.sound->beeps, 1);
+}
+
+TEST_F(MeasureTest, AnNriLogThatStopsTakingRowsIsSaidOnceAndEverySampleStillCounts)
+{
+    begin("NRI", "G18-3000");
+    p->measure.logEnabled = true;
+    const QString log = ts.folder() + "/gone/run.csv";
+    p->measure.logPath = log;
+    const QString said = " 315 Error getting NRI parameter values :  \r\n" + QDir::toNativeSeparators(log) +
+                         ": No such file or directory - 75";
+    ts.dialogs->answer(plat::mb::OK, said);
+    coinsAt({{1000, {1, 2, 3, 4, 5, 6}}, {3000, {1, 2, 3, 4, 5, 6}}, {5000, {1, 2, 3, 4, 5, 6}}});
+    gather(1, 3);
+    EXPECT_EQ(stats->samples.size(), 3u);
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_EQ(ts.dialogs->boxes()[0].text.toStdString(), said.toStdString());
+    EXPECT_FALSE(p->measure.logEnabled);
 }
 
 TEST_F(MeasureTest, AnAbortedNriWaitStillDeliversItsSample)
