@@ -371,21 +371,31 @@ void EepromJob::autosaveEeprom()
     mechSerialNumber_ = serialNumber(image_, model());
     plat::trap(
         [&] {
+            const auto noBackup = [&](const QString& why) {
+                box(ctx::Autosave + QStringLiteral("\r\n\r\n") + why +
+                        QStringLiteral("\r\n\r\nNo backup made of this Coin mech"),
+                    plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
+            };
             const QString folder = QDir(svc_.env->programFolder()).filePath(QStringLiteral("Backup"));
-            if (!link_.dirExists(folder))
+            // A Backup that links elsewhere would put the backups (and overwrite files) there.
+            const std::optional<QString> folderRefused = backupFolderRefusal(folder);
+            if (!folderRefused && !link_.dirExists(folder))
                 QDir().mkpath(folder);
-            if (!link_.dirExists(folder)) {
+            if (folderRefused || !link_.dirExists(folder)) {
                 // No folder (a file of its name, a program folder closed to new ones): no backup
                 // and no serial shown, said once; the job goes on.
-                box(ctx::Autosave + QStringLiteral("\r\n\r\nThe folder ") + QDir::toNativeSeparators(folder) +
-                        QStringLiteral(" cannot be created\r\n\r\nNo backup made of this Coin mech"),
-                    plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
+                noBackup(folderRefused.value_or(QStringLiteral("The folder ") + QDir::toNativeSeparators(folder) +
+                                                QStringLiteral(" cannot be created")));
                 return;
             }
             view_.setText(QStringLiteral("lblSerNo"), backupName(mechSerialNumber_));
             view_.setVisible(QStringLiteral("lblSerNo"), true);
             view_.setVisible(QStringLiteral("lblSN"), true);
             const QString path = backupPath(svc_.env->programFolder(), mechSerialNumber_);
+            if (const std::optional<QString> refused = backupFileRefusal(path)) {
+                noBackup(*refused); // never written through, nor put in place of, what holds the name
+                return;
+            }
             if (link_.fileExists(path) && isWholeBackup(path))
                 return; // the backup keeps the first image ever read from this mech
             writeImageFile(path, image_);

@@ -6,6 +6,7 @@
 #include "platform/vbtext.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <array>
 
@@ -151,6 +152,37 @@ QString backupName(const QString& serial)
 QString backupPath(const QString& programFolder, const QString& serial)
 {
     return QDir(programFolder).filePath(QStringLiteral("Backup/") + backupName(serial) + QStringLiteral(".txt"));
+}
+
+namespace {
+
+// A link or a junction, told by the entry itself.
+bool isLink(const QFileInfo& entry) { return entry.isSymLink() || entry.isJunction(); }
+
+} // namespace
+
+std::optional<QString> backupFolderRefusal(const QString& folder)
+{
+    if (!isLink(QFileInfo(folder)))
+        return std::nullopt;
+    return QStringLiteral("The folder ") + QDir::toNativeSeparators(folder) +
+           QStringLiteral(" is a symbolic link and is not used");
+}
+
+std::optional<QString> backupFileRefusal(const QString& path)
+{
+    const QFileInfo entry(path);
+    QString what;
+    if (isLink(entry))
+        what = QStringLiteral("is a symbolic link");
+    else if (!entry.exists() || entry.isFile())
+        return std::nullopt;
+    else if (entry.isDir())
+        what = QStringLiteral("is a folder");
+    else
+        what = QStringLiteral("is not a plain file");
+    return QStringLiteral("The backup file ") + QDir::toNativeSeparators(path) + u' ' + what +
+           QStringLiteral(" and is left as it is");
 }
 
 bool isWholeBackup(const QString& path)

@@ -66,6 +66,12 @@ QString imageLoadPath(const QString& chosen);
 QString backupName(const QString& serial);
 // The backup's path: folder/Backup/<backup name>.txt.
 QString backupPath(const QString& programFolder, const QString& serial);
+// What keeps a backup out of the place backupPath names, seen without following links: the
+// Backup folder a link (its files would lie elsewhere), or the backup's name taken by anything
+// but a plain file (a link, a folder, a fifo). The sentence for the box that says so (the
+// thing, its path and why), or nothing when the backup may be written there.
+std::optional<QString> backupFolderRefusal(const QString& folder);
+std::optional<QString> backupFileRefusal(const QString& path);
 // Whether the file holds a whole image (every word 0..255): only such a backup keeps the first
 // image read from its mech. One left empty or short by a full disk, or one that cannot be
 // read, is written again.

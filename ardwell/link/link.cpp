@@ -1,5 +1,6 @@
 #include "ardwell/link/link.h"
 
+#include "ardwell/link/settings.h"
 #include "platform/fileexists.h"
 #include "platform/makesound.h"
 #include "platform/runtimeerror.h"
@@ -59,7 +60,8 @@ void Link::startupPort()
         if (port_->isOpen())
             return;
         port_->setSettings("9600,N,8,1");
-        const plat::OpenResult r = st_.commPortNumber < 1 ? plat::OpenResult::NoSuchDevice : port_->open();
+        const bool listed = st_.commPortNumber >= kMinPort && st_.commPortNumber <= kMaxPort;
+        const plat::OpenResult r = listed ? port_->open() : plat::OpenResult::NoSuchDevice;
         if (r == plat::OpenResult::Ok && port_->isOpen()) {
             reopenFailure_.clear();
             st_.portOpen = true;
@@ -68,17 +70,16 @@ void Link::startupPort()
         }
         const int number = plat::serialErrorNumber(r);
         QString text;
-        if (number == plat::kErrInvalidPortNumber)
-            text = "Invalid port number";
+        if (number == plat::kErrInvalidPortNumber && !listed)
+            text = QStringLiteral("Invalid port number\r\n\r\nCOM%1 is no port").arg(st_.commPortNumber);
+        else if (number == plat::kErrInvalidPortNumber)
+            // A number of the list always stands for a device: what is wrong is that device
+            // (missing, a file, a null device), which the user can mend without a new number.
+            text = plat::portOpenFailure(*port_);
         else if (number == plat::kErrPortAlreadyOpen)
-            text = "COM Port in Use";
+            text = QStringLiteral("COM Port in Use\r\n\r\n") + plat::portOpenFailure(*port_);
         else
             return; // other open errors: no message, the port stays closed
-        // Which device was tried and why it failed: "Invalid port number" alone does not tell a
-        // missing device from one that is no serial port.
-        text += QStringLiteral("\r\n\r\n") + (st_.commPortNumber < 1
-                                                     ? QStringLiteral("COM%1 is no port").arg(st_.commPortNumber)
-                                                     : plat::portOpenFailure(*port_));
         const int answer = svc_.dialogs->msgBox(
             text, plat::mb::OKCancel | plat::mb::Critical | plat::mb::SystemModal, "Error");
         st_.portOpen = false;
@@ -96,7 +97,7 @@ void Link::writePort(const QByteArray& bytes, const QString& errorContext)
     const bool closed = port_ && !port_->isOpen();
     // A port the program holds open that is found closed has gone.
     if (closed && st_.portOpen) {
-        lostPort(errorContext, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
+        lostPort();
         return;
     }
     // A job started after the loss: the box may be back.
@@ -105,18 +106,27 @@ void Link::writePort(const QByteArray& bytes, const QString& errorContext)
     sender_.send(port_, bytes, [&](const std::exception& e) { showError(errorContext, e); });
 }
 
-void Link::stopIfLost(const QString& context)
+void Link::stopIfLost()
 {
     if (sender_.lost() && guard_ && guard_->jobRunning() && !jobStopped() && !portUsable())
-        lostPort(context, plat::RuntimeError(shared::kErrPortNotOpen, shared::kPortNotOpenText));
+        lostPort();
 }
 
 void Link::portFailed(const QString& why)
 {
-    lostPort(kCommsContext, plat::RuntimeError(shared::kErrPortNotOpen, why));
+    // A port closes itself before it says it failed: one found open again was reopened since,
+    // and the event is of the opening before, whose loss is over.
+    if (portUsable())
+        return;
+    // A send found it closed first and has said so: the event is the same loss.
+    if (sender_.lost()) {
+        st_.portOpen = false;
+        return;
+    }
+    lostPort(why.isEmpty() ? shared::kPortNotOpenText : why);
 }
 
-void Link::lostPort(const QString& context, const std::exception& e)
+void Link::lostPort(const QString& why)
 {
     st_.portOpen = false;
     // The box may come back with the mech unpowered: its logon is not to be counted on.
@@ -126,8 +136,14 @@ void Link::lostPort(const QString& context, const std::exception& e)
     if (jobStopped())
         return;
     // A job that tried the port again says which device would not open, and why.
-    ardwell::showError(*svc_.dialogs, context, e,
-                       reopenFailure_.isEmpty() ? lostText() : lostText() + QStringLiteral("\r\n") + reopenFailure_);
+    const QString report = reopenFailure_.isEmpty() ? lostText() : lostText() + QStringLiteral("\r\n") + reopenFailure_;
+    if (why.isEmpty()) {
+        // Found by a send or a wait, which only see the port closed: the loss is the news, not
+        // the routine that happened to find it.
+        svc_.dialogs->msgBox(report.mid(2), plat::mb::Critical | plat::mb::OKOnly, QStringLiteral("Error detected"));
+    } else {
+        ardwell::showError(*svc_.dialogs, kCommsContext, plat::RuntimeError(shared::kErrPortNotOpen, why), report);
+    }
     if (guard_ && guard_->jobRunning()) {
         guard_->stopJob();
         if (onJobStopped)
@@ -168,7 +184,7 @@ void Link::sendAndWait(const QByteArray& text)
 {
     st_.lineReceived = false;
     writePort(text, "Error Sending Data 2 : ");
-    stopIfLost("Error Sending Data 2 : ");
+    stopIfLost();
     st_.replyTimeoutMs = 1000;
     while (!st_.lineReceived && st_.replyTimeoutMs > 0 && !jobStopped())
         svc_.sched->pump();
@@ -186,7 +202,7 @@ bool Link::waitSeconds(int n, const std::function<bool()>& done)
     // Measured on the monotonic clock, so the wait lasts its full n seconds and survives
     // midnight and clock changes. The wake-up makes sure a pump returns by the deadline.
     plat::Scheduler& s = *svc_.sched;
-    stopIfLost(kCommsContext);
+    stopIfLost();
     const plat::Millis limit = plat::Millis(qMax(0, n)) * 1000;
     const plat::Millis start = s.nowMs();
     const plat::CallbackId wake = s.callAfter(limit, [] {});
@@ -200,6 +216,10 @@ bool Link::waitSeconds(int n, const std::function<bool()>& done)
         if (done() || s.nowMs() - start >= limit)
             break;
     }
+    // A port that closed under the wait is said as lost now, before the caller takes the
+    // silence for the mech's and says that instead.
+    if (port_ && !port_->isOpen() && st_.portOpen)
+        lostPort();
     return done();
 }
 

@@ -181,10 +181,12 @@ public:
 private:
     shared::OutageSender sender_; // says "port not open" once per outage
     plat::JobGuard* guard_ = nullptr;
-    void lostPort(const QString& context, const std::exception& e);
+    // Says the port is lost (once) and stops the running job: why is the failure event's reason,
+    // empty when a send or a wait found the port closed.
+    void lostPort(const QString& why = {});
     QString lostText() const;
     // Before a wait for the box: a job on a lost port says so once and stops.
-    void stopIfLost(const QString& context);
+    void stopIfLost();
     // The port opened again as startupPort opens it, without its boxes; true when it is open.
     bool reopenLostPort();
     QString reopenFailure_; // why the last reopenLostPort found no port (none once it opened one)

@@ -174,7 +174,7 @@ TEST(StartupPort, PortErrorsOfferOkOrCancel)
 
     Rig invalid;
     invalid.port->setOpenResult(plat::OpenResult::NoSuchDevice);
-    invalid.ts.dialogs->answer(plat::mb::Cancel, "Invalid port number");
+    invalid.ts.dialogs->answer(plat::mb::Cancel, "cannot be opened");
     EXPECT_THROW(invalid.link.startupPort(), plat::ProgramEnded);
     EXPECT_EQ(invalid.ts.env->endCount, 1);
 
@@ -195,7 +195,7 @@ TEST(StartupPort, ADeviceThatIsNoSerialPortIsNamedInTheBox)
     rig.link.startupPort();
     ASSERT_EQ(rig.ts.dialogs->boxes().size(), 1u);
     EXPECT_EQ(rig.ts.dialogs->boxes()[0].text,
-              "Invalid port number\r\n\r\nCOM5 (sim:COM5) cannot be opened: not a serial device");
+              "COM5 (sim:COM5) cannot be opened: not a serial device");
 }
 
 TEST(FolderCheck, ReportsFailuresWithoutEndingTheProgram)

@@ -78,7 +78,7 @@ TEST(Frames, SendDataBlockOnAClosedPortReportsAndFails)
 {
     Rig rig("330", false);
     rig.port->close();
-    rig.ts.dialogs->answer(plat::mb::OK, "Error Send Data Block routine : ");
+    rig.ts.dialogs->answer(plat::mb::OK, "The connection to the programmer box on COM1 was lost.");
     EXPECT_FALSE(rig.link.sendDataBlock(makeFrame({1, 2, 3})));
     EXPECT_EQ(rig.ts.dialogs->boxes().back().title, "Error detected");
 }

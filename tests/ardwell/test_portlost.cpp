@@ -70,15 +70,71 @@ TEST(PortLost, ALostPortInTheTestFrameIsSaidAtOnce)
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 1u) << "said when it happens";
 
     // Leaving cannot tell the box; a new test says once that there is no port and opens nothing.
-    r.ts.dialogs->answer(mb::OK, "Error Sending Data 2 :  \r\nOperation valid only when the port is open - 8018");
+    r.ts.dialogs->answer(mb::OK, "The connection to the programmer box on COM3 was lost.");
     r.click("cmdFinishTest", 0);
-    r.ts.dialogs->answer(mb::OK, "Error Sending Data 2 :  \r\nOperation valid only when the port is open - 8018");
+    r.ts.dialogs->answer(mb::OK, "The connection to the programmer box on COM3 was lost.");
     r.click("cmdTest");
     EXPECT_EQ(r.ts.dialogs->boxes().size(), 3u);
     EXPECT_TRUE(r.ts.dialogs->boxes()[2].text.endsWith("again.\r\nCOM3 (sim:COM3) cannot be opened: no such device"))
         << "the job that tried the port again names its device and why";
     EXPECT_FALSE(r.view().isVisible("frmTest"));
     EXPECT_TRUE(r.view().isVisible("frmMain1"));
+}
+
+TEST(PortLost, APortFoundClosedBeforeItsFailureEventIsOneReportOfTheLossAlone)
+{
+    // A device that fails is seen closed at once; its failure event follows a moment later,
+    // here once the read it cut short has ended.
+    Road r("330");
+    r.ts.sched->callAfter(1000, [&] {
+        r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
+        r.port->close();
+        r.ts.sched->callAfter(1500, [&] { r.port->onFailure("the device /dev/ttyUSB0 is gone"); });
+    });
+    r.ts.dialogs->answer(mb::OK);
+    EXPECT_FALSE(r.enterProgramme());
+    r.ts.sched->advance(3000);
+    ASSERT_EQ(r.ts.dialogs->boxes().size(), 1u) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(r.ts.dialogs->boxes()[0].text.toStdString(), "The connection to the programmer box on COM3 was lost.\r\n"
+                                                           "Reconnect the box, then start the job again.");
+    EXPECT_EQ(r.ts.dialogs->boxes()[0].title, "Error detected");
+    EXPECT_EQ(r.ts.dialogs->boxes()[0].style, mb::Critical | mb::OKOnly);
+
+    // A job while the box is still away says why it could not reach it, and nothing else.
+    r.ts.dialogs->answer(mb::OK);
+    EXPECT_FALSE(r.enterProgramme());
+    ASSERT_EQ(r.ts.dialogs->boxes().size(), 2u) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(r.ts.dialogs->boxes()[1].text.toStdString(), "The connection to the programmer box on COM3 was lost.\r\n"
+                                                           "Reconnect the box, then start the job again.\r\n"
+                                                           "COM3 (sim:COM3) cannot be opened: no such device");
+}
+
+TEST(PortLost, AFailureEventOfAPortSinceOpenedAgainIsNotReported)
+{
+    Road r("330");
+    ASSERT_TRUE(r.enterProgramme());
+    r.ts.dialogs->answer(mb::OK, kLost + "Reconnect the box, then start the job again.");
+    unplug(r);
+    r.port->setOpenResult(plat::OpenResult::Ok); // reconnected
+
+    // The run opens the port again; the event of the earlier failure reaches it afterwards.
+    r.view().setText("cmbCoinCount", "3");
+    r.dropCoins(std::vector<Raw>(3, Raw{1000, 1100, 800, 300, 400, 350, 150}));
+    r.ts.sched->callAfter(4000, [&] {
+        ASSERT_TRUE(r.port->isOpen());
+        r.port->onFailure("the device /dev/ttyUSB0 is gone");
+    });
+    r.ts.dialogs->answer(mb::OK, "Data Gathered");
+    r.click("cmdCoinData");
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 2u) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_TRUE(r.st().portOpen);
+    EXPECT_TRUE(r.st().mechLoggedOn);
+
+    // The port still works: a loss of it now is said again.
+    r.ts.dialogs->answer(mb::OK, kLost + "Reconnect the box, then start the job again.");
+    unplug(r);
+    EXPECT_EQ(r.ts.dialogs->boxes().size(), 3u);
 }
 
 } // namespace

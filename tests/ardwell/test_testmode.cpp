@@ -236,7 +236,7 @@ TEST(TestFrame340, DispenseButtonsAreOffWhileTheCommandGoesOutAndAHangUpIsReport
         EXPECT_TRUE(t.view().isEnabled("cmdDispense", k));
     EXPECT_EQ(t.ts.dialogs->boxes().size(), 1u);
     // Leaving waits for the box: it says once that the box cannot be told.
-    t.ts.dialogs->answer(mb::OK, "Error Sending Data 2 :  \r\nOperation valid only when the port is open - 8018");
+    t.ts.dialogs->answer(mb::OK, "The connection to the programmer box on COM3 was lost.");
     t.click("cmdExit340");
     EXPECT_EQ(t.ts.dialogs->boxes().size(), 2u);
     EXPECT_TRUE(t.mainButtonsOn());

@@ -215,7 +215,7 @@ TEST(WindowStartUp, APortThatIsNoSerialDeviceIsReportedAsAnInvalidPort)
     QDir(b.ts.folder()).mkpath("ports");
     ASSERT_TRUE(QFile::link("/dev/null", b.ts.folder() + "/ports/COM1"));
     b.ts.makePort = [&] { return std::make_unique<plat::QtSerialPort>(*b.ts.env); };
-    b.ts.dialogs->answer(mb::OK, "Invalid port number");
+    b.ts.dialogs->answer(mb::OK, "COM1 (/dev/null) cannot be opened: not a serial device");
     ::testing::internal::CaptureStderr();
     ASSERT_TRUE(b.start());
     const std::string said = ::testing::internal::GetCapturedStderr();
