@@ -312,3 +312,29 @@ TEST(ExitDuringWrite, IsRefusedWithABoxEachTimeAndNeverQueuedNorSaysNothingWritt
         EXPECT_FALSE(t.contains("Nothing written")) << t.toStdString();
     EXPECT_TRUE(inProgrammeMode(r));
 }
+
+TEST(ExitWrite, APortLostDuringTheExitsWriteCallsItOffAndTheNextExitAsksAboutTheLoss)
+{
+    Road r("330");
+    enterAndClearChannel1(r);
+    r.mech.clearReceived();
+    when(r, [&] { return r.mech.addressesWritten().size() >= 40; },
+         [&] {
+             r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
+             r.port->hangUp("unplugged");
+         });
+    r.ts.dialogs->answer(mb::Yes, kAsk);
+    r.ts.dialogs->answer(mb::OK, "The mech may be half-written: write it again once the box is reconnected.");
+    r.ts.dialogs->answer(mb::OK, "The Coin mech may be half-written");
+    r.ts.dialogs->answer(mb::OK, kCalledOff);
+    EXPECT_FALSE(ends([&] { r.win().cmdExit_Click(); }));
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed()) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_TRUE(inProgrammeMode(r));
+    EXPECT_TRUE(r.job().imageModified());
+    EXPECT_EQ(r.ts.readFile("config.txt"), kMarker);
+
+    r.ts.dialogs->answer(mb::OK, kNoBox);
+    EXPECT_TRUE(ends([&] { r.win().cmdExit_Click(); }));
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_EQ(r.ts.readFile("config.txt"), kSettings);
+}
