@@ -178,7 +178,9 @@ public:
     void openValidatorTestFromEditor() override
     {
         openValidatorTest(p_, 1);
-        p_.valtestForm().show();
+        // No test on a port that would not open (or went meanwhile): the editor stays as it was.
+        if (!p_.link.jobStopped())
+            p_.valtestForm().show();
     }
     MemoryWindows& memoryWindows() override { return p_.memoryWindows(); }
 

@@ -154,6 +154,10 @@ void MainMenuJobs::validatorTest(int textId, Family family, const char* modelLis
         p_.job.beginJob(family, mainView.text(QString::fromLatin1(modelList)));
     });
     step(textId, [&] { openValidatorTest(p_, 0); });
+    // The port could not be opened, or went while the test started: that has been said, and
+    // openValidatorTest has left nothing open.
+    if (p_.link.jobStopped())
+        return;
     // Only a Mars test has just read the status line (its timings check asks for it); for CC and
     // NRI mechPresent is whatever the last status line said, perhaps of a socket long since
     // empty, and says nothing of the mech now plugged in.
