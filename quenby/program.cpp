@@ -63,6 +63,9 @@ public:
     }
     bool openNriData() override
     {
+        // As the EEPROM's: a read of part of the memory (or of none) is no picture of the mech.
+        if (!p_.memory.nri.linesAreTheMechsOf(p_.job.mechModel))
+            return false;
         p_.nriDataForm().setup();
         showInFront(p_.nriDataForm());
         return true;

@@ -3,6 +3,7 @@
 // locks the menu, sets the model's parameters, reads the mech's memory where the job needs it and
 // opens the job's window. A window that does not open ends the job with the menu unlocked.
 #include "quenby/link/familytable.h"
+#include "quenby/link/nrimech.h"
 #include "quenby/memutils/promimage.h"
 #include "quenby/program.h"
 #include "quenby/shell/coinreports.h"
@@ -122,8 +123,14 @@ void MainMenuJobs::cmdCCprom_Click()
 
 void MainMenuJobs::cmdNRIprom_Click()
 {
-    // The NRI read fills the NRI tables; the images keep what they hold.
-    memoryUtility(id::NriProm, Family::NRI, "cmbNRImech", [&] { p_.mech().forJob()->read(); },
+    // The NRI read fills the NRI tables; the images keep what they hold. A read that stopped at
+    // a record says which, and opens no window.
+    memoryUtility(id::NriProm, Family::NRI, "cmbNRImech",
+                  [&] {
+                      const std::unique_ptr<MechFamily> family = p_.mech().forJob();
+                      const ReadState read = family->read();
+                      reportNriReadStopped(family->context(), family->entry(), read);
+                  },
                   &MemoryWindows::openNriData);
 }
 
