@@ -104,7 +104,8 @@ bool ProgramMemoryWindows::openFromLimitsEditor()
     // The editor has sent its "J"s, read the mech where the family needs it and locked the menu's
     // button: the family's window, set up as opened from the editor.
     const Family family = p_.job.mechFamily;
-    if (family == Family::None)
+    // A read cut by a lost port is no picture of the mech, whatever the family.
+    if (family == Family::None || p_.link.jobStopped())
         return false;
     if (family == Family::CC && !p_.memory.images.holdsWholeMemoryOf(p_.job.mechModel))
         return false;
