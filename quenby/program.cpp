@@ -63,6 +63,9 @@ public:
     }
     bool openNriData() override
     {
+        // As the EEPROM's: a read of part of the memory (or of none) is no picture of the mech.
+        if (!p_.memory.nri.linesAreTheMechsOf(p_.job.mechModel))
+            return false;
         p_.nriDataForm().setup();
         showInFront(p_.nriDataForm());
         return true;
@@ -101,7 +104,8 @@ bool ProgramMemoryWindows::openFromLimitsEditor()
     // The editor has sent its "J"s, read the mech where the family needs it and locked the menu's
     // button: the family's window, set up as opened from the editor.
     const Family family = p_.job.mechFamily;
-    if (family == Family::None)
+    // A read cut by a lost port is no picture of the mech, whatever the family.
+    if (family == Family::None || p_.link.jobStopped())
         return false;
     if (family == Family::CC && !p_.memory.images.holdsWholeMemoryOf(p_.job.mechModel))
         return false;
@@ -178,7 +182,9 @@ public:
     void openValidatorTestFromEditor() override
     {
         openValidatorTest(p_, 1);
-        p_.valtestForm().show();
+        // No test on a port that would not open (or went meanwhile): the editor stays as it was.
+        if (!p_.link.jobStopped())
+            p_.valtestForm().show();
     }
     MemoryWindows& memoryWindows() override { return p_.memoryWindows(); }
 

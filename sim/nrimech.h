@@ -82,7 +82,8 @@ public:
     };
     void setFault(Fault fault, When when) { faults_.set(fault, when); }
     // What a newer model does with one record.
-    enum class RecordFault { None, PieceRefused, PieceUnanswered, PieceLate, ShortReply, NoReply };
+    // ShortReply: half the record's text, then its CR; CutReply: half of it and no CR.
+    enum class RecordFault { None, PieceRefused, PieceUnanswered, PieceLate, ShortReply, NoReply, CutReply };
     void setRecordFault(int record, RecordFault fault) { recordFaults_[record] = fault; }
 
     // Record: commands taken ("I", "X05", "Z05", "V3", "D", ... in order) and writes stored.

@@ -128,9 +128,9 @@ void NriMech::answerRecord(int r)
     if (f == RecordFault::NoReply)
         return;
     QByteArray text = records_.value(r);
-    if (f == RecordFault::ShortReply)
+    if (f == RecordFault::ShortReply || f == RecordFault::CutReply)
         text = text.left(text.size() / 2);
-    send(text + '\r');
+    send(f == RecordFault::CutReply ? text : text + '\r');
 }
 
 void NriMech::newerPiece(char c)

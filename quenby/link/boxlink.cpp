@@ -281,14 +281,19 @@ void BoxLink::portNotOpened(int portNumber)
         return;
     // The program stays: the box may be plugged in and the job started again. Nothing of this
     // job goes to the port, so this is its one report.
-    const QString why = port_ ? plat::portOpenFailure(*port_)
-                              : QStringLiteral("COM%1 cannot be opened: no serial port").arg(portNumber);
-    svc_.dialogs->msgBox(text(id::PortInit) + QStringLiteral("\r\n") + why, plat::mb::Critical, text(id::ErrorTitle));
+    svc_.dialogs->msgBox(text(id::PortInit) + QStringLiteral("\r\n") + openFailureText(portNumber), plat::mb::Critical,
+                         text(id::ErrorTitle));
     sender_.portLost();
     if (guard_ && guard_->jobRunning()) {
         guard_->stopJob();
         job_.stop();
     }
+}
+
+QString BoxLink::openFailureText(int portNumber) const
+{
+    return port_ ? plat::portOpenFailure(*port_)
+                 : QStringLiteral("COM%1 cannot be opened: no serial port").arg(portNumber);
 }
 
 void BoxLink::closePort()

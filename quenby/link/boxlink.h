@@ -126,6 +126,9 @@ public:
     // Opens the port if it is not open yet (9600,N,8,1); true when it is open afterwards, and
     // then portOpen says so.
     bool openPort(int portNumber, plat::OpenResult* why = nullptr);
+    // Why port `portNumber` did not open at the last try: the port, its device and the reason
+    // (for example "COM2 (sim:COM2) cannot be opened: no such device").
+    QString openFailureText(int portNumber) const;
     // The port closed (when open) and portOpen cleared: the port chosen anew, the program ending.
     void closePort();
     // portOpen cleared with the port left as it is, so the next open looks at the port again.

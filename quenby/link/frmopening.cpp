@@ -22,7 +22,7 @@ const QString kBoxOk = QStringLiteral("COM port OPEN :\nProgrammer Box OK");
 
 frmOpening::frmOpening(Program& program) : p_(program)
 {
-    setFixedSize(420, 260);
+    setFixedSize(420, 300);
     c_.add(artwork(this, 10, 10, 120, 120), QStringLiteral("Image1"));
     c_.add(artwork(this, 10, 10, 120, 120), QStringLiteral("Image2"));
     c_.add(artwork(this, 140, 10, 60, 60), QStringLiteral("Picture2"));
@@ -32,13 +32,14 @@ frmOpening::frmOpening(Program& program) : p_(program)
     ComboPort = c_.add(new QComboBox(this), QStringLiteral("ComboPort"));
     ComboPort->setGeometry(250, 80, 110, 24);
     LabelStatus = c_.add(new QLabel(kDesignStatus, this), QStringLiteral("LabelStatus"));
-    LabelStatus->setGeometry(10, 140, 400, 70);
+    // Room for a port that would not open: the choice asked for, then the port, its device and why.
+    LabelStatus->setGeometry(10, 140, 400, 110);
     LabelStatus->setWordWrap(true);
     LabelStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* retry = c_.add(new QPushButton(QStringLiteral("Retry"), this), QStringLiteral("cmdRetry"));
-    retry->setGeometry(100, 220, 100, 30);
+    retry->setGeometry(100, 260, 100, 30);
     auto* cancel = c_.add(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("cmdCancel"));
-    cancel->setGeometry(220, 220, 100, 30);
+    cancel->setGeometry(220, 260, 100, 30);
 
     QObject::connect(retry, &QPushButton::clicked, this, [this] {
         p_.guard.handle(QStringLiteral("frmOpening.cmdRetry_Click : "), [this] { cmdRetry_Click(); });
@@ -109,7 +110,8 @@ void frmOpening::tryConnect()
     setButtons(false);
     if (!p_.state.portOpen) {
         if (!p_.check.openChosenPort(chosenPort())) {
-            setStatus(kPortNotOpen);
+            // The port, its device and why, below the choice it asks for.
+            setStatus(kPortNotOpen + QStringLiteral("\n\n") + p_.link.openFailureText(chosenPort()));
             setButtons(true);
             return;
         }

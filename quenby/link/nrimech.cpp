@@ -66,6 +66,25 @@ void NriFamily::copyPromToCoinTable()
     copyNriWindows(entry_, ctx_.params, ctx_.mem.coins, ctx_.mem.nri, ctx_.mem.nriCoin);
 }
 
+QString nriReadStoppedText(const MechEntry& entry, const ModelParams& params, const ReadState& read)
+{
+    if (read.complete || read.stopTextId != 0 || read.stopAddress < 1)
+        return {};
+    const QString record = nriReadRecordName(nriReadPlan(entry, params), read.stopAddress);
+    if (record.isEmpty())
+        return {};
+    return QStringLiteral("The NRI memory read stopped at %1: the mech did not give it whole.").arg(record);
+}
+
+void reportNriReadStopped(const MechContext& ctx, const MechEntry& entry, const ReadState& read)
+{
+    if (ctx.job.userAbort || ctx.link.jobStopped())
+        return;
+    const QString text = nriReadStoppedText(entry, ctx.params, read);
+    if (!text.isEmpty())
+        ctx.message(text, plat::mb::OKOnly | plat::mb::Critical, id::ErrorTitle);
+}
+
 bool retakeKeptNriCoinData(const MechEntry& entry, const ModelParams& params, MemoryState& mem)
 {
     if (!mem.nri.linesAreTheMechsOf(entry.model))

@@ -43,6 +43,13 @@ private:
     void reportNoLogon(int firstTextId);
 };
 
+// What the technician is told of a read that did not come whole at a record (one unanswered, cut
+// short, or not a record of the model): the record it stopped at. Empty for a whole read and for
+// one that stopped for another reason (no logon, which the read says itself).
+QString nriReadStoppedText(const MechEntry& entry, const ModelParams& params, const ReadState& read);
+// Says it in a box, unless the user cancelled the read or its port was lost (said already).
+void reportNriReadStopped(const MechContext& ctx, const MechEntry& entry, const ReadState& read);
+
 // The steps of a plan in order: pauses, the bar, each command with its data (after a newer
 // model's refused block, none of the blocks after it). A step that raises is reported under
 // trapId and the next one runs. False when a step was not acknowledged.

@@ -141,6 +141,20 @@ bool nriReadFills(const std::vector<NriReadStep>& plan, int n)
     return std::any_of(plan.begin(), plan.end(), [n](const NriReadStep& step) { return step.line == n; });
 }
 
+QString nriReadRecordName(const std::vector<NriReadStep>& plan, int n)
+{
+    const auto step = std::find_if(plan.begin(), plan.end(), [n](const NriReadStep& s) { return s.line == n; });
+    if (step == plan.end() || step->command.isEmpty())
+        return {};
+    // A newer model's record is "X" and its two-digit number; an older model's command is all.
+    const QByteArray& command = step->command;
+    const bool numbered = command.size() == 3 && command.startsWith('X');
+    QString name = QStringLiteral("record ") + QString::fromLatin1(numbered ? command.mid(1) : command);
+    if (step->coin > 0)
+        name += QStringLiteral(" (coin %1)").arg(step->coin);
+    return name;
+}
+
 std::vector<NriReadStep> nriReadPlan(const MechEntry& entry, const ModelParams& params)
 {
     std::vector<NriReadStep> out;

@@ -53,6 +53,10 @@ std::vector<NriReadStep> nriReadPlan(const MechEntry& entry, const ModelParams& 
 // Whether a read of plan fills data line n (1..28); a line it never fills holds no record of
 // this model.
 bool nriReadFills(const std::vector<NriReadStep>& plan, int n);
+// The record of the mech that plan reads into data line n, as the technician knows it: a newer
+// model's by its number ("record 05 (coin 3)", "record 0F"), an older one's by its command
+// ("record V3 (coin 3)", "record Y"). Empty when the plan does not fill that line.
+QString nriReadRecordName(const std::vector<NriReadStep>& plan, int n);
 
 // Stores one reply (the reply text the send layer collected) into its line and fields. A short
 // reply is parsed as it stands: missing fields read 0. Nothing outside the tables is written.

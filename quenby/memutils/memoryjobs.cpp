@@ -194,7 +194,11 @@ std::optional<bool> programmeRouting(MechFamily& family, const Routing435& field
 
 ReadState readNriCommand(MechFamily& family)
 {
-    return readBetweenJAndW(family.context(), id::NriReadError, [&] { return family.read(); });
+    return readBetweenJAndW(family.context(), id::NriReadError, [&] {
+        const ReadState read = family.read();
+        reportNriReadStopped(family.context(), family.entry(), read);
+        return read;
+    });
 }
 
 void saveNriCommand(MechFamily& family)

@@ -3,6 +3,7 @@
 // locks the menu, sets the model's parameters, reads the mech's memory where the job needs it and
 // opens the job's window. A window that does not open ends the job with the menu unlocked.
 #include "quenby/link/familytable.h"
+#include "quenby/link/nrimech.h"
 #include "quenby/memutils/promimage.h"
 #include "quenby/program.h"
 #include "quenby/shell/coinreports.h"
@@ -122,8 +123,14 @@ void MainMenuJobs::cmdCCprom_Click()
 
 void MainMenuJobs::cmdNRIprom_Click()
 {
-    // The NRI read fills the NRI tables; the images keep what they hold.
-    memoryUtility(id::NriProm, Family::NRI, "cmbNRImech", [&] { p_.mech().forJob()->read(); },
+    // The NRI read fills the NRI tables; the images keep what they hold. A read that stopped at
+    // a record says which, and opens no window.
+    memoryUtility(id::NriProm, Family::NRI, "cmbNRImech",
+                  [&] {
+                      const std::unique_ptr<MechFamily> family = p_.mech().forJob();
+                      const ReadState read = family->read();
+                      reportNriReadStopped(family->context(), family->entry(), read);
+                  },
                   &MemoryWindows::openNriData);
 }
 
@@ -154,6 +161,10 @@ void MainMenuJobs::validatorTest(int textId, Family family, const char* modelLis
         p_.job.beginJob(family, mainView.text(QString::fromLatin1(modelList)));
     });
     step(textId, [&] { openValidatorTest(p_, 0); });
+    // The port could not be opened, or went while the test started: that has been said, and
+    // openValidatorTest has left nothing open.
+    if (p_.link.jobStopped())
+        return;
     // Only a Mars test has just read the status line (its timings check asks for it); for CC and
     // NRI mechPresent is whatever the last status line said, perhaps of a socket long since
     // empty, and says nothing of the mech now plugged in.

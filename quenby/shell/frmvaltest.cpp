@@ -312,6 +312,25 @@ void frmValtest::closeEvent(QCloseEvent* e)
 
 // ---- starting a test ----------------------------------------------------------------------------
 
+namespace {
+
+// A test whose port is gone is left as Back leaves it (the job has stopped, so nothing is sent):
+// no window stays, the opener is shown and its "Validator Test" buttons can be pressed again.
+void leaveStoppedTest(Program& p)
+{
+    if (frmValtest* w = p.valtestIfLoaded()) {
+        p.errors.trap(id::Closing, [&] { w->cmdBack_Click(); });
+        return;
+    }
+    p.errors.trap(id::Closing, [&] {
+        plat::View& mainView = p.mainForm().controls();
+        mainView.setEnabled(QStringLiteral("cmdValtest"), true);
+        p.memoryWindows().enablePromValtest();
+    });
+}
+
+} // namespace
+
 void openValidatorTest(Program& p, int openedFrom)
 {
     const auto step = [&p](const std::function<void()>& fn) { p.errors.trap(id::SetUpTest, fn); };
@@ -322,6 +341,11 @@ void openValidatorTest(Program& p, int openedFrom)
     step([&] { p.mainForm().startupPort(); });
     p.valtestFromMain = openedFrom == 0;
     job.nriG10LineMode = false;
+    // A port that would not open has been said: no test on it.
+    if (p.link.jobStopped()) {
+        leaveStoppedTest(p);
+        return;
+    }
     step([&] { p.link.sendAndWait("O"); });
     step([&] { p.link.sendJ(); });
     frmValtest& w = p.valtestForm();
@@ -350,6 +374,9 @@ void openValidatorTest(Program& p, int openedFrom)
         step([&] { p.link.sendJ(); });
         step([&] { p.link.sendData("N"); });
     }
+    // The port went while the test started: the window it was shown in goes with it.
+    if (p.link.jobStopped())
+        leaveStoppedTest(p);
 }
 
 } // namespace quenby

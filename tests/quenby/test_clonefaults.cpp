@@ -150,3 +150,31 @@ TEST_F(CcFaultTest, ALogonThatFailsWhileProgrammingWritesNothing)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FaultTest, TheEditorsValidatorTestOpensNoWindowOnAPortThatWillNotOpenAgain)
+{
+    openMars();
+    editMars();
+    burnBlank();
+    ASSERT_TRUE(ed().isEnabled("cmdValtest"));
+    answer(plat::mb::OK, "The connection to the programmer box on COM1 was lost.");
+    port->hangUp("the programmer box hung up");
+    wait(100);
+    port->setOpenFailure(plat::OpenResult::NoSuchDevice, "no such device");
+    clearSent();
+    answer(plat::mb::OK, "COM1 (sim:COM1) cannot be opened: no such device");
+    press(ed(), "cmdValtest");
+    EXPECT_FALSE(testOpen());
+    EXPECT_TRUE(editorShown()) << "the editor stays";
+    EXPECT_TRUE(ed().isEnabled("cmdValtest")) << "and its test can be started again";
+    EXPECT_TRUE(mainC().isEnabled("cmdValtest"));
+    EXPECT_EQ(sent(), "");
+
+    port->setOpenFailure(plat::OpenResult::Ok, {});
+    press(ed(), "cmdValtest");
+    EXPECT_TRUE(testOpen());
+}
+
+} // namespace

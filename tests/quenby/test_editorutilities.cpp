@@ -330,3 +330,19 @@ TEST_F(EditorUtilitiesTest, RestoreAfterTheEepromWindowsReadStoppedReadsTheMechA
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditorUtilitiesTest, AnNriReadCutByALostPortOpensNoWindowOverTheEditor)
+{
+    editor("G13-6000", "cmbNRImech", "cmdNRIprog");
+    box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, When::from(40)); // a few records in
+    answer(plat::mb::OK, "The connection to the programmer box on COM1 was lost.");
+    press(ed(), "cmdPROMutilities");
+    EXPECT_EQ(boxesShown(), 1);
+    EXPECT_FALSE(p->nriDataIfLoaded() && p->nriDataIfLoaded()->isVisible()) << "no window on a part of the memory";
+    EXPECT_TRUE(editorShown());
+    EXPECT_TRUE(mainC().isEnabled("cmdNRIprom"));
+}
+
+} // namespace

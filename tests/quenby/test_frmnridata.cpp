@@ -129,12 +129,11 @@ TEST_F(NriWindowTest, AReplyWithAControlByteIsSavedNowhere)
     start("G13-6000");
     mech<NriMech>().setRecord(0x14, QByteArray("3434\x07" "343434", 11));
     // Not a record of the model: the read is not whole, and writes no scratch file.
+    // Nor does it open the window, whose Save would write it.
+    ts.dialogs->answer(plat::mb::OK, "The NRI memory read stopped at record 14: the mech did not give it whole.");
     run("cmbNRImech", "G13-6000", "cmdNRIprom");
     EXPECT_FALSE(ts.fileExists("G13-6000temp.txt"));
-    ts.dialogs->answerFile(coinSet("saved.txt"));
-    ts.dialogs->answer(plat::mb::OK, "record 21 was not read whole: nothing saved");
-    press(nri(), "cmdSave");
-    EXPECT_TRUE(ts.dialogs->boxes().back().text.startsWith(" 920 Error Programming NRI data file : "));
+    EXPECT_FALSE(shown(p->nriDataIfLoaded()));
     EXPECT_FALSE(ts.fileExists("CoinSets/saved.txt"));
 }
 
@@ -270,6 +269,67 @@ TEST_F(NriWindowTest, AReadCutByALostPortShowsWhatItDidNotReadAsNotReadAndSavesN
 
     ts.dialogs->answerFile(coinSet("saved.txt"));
     ts.dialogs->answer(plat::mb::OK, "nothing saved");
+    press(nri(), "cmdSave");
+    EXPECT_FALSE(ts.fileExists("CoinSets/saved.txt"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NriWindowTest, AReadCutFromTheMainMenuOpensNoWindowAndNamesTheRecordItStoppedAt)
+{
+    start("G13-6000");
+    nm().setRecordFault(5, NriMech::RecordFault::CutReply); // coin 3's windows, half of them, no CR
+    ts.dialogs->answer(plat::mb::OK, "The NRI memory read stopped at record 05 (coin 3): the mech did not give it whole.");
+    run("cmbNRImech", "G13-6000", "cmdNRIprom");
+    ASSERT_EQ(ts.dialogs->boxes().size(), 1u) << ts.dialogs->texts().join("|").toStdString();
+    EXPECT_EQ(ts.dialogs->boxes()[0].title, "Error");
+    EXPECT_FALSE(shown(p->nriDataIfLoaded()));
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(mainC().isEnabled("cmdNRIprom"));
+    EXPECT_TRUE(mainC().isEnabled("cmbNRImech")) << "the menu unlocked";
+    EXPECT_FALSE(ts.fileExists("G13-6000temp.txt"));
+
+    // An older model whose answer of several lines loses its last: the same.
+    box.swapMech("G13-0000", false);
+    nm().setFault(NriMech::Fault::FewerLines, sim::When::first(1)); // the "Z" of the date, read first
+    ts.dialogs->answer(plat::mb::OK, "The NRI memory read stopped at record Z: the mech did not give it whole.");
+    run("cmbNRImech", "G13-0000", "cmdNRIprom");
+    EXPECT_EQ(ts.dialogs->boxes().size(), 2u);
+    EXPECT_FALSE(shown(p->nriDataIfLoaded()));
+    EXPECT_TRUE(mainC().isEnabled("cmdNRIprom"));
+
+    // A mech that logs on to nothing has been said already: one box, no window.
+    nm().setFault(NriMech::Fault::WrongIdent, sim::When::always());
+    ts.dialogs->answer(plat::mb::OK, "No Communication with the NRI Coin Mech");
+    run("cmbNRImech", "G13-0000", "cmdNRIprom");
+    EXPECT_EQ(ts.dialogs->boxes().size(), 3u);
+    EXPECT_FALSE(shown(p->nriDataIfLoaded()));
+
+    // Whole again: the window opens on it.
+    box.swapMech("G13-6000", false);
+    run("cmbNRImech", "G13-6000", "cmdNRIprom");
+    EXPECT_EQ(ts.dialogs->boxes().size(), 3u);
+    EXPECT_TRUE(shown(p->nriDataIfLoaded()));
+}
+
+TEST_F(NriWindowTest, TheWindowsOwnReadCutAtARecordSaysWhichAndShowsItAsNotRead)
+{
+    open("G13-6000");
+    nm().setRecordFault(5, NriMech::RecordFault::CutReply);
+    ts.dialogs->answer(plat::mb::OK, "The NRI memory read stopped at record 05 (coin 3): the mech did not give it whole.");
+    press(nri(), "cmdReadPROM");
+    EXPECT_EQ(ts.dialogs->boxes().size(), 1u);
+    EXPECT_TRUE(shown(p->nriDataIfLoaded())) << "the window stays";
+    const QStringList rows = nri().text("lblPROM").split("\r\n");
+    ASSERT_GT(rows.size(), 4);
+    EXPECT_TRUE(rows[3].contains("Coin 03      --- ---")) << rows[3].toStdString();
+    EXPECT_FALSE(rows[4].contains("---")) << "coin 4 was read: " << rows[4].toStdString();
+    EXPECT_TRUE(sentSince().endsWith("W"));
+
+    ts.dialogs->answerFile(coinSet("saved.txt"));
+    ts.dialogs->answer(plat::mb::OK, "record 6 was not read whole: nothing saved");
     press(nri(), "cmdSave");
     EXPECT_FALSE(ts.fileExists("CoinSets/saved.txt"));
 }

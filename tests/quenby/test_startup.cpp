@@ -218,7 +218,7 @@ TEST_F(StartupTest, PortThatCannotBeOpenedThenAnotherPortChosen)
         click(openC(), "cmdRetry");
     });
     p->start();
-    EXPECT_EQ(status, "COM port NOT OPEN :\nSelect another Port");
+    EXPECT_EQ(status, "COM port NOT OPEN :\nSelect another Port\n\nCOM4 (sim:COM4) cannot be opened: no such device");
     EXPECT_EQ(savedAtOnce, quenby::settingsLine(7, "English", {}));
     EXPECT_TRUE(stillWaiting);
     EXPECT_EQ(port->portNumber(), 7);
@@ -467,6 +467,31 @@ TEST_F(StartupTest, AJobThatFindsNoPortSaysSoOnceAndTheProgramWaitsForTheBox)
     click(mainC(), "cmdMars");
     EXPECT_TRUE(port->isOpen());
     EXPECT_TRUE(p->state.portOpen);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(StartupTest, APortThatIsNoSerialDeviceIsNamedWithItsDeviceAndWhy)
+{
+    settings(3);
+    program();
+    port->setOpenFailure(plat::OpenResult::NoSuchDevice, "not a serial device");
+    QString status;
+    QString retried;
+    at(2000, [&] {
+        status = openC().text("LabelStatus");
+        click(openC(), "cmdRetry");
+        retried = openC().text("LabelStatus");
+        port->setOpenFailure(plat::OpenResult::Ok, {});
+    });
+    at(4000, [&] { click(openC(), "cmdRetry"); });
+    p->start();
+    EXPECT_EQ(status, "COM port NOT OPEN :\nSelect another Port\n\nCOM3 (sim:COM3) cannot be opened: not a serial device");
+    EXPECT_EQ(retried, status) << "a Retry that still finds no port says the same";
+    EXPECT_TRUE(ts.dialogs->boxes().empty()) << "the start-up window says it, no box";
+    EXPECT_TRUE(main().isVisible());
 }
 
 } // namespace
