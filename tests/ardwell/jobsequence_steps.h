@@ -54,12 +54,14 @@ struct SequenceSteps : SequenceState {
             else if (rig.mechInBox().words() != before)
                 halfWritten.insert(unit);
         }
+        lastEnded = ended;
         if (ended && !exitAllowed)
             ADD_FAILURE() << "the program ended in \"" << what.toStdString() << "\""
                           << (exitClicked ? ": an EXIT clicked while the Coin mech was written was put off, not refused"
                                           : "");
         return ended;
     }
+    bool lastEnded = false;   // the program ended in the last job
     bool exitAllowed = false; // the job is EXIT or the close box
     bool exitClicked = false; // EXIT or the close box was clicked inside the job
     std::set<int> halfWritten; // units a write of this session changed without verifying them
@@ -200,6 +202,8 @@ struct SequenceSteps : SequenceState {
             dropPending(); // the user said No: nothing written, nothing pending
             return;
         }
+        if (lastEnded)
+            return; // said already
         SCOPED_TRACE(road.toStdString());
         if (edited && panel == Mode::Programme) {
             EXPECT_TRUE(pending()) << "a write that did not verify drops the changes";

@@ -382,6 +382,26 @@ struct Sequence : ExitSequence {
         dropPending();
     }
 
+    // The way out from a panel, often over changes made just before it.
+    void leave()
+    {
+        if (chance(0.5)) {
+            if (modeShown() == Mode::Adjust) {
+                if (chance(0.5)) {
+                    loosenOrTighten();
+                    changeCoin();
+                } else {
+                    loadOrCopy();
+                }
+            } else if (chance(0.5)) {
+                learn();
+            } else {
+                clearOne();
+            }
+        }
+        exitJob();
+    }
+
     // ---- One step, as the panel shown allows ----
 
     void step()
@@ -415,12 +435,12 @@ struct Sequence : ExitSequence {
                 learn();
             else if (r < 60)
                 fault();
-            else if (r < 80)
+            else if (r < 76)
                 writeFromPanel();
-            else if (r < 93)
+            else if (r < 88)
                 finish();
             else
-                exitJob();
+                leave();
         } else if (m == Mode::Adjust) {
             if (r < 4)
                 swapMech(false);
@@ -436,12 +456,12 @@ struct Sequence : ExitSequence {
                 loadOrCopy();
             else if (r < 66)
                 fault();
-            else if (r < 84)
+            else if (r < 80)
                 writeToMech();
-            else if (r < 92)
+            else if (r < 88)
                 cancelAdjust();
             else
-                exitJob();
+                leave();
         } else {
             run("End Testing", [&] { rig.click("cmdFinishTest", 0); });
         }
