@@ -108,6 +108,9 @@ public:
     bool exiting() const { return exiting_; }
     // For an ending that does not go through requestExit (a fatal path of the start-up).
     void markExiting() { exiting_ = true; }
+    // The exit under way did not end the program after all (what it had to do first failed, or
+    // the user chose to stay): jobs and a later exit are heard again.
+    void callOffExit() { exiting_ = false; }
 
     HandlerDepth& depth() { return depth_; }
 

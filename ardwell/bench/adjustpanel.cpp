@@ -264,7 +264,7 @@ void AdjustPanel::CmdTighten_Click()
     showPercent();
 }
 
-void AdjustPanel::cmdExitAdjust_Click()
+bool AdjustPanel::cmdExitAdjust_Click()
 {
     plat::View& v = view();
     st_.commsError = false;
@@ -273,7 +273,7 @@ void AdjustPanel::cmdExitAdjust_Click()
     // nothing goes to the mech until the panel holds what can be stored.
     if (!encodeEeprom()) {
         setControlsEnabled(true);
-        return;
+        return false;
     }
     // The write re-reads the mech's serial number first.
     if (job_.programmeMechCommand(1) == WriteResult::Written && !st_.commsError) {
@@ -283,11 +283,12 @@ void AdjustPanel::cmdExitAdjust_Click()
         v.setVisible(QStringLiteral("frmAdjust"), false);
         link_.mechPower(false);
         enableMainButtons(view(), true);
-        return;
+        return true;
     }
     v.setVisible(QStringLiteral("frmAdjust"), true);
     v.setVisible(QStringLiteral("frmMain1"), false);
     setControlsEnabled(true);
+    return false;
 }
 
 void AdjustPanel::cmdCancelAdjust_Click()

@@ -53,8 +53,8 @@ public:
     void cmbDefaultRoute_Change();
     void cmdLoosen_Click();
     void CmdTighten_Click();
-    // "Write to Mech" and "Cancel Changes".
-    void cmdExitAdjust_Click();
+    // "Write to Mech" (true when the panel was written and read back) and "Cancel Changes".
+    bool cmdExitAdjust_Click();
     void cmdCancelAdjust_Click();
     // "Save to File" and "Load from File".
     void cmdSave_Click();

@@ -24,6 +24,8 @@ public:
     void testJob() override { tests_.cmdTest_Click(); }
     void enableProgrammeControls(bool enabled) override { programme_.enableProgrammeControls(enabled); }
     void cmdProg_Click() override { programme_.cmdProg_Click(); }
+    bool storeAdjustCoin() override { return adjust_.encodeEeprom(); }
+    bool writeAdjustEdits() override { return adjust_.cmdExitAdjust_Click(); }
 
     ProgrammePanel& programme() { return programme_; }
     AdjustPanel& adjust() { return adjust_; }

@@ -5,6 +5,7 @@
 #include "ardwell/link/link.h"
 #include "ardwell/link/linkstate.h"
 #include "platform/dialogs.h"
+#include "platform/reentryguard.h"
 #include "platform/runtimeerror.h"
 #include "platform/vbtext.h"
 
@@ -36,24 +37,32 @@ const QString Verify = QStringLiteral("Error Verifying EEPROM routine : ");
 const QString Autosave = QStringLiteral("Error Autosave EEPROM routine : ");
 } // namespace ctx
 
+// How a refused write ends its box: a mech this session may have half-written is not said to
+// hold nothing of it.
+QString nothingWritten(bool halfWritten)
+{
+    return halfWritten ? QStringLiteral("\r\n\r\nNothing more written: the Coin mech may still be half-written "
+                                        "from the write before")
+                       : QStringLiteral("\r\n\r\nNothing written");
+}
+
 } // namespace
 
 int wordAfterSerial(Model m) { return serialWord(m) + 2; }
 
-QString EepromJob::unreadWordText(int address)
+QString EepromJob::unreadWordText(int address, bool halfWritten)
 {
-    return QStringLiteral("Memory address ") + plat::hex4(address) +
-           QStringLiteral(" was not read from the Coin mech\r\n\r\nNothing written");
+    return QStringLiteral("Memory address ") + plat::hex4(address) + QStringLiteral(" was not read from the Coin mech") +
+           nothingWritten(halfWritten);
 }
 
 QString EepromJob::notVerifiedText() { return QStringLiteral("Verify Failed : Coin mech not verified"); }
 
-QString EepromJob::otherMechText(const QString& readFrom, const QString& inBox)
+QString EepromJob::otherMechText(const QString& readFrom, const QString& inBox, bool halfWritten)
 {
     return QStringLiteral("The Coin mech in the box is not the one these changes were read from\r\n\r\n"
                           "Serial number of the changes: ") +
-           readFrom + QStringLiteral("\r\nSerial number of this Coin mech: ") + inBox +
-           QStringLiteral("\r\n\r\nNothing written");
+           readFrom + QStringLiteral("\r\nSerial number of this Coin mech: ") + inBox + nothingWritten(halfWritten);
 }
 
 QString EepromJob::halfWrittenText()
@@ -98,16 +107,32 @@ WindowPackResult EepromJob::storeLearnedWindow(const QString& channelItem, const
 void EepromJob::storeCoinSettings(int coin, CoinSettings& s, HeldWindow held, int percent,
                                   const std::function<void(const std::exception&)>& fieldError)
 {
+    const EepromImage before = image_;
     encodeCoin(image_, model(), coin, s, held, percent, fieldError);
+    noteAdjustEdit(before);
 }
 
 void EepromJob::loadFile(const QStringList& lines)
 {
+    const EepromImage before = image_;
     loadImageLines(image_, lines);
+    noteAdjustEdit(before);
     mechSerialNumber_ = serialNumber(image_, model());
 }
 
-void EepromJob::copySettingsFrom(const QStringList& lines) { copyConfiguration(image_, model(), lines); }
+void EepromJob::copySettingsFrom(const QStringList& lines)
+{
+    const EepromImage before = image_;
+    copyConfiguration(image_, model(), lines);
+    noteAdjustEdit(before);
+}
+
+void EepromJob::noteAdjustEdit(const EepromImage& before)
+{
+    // A coin stored as it was read, or a file of the same words, leaves nothing to write.
+    if (image_ != before)
+        adjustEdits_ = true;
+}
 
 int EepromJob::box(const QString& text, int style, const QString& title)
 {
@@ -136,7 +161,7 @@ bool EepromJob::readMechEeprom()
         [&] {
             // Whatever the image held (another mech, a loaded file) is not this mech's.
             image_.fill(0);
-            modified_ = false;
+            modified_ = adjustEdits_ = false;
             readFrom_.clear();
             link_.boxCmdAmp();
             const int top = eepromTop(model());
@@ -181,7 +206,7 @@ bool EepromJob::readEepromRange(int first, int last)
     return ok;
 }
 
-bool EepromJob::checkOwnMech()
+bool EepromJob::readMechSerialNumber()
 {
     const Model m = model();
     const int sw = serialWord(m);
@@ -206,7 +231,8 @@ bool EepromJob::checkOwnMech()
         return true;
     }
     // The changes stay as they were, for the mech they belong to.
-    box(unread >= 0 ? unreadWordText(unread) : otherMechText(readFrom_, inBox));
+    box(unread >= 0 ? unreadWordText(unread, !halfWritten_.empty())
+                    : otherMechText(readFrom_, inBox, halfWritten_.count(inBox) > 0));
     image_[sw] = pendingSerial[0];
     image_[sw + 1] = pendingSerial[1];
     mechSerialNumber_ = serialNumber(image_, m);
@@ -216,6 +242,7 @@ bool EepromJob::checkOwnMech()
 WriteResult EepromJob::programmeMechCommand(int mode)
 {
     WriteResult result = WriteResult::Failed;
+    const plat::CountScope run(writeRuns_);
     plat::trap(
         [&] {
             link_.boxCmdPercent();
@@ -226,7 +253,7 @@ WriteResult EepromJob::programmeMechCommand(int mode)
             // A write that stopped or went unverified leaves the mech short of the changes:
             // they stay pending.
             if (result == WriteResult::Written)
-                modified_ = false;
+                modified_ = adjustEdits_ = false;
         },
         [&](const std::exception& e) {
             lastWrite_ = WriteResult::Failed;
@@ -238,13 +265,14 @@ WriteResult EepromJob::programmeMechCommand(int mode)
 WriteResult EepromJob::writeEepromRange(int first, int last, bool ownMech)
 {
     WriteResult result = WriteResult::Failed;
+    const plat::CountScope run(writeRuns_);
     plat::trap(
         [&] {
             first = std::clamp(first, 0, kImageTop);
             last = std::clamp(last, 0, kImageTop);
             for (int a = first; a <= last; ++a) {
                 if (image_[a] < 0) {
-                    box(unreadWordText(a));
+                    box(unreadWordText(a, !halfWritten_.empty()));
                     return;
                 }
             }
@@ -257,12 +285,12 @@ WriteResult EepromJob::writeEepromRange(int first, int last, bool ownMech)
             link_.logon();
             if (!st_.mechLoggedOn) {
                 if (ownMech)
-                    box(unreadWordText(serialWord(model())));
+                    box(unreadWordText(serialWord(model()), !halfWritten_.empty()));
                 return;
             }
             // The serial number is read under the write's own logon: one logon for the run.
             if (ownMech) {
-                if (!checkOwnMech()) {
+                if (!readMechSerialNumber()) {
                     link_.boxCmdPercent();
                     return;
                 }
@@ -273,7 +301,13 @@ WriteResult EepromJob::writeEepromRange(int first, int last, bool ownMech)
             // A port lost before the run is written and read back leaves the mech half-written or
             // unverified, and says so.
             const plat::CountScope writing = link_.writing();
+            // Half-written until every word of the run is in; a run whose first word went
+            // nowhere leaves the mech as it was.
+            const QString mech = readFrom_;
+            const bool wasHalfWritten = halfWritten_.count(mech) > 0;
+            halfWritten_.insert(mech);
             bool stopped = false;
+            bool touched = false;
             for (int a = first; a <= last && !stopped; ++a) {
                 progress(a, first, last);
                 WriteReply reply = WriteReply::NoReply;
@@ -294,12 +328,14 @@ WriteResult EepromJob::writeEepromRange(int first, int last, bool ownMech)
                 if (reply == WriteReply::Refused)
                     box(QStringLiteral("Error Writing EEPROM :") + plat::hex4(a));
                 // Words went in before this one, or this one went unanswered and may have too.
-                const bool touched = a > first || reply == WriteReply::NoReply;
+                touched = a > first || reply == WriteReply::NoReply;
                 box(QStringLiteral("Too many retries on Memory Write to Address ") + plat::hex4(a) +
                     (touched ? halfWrittenText() : QString()));
                 stopped = true;
             }
             progress_.hide();
+            if (!stopped || (!touched && !wasHalfWritten))
+                halfWritten_.erase(mech);
             if (!stopped)
                 result = verifyEepromRange(0, eepromTop(model()));
         },

@@ -24,6 +24,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <set>
 
 namespace ardwell {
 
@@ -58,7 +59,9 @@ public:
     WindowPackResult storeLearnedWindow(const QString& channelItem, const BenchState& b);
 
     // Edits of the adjust panel: its "Write to Mech" writes them, its "Cancel Changes" drops
-    // them, and none of them asks to be written on the way out of programme mode.
+    // them. They are pending apart from imageModified (a copy alone leaves that as it was): none
+    // asks to be written on the way out of programme mode, EXIT offers them. Each is pending only
+    // when it changed a word of the image.
     // One coin's settings (a field that cannot be stored is reported through fieldError and
     // keeps its old value).
     void storeCoinSettings(int coin, CoinSettings& s, HeldWindow held, int percent,
@@ -73,11 +76,13 @@ public:
 
     // Edits not yet written and verified.
     bool imageModified() const { return modified_; }
+    // Edits of the adjust panel not yet written and verified.
+    bool adjustEditsPending() const { return adjustEdits_; }
     // A coin data run that learned a window: pending from then on, whether or not its record
     // can be stored. Every other edit is one of the named ones above.
     void markModified() { modified_ = true; }
     // The user chose not to write the changes (or none can be there): nothing is pending.
-    void dropChanges() { modified_ = false; }
+    void dropChanges() { modified_ = adjustEdits_ = false; }
     // The serial number of the mech the image was read from ("" when no whole read succeeded).
     const QString& readFrom() const { return readFrom_; }
 
@@ -100,6 +105,8 @@ public:
     // whoever asks after the click.
     WriteResult writeEepromRange(int first, int last, bool ownMech = false);
     WriteResult lastWrite() const { return lastWrite_; }
+    // A write run (its serial number read, words and verify, boxes included) is under way.
+    bool writing() const { return writeRuns_ > 0; }
     // Reads first..last back and compares them with the image; the image is the same after.
     // Written only when every word was read back as meant: a word that differs, a word that
     // cannot be read, Cancel at a verify box, a lost port or a verify that cannot log on fail it.
@@ -109,10 +116,11 @@ public:
     // on without a backup.
     void autosaveEeprom();
 
-    // Messages of the job, exactly as shown.
-    static QString unreadWordText(int address);
+    // Messages of the job, exactly as shown. halfWritten: a write of this session may have left
+    // the mech half-written, so the box does not say that nothing was written.
+    static QString unreadWordText(int address, bool halfWritten = false);
     static QString notVerifiedText();
-    static QString otherMechText(const QString& readFrom, const QString& inBox);
+    static QString otherMechText(const QString& readFrom, const QString& inBox, bool halfWritten = false);
     // Added to the box of a write that gave up after its first word went out.
     static QString halfWrittenText();
 
@@ -125,7 +133,9 @@ private:
     int readRangeWord(int a, int first, int last);
     // With the mech logged on: re-reads the serial number's words into the image. False, with a
     // box and the pending serial number words back, when the mech is not the image's own.
-    bool checkOwnMech();
+    bool readMechSerialNumber();
+    // The image changed by edit: pending for the adjust panel when a word differs.
+    void noteAdjustEdit(const EepromImage& before);
 
     Link& link_;
     plat::View& view_;
@@ -136,7 +146,12 @@ private:
     QString mechSerialNumber_;
     WriteResult lastWrite_ = WriteResult::Written;
     bool modified_ = false;
+    bool adjustEdits_ = false;
     QString readFrom_;
+    int writeRuns_ = 0;
+    // Serial numbers of the mechs a write of this session stopped part-way in, until a write
+    // puts every word of the range into them.
+    std::set<QString> halfWritten_;
 };
 
 } // namespace ardwell

@@ -25,6 +25,8 @@ const QString kChangesKeptText =
     QStringLiteral("The changes were not written to the Coin mech\r\n\r\n"
                    "Programme mode stays open with the changes pending: write them again, "
                    "or Finish Programming and answer No to drop them");
+const QString kBeingWrittenText =
+    QStringLiteral("The Coin mech is being written\r\n\r\nEXIT when the write has ended");
 } // namespace
 
 frmMain::frmMain(Program& program, QWidget* parent)
@@ -99,6 +101,12 @@ void frmMain::cmbPort_Click()
 
 void frmMain::cmdExit_Click()
 {
+    // A write is never cut short, nor followed by the exit's own write of the same changes:
+    // while one runs the way out is refused, each time, and nothing is kept for later.
+    if (p_.coinBench().eeprom().writing()) {
+        svc_.dialogs->msgBox(kBeingWrittenText, plat::mb::Exclamation | plat::mb::OKOnly, QStringLiteral("EXIT"));
+        return;
+    }
     // A gathering run waiting for coins stops at once: the exit does not sit out its waits.
     if (guard_.jobRunning())
         p_.bench().abortFlag = true;
@@ -118,16 +126,23 @@ void frmMain::shutDown()
 {
     // A hopper test ends with the program: no pulse after EXIT.
     trap(ctx::Exit, [&] { testPanels().stopHopper(); });
-    trap(ctx::Exit, [&] { Form_Unload(); });
+    bool ends = true;
+    trap(ctx::Exit, [&] { ends = Form_Unload(); });
+    if (!ends) {
+        // The changes stay pending with their panel: the program goes on as before the exit.
+        guard_.callOffExit();
+        return;
+    }
     svc_.env->endProgram(0);
 }
 
-void frmMain::Form_Unload()
+bool frmMain::Form_Unload()
 {
-    trap(ctx::FormUnload, [&] {
-        if (st_.portOpen)
-            ExitAndWrite();
-    });
+    bool ends = true;
+    trap(ctx::FormUnload, [&] { ends = p_.mainForm().exitWithChanges(p_.jobs()); });
+    // The settings are written when the program really ends.
+    if (!ends)
+        return false;
     trap(ctx::FormUnload, [&] {
         QString why;
         if (!writeConfig(configPath(svc_.env->programFolder()), st_.commPortNumber, currentModel(), &why))
@@ -135,6 +150,7 @@ void frmMain::Form_Unload()
     });
     hide();
     svc_.env->endProgram(0);
+    return true;
 }
 
 bool frmMain::ExitAndWrite() { return p_.mainForm().exitAndWrite(p_.jobs()); }

@@ -11,7 +11,7 @@
 // Every Qt handler runs through the program's job guard (an exception is reported with the
 // handler's context and never leaves it). Jobs that wait for the box run as guarded jobs: while
 // one runs another is refused, and "EXIT" or the close box are put off until it returns, so
-// nothing unloads the window under it.
+// nothing unloads the window under it; while the mech is being written they are refused.
 
 #include "ardwell/link/mainform.h"
 #include "platform/gui/namedcontrols.h"
@@ -39,7 +39,6 @@ struct LinkState;
 // The context texts the window's handlers report their errors with. Handlers that have no
 // error trap of their own name themselves.
 namespace ctx {
-inline const QString FormUnload = QStringLiteral("Error Form Unload routine : ");
 inline const QString Exit = QStringLiteral("Error Exit routine : ");
 inline const QString PortCombo = QStringLiteral("Error Port Combo routine : ");
 inline const QString LaunchProgramme = QStringLiteral("Error Launching Programme routine : ");
@@ -82,11 +81,13 @@ public:
     // commandLine: the arguments after the program name, joined by blanks.
     void Form_Load(const QString& commandLine = {});
     void cmbPort_Click();
-    // "EXIT": shut down now, or as soon as a running job has returned.
+    // "EXIT": shut down now, or as soon as a running job has returned; refused with a box while
+    // the mech is being written. The exit is called off when changes for the mech stay pending.
     void cmdExit_Click();
     // The close box; the same as "EXIT".
     void requestClose();
-    void Form_Unload();
+    // Ends the program, unless changes for the mech are to stay pending: then false.
+    bool Form_Unload();
     // False when changes are still pending after it (their write failed).
     bool ExitAndWrite();
     // "Finish Programming": back to the main selection, unless the changes could not be written.

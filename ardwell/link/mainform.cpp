@@ -18,6 +18,16 @@ namespace {
 // Version 3.0.0, shown as "V" & major & "." & minor & revision.
 const QString kVersion = QStringLiteral("V3.00");
 
+const QString kExitTitle = QStringLiteral("EXIT");
+const QString kExitCalledOffText =
+    QStringLiteral("The changes were not written to the Coin mech\r\n\r\n"
+                   "Ardwell stays open with the changes pending: write them again, "
+                   "or EXIT and answer No to drop them");
+const QString kNoBoxText =
+    QStringLiteral("The changes were not written to the Coin mech and will be lost: the programmer box is not "
+                   "connected\r\n\r\nOK ends Ardwell without them, Cancel keeps Ardwell open with the changes "
+                   "pending");
+
 } // namespace
 
 MainForm::MainForm(plat::View& view, Link& link, TestPanelState& panel, EepromJob& eeprom,
@@ -191,18 +201,11 @@ bool MainForm::exitAndWrite(MechJobs& jobs)
 {
     bool written = true;
     bool left = true;
-    step(ctx::ExitAndWrite, [&] {
-        st_.commsError = false;
-        link_.sendData("%\r");
-        link_.boxCmdPercent();
-    });
+    step(ctx::ExitAndWrite, [&] { boxToIdle(); });
     step(ctx::ExitAndWrite, [&] {
         if (!eeprom_.imageModified())
             return;
-        const int answer = svc_.dialogs->askRisky(QStringLiteral("Write New Data To Coin Mech"),
-                                                plat::mb::YesNo | plat::mb::Exclamation,
-                                                QStringLiteral("Confirm Action"));
-        if (answer != plat::mb::Yes) {
+        if (!askToWrite()) {
             eeprom_.dropChanges();
             return;
         }
@@ -223,6 +226,74 @@ bool MainForm::exitAndWrite(MechJobs& jobs)
         }
     });
     return left;
+}
+
+void MainForm::boxToIdle()
+{
+    st_.commsError = false;
+    link_.sendData("%\r");
+    link_.boxCmdPercent();
+}
+
+bool MainForm::askToWrite()
+{
+    return svc_.dialogs->askRisky(QStringLiteral("Write New Data To Coin Mech"), plat::mb::YesNo | plat::mb::Exclamation,
+                                  QStringLiteral("Confirm Action")) == plat::mb::Yes;
+}
+
+bool MainForm::writeAdjustEdits(MechJobs& jobs, bool unstored)
+{
+    bool left = true;
+    step(ctx::FormUnload, [&] {
+        if (!eeprom_.imageModified() && !eeprom_.adjustEditsPending() && !unstored)
+            return;
+        if (!askToWrite()) {
+            eeprom_.dropChanges();
+            return;
+        }
+        left = false;
+        // Its own road: the shown coin stored again, the whole EEPROM written and verified, and
+        // on a failure the panel left open with its controls usable.
+        left = jobs.writeAdjustEdits();
+    });
+    return left;
+}
+
+bool MainForm::exitWithChanges(MechJobs& jobs)
+{
+    const bool portOpen = st_.portOpen;
+    const bool adjusting = v_.isVisible(QStringLiteral("frmAdjust"));
+    bool unstored = false;
+    bool stay = false;
+    step(ctx::FormUnload, [&] {
+        // The coin the adjust panel shows goes into the image first, as "Write to Mech" and
+        // "Save to File" take it: an edit not yet stored by a coin change is an edit all the same.
+        if (adjusting)
+            unstored = !jobs.storeAdjustCoin();
+        if (portOpen || (!eeprom_.imageModified() && !eeprom_.adjustEditsPending() && !unstored))
+            return;
+        // Nothing can take them to the mech: their loss is the user's choice, never silent.
+        if (svc_.dialogs->askRisky(kNoBoxText, plat::mb::Exclamation | plat::mb::OKCancel, kExitTitle) == plat::mb::OK)
+            eeprom_.dropChanges();
+        else
+            stay = true;
+    });
+    if (!portOpen)
+        return !stay;
+    bool written = true;
+    if (adjusting) {
+        // The adjust panel stays as it is until its own write has left it.
+        step(ctx::ExitAndWrite, [&] { boxToIdle(); });
+        written = writeAdjustEdits(jobs, unstored);
+    } else {
+        written = exitAndWrite(jobs);
+    }
+    if (!written) {
+        step(ctx::FormUnload, [&] {
+            svc_.dialogs->msgBox(kExitCalledOffText, plat::mb::Exclamation | plat::mb::OKOnly, kExitTitle);
+        });
+    }
+    return written;
 }
 
 } // namespace ardwell

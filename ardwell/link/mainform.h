@@ -25,6 +25,7 @@ struct TestPanelState;
 namespace ctx {
 inline const QString FormLoad = QStringLiteral("Error Main Form Load routine : ");
 inline const QString ExitAndWrite = QStringLiteral("Error Exiting Sub Mode routine : ");
+inline const QString FormUnload = QStringLiteral("Error Form Unload routine : ");
 } // namespace ctx
 
 // The panels the jobs show, one at a time.
@@ -54,8 +55,21 @@ public:
     // changes are still pending: the write failed, and programme mode stays open.
     bool exitAndWrite(MechJobs& jobs);
 
+    // EXIT and the close box, before the settings are saved: the changes pending for the mech,
+    // of programme mode or of the adjust panel, are written when the user agrees (No drops
+    // them), and without a port their loss is asked about. False when the program is to stay
+    // open with the changes pending: their write failed (a box says so) or the user chose to.
+    bool exitWithChanges(MechJobs& jobs);
+
 private:
     void step(const QString& context, const std::function<void()>& fn);
+    // The box back to idle ("%" twice) before the changes are asked about.
+    void boxToIdle();
+    // "Write New Data To Coin Mech": true on Yes.
+    bool askToWrite();
+    // The adjust panel's edits offered and, on Yes, written through its "Write to Mech"; false
+    // when they are still pending after it. unstored: the coin shown could not be stored.
+    bool writeAdjustEdits(MechJobs& jobs, bool unstored);
 
     plat::View& v_;
     Link& link_;

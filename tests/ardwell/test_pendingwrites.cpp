@@ -65,14 +65,17 @@ TEST(PendingChanges, AFailedFinishStaysInProgrammeModeAndExitNeverWritesThemInto
     EXPECT_TRUE(inProgrammeMode(r));
     EXPECT_TRUE(r.job().imageModified());
 
-    // The first mech out, another in; EXIT offers the write, and the serial number refuses it.
+    // The first mech out, another in; EXIT offers the write, the serial number refuses it, and
+    // the program stays open with the changes.
     r.mech.refuseWritesAt(-1);
     const std::vector<quint16> other = swapInOtherMech(r);
     r.ts.dialogs->answer(mb::Yes, "Write New Data To Coin Mech");
     r.ts.dialogs->answer(mb::OK, kOtherMech + "0034EF56\r\n\r\nNothing written");
-    EXPECT_THROW(r.win().requestClose(), plat::ProgramEnded);
+    r.ts.dialogs->answer(mb::OK, "Ardwell stays open with the changes pending");
+    EXPECT_NO_THROW(r.win().requestClose());
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
-    EXPECT_EQ(r.ts.dialogs->boxes().back().style, mb::Critical | mb::OKOnly);
+    EXPECT_EQ(r.ts.dialogs->boxes().at(r.ts.dialogs->boxes().size() - 2).style, mb::Critical | mb::OKOnly);
+    EXPECT_TRUE(inProgrammeMode(r));
     EXPECT_EQ(r.mech.addressesRead(), QList<int>({3, 4}));
     EXPECT_TRUE(r.mech.addressesWritten().isEmpty());
     EXPECT_EQ(r.mech.words(), other);
