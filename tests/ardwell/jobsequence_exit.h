@@ -67,15 +67,21 @@ struct ExitSequence : SequenceSteps {
         case 1: {
             const int k = pick(0, 60);
             m.setFault(sim::ArdwellMech::Fault::Silent, sim::When::from(k));
+            silenced = true;
             return QString("the mech silent from its frame %1 on").arg(k);
         }
         case 2:
             m.setFault(sim::ArdwellMech::Fault::WriteUnanswered, sim::When::always());
+            silenced = true;
             return "no write answered";
         case 3: return "before the write: " + losePortAfter(pick(0, 100));
         default: return armFault();
         }
     }
+
+    // A mech that stopped answering for good is seen to before the next job: every job after
+    // would sit out its retries.
+    bool silenced = false;
 
     // EXIT or the close box, from the panel shown, with the answers at random.
     void exitJob()
@@ -112,6 +118,9 @@ struct ExitSequence : SequenceSteps {
                                [&] { pressExit(closeBox); });
         exitAllowed = false;
         disarmExitDuringWrite();
+        if (silenced)
+            SwapRig::clearFaults(rig.mechInBox());
+        silenced = false;
 
         SCOPED_TRACE(road.toStdString());
         const bool saidNo = answered("Write New Data To Coin Mech", mb::No);
