@@ -107,9 +107,17 @@ WindowPackResult EepromJob::storeLearnedWindow(const QString& channelItem, const
 void EepromJob::storeCoinSettings(int coin, CoinSettings& s, HeldWindow held, int percent,
                                   const std::function<void(const std::exception&)>& fieldError)
 {
-    const EepromImage before = image_;
-    encodeCoin(image_, model(), coin, s, held, percent, fieldError);
-    noteAdjustEdit(before);
+    const Model m = model();
+    // A store also tidies what the panel never shows (lines G and H, a short model's upper
+    // channels): that is no edit of the user's. Pending is what differs from the coin stored
+    // as it was read.
+    EepromImage unedited = image_;
+    CoinSettings asRead;
+    HeldWindow heldAsRead;
+    if (decodeCoin(unedited, m, coin, asRead, heldAsRead))
+        encodeCoin(unedited, m, coin, asRead, heldAsRead, 100);
+    encodeCoin(image_, m, coin, s, held, percent, fieldError);
+    noteAdjustEdit(unedited);
 }
 
 void EepromJob::loadFile(const QStringList& lines)
@@ -127,10 +135,10 @@ void EepromJob::copySettingsFrom(const QStringList& lines)
     noteAdjustEdit(before);
 }
 
-void EepromJob::noteAdjustEdit(const EepromImage& before)
+void EepromJob::noteAdjustEdit(const EepromImage& unedited)
 {
     // A coin stored as it was read, or a file of the same words, leaves nothing to write.
-    if (image_ != before)
+    if (image_ != unedited)
         adjustEdits_ = true;
 }
 

@@ -61,7 +61,7 @@ public:
     // Edits of the adjust panel: its "Write to Mech" writes them, its "Cancel Changes" drops
     // them. They are pending apart from imageModified (a copy alone leaves that as it was): none
     // asks to be written on the way out of programme mode, EXIT offers them. Each is pending only
-    // when it changed a word of the image.
+    // when it changed a word of the image (a coin's store: beyond storing it as it was read).
     // One coin's settings (a field that cannot be stored is reported through fieldError and
     // keeps its old value).
     void storeCoinSettings(int coin, CoinSettings& s, HeldWindow held, int percent,
@@ -134,8 +134,8 @@ private:
     // With the mech logged on: re-reads the serial number's words into the image. False, with a
     // box and the pending serial number words back, when the mech is not the image's own.
     bool readMechSerialNumber();
-    // The image changed by edit: pending for the adjust panel when a word differs.
-    void noteAdjustEdit(const EepromImage& before);
+    // After an edit of the adjust panel: pending when a word differs from `unedited`.
+    void noteAdjustEdit(const EepromImage& unedited);
 
     Link& link_;
     plat::View& view_;
