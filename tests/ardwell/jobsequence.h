@@ -23,6 +23,8 @@ public:
     using ScriptedDialogs::ScriptedDialogs;
     int msgBox(const QString& text, int style, const QString& title) override
     {
+        if (observer)
+            observer(text);
         const int answer = policy ? policy(text, style) : defaultAnswer(style);
         seen.push_back({text, style, title, answer, 0});
         return answer;
@@ -37,6 +39,7 @@ public:
     }
 
     std::function<int(const QString&, int)> policy;
+    std::function<void(const QString&)> observer; // sees every box as it is shown
     QString nextFile;             // what the next file dialog answers ("" cancels it)
     std::vector<testing_support::BoxRecord> seen;
     QStringList fileDialogs;

@@ -1,7 +1,8 @@
 // Seeded sequences of the program's jobs over mech swaps, model changes and the simulated mech's
 // faults. After every job: a "Verify OK" means the mech in the box holds what the jobs since its
 // read meant to write, its own serial number and nothing of another mech; a write that did not
-// verify leaves the changes pending and the panel open.
+// verify leaves the changes pending and the panel open. The way out (EXIT, the close box) is one
+// of the jobs: it leaves the changes in the mech, pending in their panel, or said lost.
 //
 // What the jobs meant is worked out from the test's own inputs: the mech's words when it was
 // read, the channels cleared, the coins a window was learned from, the steps a window was widened
@@ -10,146 +11,18 @@
 //
 // ARDWELL_SEQ_SEEDS=n runs n seeds (from ARDWELL_SEQ_FIRST on), ARDWELL_SEQ_STEPS=k jobs each,
 // ARDWELL_SEQ_SEED=s replays seed s alone; a failing seed prints its steps.
-#include "tests/ardwell/jobsequence_state.h"
+#include "tests/ardwell/jobsequence_exit.h"
 
 #include <QComboBox>
 #include <gtest/gtest.h>
 
 using ardwell_test::SwapRig;
 using namespace ardwell_test::seq;
-namespace mb = plat::mb;
 
 namespace {
 
-struct Sequence : SequenceState {
-    using SequenceState::SequenceState;
-
-    // ---- Steps ----
-
-    // Runs one job; the checks that follow it look at the boxes it raised.
-    void run(const QString& what, const std::function<void()>& fn)
-    {
-        log(what);
-        boxesBefore = dialogs().seen.size();
-        fn();
-        for (const QString& t : boxTexts())
-            log("    box: " + QString(t).replace("\r\n", " | "));
-    }
-
-    // ---- Faults, armed for the next job ----
-
-    void fault()
-    {
-        log("fault: " + armFault());
-        armed = true;
-    }
-    bool armed = false; // a fault waits for the next job
-    QString armFault()
-    {
-        sim::ArdwellMech& m = rig.mechInBox();
-        const int top = m.wordCount() - 1;
-        switch (pick(0, 5)) {
-        case 0: {
-            // Not a serial word: a mech whose serial number a fault rewrote is another mech, which
-            // the checks know by its serial number.
-            const int sw = img::serialWord(unitInBox().model);
-            int a = pick(0, top - 2);
-            a += a >= sw ? 2 : 0;
-            m.storeDifferentValueAt(a, quint16(pick(0, 0xFFFF)));
-            return QString("word %1 does not stick").arg(a);
-        }
-        case 1: {
-            const int a = pick(0, top);
-            m.refuseWritesAt(a);
-            return QString("writes to word %1 refused").arg(a);
-        }
-        case 2: {
-            const int n = pick(1, 3);
-            m.setFault(sim::ArdwellMech::Fault::BadCheckByte, sim::When::first(n));
-            return QString("%1 read replies with a bad check byte").arg(n);
-        }
-        case 3: {
-            const int ms = pick(200, 40000);
-            lostPort = rig.ts.sched->callAfter(ms, [this] {
-                if (rig.port && rig.port->isOpen()) {
-                    rig.port->setOpenResult(plat::OpenResult::NoSuchDevice);
-                    rig.port->hangUp("unplugged");
-                }
-            });
-            return QString("the port lost %1 ms on").arg(ms);
-        }
-        case 4: {
-            const int a = pick(0, top);
-            m.setUnreadableWord(a, sim::When::first(pick(1, 6)));
-            return QString("word %1 unreadable for a while").arg(a);
-        }
-        default: {
-            // One read reply garbled, a while into the next job.
-            const int ms = pick(0, 3000);
-            rig.ts.sched->callAfter(ms, [&m] { m.setFault(sim::ArdwellMech::Fault::ReplyCorrupted, sim::When::first(1)); });
-            return QString("a read reply garbled %1 ms on").arg(ms);
-        }
-        }
-    }
-    plat::CallbackId lostPort = 0;
-    // After a job: the box plugged in again and the fault that did not strike taken away, as a
-    // user would bring a mech back to health before going on.
-    void heal()
-    {
-        rig.ts.sched->advance(100);
-        if (lostPort)
-            rig.ts.sched->cancel(lostPort);
-        lostPort = 0;
-        if (rig.port)
-            rig.port->setOpenResult(plat::OpenResult::Ok);
-        if (chance(0.7))
-            SwapRig::clearFaults(rig.mechInBox());
-    }
-
-    // ---- The roads that write ----
-
-    // The answers of a writing job: the write's own question, and OK (or now and then Cancel)
-    // at every verify error.
-    void writePolicy(bool yes)
-    {
-        const bool cancelAtVerify = chance(0.2);
-        dialogs().policy = [yes, cancelAtVerify](const QString& text, int style) {
-            if (text.contains("Write New Data To Coin Mech"))
-                return yes ? mb::Yes : mb::No;
-            if (text.startsWith("Verify Error") && cancelAtVerify)
-                return mb::Cancel;
-            return ardwell_test::PolicyDialogs::defaultAnswer(style);
-        };
-    }
-    // What a job that may have written leaves: verified, the mech holds what was meant and the
-    // changes are gone; not, the changes stay pending with their panel open.
-    void afterWrite(const QString& road, Mode panel, bool asked)
-    {
-        const bool verified = sawBox("Verify OK");
-        if (verified) {
-            checkVerified(road);
-            // What goes wrong once the run is verified (the port lost as the mech is switched
-            // off) does not take back what was verified.
-            for (const QString& t : boxTexts()) {
-                if (t.startsWith("Verify OK"))
-                    break;
-                EXPECT_FALSE(t.contains("Error") || t.startsWith("Verify Failed"))
-                    << road.toStdString() << ": \"" << t.toStdString() << "\", then Verify OK";
-            }
-            owner = -1;
-            edited = false;
-            claims.clear();
-            imageWidth.clear();
-            return;
-        }
-        if (!asked)
-            return; // the user said No: nothing written, nothing pending
-        SCOPED_TRACE(road.toStdString());
-        if (edited && panel == Mode::Programme) {
-            EXPECT_TRUE(pending()) << "a write that did not verify drops the changes";
-        }
-        EXPECT_EQ(modeShown(), panel) << "a write that did not verify leaves its panel";
-    }
+struct Sequence : ExitSequence {
+    using ExitSequence::ExitSequence;
 
     // ---- Main selection ----
 
@@ -158,10 +31,14 @@ struct Sequence : SequenceState {
         dialogs().policy = nullptr;
         const bool fresh = !pending();
         run("Program Coin Mech", [&] { rig.click("cmdProgramme"); });
-        if (modeShown() == Mode::Programme)
+        if (modeShown() == Mode::Programme) {
             checkBackup();
-        if (modeShown() == Mode::Programme || fresh)
+            readWhole();
+        }
+        if (modeShown() == Mode::Programme || fresh) {
             startPending();
+            changesPanel = Mode::Programme;
+        }
         if (modeShown() == Mode::Programme && model() == "126" && chance(0.3)) {
             const char* types[] = {"optNormal", "optOld", "optOld2", "optOld3"};
             const char* t = types[pick(0, 3)];
@@ -177,7 +54,9 @@ struct Sequence : SequenceState {
         if (modeShown() != Mode::Adjust)
             return;
         checkBackup();
+        readWhole();
         startPending();
+        changesPanel = Mode::Adjust;
         // The settings the panel re-encodes are its own to choose; the windows and the words no
         // setting uses are the test's to know.
         const auto& pattern = SwapRig::patternWords(model());
@@ -218,34 +97,6 @@ struct Sequence : SequenceState {
             else
                 rig.click("cmdFinishTest", 0);
         });
-    }
-
-    // EXIT, then the program started again in the same folder.
-    void exitProgram()
-    {
-        const bool hadChanges = pending();
-        const bool yes = chance(0.7);
-        writePolicy(yes);
-        bool ended = false;
-        run(QString("EXIT") + (hadChanges ? (yes ? ", write: Yes" : ", write: No") : ""), [&] {
-            try {
-                rig.win().cmdExit_Click();
-                rig.ts.sched->advance(100);
-            } catch (const plat::ProgramEnded&) {
-                ended = true;
-            }
-        });
-        EXPECT_TRUE(ended) << "EXIT ends the program";
-        if (sawBox("Verify OK"))
-            checkVerified("EXIT");
-        owner = -1;
-        claims.clear();
-        imageWidth.clear();
-        log("start the program again");
-        ASSERT_TRUE(rig.start());
-        unshown();
-        if (selectedModel() != model())
-            view().setValue(model() == "PCA" ? QString("optPCA") : "opt" + model(), 1);
     }
 
     // ---- Programme panel ----
@@ -379,7 +230,10 @@ struct Sequence : SequenceState {
     void writeFromPanel()
     {
         writePolicy(true);
+        if (chance(0.15))
+            exitDuringNextWrite();
         run("Write Data To Coin Mech", [&] { rig.click("cmdProg"); });
+        disarmExitDuringWrite();
         afterWrite("Write Data To Coin Mech", Mode::Programme, true);
     }
 
@@ -388,8 +242,11 @@ struct Sequence : SequenceState {
         const bool hadChanges = pending();
         const bool yes = chance(0.8);
         writePolicy(yes);
+        if (hadChanges && yes && chance(0.15))
+            exitDuringNextWrite();
         run(QString("Finish Programming") + (hadChanges ? (yes ? ", write: Yes" : ", write: No") : ""),
             [&] { rig.click("cmdExitProgramme"); });
+        disarmExitDuringWrite();
         if (!hadChanges)
             return;
         afterWrite("Finish Programming", Mode::Programme, yes);
@@ -398,28 +255,14 @@ struct Sequence : SequenceState {
     // ---- Adjust panel ----
 
 
-    // The shown coin goes into the image with the percentage shown.
-    void encodeShown()
-    {
-        if (!held)
-            return;
-        std::array<double, 4> w{};
-        for (int k = 0; k < 4; ++k)
-            w[std::size_t(k)] = std::round((*held)[std::size_t(k)] * percent / 100.0);
-        imageWidth[shownCoin] = w;
-        channelUnknown(shownCoin);
-    }
-    void decodeShown()
-    {
-        held = imageWidth.count(shownCoin) ? std::optional(imageWidth[shownCoin]) : std::nullopt;
-        percent = 100;
-    }
-
     void changeCoin()
     {
         const int idx = pick(0, listed(model()) - 1);
         dialogs().policy = nullptr;
+        const ardwell::EepromImage before = job().image();
         run(QString("Adjust channel %1").arg(idx + 1), [&] { chooseChannel("cmbChangeCoin", idx); });
+        // A window loosened or tightened goes into the image with the coin chosen next.
+        edited = edited || (percent != 100 && job().image() != before);
         encodeShown();
         shownCoin = idx;
         decodeShown();
@@ -491,10 +334,12 @@ struct Sequence : SequenceState {
         dialogs().policy = nullptr;
         dialogs().nextFile = rig.ts.folder() + "/" + name;
         const img::Words file = fileWords(name);
+        const ardwell::EepromImage before = job().image();
         run(QString(copy ? "Copy Configuration from " : "Load from File ") + name,
             [&] { rig.click(copy ? "cmdCopyConfig" : "cmdLoad"); });
         if (sawBox("Error") || sawBox("Invalid"))
             return;
+        edited = edited || job().image() != before;
         // The file's words are the image now: a load takes all, a copy the settings (which
         // ones is the model's table's to say) and keeps the windows.
         for (int a = 0; a < int(expect.size()); ++a) {
@@ -523,7 +368,10 @@ struct Sequence : SequenceState {
     void writeToMech()
     {
         writePolicy(true);
+        if (chance(0.15))
+            exitDuringNextWrite();
         run("Write to Mech", [&] { rig.click("cmdExitAdjust"); });
+        disarmExitDuringWrite();
         encodeShown();
         afterWrite("Write to Mech", Mode::Adjust, true);
     }
@@ -531,9 +379,27 @@ struct Sequence : SequenceState {
     {
         dialogs().policy = nullptr;
         run("Cancel Changes", [&] { rig.click("cmdCancelAdjust"); });
-        owner = -1;
-        claims.clear();
-        imageWidth.clear();
+        dropPending();
+    }
+
+    // The way out from a panel, often over changes made just before it.
+    void leave()
+    {
+        if (chance(0.5)) {
+            if (modeShown() == Mode::Adjust) {
+                if (chance(0.5)) {
+                    loosenOrTighten();
+                    changeCoin();
+                } else {
+                    loadOrCopy();
+                }
+            } else if (chance(0.5)) {
+                learn();
+            } else {
+                clearOne();
+            }
+        }
+        exitJob();
     }
 
     // ---- One step, as the panel shown allows ----
@@ -554,10 +420,8 @@ struct Sequence : SequenceState {
                 enterAdjust();
             else if (r < 80)
                 testMode();
-            else if (r < 85)
-                exitProgram();
-            else if (r < 92 && pending())
-                exitProgram();
+            else if (r < 88)
+                exitJob();
             else
                 fault();
         } else if (m == Mode::Programme) {
@@ -571,12 +435,12 @@ struct Sequence : SequenceState {
                 learn();
             else if (r < 60)
                 fault();
-            else if (r < 80)
+            else if (r < 76)
                 writeFromPanel();
-            else if (r < 97)
+            else if (r < 88)
                 finish();
             else
-                exitProgram();
+                leave();
         } else if (m == Mode::Adjust) {
             if (r < 4)
                 swapMech(false);
@@ -592,18 +456,16 @@ struct Sequence : SequenceState {
                 loadOrCopy();
             else if (r < 66)
                 fault();
-            else if (r < 88)
+            else if (r < 80)
                 writeToMech();
-            else
+            else if (r < 88)
                 cancelAdjust();
+            else
+                leave();
         } else {
             run("End Testing", [&] { rig.click("cmdFinishTest", 0); });
         }
     }
-
-    // The window is not painted: thousands of jobs would spend their time drawing progress bars.
-    // Its controls keep their state, which is all the checks look at.
-    void unshown() { rig.win().hide(); }
 
     static int parts() { return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count(); }
     const int partsBefore = parts();
