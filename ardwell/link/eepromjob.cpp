@@ -309,8 +309,8 @@ WriteResult EepromJob::writeEepromRange(int first, int last, bool ownMech)
             // A port lost before the run is written and read back leaves the mech half-written or
             // unverified, and says so.
             const plat::CountScope writing = link_.writing();
-            // Half-written until every word of the run is in; a run whose first word went
-            // nowhere leaves the mech as it was.
+            // Half-written until every word of the run is in and read back; a run whose first
+            // word went nowhere leaves the mech as it was.
             const QString mech = readFrom_;
             const bool wasHalfWritten = halfWritten_.count(mech) > 0;
             halfWritten_.insert(mech);
@@ -342,10 +342,14 @@ WriteResult EepromJob::writeEepromRange(int first, int last, bool ownMech)
                 stopped = true;
             }
             progress_.hide();
-            if (!stopped || (!touched && !wasHalfWritten))
+            if (stopped && !touched && !wasHalfWritten)
                 halfWritten_.erase(mech);
             if (!stopped)
                 result = verifyEepromRange(0, eepromTop(model()));
+            // Every word went out, but only a read-back that found them all says the mech holds
+            // them: after one that did not, it is neither as read nor as meant.
+            if (result == WriteResult::Written)
+                halfWritten_.erase(mech);
         },
         [&](const std::exception& e) { link_.showError(ctx::WriteRange, e); });
     return lastWrite_ = result;

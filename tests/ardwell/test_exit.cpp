@@ -125,6 +125,31 @@ TEST(ExitWrite, AWordThatDoesNotStickCallsTheExitOffAndALaterExitAsksAgain)
     EXPECT_EQ(r.ts.readFile("config.txt"), kSettings);
 }
 
+TEST(ExitWrite, AWriteThatWentOutWholeButFailedItsVerifyLeavesTheMechMaybeHalfWritten)
+{
+    // Every word went out, one did not stick: the mech is neither as read nor as meant, so a
+    // later write that sends nothing may not call it untouched.
+    Road r("330");
+    enterAndClearChannel1(r);
+    r.mech.storeDifferentValueAt(0x32, 0x2021);
+    r.ts.dialogs->answer(mb::Yes, kAsk);
+    r.ts.dialogs->answer(mb::OK, "Verify Error Address : 0032");
+    r.ts.dialogs->answer(mb::OK, "Verify Failed :  1 Errors");
+    r.ts.dialogs->answer(mb::OK, kCalledOff);
+    EXPECT_FALSE(ends([&] { r.win().cmdExit_Click(); }));
+
+    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::always());
+    r.ts.dialogs->answer(mb::Yes, kAsk);
+    r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
+    r.ts.dialogs->answer(mb::OK, "Memory address 0003 was not read from the Coin mech\r\n\r\n"
+                                 "Nothing more written: the Coin mech may still be half-written from the write before");
+    r.ts.dialogs->answer(mb::OK, kCalledOff);
+    EXPECT_FALSE(ends([&] { r.win().cmdExit_Click(); }));
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_TRUE(inProgrammeMode(r));
+    EXPECT_TRUE(r.job().imageModified());
+}
+
 TEST(ExitWrite, ARefusedLogonOrAnotherMechCallsTheCloseBoxOff)
 {
     Road silent("330");
