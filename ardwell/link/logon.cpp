@@ -21,8 +21,12 @@ void Link::logon()
     int attempts = 0;
 
     trap(context, [&] {
-        if (!port_ || !port_->isOpen())
+        if (!port_ || !port_->isOpen()) {
+            // A loss already said is the one report of it, not this routine's error as well.
+            if (sender_.lost())
+                return;
             throw plat::RuntimeError(shared::kErrPortNotOpen, "Operation valid only when the port is open");
+        }
         if (port_->bytesWaiting() > 0)
             port_->read(1); // one stale character is dropped before the exchange
     });

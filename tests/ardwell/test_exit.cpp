@@ -369,3 +369,23 @@ TEST(ExitWrite, APortLostDuringTheExitsWriteCallsItOffAndTheNextExitAsksAboutThe
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
     EXPECT_EQ(r.ts.readFile("config.txt"), kSettings);
 }
+
+TEST(ExitWrite, APortLostAsTheExitsWriteBeginsIsSaidOnceWithoutTheLogonsRoutineLine)
+{
+    Road r("330");
+    enterAndClearChannel1(r);
+    when(r, [&] { return findBox(r, kAsk) != nullptr; },
+         [&] {
+             r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
+             r.port->hangUp("unplugged");
+         });
+    r.ts.dialogs->answer(mb::Yes, kAsk);
+    r.ts.dialogs->answer(mb::OK, "The connection to the programmer box on COM3 was lost.");
+    r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
+    r.ts.dialogs->answer(mb::OK, "Memory address 0003 was not read from the Coin mech\r\n\r\nNothing written");
+    r.ts.dialogs->answer(mb::OK, kCalledOff);
+    EXPECT_FALSE(ends([&] { r.win().cmdExit_Click(); }));
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed()) << r.ts.dialogs->texts().join("|").toStdString();
+    EXPECT_TRUE(inProgrammeMode(r));
+    EXPECT_TRUE(r.job().imageModified());
+}
