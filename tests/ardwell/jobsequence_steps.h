@@ -227,10 +227,17 @@ struct SequenceSteps : SequenceState {
         const int sw = img::serialWord(u.model);
         const int top = std::min(int(words.size()) - 1, changesPanel == Mode::Programme ? ardwell::modelEntry(m).programmeTop
                                                                                           : ardwell::eepromTop(m));
+        // Nor is what storing a coin tidies where the panel never shows it: a 330's output
+        // lines G and H (words 118, 119), and the inhibit bits of the channels a model lacks.
+        const bool lines330 = ardwell::modelEntry(m).coinFormat == ardwell::CoinFormat::Lines330;
+        const quint16 unshown0 = ardwell::modelEntry(m).listedChannels < 16 ? 0x00F0 : 0;
         int n = 0;
         for (int a = 0; a <= top; ++a) {
             const int w = job().image()[std::size_t(a)];
-            if (a != sw && a != sw + 1 && a != sw + 2 && w >= 0 && quint16(w) != words[std::size_t(a)])
+            if (a == sw || a == sw + 1 || a == sw + 2 || w < 0 || (lines330 && (a == 118 || a == 119)))
+                continue;
+            const quint16 mask = a == 0 ? quint16(~unshown0) : quint16(0xFFFF);
+            if ((quint16(w) & mask) != (words[std::size_t(a)] & mask))
                 ++n;
         }
         return n;
