@@ -16,6 +16,7 @@
 #include "sim/sentinelmech.h"
 #include "tests/quenby/datafiles.h"
 #include "tests/quenby/jobsequence.h"
+#include "tests/quenby/jobsequence_exits.h"
 
 #include <QRadioButton>
 #include <gtest/gtest.h>
@@ -28,6 +29,9 @@ namespace {
 using namespace quenby_tests;
 using Shown = DayDialogs::Shown;
 
+// Thrown from a press once a way out was taken mid-job: the job's remaining steps are moot.
+struct LeftJob {};
+
 class Day {
 public:
     Day(Workshop& w, quint32 seed) : w_(w), dice_{seed * 2654435761u + 0x9E3779B9u}
@@ -35,6 +39,10 @@ public:
         if (dice_.state == 0)
             dice_.state = 1;
         w_.dialogs.onBox = [this](const Shown& s) { return answer(s); };
+        w_.afterPress = [this] {
+            if (out_.taken())
+                throw LeftJob{};
+        };
         w_.dialogs.onOpen = [this](const QString& title) {
             const QString f = nextOpen_;
             nextOpen_.clear();
@@ -53,18 +61,30 @@ public:
     {
         w_.ts.sched->setLimitMs(plat::Millis(1000) * 3600 * 24 * 30);
         swap(pickModel());
-        w_.start();
+        out_.start();
         for (int j = 0; j < jobs && failures_.isEmpty(); ++j) {
             if (j > 0 && chance(35))
                 swap(pickModel());
             injectFault();
             ++jobNo_;
-            switch (roll(3)) {
-            case 0: memoryWindow(); break;
-            case 1: editLimits(); break;
-            default: coinSetRun(); break;
+            out_.armForJob(jobNo_, [this] { return jobNo_; });
+            try {
+                switch (roll(4)) {
+                case 0: memoryWindow(); break;
+                case 1: editLimits(); break;
+                case 2: validatorTest(); break;
+                default: coinSetRun(); break;
+                }
+            } catch (const LeftJob&) {
+            } catch (const plat::ProgramEnded&) {
             }
-            home();
+            out_.checkAfterJob();
+            try {
+                home();
+            } catch (const plat::ProgramEnded&) {
+            }
+            if (out_.ended())
+                restart();
         }
     }
     const QStringList& failures() const { return failures_; }
@@ -222,6 +242,7 @@ private:
             a = plat::mb::Abort;
         }
         log(QStringLiteral("  box [%1] %2 -> %3").arg(s.title, text.left(90)).arg(a));
+        out_.inBox();
         if (kind() == Kind::Mars && a != plat::mb::Cancel) {
             if (text.contains(QLatin1String("Remove OLD PROM from Socket"))) {
                 oldProm_ = socket().remove();
@@ -378,28 +399,54 @@ private:
         w_.press(mainC(), button);
     }
 
-    // Back to the main window from wherever the job left the program.
+    // Back to the main window from wherever the job left the program, each window left by its
+    // button or its close box; now and then the day's program is left by Exit or its close box.
     void home()
     {
         intent_.reset();
         cancels_ = false;
-        for (int i = 0; i < 6 && !w_.p->mainForm().isVisible(); ++i) {
-            if (auto* e = w_.p->eepromDataIfLoaded(); shown(e)) {
-                w_.press(e->controls(), "cmdBye");
-            } else if (auto* n = w_.p->nriDataIfLoaded(); shown(n)) {
-                w_.press(n->controls(), "cmdBye");
-            } else if (auto* v = w_.p->promDataIfLoaded(); shown(v)) {
-                w_.press(v->controls(), "cmdBye");
-            } else if (auto* ed = w_.p->promIfLoaded(); shown(ed)) {
-                w_.press(ed->controls(), "cmdBack1");
-            } else if (auto* m = w_.p->coinMeasureIfLoaded(); shown(m)) {
-                w_.press(m->controls(), "cmdBack");
-            } else {
+        if (out_.ended())
+            return;
+        for (int i = 0; i < 6; ++i) {
+            if (!out_.leaveTop(chance(40), false))
                 break;
-            }
+            w_.wait(20);
         }
-        if (!w_.p->mainForm().isVisible())
+        if (!out_.atMain())
             failures_ << "the program did not come back to its main window";
+        if (chance(8)) {
+            out_.leaveTop(chance(50), true);
+            w_.wait(20);
+        }
+    }
+
+    // The program ended: nothing of it may follow, and it starts again in the same folder.
+    void restart()
+    {
+        ++jobNo_; // what the ended job scheduled for itself is void
+        out_.checkEnd();
+        w_.p.reset();
+        w_.port = nullptr;
+        log("  the program starts again");
+        out_.start();
+    }
+
+    // The validator test of the mech's family, left after a while.
+    void validatorTest()
+    {
+        log("job: validator test on the " + model_);
+        const char* list = isCc() ? "cmbCCmech" : isNri() ? "cmbNRImech" : "cmbMarsMech";
+        mainC().setText(list, model_);
+        w_.press(mainC(), isCc() ? "cmdCCValTest" : isNri() ? "cmdNRIvaltest" : "cmdValtest");
+        if (!shown(w_.p->valtestIfLoaded()))
+            return;
+        const int coins = roll(3);
+        for (int i = 0; i < coins; ++i) {
+            w_.box.queueReading(QList<int>(params(), 100));
+            w_.box.dropCoin(1);
+            w_.wait(between(300, 2000));
+        }
+        w_.wait(between(20, 3000));
     }
 
     // ---- jobs ------------------------------------------------------------------------------
@@ -755,6 +802,7 @@ private:
     std::optional<sim::MarsProm> oldProm_;
     bool cancels_ = false;
     QString nextOpen_, nextSave_;
+    WayOut out_{w_, dice_, steps_, failures_};
 };
 
 // The days are dealt round eight shards, each its own test, so that ctest runs them side by side.
