@@ -17,6 +17,7 @@
 #include "tests/quenby/datafiles.h"
 #include "tests/quenby/jobsequence.h"
 #include "tests/quenby/jobsequence_exits.h"
+#include "tests/quenby/jobsequence_oracle.h"
 
 #include <QRadioButton>
 #include <gtest/gtest.h>
@@ -319,71 +320,11 @@ private:
             failures_ << "\"" + text + "\" after " + intent_->job + ", but the mech holds:\n    " + wrong.join("\n    ");
     }
 
-    // Which mech of the day, other than the one in the box, held this value here first.
-    QString foreign(int address, quint16 value) const
-    {
-        for (const Held& h : held_)
-            if (h.id != mechNo_ && h.model == model_ && size_t(address) < h.memory.words.size() &&
-                h.memory.words[size_t(address)] == value)
-                return QStringLiteral(" (mech #%1's word)").arg(h.id);
-        return {};
-    }
-    QString foreign(const QString& key, const QByteArray& value) const
-    {
-        for (const Held& h : held_)
-            if (h.id != mechNo_ && h.model == model_ && h.memory.records.count(key) && h.memory.records.at(key) == value)
-                return QStringLiteral(" (mech #%1's record)").arg(h.id);
-        return {};
-    }
-
     QStringList mismatches(const Intent& in)
     {
-        QStringList out;
-        if (isCc()) {
-            const auto held = words();
-            const auto& meant = in.meant.words;
-            for (int a = 0; a < int(meant.size()) && a < int(held.size()); ++a)
-                if (!in.free.count(a) && held[size_t(a)] != meant[size_t(a)])
-                    out << QStringLiteral("word %1 = %2, meant %3%4")
-                               .arg(a)
-                               .arg(held[size_t(a)], 4, 16, QChar('0'))
-                               .arg(meant[size_t(a)], 4, 16, QChar('0'))
-                               .arg(foreign(a, held[size_t(a)]));
-        } else if (isNri()) {
-            for (const auto& [key, text] : in.meant.records)
-                if (!in.freeRecords.count(key) && record(key) != text)
-                    out << QStringLiteral("record %1 = %2, meant %3%4")
-                               .arg(key, QString::fromLatin1(record(key)), QString::fromLatin1(text))
-                               .arg(foreign(key, record(key)));
-            for (const auto& [key, texts] : in.holding) {
-                const QByteArray held = record(key);
-                for (const QByteArray& t : texts) {
-                    bool found = false;
-                    for (int i = 0; i + t.size() <= held.size() && !found; i += 4)
-                        found = held.mid(i, t.size()) == t;
-                    if (!found)
-                        out << QStringLiteral("record %1 = %2, lacks the edit %3")
-                                   .arg(key, QString::fromLatin1(held), QString::fromLatin1(t));
-                }
-            }
-        } else {
-            if (!socket().hasProm()) {
-                out << "no PROM in the socket";
-                return out;
-            }
-            const auto& held = socket().prom()->nibbles;
-            const auto& meant = in.meant.nibbles;
-            for (size_t a = 0; a < held.size() && a < meant.size() && out.size() < 8; ++a) {
-                // The change marker and the coin set reference are the job's own; words 109 and
-                // 110 keep what the image holds, and a segment the job did not work on what the
-                // new PROM held: the copy or nothing, never a value another job left.
-                const size_t w = a % 128;
-                if (w == 0 || w >= 111 || held[a] == meant[a] || ((w == 109 || w == 110 || a >= 128) && held[a] == 0))
-                    continue;
-                out << QStringLiteral("nibble %1 = %2, meant %3").arg(a).arg(held[a]).arg(meant[a]);
-            }
-        }
-        return out;
+        const MemoryKind k = isCc() ? MemoryKind::Words : isNri() ? MemoryKind::Records : MemoryKind::Prom;
+        const bool prom = k != MemoryKind::Prom || socket().hasProm();
+        return quenby_tests::mismatches(k, memory(), prom, in, held_, mechNo_, model_);
     }
 
     // ---- windows ---------------------------------------------------------------------------
@@ -784,12 +725,6 @@ private:
         programEditor(in, edit(w_.p->promForm().controls()));
     }
 
-    struct Held {
-        int id;
-        QString model;
-        Memory memory;
-    };
-
     Workshop& w_;
     Dice dice_;
     QStringList steps_;
@@ -800,7 +735,7 @@ private:
     int files_ = 0;
     bool pollFault_ = false;
     bool portFault_ = false;
-    std::vector<Held> held_;
+    std::vector<HeldMech> held_;
     std::optional<Intent> intent_;
     std::optional<Memory> fileShown_;
     std::optional<sim::MarsProm> oldProm_;
