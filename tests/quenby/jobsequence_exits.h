@@ -105,6 +105,8 @@ public:
             failures_ << "Exit was asked for, the job returned, and the program still runs";
         if (!topWindow())
             failures_ << "the program runs on with no window shown";
+        else if (w_.p->coinStats().runActive)
+            failures_ << "a gathering is still marked as running with no job left to end it";
     }
 
     // The program has ended: it ended with no job running, and after its end nothing is shown
