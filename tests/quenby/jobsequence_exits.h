@@ -62,6 +62,20 @@ public:
         return true;
     }
 
+    // Exit or the close box of the main window while it shows, whatever window is over it.
+    bool exitFromMain(bool closeBox)
+    {
+        if (!w_.p->mainForm().isVisible())
+            return false;
+        steps_ << (closeBox ? "  close box of frmMain" : "  press frmMain.cmdExit");
+        taken_ = true;
+        if (closeBox)
+            w_.p->mainForm().close();
+        else
+            w_.p->mainForm().controls().get<QPushButton>("cmdExit")->click();
+        return true;
+    }
+
     // A way out at some moment of the job's next waits: a scheduled moment, the next box, or both.
     void armForJob(int job, const std::function<int()>& jobNo)
     {
@@ -81,7 +95,8 @@ public:
             if (jobNo() != job || ended_ || !w_.p->guard.jobRunning())
                 return;
             steps_ << "  the way out, mid-job:";
-            leaveTop(closeBox, exitToo);
+            if (!(exitToo && exitFromMain(closeBox)))
+                leaveTop(closeBox, exitToo);
         });
     }
     // From inside a box the job shows.

@@ -84,6 +84,8 @@ public:
                 home();
             } catch (const plat::ProgramEnded&) {
             }
+            if (failures_.isEmpty())
+                out_.checkAfterJob(); // an Exit on the way home ends the program there and then
             if (out_.ended())
                 restart();
         }
@@ -348,6 +350,10 @@ private:
         cancels_ = false;
         if (out_.ended())
             return;
+        if (!out_.atMain() && chance(5)) {
+            out_.exitFromMain(chance(50));
+            w_.wait(20);
+        }
         for (int i = 0; i < 6; ++i) {
             if (!out_.leaveTop(chance(40), false))
                 break;
