@@ -122,6 +122,13 @@ public:
             failures_ << "the program runs on with no window shown";
         else if (w_.p->coinStats().runActive)
             failures_ << "a gathering is still marked as running with no job left to end it";
+        // A way out the job refused is not kept for later: the program sends nothing on its own.
+        if (taken_ && failures_.isEmpty()) {
+            const size_t sent = sentCount();
+            w_.wait(3000);
+            if (sentCount() != sent)
+                failures_ << "the program sent to the box on its own after its job returned";
+        }
     }
 
     // The program has ended: it ended with no job running, and after its end nothing is shown
