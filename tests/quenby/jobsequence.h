@@ -80,6 +80,9 @@ struct Workshop {
     sim::QuenbyBox box;
     sim::SimPort* port = nullptr;
     std::unique_ptr<quenby::Program> p;
+    // Run after each press has had its moment: a day stops its job's steps here once a way out
+    // was taken.
+    std::function<void()> afterPress;
 
     Workshop()
     {
@@ -105,6 +108,8 @@ struct Workshop {
     {
         c.get<QPushButton>(button)->click();
         wait(20);
+        if (afterPress)
+            afterPress();
     }
     QString path(const QString& name) const { return ts.folder() + "/CoinSets/" + name; }
     void write(const QString& name, const QByteArray& bytes) const { ts.writeFile("CoinSets/" + name, bytes); }

@@ -1,7 +1,9 @@
 // Seeded workshop days: random sequences of the first program's jobs over mechs swapped between
 // them and the simulated mechs' faults. Whenever a success text is shown, the mech in the box
 // must hold what the job's own inputs (the technician's edits, the file, the coin set) meant it
-// to hold, and nothing of a mech that was in the box before it. A failing day prints its steps.
+// to hold, and nothing of a mech that was in the box before it. Windows are left by their own
+// buttons or close boxes, and the program by Exit, between jobs and while a job waits; after an
+// Exit it starts again in the same folder. A failing day prints its steps.
 // QUENBY_SEQ_SEED=n replays day n alone (in the first shard), QUENBY_SEQ_SEEDS=n runs n days (200,
 // 64 under the sanitizer) from QUENBY_SEQ_FIRST (1), QUENBY_SEQ_JOBS=n gives each day n jobs (5).
 #include "quenby/memutils/frmeepromdata.h"
@@ -16,6 +18,8 @@
 #include "sim/sentinelmech.h"
 #include "tests/quenby/datafiles.h"
 #include "tests/quenby/jobsequence.h"
+#include "tests/quenby/jobsequence_exits.h"
+#include "tests/quenby/jobsequence_oracle.h"
 
 #include <QRadioButton>
 #include <gtest/gtest.h>
@@ -28,6 +32,9 @@ namespace {
 using namespace quenby_tests;
 using Shown = DayDialogs::Shown;
 
+// Thrown from a press once a way out was taken mid-job: the job's remaining steps are moot.
+struct LeftJob {};
+
 class Day {
 public:
     Day(Workshop& w, quint32 seed) : w_(w), dice_{seed * 2654435761u + 0x9E3779B9u}
@@ -35,6 +42,10 @@ public:
         if (dice_.state == 0)
             dice_.state = 1;
         w_.dialogs.onBox = [this](const Shown& s) { return answer(s); };
+        w_.afterPress = [this] {
+            if (out_.taken())
+                throw LeftJob{};
+        };
         w_.dialogs.onOpen = [this](const QString& title) {
             const QString f = nextOpen_;
             nextOpen_.clear();
@@ -53,18 +64,32 @@ public:
     {
         w_.ts.sched->setLimitMs(plat::Millis(1000) * 3600 * 24 * 30);
         swap(pickModel());
-        w_.start();
+        out_.start();
         for (int j = 0; j < jobs && failures_.isEmpty(); ++j) {
             if (j > 0 && chance(35))
                 swap(pickModel());
             injectFault();
             ++jobNo_;
-            switch (roll(3)) {
-            case 0: memoryWindow(); break;
-            case 1: editLimits(); break;
-            default: coinSetRun(); break;
+            out_.armForJob(jobNo_, [this] { return jobNo_; });
+            try {
+                switch (roll(4)) {
+                case 0: memoryWindow(); break;
+                case 1: editLimits(); break;
+                case 2: validatorTest(); break;
+                default: coinSetRun(); break;
+                }
+            } catch (const LeftJob&) {
+            } catch (const plat::ProgramEnded&) {
             }
-            home();
+            out_.checkAfterJob();
+            try {
+                home();
+            } catch (const plat::ProgramEnded&) {
+            }
+            if (failures_.isEmpty())
+                out_.checkAfterJob(); // an Exit on the way home ends the program there and then
+            if (out_.ended())
+                restart();
         }
     }
     const QStringList& failures() const { return failures_; }
@@ -222,6 +247,7 @@ private:
             a = plat::mb::Abort;
         }
         log(QStringLiteral("  box [%1] %2 -> %3").arg(s.title, text.left(90)).arg(a));
+        out_.inBox();
         if (kind() == Kind::Mars && a != plat::mb::Cancel) {
             if (text.contains(QLatin1String("Remove OLD PROM from Socket"))) {
                 oldProm_ = socket().remove();
@@ -298,71 +324,11 @@ private:
             failures_ << "\"" + text + "\" after " + intent_->job + ", but the mech holds:\n    " + wrong.join("\n    ");
     }
 
-    // Which mech of the day, other than the one in the box, held this value here first.
-    QString foreign(int address, quint16 value) const
-    {
-        for (const Held& h : held_)
-            if (h.id != mechNo_ && h.model == model_ && size_t(address) < h.memory.words.size() &&
-                h.memory.words[size_t(address)] == value)
-                return QStringLiteral(" (mech #%1's word)").arg(h.id);
-        return {};
-    }
-    QString foreign(const QString& key, const QByteArray& value) const
-    {
-        for (const Held& h : held_)
-            if (h.id != mechNo_ && h.model == model_ && h.memory.records.count(key) && h.memory.records.at(key) == value)
-                return QStringLiteral(" (mech #%1's record)").arg(h.id);
-        return {};
-    }
-
     QStringList mismatches(const Intent& in)
     {
-        QStringList out;
-        if (isCc()) {
-            const auto held = words();
-            const auto& meant = in.meant.words;
-            for (int a = 0; a < int(meant.size()) && a < int(held.size()); ++a)
-                if (!in.free.count(a) && held[size_t(a)] != meant[size_t(a)])
-                    out << QStringLiteral("word %1 = %2, meant %3%4")
-                               .arg(a)
-                               .arg(held[size_t(a)], 4, 16, QChar('0'))
-                               .arg(meant[size_t(a)], 4, 16, QChar('0'))
-                               .arg(foreign(a, held[size_t(a)]));
-        } else if (isNri()) {
-            for (const auto& [key, text] : in.meant.records)
-                if (!in.freeRecords.count(key) && record(key) != text)
-                    out << QStringLiteral("record %1 = %2, meant %3%4")
-                               .arg(key, QString::fromLatin1(record(key)), QString::fromLatin1(text))
-                               .arg(foreign(key, record(key)));
-            for (const auto& [key, texts] : in.holding) {
-                const QByteArray held = record(key);
-                for (const QByteArray& t : texts) {
-                    bool found = false;
-                    for (int i = 0; i + t.size() <= held.size() && !found; i += 4)
-                        found = held.mid(i, t.size()) == t;
-                    if (!found)
-                        out << QStringLiteral("record %1 = %2, lacks the edit %3")
-                                   .arg(key, QString::fromLatin1(held), QString::fromLatin1(t));
-                }
-            }
-        } else {
-            if (!socket().hasProm()) {
-                out << "no PROM in the socket";
-                return out;
-            }
-            const auto& held = socket().prom()->nibbles;
-            const auto& meant = in.meant.nibbles;
-            for (size_t a = 0; a < held.size() && a < meant.size() && out.size() < 8; ++a) {
-                // The change marker and the coin set reference are the job's own; words 109 and
-                // 110 keep what the image holds, and a segment the job did not work on what the
-                // new PROM held: the copy or nothing, never a value another job left.
-                const size_t w = a % 128;
-                if (w == 0 || w >= 111 || held[a] == meant[a] || ((w == 109 || w == 110 || a >= 128) && held[a] == 0))
-                    continue;
-                out << QStringLiteral("nibble %1 = %2, meant %3").arg(a).arg(held[a]).arg(meant[a]);
-            }
-        }
-        return out;
+        const MemoryKind k = isCc() ? MemoryKind::Words : isNri() ? MemoryKind::Records : MemoryKind::Prom;
+        const bool prom = k != MemoryKind::Prom || socket().hasProm();
+        return quenby_tests::mismatches(k, memory(), prom, in, held_, mechNo_, model_);
     }
 
     // ---- windows ---------------------------------------------------------------------------
@@ -378,28 +344,62 @@ private:
         w_.press(mainC(), button);
     }
 
-    // Back to the main window from wherever the job left the program.
+    // Back to the main window from wherever the job left the program, each window left by its
+    // button or its close box; now and then the day's program is left by Exit or its close box.
     void home()
     {
         intent_.reset();
         cancels_ = false;
-        for (int i = 0; i < 6 && !w_.p->mainForm().isVisible(); ++i) {
-            if (auto* e = w_.p->eepromDataIfLoaded(); shown(e)) {
-                w_.press(e->controls(), "cmdBye");
-            } else if (auto* n = w_.p->nriDataIfLoaded(); shown(n)) {
-                w_.press(n->controls(), "cmdBye");
-            } else if (auto* v = w_.p->promDataIfLoaded(); shown(v)) {
-                w_.press(v->controls(), "cmdBye");
-            } else if (auto* ed = w_.p->promIfLoaded(); shown(ed)) {
-                w_.press(ed->controls(), "cmdBack1");
-            } else if (auto* m = w_.p->coinMeasureIfLoaded(); shown(m)) {
-                w_.press(m->controls(), "cmdBack");
-            } else {
-                break;
-            }
+        if (out_.ended())
+            return;
+        if (!out_.atMain() && chance(5)) {
+            out_.exitFromMain(chance(50));
+            w_.wait(20);
         }
-        if (!w_.p->mainForm().isVisible())
+        for (int i = 0; i < 6; ++i) {
+            if (!out_.leaveTop(chance(40), false))
+                break;
+            w_.wait(20);
+        }
+        if (!out_.atMain())
             failures_ << "the program did not come back to its main window";
+        if (chance(8)) {
+            out_.leaveTop(chance(50), true);
+            w_.wait(20);
+        }
+    }
+
+    // The program ended: nothing of it may follow, and it starts again in the same folder.
+    void restart()
+    {
+        ++jobNo_; // what the ended job scheduled for itself is void
+        out_.checkEnd();
+        w_.p.reset();
+        w_.port = nullptr;
+        // A lost line is put right before the program starts again: its opening window would
+        // otherwise wait for Retry.
+        w_.box.setFault(sim::QuenbyBox::Fault::HangUpOnByteIn, sim::When::never());
+        portFault_ = false;
+        log("  the program starts again");
+        out_.start();
+    }
+
+    // The validator test of the mech's family, left after a while.
+    void validatorTest()
+    {
+        log("job: validator test on the " + model_);
+        const char* list = isCc() ? "cmbCCmech" : isNri() ? "cmbNRImech" : "cmbMarsMech";
+        mainC().setText(list, model_);
+        w_.press(mainC(), isCc() ? "cmdCCValTest" : isNri() ? "cmdNRIvaltest" : "cmdValtest");
+        if (!shown(w_.p->valtestIfLoaded()))
+            return;
+        const int coins = roll(3);
+        for (int i = 0; i < coins; ++i) {
+            w_.box.queueReading(QList<int>(params(), 100));
+            w_.box.dropCoin(1);
+            w_.wait(between(300, 2000));
+        }
+        w_.wait(between(20, 3000));
     }
 
     // ---- jobs ------------------------------------------------------------------------------
@@ -733,12 +733,6 @@ private:
         programEditor(in, edit(w_.p->promForm().controls()));
     }
 
-    struct Held {
-        int id;
-        QString model;
-        Memory memory;
-    };
-
     Workshop& w_;
     Dice dice_;
     QStringList steps_;
@@ -749,12 +743,13 @@ private:
     int files_ = 0;
     bool pollFault_ = false;
     bool portFault_ = false;
-    std::vector<Held> held_;
+    std::vector<HeldMech> held_;
     std::optional<Intent> intent_;
     std::optional<Memory> fileShown_;
     std::optional<sim::MarsProm> oldProm_;
     bool cancels_ = false;
     QString nextOpen_, nextSave_;
+    WayOut out_{w_, dice_, steps_, failures_};
 };
 
 // The days are dealt round eight shards, each its own test, so that ctest runs them side by side.
@@ -778,7 +773,19 @@ TEST_P(JobSequence, EverySuccessShownIsTrueOfTheMechInTheBox)
     for (int seed = first + shard; seed < first + count; seed += kShards) {
         Workshop w;
         Day day(w, quint32(seed));
-        day.run(envInt("QUENBY_SEQ_JOBS", 5));
+        QString stopped;
+        try {
+            day.run(envInt("QUENBY_SEQ_JOBS", 5));
+        } catch (const std::exception& e) {
+            stopped = QString::fromLocal8Bit(e.what());
+        } catch (const plat::ProgramEnded&) {
+            stopped = "the program ended by itself";
+        }
+        if (!stopped.isEmpty()) {
+            ADD_FAILURE() << "day " << seed << " (QUENBY_SEQ_SEED=" << seed << "): " << stopped.toStdString()
+                          << "\nsteps:\n  " << day.steps().mid(std::max(0, int(day.steps().size()) - 60)).join("\n  ").toStdString();
+            continue;
+        }
         if (day.failures().isEmpty())
             continue;
         // The first few days in full, the others by what they found, so a long run reads whole.
