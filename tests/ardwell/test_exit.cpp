@@ -104,6 +104,21 @@ void exitOverAWordThatDoesNotStick(Road& r)
     EXPECT_FALSE(ends([&] { r.win().cmdExit_Click(); }));
 }
 
+// Yes at the way out to a mech that no longer answers: the write cannot log on, the exit is
+// called off and the changes stay pending in programme mode.
+void wayOutToASilentMech(Road& r, const QString& nothingWritten, const std::function<void()>& wayOut)
+{
+    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::always());
+    r.ts.dialogs->answer(mb::Yes, kAsk);
+    r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
+    r.ts.dialogs->answer(mb::OK, "Memory address 0003 was not read from the Coin mech\r\n\r\n" + nothingWritten);
+    r.ts.dialogs->answer(mb::OK, kCalledOff);
+    EXPECT_FALSE(ends(wayOut));
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    EXPECT_TRUE(inProgrammeMode(r));
+    EXPECT_TRUE(r.job().imageModified());
+}
+
 } // namespace
 
 TEST(ExitWrite, AWordThatDoesNotStickCallsTheExitOffAndALaterExitAsksAgain)
@@ -138,31 +153,15 @@ TEST(ExitWrite, AWriteThatWentOutWholeButFailedItsVerifyLeavesTheMechMaybeHalfWr
     Road r("330");
     exitOverAWordThatDoesNotStick(r);
 
-    r.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::always());
-    r.ts.dialogs->answer(mb::Yes, kAsk);
-    r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
-    r.ts.dialogs->answer(mb::OK, "Memory address 0003 was not read from the Coin mech\r\n\r\n"
-                                 "Nothing more written: the Coin mech may still be half-written from the write before");
-    r.ts.dialogs->answer(mb::OK, kCalledOff);
-    EXPECT_FALSE(ends([&] { r.win().cmdExit_Click(); }));
-    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
-    EXPECT_TRUE(inProgrammeMode(r));
-    EXPECT_TRUE(r.job().imageModified());
+    wayOutToASilentMech(r, "Nothing more written: the Coin mech may still be half-written from the write before",
+                        [&] { r.win().cmdExit_Click(); });
 }
 
 TEST(ExitWrite, ARefusedLogonOrAnotherMechCallsTheCloseBoxOff)
 {
     Road silent("330");
     enterAndClearChannel1(silent);
-    silent.mech.setFault(sim::ArdwellMech::Fault::Silent, sim::When::always());
-    silent.ts.dialogs->answer(mb::Yes, kAsk);
-    silent.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");
-    silent.ts.dialogs->answer(mb::OK, "Memory address 0003 was not read from the Coin mech\r\n\r\nNothing written");
-    silent.ts.dialogs->answer(mb::OK, kCalledOff);
-    EXPECT_FALSE(ends([&] { silent.win().requestClose(); }));
-    EXPECT_TRUE(silent.ts.dialogs->allAnswersUsed());
-    EXPECT_TRUE(inProgrammeMode(silent));
-    EXPECT_TRUE(silent.job().imageModified());
+    wayOutToASilentMech(silent, "Nothing written", [&] { silent.win().requestClose(); });
     EXPECT_EQ(silent.ts.readFile("config.txt"), kMarker);
 
     Road other("330");
