@@ -738,11 +738,8 @@ private:
     QStringList steps_;
     QStringList failures_;
     QString model_;
-    int mechNo_ = 0;
-    int jobNo_ = 0;
-    int files_ = 0;
-    bool pollFault_ = false;
-    bool portFault_ = false;
+    int mechNo_ = 0, jobNo_ = 0, files_ = 0;
+    bool pollFault_ = false, portFault_ = false;
     std::vector<HeldMech> held_;
     std::optional<Intent> intent_;
     std::optional<Memory> fileShown_;
