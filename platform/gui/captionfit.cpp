@@ -108,7 +108,7 @@ struct FitState {
     // What the last fit was made for. A refit for the same could only come to the same, and on
     // its way it would change the font back and forth, which asks the parent to lay out again.
     QString fittedText;
-    QSize fittedRoom;
+    std::optional<QSize> fittedRoom; // only a caption that did not fit its design place used it
     bool fittedWrap = false;
     bool fittedStyle = false; // false once the style changed
 };
@@ -214,9 +214,11 @@ void fitCaption(QWidget* w)
     const QRect design = designValue(s.designRect, s.fittedRect, w->geometry());
     const QFont designFont = designValue(s.designFont, s.fittedFont, w->font());
     const QString text = captionText(w);
-    const QSize most = room(w, design);
+    // The room is looked at only where the last fit needed it: finding it walks every control
+    // beside this one, which a page of captions would pay for each of them.
     if (s.fittedStyle && s.fittedRect == w->geometry() && s.fittedFont == w->font() && s.designRect == design &&
-        s.designFont == designFont && s.fittedText == text && s.fittedRoom == most && s.fittedWrap == wraps(w))
+        s.designFont == designFont && s.fittedText == text && s.fittedWrap == wraps(w) &&
+        (!s.fittedRoom || *s.fittedRoom == room(w, design)))
         return;
     s.designRect = design;
     s.designFont = designFont;
@@ -225,7 +227,10 @@ void fitCaption(QWidget* w)
         w->setFont(designFont);
     if (w->geometry() != design)
         w->setGeometry(design);
+    std::optional<QSize> used;
     if (!fits(w)) {
+        const QSize most = room(w, design);
+        used = most;
         QSize n = needed(w);
         w->resize(std::clamp(n.width(), design.width(), most.width()), design.height());
         n = needed(w); // a wrapped caption needs less height once wider
@@ -243,7 +248,7 @@ void fitCaption(QWidget* w)
     after.fittedRect = w->geometry();
     after.fittedFont = w->font();
     after.fittedText = text;
-    after.fittedRoom = most;
+    after.fittedRoom = used;
     after.fittedWrap = wraps(w);
     after.fittedStyle = true;
 }
