@@ -50,6 +50,23 @@ struct Road : Bench {
         return view().isVisible("frmAdjust");
     }
 
+    // The cable pulled: the port hangs up and opens no more until the box is back.
+    void pullCable()
+    {
+        port->setOpenResult(plat::OpenResult::NoSuchDevice);
+        port->hangUp("unplugged");
+    }
+    // Calls fn once, the first time done() holds on a 50 ms beat.
+    void when(std::function<bool()> done, std::function<void()> fn)
+    {
+        ts.sched->callAfter(50, [this, done, fn] {
+            if (done())
+                fn();
+            else
+                when(done, fn);
+        });
+    }
+
     // Drops the queued coins one by one, each `everyMs` after the last, while the mech can send
     // them (powered, the box relaying). Every coin's reading is raw + baseline.
     void dropCoins(const std::vector<Raw>& raws, plat::Millis everyMs = 1500)

@@ -68,20 +68,8 @@ void choose(Road& r, const char* list, int i)
 void unplug(Road& r)
 {
     r.ts.dialogs->answer(mb::OK, "unplugged");
-    r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
-    r.port->hangUp("unplugged");
+    r.pullCable();
     r.ts.sched->advance(100);
-}
-
-// Calls fn once, the first time done() holds on a 50 ms beat.
-void when(Road& r, std::function<bool()> done, std::function<void()> fn)
-{
-    r.ts.sched->callAfter(50, [&r, done, fn] {
-        if (done())
-            fn();
-        else
-            when(r, done, fn);
-    });
 }
 
 const testing_support::BoxRecord* findBox(Road& r, const QString& text)
@@ -90,6 +78,20 @@ const testing_support::BoxRecord* findBox(Road& r, const QString& text)
         if (b.text == text)
             return &b;
     return nullptr;
+}
+
+// The way out said `text` in a box titled "EXIT" and stayed: programme mode, its changes still
+// pending, no settings written.
+void expectStayedWithTheChanges(Road& r, const QString& text, int style)
+{
+    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
+    const auto* box = findBox(r, text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->title, "EXIT");
+    EXPECT_EQ(box->style, style);
+    EXPECT_TRUE(inProgrammeMode(r));
+    EXPECT_TRUE(r.job().imageModified());
+    EXPECT_EQ(r.ts.readFile("config.txt"), kMarker);
 }
 
 // Yes at EXIT over a cleared channel 1 whose word 0032 does not stick: the exit is called off.
@@ -125,14 +127,7 @@ TEST(ExitWrite, AWordThatDoesNotStickCallsTheExitOffAndALaterExitAsksAgain)
 {
     Road r("330");
     exitOverAWordThatDoesNotStick(r);
-    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
-    const auto* box = findBox(r, kCalledOff);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->title, "EXIT");
-    EXPECT_EQ(box->style, mb::Exclamation | mb::OKOnly);
-    EXPECT_TRUE(inProgrammeMode(r));
-    EXPECT_TRUE(r.job().imageModified());
-    EXPECT_EQ(r.ts.readFile("config.txt"), kMarker);
+    expectStayedWithTheChanges(r, kCalledOff, mb::Exclamation | mb::OKOnly);
 
     // The program is not left ending: a job still runs, and the next EXIT asks again.
     r.ts.dialogs->answer(mb::OK, "Press OK to Clear channel 2");
@@ -183,14 +178,7 @@ TEST(ExitWithoutBox, ChangesPendingWhenThePortIsGoneAreAskedAboutAndCancelKeepsT
     unplug(r);
     r.ts.dialogs->answer(mb::Cancel, kNoBox);
     EXPECT_FALSE(ends([&] { r.win().cmdExit_Click(); }));
-    EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
-    const auto* box = findBox(r, kNoBox);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->title, "EXIT");
-    EXPECT_EQ(box->style, mb::Exclamation | mb::OKCancel);
-    EXPECT_TRUE(inProgrammeMode(r));
-    EXPECT_TRUE(r.job().imageModified());
-    EXPECT_EQ(r.ts.readFile("config.txt"), kMarker);
+    expectStayedWithTheChanges(r, kNoBox, mb::Exclamation | mb::OKCancel);
 
     r.ts.dialogs->answer(mb::OK, kNoBox);
     EXPECT_TRUE(ends([&] { r.win().requestClose(); }));
@@ -308,7 +296,7 @@ TEST(ExitDuringWrite, IsRefusedWithABoxEachTimeAndNeverQueuedNorSaysNothingWritt
     r.mech.clearReceived();
     // The mech takes 20 words, then goes silent to every write.
     r.mech.setFault(sim::ArdwellMech::Fault::WriteUnanswered, sim::When::from(21));
-    when(r, [&] { return r.mech.addressesWritten().count(20) == 3; },
+    r.when([&] { return r.mech.addressesWritten().count(20) == 3; },
          [&] {
              r.win().cmdExit_Click();
              r.win().close();
@@ -348,11 +336,8 @@ TEST(ExitWrite, APortLostDuringTheExitsWriteCallsItOffAndTheNextExitAsksAboutThe
     Road r("330");
     enterAndClearChannel1(r);
     r.mech.clearReceived();
-    when(r, [&] { return r.mech.addressesWritten().size() >= 40; },
-         [&] {
-             r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
-             r.port->hangUp("unplugged");
-         });
+    r.when([&] { return r.mech.addressesWritten().size() >= 40; },
+         [&] { r.pullCable(); });
     r.ts.dialogs->answer(mb::Yes, kAsk);
     r.ts.dialogs->answer(mb::OK, "The mech may be half-written: write it again once the box is reconnected.");
     r.ts.dialogs->answer(mb::OK, "The Coin mech may be half-written");
@@ -373,11 +358,8 @@ TEST(ExitWrite, APortLostAsTheExitsWriteBeginsIsSaidOnceWithoutTheLogonsRoutineL
 {
     Road r("330");
     enterAndClearChannel1(r);
-    when(r, [&] { return findBox(r, kAsk) != nullptr; },
-         [&] {
-             r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
-             r.port->hangUp("unplugged");
-         });
+    r.when([&] { return findBox(r, kAsk) != nullptr; },
+         [&] { r.pullCable(); });
     r.ts.dialogs->answer(mb::Yes, kAsk);
     r.ts.dialogs->answer(mb::OK, "The connection to the programmer box on COM3 was lost.");
     r.ts.dialogs->answer(mb::OK, "Failed to connect to Coin mech");

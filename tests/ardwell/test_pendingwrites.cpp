@@ -38,17 +38,6 @@ bool inProgrammeMode(Road& r)
            !r.view().isEnabled("cmdProgramme") && r.view().isEnabled("cmdProg");
 }
 
-// Calls fn once, the first time done() holds on a 50 ms beat.
-void when(Road& r, std::function<bool()> done, std::function<void()> fn)
-{
-    r.ts.sched->callAfter(50, [&r, done, fn] {
-        if (done())
-            fn();
-        else
-            when(r, done, fn);
-    });
-}
-
 TEST(PendingChanges, AFailedFinishStaysInProgrammeModeAndExitNeverWritesThemIntoAnotherMech)
 {
     Road r("330");
@@ -158,11 +147,8 @@ TEST(PendingChanges, APortLostDuringTheVerifyIsNoVerifiedWrite)
     enterAndClearChannel1(r);
     r.mech.clearReceived();
     // Every word written, the read-back under way.
-    when(r, [&] { return r.mech.addressesRead().size() >= 12; },
-         [&] {
-             r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
-             r.port->hangUp("unplugged");
-         });
+    r.when([&] { return r.mech.addressesRead().size() >= 12; },
+         [&] { r.pullCable(); });
     r.ts.dialogs->answer(mb::OK, "The mech may be half-written: write it again once the box is reconnected.");
     r.click("cmdProg");
     EXPECT_TRUE(r.ts.dialogs->allAnswersUsed());
@@ -203,7 +189,7 @@ TEST(PendingChanges, AWriteThatGivesUpAfterItsFirstWordSaysTheMechMayBeHalfWritt
     // The mech takes 20 words, then goes silent to every write.
     r.mech.setFault(sim::ArdwellMech::Fault::WriteUnanswered, sim::When::from(21));
     QStringList captions;
-    when(r, [&] { return r.mech.addressesWritten().count(20) == 3; },
+    r.when([&] { return r.mech.addressesWritten().count(20) == 3; },
          [&] { captions << r.view().text("lblProgress"); });
     r.ts.dialogs->answer(mb::OK, "Too many retries on Memory Write to Address 0014\r\n\r\n"
                                  "The Coin mech may be half-written: write it again");
@@ -221,15 +207,14 @@ TEST(PendingChanges, CoinDropAfterALostPortPowersAndLogsTheMechOnAgain)
     r.view().setText("cmbCoinCount", "10");
     // The box unplugged while the panel waits, plugged back with the mech unpowered.
     r.ts.dialogs->answer(mb::OK, "unplugged");
-    r.port->setOpenResult(plat::OpenResult::NoSuchDevice);
-    r.port->hangUp("unplugged");
+    r.pullCable();
     r.ts.sched->advance(100);
     r.port->setOpenResult(plat::OpenResult::Ok);
     r.mech.setPowered(false);
     const int logons = r.mech.logons();
 
     bool requested = false;
-    when(r, [&] { return r.mech.coinDataRequested() || r.ts.sched->nowMs() > 30000; },
+    r.when([&] { return r.mech.coinDataRequested() || r.ts.sched->nowMs() > 30000; },
          [&] {
              requested = r.mech.coinDataRequested();
              r.programme().cmdCancelOp_Click();
